@@ -1,0 +1,44 @@
+#pragma once
+// Every text the user sees is written as its Portuguese base text and passed
+// through L (or LF when it has placeholders: %@ text, %ld integer, %% a percent
+// sign, and positional forms such as %2$@).
+#include <cstdint>
+#include <initializer_list>
+#include <variant>
+
+#include <QString>
+
+#include "i18n/Lang.h"
+
+// One argument of LF: an integer (for %ld) or a text (for %@).
+class FmtArg {
+public:
+    FmtArg(int v) : value_(static_cast<std::int64_t>(v)) {}
+    FmtArg(long v) : value_(static_cast<std::int64_t>(v)) {}
+    FmtArg(long long v) : value_(static_cast<std::int64_t>(v)) {}
+    FmtArg(unsigned v) : value_(static_cast<std::int64_t>(v)) {}
+    FmtArg(const QString& v) : value_(v) {}
+    FmtArg(const char* v) : value_(QString::fromUtf8(v)) {}
+    QString text() const;
+private:
+    std::variant<std::int64_t, QString> value_;
+};
+
+// The text in the interface language (appLang).
+QString L(const QString& text);
+// The same for a given language (pure; used by tests and the CLI).
+QString L(const QString& text, Lang lang);
+
+// Fills the placeholders of a format text with the arguments in order.
+QString formatText(const QString& format, std::initializer_list<FmtArg> args);
+
+template <typename... Args>
+QString LF(const QString& text, Args&&... args)
+{
+    return formatText(L(text), {FmtArg(std::forward<Args>(args))...});
+}
+template <typename... Args>
+QString LFin(Lang lang, const QString& text, Args&&... args)
+{
+    return formatText(L(text, lang), {FmtArg(std::forward<Args>(args))...});
+}

@@ -1,0 +1,62 @@
+#pragma once
+// Small file-system operations shared by every engine and screen. Stateless,
+// synchronous, callable from any thread. No operation throws: a failure gives
+// a neutral value (0, false, an empty list).
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include <QString>
+
+namespace FS {
+
+using Path = std::filesystem::path;
+
+// The current user's home folder (see Paths::home).
+Path home();
+// Replaces a leading "~" (alone or followed by "/") by the home folder.
+Path expand(const std::string& path);
+// The path for display: the home prefix (plain text prefix test) becomes "~".
+QString pretty(const Path& path);
+// True only if something exists at the path and it is a folder (links not followed).
+bool isDir(const Path& path);
+// Allocated size on disk in bytes (st_blocks x 512). A folder is walked whole,
+// hidden files and package contents included; links add nothing; unreadable
+// folders are skipped. 0 when nothing can be measured.
+std::int64_t size(const Path& path);
+// The direct entries of a folder in the order the file system lists them;
+// hidden entries only when `hidden`. Empty when the folder cannot be read.
+std::vector<Path> children(const Path& folder, bool hidden = false);
+// Whether the location must never be offered for removal.
+bool isProtected(const Path& path);
+// A folder shown as one item (an application bundle and the like).
+bool isPackage(const Path& path);
+
+struct Disk {
+    std::int64_t total = 0;
+    std::int64_t free = 0;
+};
+// Capacity of the volume holding `root` ("/" by default); zeros when unreadable.
+Disk disk(const Path& root = "/");
+
+struct Memory {
+    std::uint64_t total = 0;
+    std::uint64_t used = 0;
+};
+// Physical memory and memory in use, from a meminfo file; zeros when unreadable.
+Memory memory(const Path& meminfo = "/proc/meminfo");
+
+// The Trash folder ($XDG_DATA_HOME/Trash/files). Every use of the Trash folder calls this.
+Path trashFolder();
+
+// Whether the protected places can be read: the Trash folder, then the home
+// folder, each listed; the first that lists answers true.
+bool hasFullDiskAccess();
+
+// Opens the system settings page for the Full Disk Access privilege. Linux has
+// no such page, so the address opens nothing here.
+void openFullDiskAccessSettings();
+// Starts a detached shell that reopens this program 0.7 s later, then quits.
+void relaunch();
+
+} // namespace FS

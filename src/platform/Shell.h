@@ -1,0 +1,55 @@
+#pragma once
+// Every external command runs through here: one command line in, (ok, out) out.
+// Command lines are byte strings, so paths whose names are not valid UTF-8
+// still reach the shell intact. Nothing here throws.
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QByteArray>
+#include <QString>
+
+namespace Shell {
+
+struct Result {
+    bool ok = false;
+    QString out;
+};
+
+// Single-quote quoting for a POSIX shell: ' + input with every ' as '\'' + '.
+std::string q(std::string_view text);
+
+// Runs `/bin/sh -c command` with the user's rights; both streams in one pipe.
+// out is the output untrimmed, or empty text when it is not valid UTF-8, or
+// the launch error when the shell could not start.
+Result run(const std::string& command);
+
+// What a finished child process left behind, as the administrator runner sees it.
+struct ProcessOutput {
+    bool started = false;
+    QString startError;    // why it did not start
+    int exitCode = -1;     // exit status; -1 when it did not exit normally
+    QByteArray out;
+    QByteArray err;
+};
+// Runs a program with arguments, draining both streams, and waits for it.
+using Runner = std::function<ProcessOutput(const std::string& program,
+                                           const std::vector<std::string>& args)>;
+
+// Runs the command with administrator rights: pkexec /bin/sh -c command (or
+// /bin/sh -c directly when already root). A dismissed password prompt gives
+// ok = false and L("Cancelado"); any other failure its trimmed error text.
+Result runAdmin(const std::string& command);
+
+// Replaces the runner used by runAdmin (tests); an empty runner restores the real one.
+void setAdminRunner(Runner runner);
+// The real runner: QProcess with separate stdout and stderr channels.
+ProcessOutput runProcess(const std::string& program, const std::vector<std::string>& args);
+
+// The one AppleScript statement that runs `command` with administrator rights
+// on macOS: do shell script "<escaped>" with administrator privileges, where
+// backslashes are doubled first and double quotes escaped after.
+QString appleScriptFor(const QString& command);
+
+} // namespace Shell
