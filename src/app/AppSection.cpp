@@ -1,0 +1,1 @@
+#include "app/AppSection.h"
