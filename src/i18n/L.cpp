@@ -1,1 +1,125 @@
-// to be written
+#include "i18n/L.h"
+
+#include <optional>
+#include <vector>
+
+#include "i18n/Translations.h"
+
+QString FmtArg::text() const
+{
+    if (const auto* number = std::get_if<std::int64_t>(&value_))
+        return QString::number(*number);
+    return std::get<QString>(value_);
+}
+
+QString L(const QString& text)
+{
+    const Lang lang = appLang();
+    if (lang == Lang::pt)
+        return text;  // Portuguese users never build the table
+    return L(text, lang);
+}
+
+QString L(const QString& text, Lang lang)
+{
+    if (lang == Lang::pt)
+        return text;
+    const QHash<QString, QStringList>& table = translationTable();
+    const auto found = table.constFind(text);
+    if (found == table.constEnd() || found->isEmpty())
+        return text;
+    const QStringList& texts = *found;
+    const qsizetype column = rawValue(lang);
+    if (column >= 0 && column < texts.size() && !texts.at(column).isEmpty())
+        return texts.at(column);
+    // A missing (or blank) column shows English; a blank English shows the key.
+    return texts.first().isEmpty() ? text : texts.first();
+}
+
+namespace {
+
+// One recognised placeholder at the start of `rest`: how long it is and which
+// argument it wants (0-based), or -1 for a literal percent sign.
+struct Placeholder {
+    qsizetype length = 0;
+    int argument = -1;
+};
+
+// Reads the conversion after the '%' (and after "N$" for positional forms):
+// "@" or "ld". Returns its length, 0 when it is neither.
+qsizetype conversionLength(QStringView rest)
+{
+    if (rest.startsWith(u'@'))
+        return 1;
+    if (rest.startsWith(u"ld"))
+        return 2;
+    return 0;
+}
+
+// Recognises "%%", "%@", "%ld", "%N$@" and "%N$ld" at the start of `rest`
+// (which begins with '%'). `nextArgument` is the argument the next
+// non-positional placeholder takes; it advances only for those.
+std::optional<Placeholder> readPlaceholder(QStringView rest, int& nextArgument)
+{
+    const QStringView afterPercent = rest.mid(1);
+    if (afterPercent.startsWith(u'%'))
+        return Placeholder{2, -1};
+
+    if (const qsizetype length = conversionLength(afterPercent)) {
+        return Placeholder{1 + length, nextArgument++};
+    }
+
+    // Positional: one or more digits, '$', then the conversion.
+    qsizetype digits = 0;
+    while (digits < afterPercent.size() && afterPercent.at(digits).isDigit()
+           && afterPercent.at(digits).unicode() < 128)
+        ++digits;
+    if (digits == 0 || digits > 4 || digits >= afterPercent.size()
+        || afterPercent.at(digits) != u'$')
+        return std::nullopt;
+    const int position = afterPercent.left(digits).toInt();
+    if (position < 1)
+        return std::nullopt;
+    const qsizetype length = conversionLength(afterPercent.mid(digits + 1));
+    if (length == 0)
+        return std::nullopt;
+    return Placeholder{1 + digits + 1 + length, position - 1};
+}
+
+}  // namespace
+
+QString formatText(const QString& format, std::initializer_list<FmtArg> args)
+{
+    const std::vector<FmtArg> arguments(args);
+    QString result;
+    result.reserve(format.size() + 16);
+    int nextArgument = 0;
+    qsizetype i = 0;
+    while (i < format.size()) {
+        const QChar c = format.at(i);
+        if (c != u'%') {
+            result.append(c);
+            ++i;
+            continue;
+        }
+        const QStringView rest = QStringView(format).mid(i);
+        const std::optional<Placeholder> placeholder = readPlaceholder(rest, nextArgument);
+        if (!placeholder) {
+            // Not one of ours: keep the percent sign and carry on after it.
+            result.append(c);
+            ++i;
+            continue;
+        }
+        if (placeholder->argument < 0) {
+            result.append(u'%');
+        } else if (static_cast<std::size_t>(placeholder->argument) < arguments.size()) {
+            result.append(arguments[static_cast<std::size_t>(placeholder->argument)].text());
+        } else {
+            // No argument for it: leave the placeholder visible rather than
+            // silently dropping part of the sentence.
+            result.append(rest.left(placeholder->length));
+        }
+        i += placeholder->length;
+    }
+    return result;
+}
