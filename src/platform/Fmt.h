@@ -10,12 +10,20 @@
 namespace Fmt {
 
 // "…" for a negative (unknown) count; else decimal file-style units
-// (1 KB = 1000 bytes) with the locale's decimal separator.
+// (1 KB = 1000 bytes) with the locale's decimal separator: "0 bytes",
+// "1 byte", "999 bytes", "12 KB", "3.4 MB", "5.67 GB" (TB, PB, EB alike).
+// Rounds half up and moves to the next unit when rounding reaches 1000.
 QString bytes(std::int64_t n);
 QString bytes(std::int64_t n, const QLocale& locale);
 
-// "—" when absent; else the date alone in a medium style (day, abbreviated month, year).
+// "—" when absent (or not a valid date); else the date alone, in local time,
+// in a medium style (day, abbreviated month, four-digit year).
 QString date(const std::optional<QDateTime>& d);
 QString date(const std::optional<QDateTime>& d, const QLocale& locale);
+
+// The medium date pattern for a locale (QDate::toString syntax): the locale's
+// long date pattern without the weekday, with the month name abbreviated and
+// the year in four digits, e.g. "MMM d, yyyy" for en_US, "d MMM yyyy" for en_GB.
+QString mediumDatePattern(const QLocale& locale);
 
 } // namespace Fmt

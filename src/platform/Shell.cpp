@@ -1,1 +1,295 @@
-// to be written
+#include "platform/Shell.h"
+
+#include <cerrno>
+#include <csignal>
+#include <mutex>
+#include <system_error>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+#include "i18n/L.h"
+
+extern char** environ;
+
+namespace Shell {
+
+namespace {
+
+// The system's description of an error number, in the user's language.
+QString errorText(int error)
+{
+    return QString::fromLocal8Bit(std::system_category().message(error));
+}
+
+// Reads both pipes until the child has closed them. poll() tells which one has
+// data, so a child writing a lot to one stream never blocks while we wait on
+// the other. A descriptor of -1 is skipped (poll ignores negative ones).
+void drain(int outFd, int errFd, QByteArray& out, QByteArray& err)
+{
+    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+    QByteArray* sinks[2] = {&out, &err};
+    char buffer[65536];
+    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, n);
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else {  // end of file, or the pipe broke
+                close(fds[i].fd);
+                fds[i].fd = -1;
+            }
+        }
+    }
+    for (const pollfd& p : fds) {
+        if (p.fd >= 0)
+            close(p.fd);
+    }
+}
+
+// Waits for the child and returns its exit status, -1 when it did not exit
+// normally (killed by a signal) or could not be waited for.
+int waitForExit(pid_t pid)
+{
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Starts argv[0] (looked up on PATH when it has no slash) with exactly these
+// arguments, reads what it prints and waits for it to end. With mergeStreams,
+// standard output and standard error share one pipe and everything lands in
+// `out`, interleaved as printed. The environment and the working folder are
+// inherited; standard input is /dev/null.
+//
+// We start the child ourselves rather than through QProcess because QProcess
+// takes its arguments as QString and would mangle bytes that are not UTF-8.
+ProcessOutput spawn(const std::vector<std::string>& argv, bool mergeStreams)
+{
+    ProcessOutput result;
+    if (argv.empty()) {
+        result.startError = errorText(EINVAL);
+        return result;
+    }
+    // An argument ends at its first NUL byte: running the shortened command
+    // could do something else entirely, so refuse it.
+    for (const std::string& arg : argv) {
+        if (arg.find('\0') != std::string::npos) {
+            result.startError = errorText(EINVAL);
+            return result;
+        }
+    }
+
+    // O_CLOEXEC: a child started at the same moment by another thread must not
+    // inherit our write ends, or we would never see end of file.
+    int outPipe[2] = {-1, -1};
+    int errPipe[2] = {-1, -1};
+    if (pipe2(outPipe, O_CLOEXEC) != 0) {
+        result.startError = errorText(errno);
+        return result;
+    }
+    if (!mergeStreams && pipe2(errPipe, O_CLOEXEC) != 0) {
+        result.startError = errorText(errno);
+        close(outPipe[0]);
+        close(outPipe[1]);
+        return result;
+    }
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, mergeStreams ? outPipe[1] : errPipe[1],
+                                     STDERR_FILENO);
+
+    // The child starts with no blocked signals and the default SIGPIPE action,
+    // whatever this process or thread has set, so pipelines behave as in a terminal.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t noSignals;
+    sigemptyset(&noSignals);
+    posix_spawnattr_setsigmask(&attributes, &noSignals);
+    sigset_t defaultSignals;
+    sigemptyset(&defaultSignals);
+    sigaddset(&defaultSignals, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaultSignals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    std::vector<char*> cArgv;
+    for (const std::string& arg : argv)
+        cArgv.push_back(const_cast<char*>(arg.c_str()));
+    cArgv.push_back(nullptr);
+
+    pid_t pid = 0;
+    const int spawnError = posix_spawnp(&pid, cArgv[0], &actions, &attributes, cArgv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+
+    // Only the child writes; our copies of the write ends must go, or the
+    // pipes would never reach end of file.
+    close(outPipe[1]);
+    if (errPipe[1] >= 0)
+        close(errPipe[1]);
+
+    if (spawnError != 0) {
+        close(outPipe[0]);
+        if (errPipe[0] >= 0)
+            close(errPipe[0]);
+        result.startError = errorText(spawnError);
+        return result;
+    }
+
+    result.started = true;
+    drain(outPipe[0], errPipe[0], result.out, result.err);
+    result.exitCode = waitForExit(pid);
+    return result;
+}
+
+// The runner that runAdmin uses; empty means the real one (runProcess).
+std::mutex runnerMutex;
+Runner injectedRunner;
+
+Runner currentRunner()
+{
+    std::lock_guard<std::mutex> lock(runnerMutex);
+    if (injectedRunner)
+        return injectedRunner;
+    return &runProcess;
+}
+
+// Where pkexec lives, or empty when it is not installed.
+std::string findPkexec()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("pkexec")).toStdString();
+}
+
+} // namespace
+
+std::string q(std::string_view text)
+{
+    std::string quoted = "'";
+    for (const char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    quoted += '\'';
+    return quoted;
+}
+
+QString decodeUtf8(const QByteArray& bytes)
+{
+    // Stateless: a sequence cut off at the end counts as an error instead of
+    // being held back for more input. ConvertInitialBom: keep a leading byte
+    // order mark, so the output comes back unchanged.
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return QString();
+    return text;
+}
+
+Result run(const std::string& command)
+{
+    const ProcessOutput output = spawn({"/bin/sh", "-c", command}, /*mergeStreams=*/true);
+    if (!output.started)
+        return {false, output.startError};
+    return {output.exitCode == 0, decodeUtf8(output.out)};
+}
+
+ProcessOutput runProcess(const std::string& program, const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv;
+    argv.reserve(args.size() + 1);
+    argv.push_back(program);
+    argv.insert(argv.end(), args.begin(), args.end());
+    return spawn(argv, /*mergeStreams=*/false);
+}
+
+std::vector<std::string> adminArgv(const std::string& command, bool isRoot,
+                                   const std::string& pkexecPath)
+{
+    if (isRoot)
+        return {"/bin/sh", "-c", command};
+    if (pkexecPath.empty())
+        return {};
+    return {pkexecPath, "/bin/sh", "-c", command};
+}
+
+Result adminResult(const ProcessOutput& output, bool viaPkexec)
+{
+    if (!output.started) {
+        const QString reason = output.startError.trimmed();
+        if (!reason.isEmpty())
+            return {false, reason};
+        return {false, L("Não foi possível iniciar o comando.")};
+    }
+    if (output.exitCode == 0)
+        return {true, decodeUtf8(output.out)};
+    // pkexec exits with 126 when the user dismissed the password prompt.
+    if (viaPkexec && output.exitCode == 126)
+        return {false, L("Cancelado")};
+
+    QString reason = decodeUtf8(output.err).trimmed();
+    if (reason.isEmpty())
+        reason = decodeUtf8(output.out).trimmed();
+    if (reason.isEmpty()) {
+        if (output.exitCode < 0)
+            reason = L("O comando foi interrompido antes de terminar.");
+        else
+            reason = LF("O comando terminou com o código de saída %ld.", output.exitCode);
+    }
+    return {false, reason};
+}
+
+Result runAdmin(const std::string& command)
+{
+    const bool isRoot = geteuid() == 0;
+    const std::string pkexecPath = isRoot ? std::string() : findPkexec();
+    const std::vector<std::string> argv = adminArgv(command, isRoot, pkexecPath);
+    if (argv.empty())
+        return {false, L("Não foi possível pedir a senha de administrador: pkexec não está instalado.")};
+
+    const Runner runner = currentRunner();
+    const std::vector<std::string> args(argv.begin() + 1, argv.end());
+    return adminResult(runner(argv.front(), args), /*viaPkexec=*/!isRoot);
+}
+
+void setAdminRunner(Runner runner)
+{
+    std::lock_guard<std::mutex> lock(runnerMutex);
+    injectedRunner = std::move(runner);
+}
+
+QString appleScriptFor(const QString& command)
+{
+    // Backslashes first: escaping the quotes first would add backslashes that
+    // the second step would then double as well.
+    QString escaped = command;
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    escaped.replace(QLatin1Char('"'), QLatin1String("\\\""));
+    return QLatin1String("do shell script \"") + escaped
+        + QLatin1String("\" with administrator privileges");
+}
+
+} // namespace Shell
