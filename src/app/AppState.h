@@ -1,1 +1,196 @@
 #pragma once
+// The one observable state object of the program. Every screen reads its
+// properties and every user action calls one of its operations. It lives on
+// the main thread for the whole run; engines never see it.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include "app/AppSection.h"
+#include "engines/Records.h"
+#include "platform/FS.h"
+
+class QQmlEngine;
+class QJSEngine;
+
+// The outcome of a removal that moved or deleted something.
+struct Celebration {
+    std::int64_t freed = 0;    // deleted for good
+    std::int64_t trashed = 0;  // moved to the Trash
+    bool operator==(const Celebration&) const = default;
+};
+
+// How thick the sky's nebula is: the clutter found so far, between 0.08 and 1.
+double nebulaDensityFor(bool scanning, bool scanned, std::int64_t live, std::int64_t selectedTotal);
+
+class AppState : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+
+    Q_PROPERTY(QString section READ section WRITE setSection NOTIFY sectionChanged)
+    Q_PROPERTY(QVariantList sections READ sections CONSTANT)
+    Q_PROPERTY(QString message READ message WRITE setMessage NOTIFY messageChanged)
+    Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    Q_PROPERTY(qint64 diskTotal READ diskTotal NOTIFY diskChanged)
+    Q_PROPERTY(qint64 diskFree READ diskFree NOTIFY diskChanged)
+    Q_PROPERTY(quint64 memTotal READ memTotal NOTIFY memChanged)
+    Q_PROPERTY(quint64 memUsed READ memUsed NOTIFY memChanged)
+    Q_PROPERTY(bool fda READ fda NOTIFY fdaChanged)
+    Q_PROPERTY(qint64 totalFreed READ totalFreed NOTIFY totalFreedChanged)
+    Q_PROPERTY(bool junkScanning READ junkScanning NOTIFY junkScanningChanged)
+    Q_PROPERTY(bool junkScanned READ junkScanned WRITE setJunkScanned NOTIFY junkScannedChanged)
+    Q_PROPERTY(qint64 junkLive READ junkLive NOTIFY junkLiveChanged)
+    Q_PROPERTY(QString junkCurrent READ junkCurrent NOTIFY junkCurrentChanged)
+    Q_PROPERTY(qint64 junkSelectedTotal READ junkSelectedTotal NOTIFY junkGroupsChanged)
+    Q_PROPERTY(bool celebrating READ celebrating NOTIFY celebrateChanged)
+    Q_PROPERTY(qint64 celebrateFreed READ celebrateFreed NOTIFY celebrateChanged)
+    Q_PROPERTY(qint64 celebrateTrashed READ celebrateTrashed NOTIFY celebrateChanged)
+    Q_PROPERTY(bool largeScanning READ largeScanning NOTIFY largeScanningChanged)
+    Q_PROPERTY(bool largeScanned READ largeScanned NOTIFY largeScannedChanged)
+    Q_PROPERTY(int largeProgress READ largeProgress NOTIFY largeProgressChanged)
+    Q_PROPERTY(qint64 largeMin READ largeMin WRITE setLargeMin NOTIFY largeMinChanged)
+    Q_PROPERTY(QString selectedApp READ selectedApp NOTIFY selectedAppChanged)
+    Q_PROPERTY(bool appLoading READ appLoading NOTIFY appLoadingChanged)
+    Q_PROPERTY(double nebulaDensity READ nebulaDensity NOTIFY nebulaDensityChanged)
+
+public:
+    // No default argument on purpose: QML would then make a second instance
+    // with the default constructor instead of asking create() for this one.
+    explicit AppState(QObject* parent);
+    ~AppState() override;
+
+    // The instance the QML engine hands out: the one made by the application.
+    static AppState* create(QQmlEngine*, QJSEngine*);
+    static AppState* instance();
+
+    QString section() const;
+    std::optional<AppSection> currentSection() const { return section_; }
+    void setSection(const QString& id);  // unknown id or empty text = no section
+    QVariantList sections() const;
+
+    QString message() const { return message_.value_or(QString()); }
+    bool hasMessage() const { return message_.has_value(); }
+    void setMessage(const QString& text);
+    Q_INVOKABLE void dismissMessage();
+
+    bool busy() const { return busy_; }
+    void setBusy(bool busy);
+
+    qint64 diskTotal() const { return disk_.total; }
+    qint64 diskFree() const { return disk_.free; }
+    quint64 memTotal() const { return mem_.total; }
+    quint64 memUsed() const { return mem_.used; }
+    bool fda() const { return fda_; }
+    Q_INVOKABLE void refreshStats();
+    Q_INVOKABLE void refreshFda();
+
+    qint64 totalFreed() const { return totalFreed_; }
+    // Adds bytes freed for good to the running total and stores it at once.
+    Q_INVOKABLE void addFreed(qint64 bytes);
+
+    const std::vector<JunkGroup>& junkGroups() const { return junkGroups_; }
+    bool junkScanning() const { return junkScanning_; }
+    bool junkScanned() const { return junkScanned_; }
+    void setJunkScanned(bool scanned);
+    qint64 junkLive() const { return junkLive_; }
+    QString junkCurrent() const { return junkCurrent_; }
+    qint64 junkTotal() const;
+    qint64 junkSelectedTotal() const;
+
+    std::optional<Celebration> celebrate() const { return celebrate_; }
+    bool celebrating() const { return celebrate_.has_value(); }
+    qint64 celebrateFreed() const { return celebrate_ ? celebrate_->freed : 0; }
+    qint64 celebrateTrashed() const { return celebrate_ ? celebrate_->trashed : 0; }
+    void setCelebrate(std::optional<Celebration> value);
+    Q_INVOKABLE void dismissCelebration();
+
+    const std::vector<LargeFile>& largeFiles() const { return largeFiles_; }
+    bool largeScanning() const { return largeScanning_; }
+    bool largeScanned() const { return largeScanned_; }
+    int largeProgress() const { return largeProgress_; }
+    qint64 largeMin() const { return largeMin_; }
+    void setLargeMin(qint64 bytes);
+    const CancelFlagPtr& largeFlag() const { return largeFlag_; }
+
+    const std::vector<AppInfo>& apps() const { return apps_; }
+    const QHash<QString, std::int64_t>& appSizes() const { return appSizes_; }
+    QString selectedApp() const { return selectedApp_.value_or(QString()); }
+    const std::vector<JunkItem>& appFiles() const { return appFiles_; }
+    bool appLoading() const { return appLoading_; }
+
+    const std::vector<AgentItem>& agents() const { return agents_; }
+
+    double nebulaDensity() const;
+
+signals:
+    void sectionChanged();
+    void messageChanged();
+    void busyChanged();
+    void diskChanged();
+    void memChanged();
+    void fdaChanged();
+    void totalFreedChanged();
+    void junkGroupsChanged();
+    void junkScanningChanged();
+    void junkScannedChanged();
+    void junkLiveChanged();
+    void junkCurrentChanged();
+    void celebrateChanged();
+    void largeFilesChanged();
+    void largeScanningChanged();
+    void largeScannedChanged();
+    void largeProgressChanged();
+    void largeMinChanged();
+    void appsChanged();
+    void appSizesChanged();
+    void selectedAppChanged();
+    void appFilesChanged();
+    void appLoadingChanged();
+    void agentsChanged();
+    void nebulaDensityChanged();
+
+protected:
+    // Feature drivers (and tests) publish through these; each emits only on a real change.
+    void setJunkScanning(bool scanning);
+    void setJunkLive(qint64 bytes);
+    void setJunkCurrent(const QString& text);
+    void setJunkGroups(std::vector<JunkGroup> groups);
+    void setFda(bool fda);
+
+private:
+    std::optional<AppSection> section_ = AppSection::overview;
+    std::optional<QString> message_;
+    bool busy_ = false;
+    FS::Disk disk_;
+    FS::Memory mem_;
+    bool fda_ = false;
+    qint64 totalFreed_ = 0;
+    std::vector<JunkGroup> junkGroups_;
+    bool junkScanning_ = false;
+    bool junkScanned_ = false;
+    qint64 junkLive_ = 0;
+    QString junkCurrent_;
+    std::optional<Celebration> celebrate_;
+    std::vector<LargeFile> largeFiles_;
+    bool largeScanning_ = false;
+    bool largeScanned_ = false;
+    int largeProgress_ = 0;
+    qint64 largeMin_ = 500000000;
+    std::vector<AppInfo> apps_;
+    QHash<QString, std::int64_t> appSizes_;
+    std::optional<QString> selectedApp_;
+    std::vector<JunkItem> appFiles_;
+    bool appLoading_ = false;
+    std::vector<AgentItem> agents_;
+
+    CancelFlagPtr largeFlag_ = std::make_shared<CancelFlag>();
+    double lastDensity_ = 0;
+    void updateDensity();
+};

@@ -1,2 +1,38 @@
 import QtQuick
-Item {}
+import QtQuick.Controls.Basic
+import Quillmoor
+
+// The main window ("main") and the settings window.
+ApplicationWindow {
+    id: main
+    objectName: "main"
+    title: "Quillmoor"
+    width: 1180
+    height: 760
+    minimumWidth: 1080
+    minimumHeight: 700
+    visible: true
+    color: DS.bg
+
+    property alias settingsWindow: settings
+
+    RootView {
+        id: rootView
+        objectName: "rootView"
+        anchors.fill: parent
+        LayoutMirroring.enabled: I18n.rightToLeft
+        LayoutMirroring.childrenInherit: true
+        onOpenSettings: settings.open()
+    }
+
+    SettingsWindow { id: settings }
+
+    Shortcut {
+        sequences: [StandardKey.Preferences, "Ctrl+,"]
+        onActivated: settings.open()
+    }
+    Shortcut {
+        sequences: [StandardKey.Quit]
+        onActivated: Qt.quit()
+    }
+}

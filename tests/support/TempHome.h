@@ -19,6 +19,11 @@ public:
         setenv("XDG_CONFIG_HOME", (root_ / ".config").c_str(), 1);
         setenv("XDG_STATE_HOME", (root_ / ".local/state").c_str(), 1);
         setenv("XDG_CACHE_HOME", (root_ / ".cache").c_str(), 1);
+        // Qt warns when the runtime folder is missing or open to others.
+        const std::filesystem::path runtime = root_ / ".runtime";
+        std::filesystem::create_directory(runtime);
+        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     }
     ~TempHome() { removeAll(root_); }
     TempHome(const TempHome&) = delete;

@@ -1,0 +1,38 @@
+// The program's entry: the runtime log, the crash handler, the one AppState,
+// and the QML windows (the main window and the settings window).
+#include <QApplication>
+#include <QFontDatabase>
+#include <QQmlApplicationEngine>
+#include <QQuickStyle>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include "app/AppState.h"
+#include "app/CrashHandler.h"
+#include "app/RuntimeLog.h"
+#include "i18n/Lang.h"
+#include "platform/Paths.h"
+
+Q_IMPORT_QML_PLUGIN(QuillmoorPlugin)
+
+int main(int argc, char* argv[])
+{
+    RuntimeLog::open(Paths::logFolder());
+    CrashHandler::install();
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillmoor"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLMOOR_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("com.halvick.Quillmoor"));
+    QApplication::setLayoutDirection(appLayoutDirection());
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/MaterialIcons-Regular.ttf"));
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
+
+    AppState state(nullptr);  // the one state object, for the life of the process
+
+    QQmlApplicationEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
+                     [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    engine.load(QUrl(QStringLiteral("qrc:/Quillmoor/Main.qml")));
+    return app.exec();
+}

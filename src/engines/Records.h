@@ -1,0 +1,81 @@
+#pragma once
+// The plain value records that the scans return and AppState publishes.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <atomic>
+#include <vector>
+
+#include <QDateTime>
+#include <QString>
+#include <QUuid>
+
+// One removable file or folder (junk groups and the uninstaller's file list).
+struct JunkItem {
+    QUuid id = QUuid::createUuid();
+    std::filesystem::path url;
+    QString name;
+    std::int64_t size = 0;
+    bool selected = false;
+};
+
+// The result of one junk rule; items largest first.
+struct JunkGroup {
+    QString id;
+    QString title;
+    QString detail;
+    QString symbol;
+    bool permanent = false;
+    std::vector<JunkItem> items;
+
+    std::int64_t total() const
+    {
+        std::int64_t sum = 0;
+        for (const auto& item : items)
+            sum += item.size;
+        return sum;
+    }
+    std::int64_t selectedTotal() const
+    {
+        std::int64_t sum = 0;
+        for (const auto& item : items)
+            if (item.selected)
+                sum += item.size;
+        return sum;
+    }
+};
+
+// One file found by the large-file scan.
+struct LargeFile {
+    QUuid id = QUuid::createUuid();
+    std::filesystem::path url;
+    std::int64_t size = 0;
+    std::optional<QDateTime> accessed;
+    bool selected = false;
+};
+
+// Shared by the screen and one large-file scan; a fresh one for every scan.
+struct CancelFlag {
+    std::atomic<bool> cancelled{false};
+};
+using CancelFlagPtr = std::shared_ptr<CancelFlag>;
+
+// One installed application.
+struct AppInfo {
+    std::filesystem::path url;
+    QString name;
+    QString bundleID;
+    QString version;
+    QString id() const { return QString::fromStdString(url.string()); }
+};
+
+// One launch property list.
+struct AgentItem {
+    QUuid id = QUuid::createUuid();
+    std::filesystem::path url;
+    QString label;
+    QString program;
+    QString scope;
+    bool userOwned = false;
+};

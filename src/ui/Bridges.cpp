@@ -1,0 +1,104 @@
+#include "ui/Bridges.h"
+
+#include <cmath>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+#include "i18n/L.h"
+#include "i18n/Lang.h"
+#include "platform/FS.h"
+#include "platform/Fmt.h"
+#include "platform/LoginItem.h"
+#include "platform/Sound.h"
+#include "platform/Version.h"
+#include "ui/Motion.h"
+#include "ui/Symbols.h"
+
+bool I18nBridge::rightToLeft() const { return appLayoutDirection() == Qt::RightToLeft; }
+
+QString I18nBridge::language() const
+{
+    static const char* const codes[] = {"en", "es", "it", "fr", "de", "ja", "zh", "ar"};
+    const Lang lang = appLang();
+    if (lang == Lang::pt)
+        return QStringLiteral("pt");
+    return QString::fromLatin1(codes[rawValue(lang)]);
+}
+
+QString I18nBridge::L(const QString& text) const { return ::L(text); }
+
+QString I18nBridge::LF(const QString& text, const QVariantList& args) const
+{
+    // formatText takes an initializer list; build the arguments one by one.
+    std::vector<FmtArg> values;
+    values.reserve(args.size());
+    for (const QVariant& arg : args) {
+        const bool number = arg.typeId() == QMetaType::Double || arg.typeId() == QMetaType::Int
+            || arg.typeId() == QMetaType::LongLong || arg.typeId() == QMetaType::UInt
+            || arg.typeId() == QMetaType::ULongLong;
+        if (number) {
+            const double v = arg.toDouble();
+            if (std::isfinite(v) && v == std::trunc(v)) {
+                values.emplace_back(static_cast<long long>(v));
+                continue;
+            }
+        }
+        values.emplace_back(arg.toString());
+    }
+    switch (values.size()) {
+    case 0: return formatText(::L(text), {});
+    case 1: return formatText(::L(text), {values[0]});
+    case 2: return formatText(::L(text), {values[0], values[1]});
+    case 3: return formatText(::L(text), {values[0], values[1], values[2]});
+    default: return formatText(::L(text), {values[0], values[1], values[2], values[3]});
+    }
+}
+
+QString FmtBridge::bytes(double n) const { return Fmt::bytes(static_cast<std::int64_t>(n)); }
+
+QString FmtBridge::date(const QVariant& d) const
+{
+    if (!d.isValid() || d.isNull())
+        return Fmt::date(std::nullopt);
+    return Fmt::date(d.toDateTime());
+}
+
+QString SymbolsBridge::glyph(const QString& symbol) const { return materialGlyphFor(symbol); }
+
+bool SoundBridge::enabled() const { return Sound::enabled(); }
+
+void SoundBridge::setEnabled(bool on)
+{
+    if (Sound::enabled() == on)
+        return;
+    Sound::setEnabled(on);
+    emit enabledChanged();
+}
+
+void SoundBridge::play(const QString& name, double volume)
+{
+    Sound::play(name, static_cast<float>(volume));
+}
+
+void FSBridge::openFullDiskAccessSettings() const { FS::openFullDiskAccessSettings(); }
+void FSBridge::relaunch() const { FS::relaunch(); }
+
+QString GeneralBridge::version() const { return appVersionText(); }
+
+bool GeneralBridge::loginItemRegistered() const { return LoginItem::isRegistered(); }
+
+QString GeneralBridge::setLoginItem(bool on) const
+{
+    QString executable = qEnvironmentVariable("APPIMAGE");
+    if (executable.isEmpty())
+        executable = QCoreApplication::applicationFilePath();
+    const auto error = on ? LoginItem::registerItem(executable) : LoginItem::unregisterItem();
+    return error.value_or(QString());
+}
+
+double MotionBridge::spring(double t, double response, double dampingFraction) const
+{
+    return springPosition(t, response, dampingFraction);
+}

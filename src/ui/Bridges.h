@@ -1,0 +1,88 @@
+#pragma once
+// Small QML singletons that hand the stateless services to the screens:
+// I18n (L, LF, layout direction), Fmt, Symbols, Sound, FS, General and Motion.
+#include <QObject>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+class I18nBridge : public QObject {
+    Q_OBJECT
+    QML_NAMED_ELEMENT(I18n)
+    QML_SINGLETON
+    Q_PROPERTY(bool rightToLeft READ rightToLeft CONSTANT)
+    Q_PROPERTY(QString language READ language CONSTANT)
+public:
+    using QObject::QObject;
+    bool rightToLeft() const;
+    QString language() const;  // the two-letter code of the interface language
+    Q_INVOKABLE QString L(const QString& text) const;
+    // Integral numbers fill %ld, everything else %@.
+    Q_INVOKABLE QString LF(const QString& text, const QVariantList& args) const;
+};
+
+class FmtBridge : public QObject {
+    Q_OBJECT
+    QML_NAMED_ELEMENT(Fmt)
+    QML_SINGLETON
+public:
+    using QObject::QObject;
+    Q_INVOKABLE QString bytes(double n) const;
+    Q_INVOKABLE QString date(const QVariant& d) const;
+};
+
+class SymbolsBridge : public QObject {
+    Q_OBJECT
+    QML_NAMED_ELEMENT(Symbols)
+    QML_SINGLETON
+public:
+    using QObject::QObject;
+    Q_INVOKABLE QString glyph(const QString& symbol) const;
+};
+
+class SoundBridge : public QObject {
+    Q_OBJECT
+    QML_NAMED_ELEMENT(Sound)
+    QML_SINGLETON
+    Q_PROPERTY(bool enabled READ enabled WRITE setEnabled NOTIFY enabledChanged)
+public:
+    using QObject::QObject;
+    bool enabled() const;
+    void setEnabled(bool on);
+    Q_INVOKABLE void play(const QString& name, double volume = 0.8);
+signals:
+    void enabledChanged();
+};
+
+class FSBridge : public QObject {
+    Q_OBJECT
+    QML_NAMED_ELEMENT(FS)
+    QML_SINGLETON
+public:
+    using QObject::QObject;
+    Q_INVOKABLE void openFullDiskAccessSettings() const;
+    Q_INVOKABLE void relaunch() const;
+};
+
+// The general settings: the version text and the login item.
+class GeneralBridge : public QObject {
+    Q_OBJECT
+    QML_NAMED_ELEMENT(General)
+    QML_SINGLETON
+    Q_PROPERTY(QString version READ version CONSTANT)
+public:
+    using QObject::QObject;
+    QString version() const;
+    Q_INVOKABLE bool loginItemRegistered() const;
+    // Registers or unregisters the login item; the error text, or empty on success.
+    Q_INVOKABLE QString setLoginItem(bool on) const;
+};
+
+class MotionBridge : public QObject {
+    Q_OBJECT
+    QML_NAMED_ELEMENT(Motion)
+    QML_SINGLETON
+public:
+    using QObject::QObject;
+    // A damped spring from 0 to 1 at time t (seconds).
+    Q_INVOKABLE double spring(double t, double response, double dampingFraction) const;
+};

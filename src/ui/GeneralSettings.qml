@@ -1,0 +1,111 @@
+import QtQuick
+import QtQuick.Layouts
+import Quillmoor
+
+// The general tab: sounds, opening at login, the version and the language.
+Item {
+    id: form
+    property bool sound: Sound.enabled
+    property bool login: General.loginItemRegistered()
+    property string err: ""
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: 20
+        spacing: 14
+
+        // the tab header
+        RowLayout {
+            Layout.alignment: Qt.AlignHCenter
+            spacing: 6
+            Icon { symbol: "gearshape"; size: 18; color: DS.primary }
+            Text {
+                text: I18n.L("Geral")
+                color: DS.text
+                font.pixelSize: 13
+                font.weight: Font.DemiBold
+            }
+        }
+
+        Card {
+            Layout.fillWidth: true
+            Layout.preferredHeight: rows.implicitHeight + 24
+            ColumnLayout {
+                id: rows
+                anchors.fill: parent
+                anchors.margins: 12
+                spacing: 0
+
+                ThemedSwitch {
+                    id: soundSwitch
+                    objectName: "soundSwitch"
+                    Layout.fillWidth: true
+                    text: I18n.L("Sons")
+                    checked: form.sound
+                    focus: true
+                    onToggled: {
+                        form.sound = checked
+                        Sound.enabled = checked
+                        if (checked)
+                            Sound.play("tick", 0.8)
+                    }
+                }
+                Divider {}
+                ThemedSwitch {
+                    objectName: "loginSwitch"
+                    Layout.fillWidth: true
+                    text: I18n.L("Abrir ao iniciar sessão")
+                    checked: form.login
+                    onToggled: {
+                        form.login = checked
+                        form.err = General.setLoginItem(checked)
+                    }
+                }
+                Text {
+                    visible: form.err !== ""
+                    text: form.err
+                    color: DS.warning
+                    font.pixelSize: 11
+                    wrapMode: Text.Wrap
+                    Layout.fillWidth: true
+                    Layout.bottomMargin: 6
+                    horizontalAlignment: Text.AlignLeft
+                }
+                Divider {}
+                FormRow { label: I18n.L("Versão"); value: General.version }
+                Divider {}
+                FormRow { label: I18n.L("Idioma"); value: I18n.L("Segue o idioma do macOS") }
+            }
+        }
+        Item { Layout.fillHeight: true }
+    }
+
+    component Divider: Rectangle {
+        Layout.fillWidth: true
+        Layout.topMargin: 4
+        Layout.bottomMargin: 4
+        height: 1
+        color: DS.border
+    }
+    component FormRow: RowLayout {
+        property string label
+        property string value
+        Layout.fillWidth: true
+        Layout.preferredHeight: 30
+        Layout.leftMargin: 6
+        Layout.rightMargin: 6
+        Text {
+            text: parent.label
+            color: DS.text
+            font.pixelSize: 13
+            Layout.fillWidth: true
+            horizontalAlignment: Text.AlignLeft
+        }
+        Text {
+            text: parent.value
+            color: DS.muted
+            font.pixelSize: 13
+            horizontalAlignment: Text.AlignRight
+        }
+    }
+}

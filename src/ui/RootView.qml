@@ -1,0 +1,60 @@
+import QtQuick
+import Quillmoor
+
+// The main window's content: the sky, the sidebar beside the page of the
+// current section, and the shared overlays (busy veil, celebration, message).
+Item {
+    id: root
+    signal openSettings()
+
+    // Section id -> page component; filled in as the pages arrive.
+    property alias pages: pageArea.pages
+
+    AppBackground { anchors.fill: parent }
+
+    Sidebar {
+        id: sidebar
+        objectName: "sidebar"
+        anchors.left: parent.left
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
+        width: 232
+        onOpenSettings: root.openSettings()
+    }
+
+    PageArea {
+        id: pageArea
+        anchors.left: sidebar.right
+        anchors.right: parent.right
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
+    }
+
+    BusyOverlay {
+        objectName: "busyOverlay"
+        anchors.fill: parent
+        visible: AppState.busy
+    }
+
+    Loader {
+        objectName: "celebration"
+        anchors.fill: parent
+        active: AppState.celebrating
+        sourceComponent: CelebrationView {
+            freed: AppState.celebrateFreed
+            trashed: AppState.celebrateTrashed
+            onDismiss: AppState.dismissCelebration()
+        }
+    }
+
+    MessageAlert { objectName: "messageAlert" }
+
+    // Coming back to the program re-reads whether the protected places can be read.
+    Connections {
+        target: Qt.application
+        function onStateChanged() {
+            if (Qt.application.state === Qt.ApplicationActive)
+                AppState.refreshFda()
+        }
+    }
+}

@@ -1,0 +1,264 @@
+// Loads the real main window offscreen over a temporary home, visits every
+// section, the overlays, the alert and the settings window, writes a PNG of
+// each, drives the sidebar by mouse and keyboard, and fails on any warning
+// (a QML warning is a broken screen).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QQmlApplicationEngine>
+#include <QQmlComponent>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickWindow>
+#include <QSettings>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include "app/AppState.h"
+#include "i18n/Lang.h"
+#include "platform/Prefs.h"
+#include "support/TempHome.h"
+
+Q_IMPORT_QML_PLUGIN(QuillmoorPlugin)
+
+namespace {
+
+QStringList g_warnings;
+
+void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    // The offscreen platform cannot raise a window; that is the test bed, not the screen.
+    if (text == QLatin1String("This plugin does not support raise()"))
+        return;
+    g_warnings << text;
+    fprintf(stderr, "WARNING: %s\n", qPrintable(text));
+}
+
+// AppState with the protected setters opened up for the test.
+class TestState : public AppState {
+public:
+    TestState() : AppState(nullptr) {}
+    using AppState::setFda;
+    using AppState::setJunkScanning;
+    using AppState::setJunkLive;
+};
+
+QString languageCode()
+{
+    static const char* const codes[] = {"en", "es", "it", "fr", "de", "ja", "zh", "ar"};
+    return appLang() == Lang::pt ? QStringLiteral("pt") : QString::fromLatin1(codes[rawValue(appLang())]);
+}
+
+class UiTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // a freed total from earlier runs, so the sidebar shows a figure
+        auto prefs = Prefs::standard();
+        prefs->setValue("totalFreed", 12'400'000'000LL);
+        // no audio device in the test bed: keep the effects quiet
+        prefs->setValue("soundEnabled", false);
+        prefs->sync();
+
+        state = new TestState();
+        engine = new QQmlApplicationEngine();
+        engine->addImportPath("qrc:/");
+        engine->load(QUrl("qrc:/Quillmoor/Main.qml"));
+        ASSERT_EQ(engine->rootObjects().size(), 1);
+        window = qobject_cast<QQuickWindow*>(engine->rootObjects().first());
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        outDir = qEnvironmentVariable("QUILLMOOR_SNAPSHOT_DIR", QDir::currentPath() + "/ui-snapshots");
+        QDir().mkpath(outDir);
+    }
+    static void TearDownTestSuite()
+    {
+        delete engine;
+        delete state;
+    }
+
+    static void settle(int ms = 450) { QTest::qWait(ms); }
+
+    static void snap(QQuickWindow* w, const QString& name)
+    {
+        const QImage image = w->grabWindow();
+        ASSERT_FALSE(image.isNull());
+        const QString path = outDir + "/" + languageCode() + "-" + name + ".png";
+        ASSERT_TRUE(image.save(path)) << qPrintable(path);
+    }
+
+    static QQuickItem* find(const char* name)
+    {
+        return window->findChild<QQuickItem*>(name);
+    }
+
+    static TestState* state;
+    static QQmlApplicationEngine* engine;
+    static QQuickWindow* window;
+    static QString outDir;
+};
+
+TestState* UiTest::state = nullptr;
+QQmlApplicationEngine* UiTest::engine = nullptr;
+QQuickWindow* UiTest::window = nullptr;
+QString UiTest::outDir;
+
+TEST_F(UiTest, MainWindowHasItsIdentityAndMinimumSize)
+{
+    EXPECT_EQ(window->objectName(), "main");
+    const int typeId = qmlTypeId("Quillmoor", 1, 0, "AppState");
+    EXPECT_EQ(engine->singletonInstance<AppState*>(typeId), state);
+    EXPECT_EQ(window->title(), "Quillmoor");
+    EXPECT_GE(window->minimumWidth(), 1080);
+    EXPECT_GE(window->minimumHeight(), 700);
+    const bool rtl = appLang() == Lang::ar;
+    auto* root = find("rootView");
+    ASSERT_NE(root, nullptr);
+    // Arabic mirrors the window: the sidebar moves to the right-hand side.
+    auto* sidebar = find("sidebar");
+    ASSERT_NE(sidebar, nullptr);
+    const QPointF topLeft = sidebar->mapToScene(QPointF(0, 0));
+    if (rtl)
+        EXPECT_GT(topLeft.x(), window->width() / 2);
+    else
+        EXPECT_LT(topLeft.x(), 1);
+}
+
+TEST_F(UiTest, EverySectionRenders)
+{
+    for (const QVariant& entry : state->sections()) {
+        const QString id = entry.toMap().value("id").toString();
+        state->setSection(id);
+        settle();
+        EXPECT_EQ(state->section(), id);
+        snap(window, "section-" + id);
+    }
+    state->setSection("");  // no section: the overview page, no item active
+    settle();
+    snap(window, "no-section");
+    state->setSection("overview");
+    settle();
+}
+
+TEST_F(UiTest, OverlaysRender)
+{
+    state->setBusy(true);
+    settle();
+    snap(window, "busy");
+    state->setBusy(false);
+    settle();
+
+    state->setCelebrate(Celebration{1'230'000'000, 340'000'000});
+    QTest::qWait(3400);  // the count-up and the fog have run
+    snap(window, "celebration-freed");
+    auto* amount = find("celebrationAmount");
+    ASSERT_NE(amount, nullptr);
+    EXPECT_FALSE(amount->property("text").toString().isEmpty());
+    state->dismissCelebration();
+    settle();
+
+    state->setCelebrate(Celebration{0, 560'000'000});
+    QTest::qWait(3400);
+    snap(window, "celebration-trashed");
+    state->dismissCelebration();
+    settle();
+}
+
+TEST_F(UiTest, MessageAlertShowsAndDismissingClearsIt)
+{
+    state->setMessage("3 itens não puderam ser removidos (em uso ou protegidos pelo sistema): a, b, c");
+    settle();
+    snap(window, "message");
+    // Escape dismisses the alert, which clears the message.
+    QTest::keyClick(window, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(state->hasMessage());
+}
+
+TEST_F(UiTest, FullDiskAccessBannerRenders)
+{
+    state->setFda(false);
+    QQmlComponent component(engine);
+    component.setData("import QtQuick\nimport QtQuick.Controls.Basic\nimport Quillmoor\n"
+                      "ApplicationWindow { width: 820; height: 160; visible: true; color: DS.bg\n"
+                      "  LayoutMirroring.enabled: I18n.rightToLeft; LayoutMirroring.childrenInherit: true\n"
+                      "  AppBackground { anchors.fill: parent }\n"
+                      "  FDABanner { x: 20; y: 20; width: parent.width - 40 } }",
+                      QUrl("qrc:/Quillmoor/BannerHarness.qml"));
+    std::unique_ptr<QObject> object(component.create());
+    ASSERT_NE(object, nullptr) << qPrintable(component.errorString());
+    auto* w = qobject_cast<QQuickWindow*>(object.get());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    settle();
+    snap(w, "fda-banner");
+    state->setFda(true);
+}
+
+TEST_F(UiTest, SettingsWindowRenders)
+{
+    auto* settings = window->findChild<QQuickWindow*>("settings");
+    ASSERT_NE(settings, nullptr);
+    QMetaObject::invokeMethod(settings, "open");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(settings));
+    settle();
+    snap(settings, "settings");
+    settings->close();
+    settle();
+}
+
+TEST_F(UiTest, SidebarFollowsMouseAndKeyboard)
+{
+    state->setSection("overview");
+    settle();
+    auto* sidebar = find("sidebar");
+    ASSERT_NE(sidebar, nullptr);
+    // Click the third item ("Arquivos grandes"): rows are 36 high below the header.
+    QList<QQuickItem*> rows;
+    QList<QQuickItem*> pending{sidebar};
+    while (!pending.isEmpty()) {
+        QQuickItem* item = pending.takeLast();
+        if (item->property("section").isValid() && item->property("active").isValid())
+            rows << item;
+        pending << item->childItems();
+    }
+    ASSERT_EQ(rows.size(), 7);
+    std::sort(rows.begin(), rows.end(), [](QQuickItem* a, QQuickItem* b) {
+        return a->mapToScene({0, 0}).y() < b->mapToScene({0, 0}).y();
+    });
+    const QPointF centre = rows[2]->mapToScene(QPointF(rows[2]->width() / 2, rows[2]->height() / 2));
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    settle(200);
+    EXPECT_EQ(state->section(), "large");
+
+    // Keyboard: focus the fourth item, move down one, press Return.
+    rows[3]->forceActiveFocus();
+    QTest::keyClick(window, Qt::Key_Down);
+    QTest::keyClick(window, Qt::Key_Return);
+    settle(200);
+    EXPECT_EQ(state->section(), "orbitMap");
+    state->setSection("overview");
+    settle();
+}
+
+TEST_F(UiTest, NoWarnings)
+{
+    EXPECT_TRUE(g_warnings.isEmpty()) << qPrintable(g_warnings.join("\n"));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TempHome home;
+    qInstallMessageHandler(collectWarnings);
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setLayoutDirection(appLayoutDirection());
+    QFontDatabase::addApplicationFont(":/fonts/MaterialIcons-Regular.ttf");
+    QQuickStyle::setStyle("Basic");
+    return RUN_ALL_TESTS();
+}
