@@ -225,9 +225,13 @@ const std::vector<TranslationRow>& translationRows()
         {"Idioma", {"Language"}},
         {"Segue o idioma do macOS", {"Follows the macOS language"}},
         {"Ajustes…", {"Settings…"}},
-        // Added by the Linux build: runAdmin's message when pkexec is missing.
+        // Added by the Linux build: what the administrator runner says when
+        // pkexec is missing, or a command could not run or finish.
         {"Não foi possível pedir a senha de administrador: pkexec não está instalado.",
          {"Couldn't ask for the administrator password: pkexec is not installed."}},
+        {"Não foi possível iniciar o comando.", {"Couldn't start the command."}},
+        {"O comando foi interrompido antes de terminar.", {"The command was interrupted before it finished."}},
+        {"O comando terminou com o código de saída %ld.", {"The command ended with exit code %ld."}},
     };
     return rows;
 }
