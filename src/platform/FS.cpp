@@ -1,1 +1,344 @@
-// to be written
+#include "platform/FS.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <fstream>
+#include <limits>
+#include <string_view>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QUrl>
+
+#include "platform/Paths.h"
+#include "platform/Walker.h"
+
+namespace {
+
+// The system folders that are never offered, together with everything below them.
+// "/home" plays the part of the folder of all users' homes: it is protected
+// itself, and every folder directly in it by its own rule.
+constexpr std::array<std::string_view, 16> kSystemRoots = {
+    "/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/etc", "/boot",
+    "/dev", "/proc", "/sys", "/run", "/snap", "/var/lib", "/home",
+};
+constexpr std::string_view kUsersRoot = "/home";
+
+// Places in the home folder that are protected themselves (not their contents).
+constexpr std::array<std::string_view, 15> kHomeSuffixes = {
+    "", "/Library", "/Desktop", "/Documents", "/Downloads", "/Movies", "/Music",
+    "/Pictures", "/Public", "/Applications", "/.Trash", "/Videos", "/Templates",
+    "/.local/share/Trash", "/.local/share/Trash/files",
+};
+
+constexpr std::array<std::string_view, 13> kPackageExtensions = {
+    "app", "bundle", "framework", "plugin", "photoslibrary", "photolibrary", "fcpbundle",
+    "logicx", "band", "rtfd", "xcarchive", "pkg", "mpkg",
+};
+
+const char* const kFullDiskAccessAddress =
+    "x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
+
+// "/a/./b//c/" -> "/a/b/c"; ".." climbs; the root stays "/".
+std::string normalised(const FS::Path& path)
+{
+    std::string text = path.lexically_normal().native();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return text;
+}
+
+// The folder holding a normalised absolute path ("/" for "/x" and for "/").
+std::string parentOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+std::string lastName(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool startsWith(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The home folder as "/home/name", with no trailing slash ("/" stays "/").
+std::string homeText()
+{
+    return normalised(FS::home());
+}
+
+bool hasDotDot(const FS::Path& path)
+{
+    return std::any_of(path.begin(), path.end(), [](const FS::Path& part) { return part == ".."; });
+}
+
+bool canList(const FS::Path& folder)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return false;
+    errno = 0;
+    readdir(dir);
+    const bool ok = errno == 0;
+    closedir(dir);
+    return ok;
+}
+
+// "16303508 kB" -> bytes; false for anything else.
+bool parseKilobytes(std::string_view text, std::uint64_t& bytes)
+{
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && (isBlank(text.back()) || text.back() == '\r'))
+        text.remove_suffix(1);
+    std::uint64_t kilobytes = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), kilobytes);
+    if (error != std::errc() || end == text.data())
+        return false;
+    std::string_view unit(end, std::size_t(text.data() + text.size() - end));
+    while (!unit.empty() && isBlank(unit.front()))
+        unit.remove_prefix(1);
+    if (unit != "kB" || kilobytes > std::numeric_limits<std::uint64_t>::max() / 1024)
+        return false;
+    bytes = kilobytes * 1024;
+    return true;
+}
+
+} // namespace
+
+namespace FS {
+
+Path home()
+{
+    return Paths::home();
+}
+
+Path expand(const std::string& path)
+{
+    if (path == "~")
+        return home();
+    if (startsWith(path, "~/"))
+        return home() / path.substr(2);
+    return Path(path);
+}
+
+QString pretty(const Path& path)
+{
+    const std::string text = path.native();
+    const std::string homePath = homeText();
+    if (text == homePath)
+        return QStringLiteral("~");
+    // The home prefix must end at a folder boundary: with home "/home/al",
+    // "/home/alice" stays as it is instead of becoming "~ice".
+    const std::string prefix = homePath == "/" ? homePath : homePath + "/";
+    if (startsWith(text, prefix))
+        return QStringLiteral("~/") + QFile::decodeName(QByteArray::fromStdString(text.substr(prefix.size())));
+    return QFile::decodeName(QByteArray::fromStdString(text));
+}
+
+bool isDir(const Path& path)
+{
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::int64_t size(const Path& path)
+{
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0)
+        return 0;
+    if (!S_ISDIR(info.st_mode))
+        return std::int64_t(info.st_blocks) * 512;  // a file, a link or a device: itself only
+
+    // Every regular file counts, hard links once per name, as a listing shows them.
+    std::int64_t total = 0;
+    Walker::walk(path, [&total](const Walker::Entry& entry) {
+        if (entry.isFile())
+            total += entry.allocated();
+        return Walker::Step::Enter;
+    });
+    return total;
+}
+
+std::vector<Path> children(const Path& folder, bool hidden)
+{
+    std::vector<Path> result;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return result;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (!hidden && name.front() == '.')
+            continue;
+        result.push_back(folder / Path(std::string(name)));
+    }
+    closedir(dir);
+    return result;
+}
+
+bool isProtected(const Path& path)
+{
+    // A path that is not absolute names no fixed place, so it is never offered.
+    if (!path.is_absolute())
+        return true;
+    // ".." is resolved by text below, but through a link it lands somewhere
+    // else on disk, so a path that climbs is never offered either.
+    if (hasDotDot(path))
+        return true;
+
+    // The parent and the name come from the cleaned path as well, so that
+    // "/var/" or "/home/bob/" are judged like "/var" and "/home/bob".
+    const std::string p = normalised(path);
+    const std::string q = parentOf(p);
+    const std::string n = lastName(p);
+    const std::string h = homeText();
+
+    if (p == "/" || q == "/")
+        return true;
+    for (std::string_view root : kSystemRoots) {
+        if (p == root)
+            return true;
+        // Items below "/home" are judged by the rules that follow.
+        if (root != kUsersRoot && startsWith(p, std::string(root) + "/"))
+            return true;
+    }
+    if (q == kUsersRoot)
+        return true;
+    if (startsWith(n, ".") && q == h)
+        return true;
+    for (std::string_view suffix : kHomeSuffixes) {
+        const std::string place = h == "/" ? (suffix.empty() ? "/" : std::string(suffix)) : h + std::string(suffix);
+        if (p == place)
+            return true;
+    }
+    // The Trash may live outside the home folder ($XDG_DATA_HOME).
+    const Path trash = trashFolder();
+    return p == normalised(trash) || p == normalised(trash.parent_path());
+}
+
+bool hasPackageExtension(const Path& path)
+{
+    std::string extension = Path(normalised(path)).extension().native();
+    if (extension.size() < 2)
+        return false;
+    extension.erase(0, 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return std::find(kPackageExtensions.begin(), kPackageExtensions.end(), extension)
+        != kPackageExtensions.end();
+}
+
+bool isPackage(const Path& path)
+{
+    return hasPackageExtension(path) && isDir(path);
+}
+
+Disk disk(const Path& root)
+{
+    struct statvfs info;
+    if (statvfs(root.c_str(), &info) != 0)
+        return {};
+    Disk result;
+    result.total = std::int64_t(info.f_blocks) * std::int64_t(info.f_frsize);
+    result.free = std::int64_t(info.f_bavail) * std::int64_t(info.f_frsize);
+    return result;
+}
+
+Memory memory(const Path& meminfo)
+{
+    std::ifstream file(meminfo);
+    if (!file)
+        return {};
+    bool haveTotal = false;
+    bool haveAvailable = false;
+    std::uint64_t total = 0;
+    std::uint64_t available = 0;
+    std::string line;
+    while (std::getline(file, line)) {
+        const std::string_view text = line;
+        if (startsWith(text, "MemTotal:"))
+            haveTotal = parseKilobytes(text.substr(9), total);
+        else if (startsWith(text, "MemAvailable:"))
+            haveAvailable = parseKilobytes(text.substr(13), available);
+    }
+    if (!haveTotal)
+        return {};
+    Memory result;
+    result.total = total;
+    // Without a figure for available memory the amount in use is unknown: 0.
+    if (haveAvailable)
+        result.used = total - std::min(available, total);
+    return result;
+}
+
+Path trashFolder()
+{
+    return Paths::dataHome() / "Trash" / "files";
+}
+
+bool hasFullDiskAccess()
+{
+    // Linux has no such privilege; what a sandbox hides is probed instead, in
+    // order: the Trash folder, then the home folder. The first that lists answers.
+    for (const Path& probe : {trashFolder(), home()})
+        if (canList(probe))
+            return true;
+    return false;
+}
+
+bool canOpenAddress(const QString& address)
+{
+    const QUrl url(address, QUrl::StrictMode);
+    return url.isValid() && !url.scheme().isEmpty()
+        && !url.scheme().startsWith(QStringLiteral("x-apple"), Qt::CaseInsensitive);
+}
+
+void openFullDiskAccessSettings()
+{
+    const QString address = QString::fromLatin1(kFullDiskAccessAddress);
+    if (canOpenAddress(address))
+        QProcess::startDetached(QStringLiteral("xdg-open"), {address});
+}
+
+QString relaunchProgram()
+{
+    const QByteArray appImage = qgetenv("APPIMAGE");
+    if (!appImage.isEmpty())
+        return QFile::decodeName(appImage);
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationFilePath();
+    std::error_code error;
+    return QFile::decodeName(QByteArray::fromStdString(std::filesystem::read_symlink("/proc/self/exe", error).native()));
+}
+
+QStringList relaunchArguments(const QString& program)
+{
+    return {QStringLiteral("-c"), QStringLiteral("sleep 0.7; exec \"$0\""), program};
+}
+
+void relaunch()
+{
+    // A shell that cannot start is ignored: the program still quits.
+    QProcess::startDetached(QStringLiteral("/bin/sh"), relaunchArguments(relaunchProgram()));
+    QCoreApplication::quit();
+}
+
+} // namespace FS

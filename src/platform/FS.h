@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QString>
+#include <QStringList>
 
 namespace FS {
 
@@ -16,7 +17,8 @@ using Path = std::filesystem::path;
 Path home();
 // Replaces a leading "~" (alone or followed by "/") by the home folder.
 Path expand(const std::string& path);
-// The path for display: the home prefix (plain text prefix test) becomes "~".
+// The path for display: a leading home folder becomes "~" (only a whole folder
+// name matches, so with home "/home/al" the path "/home/alice" stays as it is).
 QString pretty(const Path& path);
 // True only if something exists at the path and it is a folder (links not followed).
 bool isDir(const Path& path);
@@ -26,11 +28,17 @@ bool isDir(const Path& path);
 std::int64_t size(const Path& path);
 // The direct entries of a folder in the order the file system lists them;
 // hidden entries only when `hidden`. Empty when the folder cannot be read.
+// A link to a folder is listed like the folder (as a file browser shows it).
 std::vector<Path> children(const Path& folder, bool hidden = false);
-// Whether the location must never be offered for removal.
+// Whether the location must never be offered for removal. Relative paths and
+// paths with a ".." component are always protected (a link on the way could
+// make them land elsewhere than their text says).
 bool isProtected(const Path& path);
 // A folder shown as one item (an application bundle and the like).
 bool isPackage(const Path& path);
+// The name test of isPackage alone (extension in the package list, any case),
+// for walks that already know the entry is a folder.
+bool hasPackageExtension(const Path& path);
 
 struct Disk {
     std::int64_t total = 0;
@@ -58,5 +66,14 @@ bool hasFullDiskAccess();
 void openFullDiskAccessSettings();
 // Starts a detached shell that reopens this program 0.7 s later, then quits.
 void relaunch();
+
+// Whether a settings address means something here; addresses of the macOS
+// settings ("x-apple..." schemes) and invalid ones do not.
+bool canOpenAddress(const QString& address);
+// What relaunch reopens: $APPIMAGE when set, else this program's own executable.
+QString relaunchProgram();
+// The arguments of the detached /bin/sh: the program travels as $0, so blanks
+// and quotes in its path reach the command intact.
+QStringList relaunchArguments(const QString& program);
 
 } // namespace FS

@@ -1,1 +1,185 @@
-// to be written
+#include "platform/Walker.h"
+
+#include <cstring>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kOpenFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+bool isDotOrDotDot(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// One folder on the way from the root down to where the walk is.
+struct Frame {
+    DIR* dir = nullptr;         // null while closed to spare descriptors
+    long position = 0;          // where to read on after reopening (from telldir)
+    dev_t device = 0;           // identity, checked when the folder is reopened
+    ino_t inode = 0;
+    std::size_t pathLength = 0; // length of this folder's path in Walk::folder_
+};
+
+class Walk {
+public:
+    Walk(const Walker::Visitor& visit, const std::atomic<bool>* cancel)
+        : visit_(visit), cancel_(cancel) {}
+
+    ~Walk()
+    {
+        for (Frame& frame : stack_)
+            if (frame.dir)
+                closedir(frame.dir);
+    }
+
+    void run(const std::filesystem::path& root)
+    {
+        folder_ = root.native();
+        while (!folder_.empty() && folder_.back() == '/')
+            folder_.pop_back();  // "/" becomes "", so children read "/name"
+
+        const int fd = open(root.c_str(), kOpenFolderFlags);
+        if (fd < 0)
+            return;
+        struct stat info;
+        if (fstat(fd, &info) != 0) {
+            close(fd);
+            return;
+        }
+        if (!push(fd, info))
+            return;
+
+        while (!stack_.empty()) {
+            if (cancel_ && cancel_->load(std::memory_order_relaxed))
+                return;
+            const dirent* entry = readdir(stack_.back().dir);
+            if (!entry) {  // end of the folder, or it cannot be read further
+                pop();
+                continue;
+            }
+            if (isDotOrDotDot(entry->d_name))
+                continue;
+            if (!visitEntry(entry->d_name))
+                return;
+        }
+    }
+
+private:
+    // Reads one entry, shows it to the visitor and enters it when asked.
+    // False when the visitor wants the walk to stop.
+    bool visitEntry(const char* name)
+    {
+        const int parentFd = dirfd(stack_.back().dir);
+        struct stat info;
+        if (fstatat(parentFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return true;  // gone since it was listed
+
+        const Walker::Entry entry{name, info, int(stack_.size()), folder_};
+        const Walker::Step step = visit_(entry);
+        if (step == Walker::Step::Stop)
+            return false;
+        if (step == Walker::Step::Enter && S_ISDIR(info.st_mode))
+            enter(parentFd, name, info);
+        return true;
+    }
+
+    void enter(int parentFd, const char* name, const struct stat& info)
+    {
+        const int fd = openat(parentFd, name, kOpenFolderFlags);
+        if (fd < 0)
+            return;  // unreadable, or swapped for a link since fstatat: skipped
+        const std::size_t parentLength = folder_.size();
+        folder_ += '/';
+        folder_ += name;
+        if (!push(fd, info))
+            folder_.resize(parentLength);
+    }
+
+    // Takes ownership of `fd`. False when it cannot be read as a folder.
+    bool push(int fd, const struct stat& info)
+    {
+        DIR* dir = fdopendir(fd);
+        if (!dir) {
+            close(fd);
+            return false;
+        }
+        stack_.push_back(Frame{dir, 0, info.st_dev, info.st_ino, folder_.size()});
+        if (int(stack_.size() - firstOpen_) > Walker::kMaxOpenFolders) {
+            Frame& shallowest = stack_[firstOpen_];
+            shallowest.position = telldir(shallowest.dir);
+            closedir(shallowest.dir);
+            shallowest.dir = nullptr;
+            ++firstOpen_;
+        }
+        return true;
+    }
+
+    // Leaves the deepest folder and makes sure its parent is open again.
+    void pop()
+    {
+        DIR* child = stack_.back().dir;
+        stack_.pop_back();
+        if (!stack_.empty() && !stack_.back().dir && !reopenParent(child))
+            stack_.clear();  // the tree moved under the walk: end it here
+        closedir(child);
+        if (!stack_.empty())
+            folder_.resize(stack_.back().pathLength);
+    }
+
+    // Reopens the closed parent of `child` through "..", checks that it is the
+    // same folder as before and puts it back at its remembered position.
+    bool reopenParent(DIR* child)
+    {
+        Frame& parent = stack_.back();
+        const int fd = openat(dirfd(child), "..", kOpenFolderFlags);
+        if (fd < 0)
+            return false;
+        struct stat info;
+        if (fstat(fd, &info) != 0 || info.st_dev != parent.device || info.st_ino != parent.inode) {
+            close(fd);
+            return false;
+        }
+        parent.dir = fdopendir(fd);
+        if (!parent.dir) {
+            close(fd);
+            return false;
+        }
+        // On Linux the position is the file system's directory offset, which a
+        // fresh stream of the same folder accepts.
+        seekdir(parent.dir, parent.position);
+        firstOpen_ = stack_.size() - 1;
+        return true;
+    }
+
+    const Walker::Visitor& visit_;
+    const std::atomic<bool>* cancel_;
+    std::vector<Frame> stack_;
+    std::size_t firstOpen_ = 0;  // frames below this index are closed
+    std::string folder_;         // path of the deepest folder
+};
+
+} // namespace
+
+namespace Walker {
+
+std::filesystem::path Entry::path() const
+{
+    std::string full;
+    full.reserve(folder.size() + 1 + name.size());
+    full += folder;
+    full += '/';
+    full += name;
+    return std::filesystem::path(std::move(full));
+}
+
+void walk(const std::filesystem::path& root, const Visitor& visit, const std::atomic<bool>* cancel)
+{
+    Walk(visit, cancel).run(root);
+}
+
+} // namespace Walker

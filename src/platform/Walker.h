@@ -1,1 +1,63 @@
 #pragma once
+// The one walk over a folder tree that the size measurement and every scan share.
+//
+// It is iterative (an explicit stack of open folders, so nesting depth is only
+// limited by memory), never follows a symbolic link (entries are read with
+// fstatat(AT_SYMLINK_NOFOLLOW) and folders opened with O_NOFOLLOW), skips
+// folders it cannot open without a word, keeps no list of what it has seen and
+// never changes the working folder, so it can run on several threads at once.
+//
+// Open descriptors: at most kMaxOpenFolders folders of one walk stay open. When
+// a walk goes deeper, the shallowest open folder is closed and its reading
+// position remembered; on the way back up it is reopened through ".." of its
+// child, checked to be the same folder (device and inode), and read on from
+// that position. If the tree was moved meanwhile and the check fails, the walk
+// ends there rather than wander into another part of the disk.
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include <sys/stat.h>
+
+namespace Walker {
+
+// How many folders one walk keeps open at most (deeper ones are reopened on return).
+inline constexpr int kMaxOpenFolders = 64;
+
+// What the visitor wants after seeing an entry.
+enum class Step {
+    Enter,  // go into the entry if it is a folder; for anything else simply go on
+    Skip,   // go on without entering it
+    Stop,   // end the whole walk now
+};
+
+// One entry of the tree. Valid only during the visitor call.
+struct Entry {
+    std::string_view name;      // the entry's own name, raw bytes (any encoding)
+    const struct stat& info;    // the entry itself, never what a link points to
+    int depth;                  // 1 for the direct entries of the root
+    const std::string& folder;  // the holding folder's path ("" stands for "/")
+
+    // The full path, built only when asked for.
+    std::filesystem::path path() const;
+
+    bool isDir() const { return S_ISDIR(info.st_mode); }
+    bool isFile() const { return S_ISREG(info.st_mode); }
+    bool isHidden() const { return !name.empty() && name.front() == '.'; }
+    // Bytes allocated on disk (st_blocks x 512), not the logical length.
+    std::int64_t allocated() const { return std::int64_t(info.st_blocks) * 512; }
+};
+
+using Visitor = std::function<Step(const Entry&)>;
+
+// Visits every entry below `root` (not the root itself), folders before their
+// contents, each folder in the order the file system lists it. Nothing is
+// visited when the root is not a folder, is a link, or cannot be opened.
+// `cancel`, when given, is read before every entry; once true the walk ends.
+void walk(const std::filesystem::path& root, const Visitor& visit,
+          const std::atomic<bool>* cancel = nullptr);
+
+} // namespace Walker
