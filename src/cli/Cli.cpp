@@ -1,0 +1,104 @@
+#include "cli/Cli.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "platform/Version.h"
+
+namespace Cli {
+
+namespace {
+
+QString helpText()
+{
+    QString text;
+    QTextStream s(&text);
+    s << "Usage: quillmoor-cli [--json] COMMAND [ARGS]\n"
+         "\n"
+         "Quillmoor's features without the window.\n"
+         "\n"
+         "Options:\n"
+         "  --json       print one JSON document instead of text\n"
+         "  -h, --help   show this help\n"
+         "  --version    show the version\n";
+    if (!commands().empty()) {
+        s << "\nCommands:\n";
+        for (const Command& command : commands())
+            s << "  " << command.usage.leftJustified(30) << command.summary << "\n";
+    }
+    s << "\nExit status: 0 success, 1 failure, 2 bad usage.\n"
+         "Texts follow the interface language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG).\n";
+    return text;
+}
+
+} // namespace
+
+int Context::usageError(const QString& text) const
+{
+    err << "quillmoor-cli: " << text << "\n";
+    err.flush();
+    return BadUsage;
+}
+
+void Context::printJson(const QJsonValue& value) const
+{
+    const QJsonDocument document = value.isArray() ? QJsonDocument(value.toArray())
+                                                   : QJsonDocument(value.toObject());
+    out << QString::fromUtf8(document.toJson(QJsonDocument::Indented));
+    out.flush();
+}
+
+const std::vector<Command>& commands()
+{
+    // Each feature adds its command here as it arrives.
+    static const std::vector<Command> list;
+    return list;
+}
+
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    Context context{{}, false, out, err};
+    QString commandName;
+    int index = 0;
+    // Global options come before the command; everything after it is the command's.
+    for (; index < arguments.size(); ++index) {
+        const QString& arg = arguments[index];
+        if (arg == "--json") {
+            context.json = true;
+        } else if (arg == "-h" || arg == "--help") {
+            out << helpText();
+            out.flush();
+            return Success;
+        } else if (arg == "--version") {
+            if (context.json)
+                context.printJson(QJsonObject{{"version", appVersionText()}});
+            else
+                out << appVersionText() << "\n";
+            out.flush();
+            return Success;
+        } else if (arg.startsWith('-')) {
+            return context.usageError(QStringLiteral("unknown option '%1' (see --help)").arg(arg));
+        } else {
+            commandName = arg;
+            ++index;
+            break;
+        }
+    }
+    if (commandName.isEmpty())
+        return context.usageError(QStringLiteral("no command given (see --help)"));
+    for (const Command& command : commands()) {
+        if (command.name != commandName)
+            continue;
+        context.args = arguments.mid(index);
+        // --json may also follow the command
+        if (context.args.removeAll("--json") > 0)
+            context.json = true;
+        const int status = command.run(context);
+        out.flush();
+        err.flush();
+        return status;
+    }
+    return context.usageError(QStringLiteral("unknown command '%1' (see --help)").arg(commandName));
+}
+
+} // namespace Cli

@@ -1,0 +1,43 @@
+#pragma once
+// quillmoor-cli: headless commands over the same engines as the window.
+// Text by default, JSON with --json; exit 0 on success, 1 on failure, 2 on bad
+// usage (with a one-line error).
+#include <functional>
+#include <vector>
+
+#include <QJsonArray>
+#include <QJsonValue>
+#include <QStringList>
+#include <QTextStream>
+
+namespace Cli {
+
+enum Exit { Success = 0, Failure = 1, BadUsage = 2 };
+
+// What a command gets: its own arguments and where to write.
+struct Context {
+    QStringList args;   // the arguments after the command name
+    bool json = false;  // --json: one JSON document on standard output
+    QTextStream& out;
+    QTextStream& err;
+
+    // Writes the bad-usage line ("quillmoor-cli: <text>") and returns BadUsage.
+    int usageError(const QString& text) const;
+    // Writes a JSON document (indented) to out.
+    void printJson(const QJsonValue& value) const;
+};
+
+struct Command {
+    QString name;
+    QString usage;    // e.g. "large [--min SIZE]"
+    QString summary;  // one line for --help
+    std::function<int(Context&)> run;
+};
+
+// The commands, in the order --help lists them.
+const std::vector<Command>& commands();
+
+// Runs the tool on its arguments (without the program name).
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
+
+} // namespace Cli
