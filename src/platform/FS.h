@@ -43,6 +43,7 @@ bool hasPackageExtension(const Path& path);
 struct Disk {
     std::int64_t total = 0;
     std::int64_t free = 0;
+    bool operator==(const Disk&) const = default;
 };
 // Capacity of the volume holding `root` ("/" by default); zeros when unreadable.
 Disk disk(const Path& root = "/");
@@ -50,6 +51,7 @@ Disk disk(const Path& root = "/");
 struct Memory {
     std::uint64_t total = 0;
     std::uint64_t used = 0;
+    bool operator==(const Memory&) const = default;
 };
 // Physical memory and memory in use, from a meminfo file; zeros when unreadable.
 Memory memory(const Path& meminfo = "/proc/meminfo");
