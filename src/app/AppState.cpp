@@ -83,7 +83,12 @@ QVariantList AppState::sections() const
 
 void AppState::setMessage(const QString& text)
 {
-    // Operations only ever set a text; clearing is the window's job.
+    // Operations only ever set a text; clearing is the window's job, and an
+    // empty text from a screen means the same as dismissing.
+    if (text.isEmpty()) {
+        dismissMessage();
+        return;
+    }
     message_ = text;
     emit messageChanged();
 }
@@ -96,38 +101,18 @@ void AppState::dismissMessage()
     emit messageChanged();
 }
 
-void AppState::setBusy(bool busy)
-{
-    if (busy_ == busy)
-        return;
-    busy_ = busy;
-    emit busyChanged();
-}
+void AppState::setBusy(bool busy) { assign(busy_, busy, &AppState::busyChanged); }
 
 void AppState::refreshStats()
 {
-    const FS::Disk disk = FS::disk();
-    if (disk.total != disk_.total || disk.free != disk_.free) {
-        disk_ = disk;
-        emit diskChanged();
-    }
-    const FS::Memory mem = FS::memory();
-    if (mem.total != mem_.total || mem.used != mem_.used) {
-        mem_ = mem;
-        emit memChanged();
-    }
+    assign(disk_, FS::disk(), &AppState::diskChanged);
+    assign(mem_, FS::memory(), &AppState::memChanged);
     refreshFda();
 }
 
 void AppState::refreshFda() { setFda(FS::hasFullDiskAccess()); }
 
-void AppState::setFda(bool fda)
-{
-    if (fda == fda_)
-        return;
-    fda_ = fda;
-    emit fdaChanged();
-}
+void AppState::setFda(bool fda) { assign(fda_, fda, &AppState::fdaChanged); }
 
 void AppState::addFreed(qint64 bytes)
 {
@@ -142,37 +127,25 @@ void AppState::addFreed(qint64 bytes)
 
 void AppState::setJunkScanned(bool scanned)
 {
-    if (junkScanned_ == scanned)
-        return;
-    junkScanned_ = scanned;
-    emit junkScannedChanged();
-    updateDensity();
+    if (assign(junkScanned_, scanned, &AppState::junkScannedChanged))
+        updateDensity();
 }
 
 void AppState::setJunkScanning(bool scanning)
 {
-    if (junkScanning_ == scanning)
-        return;
-    junkScanning_ = scanning;
-    emit junkScanningChanged();
-    updateDensity();
+    if (assign(junkScanning_, scanning, &AppState::junkScanningChanged))
+        updateDensity();
 }
 
 void AppState::setJunkLive(qint64 bytes)
 {
-    if (junkLive_ == bytes)
-        return;
-    junkLive_ = bytes;
-    emit junkLiveChanged();
-    updateDensity();
+    if (assign(junkLive_, bytes, &AppState::junkLiveChanged))
+        updateDensity();
 }
 
 void AppState::setJunkCurrent(const QString& text)
 {
-    if (junkCurrent_ == text)
-        return;
-    junkCurrent_ = text;
-    emit junkCurrentChanged();
+    assign(junkCurrent_, text, &AppState::junkCurrentChanged);
 }
 
 void AppState::setJunkGroups(std::vector<JunkGroup> groups)
@@ -200,21 +173,12 @@ qint64 AppState::junkSelectedTotal() const
 
 void AppState::setCelebrate(std::optional<Celebration> value)
 {
-    if (celebrate_ == value)
-        return;
-    celebrate_ = value;
-    emit celebrateChanged();
+    assign(celebrate_, value, &AppState::celebrateChanged);
 }
 
 void AppState::dismissCelebration() { setCelebrate(std::nullopt); }
 
-void AppState::setLargeMin(qint64 bytes)
-{
-    if (largeMin_ == bytes)
-        return;
-    largeMin_ = bytes;
-    emit largeMinChanged();
-}
+void AppState::setLargeMin(qint64 bytes) { assign(largeMin_, bytes, &AppState::largeMinChanged); }
 
 double AppState::nebulaDensity() const
 {
@@ -223,9 +187,5 @@ double AppState::nebulaDensity() const
 
 void AppState::updateDensity()
 {
-    const double density = nebulaDensity();
-    if (density == lastDensity_)
-        return;
-    lastDensity_ = density;
-    emit nebulaDensityChanged();
+    assign(lastDensity_, nebulaDensity(), &AppState::nebulaDensityChanged);
 }

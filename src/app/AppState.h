@@ -191,6 +191,17 @@ private:
     std::vector<AgentItem> agents_;
 
     CancelFlagPtr largeFlag_ = std::make_shared<CancelFlag>();
+
+    // Sets a field and emits its signal, only on a real change.
+    template <typename T>
+    bool assign(T& field, const T& value, void (AppState::*changed)())
+    {
+        if (field == value)
+            return false;
+        field = value;
+        emit(this->*changed)();
+        return true;
+    }
     double lastDensity_ = 0;
     void updateDensity();
 };
