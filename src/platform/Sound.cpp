@@ -1,1 +1,101 @@
-// to be written
+#include "platform/Sound.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QHash>
+#include <QPointer>
+#include <QSoundEffect>
+#include <QUrl>
+
+#include "platform/Prefs.h"
+
+namespace Sound {
+
+namespace {
+
+const QString enabledKey = QStringLiteral("soundEnabled");
+
+// The sound last started under each name. A sound stays here after it ends and
+// is replaced by the next play of its name. The sounds belong to the
+// application object, so they are gone before the audio back end is torn down
+// at exit; the guarded pointers then read as null. Main thread only.
+QHash<QString, QPointer<QSoundEffect>>& liveTable()
+{
+    static QHash<QString, QPointer<QSoundEffect>> table;
+    return table;
+}
+
+} // namespace
+
+bool enabled()
+{
+    const auto settings = Prefs::standard();
+    const QVariant value = settings->value(enabledKey);
+    // INI files keep Booleans as the texts "true" and "false".
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString();
+        if (text == QLatin1String("true"))
+            return true;
+        if (text == QLatin1String("false"))
+            return false;
+    }
+    return true;
+}
+
+void setEnabled(bool on)
+{
+    const auto settings = Prefs::standard();
+    settings->setValue(enabledKey, on);
+    settings->sync();
+}
+
+QString resourcePath(const QString& name)
+{
+    return QStringLiteral(":/sounds/") + name + QStringLiteral(".wav");
+}
+
+void play(const QString& name, float volume)
+{
+    if (!enabled())
+        return;
+    // Sound objects need the application's event loop; without one stay silent.
+    if (!QCoreApplication::instance())
+        return;
+    // Only plain names: a name with a slash could reach other resources.
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || !QFile::exists(resourcePath(name)))
+        return;
+
+    auto* effect = new QSoundEffect(QCoreApplication::instance());
+    // Volume first: a file loaded before opens its output at once.
+    effect->setVolume(qBound(0.0f, volume, 1.0f));
+    effect->setSource(QUrl(QStringLiteral("qrc") + resourcePath(name)));
+
+    auto& table = liveTable();
+    if (QSoundEffect* previous = table.value(name)) {
+        previous->stop();
+        // Deleted from the event loop: it may still be handling a signal of
+        // the audio back end.
+        previous->deleteLater();
+    }
+    table.insert(name, effect);
+    // Loading is asynchronous; play() starts as soon as the file is loaded,
+    // and a file that fails to load stays silent.
+    effect->play();
+}
+
+const QSoundEffect* liveFor(const QString& name)
+{
+    return liveTable().value(name).data();
+}
+
+int liveCount()
+{
+    int count = 0;
+    for (const QPointer<QSoundEffect>& effect : liveTable())
+        count += effect ? 1 : 0;
+    return count;
+}
+
+} // namespace Sound

@@ -1,0 +1,66 @@
+#pragma once
+// The clock and the frame timer shared by the sky items. The timer repaints an
+// item at most 24 times a second, and only while the item can be seen: it is
+// visible, has a size, sits in a window and that window is shown.
+#include <QDateTime>
+#include <QMetaObject>
+#include <QPointer>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTimer>
+
+namespace SkyFrames {
+
+// 42 ms is the first whole millisecond above 1/24 s.
+inline constexpr int intervalMs = 42;
+
+// Now, in seconds since the Unix epoch.
+inline double now()
+{
+    return QDateTime::currentMSecsSinceEpoch() / 1000.0;
+}
+
+class Timer {
+public:
+    explicit Timer(QQuickItem* item)
+        : item_(item)
+    {
+        timer_.setInterval(intervalMs);
+        QObject::connect(&timer_, &QTimer::timeout, item, [item] { item->update(); });
+    }
+    ~Timer() { QObject::disconnect(windowShown_); }
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
+
+    // Re-decides whether frames are needed. WINDOW is the item's window (pass
+    // the new one from a scene change); WANTED says whether the item has
+    // anything to animate at all.
+    void refresh(QQuickWindow* window, bool wanted)
+    {
+        wanted_ = wanted;
+        if (window != window_) {
+            QObject::disconnect(windowShown_);
+            window_ = window;
+            if (window)
+                windowShown_ = QObject::connect(window, &QWindow::visibleChanged, item_,
+                                                [this] { refresh(window_, wanted_); });
+        }
+        const bool run = wanted_ && window_ && window_->isVisible() && item_->isVisible() && item_->width() > 0
+            && item_->height() > 0;
+        if (run && !timer_.isActive())
+            timer_.start();
+        else if (!run && timer_.isActive())
+            timer_.stop();
+    }
+
+    bool isActive() const { return timer_.isActive(); }
+
+private:
+    QQuickItem* item_;
+    QTimer timer_;
+    QPointer<QQuickWindow> window_;
+    QMetaObject::Connection windowShown_;
+    bool wanted_ = true;
+};
+
+} // namespace SkyFrames

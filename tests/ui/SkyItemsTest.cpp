@@ -1,0 +1,163 @@
+// The sky items drawn into plain images, and their frame timers. Runs its own
+// main: painting items needs a GUI application (offscreen, software-rendered).
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QQuickItem>
+#include <QQuickWindow>
+
+#include "support/TempHome.h"
+#include "ui/sky/NebulaItem.h"
+#include "ui/sky/StarfieldItem.h"
+
+namespace {
+
+constexpr int width = 320;
+constexpr int height = 200;
+constexpr double aPeriodStart = 11.0 * 154545454;  // a shooting star starts here
+
+template <typename Item>
+QImage render(Item& item, double t)
+{
+    item.setSize(QSizeF(width, height));
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    item.paintAt(&painter, t);
+    painter.end();
+    return image;
+}
+
+int visiblePixels(const QImage& image, int minimumAlpha = 1)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += qAlpha(image.pixel(x, y)) >= minimumAlpha ? 1 : 0;
+    return count;
+}
+
+TEST(NebulaItem, ClearSkyDrawsNothingAndThickSkyDrawsInTheMiddle)
+{
+    Nebula nebula;
+    for (double density : {0.0, 0.01, -1.0}) {
+        nebula.setDensity(density);
+        EXPECT_EQ(visiblePixels(render(nebula, 100.0)), 0) << density;
+    }
+
+    nebula.setDensity(1.0);
+    const QImage thick = render(nebula, 100.0);
+    EXPECT_GT(qAlpha(thick.pixel(width / 2, height / 2)), 20);
+    // The mask clears everything from half the radius outwards.
+    EXPECT_EQ(qAlpha(thick.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(thick.pixel(width - 1, height - 1)), 0);
+    EXPECT_EQ(qAlpha(thick.pixel(width / 2, 2)), 0);
+    EXPECT_EQ(qAlpha(thick.pixel(4, height / 2)), 0);
+
+    // Far beyond 1 draws like 1; a thin nebula is paler.
+    nebula.setDensity(5.0);
+    EXPECT_EQ(render(nebula, 100.0), thick);
+    nebula.setDensity(0.3);
+    const QImage thin = render(nebula, 100.0);
+    EXPECT_GT(visiblePixels(thin), 0);
+    EXPECT_LT(qAlpha(thin.pixel(width / 2, height / 2)), qAlpha(thick.pixel(width / 2, height / 2)));
+
+    // After a resize the edges are still cleared.
+    nebula.setDensity(1.0);
+    nebula.setSize(QSizeF(width / 2, height / 2));
+    QImage small(width, height, QImage::Format_ARGB32_Premultiplied);
+    small.fill(Qt::transparent);
+    QPainter painter(&small);
+    nebula.paintAt(&painter, 100.0);
+    painter.end();
+    EXPECT_GT(qAlpha(small.pixel(width / 4, height / 4)), 20);
+    EXPECT_EQ(qAlpha(small.pixel(width / 2 - 2, height / 4)), 0);
+    EXPECT_EQ(qAlpha(small.pixel(width - 10, height - 10)), 0);
+}
+
+TEST(StarfieldItem, StarsAndShootingStarShowOnlyWhenBright)
+{
+    Starfield field;
+    EXPECT_EQ(field.stars().size(), 150u);
+    EXPECT_EQ(field.acceptedMouseButtons(), Qt::NoButton);
+
+    field.setBrightness(0.7);
+    EXPECT_GT(visiblePixels(render(field, aPeriodStart + 5.0)), 150);
+    field.setBrightness(0.0);
+    EXPECT_EQ(visiblePixels(render(field, aPeriodStart)), 0);
+
+    // With no stars, only the shooting star remains, and only in its first 1.1 s.
+    field.setStars({});
+    field.setBrightness(1.0);
+    EXPECT_EQ(visiblePixels(render(field, aPeriodStart + 5.0)), 0);
+    EXPECT_EQ(visiblePixels(render(field, aPeriodStart + 1.1)), 0);
+    const QImage streak = render(field, aPeriodStart + 0.2);
+    EXPECT_GT(visiblePixels(streak), 20);
+}
+
+TEST(StarfieldItem, AStarIsAWhiteDiscAtItsPlace)
+{
+    Starfield field;
+    // A star at the crest of its twinkle, fixed in time.
+    field.setStars({SkyMath::StarPoint{0.5, 0.5, 1.3, 1.5707963267948966, 0.0}});
+    field.setBrightness(1.0);
+    const QImage image = render(field, aPeriodStart + 5.0);
+    const QRgb centre = image.pixel(width / 2, height / 2);
+    EXPECT_NEAR(qAlpha(centre), 0.6 * 255, 40);  // 0.8 × 0.75
+    EXPECT_EQ(qRed(centre), qAlpha(centre));      // white, premultiplied
+    EXPECT_EQ(qAlpha(image.pixel(width / 2 + 4, height / 2)), 0);
+}
+
+TEST(SkyFrames, TimersRunOnlyWhileSomethingCanBeSeen)
+{
+    QQuickWindow window;
+    window.resize(width, height);
+    Starfield field(window.contentItem());
+    Nebula nebula(window.contentItem());
+    field.setSize(QSizeF(width, height));
+    nebula.setSize(QSizeF(width, height));
+    EXPECT_FALSE(field.isAnimating());  // the window is not shown yet
+
+    window.show();
+    EXPECT_TRUE(field.isAnimating());
+    EXPECT_FALSE(nebula.isAnimating());  // a clear sky needs no frames
+    nebula.setDensity(0.6);
+    EXPECT_TRUE(nebula.isAnimating());
+    nebula.setDensity(0.0);
+    EXPECT_FALSE(nebula.isAnimating());
+    nebula.setDensity(0.6);
+
+    field.setVisible(false);
+    EXPECT_FALSE(field.isAnimating());
+    field.setVisible(true);
+    EXPECT_TRUE(field.isAnimating());
+
+    field.setWidth(0);
+    EXPECT_FALSE(field.isAnimating());
+    field.setWidth(width);
+    EXPECT_TRUE(field.isAnimating());
+
+    window.hide();
+    EXPECT_FALSE(field.isAnimating());
+    EXPECT_FALSE(nebula.isAnimating());
+    window.show();
+    EXPECT_TRUE(field.isAnimating());
+
+    field.setParentItem(nullptr);  // out of the window
+    EXPECT_FALSE(field.isAnimating());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // No display, no GPU: the same settings the application's UI test uses.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QUICK_BACKEND", "software");
+    TempHome home;  // removed when the run ends
+    ::testing::InitGoogleTest(&argc, argv);
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
