@@ -1,7 +1,6 @@
 // The program's entry: the runtime log, the crash handler, the one AppState,
 // and the QML windows (the main window and the settings window).
 #include <QApplication>
-#include <QFontDatabase>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QtQml/qqmlextensionplugin.h>
@@ -11,6 +10,7 @@
 #include "app/RuntimeLog.h"
 #include "i18n/Lang.h"
 #include "platform/Paths.h"
+#include "ui/Fonts.h"
 
 Q_IMPORT_QML_PLUGIN(QuillmoorPlugin)
 
@@ -24,7 +24,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(QUILLMOOR_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("com.halvick.Quillmoor"));
     QApplication::setLayoutDirection(appLayoutDirection());
-    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/MaterialIcons-Regular.ttf"));
+    installFonts(app);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
 
     AppState state(nullptr);  // the one state object, for the life of the process

@@ -26,14 +26,20 @@ QString L(const QString& text, Lang lang)
         return text;
     const QHash<QString, QStringList>& table = translationTable();
     const auto found = table.constFind(text);
-    if (found == table.constEnd() || found->isEmpty())
+    if (found == table.constEnd())
         return text;
-    const QStringList& texts = *found;
+    return pickTranslation(text, *found, lang);
+}
+
+QString pickTranslation(const QString& key, const QStringList& texts, Lang lang)
+{
+    if (lang == Lang::pt || texts.isEmpty())
+        return key;
     const qsizetype column = rawValue(lang);
     if (column >= 0 && column < texts.size() && !texts.at(column).isEmpty())
         return texts.at(column);
     // A missing (or blank) column shows English; a blank English shows the key.
-    return texts.first().isEmpty() ? text : texts.first();
+    return texts.first().isEmpty() ? key : texts.first();
 }
 
 namespace {

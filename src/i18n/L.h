@@ -4,9 +4,11 @@
 // sign, and positional forms such as %2$@).
 #include <cstdint>
 #include <initializer_list>
+#include <utility>
 #include <variant>
 
 #include <QString>
+#include <QStringList>
 
 #include "i18n/Lang.h"
 
@@ -28,6 +30,9 @@ private:
 QString L(const QString& text);
 // The same for a given language (pure; used by tests and the CLI).
 QString L(const QString& text, Lang lang);
+// Picks the language's text from one row of translations: a missing or blank
+// column gives English, a blank English gives the key itself.
+QString pickTranslation(const QString& key, const QStringList& texts, Lang lang);
 
 // Fills the placeholders of a format text with the arguments in order.
 QString formatText(const QString& format, std::initializer_list<FmtArg> args);

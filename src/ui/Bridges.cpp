@@ -27,7 +27,23 @@ QString I18nBridge::language() const
     return QString::fromLatin1(codes[rawValue(lang)]);
 }
 
-QString I18nBridge::L(const QString& text) const { return ::L(text); }
+namespace {
+
+// In a right-to-left interface a text that starts with a figure or a Latin
+// word ("+ 340 MB …") would otherwise be laid out left to right: a leading
+// right-to-left mark sets the paragraph's direction.
+QString withDirection(const QString& text)
+{
+    if (appLayoutDirection() != Qt::RightToLeft || text.isEmpty())
+        return text;
+    return QChar(0x200F) + text;
+}
+
+} // namespace
+
+QString I18nBridge::L(const QString& text) const { return withDirection(::L(text)); }
+
+QString I18nBridge::directed(const QString& text) const { return withDirection(text); }
 
 QString I18nBridge::LF(const QString& text, const QVariantList& args) const
 {
@@ -45,14 +61,17 @@ QString I18nBridge::LF(const QString& text, const QVariantList& args) const
                 continue;
             }
         }
-        values.emplace_back(arg.toString());
+        // In a right-to-left interface each text argument ("1.23 GB") keeps its
+        // own direction inside the sentence instead of being split apart.
+        const QString text = arg.toString();
+        values.emplace_back(rightToLeft() ? QChar(0x2068) + text + QChar(0x2069) : text);
     }
     switch (values.size()) {
-    case 0: return formatText(::L(text), {});
-    case 1: return formatText(::L(text), {values[0]});
-    case 2: return formatText(::L(text), {values[0], values[1]});
-    case 3: return formatText(::L(text), {values[0], values[1], values[2]});
-    default: return formatText(::L(text), {values[0], values[1], values[2], values[3]});
+    case 0: return withDirection(formatText(::L(text), {}));
+    case 1: return withDirection(formatText(::L(text), {values[0]}));
+    case 2: return withDirection(formatText(::L(text), {values[0], values[1]}));
+    case 3: return withDirection(formatText(::L(text), {values[0], values[1], values[2]}));
+    default: return withDirection(formatText(::L(text), {values[0], values[1], values[2], values[3]}));
     }
 }
 

@@ -31,7 +31,7 @@ Dialog {
         }
         Text {
             objectName: "messageText"
-            text: AppState.message
+            text: I18n.directed(AppState.message)
             color: DS.muted
             font.pixelSize: 13
             wrapMode: Text.Wrap

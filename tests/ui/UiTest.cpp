@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFontDatabase>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
 #include <QQuickItem>
@@ -20,6 +19,7 @@
 #include "i18n/Lang.h"
 #include "platform/Prefs.h"
 #include "support/TempHome.h"
+#include "ui/Fonts.h"
 
 Q_IMPORT_QML_PLUGIN(QuillmoorPlugin)
 
@@ -258,7 +258,7 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     QApplication::setLayoutDirection(appLayoutDirection());
-    QFontDatabase::addApplicationFont(":/fonts/MaterialIcons-Regular.ttf");
+    installFonts(app);
     QQuickStyle::setStyle("Basic");
     return RUN_ALL_TESTS();
 }
