@@ -1,0 +1,44 @@
+#pragma once
+// The one removal loop every feature uses: deletes or trashes targets one by
+// one, retries failed permanent deletions inside the Trash once with
+// administrator rights, and reports what was freed, trashed and not removed.
+// Plain C++: runs on a background thread and never sees AppState.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QString>
+
+#include "platform/Shell.h"
+
+struct RemovalTarget {
+    std::filesystem::path url;
+    bool permanent = true;   // true: delete for good; false: move to the Trash
+    std::int64_t size = 0;   // the caller's figure, counted on success
+};
+
+struct RemovalOutcome {
+    std::int64_t freed = 0;          // deleted for good
+    std::int64_t trashed = 0;        // moved to the Trash
+    std::vector<QString> failures;   // last path component of each target not removed, in order
+};
+
+namespace Removal {
+
+using AdminRunner = std::function<Shell::Result(const std::string& command)>;
+
+// Runs the loop. `admin` runs the one administrator command of the retry
+// (Shell::runAdmin by default; tests inject their own).
+RemovalOutcome run(const std::vector<RemovalTarget>& targets, const AdminRunner& admin = Shell::runAdmin);
+
+// The administrator command that clears the immutable and append-only
+// attributes of each path's tree and removes it, joined with "; ".
+std::string adminRetryCommand(const std::vector<std::filesystem::path>& paths);
+
+// The one-line message naming what was not removed (at most six names, then
+// "…"); empty when nothing failed.
+QString failureMessage(const std::vector<QString>& failures);
+
+} // namespace Removal

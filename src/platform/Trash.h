@@ -1,0 +1,39 @@
+#pragma once
+// The Trash, as the freedesktop.org Trash specification lays it out, so the
+// desktop's file manager lists and restores what this program trashed.
+// The home trash is FS::trashFolder()'s parent ($XDG_DATA_HOME/Trash with
+// files/ and info/); items on other file systems go to $topdir/.Trash/$uid
+// (only when $topdir/.Trash is a real folder with the sticky bit) or else
+// $topdir/.Trash-$uid. Nothing here ever falls back to deleting.
+#include <filesystem>
+#include <string>
+
+#include <QDateTime>
+#include <QString>
+
+namespace Trash {
+
+struct MoveResult {
+    bool ok = false;
+    std::filesystem::path trashedAs;  // the item's new place inside files/
+    QString error;                    // why it failed, for the log
+};
+
+// Moves the item (file, folder or link; links are moved, not followed) to the
+// trash of its file system: the .trashinfo is created first with O_EXCL (another
+// name on a clash), then the item is renamed into files/.
+MoveResult moveToTrash(const std::filesystem::path& item);
+
+// Deletes for good an entry of a trash's files/ folder together with its
+// info/NAME.trashinfo. False when the entry is still there afterwards.
+bool deleteEntry(const std::filesystem::path& entryInFiles);
+
+// True when the path is an entry directly inside a trash's files/ folder.
+bool isTrashEntry(const std::filesystem::path& path);
+
+// The .trashinfo text for an original path (absolute, or relative to $topdir
+// for other volumes) and a deletion time: Path percent-encoded byte by byte
+// (unreserved characters and "/" kept), DeletionDate as YYYY-MM-DDThh:mm:ss.
+std::string trashInfoText(const std::string& originalPath, const QDateTime& deletedAt);
+
+} // namespace Trash
