@@ -1,5 +1,8 @@
 #include "platform/Prefs.h"
 
+#include <algorithm>
+
+#include <QDateTime>
 #include <QFileInfo>
 
 namespace Prefs {
@@ -40,6 +43,17 @@ std::int64_t loadTotalFreed(QSettings& standard, QSettings* earlier)
         standard.sync();
     }
     return readInt(standard, totalKey);
+}
+
+std::int64_t recordRemoval(QSettings& standard, std::int64_t freed, std::int64_t trashed)
+{
+    const QString totalKey = QStringLiteral("totalFreed");
+    const std::int64_t total = readInt(standard, totalKey) + std::max<std::int64_t>(freed, 0);
+    standard.setValue(totalKey, static_cast<qlonglong>(total));
+    if (freed + trashed > 0)
+        standard.setValue(QStringLiteral("lastClean"), QDateTime::currentDateTime());
+    standard.sync();
+    return total;
 }
 
 } // namespace Prefs

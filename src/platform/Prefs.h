@@ -19,6 +19,12 @@ std::unique_ptr<QSettings> earlier();
 // (the earlier domain cannot be opened).
 std::int64_t loadTotalFreed(QSettings& standard, QSettings* earlier);
 
+// After a removal: adds `freed` to the stored "totalFreed" (written even when
+// it adds nothing) and, when anything was deleted or trashed, stores the
+// current time under "lastClean". Returns the new total. Used by the window
+// and the command-line tool alike.
+std::int64_t recordRemoval(QSettings& standard, std::int64_t freed, std::int64_t trashed);
+
 // Reads an integer the way every preference is read: a stored number or a
 // text that is a whole number; 0 otherwise.
 std::int64_t readInt(const QSettings& settings, const QString& key);
