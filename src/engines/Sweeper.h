@@ -2,10 +2,12 @@
 // The junk scans: the built-in rule catalogue and the scan over it. Plain
 // functions of the file system; they never see AppState.
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QString>
@@ -22,7 +24,7 @@ struct JunkRule {
     bool children = true;             // each direct entry is an item (false: the folder itself)
     bool preselect = true;
     bool permanent = true;            // false: removal moves to the Trash
-    std::optional<std::set<std::string>> extensions;  // lower-case, without the dot
+    std::optional<std::set<std::string>> extensions = std::nullopt;  // lower-case, without the dot
 };
 
 namespace Sweeper {
@@ -36,6 +38,20 @@ QString ownIdentifier();
 // Where a rule's path text points: "~/.Trash" is FS::trashFolder(), other
 // "~/..." texts are under the home folder.
 std::filesystem::path resolveRulePath(const std::string& text);
+
+// Whether an entry with this name belongs to this program (its own caches and
+// saved state) and so is never offered: the name contains the own identifier,
+// or is "Quillmoor" in any letter case (the program's folders under ~/.cache
+// and the like carry its plain name).
+bool isOwnEntry(std::string_view name);
+
+// Whether the entry's extension, in lower case and without the dot, is in the
+// set. "Setup.DMG" has "dmg"; a name without a dot (or only a leading one) has none.
+bool hasExtension(const std::filesystem::path& entry, const std::set<std::string>& extensions);
+
+// Whether an item found by the rule starts out selected: never for a rule that
+// does not preselect, nor for the system's own applications ("com.apple.").
+bool startsSelected(const JunkRule& rule, std::string_view name);
 
 using JunkProgress = std::function<void(const QString& ruleTitle, std::int64_t bytes)>;
 
