@@ -31,6 +31,12 @@ bool deleteEntry(const std::filesystem::path& entryInFiles);
 // True when the path is an entry directly inside a trash's files/ folder.
 bool isTrashEntry(const std::filesystem::path& path);
 
+// The trash for items on the volume mounted at `topdir`: $topdir/.Trash/$uid
+// when $topdir/.Trash is a real folder (not a link) with the sticky bit, else
+// $topdir/.Trash-$uid; created with mode 0700 when missing, and only used when
+// it is a real folder of this user. Empty when neither can be used.
+std::filesystem::path volumeTrash(const std::filesystem::path& topdir);
+
 // The .trashinfo text for an original path (absolute, or relative to $topdir
 // for other volumes) and a deletion time: Path percent-encoded byte by byte
 // (unreserved characters and "/" kept), DeletionDate as YYYY-MM-DDThh:mm:ss.

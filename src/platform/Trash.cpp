@@ -1,0 +1,364 @@
+#include "platform/Trash.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+
+#include "platform/FS.h"
+#include "platform/SafeDelete.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kInfoSuffix = ".trashinfo";
+constexpr std::size_t kMaxNameBytes = 255;  // NAME_MAX on the usual Linux file systems
+constexpr int kMaxNameTries = 10000;
+
+QString errorText(const char* what, int error)
+{
+    return QString::fromUtf8(what) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The path as text without trailing slashes ("/" stays "/").
+std::string trimmed(const fs::path& path)
+{
+    std::string text = path.native();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return text;
+}
+
+std::string lastName(const std::string& text)
+{
+    const std::size_t slash = text.rfind('/');
+    return slash == std::string::npos ? text : text.substr(slash + 1);
+}
+
+std::string parentOf(const std::string& text)
+{
+    const std::size_t slash = text.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : text.substr(0, slash);
+}
+
+bool startsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::string uidText()
+{
+    return std::to_string(getuid());
+}
+
+// Makes sure `folder` is a real folder (not a link) owned by this user,
+// creating it with mode 0700 when missing.
+bool ensurePrivateFolder(const std::string& folder)
+{
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info;
+    return lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid();
+}
+
+// A trash: the folder holding files/ and info/, and how Path is written for it.
+struct TrashPlace {
+    std::string root;
+    std::string topdir;  // empty for the home trash (absolute paths)
+};
+
+// The device of the path, or of its nearest existing ancestor.
+dev_t nearestDevice(fs::path path)
+{
+    struct stat info;
+    while (stat(path.c_str(), &info) != 0) {
+        if (!path.has_relative_path())
+            return 0;
+        path = path.parent_path();
+    }
+    return info.st_dev;
+}
+
+// The mount point holding `folder` (a real path): walk up while the device stays the same.
+std::string topdirOf(const std::string& folder, dev_t device)
+{
+    std::string current = folder;
+    while (current != "/") {
+        const std::string up = parentOf(current);
+        struct stat info;
+        if (stat(up.c_str(), &info) != 0 || info.st_dev != device)
+            break;
+        current = up;
+    }
+    return current;
+}
+
+// The trash for an item on `device` whose real parent folder is `parent`.
+std::optional<TrashPlace> trashFor(const std::string& parent, dev_t device, QString& error)
+{
+    const fs::path homeRoot = FS::trashFolder().parent_path();
+    std::error_code ec;
+    fs::create_directories(homeRoot.parent_path(), ec);
+    const bool homeReady = ensurePrivateFolder(homeRoot.native());
+    struct stat home;
+    if (stat(homeRoot.c_str(), &home) == 0 && home.st_dev == device) {
+        if (homeReady)
+            return TrashPlace{homeRoot.native(), {}};
+        error = QStringLiteral("the home Trash is not a private folder of this user");
+        return std::nullopt;
+    }
+    if (!homeReady && nearestDevice(homeRoot) == device) {
+        error = QStringLiteral("the home Trash cannot be created");
+        return std::nullopt;
+    }
+
+    const std::string topdir = topdirOf(parent, device);
+    const fs::path root = Trash::volumeTrash(topdir);
+    if (!root.empty())
+        return TrashPlace{root.native(), topdir};
+    error = QStringLiteral("no usable trash on the volume at ") + QFile::decodeName(QByteArray::fromStdString(topdir));
+    return std::nullopt;
+}
+
+// The Path value: absolute for the home trash, relative to $topdir otherwise.
+std::string pathForInfo(const TrashPlace& place, const std::string& realPath)
+{
+    if (place.topdir.empty())
+        return realPath;
+    if (place.topdir == "/")
+        return realPath.substr(1);
+    return realPath.substr(place.topdir.size() + 1);
+}
+
+// Cuts `text` to at most `bytes` bytes without splitting a UTF-8 sequence.
+std::string cutBytes(const std::string& text, std::size_t bytes)
+{
+    if (text.size() <= bytes)
+        return text;
+    std::size_t end = bytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+// The name tried the n-th time (n from 1): the item's own name, then
+// "name.2", "name.3"… with the number before the extension ("photo.2.jpg"),
+// shortened where needed so that NAME.trashinfo still fits in a file name.
+std::string candidateName(const std::string& name, int n)
+{
+    std::string stem = name;
+    std::string extension;
+    const fs::path asPath(name);
+    if (n > 1 && asPath.has_extension() && asPath.has_stem()) {
+        extension = asPath.extension().native();
+        stem = asPath.stem().native();
+    }
+    const std::string number = n > 1 ? "." + std::to_string(n) : "";
+    const std::size_t room = kMaxNameBytes - std::strlen(kInfoSuffix);
+    if (stem.size() + number.size() + extension.size() > room) {
+        if (extension.size() + number.size() + 1 > room)
+            extension.clear();
+        stem = cutBytes(stem, room - number.size() - extension.size());
+    }
+    return stem + number + extension;
+}
+
+bool writeAll(int fd, const std::string& text)
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+// Renames without replacing anything already at `to`. EEXIST when something is there.
+int renameNoReplace(const std::string& from, const std::string& to)
+{
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without the no-replace flag: look first.
+    struct stat info;
+    if (lstat(to.c_str(), &info) == 0)
+        return EEXIST;
+    return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+namespace Trash {
+
+std::string trashInfoText(const std::string& originalPath, const QDateTime& deletedAt)
+{
+    static const char* hex = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(originalPath.size() * 3);
+    for (unsigned char c : originalPath) {
+        const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
+            || c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+        if (keep) {
+            encoded += char(c);
+        } else {
+            encoded += '%';
+            encoded += hex[c >> 4];
+            encoded += hex[c & 0xF];
+        }
+    }
+    const std::string date = deletedAt.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toStdString();
+    return "[Trash Info]\nPath=" + encoded + "\nDeletionDate=" + date + "\n";
+}
+
+MoveResult moveToTrash(const fs::path& item)
+{
+    MoveResult result;
+    const std::string text = trimmed(item);
+    const std::string name = lastName(text);
+    if (text.empty() || text == "/" || name.empty() || name == "." || name == "..") {
+        result.error = QStringLiteral("not an item that can be trashed");
+        return result;
+    }
+    struct stat info;
+    if (lstat(text.c_str(), &info) != 0) {
+        result.error = errorText("cannot read the item", errno);
+        return result;
+    }
+    // The real folder holding the item, so $topdir and Path are found on disk,
+    // not through links on the way; the item itself is never resolved.
+    char* real = realpath(parentOf(text).c_str(), nullptr);
+    if (!real) {
+        result.error = errorText("cannot resolve the item's folder", errno);
+        return result;
+    }
+    const std::string parent = real;
+    std::free(real);
+    const std::string realPath = (parent == "/" ? "" : parent) + "/" + name;
+
+    struct stat parentInfo;
+    if (stat(parent.c_str(), &parentInfo) != 0 || parentInfo.st_dev != info.st_dev) {
+        result.error = QStringLiteral("a mount point cannot be moved to the Trash");
+        return result;
+    }
+
+    const std::optional<TrashPlace> place = trashFor(parent, info.st_dev, result.error);
+    if (!place)
+        return result;
+    if (realPath == place->root || startsWith(place->root, realPath + "/")
+        || startsWith(realPath, place->root + "/")) {
+        result.error = QStringLiteral("the item holds or lies in the Trash");
+        return result;
+    }
+    const std::string filesFolder = place->root + "/files";
+    const std::string infoFolder = place->root + "/info";
+    if (!ensurePrivateFolder(filesFolder) || !ensurePrivateFolder(infoFolder)) {
+        result.error = QStringLiteral("the Trash folders cannot be created");
+        return result;
+    }
+
+    const std::string infoText = trashInfoText(pathForInfo(*place, realPath), QDateTime::currentDateTime());
+    for (int n = 1; n <= kMaxNameTries; ++n) {
+        const std::string candidate = candidateName(name, n);
+        const std::string infoPath = infoFolder + "/" + candidate + kInfoSuffix;
+        const int fd = open(infoPath.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;  // something trashed earlier has this name
+            result.error = errorText("cannot create the trash information", errno);
+            return result;
+        }
+        const bool written = writeAll(fd, infoText);
+        const bool closed = close(fd) == 0;
+        if (!written || !closed) {
+            unlink(infoPath.c_str());
+            result.error = QStringLiteral("cannot write the trash information");
+            return result;
+        }
+        const std::string target = filesFolder + "/" + candidate;
+        const int error = renameNoReplace(text, target);
+        if (error == 0) {
+            result.ok = true;
+            result.trashedAs = target;
+            return result;
+        }
+        unlink(infoPath.c_str());
+        if (error != EEXIST) {
+            result.error = errorText("cannot move the item to the Trash", error);
+            return result;
+        }
+        // An entry without information already holds this name: try the next.
+    }
+    result.error = QStringLiteral("no free name in the Trash");
+    return result;
+}
+
+fs::path volumeTrash(const fs::path& topdir)
+{
+    const std::string top = trimmed(topdir);
+    const std::string base = top == "/" ? "" : top;
+    // The shared $topdir/.Trash only when an administrator made it a real
+    // folder with the sticky bit; otherwise a folder of this user's own.
+    struct stat shared;
+    const std::string sharedTrash = base + "/.Trash";
+    if (lstat(sharedTrash.c_str(), &shared) == 0 && S_ISDIR(shared.st_mode) && (shared.st_mode & S_ISVTX)) {
+        const std::string own = sharedTrash + "/" + uidText();
+        if (ensurePrivateFolder(own))
+            return own;
+    }
+    const std::string own = base + "/.Trash-" + uidText();
+    if (ensurePrivateFolder(own))
+        return own;
+    return {};
+}
+
+bool isTrashEntry(const fs::path& path)
+{
+    const std::string text = trimmed(path);
+    if (!path.is_absolute())
+        return false;
+    for (const fs::path& part : fs::path(text))
+        if (part == "..")
+            return false;
+    const std::string name = lastName(text);
+    if (name.empty() || name == ".")
+        return false;
+    const std::string parent = parentOf(text);
+    if (parent == trimmed(FS::trashFolder()))
+        return true;
+    if (lastName(parent) != "files")
+        return false;
+    const std::string root = parentOf(parent);
+    if (lastName(root) == ".Trash-" + uidText())
+        return true;
+    return lastName(root) == uidText() && lastName(parentOf(root)) == ".Trash";
+}
+
+bool deleteEntry(const fs::path& entryInFiles)
+{
+    if (!isTrashEntry(entryInFiles))
+        return false;
+    const std::string text = trimmed(entryInFiles);
+    if (!SafeDelete::removeAll(text))
+        return false;
+    // The entry is gone: its information goes too, so the file manager stops listing it.
+    const std::string infoPath = parentOf(parentOf(text)) + "/info/" + lastName(text) + kInfoSuffix;
+    unlink(infoPath.c_str());
+    return true;
+}
+
+} // namespace Trash
