@@ -1,18 +1,36 @@
 #include "app/AppState.h"
 
 #include <algorithm>
+#include <filesystem>
 
+#include <QFile>
 #include <QJSEngine>
+#include <QPointer>
 #include <QQmlEngine>
+#include <QThread>
+#include <QThreadPool>
 #include <QVariantMap>
 
+#include "engines/Sweeper.h"
 #include "platform/Prefs.h"
+#include "platform/Sound.h"
 
 namespace {
 
 AppState* g_instance = nullptr;
 
 } // namespace
+
+std::vector<std::size_t> largestFirst(const std::vector<std::int64_t>& totals, std::size_t count)
+{
+    std::vector<std::size_t> order(totals.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return totals[a] > totals[b]; });
+    if (order.size() > count)
+        order.resize(count);
+    return order;
+}
 
 double nebulaDensityFor(bool scanning, bool scanned, std::int64_t live, std::int64_t selectedTotal)
 {
@@ -35,6 +53,10 @@ AppState::AppState(QObject* parent)
         totalFreed_ = Prefs::loadTotalFreed(*standard, earlier.get());
     }
     lastDensity_ = nebulaDensity();
+    junkGroupModel_ = new RecordListModel(
+        {"groupId", "title", "detail", "symbol", "permanent", "total", "selectedTotal", "count", "allOn",
+         "someOn", "items"},
+        "groupId", this);
     if (!g_instance)
         g_instance = this;
 }
@@ -151,8 +173,188 @@ void AppState::setJunkCurrent(const QString& text)
 void AppState::setJunkGroups(std::vector<JunkGroup> groups)
 {
     junkGroups_ = std::move(groups);
+    refreshJunkModel();
     emit junkGroupsChanged();
     updateDensity();
+}
+
+void AppState::refreshJunkModel()
+{
+    QList<QVariantMap> rows;
+    rows.reserve(qsizetype(junkGroups_.size()));
+    for (const JunkGroup& group : junkGroups_) {
+        QVariantList items;
+        int selected = 0;
+        for (const JunkItem& item : group.items) {
+            selected += item.selected ? 1 : 0;
+            items.append(QVariantMap{
+                {"itemId", item.id.toString(QUuid::WithoutBraces)},
+                {"name", item.name},
+                {"path", QFile::decodeName(QByteArray::fromStdString(item.url.native()))},
+                {"size", static_cast<qint64>(item.size)},
+                {"selected", item.selected},
+            });
+        }
+        const int count = int(group.items.size());
+        rows.append(QVariantMap{
+            {"groupId", group.id},
+            {"title", group.title},
+            {"detail", group.detail},
+            {"symbol", group.symbol},
+            {"permanent", group.permanent},
+            {"total", static_cast<qint64>(group.total())},
+            {"selectedTotal", static_cast<qint64>(group.selectedTotal())},
+            {"count", count},
+            {"allOn", count > 0 && selected == count},
+            {"someOn", selected > 0},
+            {"items", items},
+        });
+    }
+    junkGroupModel_->setRows(std::move(rows));
+}
+
+QVariantList AppState::largestJunkGroups() const
+{
+    std::vector<std::int64_t> totals;
+    for (const JunkGroup& group : junkGroups_)
+        totals.push_back(group.total());
+    QVariantList list;
+    for (std::size_t index : largestFirst(totals, 4))
+        list.append(QVariantMap{{"title", junkGroups_[index].title},
+                                {"total", static_cast<qint64>(totals[index])}});
+    return list;
+}
+
+bool AppState::trashWillEmpty() const
+{
+    for (const JunkGroup& group : junkGroups_)
+        if (group.id == QLatin1String("trash") && group.selectedTotal() > 0)
+            return true;
+    return false;
+}
+
+void AppState::toggleJunkItem(const QString& groupId, const QString& itemId)
+{
+    const QUuid id(itemId);
+    for (JunkGroup& group : junkGroups_) {
+        if (group.id != groupId)
+            continue;
+        for (JunkItem& item : group.items) {
+            if (item.id == id) {
+                item.selected = !item.selected;
+                setJunkGroups(std::move(junkGroups_));
+                return;
+            }
+        }
+    }
+}
+
+void AppState::toggleJunkGroup(const QString& groupId)
+{
+    for (JunkGroup& group : junkGroups_) {
+        if (group.id != groupId)
+            continue;
+        const bool allOn = !group.items.empty()
+            && std::all_of(group.items.begin(), group.items.end(), [](const JunkItem& i) { return i.selected; });
+        for (JunkItem& item : group.items)
+            item.selected = !allOn;
+        setJunkGroups(std::move(junkGroups_));
+        return;
+    }
+}
+
+void AppState::scanJunk()
+{
+    if (junkScanning_)
+        return;  // one scan at a time
+    setJunkScanning(true);
+    setJunkLive(0);
+    setJunkCurrent(QString());
+    Sound::play(QStringLiteral("scan_start"));
+
+    QPointer<AppState> self(this);
+    QThreadPool::globalInstance()->start([self] {
+        std::vector<JunkGroup> groups = Sweeper::scanJunk([self](const QString& title, std::int64_t bytes) {
+            QMetaObject::invokeMethod(self.data(), [self, title, bytes] {
+                if (!self)
+                    return;
+                self->setJunkCurrent(title);
+                if (bytes > 0)
+                    self->setJunkLive(self->junkLive_ + bytes);
+            }, Qt::QueuedConnection);
+        });
+        // a short pause, so the last figure can be read before the result replaces it
+        QThread::msleep(400);
+        auto result = std::make_shared<std::vector<JunkGroup>>(std::move(groups));
+        QMetaObject::invokeMethod(self.data(), [self, result] {
+            if (!self)
+                return;
+            self->setJunkGroups(std::move(*result));
+            self->setJunkScanning(false);
+            self->setJunkScanned(true);
+            Sound::play(QStringLiteral("scan_done"));
+        }, Qt::QueuedConnection);
+    });
+}
+
+void AppState::cleanJunk()
+{
+    std::vector<RemovalTarget> targets;
+    for (const JunkGroup& group : junkGroups_)
+        for (const JunkItem& item : group.items)
+            if (item.selected)
+                targets.push_back({item.url, group.permanent, item.size});
+    perform(std::move(targets), [this] { pruneJunk(); });
+}
+
+void AppState::pruneJunk()
+{
+    std::vector<JunkGroup> kept;
+    for (JunkGroup& group : junkGroups_) {
+        std::erase_if(group.items, [](const JunkItem& item) {
+            std::error_code ec;
+            return !std::filesystem::exists(std::filesystem::symlink_status(item.url, ec));
+        });
+        if (!group.items.empty())
+            kept.push_back(std::move(group));
+    }
+    setJunkGroups(std::move(kept));
+}
+
+void AppState::perform(std::vector<RemovalTarget> targets, std::function<void()> then)
+{
+    setBusy(true);
+    Removal::AdminRunner admin = removalAdmin_;
+    if (!admin)
+        admin = [](const std::string& command) { return Shell::runAdmin(command); };
+    QPointer<AppState> self(this);
+    QThreadPool::globalInstance()->start([self, targets = std::move(targets), then = std::move(then), admin] {
+        const RemovalOutcome outcome = Removal::run(targets, admin);
+        QMetaObject::invokeMethod(self.data(), [self, outcome, then] {
+            if (!self)
+                return;
+            self->publishRemoval(outcome);
+            if (then)
+                then();
+        }, Qt::QueuedConnection);
+    });
+}
+
+void AppState::publishRemoval(const RemovalOutcome& outcome)
+{
+    setBusy(false);
+    {
+        auto standard = Prefs::standard();
+        const qint64 total = Prefs::recordRemoval(*standard, outcome.freed, outcome.trashed);
+        assign(totalFreed_, total, &AppState::totalFreedChanged);
+    }
+    if (outcome.freed + outcome.trashed > 0) {
+        Sound::play(QStringLiteral("clean"));
+        setCelebrate(Celebration{outcome.freed, outcome.trashed});
+    }
+    if (!outcome.failures.empty())
+        setMessage(Removal::failureMessage(outcome.failures));
+    refreshStats();
 }
 
 qint64 AppState::junkTotal() const

@@ -14,7 +14,9 @@
 
 #include "app/AppSection.h"
 #include "engines/Records.h"
+#include "engines/Removal.h"
 #include "platform/FS.h"
+#include "ui/RecordListModel.h"
 
 class QQmlEngine;
 class QJSEngine;
@@ -25,6 +27,9 @@ struct Celebration {
     std::int64_t trashed = 0;  // moved to the Trash
     bool operator==(const Celebration&) const = default;
 };
+
+// The indexes of the `count` largest totals, largest first; equal totals keep their order.
+std::vector<std::size_t> largestFirst(const std::vector<std::int64_t>& totals, std::size_t count);
 
 // How thick the sky's nebula is: the clutter found so far, between 0.08 and 1.
 double nebulaDensityFor(bool scanning, bool scanned, std::int64_t live, std::int64_t selectedTotal);
@@ -49,6 +54,10 @@ class AppState : public QObject {
     Q_PROPERTY(qint64 junkLive READ junkLive NOTIFY junkLiveChanged)
     Q_PROPERTY(QString junkCurrent READ junkCurrent NOTIFY junkCurrentChanged)
     Q_PROPERTY(qint64 junkSelectedTotal READ junkSelectedTotal NOTIFY junkGroupsChanged)
+    Q_PROPERTY(qint64 junkTotal READ junkTotal NOTIFY junkGroupsChanged)
+    Q_PROPERTY(bool trashWillEmpty READ trashWillEmpty NOTIFY junkGroupsChanged)
+    Q_PROPERTY(RecordListModel* junkGroupModel READ junkGroupModel CONSTANT)
+    Q_PROPERTY(QVariantList largestJunkGroups READ largestJunkGroups NOTIFY junkGroupsChanged)
     Q_PROPERTY(bool celebrating READ celebrating NOTIFY celebrateChanged)
     Q_PROPERTY(qint64 celebrateFreed READ celebrateFreed NOTIFY celebrateChanged)
     Q_PROPERTY(qint64 celebrateTrashed READ celebrateTrashed NOTIFY celebrateChanged)
@@ -103,6 +112,26 @@ public:
     QString junkCurrent() const { return junkCurrent_; }
     qint64 junkTotal() const;
     qint64 junkSelectedTotal() const;
+    // The next cleanup will empty the Trash for good.
+    bool trashWillEmpty() const;
+    RecordListModel* junkGroupModel() const { return junkGroupModel_; }
+    // The four largest groups ({title, total}), largest first.
+    QVariantList largestJunkGroups() const;
+
+    // Scans the junk rules in the background; one scan at a time.
+    Q_INVOKABLE void scanJunk();
+    // Removes the selected junk through perform, then prunes what is gone.
+    Q_INVOKABLE void cleanJunk();
+    // Ticks or unticks one item; ticks every item of a group unless all are
+    // ticked, then unticks them all.
+    Q_INVOKABLE void toggleJunkItem(const QString& groupId, const QString& itemId);
+    Q_INVOKABLE void toggleJunkGroup(const QString& groupId);
+
+    // The one removal routine: deletes or trashes the targets in the
+    // background under the busy veil, then publishes the outcome and runs `then`.
+    void perform(std::vector<RemovalTarget> targets, std::function<void()> then = {});
+    // Replaces the administrator runner of the removal routine (tests).
+    void setRemovalAdminRunner(Removal::AdminRunner runner) { removalAdmin_ = std::move(runner); }
 
     std::optional<Celebration> celebrate() const { return celebrate_; }
     bool celebrating() const { return celebrate_.has_value(); }
@@ -163,6 +192,10 @@ protected:
     void setJunkCurrent(const QString& text);
     void setJunkGroups(std::vector<JunkGroup> groups);
     void setFda(bool fda);
+    // Publishes a finished removal (main thread).
+    void publishRemoval(const RemovalOutcome& outcome);
+    // Drops the junk items whose files are gone, then the empty groups.
+    void pruneJunk();
 
 private:
     std::optional<AppSection> section_ = AppSection::overview;
@@ -191,6 +224,9 @@ private:
     std::vector<AgentItem> agents_;
 
     CancelFlagPtr largeFlag_ = std::make_shared<CancelFlag>();
+    RecordListModel* junkGroupModel_ = nullptr;
+    Removal::AdminRunner removalAdmin_;
+    void refreshJunkModel();
 
     // Sets a field and emits its signal, only on a real change.
     template <typename T>

@@ -5,12 +5,15 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
+#include <QMimeDatabase>
 
 #include "i18n/L.h"
 #include "i18n/Lang.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "platform/LoginItem.h"
+#include "platform/Reveal.h"
 #include "platform/Sound.h"
 #include "platform/Version.h"
 #include "ui/Motion.h"
@@ -120,4 +123,14 @@ QString GeneralBridge::setLoginItem(bool on) const
 double MotionBridge::spring(double t, double response, double dampingFraction) const
 {
     return springPosition(t, response, dampingFraction);
+}
+
+QString FilesBridge::symbolFor(const QString& path) const
+{
+    return symbolForFile(std::filesystem::path(QFile::encodeName(path).toStdString()));
+}
+
+void FilesBridge::reveal(const QString& path) const
+{
+    FS::reveal(std::filesystem::path(QFile::encodeName(path).toStdString()));
 }

@@ -88,3 +88,15 @@ public:
     // A damped spring from 0 to 1 at time t (seconds).
     Q_INVOKABLE double spring(double t, double response, double dampingFraction) const;
 };
+
+// Files as the screens show them: an icon by kind, and revealing an item.
+class FilesBridge : public QObject {
+    Q_OBJECT
+    QML_NAMED_ELEMENT(Files)
+    QML_SINGLETON
+public:
+    using QObject::QObject;
+    // The symbol name of the item's kind (folder, package, picture, film…).
+    Q_INVOKABLE QString symbolFor(const QString& path) const;
+    Q_INVOKABLE void reveal(const QString& path) const;
+};

@@ -24,6 +24,10 @@ Item {
 
     PageArea {
         id: pageArea
+        pages: ({
+            "overview": overviewPage,
+            "junk": junkPage
+        })
         anchors.left: sidebar.right
         anchors.right: parent.right
         anchors.top: parent.top
@@ -48,6 +52,9 @@ Item {
     }
 
     MessageAlert { objectName: "messageAlert" }
+
+    Component { id: overviewPage; OverviewView {} }
+    Component { id: junkPage; JunkView {} }
 
     // Coming back to the program re-reads whether the protected places can be read.
     Connections {

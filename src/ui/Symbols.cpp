@@ -1,6 +1,10 @@
 #include "ui/Symbols.h"
 
+#include <QFile>
 #include <QHash>
+#include <QMimeDatabase>
+
+#include "platform/FS.h"
 
 QString materialGlyphFor(const QString& symbol)
 {
@@ -43,6 +47,56 @@ QString materialGlyphFor(const QString& symbol)
         {"bolt", "bolt"},
         {"eject", "eject"},
         {"network", "lan"},
+        // junk groups and file kinds
+        {"shippingbox.fill", "inventory_2"},
+        {"doc.text.fill", "article"},
+        {"macwindow.on.rectangle", "web_asset"},
+        {"hammer.fill", "construction"},
+        {"terminal.fill", "terminal"},
+        {"film.stack.fill", "movie"},
+        {"cpu.fill", "memory"},
+        {"archivebox.fill", "archive"},
+        {"paperclip", "attach_file"},
+        {"opticaldiscdrive.fill", "album"},
+        {"trash.fill", "delete"},
+        {"chevron.down", "expand_more"},
+        {"minus", "remove"},
+        {"chevron.backward", "chevron_left"},
+        {"magnifyingglass.circle", "travel_explore"},
+        {"folder.fill", "folder"},
+        {"shippingbox", "inventory_2"},
+        {"doc.zipper", "folder_zip"},
+        {"opticaldisc", "album"},
+        {"photo", "image"},
+        {"film", "movie"},
+        {"music.note", "music_note"},
+        {"doc.text", "article"},
+        {"app", "apps"},
     };
     return table.value(symbol, QStringLiteral("circle"));
+}
+
+QString symbolForFile(const std::filesystem::path& path)
+{
+    if (FS::isDir(path))
+        return FS::isPackage(path) ? QStringLiteral("shippingbox") : QStringLiteral("folder.fill");
+    static const QMimeDatabase mimes;
+    const QMimeType type = mimes.mimeTypeForFile(QFile::decodeName(QByteArray::fromStdString(path.native())),
+                                                 QMimeDatabase::MatchExtension);
+    const QString name = type.name();
+    if (name.startsWith(QLatin1String("image/")))
+        return QStringLiteral("photo");
+    if (name.startsWith(QLatin1String("video/")))
+        return QStringLiteral("film");
+    if (name.startsWith(QLatin1String("audio/")))
+        return QStringLiteral("music.note");
+    if (name.contains(QLatin1String("iso9660")) || name.contains(QLatin1String("disk-image"))
+        || name.contains(QLatin1String("apple-diskimage")))
+        return QStringLiteral("opticaldisc");
+    if (type.inherits(QStringLiteral("application/x-archive")) || name.contains(QLatin1String("zip"))
+        || name.contains(QLatin1String("compressed")) || name.contains(QLatin1String("tar")))
+        return QStringLiteral("doc.zipper");
+    if (name.startsWith(QLatin1String("text/")))
+        return QStringLiteral("doc.text");
+    return QStringLiteral("doc");
 }

@@ -6,3 +6,9 @@
 
 // The Material Icons ligature for a symbol name; a neutral dot for unknown names.
 QString materialGlyphFor(const QString& symbol);
+
+#include <filesystem>
+
+// The symbol name for a file's kind: folder, package, archive, disc image,
+// picture, film, sound, text or plain document (by name and content type).
+QString symbolForFile(const std::filesystem::path& path);

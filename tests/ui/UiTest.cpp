@@ -4,6 +4,9 @@
 // (a QML warning is a broken screen).
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <tuple>
+
 #include <QApplication>
 #include <QDir>
 #include <QQmlApplicationEngine>
@@ -17,6 +20,7 @@
 
 #include "app/AppState.h"
 #include "i18n/Lang.h"
+#include "platform/FS.h"
 #include "platform/Prefs.h"
 #include "support/TempHome.h"
 #include "ui/Fonts.h"
@@ -43,9 +47,53 @@ class TestState : public AppState {
 public:
     TestState() : AppState(nullptr) {}
     using AppState::setFda;
+    using AppState::setJunkCurrent;
+    using AppState::setJunkGroups;
     using AppState::setJunkScanning;
     using AppState::setJunkLive;
 };
+
+JunkGroup fixtureGroup(const QString& id, const QString& title, bool permanent,
+                       std::initializer_list<std::tuple<const char*, std::int64_t, bool>> items)
+{
+    JunkGroup group;
+    group.id = id;
+    group.title = title;
+    group.detail = "~/Library/Caches";
+    group.symbol = id == "trash" ? "trash.fill" : "shippingbox.fill";
+    group.permanent = permanent;
+    for (const auto& [name, size, selected] : items) {
+        JunkItem item;
+        item.url = std::string("/home/demo/.cache/") + name;
+        item.name = name;
+        item.size = size;
+        item.selected = selected;
+        group.items.push_back(item);
+    }
+    return group;
+}
+
+// Five groups, so the overview shows only the four largest.
+std::vector<JunkGroup> fixtureGroups()
+{
+    return {
+        fixtureGroup("caches", "Caches de apps", true,
+                     {{"com.example.editor", 812'000'000, true}, {"com.apple.Safari", 120'000'000, false},
+                      {"org.mozilla.firefox", 96'000'000, true}}),
+        fixtureGroup("logs", "Logs e relatórios de falha", true, {{"DiagnosticReports", 42'000'000, true}}),
+        fixtureGroup("dotcache", "Cache de ferramentas (~/.cache)", true,
+                     {{"pip", 1'400'000'000, false}, {"huggingface", 3'100'000'000, false}}),
+        fixtureGroup("installers", "Instaladores em Downloads", false, {{"Setup-2.4.iso", 2'300'000'000, false}}),
+        fixtureGroup("trash", "Lixeira", true, {{"old-report.pdf", 3'000'000, true}}),
+    };
+}
+
+void writeFile(const std::filesystem::path& path, std::size_t bytes)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << std::string(bytes, 'x');
+}
 
 QString languageCode()
 {
@@ -94,6 +142,27 @@ protected:
     static QQuickItem* find(const char* name)
     {
         return window->findChild<QQuickItem*>(name);
+    }
+
+    // The first visible item with that object name (pages keep hidden copies),
+    // searched through the visual tree so delegates and popups are found too.
+    static QQuickItem* findVisible(const QString& name)
+    {
+        QList<QQuickItem*> pending{window->contentItem()};
+        while (!pending.isEmpty()) {
+            QQuickItem* item = pending.takeFirst();
+            if (item->objectName() == name && item->isVisible())
+                return item;
+            pending << item->childItems();
+        }
+        return nullptr;
+    }
+
+    static void click(QQuickItem* item)
+    {
+        ASSERT_NE(item, nullptr);
+        const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+        QTest::mouseClick(item->window(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
     }
 
     static TestState* state;
@@ -241,6 +310,119 @@ TEST_F(UiTest, SidebarFollowsMouseAndKeyboard)
     settle(200);
     EXPECT_EQ(state->section(), "orbitMap");
     state->setSection("overview");
+    settle();
+}
+
+TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
+{
+    state->setSection("junk");
+    settle();
+    snap(window, "junk-idle");
+
+    state->setJunkScanning(true);
+    state->setJunkCurrent("Caches de apps");
+    state->setJunkLive(1'234'000'000);
+    settle(900);
+    snap(window, "junk-scanning");
+    state->setSection("overview");
+    settle(900);
+    snap(window, "overview-scanning");
+
+    state->setJunkGroups(fixtureGroups());
+    state->setJunkScanning(false);
+    state->setJunkScanned(true);
+    settle(900);
+    snap(window, "overview-scanned");
+    // four tiles, the largest groups first
+    const QVariantList tiles = state->largestJunkGroups();
+    ASSERT_EQ(tiles.size(), 4);
+    EXPECT_EQ(tiles.first().toMap().value("total").toLongLong(), 4'500'000'000);
+
+    state->setSection("junk");
+    settle(900);
+    snap(window, "junk-scanned");
+    auto* card = findVisible("junkCard-caches");
+    ASSERT_NE(card, nullptr);
+    card->setProperty("expanded", true);
+    settle();
+    snap(window, "junk-expanded");
+
+    // the group's box: mixed (two of three) → all on → all off
+    EXPECT_TRUE(findVisible("groupCheck-caches")->property("mixed").toBool());
+    click(findVisible("groupCheck-caches"));
+    settle(100);
+    EXPECT_TRUE(findVisible("groupCheck-caches")->property("on").toBool());
+    click(findVisible("groupCheck-caches"));
+    settle(100);
+    EXPECT_FALSE(findVisible("groupCheck-caches")->property("on").toBool());
+    EXPECT_FALSE(findVisible("groupCheck-caches")->property("mixed").toBool());
+
+    // the confirmation names the emptying of the Trash only while its group is ticked
+    ASSERT_TRUE(state->trashWillEmpty());
+    click(findVisible("actionBarPrimary"));
+    settle();
+    snap(window, "junk-confirm");
+    auto* message = findVisible("confirmMessage");
+    ASSERT_NE(message, nullptr);
+    const QString withTrash = message->property("text").toString();
+    QTest::keyClick(window, Qt::Key_Escape);
+    settle();
+    state->toggleJunkGroup("trash");
+    EXPECT_FALSE(state->trashWillEmpty());
+    click(findVisible("actionBarPrimary"));
+    settle();
+    const QString withoutTrash = findVisible("confirmMessage")->property("text").toString();
+    EXPECT_GT(withTrash.size(), withoutTrash.size());
+    QTest::keyClick(window, Qt::Key_Escape);
+    settle();
+}
+
+TEST_F(UiTest, ScanAndCleanFromTheOverviewEndToEnd)
+{
+    // A home with junk: a tool cache, an installer and something in the Trash.
+    const std::filesystem::path home = FS::home();
+    writeFile(home / ".cache/toolA/blob.bin", 300'000);
+    writeFile(home / "Downloads/Setup-9.iso", 200'000);
+    const std::filesystem::path trashFiles = FS::trashFolder();
+    writeFile(trashFiles / "old-notes.txt", 100'000);
+    writeFile(trashFiles.parent_path() / "info/old-notes.txt.trashinfo", 10);
+
+    state->setJunkGroups({});
+    state->setJunkScanned(false);
+    state->setSection("overview");
+    settle();
+    const qint64 freedBefore = state->totalFreed();
+
+    click(findVisible("startScanButton"));
+    QTRY_VERIFY_WITH_TIMEOUT(state->junkScanned() && !state->junkScanning(), 20000);
+    std::vector<QString> ids;
+    for (const JunkGroup& group : state->junkGroups())
+        ids.push_back(group.id);
+    EXPECT_EQ(ids, (std::vector<QString>{"dotcache", "installers", "trash"}));
+    settle(900);
+    snap(window, "overview-real-scan");
+
+    // Tick the tool cache too (it starts unticked), leave the installer alone.
+    state->toggleJunkGroup("dotcache");
+    click(findVisible("cleanNowButton"));
+    settle();
+    click(findVisible("confirmButton"));
+    QTRY_VERIFY_WITH_TIMEOUT(state->celebrating(), 20000);
+    settle(2000);
+    snap(window, "celebration-after-clean");
+
+    EXPECT_FALSE(std::filesystem::exists(home / ".cache/toolA"));
+    EXPECT_FALSE(std::filesystem::exists(trashFiles / "old-notes.txt"));
+    EXPECT_FALSE(std::filesystem::exists(trashFiles.parent_path() / "info/old-notes.txt.trashinfo"));
+    EXPECT_TRUE(std::filesystem::exists(home / "Downloads/Setup-9.iso"));
+    EXPECT_GT(state->totalFreed(), freedBefore);
+    EXPECT_EQ(Prefs::readInt(*Prefs::standard(), "totalFreed"), state->totalFreed());
+    // the removed items are pruned from the result; the installer stays listed
+    ids.clear();
+    for (const JunkGroup& group : state->junkGroups())
+        ids.push_back(group.id);
+    EXPECT_EQ(ids, (std::vector<QString>{"installers"}));
+    state->dismissCelebration();
     settle();
 }
 

@@ -1,0 +1,12 @@
+#pragma once
+// Showing an item in the desktop's file browser.
+#include <filesystem>
+
+namespace FS {
+
+// Asks the file manager to open a window with the item selected
+// (org.freedesktop.FileManager1.ShowItems over D-Bus); where no file manager
+// answers, opens the enclosing folder instead.
+void reveal(const std::filesystem::path& item);
+
+} // namespace FS

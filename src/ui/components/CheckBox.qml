@@ -1,0 +1,37 @@
+import QtQuick
+import Quillmoor
+
+// A small check box: on, off, or mixed (some of a group ticked). Clicking it,
+// or Space/Enter while it has focus, emits `toggled`; the owner changes the state.
+Rectangle {
+    id: box
+    property bool on: false
+    property bool mixed: false
+    signal toggled()
+
+    width: 18
+    height: 18
+    radius: 5
+    color: on || mixed ? DS.primary : "transparent"
+    border.width: activeFocus ? 2 : 1.5
+    border.color: on || mixed ? DS.primary : (activeFocus ? DS.glow : DS.muted)
+    activeFocusOnTab: true
+    Accessible.role: Accessible.CheckBox
+    Accessible.checked: on
+
+    Icon {
+        anchors.centerIn: parent
+        visible: box.on || box.mixed
+        symbol: box.mixed && !box.on ? "minus" : "checkmark"
+        size: 14
+        color: DS.bg
+    }
+    TapHandler { onTapped: box.toggled() }
+    HoverHandler { cursorShape: Qt.PointingHandCursor }
+    Keys.onPressed: (event) => {
+        if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
+            box.toggled()
+            event.accepted = true
+        }
+    }
+}

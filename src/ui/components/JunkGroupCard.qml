@@ -1,0 +1,132 @@
+import QtQuick
+import QtQuick.Layouts
+import Quillmoor
+
+// One group of junk findings: a header with the group's check box, symbol,
+// title, item count, detail and total, which expands into one row per item.
+Card {
+    id: card
+    // one row of AppState.junkGroupModel
+    property string groupId
+    property string title
+    property string detail
+    property string symbol
+    property bool permanent: true
+    property real total: 0
+    property real selectedTotal: 0
+    property int count: 0
+    property bool allOn: false
+    property bool someOn: false
+    property var items: []
+    property bool expanded: false
+
+    implicitHeight: column.implicitHeight + 2
+
+    ColumnLayout {
+        id: column
+        anchors.left: parent.left
+        anchors.right: parent.right
+        spacing: 0
+
+        // the header: a click anywhere on it (but the check box) expands or collapses
+        Item {
+            Layout.fillWidth: true
+            implicitHeight: 66
+            TapHandler { onTapped: card.expanded = !card.expanded }
+            HoverHandler { cursorShape: Qt.PointingHandCursor }
+
+            RowLayout {
+                anchors.fill: parent
+                anchors.leftMargin: 16
+                anchors.rightMargin: 14
+                spacing: 12
+                CheckBox {
+                    objectName: "groupCheck-" + card.groupId
+                    on: card.allOn
+                    mixed: card.someOn && !card.allOn
+                    onToggled: AppState.toggleJunkGroup(card.groupId)
+                }
+                Chip { symbol: card.symbol }
+                ColumnLayout {
+                    Layout.fillWidth: true
+                    spacing: 2
+                    RowLayout {
+                        spacing: 8
+                        Text {
+                            text: card.title
+                            color: DS.text
+                            font.pixelSize: 14
+                            font.weight: Font.DemiBold
+                        }
+                        Chip {
+                            visible: !card.permanent
+                            text: I18n.L("LIXEIRA")
+                            tint: DS.warning
+                        }
+                    }
+                    Text {
+                        Layout.fillWidth: true
+                        text: I18n.LF("%ld itens", [card.count]) + "  ·  " + card.detail
+                        color: DS.muted
+                        font.pixelSize: 12
+                        elide: Text.ElideRight
+                        horizontalAlignment: Text.AlignLeft
+                    }
+                }
+                Text {
+                    text: Fmt.bytes(card.someOn ? card.selectedTotal : card.total)
+                    color: card.someOn ? DS.text : DS.muted
+                    font: DS.mono(14, Font.DemiBold)
+                }
+                Icon {
+                    symbol: "chevron.down"
+                    size: 20
+                    color: DS.muted
+                    rotation: card.expanded ? 0 : (I18n.rightToLeft ? 90 : -90)
+                    Behavior on rotation { NumberAnimation { duration: 160 } }
+                }
+            }
+        }
+
+        // the rows, while expanded
+        Rectangle {
+            visible: card.expanded
+            Layout.fillWidth: true
+            height: 1
+            color: DS.border
+        }
+        Repeater {
+            model: card.expanded ? card.items : []
+            Item {
+                Layout.fillWidth: true
+                implicitHeight: 38
+                RowLayout {
+                    anchors.fill: parent
+                    anchors.leftMargin: 16
+                    anchors.rightMargin: 14
+                    spacing: 12
+                    CheckBox {
+                        on: modelData.selected
+                        onToggled: AppState.toggleJunkItem(card.groupId, modelData.itemId)
+                    }
+                    FileIcon { path: modelData.path; size: 16 }
+                    Text {
+                        Layout.fillWidth: true
+                        text: modelData.name
+                        color: DS.text
+                        font.pixelSize: 13
+                        elide: Text.ElideMiddle
+                        horizontalAlignment: Text.AlignLeft
+                    }
+                    Text {
+                        text: Fmt.bytes(modelData.size)
+                        color: DS.muted
+                        font: DS.mono(12)
+                    }
+                    RevealButton { path: modelData.path }
+                }
+            }
+        }
+        Item { visible: card.expanded; implicitHeight: 6 }
+    }
+}

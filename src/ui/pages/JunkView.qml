@@ -1,0 +1,116 @@
+import QtQuick
+import QtQuick.Layouts
+import Quillmoor
+
+// The junk page: before a finished scan the introduction with its live
+// counter; after it, one card per group, the action bar and the confirmation.
+Item {
+    id: page
+    objectName: "junkView"
+
+    // the figure that counts up as each rule reports
+    property real shownLive: AppState.junkLive
+    Behavior on shownLive { NumberAnimation { duration: 500; easing.type: Easing.OutQuad } }
+
+    Nebula {
+        anchors.fill: parent
+        density: page.density
+        opacity: 0.55
+    }
+    property real density: AppState.nebulaDensity
+    Behavior on density { NumberAnimation { duration: 2500; easing.type: Easing.InOutQuad } }
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: 32
+        anchors.bottomMargin: 24
+        spacing: 18
+
+        PageHeader {
+            Layout.fillWidth: true
+            eyebrow: I18n.L("Limpeza")
+            l1: I18n.L("Recupere espaço,")
+            l2: I18n.L("sem perder nada.")
+            sub: I18n.L("Tudo o que aparece aqui é recriado pelos próprios apps quando necessário.")
+            GhostButton {
+                visible: AppState.junkScanned && !AppState.junkScanning
+                text: I18n.L("Varrer de novo")
+                compact: true
+                onClicked: {
+                    AppState.junkScanned = false
+                    AppState.scanJunk()
+                }
+            }
+        }
+
+        FDABanner { Layout.fillWidth: true }
+
+        ScanIntro {
+            visible: !AppState.junkScanned
+            Layout.fillWidth: true
+            title: I18n.L("Varredura de lixo")
+            detail: I18n.L("Caches de apps e navegadores, logs, Xcode, npm/Gradle, cache de mídia da Adobe e do Spotify, instaladores e Lixeira.")
+            scanning: AppState.junkScanning
+            live: Fmt.bytes(Math.round(page.shownLive))
+            liveCaption: I18n.L("Encontrado")
+            button: I18n.L("Iniciar varredura")
+            onAction: AppState.scanJunk()
+        }
+        Item { visible: !AppState.junkScanned; Layout.fillHeight: true }
+
+        ListView {
+            id: groups
+            objectName: "junkGroups"
+            visible: AppState.junkScanned
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+            spacing: 10
+            model: AppState.junkGroupModel
+            boundsBehavior: Flickable.StopAtBounds
+            delegate: JunkGroupCard {
+                id: groupCard
+                objectName: "junkCard-" + model.groupId
+                width: groups.width
+                groupId: model.groupId
+                title: model.title
+                detail: model.detail
+                symbol: model.symbol
+                permanent: model.permanent
+                total: model.total
+                selectedTotal: model.selectedTotal
+                count: model.count
+                allOn: model.allOn
+                someOn: model.someOn
+                items: model.items
+                opacity: 0
+                Component.onCompleted: fadeIn.start()
+                SequentialAnimation {
+                    id: fadeIn
+                    PauseAnimation { duration: Math.max(0, 40 * index) }
+                    NumberAnimation { target: groupCard; property: "opacity"; to: 1; duration: 220 }
+                }
+            }
+        }
+
+        ActionBar {
+            visible: AppState.junkScanned
+            Layout.fillWidth: true
+            caption: I18n.L("Selecionado para limpar")
+            value: Fmt.bytes(AppState.junkSelectedTotal)
+            title: I18n.LF("Limpar %@", [Fmt.bytes(AppState.junkSelectedTotal)])
+            disabled: AppState.junkSelectedTotal <= 0
+            onAction: confirm.open()
+        }
+    }
+
+    ConfirmDialog {
+        id: confirm
+        objectName: "junkConfirm"
+        heading: I18n.LF("Limpar %@?", [Fmt.bytes(AppState.junkSelectedTotal)])
+        message: I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Instaladores e Archives vão para a Lixeira. Feche os apps abertos para um resultado melhor.")
+                 + (AppState.trashWillEmpty ? " " + I18n.L("A Lixeira será esvaziada definitivamente.") : "")
+        confirmText: I18n.L("Limpar")
+        onConfirmed: AppState.cleanJunk()
+    }
+}
