@@ -2,7 +2,10 @@
 // written through, the nebula's density.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <QSignalSpy>
+#include <QTest>
 
 #include "app/AppState.h"
 #include "platform/Prefs.h"
@@ -16,6 +19,22 @@ public:
     using AppState::setJunkLive;
     using AppState::setJunkScanning;
 };
+
+void writeFile(const std::filesystem::path& path, std::size_t bytes)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << std::string(bytes, 'x');
+}
+
+JunkItem itemAt(const std::filesystem::path& path, std::int64_t size, bool selected)
+{
+    JunkItem item;
+    item.url = path;
+    item.name = QString::fromStdString(path.filename().string());
+    item.size = size;
+    item.selected = selected;
+    return item;
+}
 
 JunkGroup groupOf(std::initializer_list<std::pair<std::int64_t, bool>> items)
 {
@@ -120,4 +139,94 @@ TEST(Celebration, SetAndDismissed)
     EXPECT_EQ(state.celebrateTrashed(), 20);
     state.dismissCelebration();
     EXPECT_FALSE(state.celebrating());
+}
+
+TEST(Removal, EmptyTargetListStillPublishesAnOutcome)
+{
+    TestState state;
+    state.setMessage("earlier");
+    const qint64 before = state.totalFreed();
+    QSignalSpy busy(&state, &AppState::busyChanged);
+    bool completed = false;
+    state.perform({}, [&] { completed = true; });
+    EXPECT_TRUE(state.busy());
+    QTRY_VERIFY(completed);
+    EXPECT_FALSE(state.busy());
+    EXPECT_EQ(busy.count(), 2);
+    EXPECT_EQ(state.totalFreed(), before);
+    EXPECT_FALSE(state.celebrating());
+    EXPECT_EQ(state.message(), "earlier");  // nothing to report leaves it as it was
+}
+
+TEST(CleanJunk, RemovesTheTickedItemsAndPrunesWhatIsGone)
+{
+    const auto home = FS::home() / "clean-fixture";
+    writeFile(home / "cache-a/blob", 50'000);
+    writeFile(home / "cache-b/blob", 60'000);
+    writeFile(home / "vanishes/blob", 70'000);
+
+    TestState state;
+    JunkGroup group;
+    group.id = "caches";
+    group.permanent = true;
+    group.items = {itemAt(home / "cache-a", 50'000, true), itemAt(home / "cache-b", 60'000, false),
+                   itemAt(home / "vanishes", 70'000, true)};
+    state.setJunkGroups({group});
+    state.setJunkScanned(true);
+    EXPECT_EQ(state.junkSelectedTotal(), 120'000);
+    std::filesystem::remove_all(home / "vanishes");  // gone between scan and clean
+
+    const qint64 before = state.totalFreed();
+    state.cleanJunk();
+    QTRY_VERIFY(!state.busy());
+    QTRY_VERIFY(state.junkGroups().size() == 1 && state.junkGroups()[0].items.size() == 1);
+
+    EXPECT_FALSE(std::filesystem::exists(home / "cache-a"));
+    EXPECT_TRUE(std::filesystem::exists(home / "cache-b"));  // unticked: untouched
+    EXPECT_FALSE(state.hasMessage());                         // a vanished item is no failure
+    EXPECT_EQ(state.totalFreed(), before + 50'000);
+    ASSERT_TRUE(state.celebrating());
+    EXPECT_EQ(state.celebrateFreed(), 50'000);
+    EXPECT_TRUE(Prefs::standard()->contains("lastClean"));
+    EXPECT_TRUE(state.junkScanned());  // the pruned result stays on screen
+}
+
+TEST(CleanJunk, TickingFollowsTheGroupRules)
+{
+    TestState state;
+    JunkGroup group;
+    group.id = "trash";
+    group.items = {itemAt("/nowhere/a", 10, true), itemAt("/nowhere/b", 20, false)};
+    state.setJunkGroups({group});
+    EXPECT_TRUE(state.trashWillEmpty());
+    state.toggleJunkGroup("trash");  // some ticked → all ticked
+    EXPECT_EQ(state.junkSelectedTotal(), 30);
+    state.toggleJunkGroup("trash");  // all ticked → none
+    EXPECT_EQ(state.junkSelectedTotal(), 0);
+    EXPECT_FALSE(state.trashWillEmpty());
+    state.toggleJunkItem("trash", state.junkGroups()[0].items[1].id.toString(QUuid::WithoutBraces));
+    EXPECT_EQ(state.junkSelectedTotal(), 20);
+    EXPECT_EQ(state.junkGroupModel()->count(), 1);
+    EXPECT_TRUE(state.junkGroupModel()->get(0).value("someOn").toBool());
+    EXPECT_FALSE(state.junkGroupModel()->get(0).value("allOn").toBool());
+}
+
+TEST(LargestFirst, KeepsFourAndTheOrderOfEqualTotals)
+{
+    EXPECT_EQ(largestFirst({5, 9, 5, 1, 9, 7}, 4), (std::vector<std::size_t>{1, 4, 5, 0}));
+    EXPECT_EQ(largestFirst({3, 1}, 4), (std::vector<std::size_t>{0, 1}));
+    EXPECT_TRUE(largestFirst({}, 4).empty());
+}
+
+TEST(ScanJunk, ASecondStartWhileScanningChangesNothing)
+{
+    TestState state;
+    QSignalSpy published(&state, &AppState::junkGroupsChanged);
+    state.scanJunk();
+    state.scanJunk();
+    EXPECT_TRUE(state.junkScanning());
+    QTRY_VERIFY_WITH_TIMEOUT(state.junkScanned(), 20000);
+    EXPECT_FALSE(state.junkScanning());
+    QTest::qWait(600);
+    EXPECT_EQ(published.count(), 1);
 }
