@@ -33,6 +33,11 @@ using AdminRunner = std::function<Shell::Result(const std::string& command)>;
 // (Shell::runAdmin by default; tests inject their own).
 RemovalOutcome run(const std::vector<RemovalTarget>& targets, const AdminRunner& admin = Shell::runAdmin);
 
+// Whether a failed permanent deletion may be retried with administrator
+// rights: the path lies strictly inside the Trash folder (FS::trashFolder()
+// followed by at least one name) and has no "." or ".." step.
+bool retryEligible(const std::filesystem::path& path);
+
 // The administrator command that clears the immutable and append-only
 // attributes of each path's tree and removes it, joined with "; ".
 std::string adminRetryCommand(const std::vector<std::filesystem::path>& paths);

@@ -1,0 +1,224 @@
+// The removal loop: what is freed, trashed and named as not removed, the one
+// administrator retry for locked entries of the Trash folder, and the places
+// it must never touch.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "engines/ImmutableFlag.h"
+#include "engines/Removal.h"
+#include "i18n/L.h"
+#include "platform/FS.h"
+#include "platform/Trash.h"
+
+namespace fs = std::filesystem;
+
+void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+const char* kFormat = "%ld itens não puderam ser removidos (em uso ou protegidos pelo sistema): ";
+
+fs::path freshFolder(const std::string& name)
+{
+    const fs::path folder = FS::home() / "removal" / name;
+    fs::create_directories(folder);
+    return folder;
+}
+
+void writeFile(const fs::path& path)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << "data";
+}
+
+bool present(const fs::path& path)
+{
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+fs::path infoFor(const fs::path& entry)
+{
+    return FS::trashFolder().parent_path() / "info" / (entry.filename().native() + ".trashinfo");
+}
+
+// An entry of the Trash folder with its information file, made by a real move.
+fs::path trashed(const fs::path& folder, const std::string& name)
+{
+    writeFile(folder / name);
+    return Trash::moveToTrash(folder / name).trashedAs;
+}
+
+std::vector<QString> names(std::initializer_list<const char*> list)
+{
+    std::vector<QString> out;
+    for (const char* name : list)
+        out.push_back(QString::fromUtf8(name));
+    return out;
+}
+
+// Records each administrator command and, unless it plays a dismissed prompt,
+// runs it with this process's rights (root wherever the immutable attribute can be set).
+struct FakeAdmin {
+    std::vector<std::string> commands;
+    bool cancel = false;
+
+    Removal::AdminRunner runner()
+    {
+        return [this](const std::string& command) {
+            commands.push_back(command);
+            return cancel ? Shell::Result{false, QStringLiteral("Cancelado")} : Shell::run(command);
+        };
+    }
+};
+
+} // namespace
+
+TEST(RemovalLoop, DeletesAndTrashesAndCountsTheCallersSizes)
+{
+    const fs::path folder = freshFolder("mixed");
+    writeFile(folder / "cache/a/b");
+    writeFile(folder / "movie.mkv");
+    writeFile(folder / "photos/p.jpg");
+    const fs::path entry = trashed(folder, "thrown.txt");
+
+    FakeAdmin admin;
+    const RemovalOutcome outcome = Removal::run(
+        {{folder / "cache", true, 1000}, {entry, true, 300}, {folder / "movie.mkv", false, 4000},
+         {folder / "photos", false, 50000},
+         // Gone since the scan: neither freed nor a failure.
+         {folder / "vanished", true, 7}, {folder / "vanished-too", false, 7}},
+        admin.runner());
+
+    EXPECT_EQ(outcome.freed, 1300);
+    EXPECT_EQ(outcome.trashed, 54000);
+    EXPECT_TRUE(outcome.failures.empty());
+    EXPECT_TRUE(admin.commands.empty());
+    EXPECT_FALSE(present(folder / "cache"));
+    EXPECT_FALSE(present(entry));
+    EXPECT_FALSE(present(infoFor(entry)));  // a deleted Trash entry takes its information along
+    EXPECT_TRUE(present(FS::trashFolder() / "photos/p.jpg"));
+
+    const RemovalOutcome nothing = Removal::run({}, admin.runner());
+    EXPECT_EQ(nothing.freed + nothing.trashed, 0);
+    EXPECT_TRUE(nothing.failures.empty());
+}
+
+TEST(RemovalLoop, ProtectedPlacesAreNeverTouched)
+{
+    const fs::path folder = freshFolder("protected");
+    writeFile(FS::trashFolder() / "keep-in-trash");
+    writeFile(FS::home() / ".profile-like");
+    writeFile(folder / "plain/file");
+
+    FakeAdmin admin;
+    const RemovalOutcome outcome = Removal::run(
+        {{FS::trashFolder(), true, 1}, {FS::trashFolder().parent_path(), false, 2},
+         {FS::home() / ".profile-like", true, 3}, {folder / "plain/../plain", true, 4}, {FS::home(), true, 5}},
+        admin.runner());
+
+    EXPECT_EQ(outcome.freed + outcome.trashed, 0);
+    EXPECT_EQ(outcome.failures.size(), 5u);
+    EXPECT_TRUE(admin.commands.empty());  // not even the Trash folder itself is retried
+    EXPECT_TRUE(present(FS::trashFolder() / "keep-in-trash"));
+    EXPECT_TRUE(present(FS::home() / ".profile-like"));
+    EXPECT_TRUE(present(folder / "plain/file"));
+}
+
+TEST(RemovalMessage, CountsAllAndNamesTheFirstSix)
+{
+    EXPECT_EQ(Removal::failureMessage({}), QString());
+    EXPECT_EQ(Removal::failureMessage(names({"a", "b", "c", "d", "e", "f", "g", "h"})),
+              LF(kFormat, 8) + QStringLiteral("a, b, c, d, e, f") + QChar(0x2026));
+    EXPECT_EQ(Removal::failureMessage(names({"a", "b", "c", "d", "e", "f"})),
+              LF(kFormat, 6) + QStringLiteral("a, b, c, d, e, f"));
+    EXPECT_TRUE(LF(kFormat, 8).contains(QLatin1Char('8')));
+}
+
+TEST(RemovalLoop, FailuresOutsideTheTrashAreOnlyReported)
+{
+    const fs::path folder = freshFolder("eight");
+    std::vector<RemovalTarget> targets;
+    std::vector<fs::path> locked;
+    for (int i = 1; i <= 7; ++i) {
+        locked.push_back(folder / ("busy" + std::to_string(i) + ".db"));
+        writeFile(locked.back());
+        targets.push_back({locked.back(), i % 2 == 0, 100});  // deletions and Trash moves alike
+    }
+    writeFile(folder / "caf\xe9/x");  // the last component, shown even when not UTF-8
+    locked.push_back(folder / "caf\xe9/x");
+    targets.push_back({folder.native() + "/caf\xe9/", true, 100});
+    ImmutableGuard lock(locked);
+    SKIP_UNLESS_IMMUTABLE(lock);
+
+    FakeAdmin admin;
+    const RemovalOutcome outcome = Removal::run(targets, admin.runner());
+
+    EXPECT_EQ(outcome.freed + outcome.trashed, 0);
+    EXPECT_EQ(outcome.failures, names({"busy1.db", "busy2.db", "busy3.db", "busy4.db", "busy5.db", "busy6.db",
+                                       "busy7.db", "caf\xef\xbf\xbd"}));
+    EXPECT_TRUE(admin.commands.empty());  // neither failed moves nor deletions outside the Trash
+    EXPECT_EQ(Removal::failureMessage(outcome.failures),
+              LF(kFormat, 8) + QStringLiteral("busy1.db, busy2.db, busy3.db, busy4.db, busy5.db, busy6.db…"));
+    for (const fs::path& file : locked) {
+        EXPECT_TRUE(present(file));
+        EXPECT_FALSE(present(infoFor(file)));  // a failed move leaves no information behind
+    }
+}
+
+TEST(RemovalRetry, LockedTrashEntriesGetOneAdministratorCommand)
+{
+    const fs::path folder = freshFolder("retry");
+    const fs::path first = trashed(folder, "it's locked");
+    writeFile(folder / "dir/inner");
+    const fs::path dir = Trash::moveToTrash(folder / "dir").trashedAs;
+    writeFile(folder / "elsewhere/it's locked");  // the same name outside the Trash
+    ImmutableGuard lock({first, dir / "inner", folder / "elsewhere/it's locked"});
+    SKIP_UNLESS_IMMUTABLE(lock);
+
+    FakeAdmin admin;
+    admin.cancel = true;  // a dismissed prompt changes nothing
+    const std::vector<RemovalTarget> targets{
+        {folder / "elsewhere/it's locked", true, 1}, {first, true, 20}, {dir, true, 300}};
+    RemovalOutcome outcome = Removal::run(targets, admin.runner());
+    EXPECT_EQ(outcome.freed, 0);
+    EXPECT_EQ(outcome.failures, names({"it's locked", "it's locked", "dir"}));
+    EXPECT_TRUE(present(first));
+
+    admin.cancel = false;
+    outcome = Removal::run(targets, admin.runner());
+    ASSERT_EQ(admin.commands.size(), 2u);  // one per run, for all eligible entries
+    EXPECT_EQ(admin.commands[1], Removal::adminRetryCommand({first, dir}));
+    EXPECT_EQ(outcome.freed, 320);
+    EXPECT_EQ(outcome.failures, names({"it's locked"}));  // only the one outside is left
+    EXPECT_TRUE(present(folder / "elsewhere/it's locked"));
+    for (const fs::path& entry : {first, dir}) {
+        EXPECT_FALSE(present(entry));
+        EXPECT_FALSE(present(infoFor(entry)));
+    }
+}
+
+TEST(RemovalRetry, WhichPathsMayBeRetried)
+{
+    const std::string t = FS::trashFolder().native();
+    for (const std::string& yes : {t + "/a", t + "/a/b", t + "/a/", t + "/..a"})
+        EXPECT_TRUE(Removal::retryEligible(yes)) << yes;
+    // The Trash folder itself, anything that climbs out of it, and what merely starts alike.
+    for (const std::string& no : {t, t + "/", t + "//", t + "/.", t + "/./", t + "/..", t + "/a/../../x", t + "x/a",
+                                  std::string("/a")})
+        EXPECT_FALSE(Removal::retryEligible(no)) << no;
+
+    EXPECT_EQ(Removal::adminRetryCommand({"/t/a b", "/t/it's"}),
+              "/usr/bin/chattr -R -i -a '/t/a b' 2>/dev/null; /bin/rm -rf '/t/a b'; "
+              "/usr/bin/chattr -R -i -a '/t/it'\\''s' 2>/dev/null; /bin/rm -rf '/t/it'\\''s'");
+}
