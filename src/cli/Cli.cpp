@@ -1,8 +1,11 @@
 #include "cli/Cli.h"
 
+#include <algorithm>
+
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "cli/JunkCommands.h"
 #include "platform/Version.h"
 
 namespace Cli {
@@ -23,8 +26,12 @@ QString helpText()
          "  --version    show the version\n";
     if (!commands().empty()) {
         s << "\nCommands:\n";
+        // The summaries line up after the longest usage.
+        qsizetype width = 0;
         for (const Command& command : commands())
-            s << "  " << command.usage.leftJustified(30) << command.summary << "\n";
+            width = std::max(width, command.usage.size());
+        for (const Command& command : commands())
+            s << "  " << command.usage.leftJustified(width + 2) << command.summary << "\n";
     }
     s << "\nExit status: 0 success, 1 failure, 2 bad usage.\n"
          "Texts follow the interface language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG).\n";
@@ -50,8 +57,16 @@ void Context::printJson(const QJsonValue& value) const
 
 const std::vector<Command>& commands()
 {
-    // Each feature adds its command here as it arrives.
-    static const std::vector<Command> list;
+    // Each feature hands over its commands from its own file (cli/<Feature>Commands.h);
+    // they are listed in the order they are added here.
+    static const std::vector<Command> list = [] {
+        std::vector<Command> all;
+        const auto add = [&all](const std::vector<Command>& feature) {
+            all.insert(all.end(), feature.begin(), feature.end());
+        };
+        add(junkCommands());
+        return all;
+    }();
     return list;
 }
 

@@ -1,0 +1,197 @@
+#include "cli/JunkCommands.h"
+
+#include <QFile>
+#include <QJsonObject>
+
+#include "engines/Sweeper.h"
+#include "i18n/L.h"
+#include "platform/Fmt.h"
+#include "platform/Prefs.h"
+
+namespace Cli {
+
+namespace {
+
+// A location as text; bytes that are not valid UTF-8 are decoded as the file
+// system's names are everywhere else.
+QString pathText(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+bool isRuleId(const QString& id)
+{
+    for (const JunkRule& rule : Sweeper::rules())
+        if (rule.id == id)
+            return true;
+    return false;
+}
+
+// ---- junk ----
+
+void printGroups(const Context& context, const std::vector<JunkGroup>& groups)
+{
+    for (const JunkGroup& group : groups) {
+        context.out << group.title << "  " << Fmt::bytes(group.total()) << "  [" << group.id << "]\n";
+        for (const JunkItem& item : group.items) {
+            context.out << "  " << (item.selected ? "[x] " : "[ ] ")
+                        << Fmt::bytes(item.size).leftJustified(10) << " " << item.name << "\n";
+        }
+    }
+}
+
+int runJunk(Context& context)
+{
+    if (!context.args.isEmpty())
+        return context.usageError(QStringLiteral("junk takes no arguments (see --help)"));
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk();
+    if (context.json)
+        context.printJson(junkGroupsJson(groups));
+    else
+        printGroups(context, groups);
+    return Success;
+}
+
+// ---- clean ----
+
+struct CleanOptions {
+    QStringList groups;
+    bool dryRun = false;
+    bool yes = false;
+};
+
+// Reads clean's arguments; an empty text on success, else what was wrong.
+QString parseClean(const QStringList& args, CleanOptions& options)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == "--dry-run") {
+            options.dryRun = true;
+        } else if (arg == "--yes") {
+            options.yes = true;
+        } else if (arg == "--group") {
+            if (i + 1 >= args.size())
+                return QStringLiteral("--group needs a group id");
+            const QString id = args[++i];
+            if (!isRuleId(id))
+                return QStringLiteral("unknown group '%1'").arg(id);
+            options.groups << id;
+        } else {
+            return QStringLiteral("unknown argument '%1' for clean (see --help)").arg(arg);
+        }
+    }
+    return {};
+}
+
+std::int64_t sizeOf(const std::vector<RemovalTarget>& targets)
+{
+    std::int64_t sum = 0;
+    for (const RemovalTarget& target : targets)
+        sum += target.size;
+    return sum;
+}
+
+void printPlan(const Context& context, const std::vector<RemovalTarget>& targets)
+{
+    if (context.json) {
+        QJsonArray items;
+        for (const RemovalTarget& target : targets)
+            items.append(QJsonObject{{"path", pathText(target.url)},
+                                     {"size", qint64(target.size)},
+                                     {"permanent", target.permanent}});
+        context.printJson(QJsonObject{{"dryRun", true}, {"items", items}, {"total", qint64(sizeOf(targets))}});
+        return;
+    }
+    context.out << "Would remove (run again with --yes to remove):\n";
+    for (const RemovalTarget& target : targets)
+        context.out << "  " << (target.permanent ? "delete " : "trash  ")
+                    << Fmt::bytes(target.size).leftJustified(10) << " " << pathText(target.url) << "\n";
+    context.out << "Total: " << Fmt::bytes(sizeOf(targets)) << "\n";
+}
+
+int runClean(Context& context)
+{
+    CleanOptions options;
+    const QString problem = parseClean(context.args, options);
+    if (!problem.isEmpty())
+        return context.usageError(problem);
+
+    const std::vector<RemovalTarget> targets = cleanTargets(Sweeper::scanJunk(), options.groups);
+    if (options.dryRun || !options.yes) {
+        printPlan(context, targets);
+        return Success;
+    }
+
+    const RemovalOutcome outcome = Removal::run(targets);
+    // Kept like the window keeps it, so both show the same running total.
+    if (auto settings = Prefs::standard())
+        Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);
+    const QString message = Removal::failureMessage(outcome.failures);
+
+    if (context.json) {
+        QJsonArray failures;
+        for (const QString& name : outcome.failures)
+            failures.append(name);
+        context.printJson(QJsonObject{{"freed", qint64(outcome.freed)},
+                                      {"trashed", qint64(outcome.trashed)},
+                                      {"failures", failures},
+                                      {"message", message}});
+    } else {
+        context.out << LF("%@ liberados", Fmt::bytes(outcome.freed)) << "\n";
+        if (outcome.trashed > 0)
+            context.out << LF("%@ na Lixeira", Fmt::bytes(outcome.trashed)) << "\n";
+        if (!message.isEmpty())
+            context.err << message << "\n";
+    }
+    return outcome.failures.empty() ? Success : Failure;
+}
+
+} // namespace
+
+QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups)
+{
+    QJsonArray list;
+    for (const JunkGroup& group : groups) {
+        QJsonArray items;
+        for (const JunkItem& item : group.items)
+            items.append(QJsonObject{{"name", item.name},
+                                     {"path", pathText(item.url)},
+                                     {"size", qint64(item.size)},
+                                     {"selected", item.selected}});
+        list.append(QJsonObject{{"id", group.id},
+                                {"title", group.title},
+                                {"detail", group.detail},
+                                {"symbol", group.symbol},
+                                {"permanent", group.permanent},
+                                {"total", qint64(group.total())},
+                                {"selectedTotal", qint64(group.selectedTotal())},
+                                {"items", items}});
+    }
+    return list;
+}
+
+std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, const QStringList& groupIds)
+{
+    std::vector<RemovalTarget> targets;
+    for (const JunkGroup& group : groups) {
+        const bool wholeGroup = groupIds.contains(group.id);
+        if (!groupIds.isEmpty() && !wholeGroup)
+            continue;
+        for (const JunkItem& item : group.items)
+            if (wholeGroup || item.selected)
+                targets.push_back({item.url, group.permanent, item.size});
+    }
+    return targets;
+}
+
+std::vector<Command> junkCommands()
+{
+    return {
+        {QStringLiteral("junk"), QStringLiteral("junk"),
+         QStringLiteral("scan for junk: groups, items, sizes and selection"), runJunk},
+        {QStringLiteral("clean"), QStringLiteral("clean [--group ID]... [--dry-run] [--yes]"),
+         QStringLiteral("remove the selected junk (or the named groups); --yes to really remove"), runClean},
+    };
+}
+
+} // namespace Cli

@@ -1,0 +1,28 @@
+#pragma once
+// quillmoor-cli's junk commands: "junk" (the scan) and "clean" (removal of
+// what the scan found, through the shared removal loop).
+#include <vector>
+
+#include <QJsonArray>
+#include <QStringList>
+
+#include "cli/Cli.h"
+#include "engines/Records.h"
+#include "engines/Removal.h"
+
+namespace Cli {
+
+// "junk" and "clean", in that order.
+std::vector<Command> junkCommands();
+
+// A scan result as JSON: one object per group (id, title, detail, symbol,
+// permanent, total, selectedTotal, items) and per item (name, path, size, selected).
+QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups);
+
+// What "clean" removes, groups in order and items in order: with no group ids
+// the selected items of every group; with ids every item of those groups,
+// selected or not. Each target takes its group's permanent flag and the
+// item's size.
+std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, const QStringList& groupIds);
+
+} // namespace Cli
