@@ -1,5 +1,6 @@
 // Times FS::size over a tree of 200,000 files beside `du -s` over the same tree,
-// both on a warm cache. The tree is made once and reused by later runs.
+// both on a warm cache, and FS::size on one thread for comparison. The tree is
+// made once and reused by later runs.
 //
 //   fs_size_bench [FOLDER]     (default: /tmp/quillmoor-fs-bench)
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -89,13 +91,19 @@ int main(int argc, char** argv)
     runDu(root);
 
     std::vector<double> ours;
+    std::vector<double> oneThread;
     std::vector<double> theirs;
     long long ourTotal = 0;
+    long long oneThreadTotal = 0;
     long long duTotal = 0;
     for (int round = 0; round < kRounds; ++round) {
         auto start = std::chrono::steady_clock::now();
         ourTotal = FS::size(root);
         ours.push_back(secondsSince(start));
+
+        start = std::chrono::steady_clock::now();
+        oneThreadTotal = FS::size(root, 1);
+        oneThread.push_back(secondsSince(start));
 
         start = std::chrono::steady_clock::now();
         duTotal = runDu(root);
@@ -108,8 +116,12 @@ int main(int argc, char** argv)
     const double duBest = *std::min_element(theirs.begin(), theirs.end());
     std::printf("tree:      %s (%d files, %d folders)\n", root.c_str(),
                 kTopFolders * kSubFolders * kFilesPerFolder, kTopFolders * (kSubFolders + 1) + 1);
-    std::printf("FS::size:  %8.1f ms median, %8.1f ms best of %d   total %lld bytes\n",
-                ourTime * 1000, ourBest * 1000, kRounds, ourTotal);
+    std::printf("FS::size:  %8.1f ms median, %8.1f ms best of %d   total %lld bytes (%d threads)\n",
+                ourTime * 1000, ourBest * 1000, kRounds, ourTotal,
+                FS::sizeWorkers(std::thread::hardware_concurrency()));
+    std::printf("1 thread:  %8.1f ms median, %8.1f ms best of %d   total %lld bytes\n",
+                median(oneThread) * 1000, *std::min_element(oneThread.begin(), oneThread.end()) * 1000,
+                kRounds, oneThreadTotal);
     std::printf("du -s:     %8.1f ms median, %8.1f ms best of %d   total %lld bytes (folders' own blocks included)\n",
                 duTime * 1000, duBest * 1000, kRounds, duTotal);
     std::printf("ratio:     %.2fx du's time (medians), %.2fx (best)\n", ourTime / duTime, ourBest / duBest);

@@ -2,16 +2,24 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <condition_variable>
+#include <deque>
 #include <fstream>
 #include <limits>
+#include <mutex>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -120,6 +128,120 @@ bool parseKilobytes(std::string_view text, std::uint64_t& bytes)
     return true;
 }
 
+// Measures a folder on a few threads at once.
+//
+// A handful of workers (never one per folder) share a short queue of folders
+// still to walk. Each worker walks the folder it took with the sequential,
+// link-safe walker, starting from the descriptor that was opened for it
+// relative to its parent's. A worker hands a subfolder to the queue instead of
+// entering it itself only while another worker waits for work, so the queue
+// never holds more folders (each with an open descriptor) than there are idle
+// workers, and each worker's walk keeps its own share of the open-folder
+// budget whatever the depth of the tree. Each worker adds up its own files and
+// the totals are summed once at the end. The calling thread is the first
+// worker and starts the others only once the tree proves large, so measuring
+// a small folder costs no thread at all.
+class ParallelSize {
+public:
+    // Entries the calling thread reads alone before it starts the other workers.
+    static constexpr int kEntriesBeforeHelpers = 500;
+
+    explicit ParallelSize(int workers)
+        : workers_(workers), maxOpenPerWalk_(std::max(1, Walker::kMaxOpenFolders / workers)) {}
+
+    // Takes ownership of `rootFd`, the open folder at `root`.
+    std::int64_t run(int rootFd, std::string root)
+    {
+        queue_.push_back(Folder{rootFd, std::move(root)});
+        work(true);
+        for (std::thread& helper : helpers_)
+            helper.join();
+        return total_;
+    }
+
+private:
+    struct Folder {
+        int fd;
+        std::string path;
+    };
+
+    void startHelpers()
+    {
+        for (int i = 1; i < workers_; ++i) {
+            try {
+                helpers_.emplace_back([this] { work(false); });
+            } catch (const std::system_error&) {
+                break;  // fewer threads still reach the whole total
+            }
+        }
+    }
+
+    // Takes folders from the queue until it is empty and nobody is walking.
+    void work(bool startsHelpers)
+    {
+        std::int64_t mine = 0;
+        int entries = 0;
+        const Walker::Visitor visit = [&](const Walker::Entry& entry) {
+            if (startsHelpers && ++entries == kEntriesBeforeHelpers)
+                startHelpers();
+            if (entry.isFile())
+                mine += entry.allocated();
+            else if (entry.isDir() && handOver(entry))
+                return Walker::Step::Skip;
+            return Walker::Step::Enter;
+        };
+
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            if (!queue_.empty()) {
+                Folder folder = std::move(queue_.front());
+                queue_.pop_front();
+                ++busy_;
+                lock.unlock();
+                Walker::walkOpen(folder.fd, std::move(folder.path), visit, nullptr, maxOpenPerWalk_);
+                lock.lock();
+                --busy_;
+            } else if (busy_ == 0) {
+                break;  // nothing queued and nobody left to queue more
+            } else {
+                ++waiting_;
+                wake_.wait(lock);
+                --waiting_;
+            }
+        }
+        total_ += mine;
+        wake_.notify_all();
+    }
+
+    // Queues the folder for a waiting worker; false when nobody waits, and the
+    // walk that found it goes in itself.
+    bool handOver(const Walker::Entry& entry)
+    {
+        if (waiting_.load(std::memory_order_relaxed) == 0)
+            return false;  // the usual case, decided without the lock
+        std::lock_guard lock(mutex_);
+        if (int(queue_.size()) >= waiting_.load(std::memory_order_relaxed))
+            return false;
+        const std::string name(entry.name);
+        const int fd = openat(entry.folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            return false;  // the walk tries it and skips it as usual
+        queue_.push_back(Folder{fd, entry.path().native()});
+        wake_.notify_one();
+        return true;
+    }
+
+    const int workers_;
+    const int maxOpenPerWalk_;
+    std::vector<std::thread> helpers_;  // touched by the calling thread only
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Folder> queue_;     // folders still to walk, each with its own open descriptor
+    int busy_ = 0;                 // workers walking a folder right now
+    std::atomic<int> waiting_{0};  // workers waiting for a folder; changed only under the lock
+    std::int64_t total_ = 0;
+};
+
 } // namespace
 
 namespace FS {
@@ -158,7 +280,17 @@ bool isDir(const Path& path)
     return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+int sizeWorkers(unsigned threads)
+{
+    return int(std::clamp(threads, 1u, unsigned(kMaxSizeWorkers)));
+}
+
 std::int64_t size(const Path& path)
+{
+    return size(path, sizeWorkers(std::thread::hardware_concurrency()));
+}
+
+std::int64_t size(const Path& path, int workers)
 {
     struct stat info;
     if (lstat(path.c_str(), &info) != 0)
@@ -167,13 +299,20 @@ std::int64_t size(const Path& path)
         return std::int64_t(info.st_blocks) * 512;  // a file, a link or a device: itself only
 
     // Every regular file counts, hard links once per name, as a listing shows them.
-    std::int64_t total = 0;
-    Walker::walk(path, [&total](const Walker::Entry& entry) {
-        if (entry.isFile())
-            total += entry.allocated();
-        return Walker::Step::Enter;
-    });
-    return total;
+    workers = sizeWorkers(unsigned(std::max(workers, 1)));
+    if (workers == 1) {
+        std::int64_t total = 0;
+        Walker::walk(path, [&total](const Walker::Entry& entry) {
+            if (entry.isFile())
+                total += entry.allocated();
+            return Walker::Step::Enter;
+        });
+        return total;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    return ParallelSize(workers).run(fd, path.native());
 }
 
 std::vector<Path> children(const Path& folder, bool hidden)

@@ -25,7 +25,16 @@ bool isDir(const Path& path);
 // Allocated size on disk in bytes (st_blocks x 512). A folder is walked whole,
 // hidden files and package contents included; links add nothing; unreadable
 // folders are skipped. 0 when nothing can be measured.
+// A folder is walked by sizeWorkers(hardware threads) threads sharing the work.
 std::int64_t size(const Path& path);
+// The same with a given number of walking threads, brought into 1..kMaxSizeWorkers;
+// 1 walks on the calling thread alone. Every count gives the same total.
+std::int64_t size(const Path& path, int workers);
+// Walking threads FS::size uses with `threads` hardware threads: as many, at
+// least 1 (0 means unknown) and at most kMaxSizeWorkers, since beyond a few
+// threads only queue for the same disk and the same kernel locks.
+inline constexpr int kMaxSizeWorkers = 4;
+int sizeWorkers(unsigned threads);
 // The direct entries of a folder in the order the file system lists them;
 // hidden entries only when `hidden`. Empty when the folder cannot be read.
 // A link to a folder is listed like the folder (as a file browser shows it).

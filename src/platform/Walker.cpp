@@ -1,5 +1,6 @@
 #include "platform/Walker.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -27,8 +28,8 @@ struct Frame {
 
 class Walk {
 public:
-    Walk(const Walker::Visitor& visit, const std::atomic<bool>* cancel)
-        : visit_(visit), cancel_(cancel) {}
+    Walk(const Walker::Visitor& visit, const std::atomic<bool>* cancel, int maxOpenFolders)
+        : visit_(visit), cancel_(cancel), maxOpen_(std::max(1, maxOpenFolders)) {}
 
     ~Walk()
     {
@@ -37,15 +38,13 @@ public:
                 closedir(frame.dir);
     }
 
-    void run(const std::filesystem::path& root)
+    // Takes ownership of `fd`, an open folder whose path is `folder`.
+    void run(int fd, std::string folder)
     {
-        folder_ = root.native();
+        folder_ = std::move(folder);
         while (!folder_.empty() && folder_.back() == '/')
             folder_.pop_back();  // "/" becomes "", so children read "/name"
 
-        const int fd = open(root.c_str(), kOpenFolderFlags);
-        if (fd < 0)
-            return;
         struct stat info;
         if (fstat(fd, &info) != 0) {
             close(fd);
@@ -79,7 +78,7 @@ private:
         if (fstatat(parentFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             return true;  // gone since it was listed
 
-        const Walker::Entry entry{name, info, int(stack_.size()), folder_};
+        const Walker::Entry entry{name, info, int(stack_.size()), folder_, parentFd};
         const Walker::Step step = visit_(entry);
         if (step == Walker::Step::Stop)
             return false;
@@ -109,7 +108,7 @@ private:
             return false;
         }
         stack_.push_back(Frame{dir, 0, info.st_dev, info.st_ino, folder_.size()});
-        if (int(stack_.size() - firstOpen_) > Walker::kMaxOpenFolders) {
+        if (int(stack_.size() - firstOpen_) > maxOpen_) {
             Frame& shallowest = stack_[firstOpen_];
             shallowest.position = telldir(shallowest.dir);
             closedir(shallowest.dir);
@@ -158,6 +157,7 @@ private:
 
     const Walker::Visitor& visit_;
     const std::atomic<bool>* cancel_;
+    const int maxOpen_;          // folders kept open at most
     std::vector<Frame> stack_;
     std::size_t firstOpen_ = 0;  // frames below this index are closed
     std::string folder_;         // path of the deepest folder
@@ -179,7 +179,16 @@ std::filesystem::path Entry::path() const
 
 void walk(const std::filesystem::path& root, const Visitor& visit, const std::atomic<bool>* cancel)
 {
-    Walk(visit, cancel).run(root);
+    const int fd = open(root.c_str(), kOpenFolderFlags);
+    if (fd >= 0)
+        Walk(visit, cancel, kMaxOpenFolders).run(fd, root.native());
+}
+
+void walkOpen(int folderFd, std::string folder, const Visitor& visit,
+              const std::atomic<bool>* cancel, int maxOpenFolders)
+{
+    if (folderFd >= 0)
+        Walk(visit, cancel, maxOpenFolders).run(folderFd, std::move(folder));
 }
 
 } // namespace Walker

@@ -6,13 +6,16 @@
 // fstatat(AT_SYMLINK_NOFOLLOW) and folders opened with O_NOFOLLOW), skips
 // folders it cannot open without a word, keeps no list of what it has seen and
 // never changes the working folder, so it can run on several threads at once.
+// A walk can also start from a folder descriptor the caller already holds
+// (walkOpen), which is how FS::size splits one tree among a few threads.
 //
-// Open descriptors: at most kMaxOpenFolders folders of one walk stay open. When
-// a walk goes deeper, the shallowest open folder is closed and its reading
-// position remembered; on the way back up it is reopened through ".." of its
-// child, checked to be the same folder (device and inode), and read on from
-// that position. If the tree was moved meanwhile and the check fails, the walk
-// ends there rather than wander into another part of the disk.
+// Open descriptors: at most kMaxOpenFolders folders of one walk stay open
+// (walkOpen can be given a smaller budget). When a walk goes deeper, the
+// shallowest open folder is closed and its reading position remembered; on
+// the way back up it is reopened through ".." of its child, checked to be the
+// same folder (device and inode), and read on from that position. If the tree
+// was moved meanwhile and the check fails, the walk ends there rather than
+// wander into another part of the disk.
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -40,6 +43,7 @@ struct Entry {
     const struct stat& info;    // the entry itself, never what a link points to
     int depth;                  // 1 for the direct entries of the root
     const std::string& folder;  // the holding folder's path ("" stands for "/")
+    int folderFd;               // the holding folder, open during the call (for openat)
 
     // The full path, built only when asked for.
     std::filesystem::path path() const;
@@ -59,5 +63,15 @@ using Visitor = std::function<Step(const Entry&)>;
 // `cancel`, when given, is read before every entry; once true the walk ends.
 void walk(const std::filesystem::path& root, const Visitor& visit,
           const std::atomic<bool>* cancel = nullptr);
+
+// The same walk below a folder the caller has already opened, with
+// O_DIRECTORY | O_NOFOLLOW (relative to its parent's descriptor when it came
+// from a walk). Takes ownership of `folderFd` and closes it. `folder` is its
+// path, used only for Entry::folder and Entry::path; depths count from this
+// folder (1 for its direct entries). At most `maxOpenFolders` (1 or more)
+// folders stay open at once, so walks on several threads can share the
+// descriptor budget of one walk.
+void walkOpen(int folderFd, std::string folder, const Visitor& visit,
+              const std::atomic<bool>* cancel = nullptr, int maxOpenFolders = kMaxOpenFolders);
 
 } // namespace Walker

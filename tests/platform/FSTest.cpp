@@ -299,31 +299,118 @@ TEST(FSSize, TenThousandLevelsDeepWithFewDescriptors)
     rlimit tight = saved;
     tight.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 256);
     setrlimit(RLIMIT_NOFILE, &tight);
-    const std::int64_t measured = FS::size(FS::home() / "deep");
+    std::map<int, std::int64_t> measured;  // by number of walking threads
+    for (int workers : {1, 2, FS::kMaxSizeWorkers})
+        measured[workers] = FS::size(FS::home() / "deep", workers);
     setrlimit(RLIMIT_NOFILE, &saved);
-    EXPECT_EQ(measured, tree.expected());
+    for (const auto& [workers, bytes] : measured)
+        EXPECT_EQ(bytes, tree.expected()) << workers << " threads";
+}
+
+// ---- Sizes on several threads --------------------------------------------------
+
+TEST(FSSizeThreads, AsManyAsTheHardwareButFew)
+{
+    EXPECT_EQ(FS::sizeWorkers(0), 1);  // unknown
+    EXPECT_EQ(FS::sizeWorkers(1), 1);
+    EXPECT_EQ(FS::sizeWorkers(2), 2);
+    EXPECT_EQ(FS::sizeWorkers(4), 4);
+    EXPECT_EQ(FS::sizeWorkers(64), FS::kMaxSizeWorkers);
+
+    const fs::path tree = freshFolder("threads-odd-counts");
+    const std::int64_t bytes = writeFile(tree / "a/b/c.bin", 5000) + writeFile(tree / "d.bin", 100);
+    for (int workers : {-3, 0, 1, 100})
+        EXPECT_EQ(FS::size(tree, workers), bytes) << workers;
+    EXPECT_EQ(FS::size(tree / "d.bin", 3), FS::size(tree / "d.bin", 1));
+}
+
+TEST(FSSizeThreads, WideTreeGivesTheSameTotalWithEveryThreadCount)
+{
+    // Wide enough that the threads pass folders to each other, with hidden
+    // entries, a package, hard links and every kind of link that must add nothing.
+    const fs::path tree = freshFolder("wide");
+    const fs::path outside = freshFolder("wide-outside");
+    writeFile(outside / "big.bin", 1 << 20);
+    std::int64_t expected = 0;
+    for (int top = 0; top < 12; ++top) {
+        const fs::path folder = tree / ("top" + std::to_string(top));
+        for (int sub = 0; sub < 12; ++sub) {
+            const fs::path inner = folder / ((sub % 3 == 0 ? ".hidden" : "sub") + std::to_string(sub));
+            expected += writeFile(inner / "file.bin", 100 + 997 * sub + top);
+            expected += writeFile(inner / ".dotfile", 10);
+        }
+        fs::create_directory_symlink(outside, folder / "to-outside");
+        fs::create_directory_symlink("..", folder / "loop");
+        fs::create_symlink("missing", folder / "dangling");
+    }
+    expected += writeFile(tree / "Tool.app/Contents/MacOS/tool", 20000);
+    fs::create_hard_link(tree / "top0/sub1/file.bin", tree / "top1/same-file.bin");
+    expected += FS::size(tree / "top0/sub1/file.bin");
+    // One folder with more subfolders than the descriptor limit below, and
+    // chains that the threads walk down side by side, deeper than that limit
+    // shared among them.
+    for (int i = 0; i < 300; ++i)
+        expected += writeFile(tree / "many" / ("f" + std::to_string(i)) / "x", 1);
+    for (int chain = 0; chain < FS::kMaxSizeWorkers; ++chain) {
+        fs::path level = tree / "chains" / ("c" + std::to_string(chain));
+        for (int depth = 0; depth < 100; ++depth)
+            level /= "d";
+        expected += writeFile(level / "bottom", 3000);
+    }
+
+    const std::int64_t locked = writeFile(tree / "top5/locked/inner/secret.bin", 40000);
+    fs::permissions(tree / "top5/locked", fs::perms::none);
+    if (geteuid() == 0)
+        expected += locked;  // root reads through permission bits
+
+    rlimit saved;
+    getrlimit(RLIMIT_NOFILE, &saved);
+    rlimit tight = saved;
+    tight.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 128);
+    setrlimit(RLIMIT_NOFILE, &tight);
+    std::map<int, std::set<std::int64_t>> totals;  // by number of threads, over a few rounds
+    for (int round = 0; round < 8; ++round)
+        for (int workers : {1, 2, 3, FS::kMaxSizeWorkers})
+            totals[workers].insert(FS::size(tree, workers));
+    setrlimit(RLIMIT_NOFILE, &saved);
+    const std::int64_t byDefault = FS::size(tree);
+    fs::permissions(tree / "top5/locked", fs::perms::owner_all);
+
+    for (const auto& [workers, seen] : totals)
+        EXPECT_EQ(seen, std::set<std::int64_t>{expected}) << workers << " threads";
+    EXPECT_EQ(byDefault, expected);
 }
 
 // ---- The walker ----------------------------------------------------------------
 
-TEST(Walker, VisitsEveryEntryOnceAcrossReopenedFolders)
+// A chain of `levels` folders "d", with files and a side folder beside every
+// level, so reading on after a reopen is exercised on the way up. Returns every
+// path below `root`.
+namespace {
+std::set<fs::path> makeLadder(const fs::path& root, int levels)
 {
-    // Deeper than the open-folder limit, with files and folders beside every
-    // level, so reading on after a reopen is exercised on the way up.
-    const fs::path root = freshFolder("walk");
-    std::set<fs::path> expected;
+    std::set<fs::path> paths;
     fs::path level = root;
-    for (int i = 0; i < Walker::kMaxOpenFolders * 2; ++i) {
+    for (int i = 0; i < levels; ++i) {
         for (const char* name : {"a", "m", "z"}) {
             writeFile(level / name, 1);
-            expected.insert(level / name);
+            paths.insert(level / name);
         }
         fs::create_directories(level / "side");
         writeFile(level / "side/s", 1);
-        expected.insert({level / "side", level / "side/s", level / "d"});
+        paths.insert({level / "side", level / "side/s", level / "d"});
         level /= "d";
     }
     fs::create_directories(level);
+    return paths;
+}
+} // namespace
+
+TEST(Walker, VisitsEveryEntryOnceAcrossReopenedFolders)
+{
+    // Deeper than the open-folder limit.
+    const fs::path root = freshFolder("walk");
+    const std::set<fs::path> expected = makeLadder(root, Walker::kMaxOpenFolders * 2);
 
     std::map<fs::path, int> seen;
     int deepest = 0;
@@ -338,6 +425,47 @@ TEST(Walker, VisitsEveryEntryOnceAcrossReopenedFolders)
         EXPECT_TRUE(expected.count(path)) << path;
     }
     EXPECT_EQ(deepest, Walker::kMaxOpenFolders * 2 + 1);  // "side/s" of the last level
+}
+
+TEST(Walker, WalkFromAHeldFolderWithAnyOpenBudget)
+{
+    const fs::path root = freshFolder("walk-open");
+    const std::set<fs::path> expected = makeLadder(root, 12);
+
+    for (int budget : {1, 3, Walker::kMaxOpenFolders}) {
+        const int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        std::map<fs::path, int> seen;
+        int deepest = 0;
+        int misplaced = 0;  // entries that cannot be found again through folderFd
+        Walker::walkOpen(fd, root.native(), [&](const Walker::Entry& entry) {
+            ++seen[entry.path()];
+            deepest = std::max(deepest, entry.depth);
+            struct stat again;
+            const std::string name(entry.name);
+            if (fstatat(entry.folderFd, name.c_str(), &again, AT_SYMLINK_NOFOLLOW) != 0
+                || again.st_ino != entry.info.st_ino)
+                ++misplaced;
+            return Walker::Step::Enter;
+        }, nullptr, budget);
+        EXPECT_EQ(fcntl(fd, F_GETFD), -1) << "the walk closes the folder it was given";
+
+        std::set<fs::path> visited;
+        for (const auto& [path, count] : seen) {
+            EXPECT_EQ(count, 1) << path << " with budget " << budget;
+            visited.insert(path);
+        }
+        EXPECT_EQ(visited, expected) << "budget " << budget;
+        EXPECT_EQ(deepest, 13);
+        EXPECT_EQ(misplaced, 0);
+    }
+
+    // A descriptor that is not a folder: nothing visited, and still closed.
+    const int fileFd = open((root / "a").c_str(), O_RDONLY | O_CLOEXEC);
+    int visits = 0;
+    Walker::walkOpen(fileFd, (root / "a").native(), [&](const Walker::Entry&) { return ++visits, Walker::Step::Enter; });
+    EXPECT_EQ(visits, 0);
+    EXPECT_EQ(fcntl(fileFd, F_GETFD), -1);
 }
 
 TEST(Walker, SkipStopAndCancel)
