@@ -48,6 +48,11 @@ QString I18nBridge::L(const QString& text) const { return withDirection(::L(text
 
 QString I18nBridge::directed(const QString& text) const { return withDirection(text); }
 
+QString I18nBridge::isolate(const QString& text) const
+{
+    return rightToLeft() ? QChar(0x2068) + text + QChar(0x2069) : text;
+}
+
 QString I18nBridge::LF(const QString& text, const QVariantList& args) const
 {
     // formatText takes an initializer list; build the arguments one by one.
@@ -67,7 +72,7 @@ QString I18nBridge::LF(const QString& text, const QVariantList& args) const
         // In a right-to-left interface each text argument ("1.23 GB") keeps its
         // own direction inside the sentence instead of being split apart.
         const QString text = arg.toString();
-        values.emplace_back(rightToLeft() ? QChar(0x2068) + text + QChar(0x2069) : text);
+        values.emplace_back(isolate(text));
     }
     switch (values.size()) {
     case 0: return withDirection(formatText(::L(text), {}));

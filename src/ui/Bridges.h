@@ -20,6 +20,9 @@ public:
     Q_INVOKABLE QString LF(const QString& text, const QVariantList& args) const;
     // A text made elsewhere (already localised), laid out in the interface's direction.
     Q_INVOKABLE QString directed(const QString& text) const;
+    // A text of its own direction (a path, a name) set inside a sentence: in a
+    // right-to-left interface it is isolated so it keeps its own order.
+    Q_INVOKABLE QString isolate(const QString& text) const;
 };
 
 class FmtBridge : public QObject {

@@ -66,7 +66,7 @@ Card {
                     }
                     Text {
                         Layout.fillWidth: true
-                        text: I18n.LF("%ld itens", [card.count]) + "  ·  " + card.detail
+                        text: I18n.LF("%ld itens", [card.count]) + "  ·  " + I18n.isolate(card.detail)
                         color: DS.muted
                         font.pixelSize: 12
                         elide: Text.ElideRight
