@@ -96,7 +96,11 @@ std::optional<Placeholder> readPlaceholder(QStringView rest, int& nextArgument)
 
 QString formatText(const QString& format, std::initializer_list<FmtArg> args)
 {
-    const std::vector<FmtArg> arguments(args);
+    return formatText(format, std::vector<FmtArg>(args));
+}
+
+QString formatText(const QString& format, const std::vector<FmtArg>& arguments)
+{
     QString result;
     result.reserve(format.size() + 16);
     int nextArgument = 0;

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,7 @@ QString pickTranslation(const QString& key, const QStringList& texts, Lang lang)
 
 // Fills the placeholders of a format text with the arguments in order.
 QString formatText(const QString& format, std::initializer_list<FmtArg> args);
+QString formatText(const QString& format, const std::vector<FmtArg>& args);
 
 template <typename... Args>
 QString LF(const QString& text, Args&&... args)

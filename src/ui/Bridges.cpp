@@ -55,7 +55,6 @@ QString I18nBridge::isolate(const QString& text) const
 
 QString I18nBridge::LF(const QString& text, const QVariantList& args) const
 {
-    // formatText takes an initializer list; build the arguments one by one.
     std::vector<FmtArg> values;
     values.reserve(args.size());
     for (const QVariant& arg : args) {
@@ -71,16 +70,9 @@ QString I18nBridge::LF(const QString& text, const QVariantList& args) const
         }
         // In a right-to-left interface each text argument ("1.23 GB") keeps its
         // own direction inside the sentence instead of being split apart.
-        const QString text = arg.toString();
-        values.emplace_back(isolate(text));
+        values.emplace_back(isolate(arg.toString()));
     }
-    switch (values.size()) {
-    case 0: return withDirection(formatText(::L(text), {}));
-    case 1: return withDirection(formatText(::L(text), {values[0]}));
-    case 2: return withDirection(formatText(::L(text), {values[0], values[1]}));
-    case 3: return withDirection(formatText(::L(text), {values[0], values[1], values[2]}));
-    default: return withDirection(formatText(::L(text), {values[0], values[1], values[2], values[3]}));
-    }
+    return withDirection(formatText(::L(text), values));
 }
 
 QString FmtBridge::bytes(double n) const { return Fmt::bytes(static_cast<std::int64_t>(n)); }

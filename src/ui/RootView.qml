@@ -7,9 +7,6 @@ Item {
     id: root
     signal openSettings()
 
-    // Section id -> page component; filled in as the pages arrive.
-    property alias pages: pageArea.pages
-
     AppBackground { anchors.fill: parent }
 
     Sidebar {
