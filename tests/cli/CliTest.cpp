@@ -1,36 +1,15 @@
+// quillmoor-cli's options: help, bad usage and the version.
 #include <gtest/gtest.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "cli/Cli.h"
-
-namespace {
-
-struct Outcome {
-    int status;
-    QString out;
-    QString err;
-};
-
-Outcome runCli(const QStringList& args)
-{
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int status = Cli::run(args, outStream, errStream);
-    outStream.flush();
-    errStream.flush();
-    return {status, out, err};
-}
-
-} // namespace
+#include "support/Fixtures.h"
 
 TEST(Cli, HelpSucceedsAndNamesTheOptions)
 {
-    for (const QString& flag : {QStringLiteral("--help"), QStringLiteral("-h")}) {
-        const Outcome r = runCli({flag});
+    for (const char* flag : {"--help", "-h"}) {
+        const CliOutcome r = runCli({flag});
         EXPECT_EQ(r.status, Cli::Success);
         EXPECT_TRUE(r.out.contains("--json"));
         EXPECT_TRUE(r.err.isEmpty());
@@ -41,7 +20,7 @@ TEST(Cli, BadUsageIsExitTwoWithOneLine)
 {
     for (const QStringList& args : {QStringList{}, QStringList{"--bogus"}, QStringList{"no-such-command"},
                                     QStringList{"--json"}}) {
-        const Outcome r = runCli(args);
+        const CliOutcome r = runCli(args);
         EXPECT_EQ(r.status, Cli::BadUsage) << qPrintable(args.join(' '));
         EXPECT_EQ(r.err.count('\n'), 1) << qPrintable(r.err);
         EXPECT_TRUE(r.err.startsWith("quillmoor-cli: "));
@@ -51,11 +30,11 @@ TEST(Cli, BadUsageIsExitTwoWithOneLine)
 
 TEST(Cli, VersionAsTextAndAsJson)
 {
-    const Outcome text = runCli({"--version"});
+    const CliOutcome text = runCli({"--version"});
     EXPECT_EQ(text.status, Cli::Success);
     EXPECT_TRUE(text.out.startsWith("Quillmoor "));
 
-    const Outcome json = runCli({"--json", "--version"});
+    const CliOutcome json = runCli({"--json", "--version"});
     EXPECT_EQ(json.status, Cli::Success);
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(json.out.toUtf8(), &error);

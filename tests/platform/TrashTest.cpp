@@ -3,12 +3,7 @@
 // everything in place, and deleting an entry takes its information along.
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -17,42 +12,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QByteArray>
 #include <QDateTime>
 
-#include "engines/ImmutableFlag.h"
 #include "platform/FS.h"
 #include "platform/Trash.h"
+#include "support/Fixtures.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path freshFolder(const std::string& name)
-{
-    const fs::path folder = fs::path(std::getenv("HOME")) / "trash-test" / name;
-    fs::create_directories(folder);
-    return folder;
-}
-
-void writeFile(const fs::path& path, const std::string& text)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool present(const fs::path& path)
-{
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0;
-}
 
 unsigned modeOf(const fs::path& path)
 {
@@ -60,52 +29,33 @@ unsigned modeOf(const fs::path& path)
     return lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
-fs::path infoFor(const fs::path& entry)
-{
-    return entry.parent_path().parent_path() / "info" / (entry.filename().native() + ".trashinfo");
-}
-
 struct TrashInfo {
     std::string path;   // percent-decoded bytes
     QDateTime deleted;  // local time
 };
 
-// Reads an information file: a "[Trash Info]" first line, then Path (each
-// "%XX" one byte) and DeletionDate (YYYY-MM-DDThh:mm:ss). Nothing when malformed.
+// Reads an information file: a "[Trash Info]" line, then Path (each "%XX" one
+// byte) and DeletionDate (yyyy-MM-ddThh:mm:ss), in that order. Nothing when malformed.
 std::optional<TrashInfo> parseTrashInfo(const std::string& text)
 {
     std::istringstream lines(text);
-    std::string line;
-    if (!std::getline(lines, line) || line != "[Trash Info]")
+    std::string header, path, date, extra;
+    if (!std::getline(lines, header) || header != "[Trash Info]" || !std::getline(lines, path)
+        || path.rfind("Path=", 0) != 0 || !std::getline(lines, date) || date.rfind("DeletionDate=", 0) != 0
+        || std::getline(lines, extra))
         return std::nullopt;
-    std::map<std::string, std::string> keys;
-    while (std::getline(lines, line)) {
-        const auto equals = line.find('=');
-        if (equals == std::string::npos)
-            return std::nullopt;
-        keys[line.substr(0, equals)] = line.substr(equals + 1);
-    }
     TrashInfo info;
-    const std::string& encoded = keys["Path"];
-    for (std::size_t i = 0; i < encoded.size(); ++i) {
-        if (encoded[i] != '%') {
-            info.path += encoded[i];
-            continue;
-        }
-        const std::string hex = encoded.substr(i + 1, 2);
-        if (hex.size() != 2 || !std::isxdigit(static_cast<unsigned char>(hex[0]))
-            || !std::isxdigit(static_cast<unsigned char>(hex[1])))
-            return std::nullopt;
-        info.path += char(std::stoi(hex, nullptr, 16));
-        i += 2;
-    }
-    int y, mo, d, h, mi, s;
-    if (std::sscanf(keys["DeletionDate"].c_str(), "%4d-%2d-%2dT%2d:%2d:%2d", &y, &mo, &d, &h, &mi, &s) != 6)
-        return std::nullopt;
-    info.deleted = QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+    info.path = QByteArray::fromPercentEncoding(QByteArray::fromStdString(path.substr(5))).toStdString();
+    info.deleted = QDateTime::fromString(QString::fromStdString(date.substr(13)), "yyyy-MM-dd'T'hh:mm:ss");
     if (info.path.empty() || !info.deleted.isValid())
         return std::nullopt;
     return info;
+}
+
+std::string trashedPath(const fs::path& entry)
+{
+    const std::optional<TrashInfo> info = parseTrashInfo(readFile(infoFor(entry)));
+    return info ? info->path : "(no valid information file)";
 }
 
 } // namespace
@@ -118,9 +68,9 @@ TEST(TrashInfoText, PercentEncodesEveryByteButUnreservedOnesAndSlashes)
               "DeletionDate=2024-03-09T07:05:30\n");
 }
 
-TEST(TrashMove, AwkwardNamesAreReadBackByteForByte)
+TEST(TrashMove, AwkwardNamesAndLinksAreReadBackByteForByte)
 {
-    const fs::path folder = freshFolder("names");
+    const fs::path folder = freshFolder("trash-names");
     for (const std::string name : {"it's \"quoted\"", "line\nbreak", "with  blanks ", "-rf", "100%", "%41",
                                    "caf\xe9 \xff\xfe", "$(touch x)", ".hidden"}) {
         SCOPED_TRACE(name);
@@ -139,11 +89,19 @@ TEST(TrashMove, AwkwardNamesAreReadBackByteForByte)
     }
     EXPECT_EQ(modeOf(FS::trashFolder()), 0700u);
     EXPECT_EQ(modeOf(FS::trashFolder().parent_path() / "info"), 0700u);
+
+    // A link is trashed as a link; what it names stays.
+    writeFile(folder / "target/keep.txt", "keep");
+    fs::create_symlink(folder / "target", folder / "to-target");
+    const Trash::MoveResult moved = Trash::moveToTrash(folder / "to-target");
+    ASSERT_TRUE(moved.ok) << moved.error.toStdString();
+    EXPECT_TRUE(fs::is_symlink(moved.trashedAs));
+    EXPECT_EQ(readFile(folder / "target/keep.txt"), "keep");
 }
 
-TEST(TrashMove, SameNamesNeverReplaceWhatWasTrashedBefore)
+TEST(TrashMove, SameNamesNeverReplaceWhatWasTrashedBeforeAndEntriesGoWithTheirInformation)
 {
-    const fs::path folder = freshFolder("clash");
+    const fs::path folder = freshFolder("trash-clash");
     const fs::path files = FS::trashFolder();
     writeFile(files / "report.2.pdf", "orphan");  // an entry without information holds a name
     std::set<fs::path> places;
@@ -154,7 +112,7 @@ TEST(TrashMove, SameNamesNeverReplaceWhatWasTrashedBefore)
         ASSERT_TRUE(moved.ok) << moved.error.toStdString();
         places.insert(moved.trashedAs);
         EXPECT_EQ(readFile(moved.trashedAs), item.native());
-        EXPECT_EQ(parseTrashInfo(readFile(infoFor(moved.trashedAs)))->path, item.native());
+        EXPECT_EQ(trashedPath(moved.trashedAs), item.native());
     }
     EXPECT_EQ(places, (std::set<fs::path>{files / "report.pdf", files / "report.3.pdf", files / "report.4.pdf"}));
     EXPECT_EQ(readFile(files / "report.2.pdf"), "orphan");
@@ -165,29 +123,26 @@ TEST(TrashMove, SameNamesNeverReplaceWhatWasTrashedBefore)
     writeFile(folder / longName, "long");
     const Trash::MoveResult moved = Trash::moveToTrash(folder / longName);
     ASSERT_TRUE(moved.ok) << moved.error.toStdString();
-    EXPECT_EQ(parseTrashInfo(readFile(infoFor(moved.trashedAs)))->path, (folder / longName).native());
-}
+    EXPECT_EQ(trashedPath(moved.trashedAs), (folder / longName).native());
 
-TEST(TrashMove, ALinkIsTrashedAsALink)
-{
-    const fs::path folder = freshFolder("links");
-    writeFile(folder / "target/keep.txt", "keep");
-    fs::create_symlink(folder / "target", folder / "to-target");
-    const Trash::MoveResult moved = Trash::moveToTrash(folder / "to-target");
-    ASSERT_TRUE(moved.ok) << moved.error.toStdString();
-    EXPECT_TRUE(fs::is_symlink(moved.trashedAs));
-    EXPECT_EQ(readFile(folder / "target/keep.txt"), "keep");
+    // Deleting an entry takes its information along.
+    EXPECT_TRUE(Trash::deleteEntry(moved.trashedAs));
+    EXPECT_FALSE(present(moved.trashedAs));
+    EXPECT_FALSE(present(infoFor(moved.trashedAs)));
 }
 
 TEST(TrashMove, AFailedMoveLeavesEverythingInPlace)
 {
-    const fs::path folder = freshFolder("fails");
+    const fs::path folder = freshFolder("trash-fails");
     EXPECT_FALSE(Trash::moveToTrash(folder / "absent").ok);
     EXPECT_FALSE(Trash::moveToTrash(folder / "..").ok);
     writeFile(FS::trashFolder() / "already", "x");
     EXPECT_FALSE(Trash::moveToTrash(FS::trashFolder().parent_path()).ok);  // the Trash into itself
     EXPECT_FALSE(Trash::moveToTrash(FS::trashFolder() / "already").ok);
     EXPECT_TRUE(present(FS::trashFolder() / "already"));
+    writeFile(folder / "not-in-trash", "x");  // only entries of a trash are deleted as such
+    EXPECT_FALSE(Trash::deleteEntry(folder / "not-in-trash"));
+    EXPECT_TRUE(present(folder / "not-in-trash"));
 
     // The rename into files/ refused: the item stays and no information is left over.
     writeFile(folder / "stays.txt", "here");
@@ -201,21 +156,6 @@ TEST(TrashMove, AFailedMoveLeavesEverythingInPlace)
     EXPECT_FALSE(moved.error.isEmpty());
     EXPECT_EQ(readFile(folder / "stays.txt"), "here");
     EXPECT_EQ(infos(), infosBefore);
-}
-
-TEST(TrashEntries, DeleteEntryTakesItsInformationAlong)
-{
-    const fs::path folder = freshFolder("entries");
-    writeFile(folder / "gone/a/b", "x");
-    const Trash::MoveResult moved = Trash::moveToTrash(folder / "gone");
-    ASSERT_TRUE(moved.ok);
-    EXPECT_TRUE(Trash::deleteEntry(moved.trashedAs));
-    EXPECT_FALSE(present(moved.trashedAs));
-    EXPECT_FALSE(present(infoFor(moved.trashedAs)));
-
-    writeFile(folder / "not-in-trash", "x");  // only entries of a trash go this way
-    EXPECT_FALSE(Trash::deleteEntry(folder / "not-in-trash"));
-    EXPECT_TRUE(present(folder / "not-in-trash"));
 }
 
 TEST(TrashEntries, WhatCountsAsAnEntry)
@@ -270,7 +210,7 @@ TEST(TrashVolumes, AnItemOnAnotherFileSystemStaysOnIt)
 
     ASSERT_TRUE(moved.ok) << moved.error.toStdString();
     EXPECT_EQ(moved.trashedAs, ownTrash / "files/away.txt");
-    EXPECT_EQ(parseTrashInfo(readFile(infoFor(moved.trashedAs)))->path, folder.filename().native() + "/away.txt");
+    EXPECT_EQ(trashedPath(moved.trashedAs), folder.filename().native() + "/away.txt");
     EXPECT_TRUE(Trash::deleteEntry(moved.trashedAs));
     EXPECT_FALSE(present(infoFor(moved.trashedAs)));
     fs::remove_all(folder);
