@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include "engines/Records.h"
+#include "platform/FS.h"
 
 struct JunkRule {
     QString id;
@@ -59,5 +60,27 @@ using JunkProgress = std::function<void(const QString& ruleTitle, std::int64_t b
 std::vector<JunkGroup> scanJunk(const JunkProgress& progress = {});
 // The same over a given list of rules (tests).
 std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& rules, const JunkProgress& progress);
+
+// ---- Large files ----
+
+// Entries examined between two progress reports (and cancellation checks).
+inline constexpr int kLargeProgressStep = 2000;
+// The most files one large-file scan returns.
+inline constexpr std::size_t kMaxLargeFiles = 1500;
+
+// Walks `home` for files of at least `minBytes` bytes and returns them
+// largest first (equal sizes in walk order), at most kMaxLargeFiles of them.
+// Never entered nor counted: hidden entries, home/Library and the Trash
+// folders. Packages are not entered: an application ("app", any case) is never
+// listed, any other package is one entry of its whole allocated size
+// (FS::size). A regular file counts with its logical length (st_size). Links
+// are never followed and list nothing; unreadable folders are passed over.
+// Every kLargeProgressStep examined entries `progress(count)` is called on the
+// calling thread and then `flag.cancelled` read; once set, the walk ends and
+// what was found so far is returned, sorted and capped the same way.
+// Memory stays within the kept results and the walk's own open folders.
+std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
+                                 const std::function<void(int)>& progress = {},
+                                 const std::filesystem::path& home = FS::home());
 
 } // namespace Sweeper

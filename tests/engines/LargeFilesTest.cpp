@@ -1,0 +1,273 @@
+// Sweeper::scanLarge on small fixture homes. Big files are sparse (ftruncate),
+// so their logical sizes cost no disk space.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "engines/Sweeper.h"
+#include "platform/FS.h"
+#include "platform/Walker.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::int64_t kMB = 1000 * 1000;
+
+// A fresh home folder per test, inside the binary's temporary home.
+class LargeScan : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        home = FS::home() / "homes" / (std::string(info->test_suite_name()) + "." + info->name());
+        fs::create_directories(home);
+    }
+
+    // A file of `size` logical bytes (holes, nothing written).
+    static void sparse(const fs::path& path, std::int64_t size)
+    {
+        fs::create_directories(path.parent_path());
+        const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0) << path;
+        ASSERT_EQ(ftruncate(fd, size), 0);
+        close(fd);
+    }
+
+    // A file with `size` real bytes, so it also takes that much room on disk.
+    static void filled(const fs::path& path, std::size_t size)
+    {
+        fs::create_directories(path.parent_path());
+        const std::string data(size, 'q');
+        const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0) << path;
+        ASSERT_EQ(write(fd, data.data(), data.size()), ssize_t(data.size()));
+        close(fd);
+    }
+
+    std::vector<LargeFile> scan(std::int64_t minBytes, const std::function<void(int)>& progress = {})
+    {
+        CancelFlag flag;
+        return Sweeper::scanLarge(minBytes, flag, progress, home);
+    }
+
+    static std::set<fs::path> pathsOf(const std::vector<LargeFile>& files)
+    {
+        std::set<fs::path> paths;
+        for (const LargeFile& file : files)
+            paths.insert(file.url);
+        return paths;
+    }
+
+    static bool largestFirst(const std::vector<LargeFile>& files)
+    {
+        return std::is_sorted(files.begin(), files.end(),
+                              [](const LargeFile& a, const LargeFile& b) { return a.size > b.size; });
+    }
+
+    fs::path home;
+};
+
+} // namespace
+
+TEST_F(LargeScan, ThresholdIsInclusiveAndResultIsLargestFirst)
+{
+    sparse(home / "Movies/exact.mov", 100 * kMB);
+    sparse(home / "Movies/below.mov", 100 * kMB - 1);
+    sparse(home / "Documents/deep/a/b/above.iso", 3000 * kMB);
+
+    const std::vector<LargeFile> files = scan(100 * kMB);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].url, home / "Documents/deep/a/b/above.iso");
+    EXPECT_EQ(files[0].size, 3000 * kMB);
+    EXPECT_EQ(files[1].url, home / "Movies/exact.mov");
+    EXPECT_EQ(files[1].size, 100 * kMB);
+    for (const LargeFile& file : files) {
+        EXPECT_FALSE(file.selected);
+        ASSERT_TRUE(file.accessed.has_value());
+        EXPECT_GT(file.accessed->toSecsSinceEpoch(), 0);
+    }
+    // Nothing is the same record twice.
+    EXPECT_NE(files[0].id, files[1].id);
+}
+
+TEST_F(LargeScan, PackagesAreOneEntryAndApplicationsAreNeverListed)
+{
+    filled(home / "Pictures/Photos.photoslibrary/originals/1.jpg", 64 * 1024);
+    filled(home / "Pictures/Photos.photoslibrary/database/photos.db", 32 * 1024);
+    sparse(home / "Pictures/Photos.photoslibrary/originals/huge.raw", 900 * kMB);
+    sparse(home / "Applications/Editor.app/Contents/big.bin", 900 * kMB);
+    sparse(home / "Applications/SHOUT.APP/Contents/big.bin", 900 * kMB);
+    sparse(home / "Downloads/notes.app", 10);  // a plain file, not a bundle
+    sparse(home / "empty.txt", 0);
+
+    const std::vector<LargeFile> files = scan(0);
+    const fs::path library = home / "Pictures/Photos.photoslibrary";
+    EXPECT_EQ(pathsOf(files), (std::set<fs::path>{library, home / "Downloads/notes.app", home / "empty.txt"}));
+    const auto found = std::find_if(files.begin(), files.end(),
+                                    [&](const LargeFile& f) { return f.url == library; });
+    ASSERT_NE(found, files.end());
+    // The package's whole allocated size, holes not counted.
+    EXPECT_EQ(found->size, FS::size(library));
+    EXPECT_GE(found->size, 96 * 1024);
+    EXPECT_LT(found->size, 900 * kMB);
+
+    // An empty file is listed only with no threshold.
+    EXPECT_FALSE(pathsOf(scan(1)).count(home / "empty.txt"));
+}
+
+TEST_F(LargeScan, LibraryTrashAndHiddenPlacesAreNeverListed)
+{
+    // A Trash folder inside the home that is not hidden, so only the skip list keeps it out.
+    const char* before = std::getenv("XDG_DATA_HOME");
+    const std::string saved = before ? before : "";
+    setenv("XDG_DATA_HOME", (home / "Data").c_str(), 1);
+
+    sparse(home / "Library/Caches/big.bin", 500 * kMB);
+    sparse(home / ".Trash/old.iso", 500 * kMB);
+    sparse(FS::trashFolder() / "thrown.iso", 500 * kMB);
+    sparse(FS::trashFolder().parent_path() / "expunged/gone.iso", 500 * kMB);
+    sparse(home / ".hidden/big.bin", 500 * kMB);
+    sparse(home / ".big.bin", 500 * kMB);
+    sparse(home / "Projects/.git/objects/pack.bin", 500 * kMB);
+    // Only the home's own Library is skipped, not every folder of that name.
+    sparse(home / "Projects/Library/kept.bin", 500 * kMB);
+    sparse(home / "Data/kept.bin", 500 * kMB);
+
+    const std::vector<LargeFile> files = scan(100 * kMB);
+    setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    EXPECT_EQ(pathsOf(files), (std::set<fs::path>{home / "Projects/Library/kept.bin", home / "Data/kept.bin"}));
+}
+
+TEST_F(LargeScan, LinksAreNeverFollowedNorListed)
+{
+    const fs::path outside = FS::home() / "outside" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    sparse(outside / "big.iso", 800 * kMB);
+    sparse(home / "real.iso", 200 * kMB);
+    fs::create_symlink(outside / "big.iso", home / "link.iso");
+    fs::create_symlink(outside, home / "linked-folder");
+    fs::create_symlink(home, home / "loop");  // a circle back to the start
+
+    const std::vector<LargeFile> files = scan(100 * kMB);
+    EXPECT_EQ(pathsOf(files), (std::set<fs::path>{home / "real.iso"}));
+}
+
+TEST_F(LargeScan, KeepsAtMostFifteenHundredLargest)
+{
+    for (int i = 1; i <= 1501; ++i)
+        sparse(home / ("set" + std::to_string(i % 7)) / ("f" + std::to_string(i)), i * kMB);
+
+    const std::vector<LargeFile> files = scan(1);
+    ASSERT_EQ(files.size(), Sweeper::kMaxLargeFiles);
+    EXPECT_TRUE(largestFirst(files));
+    EXPECT_EQ(files.front().size, 1501 * kMB);
+    EXPECT_EQ(files.back().size, 2 * kMB);  // only the smallest dropped out
+
+    fs::remove(home / "set1/f1");
+    EXPECT_EQ(scan(1).size(), 1500u);
+}
+
+// The kept list must equal what keeping everything, sorting stably largest
+// first and cutting after 1500 gives: many equal sizes spread over folders,
+// far more qualifying files than are kept.
+TEST_F(LargeScan, EqualSizesKeepWalkOrderAndCapMatchesFullSort)
+{
+    for (int i = 0; i < 3200; ++i) {
+        const std::string folder = "d" + std::to_string(i % 13) + "/e" + std::to_string(i % 5);
+        sparse(home / folder / ("f" + std::to_string(i)), (1 + (i * 7919) % 9) * kMB);
+    }
+
+    // The reference: every file in the order the walker meets it.
+    struct Seen {
+        fs::path path;
+        std::int64_t size;
+    };
+    std::vector<Seen> all;
+    Walker::walk(home, [&](const Walker::Entry& entry) {
+        if (entry.isFile())
+            all.push_back({entry.path(), std::int64_t(entry.info.st_size)});
+        return Walker::Step::Enter;
+    });
+    ASSERT_EQ(all.size(), 3200u);
+    std::stable_sort(all.begin(), all.end(), [](const Seen& a, const Seen& b) { return a.size > b.size; });
+    all.resize(Sweeper::kMaxLargeFiles);
+
+    const std::vector<LargeFile> files = scan(1);
+    ASSERT_EQ(files.size(), all.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        ASSERT_EQ(files[i].url, all[i].path) << "at " << i;
+        ASSERT_EQ(files[i].size, all[i].size) << "at " << i;
+    }
+}
+
+TEST_F(LargeScan, ProgressEveryTwoThousandAndCancelReturnsSortedPartialResult)
+{
+    // 4,500 counted entries: 9 folders of 499 files plus the folders themselves.
+    const std::int64_t minBytes = 301 * kMB;  // about a quarter of the files
+    for (int folder = 0; folder < 9; ++folder)
+        for (int i = 0; i < 499; ++i)
+            sparse(home / ("d" + std::to_string(folder)) / ("f" + std::to_string(i)), (1 + (i * 31) % 400) * kMB);
+    // Hidden and skipped entries are not counted.
+    for (int i = 0; i < 600; ++i)
+        sparse(home / ".hidden" / ("f" + std::to_string(i)), 1);
+    for (int i = 0; i < 600; ++i)
+        sparse(home / "Library" / ("f" + std::to_string(i)), 1);
+
+    std::vector<int> reports;
+    const std::vector<LargeFile> complete = scan(minBytes, [&](int count) { reports.push_back(count); });
+    EXPECT_EQ(reports, (std::vector<int>{2000, 4000}));
+
+    // What the first 1,999 counted entries hold: the scan stops on the 2,000th.
+    std::set<fs::path> before;
+    int counted = 0;
+    Walker::walk(home, [&](const Walker::Entry& entry) {
+        if (entry.isHidden() || (entry.depth == 1 && entry.name == "Library"))
+            return Walker::Step::Skip;
+        if (++counted == 2000)
+            return Walker::Step::Stop;
+        if (entry.isFile() && entry.info.st_size >= minBytes)
+            before.insert(entry.path());
+        return Walker::Step::Enter;
+    });
+
+    CancelFlag flag;
+    reports.clear();
+    const std::vector<LargeFile> partial = Sweeper::scanLarge(
+        minBytes, flag,
+        [&](int count) {
+            reports.push_back(count);
+            flag.cancelled = true;
+        },
+        home);
+    EXPECT_EQ(reports, (std::vector<int>{2000}));
+    EXPECT_FALSE(partial.empty());
+    EXPECT_LT(partial.size(), complete.size());
+    EXPECT_EQ(pathsOf(partial), before);
+    EXPECT_TRUE(largestFirst(partial));
+}
+
+TEST_F(LargeScan, UnreadableFoldersAndMissingHomesArePassedOver)
+{
+    sparse(home / "Locked/secret.bin", 700 * kMB);
+    sparse(home / "Open/visible.bin", 700 * kMB);
+    fs::permissions(home / "Locked", fs::perms::none);
+    const bool rootUser = geteuid() == 0;  // root reads it anyway
+
+    const std::vector<LargeFile> files = scan(100 * kMB);
+    fs::permissions(home / "Locked", fs::perms::owner_all);
+    if (!rootUser) {
+        EXPECT_EQ(pathsOf(files), (std::set<fs::path>{home / "Open/visible.bin"}));
+    }
+
+    CancelFlag flag;
+    EXPECT_TRUE(Sweeper::scanLarge(0, flag, {}, home / "missing").empty());
+    EXPECT_TRUE(Sweeper::scanLarge(0, flag, {}, home / "Open/visible.bin").empty());
+}
