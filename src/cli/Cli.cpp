@@ -6,6 +6,7 @@
 #include <QJsonObject>
 
 #include "cli/JunkCommands.h"
+#include "cli/LargeCommands.h"
 #include "platform/Version.h"
 
 namespace Cli {
@@ -65,6 +66,7 @@ const std::vector<Command>& commands()
             all.insert(all.end(), feature.begin(), feature.end());
         };
         add(junkCommands());
+        add(largeCommands());
         return all;
     }();
     return list;

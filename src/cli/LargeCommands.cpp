@@ -1,0 +1,183 @@
+#include "cli/LargeCommands.h"
+
+#include <array>
+#include <atomic>
+#include <csignal>
+#include <utility>
+
+#include <unistd.h>
+
+#include <QFile>
+#include <QJsonObject>
+
+#include "engines/Sweeper.h"
+#include "i18n/L.h"
+#include "platform/Fmt.h"
+
+namespace Cli {
+
+namespace {
+
+// The thresholds the large-file screen offers, as (label, bytes).
+constexpr std::array<std::pair<const char*, std::int64_t>, 4> kThresholds = {{
+    {"100 MB", 100000000},
+    {"500 MB", 500000000},
+    {"1 GB", 1000000000},
+    {"5 GB", 5000000000},
+}};
+
+QString pathText(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+// Ctrl+C during a scan stops the walk at its next check, so what was found
+// so far is still printed. Only an atomic store happens in the handler.
+std::atomic<bool>* interruptTarget = nullptr;
+
+extern "C" void onInterrupt(int)
+{
+    if (interruptTarget)
+        interruptTarget->store(true);
+}
+
+// Routes SIGINT to a flag while it lives; the previous handling comes back after.
+class InterruptToFlag {
+public:
+    explicit InterruptToFlag(CancelFlag& flag)
+    {
+        interruptTarget = &flag.cancelled;
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previous_);
+    }
+    ~InterruptToFlag()
+    {
+        sigaction(SIGINT, &previous_, nullptr);
+        interruptTarget = nullptr;
+    }
+    InterruptToFlag(const InterruptToFlag&) = delete;
+    InterruptToFlag& operator=(const InterruptToFlag&) = delete;
+
+private:
+    struct sigaction previous_ {};
+};
+
+// Reads large's arguments; an empty text on success, else what was wrong.
+QString parseLarge(const QStringList& args, std::int64_t& minBytes)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] != "--min")
+            return QStringLiteral("unknown argument '%1' for large (see --help)").arg(args[i]);
+        if (i + 1 >= args.size())
+            return QStringLiteral("--min needs a size (100MB, 500MB, 1GB, 5GB or bytes)");
+        const std::optional<std::int64_t> value = parseLargeMin(args[++i]);
+        if (!value)
+            return QStringLiteral("bad size '%1' (100MB, 500MB, 1GB, 5GB or bytes)").arg(args[i]);
+        minBytes = *value;
+    }
+    return {};
+}
+
+void printFiles(const Context& context, const std::vector<LargeFile>& files, std::int64_t minBytes)
+{
+    for (const LargeFile& file : files)
+        context.out << Fmt::bytes(file.size).leftJustified(10) << "  "
+                    << Fmt::date(file.accessed).leftJustified(12) << "  " << pathText(file.url) << "\n";
+    const QString label = largeMinLabel(minBytes);
+    context.out << LF("%ld arquivos acima de %@", qint64(files.size()),
+                      label.isEmpty() ? Fmt::bytes(minBytes) : label)
+                << "\n";
+}
+
+int runLarge(Context& context)
+{
+    std::int64_t minBytes = kDefaultLargeMin;
+    const QString problem = parseLarge(context.args, minBytes);
+    if (!problem.isEmpty())
+        return context.usageError(problem);
+
+    // A live count only for a person watching a terminal, never into a file or pipe.
+    const bool showProgress = isatty(STDERR_FILENO) == 1;
+    const auto progress = [&](int count) {
+        context.err << "\r… " << count;
+        context.err.flush();
+    };
+
+    CancelFlag flag;
+    std::vector<LargeFile> files;
+    {
+        InterruptToFlag interrupt(flag);
+        files = Sweeper::scanLarge(minBytes, flag, showProgress ? std::function<void(int)>(progress)
+                                                                : std::function<void(int)>());
+    }
+    if (showProgress) {
+        context.err << "\r" << QString(24, ' ') << "\r";
+        context.err.flush();
+    }
+
+    if (context.json)
+        context.printJson(largeFilesJson(files));
+    else
+        printFiles(context, files, minBytes);
+
+    // An interrupted walk printed only part of the answer: not a success.
+    if (flag.cancelled.load()) {
+        context.err << "quillmoor-cli: interrupted; the list is incomplete\n";
+        return Failure;
+    }
+    return Success;
+}
+
+} // namespace
+
+std::optional<std::int64_t> parseLargeMin(const QString& text)
+{
+    QString compact = text.simplified().remove(' ').toUpper();
+    for (const auto& [label, bytes] : kThresholds)
+        if (compact == QString::fromLatin1(label).remove(' '))
+            return bytes;
+    // Plain bytes: digits only (no sign, no blanks), within 64 bits.
+    if (compact.isEmpty() || compact != text.trimmed())
+        return std::nullopt;
+    for (const QChar c : compact)
+        if (c < '0' || c > '9')
+            return std::nullopt;
+    bool ok = false;
+    const qlonglong value = compact.toLongLong(&ok);
+    if (!ok)
+        return std::nullopt;
+    return std::int64_t(value);
+}
+
+QString largeMinLabel(std::int64_t bytes)
+{
+    for (const auto& [label, value] : kThresholds)
+        if (value == bytes)
+            return QString::fromLatin1(label);
+    return {};
+}
+
+QJsonArray largeFilesJson(const std::vector<LargeFile>& files)
+{
+    QJsonArray list;
+    for (const LargeFile& file : files)
+        list.append(QJsonObject{{"path", pathText(file.url)},
+                                {"size", qint64(file.size)},
+                                {"accessed", file.accessed ? QJsonValue(file.accessed->toUTC().toString(Qt::ISODate))
+                                                           : QJsonValue(QJsonValue::Null)}});
+    return list;
+}
+
+std::vector<Command> largeCommands()
+{
+    return {
+        {QStringLiteral("large"), QStringLiteral("large [--min SIZE]"),
+         QStringLiteral("files of at least SIZE in the home folder, largest first "
+                        "(100MB, 500MB, 1GB, 5GB or bytes; default 500MB)"),
+         runLarge},
+    };
+}
+
+} // namespace Cli
