@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/FolderFd.h"
+
 namespace {
 
 constexpr int kOpenFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
@@ -195,19 +197,9 @@ private:
     {
         Frame& child = stack_.back();
         Frame& parent = stack_[stack_.size() - 2];
-        const int fd = openat(fdOf(child), "..", kOpenFolderFlags);
-        if (fd < 0)
+        parent.dir = FolderFd::reopenParent(fdOf(child), parent.device, parent.inode);
+        if (!parent.dir)
             return false;
-        struct stat info;
-        if (fstat(fd, &info) != 0 || info.st_dev != parent.device || info.st_ino != parent.inode) {
-            close(fd);
-            return false;
-        }
-        parent.dir = fdopendir(fd);
-        if (!parent.dir) {
-            close(fd);
-            return false;
-        }
         firstOpen_ = stack_.size() - 2;
         return true;
     }

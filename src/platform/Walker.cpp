@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/FolderFd.h"
+
 namespace {
 
 constexpr int kOpenFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
@@ -135,19 +137,9 @@ private:
     bool reopenParent(DIR* child)
     {
         Frame& parent = stack_.back();
-        const int fd = openat(dirfd(child), "..", kOpenFolderFlags);
-        if (fd < 0)
+        parent.dir = FolderFd::reopenParent(dirfd(child), parent.device, parent.inode);
+        if (!parent.dir)
             return false;
-        struct stat info;
-        if (fstat(fd, &info) != 0 || info.st_dev != parent.device || info.st_ino != parent.inode) {
-            close(fd);
-            return false;
-        }
-        parent.dir = fdopendir(fd);
-        if (!parent.dir) {
-            close(fd);
-            return false;
-        }
         // On Linux the position is the file system's directory offset, which a
         // fresh stream of the same folder accepts.
         seekdir(parent.dir, parent.position);
