@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDataStream>
 #include <QEventLoop>
 #include <QFile>
 #include <QPointer>
 #include <QSettings>
 #include <QSoundEffect>
 #include <QTimer>
+#include <QtEndian>
 
 #include "platform/Prefs.h"
 #include "platform/Sound.h"
@@ -34,19 +34,11 @@ protected:
             settings->remove(key);
         settings->sync();
     }
-
-    // Lets queued deletions of replaced sounds happen.
-    static void drainEvents()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-    }
 };
 
-TEST_F(SoundTest, SwitchIsOnUntilTurnedOffAndStaysOffOnDisk)
+TEST_F(SoundTest, SwitchIsOnUnlessStoredOffAndStaysOffOnDisk)
 {
     EXPECT_TRUE(Sound::enabled());
-
     Sound::setEnabled(false);
     EXPECT_FALSE(Sound::enabled());
 
@@ -54,36 +46,27 @@ TEST_F(SoundTest, SwitchIsOnUntilTurnedOffAndStaysOffOnDisk)
     // settings cache of this one.
     const QString fileName = Prefs::standard()->fileName();
     ASSERT_TRUE(fileName.startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
-    QFile file(fileName);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains("soundEnabled=false"));
-    QSettings fresh(fileName, QSettings::IniFormat);
-    EXPECT_EQ(fresh.value(key).toString(), QStringLiteral("false"));
-
+    EXPECT_EQ(QSettings(fileName, QSettings::IniFormat).value(key).toString(), QStringLiteral("false"));
     Sound::setEnabled(true);
     EXPECT_TRUE(Sound::enabled());
-}
 
-TEST_F(SoundTest, AnythingButABooleanReadsAsOn)
-{
+    // Anything but a boolean false reads as on.
     for (const QVariant& value : {QVariant(QStringLiteral("maybe")), QVariant(QStringLiteral("FALSE")),
                                   QVariant(0), QVariant(QString())}) {
         store(value);
         EXPECT_TRUE(Sound::enabled()) << value.toString().toStdString();
     }
-    store(QStringLiteral("false"));
-    EXPECT_FALSE(Sound::enabled());
-    store(false);
-    EXPECT_FALSE(Sound::enabled());
+    for (const QVariant& value : {QVariant(QStringLiteral("false")), QVariant(false)}) {
+        store(value);
+        EXPECT_FALSE(Sound::enabled()) << value.toString().toStdString();
+    }
 }
 
 TEST_F(SoundTest, EveryEffectShipsAsSmallMonoSixteenBitWave)
 {
     for (const char* name : {"scan_start", "scan_done", "clean", "tick"}) {
         SCOPED_TRACE(name);
-        const QString path = Sound::resourcePath(QString::fromLatin1(name));
-        EXPECT_EQ(path, QStringLiteral(":/sounds/") + QLatin1String(name) + QStringLiteral(".wav"));
-        QFile file(path);
+        QFile file(Sound::resourcePath(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         ASSERT_GT(bytes.size(), 44);
@@ -91,30 +74,21 @@ TEST_F(SoundTest, EveryEffectShipsAsSmallMonoSixteenBitWave)
         EXPECT_EQ(bytes.mid(0, 4), "RIFF");
         EXPECT_EQ(bytes.mid(8, 4), "WAVE");
 
-        QDataStream in(bytes.mid(20, 16));
-        in.setByteOrder(QDataStream::LittleEndian);
-        quint16 format = 0, channels = 0, blockAlign = 0, bits = 0;
-        quint32 rate = 0, byteRate = 0;
-        in >> format >> channels >> rate >> byteRate >> blockAlign >> bits;
-        EXPECT_EQ(format, 1);  // PCM
-        EXPECT_EQ(channels, 1);
-        EXPECT_EQ(rate, 44100u);
-        EXPECT_EQ(bits, 16);
+        const char* header = bytes.constData();
+        EXPECT_EQ(qFromLittleEndian<quint16>(header + 20), 1);  // PCM
+        EXPECT_EQ(qFromLittleEndian<quint16>(header + 22), 1);  // mono
+        EXPECT_EQ(qFromLittleEndian<quint32>(header + 24), 44100u);
+        EXPECT_EQ(qFromLittleEndian<quint16>(header + 34), 16);
     }
 }
 
-TEST_F(SoundTest, SoundsOffStartsNothing)
-{
-    Sound::setEnabled(false);
-    const QSoundEffect* before = Sound::liveFor(QStringLiteral("scan_done"));
-    Sound::play(QStringLiteral("scan_done"));
-    EXPECT_EQ(Sound::liveFor(QStringLiteral("scan_done")), before);
-    EXPECT_EQ(before, nullptr);
-}
-
-TEST_F(SoundTest, UnknownOrPathLikeNamesStaySilent)
+TEST_F(SoundTest, SilentWhenOffOrForAnUnknownOrPathLikeName)
 {
     const int before = Sound::liveCount();
+    Sound::setEnabled(false);
+    Sound::play(QStringLiteral("scan_done"));
+    EXPECT_EQ(Sound::liveFor(QStringLiteral("scan_done")), nullptr);
+    Sound::setEnabled(true);
     for (const char* name : {"", "missing", "../sounds/tick", "sounds/tick", "tick.wav"}) {
         Sound::play(QString::fromLatin1(name));
         EXPECT_EQ(Sound::liveFor(QString::fromLatin1(name)), nullptr) << name;
@@ -122,40 +96,36 @@ TEST_F(SoundTest, UnknownOrPathLikeNamesStaySilent)
     EXPECT_EQ(Sound::liveCount(), before);
 }
 
-TEST_F(SoundTest, PlayingANameAgainKeepsOnlyTheNewestLive)
+TEST_F(SoundTest, OneLiveSoundPerNameAndLoadingDoesNotHang)
 {
+    // Playing a name again stops and releases the older sound.
     const QString tick = QStringLiteral("tick");
     Sound::play(tick);
     QPointer<const QSoundEffect> first = Sound::liveFor(tick);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->source().toString(), QStringLiteral("qrc:/sounds/tick.wav"));
-
     Sound::play(tick, 0.25f);
     const QSoundEffect* second = Sound::liveFor(tick);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, first.data());
     EXPECT_EQ(second->source(), first->source());
 
-    // The first one is stopped and released; the second stays.
-    drainEvents();
-    EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(Sound::liveFor(tick), second);
-}
-
-TEST_F(SoundTest, DifferentNamesLiveSideBySideAndLoadWithoutHanging)
-{
+    // Different names live side by side.
     Sound::play(QStringLiteral("clean"));
     Sound::play(QStringLiteral("scan_start"), 0.5f);
     const QSoundEffect* clean = Sound::liveFor(QStringLiteral("clean"));
-    const QSoundEffect* start = Sound::liveFor(QStringLiteral("scan_start"));
     ASSERT_NE(clean, nullptr);
-    ASSERT_NE(start, nullptr);
-    EXPECT_NE(clean, start);
+    EXPECT_NE(Sound::liveFor(QStringLiteral("scan_start")), nullptr);
+    EXPECT_NE(Sound::liveFor(QStringLiteral("scan_start")), clean);
 
-    // Let the effects load and play (or find no audio device) for a moment.
+    // Let queued deletions happen and the effects load and play (or find no
+    // audio device) for a moment.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QEventLoop loop;
     QTimer::singleShot(300, &loop, &QEventLoop::quit);
     loop.exec();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(Sound::liveFor(tick), second);
     EXPECT_EQ(Sound::liveFor(QStringLiteral("clean")), clean);
     EXPECT_NE(clean->status(), QSoundEffect::Error);  // the shipped file decodes
 }
