@@ -1,0 +1,221 @@
+// Times Sweeper::scanLarge over a generated home of 325,000 entries beside
+// `find HOME -type f -size +N` over the same tree, both on a warm cache, and
+// measures the peak memory of `quillmoor-cli large --min 100MB` over it. The
+// home is made once and reused by later runs; HOME points at it meanwhile.
+//
+//   large_scan_bench [FOLDER]     (default: /tmp/quillmoor-large-bench)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+
+#include "engines/Sweeper.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::int64_t kMinBytes = 100000000;  // the "100 MB" threshold
+constexpr int kRounds = 5;                     // alternating, so both see the same cache and load
+
+// Where the entries go: a folder under the home, its subfolders, files in each.
+struct Part {
+    const char* folder;
+    int subfolders;
+    int filesEach;
+};
+
+// 300 x (1 + 10 x 100) visible entries, plus hidden and Library folders the
+// scan never enters (find does).
+constexpr Part kParts[] = {
+    {"Projects", 3000, 100},
+    {".cache", 20, 500},
+    {"Library/Caches", 20, 500},
+};
+constexpr int kBigFiles = 400;  // sparse, 50 MB to 3 GB, spread over the visible folders
+
+int totalEntries()
+{
+    int sum = 0;
+    for (const Part& part : kParts)
+        sum += part.subfolders * (part.filesEach + 1);
+    return sum;
+}
+
+void sparse(int folderFd, const std::string& name, std::int64_t size)
+{
+    const int fd = openat(folderFd, name.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    if (fd < 0 || ftruncate(fd, size) != 0)
+        std::perror("sparse file");
+    close(fd);
+}
+
+// Makes the home unless a finished one is already there (marked by ".complete").
+void makeHome(const fs::path& home)
+{
+    if (fs::exists(home / ".complete"))
+        return;
+    std::printf("making %d entries under %s ...\n", totalEntries(), home.c_str());
+    fs::remove_all(home);
+    const std::string content(200, 'x');
+    int bigMade = 0;
+    for (const Part& part : kParts) {
+        const bool visible = part.folder == std::string("Projects");
+        for (int sub = 0; sub < part.subfolders; ++sub) {
+            const fs::path folder = home / part.folder / ("p" + std::to_string(sub / 10)) / ("s" + std::to_string(sub % 10));
+            fs::create_directories(folder);
+            const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+            for (int file = 0; file < part.filesEach; ++file) {
+                const std::string name = "file" + std::to_string(file) + ".dat";
+                const int fd = openat(folderFd, name.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+                const std::size_t length = 1 + std::size_t(file * 37 + sub * 11) % content.size();
+                if (write(fd, content.data(), length) < 0)
+                    std::perror("write");
+                close(fd);
+            }
+            // Big files: most in visible folders, a few where the scan never looks.
+            if ((visible && sub % 8 == 0 && bigMade < kBigFiles) || (!visible && sub % 5 == 0)) {
+                const std::int64_t size = 50000000 + std::int64_t(sub * 7919 % 2950) * 1000000;
+                sparse(folderFd, "big" + std::to_string(sub) + ".iso", size);
+                bigMade += visible ? 1 : 0;
+            }
+            close(folderFd);
+        }
+    }
+    close(open((home / ".complete").c_str(), O_CREAT | O_WRONLY, 0644));
+}
+
+// Lines printed by one find run (-1 on failure).
+long long runFind(const QStringList& args)
+{
+    QProcess find;
+    find.start("find", args);
+    if (!find.waitForFinished(-1) || find.exitCode() != 0)
+        return -1;
+    return find.readAllStandardOutput().count('\n');
+}
+
+long long scanCount()
+{
+    CancelFlag flag;
+    return static_cast<long long>(Sweeper::scanLarge(kMinBytes, flag).size());
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Processor seconds (user + system) used so far by this process or by its
+// finished children: steadier than wall time on a busy machine.
+double cpuSeconds(int who)
+{
+    struct rusage usage {};
+    getrusage(who, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Peak resident memory in KiB of one run of the tool with these arguments
+// (output thrown away), from the kernel's accounting of that child alone.
+long peakMemoryKiB(const std::vector<std::string>& args)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const fs::path root = argc > 1 ? fs::path(argv[1]) : fs::path("/tmp/quillmoor-large-bench");
+    const fs::path home = root / "home";
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_DATA_HOME", (home / ".local/share").c_str(), 1);
+    QCoreApplication app(argc, argv);
+    makeHome(home);
+
+    const QString homeText = QString::fromStdString(home.native());
+    const QString size = QStringLiteral("+%1c").arg(kMinBytes - 1);  // at least kMinBytes
+    const QStringList plainFind{homeText, "-type", "f", "-size", size};
+    // The same skips as the scan, for reference: hidden entries and ~/Library.
+    const QStringList prunedFind{homeText, "-mindepth", "1", "(", "-name", ".*", "-o", "-path", homeText + "/Library",
+                                 ")", "-prune", "-o", "-type", "f", "-size", size, "-print"};
+
+    // Warm the cache with one untimed pass of each.
+    scanCount();
+    runFind(plainFind);
+    runFind(prunedFind);
+
+    std::vector<double> ours, plain, pruned, ourCpu, plainCpu;
+    long long ourCount = 0, plainCount = 0, prunedCount = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        double cpu = cpuSeconds(RUSAGE_SELF);
+        auto start = std::chrono::steady_clock::now();
+        ourCount = scanCount();
+        ours.push_back(secondsSince(start));
+        ourCpu.push_back(cpuSeconds(RUSAGE_SELF) - cpu);
+
+        cpu = cpuSeconds(RUSAGE_CHILDREN);
+        start = std::chrono::steady_clock::now();
+        plainCount = runFind(plainFind);
+        plain.push_back(secondsSince(start));
+        plainCpu.push_back(cpuSeconds(RUSAGE_CHILDREN) - cpu);
+
+        start = std::chrono::steady_clock::now();
+        prunedCount = runFind(prunedFind);
+        pruned.push_back(secondsSince(start));
+    }
+
+    const long peak = peakMemoryKiB({QUILLMOOR_CLI, "large", "--min", "100MB"});
+    const long bare = peakMemoryKiB({QUILLMOOR_CLI, "--version"});
+
+    std::printf("home:            %s (%d entries, %d visible)\n", home.c_str(), totalEntries(),
+                kParts[0].subfolders * (kParts[0].filesEach + 1));
+    std::printf("scanLarge:       %8.1f ms median, %8.1f ms best of %d   %lld files >= %lld bytes\n",
+                median(ours) * 1000, *std::min_element(ours.begin(), ours.end()) * 1000, kRounds, ourCount,
+                static_cast<long long>(kMinBytes));
+    std::printf("find -size:      %8.1f ms median, %8.1f ms best of %d   %lld files (hidden and Library included)\n",
+                median(plain) * 1000, *std::min_element(plain.begin(), plain.end()) * 1000, kRounds, plainCount);
+    std::printf("find, pruned:    %8.1f ms median, %8.1f ms best of %d   %lld files (same skips as the scan)\n",
+                median(pruned) * 1000, *std::min_element(pruned.begin(), pruned.end()) * 1000, kRounds, prunedCount);
+    std::printf("ratio:           %.2fx find's time, %.2fx the pruned find's (medians)\n",
+                median(ours) / median(plain), median(ours) / median(pruned));
+    std::printf("processor time:  scanLarge %.1f ms, find -size %.1f ms (medians, user + system): %.2fx\n",
+                median(ourCpu) * 1000, median(plainCpu) * 1000, median(ourCpu) / median(plainCpu));
+    std::printf("peak memory:     quillmoor-cli large --min 100MB %ld KiB (quillmoor-cli --version %ld KiB)\n",
+                peak, bare);
+    return 0;
+}
