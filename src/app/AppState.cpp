@@ -32,6 +32,28 @@ std::vector<std::size_t> largestFirst(const std::vector<std::int64_t>& totals, s
     return order;
 }
 
+const std::array<LargeThreshold, 4>& largeThresholds()
+{
+    static constexpr std::array<LargeThreshold, 4> options{{
+        {"100 MB", 100'000'000}, {"500 MB", 500'000'000}, {"1 GB", 1'000'000'000}, {"5 GB", 5'000'000'000}}};
+    return options;
+}
+
+std::vector<std::size_t> oldestFirst(const std::vector<LargeFile>& files)
+{
+    std::vector<std::size_t> order(files.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const auto& x = files[a].accessed;
+        const auto& y = files[b].accessed;
+        if (!x || !y)
+            return !x && y;  // no date counts as the most distant past
+        return *x < *y;
+    });
+    return order;
+}
+
 double nebulaDensityFor(bool scanning, bool scanned, std::int64_t live, std::int64_t selectedTotal)
 {
     if (scanning)
@@ -57,6 +79,9 @@ AppState::AppState(QObject* parent)
         {"groupId", "title", "detail", "symbol", "permanent", "total", "selectedTotal", "count", "allOn",
          "someOn", "items"},
         "groupId", this);
+    const QStringList largeRoles{"fileId", "name", "folder", "path", "size", "accessed", "selected"};
+    largeFileModel_ = new RecordListModel(largeRoles, "fileId", this);
+    largeFileModelByAge_ = new RecordListModel(largeRoles, "fileId", this);
     if (!g_instance)
         g_instance = this;
 }
@@ -381,6 +406,129 @@ void AppState::setCelebrate(std::optional<Celebration> value)
 void AppState::dismissCelebration() { setCelebrate(std::nullopt); }
 
 void AppState::setLargeMin(qint64 bytes) { assign(largeMin_, bytes, &AppState::largeMinChanged); }
+
+QString AppState::largeMinLabel() const
+{
+    for (const LargeThreshold& option : largeThresholds())
+        if (option.bytes == largeMin_)
+            return QString::fromLatin1(option.label);
+    return QString();
+}
+
+QVariantList AppState::largeOptions() const
+{
+    QVariantList list;
+    for (const LargeThreshold& option : largeThresholds())
+        list.append(QVariantMap{{"label", QString::fromLatin1(option.label)},
+                                {"bytes", static_cast<qint64>(option.bytes)}});
+    return list;
+}
+
+qint64 AppState::largeSelectedTotal() const
+{
+    qint64 sum = 0;
+    for (const LargeFile& file : largeFiles_)
+        sum += file.selected ? file.size : 0;
+    return sum;
+}
+
+int AppState::largeSelectedCount() const
+{
+    return int(std::count_if(largeFiles_.begin(), largeFiles_.end(), [](const LargeFile& f) { return f.selected; }));
+}
+
+void AppState::setLargeFiles(std::vector<LargeFile> files)
+{
+    largeFiles_ = std::move(files);
+    refreshLargeModels();
+    emit largeFilesChanged();
+}
+
+void AppState::refreshLargeModels()
+{
+    auto rowOf = [](const LargeFile& file) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(file.url.native()));
+        return QVariantMap{
+            {"fileId", file.id.toString(QUuid::WithoutBraces)},
+            {"name", QFile::decodeName(QByteArray::fromStdString(file.url.filename().native()))},
+            {"folder", FS::pretty(file.url.parent_path())},
+            {"path", path},
+            {"size", static_cast<qint64>(file.size)},
+            {"accessed", file.accessed ? QVariant(*file.accessed) : QVariant()},
+            {"selected", file.selected},
+        };
+    };
+    QList<QVariantMap> rows;
+    for (const LargeFile& file : largeFiles_)
+        rows.append(rowOf(file));
+    QList<QVariantMap> byAge;
+    for (std::size_t index : oldestFirst(largeFiles_))
+        byAge.append(rows.at(qsizetype(index)));
+    largeFileModel_->setRows(std::move(rows));
+    largeFileModelByAge_->setRows(std::move(byAge));
+}
+
+void AppState::toggleLargeFile(const QString& fileId)
+{
+    const QUuid id(fileId);
+    for (LargeFile& file : largeFiles_) {
+        if (file.id == id) {
+            file.selected = !file.selected;
+            setLargeFiles(std::move(largeFiles_));
+            return;
+        }
+    }
+}
+
+void AppState::scanLarge()
+{
+    largeFlag_->cancelled = true;  // a running scan stops at its next check
+    largeFlag_ = std::make_shared<CancelFlag>();
+    const CancelFlagPtr flag = largeFlag_;
+    setLargeScanning(true);
+    setLargeProgress(0);
+    setLargeFiles({});
+    Sound::play(QStringLiteral("scan_start"));
+
+    const std::int64_t minBytes = largeMin_;
+    QPointer<AppState> self(this);
+    QThreadPool::globalInstance()->start([self, flag, minBytes] {
+        std::vector<LargeFile> found = Sweeper::scanLarge(minBytes, *flag, [self, flag](int count) {
+            QMetaObject::invokeMethod(self.data(), [self, flag, count] {
+                if (self && self->largeFlag_ == flag)
+                    self->setLargeProgress(count);
+            }, Qt::QueuedConnection);
+        });
+        auto result = std::make_shared<std::vector<LargeFile>>(std::move(found));
+        QMetaObject::invokeMethod(self.data(), [self, flag, result] {
+            if (!self || self->largeFlag_ != flag)
+                return;  // a newer scan has started: this result is dropped
+            self->setLargeFiles(std::move(*result));
+            self->setLargeScanning(false);
+            self->assign(self->largeScanned_, true, &AppState::largeScannedChanged);
+            Sound::play(QStringLiteral("scan_done"));
+        }, Qt::QueuedConnection);
+    });
+}
+
+void AppState::cancelLarge() { largeFlag_->cancelled = true; }
+
+void AppState::trashLarge()
+{
+    std::vector<RemovalTarget> targets;
+    for (const LargeFile& file : largeFiles_)
+        if (file.selected)
+            targets.push_back({file.url, false, file.size});
+    perform(std::move(targets), [this] {
+        std::vector<LargeFile> kept;
+        for (LargeFile& file : largeFiles_) {
+            std::error_code ec;
+            if (std::filesystem::exists(std::filesystem::symlink_status(file.url, ec)))
+                kept.push_back(std::move(file));
+        }
+        setLargeFiles(std::move(kept));
+    });
+}
 
 double AppState::nebulaDensity() const
 {

@@ -2,6 +2,7 @@
 // The one observable state object of the program. Every screen reads its
 // properties and every user action calls one of its operations. It lives on
 // the main thread for the whole run; engines never see it.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -30,6 +31,17 @@ struct Celebration {
 
 // The indexes of the `count` largest totals, largest first; equal totals keep their order.
 std::vector<std::size_t> largestFirst(const std::vector<std::int64_t>& totals, std::size_t count);
+
+// The thresholds the large-file page offers, as (label, bytes).
+struct LargeThreshold {
+    const char* label;
+    std::int64_t bytes;
+};
+const std::array<LargeThreshold, 4>& largeThresholds();
+
+// The order in which the large-file page shows files by age: oldest access
+// first, files without an access date before all others, equal dates in list order.
+std::vector<std::size_t> oldestFirst(const std::vector<LargeFile>& files);
 
 // How thick the sky's nebula is: the clutter found so far, between 0.08 and 1.
 double nebulaDensityFor(bool scanning, bool scanned, std::int64_t live, std::int64_t selectedTotal);
@@ -65,6 +77,13 @@ class AppState : public QObject {
     Q_PROPERTY(bool largeScanned READ largeScanned NOTIFY largeScannedChanged)
     Q_PROPERTY(int largeProgress READ largeProgress NOTIFY largeProgressChanged)
     Q_PROPERTY(qint64 largeMin READ largeMin WRITE setLargeMin NOTIFY largeMinChanged)
+    Q_PROPERTY(QString largeMinLabel READ largeMinLabel NOTIFY largeMinChanged)
+    Q_PROPERTY(QVariantList largeOptions READ largeOptions CONSTANT)
+    Q_PROPERTY(qint64 largeSelectedTotal READ largeSelectedTotal NOTIFY largeFilesChanged)
+    Q_PROPERTY(int largeSelectedCount READ largeSelectedCount NOTIFY largeFilesChanged)
+    Q_PROPERTY(int largeCount READ largeCount NOTIFY largeFilesChanged)
+    Q_PROPERTY(RecordListModel* largeFileModel READ largeFileModel CONSTANT)
+    Q_PROPERTY(RecordListModel* largeFileModelByAge READ largeFileModelByAge CONSTANT)
     Q_PROPERTY(QString selectedApp READ selectedApp NOTIFY selectedAppChanged)
     Q_PROPERTY(bool appLoading READ appLoading NOTIFY appLoadingChanged)
     Q_PROPERTY(double nebulaDensity READ nebulaDensity NOTIFY nebulaDensityChanged)
@@ -147,6 +166,23 @@ public:
     qint64 largeMin() const { return largeMin_; }
     void setLargeMin(qint64 bytes);
     const CancelFlagPtr& largeFlag() const { return largeFlag_; }
+    // The label of the current threshold among the offered ones, or empty.
+    QString largeMinLabel() const;
+    QVariantList largeOptions() const;
+    qint64 largeSelectedTotal() const;
+    int largeSelectedCount() const;
+    int largeCount() const { return int(largeFiles_.size()); }
+    RecordListModel* largeFileModel() const { return largeFileModel_; }
+    RecordListModel* largeFileModelByAge() const { return largeFileModelByAge_; }
+
+    // Starts a scan of the home folder with the current threshold, superseding
+    // a running one (whose result is then dropped).
+    Q_INVOKABLE void scanLarge();
+    // Asks the running scan to stop; what it found is still published.
+    Q_INVOKABLE void cancelLarge();
+    // Moves the ticked files to the Trash, then drops the entries that are gone.
+    Q_INVOKABLE void trashLarge();
+    Q_INVOKABLE void toggleLargeFile(const QString& fileId);
 
     const std::vector<AppInfo>& apps() const { return apps_; }
     const QHash<QString, std::int64_t>& appSizes() const { return appSizes_; }
@@ -196,6 +232,9 @@ protected:
     void publishRemoval(const RemovalOutcome& outcome);
     // Drops the junk items whose files are gone, then the empty groups.
     void pruneJunk();
+    void setLargeFiles(std::vector<LargeFile> files);
+    void setLargeScanning(bool scanning) { assign(largeScanning_, scanning, &AppState::largeScanningChanged); }
+    void setLargeProgress(int count) { assign(largeProgress_, count, &AppState::largeProgressChanged); }
 
 private:
     std::optional<AppSection> section_ = AppSection::overview;
@@ -225,6 +264,9 @@ private:
 
     CancelFlagPtr largeFlag_ = std::make_shared<CancelFlag>();
     RecordListModel* junkGroupModel_ = nullptr;
+    RecordListModel* largeFileModel_ = nullptr;
+    RecordListModel* largeFileModelByAge_ = nullptr;
+    void refreshLargeModels();
     Removal::AdminRunner removalAdmin_;
     void refreshJunkModel();
 

@@ -23,7 +23,8 @@ Item {
         id: pageArea
         pages: ({
             "overview": overviewPage,
-            "junk": junkPage
+            "junk": junkPage,
+            "large": largePage
         })
         anchors.left: sidebar.right
         anchors.right: parent.right
@@ -52,6 +53,7 @@ Item {
 
     Component { id: overviewPage; OverviewView {} }
     Component { id: junkPage; JunkView {} }
+    Component { id: largePage; LargeFilesView {} }
 
     // Coming back to the program re-reads whether the protected places can be read.
     Connections {

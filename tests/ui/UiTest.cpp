@@ -51,6 +51,8 @@ public:
     using AppState::setJunkGroups;
     using AppState::setJunkScanning;
     using AppState::setJunkLive;
+    using AppState::setLargeProgress;
+    using AppState::setLargeScanning;
 };
 
 JunkGroup fixtureGroup(const QString& id, const QString& title, bool permanent,
@@ -422,6 +424,60 @@ TEST_F(UiTest, ScanAndCleanFromTheOverviewEndToEnd)
     for (const JunkGroup& group : state->junkGroups())
         ids.push_back(group.id);
     EXPECT_EQ(ids, (std::vector<QString>{"installers"}));
+    state->dismissCelebration();
+    settle();
+}
+
+TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
+{
+    // Two big files the walk must find (sparse: cheap to make), and big files
+    // in places it must never look.
+    const std::filesystem::path home = FS::home();
+    auto sparse = [](const std::filesystem::path& path, std::uintmax_t bytes) {
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path).close();
+        std::filesystem::resize_file(path, bytes);
+    };
+    sparse(home / "Videos/holiday 2024.mkv", 180'000'000);
+    sparse(home / "Projects/backup.tar", 120'000'000);
+    sparse(home / "Library/Caches/huge.bin", 900'000'000);
+    sparse(home / ".hidden/huge.bin", 900'000'000);
+
+    state->setSection("large");
+    settle();
+    snap(window, "large-idle");
+
+    // the threshold choice does not start a scan
+    click(findVisible("thresholdChoice")->childItems().first()->childItems().first());
+    settle(200);
+    EXPECT_EQ(state->largeMin(), 100'000'000);
+    EXPECT_FALSE(state->largeScanning());
+
+    state->setLargeScanning(true);
+    state->setLargeProgress(48'000);
+    settle(600);
+    snap(window, "large-scanning");
+    state->setLargeScanning(false);
+    settle();
+
+    click(findVisible("scanIntroButton"));
+    QTRY_VERIFY_WITH_TIMEOUT(state->largeScanned() && !state->largeScanning(), 20000);
+    ASSERT_EQ(state->largeCount(), 2);
+    EXPECT_EQ(state->largeFiles()[0].url.filename(), "holiday 2024.mkv");  // largest first
+    settle();
+    snap(window, "large-scanned");
+
+    state->toggleLargeFile(state->largeFiles()[1].id.toString(QUuid::WithoutBraces));
+    EXPECT_EQ(state->largeSelectedTotal(), 120'000'000);
+    click(findVisible("actionBarPrimary"));
+    settle();
+    snap(window, "large-confirm");
+    click(findVisible("confirmButton"));
+    QTRY_VERIFY_WITH_TIMEOUT(!state->busy() && state->largeCount() == 1, 20000);
+    EXPECT_FALSE(std::filesystem::exists(home / "Projects/backup.tar"));
+    EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "backup.tar"));
+    EXPECT_TRUE(std::filesystem::exists(home / "Videos/holiday 2024.mkv"));
+    QTRY_VERIFY_WITH_TIMEOUT(state->celebrating(), 5000);
     state->dismissCelebration();
     settle();
 }

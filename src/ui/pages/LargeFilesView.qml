@@ -1,0 +1,174 @@
+import QtQuick
+import QtQuick.Layouts
+import Quillmoor
+
+// The large-file page: the threshold, the introduction with its live count and
+// stop button, then the files (largest or oldest first), the action bar and
+// the confirmation before moving them to the Trash.
+Item {
+    id: page
+    objectName: "largeFilesView"
+    property bool sortByAge: false
+
+    function thresholdIndex() {
+        const options = AppState.largeOptions
+        for (let i = 0; i < options.length; ++i)
+            if (options[i].bytes === AppState.largeMin)
+                return i
+        return -1
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: 32
+        anchors.bottomMargin: 24
+        spacing: 18
+
+        PageHeader {
+            Layout.fillWidth: true
+            eyebrow: I18n.L("Arquivos grandes")
+            l1: I18n.L("Encontre o que pesa,")
+            l2: I18n.L("decida o que fica.")
+            sub: I18n.L("Busca na sua pasta pessoal (fora da Biblioteca). Tudo vai para a Lixeira, então dá para recuperar.")
+            Segmented {
+                objectName: "thresholdChoice"
+                labels: AppState.largeOptions.map(o => o.label)
+                current: page.thresholdIndex()
+                onChosen: (index) => AppState.largeMin = AppState.largeOptions[index].bytes
+            }
+            GhostButton {
+                visible: AppState.largeScanned && !AppState.largeScanning
+                text: I18n.L("Analisar de novo")
+                compact: true
+                onClicked: AppState.scanLarge()
+            }
+        }
+
+        ScanIntro {
+            visible: !AppState.largeScanned || AppState.largeScanning
+            Layout.fillWidth: true
+            title: I18n.LF("Arquivos acima de %@", [AppState.largeMinLabel])
+            detail: I18n.L("Vídeos, projetos, instaladores e backups esquecidos.")
+            scanning: AppState.largeScanning
+            live: AppState.largeProgress.toString()
+            liveCaption: I18n.L("Itens verificados")
+            button: I18n.L("Analisar")
+            stoppable: true
+            onAction: AppState.scanLarge()
+            onStop: AppState.cancelLarge()
+        }
+        Item { visible: !AppState.largeScanned || AppState.largeScanning; Layout.fillHeight: true }
+
+        RowLayout {
+            visible: AppState.largeScanned && !AppState.largeScanning
+            Layout.fillWidth: true
+            Text {
+                objectName: "largeSummary"
+                Layout.fillWidth: true
+                text: I18n.LF("%ld arquivos acima de %@", [AppState.largeCount, AppState.largeMinLabel])
+                color: DS.text
+                font.pixelSize: 14
+                font.weight: Font.DemiBold
+                horizontalAlignment: Text.AlignLeft
+            }
+            Segmented {
+                objectName: "orderChoice"
+                labels: [I18n.L("Maiores"), I18n.L("Mais antigos")]
+                current: page.sortByAge ? 1 : 0
+                onChosen: (index) => page.sortByAge = index === 1
+            }
+        }
+
+        Card {
+            visible: AppState.largeScanned && !AppState.largeScanning
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            ListView {
+                id: files
+                objectName: "largeFiles"
+                anchors.fill: parent
+                anchors.margins: 6
+                clip: true
+                model: page.sortByAge ? AppState.largeFileModelByAge : AppState.largeFileModel
+                boundsBehavior: Flickable.StopAtBounds
+                delegate: Item {
+                    width: files.width
+                    height: 52
+                    RowLayout {
+                        anchors.fill: parent
+                        anchors.leftMargin: 12
+                        anchors.rightMargin: 10
+                        spacing: 12
+                        CheckBox {
+                            on: model.selected
+                            onToggled: AppState.toggleLargeFile(model.fileId)
+                        }
+                        FileIcon { path: model.path; size: 26 }
+                        ColumnLayout {
+                            Layout.fillWidth: true
+                            spacing: 1
+                            Text {
+                                Layout.fillWidth: true
+                                text: model.name
+                                color: DS.text
+                                font.pixelSize: 13
+                                elide: Text.ElideMiddle
+                                horizontalAlignment: Text.AlignLeft
+                            }
+                            Text {
+                                Layout.fillWidth: true
+                                text: model.folder
+                                color: DS.muted
+                                font.pixelSize: 11
+                                elide: Text.ElideMiddle
+                                horizontalAlignment: Text.AlignLeft
+                            }
+                        }
+                        Text {
+                            text: Fmt.date(model.accessed)
+                            color: DS.muted
+                            font: DS.mono(11)
+                        }
+                        Text {
+                            Layout.preferredWidth: 84
+                            text: Fmt.bytes(model.size)
+                            color: DS.text
+                            font: DS.mono(13, Font.DemiBold)
+                            horizontalAlignment: Text.AlignRight
+                        }
+                        RevealButton { path: model.path }
+                    }
+                    Rectangle {
+                        anchors.bottom: parent.bottom
+                        anchors.left: parent.left
+                        anchors.right: parent.right
+                        anchors.leftMargin: 12
+                        anchors.rightMargin: 12
+                        height: 1
+                        color: DS.border
+                        visible: index < files.count - 1
+                    }
+                }
+            }
+        }
+
+        ActionBar {
+            visible: AppState.largeScanned && !AppState.largeScanning
+            Layout.fillWidth: true
+            caption: I18n.LF("%ld selecionados", [AppState.largeSelectedCount])
+            value: Fmt.bytes(AppState.largeSelectedTotal)
+            title: I18n.L("Mover para a Lixeira")
+            disabled: AppState.largeSelectedTotal <= 0
+            onAction: confirm.open()
+        }
+    }
+
+    ConfirmDialog {
+        id: confirm
+        objectName: "largeConfirm"
+        heading: I18n.LF("Mover %@ para a Lixeira?", [Fmt.bytes(AppState.largeSelectedTotal)])
+        message: I18n.L("Você ainda pode recuperar pela Lixeira. Arquivos dentro do Dropbox/Creative Cloud também somem da nuvem.")
+        confirmText: I18n.L("Mover para a Lixeira")
+        onConfirmed: AppState.trashLarge()
+    }
+}
