@@ -230,3 +230,55 @@ TEST(ScanJunk, ASecondStartWhileScanningChangesNothing)
     QTest::qWait(600);
     EXPECT_EQ(published.count(), 1);
 }
+
+TEST(LargeFiles, OldestFirstPutsUndatedFilesFirstAndKeepsTiesInOrder)
+{
+    auto file = [](std::optional<QDateTime> when) {
+        LargeFile f;
+        f.accessed = when;
+        return f;
+    };
+    const QDateTime early(QDate(2020, 1, 1), QTime(0, 0));
+    const QDateTime late(QDate(2024, 1, 1), QTime(0, 0));
+    const std::vector<LargeFile> files{file(late), file(early), file(std::nullopt), file(late), file(std::nullopt)};
+    EXPECT_EQ(oldestFirst(files), (std::vector<std::size_t>{2, 4, 1, 0, 3}));
+}
+
+TEST(LargeFiles, ANewerScanSupersedesTheOlderOneAndTrashingPrunes)
+{
+    const auto home = FS::home();
+    writeFile(home / "large-fixture/a.bin", 300'000);
+    writeFile(home / "large-fixture/b.bin", 200'000);
+
+    TestState state;
+    state.setLargeMin(1);
+    state.scanLarge();
+    // a second start at once: the first scan's result must be dropped
+    state.setLargeMin(10'000'000'000);
+    state.scanLarge();
+    QTRY_VERIFY_WITH_TIMEOUT(state.largeScanned() && !state.largeScanning(), 20000);
+    QTest::qWait(300);
+    EXPECT_EQ(state.largeCount(), 0);
+
+    state.setLargeMin(150'000);
+    state.scanLarge();
+    state.cancelLarge();  // a small home ends before the first check: the result still arrives
+    QTRY_VERIFY_WITH_TIMEOUT(!state.largeScanning(), 20000);
+    ASSERT_EQ(state.largeCount(), 2);
+    EXPECT_EQ(state.largeFiles()[0].url.filename(), "a.bin");
+
+    state.toggleLargeFile(state.largeFiles()[1].id.toString(QUuid::WithoutBraces));
+    state.toggleLargeFile(state.largeFiles()[0].id.toString(QUuid::WithoutBraces));
+    state.toggleLargeFile(state.largeFiles()[0].id.toString(QUuid::WithoutBraces));  // a unticked again
+    EXPECT_EQ(state.largeSelectedTotal(), 200'000);
+    EXPECT_EQ(state.largeSelectedCount(), 1);
+    state.trashLarge();
+    QTRY_VERIFY_WITH_TIMEOUT(!state.busy() && state.largeCount() == 1, 20000);
+    EXPECT_EQ(state.largeFiles()[0].url.filename(), "a.bin");
+    EXPECT_FALSE(state.largeFiles()[0].selected);
+    EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "b.bin"));
+    EXPECT_EQ(state.celebrateTrashed(), 200'000);
+    EXPECT_EQ(state.largeMinLabel(), QString());  // 150 kB is none of the offered thresholds
+    state.setLargeMin(1'000'000'000);
+    EXPECT_EQ(state.largeMinLabel(), "1 GB");
+}
