@@ -20,6 +20,8 @@
 
 #include "platform/FS.h"
 
+#include "Timing.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -57,11 +59,6 @@ void makeTree(const fs::path& root)
     close(open((root / ".complete").c_str(), O_CREAT | O_WRONLY, 0644));
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 // Runs `du -s --block-size=1 root` as a child process; returns its total (-1 on failure).
 long long runDu(const fs::path& root)
 {
@@ -70,12 +67,6 @@ long long runDu(const fs::path& root)
     if (!du.waitForFinished(-1) || du.exitCode() != 0)
         return -1;
     return du.readAllStandardOutput().split('\t').value(0).toLongLong();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace

@@ -20,6 +20,8 @@
 
 #include "engines/Sweeper.h"
 
+#include "Timing.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -106,17 +108,6 @@ long long scanTotal()
     for (const JunkGroup& group : Sweeper::scanJunk())
         sum += group.total();
     return sum;
-}
-
-double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace

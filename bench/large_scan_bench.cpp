@@ -22,6 +22,8 @@
 
 #include "engines/Sweeper.h"
 
+#include "Timing.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -112,11 +114,6 @@ long long scanCount()
     return static_cast<long long>(Sweeper::scanLarge(kMinBytes, flag).size());
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 // Processor seconds (user + system) used so far by this process or by its
 // finished children: steadier than wall time on a busy machine.
 double cpuSeconds(int who)
@@ -125,12 +122,6 @@ double cpuSeconds(int who)
     getrusage(who, &usage);
     const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Peak resident memory in KiB of one run of the tool with these arguments
