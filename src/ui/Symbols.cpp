@@ -90,7 +90,7 @@ QString symbolForFile(const std::filesystem::path& path)
         return QStringLiteral("film");
     if (name.startsWith(QLatin1String("audio/")))
         return QStringLiteral("music.note");
-    if (name.contains(QLatin1String("iso9660")) || name.contains(QLatin1String("disk-image"))
+    if (name.contains(QLatin1String("iso9660")) || name.contains(QLatin1String("disk-image")) || name.contains(QLatin1String("cd-image"))
         || name.contains(QLatin1String("apple-diskimage")))
         return QStringLiteral("opticaldisc");
     if (type.inherits(QStringLiteral("application/x-archive")) || name.contains(QLatin1String("zip"))

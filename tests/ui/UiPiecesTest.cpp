@@ -49,3 +49,16 @@ TEST(Sections, SidebarLabelsAreTranslationKeys)
     for (const AppSectionInfo& info : allSections())
         EXPECT_TRUE(translationTable().contains(QString::fromUtf8(info.label))) << info.label;
 }
+
+TEST(Symbols, FileKindsByNameAndFolder)
+{
+    const auto dir = std::filesystem::temp_directory_path() / "quillmoor-kinds";
+    std::filesystem::create_directories(dir / "Photos.photoslibrary");
+    EXPECT_EQ(symbolForFile(dir), "folder.fill");
+    EXPECT_EQ(symbolForFile(dir / "Photos.photoslibrary"), "shippingbox");
+    EXPECT_EQ(symbolForFile(dir / "Setup.iso"), "opticaldisc");
+    EXPECT_EQ(symbolForFile(dir / "holiday.mkv"), "film");
+    EXPECT_EQ(symbolForFile(dir / "backup.tar.gz"), "doc.zipper");
+    EXPECT_EQ(symbolForFile(dir / "notes.txt"), "doc.text");
+    std::filesystem::remove_all(dir);
+}
