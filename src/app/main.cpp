@@ -7,6 +7,7 @@
 
 #include "app/AppState.h"
 #include "app/CrashHandler.h"
+#include "app/GraphicsBackend.h"
 #include "app/RuntimeLog.h"
 #include "i18n/Lang.h"
 #include "platform/Paths.h"
@@ -26,6 +27,7 @@ int main(int argc, char* argv[])
     QApplication::setLayoutDirection(appLayoutDirection());
     installFonts(app);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
+    chooseSceneGraphBackend();
 
     AppState state(nullptr);  // the one state object, for the life of the process
 
