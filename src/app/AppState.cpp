@@ -32,13 +32,6 @@ std::vector<std::size_t> largestFirst(const std::vector<std::int64_t>& totals, s
     return order;
 }
 
-const std::array<LargeThreshold, 4>& largeThresholds()
-{
-    static constexpr std::array<LargeThreshold, 4> options{{
-        {"100 MB", 100'000'000}, {"500 MB", 500'000'000}, {"1 GB", 1'000'000'000}, {"5 GB", 5'000'000'000}}};
-    return options;
-}
-
 std::vector<std::size_t> oldestFirst(const std::vector<LargeFile>& files)
 {
     std::vector<std::size_t> order(files.size());
@@ -407,18 +400,12 @@ void AppState::dismissCelebration() { setCelebrate(std::nullopt); }
 
 void AppState::setLargeMin(qint64 bytes) { assign(largeMin_, bytes, &AppState::largeMinChanged); }
 
-QString AppState::largeMinLabel() const
-{
-    for (const LargeThreshold& option : largeThresholds())
-        if (option.bytes == largeMin_)
-            return QString::fromLatin1(option.label);
-    return QString();
-}
+QString AppState::largeMinLabel() const { return Sweeper::largeThresholdLabel(largeMin_); }
 
 QVariantList AppState::largeOptions() const
 {
     QVariantList list;
-    for (const LargeThreshold& option : largeThresholds())
+    for (const Sweeper::LargeThreshold& option : Sweeper::largeThresholds())
         list.append(QVariantMap{{"label", QString::fromLatin1(option.label)},
                                 {"bytes", static_cast<qint64>(option.bytes)}});
     return list;

@@ -32,13 +32,6 @@ struct Celebration {
 // The indexes of the `count` largest totals, largest first; equal totals keep their order.
 std::vector<std::size_t> largestFirst(const std::vector<std::int64_t>& totals, std::size_t count);
 
-// The thresholds the large-file page offers, as (label, bytes).
-struct LargeThreshold {
-    const char* label;
-    std::int64_t bytes;
-};
-const std::array<LargeThreshold, 4>& largeThresholds();
-
 // The order in which the large-file page shows files by age: oldest access
 // first, files without an access date before all others, equal dates in list order.
 std::vector<std::size_t> oldestFirst(const std::vector<LargeFile>& files);

@@ -18,14 +18,6 @@ namespace Cli {
 
 namespace {
 
-// The thresholds the large-file screen offers, as (label, bytes).
-constexpr std::array<std::pair<const char*, std::int64_t>, 4> kThresholds = {{
-    {"100 MB", 100000000},
-    {"500 MB", 500000000},
-    {"1 GB", 1000000000},
-    {"5 GB", 5000000000},
-}};
-
 QString pathText(const std::filesystem::path& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path.native()));
@@ -135,9 +127,9 @@ int runLarge(Context& context)
 std::optional<std::int64_t> parseLargeMin(const QString& text)
 {
     QString compact = text.simplified().remove(' ').toUpper();
-    for (const auto& [label, bytes] : kThresholds)
-        if (compact == QString::fromLatin1(label).remove(' '))
-            return bytes;
+    for (const Sweeper::LargeThreshold& option : Sweeper::largeThresholds())
+        if (compact == QString::fromLatin1(option.label).remove(' '))
+            return option.bytes;
     // Plain bytes: digits only (no sign, no blanks), within 64 bits.
     if (compact.isEmpty() || compact != text.trimmed())
         return std::nullopt;
@@ -151,13 +143,7 @@ std::optional<std::int64_t> parseLargeMin(const QString& text)
     return std::int64_t(value);
 }
 
-QString largeMinLabel(std::int64_t bytes)
-{
-    for (const auto& [label, value] : kThresholds)
-        if (value == bytes)
-            return QString::fromLatin1(label);
-    return {};
-}
+QString largeMinLabel(std::int64_t bytes) { return Sweeper::largeThresholdLabel(bytes); }
 
 QJsonArray largeFilesJson(const std::vector<LargeFile>& files)
 {

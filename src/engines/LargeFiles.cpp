@@ -185,4 +185,19 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
     return files;
 }
 
+const std::array<LargeThreshold, 4>& largeThresholds()
+{
+    static constexpr std::array<LargeThreshold, 4> options{{
+        {"100 MB", 100'000'000}, {"500 MB", 500'000'000}, {"1 GB", 1'000'000'000}, {"5 GB", 5'000'000'000}}};
+    return options;
+}
+
+QString largeThresholdLabel(std::int64_t bytes)
+{
+    for (const LargeThreshold& option : largeThresholds())
+        if (option.bytes == bytes)
+            return QString::fromLatin1(option.label);
+    return {};
+}
+
 } // namespace Sweeper

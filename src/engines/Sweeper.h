@@ -1,6 +1,7 @@
 #pragma once
 // The junk scans: the built-in rule catalogue and the scan over it. Plain
 // functions of the file system; they never see AppState.
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -79,6 +80,16 @@ inline constexpr std::size_t kMaxLargeFiles = 1500;
 // calling thread and then `flag.cancelled` read; once set, the walk ends and
 // what was found so far is returned, sorted and capped the same way.
 // Memory stays within the kept results and the walk's own open folders.
+// The thresholds the large-file page offers, as (label, bytes); the labels
+// are shown as written, in every language.
+struct LargeThreshold {
+    const char* label;
+    std::int64_t bytes;
+};
+const std::array<LargeThreshold, 4>& largeThresholds();
+// The label of the offered threshold of exactly `bytes`, or empty.
+QString largeThresholdLabel(std::int64_t bytes);
+
 std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
                                  const std::function<void(int)>& progress = {},
                                  const std::filesystem::path& home = FS::home());
