@@ -26,6 +26,7 @@
 #include <QProcess>
 #include <QUrl>
 
+#include "platform/FolderFd.h"
 #include "platform/Paths.h"
 #include "platform/Walker.h"
 
@@ -223,7 +224,7 @@ private:
         if (int(queue_.size()) >= waiting_.load(std::memory_order_relaxed))
             return false;
         const std::string name(entry.name);
-        const int fd = openat(entry.folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int fd = openat(entry.folderFd, name.c_str(), FolderFd::kOpenFlags);
         if (fd < 0)
             return false;  // the walk tries it and skips it as usual
         queue_.push_back(Folder{fd, entry.path().native()});
@@ -309,7 +310,7 @@ std::int64_t size(const Path& path, int workers)
         });
         return total;
     }
-    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = open(path.c_str(), FolderFd::kOpenFlags);
     if (fd < 0)
         return 0;
     return ParallelSize(workers).run(fd, path.native());

@@ -8,7 +8,7 @@ namespace FolderFd {
 
 DIR* reopenParent(int childFd, dev_t device, ino_t inode)
 {
-    const int fd = openat(childFd, "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = openat(childFd, "..", FolderFd::kOpenFlags);
     if (fd < 0)
         return nullptr;
     struct stat info;

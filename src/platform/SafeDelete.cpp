@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int kOpenFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
 // How many folders of one deletion stay open at most; deeper ones are
 // reopened through ".." on the way back up.
 constexpr int kMaxOpenFolders = 64;
@@ -23,11 +21,6 @@ constexpr int kMaxOpenFolders = 64;
 // How often a folder is read again when it still holds entries after a full
 // read (entries created meanwhile, or ones the listing skipped).
 constexpr int kMaxExtraReads = 2;
-
-bool isDotOrDotDot(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
 
 bool isGone(const char* path)
 {
@@ -77,7 +70,7 @@ public:
                 finishFolder();
                 continue;
             }
-            if (isDotOrDotDot(entry->d_name) || top.kept.count(entry->d_name))
+            if (FolderFd::isDotOrDotDot(entry->d_name) || top.kept.count(entry->d_name))
                 continue;
             deleteEntry(entry->d_name);
         }
@@ -107,11 +100,11 @@ private:
             top.kept.insert(name);
             return;
         }
-        int child = openat(fd, name, kOpenFolderFlags);
+        int child = openat(fd, name, FolderFd::kOpenFlags);
         // Out of descriptors (a low limit, or a busy process): give back the
         // shallowest open folder and try again; it is reopened on the way up.
         while (child < 0 && (errno == EMFILE || errno == ENFILE) && closeShallowest())
-            child = openat(fd, name, kOpenFolderFlags);
+            child = openat(fd, name, FolderFd::kOpenFlags);
         if (child < 0) {
             if (errno == ELOOP || errno == ENOTDIR) {
                 // Swapped for a link or a file since fstatat: removed as such.
@@ -248,7 +241,7 @@ bool removeAll(const std::filesystem::path& path)
         if (!S_ISDIR(info.st_mode)) {
             unlinkat(parentFd, name.c_str(), 0);
         } else {
-            const int fd = openat(parentFd, name.c_str(), kOpenFolderFlags);
+            const int fd = openat(parentFd, name.c_str(), FolderFd::kOpenFlags);
             if (fd >= 0)
                 Deletion(parentFd).run(fd, name);
             else if (errno == ELOOP || errno == ENOTDIR)

@@ -12,13 +12,6 @@
 
 namespace {
 
-constexpr int kOpenFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-bool isDotOrDotDot(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
 // One folder on the way from the root down to where the walk is.
 struct Frame {
     DIR* dir = nullptr;         // null while closed to spare descriptors
@@ -63,7 +56,7 @@ public:
                 pop();
                 continue;
             }
-            if (isDotOrDotDot(entry->d_name))
+            if (FolderFd::isDotOrDotDot(entry->d_name))
                 continue;
             if (!visitEntry(entry->d_name))
                 return;
@@ -91,7 +84,7 @@ private:
 
     void enter(int parentFd, const char* name, const struct stat& info)
     {
-        const int fd = openat(parentFd, name, kOpenFolderFlags);
+        const int fd = openat(parentFd, name, FolderFd::kOpenFlags);
         if (fd < 0)
             return;  // unreadable, or swapped for a link since fstatat: skipped
         const std::size_t parentLength = folder_.size();
@@ -171,7 +164,7 @@ std::filesystem::path Entry::path() const
 
 void walk(const std::filesystem::path& root, const Visitor& visit, const std::atomic<bool>* cancel)
 {
-    const int fd = open(root.c_str(), kOpenFolderFlags);
+    const int fd = open(root.c_str(), FolderFd::kOpenFlags);
     if (fd >= 0)
         Walk(visit, cancel, kMaxOpenFolders).run(fd, root.native());
 }
