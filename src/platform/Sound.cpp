@@ -16,13 +16,31 @@ namespace {
 const QString enabledKey = QStringLiteral("soundEnabled");
 
 // The sound last started under each name. A sound stays here after it ends and
-// is replaced by the next play of its name. The sounds belong to the
-// application object, so they are gone before the audio back end is torn down
-// at exit; the guarded pointers then read as null. Main thread only.
+// is replaced by the next play of its name. Main thread only.
+//
+// Deleting a sound whose file is still loading waits for Qt's sample loader
+// thread, which can wait in turn for the main thread: a deadlock. So a sound is
+// deleted only once its loading has ended, and the sounds have no parent: the
+// ones still live at exit are left to the operating system instead of being
+// deleted while the application object is torn down.
 QHash<QString, QPointer<QSoundEffect>>& liveTable()
 {
     static QHash<QString, QPointer<QSoundEffect>> table;
     return table;
+}
+
+// Deletes EFFECT from the event loop (it may still be handling a signal of the
+// audio back end), but not before its file has finished loading.
+void releaseWhenLoaded(QSoundEffect* effect)
+{
+    if (effect->status() != QSoundEffect::Loading) {
+        effect->deleteLater();
+        return;
+    }
+    QObject::connect(effect, &QSoundEffect::statusChanged, effect, [effect] {
+        if (effect->status() != QSoundEffect::Loading)
+            effect->deleteLater();
+    });
 }
 
 } // namespace
@@ -67,7 +85,7 @@ void play(const QString& name, float volume)
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || !QFile::exists(resourcePath(name)))
         return;
 
-    auto* effect = new QSoundEffect(QCoreApplication::instance());
+    auto* effect = new QSoundEffect;
     // Volume first: a file loaded before opens its output at once.
     effect->setVolume(qBound(0.0f, volume, 1.0f));
     effect->setSource(QUrl(QStringLiteral("qrc") + resourcePath(name)));
@@ -75,9 +93,7 @@ void play(const QString& name, float volume)
     auto& table = liveTable();
     if (QSoundEffect* previous = table.value(name)) {
         previous->stop();
-        // Deleted from the event loop: it may still be handling a signal of
-        // the audio back end.
-        previous->deleteLater();
+        releaseWhenLoaded(previous);
     }
     table.insert(name, effect);
     // Loading is asynchronous; play() starts as soon as the file is loaded,
