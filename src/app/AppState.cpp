@@ -526,3 +526,13 @@ void AppState::updateDensity()
 {
     assign(lastDensity_, nebulaDensity(), &AppState::nebulaDensityChanged);
 }
+
+void AppState::loadApps()
+{
+    // The application scan is not built yet.
+}
+
+void AppState::loadAgents()
+{
+    // The launch-item scan is not built yet.
+}

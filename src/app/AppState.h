@@ -77,6 +77,8 @@ class AppState : public QObject {
     Q_PROPERTY(int largeCount READ largeCount NOTIFY largeFilesChanged)
     Q_PROPERTY(RecordListModel* largeFileModel READ largeFileModel CONSTANT)
     Q_PROPERTY(RecordListModel* largeFileModelByAge READ largeFileModelByAge CONSTANT)
+    Q_PROPERTY(int appCount READ appCount NOTIFY appsChanged)
+    Q_PROPERTY(int agentCount READ agentCount NOTIFY agentsChanged)
     Q_PROPERTY(QString selectedApp READ selectedApp NOTIFY selectedAppChanged)
     Q_PROPERTY(bool appLoading READ appLoading NOTIFY appLoadingChanged)
     Q_PROPERTY(double nebulaDensity READ nebulaDensity NOTIFY nebulaDensityChanged)
@@ -183,7 +185,14 @@ public:
     const std::vector<JunkItem>& appFiles() const { return appFiles_; }
     bool appLoading() const { return appLoading_; }
 
+    int appCount() const { return int(apps_.size()); }
+    // Lists the installed applications, then measures them one by one.
+    Q_INVOKABLE void loadApps();
+
     const std::vector<AgentItem>& agents() const { return agents_; }
+    int agentCount() const { return int(agents_.size()); }
+    // Lists the launch agents and daemons.
+    Q_INVOKABLE void loadAgents();
 
     double nebulaDensity() const;
 
