@@ -75,6 +75,9 @@ AppState::AppState(QObject* parent)
     const QStringList largeRoles{"fileId", "name", "folder", "path", "size", "accessed", "selected"};
     largeFileModel_ = new RecordListModel(largeRoles, "fileId", this);
     largeFileModelByAge_ = new RecordListModel(largeRoles, "fileId", this);
+    appModel_ = new RecordListModel({"appId", "name", "bundleID", "version", "path", "size"}, "appId", this);
+    appFileModel_ = new RecordListModel({"fileId", "name", "path", "size", "selected"}, "fileId", this);
+    agentModel_ = new RecordListModel({"agentId", "label", "program", "scope", "userOwned", "path"}, "agentId", this);
     if (!g_instance)
         g_instance = this;
 }
@@ -525,14 +528,4 @@ double AppState::nebulaDensity() const
 void AppState::updateDensity()
 {
     assign(lastDensity_, nebulaDensity(), &AppState::nebulaDensityChanged);
-}
-
-void AppState::loadApps()
-{
-    // The application scan is not built yet.
-}
-
-void AppState::loadAgents()
-{
-    // The launch-item scan is not built yet.
 }

@@ -4,6 +4,7 @@
 // the main thread for the whole run; engines never see it.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -11,11 +12,13 @@
 #include <QObject>
 #include <QString>
 #include <QVariantList>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include "app/AppSection.h"
 #include "engines/Records.h"
 #include "engines/Removal.h"
+#include "engines/Sweeper.h"
 #include "platform/FS.h"
 #include "ui/RecordListModel.h"
 
@@ -81,6 +84,12 @@ class AppState : public QObject {
     Q_PROPERTY(int agentCount READ agentCount NOTIFY agentsChanged)
     Q_PROPERTY(QString selectedApp READ selectedApp NOTIFY selectedAppChanged)
     Q_PROPERTY(bool appLoading READ appLoading NOTIFY appLoadingChanged)
+    Q_PROPERTY(RecordListModel* appModel READ appModel CONSTANT)
+    Q_PROPERTY(RecordListModel* appFileModel READ appFileModel CONSTANT)
+    Q_PROPERTY(QVariantMap selectedAppInfo READ selectedAppInfo NOTIFY selectedAppInfoChanged)
+    Q_PROPERTY(qint64 appSelectedTotal READ appSelectedTotal NOTIFY appFilesChanged)
+    Q_PROPERTY(int appSelectedCount READ appSelectedCount NOTIFY appFilesChanged)
+    Q_PROPERTY(RecordListModel* agentModel READ agentModel CONSTANT)
     Q_PROPERTY(double nebulaDensity READ nebulaDensity NOTIFY nebulaDensityChanged)
 
 public:
@@ -186,13 +195,37 @@ public:
     bool appLoading() const { return appLoading_; }
 
     int appCount() const { return int(apps_.size()); }
-    // Lists the installed applications, then measures them one by one.
+    RecordListModel* appModel() const { return appModel_; }
+    RecordListModel* appFileModel() const { return appFileModel_; }
+    // The chosen application ({name, bundleID, version, path}); empty when none.
+    QVariantMap selectedAppInfo() const;
+    qint64 appSelectedTotal() const;
+    int appSelectedCount() const;
+    // Lists the installed applications, then measures the ones not measured
+    // yet, one by one, publishing each size as it arrives.
     Q_INVOKABLE void loadApps();
+    // Chooses the application shown in detail (empty text: none) and builds
+    // its file list, the bundle first, in the background.
+    Q_INVOKABLE void selectApp(const QString& id);
+    Q_INVOKABLE void toggleAppFile(const QString& fileId);
+    // Asks the chosen application to quit and moves its ticked files to the
+    // Trash (the bundle with administrator rights when the user may not).
+    Q_INVOKABLE void uninstallSelected();
 
     const std::vector<AgentItem>& agents() const { return agents_; }
     int agentCount() const { return int(agents_.size()); }
+    RecordListModel* agentModel() const { return agentModel_; }
     // Lists the launch agents and daemons.
     Q_INVOKABLE void loadAgents();
+    // Unloads the item and moves it to the Trash (with administrator rights
+    // when it is not the user's own), then lists the items again.
+    void removeAgent(const AgentItem& item);
+    Q_INVOKABLE void removeAgent(const QString& agentId);
+
+    // Test seams: the fixed folders and the may-delete test.
+    void setAppFolders(std::vector<std::filesystem::path> folders) { appFolders_ = std::move(folders); }
+    void setLaunchFolders(std::vector<Sweeper::LaunchFolder> folders) { launchFolders_ = std::move(folders); }
+    void setMayDelete(std::function<bool(const std::filesystem::path&)> test) { mayDelete_ = std::move(test); }
 
     double nebulaDensity() const;
 
@@ -221,6 +254,7 @@ signals:
     void appFilesChanged();
     void appLoadingChanged();
     void agentsChanged();
+    void selectedAppInfoChanged();
     void nebulaDensityChanged();
 
 protected:
@@ -263,6 +297,21 @@ private:
     std::vector<JunkItem> appFiles_;
     bool appLoading_ = false;
     std::vector<AgentItem> agents_;
+    RecordListModel* appModel_ = nullptr;
+    RecordListModel* appFileModel_ = nullptr;
+    RecordListModel* agentModel_ = nullptr;
+    std::optional<std::vector<std::filesystem::path>> appFolders_;
+    std::optional<std::vector<Sweeper::LaunchFolder>> launchFolders_;
+    std::function<bool(const std::filesystem::path&)> mayDelete_;
+    const AppInfo* findApp(const QString& id) const;
+    void setApps(std::vector<AppInfo> apps);
+    void setAppSize(const QString& id, std::int64_t size);
+    void setSelectedApp(std::optional<QString> id);
+    void setAppFiles(std::vector<JunkItem> files);
+    void setAppLoading(bool loading) { assign(appLoading_, loading, &AppState::appLoadingChanged); }
+    void setAgents(std::vector<AgentItem> agents);
+    void refreshAppModel();
+    Removal::AdminRunner adminRunner() const;
 
     CancelFlagPtr largeFlag_ = std::make_shared<CancelFlag>();
     RecordListModel* junkGroupModel_ = nullptr;

@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "cli/AppCommands.h"
 #include "cli/JunkCommands.h"
 #include "cli/LargeCommands.h"
 #include "platform/Version.h"
@@ -67,6 +68,7 @@ const std::vector<Command>& commands()
         };
         add(junkCommands());
         add(largeCommands());
+        add(appCommands());
         return all;
     }();
     return list;

@@ -185,4 +185,25 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const AdminRunner&
     return outcome;
 }
 
+std::string adminMoveCommand(const std::filesystem::path& item, const std::filesystem::path& target)
+{
+    const std::string from = Shell::q(item.native());
+    return "mv -n -T " + from + " " + Shell::q(target.native()) + " && test ! -e " + from;
+}
+
+Shell::Result adminTrash(const std::filesystem::path& item, const std::string& before, const AdminRunner& admin)
+{
+    QString error;
+    const Trash::Reservation place = Trash::reserveInHomeTrash(item, error);
+    if (place.target.empty())
+        return {false, error};
+    std::string command = adminMoveCommand(item, place.target);
+    if (!before.empty())
+        command = before + "; " + command;
+    const Shell::Result result = admin(command);
+    if (!result.ok)
+        Trash::release(place);
+    return result;
+}
+
 } // namespace Removal

@@ -42,6 +42,18 @@ bool retryEligible(const std::filesystem::path& path);
 // attributes of each path's tree and removes it, joined with "; ".
 std::string adminRetryCommand(const std::vector<std::filesystem::path>& paths);
 
+// The administrator command that moves the item to `target` (a free name
+// held in the Trash) without replacing anything there; its status is that of
+// the move, and an item still in place afterwards is a failure.
+std::string adminMoveCommand(const std::filesystem::path& item, const std::filesystem::path& target);
+
+// Moves one item the user may not remove into the home Trash with one
+// administrator run: a free name in the Trash is held first (with its
+// .trashinfo, so nothing trashed earlier is replaced and the desktop can
+// restore it), then `before` (a step whose failure does not matter, or empty)
+// and the move run as one command; on failure the name is given back.
+Shell::Result adminTrash(const std::filesystem::path& item, const std::string& before, const AdminRunner& admin);
+
 // The one-line message naming what was not removed (at most six names, then
 // "…"); empty when nothing failed.
 QString failureMessage(const std::vector<QString>& failures);

@@ -94,4 +94,71 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
                                  const std::function<void(int)>& progress = {},
                                  const std::filesystem::path& home = FS::home());
 
+// ---- Applications ----
+
+// The folders whose direct children are the installed applications, in
+// scan order: /Applications, its Setapp and Utilities folders, ~/Applications.
+std::vector<std::filesystem::path> appFolders();
+
+// The applications among the direct children of the folders: visible folders
+// named "*.app" (exactly that extension) whose Contents/Info.plist gives a
+// bundle identifier that is neither the system's ("com.apple.") nor this
+// program's own; each path once; sorted by name in the user's locale ignoring
+// case, equal names in folder-and-listing order.
+std::vector<AppInfo> scanApps(const std::vector<std::filesystem::path>& folders = appFolders());
+
+// Orders applications by name, locale-aware and case-insensitive; stable.
+void sortAppsByName(std::vector<AppInfo>& apps);
+
+// Whether the application's name or identifier contains the search text,
+// ignoring case in the user's locale; an empty search matches every application.
+bool appMatches(const AppInfo& app, const QString& search);
+
+// The folders under ~/Library searched for leftovers, in order.
+const std::vector<std::string>& leftoverDirs();
+
+// A Library entry's name in lower case with the endings ".plist",
+// ".savedstate" and ".binarycookies" cut, each at most once, in that order.
+QString cutLeftoverName(const QString& name);
+
+// Whether a Library entry belongs to the application: its cut name contains
+// the identifier, or equals the name when the name is longer than 3 characters
+// (both compared in lower case).
+bool isLeftover(const QString& entryName, const QString& bundleID, const QString& appName);
+
+// The application's leftovers in the Library folders of `home`, each ticked,
+// largest first (equal sizes in folder-and-listing order).
+std::vector<JunkItem> leftovers(const AppInfo& app, const std::filesystem::path& home = FS::home());
+
+// The uninstaller's file list: the bundle first, then its leftovers.
+std::vector<JunkItem> appFiles(const AppInfo& app, const std::filesystem::path& home = FS::home());
+
+// ---- Launch agents and daemons ----
+
+struct LaunchFolder {
+    std::filesystem::path folder;
+    QString scope;      // base text, passed through L when an item is made
+    bool userOwned = false;
+};
+
+// ~/Library/LaunchAgents (the user's), /Library/LaunchAgents (all users),
+// /Library/LaunchDaemons (system), in that order.
+std::vector<LaunchFolder> launchFolders();
+
+// The launch items: every visible "*.plist" (exactly that extension) of each
+// folder, in folder-then-listing order; a file that is no readable dictionary
+// is still listed with its file name as label and "—" as program.
+std::vector<AgentItem> scanAgents(const std::vector<LaunchFolder>& folders = launchFolders());
+
+// The label and program of one launch property list (the file name without its
+// extension and "—" where the list gives none).
+AgentItem agentFrom(const std::filesystem::path& file, const QString& scope, bool userOwned);
+
+// The command that unloads a user's own agent, its errors silenced.
+std::string userAgentUnloadCommand(const std::filesystem::path& item, unsigned uid);
+
+// The unload step of the administrator command for an item not owned by the
+// user: from "system" for daemons, else from the user's gui domain.
+std::string adminAgentUnloadCommand(const std::filesystem::path& item, unsigned uid);
+
 } // namespace Sweeper

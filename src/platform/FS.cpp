@@ -334,6 +334,22 @@ std::vector<Path> children(const Path& folder, bool hidden)
     return result;
 }
 
+bool mayDelete(const Path& path)
+{
+    const std::string text = normalised(path);
+    const std::string parent = parentOf(text);
+    struct stat item;
+    struct stat folder;
+    if (lstat(text.c_str(), &item) != 0 || stat(parent.c_str(), &folder) != 0)
+        return false;
+    if (access(parent.c_str(), W_OK | X_OK) != 0)
+        return false;
+    const uid_t uid = getuid();
+    if ((folder.st_mode & S_ISVTX) && uid != 0)
+        return item.st_uid == uid || folder.st_uid == uid;
+    return true;
+}
+
 bool isProtected(const Path& path)
 {
     // A path that is not absolute names no fixed place, so it is never offered.

@@ -39,6 +39,10 @@ int sizeWorkers(unsigned threads);
 // hidden entries only when `hidden`. Empty when the folder cannot be read.
 // A link to a folder is listed like the folder (as a file browser shows it).
 std::vector<Path> children(const Path& folder, bool hidden = false);
+// Whether this user may remove the item from its folder: write and search
+// permission on the folder and, where the folder has the sticky bit, the item
+// or the folder belongs to this user. False when either cannot be read.
+bool mayDelete(const Path& path);
 // Whether the location must never be offered for removal. Relative paths and
 // paths with a ".." component are always protected (a link on the way could
 // make them land elsewhere than their text says).

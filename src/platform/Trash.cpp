@@ -307,6 +307,62 @@ MoveResult moveToTrash(const fs::path& item)
     return result;
 }
 
+Reservation reserveInHomeTrash(const fs::path& item, QString& error)
+{
+    const std::string text = trimmed(item);
+    const std::string name = lastName(text);
+    if (!item.is_absolute() || text == "/" || name.empty() || name == "." || name == "..") {
+        error = QStringLiteral("not an item that can be trashed");
+        return {};
+    }
+    std::string realPath = text;
+    if (char* real = realpath(parentOf(text).c_str(), nullptr)) {
+        const std::string parent = real;
+        std::free(real);
+        realPath = (parent == "/" ? "" : parent) + "/" + name;
+    }
+    const fs::path root = FS::trashFolder().parent_path();
+    std::error_code ec;
+    fs::create_directories(root.parent_path(), ec);
+    const std::string filesFolder = root.native() + "/files";
+    const std::string infoFolder = root.native() + "/info";
+    if (!ensurePrivateFolder(root.native()) || !ensurePrivateFolder(filesFolder) || !ensurePrivateFolder(infoFolder)) {
+        error = QStringLiteral("the Trash folders cannot be created");
+        return {};
+    }
+    const std::string infoText = trashInfoText(realPath, QDateTime::currentDateTime());
+    for (int n = 1; n <= kMaxNameTries; ++n) {
+        const std::string candidate = candidateName(name, n);
+        const std::string target = filesFolder + "/" + candidate;
+        struct stat taken;
+        if (lstat(target.c_str(), &taken) == 0)
+            continue;  // an entry without information holds this name
+        const std::string infoPath = infoFolder + "/" + candidate + kInfoSuffix;
+        const int fd = open(infoPath.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            error = errorText("cannot create the trash information", errno);
+            return {};
+        }
+        const bool written = writeAll(fd, infoText);
+        if (close(fd) != 0 || !written) {
+            unlink(infoPath.c_str());
+            error = QStringLiteral("cannot write the trash information");
+            return {};
+        }
+        return {target, infoPath};
+    }
+    error = QStringLiteral("no free name in the Trash");
+    return {};
+}
+
+void release(const Reservation& reservation)
+{
+    if (!reservation.info.empty())
+        unlink(reservation.info.c_str());
+}
+
 fs::path volumeTrash(const fs::path& topdir)
 {
     const std::string top = trimmed(topdir);

@@ -24,6 +24,20 @@ struct MoveResult {
 // name on a clash), then the item is renamed into files/.
 MoveResult moveToTrash(const std::filesystem::path& item);
 
+// A free name in the home trash held for an item that another process (an
+// administrator command) moves there: `info` is already written, `target` is
+// where in files/ the item must go.
+struct Reservation {
+    std::filesystem::path target;
+    std::filesystem::path info;
+};
+// Holds the first free name for the item in the home trash the same way
+// moveToTrash picks one (the .trashinfo created with O_EXCL, Path the item's
+// absolute path). Empty target (and `error` set) when no name could be held.
+Reservation reserveInHomeTrash(const std::filesystem::path& item, QString& error);
+// Gives the name back after the move did not happen: removes the .trashinfo.
+void release(const Reservation& reservation);
+
 // Deletes for good an entry of a trash's files/ folder together with its
 // info/NAME.trashinfo. False when the entry is still there afterwards.
 bool deleteEntry(const std::filesystem::path& entryInFiles);

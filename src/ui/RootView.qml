@@ -24,7 +24,9 @@ Item {
         pages: ({
             "overview": overviewPage,
             "junk": junkPage,
-            "large": largePage
+            "large": largePage,
+            "uninstaller": uninstallerPage,
+            "startup": startupPage
         })
         anchors.left: sidebar.right
         anchors.right: parent.right
@@ -54,6 +56,8 @@ Item {
     Component { id: overviewPage; OverviewView {} }
     Component { id: junkPage; JunkView {} }
     Component { id: largePage; LargeFilesView {} }
+    Component { id: uninstallerPage; UninstallerView {} }
+    Component { id: startupPage; StartupView {} }
 
     // Coming back to the program re-reads whether the protected places can be read.
     Connections {

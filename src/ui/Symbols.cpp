@@ -72,6 +72,8 @@ QString materialGlyphFor(const QString& symbol)
         {"music.note", "music_note"},
         {"doc.text", "article"},
         {"app", "apps"},
+        {"person", "person"},
+        {"gearshape.2", "settings_applications"},
     };
     return table.value(symbol, QStringLiteral("circle"));
 }

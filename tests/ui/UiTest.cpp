@@ -19,9 +19,11 @@
 #include <QtQml/qqmlextensionplugin.h>
 
 #include "app/AppState.h"
+#include "i18n/L.h"
 #include "i18n/Lang.h"
 #include "platform/FS.h"
 #include "platform/Prefs.h"
+#include "support/Bundles.h"
 #include "support/TempHome.h"
 #include "ui/Fonts.h"
 
@@ -480,6 +482,94 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     QTRY_VERIFY_WITH_TIMEOUT(state->celebrating(), 5000);
     state->dismissCelebration();
     settle();
+}
+
+TEST_F(UiTest, UninstallerPicksAnAppAndUninstallsIt)
+{
+    const std::filesystem::path apps = FS::home() / "fixture-apps";
+    const std::filesystem::path lib = FS::home() / "Library";
+    makeBundle(apps, "Notely", "com.maker.notely", "4.2.1", 180'000);
+    makeBundle(apps, "Brushwork", "io.brush.work", "1.0", 60'000);
+    makeBundle(apps, "Zip Tool", "org.zip.tool", "", 20'000);
+    writeBytes(lib / "Caches/com.maker.notely/cache.db", 90'000);
+    writeBytes(lib / "Application Support/Notely/notes.db", 40'000);
+    writeBytes(lib / "Preferences/com.maker.notely.plist", 300);
+    state->setAppFolders({apps});
+    state->loadApps();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state->appCount() == 3 && state->appSizes().size() == 3; }, 10000));
+
+    state->setSection("uninstaller");
+    settle();
+    snap(window, "uninstaller-list");
+
+    const std::filesystem::path notely = apps / "Notely.app";
+    click(findVisible("appRow"));  // the first row: Brushwork
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state->appLoading() && state->appFiles().size() == 1; }, 10000));
+    state->selectApp(QString::fromStdString(notely.native()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state->appLoading() && state->appFiles().size() == 4; }, 10000));
+    EXPECT_EQ(state->appFiles()[0].url, notely);
+    settle();
+    snap(window, "uninstaller-selected");
+
+    click(findVisible("actionBarPrimary"));
+    settle();
+    snap(window, "uninstaller-confirm");
+    click(findVisible("confirmButton"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state->busy() && state->appCount() == 2; }, 20000));
+    EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "Notely.app"));
+    EXPECT_FALSE(std::filesystem::exists(lib / "Caches/com.maker.notely"));
+    EXPECT_EQ(state->selectedApp(), "");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state->celebrating(); }, 5000));
+    state->dismissCelebration();
+    settle();
+}
+
+TEST_F(UiTest, StartupItemsConfirmByOwner)
+{
+    const std::filesystem::path user = FS::home() / "fixture-launch/user";
+    const std::filesystem::path all = FS::home() / "fixture-launch/all";
+    const std::filesystem::path daemons = FS::home() / "fixture-launch/daemons";
+    auto writeText = [](const std::filesystem::path& path, const std::string& text) {
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+    };
+    writeText(user / "com.maker.notely.helper.plist",
+              xmlPlist({{"Label", "com.maker.notely.helper"}, {"Program", "/opt/notely/helper"}}));
+    writeText(user / "broken.plist", "not a property list");
+    writeText(all / "org.sync.agent.plist", xmlPlist({{"Label", "org.sync.agent"}},
+              "<key>ProgramArguments</key><array><string>/usr/lib/sync/agent</string><string>--bg</string></array>"));
+    writeText(daemons / "org.backup.daemon.plist",
+              xmlPlist({{"Label", "org.backup.daemon"}, {"Program", "/usr/sbin/backupd"}}));
+    state->setLaunchFolders({{user, "Usuário", true}, {all, "Todos os usuários", false},
+                             {daemons, "Sistema (daemon)", false}});
+    state->loadAgents();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state->agentCount() == 4; }, 5000));
+    state->setSection("startup");
+    settle(900);
+    snap(window, "startup-list");
+
+    // the user's own agent: it stops now and does not come back
+    click(findVisible("agentRemove"));
+    settle();
+    snap(window, "startup-confirm-user");
+    QTest::keyClick(window, Qt::Key_Escape);
+    settle();
+
+    // a daemon: the administrator password will be asked for
+    state->setLaunchFolders({{daemons, "Sistema (daemon)", false}});
+    state->loadAgents();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state->agentCount() == 1; }, 5000));
+    settle(600);
+    click(findVisible("agentRemove"));
+    settle();
+    const QQuickItem* message = findVisible("confirmMessage");
+    ASSERT_NE(message, nullptr);
+    // (Arabic texts carry a direction mark in front)
+    EXPECT_TRUE(message->property("text").toString().endsWith(L("Item do sistema: vai pedir sua senha de administrador.")));
+    snap(window, "startup-confirm-system");
+    QTest::keyClick(window, Qt::Key_Escape);
+    settle();
+    EXPECT_TRUE(std::filesystem::exists(daemons / "org.backup.daemon.plist"));
 }
 
 TEST_F(UiTest, NoWarnings)

@@ -57,9 +57,10 @@ Dialog {
                 objectName: "confirmButton"
                 text: dialog.confirmText
                 compact: true
+                // confirmed first, so the page still holds what was confirmed
                 onClicked: {
-                    dialog.close()
                     dialog.confirmed()
+                    dialog.close()
                 }
             }
         }

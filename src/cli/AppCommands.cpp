@@ -1,0 +1,143 @@
+#include "cli/AppCommands.h"
+
+#include <QFile>
+#include <QJsonObject>
+
+#include "engines/Sweeper.h"
+#include "i18n/L.h"
+#include "platform/Fmt.h"
+
+namespace Cli {
+
+namespace {
+
+QString pathText(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+// ---- apps ----
+
+int runApps(Context& context)
+{
+    if (!context.args.isEmpty())
+        return context.usageError(QStringLiteral("apps takes no arguments (see --help)"));
+    const std::vector<AppInfo> apps = Sweeper::scanApps();
+    QJsonArray list;
+    for (const AppInfo& app : apps) {
+        const std::int64_t size = FS::size(app.url);
+        if (context.json) {
+            list.append(QJsonObject{{"name", app.name}, {"bundleID", app.bundleID}, {"version", app.version},
+                                    {"path", pathText(app.url)}, {"size", qint64(size)}});
+        } else {
+            context.out << Fmt::bytes(size).leftJustified(10) << "  " << app.name
+                        << (app.version.isEmpty() ? QString() : "  v" + app.version) << "  " << app.bundleID << "  "
+                        << pathText(app.url) << "\n";
+        }
+    }
+    if (context.json)
+        context.printJson(list);
+    else
+        context.out << LF("%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.",
+                          qint64(apps.size()))
+                    << "\n";
+    return Success;
+}
+
+// ---- leftovers ----
+
+int runLeftovers(Context& context)
+{
+    if (context.args.size() != 1)
+        return context.usageError(QStringLiteral("leftovers takes one application: name, identifier or path"));
+    const std::vector<AppInfo> found = appsNamed(Sweeper::scanApps(), context.args.first());
+    if (found.empty()) {
+        context.err << "quillmoor-cli: no application '" << context.args.first() << "'\n";
+        return Failure;
+    }
+    if (found.size() > 1) {
+        context.err << "quillmoor-cli: '" << context.args.first() << "' names " << found.size()
+                    << " applications; give its path:\n";
+        for (const AppInfo& app : found)
+            context.err << "  " << pathText(app.url) << "\n";
+        return Failure;
+    }
+    const AppInfo& app = found.front();
+    const std::vector<JunkItem> files = Sweeper::appFiles(app);
+    std::int64_t total = 0;
+    QJsonArray items;
+    for (const JunkItem& item : files) {
+        total += item.size;
+        if (context.json)
+            items.append(QJsonObject{{"path", pathText(item.url)}, {"size", qint64(item.size)}});
+        else
+            context.out << Fmt::bytes(item.size).leftJustified(10) << "  " << item.name << "\n";
+    }
+    if (context.json) {
+        context.printJson(QJsonObject{{"name", app.name}, {"bundleID", app.bundleID}, {"version", app.version},
+                                      {"path", pathText(app.url)}, {"files", items}, {"total", qint64(total)}});
+    } else {
+        context.out << LF("%ld itens", qint64(files.size())) << "  " << Fmt::bytes(total) << "\n";
+    }
+    return Success;
+}
+
+// ---- agents ----
+
+int runAgents(Context& context)
+{
+    if (!context.args.isEmpty())
+        return context.usageError(QStringLiteral("agents takes no arguments (see --help)"));
+    const std::vector<AgentItem> agents = Sweeper::scanAgents();
+    QJsonArray list;
+    for (const AgentItem& item : agents) {
+        if (context.json)
+            list.append(QJsonObject{{"label", item.label}, {"program", item.program}, {"scope", item.scope},
+                                    {"userOwned", item.userOwned}, {"path", pathText(item.url)}});
+        else
+            context.out << item.label << "  " << item.program << "  [" << item.scope << "]  " << pathText(item.url)
+                        << "\n";
+    }
+    if (context.json)
+        context.printJson(list);
+    else
+        context.out << LF("%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.",
+                          qint64(agents.size()))
+                    << "\n";
+    return Success;
+}
+
+} // namespace
+
+std::vector<AppInfo> appsNamed(const std::vector<AppInfo>& apps, const QString& text)
+{
+    std::vector<AppInfo> found;
+    const auto collect = [&](auto matches) {
+        for (const AppInfo& app : apps)
+            if (matches(app))
+                found.push_back(app);
+    };
+    const std::filesystem::path asPath = FS::expand(QFile::encodeName(text).toStdString()).lexically_normal();
+    collect([&](const AppInfo& app) { return app.url.lexically_normal() == asPath; });
+    if (found.empty())
+        collect([&](const AppInfo& app) { return app.bundleID.compare(text, Qt::CaseInsensitive) == 0; });
+    if (found.empty())
+        collect([&](const AppInfo& app) { return app.name.compare(text, Qt::CaseInsensitive) == 0; });
+    return found;
+}
+
+std::vector<Command> appCommands()
+{
+    return {
+        {QStringLiteral("apps"), QStringLiteral("apps"),
+         QStringLiteral("the installed applications with their sizes, by name"), runApps},
+        {QStringLiteral("leftovers"), QStringLiteral("leftovers APP"),
+         QStringLiteral("an application's bundle and what it left in the Library, largest first "
+                        "(APP: name, identifier or path)"),
+         runLeftovers},
+        {QStringLiteral("agents"), QStringLiteral("agents"),
+         QStringLiteral("the launch agents and daemons that start with the session or the system"), runAgents},
+    };
+}
+
+} // namespace Cli

@@ -1,0 +1,21 @@
+#pragma once
+// quillmoor-cli's "apps", "leftovers APP" and "agents": the uninstaller's
+// listings and the startup items.
+#include <vector>
+
+#include <QJsonArray>
+#include <QString>
+
+#include "cli/Cli.h"
+#include "engines/Records.h"
+
+namespace Cli {
+
+// "apps", "leftovers", "agents".
+std::vector<Command> appCommands();
+
+// The applications that APP names: the one at that path, else those with
+// that identifier, else those with that name (both ignoring case).
+std::vector<AppInfo> appsNamed(const std::vector<AppInfo>& apps, const QString& text);
+
+} // namespace Cli

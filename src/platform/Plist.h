@@ -1,0 +1,28 @@
+#pragma once
+// Property lists (XML and binary) read with libplist. Only what the program
+// needs: the top-level dictionary of a file, with text values as QString and
+// lists as QVariantList; values of other kinds are kept as invalid QVariants
+// so that "present but not text" stays distinguishable from "absent".
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+#include <QByteArray>
+#include <QVariantMap>
+
+namespace Plist {
+
+// Files larger than this are not property lists this program reads.
+inline constexpr std::int64_t kMaxBytes = 8 * 1024 * 1024;
+
+// The dictionary at the top of the data; nothing when the data is empty,
+// malformed, too large or holds anything other than a dictionary.
+std::optional<QVariantMap> parseDictionary(const QByteArray& data);
+
+// The same for a file; nothing when it cannot be read.
+std::optional<QVariantMap> readDictionary(const std::filesystem::path& file);
+
+// The text stored under `key`, or nothing when absent or not text.
+std::optional<QString> text(const QVariantMap& dict, const QString& key);
+
+} // namespace Plist

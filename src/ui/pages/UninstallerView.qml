@@ -1,0 +1,266 @@
+import QtQuick
+import QtQuick.Layouts
+import Quillmoor
+
+// The uninstaller: the applications (searchable, with their sizes as they are
+// measured) beside the chosen one's bundle and leftovers, the action bar and
+// the confirmation before uninstalling.
+Item {
+    id: page
+    objectName: "uninstallerView"
+    property string search: ""
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: 32
+        anchors.bottomMargin: 24
+        spacing: 18
+
+        PageHeader {
+            Layout.fillWidth: true
+            eyebrow: I18n.L("Apps")
+            l1: I18n.L("Desinstale por completo,")
+            l2: I18n.L("sem deixar rastros.")
+            sub: I18n.LF("%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", [AppState.appCount])
+            GhostButton {
+                objectName: "appsRefresh"
+                text: I18n.L("Atualizar")
+                compact: true
+                onClicked: AppState.loadApps()
+            }
+        }
+
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            spacing: 16
+
+            // the applications
+            Card {
+                Layout.preferredWidth: 300
+                Layout.fillHeight: true
+                ColumnLayout {
+                    anchors.fill: parent
+                    anchors.margins: 10
+                    spacing: 8
+                    SearchField {
+                        objectName: "appSearch"
+                        Layout.fillWidth: true
+                        placeholderText: I18n.L("Buscar app")
+                        text: page.search
+                        onTextEdited: page.search = text
+                    }
+                    ListView {
+                        id: appList
+                        objectName: "appList"
+                        Layout.fillWidth: true
+                        Layout.fillHeight: true
+                        clip: true
+                        boundsBehavior: Flickable.StopAtBounds
+                        model: AppFilterModel {
+                            sourceModel: AppState.appModel
+                            search: page.search
+                        }
+                        delegate: Rectangle {
+                            required property string appId
+                            required property string name
+                            required property var size
+                            readonly property bool chosen: appId === AppState.selectedApp
+                            objectName: "appRow"
+                            width: appList.width
+                            height: 44
+                            radius: 10
+                            color: chosen ? DS.withAlpha(DS.primary, 0.18) : (rowMouse.containsMouse ? DS.elevated : "transparent")
+                            activeFocusOnTab: true
+                            Keys.onSpacePressed: choose()
+                            Keys.onReturnPressed: choose()
+                            function choose() {
+                                Sound.play("tick")
+                                AppState.selectApp(appId)
+                            }
+                            RowLayout {
+                                anchors.fill: parent
+                                anchors.leftMargin: 10
+                                anchors.rightMargin: 10
+                                spacing: 10
+                                Chip { symbol: "app"; tint: DS.primary }
+                                Text {
+                                    Layout.fillWidth: true
+                                    text: name
+                                    color: DS.text
+                                    font.pixelSize: 13
+                                    font.weight: chosen ? Font.DemiBold : Font.Normal
+                                    elide: Text.ElideRight
+                                    horizontalAlignment: Text.AlignLeft
+                                }
+                                Text {
+                                    text: Fmt.bytes(size)
+                                    color: DS.muted
+                                    font: DS.mono(11)
+                                }
+                            }
+                            MouseArea {
+                                id: rowMouse
+                                anchors.fill: parent
+                                hoverEnabled: true
+                                cursorShape: Qt.PointingHandCursor
+                                onClicked: parent.choose()
+                            }
+                        }
+                    }
+                }
+            }
+
+            // the chosen application
+            Card {
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+
+                ColumnLayout {
+                    objectName: "appEmpty"
+                    visible: AppState.selectedApp === ""
+                    anchors.centerIn: parent
+                    width: parent.width - 48
+                    spacing: 10
+                    Chip { Layout.alignment: Qt.AlignHCenter; symbol: "app.badge" }
+                    Text {
+                        Layout.fillWidth: true
+                        text: I18n.L("Escolha um app na lista")
+                        color: DS.text
+                        font.pixelSize: 15
+                        font.weight: Font.DemiBold
+                        horizontalAlignment: Text.AlignHCenter
+                        wrapMode: Text.Wrap
+                    }
+                    Text {
+                        Layout.fillWidth: true
+                        text: I18n.L("Mostramos o app e todos os restos que ele deixou.")
+                        color: DS.muted
+                        font.pixelSize: 12
+                        horizontalAlignment: Text.AlignHCenter
+                        wrapMode: Text.Wrap
+                    }
+                }
+
+                ColumnLayout {
+                    objectName: "appSearching"
+                    visible: AppState.selectedApp !== "" && AppState.appLoading
+                    anchors.centerIn: parent
+                    width: Math.min(260, parent.width - 48)
+                    spacing: 10
+                    SignalLine { Layout.fillWidth: true; active: parent.visible }
+                    Text {
+                        Layout.fillWidth: true
+                        text: I18n.L("Procurando restos…")
+                        color: DS.muted
+                        font.pixelSize: 13
+                        horizontalAlignment: Text.AlignHCenter
+                    }
+                }
+
+                ColumnLayout {
+                    objectName: "appDetail"
+                    visible: AppState.selectedApp !== "" && !AppState.appLoading
+                    anchors.fill: parent
+                    anchors.margins: 16
+                    spacing: 12
+                    RowLayout {
+                        Layout.fillWidth: true
+                        spacing: 12
+                        Chip { symbol: "app"; tint: DS.primary }
+                        ColumnLayout {
+                            Layout.fillWidth: true
+                            spacing: 2
+                            RowLayout {
+                                spacing: 8
+                                Text {
+                                    text: AppState.selectedAppInfo.name || ""
+                                    color: DS.text
+                                    font.pixelSize: 17
+                                    font.weight: Font.Bold
+                                }
+                                Chip {
+                                    visible: (AppState.selectedAppInfo.version || "") !== ""
+                                    text: "v" + (AppState.selectedAppInfo.version || "")
+                                    tint: DS.muted
+                                }
+                            }
+                            Text {
+                                Layout.fillWidth: true
+                                text: AppState.selectedAppInfo.bundleID || ""
+                                color: DS.muted
+                                font: DS.mono(11)
+                                elide: Text.ElideRight
+                                horizontalAlignment: Text.AlignLeft
+                            }
+                        }
+                    }
+                    Rectangle { Layout.fillWidth: true; height: 1; color: DS.border }
+                    ListView {
+                        id: fileList
+                        objectName: "appFiles"
+                        Layout.fillWidth: true
+                        Layout.fillHeight: true
+                        clip: true
+                        boundsBehavior: Flickable.StopAtBounds
+                        model: AppState.appFileModel
+                        delegate: Item {
+                            id: fileRow
+                            required property string fileId
+                            required property string name
+                            required property string path
+                            required property var size
+                            required property bool selected
+                            width: fileList.width
+                            height: 38
+                            RowLayout {
+                                anchors.fill: parent
+                                anchors.leftMargin: 4
+                                anchors.rightMargin: 4
+                                spacing: 12
+                                CheckBox {
+                                    on: selected
+                                    onToggled: AppState.toggleAppFile(fileId)
+                                }
+                                FileIcon { path: fileRow.path; size: 16 }
+                                Text {
+                                    Layout.fillWidth: true
+                                    text: name
+                                    color: DS.text
+                                    font.pixelSize: 13
+                                    elide: Text.ElideMiddle
+                                    horizontalAlignment: Text.AlignLeft
+                                }
+                                Text {
+                                    text: Fmt.bytes(size)
+                                    color: DS.muted
+                                    font: DS.mono(12)
+                                }
+                                RevealButton { path: fileRow.path }
+                            }
+                        }
+                    }
+                }
+            }
+        }
+
+        ActionBar {
+            Layout.fillWidth: true
+            caption: AppState.selectedApp === "" ? I18n.L("Nenhum app selecionado")
+                                                 : I18n.LF("%ld itens", [AppState.appSelectedCount])
+            value: Fmt.bytes(AppState.appSelectedTotal)
+            title: I18n.L("Desinstalar")
+            disabled: AppState.appSelectedTotal <= 0
+            onAction: confirm.open()
+        }
+    }
+
+    ConfirmDialog {
+        id: confirm
+        objectName: "uninstallConfirm"
+        heading: I18n.L("Desinstalar?")
+        message: I18n.L("O app será fechado e os itens marcados vão para a Lixeira.")
+        confirmText: I18n.L("Desinstalar")
+        onConfirmed: AppState.uninstallSelected()
+    }
+}

@@ -1,0 +1,196 @@
+// AppState's uninstaller and startup items on fixture folders, with an
+// injected administrator runner and may-delete test.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "app/AppState.h"
+#include "i18n/L.h"
+#include "platform/Shell.h"
+#include "support/Bundles.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct AppStateApps : ::testing::Test {
+    AppStateApps()
+    {
+        apps = freshFolder(std::string("apps-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        state.setAppFolders({apps});
+        state.setRemovalAdminRunner([this](const std::string& command) {
+            adminCommands.push_back(command);
+            return cancelAdmin ? Shell::Result{false, L("Cancelado")} : Shell::run(command);
+        });
+    }
+    void loadAndWait()
+    {
+        state.loadApps();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !state.apps().empty() && state.appSizes().size() >= qsizetype(state.apps().size()); }, 10000));
+    }
+    void selectAndWait(const fs::path& bundle)
+    {
+        state.selectApp(QString::fromStdString(bundle.native()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !state.appLoading(); }, 10000));
+    }
+    AppState state{nullptr};
+    fs::path apps;
+    std::vector<std::string> adminCommands;
+    bool cancelAdmin = false;
+};
+
+fs::path library() { return FS::home() / "Library"; }
+
+} // namespace
+
+TEST_F(AppStateApps, SizesArriveOnceAndAGoneSelectionIsCleared)
+{
+    const fs::path tool = makeBundle(apps, "Tool", "com.maker.tool", "1", 20000);
+    makeBundle(apps, "Other", "com.maker.other");
+    loadAndWait();
+    ASSERT_EQ(state.appCount(), 2);
+    const QString id = QString::fromStdString(tool.native());
+    const std::int64_t measured = state.appSizes().value(id);
+    EXPECT_GE(measured, 20000);
+    EXPECT_EQ(state.appModel()->rows().at(1).value("size").toLongLong(), measured);
+
+    // a measured application is not measured again, even when it grew
+    writeBytes(tool / "Contents/more", 500000);
+    selectAndWait(tool);
+    EXPECT_EQ(state.appFiles().size(), 1u);
+    state.loadApps();
+    QTest::qWait(300);
+    EXPECT_EQ(state.appSizes().value(id), measured);
+    EXPECT_EQ(state.selectedApp(), id);
+
+    fs::remove_all(tool);
+    state.loadApps();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state.appCount() == 1; }, 10000));
+    EXPECT_EQ(state.selectedApp(), "");
+    EXPECT_TRUE(state.appFiles().empty());
+}
+
+TEST_F(AppStateApps, OnlyTheLastChoiceIsShown)
+{
+    const fs::path first = makeBundle(apps, "First", "com.maker.first", "", 400000);
+    const fs::path second = makeBundle(apps, "Second", "com.maker.second");
+    writeBytes(library() / "Caches/com.maker.second/data", 3000);
+    loadAndWait();
+    state.selectApp(QString::fromStdString(first.native()));
+    state.selectApp(QString::fromStdString(second.native()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.appLoading(); }, 10000));
+    QTest::qWait(200);  // the first list, if it came late, must not replace this one
+    ASSERT_EQ(state.appFiles().size(), 2u);
+    EXPECT_EQ(state.appFiles()[0].url, second);
+    EXPECT_EQ(state.appFiles()[1].url, library() / "Caches/com.maker.second");
+
+    state.selectApp("");
+    EXPECT_TRUE(state.appFiles().empty());
+    EXPECT_FALSE(state.appLoading());
+}
+
+TEST_F(AppStateApps, UninstallMovesAProtectedBundleWithOnePromptAndTheRestThroughRemoval)
+{
+    state.setMayDelete([](const fs::path&) { return false; });
+    for (int round = 0; round < 2; ++round) {
+        const fs::path bundle = makeBundle(apps, "Tool", "com.maker.tool", "", 30000);
+        writeBytes(library() / "Preferences/com.maker.tool.plist", 100);
+        loadAndWait();
+        selectAndWait(bundle);
+        ASSERT_EQ(state.appFiles().size(), 2u);
+        state.uninstallSelected();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !state.busy() && state.selectedApp().isEmpty(); }, 10000));
+        EXPECT_FALSE(present(bundle));
+        EXPECT_EQ(state.appCount(), 0);
+        // the bundle's bytes are not the shared routine's
+        ASSERT_TRUE(state.celebrate().has_value());
+        EXPECT_LT(state.celebrate()->trashed, 30000);
+        state.dismissCelebration();
+    }
+    EXPECT_EQ(adminCommands.size(), 2u);
+    // a second uninstall of the same application keeps the first in the Trash
+    EXPECT_TRUE(present(FS::trashFolder() / "Tool.app"));
+    EXPECT_TRUE(present(FS::trashFolder() / "Tool.2.app"));
+    EXPECT_TRUE(present(infoFor(FS::trashFolder() / "Tool.2.app")));
+    EXPECT_TRUE(present(FS::trashFolder() / "com.maker.tool.2.plist"));
+}
+
+TEST_F(AppStateApps, ACancelledPromptStillRemovesTheTickedLeftovers)
+{
+    state.setMayDelete([](const fs::path&) { return false; });
+    cancelAdmin = true;
+    const fs::path bundle = makeBundle(apps, "Keep", "com.maker.keep", "", 30000);
+    const fs::path cache = library() / "Caches/com.maker.keep";
+    writeBytes(cache / "data", 5000);
+    loadAndWait();
+    selectAndWait(bundle);
+    state.uninstallSelected();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.busy() && !state.appLoading() && state.appFiles().size() == 1; }, 10000));
+    EXPECT_EQ(state.message(), LF("Não removido: %@", L("Cancelado")));
+    EXPECT_TRUE(present(bundle));
+    EXPECT_FALSE(present(cache));
+    EXPECT_EQ(state.appFiles()[0].url, bundle);  // the list was built again for the same application
+}
+
+TEST_F(AppStateApps, AnUntickedBundleStaysAndTheListIsRebuilt)
+{
+    const fs::path bundle = makeBundle(apps, "Stay", "com.maker.stay");
+    const fs::path prefs = library() / "Preferences/com.maker.stay.plist";
+    writeBytes(prefs, 100);
+    loadAndWait();
+    selectAndWait(bundle);
+    state.toggleAppFile(state.appFiles()[0].id.toString(QUuid::WithoutBraces));
+    EXPECT_EQ(state.appSelectedCount(), 1);
+    state.uninstallSelected();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.busy() && !state.appLoading() && state.appFiles().size() == 1; }, 10000));
+    EXPECT_TRUE(present(bundle));
+    EXPECT_FALSE(present(prefs));
+    EXPECT_TRUE(adminCommands.empty());
+    EXPECT_EQ(state.appCount(), 1);
+}
+
+TEST_F(AppStateApps, AgentsAreRemovedByTheirOwnPath)
+{
+    const fs::path user = freshFolder("launch/user");
+    const fs::path others = freshFolder("launch/it's all users");
+    state.setLaunchFolders({{user, "Usuário", true}, {others, "Todos os usuários", false}});
+    writeFile(user / "com.x.mine.plist", xmlPlist({{"Label", "mine"}}));
+    writeFile(others / "com.x.shared.plist", xmlPlist({{"Label", "shared"}}));
+
+    state.loadAgents();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state.agentCount() == 2; }, 5000));
+    state.removeAgent(state.agents()[0]);
+    EXPECT_EQ(state.message(), LF("“%@” desativado e movido para a Lixeira.", QString("mine")));
+    EXPECT_TRUE(present(FS::trashFolder() / "com.x.mine.plist"));
+    EXPECT_TRUE(adminCommands.empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state.agentCount() == 1; }, 5000));
+
+    // two same-named items removed with administrator rights both stay in the Trash
+    for (int round = 0; round < 2; ++round) {
+        writeFile(others / "com.x.shared.plist", xmlPlist({{"Label", "shared"}}));
+        state.loadAgents();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return state.agentCount() == 1 && !state.agents()[0].userOwned; }, 5000));
+        state.dismissMessage();
+        state.removeAgent(state.agents()[0]);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return state.hasMessage(); }, 5000));
+        EXPECT_EQ(state.message(), LF("“%@” desativado e movido para a Lixeira.", QString("shared")));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return state.agentCount() == 0; }, 5000));
+    }
+    ASSERT_EQ(adminCommands.size(), 2u);
+    EXPECT_NE(adminCommands[0].find("launchctl bootout gui/"), std::string::npos);
+    EXPECT_NE(adminCommands[0].find(Shell::q((others / "com.x.shared.plist").native())), std::string::npos);
+    EXPECT_TRUE(present(FS::trashFolder() / "com.x.shared.plist"));
+    EXPECT_TRUE(present(FS::trashFolder() / "com.x.shared.2.plist"));
+
+    // a dismissed prompt: the message says so and the item is still listed
+    cancelAdmin = true;
+    writeFile(others / "com.x.shared.plist", xmlPlist({{"Label", "shared"}}));
+    state.loadAgents();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state.agentCount() == 1; }, 5000));
+    state.dismissMessage();
+    state.removeAgent(state.agents()[0]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state.hasMessage(); }, 5000));
+    EXPECT_EQ(state.message(), LF("Não removido: %@", L("Cancelado")));
+    QTest::qWait(200);
+    EXPECT_EQ(state.agentCount(), 1);
+}

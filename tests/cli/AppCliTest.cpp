@@ -1,0 +1,81 @@
+// quillmoor-cli's "apps", "leftovers" and "agents" on a fixture home.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli/AppCommands.h"
+#include "platform/FS.h"
+#include "support/Bundles.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QJsonDocument parsed(const CliOutcome& r)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(r.out.toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << qPrintable(r.out);
+    return document;
+}
+
+class AppCli : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        const fs::path apps = FS::home() / "Applications";
+        makeBundle(apps, "Maker", "com.maker.app", "2.0", 9000);
+        makeBundle(apps, "it's odd", "org.odd");
+        writeBytes(FS::home() / "Library/Caches/com.maker.app/blob", 50000);
+        writeBytes(FS::home() / "Library/Preferences/com.maker.app.plist", 10);
+        writeFile(FS::home() / "Library/LaunchAgents/com.maker.helper.plist",
+                  xmlPlist({{"Label", "com.maker.helper"}, {"Program", "/opt/maker/helper"}}));
+    }
+};
+
+} // namespace
+
+TEST_F(AppCli, AppsListsByNameWithSizes)
+{
+    const QJsonArray apps = parsed(runCli({"apps", "--json"})).array();
+    ASSERT_EQ(apps.size(), 2);
+    EXPECT_EQ(apps[0]["name"].toString(), "it's odd");
+    EXPECT_EQ(apps[1]["bundleID"].toString(), "com.maker.app");
+    EXPECT_EQ(apps[1]["version"].toString(), "2.0");
+    EXPECT_GE(apps[1]["size"].toInteger(), 9000);
+
+    const CliOutcome text = runCli({"apps"});
+    EXPECT_EQ(text.status, Cli::Success);
+    EXPECT_TRUE(text.out.contains("Maker  v2.0  com.maker.app")) << qPrintable(text.out);
+    EXPECT_EQ(runCli({"apps", "extra"}).status, Cli::BadUsage);
+}
+
+TEST_F(AppCli, LeftoversByNameIdentifierOrPath)
+{
+    const QString bundle = QString::fromStdString((FS::home() / "Applications/Maker.app").native());
+    for (const QString& app : {QString("maker"), QString("COM.MAKER.APP"), bundle, QString("~/Applications/Maker.app")}) {
+        const CliOutcome r = runCli({"leftovers", app, "--json"});
+        ASSERT_EQ(r.status, Cli::Success) << qPrintable(app + r.err);
+        const QJsonArray files = parsed(r).object()["files"].toArray();
+        ASSERT_EQ(files.size(), 3) << qPrintable(app);
+        EXPECT_EQ(files[0]["path"].toString(), bundle);  // the bundle first, then largest first
+        EXPECT_TRUE(files[1]["path"].toString().endsWith("Caches/com.maker.app"));
+    }
+    const CliOutcome missing = runCli({"leftovers", "nothing"});
+    EXPECT_EQ(missing.status, Cli::Failure);
+    EXPECT_TRUE(missing.err.contains("nothing"));
+    EXPECT_EQ(runCli({"leftovers"}).status, Cli::BadUsage);
+}
+
+TEST_F(AppCli, AgentsListTheUsersOwn)
+{
+    const QJsonArray agents = parsed(runCli({"agents", "--json"})).array();
+    ASSERT_GE(agents.size(), 1);
+    EXPECT_EQ(agents[0]["label"].toString(), "com.maker.helper");
+    EXPECT_EQ(agents[0]["program"].toString(), "/opt/maker/helper");
+    EXPECT_TRUE(agents[0]["userOwned"].toBool());
+    const CliOutcome text = runCli({"agents"});
+    EXPECT_TRUE(text.out.startsWith("com.maker.helper  /opt/maker/helper")) << qPrintable(text.out);
+}

@@ -1,0 +1,232 @@
+// Application discovery, the leftover search, the launch items and the
+// administrator move into the Trash, on fixture folders.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include <plist/plist.h>
+#include <unistd.h>
+
+#include "engines/Removal.h"
+#include "engines/Sweeper.h"
+#include "i18n/L.h"
+#include "platform/FS.h"
+#include "platform/Plist.h"
+#include "platform/Shell.h"
+#include "support/Bundles.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<QString> namesOf(const std::vector<AppInfo>& apps)
+{
+    std::vector<QString> names;
+    for (const AppInfo& app : apps)
+        names.push_back(app.name);
+    return names;
+}
+
+// A binary property list of one dictionary of text values.
+std::string binaryPlist(std::initializer_list<std::pair<const char*, const char*>> entries)
+{
+    plist_t dict = plist_new_dict();
+    for (const auto& [key, value] : entries)
+        plist_dict_set_item(dict, key, plist_new_string(value));
+    char* data = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(dict, &data, &length);
+    std::string bytes(data, length);
+    free(data);
+    plist_free(dict);
+    return bytes;
+}
+
+// Runs an administrator command as the tests' own user and keeps it.
+struct RecordingAdmin {
+    std::vector<std::string> commands;
+    bool cancel = false;
+    Shell::Result operator()(const std::string& command)
+    {
+        commands.push_back(command);
+        if (cancel)
+            return {false, L("Cancelado")};
+        return Shell::run(command);
+    }
+};
+
+} // namespace
+
+TEST(ScanApps, FoldersExtensionsIdentifiersAndOrder)
+{
+    const fs::path system = freshFolder("scan/Applications");
+    const fs::path utilities = freshFolder("scan/Applications/Utilities");
+    const fs::path user = freshFolder("scan/home-Applications");
+    makeBundle(system, "zeta", "com.maker.zeta", "2.1");
+    makeBundle(system, "Alpha", "com.maker.alpha");  // no version
+    makeBundle(user, "Alpha", "com.maker.alpha", "1.0");  // same name elsewhere: listed too
+    makeBundle(utilities, "beta", "com.applesauce.tool");
+    makeBundle(system, "Safari", "com.apple.Safari");
+    makeBundle(system, "Quillmoor", "com.halvick.Quillmoor");
+    makeBundle(system, "Shouting", "com.maker.shout");
+    fs::rename(system / "Shouting.app", system / "Shouting.APP");
+    makeBundle(system, ".Hidden", "com.maker.hidden");
+    makeBundle(system / "Nested", "Deep", "com.maker.deep");
+    makeBundle(system, "Empty", "");  // no Info.plist
+    for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
+             {"Garbage", "<plist><dict><key>CFBundleIdentifier</key><stri"},
+             {"Binaryjunk", std::string("bplist00\xff\xff\x00\x01garbage", 19)},
+             {"Zero", ""},
+             {"Array", "<plist><array><string>x</string></array></plist>"},
+             {"Huge", std::string(Plist::kMaxBytes + 10, ' ')}}) {
+        const fs::path bundle = makeBundle(system, name, "");
+        writeFile(bundle / "Contents/Info.plist", bytes);
+    }
+    const fs::path binary = makeBundle(user, "Bin", "");
+    writeFile(binary / "Contents/Info.plist",
+              binaryPlist({{"CFBundleIdentifier", "org.\"quoted\".日本"}, {"CFBundleShortVersionString", "3"}}));
+
+    // the system folder given twice still lists each path once
+    const std::vector<AppInfo> apps = Sweeper::scanApps({system, system / "Missing", utilities, user, system});
+    EXPECT_EQ(namesOf(apps), (std::vector<QString>{"Alpha", "Alpha", "beta", "Bin", "zeta"}));
+    ASSERT_EQ(apps.size(), 5u);
+    EXPECT_EQ(apps[0].url, system / "Alpha.app");  // equal names keep folder order
+    EXPECT_EQ(apps[0].version, "");
+    EXPECT_EQ(apps[1].version, "1.0");
+    EXPECT_EQ(apps[3].bundleID, QString::fromUtf8("org.\"quoted\".日本"));
+    EXPECT_EQ(apps[3].version, "3");
+    EXPECT_EQ(apps[4].id(), QString::fromStdString((system / "zeta.app").native()));
+}
+
+TEST(ScanApps, SearchMatchesNameOrIdentifierIgnoringCase)
+{
+    AppInfo app;
+    app.name = "Notely";
+    app.bundleID = "com.Maker.notes";
+    for (const char* hit : {"", "note", "NOTELY", "maker.N"})
+        EXPECT_TRUE(Sweeper::appMatches(app, hit)) << hit;
+    EXPECT_FALSE(Sweeper::appMatches(app, "notes2"));
+}
+
+TEST(Leftovers, MatchingRule)
+{
+    const QString bid = "com.maker.app";
+    for (const char* name : {"com.maker.app.plist", "com.maker.app.savedState", "com.maker.app.binarycookies",
+                             "ABCDE.com.maker.app", "group.com.maker.app", "COM.Maker.App.plist",
+                             "com.maker.app.agent", "xyz.com.maker.app.plist"})
+        EXPECT_TRUE(Sweeper::isLeftover(name, bid, "Widget Maker")) << name;
+    for (const char* name : {"com.maker.ap", "maker", "com.maker.ap.plist"})
+        EXPECT_FALSE(Sweeper::isLeftover(name, bid, "Widget Maker")) << name;
+
+    // by name only above 3 characters, and only the whole cut name
+    EXPECT_TRUE(Sweeper::isLeftover("notely", "x.y", "Notely"));
+    EXPECT_TRUE(Sweeper::isLeftover("Foo Bar.plist", "x.y", "Foo Bar"));
+    EXPECT_FALSE(Sweeper::isLeftover("notely-agent", "x.y", "Notely"));
+    EXPECT_FALSE(Sweeper::isLeftover("abc", "x.y", "Abc"));
+    // each ending is cut once, in order
+    EXPECT_EQ(Sweeper::cutLeftoverName("A.savedState.plist"), "a");
+    EXPECT_EQ(Sweeper::cutLeftoverName("a.plist.plist"), "a.plist");
+}
+
+TEST(Leftovers, LargestFirstUnderTheBundle)
+{
+    const fs::path home = freshFolder("leftovers-home");
+    const fs::path lib = home / "Library";
+    writeBytes(lib / "Preferences/com.maker.app.plist", 100);
+    writeBytes(lib / "Caches/com.maker.app/blob", 300000);
+    writeBytes(lib / "Application Support/Maker App/data", 40000);
+    writeBytes(lib / "Containers/other.thing/data", 90000);
+    writeBytes(lib / "Logs/.com.maker.app.log", 90000);  // hidden: never offered
+    writeBytes(lib / "Preferences/ByHost/com.maker.app.ABC.plist", 100);
+
+    AppInfo app;
+    app.url = makeBundle(freshFolder("leftovers-apps"), "Maker App", "com.maker.app", "", 8000);
+    app.name = "Maker App";
+    app.bundleID = "com.maker.app";
+    const std::vector<JunkItem> files = Sweeper::appFiles(app, home);
+    ASSERT_EQ(files.size(), 5u);
+    EXPECT_EQ(files[0].url, app.url);
+    EXPECT_EQ(files[1].url, lib / "Caches/com.maker.app");
+    EXPECT_EQ(files[2].url, lib / "Application Support/Maker App");
+    EXPECT_EQ(files[3].url, lib / "Preferences/com.maker.app.plist");  // equal sizes: folder order
+    EXPECT_EQ(files[4].url, lib / "Preferences/ByHost/com.maker.app.ABC.plist");
+    for (const JunkItem& item : files)
+        EXPECT_TRUE(item.selected);
+    EXPECT_GT(files[1].size, files[2].size);
+}
+
+TEST(Agents, LabelsProgramsAndFallbacks)
+{
+    const fs::path user = freshFolder("agents/user");
+    const fs::path system = freshFolder("agents/daemons");
+    writeFile(user / "com.x.labelled.plist",
+              xmlPlist({{"Label", "Ünïcode \"quoted\" label"}, {"Program", "/usr/bin/prog"}},
+                       "<key>ProgramArguments</key><array><string>/other</string></array>"));
+    writeFile(user / "com.x.args.plist",
+              xmlPlist({}, "<key>ProgramArguments</key><array><string>/bin/run</string><string>-x</string></array>"));
+    writeFile(user / "com.x.empty.plist", xmlPlist({{"Label", "empty"}}, "<key>ProgramArguments</key><array/>"));
+    writeFile(user / "com.x.agent.plist", "not a property list");
+    writeFile(user / "com.x.shout.PLIST", xmlPlist({{"Label", "shout"}}));
+    writeFile(user / ".hidden.plist", xmlPlist({{"Label", "hidden"}}));
+    writeFile(system / "com.x.daemon.plist", binaryPlist({{"Label", "daemon"}, {"Program", "/sbin/d"}}));
+    fs::create_directories(system / "folder.plist");
+
+    const std::vector<AgentItem> items = Sweeper::scanAgents(
+        {{user, "Usuário", true}, {freshFolder("agents") / "missing", "Todos os usuários", false},
+         {system, "Sistema (daemon)", false}});
+    std::map<QString, AgentItem> byLabel;
+    for (const AgentItem& item : items)
+        byLabel[item.label] = item;
+    EXPECT_EQ(items.size(), 6u);  // the folder named .plist is listed with the fallbacks
+    EXPECT_EQ(byLabel[QString::fromUtf8("Ünïcode \"quoted\" label")].program, "/usr/bin/prog");
+    EXPECT_EQ(byLabel["com.x.args"].program, "/bin/run");
+    EXPECT_EQ(byLabel["empty"].program, QString::fromUtf8("—"));
+    EXPECT_EQ(byLabel["com.x.agent"].program, QString::fromUtf8("—"));
+    EXPECT_FALSE(byLabel.count("shout") || byLabel.count("hidden"));
+    EXPECT_EQ(byLabel["daemon"].program, "/sbin/d");
+    EXPECT_FALSE(byLabel["daemon"].userOwned);
+    EXPECT_EQ(byLabel["daemon"].scope, L("Sistema (daemon)"));
+    EXPECT_TRUE(byLabel["empty"].userOwned);
+}
+
+TEST(Agents, UnloadCommandsPickTheDomainAndQuoteThePath)
+{
+    const fs::path agent = "/Library/LaunchAgents/it's $(x).plist";
+    EXPECT_EQ(Sweeper::adminAgentUnloadCommand(agent, 501),
+              "launchctl bootout gui/501 " + Shell::q(agent.native()) + " 2>/dev/null");
+    EXPECT_EQ(Sweeper::adminAgentUnloadCommand("/Library/LaunchDaemons/d.plist", 501),
+              "launchctl bootout system '/Library/LaunchDaemons/d.plist' 2>/dev/null");
+    EXPECT_EQ(Sweeper::userAgentUnloadCommand("/h/a'b.plist", 7), "launchctl bootout gui/7 '/h/a'\\''b.plist' 2>/dev/null");
+}
+
+TEST(AdminTrash, SameNamedItemsBothStayRestorableInTheTrash)
+{
+    const fs::path folder = freshFolder("admin-trash/it's here");
+    RecordingAdmin admin;
+    std::vector<fs::path> trashed;
+    for (int round = 0; round < 2; ++round) {
+        const fs::path item = folder / "Tool.app";
+        writeFile(item / "Contents/round", std::to_string(round));
+        const Shell::Result result = Removal::adminTrash(item, "false 2>/dev/null", std::ref(admin));
+        ASSERT_TRUE(result.ok) << qPrintable(result.out);
+        EXPECT_FALSE(present(item));
+    }
+    ASSERT_EQ(admin.commands.size(), 2u);  // one administrator run per removal
+    EXPECT_EQ(admin.commands[0].rfind("false 2>/dev/null; mv ", 0), 0u);
+    const fs::path first = FS::trashFolder() / "Tool.app";
+    const fs::path second = FS::trashFolder() / "Tool.2.app";
+    EXPECT_EQ(readFile(first / "Contents/round"), "0");
+    EXPECT_EQ(readFile(second / "Contents/round"), "1");
+    EXPECT_NE(readFile(infoFor(second)).find("Path=" + folder.parent_path().native() + "/it%27s%20here/Tool.app"),
+              std::string::npos);
+
+    // a dismissed prompt leaves the item and gives its name in the Trash back
+    admin.cancel = true;
+    const fs::path item = folder / "Tool.app";
+    writeFile(item / "Contents/round", "2");
+    const Shell::Result refused = Removal::adminTrash(item, {}, std::ref(admin));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.out, L("Cancelado"));
+    EXPECT_TRUE(present(item));
+    EXPECT_FALSE(present(infoFor(FS::trashFolder() / "Tool.3.app")));
+}
