@@ -24,7 +24,9 @@ Item {
         pages: ({
             "overview": overviewPage,
             "junk": junkPage,
-            "large": largePage
+            "large": largePage,
+            "orbitMap": spacePage,
+            "maintenance": toolsPage
         })
         anchors.left: sidebar.right
         anchors.right: parent.right
@@ -54,6 +56,8 @@ Item {
     Component { id: overviewPage; OverviewView {} }
     Component { id: junkPage; JunkView {} }
     Component { id: largePage; LargeFilesView {} }
+    Component { id: spacePage; SpaceView {} }
+    Component { id: toolsPage; ToolsView {} }
 
     // Coming back to the program re-reads whether the protected places can be read.
     Connections {

@@ -72,6 +72,13 @@ QString materialGlyphFor(const QString& symbol)
         {"music.note", "music_note"},
         {"doc.text", "article"},
         {"app", "apps"},
+        // maintenance routines and the space map
+        {"square.stack.3d.up", "layers"},
+        {"textformat", "text_fields"},
+        {"eye", "visibility"},
+        {"dock.rectangle", "dock"},
+        {"chevron.forward", "chevron_right"},
+        {"house", "home"},
     };
     return table.value(symbol, QStringLiteral("circle"));
 }
