@@ -7,6 +7,8 @@
 
 #include "cli/JunkCommands.h"
 #include "cli/LargeCommands.h"
+#include "cli/MaintenanceCommands.h"
+#include "cli/SpaceCommands.h"
 #include "platform/Version.h"
 
 namespace Cli {
@@ -67,6 +69,8 @@ const std::vector<Command>& commands()
         };
         add(junkCommands());
         add(largeCommands());
+        add(spaceCommands());
+        add(maintenanceCommands());
         return all;
     }();
     return list;
