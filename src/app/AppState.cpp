@@ -14,6 +14,7 @@
 #include "engines/Sweeper.h"
 #include "platform/Prefs.h"
 #include "platform/Sound.h"
+#include "space/SpaceModel.h"
 
 namespace {
 
@@ -517,6 +518,22 @@ void AppState::trashLarge()
                 kept.push_back(std::move(file));
         }
         setLargeFiles(std::move(kept));
+    });
+}
+
+void AppState::trashSpaceSelection(SpaceModel* model)
+{
+    if (!model)
+        return;
+    std::vector<RemovalTarget> targets;
+    for (const SizeEntry& entry : model->selectedEntries())
+        targets.push_back({entry.url, false, std::max<std::int64_t>(entry.size, 0)});
+    if (targets.empty())
+        return;
+    QPointer<SpaceModel> space(model);
+    perform(std::move(targets), [space] {
+        if (space)
+            space->open(space->current(), false);
     });
 }
 

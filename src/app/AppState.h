@@ -20,6 +20,7 @@
 #include "engines/Removal.h"
 #include "engines/Sweeper.h"
 #include "platform/FS.h"
+#include "space/SpaceModel.h"
 #include "ui/RecordListModel.h"
 
 class QQmlEngine;
@@ -187,6 +188,10 @@ public:
     // Moves the ticked files to the Trash, then drops the entries that are gone.
     Q_INVOKABLE void trashLarge();
     Q_INVOKABLE void toggleLargeFile(const QString& fileId);
+
+    // Moves the space map's selection to the Trash through perform, then
+    // lists the model's folder again.
+    Q_INVOKABLE void trashSpaceSelection(SpaceModel* model);
 
     const std::vector<AppInfo>& apps() const { return apps_; }
     const QHash<QString, std::int64_t>& appSizes() const { return appSizes_; }

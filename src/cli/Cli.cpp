@@ -8,6 +8,8 @@
 #include "cli/AppCommands.h"
 #include "cli/JunkCommands.h"
 #include "cli/LargeCommands.h"
+#include "cli/MaintenanceCommands.h"
+#include "cli/SpaceCommands.h"
 #include "platform/Version.h"
 
 namespace Cli {
@@ -69,6 +71,8 @@ const std::vector<Command>& commands()
         add(junkCommands());
         add(largeCommands());
         add(appCommands());
+        add(spaceCommands());
+        add(maintenanceCommands());
         return all;
     }();
     return list;

@@ -28,6 +28,7 @@
 
 #include "platform/FolderFd.h"
 #include "platform/Paths.h"
+#include "platform/VirtualFs.h"
 #include "platform/Walker.h"
 
 namespace {
@@ -129,42 +130,76 @@ bool parseKilobytes(std::string_view text, std::uint64_t& bytes)
     return true;
 }
 
-// Measures a folder on a few threads at once.
+// Whether the folder `info` describes, found at `path`, is the top of a file
+// system that holds no files on disk (it lies on another device than its
+// parent folder, and that device is a virtual one).
+bool isVirtualTop(const std::string& path, const struct stat& info)
+{
+    struct stat parent;
+    const std::string up = path + "/..";
+    if (lstat(up.c_str(), &parent) != 0 || parent.st_dev == info.st_dev)
+        return false;
+    const std::vector<dev_t> devices = VirtualFs::currentDevices();
+    return std::find(devices.begin(), devices.end(), info.st_dev) != devices.end();
+}
+
+// Measures folders on a few threads at once.
 //
-// A handful of workers (never one per folder) share a short queue of folders
-// still to walk. Each worker walks the folder it took with the sequential,
+// A handful of workers (never one per folder) share a queue of folders still
+// to walk. Each worker walks the folder it took with the sequential,
 // link-safe walker, starting from the descriptor that was opened for it
 // relative to its parent's. A worker hands a subfolder to the queue instead of
 // entering it itself only while another worker waits for work, so the queue
-// never holds more folders (each with an open descriptor) than there are idle
-// workers, and each worker's walk keeps its own share of the open-folder
-// budget whatever the depth of the tree. Each worker adds up its own files and
-// the totals are summed once at the end. The calling thread is the first
-// worker and starts the others only once the tree proves large, so measuring
-// a small folder costs no thread at all.
+// never holds more open folders than there are idle workers, and each
+// worker's walk keeps its own share of the open-folder budget whatever the
+// depth of the tree. Each walk adds up its own files and adds its sum to the
+// total of the root it belongs to once it ends.
+//
+// It measures one root (FS::size: the calling thread is the first worker and
+// starts the others only once the tree proves large, so measuring a small
+// folder costs no thread at all) or many (FS::sizeEach: the roots wait in the
+// queue unopened, and each is reported as soon as every walk of its tree has
+// ended). Walks never enter a virtual file system mounted inside a tree.
 class ParallelSize {
 public:
     // Entries the calling thread reads alone before it starts the other workers.
     static constexpr int kEntriesBeforeHelpers = 500;
 
-    explicit ParallelSize(int workers)
-        : workers_(workers), maxOpenPerWalk_(std::max(1, Walker::kMaxOpenFolders / workers)) {}
+    ParallelSize(int workers, const std::atomic<bool>* cancel)
+        : workers_(workers), maxOpenPerWalk_(std::max(1, Walker::kMaxOpenFolders / workers)), cancel_(cancel) {}
 
     // Takes ownership of `rootFd`, the open folder at `root`.
-    std::int64_t run(int rootFd, std::string root)
+    std::int64_t runOne(int rootFd, std::string root, dev_t device)
     {
-        queue_.push_back(Folder{rootFd, std::move(root)});
+        totals_.assign(1, 0);
+        pending_.assign(1, 1);
+        queue_.push_back(Folder{rootFd, std::move(root), 0, device});
         work(true);
-        for (std::thread& helper : helpers_)
-            helper.join();
-        return total_;
+        joinHelpers();
+        return totals_[0];
+    }
+
+    void runEach(const std::vector<FS::Path>& roots, const FS::Measured& measured)
+    {
+        measured_ = &measured;
+        totals_.assign(roots.size(), 0);
+        pending_.assign(roots.size(), 1);
+        for (std::size_t i = 0; i < roots.size(); ++i)
+            queue_.push_back(Folder{-1, roots[i].native(), i, 0});
+        startHelpers();
+        work(false);
+        joinHelpers();
     }
 
 private:
     struct Folder {
-        int fd;
+        int fd;            // -1 for a root that is not open yet
         std::string path;
+        std::size_t root;  // the index of the root it belongs to
+        dev_t device;      // the device of that root
     };
+
+    bool cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
 
     void startHelpers()
     {
@@ -177,21 +212,42 @@ private:
         }
     }
 
+    void joinHelpers()
+    {
+        for (std::thread& helper : helpers_)
+            helper.join();
+        helpers_.clear();
+    }
+
+    // Opens a root that waited in the queue; false when it is no folder to
+    // walk, and then its size is already known.
+    bool openRoot(Folder& folder, std::int64_t& size)
+    {
+        size = 0;
+        struct stat info;
+        if (lstat(folder.path.c_str(), &info) != 0)
+            return false;
+        if (!S_ISDIR(info.st_mode)) {
+            size = std::int64_t(info.st_blocks) * 512;  // a file, a link or a device: itself only
+            return false;
+        }
+        if (isVirtualTop(folder.path, info))
+            return false;
+        folder.fd = open(folder.path.c_str(), FolderFd::kOpenFlags);
+        folder.device = info.st_dev;
+        return folder.fd >= 0;
+    }
+
+    bool isVirtual(dev_t device)
+    {
+        std::call_once(virtualOnce_, [this] { virtual_ = VirtualFs::currentDevices(); });
+        return std::find(virtual_.begin(), virtual_.end(), device) != virtual_.end();
+    }
+
     // Takes folders from the queue until it is empty and nobody is walking.
     void work(bool startsHelpers)
     {
-        std::int64_t mine = 0;
         int entries = 0;
-        const Walker::Visitor visit = [&](const Walker::Entry& entry) {
-            if (startsHelpers && ++entries == kEntriesBeforeHelpers)
-                startHelpers();
-            if (entry.isFile())
-                mine += entry.allocated();
-            else if (entry.isDir() && handOver(entry))
-                return Walker::Step::Skip;
-            return Walker::Step::Enter;
-        };
-
         std::unique_lock lock(mutex_);
         for (;;) {
             if (!queue_.empty()) {
@@ -199,9 +255,29 @@ private:
                 queue_.pop_front();
                 ++busy_;
                 lock.unlock();
-                Walker::walkOpen(folder.fd, std::move(folder.path), visit, nullptr, maxOpenPerWalk_);
+                std::int64_t sum = 0;
+                const bool walk = !cancelled() && (folder.fd >= 0 || openRoot(folder, sum));
+                if (walk) {
+                    const Walker::Visitor visit = [&](const Walker::Entry& entry) {
+                        if (startsHelpers && ++entries == kEntriesBeforeHelpers)
+                            startHelpers();
+                        if (entry.isFile()) {
+                            sum += entry.allocated();
+                        } else if (entry.isDir()) {
+                            if (entry.info.st_dev != folder.device && isVirtual(entry.info.st_dev))
+                                return Walker::Step::Skip;
+                            if (handOver(entry, folder))
+                                return Walker::Step::Skip;
+                        }
+                        return Walker::Step::Enter;
+                    };
+                    Walker::walkOpen(folder.fd, std::move(folder.path), visit, cancel_, maxOpenPerWalk_);
+                } else if (folder.fd >= 0) {
+                    close(folder.fd);  // cancelled before its turn
+                }
                 lock.lock();
                 --busy_;
+                finish(folder.root, sum, lock);
             } else if (busy_ == 0) {
                 break;  // nothing queued and nobody left to queue more
             } else {
@@ -210,13 +286,25 @@ private:
                 --waiting_;
             }
         }
-        total_ += mine;
         wake_.notify_all();
+    }
+
+    // Adds a walk's sum to its root (under the lock) and reports the root
+    // once its last walk has ended (with the lock released meanwhile).
+    void finish(std::size_t root, std::int64_t sum, std::unique_lock<std::mutex>& lock)
+    {
+        totals_[root] += sum;
+        if (--pending_[root] > 0 || !measured_ || cancelled())
+            return;
+        const std::int64_t total = totals_[root];
+        lock.unlock();
+        (*measured_)(root, total);
+        lock.lock();
     }
 
     // Queues the folder for a waiting worker; false when nobody waits, and the
     // walk that found it goes in itself.
-    bool handOver(const Walker::Entry& entry)
+    bool handOver(const Walker::Entry& entry, const Folder& from)
     {
         if (waiting_.load(std::memory_order_relaxed) == 0)
             return false;  // the usual case, decided without the lock
@@ -227,20 +315,26 @@ private:
         const int fd = openat(entry.folderFd, name.c_str(), FolderFd::kOpenFlags);
         if (fd < 0)
             return false;  // the walk tries it and skips it as usual
-        queue_.push_back(Folder{fd, entry.path().native()});
+        ++pending_[from.root];
+        queue_.push_back(Folder{fd, entry.path().native(), from.root, from.device});
         wake_.notify_one();
         return true;
     }
 
     const int workers_;
     const int maxOpenPerWalk_;
+    const std::atomic<bool>* cancel_;
+    const FS::Measured* measured_ = nullptr;
     std::vector<std::thread> helpers_;  // touched by the calling thread only
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<Folder> queue_;     // folders still to walk, each with its own open descriptor
-    int busy_ = 0;                 // workers walking a folder right now
-    std::atomic<int> waiting_{0};  // workers waiting for a folder; changed only under the lock
-    std::int64_t total_ = 0;
+    std::deque<Folder> queue_;          // folders still to walk
+    std::vector<std::int64_t> totals_;  // by root; changed only under the lock
+    std::vector<int> pending_;          // by root: its walks queued or running
+    int busy_ = 0;                      // workers walking a folder right now
+    std::atomic<int> waiting_{0};       // workers waiting for a folder; changed only under the lock
+    std::once_flag virtualOnce_;
+    std::vector<dev_t> virtual_;        // devices of virtual file systems, read on first need
 };
 
 } // namespace
@@ -298,22 +392,24 @@ std::int64_t size(const Path& path, int workers)
         return 0;
     if (!S_ISDIR(info.st_mode))
         return std::int64_t(info.st_blocks) * 512;  // a file, a link or a device: itself only
+    if (isVirtualTop(path.native(), info))
+        return 0;
 
     // Every regular file counts, hard links once per name, as a listing shows them.
     workers = sizeWorkers(unsigned(std::max(workers, 1)));
-    if (workers == 1) {
-        std::int64_t total = 0;
-        Walker::walk(path, [&total](const Walker::Entry& entry) {
-            if (entry.isFile())
-                total += entry.allocated();
-            return Walker::Step::Enter;
-        });
-        return total;
-    }
     const int fd = open(path.c_str(), FolderFd::kOpenFlags);
     if (fd < 0)
         return 0;
-    return ParallelSize(workers).run(fd, path.native());
+    return ParallelSize(workers, nullptr).runOne(fd, path.native(), info.st_dev);
+}
+
+void sizeEach(const std::vector<Path>& paths, int workers, const Measured& measured,
+              const std::atomic<bool>* cancel)
+{
+    if (paths.empty())
+        return;
+    workers = sizeWorkers(unsigned(std::max(workers, 1)));
+    ParallelSize(workers, cancel).runEach(paths, measured);
 }
 
 std::vector<Path> children(const Path& folder, bool hidden)

@@ -2,8 +2,10 @@
 // Small file-system operations shared by every engine and screen. Stateless,
 // synchronous, callable from any thread. No operation throws: a failure gives
 // a neutral value (0, false, an empty list).
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include <QString>
@@ -24,7 +26,8 @@ QString pretty(const Path& path);
 bool isDir(const Path& path);
 // Allocated size on disk in bytes (st_blocks x 512). A folder is walked whole,
 // hidden files and package contents included; links add nothing; unreadable
-// folders are skipped. 0 when nothing can be measured.
+// folders are skipped, virtual file systems (proc, sysfs…) are not entered.
+// 0 when nothing can be measured.
 // A folder is walked by sizeWorkers(hardware threads) threads sharing the work.
 std::int64_t size(const Path& path);
 // The same with a given number of walking threads, brought into 1..kMaxSizeWorkers;
@@ -35,6 +38,15 @@ std::int64_t size(const Path& path, int workers);
 // threads only queue for the same disk and the same kernel locks.
 inline constexpr int kMaxSizeWorkers = 4;
 int sizeWorkers(unsigned threads);
+// Measures each of `paths` as size() does, with `workers` threads (brought
+// into 1..kMaxSizeWorkers) shared among all of them, and calls
+// measured(index, bytes) once per path as soon as its whole tree is summed,
+// from the walking threads (possibly from two at once). Returns when every
+// path is measured, or soon after `cancel` turns true (the paths not measured
+// by then are not reported).
+using Measured = std::function<void(std::size_t index, std::int64_t bytes)>;
+void sizeEach(const std::vector<Path>& paths, int workers, const Measured& measured,
+              const std::atomic<bool>* cancel = nullptr);
 // The direct entries of a folder in the order the file system lists them;
 // hidden entries only when `hidden`. Empty when the folder cannot be read.
 // A link to a folder is listed like the folder (as a file browser shows it).

@@ -26,7 +26,9 @@ Item {
             "junk": junkPage,
             "large": largePage,
             "uninstaller": uninstallerPage,
-            "startup": startupPage
+            "startup": startupPage,
+            "orbitMap": spacePage,
+            "maintenance": toolsPage
         })
         anchors.left: sidebar.right
         anchors.right: parent.right
@@ -58,6 +60,8 @@ Item {
     Component { id: largePage; LargeFilesView {} }
     Component { id: uninstallerPage; UninstallerView {} }
     Component { id: startupPage; StartupView {} }
+    Component { id: spacePage; SpaceView {} }
+    Component { id: toolsPage; ToolsView {} }
 
     // Coming back to the program re-reads whether the protected places can be read.
     Connections {

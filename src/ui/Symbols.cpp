@@ -74,6 +74,13 @@ QString materialGlyphFor(const QString& symbol)
         {"app", "apps"},
         {"person", "person"},
         {"gearshape.2", "settings_applications"},
+        // maintenance routines and the space map
+        {"square.stack.3d.up", "layers"},
+        {"textformat", "text_fields"},
+        {"eye", "visibility"},
+        {"dock.rectangle", "dock"},
+        {"chevron.forward", "chevron_right"},
+        {"house", "home"},
     };
     return table.value(symbol, QStringLiteral("circle"));
 }

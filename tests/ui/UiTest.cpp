@@ -16,9 +16,13 @@
 #include <QQuickWindow>
 #include <QSettings>
 #include <QTest>
+#include <QThread>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include "app/AppState.h"
+#include "app/MaintenanceModel.h"
+#include "space/SpaceModel.h"
+#include "ui/OrbitMapItem.h"
 #include "i18n/L.h"
 #include "i18n/Lang.h"
 #include "platform/FS.h"
@@ -570,6 +574,108 @@ TEST_F(UiTest, StartupItemsConfirmByOwner)
     QTest::keyClick(window, Qt::Key_Escape);
     settle();
     EXPECT_TRUE(std::filesystem::exists(daemons / "org.backup.daemon.plist"));
+}
+
+TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
+{
+    const std::filesystem::path home = FS::home();
+    writeFile(home / "Projects/render-final.mov", 900'000);
+    writeFile(home / "Projects/assets/textures.pak", 400'000);
+    writeFile(home / "Projects/notes-for-the-next-meeting.txt", 30'000);
+    writeFile(home / "Projects/old-backup.zip", 250'000);
+    writeFile(home / "Music/album.flac", 500'000);
+    writeFile(home / "Downloads/installer.iso", 700'000);
+    writeFile(home / "diary.txt", 20'000);
+
+    state->setSection("orbitMap");
+    settle();
+    auto* view = findVisible("spaceView");
+    ASSERT_NE(view, nullptr);
+    auto* model = qvariant_cast<SpaceModel*>(view->property("model"));
+    ASSERT_NE(model, nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(!model->loading() && model->count() > 0, 20000);
+    EXPECT_EQ(model->current(), home);
+    auto* map = qobject_cast<OrbitMapItem*>(findVisible("orbitMap"));
+    ASSERT_NE(map, nullptr);
+    EXPECT_GT(map->planetCount(), 2);
+    EXPECT_TRUE(map->isAnimating());
+    settle(600);
+    snap(window, "space-home");
+
+    // The home folder's own Music folder cannot be ticked.
+    const QString music = QString::fromStdString((home / "Music").native());
+    model->toggle(music);
+    EXPECT_FALSE(model->isSelected(music));
+
+    // A click on the Projects planet enters the folder.
+    const QString projects = QString::fromStdString((home / "Projects").native());
+    const QPointF at = map->planetCentre(projects);
+    ASSERT_GE(at.x(), 0);
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, map->mapToScene(at).toPoint());
+    QTRY_VERIFY_WITH_TIMEOUT(model->current() == home / "Projects" && !model->loading(), 20000);
+    EXPECT_EQ(model->historyCount(), 1);
+    const QString movie = QString::fromStdString((home / "Projects/render-final.mov").native());
+    const QString zip = QString::fromStdString((home / "Projects/old-backup.zip").native());
+    model->toggle(movie);
+    model->toggle(zip);
+    model->setHovered(QString::fromStdString((home / "Projects/assets").native()));
+    settle(600);
+    snap(window, "space-folder");
+    model->setHovered("");
+
+    click(findVisible("placeButton"));
+    settle();
+    snap(window, "space-menu");
+    QTest::keyClick(window, Qt::Key_Escape);
+    settle();
+
+    click(findVisible("actionBarPrimary"));
+    settle();
+    snap(window, "space-confirm");
+    click(findVisible("confirmButton"));
+    QTRY_VERIFY_WITH_TIMEOUT(!state->busy() && model->count() == 2 && !model->loading(), 20000);
+    EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "render-final.mov"));
+    EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "old-backup.zip"));
+    EXPECT_EQ(model->selectedCount(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(state->celebrating(), 5000);
+    state->dismissCelebration();
+    settle();
+
+    // A click on the sun goes back.
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier,
+                      map->mapToScene(QPointF(map->width() / 2, map->height() / 2)).toPoint());
+    QTRY_VERIFY_WITH_TIMEOUT(model->current() == home, 5000);
+    EXPECT_EQ(model->historyCount(), 0);
+}
+
+TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
+{
+    state->setSection("maintenance");
+    settle();
+    snap(window, "tools");
+    auto* view = findVisible("toolsView");
+    ASSERT_NE(view, nullptr);
+    auto* tools = qvariant_cast<MaintenanceModel*>(view->property("model"));
+    ASSERT_NE(tools, nullptr);
+    // The prompt is dismissed; the user routine ticked too succeeds.
+    tools->setRunners([](const std::string&) { return Shell::Result{true, {}}; },
+                      [](const std::string&) { QThread::msleep(300); return Shell::Result{false, L("Cancelado")}; });
+    click(findVisible("taskCard-ql"));
+    settle(100);
+    EXPECT_TRUE(tools->sel().contains("ql"));
+    click(findVisible("actionBarPrimary"));
+    settle(150);
+    snap(window, "tools-running");
+    QTRY_VERIFY_WITH_TIMEOUT(tools->running().isEmpty(), 10000);
+    settle();
+    EXPECT_EQ(tools->done(), QStringList{"ql"});
+    EXPECT_TRUE(state->hasMessage());
+    snap(window, "tools-done");
+    QTest::keyClick(window, Qt::Key_Escape);
+    settle();
+    auto* status = findVisible("taskStatus-ql");
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->property("text").toString(), L("Concluído"));
 }
 
 TEST_F(UiTest, NoWarnings)

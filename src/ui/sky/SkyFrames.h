@@ -1,7 +1,8 @@
 #pragma once
-// The clock and the frame timer shared by the sky items. The timer repaints an
-// item at most 24 times a second, and only while the item can be seen: it is
-// visible, has a size, sits in a window and that window is shown.
+// The clock and the frame timer shared by the drawn items. The timer repaints
+// an item at most 24 times a second (or at the interval it is given), and only
+// while the item can be seen: it is visible, has a size, sits in a window and
+// that window is shown.
 #include <QDateTime>
 #include <QMetaObject>
 #include <QPointer>
@@ -22,10 +23,11 @@ inline double now()
 
 class Timer {
 public:
-    explicit Timer(QQuickItem* item)
+    // Repaints every `interval` milliseconds while running.
+    explicit Timer(QQuickItem* item, int interval = intervalMs)
         : item_(item)
     {
-        timer_.setInterval(intervalMs);
+        timer_.setInterval(interval);
         QObject::connect(&timer_, &QTimer::timeout, item, [item] { item->update(); });
     }
     ~Timer() { QObject::disconnect(windowShown_); }

@@ -1,0 +1,111 @@
+#include "cli/SpaceCommands.h"
+
+#include <unistd.h>
+
+#include <QFile>
+#include <QJsonArray>
+
+#include "i18n/L.h"
+#include "platform/FS.h"
+#include "platform/Fmt.h"
+#include "space/SpaceMeasure.h"
+
+namespace Cli {
+
+namespace {
+
+QString pathText(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+int runDu(Context& context)
+{
+    std::filesystem::path folder = FS::home();
+    bool hidden = true;
+    bool gotPath = false;
+    for (const QString& arg : context.args) {
+        if (arg == "--no-hidden") {
+            hidden = false;
+        } else if (arg.startsWith('-') && arg != "-") {
+            return context.usageError(QStringLiteral("unknown argument '%1' for du (see --help)").arg(arg));
+        } else if (gotPath) {
+            return context.usageError(QStringLiteral("du takes one folder"));
+        } else {
+            folder = FS::expand(QFile::encodeName(arg).toStdString());
+            gotPath = true;
+        }
+    }
+    folder = std::filesystem::absolute(folder).lexically_normal();
+    if (!FS::isDir(folder)) {
+        context.err << "quillmoor-cli: not a folder: " << pathText(folder) << "\n";
+        return Failure;
+    }
+
+    // A live count only for a person watching a terminal, never into a file or pipe.
+    const bool showProgress = isatty(STDERR_FILENO) == 1;
+    const std::vector<SizeEntry> entries = measureFolder(folder, hidden, showProgress ? &context.err : nullptr);
+    if (context.json) {
+        context.printJson(folderJson(folder, entries));
+        return Success;
+    }
+    for (const SizeEntry& entry : entries)
+        context.out << Fmt::bytes(entry.size).leftJustified(10) << "  " << entry.name()
+                    << (entry.isDir ? "/" : "") << "\n";
+    context.out << Fmt::bytes(Space::total(entries)) << " · " << LF("%ld itens", qint64(entries.size())) << "  "
+                << pathText(folder) << "\n";
+    return Success;
+}
+
+} // namespace
+
+std::vector<SizeEntry> measureFolder(const std::filesystem::path& folder, bool hidden, QTextStream* progress)
+{
+    std::vector<SizeEntry> entries = Space::listEntries(folder, hidden);
+    std::vector<std::filesystem::path> children;
+    for (const SizeEntry& entry : entries)
+        children.push_back(entry.url);
+    const bool showProgress = progress && children.size() > 1;
+    std::size_t measured = 0;
+    Space::measure(children, [&](Space::Batch batch) {
+        measured += batch.size();
+        Space::applyBatch(entries, batch);
+        if (showProgress) {
+            *progress << "\r… " << measured << " / " << children.size();
+            progress->flush();
+        }
+        return true;
+    });
+    if (showProgress) {
+        *progress << "\r" << QString(30, ' ') << "\r";
+        progress->flush();
+    }
+    Space::sortBySize(entries);
+    return entries;
+}
+
+QJsonObject folderJson(const std::filesystem::path& folder, const std::vector<SizeEntry>& entries)
+{
+    QJsonArray list;
+    for (const SizeEntry& entry : entries)
+        list.append(QJsonObject{{"name", entry.name()},
+                                {"path", entry.id()},
+                                {"size", qint64(entry.size)},
+                                {"isDir", entry.isDir}});
+    return QJsonObject{{"path", pathText(folder)},
+                       {"total", qint64(Space::total(entries))},
+                       {"count", qint64(entries.size())},
+                       {"entries", list}};
+}
+
+std::vector<Command> spaceCommands()
+{
+    return {
+        {QStringLiteral("du"), QStringLiteral("du [PATH] [--no-hidden]"),
+         QStringLiteral("the children of a folder (default: the home folder) sized on disk, largest first, "
+                        "with the total"),
+         runDu},
+    };
+}
+
+} // namespace Cli

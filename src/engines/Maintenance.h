@@ -1,0 +1,54 @@
+#pragma once
+// The seven system-care routines and their runner. The routines that need
+// administrator rights run together as one privileged command, so the
+// password is asked for once; each prints an "OK:" or "FAIL:" marker with its
+// id. The others run one by one with the user's rights. Plain C++: runs on a
+// background thread and never sees the screen's state.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+
+#include "platform/Shell.h"
+
+struct MaintTask {
+    QString id;       // stable short key: selection, done state, batch markers
+    QString title;    // localised
+    QString detail;   // localised one-line explanation
+    QString symbol;   // symbol shown on the card
+    std::string cmd;  // the command line, passed to the shell unchanged
+    bool admin = false;
+};
+
+namespace Maintenance {
+
+using Runner = std::function<Shell::Result(const std::string& command)>;
+
+// The routines, in the order the screen lists them.
+std::vector<MaintTask> tasks();
+
+// The ids ticked when the screen opens.
+QStringList defaultSelection();
+
+// One command for the administrator routines: each as
+// "(cmd) >/dev/null 2>&1 && echo OK:id || echo FAIL:id", joined with "; ".
+std::string adminBatch(const std::vector<MaintTask>& adminTasks);
+
+// Whether the batch output marks the routine as done: a line "OK:" + id.
+bool markedOk(const QString& out, const QString& id);
+
+struct Outcome {
+    QStringList okIds;     // routines that succeeded, in the order they ran
+    QStringList failures;  // what to tell the user, in the order failures arose
+};
+
+// Runs the routines among `all` whose id is in `selected`, in list order: first
+// the administrator batch through `admin` (one prompt), then each user-rights
+// routine through `user`. `starting(id)` is called before each step with the
+// routine being worked on (the first of the batch for the batch).
+Outcome run(const std::vector<MaintTask>& all, const QStringList& selected, const Runner& user,
+            const Runner& admin, const std::function<void(const QString&)>& starting = {});
+
+} // namespace Maintenance

@@ -1,0 +1,142 @@
+#pragma once
+// The state behind the space page: the folder shown, its children with their
+// sizes, the way back, the selection and the entry under the pointer.
+// Opening a folder lists its children at once (sizes -1), then measures them
+// in the background and merges the sizes in batches; when all are measured
+// the list is sorted, largest first. A newer open supersedes an older one by
+// its load token (the older measuring is stopped and its results dropped).
+// Used on the main thread only.
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include <QAbstractListModel>
+#include <QObject>
+#include <QSet>
+#include <QThreadPool>
+#include <QUrl>
+#include <QUuid>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include "space/SpaceLogic.h"
+
+class SpaceModel;
+
+// The children of the shown folder as a list the page's list view reads.
+class SpaceEntryModel : public QAbstractListModel {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("made by SpaceModel")
+
+public:
+    enum Role { EntryId = Qt::UserRole + 1, Name, Path, Size, IsDir, Selected, Protected };
+
+    explicit SpaceEntryModel(SpaceModel* owner);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    // Called by the owner after it changed its entries.
+    void reset();
+    void rowsChanged(const std::vector<std::size_t>& rows, const QList<int>& roles);
+
+private:
+    SpaceModel* owner_;
+};
+
+class SpaceModel : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QString current READ currentText NOTIFY currentChanged)
+    Q_PROPERTY(QString currentName READ currentName NOTIFY currentChanged)
+    Q_PROPERTY(QUrl currentUrl READ currentUrl NOTIFY currentChanged)
+    Q_PROPERTY(QVariantList breadcrumbs READ breadcrumbList NOTIFY currentChanged)
+    Q_PROPERTY(SpaceEntryModel* entryModel READ entryModel CONSTANT)
+    Q_PROPERTY(int count READ count NOTIFY entriesChanged)
+    Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
+    Q_PROPERTY(int historyCount READ historyCount NOTIFY historyChanged)
+    Q_PROPERTY(qint64 total READ total NOTIFY entriesChanged)
+    Q_PROPERTY(qint64 selectedTotal READ selectedTotal NOTIFY totalsChanged)
+    Q_PROPERTY(int selectedCount READ selectedCount NOTIFY totalsChanged)
+    Q_PROPERTY(QString hovered READ hovered WRITE setHovered NOTIFY hoveredChanged)
+    Q_PROPERTY(bool showHidden READ showHidden WRITE setShowHidden NOTIFY showHiddenChanged)
+    Q_PROPERTY(QString homePath READ homePath CONSTANT)
+
+public:
+    explicit SpaceModel(QObject* parent = nullptr);
+    ~SpaceModel() override;
+
+    // Shows `url`; with `push` the folder being left goes onto the back stack
+    // (unless it is the same folder). Returns at once; sizes arrive later.
+    void open(const std::filesystem::path& url, bool push);
+    Q_INVOKABLE void open(const QString& path, bool push);
+    Q_INVOKABLE void openUrl(const QUrl& url, bool push);
+    Q_INVOKABLE void openHome(bool push);
+    // Returns to the most recent folder of the back stack; nothing when it is empty.
+    Q_INVOKABLE void back();
+    // Selects the entry, or deselects it; protected entries are never selected.
+    Q_INVOKABLE void toggle(const QString& id);
+    // A click on a planet: a folder is entered (with a tick), a file is
+    // ticked or unticked unless it is protected.
+    Q_INVOKABLE void activate(const QString& id);
+    // Whether the entry may be selected (and so removed).
+    Q_INVOKABLE bool canSelect(const QString& id) const;
+
+    // Merges measured sizes when `token` is still the current load's.
+    void apply(const Space::Batch& batch, const QUuid& token);
+
+    const std::filesystem::path& current() const { return current_; }
+    QString currentText() const;
+    QString currentName() const;
+    QUrl currentUrl() const;
+    QVariantList breadcrumbList() const;
+    const std::vector<SizeEntry>& entries() const { return entries_; }
+    SpaceEntryModel* entryModel() const { return entryModel_; }
+    int count() const { return int(entries_.size()); }
+    bool loading() const { return loading_; }
+    const std::vector<std::filesystem::path>& history() const { return history_; }
+    int historyCount() const { return int(history_.size()); }
+    const QSet<QString>& selected() const { return selected_; }
+    bool isSelected(const QString& id) const { return selected_.contains(id); }
+    std::vector<SizeEntry> selectedEntries() const;
+    qint64 total() const { return Space::total(entries_); }
+    qint64 selectedTotal() const { return Space::selectedTotal(entries_, selected_); }
+    int selectedCount() const { return int(selectedEntries().size()); }
+    QString hovered() const { return hovered_; }
+    void setHovered(const QString& id);
+    bool showHidden() const { return showHidden_; }
+    // Only records the choice; the page lists the folder again with open(current, false).
+    void setShowHidden(bool show);
+    QString homePath() const;
+    const QUuid& token() const { return token_; }
+
+signals:
+    void currentChanged();
+    void entriesChanged();
+    void loadingChanged();
+    void historyChanged();
+    void totalsChanged();
+    void hoveredChanged();
+    void showHiddenChanged();
+
+private:
+    void finishLoad(const QUuid& token);
+    void setLoading(bool loading);
+    int rowOf(const QString& id) const;
+
+    std::filesystem::path current_;
+    std::vector<SizeEntry> entries_;
+    bool loading_ = false;
+    std::vector<std::filesystem::path> history_;
+    QSet<QString> selected_;
+    QString hovered_;
+    bool showHidden_ = false;
+    QUuid token_ = QUuid::createUuid();
+    std::shared_ptr<std::atomic<bool>> loadCancel_ = std::make_shared<std::atomic<bool>>(false);
+    SpaceEntryModel* entryModel_;
+    QThreadPool pool_;  // the loads' measuring; a superseded one ends soon after its cancel
+
+    friend class SpaceEntryModel;
+};

@@ -1,0 +1,89 @@
+#pragma once
+// The space page's orbit map: the shown folder as a sun with its total and
+// name, its largest children as planets turning on three orbits. A click on
+// a planet or on the sun is handed to the page; the pointer highlights the
+// planet under it. Repaints at most 30 times a second, and only while there
+// are planets to move and the map can be seen. The geometry is OrbitMap's
+// (space/OrbitLayout.h); this item only draws it and reads the pointer.
+#include <vector>
+
+#include <QColor>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QQuickPaintedItem>
+#include <QtQml/qqmlregistration.h>
+
+#include "space/OrbitLayout.h"
+#include "space/SpaceModel.h"
+#include "ui/sky/SkyFrames.h"
+
+class OrbitMapItem : public QQuickPaintedItem {
+    Q_OBJECT
+    QML_NAMED_ELEMENT(OrbitMap)
+    Q_PROPERTY(SpaceModel* model READ model WRITE setModel NOTIFY modelChanged)
+    Q_PROPERTY(QString hover READ hover NOTIFY hoverChanged)
+    Q_PROPERTY(int planetCount READ planetCount NOTIFY planetsChanged)
+    Q_PROPERTY(QColor primaryColor MEMBER primary_ NOTIFY colorsChanged)
+    Q_PROPERTY(QColor glowColor MEMBER glow_ NOTIFY colorsChanged)
+    Q_PROPERTY(QColor textColor MEMBER text_ NOTIFY colorsChanged)
+    Q_PROPERTY(QColor mutedColor MEMBER muted_ NOTIFY colorsChanged)
+    Q_PROPERTY(QString monoFamily MEMBER monoFamily_ NOTIFY colorsChanged)
+
+public:
+    // 34 ms is the first whole millisecond above 1/30 s.
+    static constexpr int kFrameMs = 34;
+
+    explicit OrbitMapItem(QQuickItem* parent = nullptr);
+
+    SpaceModel* model() const { return model_; }
+    void setModel(SpaceModel* model);
+    QString hover() const { return hover_; }
+    int planetCount() const { return int(bodies_.size()); }
+    bool isAnimating() const { return frames_.isActive(); }
+
+    // Seconds since the map was first shown: the animation clock.
+    double elapsed() const;
+    // Where the planet of `id` is now (view coordinates); (-1, -1) when it has none.
+    Q_INVOKABLE QPointF planetCentre(const QString& id) const;
+
+    void paint(QPainter* painter) override;
+    // Draws the map as it is at `t` seconds.
+    void paintAt(QPainter* painter, double t) const;
+
+signals:
+    void modelChanged();
+    void hoverChanged();
+    void planetsChanged();
+    void colorsChanged();
+    // A planet was clicked.
+    void planetTapped(const QString& id);
+    // The sun was clicked (and no planet).
+    void centerTapped();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void hoverMoveEvent(QHoverEvent* event) override;
+    void hoverLeaveEvent(QHoverEvent* event) override;
+    void itemChange(ItemChange change, const ItemChangeData& value) override;
+    void geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) override;
+
+private:
+    void refreshBodies();
+    void refreshFrames();
+    void setHover(const QString& id);
+    void paintPlanet(QPainter* painter, const OrbitMap::OrbitPlaced& planet) const;
+    void paintSun(QPainter* painter, const OrbitMap::Layout& layout) const;
+
+    QPointer<SpaceModel> model_;
+    std::vector<OrbitMap::OrbitBody> bodies_;
+    QString hover_;
+    QElapsedTimer clock_;
+    QPointF pressedAt_;
+    SkyFrames::Timer frames_{this, kFrameMs};
+    QColor primary_{0x94, 0x98, 0xF2};
+    QColor glow_{0xB4, 0xB7, 0xF7};
+    QColor text_{0xF4, 0xF4, 0xF5};
+    QColor muted_{0xA1, 0xA1, 0xAA};
+    QString monoFamily_ = QStringLiteral("DejaVu Sans Mono");
+};

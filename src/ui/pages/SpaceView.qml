@@ -1,0 +1,328 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Dialogs
+import QtQuick.Layouts
+import Quillmoor
+
+// The space page: the shown folder as an orbit map beside the list of its
+// children with their sizes, breadcrumbs with the way back, the location
+// menu, and moving the selection to the Trash after a confirmation.
+Item {
+    id: page
+    objectName: "spaceView"
+
+    SpaceModel { id: m }
+    // For the UI test, which drives the page's own model.
+    property alias model: m
+
+    Component.onCompleted: if (m.count === 0) m.openHome(false)
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: 32
+        anchors.bottomMargin: 24
+        spacing: 14
+
+        PageHeader {
+            Layout.fillWidth: true
+            eyebrow: I18n.L("Espaço")
+            l1: I18n.L("Seu disco,")
+            l2: I18n.L("em órbita.")
+            sub: I18n.L("A pasta atual é o sol; cada planeta é uma pasta ou arquivo, do tamanho do espaço que ocupa. Clique num planeta para entrar ou selecionar.")
+            GhostButton {
+                id: placeButton
+                objectName: "placeButton"
+                compact: true
+                text: I18n.L("Trocar local") + "  ▾"
+                onClicked: placeMenu.open()
+                Menu {
+                    id: placeMenu
+                    objectName: "placeMenu"
+                    y: placeButton.height + 6
+                    padding: 6
+                    background: Card { implicitWidth: 250; radius: 10 }
+                    MenuRow {
+                        objectName: "placeHome"
+                        text: I18n.L("Pasta pessoal")
+                        symbol: "house"
+                        onTriggered: m.openHome(true)
+                    }
+                    MenuRow {
+                        objectName: "placeDisk"
+                        text: I18n.L("Disco inteiro")
+                        symbol: "internaldrive"
+                        onTriggered: m.open("/", true)
+                    }
+                    MenuRow {
+                        objectName: "placeHidden"
+                        text: I18n.L("Mostrar arquivos ocultos")
+                        symbol: "eye"
+                        checkable: true
+                        checked: m.showHidden
+                        onTriggered: {
+                            m.showHidden = checked
+                            m.open(m.current, false)
+                        }
+                    }
+                    MenuRow {
+                        objectName: "placeChoose"
+                        text: I18n.L("Escolher pasta…")
+                        symbol: "folder"
+                        onTriggered: chooser.open()
+                    }
+                }
+            }
+        }
+
+        // The way back and where we are.
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 6
+            GhostButton {
+                objectName: "backButton"
+                compact: true
+                enabled: m.historyCount > 0
+                leftPadding: 8
+                rightPadding: 8
+                contentItem: Icon {
+                    symbol: I18n.rightToLeft ? "chevron.forward" : "chevron.backward"
+                    size: 18
+                }
+                Accessible.name: I18n.L("Voltar")
+                onClicked: m.back()
+            }
+            Flickable {
+                Layout.fillWidth: true
+                Layout.preferredHeight: 30
+                contentWidth: crumbs.implicitWidth
+                clip: true
+                boundsBehavior: Flickable.StopAtBounds
+                Row {
+                    id: crumbs
+                    objectName: "breadcrumbs"
+                    height: parent.height
+                    spacing: 2
+                    Text {
+                        visible: m.breadcrumbs.length === 0  // the root of the disk
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: "/"
+                        color: DS.text
+                        font: DS.mono(13, Font.DemiBold)
+                    }
+                    Repeater {
+                        model: m.breadcrumbs
+                        Row {
+                            required property var modelData
+                            required property int index
+                            anchors.verticalCenter: parent.verticalCenter
+                            spacing: 2
+                            Text {
+                                visible: index > 0
+                                anchors.verticalCenter: parent.verticalCenter
+                                text: "/"
+                                color: DS.muted
+                                font.pixelSize: 13
+                            }
+                            Text {
+                                readonly property bool last: index === m.breadcrumbs.length - 1
+                                anchors.verticalCenter: parent.verticalCenter
+                                text: modelData.name
+                                color: last ? DS.text : (crumbHover.hovered ? DS.glow : DS.muted)
+                                font.pixelSize: 13
+                                font.weight: last ? Font.DemiBold : Font.Normal
+                                leftPadding: 4
+                                rightPadding: 4
+                                HoverHandler { id: crumbHover; cursorShape: Qt.PointingHandCursor }
+                                TapHandler { onTapped: m.open(modelData.path, true) }
+                            }
+                        }
+                    }
+                }
+            }
+        }
+
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            spacing: 14
+
+            Card {
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                OrbitMap {
+                    id: map
+                    objectName: "orbitMap"
+                    anchors.fill: parent
+                    anchors.margins: 8
+                    model: m
+                    primaryColor: DS.primary
+                    glowColor: DS.glow
+                    textColor: DS.text
+                    mutedColor: DS.muted
+                    monoFamily: DS.monoFamily
+                    onPlanetTapped: (id) => m.activate(id)
+                    onCenterTapped: if (m.historyCount > 0) m.back()
+                }
+            }
+
+            Card {
+                Layout.preferredWidth: Math.max(300, Math.min(400, page.width * 0.36))
+                Layout.fillHeight: true
+                ColumnLayout {
+                    anchors.fill: parent
+                    anchors.margins: 6
+                    spacing: 0
+                    RowLayout {
+                        Layout.fillWidth: true
+                        Layout.margins: 10
+                        spacing: 8
+                        Text {
+                            objectName: "spaceSummary"
+                            Layout.fillWidth: true
+                            text: Fmt.bytes(m.total) + " · " + I18n.LF("%ld itens", [m.count])
+                            color: DS.text
+                            font: DS.mono(13, Font.DemiBold)
+                            elide: Text.ElideRight
+                            horizontalAlignment: Text.AlignLeft
+                        }
+                        SignalLine {
+                            visible: m.loading
+                            active: m.loading
+                            implicitWidth: 54
+                            implicitHeight: 16
+                        }
+                    }
+                    Rectangle { Layout.fillWidth: true; height: 1; color: DS.border }
+                    ListView {
+                        id: list
+                        objectName: "spaceEntries"
+                        Layout.fillWidth: true
+                        Layout.fillHeight: true
+                        clip: true
+                        model: m.entryModel
+                        boundsBehavior: Flickable.StopAtBounds
+                        keyNavigationEnabled: true
+                        activeFocusOnTab: true
+                        currentIndex: -1
+                        highlightMoveDuration: 0
+                        highlight: Rectangle { radius: 8; color: Qt.rgba(1, 1, 1, 0.06) }
+                        ScrollBar.vertical: ScrollBar {}
+                        Keys.onPressed: (event) => {
+                            if (list.currentItem === null)
+                                return
+                            if (event.key === Qt.Key_Space) {
+                                m.toggle(list.currentItem.entryId)
+                                event.accepted = true
+                            } else if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
+                                m.activate(list.currentItem.entryId)
+                                event.accepted = true
+                            } else if (event.key === Qt.Key_Backspace) {
+                                m.back()
+                                event.accepted = true
+                            }
+                        }
+                        delegate: Item {
+                            id: row
+                            required property int index
+                            required property string entryId
+                            required property string name
+                            required property string path
+                            required property var size
+                            required property bool isDir
+                            required property bool selected
+                            required property bool protectedEntry
+                            width: list.width
+                            height: 40
+
+                            Rectangle {
+                                anchors.fill: parent
+                                anchors.margins: 2
+                                radius: 8
+                                color: rowHover.hovered ? Qt.rgba(1, 1, 1, 0.04) : "transparent"
+                            }
+                            HoverHandler {
+                                id: rowHover
+                                onHoveredChanged: {
+                                    if (hovered)
+                                        m.hovered = row.entryId
+                                    else if (m.hovered === row.entryId)
+                                        m.hovered = ""
+                                }
+                            }
+                            TapHandler {
+                                onTapped: list.currentIndex = row.index
+                                onDoubleTapped: m.activate(row.entryId)
+                            }
+                            RowLayout {
+                                anchors.fill: parent
+                                anchors.leftMargin: 10
+                                anchors.rightMargin: 8
+                                spacing: 10
+                                CheckBox {
+                                    on: row.selected
+                                    enabled: !row.protectedEntry
+                                    opacity: row.protectedEntry ? 0.3 : 1
+                                    onToggled: m.toggle(row.entryId)
+                                }
+                                FileIcon { path: row.path; size: 18; color: row.isDir ? DS.primary : "#5FC8E8" }
+                                Text {
+                                    Layout.fillWidth: true
+                                    text: row.name
+                                    color: DS.text
+                                    font.pixelSize: 13
+                                    elide: Text.ElideMiddle
+                                    horizontalAlignment: Text.AlignLeft
+                                }
+                                Text {
+                                    text: Fmt.bytes(row.size)
+                                    color: row.size < 0 ? DS.muted : DS.text
+                                    font: DS.mono(12, Font.DemiBold)
+                                    horizontalAlignment: Text.AlignRight
+                                }
+                                Icon {
+                                    symbol: I18n.rightToLeft ? "chevron.backward" : "chevron.forward"
+                                    size: 16
+                                    color: enterHover.hovered ? DS.glow : DS.muted
+                                    opacity: row.isDir ? 1 : 0
+                                    HoverHandler { id: enterHover; enabled: row.isDir; cursorShape: Qt.PointingHandCursor }
+                                    TapHandler { enabled: row.isDir; onTapped: m.activate(row.entryId) }
+                                }
+                            }
+                        }
+                        Text {
+                            anchors.centerIn: parent
+                            visible: m.count === 0 && !m.loading
+                            text: I18n.L("Pasta vazia")
+                            color: DS.muted
+                            font.pixelSize: 13
+                        }
+                    }
+                }
+            }
+        }
+
+        ActionBar {
+            Layout.fillWidth: true
+            caption: I18n.LF("%ld selecionados", [m.selectedCount])
+            value: Fmt.bytes(m.selectedTotal)
+            title: I18n.L("Mover para a Lixeira")
+            disabled: m.selectedCount === 0
+            onAction: if (m.selectedCount > 0) confirm.open()
+        }
+    }
+
+    ConfirmDialog {
+        id: confirm
+        objectName: "spaceConfirm"
+        heading: I18n.LF("Mover %ld itens (%@) para a Lixeira?", [m.selectedCount, Fmt.bytes(m.selectedTotal)])
+        message: I18n.L("Você ainda pode recuperar pela Lixeira. Arquivos dentro do Dropbox/Creative Cloud também somem da nuvem.")
+        confirmText: I18n.L("Mover para a Lixeira")
+        onConfirmed: AppState.trashSpaceSelection(m)
+    }
+
+    FolderDialog {
+        id: chooser
+        currentFolder: m.currentUrl
+        onAccepted: m.openUrl(selectedFolder, true)
+    }
+}

@@ -1,0 +1,68 @@
+// The maintenance page's state: a run with injected command runners, what it
+// marks done and what it tells the user.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app/AppState.h"
+#include "app/MaintenanceModel.h"
+#include "i18n/L.h"
+
+namespace {
+
+struct Observed {
+    QStringList runningSeen;
+    std::vector<std::string> adminCommands;
+};
+
+} // namespace
+
+TEST(MaintenanceModel, CancelledPromptStillRunsTheUserRoutines)
+{
+    AppState state(nullptr);
+    MaintenanceModel tools;
+    EXPECT_EQ(tools.sel(), (QStringList{"ram", "dns"}));
+    tools.toggle("ql");
+    tools.toggle("dns");
+    EXPECT_EQ(tools.sel(), (QStringList{"ram", "ql"}));
+
+    Observed run;
+    tools.setRunners([](const std::string&) { return Shell::Result{true, {}}; },
+                     [&](const std::string& command) {
+                         run.adminCommands.push_back(command);
+                         return Shell::Result{false, L("Cancelado")};
+                     });
+    QObject::connect(&tools, &MaintenanceModel::runningChanged, [&] { run.runningSeen << tools.running(); });
+    tools.runSelected();
+    EXPECT_EQ(tools.running(), "ram");
+    tools.runSelected();  // a second run cannot start meanwhile
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tools.running().isEmpty(); }, 10000));
+
+    EXPECT_EQ(run.adminCommands.size(), 1u);
+    EXPECT_EQ(run.runningSeen, (QStringList{"ram", "ql", ""}));
+    EXPECT_EQ(tools.done(), QStringList{"ql"});
+    EXPECT_EQ(state.message(), L("Cancelado"));
+    EXPECT_EQ(tools.sel(), (QStringList{"ram", "ql"}));  // a run leaves the ticks alone
+}
+
+TEST(MaintenanceModel, DoneOnlyGrowsAndSuccessSetsNoMessage)
+{
+    AppState state(nullptr);
+    MaintenanceModel tools;
+    tools.setRunners([](const std::string&) { return Shell::Result{true, {}}; },
+                     [](const std::string&) { return Shell::Result{true, "OK:ram\nOK:dns\n"}; });
+    tools.runSelected();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tools.running().isEmpty(); }, 10000));
+    EXPECT_EQ(tools.done(), (QStringList{"ram", "dns"}));
+    EXPECT_FALSE(state.hasMessage());
+
+    // Failing later does not take "done" away; both failures are told, one per line.
+    tools.setRunners([](const std::string&) { return Shell::Result{false, "nope\n"}; },
+                     [](const std::string&) { return Shell::Result{true, "FAIL:ram\nOK:dns\n"}; });
+    tools.toggle("dock");
+    tools.runSelected();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tools.running().isEmpty(); }, 10000));
+    EXPECT_EQ(tools.done(), (QStringList{"ram", "dns"}));
+    EXPECT_EQ(state.message(), tools.tasks()[0].title + "\n" + tools.tasks()[6].title + ": nope");
+}

@@ -1,0 +1,188 @@
+// The space page's model on fixture folders: the immediate listing, sizes in
+// batches, the final order, the back stack, supersession by a newer open,
+// selection, and moving the selection to the Trash through AppState.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app/AppState.h"
+#include "platform/FS.h"
+#include "space/SpaceModel.h"
+#include "support/Fixtures.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> namesOf(const SpaceModel& model)
+{
+    std::vector<std::string> names;
+    for (const SizeEntry& entry : model.entries())
+        names.push_back(entry.url.filename());
+    return names;
+}
+
+QString textOf(const fs::path& path) { return QString::fromStdString(path.native()); }
+
+bool waitLoaded(const SpaceModel& model) { return QTest::qWaitFor([&] { return !model.loading(); }, 20000); }
+
+} // namespace
+
+TEST(SpaceModel, ListsAtOnceThenSizesAndSortsLargestFirst)
+{
+    const fs::path folder = freshFolder("space-a");
+    const std::int64_t small = writeBytes(folder / "small.txt", 1000);
+    const std::int64_t big = writeBytes(folder / "big/inside.bin", 300000);
+    const std::int64_t mid = writeBytes(folder / "mid.bin", 40000);
+    writeFile(folder / ".DS_Store");
+    writeFile(folder / ".secret");
+    fs::create_directory(folder / "empty");
+
+    SpaceModel model;
+    QAbstractItemModelTester tester(model.entryModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    model.open(folder, false);
+    // The listing is there before anything is measured.
+    EXPECT_TRUE(model.loading());
+    ASSERT_EQ(model.count(), 4);
+    for (const SizeEntry& entry : model.entries())
+        EXPECT_EQ(entry.size, -1);
+    EXPECT_EQ(model.total(), 0);
+
+    ASSERT_TRUE(waitLoaded(model));
+    EXPECT_EQ(namesOf(model), (std::vector<std::string>{"big", "mid.bin", "small.txt", "empty"}));
+    EXPECT_EQ(model.total(), big + mid + small);
+    EXPECT_EQ(model.entryModel()->data(model.entryModel()->index(0), SpaceEntryModel::Size).toLongLong(), big);
+    EXPECT_EQ(model.currentName(), "space-a");
+    EXPECT_TRUE(model.history().empty());
+
+    // Hidden files: the switch only records the choice; the relist shows them.
+    model.setShowHidden(true);
+    EXPECT_EQ(model.count(), 4);
+    model.open(model.current(), false);
+    ASSERT_TRUE(waitLoaded(model));
+    EXPECT_EQ(model.count(), 5);
+    EXPECT_TRUE(model.history().empty());
+}
+
+TEST(SpaceModel, BackStackAndSelection)
+{
+    const fs::path root = freshFolder("space-b");
+    writeBytes(root / "one/file.bin", 5000);
+    writeBytes(root / "two/file.bin", 7000);
+    writeBytes(root / "note.txt", 3000);
+
+    SpaceModel model;
+    model.open(root, false);
+    ASSERT_TRUE(waitLoaded(model));
+    const QString note = textOf(root / "note.txt");
+    model.toggle(note);
+    EXPECT_EQ(model.selectedCount(), 1);
+    EXPECT_GT(model.selectedTotal(), 0);
+
+    // Reopening the folder shown: the stack stays, the selection goes.
+    model.open(root, true);
+    EXPECT_TRUE(model.history().empty());
+    EXPECT_EQ(model.selectedCount(), 0);
+    ASSERT_TRUE(waitLoaded(model));
+
+    // A click on a folder's planet enters it; on a file it ticks the file.
+    model.activate(textOf(root / "one"));
+    EXPECT_EQ(model.current(), root / "one");
+    EXPECT_EQ(model.history(), std::vector<fs::path>{root});
+    ASSERT_TRUE(waitLoaded(model));
+    model.activate(textOf(root / "one/file.bin"));
+    EXPECT_TRUE(model.isSelected(textOf(root / "one/file.bin")));
+    model.open(root / "two", true);
+    EXPECT_EQ(model.history(), (std::vector<fs::path>{root, root / "one"}));
+
+    model.back();
+    EXPECT_EQ(model.current(), root / "one");
+    model.back();
+    EXPECT_EQ(model.current(), root);
+    EXPECT_TRUE(model.history().empty());
+    model.back();  // nothing left: nothing changes
+    EXPECT_EQ(model.current(), root);
+    ASSERT_TRUE(waitLoaded(model));
+
+    // Protected entries are never selected (here: the home folder's own Documents).
+    ScopedEnv home("HOME", root.native());
+    fs::create_directory(root / "Documents");
+    model.open(root, false);
+    ASSERT_TRUE(waitLoaded(model));
+    model.toggle(textOf(root / "Documents"));
+    model.activate(textOf(root / "Documents"));
+    EXPECT_FALSE(model.isSelected(textOf(root / "Documents")));
+    EXPECT_FALSE(model.canSelect(textOf(root / "Documents")));
+}
+
+TEST(SpaceModel, ANewerOpenOwnsTheList)
+{
+    const fs::path a = freshFolder("space-old");
+    for (int i = 0; i < 300; ++i)
+        writeBytes(a / ("d" + std::to_string(i)) / "f", 4000);
+    const fs::path b = freshFolder("space-new");
+    writeBytes(b / "x", 1000);
+    writeBytes(b / "y", 9000);
+
+    SpaceModel model;
+    model.open(a, false);
+    const QUuid first = model.token();
+    model.open(b, true);
+    EXPECT_NE(model.token(), first);
+    // A late batch of the first load is dropped.
+    model.apply({{0, a / "d0", 123456}, {0, b / "x", 123456}}, first);
+    for (const SizeEntry& entry : model.entries())
+        EXPECT_EQ(entry.size, -1);
+
+    ASSERT_TRUE(waitLoaded(model));
+    QTest::qWait(200);  // anything still queued from the first load arrives now
+    EXPECT_EQ(namesOf(model), (std::vector<std::string>{"y", "x"}));
+    for (const SizeEntry& entry : model.entries())
+        EXPECT_EQ(entry.url.parent_path(), b);
+    EXPECT_FALSE(model.loading());
+}
+
+TEST(SpaceModel, ThousandsOfChildrenListAtOnceAndArriveInAFewBatches)
+{
+    const fs::path folder = freshFolder("space-many");
+    std::int64_t expected = 0;
+    for (int i = 0; i < 20000; ++i)
+        expected += writeBytes(folder / ("f" + std::to_string(i)), 1);
+
+    SpaceModel model;
+    QSignalSpy batches(&model, &SpaceModel::entriesChanged);
+    QElapsedTimer clock;
+    clock.start();
+    model.open(folder, false);
+    EXPECT_EQ(model.count(), 20000);
+    EXPECT_LT(clock.elapsed(), 2000);  // the listing alone, nothing measured yet
+    ASSERT_TRUE(waitLoaded(model));
+    const double seconds = clock.elapsed() / 1000.0;
+    // The open, the final sort, and at most one batch per 0.35 s (plus the last).
+    EXPECT_LE(batches.count(), 2 + int(seconds / 0.35) + 1);
+    EXPECT_EQ(model.total(), expected);
+}
+
+TEST(SpaceModel, TheSelectionGoesToTheTrashAndTheFolderIsListedAgain)
+{
+    const fs::path folder = FS::home() / "Work";
+    writeBytes(folder / "old.iso", 60000);
+    writeBytes(folder / "keep.txt", 100);
+    AppState state(nullptr);
+    state.setRemovalAdminRunner([](const std::string&) { return Shell::Result{false, "no"}; });
+
+    SpaceModel model;
+    model.open(folder, false);
+    ASSERT_TRUE(waitLoaded(model));
+    model.toggle(textOf(folder / "old.iso"));
+    state.trashSpaceSelection(&model);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.busy() && model.count() == 1 && !model.loading(); }, 20000));
+    EXPECT_EQ(namesOf(model), std::vector<std::string>{"keep.txt"});
+    EXPECT_TRUE(present(FS::trashFolder() / "old.iso"));
+    ASSERT_TRUE(state.celebrating());
+    EXPECT_GT(state.celebrateTrashed(), 0);
+    EXPECT_EQ(state.celebrateFreed(), 0);
+}

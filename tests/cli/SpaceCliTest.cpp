@@ -1,0 +1,91 @@
+// quillmoor-cli's "du" and "maintenance" on fixture folders and injected runners.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include "cli/MaintenanceCommands.h"
+#include "i18n/L.h"
+#include "platform/FS.h"
+#include "support/Fixtures.h"
+
+namespace fs = std::filesystem;
+
+TEST(DuCli, ChildrenLargestFirstWithTheTotal)
+{
+    const fs::path folder = freshFolder("du cli");
+    writeBytes(folder / "big/a/b/deep.bin", 90000);
+    writeBytes(folder / "mid.bin", 30000);
+    writeBytes(folder / ".hidden/x", 50000);
+    writeFile(folder / "it's $(odd).txt", "x");
+    fs::create_directory(folder / "empty");
+
+    const CliOutcome r = runCli({"--json", "du", QString::fromStdString(folder.native())});
+    ASSERT_EQ(r.status, 0) << qPrintable(r.err);
+    const QJsonObject result = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    const QJsonArray entries = result["entries"].toArray();
+    ASSERT_EQ(entries.size(), 5);
+    QStringList names;
+    qint64 sum = 0;
+    qint64 previous = std::numeric_limits<qint64>::max();
+    for (const QJsonValue& value : entries) {
+        const QJsonObject entry = value.toObject();
+        names << entry["name"].toString();
+        const qint64 size = entry["size"].toInteger();
+        EXPECT_LE(size, previous);
+        EXPECT_EQ(size, FS::size(QFile::encodeName(entry["path"].toString()).toStdString()));
+        previous = size;
+        sum += size;
+    }
+    EXPECT_EQ(names.mid(0, 3), (QStringList{"big", ".hidden", "mid.bin"}));
+    EXPECT_EQ(result["total"].toInteger(), sum);
+
+    // The files' own blocks are du's figure exactly (du adds the folders' blocks too).
+    QProcess du;
+    du.start("du", {"-s", "--block-size=1", QString::fromStdString((folder / "mid.bin").native())});
+    if (du.waitForFinished() && du.exitCode() == 0)
+        EXPECT_EQ(du.readAllStandardOutput().split('\t').value(0).toLongLong(), entries[2].toObject()["size"].toInteger());
+
+    const CliOutcome text = runCli({"du", QString::fromStdString(folder.native()), "--no-hidden"});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_TRUE(text.out.contains("big/\n"));
+    EXPECT_FALSE(text.out.contains(".hidden"));
+    EXPECT_TRUE(text.out.trimmed().split('\n').last().contains(LF("%ld itens", 4)));
+
+    EXPECT_EQ(runCli({"du", QString::fromStdString((folder / "mid.bin").native())}).status, 1);
+    EXPECT_EQ(runCli({"du", "/nowhere/at/all"}).status, 1);
+    EXPECT_EQ(runCli({"du", "--fast"}).status, 2);
+    EXPECT_EQ(runCli({"du", "a", "b"}).status, 2);
+}
+
+TEST(MaintenanceCli, ListsAndRunsTheNamedRoutines)
+{
+    const CliOutcome list = runCli({"--json", "maintenance"});
+    ASSERT_EQ(list.status, 0);
+    const QJsonArray tasks = QJsonDocument::fromJson(list.out.toUtf8()).array();
+    ASSERT_EQ(tasks.size(), 7);
+    EXPECT_EQ(tasks[0].toObject()["id"].toString(), "ram");
+    EXPECT_TRUE(tasks[0].toObject()["admin"].toBool());
+    EXPECT_EQ(runCli({"maintenance"}).out.count('\n'), 7);
+
+    std::vector<std::string> adminCommands;
+    Cli::setMaintenanceRunners([](const std::string& cmd) { return Shell::Result{cmd.find("Dock") == std::string::npos, "gone"}; },
+                               [&](const std::string& cmd) {
+                                   adminCommands.push_back(cmd);
+                                   return Shell::Result{true, "OK:dns\nFAIL:ram\n"};
+                               });
+    const CliOutcome run = runCli({"--json", "maintenance", "--run", "ql", "dns", "--run", "ram", "dock", "ql"});
+    Cli::setMaintenanceRunners({}, {});
+    EXPECT_EQ(run.status, 1);
+    ASSERT_EQ(adminCommands.size(), 1u);  // one prompt for both
+    const QJsonObject outcome = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    EXPECT_EQ(outcome["ok"].toArray(), (QJsonArray{"dns", "ql"}));
+    EXPECT_EQ(outcome["failures"].toArray().size(), 2);
+
+    EXPECT_EQ(runCli({"maintenance", "--run"}).status, 2);
+    EXPECT_EQ(runCli({"maintenance", "--run", "defrag"}).status, 2);
+    EXPECT_EQ(runCli({"maintenance", "ram"}).status, 2);
+}

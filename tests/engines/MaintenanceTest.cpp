@@ -1,0 +1,116 @@
+// The maintenance routines: the administrator batch and its markers, the
+// user-rights routines one by one, and the order of the failures.
+#include <gtest/gtest.h>
+
+#include "engines/Maintenance.h"
+#include "i18n/L.h"
+
+namespace {
+
+// A runner that records the command lines it gets and answers from a list.
+struct Script {
+    std::vector<std::string> seen;
+    std::vector<Shell::Result> answers;
+    Maintenance::Runner runner()
+    {
+        return [this](const std::string& command) {
+            seen.push_back(command);
+            const Shell::Result answer = answers.empty() ? Shell::Result{true, {}} : answers.front();
+            if (!answers.empty())
+                answers.erase(answers.begin());
+            return answer;
+        };
+    }
+};
+
+QString titleOf(const QString& id)
+{
+    for (const MaintTask& task : Maintenance::tasks())
+        if (task.id == id)
+            return task.title;
+    return {};
+}
+
+} // namespace
+
+TEST(Maintenance, TheRoutinesAndTheirBatch)
+{
+    const std::vector<MaintTask> tasks = Maintenance::tasks();
+    QStringList ids;
+    QStringList admin;
+    for (const MaintTask& task : tasks) {
+        ids << task.id;
+        if (task.admin)
+            admin << task.id;
+    }
+    EXPECT_EQ(ids, (QStringList{"ram", "dns", "spot", "ls", "font", "ql", "dock"}));
+    EXPECT_EQ(admin, (QStringList{"ram", "dns", "spot", "font"}));
+    EXPECT_EQ(Maintenance::defaultSelection(), (QStringList{"ram", "dns"}));
+
+    EXPECT_EQ(Maintenance::adminBatch({tasks[0], tasks[1]}),
+              "(/usr/sbin/purge) >/dev/null 2>&1 && echo OK:ram || echo FAIL:ram; "
+              "(dscacheutil -flushcache; killall -HUP mDNSResponder) >/dev/null 2>&1 && echo OK:dns || echo FAIL:dns");
+
+    // Markers are whole lines: one id never passes for another, FAIL never for OK.
+    const QString out = "OK:ram\nFAIL:dns\nOK:spotlight\r\n  OK:font  \n";
+    EXPECT_TRUE(Maintenance::markedOk(out, "ram"));
+    EXPECT_FALSE(Maintenance::markedOk(out, "dns"));
+    EXPECT_FALSE(Maintenance::markedOk(out, "spot"));
+    EXPECT_TRUE(Maintenance::markedOk(out, "font"));
+}
+
+TEST(Maintenance, TheBatchRunsInOnePromptAndReportsEachRoutine)
+{
+    // The real shell runs the batch: the first routine fails, the others still run.
+    const std::vector<MaintTask> tasks = {
+        {"ram", "Memória", "", "", "exit 3", true},
+        {"dns", "DNS", "", "", "echo noise; true", true},
+        {"font", "Fontes", "", "", "false", true},
+    };
+    Script user;
+    int prompts = 0;
+    const Maintenance::Runner admin = [&](const std::string& command) {
+        ++prompts;
+        return Shell::run(command);
+    };
+    const Maintenance::Outcome outcome = Maintenance::run(tasks, {"ram", "dns", "font"}, user.runner(), admin);
+    EXPECT_EQ(prompts, 1);
+    EXPECT_TRUE(user.seen.empty());
+    EXPECT_EQ(outcome.okIds, QStringList{"dns"});
+    EXPECT_EQ(outcome.failures, (QStringList{"Memória", "Fontes"}));
+}
+
+TEST(Maintenance, OnlyUserRoutinesAskForNoPassword)
+{
+    Script user;
+    user.answers = {{true, "fine"}, {false, "Dock: no process found\n"}};
+    Script admin;
+    QStringList started;
+    const Maintenance::Outcome outcome = Maintenance::run(
+        Maintenance::tasks(), {"dock", "ql"}, user.runner(), admin.runner(),
+        [&](const QString& id) { started << id; });
+    EXPECT_TRUE(admin.seen.empty());
+    // List order, not the order of ticking; each command as given.
+    EXPECT_EQ(user.seen, (std::vector<std::string>{"qlmanage -r; qlmanage -r cache", "killall Dock; killall Finder"}));
+    EXPECT_EQ(started, (QStringList{"ql", "dock"}));
+    EXPECT_EQ(outcome.okIds, QStringList{"ql"});
+    EXPECT_EQ(outcome.failures, QStringList{titleOf("dock") + ": Dock: no process found"});
+}
+
+TEST(Maintenance, CancelledPromptIsOneFailureAndTheUserRoutinesStillRun)
+{
+    Script user;
+    user.answers = {{false, "no"}};
+    Script admin;
+    admin.answers = {{false, L("Cancelado")}};
+    QStringList started;
+    const Maintenance::Outcome outcome = Maintenance::run(
+        Maintenance::tasks(), {"ram", "dns", "ql", "ls"}, user.runner(), admin.runner(),
+        [&](const QString& id) { started << id; });
+    EXPECT_EQ(admin.seen.size(), 1u);
+    EXPECT_EQ(user.seen.size(), 2u);
+    EXPECT_EQ(started, (QStringList{"ram", "ls", "ql"}));
+    // Admin failures first, then the user routines' in list order.
+    EXPECT_EQ(outcome.failures, (QStringList{L("Cancelado"), titleOf("ls") + ": no"}));
+    EXPECT_EQ(outcome.okIds, QStringList{"ql"});
+}
