@@ -7,6 +7,7 @@
 
 #include "cli/JunkCommands.h"
 #include "cli/LargeCommands.h"
+#include "cli/MonitorCommands.h"
 #include "platform/Version.h"
 
 namespace Cli {
@@ -67,6 +68,7 @@ const std::vector<Command>& commands()
         };
         add(junkCommands());
         add(largeCommands());
+        add(monitorCommands());
         return all;
     }();
     return list;

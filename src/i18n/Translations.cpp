@@ -453,6 +453,10 @@ const std::vector<TranslationRow>& translationRows()
          {"The command was interrupted before it finished.", "El comando se interrumpió antes de terminar.", "Il comando è stato interrotto prima del termine.", "La commande a été interrompue avant la fin.", "Der Befehl wurde vor dem Abschluss unterbrochen.", "コマンドは完了前に中断されました。", "命令在完成前被中断。", "تمت مقاطعة الأمر قبل اكتماله."}},
         {"O comando terminou com o código de saída %ld.",
          {"The command ended with exit code %ld.", "El comando terminó con el código de salida %ld.", "Il comando è terminato con il codice di uscita %ld.", "La commande s’est terminée avec le code de sortie %ld.", "Der Befehl wurde mit dem Exit-Code %ld beendet.", "コマンドは終了コード %ld で終了しました。", "命令已结束，退出代码为 %ld。", "انتهى الأمر برمز الخروج %ld."}},
+        {"Painel rápido",
+         {"Quick panel", "Panel rápido", "Pannello rapido", "Panneau rapide", "Schnellansicht", "クイックパネル", "快捷面板", "اللوحة السريعة"}},
+        {"O serviço de discos não está disponível.",
+         {"The disk service is not available.", "El servicio de discos no está disponible.", "Il servizio dei dischi non è disponibile.", "Le service des disques n’est pas disponible.", "Der Laufwerksdienst ist nicht verfügbar.", "ディスクサービスを利用できません。", "磁盘服务不可用。", "خدمة الأقراص غير متاحة."}},
     };
     return rows;
 }
