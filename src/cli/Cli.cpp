@@ -10,6 +10,7 @@
 #include "cli/LargeCommands.h"
 #include "cli/MaintenanceCommands.h"
 #include "cli/SpaceCommands.h"
+#include "cli/MonitorCommands.h"
 #include "platform/Version.h"
 
 namespace Cli {
@@ -73,6 +74,7 @@ const std::vector<Command>& commands()
         add(appCommands());
         add(spaceCommands());
         add(maintenanceCommands());
+        add(monitorCommands());
         return all;
     }();
     return list;

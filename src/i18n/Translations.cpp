@@ -457,6 +457,10 @@ const std::vector<TranslationRow>& translationRows()
          {"Empty folder", "Carpeta vacía", "Cartella vuota", "Dossier vide", "Leerer Ordner", "空のフォルダ", "空文件夹", "مجلد فارغ"}},
         {"Voltar",
          {"Back", "Atrás", "Indietro", "Retour", "Zurück", "戻る", "返回", "رجوع"}},
+        {"Painel rápido",
+         {"Quick panel", "Panel rápido", "Pannello rapido", "Panneau rapide", "Schnellansicht", "クイックパネル", "快捷面板", "اللوحة السريعة"}},
+        {"O serviço de discos não está disponível.",
+         {"The disk service is not available.", "El servicio de discos no está disponible.", "Il servizio dei dischi non è disponibile.", "Le service des disques n’est pas disponible.", "Der Laufwerksdienst ist nicht verfügbar.", "ディスクサービスを利用できません。", "磁盘服务不可用。", "خدمة الأقراص غير متاحة."}},
     };
     return rows;
 }

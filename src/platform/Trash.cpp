@@ -417,4 +417,19 @@ bool deleteEntry(const fs::path& entryInFiles)
     return true;
 }
 
+EmptyResult emptyTrash(const fs::path& filesFolder)
+{
+    EmptyResult result;
+    for (const fs::path& entry : FS::children(filesFolder, true)) {
+        if (entry.filename() == ".DS_Store")
+            continue;
+        const std::int64_t size = FS::size(entry);
+        if (deleteEntry(entry))
+            result.freed += size;
+        else
+            ++result.failed;
+    }
+    return result;
+}
+
 } // namespace Trash

@@ -5,6 +5,7 @@
 // files/ and info/); items on other file systems go to $topdir/.Trash/$uid
 // (only when $topdir/.Trash is a real folder with the sticky bit) or else
 // $topdir/.Trash-$uid. Nothing here ever falls back to deleting.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -41,6 +42,14 @@ void release(const Reservation& reservation);
 // Deletes for good an entry of a trash's files/ folder together with its
 // info/NAME.trashinfo. False when the entry is still there afterwards.
 bool deleteEntry(const std::filesystem::path& entryInFiles);
+
+struct EmptyResult {
+    std::int64_t freed = 0;  // bytes of the entries deleted
+    int failed = 0;          // entries that could not be deleted
+};
+// Empties a trash's files/ folder for good: every entry, hidden ones included,
+// except a ".DS_Store", is measured and deleted with its .trashinfo.
+EmptyResult emptyTrash(const std::filesystem::path& filesFolder);
 
 // True when the path is an entry directly inside a trash's files/ folder.
 bool isTrashEntry(const std::filesystem::path& path);

@@ -15,6 +15,16 @@ ApplicationWindow {
     color: DS.bg
 
     property alias settingsWindow: settings
+    property alias panelWindow: panelWindow
+
+    // Brings this window forward, on a section when one is given.
+    function openMain(section) {
+        if (section !== "")
+            AppState.section = section
+        show()
+        raise()
+        requestActivate()
+    }
 
     RootView {
         id: rootView
@@ -23,9 +33,22 @@ ApplicationWindow {
         LayoutMirroring.enabled: I18n.rightToLeft
         LayoutMirroring.childrenInherit: true
         onOpenSettings: settings.open()
+        trayAvailable: tray.available
+        onOpenPanel: panelWindow.toggle()
     }
 
     SettingsWindow { id: settings }
+
+    TrayIcon {
+        id: tray
+        onClicked: panelWindow.toggle()
+    }
+    PanelWindow {
+        id: panelWindow
+        tray: tray
+        onOpenMain: (section) => main.openMain(section)
+        onOpenSettings: settings.open()
+    }
 
     Shortcut {
         sequences: [StandardKey.Preferences, "Ctrl+,"]

@@ -6,6 +6,9 @@ import Quillmoor
 Item {
     id: root
     signal openSettings()
+    signal openPanel()
+    // Whether the desktop shows the tray icon; without one the sidebar opens the panel.
+    property bool trayAvailable: false
 
     AppBackground { anchors.fill: parent }
 
@@ -17,6 +20,8 @@ Item {
         anchors.bottom: parent.bottom
         width: 232
         onOpenSettings: root.openSettings()
+        showPanelButton: !root.trayAvailable
+        onOpenPanel: root.openPanel()
     }
 
     PageArea {

@@ -7,6 +7,9 @@ import Quillmoor
 Rectangle {
     id: sidebar
     signal openSettings()
+    signal openPanel()
+    // Where the desktop has no tray, a button here opens the tray panel.
+    property bool showPanelButton: false
 
     // Mirrors the stored setting from the moment the sidebar is made.
     property bool sound: Sound.enabled
@@ -108,6 +111,14 @@ Rectangle {
                 if (sidebar.sound)
                     Sound.play("tick", 0.8)
             }
+        }
+        SidebarButton {
+            objectName: "panelButton"
+            Layout.fillWidth: true
+            visible: sidebar.showPanelButton
+            symbol: "menubar.rectangle"
+            label: I18n.L("Painel rápido")
+            onActivated: sidebar.openPanel()
         }
         SidebarButton {
             Layout.fillWidth: true

@@ -13,6 +13,7 @@
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickStyle>
+#include <QPointer>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QTest>
@@ -676,6 +677,87 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     auto* status = findVisible("taskStatus-ql");
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->property("text").toString(), L("Concluído"));
+}
+
+TEST_F(UiTest, OverviewShowsLiveGaugesAndShortcutsWhileShown)
+{
+    state->setJunkGroups({});
+    state->setJunkScanned(false);
+    state->setSection("overview");
+    settle(900);  // the gauges have faded in
+    auto* page = findVisible("overviewView");
+    ASSERT_NE(page, nullptr);
+    auto* mon = page->findChild<QObject*>("overviewMonitor");
+    ASSERT_NE(mon, nullptr);
+    EXPECT_TRUE(mon->property("running").toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(mon->property("cpuHistory").value<QList<qreal>>().size() >= 2, 6000);
+    EXPECT_EQ(findVisible("largeShortcut")->findChild<QQuickItem*>("shortcutValue")->property("text").toString(), "—");
+
+    // the whole page, shortcuts included
+    const QSize size = window->size();
+    window->resize(size.width(), 1000);
+    settle();
+    snap(window, "overview-complete");
+
+    // a shortcut leads to its section; leaving the overview stops its monitor
+    QPointer<QObject> watched(mon);
+    click(findVisible("startupShortcut"));
+    settle();
+    window->resize(size);
+    EXPECT_EQ(state->section(), "startup");
+    EXPECT_TRUE(watched.isNull() || !watched->property("running").toBool());
+    state->setSection("overview");
+    settle();
+}
+
+TEST_F(UiTest, PanelOpensFromTheSidebarAndEmptiesTheTrash)
+{
+    const std::filesystem::path trash = FS::trashFolder();
+    writeFile(trash / "old-video.mkv", 2'000'000);
+    writeFile(trash.parent_path() / "info/old-video.mkv.trashinfo", 10);
+
+    auto* panel = window->findChild<QQuickWindow*>("panelWindow");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(panel->isVisible());
+    // no tray in the test bed: the sidebar offers the panel
+    click(findVisible("panelButton"));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
+    EXPECT_EQ(panel->width(), 320);
+    auto* mon = panel->findChild<QObject*>("panelMonitor");
+    ASSERT_NE(mon, nullptr);
+    EXPECT_TRUE(mon->property("running").toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(mon->property("trashKnown").toBool(), 5000);
+    settle(900);
+    snap(panel, "panel");
+
+    auto* emptyButton = panel->findChild<QQuickItem*>("emptyTrashButton");
+    ASSERT_NE(emptyButton, nullptr);
+    ASSERT_TRUE(emptyButton->isVisible());
+    click(emptyButton);
+    settle();
+    snap(panel, "panel-empty-confirm");
+    const qint64 freedBefore = state->totalFreed();
+    QQuickItem* confirm = nullptr;
+    QList<QQuickItem*> pending{panel->contentItem()};
+    while (!pending.isEmpty() && !confirm) {
+        QQuickItem* item = pending.takeFirst();
+        if (item->objectName() == "confirmButton" && item->isVisible())
+            confirm = item;
+        pending << item->childItems();
+    }
+    click(confirm);
+    QTRY_VERIFY_WITH_TIMEOUT(!std::filesystem::exists(trash / "old-video.mkv"), 5000);
+    EXPECT_FALSE(std::filesystem::exists(trash.parent_path() / "info/old-video.mkv.trashinfo"));
+    QTRY_VERIFY_WITH_TIMEOUT(state->totalFreed() > freedBefore, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(mon->property("trashSize").toLongLong() == 0, 5000);
+    settle();
+    snap(panel, "panel-after-empty");
+
+    // "Abrir Quillmoor" hides the panel, whose monitor rests
+    click(panel->findChild<QQuickItem*>("openMainButton"));
+    settle();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_FALSE(mon->property("running").toBool());
 }
 
 TEST_F(UiTest, NoWarnings)

@@ -3,14 +3,27 @@ import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Quillmoor
 
-// The first page: the header, the Full Disk Access banner and the system scan
-// with its cleanup confirmation.
+// The first page: the header, the Full Disk Access banner, the live gauges of
+// its own monitor, the system scan with its cleanup confirmation, and the
+// shortcuts to three other sections. The monitor samples only while the page
+// is shown.
 Item {
     id: page
     objectName: "overviewView"
 
-    Component.onCompleted: AppState.refreshStats()
-    onVisibleChanged: if (visible) AppState.refreshStats()
+    SystemMonitor { id: mon; objectName: "overviewMonitor" }
+
+    function shown() {
+        mon.start()
+        AppState.refreshStats()
+        if (AppState.appCount === 0)
+            AppState.loadApps()
+        if (AppState.agentCount === 0)
+            AppState.loadAgents()
+    }
+    Component.onCompleted: if (visible) shown()
+    Component.onDestruction: mon.stop()
+    onVisibleChanged: visible ? shown() : mon.stop()
 
     ScrollView {
         anchors.fill: parent
@@ -32,14 +45,116 @@ Item {
                 Layout.leftMargin: 32
                 Layout.rightMargin: 32
             }
+            RowLayout {
+                Layout.fillWidth: true
+                Layout.leftMargin: 32
+                Layout.rightMargin: 32
+                spacing: 14
+                GaugeCard {
+                    objectName: "diskGauge"
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    delay: 50
+                    title: I18n.L("Disco")
+                    symbol: "internaldrive"
+                    value: Fmt.bytes(mon.diskFree)
+                    sub: I18n.LF("livres de %@", [Fmt.bytes(mon.diskTotal)])
+                    ColumnLayout {
+                        anchors.left: parent.left
+                        anchors.right: parent.right
+                        anchors.bottom: parent.bottom
+                        spacing: 6
+                        MeterBar {
+                            Layout.fillWidth: true
+                            value: 1 - mon.diskFreeFraction
+                            color: mon.diskFreeFraction < 0.12 ? DS.warning : DS.primary
+                        }
+                        Text {
+                            Layout.fillWidth: true
+                            text: I18n.LF("%ld%% em uso", [Math.floor((1 - mon.diskFreeFraction) * 100)])
+                            color: DS.muted
+                            font: DS.mono(11)
+                            horizontalAlignment: Text.AlignLeft
+                        }
+                    }
+                }
+                GaugeCard {
+                    objectName: "memoryGauge"
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    delay: 100
+                    title: I18n.L("Memória")
+                    symbol: "memorychip"
+                    value: Math.floor(mon.memFraction * 100) + "%"
+                    sub: I18n.LF("%@ de %@", [Fmt.bytes(mon.memUsed), Fmt.bytes(mon.memTotal)])
+                    Sparkline {
+                        anchors.fill: parent
+                        values: mon.memHistory
+                        maximum: 1
+                        color: DS.primary
+                    }
+                }
+                GaugeCard {
+                    objectName: "cpuGauge"
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    delay: 150
+                    title: I18n.L("Processador")
+                    symbol: "cpu"
+                    value: Math.floor(mon.cpu * 100) + "%"
+                    sub: I18n.L("carga média agora")
+                    Sparkline {
+                        anchors.fill: parent
+                        values: mon.cpuHistory
+                        maximum: 1
+                        color: DS.glow
+                    }
+                }
+            }
             ScanPanel {
                 objectName: "scanPanel"
                 Layout.fillWidth: true
                 Layout.leftMargin: 32
                 Layout.rightMargin: 32
-                Layout.bottomMargin: 32
                 onReview: AppState.section = "junk"
                 onClean: confirm.open()
+            }
+            RowLayout {
+                Layout.fillWidth: true
+                Layout.leftMargin: 32
+                Layout.rightMargin: 32
+                Layout.bottomMargin: 32
+                spacing: 14
+                ShortcutCard {
+                    objectName: "appsShortcut"
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    symbol: "app.badge"
+                    title: I18n.L("Apps")
+                    value: AppState.appCount
+                    sub: I18n.L("instalados")
+                    onActivated: AppState.section = "uninstaller"
+                }
+                ShortcutCard {
+                    objectName: "largeShortcut"
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    symbol: "doc.on.doc"
+                    title: I18n.L("Arquivos grandes")
+                    value: AppState.largeScanned ? AppState.largeCount : "—"
+                    sub: AppState.largeScanned ? I18n.L("encontrados") : I18n.L("não analisado")
+                    onActivated: AppState.section = "large"
+                }
+                ShortcutCard {
+                    objectName: "startupShortcut"
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    symbol: "power"
+                    title: I18n.L("Inicialização")
+                    value: AppState.agentCount
+                    sub: I18n.L("itens em segundo plano")
+                    onActivated: AppState.section = "startup"
+                }
             }
         }
     }

@@ -1,0 +1,78 @@
+#pragma once
+// The tray panel's own state and quick actions: freeing memory, the speed
+// test, emptying the Trash, ejecting a volume and the login item, and the
+// sky verdict drawn from the last cleanup and the panel's monitor.
+#include <functional>
+#include <optional>
+
+#include <QObject>
+#include <QPointer>
+#include <QtQml/qqmlregistration.h>
+
+#include "monitor/SystemMonitor.h"
+
+class AppState;
+
+class PanelActions : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+
+    Q_PROPERTY(SystemMonitor* monitor READ monitor WRITE setMonitor NOTIFY monitorChanged)
+    Q_PROPERTY(bool testing READ testing NOTIFY testingChanged)
+    Q_PROPERTY(bool freeing READ freeing NOTIFY freeingChanged)
+    Q_PROPERTY(QString speed READ speed NOTIFY speedChanged)
+    Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY launchAtLoginChanged)
+    Q_PROPERTY(double cloudiness READ cloudiness NOTIFY skyChanged)
+    Q_PROPERTY(QString skyTitle READ skyTitle NOTIFY skyChanged)
+    Q_PROPERTY(QString skyText READ skyText NOTIFY skyChanged)
+
+public:
+    explicit PanelActions(QObject* parent = nullptr);
+
+    SystemMonitor* monitor() const { return monitor_; }
+    void setMonitor(SystemMonitor* monitor);
+    bool testing() const { return testing_; }
+    bool freeing() const { return freeing_; }
+    QString speed() const { return speed_.value_or(QString()); }
+    bool launchAtLogin() const { return launchAtLogin_; }
+    double cloudiness() const;
+    QString skyTitle() const;
+    QString skyText() const;
+
+    // Re-reads the time of the last cleanup (when the panel is shown, after a cleanup).
+    Q_INVOKABLE void readLastClean();
+    // Purges memory with administrator rights in the background.
+    Q_INVOKABLE void freeRAM();
+    // Runs the speed-test tool in the background.
+    Q_INVOKABLE void testSpeed();
+    // Empties the Trash for good in the background (after the confirmation).
+    Q_INVOKABLE void emptyTrash();
+    // Unmounts and ejects the volume mounted at PATH.
+    Q_INVOKABLE void eject(const QString& path);
+    Q_INVOKABLE void setLaunchAtLogin(bool on);
+
+    // Replaces the speed-test tool (tests): returns what the tool printed.
+    void setSpeedTool(std::function<QByteArray()> tool) { speedTool_ = std::move(tool); }
+    // Replaces the eject step (tests): the error text, or nothing on success.
+    void setEjector(std::function<std::optional<QString>(const std::string&)> ejector) { ejector_ = std::move(ejector); }
+
+signals:
+    void monitorChanged();
+    void testingChanged();
+    void freeingChanged();
+    void speedChanged();
+    void launchAtLoginChanged();
+    void skyChanged();
+    // A background action has finished (tests wait for it).
+    void finished();
+
+private:
+    QPointer<SystemMonitor> monitor_;
+    bool testing_ = false;
+    bool freeing_ = false;
+    std::optional<QString> speed_;
+    bool launchAtLogin_ = false;
+    std::optional<int> days_;
+    std::function<QByteArray()> speedTool_;
+    std::function<std::optional<QString>(const std::string&)> ejector_;
+};

@@ -1,0 +1,148 @@
+#include "cli/MonitorCommands.h"
+
+#include <cmath>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QThread>
+
+#include "i18n/L.h"
+#include "monitor/DesktopBus.h"
+#include "monitor/PanelValues.h"
+#include "monitor/Sampling.h"
+#include "platform/Fmt.h"
+
+namespace Cli {
+
+namespace {
+
+constexpr int kDefaultSamples = 5;
+constexpr int kIntervalMs = 2000;
+
+QString percent(double fraction)
+{
+    return QString::number(static_cast<qint64>(std::trunc(fraction * 100))) + QStringLiteral("%");
+}
+
+QString pathText(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+int runMonitor(Context& context)
+{
+    int samples = kDefaultSamples;
+    for (int i = 0; i < context.args.size(); ++i) {
+        if (context.args[i] != "--samples")
+            return context.usageError(QStringLiteral("unknown argument '%1' for monitor (see --help)").arg(context.args[i]));
+        if (i + 1 >= context.args.size())
+            return context.usageError(QStringLiteral("--samples needs a number from 1 to 10000"));
+        const std::optional<int> count = parseSampleCount(context.args[++i]);
+        if (!count)
+            return context.usageError(QStringLiteral("bad sample count '%1' (1 to 10000)").arg(context.args[i]));
+        samples = *count;
+    }
+
+    // A silent first reading, so that the first printed line already shows
+    // the processor load and the rates over a whole interval.
+    QElapsedTimer clock;
+    clock.start();
+    Monitor::Sampler sampler;
+    const auto read = [&] {
+        sampler.takeTicks(Monitor::readTicks());
+        Monitor::NetSample net = Monitor::netBytes();
+        net.time = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        sampler.takeNet(net);
+    };
+    read();
+    QJsonArray all;
+    for (int n = 0; n < samples; ++n) {
+        QThread::msleep(kIntervalMs);
+        read();
+        MonitorReading reading;
+        reading.disk = FS::disk();
+        reading.mem = FS::memory();
+        reading.cpu = sampler.cpu();
+        reading.rates = sampler.rates();
+        reading.battery = Monitor::batteryInfo();
+        reading.wifi = DesktopBus::wifiName();
+        reading.volumes = Monitor::externalVolumes();
+        if (context.json) {
+            all.append(monitorJson(reading));
+        } else {
+            context.out << monitorLine(reading) << "\n";
+            context.out.flush();
+        }
+    }
+    if (context.json)
+        context.printJson(all);
+    return Success;
+}
+
+} // namespace
+
+std::optional<int> parseSampleCount(const QString& text)
+{
+    for (const QChar c : text)
+        if (c < '0' || c > '9')
+            return std::nullopt;
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < 1 || value > 10000)
+        return std::nullopt;
+    return value;
+}
+
+QString monitorLine(const MonitorReading& reading)
+{
+    QStringList parts;
+    parts << L("Disco") + ": " + Fmt::bytes(reading.disk.free) + " " + L("livres");
+    parts << L("Memória") + ": " + percent(Monitor::memFraction(reading.mem));
+    parts << L("Processador") + ": " + percent(reading.cpu);
+    parts << "↓ " + Monitor::rate(reading.rates.down) + "   ↑ " + Monitor::rate(reading.rates.up);
+    QString power = L("Energia") + ": " + Panel::batteryStatus(reading.battery);
+    if (reading.battery)
+        power += " " + QString::number(reading.battery->level) + "%";
+    parts << power;
+    parts << L("Rede") + ": " + reading.wifi.value_or(QStringLiteral("—"));
+    for (const Monitor::VolumeInfo& volume : reading.volumes)
+        parts << volume.name + " " + Fmt::bytes(volume.free) + " " + L("livres");
+    return parts.join(QStringLiteral("  ·  "));
+}
+
+QJsonObject monitorJson(const MonitorReading& reading)
+{
+    QJsonArray volumes;
+    for (const Monitor::VolumeInfo& volume : reading.volumes)
+        volumes.append(QJsonObject{{"path", pathText(volume.url)}, {"name", volume.name}, {"free", qint64(volume.free)}});
+    QJsonValue battery = QJsonValue::Null;
+    if (reading.battery)
+        battery = QJsonObject{{"level", reading.battery->level},
+                              {"charging", reading.battery->charging},
+                              {"plugged", reading.battery->plugged}};
+    return QJsonObject{
+        {"diskTotal", qint64(reading.disk.total)},
+        {"diskFree", qint64(reading.disk.free)},
+        {"memTotal", qint64(reading.mem.total)},
+        {"memUsed", qint64(reading.mem.used)},
+        {"cpu", reading.cpu},
+        {"down", reading.rates.down},
+        {"up", reading.rates.up},
+        {"battery", battery},
+        {"wifi", reading.wifi ? QJsonValue(*reading.wifi) : QJsonValue(QJsonValue::Null)},
+        {"volumes", volumes},
+    };
+}
+
+std::vector<Command> monitorCommands()
+{
+    return {
+        {QStringLiteral("monitor"), QStringLiteral("monitor [--samples N]"),
+         QStringLiteral("live disk, memory, processor, network, power, Wi-Fi and volumes, "
+                        "N samples 2 s apart (default 5)"),
+         runMonitor},
+    };
+}
+
+} // namespace Cli

@@ -1,0 +1,189 @@
+// The monitor object over recorded sources, and the tray panel's actions over
+// the temporary home.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app/AppState.h"
+#include "app/PanelActions.h"
+#include "i18n/L.h"
+#include "monitor/SystemMonitor.h"
+#include "platform/FS.h"
+#include "platform/Prefs.h"
+#include "support/Fixtures.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string recorded(const char* name)
+{
+    std::ifstream in(std::string(RECORDED_DIR) + "/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+Monitor::Roots recordedRoots(const std::string& name)
+{
+    const fs::path root = freshFolder(name);
+    Monitor::Roots roots{root / "proc", root / "sys", root / "dev"};
+    writeFile(roots.proc / "stat", recorded("stat"));
+    writeFile(roots.proc / "meminfo", recorded("meminfo"));
+    writeFile(roots.proc / "net/dev", "a\nb\n  wlp2s0: 1000 0 0 0 0 0 0 0 500 0 0 0 0 0 0 0\n");
+    writeFile(roots.sys / "class/net/wlp2s0/device/vendor", "0x8086");
+    return roots;
+}
+
+struct Quiet {
+    Quiet()
+    {
+        auto prefs = Prefs::standard();
+        prefs->setValue("soundEnabled", false);
+        prefs->remove("lastClean");
+        prefs->sync();
+    }
+};
+
+} // namespace
+
+TEST(SystemMonitor, FirstSampleIsQuietTheSecondMeasures)
+{
+    Quiet quiet;
+    const Monitor::Roots roots = recordedRoots("monitor-samples");
+    SystemMonitor mon;
+    mon.setRoots(roots);
+    mon.setWifiSource([] { return std::nullopt; });
+    EXPECT_EQ(mon.model(), "Mac");  // no product name, no battery
+
+    mon.refresh();
+    EXPECT_EQ(mon.cpu(), 0.0);
+    EXPECT_EQ(mon.down(), 0.0);
+    EXPECT_EQ(mon.up(), 0.0);
+    EXPECT_EQ(mon.memTotal(), 16303784ull * 1024);
+    EXPECT_EQ(mon.memUsed(), (16303784ull - 9045332ull) * 1024);
+    EXPECT_FALSE(mon.hasBattery());
+    EXPECT_TRUE(mon.wifiText().isEmpty());
+
+    // 100 more busy ticks and 300 idle; 4000 bytes more received
+    writeFile(roots.proc / "stat", "cpu  1063368 123751 260587 686060 5478 0 1879 5166 0 0\n");
+    writeFile(roots.proc / "net/dev", "a\nb\n  wlp2s0: 5000 0 0 0 0 0 0 0 500 0 0 0 0 0 0 0\n");
+    mon.refresh();
+    EXPECT_DOUBLE_EQ(mon.cpu(), 0.25);
+    EXPECT_GT(mon.down(), 0.0);
+    EXPECT_LE(mon.down(), 8000.0);  // at least half a second between the samples
+    EXPECT_EQ(mon.up(), 0.0);
+    EXPECT_EQ(mon.cpuHistory(), (QList<qreal>{0.0, 0.25}));
+
+    // the stat file disappears: the value stays, the history still grows
+    fs::remove(roots.proc / "stat");
+    for (int i = 0; i < 60; ++i)
+        mon.refresh();
+    EXPECT_DOUBLE_EQ(mon.cpu(), 0.25);
+    EXPECT_EQ(mon.cpuHistory().size(), 60);
+    EXPECT_EQ(mon.memHistory().size(), 60);
+    EXPECT_EQ(mon.netHistory().size(), 60);
+}
+
+TEST(SystemMonitor, TrashIsMeasuredInTheBackgroundAtMostEveryTwentySeconds)
+{
+    Quiet quiet;
+    SystemMonitor mon;
+    mon.setRoots(recordedRoots("monitor-trash"));
+    mon.setWifiSource([] { return std::nullopt; });
+    writeFile(FS::trashFolder() / "old.bin", std::string(8192, 'x'));
+    EXPECT_FALSE(mon.trashKnown());
+
+    mon.start();
+    EXPECT_TRUE(mon.running());
+    mon.start();  // a restart, never a second timer
+    QTRY_VERIFY(mon.trashKnown());
+    const qint64 first = mon.trashSizeOrZero();
+    EXPECT_GE(first, 8192);
+
+    writeFile(FS::trashFolder() / "more.bin", std::string(65536, 'x'));
+    mon.refresh();  // within 20 s: no new measurement
+    QTest::qWait(100);
+    EXPECT_EQ(mon.trashSizeOrZero(), first);
+    mon.refreshTrash();
+    QTRY_VERIFY(mon.trashSizeOrZero() > first);
+
+    mon.stop();
+    EXPECT_FALSE(mon.running());
+    fs::remove_all(FS::trashFolder());
+}
+
+TEST(PanelActions, SpeedTestWithoutTheToolSaysSo)
+{
+    Quiet quiet;
+    AppState st(nullptr);
+    PanelActions actions;
+    actions.setSpeedTool([] { return QByteArray("sh: 1: /usr/bin/networkQuality: not found\n"); });
+    QSignalSpy done(&actions, &PanelActions::finished);
+    actions.testSpeed();
+    EXPECT_TRUE(actions.testing());
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_FALSE(actions.testing());
+    EXPECT_EQ(actions.speed(), L("Não foi possível medir agora."));
+}
+
+TEST(PanelActions, EmptyingTheTrashCountsTheFreedBytesAndTheCleanup)
+{
+    Quiet quiet;
+    AppState st(nullptr);
+    SystemMonitor mon;
+    PanelActions actions;
+    actions.setMonitor(&mon);
+    QSignalSpy done(&actions, &PanelActions::finished);
+    const fs::path files = FS::trashFolder();
+
+    // only a .DS_Store: nothing freed, no cleanup recorded
+    writeFile(files / ".DS_Store", "finder");
+    const qint64 before = st.totalFreed();
+    actions.emptyTrash();
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_EQ(st.totalFreed(), before);
+    EXPECT_FALSE(Prefs::standard()->contains("lastClean"));
+    EXPECT_EQ(actions.skyText(), L("Nenhuma limpeza ainda."));
+
+    writeFile(files / "movie.mkv", std::string(100000, 'x'));
+    writeFile(files.parent_path() / "info/movie.mkv.trashinfo", "[Trash Info]\n");
+    actions.emptyTrash();
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_GE(st.totalFreed(), before + 100000);
+    EXPECT_FALSE(present(files / "movie.mkv"));
+    EXPECT_FALSE(present(files.parent_path() / "info/movie.mkv.trashinfo"));
+    EXPECT_TRUE(Prefs::standard()->contains("lastClean"));
+    EXPECT_EQ(actions.skyText(), L("Limpo hoje."));
+    QTRY_VERIFY(mon.trashKnown());
+    fs::remove_all(files);
+}
+
+TEST(PanelActions, EjectRefusedNamesTheVolumeAndTheReason)
+{
+    Quiet quiet;
+    AppState st(nullptr);
+    const fs::path root = freshFolder("eject");
+    fs::create_directories(root / "mnt/STICK");
+    Monitor::Roots roots = recordedRoots("eject-roots");
+    writeFile(roots.proc / "self/mountinfo",
+              "60 28 8:17 / " + (root / "mnt/STICK").native() + " rw - nfs4 nas:/share rw\n");
+    SystemMonitor mon;
+    mon.setRoots(roots);
+    mon.setWifiSource([] { return std::nullopt; });
+    mon.refresh();
+    ASSERT_EQ(mon.volumes().size(), 1u);
+
+    PanelActions actions;
+    actions.setMonitor(&mon);
+    std::string asked;
+    actions.setEjector([&](const std::string& device) {
+        asked = device;
+        return std::optional<QString>("target is busy");
+    });
+    actions.eject(QString::fromStdString((root / "mnt/STICK").native()));
+    EXPECT_EQ(asked, "nas:/share");
+    EXPECT_EQ(st.message(), LF("Não foi possível ejetar %@: %@", "STICK", "target is busy"));
+}
