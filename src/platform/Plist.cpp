@@ -1,5 +1,7 @@
 #include "platform/Plist.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include <sys/stat.h>
@@ -45,13 +47,67 @@ QVariant valueOf(plist_t node)
     }
 }
 
+bool startsWithAt(const QByteArray& data, qsizetype at, const char* text)
+{
+    const qsizetype length = qsizetype(std::strlen(text));
+    return at + length <= data.size() && std::memcmp(data.constData() + at, text, std::size_t(length)) == 0;
+}
+
+// The deepest nesting of <array> and <dict> in XML text; self-closing tags add nothing.
+int xmlDepth(const QByteArray& data)
+{
+    int depth = 0;
+    int deepest = 0;
+    for (qsizetype i = data.indexOf('<'); i >= 0; i = data.indexOf('<', i + 1)) {
+        const bool closing = startsWithAt(data, i + 1, "/");
+        const qsizetype name = i + (closing ? 2 : 1);
+        qsizetype end = -1;
+        if (startsWithAt(data, name, "array"))
+            end = name + 5;
+        else if (startsWithAt(data, name, "dict"))
+            end = name + 4;
+        if (end < 0 || end >= data.size())
+            continue;
+        const char next = data.at(end);
+        if (next != '>' && next != ' ' && next != '\t' && next != '\n' && next != '\r' && next != '/')
+            continue;  // another tag that only starts the same way
+        if (closing) {
+            depth = std::max(0, depth - 1);
+            continue;
+        }
+        const qsizetype close = data.indexOf('>', end);
+        if (close > 0 && data.at(close - 1) == '/')
+            continue;  // <array/>
+        deepest = std::max(deepest, ++depth);
+    }
+    return deepest;
+}
+
+// The object count of a binary list, from its trailer (0 when it has none).
+std::uint64_t binaryObjects(const QByteArray& data)
+{
+    if (data.size() < 8 + 32)
+        return 0;
+    std::uint64_t count = 0;
+    for (int i = 0; i < 8; ++i)
+        count = (count << 8) | static_cast<unsigned char>(data.at(data.size() - 24 + i));
+    return count;
+}
+
 } // namespace
 
 namespace Plist {
 
+bool withinParserLimits(const QByteArray& data)
+{
+    if (data.startsWith("bplist"))
+        return binaryObjects(data) <= kMaxBinaryObjects;
+    return xmlDepth(data) <= kMaxXmlDepth;
+}
+
 std::optional<QVariantMap> parseDictionary(const QByteArray& data)
 {
-    if (data.isEmpty() || data.size() > kMaxBytes)
+    if (data.isEmpty() || data.size() > kMaxBytes || !withinParserLimits(data))
         return std::nullopt;
     plist_t raw = nullptr;
     plist_from_memory(data.constData(), uint32_t(data.size()), &raw);

@@ -15,6 +15,15 @@ namespace Plist {
 // Files larger than this are not property lists this program reads.
 inline constexpr std::int64_t kMaxBytes = 8 * 1024 * 1024;
 
+// The parser descends one call per nesting level, so lists nested deeper than
+// this (XML), or binary lists of more objects than this (each level is one
+// object), are refused rather than risk the thread's stack.
+inline constexpr int kMaxXmlDepth = 512;
+inline constexpr std::uint64_t kMaxBinaryObjects = 20000;
+
+// Whether the data is safe to hand to the parser by the two limits above.
+bool withinParserLimits(const QByteArray& data);
+
 // The dictionary at the top of the data; nothing when the data is empty,
 // malformed, too large or holds anything other than a dictionary.
 std::optional<QVariantMap> parseDictionary(const QByteArray& data);

@@ -230,3 +230,24 @@ TEST(AdminTrash, SameNamedItemsBothStayRestorableInTheTrash)
     EXPECT_TRUE(present(item));
     EXPECT_FALSE(present(infoFor(FS::trashFolder() / "Tool.3.app")));
 }
+
+TEST(Plist, DeepNestingIsRefusedBeforeTheParserSeesIt)
+{
+    const auto nested = [](int levels) {
+        std::string text = "<plist><dict><key>Label</key><string>x</string><key>K</key>";
+        for (int i = 0; i < levels; ++i)
+            text += "<array>";
+        for (int i = 0; i < levels; ++i)
+            text += "</array>";
+        return QByteArray::fromStdString(text + "<key>E</key><array/></dict></plist>");
+    };
+    EXPECT_TRUE(Plist::parseDictionary(nested(Plist::kMaxXmlDepth - 1)).has_value());
+    EXPECT_FALSE(Plist::parseDictionary(nested(300000)).has_value());  // would overflow the stack
+
+    // a binary list whose trailer counts more objects than allowed
+    std::string binary = binaryPlist({{"Label", "x"}});
+    EXPECT_TRUE(Plist::parseDictionary(QByteArray::fromStdString(binary)).has_value());
+    for (int i = 0; i < 8; ++i)
+        binary[binary.size() - 24 + i] = char(i == 5 ? 0x01 : 0);  // 65,536 objects
+    EXPECT_FALSE(Plist::withinParserLimits(QByteArray::fromStdString(binary)));
+}

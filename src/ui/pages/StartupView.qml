@@ -11,6 +11,9 @@ Item {
     // the item waiting for confirmation ({agentId, label, userOwned}), or null
     property var pending: null
 
+    // Opened before anything was listed (the overview lists them too): list now.
+    Component.onCompleted: if (AppState.agentCount === 0) AppState.loadAgents()
+
     ColumnLayout {
         anchors.fill: parent
         anchors.margins: 32

@@ -10,6 +10,9 @@ Item {
     objectName: "uninstallerView"
     property string search: ""
 
+    // Opened before anything was listed (the overview lists them too): list now.
+    Component.onCompleted: if (AppState.appCount === 0) AppState.loadApps()
+
     ColumnLayout {
         anchors.fill: parent
         anchors.margins: 32
