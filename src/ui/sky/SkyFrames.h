@@ -1,7 +1,10 @@
 #pragma once
 // The clock and the frame timer shared by the sky items. The timer repaints an
 // item at most 24 times a second, and only while the item can be seen: it is
-// visible, has a size, sits in a window and that window is shown.
+// visible, has a size, sits in a window and that window is shown. An item
+// whose picture changes slowly asks for fewer frames through its pace.
+#include <functional>
+
 #include <QDateTime>
 #include <QMetaObject>
 #include <QPointer>
@@ -26,7 +29,18 @@ public:
         : item_(item)
     {
         timer_.setInterval(intervalMs);
-        QObject::connect(&timer_, &QTimer::timeout, item, [item] { item->update(); });
+        QObject::connect(&timer_, &QTimer::timeout, item, [this, item] {
+            item->update();
+            if (pace_)
+                timer_.setInterval(pace_(now()));
+        });
+    }
+    // Chooses the time to the next frame from the current time (milliseconds).
+    void setPace(std::function<int(double)> pace)
+    {
+        pace_ = std::move(pace);
+        if (pace_)
+            timer_.setInterval(pace_(now()));
     }
     ~Timer() { QObject::disconnect(windowShown_); }
     Timer(const Timer&) = delete;
@@ -61,6 +75,7 @@ private:
     QPointer<QQuickWindow> window_;
     QMetaObject::Connection windowShown_;
     bool wanted_ = true;
+    std::function<int(double)> pace_;
 };
 
 } // namespace SkyFrames
