@@ -1,8 +1,9 @@
 // The program's entry: the runtime log, the crash handler, the one AppState,
-// and the QML windows (the main window and the settings window).
+// and the QML windows (the main window, the tray panel and the settings window).
 #include <QApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
+#include <QSystemTrayIcon>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include "app/AppState.h"
@@ -28,6 +29,9 @@ int main(int argc, char* argv[])
     installFonts(app);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     chooseSceneGraphBackend();
+    // With a tray icon the program stays there when its window is closed, as a
+    // menu-bar program does; without one, closing the window quits.
+    QApplication::setQuitOnLastWindowClosed(!QSystemTrayIcon::isSystemTrayAvailable());
 
     AppState state(nullptr);  // the one state object, for the life of the process
 

@@ -272,14 +272,13 @@ Item {
                     title: modelData.name
                     detail: Fmt.bytes(modelData.free) + " " + I18n.L("livres")
                     ToolButton {
+                        id: ejectButton
                         width: 28
                         height: 28
                         contentItem: Icon { symbol: "eject.fill"; size: 16; color: DS.muted }
                         background: Rectangle { radius: 8; color: parent.hovered ? Qt.rgba(1, 1, 1, 0.07) : "transparent" }
                         Accessible.name: I18n.LF("Ejetar %@", [modelData.name])
-                        ToolTip.visible: hovered
-                        ToolTip.delay: 600
-                        ToolTip.text: I18n.LF("Ejetar %@", [modelData.name])
+                        HintTip { shown: ejectButton.hovered; text: I18n.LF("Ejetar %@", [modelData.name]) }
                         onClicked: actions.eject(modelData.path)
                     }
                 }

@@ -19,6 +19,9 @@ Window {
     visible: false
 
     property bool wasActive: false
+    // when a click elsewhere last closed it: a click on the tray icon closes it
+    // that way first, and must not open it again at once
+    property double closedByClickAt: 0
 
     function openPanel() {
         const spot = tray ? tray.panelPosition(Qt.size(width, height)) : Qt.point(x, y)
@@ -32,15 +35,17 @@ Window {
     function toggle() {
         if (visible)
             hide()
-        else
+        else if (Date.now() - closedByClickAt > 300)
             openPanel()
     }
 
     onActiveChanged: {
         if (active)
             wasActive = true
-        else if (wasActive && visible)
+        else if (wasActive && visible) {
+            closedByClickAt = Date.now()
             hide()  // a click elsewhere closes it, as a tray menu does
+        }
     }
 
     MenuBarPanel {

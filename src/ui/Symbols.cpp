@@ -50,9 +50,9 @@ QString materialGlyphFor(const QString& symbol)
         // the tray panel
         {"powerplug", "power"},
         {"battery.100.bolt", "battery_charging_full"},
-        {"battery.25", "battery_20"},
-        {"battery.50", "battery_50"},
-        {"battery.75", "battery_80"},
+        {"battery.25", "battery_1_bar"},
+        {"battery.50", "battery_3_bar"},
+        {"battery.75", "battery_5_bar"},
         {"externaldrive", "usb"},
         {"eject.fill", "eject"},
         {"ellipsis.circle", "more_horiz"},

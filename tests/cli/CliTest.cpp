@@ -4,6 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <QJsonArray>
+
+#include "cli/MonitorCommands.h"
 #include "support/Fixtures.h"
 
 TEST(Cli, HelpSucceedsAndNamesTheOptions)
@@ -40,4 +43,30 @@ TEST(Cli, VersionAsTextAndAsJson)
     const QJsonDocument doc = QJsonDocument::fromJson(json.out.toUtf8(), &error);
     ASSERT_EQ(error.error, QJsonParseError::NoError);
     EXPECT_TRUE(doc.object().value("version").toString().startsWith("Quillmoor "));
+}
+
+TEST(MonitorCommand, SampleCountAndOneLinePerReading)
+{
+    EXPECT_EQ(Cli::parseSampleCount("3"), 3);
+    for (const char* bad : {"0", "-1", "2.5", "", "10001", "x"})
+        EXPECT_FALSE(Cli::parseSampleCount(bad).has_value()) << bad;
+    EXPECT_EQ(runCli({"monitor", "--samples", "0"}).status, Cli::BadUsage);
+    EXPECT_EQ(runCli({"monitor", "--every", "1"}).status, Cli::BadUsage);
+
+    Cli::MonitorReading reading;
+    reading.disk = {1000, 250};
+    reading.mem = {400, 100};
+    reading.cpu = 0.129;
+    reading.rates = {2048, 10};
+    reading.battery = Monitor::Battery{57, false, false};
+    reading.volumes.push_back({"/media/al/STICK", "STICK", 5'000'000, "/dev/sdb1"});
+    const QString line = Cli::monitorLine(reading);
+    EXPECT_FALSE(line.contains('\n'));
+    for (const QString& part : {QString("25%"), QString("12%"), QString("2.0 kB/s"), QString("10 B/s"),
+                                QString("57%"), QString("STICK")})
+        EXPECT_TRUE(line.contains(part)) << qPrintable(line);
+    const QJsonObject json = Cli::monitorJson(reading);
+    EXPECT_EQ(json["battery"].toObject()["level"].toInt(), 57);
+    EXPECT_TRUE(json["wifi"].isNull());
+    EXPECT_EQ(json["volumes"].toArray()[0].toObject()["free"].toInteger(), 5'000'000);
 }

@@ -74,6 +74,18 @@ TEST(SkyShootingStar, OnlyDuringTheFirstOnePointOneSecondsOfEachPeriod)
     EXPECT_TRUE(today >= 0.0 && today < 11.0) << today;
 }
 
+TEST(SkyShootingStar, FramesAreFastOnlyAroundACrossing)
+{
+    // every frame of a crossing is drawn at full pace, from a frame before it starts
+    EXPECT_EQ(starfieldFrameMs(22.0 - 0.1), fastFrameMs);
+    EXPECT_EQ(starfieldFrameMs(22.0), fastFrameMs);
+    EXPECT_EQ(starfieldFrameMs(22.0 + 1.05), fastFrameMs);
+    // the quiet rest of the period twinkles slowly
+    EXPECT_EQ(starfieldFrameMs(22.0 + 1.2), slowFrameMs);
+    EXPECT_EQ(starfieldFrameMs(22.0 + 6.0), slowFrameMs);
+    EXPECT_EQ(starfieldFrameMs(33.0 - 0.2), slowFrameMs);
+}
+
 TEST(SkyShootingStar, StartsAtItsStartPointFadesAsItRunsAndKeepsItsPath)
 {
     const double w = 1000, h = 500, length = 0.18 * w, start = 11.0 * aPeriod;

@@ -3,8 +3,10 @@
 
 #include "app/AppSection.h"
 #include "i18n/Translations.h"
+#include "ui/ChartMath.h"
 #include "ui/Motion.h"
 #include "ui/Symbols.h"
+#include "ui/TrayIcon.h"
 
 TEST(Spring, StartsAtZeroOvershootsOnceAndSettlesAtOne)
 {
@@ -61,4 +63,45 @@ TEST(Symbols, FileKindsByNameAndFolder)
     EXPECT_EQ(symbolForFile(dir / "backup.tar.gz"), "doc.zipper");
     EXPECT_EQ(symbolForFile(dir / "notes.txt"), "doc.text");
     std::filesystem::remove_all(dir);
+}
+
+TEST(Charts, SparklineSpansTheWidthAndScales)
+{
+    using ChartMath::sparklinePoints;
+    EXPECT_TRUE(sparklinePoints({}, {64, 22}, 0).empty());
+    // a fixed scale: 0 at the bottom, 1 at the top, oldest at the left
+    const auto fixed = sparklinePoints({0.0, 0.5, 1.0}, {102, 22}, 1.0, 1.0);
+    ASSERT_EQ(fixed.size(), 3u);
+    EXPECT_EQ(fixed[0], QPointF(1, 21));
+    EXPECT_EQ(fixed[1], QPointF(51, 11));
+    EXPECT_EQ(fixed[2], QPointF(101, 1));
+    // automatic scale to the largest value; all zeros lie flat at the bottom
+    EXPECT_EQ(sparklinePoints({2000.0, 4000.0}, {10, 10}, 0, 0)[1].y(), 0.0);
+    for (const QPointF& p : sparklinePoints({0.0, 0.0}, {10, 10}, 0, 0))
+        EXPECT_EQ(p.y(), 10.0);
+    // one value is a level line across
+    EXPECT_EQ(sparklinePoints({0.5}, {10, 10}, 1.0, 0).size(), 2u);
+}
+
+TEST(Charts, DialRingsNestAndBodiesRunClockwiseFromTheTop)
+{
+    const QRectF outer = ChartMath::orbitRect(0, 3, {112, 112}, 14, 6);
+    const QRectF inner = ChartMath::orbitRect(2, 3, {112, 112}, 14, 6);
+    EXPECT_EQ(outer, QRectF(6, 6, 100, 100));
+    EXPECT_EQ(inner, QRectF(34, 34, 44, 44));
+    EXPECT_NEAR(ChartMath::bodyPoint(outer, 0).y(), 6, 1e-9);       // top
+    EXPECT_NEAR(ChartMath::bodyPoint(outer, 0.25).x(), 106, 1e-9);  // right
+    EXPECT_NEAR(ChartMath::bodyPoint(outer, 1.7).y(), 6, 1e-9);     // brought into 0..1
+}
+
+TEST(TrayPanel, OpensBesideTheIconInsideTheScreen)
+{
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize panel(320, 480);
+    // an icon in the top bar: under it, centred, kept inside the right edge
+    EXPECT_EQ(panelPlacement({1890, 4, 22, 22}, panel, screen), QPoint(1600, 32));
+    // an icon in a bottom panel: above it
+    EXPECT_EQ(panelPlacement({800, 1054, 22, 22}, panel, screen), QPoint(650, 568));
+    // no icon: the top-right corner
+    EXPECT_EQ(panelPlacement({}, panel, screen), QPoint(1594, 6));
 }

@@ -16,9 +16,7 @@ AbstractButton {
     implicitHeight: 66
     Accessible.name: title
     Accessible.description: hint
-    ToolTip.visible: hovered && hint !== ""
-    ToolTip.delay: 600
-    ToolTip.text: hint
+    HintTip { shown: pill.hovered; text: pill.hint }
 
     background: Rectangle {
         radius: 12

@@ -28,6 +28,8 @@ Nebula::Nebula(QQuickItem* parent)
     setAcceptedMouseButtons(Qt::NoButton);
     setAcceptHoverEvents(false);
     setAcceptTouchEvents(false);
+    // the clouds drift over tens of seconds: 5 frames a second are plenty
+    frames_.setPace([](double) { return SkyMath::slowFrameMs; });
 }
 
 void Nebula::setDensity(double density)

@@ -2,7 +2,10 @@
 // The clock and the frame timer shared by the drawn items. The timer repaints
 // an item at most 24 times a second (or at the interval it is given), and only
 // while the item can be seen: it is visible, has a size, sits in a window and
-// that window is shown.
+// that window is shown. An item whose picture changes slowly asks for fewer
+// frames through its pace.
+#include <functional>
+
 #include <QDateTime>
 #include <QMetaObject>
 #include <QPointer>
@@ -23,12 +26,23 @@ inline double now()
 
 class Timer {
 public:
-    // Repaints every `interval` milliseconds while running.
+    // Repaints every `interval` milliseconds while running, unless a pace says otherwise.
     explicit Timer(QQuickItem* item, int interval = intervalMs)
         : item_(item)
     {
         timer_.setInterval(interval);
-        QObject::connect(&timer_, &QTimer::timeout, item, [item] { item->update(); });
+        QObject::connect(&timer_, &QTimer::timeout, item, [this, item] {
+            item->update();
+            if (pace_)
+                timer_.setInterval(pace_(now()));
+        });
+    }
+    // Chooses the time to the next frame from the current time (milliseconds).
+    void setPace(std::function<int(double)> pace)
+    {
+        pace_ = std::move(pace);
+        if (pace_)
+            timer_.setInterval(pace_(now()));
     }
     ~Timer() { QObject::disconnect(windowShown_); }
     Timer(const Timer&) = delete;
@@ -63,6 +77,7 @@ private:
     QPointer<QQuickWindow> window_;
     QMetaObject::Connection windowShown_;
     bool wanted_ = true;
+    std::function<int(double)> pace_;
 };
 
 } // namespace SkyFrames

@@ -237,4 +237,11 @@ QRectF nebulaVisibleRect(double width, double height)
     return QRectF(width / 2 - rx, height / 2 - ry, 2 * rx, 2 * ry);
 }
 
+int starfieldFrameMs(double t)
+{
+    const double local = shootingLocalTime(t);
+    const double lead = slowFrameMs / 1000.0;
+    return local < shootingDuration || local > shootingPeriod - lead ? fastFrameMs : slowFrameMs;
+}
+
 } // namespace SkyMath

@@ -70,6 +70,13 @@ double shootingB(qint64 period);
 // The shooting star at time t on a WIDTH × HEIGHT canvas, or none between crossings.
 std::optional<ShootingStar> shootingStar(double t, double width, double height, double brightness);
 
+// The time to the star field's next frame at time t: 24 frames a second
+// while a shooting star crosses (from a frame before it starts), else 5, which
+// is plenty for stars that twinkle over seconds. In milliseconds.
+inline constexpr int fastFrameMs = 42;
+inline constexpr int slowFrameMs = 200;
+int starfieldFrameMs(double t);
+
 // ---- Nebula ----
 
 // How strongly the nebula shows for DENSITY: none at or below 0.01 (or for

@@ -15,6 +15,7 @@ Starfield::Starfield(QQuickItem* parent)
     setAcceptedMouseButtons(Qt::NoButton);
     setAcceptHoverEvents(false);
     setAcceptTouchEvents(false);
+    frames_.setPace(SkyMath::starfieldFrameMs);
 }
 
 void Starfield::setBrightness(double brightness)
