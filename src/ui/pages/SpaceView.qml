@@ -251,7 +251,10 @@ Item {
                                 }
                             }
                             TapHandler {
-                                onTapped: list.currentIndex = row.index
+                                onTapped: {
+                                    list.currentIndex = row.index
+                                    list.forceActiveFocus()  // arrows, Space, Return and Backspace from here on
+                                }
                                 onDoubleTapped: m.activate(row.entryId)
                             }
                             RowLayout {
