@@ -16,6 +16,7 @@ PACKAGES=(
   qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-dialogs qml6-module-qtquick-shapes
+  qml6-module-qt-labs-folderlistmodel
   libplist-dev
   fonts-material-design-icons-iconfont fonts-dejavu-core fonts-noto-core fonts-noto-cjk
   pkexec

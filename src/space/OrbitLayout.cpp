@@ -110,6 +110,18 @@ QString shortName(const QString& name)
     return QString::fromUcs4(reinterpret_cast<const char32_t*>(chars.constData()), 16) + QChar(0x2026);
 }
 
+int frameInterval(QSizeF size)
+{
+    // A planet runs fastest at the ends of its ellipse, at speed × the horizontal semi-axis.
+    const Layout geometry = layout({}, size, 0);
+    double fastest = 0;
+    for (std::size_t k = 0; k < 3; ++k)
+        fastest = std::max(fastest, kRingSpeeds[k] * geometry.orbits[k].width());
+    if (fastest <= 0)
+        return 100;
+    return int(std::clamp(std::ceil(500.0 / fastest), 34.0, 100.0));
+}
+
 std::vector<std::size_t> drawOrder(const std::vector<OrbitPlaced>& placed, bool front)
 {
     std::vector<std::size_t> order;

@@ -67,6 +67,11 @@ bool hitsCenter(QPointF point, QSizeF size);
 // The label form of a name: more than 18 characters become the first 16 and "…".
 QString shortName(const QString& name);
 
+// Milliseconds between frames in a view of `size`: often enough that the
+// fastest planet moves about half a point per frame, but never more than 30
+// frames a second (34 ms) nor fewer than 10 (100 ms).
+int frameInterval(QSizeF size);
+
 // The order of drawing: the planets behind the sun (depth < 0) or in front of
 // it, each from the smallest depth to the largest; indexes into `placed`.
 std::vector<std::size_t> drawOrder(const std::vector<OrbitPlaced>& placed, bool front);

@@ -43,6 +43,10 @@ QFont fontOf(const QString& family, int pixels, QFont::Weight weight)
 OrbitMapItem::OrbitMapItem(QQuickItem* parent) : QQuickPaintedItem(parent)
 {
     setAntialiasing(true);
+    // Opaque, on the card's own colour: the software renderer then redraws
+    // only the map for each frame, not the sky and the card beneath it.
+    setOpaquePainting(true);
+    setFillColor(QColor(0x16, 0x16, 0x1A));
     setAcceptedMouseButtons(Qt::LeftButton);
     setAcceptHoverEvents(true);
     clock_.start();
@@ -83,7 +87,10 @@ void OrbitMapItem::refreshBodies()
 
 void OrbitMapItem::refreshFrames()
 {
-    // Nothing moves without planets: the still picture needs no frames.
+    // Nothing moves without planets: the still picture needs no frames. The
+    // planets creep a few points a second, so a frame is drawn only when they
+    // have moved about half a point.
+    frames_.setInterval(std::max(OrbitMap::frameInterval(size()), SkyFrames::intervalMs));
     frames_.refresh(window(), !bodies_.empty());
 }
 

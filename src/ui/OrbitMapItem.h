@@ -2,8 +2,9 @@
 // The space page's orbit map: the shown folder as a sun with its total and
 // name, its largest children as planets turning on three orbits. A click on
 // a planet or on the sun is handed to the page; the pointer highlights the
-// planet under it. Repaints at most 30 times a second, and only while there
-// are planets to move and the map can be seen. The geometry is OrbitMap's
+// planet under it. Repaints at most 30 times a second (less when the planets
+// move less than half a point a frame), and only while there are planets to
+// move and the map can be seen. The geometry is OrbitMap's
 // (space/OrbitLayout.h); this item only draws it and reads the pointer.
 #include <vector>
 
@@ -28,6 +29,8 @@ class OrbitMapItem : public QQuickPaintedItem {
     Q_PROPERTY(QColor textColor MEMBER text_ NOTIFY colorsChanged)
     Q_PROPERTY(QColor mutedColor MEMBER muted_ NOTIFY colorsChanged)
     Q_PROPERTY(QString monoFamily MEMBER monoFamily_ NOTIFY colorsChanged)
+    // The colour under the map (it paints opaque): the card's surface.
+    Q_PROPERTY(QColor backgroundColor READ fillColor WRITE setFillColor NOTIFY colorsChanged)
 
 public:
     // 34 ms is the first whole millisecond above 1/30 s.
@@ -40,6 +43,7 @@ public:
     QString hover() const { return hover_; }
     int planetCount() const { return int(bodies_.size()); }
     bool isAnimating() const { return frames_.isActive(); }
+    int frameMs() const { return frames_.interval(); }
 
     // Seconds since the map was first shown: the animation clock.
     double elapsed() const;

@@ -124,6 +124,17 @@ TEST(OrbitDrawing, BackPlanetsBeforeTheSunFrontOnesAfter)
     EXPECT_EQ(OrbitMap::drawOrder(placed, true), (std::vector<std::size_t>{2, 0, 4}));
 }
 
+TEST(OrbitDrawing, FramesFollowTheFastestPlanet)
+{
+    // 1200 wide: the middle ring's ends run 0.07 × 392 = 27.4 points a second,
+    // half a point every 19 ms: held at 30 frames a second.
+    EXPECT_EQ(OrbitMap::frameInterval(QSizeF(1200, 800)), 34);
+    // 500 wide: 0.07 × 147 = 10.3 points a second, half a point every 49 ms.
+    EXPECT_EQ(OrbitMap::frameInterval(QSizeF(500, 400)), 49);
+    // The smallest view: the floors hold (80 wide), about 4 points a second.
+    EXPECT_EQ(OrbitMap::frameInterval(QSizeF(10, 10)), 100);
+}
+
 TEST(OrbitNames, EighteenCharactersStayWhole)
 {
     EXPECT_EQ(OrbitMap::shortName("abcdefghijklmnopqr"), "abcdefghijklmnopqr");

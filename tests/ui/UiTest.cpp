@@ -679,7 +679,7 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     settle();
     auto* status = findVisible("taskStatus-ql");
     ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->property("text").toString(), L("Concluído"));
+    EXPECT_TRUE(status->property("text").toString().contains(L("Concluído")));  // Arabic adds a direction mark
 }
 
 TEST_F(UiTest, OverviewShowsLiveGaugesAndShortcutsWhileShown)

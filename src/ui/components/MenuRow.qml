@@ -9,7 +9,7 @@ MenuItem {
     id: row
     property string symbol
 
-    implicitWidth: 250
+    implicitWidth: 300
     implicitHeight: 36
     leftPadding: 10
     rightPadding: 10

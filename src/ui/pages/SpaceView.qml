@@ -40,7 +40,7 @@ Item {
                     objectName: "placeMenu"
                     y: placeButton.height + 6
                     padding: 6
-                    background: Card { implicitWidth: 250; radius: 10 }
+                    background: Card { implicitWidth: 300; radius: 10 }
                     MenuRow {
                         objectName: "placeHome"
                         text: I18n.L("Pasta pessoal")
@@ -159,6 +159,7 @@ Item {
                     glowColor: DS.glow
                     textColor: DS.text
                     mutedColor: DS.muted
+                    backgroundColor: DS.surface
                     monoFamily: DS.monoFamily
                     onPlanetTapped: (id) => m.activate(id)
                     onCenterTapped: if (m.historyCount > 0) m.back()
@@ -250,7 +251,10 @@ Item {
                                 }
                             }
                             TapHandler {
-                                onTapped: list.currentIndex = row.index
+                                onTapped: {
+                                    list.currentIndex = row.index
+                                    list.forceActiveFocus()  // arrows, Space, Return and Backspace from here on
+                                }
                                 onDoubleTapped: m.activate(row.entryId)
                             }
                             RowLayout {

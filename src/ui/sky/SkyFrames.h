@@ -70,6 +70,8 @@ public:
     }
 
     bool isActive() const { return timer_.isActive(); }
+    int interval() const { return timer_.interval(); }
+    void setInterval(int ms) { timer_.setInterval(ms); }
 
 private:
     QQuickItem* item_;
