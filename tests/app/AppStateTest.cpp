@@ -9,6 +9,7 @@
 
 #include "app/AppState.h"
 #include "platform/Prefs.h"
+#include "support/WaitFor.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ TEST(Removal, EmptyTargetListStillPublishesAnOutcome)
     bool completed = false;
     state.perform({}, [&] { completed = true; });
     EXPECT_TRUE(state.busy());
-    QTRY_VERIFY(completed);
+    ASSERT_EVENTUALLY(completed, 5000);
     EXPECT_FALSE(state.busy());
     EXPECT_EQ(busy.count(), 2);
     EXPECT_EQ(state.totalFreed(), before);
@@ -178,8 +179,8 @@ TEST(CleanJunk, RemovesTheTickedItemsAndPrunesWhatIsGone)
 
     const qint64 before = state.totalFreed();
     state.cleanJunk();
-    QTRY_VERIFY(!state.busy());
-    QTRY_VERIFY(state.junkGroups().size() == 1 && state.junkGroups()[0].items.size() == 1);
+    ASSERT_EVENTUALLY(!state.busy(), 5000);
+    ASSERT_EVENTUALLY(state.junkGroups().size() == 1 && state.junkGroups()[0].items.size() == 1, 5000);
 
     EXPECT_FALSE(std::filesystem::exists(home / "cache-a"));
     EXPECT_TRUE(std::filesystem::exists(home / "cache-b"));  // unticked: untouched
@@ -225,7 +226,7 @@ TEST(ScanJunk, ASecondStartWhileScanningChangesNothing)
     state.scanJunk();
     state.scanJunk();
     EXPECT_TRUE(state.junkScanning());
-    QTRY_VERIFY_WITH_TIMEOUT(state.junkScanned(), 20000);
+    ASSERT_EVENTUALLY(state.junkScanned(), 20000);
     EXPECT_FALSE(state.junkScanning());
     QTest::qWait(600);
     EXPECT_EQ(published.count(), 1);
@@ -256,14 +257,14 @@ TEST(LargeFiles, ANewerScanSupersedesTheOlderOneAndTrashingPrunes)
     // a second start at once: the first scan's result must be dropped
     state.setLargeMin(10'000'000'000);
     state.scanLarge();
-    QTRY_VERIFY_WITH_TIMEOUT(state.largeScanned() && !state.largeScanning(), 20000);
+    ASSERT_EVENTUALLY(state.largeScanned() && !state.largeScanning(), 20000);
     QTest::qWait(300);
     EXPECT_EQ(state.largeCount(), 0);
 
     state.setLargeMin(150'000);
     state.scanLarge();
     state.cancelLarge();  // a small home ends before the first check: the result still arrives
-    QTRY_VERIFY_WITH_TIMEOUT(!state.largeScanning(), 20000);
+    ASSERT_EVENTUALLY(!state.largeScanning(), 20000);
     ASSERT_EQ(state.largeCount(), 2);
     EXPECT_EQ(state.largeFiles()[0].url.filename(), "a.bin");
 
@@ -273,7 +274,7 @@ TEST(LargeFiles, ANewerScanSupersedesTheOlderOneAndTrashingPrunes)
     EXPECT_EQ(state.largeSelectedTotal(), 200'000);
     EXPECT_EQ(state.largeSelectedCount(), 1);
     state.trashLarge();
-    QTRY_VERIFY_WITH_TIMEOUT(!state.busy() && state.largeCount() == 1, 20000);
+    ASSERT_EVENTUALLY(!state.busy() && state.largeCount() == 1, 20000);
     EXPECT_EQ(state.largeFiles()[0].url.filename(), "a.bin");
     EXPECT_FALSE(state.largeFiles()[0].selected);
     EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "b.bin"));

@@ -125,8 +125,9 @@ TEST_F(Launch, EachStartAppendsALaunchLineAndACrashIsLoggedWithItsSignal)
     const int status = waitFor(second, 10);
     ASSERT_NE(status, -1);
     EXPECT_TRUE(WIFSIGNALED(status));
-    if (WIFSIGNALED(status))
+    if (WIFSIGNALED(status)) {
         EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+    }
 
     const std::string text = readFile(log());
     EXPECT_EQ(countOf(text, "== launch "), 2);  // the earlier content stays

@@ -46,8 +46,9 @@ TEST(DuCli, ChildrenLargestFirstWithTheTotal)
     // The files' own blocks are du's figure exactly (du adds the folders' blocks too).
     QProcess du;
     du.start("du", {"-s", "--block-size=1", QString::fromStdString((folder / "mid.bin").native())});
-    if (du.waitForFinished() && du.exitCode() == 0)
+    if (du.waitForFinished() && du.exitCode() == 0) {
         EXPECT_EQ(du.readAllStandardOutput().split('\t').value(0).toLongLong(), entries[2].toObject()["size"].toInteger());
+    }
 
     const CliOutcome text = runCli({"du", QString::fromStdString(folder.native()), "--no-hidden"});
     EXPECT_EQ(text.status, 0);

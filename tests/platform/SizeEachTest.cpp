@@ -42,8 +42,9 @@ TEST(FSSizeEach, EveryPathOnceWithTheSizeOfFSSize)
         for (std::size_t i = 0; i < paths.size(); ++i)
             EXPECT_EQ(seen[i], std::vector<std::int64_t>{FS::size(paths[i], 1)}) << paths[i] << ", " << workers;
     }
-    if (geteuid() != 0)
+    if (geteuid() != 0) {
         EXPECT_EQ(FS::size(root / "locked"), 0);  // unreadable: nothing to count
+    }
     EXPECT_EQ(FS::size(root / "missing"), 0);
     fs::permissions(root / "locked", fs::perms::owner_all);
 }

@@ -129,9 +129,10 @@ TEST(SpaceMeasure, ChildrenThatVanishOrCannotBeReadCountNothing)
     });
     fs::permissions(folder / "locked", fs::perms::owner_all);
     for (const SizeEntry& entry : entries) {
-        if (entry.url.filename() == "kept")
+        if (entry.url.filename() == "kept") {
             EXPECT_EQ(entry.size, kept);
-        else if (entry.url.filename() == "gone" || geteuid() != 0)
+        } else if (entry.url.filename() == "gone" || geteuid() != 0) {
             EXPECT_EQ(entry.size, 0) << entry.url;
+        }
     }
 }

@@ -34,6 +34,7 @@
 #include "support/TempHome.h"
 #include "ui/Fonts.h"
 #include "ui/Symbols.h"
+#include "support/WaitFor.h"
 
 Q_IMPORT_QML_PLUGIN(QuillmoorPlugin)
 
@@ -406,7 +407,7 @@ TEST_F(UiTest, ScanAndCleanFromTheOverviewEndToEnd)
     const qint64 freedBefore = state->totalFreed();
 
     click(findVisible("startScanButton"));
-    QTRY_VERIFY_WITH_TIMEOUT(state->junkScanned() && !state->junkScanning(), 20000);
+    ASSERT_EVENTUALLY(state->junkScanned() && !state->junkScanning(), 20000);
     std::vector<QString> ids;
     for (const JunkGroup& group : state->junkGroups())
         ids.push_back(group.id);
@@ -419,7 +420,7 @@ TEST_F(UiTest, ScanAndCleanFromTheOverviewEndToEnd)
     click(findVisible("cleanNowButton"));
     settle();
     click(findVisible("confirmButton"));
-    QTRY_VERIFY_WITH_TIMEOUT(state->celebrating(), 20000);
+    ASSERT_EVENTUALLY(state->celebrating(), 20000);
     settle(2000);
     snap(window, "celebration-after-clean");
 
@@ -471,7 +472,7 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     settle();
 
     click(findVisible("scanIntroButton"));
-    QTRY_VERIFY_WITH_TIMEOUT(state->largeScanned() && !state->largeScanning(), 20000);
+    ASSERT_EVENTUALLY(state->largeScanned() && !state->largeScanning(), 20000);
     ASSERT_EQ(state->largeCount(), 2);
     EXPECT_EQ(state->largeFiles()[0].url.filename(), "holiday 2024.mkv");  // largest first
     settle();
@@ -483,11 +484,11 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     settle();
     snap(window, "large-confirm");
     click(findVisible("confirmButton"));
-    QTRY_VERIFY_WITH_TIMEOUT(!state->busy() && state->largeCount() == 1, 20000);
+    ASSERT_EVENTUALLY(!state->busy() && state->largeCount() == 1, 20000);
     EXPECT_FALSE(std::filesystem::exists(home / "Projects/backup.tar"));
     EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "backup.tar"));
     EXPECT_TRUE(std::filesystem::exists(home / "Videos/holiday 2024.mkv"));
-    QTRY_VERIFY_WITH_TIMEOUT(state->celebrating(), 5000);
+    ASSERT_EVENTUALLY(state->celebrating(), 5000);
     state->dismissCelebration();
     settle();
 }
@@ -597,7 +598,7 @@ TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
     ASSERT_NE(view, nullptr);
     auto* model = qvariant_cast<SpaceModel*>(view->property("model"));
     ASSERT_NE(model, nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(!model->loading() && model->count() > 0, 20000);
+    ASSERT_EVENTUALLY(!model->loading() && model->count() > 0, 20000);
     EXPECT_EQ(model->current(), home);
     auto* map = qobject_cast<OrbitMapItem*>(findVisible("orbitMap"));
     ASSERT_NE(map, nullptr);
@@ -616,7 +617,7 @@ TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
     const QPointF at = map->planetCentre(projects);
     ASSERT_GE(at.x(), 0);
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, map->mapToScene(at).toPoint());
-    QTRY_VERIFY_WITH_TIMEOUT(model->current() == home / "Projects" && !model->loading(), 20000);
+    ASSERT_EVENTUALLY(model->current() == home / "Projects" && !model->loading(), 20000);
     EXPECT_EQ(model->historyCount(), 1);
     const QString movie = QString::fromStdString((home / "Projects/render-final.mov").native());
     const QString zip = QString::fromStdString((home / "Projects/old-backup.zip").native());
@@ -637,18 +638,18 @@ TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
     settle();
     snap(window, "space-confirm");
     click(findVisible("confirmButton"));
-    QTRY_VERIFY_WITH_TIMEOUT(!state->busy() && model->count() == 2 && !model->loading(), 20000);
+    ASSERT_EVENTUALLY(!state->busy() && model->count() == 2 && !model->loading(), 20000);
     EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "render-final.mov"));
     EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "old-backup.zip"));
     EXPECT_EQ(model->selectedCount(), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(state->celebrating(), 5000);
+    ASSERT_EVENTUALLY(state->celebrating(), 5000);
     state->dismissCelebration();
     settle();
 
     // A click on the sun goes back.
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier,
                       map->mapToScene(QPointF(map->width() / 2, map->height() / 2)).toPoint());
-    QTRY_VERIFY_WITH_TIMEOUT(model->current() == home, 5000);
+    ASSERT_EVENTUALLY(model->current() == home, 5000);
     EXPECT_EQ(model->historyCount(), 0);
 }
 
@@ -670,7 +671,7 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     click(findVisible("actionBarPrimary"));
     settle(150);
     snap(window, "tools-running");
-    QTRY_VERIFY_WITH_TIMEOUT(tools->running().isEmpty(), 10000);
+    ASSERT_EVENTUALLY(tools->running().isEmpty(), 10000);
     settle();
     EXPECT_EQ(tools->done(), QStringList{"ql"});
     EXPECT_TRUE(state->hasMessage());
@@ -693,7 +694,7 @@ TEST_F(UiTest, OverviewShowsLiveGaugesAndShortcutsWhileShown)
     auto* mon = page->findChild<QObject*>("overviewMonitor");
     ASSERT_NE(mon, nullptr);
     EXPECT_TRUE(mon->property("running").toBool());
-    QTRY_VERIFY_WITH_TIMEOUT(mon->property("cpuHistory").value<QList<qreal>>().size() >= 2, 6000);
+    ASSERT_EVENTUALLY(mon->property("cpuHistory").value<QList<qreal>>().size() >= 2, 6000);
     // the large-files count once a scan has finished (an earlier test ran one), "—" before
     const QString largeValue = findVisible("largeShortcut")->findChild<QQuickItem*>("shortcutValue")->property("text").toString();
     EXPECT_EQ(largeValue, state->largeScanned() ? QString::number(state->largeCount()) : QString("—"));
@@ -732,7 +733,7 @@ TEST_F(UiTest, PanelOpensFromTheSidebarAndEmptiesTheTrash)
     auto* mon = panel->findChild<QObject*>("panelMonitor");
     ASSERT_NE(mon, nullptr);
     EXPECT_TRUE(mon->property("running").toBool());
-    QTRY_VERIFY_WITH_TIMEOUT(mon->property("trashKnown").toBool(), 5000);
+    ASSERT_EVENTUALLY(mon->property("trashKnown").toBool(), 5000);
     settle(900);
     snap(panel, "panel");
 
@@ -752,10 +753,10 @@ TEST_F(UiTest, PanelOpensFromTheSidebarAndEmptiesTheTrash)
         pending << item->childItems();
     }
     click(confirm);
-    QTRY_VERIFY_WITH_TIMEOUT(!std::filesystem::exists(trash / "old-video.mkv"), 5000);
+    ASSERT_EVENTUALLY(!std::filesystem::exists(trash / "old-video.mkv"), 5000);
     EXPECT_FALSE(std::filesystem::exists(trash.parent_path() / "info/old-video.mkv.trashinfo"));
-    QTRY_VERIFY_WITH_TIMEOUT(state->totalFreed() > freedBefore, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(mon->property("trashSize").toLongLong() == 0, 5000);
+    ASSERT_EVENTUALLY(state->totalFreed() > freedBefore, 5000);
+    ASSERT_EVENTUALLY(mon->property("trashSize").toLongLong() == 0, 5000);
     settle();
     snap(panel, "panel-after-empty");
 
