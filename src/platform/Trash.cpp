@@ -225,6 +225,43 @@ std::string trashInfoText(const std::string& originalPath, const QDateTime& dele
     return "[Trash Info]\nPath=" + encoded + "\nDeletionDate=" + date + "\n";
 }
 
+namespace {
+
+// Claims the first name, from try `n` on, that neither an entry of files/ nor
+// an information file holds: its .trashinfo is created with O_EXCL, so two
+// removals never share a name. `n` is left at the name claimed. Nothing, with
+// `error` set, when no name can be claimed.
+std::optional<Reservation> claimName(const std::string& root, const std::string& name, const std::string& infoText,
+                                     int& n, QString& error)
+{
+    for (; n <= kMaxNameTries; ++n) {
+        const std::string candidate = candidateName(name, n);
+        const std::string target = root + "/files/" + candidate;
+        struct stat taken;
+        if (lstat(target.c_str(), &taken) == 0)
+            continue;  // an entry without information holds this name
+        const std::string infoPath = root + "/info/" + candidate + kInfoSuffix;
+        const int fd = open(infoPath.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;  // something trashed earlier has this name
+            error = errorText("cannot create the trash information", errno);
+            return std::nullopt;
+        }
+        const bool written = writeAll(fd, infoText);
+        if (close(fd) != 0 || !written) {
+            unlink(infoPath.c_str());
+            error = QStringLiteral("cannot write the trash information");
+            return std::nullopt;
+        }
+        return Reservation{target, infoPath};
+    }
+    error = QStringLiteral("no free name in the Trash");
+    return std::nullopt;
+}
+
+} // namespace
+
 MoveResult moveToTrash(const fs::path& item)
 {
     MoveResult result;
@@ -272,39 +309,23 @@ MoveResult moveToTrash(const fs::path& item)
     }
 
     const std::string infoText = trashInfoText(pathForInfo(*place, realPath), QDateTime::currentDateTime());
-    for (int n = 1; n <= kMaxNameTries; ++n) {
-        const std::string candidate = candidateName(name, n);
-        const std::string infoPath = infoFolder + "/" + candidate + kInfoSuffix;
-        const int fd = open(infoPath.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;  // something trashed earlier has this name
-            result.error = errorText("cannot create the trash information", errno);
+    for (int n = 1;; ++n) {
+        const std::optional<Reservation> claimed = claimName(place->root, name, infoText, n, result.error);
+        if (!claimed)
             return result;
-        }
-        const bool written = writeAll(fd, infoText);
-        const bool closed = close(fd) == 0;
-        if (!written || !closed) {
-            unlink(infoPath.c_str());
-            result.error = QStringLiteral("cannot write the trash information");
-            return result;
-        }
-        const std::string target = filesFolder + "/" + candidate;
-        const int error = renameNoReplace(text, target);
+        const int error = renameNoReplace(text, claimed->target);
         if (error == 0) {
             result.ok = true;
-            result.trashedAs = target;
+            result.trashedAs = claimed->target;
             return result;
         }
-        unlink(infoPath.c_str());
+        release(*claimed);
         if (error != EEXIST) {
             result.error = errorText("cannot move the item to the Trash", error);
             return result;
         }
-        // An entry without information already holds this name: try the next.
+        // An entry appeared under this name since it was claimed: try the next.
     }
-    result.error = QStringLiteral("no free name in the Trash");
-    return result;
 }
 
 Reservation reserveInHomeTrash(const fs::path& item, QString& error)
@@ -330,31 +351,9 @@ Reservation reserveInHomeTrash(const fs::path& item, QString& error)
         error = QStringLiteral("the Trash folders cannot be created");
         return {};
     }
-    const std::string infoText = trashInfoText(realPath, QDateTime::currentDateTime());
-    for (int n = 1; n <= kMaxNameTries; ++n) {
-        const std::string candidate = candidateName(name, n);
-        const std::string target = filesFolder + "/" + candidate;
-        struct stat taken;
-        if (lstat(target.c_str(), &taken) == 0)
-            continue;  // an entry without information holds this name
-        const std::string infoPath = infoFolder + "/" + candidate + kInfoSuffix;
-        const int fd = open(infoPath.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            error = errorText("cannot create the trash information", errno);
-            return {};
-        }
-        const bool written = writeAll(fd, infoText);
-        if (close(fd) != 0 || !written) {
-            unlink(infoPath.c_str());
-            error = QStringLiteral("cannot write the trash information");
-            return {};
-        }
-        return {target, infoPath};
-    }
-    error = QStringLiteral("no free name in the Trash");
-    return {};
+    int n = 1;
+    return claimName(root.native(), name, trashInfoText(realPath, QDateTime::currentDateTime()), n, error)
+        .value_or(Reservation{});
 }
 
 void release(const Reservation& reservation)
