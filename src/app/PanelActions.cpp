@@ -170,7 +170,7 @@ void PanelActions::eject(const QString& path)
 void PanelActions::setLaunchAtLogin(bool on)
 {
     const std::optional<QString> error =
-        on ? LoginItem::registerItem(FS::relaunchProgram()) : LoginItem::unregisterItem();
+        on ? LoginItem::registerItem(LoginItem::programToStart()) : LoginItem::unregisterItem();
     if (error) {
         if (AppState* st = AppState::instance())
             st->setMessage(LF("Não foi possível alterar: %@", *error));

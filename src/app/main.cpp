@@ -1,6 +1,7 @@
 // The program's entry: the runtime log, the crash handler, the one AppState,
 // and the QML windows (the main window, the tray panel and the settings window).
 #include <QApplication>
+#include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QSystemTrayIcon>
@@ -11,6 +12,8 @@
 #include "app/GraphicsBackend.h"
 #include "app/RuntimeLog.h"
 #include "i18n/Lang.h"
+#include "platform/Installation.h"
+#include "platform/LoginItem.h"
 #include "platform/Paths.h"
 #include "ui/Fonts.h"
 
@@ -24,7 +27,15 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmoor"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMOOR_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("com.halvick.Quillmoor"));
+    // The desktop groups the window under the installed entry: Wayland by
+    // this name, X11 by the window class, which is the application's name.
+    QApplication::setDesktopFileName(QLatin1String(Installation::kAppId));
+    // An installation outside the usual data folders still finds its icon.
+    if (const auto prefix = Installation::prefixOf(QCoreApplication::applicationFilePath()))
+        QIcon::setThemeSearchPaths(QStringList{*prefix + QStringLiteral("/share/icons")} + QIcon::themeSearchPaths());
+    QApplication::setWindowIcon(QIcon::fromTheme(QLatin1String(Installation::kAppId)));
+    // A login item left pointing at a program that is gone starts this one instead.
+    LoginItem::repairItem(LoginItem::programToStart());
     QApplication::setLayoutDirection(appLayoutDirection());
     installFonts(app);
     QQuickStyle::setStyle(QStringLiteral("Basic"));

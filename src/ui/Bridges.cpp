@@ -110,10 +110,7 @@ bool GeneralBridge::loginItemRegistered() const { return LoginItem::isRegistered
 
 QString GeneralBridge::setLoginItem(bool on) const
 {
-    QString executable = qEnvironmentVariable("APPIMAGE");
-    if (executable.isEmpty())
-        executable = QCoreApplication::applicationFilePath();
-    const auto error = on ? LoginItem::registerItem(executable) : LoginItem::unregisterItem();
+    const auto error = on ? LoginItem::registerItem(LoginItem::programToStart()) : LoginItem::unregisterItem();
     return error.value_or(QString());
 }
 

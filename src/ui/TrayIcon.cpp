@@ -53,7 +53,8 @@ TrayIcon::TrayIcon(QObject* parent)
 {
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return;
-    icon_ = new QSystemTrayIcon(drawnMark(), this);
+    // The installed icon; the drawn mark when running from the build folder.
+    icon_ = new QSystemTrayIcon(QIcon::fromTheme(QStringLiteral("com.halvick.Quillmoor"), drawnMark()), this);
     icon_->setToolTip(QStringLiteral("Quillmoor"));
     connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)

@@ -28,7 +28,9 @@ TEST(LoginItem, HiddenEntryIsNotRegistered)
 TEST(LoginItem, ExecutableWithSpecialCharactersIsQuoted)
 {
     const QString entry = LoginItem::desktopEntryFor(R"(/home/a b/it's "$HOME"\100%.bin)");
-    EXPECT_TRUE(entry.contains(R"(Exec="/home/a b/it's \"\$HOME\"\\100%%.bin")")) << qPrintable(entry);
+    // Quoted for Exec, then every backslash doubled as the entry's string escapes ask.
+    EXPECT_TRUE(entry.contains(R"(Exec="/home/a b/it's \\"\\$HOME\\"\\\\100%%.bin")")) << qPrintable(entry);
+    EXPECT_TRUE(entry.contains(R"(TryExec=/home/a b/it's "$HOME"\\100%.bin)")) << qPrintable(entry);
 }
 
 TEST(LoginItem, FailureComesBackAsText)
