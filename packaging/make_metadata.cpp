@@ -1,0 +1,36 @@
+// Build step: writes the desktop entry and the AppStream metadata into a
+// folder, their texts taken from the translation table.
+//   quillmoor_make_metadata OUTPUT_FOLDER VERSION DATE
+#include <cstdio>
+
+#include <QDir>
+#include <QFile>
+
+#include "platform/DesktopMetadata.h"
+
+namespace {
+
+bool writeFile(const QString& path, const QString& text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        return false;
+    }
+    return file.write(text.toUtf8()) >= 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER VERSION DATE\n", argv[0]);
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    const bool ok = writeFile(out.filePath(QStringLiteral("com.halvick.Quillmoor.desktop")), DesktopMetadata::desktopEntry())
+        && writeFile(out.filePath(QStringLiteral("com.halvick.Quillmoor.metainfo.xml")),
+                     DesktopMetadata::metainfo(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3])));
+    return ok ? 0 : 1;
+}
