@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -107,6 +108,12 @@ TEST_F(Install, TheMetadataValidates)
     EXPECT_TRUE(check.output.contains(QLatin1String("Validation was successful"))) << qPrintable(check.output);
     EXPECT_FALSE(check.output.contains(QLatin1String("W:")) || check.output.contains(QLatin1String("E:")))
         << qPrintable(check.output);
+    QFile metainfo(file(kMetainfo));
+    ASSERT_TRUE(metainfo.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(metainfo.readAll());
+    for (const char* part : {"<release version=\"" QUILLMOOR_VERSION "\"", "<content_rating type=\"oars-1.1\"/>",
+                             "<launchable type=\"desktop-id\">com.halvick.Quillmoor.desktop</launchable>"})
+        EXPECT_TRUE(text.contains(QLatin1String(part))) << part;
 }
 
 TEST_F(Install, TheManualPageOpens)
@@ -153,7 +160,7 @@ TEST_F(Install, TheInstalledProgramsRunAndTheLoginItemStartsTheInstalledOne)
 {
     const Outcome version = run(file(QStringLiteral("bin/quillmoor-cli")), {QStringLiteral("--version")});
     EXPECT_EQ(version.exitCode, 0) << qPrintable(version.output);
-    EXPECT_TRUE(version.output.contains(QLatin1String("1.3"))) << qPrintable(version.output);
+    EXPECT_TRUE(version.output.contains(QLatin1String(QUILLMOOR_VERSION))) << qPrintable(version.output);
 
     // Installed: the prefix's program. The build folder has no installation.
     EXPECT_EQ(Installation::prefixOf(file(QStringLiteral("bin/quillmoor"))), prefix_);
