@@ -32,11 +32,20 @@ struct SkipPlace {
     std::string name;
 };
 
+// The folder with every link on its way resolved (as the walker meets it),
+// or as it is written when it cannot be resolved.
+fs::path resolvedFolder(const fs::path& folder)
+{
+    std::error_code error;
+    const fs::path real = fs::canonical(folder, error);
+    return error ? folder : real;
+}
+
 // The user's Library and the Trash folders (ours and the legacy "~/.Trash")
 // below the normalised home.
 std::vector<SkipPlace> skipPlaces(const fs::path& home)
 {
-    const fs::path trash = FS::trashFolder().lexically_normal();
+    const fs::path trash = resolvedFolder(FS::trashFolder().lexically_normal().parent_path()) / "files";
     std::vector<SkipPlace> places;
     for (const fs::path& place : {home / "Library", home / ".Trash", trash, trash.parent_path()}) {
         const fs::path normal = place.lexically_normal();
@@ -136,15 +145,25 @@ namespace Sweeper {
 std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
                                  const std::function<void(int)>& progress, const fs::path& home)
 {
-    const fs::path root = walkerText(home).empty() ? fs::path("/") : fs::path(walkerText(home));
+    // A home folder reached through a link is resolved once here; links
+    // below it are still never followed. Results keep the home's own spelling.
+    const fs::path written = walkerText(home).empty() ? fs::path("/") : fs::path(walkerText(home));
+    const fs::path root = resolvedFolder(written);
+    const std::string rootText = walkerText(root);
     const std::vector<SkipPlace> skipped = skipPlaces(root);
+    const auto asWritten = [&](fs::path path) {
+        const std::string& text = path.native();
+        if (root == written || text.compare(0, rootText.size() + 1, rootText + "/") != 0)
+            return path;
+        return fs::path(walkerText(written) + text.substr(rootText.size()));
+    };
     LargestKept kept(kMaxLargeFiles);
     std::uint64_t order = 0;
     int examined = 0;
 
     const auto consider = [&](const Walker::Entry& entry, std::int64_t size) {
         if (size >= minBytes && kept.wouldKeep(size))
-            kept.add(Found{size, order, entry.path(), accessDate(entry.info)});
+            kept.add(Found{size, order, asWritten(entry.path()), accessDate(entry.info)});
         ++order;
     };
 

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <limits>
 #include <mutex>
+#include <set>
+#include <utility>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -159,7 +161,8 @@ bool isVirtualTop(const std::string& path, const struct stat& info)
 // starts the others only once the tree proves large, so measuring a small
 // folder costs no thread at all) or many (FS::sizeEach: the roots wait in the
 // queue unopened, and each is reported as soon as every walk of its tree has
-// ended). Walks never enter a virtual file system mounted inside a tree.
+// ended). Walks never enter anything mounted inside a tree (the walker stays
+// out), and a file with several names inside one root counts once.
 class ParallelSize {
 public:
     // Entries the calling thread reads alone before it starts the other workers.
@@ -173,6 +176,7 @@ public:
     {
         totals_.assign(1, 0);
         pending_.assign(1, 1);
+        links_.assign(1, {});
         queue_.push_back(Folder{rootFd, std::move(root), 0, device});
         work(true);
         joinHelpers();
@@ -184,6 +188,7 @@ public:
         measured_ = &measured;
         totals_.assign(roots.size(), 0);
         pending_.assign(roots.size(), 1);
+        links_.assign(roots.size(), {});
         for (std::size_t i = 0; i < roots.size(); ++i)
             queue_.push_back(Folder{-1, roots[i].native(), i, 0});
         startHelpers();
@@ -238,10 +243,12 @@ private:
         return folder.fd >= 0;
     }
 
-    bool isVirtual(dev_t device)
+    // Whether this is the first name of a file with several names met while
+    // measuring `root`: its space is counted once, as du counts it.
+    bool firstName(std::size_t root, const struct stat& info)
     {
-        std::call_once(virtualOnce_, [this] { virtual_ = VirtualFs::currentDevices(); });
-        return std::find(virtual_.begin(), virtual_.end(), device) != virtual_.end();
+        std::lock_guard lock(linksMutex_);
+        return links_[root].insert({info.st_dev, info.st_ino}).second;
     }
 
     // Takes folders from the queue until it is empty and nobody is walking.
@@ -262,10 +269,11 @@ private:
                         if (startsHelpers && ++entries == kEntriesBeforeHelpers)
                             startHelpers();
                         if (entry.isFile()) {
-                            sum += entry.allocated();
+                            if (entry.info.st_nlink < 2 || firstName(folder.root, entry.info))
+                                sum += entry.allocated();
                         } else if (entry.isDir()) {
-                            if (entry.info.st_dev != folder.device && isVirtual(entry.info.st_dev))
-                                return Walker::Step::Skip;
+                            if (entry.mountRoot)
+                                return Walker::Step::Skip;  // another mount is measured on its own, if at all
                             if (handOver(entry, folder))
                                 return Walker::Step::Skip;
                         }
@@ -333,8 +341,8 @@ private:
     std::vector<int> pending_;          // by root: its walks queued or running
     int busy_ = 0;                      // workers walking a folder right now
     std::atomic<int> waiting_{0};       // workers waiting for a folder; changed only under the lock
-    std::once_flag virtualOnce_;
-    std::vector<dev_t> virtual_;        // devices of virtual file systems, read on first need
+    std::mutex linksMutex_;
+    std::vector<std::set<std::pair<dev_t, ino_t>>> links_;  // by root: files of several names met so far
 };
 
 } // namespace
@@ -395,12 +403,28 @@ std::int64_t size(const Path& path, int workers)
     if (isVirtualTop(path.native(), info))
         return 0;
 
-    // Every regular file counts, hard links once per name, as a listing shows them.
     workers = sizeWorkers(unsigned(std::max(workers, 1)));
     const int fd = open(path.c_str(), FolderFd::kOpenFlags);
     if (fd < 0)
         return 0;
     return ParallelSize(workers, nullptr).runOne(fd, path.native(), info.st_dev);
+}
+
+std::int64_t sizeAt(int folderFd, const std::string& name)
+{
+    struct stat folder;
+    struct stat info;
+    bool mountRoot = false;
+    if (fstat(folderFd, &folder) != 0 || FolderFd::statEntry(folderFd, name.c_str(), folder.st_dev, info, mountRoot) != 0)
+        return 0;
+    if (!S_ISDIR(info.st_mode))
+        return std::int64_t(info.st_blocks) * 512;
+    if (mountRoot)
+        return 0;
+    const int fd = openat(folderFd, name.c_str(), FolderFd::kOpenFlags);
+    if (fd < 0)
+        return 0;
+    return ParallelSize(sizeWorkers(std::thread::hardware_concurrency()), nullptr).runOne(fd, name, info.st_dev);
 }
 
 void sizeEach(const std::vector<Path>& paths, int workers, const Measured& measured,

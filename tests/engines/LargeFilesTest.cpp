@@ -15,6 +15,7 @@
 #include "engines/Sweeper.h"
 #include "platform/FS.h"
 #include "platform/Walker.h"
+#include "support/Fixtures.h"
 
 namespace fs = std::filesystem;
 
@@ -270,4 +271,37 @@ TEST_F(LargeScan, UnreadableFoldersAndMissingHomesArePassedOver)
     CancelFlag flag;
     EXPECT_TRUE(Sweeper::scanLarge(0, flag, {}, home / "missing").empty());
     EXPECT_TRUE(Sweeper::scanLarge(0, flag, {}, home / "Open/visible.bin").empty());
+}
+
+TEST_F(LargeScan, AHomeReachedThroughALinkIsWalkedAndKeepsItsSpelling)
+{
+    // HOME=/data/me where /data/me is a link: the home is resolved once; links
+    // below it are still not followed.
+    const fs::path real = home / "real-home";
+    sparse(real / "Movies/film.mkv", 300 * kMB);
+    sparse(home / "elsewhere/other.iso", 300 * kMB);
+    fs::create_directory_symlink(home / "elsewhere", real / "linked");
+    const fs::path link = home / "me";
+    fs::create_directory_symlink(real, link);
+
+    CancelFlag flag;
+    const std::vector<LargeFile> found = Sweeper::scanLarge(100 * kMB, flag, {}, link);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].url, link / "Movies/film.mkv");
+}
+
+TEST_F(LargeScan, MountsUnderTheHomeAreNotWalked)
+{
+    sparse(home / "Documents/film.mkv", 300 * kMB);
+    sparse(home / "outside/big.iso", 300 * kMB);
+    fs::create_directories(home / "Documents/view");
+    BindMount mounted(home / "outside", home / "Documents/view");
+    SKIP_UNLESS_MOUNTED(mounted);
+
+    // The mounted folder is found at its own place, never again through the mount.
+    const std::vector<LargeFile> found = scan(100 * kMB);
+    std::set<fs::path> urls;
+    for (const LargeFile& file : found)
+        urls.insert(file.url);
+    EXPECT_EQ(urls, (std::set<fs::path>{home / "Documents/film.mkv", home / "outside/big.iso"}));
 }
