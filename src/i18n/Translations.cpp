@@ -461,6 +461,9 @@ const std::vector<TranslationRow>& translationRows()
          {"Quick panel", "Panel rápido", "Pannello rapido", "Panneau rapide", "Schnellansicht", "クイックパネル", "快捷面板", "اللوحة السريعة"}},
         {"O serviço de discos não está disponível.",
          {"The disk service is not available.", "El servicio de discos no está disponible.", "Il servizio dei dischi non è disponibile.", "Le service des disques n’est pas disponible.", "Der Laufwerksdienst ist nicht verfügbar.", "ディスクサービスを利用できません。", "磁盘服务不可用。", "خدمة الأقراص غير متاحة."}},
+        // the tray panel's volume row while it is being ejected
+        {"Ejetando…",
+         {"Ejecting…", "Expulsando…", "Espulsione…", "Éjection…", "Wird ausgeworfen …", "取り出し中…", "正在推出…", "جارٍ الإخراج…"}},
     };
     return rows;
 }
