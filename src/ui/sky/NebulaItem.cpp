@@ -40,8 +40,7 @@ Nebula::Nebula(QQuickItem* parent)
     setAcceptedMouseButtons(Qt::NoButton);
     setAcceptHoverEvents(false);
     setAcceptTouchEvents(false);
-    // the clouds drift over tens of seconds: 5 frames a second are plenty
-    frames_.setPace([](double) { return SkyMath::slowFrameMs; });
+    frames_.setPace([](double) { return SkyMath::nebulaFrameMs; });
     frames_.setOnFrame([this] { layer_->update(); });
 }
 

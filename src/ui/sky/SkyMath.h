@@ -81,6 +81,9 @@ QRectF shootingBounds(const ShootingStar& star);
 // is plenty for stars that twinkle over seconds. In milliseconds.
 inline constexpr int fastFrameMs = 42;
 inline constexpr int slowFrameMs = 200;
+// The nebula's clouds drift a few points a second and its sparkles twinkle
+// over eight seconds: two frames a second show them moving just as well.
+inline constexpr int nebulaFrameMs = 500;
 int starfieldFrameMs(double t);
 
 // ---- Nebula ----
