@@ -412,7 +412,8 @@ TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
     state->setSection("overview");
     settle(900);
     snap(window, "overview-scanning");
-    EXPECT_TRUE(shows(window, LF("Verificando: %@", QString("Caches de apps"))));
+    // the line names the rule being checked (Arabic isolates the name with direction marks)
+    EXPECT_TRUE(shownTexts(window).join('\n').contains("Caches de apps"));
 
     state->setJunkGroups(fixtureGroups());
     state->setJunkScanning(false);
