@@ -165,15 +165,30 @@ void PanelActions::eject(const QString& path)
     if (!monitor_)
         return;
     const std::optional<Monitor::VolumeInfo> volume = monitor_->volumeAt(path);
-    if (!volume)
-        return;  // already gone from the list
-    if (const std::optional<QString> error = ejector_(volume->device)) {
-        if (AppState* st = AppState::instance())
-            st->setMessage(LF("Não foi possível ejetar %@: %@", volume->name, *error));
-        return;
-    }
-    Sound::play(QStringLiteral("tick"));
-    monitor_->refresh();
+    if (!volume || !volume->ejectable || ejecting_.contains(path))
+        return;  // gone from the list, not a UDisks2 device, or already on its way out
+    ejecting_.append(path);
+    emit ejectingChanged();
+    QPointer<PanelActions> self(this);
+    const auto ejector = ejector_;
+    QThreadPool::globalInstance()->start([self, ejector, path, device = volume->device, name = volume->name] {
+        const std::optional<QString> error = ejector(device);
+        onMainThread([self, path, name, error] {
+            if (error) {
+                if (AppState* st = AppState::instance())
+                    st->setMessage(LF("Não foi possível ejetar %@: %@", name, *error));
+            } else {
+                Sound::play(QStringLiteral("tick"));
+            }
+            if (!self)
+                return;
+            self->ejecting_.removeAll(path);
+            emit self->ejectingChanged();
+            if (!error && self->monitor_)
+                self->monitor_->refresh();
+            emit self->finished();
+        });
+    });
 }
 
 void PanelActions::setLaunchAtLogin(bool on)

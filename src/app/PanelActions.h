@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
 #include "monitor/SystemMonitor.h"
@@ -20,6 +21,8 @@ class PanelActions : public QObject {
     Q_PROPERTY(SystemMonitor* monitor READ monitor WRITE setMonitor NOTIFY monitorChanged)
     Q_PROPERTY(bool testing READ testing NOTIFY testingChanged)
     Q_PROPERTY(bool freeing READ freeing NOTIFY freeingChanged)
+    // The mount points of the volumes being ejected (their rows show it).
+    Q_PROPERTY(QStringList ejecting READ ejecting NOTIFY ejectingChanged)
     Q_PROPERTY(QString speed READ speed NOTIFY speedChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(double cloudiness READ cloudiness NOTIFY skyChanged)
@@ -33,6 +36,7 @@ public:
     void setMonitor(SystemMonitor* monitor);
     bool testing() const { return testing_; }
     bool freeing() const { return freeing_; }
+    QStringList ejecting() const { return ejecting_; }
     QString speed() const { return speed_.value_or(QString()); }
     bool launchAtLogin() const { return launchAtLogin_; }
     double cloudiness() const;
@@ -48,19 +52,22 @@ public:
     // Empties the Trash for good in the background (after the confirmation);
     // ignored while a previous request still runs.
     Q_INVOKABLE void emptyTrash();
-    // Unmounts and ejects the volume mounted at PATH.
+    // Unmounts and ejects the volume mounted at PATH in the background (a
+    // D-Bus call can take many seconds); nothing for a volume UDisks2 cannot
+    // eject or one already being ejected.
     Q_INVOKABLE void eject(const QString& path);
     Q_INVOKABLE void setLaunchAtLogin(bool on);
 
     // Replaces the speed-test tool (tests): returns what the tool printed.
     void setSpeedTool(std::function<QByteArray()> tool) { speedTool_ = std::move(tool); }
-    // Replaces the eject step (tests): the error text, or nothing on success.
+    // Replaces the eject step (tests; it runs on a pool thread): the error text, or nothing on success.
     void setEjector(std::function<std::optional<QString>(const std::string&)> ejector) { ejector_ = std::move(ejector); }
 
 signals:
     void monitorChanged();
     void testingChanged();
     void freeingChanged();
+    void ejectingChanged();
     void speedChanged();
     void launchAtLoginChanged();
     void skyChanged();
@@ -72,6 +79,7 @@ private:
     bool testing_ = false;
     bool freeing_ = false;
     bool emptying_ = false;  // the Trash is being emptied in the background
+    QStringList ejecting_;
     std::optional<QString> speed_;
     bool launchAtLogin_ = false;
     std::optional<int> days_;

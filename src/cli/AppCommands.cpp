@@ -30,9 +30,9 @@ int runApps(Context& context)
             list.append(QJsonObject{{"name", app.name}, {"bundleID", app.bundleID}, {"version", app.version},
                                     {"path", pathText(app.url)}, {"size", qint64(size)}});
         } else {
-            context.out << Fmt::bytes(size).leftJustified(10) << "  " << app.name
-                        << (app.version.isEmpty() ? QString() : "  v" + app.version) << "  " << app.bundleID << "  "
-                        << pathText(app.url) << "\n";
+            context.out << Fmt::bytes(size).leftJustified(10) << "  " << lineSafe(app.name)
+                        << (app.version.isEmpty() ? QString() : "  v" + lineSafe(app.version)) << "  "
+                        << lineSafe(app.bundleID) << "  " << lineSafe(app.url) << "\n";
         }
     }
     if (context.json)
@@ -52,14 +52,14 @@ int runLeftovers(Context& context)
         return context.usageError(QStringLiteral("leftovers takes one application: name, identifier or path"));
     const std::vector<AppInfo> found = appsNamed(Sweeper::scanApps(), context.args.first());
     if (found.empty()) {
-        context.err << "quillmoor-cli: no application '" << context.args.first() << "'\n";
+        context.err << "quillmoor-cli: no application '" << lineSafe(context.args.first()) << "'\n";
         return Failure;
     }
     if (found.size() > 1) {
-        context.err << "quillmoor-cli: '" << context.args.first() << "' names " << found.size()
+        context.err << "quillmoor-cli: '" << lineSafe(context.args.first()) << "' names " << found.size()
                     << " applications; give its path:\n";
         for (const AppInfo& app : found)
-            context.err << "  " << pathText(app.url) << "\n";
+            context.err << "  " << lineSafe(app.url) << "\n";
         return Failure;
     }
     const AppInfo& app = found.front();
@@ -71,7 +71,7 @@ int runLeftovers(Context& context)
         if (context.json)
             items.append(QJsonObject{{"path", pathText(item.url)}, {"size", qint64(item.size)}});
         else
-            context.out << Fmt::bytes(item.size).leftJustified(10) << "  " << item.name << "\n";
+            context.out << Fmt::bytes(item.size).leftJustified(10) << "  " << lineSafe(item.name) << "\n";
     }
     if (context.json) {
         context.printJson(QJsonObject{{"name", app.name}, {"bundleID", app.bundleID}, {"version", app.version},
@@ -95,8 +95,8 @@ int runAgents(Context& context)
             list.append(QJsonObject{{"label", item.label}, {"program", item.program}, {"scope", item.scope},
                                     {"userOwned", item.userOwned}, {"path", pathText(item.url)}});
         else
-            context.out << item.label << "  " << item.program << "  [" << item.scope << "]  " << pathText(item.url)
-                        << "\n";
+            context.out << lineSafe(item.label) << "  " << lineSafe(item.program) << "  [" << item.scope << "]  "
+                        << lineSafe(item.url) << "\n";
     }
     if (context.json)
         context.printJson(list);

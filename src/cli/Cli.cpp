@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -45,9 +46,38 @@ QString helpText()
 
 } // namespace
 
+QString lineSafe(const QString& text)
+{
+    QString safe;
+    safe.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        // C0 controls, DEL, C1 controls and the two Unicode line breaks.
+        const bool control = u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+        if (!control) {
+            safe += c;
+            continue;
+        }
+        switch (u) {
+        case '\n': safe += QLatin1String("\\n"); break;
+        case '\r': safe += QLatin1String("\\r"); break;
+        case '\t': safe += QLatin1String("\\t"); break;
+        default:
+            safe += u <= 0xFF ? QStringLiteral("\\x%1").arg(int(u), 2, 16, QChar('0'))
+                              : QStringLiteral("\\u%1").arg(int(u), 4, 16, QChar('0'));
+        }
+    }
+    return safe;
+}
+
+QString lineSafe(const std::filesystem::path& path)
+{
+    return lineSafe(QFile::decodeName(QByteArray::fromStdString(path.native())));
+}
+
 int Context::usageError(const QString& text) const
 {
-    err << "quillmoor-cli: " << text << "\n";
+    err << "quillmoor-cli: " << lineSafe(text) << "\n";
     err.flush();
     return BadUsage;
 }

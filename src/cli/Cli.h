@@ -2,6 +2,7 @@
 // quillmoor-cli: headless commands over the same engines as the window.
 // Text by default, JSON with --json; exit 0 on success, 1 on failure, 2 on bad
 // usage (with a one-line error).
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -33,6 +34,14 @@ struct Command {
     QString summary;  // one line for --help
     std::function<int(Context&)> run;
 };
+
+// Text from outside the program (a file name, a path, a label, a reason that
+// quotes one) as it goes into the text output: every control character is
+// written as an escape ("\\n", "\\t", "\\x1b", "\\u2028"…), so that no name breaks a
+// line or drives the terminal. JSON output needs none of it: it is exact.
+QString lineSafe(const QString& text);
+// A path's bytes decoded as file names are, then made line-safe.
+QString lineSafe(const std::filesystem::path& path);
 
 // The commands, in the order --help lists them.
 const std::vector<Command>& commands();

@@ -35,7 +35,7 @@ void printGroups(const Context& context, const std::vector<JunkGroup>& groups)
         context.out << group.title << "  " << Fmt::bytes(group.total()) << "  [" << group.id << "]\n";
         for (const JunkItem& item : group.items) {
             context.out << "  " << (item.selected ? "[x] " : "[ ] ")
-                        << Fmt::bytes(item.size).leftJustified(10) << " " << item.name << "\n";
+                        << Fmt::bytes(item.size).leftJustified(10) << " " << lineSafe(item.name) << "\n";
         }
     }
 }
@@ -105,7 +105,7 @@ void printPlan(const Context& context, const std::vector<RemovalTarget>& targets
     context.out << "Would remove (run again with --yes to remove):\n";
     for (const RemovalTarget& target : targets)
         context.out << "  " << (target.permanent ? "delete " : "trash  ")
-                    << Fmt::bytes(target.size).leftJustified(10) << " " << pathText(target.url) << "\n";
+                    << Fmt::bytes(target.size).leftJustified(10) << " " << lineSafe(target.url) << "\n";
     context.out << "Total: " << Fmt::bytes(sizeOf(targets)) << "\n";
 }
 
@@ -141,7 +141,7 @@ int runClean(Context& context)
         if (outcome.trashed > 0)
             context.out << LF("%@ na Lixeira", Fmt::bytes(outcome.trashed)) << "\n";
         if (!message.isEmpty())
-            context.err << message << "\n";
+            context.err << lineSafe(message) << "\n";
     }
     return outcome.failures.empty() ? Success : Failure;
 }

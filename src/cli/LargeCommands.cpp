@@ -76,7 +76,7 @@ void printFiles(const Context& context, const std::vector<LargeFile>& files, std
 {
     for (const LargeFile& file : files)
         context.out << Fmt::bytes(file.size).leftJustified(10) << "  "
-                    << Fmt::date(file.accessed).leftJustified(12) << "  " << pathText(file.url) << "\n";
+                    << Fmt::date(file.accessed).leftJustified(12) << "  " << lineSafe(file.url) << "\n";
     const QString label = largeMinLabel(minBytes);
     context.out << LF("%ld arquivos acima de %@", qint64(files.size()),
                       label.isEmpty() ? Fmt::bytes(minBytes) : label)

@@ -75,7 +75,7 @@ int runMaintenance(Context& context)
             if (outcome.okIds.contains(task.id))
                 context.out << L("Concluído") << ": " << task.title << "\n";
         for (const QString& failure : outcome.failures)
-            context.err << failure << "\n";
+            context.err << lineSafe(failure) << "\n";
     }
     return outcome.failures.isEmpty() ? Success : Failure;
 }

@@ -105,9 +105,9 @@ QString monitorLine(const MonitorReading& reading)
     if (reading.battery)
         power += " " + QString::number(reading.battery->level) + "%";
     parts << power;
-    parts << L("Rede") + ": " + reading.wifi.value_or(QStringLiteral("—"));
+    parts << L("Rede") + ": " + lineSafe(reading.wifi.value_or(QStringLiteral("—")));
     for (const Monitor::VolumeInfo& volume : reading.volumes)
-        parts << volume.name + " " + Fmt::bytes(volume.free) + " " + L("livres");
+        parts << lineSafe(volume.name) + " " + Fmt::bytes(volume.free) + " " + L("livres");
     return parts.join(QStringLiteral("  ·  "));
 }
 

@@ -37,8 +37,11 @@ int runDu(Context& context)
         }
     }
     folder = std::filesystem::absolute(folder).lexically_normal();
+    // A link to a folder measures that folder, by its real path; the walk below it never follows a link.
+    if (const std::filesystem::path target = Space::linkedFolder(folder); !target.empty())
+        folder = target;
     if (!FS::isDir(folder)) {
-        context.err << "quillmoor-cli: not a folder: " << pathText(folder) << "\n";
+        context.err << "quillmoor-cli: not a folder: " << lineSafe(folder) << "\n";
         return Failure;
     }
 
@@ -49,11 +52,16 @@ int runDu(Context& context)
         context.printJson(folderJson(folder, entries));
         return Success;
     }
-    for (const SizeEntry& entry : entries)
-        context.out << Fmt::bytes(entry.size).leftJustified(10) << "  " << entry.name()
-                    << (entry.isDir ? "/" : "") << "\n";
+    for (const SizeEntry& entry : entries) {
+        // A link has no size of its own: its place in the size column stays blank.
+        context.out << (entry.isLink ? QString() : Fmt::bytes(entry.size)).leftJustified(10) << "  "
+                    << lineSafe(entry.name()) << (entry.isDir ? "/" : "");
+        if (entry.isLink)
+            context.out << " -> " << (entry.target.empty() ? QStringLiteral("?") : lineSafe(entry.target) + "/");
+        context.out << "\n";
+    }
     context.out << Fmt::bytes(Space::total(entries)) << " · " << LF("%ld itens", qint64(entries.size())) << "  "
-                << pathText(folder) << "\n";
+                << lineSafe(folder) << "\n";
     return Success;
 }
 
@@ -62,9 +70,7 @@ int runDu(Context& context)
 std::vector<SizeEntry> measureFolder(const std::filesystem::path& folder, bool hidden, QTextStream* progress)
 {
     std::vector<SizeEntry> entries = Space::listEntries(folder, hidden);
-    std::vector<std::filesystem::path> children;
-    for (const SizeEntry& entry : entries)
-        children.push_back(entry.url);
+    const std::vector<std::filesystem::path> children = Space::toMeasure(entries);
     const bool showProgress = progress && children.size() > 1;
     std::size_t measured = 0;
     Space::measure(children, [&](Space::Batch batch) {
@@ -91,7 +97,9 @@ QJsonObject folderJson(const std::filesystem::path& folder, const std::vector<Si
         list.append(QJsonObject{{"name", entry.name()},
                                 {"path", entry.id()},
                                 {"size", qint64(entry.size)},
-                                {"isDir", entry.isDir}});
+                                {"isDir", entry.isDir},
+                                {"isLink", entry.isLink},
+                                {"target", entry.target.empty() ? QJsonValue() : QJsonValue(pathText(entry.target))}});
     return QJsonObject{{"path", pathText(folder)},
                        {"total", qint64(Space::total(entries))},
                        {"count", qint64(entries.size())},

@@ -19,7 +19,8 @@ std::vector<Command> spaceCommands();
 std::vector<SizeEntry> measureFolder(const std::filesystem::path& folder, bool hidden,
                                      QTextStream* progress = nullptr);
 
-// The result as JSON: path, total, count and one object per entry (name, path, size, isDir).
+// The result as JSON: path, total, count and one object per entry (name, path,
+// size, isDir, isLink and a link's folder as target, else null).
 QJsonObject folderJson(const std::filesystem::path& folder, const std::vector<SizeEntry>& entries);
 
 } // namespace Cli

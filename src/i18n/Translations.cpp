@@ -515,6 +515,9 @@ const std::vector<TranslationRow>& translationRows()
          {"the item could not be moved to the Trash: %@", "no se pudo mover el elemento a la Papelera: %@", "impossibile spostare l’elemento nel Cestino: %@", "impossible de placer l’élément dans la Corbeille : %@", "das Objekt konnte nicht in den Papierkorb gelegt werden: %@", "項目をゴミ箱に移動できませんでした: %@", "无法将该项目移到废纸篓：%@", "تعذر نقل العنصر إلى سلة المهملات: %@"}},
         {"A Lixeira não é uma pasta real deste usuário e não foi esvaziada.",
          {"The Trash is not a real folder of this user and was not emptied.", "La Papelera no es una carpeta real de este usuario y no se vació.", "Il Cestino non è una vera cartella di questo utente e non è stato svuotato.", "La Corbeille n’est pas un vrai dossier de cet utilisateur et n’a pas été vidée.", "Der Papierkorb ist kein echter Ordner dieses Benutzers und wurde nicht geleert.", "ゴミ箱はこのユーザの実際のフォルダではないため、空にしませんでした。", "废纸篓不是此用户的真实文件夹，未被清空。", "سلة المهملات ليست مجلدًا حقيقيًا لهذا المستخدم ولم يتم إفراغها."}},
+        // the tray panel's volume row while it is being ejected
+        {"Ejetando…",
+         {"Ejecting…", "Expulsando…", "Espulsione…", "Éjection…", "Wird ausgeworfen …", "取り出し中…", "正在推出…", "جارٍ الإخراج…"}},
     };
     return rows;
 }

@@ -280,6 +280,7 @@ std::vector<VolumeInfo> externalVolumes(const Roots& roots)
         VolumeInfo volume;
         volume.url = mount.mountPoint;
         volume.device = mount.source;
+        volume.ejectable = !deviceName.empty();
         volume.free = static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
         if (!deviceName.empty())
             volume.name = labelOf(roots, deviceName);

@@ -33,6 +33,9 @@ struct VolumeInfo {
     QString name;
     std::int64_t free = 0;      // available bytes
     std::string device;         // the block device ("/dev/sdb1"), or the mount's source
+    // Whether UDisks2 can eject it: a local block device. A network share or
+    // another mount without one gets no eject button.
+    bool ejectable = false;
     bool operator==(const VolumeInfo&) const = default;
 };
 

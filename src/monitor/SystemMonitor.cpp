@@ -115,7 +115,8 @@ QVariantList SystemMonitor::volumeList() const
     for (const Monitor::VolumeInfo& volume : volumes_)
         list.append(QVariantMap{{"path", QFile::decodeName(QByteArray::fromStdString(volume.url.native()))},
                                 {"name", volume.name},
-                                {"free", static_cast<qint64>(volume.free)}});
+                                {"free", static_cast<qint64>(volume.free)},
+                                {"ejectable", volume.ejectable}});
     return list;
 }
 

@@ -12,9 +12,37 @@ std::vector<SizeEntry> listEntries(const std::filesystem::path& folder, bool hid
     for (const std::filesystem::path& child : FS::children(folder, hidden)) {
         if (child.filename() == ".DS_Store")
             continue;
-        entries.push_back(SizeEntry{child, -1, FS::isDir(child)});
+        SizeEntry entry{child, -1, FS::isDir(child)};
+        std::error_code error;
+        entry.isLink = std::filesystem::is_symlink(std::filesystem::symlink_status(child, error));
+        if (entry.isLink) {
+            entry.size = 0;
+            entry.target = linkedFolder(child);
+        }
+        entries.push_back(std::move(entry));
     }
     return entries;
+}
+
+std::filesystem::path linkedFolder(const std::filesystem::path& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+        return {};
+    const std::filesystem::path real = std::filesystem::canonical(path, error);
+    if (error || !FS::isDir(real))
+        return {};
+    return real;
+}
+
+std::vector<std::filesystem::path> toMeasure(const std::vector<SizeEntry>& entries)
+{
+    std::vector<std::filesystem::path> paths;
+    paths.reserve(entries.size());
+    for (const SizeEntry& entry : entries)
+        if (!entry.isLink)
+            paths.push_back(entry.url);
+    return paths;
 }
 
 std::vector<std::size_t> applyBatch(std::vector<SizeEntry>& entries, const Batch& batch)

@@ -22,8 +22,14 @@ struct Measured {
 using Batch = std::vector<Measured>;
 
 // The children of a folder as unmeasured entries, in listing order (hidden
-// ones only when `hidden`), without ".DS_Store".
+// ones only when `hidden`), without ".DS_Store". A symbolic link is listed
+// with size 0 (it holds nothing of its own) and, when it leads to a folder,
+// that folder's real path as its target.
 std::vector<SizeEntry> listEntries(const std::filesystem::path& folder, bool hidden);
+
+// The entries' paths that are measured: every one but the links, which hold
+// nothing of their own and whose targets no walk follows.
+std::vector<std::filesystem::path> toMeasure(const std::vector<SizeEntry>& entries);
 
 // Sets the sizes of a batch in `entries`: each goes to the entry with its
 // path (looked for at its listing place first); a path no longer listed is
@@ -32,6 +38,10 @@ std::vector<std::size_t> applyBatch(std::vector<SizeEntry>& entries, const Batch
 
 // Largest first; equal sizes keep their order, unmeasured entries end up last.
 void sortBySize(std::vector<SizeEntry>& entries);
+
+// Where the link at `path` leads when that is a folder: the real path (every
+// link resolved); empty for a link to a file, a dangling link or no link.
+std::filesystem::path linkedFolder(const std::filesystem::path& path);
 
 // The sum of the measured sizes (unmeasured and empty entries add nothing).
 std::int64_t total(const std::vector<SizeEntry>& entries);

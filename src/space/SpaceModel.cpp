@@ -58,6 +58,10 @@ QVariant SpaceEntryModel::data(const QModelIndex& index, int role) const
         return qint64(entry.size);
     case IsDir:
         return entry.isDir;
+    case IsLink:
+        return entry.isLink;
+    case OpensFolder:
+        return entry.opensFolder();
     case Selected:
         return owner_->selected_.contains(entry.id());
     case Protected:
@@ -71,7 +75,7 @@ QHash<int, QByteArray> SpaceEntryModel::roleNames() const
 {
     return {{EntryId, "entryId"}, {Name, "name"},         {Path, "path"},
             {Size, "size"},       {IsDir, "isDir"},       {Selected, "selected"},
-            {Protected, "protectedEntry"}};
+            {Protected, "protectedEntry"}, {IsLink, "isLink"}, {OpensFolder, "opensFolder"}};
 }
 
 void SpaceEntryModel::reset()
@@ -136,10 +140,7 @@ void SpaceModel::open(const std::filesystem::path& url, bool push)
     loadCancel_ = std::make_shared<std::atomic<bool>>(false);
     token_ = QUuid::createUuid();
 
-    std::vector<std::filesystem::path> children;
-    children.reserve(entries_.size());
-    for (const SizeEntry& entry : entries_)
-        children.push_back(entry.url);
+    std::vector<std::filesystem::path> children = Space::toMeasure(entries_);
     QPointer<SpaceModel> self(this);
     const QUuid token = token_;
     const std::shared_ptr<std::atomic<bool>> cancel = loadCancel_;
@@ -243,9 +244,9 @@ void SpaceModel::activate(const QString& id)
     if (row < 0)
         return;
     const SizeEntry entry = entries_[std::size_t(row)];
-    if (entry.isDir) {
+    if (entry.opensFolder()) {
         Sound::play(QStringLiteral("tick"), 0.25f);
-        open(entry.url, true);
+        open(entry.folderToOpen(), true);
     } else {
         toggle(id);  // a protected file stays unselected
     }

@@ -31,7 +31,7 @@ class SpaceEntryModel : public QAbstractListModel {
     QML_UNCREATABLE("made by SpaceModel")
 
 public:
-    enum Role { EntryId = Qt::UserRole + 1, Name, Path, Size, IsDir, Selected, Protected };
+    enum Role { EntryId = Qt::UserRole + 1, Name, Path, Size, IsDir, Selected, Protected, IsLink, OpensFolder };
 
     explicit SpaceEntryModel(SpaceModel* owner);
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -78,7 +78,8 @@ public:
     Q_INVOKABLE void back();
     // Selects the entry, or deselects it; protected entries are never selected.
     Q_INVOKABLE void toggle(const QString& id);
-    // A click on a planet: a folder is entered (with a tick), a file is
+    // A click on a planet: a folder is entered (with a tick), a link to a
+    // folder opens that folder by its real path, a file (or any other link) is
     // ticked or unticked unless it is protected.
     Q_INVOKABLE void activate(const QString& id);
     // Whether the entry may be selected (and so removed).

@@ -60,15 +60,24 @@ Item {
                 text: I18n.L("Limpeza concluída")
                 color: DS.primary
             }
-            Text {
+            Row {
                 Layout.alignment: Qt.AlignHCenter
-                textFormat: Text.StyledText
-                text: I18n.L("Pronto.") + " <font color=\"" + DS.primary + "\">" + I18n.L("Céu limpo.") + "</font>"
-                color: DS.text
-                font.pixelSize: 24
-                font.weight: Font.Bold
+                spacing: 7
+                Text {
+                    text: I18n.L("Pronto.")
+                    color: DS.text
+                    font.pixelSize: 24
+                    font.weight: Font.Bold
+                }
+                Text {
+                    text: I18n.L("Céu limpo.")
+                    color: DS.primary
+                    font.pixelSize: 24
+                    font.weight: Font.Bold
+                }
             }
             Text {
+                textFormat: Text.PlainText
                 objectName: "celebrationAmount"
                 Layout.alignment: Qt.AlignHCenter
                 text: view.freed > 0 ? I18n.LF("%@ liberados", [Fmt.bytes(Math.floor(view.counter))])
@@ -77,6 +86,7 @@ Item {
                 font: DS.mono(20, Font.DemiBold)
             }
             Text {
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 Layout.maximumWidth: 320
                 Layout.alignment: Qt.AlignHCenter

@@ -62,6 +62,7 @@ Item {
                     }
                 }
                 Text {
+                    textFormat: Text.PlainText
                     visible: form.err !== ""
                     text: form.err
                     color: DS.warning
@@ -95,6 +96,7 @@ Item {
         Layout.leftMargin: 6
         Layout.rightMargin: 6
         Text {
+            textFormat: Text.PlainText
             text: parent.label
             color: DS.text
             font.pixelSize: 13
@@ -102,6 +104,7 @@ Item {
             horizontalAlignment: Text.AlignLeft
         }
         Text {
+            textFormat: Text.PlainText
             text: parent.value
             color: DS.muted
             font.pixelSize: 13

@@ -64,6 +64,7 @@ Item {
             RowLayout {
                 Layout.fillWidth: true
                 Text {
+                    textFormat: Text.PlainText
                     Layout.fillWidth: true
                     text: line.title
                     color: DS.text
@@ -73,12 +74,14 @@ Item {
                     horizontalAlignment: Text.AlignLeft
                 }
                 Text {
+                    textFormat: Text.PlainText
                     text: line.value
                     color: DS.text
                     font: DS.mono(12, Font.DemiBold)
                 }
             }
             Text {
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 text: line.sub
                 color: DS.muted
@@ -110,6 +113,7 @@ Item {
                 Layout.fillWidth: true
                 spacing: 1
                 Text {
+                    textFormat: Text.PlainText
                     objectName: "skyTitle"
                     Layout.fillWidth: true
                     text: actions.skyTitle
@@ -120,6 +124,7 @@ Item {
                     horizontalAlignment: Text.AlignLeft
                 }
                 Text {
+                    textFormat: Text.PlainText
                     Layout.fillWidth: true
                     text: actions.skyText
                     color: DS.muted
@@ -129,6 +134,7 @@ Item {
                 }
             }
             Text {
+                textFormat: Text.PlainText
                 text: mon.model
                 color: DS.muted
                 font: DS.mono(11)
@@ -258,6 +264,7 @@ Item {
                 title: I18n.L("Energia")
                 detail: mon.batteryStatus
                 Text {
+                    textFormat: Text.PlainText
                     visible: mon.hasBattery
                     text: mon.batteryLevel + "%"
                     color: DS.text
@@ -267,12 +274,25 @@ Item {
             Repeater {
                 model: mon.volumes
                 TelemetryRow {
+                    id: volumeRow
+                    // the eject runs in the background; the row shows it meanwhile
+                    readonly property bool ejecting: actions.ejecting.indexOf(modelData.path) >= 0
+                    objectName: "volumeRow"
                     Layout.fillWidth: true
                     symbol: "externaldrive"
                     title: modelData.name
-                    detail: Fmt.bytes(modelData.free) + " " + I18n.L("livres")
+                    detail: ejecting ? I18n.L("Ejetando…") : Fmt.bytes(modelData.free) + " " + I18n.L("livres")
+                    BusyIndicator {
+                        visible: volumeRow.ejecting
+                        running: visible
+                        width: 28
+                        height: 28
+                    }
                     ToolButton {
                         id: ejectButton
+                        objectName: "ejectButton"
+                        // network shares and other mounts without a UDisks2 device cannot be ejected
+                        visible: modelData.ejectable && !volumeRow.ejecting
                         width: 28
                         height: 28
                         contentItem: Icon { symbol: "eject.fill"; size: 16; color: DS.muted }
@@ -321,6 +341,7 @@ Item {
                     delegate: MenuItem {
                         id: menuItem
                         contentItem: Text {
+                            textFormat: Text.PlainText
                             leftPadding: menuItem.checkable ? menuItem.indicator.width + 4 : 0
                             text: menuItem.text
                             color: DS.text

@@ -22,6 +22,7 @@ Dialog {
     contentItem: ColumnLayout {
         spacing: 10
         Text {
+            textFormat: Text.PlainText
             text: "Quillmoor"
             color: DS.text
             font.pixelSize: 16
@@ -30,6 +31,7 @@ Dialog {
             horizontalAlignment: Text.AlignLeft
         }
         Text {
+            textFormat: Text.PlainText
             objectName: "messageText"
             text: I18n.directed(AppState.message)
             color: DS.muted

@@ -43,6 +43,7 @@ Rectangle {
             Layout.bottomMargin: 18
             BrandMark { size: 28 }
             Text {
+                textFormat: Text.PlainText
                 text: "Quillmoor"
                 color: DS.text
                 font.pixelSize: 17
@@ -90,6 +91,7 @@ Rectangle {
                 spacing: 4
                 Eyebrow { text: I18n.L("LIBERADO") }
                 Text {
+                    textFormat: Text.PlainText
                     text: Fmt.bytes(Math.round(parent.parent.shown))
                     color: DS.text
                     font: DS.mono(18, Font.DemiBold)

@@ -47,6 +47,7 @@ FocusScope {
         color: item.active ? item.tint : DS.muted
     }
     Text {
+        textFormat: Text.PlainText
         anchors.left: icon.right
         anchors.leftMargin: 10
         anchors.right: parent.right

@@ -93,12 +93,16 @@ QString materialGlyphFor(const QString& symbol)
         {"dock.rectangle", "dock"},
         {"chevron.forward", "chevron_right"},
         {"house", "home"},
+        {"link", "link"},
     };
     return table.value(symbol, QStringLiteral("circle"));
 }
 
 QString symbolForFile(const std::filesystem::path& path)
 {
+    std::error_code error;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+        return QStringLiteral("link");
     if (FS::isDir(path))
         return FS::isPackage(path) ? QStringLiteral("shippingbox") : QStringLiteral("folder.fill");
     static const QMimeDatabase mimes;

@@ -9,6 +9,6 @@ QString materialGlyphFor(const QString& symbol);
 
 #include <filesystem>
 
-// The symbol name for a file's kind: folder, package, archive, disc image,
+// The symbol name for a file's kind: link (never followed), folder, package, archive, disc image,
 // picture, film, sound, text or plain document (by name and content type).
 QString symbolForFile(const std::filesystem::path& path);

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QStyleHints>
 #include <QSystemTrayIcon>
 
 namespace {
@@ -48,16 +49,28 @@ QPoint panelPlacement(const QRect& icon, const QSize& panel, const QRect& screen
     return {x, y};
 }
 
+bool TrayClickFilter::toggles(qint64 ms)
+{
+    if (toggled_ && ms - lastToggle_ < doubleClickMs_)
+        return false;
+    toggled_ = true;
+    lastToggle_ = ms;
+    return true;
+}
+
 TrayIcon::TrayIcon(QObject* parent)
     : QObject(parent)
+    , clicks_(QGuiApplication::styleHints()->mouseDoubleClickInterval())
 {
+    clock_.start();
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return;
     // The installed icon; the drawn mark when running from the build folder.
     icon_ = new QSystemTrayIcon(QIcon::fromTheme(QStringLiteral("com.halvick.Quillmoor"), drawnMark()), this);
     icon_->setToolTip(QStringLiteral("Quillmoor"));
     connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+        if ((reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+            && clicks_.toggles(clock_.elapsed()))
             emit clicked();
     });
     icon_->show();

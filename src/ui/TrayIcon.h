@@ -1,7 +1,8 @@
 #pragma once
 // The program's icon in the desktop's tray (the menu-bar extra): a drawn mark
-// whose click toggles the tray panel. Where the desktop has no tray, nothing
+// whose click toggles the tray panel (a double click toggles it once). Where the desktop has no tray, nothing
 // is shown and `available` is false, so the window offers another way in.
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -9,6 +10,23 @@
 #include <QtQml/qqmlregistration.h>
 
 class QSystemTrayIcon;
+
+// Which activations of the tray icon toggle the panel. A double click reaches
+// the program as a click and then a double click (some tray hosts send two
+// clicks instead): only its first click may toggle, or the panel would open
+// and close again at once. So an activation toggles unless another one
+// toggled less than a double-click interval before it.
+class TrayClickFilter {
+public:
+    explicit TrayClickFilter(int doubleClickMs) : doubleClickMs_(doubleClickMs) {}
+    // Whether a click or double click at time MS (milliseconds on any steady clock) toggles.
+    bool toggles(qint64 ms);
+
+private:
+    int doubleClickMs_;
+    qint64 lastToggle_ = 0;
+    bool toggled_ = false;
+};
 
 class TrayIcon : public QObject {
     Q_OBJECT
@@ -25,6 +43,8 @@ signals:
     void clicked();
 private:
     QSystemTrayIcon* icon_ = nullptr;
+    TrayClickFilter clicks_;
+    QElapsedTimer clock_;
 };
 
 // Where a panel opens beside a tray icon at ICON within SCREEN (available

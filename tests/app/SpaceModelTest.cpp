@@ -118,6 +118,41 @@ TEST(SpaceModel, BackStackAndSelection)
     EXPECT_FALSE(model.canSelect(textOf(root / "Documents")));
 }
 
+TEST(SpaceModel, ALinkHasNoSizeAndOpensTheFolderItLeadsTo)
+{
+    const fs::path root = freshFolder("space-links");
+    writeBytes(root / "real/inside.bin", 50000);
+    writeBytes(root / "note.txt", 3000);
+    fs::create_directory_symlink(root / "real", root / "to-real");
+    fs::create_symlink(root / "note.txt", root / "to-note");
+
+    SpaceModel model;
+    model.open(root, false);
+    ASSERT_TRUE(waitLoaded(model));
+    ASSERT_EQ(model.count(), 4);
+    const SpaceEntryModel* rows = model.entryModel();
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        const QModelIndex index = rows->index(row);
+        const std::string name = rows->data(index, SpaceEntryModel::Name).toString().toStdString();
+        const bool link = name.rfind("to-", 0) == 0;
+        EXPECT_EQ(rows->data(index, SpaceEntryModel::IsLink).toBool(), link) << name;
+        EXPECT_EQ(rows->data(index, SpaceEntryModel::OpensFolder).toBool(), name == "real" || name == "to-real") << name;
+        if (link)
+            EXPECT_EQ(rows->data(index, SpaceEntryModel::Size).toLongLong(), 0) << name;
+    }
+    EXPECT_EQ(model.total(), FS::size(root / "real") + FS::size(root / "note.txt"));
+
+    // Opening the link shows its folder by its real path; a link to a file is ticked like a file.
+    model.activate(textOf(root / "to-note"));
+    EXPECT_TRUE(model.isSelected(textOf(root / "to-note")));
+    model.activate(textOf(root / "to-real"));
+    EXPECT_EQ(model.current(), fs::canonical(root / "real"));
+    EXPECT_EQ(model.history(), std::vector<fs::path>{root});
+    ASSERT_TRUE(waitLoaded(model));
+    ASSERT_EQ(model.count(), 1);
+    EXPECT_EQ(model.entries().front().size, FS::size(root / "real/inside.bin"));
+}
+
 TEST(SpaceModel, ANewerOpenOwnsTheList)
 {
     const fs::path a = freshFolder("space-old");

@@ -70,3 +70,23 @@ TEST(MonitorCommand, SampleCountAndOneLinePerReading)
     EXPECT_TRUE(json["wifi"].isNull());
     EXPECT_EQ(json["volumes"].toArray()[0].toObject()["free"].toInteger(), 5'000'000);
 }
+
+TEST(Cli, OutsideTextIsWrittenOnOneLine)
+{
+    const struct {
+        QString text;
+        QString shown;
+    } cases[] = {
+        {"plain name.txt", "plain name.txt"},
+        {"two\nlines", "two\\nlines"},
+        {"cr\rtab\t", "cr\\rtab\\t"},
+        {QString("esc\x1b[31mred"), "esc\\x1b[31mred"},
+        {QString("nul") + QChar(0) + "x", "nul\\x00x"},
+        {QString("del") + QChar(0x7f) + QChar(0x85), "del\\x7f\\x85"},
+        {QString("sep") + QChar(0x2028) + QChar(0x2029), "sep\\u2028\\u2029"},
+        {"ação 日本 ", "ação 日本 "},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Cli::lineSafe(c.text), c.shown) << qPrintable(c.shown);
+    EXPECT_EQ(Cli::lineSafe(std::filesystem::path("/tmp/a\nb")), "/tmp/a\\nb");
+}

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 
 #include "cli/MaintenanceCommands.h"
@@ -60,6 +61,72 @@ TEST(DuCli, ChildrenLargestFirstWithTheTotal)
     EXPECT_EQ(runCli({"du", "/nowhere/at/all"}).status, 1);
     EXPECT_EQ(runCli({"du", "--fast"}).status, 2);
     EXPECT_EQ(runCli({"du", "a", "b"}).status, 2);
+}
+
+TEST(DuCli, LinksShowNoSizeAndALinkedFolderIsMeasuredByItsRealPath)
+{
+    const fs::path folder = freshFolder("du links");
+    writeBytes(folder / "real/inside.bin", 60000);
+    writeBytes(folder / "file.bin", 20000);
+    fs::create_directory_symlink(folder / "real", folder / "to-real");
+    fs::create_symlink(folder / "file.bin", folder / "to-file");
+    fs::create_symlink(folder / "nowhere", folder / "dangling");
+    const QString real = QString::fromStdString(fs::canonical(folder / "real").native());
+
+    // The listing: links hold nothing of their own; a link to a folder names its real path.
+    const CliOutcome r = runCli({"--json", "du", QString::fromStdString(folder.native())});
+    ASSERT_EQ(r.status, 0) << qPrintable(r.err);
+    const QJsonObject result = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    QMap<QString, QJsonObject> byName;
+    for (const QJsonValue& value : result["entries"].toArray())
+        byName[value.toObject()["name"].toString()] = value.toObject();
+    ASSERT_EQ(byName.size(), 5);
+    for (const QString& link : {"to-real", "to-file", "dangling"}) {
+        EXPECT_TRUE(byName[link]["isLink"].toBool()) << qPrintable(link);
+        EXPECT_EQ(byName[link]["size"].toInteger(), 0) << qPrintable(link);
+        EXPECT_FALSE(byName[link]["isDir"].toBool()) << qPrintable(link);
+    }
+    EXPECT_EQ(byName["to-real"]["target"].toString(), real);
+    EXPECT_TRUE(byName["to-file"]["target"].isNull());
+    EXPECT_FALSE(byName["real"]["isLink"].toBool());
+    // The folder reached through the link is not counted twice.
+    EXPECT_EQ(result["total"].toInteger(), FS::size(folder / "real") + FS::size(folder / "file.bin"));
+
+    const CliOutcome text = runCli({"du", QString::fromStdString(folder.native())});
+    EXPECT_TRUE(text.out.contains("to-real -> " + real + "/\n"))
+        << qPrintable(text.out);
+
+    // du LINK measures the folder it leads to, named by its real path.
+    const CliOutcome through = runCli({"--json", "du", QString::fromStdString((folder / "to-real").native())});
+    ASSERT_EQ(through.status, 0) << qPrintable(through.err);
+    const QJsonObject linked = QJsonDocument::fromJson(through.out.toUtf8()).object();
+    EXPECT_EQ(linked["path"].toString(), real);
+    EXPECT_EQ(linked["total"].toInteger(), FS::size(folder / "real"));
+    EXPECT_GT(linked["total"].toInteger(), 0);
+    EXPECT_EQ(runCli({"du", QString::fromStdString((folder / "to-file").native())}).status, 1);
+    EXPECT_EQ(runCli({"du", QString::fromStdString((folder / "dangling").native())}).status, 1);
+}
+
+TEST(DuCli, ANameWithALineFeedStaysOnItsLineAndExactInJson)
+{
+    const fs::path folder = freshFolder("du names");
+    writeBytes(folder / "two\nlines.bin", 10000);
+    writeBytes(folder / "bell\a.bin", 10000);
+
+    const CliOutcome text = runCli({"du", QString::fromStdString(folder.native())});
+    ASSERT_EQ(text.status, 0);
+    const QStringList lines = text.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 3) << qPrintable(text.out);  // two entries and the total
+    EXPECT_TRUE(text.out.contains("two\\nlines.bin")) << qPrintable(text.out);
+    EXPECT_TRUE(text.out.contains("bell\\x07.bin")) << qPrintable(text.out);
+    EXPECT_FALSE(text.out.contains('\a'));
+
+    const CliOutcome json = runCli({"--json", "du", QString::fromStdString(folder.native())});
+    QStringList names;
+    for (const QJsonValue& value : QJsonDocument::fromJson(json.out.toUtf8()).object()["entries"].toArray())
+        names << value.toObject()["name"].toString();
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"bell\a.bin", "two\nlines.bin"}));
 }
 
 TEST(MaintenanceCli, ListsAndRunsTheNamedRoutines)

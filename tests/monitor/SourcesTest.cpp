@@ -157,6 +157,10 @@ TEST(Volumes, OnlyExternalOnesThatAreStillThere)
     EXPECT_GT(volumes[0].free, 0);
     EXPECT_EQ(volumes[1].name, "Debian 12");
     EXPECT_EQ(volumes[2].name, "share");
+    // the stick and the image are block devices UDisks2 can eject; the share is not
+    EXPECT_TRUE(volumes[0].ejectable);
+    EXPECT_TRUE(volumes[1].ejectable);
+    EXPECT_FALSE(volumes[2].ejectable);
     // never "/", the internal disks, the snap image, virtual file systems or the unplugged stick
     EXPECT_TRUE(externalVolumes({"/nonexistent"}).empty());
 }

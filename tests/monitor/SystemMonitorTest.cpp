@@ -2,10 +2,13 @@
 // the temporary home.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <iterator>
 
+#include <QSemaphore>
 #include <QSignalSpy>
+#include <QThread>
 #include <QTest>
 
 #include "app/AppState.h"
@@ -220,29 +223,59 @@ TEST(PanelActions, ATrashThatIsALinkIsNotEmptiedNorMeasured)
     fs::remove(trash);
 }
 
-TEST(PanelActions, EjectRefusedNamesTheVolumeAndTheReason)
+TEST(PanelActions, EjectRunsInTheBackgroundAndOnlyForBlockDevices)
 {
     Quiet quiet;
     AppState st(nullptr);
     const fs::path root = freshFolder("eject");
     fs::create_directories(root / "mnt/STICK");
+    fs::create_directories(root / "mnt/SHARE");
     Monitor::Roots roots = recordedRoots("eject-roots");
     writeFile(roots.proc / "self/mountinfo",
-              "60 28 8:17 / " + (root / "mnt/STICK").native() + " rw - nfs4 nas:/share rw\n");
+              "60 28 7:3 / " + (root / "mnt/STICK").native() + " rw - vfat /dev/loop3 rw\n"
+              "61 28 0:52 / " + (root / "mnt/SHARE").native() + " rw - nfs4 nas:/share rw\n");
     SystemMonitor mon;
     mon.setRoots(roots);
     mon.setWifiSource([] { return std::nullopt; });
     mon.refresh();
-    ASSERT_EQ(mon.volumes().size(), 1u);
+    ASSERT_EQ(mon.volumes().size(), 2u);
+    const QString stick = QString::fromStdString((root / "mnt/STICK").native());
+    const QString share = QString::fromStdString((root / "mnt/SHARE").native());
+    // The panel offers the button only where UDisks2 can eject.
+    QMap<QString, bool> ejectable;
+    for (const QVariant& volume : mon.volumeList())
+        ejectable[volume.toMap()["path"].toString()] = volume.toMap()["ejectable"].toBool();
+    EXPECT_EQ(ejectable, (QMap<QString, bool>{{stick, true}, {share, false}}));
 
     PanelActions actions;
     actions.setMonitor(&mon);
+    QSemaphore release;
+    std::atomic<int> calls{0};
+    std::atomic<bool> onMainThread{true};
     std::string asked;
     actions.setEjector([&](const std::string& device) {
+        ++calls;
         asked = device;
+        onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        release.acquire();  // a slow D-Bus call
         return std::optional<QString>("target is busy");
     });
-    actions.eject(QString::fromStdString((root / "mnt/STICK").native()));
-    EXPECT_EQ(asked, "nas:/share");
+    QSignalSpy done(&actions, &PanelActions::finished);
+
+    actions.eject(share);  // a network share: nothing is asked of UDisks2
+    EXPECT_TRUE(actions.ejecting().isEmpty());
+
+    // The call returns while the ejector still works; the row shows it, and a
+    // second click meanwhile does not eject again.
+    actions.eject(stick);
+    EXPECT_EQ(actions.ejecting(), QStringList{stick});
+    actions.eject(stick);
+    ASSERT_EVENTUALLY(calls.load() == 1, 5000);
+    EXPECT_FALSE(onMainThread.load());
+    EXPECT_EQ(asked, "/dev/loop3");
+    release.release();
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_EQ(calls.load(), 1);
+    EXPECT_TRUE(actions.ejecting().isEmpty());
     EXPECT_EQ(st.message(), LF("Não foi possível ejetar %@: %@", "STICK", "target is busy"));
 }

@@ -2,6 +2,7 @@
 // main: painting items needs a GUI application (offscreen, software-rendered).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <utility>
 
 #include <QGuiApplication>
@@ -59,6 +60,14 @@ TEST(NebulaItem, ClearSkyDrawsNothingAndThickSkyDrawsInTheMiddle)
     for (auto [x, y] : {std::pair{0, 0}, {width - 1, height - 1}, {width / 2, 2}, {4, height / 2}})
         EXPECT_EQ(alphaAt(thick, x, y), 0) << x << "," << y;
 
+    // Frames repaint only the layer over the middle, and nothing is drawn outside it.
+    const QRectF layer = nebula.layerRect();
+    EXPECT_LT(layer.width() * layer.height(), 0.3 * width * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (alphaAt(thick, x, y) > 0)
+                ASSERT_TRUE(layer.contains(QPointF(x + 0.5, y + 0.5))) << x << "," << y;
+
     // Far beyond 1 draws like 1; a thin nebula is paler.
     nebula.setDensity(5.0);
     EXPECT_EQ(render(nebula, 100.0), thick);
@@ -75,29 +84,63 @@ TEST(NebulaItem, ClearSkyDrawsNothingAndThickSkyDrawsInTheMiddle)
     EXPECT_EQ(alphaAt(small, width - 10, height - 10), 0);
 }
 
+// The star field as a black window shows it at time t: what its scene graph
+// nodes draw, through the software renderer the application uses here.
+QImage shown(QQuickWindow& window, Starfield& field, double t)
+{
+    field.setClock([t] { return t; });
+    return window.grabWindow();
+}
+
+int litPixels(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += qRed(image.pixel(x, y)) > 0 ? 1 : 0;
+    return count;
+}
+
 TEST(StarfieldItem, StarsAndShootingStarShowOnlyWhenBright)
 {
-    Starfield field;
+    QQuickWindow window;
+    window.setColor(Qt::black);
+    window.resize(width, height);
+    Starfield field(window.contentItem());
+    field.setSize(QSizeF(width, height));
+    window.show();
     EXPECT_EQ(field.acceptedMouseButtons(), Qt::NoButton);  // clicks go through the backdrop
     field.setBrightness(0.7);
-    EXPECT_GT(visiblePixels(render(field, aPeriodStart + 5.0)), 150);
+    EXPECT_GT(litPixels(shown(window, field, aPeriodStart + 5.0)), 150);
     field.setBrightness(0.0);
-    EXPECT_EQ(visiblePixels(render(field, aPeriodStart)), 0);
+    EXPECT_EQ(litPixels(shown(window, field, aPeriodStart)), 0);
 
     // With no stars, only the shooting star remains, and only in its first 1.1 s.
     field.setStars({});
     field.setBrightness(1.0);
-    EXPECT_EQ(visiblePixels(render(field, aPeriodStart + 5.0)), 0);
-    EXPECT_EQ(visiblePixels(render(field, aPeriodStart + 1.1)), 0);
-    EXPECT_GT(visiblePixels(render(field, aPeriodStart + 0.2)), 20);
+    EXPECT_EQ(litPixels(shown(window, field, aPeriodStart + 5.0)), 0);
+    EXPECT_EQ(litPixels(shown(window, field, aPeriodStart + 1.1)), 0);
+    shown(window, field, aPeriodStart + 2.0);
+    EXPECT_FALSE(field.shootingItem()->isVisible());  // between crossings it is not there at all
+    EXPECT_GT(litPixels(shown(window, field, aPeriodStart + 0.2)), 20);
+    // It repaints only the small area its line covers, not the sky.
+    ASSERT_TRUE(field.shootingItem()->isVisible());
+    EXPECT_LT(field.shootingItem()->width() * field.shootingItem()->height(), width * height / 10.0);
 
     // A lone star at the crest of its twinkle is a small white disc at its place.
     field.setStars({SkyMath::StarPoint{0.5, 0.5, 1.3, 1.5707963267948966, 0.0}});
-    const QImage image = render(field, aPeriodStart + 5.0);
+    const QImage image = shown(window, field, aPeriodStart + 5.0);
     const QRgb centre = image.pixel(width / 2, height / 2);
-    EXPECT_NEAR(qAlpha(centre), 0.6 * 255, 40);  // 0.8 × 0.75
-    EXPECT_EQ(qRed(centre), qAlpha(centre));      // white, premultiplied
-    EXPECT_EQ(alphaAt(image, width / 2 + 4, height / 2), 0);
+    EXPECT_NEAR(qRed(centre), 0.6 * 255, 40);  // 0.8 × 0.75 over black
+    EXPECT_EQ(qRed(centre), qBlue(centre));     // white
+    EXPECT_EQ(qRed(image.pixel(width / 2 + 4, height / 2)), 0);
+    // Its twinkle changes its brightness in place: from the crest to the trough half a turn later.
+    const double t1 = aPeriodStart + 5.0;
+    field.setStars({SkyMath::StarPoint{0.5, 0.5, 1.3, std::fmod(M_PI / 2 - t1, 2 * M_PI), 1.0}});
+    const int crest = qRed(shown(window, field, t1).pixel(width / 2, height / 2));
+    const int trough = qRed(shown(window, field, t1 + M_PI).pixel(width / 2, height / 2));
+    EXPECT_NEAR(crest, qRed(centre), 3);
+    EXPECT_LT(trough, crest / 3) << crest << " " << trough;
 }
 
 TEST(SkyFrames, TimersRunOnlyWhileSomethingCanBeSeen)

@@ -1,6 +1,8 @@
 // Pure pieces of the screens: the spring curve and the symbol table.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/AppSection.h"
 #include "i18n/Translations.h"
 #include "ui/ChartMath.h"
@@ -62,6 +64,14 @@ TEST(Symbols, FileKindsByNameAndFolder)
     EXPECT_EQ(symbolForFile(dir / "holiday.mkv"), "film");
     EXPECT_EQ(symbolForFile(dir / "backup.tar.gz"), "doc.zipper");
     EXPECT_EQ(symbolForFile(dir / "notes.txt"), "doc.text");
+    // a link has its own symbol, whatever it leads to (and a dangling one too)
+    std::filesystem::remove_all(dir / "to-photos");
+    std::filesystem::create_directory_symlink(dir / "Photos.photoslibrary", dir / "to-photos");
+    std::filesystem::remove_all(dir / "to-nothing.mkv");
+    std::filesystem::create_symlink(dir / "nowhere", dir / "to-nothing.mkv");
+    EXPECT_EQ(symbolForFile(dir / "to-photos"), "link");
+    EXPECT_EQ(symbolForFile(dir / "to-nothing.mkv"), "link");
+    EXPECT_NE(materialGlyphFor("link"), materialGlyphFor("no.such.symbol"));
     std::filesystem::remove_all(dir);
 }
 
@@ -104,4 +114,28 @@ TEST(TrayPanel, OpensBesideTheIconInsideTheScreen)
     EXPECT_EQ(panelPlacement({800, 1054, 22, 22}, panel, screen), QPoint(650, 568));
     // no icon: the top-right corner
     EXPECT_EQ(panelPlacement({}, panel, screen), QPoint(1594, 6));
+}
+
+TEST(TrayPanel, ADoubleClickTogglesOnceAndSlowClicksEachToggle)
+{
+    // Times of the activations (a click and a double click both count) and
+    // which of them toggle the panel, with a double-click interval of 400 ms.
+    const struct {
+        std::vector<qint64> at;
+        std::vector<bool> toggles;
+    } cases[] = {
+        {{1000}, {true}},
+        {{1000, 1180}, {true, false}},              // a double click: click, then double click
+        {{1000, 1180, 1300}, {true, false, false}},  // a host that also repeats the click
+        {{1000, 1600}, {true, true}},               // two slow clicks: open, close
+        {{1000, 1180, 2000, 2150}, {true, false, true, false}},
+        {{0, 399, 400}, {true, false, true}},
+    };
+    for (const auto& c : cases) {
+        TrayClickFilter filter(400);
+        std::vector<bool> toggles;
+        for (const qint64 ms : c.at)
+            toggles.push_back(filter.toggles(ms));
+        EXPECT_EQ(toggles, c.toggles) << c.at.size() << " clicks from " << c.at.front();
+    }
 }

@@ -1,9 +1,11 @@
 // Loads the real main window offscreen over a temporary home, visits every
 // section, the overlays, the alert and the settings window, writes a PNG of
-// each, drives the sidebar by mouse and keyboard, and fails on any warning
-// (a QML warning is a broken screen).
+// each, checks that each shows what it must (so a blank page fails), drives
+// the sidebar by mouse and keyboard, and fails any test during which a
+// warning was written (a QML warning is a broken screen).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <tuple>
 
@@ -23,6 +25,7 @@
 
 #include "app/AppState.h"
 #include "app/MaintenanceModel.h"
+#include "app/PanelActions.h"
 #include "space/SpaceModel.h"
 #include "ui/OrbitMapItem.h"
 #include "i18n/L.h"
@@ -141,6 +144,63 @@ protected:
         delete engine;
         delete state;
     }
+    // Every test answers for the warnings written while it ran (the first one
+    // also for those of loading the window), whatever order the tests run in.
+    void TearDown() override
+    {
+        EXPECT_TRUE(g_warnings.isEmpty()) << qPrintable(g_warnings.join("\n"));
+        g_warnings.clear();
+    }
+
+    // The texts of the Text items a person can see in W: visible, not
+    // transparent, with a size, and inside the window (those under SKIP left out).
+    static QStringList shownTexts(QQuickWindow* w, const QQuickItem* skip = nullptr)
+    {
+        QStringList texts;
+        const QRectF inside(QPointF(0, 0), QSizeF(w->size()));
+        QList<QQuickItem*> pending{w->contentItem()};
+        while (!pending.isEmpty()) {
+            QQuickItem* item = pending.takeFirst();
+            if (!item->isVisible() || item->opacity() <= 0.01 || item == skip)
+                continue;
+            pending << item->childItems();
+            const QVariant text = item->property("text");
+            if (!item->inherits("QQuickText") || text.toString().trimmed().isEmpty() || item->width() <= 0)
+                continue;
+            if (item->mapRectToScene(QRectF(0, 0, item->width(), item->height())).intersects(inside))
+                texts << text.toString();
+        }
+        return texts;
+    }
+
+    // Whether a text ending in EXPECTED (Arabic texts carry a direction mark in front) can be seen in W.
+    static bool shows(QQuickWindow* w, const QString& expected)
+    {
+        for (const QString& text : shownTexts(w))
+            if (text.endsWith(expected))
+                return true;
+        return false;
+    }
+
+    // The header of the page in view shows its eyebrow and its headline.
+    static void expectPageHeader(const QString& what)
+    {
+        QQuickItem* header = nullptr;
+        QList<QQuickItem*> pending{window->contentItem()};
+        while (!pending.isEmpty() && !header) {
+            QQuickItem* item = pending.takeFirst();
+            if (!item->isVisible())
+                continue;
+            if (item->property("l1").isValid() && item->property("eyebrow").isValid())
+                header = item;
+            pending << item->childItems();
+        }
+        ASSERT_NE(header, nullptr) << qPrintable(what);
+        const QString l1 = header->property("l1").toString();
+        EXPECT_FALSE(l1.isEmpty()) << qPrintable(what);
+        EXPECT_TRUE(shows(window, l1)) << qPrintable(what + ": " + l1);
+        EXPECT_TRUE(shows(window, header->property("eyebrow").toString())) << qPrintable(what);
+    }
 
     static void settle(int ms = 450) { QTest::qWait(ms); }
 
@@ -218,10 +278,13 @@ TEST_F(UiTest, EverySectionRenders)
         settle();
         EXPECT_EQ(state->section(), id);
         snap(window, "section-" + id);
+        expectPageHeader(id);
+        EXPECT_GE(shownTexts(window, find("sidebar")).size(), 5) << qPrintable(id);  // not a blank page
     }
     state->setSection("");  // no section: the overview page, no item active
     settle();
     snap(window, "no-section");
+    expectPageHeader("no section");
     state->setSection("overview");
     settle();
 }
@@ -231,8 +294,11 @@ TEST_F(UiTest, OverlaysRender)
     state->setBusy(true);
     settle();
     snap(window, "busy");
+    EXPECT_TRUE(findVisible("busyOverlay") != nullptr);
+    EXPECT_TRUE(shows(window, L("Removendo os itens selecionados…")));
     state->setBusy(false);
     settle();
+    EXPECT_EQ(findVisible("busyOverlay"), nullptr);
 
     state->setCelebrate(Celebration{1'230'000'000, 340'000'000});
     QTest::qWait(3400);  // the count-up and the fog have run
@@ -255,6 +321,7 @@ TEST_F(UiTest, MessageAlertShowsAndDismissingClearsIt)
     state->setMessage("3 itens não puderam ser removidos (em uso ou protegidos pelo sistema): a, b, c");
     settle();
     snap(window, "message");
+    EXPECT_TRUE(shows(window, "a, b, c"));
     // Escape dismisses the alert, which clears the message.
     QTest::keyClick(window, Qt::Key_Escape);
     settle();
@@ -277,6 +344,7 @@ TEST_F(UiTest, FullDiskAccessBannerRenders)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     settle();
     snap(w, "fda-banner");
+    EXPECT_TRUE(shows(w, L("Acesso Total ao Disco desativado")));
     state->setFda(true);
 }
 
@@ -288,6 +356,8 @@ TEST_F(UiTest, SettingsWindowRenders)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(settings));
     settle();
     snap(settings, "settings");
+    EXPECT_TRUE(shows(settings, L("Geral")));
+    EXPECT_TRUE(shows(settings, L("Sons")));
     settings->close();
     settle();
 }
@@ -331,15 +401,19 @@ TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
     state->setSection("junk");
     settle();
     snap(window, "junk-idle");
+    expectPageHeader("junk-idle");
 
     state->setJunkScanning(true);
     state->setJunkCurrent("Caches de apps");
     state->setJunkLive(1'234'000'000);
     settle(900);
     snap(window, "junk-scanning");
+    EXPECT_TRUE(shows(window, L("Encontrado")));
     state->setSection("overview");
     settle(900);
     snap(window, "overview-scanning");
+    // the line names the rule being checked (Arabic isolates the name with direction marks)
+    EXPECT_TRUE(shownTexts(window).join('\n').contains("Caches de apps"));
 
     state->setJunkGroups(fixtureGroups());
     state->setJunkScanning(false);
@@ -354,6 +428,9 @@ TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
     state->setSection("junk");
     settle(900);
     snap(window, "junk-scanned");
+    ASSERT_NE(findVisible("actionBarPrimary"), nullptr);
+    EXPECT_TRUE(findVisible("actionBarPrimary")->isEnabled());  // ticked items: the button is live
+    EXPECT_TRUE(shows(window, "Caches de apps") || shows(window, L("Caches de apps")));
     auto* card = findVisible("junkCard-caches");
     ASSERT_NE(card, nullptr);
     card->setProperty("expanded", true);
@@ -457,6 +534,7 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     state->setSection("large");
     settle();
     snap(window, "large-idle");
+    expectPageHeader("large-idle");
 
     // the threshold choice does not start a scan
     click(findVisible("thresholdChoice")->childItems().first()->childItems().first());
@@ -510,6 +588,9 @@ TEST_F(UiTest, UninstallerPicksAnAppAndUninstallsIt)
     state->setSection("uninstaller");
     settle();
     snap(window, "uninstaller-list");
+    expectPageHeader("uninstaller-list");
+    EXPECT_TRUE(shows(window, "Notely"));
+    EXPECT_TRUE(shows(window, "Brushwork"));
 
     const std::filesystem::path notely = apps / "Notely.app";
     click(findVisible("appRow"));  // the first row: Brushwork
@@ -556,6 +637,9 @@ TEST_F(UiTest, StartupItemsConfirmByOwner)
     state->setSection("startup");
     settle(900);
     snap(window, "startup-list");
+    expectPageHeader("startup-list");
+    EXPECT_TRUE(shows(window, "com.maker.notely.helper"));
+    EXPECT_TRUE(shows(window, "org.backup.daemon"));
 
     // the user's own agent: it stops now and does not come back
     click(findVisible("agentRemove"));
@@ -591,6 +675,8 @@ TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
     writeFile(home / "Music/album.flac", 500'000);
     writeFile(home / "Downloads/installer.iso", 700'000);
     writeFile(home / "diary.txt", 20'000);
+    // a link to a folder: its own symbol, no size; opening it opens Projects
+    std::filesystem::create_directory_symlink(home / "Projects", home / "Linked projects");
 
     state->setSection("orbitMap");
     settle();
@@ -606,6 +692,9 @@ TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
     EXPECT_TRUE(map->isAnimating());
     settle(600);
     snap(window, "space-home");
+    expectPageHeader("space-home");
+    EXPECT_TRUE(shows(window, "Linked projects"));
+    EXPECT_TRUE(shows(window, "diary.txt"));
 
     // The home folder's own Music folder cannot be ticked.
     const QString music = QString::fromStdString((home / "Music").native());
@@ -658,6 +747,8 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     state->setSection("maintenance");
     settle();
     snap(window, "tools");
+    expectPageHeader("tools");
+    ASSERT_NE(findVisible("actionBarPrimary"), nullptr);
     auto* view = findVisible("toolsView");
     ASSERT_NE(view, nullptr);
     auto* tools = qvariant_cast<MaintenanceModel*>(view->property("model"));
@@ -769,7 +860,10 @@ TEST_F(UiTest, PanelOpensFromTheSidebarAndEmptiesTheTrash)
     std::ofstream(fake / "sys/class/power_supply/BAT0/capacity") << "57\n";
     std::ofstream(fake / "sys/class/power_supply/BAT0/status") << "Discharging\n";
     std::filesystem::create_directories(fake / "proc/self");
-    std::ofstream(fake / "proc/self/mountinfo") << "60 28 0:60 / " << stick.native() << " rw - nfs4 nas:/stick rw\n";
+    const std::filesystem::path share = fake / "net/share";
+    std::filesystem::create_directories(share);
+    std::ofstream(fake / "proc/self/mountinfo") << "60 28 7:7 / " << stick.native() << " rw - vfat /dev/loop7 rw\n"
+                                                << "61 28 0:60 / " << share.native() << " rw - nfs4 nas:/share rw\n";
     std::ofstream(fake / "proc/stat") << "cpu  100 0 50 850 0 0 0 0 0 0\n";
     std::ofstream(fake / "proc/meminfo") << "MemTotal: 8000000 kB\nMemAvailable: 2000000 kB\n";
     auto* monitor = qobject_cast<SystemMonitor*>(mon);
@@ -777,10 +871,39 @@ TEST_F(UiTest, PanelOpensFromTheSidebarAndEmptiesTheTrash)
     monitor->setRoots({fake / "proc", fake / "sys", fake / "dev"});
     monitor->refresh();
     settle();
-    EXPECT_EQ(monitor->volumes().size(), 1u);
+    EXPECT_EQ(monitor->volumes().size(), 2u);
     EXPECT_TRUE(monitor->hasBattery());
     EXPECT_EQ(monitor->model(), "MacBook");
     snap(panel, "panel-laptop");
+    EXPECT_TRUE(shows(panel, "STICK"));
+    EXPECT_TRUE(shows(panel, "share"));
+    // only the stick, a block device, can be ejected; the share gets no button
+    QList<QQuickItem*> ejectButtons;
+    pending = {panel->contentItem()};
+    while (!pending.isEmpty()) {
+        QQuickItem* item = pending.takeFirst();
+        if (item->objectName() == "ejectButton" && item->isVisible())
+            ejectButtons << item;
+        pending << item->childItems();
+    }
+    ASSERT_EQ(ejectButtons.size(), 1);
+
+    // ejecting runs in the background: the row says so meanwhile
+    auto* actions = panel->findChild<PanelActions*>("panelActions");
+    ASSERT_NE(actions, nullptr);
+    std::atomic<bool> release{false};
+    actions->setEjector([&](const std::string&) {
+        while (!release)
+            QThread::msleep(10);
+        return std::optional<QString>();
+    });
+    click(ejectButtons.first());
+    settle();
+    EXPECT_EQ(actions->ejecting().size(), 1);
+    EXPECT_TRUE(shows(panel, L("Ejetando…")));
+    snap(panel, "panel-ejecting");
+    release = true;
+    ASSERT_EVENTUALLY(actions->ejecting().isEmpty(), 5000);
 
     // "Abrir Quillmoor" hides the panel, whose monitor rests
     click(panel->findChild<QQuickItem*>("openMainButton"));
@@ -796,7 +919,7 @@ TEST_F(UiTest, TelemetrySymbolsAreGlyphsOfTheIconFont)
     for (const char* symbol : {"powerplug", "battery.100.bolt", "battery.25", "battery.50", "battery.75", "battery.100",
                                "externaldrive", "eject.fill", "ellipsis.circle", "circle.hexagongrid", "sparkles",
                                "memorychip", "wifi", "trash", "trash.fill", "arrow.up.right", "internaldrive", "cpu",
-                               "app.badge", "doc.on.doc", "power", "chevron.forward", "menubar.rectangle"}) {
+                               "app.badge", "doc.on.doc", "power", "chevron.forward", "menubar.rectangle", "link"}) {
         QTextLayout layout(materialGlyphFor(symbol), font);
         layout.beginLayout();
         layout.createLine();
@@ -806,11 +929,6 @@ TEST_F(UiTest, TelemetrySymbolsAreGlyphsOfTheIconFont)
             glyphs += int(run.glyphIndexes().size());
         EXPECT_EQ(glyphs, 1) << symbol;
     }
-}
-
-TEST_F(UiTest, NoWarnings)
-{
-    EXPECT_TRUE(g_warnings.isEmpty()) << qPrintable(g_warnings.join("\n"));
 }
 
 } // namespace

@@ -25,6 +25,7 @@ Card {
             spacing: 2
             Eyebrow { text: bar.caption }
             Text {
+                textFormat: Text.PlainText
                 text: bar.value
                 color: DS.text
                 font: DS.mono(18, Font.DemiBold)

@@ -15,6 +15,7 @@ Rectangle {
 
     Text {
         id: label
+        textFormat: Text.PlainText
         visible: chip.symbol === ""
         anchors.centerIn: parent
         text: chip.text

@@ -25,6 +25,7 @@ Dialog {
     contentItem: ColumnLayout {
         spacing: 10
         Text {
+            textFormat: Text.PlainText
             objectName: "confirmHeading"
             text: dialog.heading
             color: DS.text
@@ -35,6 +36,7 @@ Dialog {
             horizontalAlignment: Text.AlignLeft
         }
         Text {
+            textFormat: Text.PlainText
             objectName: "confirmMessage"
             text: dialog.message
             color: DS.muted

@@ -3,6 +3,7 @@ import Quillmoor
 
 // A small upper-case caption over a figure or a headline.
 Text {
+    textFormat: Text.PlainText
     color: DS.muted
     font.pixelSize: 11
     font.weight: Font.DemiBold

@@ -37,6 +37,7 @@ Card {
                 Icon { anchors.centerIn: parent; symbol: card.symbol; size: 17; color: DS.primary }
             }
             Text {
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 text: card.title
                 color: DS.muted
@@ -47,6 +48,7 @@ Card {
             }
         }
         Text {
+            textFormat: Text.PlainText
             objectName: "gaugeValue"
             Layout.fillWidth: true
             Layout.topMargin: 4
@@ -59,6 +61,7 @@ Card {
             horizontalAlignment: Text.AlignLeft
         }
         Text {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: card.sub
             color: DS.muted

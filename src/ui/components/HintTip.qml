@@ -10,6 +10,7 @@ ToolTip {
     delay: 600
     margins: 8
     contentItem: Text {
+        textFormat: Text.PlainText
         text: tip.text
         color: DS.text
         font.pixelSize: 11

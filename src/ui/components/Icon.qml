@@ -3,6 +3,7 @@ import Quillmoor
 
 // A symbol by its design name, drawn from the Material Icons font.
 Text {
+    textFormat: Text.PlainText
     property string symbol
     property real size: 18
     text: Symbols.glyph(symbol)

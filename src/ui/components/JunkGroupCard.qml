@@ -53,6 +53,7 @@ Card {
                     RowLayout {
                         spacing: 8
                         Text {
+                            textFormat: Text.PlainText
                             text: card.title
                             color: DS.text
                             font.pixelSize: 14
@@ -65,6 +66,7 @@ Card {
                         }
                     }
                     Text {
+                        textFormat: Text.PlainText
                         Layout.fillWidth: true
                         text: I18n.LF("%ld itens", [card.count]) + "  ·  " + I18n.isolate(card.detail)
                         color: DS.muted
@@ -74,6 +76,7 @@ Card {
                     }
                 }
                 Text {
+                    textFormat: Text.PlainText
                     text: Fmt.bytes(card.someOn ? card.selectedTotal : card.total)
                     color: card.someOn ? DS.text : DS.muted
                     font: DS.mono(14, Font.DemiBold)
@@ -111,6 +114,7 @@ Card {
                     }
                     FileIcon { path: modelData.path; size: 16 }
                     Text {
+                        textFormat: Text.PlainText
                         Layout.fillWidth: true
                         text: modelData.name
                         color: DS.text
@@ -119,6 +123,7 @@ Card {
                         horizontalAlignment: Text.AlignLeft
                     }
                     Text {
+                        textFormat: Text.PlainText
                         text: Fmt.bytes(modelData.size)
                         color: DS.muted
                         font: DS.mono(12)

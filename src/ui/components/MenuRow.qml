@@ -17,6 +17,7 @@ MenuItem {
         spacing: 10
         Icon { symbol: row.symbol; size: 17; color: DS.muted }
         Text {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: row.text
             color: DS.text

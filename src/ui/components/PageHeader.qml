@@ -22,6 +22,7 @@ Item {
         spacing: 6
         Eyebrow { text: header.eyebrow; color: DS.primary }
         Text {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: header.l1
             color: DS.text
@@ -31,6 +32,7 @@ Item {
             horizontalAlignment: Text.AlignLeft
         }
         Text {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             Layout.topMargin: -6
             text: header.l2
@@ -41,6 +43,7 @@ Item {
             horizontalAlignment: Text.AlignLeft
         }
         Text {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: header.sub
             color: DS.muted

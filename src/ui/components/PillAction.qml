@@ -47,6 +47,7 @@ AbstractButton {
             }
         }
         Text {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: pill.title
             color: DS.text

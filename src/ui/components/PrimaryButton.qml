@@ -18,6 +18,7 @@ Button {
     Behavior on scale { NumberAnimation { duration: 120; easing.type: Easing.OutQuad } }
 
     contentItem: Text {
+        textFormat: Text.PlainText
         text: control.text
         font: control.font
         color: DS.bg

@@ -38,6 +38,7 @@ Card {
                 Layout.fillWidth: true
                 spacing: 3
                 Text {
+                    textFormat: Text.PlainText
                     text: intro.title
                     color: DS.text
                     font.pixelSize: 17
@@ -46,6 +47,7 @@ Card {
                     horizontalAlignment: Text.AlignLeft
                 }
                 Text {
+                    textFormat: Text.PlainText
                     text: intro.detail
                     color: DS.muted
                     font.pixelSize: 12
@@ -64,6 +66,7 @@ Card {
                 spacing: 2
                 Eyebrow { text: intro.liveCaption }
                 Text {
+                    textFormat: Text.PlainText
                     objectName: "scanIntroLive"
                     text: intro.live
                     color: DS.text

@@ -43,6 +43,7 @@ Card {
                     Layout.fillWidth: true
                 }
                 Text {
+                    textFormat: Text.PlainText
                     objectName: "scanPanelStatus"
                     Layout.fillWidth: true
                     text: AppState.junkScanning ? I18n.LF("Verificando: %@", [AppState.junkCurrent])
@@ -84,6 +85,7 @@ Card {
                     spacing: 2
                     Eyebrow { text: I18n.L("ENCONTRADO") }
                     Text {
+                        textFormat: Text.PlainText
                         objectName: "scanPanelLive"
                         text: Fmt.bytes(Math.round(panel.shownLive))
                         color: DS.text
@@ -117,6 +119,7 @@ Card {
                                 anchors.margins: 10
                                 spacing: 2
                                 Text {
+                                    textFormat: Text.PlainText
                                     Layout.fillWidth: true
                                     text: modelData.title
                                     color: DS.muted
@@ -125,6 +128,7 @@ Card {
                                     horizontalAlignment: Text.AlignLeft
                                 }
                                 Text {
+                                    textFormat: Text.PlainText
                                     text: Fmt.bytes(modelData.total)
                                     color: DS.text
                                     font: DS.mono(15, Font.DemiBold)
@@ -141,6 +145,7 @@ Card {
                         spacing: 2
                         Eyebrow { text: I18n.L("TOTAL RECUPERÁVEL") }
                         Text {
+                            textFormat: Text.PlainText
                             objectName: "scanPanelRecoverable"
                             text: Fmt.bytes(AppState.junkSelectedTotal)
                             color: DS.text

@@ -36,6 +36,7 @@ Rectangle {
                 Accessible.checked: index === control.current
                 Text {
                     id: label
+                    textFormat: Text.PlainText
                     anchors.centerIn: parent
                     text: modelData
                     color: index === control.current ? DS.text : DS.muted

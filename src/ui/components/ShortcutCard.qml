@@ -44,6 +44,7 @@ Card {
             Layout.fillWidth: true
             spacing: 2
             Text {
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 text: card.title
                 color: DS.muted
@@ -55,12 +56,14 @@ Card {
             RowLayout {
                 spacing: 8
                 Text {
+                    textFormat: Text.PlainText
                     objectName: "shortcutValue"
                     text: card.value
                     color: DS.text
                     font: DS.mono(22, Font.DemiBold)
                 }
                 Text {
+                    textFormat: Text.PlainText
                     Layout.fillWidth: true
                     text: card.sub
                     color: DS.muted

@@ -31,6 +31,7 @@ FocusScope {
         color: DS.muted
     }
     Text {
+        textFormat: Text.PlainText
         anchors.left: icon.right
         anchors.leftMargin: 8
         anchors.right: parent.right

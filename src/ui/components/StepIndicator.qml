@@ -21,6 +21,7 @@ Row {
                 border.width: 1.5
                 border.color: index <= steps.current ? DS.primary : DS.border
                 Text {
+                    textFormat: Text.PlainText
                     anchors.centerIn: parent
                     text: index + 1
                     color: index <= steps.current ? DS.bg : DS.muted
@@ -29,6 +30,7 @@ Row {
                 }
             }
             Text {
+                textFormat: Text.PlainText
                 anchors.verticalCenter: parent.verticalCenter
                 text: modelData
                 color: index === steps.current ? DS.text : DS.muted

@@ -43,6 +43,7 @@ Card {
                 spacing: 6
                 Layout.fillWidth: true
                 Text {
+                    textFormat: Text.PlainText
                     Layout.fillWidth: true
                     text: card.task.title
                     color: DS.text
@@ -59,6 +60,7 @@ Card {
                 }
             }
             Text {
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 text: card.task.detail
                 color: DS.muted
@@ -84,6 +86,7 @@ Card {
                     }
                 }
                 Text {
+                    textFormat: Text.PlainText
                     objectName: "taskStatus-" + card.task.id
                     text: card.running ? I18n.L("Executando…")
                                        : (card.done ? I18n.L("Concluído") : I18n.L("Pronto para executar"))

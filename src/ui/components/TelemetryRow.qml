@@ -25,6 +25,7 @@ Item {
             Layout.fillWidth: true
             spacing: 1
             Text {
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 text: row.title
                 color: DS.text
@@ -34,6 +35,7 @@ Item {
                 horizontalAlignment: Text.AlignLeft
             }
             Text {
+                textFormat: Text.PlainText
                 objectName: "telemetryDetail"
                 Layout.fillWidth: true
                 text: I18n.directed(row.detail)

@@ -27,6 +27,7 @@ Switch {
         }
     }
     contentItem: Text {
+        textFormat: Text.PlainText
         text: control.text
         color: DS.text
         font.pixelSize: 13

@@ -63,6 +63,7 @@ Item {
             visible: AppState.largeScanned && !AppState.largeScanning
             Layout.fillWidth: true
             Text {
+                textFormat: Text.PlainText
                 objectName: "largeSummary"
                 Layout.fillWidth: true
                 text: I18n.LF("%ld arquivos acima de %@", [AppState.largeCount, AppState.largeMinLabel])
@@ -108,6 +109,7 @@ Item {
                             Layout.fillWidth: true
                             spacing: 1
                             Text {
+                                textFormat: Text.PlainText
                                 Layout.fillWidth: true
                                 text: model.name
                                 color: DS.text
@@ -116,6 +118,7 @@ Item {
                                 horizontalAlignment: Text.AlignLeft
                             }
                             Text {
+                                textFormat: Text.PlainText
                                 Layout.fillWidth: true
                                 text: model.folder
                                 color: DS.muted
@@ -125,11 +128,13 @@ Item {
                             }
                         }
                         Text {
+                            textFormat: Text.PlainText
                             text: Fmt.date(model.accessed)
                             color: DS.muted
                             font: DS.mono(11)
                         }
                         Text {
+                            textFormat: Text.PlainText
                             Layout.preferredWidth: 84
                             text: Fmt.bytes(model.size)
                             color: DS.text

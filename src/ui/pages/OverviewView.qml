@@ -70,6 +70,7 @@ Item {
                             color: mon.diskFreeFraction < 0.12 ? DS.warning : DS.primary
                         }
                         Text {
+                            textFormat: Text.PlainText
                             Layout.fillWidth: true
                             text: I18n.LF("%ld%% em uso", [Math.floor((1 - mon.diskFreeFraction) * 100)])
                             color: DS.muted

@@ -103,6 +103,7 @@ Item {
                     height: parent.height
                     spacing: 2
                     Text {
+                        textFormat: Text.PlainText
                         visible: m.breadcrumbs.length === 0  // the root of the disk
                         anchors.verticalCenter: parent.verticalCenter
                         text: "/"
@@ -117,6 +118,7 @@ Item {
                             anchors.verticalCenter: parent.verticalCenter
                             spacing: 2
                             Text {
+                                textFormat: Text.PlainText
                                 visible: index > 0
                                 anchors.verticalCenter: parent.verticalCenter
                                 text: "/"
@@ -124,6 +126,7 @@ Item {
                                 font.pixelSize: 13
                             }
                             Text {
+                                textFormat: Text.PlainText
                                 readonly property bool last: index === m.breadcrumbs.length - 1
                                 anchors.verticalCenter: parent.verticalCenter
                                 text: modelData.name
@@ -178,6 +181,7 @@ Item {
                         Layout.margins: 10
                         spacing: 8
                         Text {
+                            textFormat: Text.PlainText
                             objectName: "spaceSummary"
                             Layout.fillWidth: true
                             text: Fmt.bytes(m.total) + " · " + I18n.LF("%ld itens", [m.count])
@@ -230,6 +234,8 @@ Item {
                             required property string path
                             required property var size
                             required property bool isDir
+                            required property bool isLink
+                            required property bool opensFolder
                             required property bool selected
                             required property bool protectedEntry
                             width: list.width
@@ -268,8 +274,9 @@ Item {
                                     opacity: row.protectedEntry ? 0.3 : 1
                                     onToggled: m.toggle(row.entryId)
                                 }
-                                FileIcon { path: row.path; size: 18; color: row.isDir ? DS.primary : "#5FC8E8" }
+                                FileIcon { path: row.path; size: 18; color: row.opensFolder ? DS.primary : "#5FC8E8" }
                                 Text {
+                                    textFormat: Text.PlainText
                                     Layout.fillWidth: true
                                     text: row.name
                                     color: DS.text
@@ -278,7 +285,9 @@ Item {
                                     horizontalAlignment: Text.AlignLeft
                                 }
                                 Text {
-                                    text: Fmt.bytes(row.size)
+                                    textFormat: Text.PlainText
+                                    // a link holds nothing of its own: no size beside it
+                                    text: row.isLink ? "" : Fmt.bytes(row.size)
                                     color: row.size < 0 ? DS.muted : DS.text
                                     font: DS.mono(12, Font.DemiBold)
                                     horizontalAlignment: Text.AlignRight
@@ -287,9 +296,9 @@ Item {
                                     symbol: I18n.rightToLeft ? "chevron.backward" : "chevron.forward"
                                     size: 16
                                     color: enterHover.hovered ? DS.glow : DS.muted
-                                    opacity: row.isDir ? 1 : 0
-                                    HoverHandler { id: enterHover; enabled: row.isDir; cursorShape: Qt.PointingHandCursor }
-                                    TapHandler { enabled: row.isDir; onTapped: m.activate(row.entryId) }
+                                    opacity: row.opensFolder ? 1 : 0
+                                    HoverHandler { id: enterHover; enabled: row.opensFolder; cursorShape: Qt.PointingHandCursor }
+                                    TapHandler { enabled: row.opensFolder; onTapped: m.activate(row.entryId) }
                                 }
                             }
                         }

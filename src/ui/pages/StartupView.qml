@@ -79,6 +79,7 @@ Item {
                             Layout.fillWidth: true
                             spacing: 8
                             Text {
+                                textFormat: Text.PlainText
                                 Layout.maximumWidth: titleRow.width - scopeChip.width - titleRow.spacing
                                 text: card.label
                                 color: DS.text
@@ -91,6 +92,7 @@ Item {
                             Item { Layout.fillWidth: true }
                         }
                         Text {
+                            textFormat: Text.PlainText
                             Layout.fillWidth: true
                             text: card.program
                             color: DS.muted

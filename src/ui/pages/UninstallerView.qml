@@ -88,6 +88,7 @@ Item {
                                 spacing: 10
                                 Chip { symbol: "app"; tint: DS.primary }
                                 Text {
+                                    textFormat: Text.PlainText
                                     Layout.fillWidth: true
                                     text: name
                                     color: DS.text
@@ -97,6 +98,7 @@ Item {
                                     horizontalAlignment: Text.AlignLeft
                                 }
                                 Text {
+                                    textFormat: Text.PlainText
                                     text: Fmt.bytes(size)
                                     color: DS.muted
                                     font: DS.mono(11)
@@ -177,6 +179,7 @@ Item {
                             RowLayout {
                                 spacing: 8
                                 Text {
+                                    textFormat: Text.PlainText
                                     text: AppState.selectedAppInfo.name || ""
                                     color: DS.text
                                     font.pixelSize: 17
@@ -189,6 +192,7 @@ Item {
                                 }
                             }
                             Text {
+                                textFormat: Text.PlainText
                                 Layout.fillWidth: true
                                 text: AppState.selectedAppInfo.bundleID || ""
                                 color: DS.muted
@@ -227,6 +231,7 @@ Item {
                                 }
                                 FileIcon { path: fileRow.path; size: 16 }
                                 Text {
+                                    textFormat: Text.PlainText
                                     Layout.fillWidth: true
                                     text: name
                                     color: DS.text
@@ -235,6 +240,7 @@ Item {
                                     horizontalAlignment: Text.AlignLeft
                                 }
                                 Text {
+                                    textFormat: Text.PlainText
                                     text: Fmt.bytes(size)
                                     color: DS.muted
                                     font: DS.mono(12)

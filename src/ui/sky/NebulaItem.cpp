@@ -21,15 +21,40 @@ QRadialGradient maskGradient()
 
 } // namespace
 
-Nebula::Nebula(QQuickItem* parent)
-    : QQuickPaintedItem(parent)
+NebulaLayer::NebulaLayer(Nebula* owner)
+    : QQuickPaintedItem(owner), owner_(owner)
 {
     setAntialiasing(true);
     setAcceptedMouseButtons(Qt::NoButton);
+}
+
+void NebulaLayer::paint(QPainter* painter)
+{
+    painter->translate(-position());  // the owner draws in its own coordinates
+    owner_->paintAt(painter, SkyFrames::now());
+}
+
+Nebula::Nebula(QQuickItem* parent)
+    : QQuickItem(parent), layer_(new NebulaLayer(this))
+{
+    setAcceptedMouseButtons(Qt::NoButton);
     setAcceptHoverEvents(false);
     setAcceptTouchEvents(false);
-    // the clouds drift over tens of seconds: 5 frames a second are plenty
-    frames_.setPace([](double) { return SkyMath::slowFrameMs; });
+    frames_.setPace([](double) { return SkyMath::nebulaFrameMs; });
+    frames_.setOnFrame([this] { layer_->update(); });
+}
+
+QRectF Nebula::layerRect() const
+{
+    return QRectF(layer_->position(), layer_->size());
+}
+
+void Nebula::placeLayer()
+{
+    // The visible middle on whole points, with one more for a buffer that starts between two.
+    const QRect area = SkyMath::nebulaVisibleRect(width(), height()).toAlignedRect().adjusted(-1, -1, 1, 1);
+    layer_->setPosition(area.topLeft());
+    layer_->setSize(area.size());
 }
 
 void Nebula::setDensity(double density)
@@ -39,12 +64,7 @@ void Nebula::setDensity(double density)
     density_ = density;
     emit densityChanged();
     refreshFrames(window());
-    update();
-}
-
-void Nebula::paint(QPainter* painter)
-{
-    paintAt(painter, SkyFrames::now());
+    layer_->update();
 }
 
 void Nebula::paintAt(QPainter* painter, double t)
@@ -136,7 +156,7 @@ void Nebula::prepareForSize(const QSizeF& size, qreal ratio)
 
 void Nebula::itemChange(ItemChange change, const ItemChangeData& value)
 {
-    QQuickPaintedItem::itemChange(change, value);
+    QQuickItem::itemChange(change, value);
     if (change == ItemSceneChange)
         refreshFrames(value.window);
     else if (change == ItemVisibleHasChanged)
@@ -145,7 +165,8 @@ void Nebula::itemChange(ItemChange change, const ItemChangeData& value)
 
 void Nebula::geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry)
 {
-    QQuickPaintedItem::geometryChange(newGeometry, oldGeometry);
+    QQuickItem::geometryChange(newGeometry, oldGeometry);
+    placeLayer();
     refreshFrames(window());
 }
 

@@ -32,11 +32,17 @@ public:
     {
         timer_.setInterval(interval);
         QObject::connect(&timer_, &QTimer::timeout, item, [this, item] {
-            item->update();
+            if (onFrame_)
+                onFrame_();
+            else
+                item->update();
             if (pace_)
                 timer_.setInterval(pace_(now()));
         });
     }
+    // Replaces the plain repaint of the whole item at each frame (an item that
+    // repaints only the parts that changed decides that itself).
+    void setOnFrame(std::function<void()> onFrame) { onFrame_ = std::move(onFrame); }
     // Chooses the time to the next frame from the current time (milliseconds).
     void setPace(std::function<int(double)> pace)
     {
@@ -80,6 +86,7 @@ private:
     QMetaObject::Connection windowShown_;
     bool wanted_ = true;
     std::function<int(double)> pace_;
+    std::function<void()> onFrame_;
 };
 
 } // namespace SkyFrames

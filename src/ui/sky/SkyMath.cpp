@@ -68,6 +68,15 @@ QPointF starCentre(const StarPoint& star, double width, double height)
     return {star.x * width, star.y * height};
 }
 
+QRectF starTile(const StarPoint& star, double width, double height)
+{
+    const QPointF c = starCentre(star, width, height);
+    const double reach = star.r + 1.0;  // one point for the anti-aliased edge
+    const double left = std::floor(c.x() - reach);
+    const double top = std::floor(c.y() - reach);
+    return {left, top, std::ceil(c.x() + reach) - left, std::ceil(c.y() + reach) - top};
+}
+
 qint64 shootingPeriodOf(double t)
 {
     if (!std::isfinite(t))
@@ -242,6 +251,16 @@ int starfieldFrameMs(double t)
     const double local = shootingLocalTime(t);
     const double lead = slowFrameMs / 1000.0;
     return local < shootingDuration || local > shootingPeriod - lead ? fastFrameMs : slowFrameMs;
+}
+
+QRectF shootingBounds(const ShootingStar& star)
+{
+    const double pad = 2.0;  // half the pen, its round cap and the anti-aliased edge
+    const double left = std::floor(std::min(star.tail.x(), star.head.x()) - pad);
+    const double top = std::floor(std::min(star.tail.y(), star.head.y()) - pad);
+    const double right = std::ceil(std::max(star.tail.x(), star.head.x()) + pad);
+    const double bottom = std::ceil(std::max(star.tail.y(), star.head.y()) + pad);
+    return {left, top, right - left, bottom - top};
 }
 
 } // namespace SkyMath

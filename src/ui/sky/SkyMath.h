@@ -46,6 +46,9 @@ double twinkle(const StarPoint& star, double t, double brightness);
 double starOpacity(const StarPoint& star, double t, double brightness);
 // The star's centre on a WIDTH × HEIGHT canvas.
 QPointF starCentre(const StarPoint& star, double width, double height);
+// The small square, on whole points, that holds the star with its soft
+// edge: the only area a change of its twinkle repaints.
+QRectF starTile(const StarPoint& star, double width, double height);
 
 // A shooting star crosses the sky during the first 1.1 s of every 11 s.
 inline constexpr double shootingPeriod = 11.0;
@@ -69,12 +72,18 @@ double shootingA(qint64 period);
 double shootingB(qint64 period);
 // The shooting star at time t on a WIDTH × HEIGHT canvas, or none between crossings.
 std::optional<ShootingStar> shootingStar(double t, double width, double height, double brightness);
+// The area the shooting star's line covers (tail to head, with room for the
+// pen's width and its round ends), on whole points.
+QRectF shootingBounds(const ShootingStar& star);
 
 // The time to the star field's next frame at time t: 24 frames a second
 // while a shooting star crosses (from a frame before it starts), else 5, which
 // is plenty for stars that twinkle over seconds. In milliseconds.
 inline constexpr int fastFrameMs = 42;
 inline constexpr int slowFrameMs = 200;
+// The nebula's clouds drift a few points a second and its sparkles twinkle
+// over eight seconds: two frames a second show them moving just as well.
+inline constexpr int nebulaFrameMs = 500;
 int starfieldFrameMs(double t);
 
 // ---- Nebula ----
