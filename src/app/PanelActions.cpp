@@ -124,12 +124,21 @@ void PanelActions::testSpeed()
 
 void PanelActions::emptyTrash()
 {
+    // A second request while the first runs (a double click, the confirmation
+    // answered twice) would count what the first frees again.
+    if (emptying_)
+        return;
+    emptying_ = true;
     QPointer<PanelActions> self(this);
     const std::filesystem::path folder = FS::trashFolder();
     QThreadPool::globalInstance()->start([self, folder] {
         const Trash::EmptyResult result = Trash::emptyTrash(folder);
         onMainThread([self, result] {
+            if (self)
+                self->emptying_ = false;
             AppState* st = AppState::instance();
+            if (result.refused && st)
+                st->setMessage(L("A Lixeira não é uma pasta real deste usuário e não foi esvaziada."));
             if (st)
                 st->addFreed(result.freed);
             if (result.freed > 0) {

@@ -45,7 +45,8 @@ public:
     Q_INVOKABLE void freeRAM();
     // Runs the speed-test tool in the background.
     Q_INVOKABLE void testSpeed();
-    // Empties the Trash for good in the background (after the confirmation).
+    // Empties the Trash for good in the background (after the confirmation);
+    // ignored while a previous request still runs.
     Q_INVOKABLE void emptyTrash();
     // Unmounts and ejects the volume mounted at PATH.
     Q_INVOKABLE void eject(const QString& path);
@@ -70,6 +71,7 @@ private:
     QPointer<SystemMonitor> monitor_;
     bool testing_ = false;
     bool freeing_ = false;
+    bool emptying_ = false;  // the Trash is being emptied in the background
     std::optional<QString> speed_;
     bool launchAtLogin_ = false;
     std::optional<int> days_;

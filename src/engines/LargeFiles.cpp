@@ -41,11 +41,20 @@ struct SkipPlace {
     std::string name;
 };
 
+// The folder with every link on its way resolved (as the walker meets it),
+// or as it is written when it cannot be resolved.
+fs::path resolvedFolder(const fs::path& folder)
+{
+    std::error_code error;
+    const fs::path real = fs::canonical(folder, error);
+    return error ? folder : real;
+}
+
 // The user's Library and the Trash folders (ours and the legacy "~/.Trash")
 // below the normalised home.
 std::vector<SkipPlace> skipPlaces(const fs::path& home)
 {
-    const fs::path trash = FS::trashFolder().lexically_normal();
+    const fs::path trash = resolvedFolder(FS::trashFolder().lexically_normal().parent_path()) / "files";
     std::vector<SkipPlace> places;
     for (const fs::path& place : {home / "Library", home / ".Trash", trash, trash.parent_path()}) {
         const fs::path normal = place.lexically_normal();
@@ -180,8 +189,18 @@ namespace Sweeper {
 std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
                                  const std::function<void(int)>& progress, const fs::path& home, int workers)
 {
-    const fs::path root = walkerText(home).empty() ? fs::path("/") : fs::path(walkerText(home));
+    // A home folder reached through a link is resolved once here; links
+    // below it are still never followed. Results keep the home's own spelling.
+    const fs::path written = walkerText(home).empty() ? fs::path("/") : fs::path(walkerText(home));
+    const fs::path root = resolvedFolder(written);
+    const std::string rootText = walkerText(root);
     const std::vector<SkipPlace> skipped = skipPlaces(root);
+    const auto asWritten = [&](fs::path path) {
+        const std::string& text = path.native();
+        if (root == written || text.compare(0, rootText.size() + 1, rootText + "/") != 0)
+            return path;
+        return fs::path(walkerText(written) + text.substr(rootText.size()));
+    };
     if (workers < 1)
         workers = FS::sizeWorkers(std::thread::hardware_concurrency());
     std::vector<LargestKept> kept(static_cast<std::size_t>(workers), LargestKept(kMaxLargeFiles));
@@ -190,7 +209,7 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
     const auto consider = [&](const Walker::Entry& entry, int worker, std::int64_t size) {
         LargestKept& mine = kept[std::size_t(worker)];
         if (size >= minBytes && mine.mayKeep(size))
-            mine.add(Found{size, entry.path(), accessDate(entry.info)});
+            mine.add(Found{size, asWritten(entry.path()), accessDate(entry.info)});
     };
 
     const ParallelWalk::Visit visit = [&](const Walker::Entry& entry, const ParallelWalk::Place& place) {
@@ -200,6 +219,8 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
             return Walker::Step::Stop;
 
         if (entry.isDir()) {
+            if (entry.mountRoot)
+                return Walker::Step::Skip;  // another mount: neither entered nor sized
             if (!FS::hasPackageExtension(fs::path(entry.name)))
                 return Walker::Step::Enter;
             // A package is one item; applications are never offered here. It

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,34 +55,26 @@ std::string trashPrefix()
     return withoutTrailingSlashes(FS::trashFolder().native()) + "/";
 }
 
-// After the administrator removed an entry of the Trash folder, its
-// information file (owned by the user) still has to go.
-void removeInfoOf(const fs::path& entry)
-{
-    const std::string prefix = trashPrefix();
-    const std::string rest = withoutTrailingSlashes(entry.native()).substr(prefix.size());
-    if (rest.find('/') != std::string::npos)
-        return;  // deeper inside an entry: no information file of its own
-    const fs::path info = FS::trashFolder().parent_path() / "info" / (rest + ".trashinfo");
-    unlink(info.c_str());
-}
-
-// One target: true when it is gone by our hand.
-bool removeOne(const RemovalTarget& target, std::int64_t& freed, std::int64_t& trashed)
+// One target. Only what was still there when its turn came counts as freed
+// or trashed.
+SafeDelete::Result removeOne(const RemovalTarget& target, std::int64_t& freed, std::int64_t& trashed)
 {
     if (target.permanent) {
-        const bool ok = Trash::isTrashEntry(target.url) ? Trash::deleteEntry(target.url)
-                                                        : SafeDelete::removeAll(target.url);
-        if (ok)
+        const SafeDelete::Result result = Trash::isTrashEntry(target.url) ? Trash::deleteEntry(target.url)
+                                                                          : SafeDelete::removeItem(target.url);
+        if (result.outcome == SafeDelete::Outcome::Removed)
             freed += target.size;
-        return ok;
+        else if (!result.gone())
+            qWarning("Removal: %s: %s", target.url.c_str(), qPrintable(failReasonText(result.reason)));
+        return result;
     }
     const Trash::MoveResult moved = Trash::moveToTrash(target.url);
-    if (moved.ok)
+    if (moved.ok) {
         trashed += target.size;
-    else
-        qWarning("Removal: %s: %s", target.url.c_str(), qPrintable(moved.error));
-    return moved.ok;
+        return {SafeDelete::Outcome::Removed, FailReason::None};
+    }
+    qWarning("Removal: %s: %s", target.url.c_str(), qPrintable(moved.error));
+    return {SafeDelete::Outcome::Kept, FailReason::Other};
 }
 
 } // namespace
@@ -109,14 +102,21 @@ bool retryEligible(const fs::path& path)
     return named;
 }
 
-std::string adminRetryCommand(const std::vector<fs::path>& paths)
+std::string adminRetryCommand(const std::vector<AdminRetryItem>& items)
 {
     std::string command;
-    for (const fs::path& path : paths) {
-        const std::string quoted = Shell::q(path.native());
+    for (const AdminRetryItem& item : items) {
+        const std::string text = withoutTrailingSlashes(item.path.native());
+        const std::size_t slash = text.rfind('/');
+        const std::string holder = slash == 0 ? "/" : text.substr(0, slash);
+        const std::string name = Shell::q("./" + text.substr(slash + 1));
+        const std::string id = std::to_string(item.folder.device) + ":" + std::to_string(item.folder.inode);
         if (!command.empty())
             command += "; ";
-        command += "/usr/bin/chattr -R -i -a " + quoted + " 2>/dev/null; /bin/rm -rf " + quoted;
+        // In the folder that was checked, or nowhere: "cd -P" lands where a
+        // link swapped in would lead, and that folder's device and inode differ.
+        command += "(cd -P -- " + Shell::q(holder) + " && [ \"$(/usr/bin/stat -c %d:%i .)\" = " + Shell::q(id)
+            + " ] && { /usr/bin/chattr -R -i -a " + name + " 2>/dev/null; /bin/rm -rf -- " + name + "; })";
     }
     return command;
 }
@@ -152,10 +152,12 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const AdminRunner&
         // nothing to report, and nothing freed by us either.
         if (isAbsent(target.url))
             continue;
-        if (removeOne(target, outcome.freed, outcome.trashed))
+        const SafeDelete::Result result = removeOne(target, outcome.freed, outcome.trashed);
+        if (result.gone())
             continue;
         outcome.failures.push_back(displayName(target.url));
-        if (target.permanent)
+        // A mount point inside stays whoever asks: an administrator's rm would go into it.
+        if (target.permanent && result.reason != FailReason::MountInside)
             retry.push_back({target.url, target.size});
     }
 
@@ -168,16 +170,30 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const AdminRunner&
     if (eligible.empty() || !admin)
         return outcome;
 
-    std::vector<fs::path> paths;
-    for (const RetryEntry& entry : eligible)
-        paths.push_back(entry.url);
-    admin(adminRetryCommand(paths));  // judged by the file system, not by its answer
-
+    // Each entry's folder is recorded now, from the checked Trash folder; the
+    // command acts only there. An entry whose folder cannot be found that way
+    // is not retried.
+    std::vector<AdminRetryItem> items;
+    std::vector<RetryEntry> sent;
     for (const RetryEntry& entry : eligible) {
-        if (!isAbsent(entry.url))
+        if (const std::optional<Trash::FolderId> folder = Trash::holdingFolderId(entry.url)) {
+            items.push_back({entry.url, *folder});
+            sent.push_back(entry);
+        }
+    }
+    if (items.empty())
+        return outcome;
+    admin(adminRetryCommand(items));  // judged by the file system, not by its answer
+
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        const RetryEntry& entry = sent[i];
+        // Gone from the very folder that was checked, not merely from its path.
+        const std::optional<Trash::FolderId> folder = Trash::holdingFolderId(entry.url);
+        if (!folder || folder->device != items[i].folder.device || folder->inode != items[i].folder.inode
+            || !isAbsent(entry.url))
             continue;
         outcome.freed += entry.size;
-        removeInfoOf(entry.url);
+        Trash::removeInfo(entry.url);
         const auto named = std::find(outcome.failures.begin(), outcome.failures.end(), displayName(entry.url));
         if (named != outcome.failures.end())
             outcome.failures.erase(named);

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "platform/Shell.h"
+#include "platform/Trash.h"
 
 struct RemovalTarget {
     std::filesystem::path url;
@@ -38,9 +39,18 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const AdminRunner&
 // followed by at least one name) and has no "." or ".." step.
 bool retryEligible(const std::filesystem::path& path);
 
-// The administrator command that clears the immutable and append-only
-// attributes of each path's tree and removes it, joined with "; ".
-std::string adminRetryCommand(const std::vector<std::filesystem::path>& paths);
+// An entry of the retry: its path and the folder holding it as the program
+// found it (device and inode).
+struct AdminRetryItem {
+    std::filesystem::path path;
+    Trash::FolderId folder;
+};
+
+// The administrator command that, for each item, changes into its holding
+// folder with "cd -P", goes on only when that folder's device and inode are
+// the recorded ones, then clears the immutable and append-only attributes of
+// the item's tree and removes it by its name there; joined with "; ".
+std::string adminRetryCommand(const std::vector<AdminRetryItem>& items);
 
 // The administrator command that moves the item to `target` (a free name
 // held in the Trash) without replacing anything there; its status is that of

@@ -11,6 +11,7 @@
 #include <QFile>
 
 #include "platform/FS.h"
+#include "platform/Trash.h"
 
 namespace Sweeper {
 
@@ -38,8 +39,10 @@ std::vector<std::filesystem::path> candidatesAt(const JunkRule& rule, const std:
     if (!rule.children)
         return {place};
     // Only the Trash shows its hidden entries: what was thrown away is junk
-    // whatever its name.
-    return FS::children(place, rule.id == QLatin1String("trash"));
+    // whatever its name. It is read only when it is a real folder of the user.
+    if (rule.id == QLatin1String("trash"))
+        return Trash::entries(place);
+    return FS::children(place);
 }
 
 // The sizes of all of a rule's candidates, measured together on the pool of

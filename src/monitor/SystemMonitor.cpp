@@ -10,6 +10,7 @@
 
 #include "monitor/DesktopBus.h"
 #include "monitor/PanelValues.h"
+#include "platform/Trash.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ void SystemMonitor::refreshTrash()
     QPointer<SystemMonitor> self(this);
     const std::filesystem::path folder = FS::trashFolder();
     QThreadPool::globalInstance()->start([self, folder] {
-        const qint64 size = FS::size(folder);
+        const qint64 size = Trash::size(folder);  // 0 for a Trash that is not a real folder of the user
         // handed to the main thread even when the monitor is gone by then
         QMetaObject::invokeMethod(QCoreApplication::instance(), [self, size] {
             if (!self)

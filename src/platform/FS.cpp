@@ -6,11 +6,11 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <condition_variable>
-#include <deque>
 #include <fstream>
 #include <limits>
 #include <mutex>
+#include <set>
+#include <utility>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -150,8 +150,9 @@ bool isVirtualTop(const std::string& path, const struct stat& info)
 // the other workers only once the tree proves large, so measuring a small
 // folder costs no thread at all) or many (FS::sizeEach: each is reported as
 // soon as every walk of its tree has ended). Each worker adds up the files it
-// meets per root, so no lock is taken per file. Walks never enter a virtual
-// file system mounted inside a tree.
+// meets per root, so no lock is taken per file. Walks never enter anything
+// mounted inside a tree (the walker stays out), and a file with several names
+// inside one root counts once.
 class ParallelSize {
 public:
     // Entries the calling thread reads alone before it starts the other workers.
@@ -160,10 +161,9 @@ public:
     ParallelSize(int workers, const std::atomic<bool>* cancel) : workers_(workers), cancel_(cancel) {}
 
     // Takes ownership of `rootFd`, the open folder at `root`.
-    std::int64_t runOne(int rootFd, const FS::Path& root, dev_t device)
+    std::int64_t runOne(int rootFd, const FS::Path& root)
     {
         prepare(1);
-        devices_[0] = device;
         const ParallelWalk::OpenRoot opened = [rootFd](std::size_t, const ParallelWalk::Place&) { return rootFd; };
         ParallelWalk::run({root}, opened, visitor(), {}, {workers_, cancel_, kEntriesBeforeHelpers});
         return total(0);
@@ -183,7 +183,7 @@ private:
     void prepare(std::size_t roots)
     {
         sums_.assign(std::size_t(workers_), std::vector<std::int64_t>(roots, 0));
-        devices_.assign(roots, 0);
+        links_.assign(roots, {});
     }
 
     // The sum of a root over every worker; read once all its walks have ended.
@@ -199,10 +199,10 @@ private:
     {
         return [this](const Walker::Entry& entry, const ParallelWalk::Place& place) {
             if (entry.isFile()) {
-                sums_[std::size_t(place.worker)][place.root] += entry.allocated();
-            } else if (entry.isDir()) {
-                if (entry.info.st_dev != devices_[place.root] && isVirtual(entry.info.st_dev))
-                    return Walker::Step::Skip;
+                if (entry.info.st_nlink < 2 || firstName(place.root, entry.info))
+                    sums_[std::size_t(place.worker)][place.root] += entry.allocated();
+            } else if (entry.isDir() && entry.mountRoot) {
+                return Walker::Step::Skip;  // another mount is measured on its own, if at all
             }
             return Walker::Step::Enter;
         };
@@ -221,22 +221,22 @@ private:
         }
         if (isVirtualTop(path.native(), info))
             return -1;
-        devices_[root] = info.st_dev;
         return open(path.c_str(), FolderFd::kOpenFlags);
     }
 
-    bool isVirtual(dev_t device)
+    // Whether this is the first name of a file with several names met while
+    // measuring `root`: its space is counted once, as du counts it.
+    bool firstName(std::size_t root, const struct stat& info)
     {
-        std::call_once(virtualOnce_, [this] { virtual_ = VirtualFs::currentDevices(); });
-        return std::find(virtual_.begin(), virtual_.end(), device) != virtual_.end();
+        std::lock_guard lock(linksMutex_);
+        return links_[root].insert({info.st_dev, info.st_ino}).second;
     }
 
     const int workers_;
     const std::atomic<bool>* cancel_;
     std::vector<std::vector<std::int64_t>> sums_;  // by worker, then by root
-    std::vector<dev_t> devices_;                   // by root: the device it lies on
-    std::once_flag virtualOnce_;
-    std::vector<dev_t> virtual_;                   // devices of virtual file systems, read on first need
+    std::mutex linksMutex_;
+    std::vector<std::set<std::pair<dev_t, ino_t>>> links_;  // by root: files of several names met so far
 };
 
 } // namespace
@@ -297,12 +297,28 @@ std::int64_t size(const Path& path, int workers, const std::atomic<bool>* cancel
     if (isVirtualTop(path.native(), info))
         return 0;
 
-    // Every regular file counts, hard links once per name, as a listing shows them.
     workers = sizeWorkers(unsigned(std::max(workers, 1)));
     const int fd = open(path.c_str(), FolderFd::kOpenFlags);
     if (fd < 0)
         return 0;
-    return ParallelSize(workers, cancel).runOne(fd, path, info.st_dev);
+    return ParallelSize(workers, cancel).runOne(fd, path);
+}
+
+std::int64_t sizeAt(int folderFd, const std::string& name)
+{
+    struct stat folder;
+    struct stat info;
+    bool mountRoot = false;
+    if (fstat(folderFd, &folder) != 0 || FolderFd::statEntry(folderFd, name.c_str(), folder.st_dev, info, mountRoot) != 0)
+        return 0;
+    if (!S_ISDIR(info.st_mode))
+        return std::int64_t(info.st_blocks) * 512;
+    if (mountRoot)
+        return 0;
+    const int fd = openat(folderFd, name.c_str(), FolderFd::kOpenFlags);
+    if (fd < 0)
+        return 0;
+    return ParallelSize(sizeWorkers(std::thread::hardware_concurrency()), nullptr).runOne(fd, name);
 }
 
 void sizeEach(const std::vector<Path>& paths, int workers, const Measured& measured,

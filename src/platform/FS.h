@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include <QString>
@@ -28,8 +29,13 @@ bool isDir(const Path& path);
 // hidden files and package contents included; links add nothing; unreadable
 // folders are skipped, virtual file systems (proc, sysfs…) are not entered.
 // 0 when nothing can be measured.
+// Nothing mounted below the folder is entered (each mount is measured as its
+// own root); a file with several names inside the folder counts once.
 // A folder is walked by sizeWorkers(hardware threads) threads sharing the work.
 std::int64_t size(const Path& path);
+// The same for the entry `name` of the open folder `folderFd` (kept open), so
+// the caller decides once which folder that is. 0 for a mount point.
+std::int64_t sizeAt(int folderFd, const std::string& name);
 // The same with a given number of walking threads, brought into 1..kMaxSizeWorkers;
 // 1 walks on the calling thread alone. Every count gives the same total.
 // Once `cancel` turns true the walk ends soon and the sum so far is returned.

@@ -1,7 +1,14 @@
 #pragma once
-// Folder descriptors shared by the walker and safe deletion.
+// Folder descriptors shared by the walker and safe deletion: how a folder is
+// opened on the way down, how an entry is looked at, and whether it is the top
+// of a mount (which no walk and no deletion ever enters).
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace FolderFd {
@@ -20,5 +27,25 @@ inline bool isDotOrDotDot(const char* name)
 // the folder (device, inode) met on the way down. Null when it cannot be
 // opened or something else now stands there; no descriptor is left open then.
 DIR* reopenParent(int childFd, dev_t device, ino_t inode);
+
+// Looks at the entry `name` of the open folder `folderFd` (whose device is
+// `folderDevice`) without following a link or triggering an automount, fills
+// `info` and tells whether it is a folder on which something is mounted.
+// 0, or the errno of the failure.
+int statEntry(int folderFd, const char* name, dev_t folderDevice, struct stat& info, bool& mountRoot);
+
+// Whether the open folder `fd` is the top of a mount (its own descriptor is
+// looked at, so the answer holds for that very folder, whatever its path now).
+bool isMountRoot(int fd);
+
+// The decision itself. `known` tells whether the kernel reported the
+// mount-root attribute at all; when it did, `flagged` is its answer. Without
+// it, another device than the holding folder's means a mount, and so does a
+// place listed in the mount table (`inTable`).
+bool mountRootFrom(bool known, bool flagged, dev_t device, dev_t folderDevice, bool inTable);
+
+// The mount points of a mountinfo text (the fifth field of each line, with
+// its octal escapes "\040" and the like decoded).
+std::vector<std::string> mountPoints(std::string_view mountinfo);
 
 } // namespace FolderFd

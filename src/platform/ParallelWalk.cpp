@@ -112,8 +112,8 @@ private:
             if (worker == 0 && !helpersStarted_ && ++entries >= entriesBeforeHelpers_)
                 startHelpers();
             const Walker::Step step = visit_(entry, place);
-            if (step != Walker::Step::Enter || !entry.isDir())
-                return step;
+            if (step != Walker::Step::Enter || !entry.isDir() || entry.mountRoot)
+                return step;  // a mount point: the walker stays out, and so does every thread
             const std::size_t depth = std::size_t(entry.depth);
             if (wentInto.size() < depth + 2)
                 wentInto.resize(depth + 2, 0);

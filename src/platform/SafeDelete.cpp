@@ -28,6 +28,15 @@ bool isGone(const char* path)
     return lstat(path, &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
+// The reason that stays reported when several are met: a mount point inside
+// tells more than the "not empty" it causes further up.
+FailReason worse(FailReason known, FailReason met)
+{
+    if (known == FailReason::None || met == FailReason::MountInside)
+        return met;
+    return known;
+}
+
 // One folder on the way from the one being deleted down to where the deletion is.
 struct Frame {
     DIR* dir = nullptr;          // null while closed to spare descriptors
@@ -51,14 +60,17 @@ public:
                 closedir(frame.dir);
     }
 
+    // The first reason something was kept, None when nothing was.
+    FailReason reason() const { return reason_; }
+
     void run(int fd, const std::string& name)
     {
         struct stat info;
         if (fstat(fd, &info) != 0) {
+            keep(errno);
             close(fd);
             return;
         }
-        device_ = info.st_dev;
         if (!push(fd, info, name))
             return;
 
@@ -79,25 +91,36 @@ public:
 private:
     int fdOf(const Frame& frame) const { return dirfd(frame.dir); }
 
+    void keep(int error) { reason_ = worse(reason_, failReasonOf(error == 0 ? EIO : error)); }
+
+    // Keeps the entry `name` of the folder `frame`, for the reason in `error`.
+    void keep(Frame& frame, const std::string& name, int error)
+    {
+        frame.kept.insert(name);
+        keep(error);
+    }
+
     // Deletes a file or link at once; a folder is entered to be emptied first.
     void deleteEntry(const char* name)
     {
         Frame& top = stack_.back();
         const int fd = fdOf(top);
         struct stat info;
-        if (fstatat(fd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno != ENOENT)
-                top.kept.insert(name);
+        bool mountRoot = false;
+        if (const int error = FolderFd::statEntry(fd, name, top.device, info, mountRoot); error != 0) {
+            if (error != ENOENT)
+                keep(top, name, error);
             return;
         }
         if (!S_ISDIR(info.st_mode)) {
             if (unlinkat(fd, name, 0) != 0 && errno != ENOENT)
-                top.kept.insert(name);
+                keep(top, name, errno);
             return;
         }
-        // Another file system mounted inside the tree is not ours to empty.
-        if (info.st_dev != device_) {
+        // Something mounted inside the tree, whatever its device, is not ours to empty.
+        if (mountRoot) {
             top.kept.insert(name);
+            reason_ = FailReason::MountInside;
             return;
         }
         int child = openat(fd, name, FolderFd::kOpenFlags);
@@ -106,12 +129,13 @@ private:
         while (child < 0 && (errno == EMFILE || errno == ENFILE) && closeShallowest())
             child = openat(fd, name, FolderFd::kOpenFlags);
         if (child < 0) {
-            if (errno == ELOOP || errno == ENOTDIR) {
-                // Swapped for a link or a file since fstatat: removed as such.
+            const int openError = errno;
+            if (openError == ELOOP || openError == ENOTDIR) {
+                // Swapped for a link or a file since it was looked at: removed as such.
                 if (unlinkat(fd, name, 0) != 0 && errno != ENOENT)
-                    top.kept.insert(name);
+                    keep(top, name, errno);
             } else if (unlinkat(fd, name, AT_REMOVEDIR) != 0 && errno != ENOENT) {
-                top.kept.insert(name);  // unreadable and not empty
+                keep(top, name, openError);  // unreadable and not empty
             }
             return;
         }
@@ -125,14 +149,19 @@ private:
         if (fstat(fd, &opened) != 0 || opened.st_dev != info.st_dev || opened.st_ino != info.st_ino) {
             close(fd);  // not the folder that was looked at: leave it alone
             if (!stack_.empty())
-                stack_.back().kept.insert(name);
+                keep(stack_.back(), name, EBUSY);
+            else
+                keep(EBUSY);
             return false;
         }
         DIR* dir = fdopendir(fd);
         if (!dir) {
+            const int error = errno;
             close(fd);
             if (!stack_.empty())
-                stack_.back().kept.insert(name);
+                keep(stack_.back(), name, error);
+            else
+                keep(error);
             return false;
         }
         stack_.push_back(Frame{dir, info.st_dev, info.st_ino, name, {}, 0});
@@ -170,6 +199,7 @@ private:
             stack_.pop_back();
             return;
         }
+        const int error = errno;
         if ((errno == ENOTEMPTY || errno == EEXIST) && folder.kept.empty()
             && folder.extraReads < kMaxExtraReads) {
             ++folder.extraReads;
@@ -180,7 +210,9 @@ private:
         closedir(folder.dir);
         stack_.pop_back();
         if (!stack_.empty())
-            stack_.back().kept.insert(name);
+            keep(stack_.back(), name, error);
+        else
+            keep(error);
     }
 
     // Reopens the closed parent of the deepest folder through its "..", after
@@ -199,6 +231,7 @@ private:
 
     void abandon()
     {
+        keep(EBUSY);
         for (Frame& frame : stack_)
             if (frame.dir)
                 closedir(frame.dir);
@@ -206,7 +239,7 @@ private:
     }
 
     const int parentFd_;
-    dev_t device_ = 0;
+    FailReason reason_ = FailReason::None;
     std::vector<Frame> stack_;
     std::size_t firstOpen_ = 0;  // frames below this index are closed
 };
@@ -215,44 +248,75 @@ private:
 
 namespace SafeDelete {
 
-bool removeAll(const std::filesystem::path& path)
+Result removeAt(int folderFd, const std::string& name)
+{
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+        return {Outcome::Kept, FailReason::Other};
+    struct stat folder;
+    if (fstat(folderFd, &folder) != 0)
+        return {Outcome::Kept, failReasonOf(errno)};
+
+    struct stat info;
+    bool mountRoot = false;
+    if (const int error = FolderFd::statEntry(folderFd, name.c_str(), folder.st_dev, info, mountRoot); error != 0)
+        return error == ENOENT ? Result{Outcome::WasGone, FailReason::None} : Result{Outcome::Kept, failReasonOf(error)};
+    if (mountRoot)
+        return {Outcome::Kept, FailReason::MountInside};  // the item itself is a mount point
+
+    FailReason reason = FailReason::None;
+    if (!S_ISDIR(info.st_mode)) {
+        if (unlinkat(folderFd, name.c_str(), 0) != 0)
+            reason = failReasonOf(errno);
+    } else {
+        const int fd = openat(folderFd, name.c_str(), FolderFd::kOpenFlags);
+        if (fd >= 0) {
+            Deletion deletion(folderFd);
+            deletion.run(fd, name);
+            reason = deletion.reason();
+        } else if (errno == ELOOP || errno == ENOTDIR) {
+            if (unlinkat(folderFd, name.c_str(), 0) != 0)  // swapped for a link meanwhile
+                reason = failReasonOf(errno);
+        } else {
+            const int openError = errno;
+            if (unlinkat(folderFd, name.c_str(), AT_REMOVEDIR) != 0)
+                reason = failReasonOf(openError);
+        }
+    }
+    if (fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
+        return {Outcome::Removed, FailReason::None};
+    return {Outcome::Kept, reason == FailReason::None ? FailReason::Other : reason};
+}
+
+Result removeItem(const std::filesystem::path& path)
 {
     std::string text = path.native();
     while (text.size() > 1 && text.back() == '/')
         text.pop_back();
     if (text.empty())
-        return false;
+        return {Outcome::Kept, FailReason::Other};
     if (isGone(text.c_str()))
-        return true;
+        return {Outcome::WasGone, FailReason::None};
 
     const std::size_t slash = text.rfind('/');
     const std::string name = slash == std::string::npos ? text : text.substr(slash + 1);
     const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : text.substr(0, slash);
     // "/" itself, "." and ".." name no entry that can be removed from a parent.
     if (name.empty() || text == "/" || name == "." || name == "..")
-        return false;
+        return {Outcome::Kept, FailReason::Other};
 
     const int parentFd = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (parentFd < 0)
-        return isGone(text.c_str());
-
-    struct stat info;
-    if (fstatat(parentFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (!S_ISDIR(info.st_mode)) {
-            unlinkat(parentFd, name.c_str(), 0);
-        } else {
-            const int fd = openat(parentFd, name.c_str(), FolderFd::kOpenFlags);
-            if (fd >= 0)
-                Deletion(parentFd).run(fd, name);
-            else if (errno == ELOOP || errno == ENOTDIR)
-                unlinkat(parentFd, name.c_str(), 0);  // swapped for a link meanwhile
-            else
-                unlinkat(parentFd, name.c_str(), AT_REMOVEDIR);
-        }
+    if (parentFd < 0) {
+        const int error = errno;
+        return isGone(text.c_str()) ? Result{Outcome::WasGone, FailReason::None} : Result{Outcome::Kept, failReasonOf(error)};
     }
-    const bool gone = fstatat(parentFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
+    const Result result = removeAt(parentFd, name);
     close(parentFd);
-    return gone;
+    return result;
+}
+
+bool removeAll(const std::filesystem::path& path)
+{
+    return removeItem(path).gone();
 }
 
 } // namespace SafeDelete

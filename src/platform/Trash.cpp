@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -12,6 +13,9 @@
 
 #include <QFile>
 
+#include "i18n/L.h"
+#include "platform/FailReason.h"
+#include "platform/FolderFd.h"
 #include "platform/FS.h"
 #include "platform/SafeDelete.h"
 
@@ -22,11 +26,6 @@ namespace {
 constexpr const char* kInfoSuffix = ".trashinfo";
 constexpr std::size_t kMaxNameBytes = 255;  // NAME_MAX on the usual Linux file systems
 constexpr int kMaxNameTries = 10000;
-
-QString errorText(const char* what, int error)
-{
-    return QString::fromUtf8(what) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
-}
 
 // The path as text without trailing slashes ("/" stays "/").
 std::string trimmed(const fs::path& path)
@@ -114,11 +113,11 @@ std::optional<TrashPlace> trashFor(const std::string& parent, dev_t device, QStr
     if (stat(homeRoot.c_str(), &home) == 0 && home.st_dev == device) {
         if (homeReady)
             return TrashPlace{homeRoot.native(), {}};
-        error = QStringLiteral("the home Trash is not a private folder of this user");
+        error = L("a Lixeira da pasta pessoal não é uma pasta privada deste usuário");
         return std::nullopt;
     }
     if (!homeReady && nearestDevice(homeRoot) == device) {
-        error = QStringLiteral("the home Trash cannot be created");
+        error = L("não foi possível criar a Lixeira da pasta pessoal");
         return std::nullopt;
     }
 
@@ -126,7 +125,7 @@ std::optional<TrashPlace> trashFor(const std::string& parent, dev_t device, QStr
     const fs::path root = Trash::volumeTrash(topdir);
     if (!root.empty())
         return TrashPlace{root.native(), topdir};
-    error = QStringLiteral("no usable trash on the volume at ") + QFile::decodeName(QByteArray::fromStdString(topdir));
+    error = LF("não há Lixeira utilizável no volume em %@", QFile::decodeName(QByteArray::fromStdString(topdir)));
     return std::nullopt;
 }
 
@@ -245,18 +244,18 @@ std::optional<Reservation> claimName(const std::string& root, const std::string&
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;  // something trashed earlier has this name
-            error = errorText("cannot create the trash information", errno);
+            error = LF("não foi possível criar a informação da Lixeira: %@", errnoText(errno));
             return std::nullopt;
         }
         const bool written = writeAll(fd, infoText);
         if (close(fd) != 0 || !written) {
             unlink(infoPath.c_str());
-            error = QStringLiteral("cannot write the trash information");
+            error = L("não foi possível gravar a informação da Lixeira");
             return std::nullopt;
         }
         return Reservation{target, infoPath};
     }
-    error = QStringLiteral("no free name in the Trash");
+    error = L("não há nome livre na Lixeira");
     return std::nullopt;
 }
 
@@ -268,19 +267,19 @@ MoveResult moveToTrash(const fs::path& item)
     const std::string text = trimmed(item);
     const std::string name = lastName(text);
     if (text.empty() || text == "/" || name.empty() || name == "." || name == "..") {
-        result.error = QStringLiteral("not an item that can be trashed");
+        result.error = L("não é um item que possa ir para a Lixeira");
         return result;
     }
     struct stat info;
     if (lstat(text.c_str(), &info) != 0) {
-        result.error = errorText("cannot read the item", errno);
+        result.error = LF("não foi possível ler o item: %@", errnoText(errno));
         return result;
     }
     // The real folder holding the item, so $topdir and Path are found on disk,
     // not through links on the way; the item itself is never resolved.
     char* real = realpath(parentOf(text).c_str(), nullptr);
     if (!real) {
-        result.error = errorText("cannot resolve the item's folder", errno);
+        result.error = LF("não foi possível encontrar a pasta do item: %@", errnoText(errno));
         return result;
     }
     const std::string parent = real;
@@ -289,7 +288,7 @@ MoveResult moveToTrash(const fs::path& item)
 
     struct stat parentInfo;
     if (stat(parent.c_str(), &parentInfo) != 0 || parentInfo.st_dev != info.st_dev) {
-        result.error = QStringLiteral("a mount point cannot be moved to the Trash");
+        result.error = L("um ponto de montagem não pode ir para a Lixeira");
         return result;
     }
 
@@ -298,13 +297,13 @@ MoveResult moveToTrash(const fs::path& item)
         return result;
     if (realPath == place->root || startsWith(place->root, realPath + "/")
         || startsWith(realPath, place->root + "/")) {
-        result.error = QStringLiteral("the item holds or lies in the Trash");
+        result.error = L("o item contém a Lixeira ou está nela");
         return result;
     }
     const std::string filesFolder = place->root + "/files";
     const std::string infoFolder = place->root + "/info";
     if (!ensurePrivateFolder(filesFolder) || !ensurePrivateFolder(infoFolder)) {
-        result.error = QStringLiteral("the Trash folders cannot be created");
+        result.error = L("não foi possível criar as pastas da Lixeira");
         return result;
     }
 
@@ -321,7 +320,7 @@ MoveResult moveToTrash(const fs::path& item)
         }
         release(*claimed);
         if (error != EEXIST) {
-            result.error = errorText("cannot move the item to the Trash", error);
+            result.error = LF("não foi possível mover o item para a Lixeira: %@", errnoText(error));
             return result;
         }
         // An entry appeared under this name since it was claimed: try the next.
@@ -333,7 +332,7 @@ Reservation reserveInHomeTrash(const fs::path& item, QString& error)
     const std::string text = trimmed(item);
     const std::string name = lastName(text);
     if (!item.is_absolute() || text == "/" || name.empty() || name == "." || name == "..") {
-        error = QStringLiteral("not an item that can be trashed");
+        error = L("não é um item que possa ir para a Lixeira");
         return {};
     }
     std::string realPath = text;
@@ -348,7 +347,7 @@ Reservation reserveInHomeTrash(const fs::path& item, QString& error)
     const std::string filesFolder = root.native() + "/files";
     const std::string infoFolder = root.native() + "/info";
     if (!ensurePrivateFolder(root.native()) || !ensurePrivateFolder(filesFolder) || !ensurePrivateFolder(infoFolder)) {
-        error = QStringLiteral("the Trash folders cannot be created");
+        error = L("não foi possível criar as pastas da Lixeira");
         return {};
     }
     int n = 1;
@@ -403,32 +402,221 @@ bool isTrashEntry(const fs::path& path)
     return lastName(root) == uidText() && lastName(parentOf(root)) == ".Trash";
 }
 
-bool deleteEntry(const fs::path& entryInFiles)
+namespace {
+
+// A real folder (not a link) of this user, opened as `name` of `folderFd`.
+// -1 when it is anything else; `missing` tells when nothing is there.
+int openOwnFolder(int folderFd, const char* name, bool* missing = nullptr)
+{
+    const int fd = openat(folderFd, name, FolderFd::kOpenFlags);
+    if (missing)
+        *missing = fd < 0 && errno == ENOENT;
+    if (fd < 0)
+        return -1;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A trash opened for reading or emptying; every descriptor checked.
+class OpenTrash {
+public:
+    // `root` is the folder holding files/ and info/.
+    explicit OpenTrash(const std::string& root)
+    {
+        // The folder holding the trash is reached by its path: links above the
+        // trash (a data folder kept on another disk) are the user's own choice.
+        const std::string holder = parentOf(root);
+        const int holderFd = open(holder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (holderFd < 0)
+            return;
+        // $topdir/.Trash/$uid: the shared .Trash must itself be a real folder with the sticky bit.
+        if (lastName(holder) == ".Trash" && lastName(root) == uidText()) {
+            const int top = open(parentOf(holder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            const int shared = top >= 0 ? openat(top, ".Trash", FolderFd::kOpenFlags) : -1;
+            struct stat info;
+            struct stat reached;
+            const bool sound = shared >= 0 && fstat(shared, &info) == 0 && S_ISDIR(info.st_mode)
+                && (info.st_mode & S_ISVTX) && fstat(holderFd, &reached) == 0
+                && reached.st_dev == info.st_dev && reached.st_ino == info.st_ino;
+            if (top >= 0)
+                close(top);
+            if (shared >= 0)
+                close(shared);
+            if (!sound) {
+                close(holderFd);
+                return;
+            }
+        }
+        root_ = openOwnFolder(holderFd, lastName(root).c_str());
+        close(holderFd);
+        if (root_ < 0)
+            return;
+        files_ = openOwnFolder(root_, "files");
+        bool noInfo = false;
+        info_ = openOwnFolder(root_, "info", &noInfo);
+        usable_ = files_ >= 0 && (info_ >= 0 || noInfo);
+    }
+    ~OpenTrash()
+    {
+        for (int fd : {root_, files_, info_})
+            if (fd >= 0)
+                close(fd);
+    }
+    OpenTrash(const OpenTrash&) = delete;
+    OpenTrash& operator=(const OpenTrash&) = delete;
+
+    bool usable() const { return usable_; }
+    int files() const { return files_; }
+
+    // The names in files/, hidden ones included.
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> list;
+        const int fd = dup(files_);
+        DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+        if (!dir) {
+            if (fd >= 0)
+                close(fd);
+            return list;
+        }
+        rewinddir(dir);
+        while (const dirent* entry = readdir(dir))
+            if (!FolderFd::isDotOrDotDot(entry->d_name))
+                list.emplace_back(entry->d_name);
+        closedir(dir);
+        return list;
+    }
+
+    void removeInfo(const std::string& name) const
+    {
+        if (info_ >= 0)
+            unlinkat(info_, (name + kInfoSuffix).c_str(), 0);
+    }
+
+private:
+    int root_ = -1;
+    int files_ = -1;
+    int info_ = -1;
+    bool usable_ = false;
+};
+
+// The trash folder of a files/ folder's path.
+std::string rootOf(const fs::path& filesFolder)
+{
+    return parentOf(trimmed(filesFolder));
+}
+
+} // namespace
+
+SafeDelete::Result deleteEntry(const fs::path& entryInFiles)
 {
     if (!isTrashEntry(entryInFiles))
-        return false;
+        return {SafeDelete::Outcome::Kept, FailReason::Other};
     const std::string text = trimmed(entryInFiles);
-    if (!SafeDelete::removeAll(text))
-        return false;
+    const OpenTrash trash(parentOf(parentOf(text)));
+    if (!trash.usable())
+        return {SafeDelete::Outcome::Kept, FailReason::LinkRefused};
+    const std::string name = lastName(text);
+    const SafeDelete::Result result = SafeDelete::removeAt(trash.files(), name);
     // The entry is gone: its information goes too, so the file manager stops listing it.
-    const std::string infoPath = parentOf(parentOf(text)) + "/info/" + lastName(text) + kInfoSuffix;
-    unlink(infoPath.c_str());
-    return true;
+    if (result.gone())
+        trash.removeInfo(name);
+    return result;
 }
 
 EmptyResult emptyTrash(const fs::path& filesFolder)
 {
     EmptyResult result;
-    for (const fs::path& entry : FS::children(filesFolder, true)) {
-        if (entry.filename() == ".DS_Store")
+    const OpenTrash trash(rootOf(filesFolder));
+    if (!trash.usable()) {
+        result.refused = true;
+        return result;
+    }
+    for (const std::string& name : trash.names()) {
+        if (name == ".DS_Store")
             continue;
-        const std::int64_t size = FS::size(entry);
-        if (deleteEntry(entry))
+        const std::int64_t size = FS::sizeAt(trash.files(), name);
+        const SafeDelete::Result removed = SafeDelete::removeAt(trash.files(), name);
+        if (removed.outcome == SafeDelete::Outcome::Removed)
             result.freed += size;
-        else
+        else if (removed.outcome == SafeDelete::Outcome::Kept)
             ++result.failed;
+        if (removed.gone())
+            trash.removeInfo(name);
     }
     return result;
+}
+
+std::vector<fs::path> entries(const fs::path& filesFolder)
+{
+    std::vector<fs::path> list;
+    const OpenTrash trash(rootOf(filesFolder));
+    if (!trash.usable())
+        return list;
+    for (const std::string& name : trash.names())
+        list.push_back(filesFolder / name);
+    return list;
+}
+
+std::int64_t size(const fs::path& filesFolder)
+{
+    const OpenTrash trash(rootOf(filesFolder));
+    std::int64_t total = 0;
+    if (trash.usable())
+        for (const std::string& name : trash.names())
+            total += FS::sizeAt(trash.files(), name);
+    return total;
+}
+
+bool isUsable(const fs::path& filesFolder)
+{
+    return OpenTrash(rootOf(filesFolder)).usable();
+}
+
+std::optional<FolderId> holdingFolderId(const fs::path& inHomeTrash)
+{
+    const std::string files = trimmed(FS::trashFolder());
+    const std::string text = trimmed(inHomeTrash);
+    if (!startsWith(text, files + "/"))
+        return std::nullopt;
+    const OpenTrash trash(parentOf(files));
+    if (!trash.usable())
+        return std::nullopt;
+    // Down from files/ to the folder holding the item, one real folder at a time.
+    int fd = dup(trash.files());
+    const std::string rest = text.substr(files.size() + 1);
+    std::size_t start = 0;
+    for (std::size_t slash = rest.find('/'); fd >= 0 && slash != std::string::npos; slash = rest.find('/', start)) {
+        const std::string part = rest.substr(start, slash - start);
+        start = slash + 1;
+        if (part.empty())
+            continue;
+        const int next = part == "." || part == ".." ? -1 : openat(fd, part.c_str(), FolderFd::kOpenFlags);
+        close(fd);
+        fd = next;
+    }
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info;
+    const bool known = fstat(fd, &info) == 0;
+    close(fd);
+    if (!known)
+        return std::nullopt;
+    return FolderId{info.st_dev, info.st_ino};
+}
+
+void removeInfo(const fs::path& entryInFiles)
+{
+    if (!isTrashEntry(entryInFiles))
+        return;
+    const std::string text = trimmed(entryInFiles);
+    const OpenTrash trash(parentOf(parentOf(text)));
+    if (trash.usable())
+        trash.removeInfo(lastName(text));
 }
 
 } // namespace Trash

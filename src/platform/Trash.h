@@ -7,10 +7,16 @@
 // $topdir/.Trash-$uid. Nothing here ever falls back to deleting.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include <sys/types.h>
 
 #include <QDateTime>
 #include <QString>
+
+#include "platform/SafeDelete.h"
 
 namespace Trash {
 
@@ -39,17 +45,48 @@ Reservation reserveInHomeTrash(const std::filesystem::path& item, QString& error
 // Gives the name back after the move did not happen: removes the .trashinfo.
 void release(const Reservation& reservation);
 
+// Reading and emptying a trash: the trash folder, its files/ and its info/
+// must be real folders (not links) of this user, checked on the descriptors
+// opened for the work, so nothing outside the trash is ever listed, measured
+// or deleted through a link put in their place. A trash that fails the check
+// is refused whole. info/ may be missing (nothing to remove from it then).
+
 // Deletes for good an entry of a trash's files/ folder together with its
-// info/NAME.trashinfo. False when the entry is still there afterwards.
-bool deleteEntry(const std::filesystem::path& entryInFiles);
+// info/NAME.trashinfo. Kept (the reason LinkRefused) when the trash is refused.
+SafeDelete::Result deleteEntry(const std::filesystem::path& entryInFiles);
 
 struct EmptyResult {
-    std::int64_t freed = 0;  // bytes of the entries deleted
+    std::int64_t freed = 0;  // bytes of the entries deleted by this call
     int failed = 0;          // entries that could not be deleted
+    bool refused = false;    // the trash is not a real folder of this user: nothing touched
 };
 // Empties a trash's files/ folder for good: every entry, hidden ones included,
-// except a ".DS_Store", is measured and deleted with its .trashinfo.
+// except a ".DS_Store", is measured and deleted with its .trashinfo. An entry
+// already gone when its turn comes (emptied meanwhile by someone else) frees nothing.
 EmptyResult emptyTrash(const std::filesystem::path& filesFolder);
+
+// The entries of a trash's files/ folder (hidden ones included) as
+// filesFolder/NAME; empty when the trash is refused.
+std::vector<std::filesystem::path> entries(const std::filesystem::path& filesFolder);
+
+// The space the entries of a trash's files/ folder take; 0 when refused.
+std::int64_t size(const std::filesystem::path& filesFolder);
+
+// Whether the trash holding this files/ folder passes the check above.
+bool isUsable(const std::filesystem::path& filesFolder);
+
+// Where the folder holding an entry of the home Trash (or something deeper in
+// one) is, as device and inode, found from the checked Trash folder without
+// following a link; nothing when it cannot be found that way.
+struct FolderId {
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+std::optional<FolderId> holdingFolderId(const std::filesystem::path& inHomeTrash);
+
+// Removes info/NAME.trashinfo of an entry of a trash (after another process
+// deleted the entry), through the checked trash.
+void removeInfo(const std::filesystem::path& entryInFiles);
 
 // True when the path is an entry directly inside a trash's files/ folder.
 bool isTrashEntry(const std::filesystem::path& path);

@@ -70,14 +70,15 @@ private:
     {
         const int parentFd = dirfd(stack_.back().dir);
         struct stat info;
-        if (fstatat(parentFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        bool mountRoot = false;
+        if (FolderFd::statEntry(parentFd, name, stack_.back().device, info, mountRoot) != 0)
             return true;  // gone since it was listed
 
-        const Walker::Entry entry{name, info, int(stack_.size()), folder_, parentFd};
+        const Walker::Entry entry{name, info, int(stack_.size()), folder_, parentFd, mountRoot};
         const Walker::Step step = visit_(entry);
         if (step == Walker::Step::Stop)
             return false;
-        if (step == Walker::Step::Enter && S_ISDIR(info.st_mode))
+        if (step == Walker::Step::Enter && S_ISDIR(info.st_mode) && !mountRoot)
             enter(parentFd, name, info);
         return true;
     }

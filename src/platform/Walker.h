@@ -3,7 +3,9 @@
 //
 // It is iterative (an explicit stack of open folders, so nesting depth is only
 // limited by memory), never follows a symbolic link (entries are read with
-// fstatat(AT_SYMLINK_NOFOLLOW) and folders opened with O_NOFOLLOW), skips
+// statx(AT_SYMLINK_NOFOLLOW) and folders opened with O_NOFOLLOW), never
+// enters a folder on which something is mounted (another disk, or a bind
+// mount of the same one: the visitor sees it, the walk stays out), skips
 // folders it cannot open without a word, keeps no list of what it has seen and
 // never changes the working folder, so it can run on several threads at once.
 // A walk can also start from a folder descriptor the caller already holds
@@ -32,7 +34,7 @@ inline constexpr int kMaxOpenFolders = 64;
 
 // What the visitor wants after seeing an entry.
 enum class Step {
-    Enter,  // go into the entry if it is a folder; for anything else simply go on
+    Enter,  // go into the entry if it is a folder (not a mount); for anything else simply go on
     Skip,   // go on without entering it
     Stop,   // end the whole walk now
 };
@@ -44,6 +46,7 @@ struct Entry {
     int depth;                  // 1 for the direct entries of the root
     const std::string& folder;  // the holding folder's path ("" stands for "/")
     int folderFd;               // the holding folder, open during the call (for openat)
+    bool mountRoot = false;     // a folder on which something is mounted: never entered
 
     // The full path, built only when asked for.
     std::filesystem::path path() const;

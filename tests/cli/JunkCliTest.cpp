@@ -150,3 +150,44 @@ TEST_F(JunkCli, BadGroupOrArgumentIsBadUsage)
     }
     EXPECT_TRUE(fs::exists(example()));
 }
+
+TEST_F(JunkCli, ATrashWhoseFilesFolderIsALinkIsNeitherListedNorEmptied)
+{
+    // mkdir -p ~/.local/share/Trash/info ~/Important; echo x > ~/Important/thesis.tex;
+    // ln -s ~/Important ~/.local/share/Trash/files; quillmoor-cli clean --group trash --yes
+    fs::create_directories(FS::trashFolder().parent_path() / "info");
+    writeFile(home / "Important/thesis.tex", "x\n");
+    fs::create_directory_symlink(home / "Important", FS::trashFolder());
+
+    const CliOutcome listed = runCli({"--json", "junk"});
+    EXPECT_FALSE(listed.out.contains("thesis.tex")) << qPrintable(listed.out);
+    const CliOutcome r = runCli({"--json", "clean", "--group", "trash", "--yes"});
+    EXPECT_EQ(readFile(home / "Important/thesis.tex"), "x\n") << qPrintable(r.out) << qPrintable(r.err);
+    EXPECT_EQ(storedTotal(), 0);
+}
+
+TEST_F(JunkCli, AMountPointInADevelopmentCacheIsLeftWithItsContents)
+{
+    // mount --bind ~/Documents ~/.npm/_cacache/view; quillmoor-cli clean --group devcache --yes
+    writeFile(home / "Documents/thesis.tex", "years of work");
+    const std::int64_t documents = writeBytes(home / "Documents/data.bin", 50 * 4096);
+    writeBytes(home / ".npm/_cacache/content/blob", 3 * 4096);
+    fs::create_directories(home / ".npm/_cacache/view");
+    BindMount mounted(home / "Documents", home / ".npm/_cacache/view");
+    SKIP_UNLESS_MOUNTED(mounted);
+
+    // The scan does not size what is mounted inside the cache.
+    const QJsonArray groups = QJsonDocument::fromJson(runCli({"--json", "junk"}).out.toUtf8()).array();
+    bool seen = false;
+    for (const QJsonValue& group : groups)
+        if (group["id"].toString() == "devcache") {
+            seen = true;
+            EXPECT_LT(group["items"][0]["size"].toInteger(), documents);
+        }
+    EXPECT_TRUE(seen);
+    const CliOutcome r = runCli({"clean", "--group", "devcache", "--yes"});
+    EXPECT_EQ(r.status, Cli::Failure);
+    EXPECT_TRUE(r.err.contains("_cacache")) << qPrintable(r.err);  // named among the failures
+    EXPECT_EQ(readFile(home / "Documents/thesis.tex"), "years of work");
+    EXPECT_FALSE(present(home / ".npm/_cacache/content"));
+}

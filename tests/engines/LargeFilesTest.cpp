@@ -16,6 +16,7 @@
 #include "platform/FS.h"
 #include "platform/Walker.h"
 #include "support/DeepTree.h"
+#include "support/Fixtures.h"
 
 namespace fs = std::filesystem;
 
@@ -375,4 +376,44 @@ TEST_F(LargeScan, UnreadableFoldersAndMissingHomesArePassedOver)
     CancelFlag flag;
     EXPECT_TRUE(Sweeper::scanLarge(0, flag, {}, home / "missing").empty());
     EXPECT_TRUE(Sweeper::scanLarge(0, flag, {}, home / "Open/visible.bin").empty());
+}
+
+TEST_F(LargeScan, AHomeReachedThroughALinkIsWalkedAndKeepsItsSpelling)
+{
+    // HOME=/data/me where /data/me is a link: the home is resolved once; links
+    // below it are still not followed.
+    const fs::path real = home / "real-home";
+    sparse(real / "Movies/film.mkv", 300 * kMB);
+    sparse(home / "elsewhere/other.iso", 300 * kMB);
+    fs::create_directory_symlink(home / "elsewhere", real / "linked");
+    const fs::path link = home / "me";
+    fs::create_directory_symlink(real, link);
+
+    CancelFlag flag;
+    const std::vector<LargeFile> found = Sweeper::scanLarge(100 * kMB, flag, {}, link);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].url, link / "Movies/film.mkv");
+}
+
+TEST_F(LargeScan, MountsUnderTheHomeAreNotWalked)
+{
+    sparse(home / "Documents/film.mkv", 300 * kMB);
+    sparse(home / "outside/big.iso", 300 * kMB);
+    fs::create_directories(home / "Documents/view");
+    BindMount mounted(home / "outside", home / "Documents/view");
+    SKIP_UNLESS_MOUNTED(mounted);
+
+    // Sibling folders, so that threads waiting for work are offered folders
+    // of Documents (the mount point among them) to walk.
+    for (int i = 0; i < 40; ++i)
+        sparse(home / "Documents" / ("folder" + std::to_string(i)) / "small.bin", 1);
+
+    // The mounted folder is found at its own place, never again through the
+    // mount, whichever thread meets the mount point.
+    for (int workers : {1, 2, FS::kMaxSizeWorkers}) {
+        CancelFlag flag;
+        EXPECT_EQ(pathsOf(Sweeper::scanLarge(100 * kMB, flag, {}, home, workers)),
+                  (std::set<fs::path>{home / "Documents/film.mkv", home / "outside/big.iso"}))
+            << workers << " threads";
+    }
 }

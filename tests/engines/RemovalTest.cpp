@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -37,12 +38,20 @@ fs::path trashed(const fs::path& folder, const std::string& name)
 struct FakeAdmin {
     std::vector<std::string> commands;
     bool cancel = false;
+    std::function<void()> unlock;  // run before the command: what root may do that the user may not
+    std::function<void()> before;  // run before the command: a change made meanwhile by someone else
 
     Removal::AdminRunner runner()
     {
         return [this](const std::string& command) {
             commands.push_back(command);
-            return cancel ? Shell::Result{false, QStringLiteral("Cancelado")} : Shell::run(command);
+            if (cancel)
+                return Shell::Result{false, QStringLiteral("Cancelado")};
+            if (unlock)
+                unlock();
+            if (before)
+                before();
+            return Shell::run(command);
         };
     }
 };
@@ -122,8 +131,8 @@ TEST(RemovalLoop, FailuresOutsideTheTrashAreOnlyReported)
     writeFile(folder / "caf\xe9/x");  // the last component, shown even when not UTF-8
     locked.push_back(folder / "caf\xe9/x");
     targets.push_back({folder.native() + "/caf\xe9/", true, 100});
-    ImmutableGuard lock(locked);
-    SKIP_UNLESS_IMMUTABLE(lock);
+    LockedPart lock(locked);
+    SKIP_UNLESS_LOCKED(lock);
 
     FakeAdmin admin;
     const RemovalOutcome outcome = Removal::run(targets, admin.runner());
@@ -147,10 +156,13 @@ TEST(RemovalRetry, LockedTrashEntriesGetOneAdministratorCommand)
     writeFile(folder / "dir/inner");
     const fs::path dir = Trash::moveToTrash(folder / "dir").trashedAs;
     writeFile(folder / "elsewhere/it's locked");  // the same name outside the Trash
-    ImmutableGuard lock({first, dir / "inner", folder / "elsewhere/it's locked"});
-    SKIP_UNLESS_IMMUTABLE(lock);
+    // The immutable attribute, or read-only folders: the entry in the Trash
+    // folder itself, the one inside the trashed folder, the one outside.
+    LockedPart lock({first, dir / "inner", folder / "elsewhere/it's locked"});
+    SKIP_UNLESS_LOCKED(lock);
 
     FakeAdmin admin;
+    admin.unlock = [&] { lock.unlock(); };  // what the administrator's rights overcome
     admin.cancel = true;  // a dismissed prompt changes nothing
     const std::vector<RemovalTarget> targets{
         {folder / "elsewhere/it's locked", true, 1}, {first, true, 20}, {dir, true, 300}};
@@ -162,10 +174,12 @@ TEST(RemovalRetry, LockedTrashEntriesGetOneAdministratorCommand)
     admin.cancel = false;
     outcome = Removal::run(targets, admin.runner());
     ASSERT_EQ(admin.commands.size(), 2u);  // one per run, for all eligible entries
-    EXPECT_EQ(admin.commands[1], Removal::adminRetryCommand({first, dir}));
+    const Trash::FolderId files = *Trash::holdingFolderId(first);
+    EXPECT_EQ(admin.commands[1], Removal::adminRetryCommand({{first, files}, {dir, files}}));
     EXPECT_EQ(outcome.freed, 320);
     EXPECT_EQ(outcome.failures, (std::vector<QString>{"it's locked"}));  // only the one outside is left
     EXPECT_TRUE(present(folder / "elsewhere/it's locked"));
+    lock.unlock();
     for (const fs::path& entry : {first, dir}) {
         EXPECT_FALSE(present(entry));
         EXPECT_FALSE(present(infoFor(entry)));
@@ -182,7 +196,104 @@ TEST(RemovalRetry, WhichPathsMayBeRetried)
                                   std::string("/a")})
         EXPECT_FALSE(Removal::retryEligible(no)) << no;
 
-    EXPECT_EQ(Removal::adminRetryCommand({"/t/a b", "/t/it's"}),
-              "/usr/bin/chattr -R -i -a '/t/a b' 2>/dev/null; /bin/rm -rf '/t/a b'; "
-              "/usr/bin/chattr -R -i -a '/t/it'\\''s' 2>/dev/null; /bin/rm -rf '/t/it'\\''s'");
+    EXPECT_EQ(Removal::adminRetryCommand({{"/t/a b", {2049, 77}}, {"/t/x/it's", {2049, 78}}}),
+              "(cd -P -- '/t' && [ \"$(/usr/bin/stat -c %d:%i .)\" = '2049:77' ] && "
+              "{ /usr/bin/chattr -R -i -a './a b' 2>/dev/null; /bin/rm -rf -- './a b'; }); "
+              "(cd -P -- '/t/x' && [ \"$(/usr/bin/stat -c %d:%i .)\" = '2049:78' ] && "
+              "{ /usr/bin/chattr -R -i -a './it'\\''s' 2>/dev/null; /bin/rm -rf -- './it'\\''s'; })");
+}
+
+TEST(RemovalRetry, TheCommandActsOnlyInTheFolderThatWasChecked)
+{
+    // The Trash folder is swapped for a link between the check and the
+    // command: the command lands elsewhere and removes nothing there.
+    const fs::path folder = freshFolder("retry-swap");
+    const fs::path entry = trashed(folder, "report.pdf");
+    writeFile(folder / "box/inner.txt");
+    const fs::path deeper = Trash::moveToTrash(folder / "box").trashedAs / "inner.txt";
+    const Trash::FolderId files = *Trash::holdingFolderId(entry);
+    const Trash::FolderId box = *Trash::holdingFolderId(deeper);
+    const std::string command = Removal::adminRetryCommand({{entry, files}, {deeper, box}});
+
+    const fs::path real = FS::trashFolder().parent_path() / "files.real";
+    writeFile(folder / "Important/report.pdf", "precious");
+    writeFile(folder / "Important/box/inner.txt", "precious too");
+    fs::rename(FS::trashFolder(), real);
+    fs::create_directory_symlink(folder / "Important", FS::trashFolder());
+    Shell::run(command);
+    EXPECT_EQ(readFile(folder / "Important/report.pdf"), "precious");
+    EXPECT_EQ(readFile(folder / "Important/box/inner.txt"), "precious too");
+    EXPECT_TRUE(present(real / "report.pdf"));
+
+    // Back in place, the same command removes both.
+    fs::remove(FS::trashFolder());
+    fs::rename(real, FS::trashFolder());
+    Shell::run(command);
+    EXPECT_FALSE(present(entry));
+    EXPECT_FALSE(present(deeper));
+    EXPECT_TRUE(present(deeper.parent_path()));
+}
+
+TEST(RemovalRetry, ASwapBeforeTheAdministratorRunsLeavesTheItemAFailure)
+{
+    const fs::path folder = freshFolder("retry-swap-loop");
+    writeFile(folder / "locked/inner");
+    const fs::path entry = Trash::moveToTrash(folder / "locked").trashedAs;
+    writeFile(folder / "Important/locked/inner", "precious");
+    LockedPart lock({entry / "inner"});
+    SKIP_UNLESS_LOCKED(lock);
+
+    const fs::path real = FS::trashFolder().parent_path() / "files.real";
+    FakeAdmin admin;
+    admin.unlock = [&] { lock.unlock(); };
+    admin.before = [&] {
+        fs::rename(FS::trashFolder(), real);
+        fs::create_directory_symlink(folder / "Important", FS::trashFolder());
+    };
+    const RemovalOutcome outcome = Removal::run({{entry, true, 500}}, admin.runner());
+
+    ASSERT_EQ(admin.commands.size(), 1u);
+    EXPECT_EQ(readFile(folder / "Important/locked/inner"), "precious");
+    EXPECT_EQ(outcome.freed, 0);
+    EXPECT_EQ(outcome.failures, std::vector<QString>{"locked"});
+    fs::remove(FS::trashFolder());
+    fs::rename(real, FS::trashFolder());
+    EXPECT_TRUE(present(entry / "inner"));
+}
+
+TEST(RemovalRetry, AMountPointInsideIsNeverRetried)
+{
+    // An administrator's rm would go into the mount: such an item is only reported.
+    const fs::path folder = freshFolder("retry-mount");
+    writeFile(folder / "Documents/thesis.tex", "years of work");
+    writeFile(folder / "cache/blob");
+    fs::create_directories(folder / "cache/view");
+    const fs::path entry = Trash::moveToTrash(folder / "cache").trashedAs;
+    BindMount mounted(folder / "Documents", entry / "view");
+    SKIP_UNLESS_MOUNTED(mounted);
+
+    FakeAdmin admin;
+    const RemovalOutcome outcome = Removal::run({{entry, true, 500}}, admin.runner());
+    EXPECT_TRUE(admin.commands.empty());
+    EXPECT_EQ(outcome.failures, std::vector<QString>{"cache"});
+    EXPECT_EQ(outcome.freed, 0);
+    EXPECT_EQ(readFile(folder / "Documents/thesis.tex"), "years of work");
+}
+
+TEST(RemovalLoop, ATrashThatIsALinkIsNeitherEmptiedNorRetried)
+{
+    const fs::path folder = freshFolder("removal-linked-trash");
+    writeFile(folder / "Important/thesis.tex", "precious");
+    std::error_code error;
+    fs::remove_all(FS::trashFolder(), error);
+    fs::create_directories(FS::trashFolder().parent_path() / "info");
+    fs::create_directory_symlink(folder / "Important", FS::trashFolder());
+
+    FakeAdmin admin;
+    const RemovalOutcome outcome = Removal::run({{FS::trashFolder() / "thesis.tex", true, 4096}}, admin.runner());
+    EXPECT_EQ(readFile(folder / "Important/thesis.tex"), "precious");
+    EXPECT_EQ(outcome.freed, 0);
+    EXPECT_EQ(outcome.failures, std::vector<QString>{"thesis.tex"});
+    EXPECT_TRUE(admin.commands.empty());
+    fs::remove(FS::trashFolder());
 }

@@ -162,6 +162,63 @@ TEST(PanelActions, EmptyingTheTrashCountsTheFreedBytesAndTheCleanup)
     fs::remove_all(files);
 }
 
+TEST(PanelActions, EmptyingTheTrashTwiceAtOnceRunsAndCountsOnce)
+{
+    Quiet quiet;
+    AppState st(nullptr);
+    PanelActions actions;
+    QSignalSpy done(&actions, &PanelActions::finished);
+    const fs::path files = FS::trashFolder();
+    std::int64_t total = 0;
+    for (int i = 0; i < 200; ++i) {
+        total += writeBytes(files / ("part" + std::to_string(i)), 4096);
+        writeFile(files.parent_path() / "info" / ("part" + std::to_string(i) + ".trashinfo"), "[Trash Info]\n");
+    }
+    const qint64 before = st.totalFreed();
+    actions.emptyTrash();
+    actions.emptyTrash();  // a double click on the confirmation
+    ASSERT_TRUE(done.wait(5000));
+    QTest::qWait(300);  // a second run, if one had started, ends meanwhile
+    EXPECT_EQ(done.count(), 1);
+    EXPECT_EQ(st.totalFreed(), before + total);
+
+    // Once finished, the Trash can be emptied again.
+    writeBytes(files / "later", 4096);
+    actions.emptyTrash();
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_FALSE(present(files / "later"));
+    fs::remove_all(files);
+}
+
+TEST(PanelActions, ATrashThatIsALinkIsNotEmptiedNorMeasured)
+{
+    // The Trash folder itself is a link to a folder laid out like a trash.
+    const fs::path outside = freshFolder("panel-linked-trash");
+    writeFile(outside / "files/thesis.tex", std::string(50000, 't'));
+    fs::create_directories(outside / "info");
+    const fs::path trash = FS::trashFolder().parent_path();
+    std::error_code error;
+    fs::remove_all(trash, error);
+    fs::create_directory_symlink(outside, trash);
+
+    Quiet quiet;
+    AppState st(nullptr);
+    SystemMonitor mon;
+    mon.refreshTrash();
+    ASSERT_EVENTUALLY(mon.trashKnown(), 5000);
+    EXPECT_EQ(mon.trashSizeOrZero(), 0);
+
+    PanelActions actions;
+    QSignalSpy done(&actions, &PanelActions::finished);
+    const qint64 before = st.totalFreed();
+    actions.emptyTrash();
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_EQ(readFile(outside / "files/thesis.tex"), std::string(50000, 't'));
+    EXPECT_EQ(st.totalFreed(), before);
+    EXPECT_EQ(st.message(), L("A Lixeira não é uma pasta real deste usuário e não foi esvaziada."));
+    fs::remove(trash);
+}
+
 TEST(PanelActions, EjectRefusedNamesTheVolumeAndTheReason)
 {
     Quiet quiet;

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <mutex>
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -100,7 +102,7 @@ TEST(FSSize, CountsEveryRegularFileWithItsAllocatedSize)
                               + writeBytes(tree / "Tool.app/Contents/Info.plist", 300);
     EXPECT_EQ(FS::size(tree / "Tool.app"), bundle);
 
-    // Hard links are counted once per name, as a listing shows them.
+    // A file with two names inside the tree takes its room once, as du counts it.
     const std::int64_t plain = writeBytes(tree / "plain.bin", 9000);
     fs::create_hard_link(tree / "plain.bin", tree / "plain-link.bin");
     EXPECT_EQ(FS::size(tree / "plain.bin"), plain);
@@ -112,11 +114,70 @@ TEST(FSSize, CountsEveryRegularFileWithItsAllocatedSize)
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].filename().native(), odd);
     EXPECT_FALSE(FS::pretty(listed[0]).isEmpty());
-    EXPECT_EQ(FS::size(tree), hidden + bundle + 2 * plain + oddBytes);
+    EXPECT_EQ(FS::size(tree), hidden + bundle + plain + oddBytes);
 
     fs::create_directories(tree / "empty");
     EXPECT_EQ(FS::size(tree / "empty"), 0);
     EXPECT_EQ(FS::size(tree / "missing"), 0);
+}
+
+TEST(FSSize, HardLinksCountOncePerMeasurementOnEveryThread)
+{
+    // A cache holding a big file under two names, a third name deeper down and
+    // many small folders, so the walk is shared among threads.
+    const fs::path cache = freshFolder("size-links") / "cache";
+    const std::int64_t big = writeBytes(cache / "blob", 200000);
+    fs::create_hard_link(cache / "blob", cache / "blob-again");
+    std::int64_t small = 0;
+    for (int i = 0; i < 300; ++i)
+        small += writeBytes(cache / ("d" + std::to_string(i)) / "x", 100);
+    fs::create_hard_link(cache / "blob", cache / "d299/blob-deeper");
+    const std::int64_t other = writeBytes(cache.parent_path() / "other/blob", 200000);
+    fs::create_hard_link(cache / "blob", cache.parent_path() / "other/same-blob");
+
+    for (int workers : {1, 2, 4}) {
+        EXPECT_EQ(FS::size(cache, workers), big + small) << workers;
+        // Each measurement counts once; two measurements each count it.
+        std::map<std::size_t, std::int64_t> sizes;
+        std::mutex lock;
+        FS::sizeEach({cache, cache.parent_path() / "other"}, workers, [&](std::size_t index, std::int64_t bytes) {
+            std::lock_guard guard(lock);
+            sizes[index] = bytes;
+        });
+        EXPECT_EQ(sizes[0], big + small) << workers;
+        EXPECT_EQ(sizes[1], other + big) << workers;
+    }
+}
+
+TEST(FSSize, AMountInsideIsNotMeasuredButMeasuresAsItsOwnRoot)
+{
+    const fs::path folder = freshFolder("size-mount");
+    const std::int64_t documents = writeBytes(folder / "Documents/thesis.tex", 300000);
+    const std::int64_t own = writeBytes(folder / "cache/blob", 5000);
+    fs::create_directories(folder / "cache/view");
+    BindMount mounted(folder / "Documents", folder / "cache/view");
+    SKIP_UNLESS_MOUNTED(mounted);
+
+    EXPECT_EQ(FS::size(folder / "cache", 1), own);
+    EXPECT_EQ(FS::size(folder / "cache", 4), own);
+    EXPECT_EQ(FS::size(folder / "cache/view"), documents);  // a listed child measured on its own
+    std::vector<std::int64_t> each(2, -1);
+    FS::sizeEach({folder / "cache", folder / "cache/view"}, 2,
+                 [&](std::size_t index, std::int64_t bytes) { each[index] = bytes; });
+    EXPECT_EQ(each, (std::vector<std::int64_t>{own, documents}));
+
+    // The walk shows the mount point for what it is and stays out of it.
+    std::vector<std::string> seen;
+    bool flagged = false;
+    Walker::walk(folder / "cache", [&](const Walker::Entry& entry) {
+        seen.emplace_back(entry.name);
+        if (entry.name == "view")
+            flagged = entry.mountRoot;
+        return Walker::Step::Enter;
+    });
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::string>{"blob", "view"}));
+    EXPECT_TRUE(flagged);
 }
 
 TEST(FSSize, SparseFileCountsWhatIsAllocated)
@@ -172,8 +233,8 @@ TEST(FSSizeThreads, WideTreeGivesTheSameTotalWithEveryThreadCount)
     // A link measured alone is only the link itself.
     EXPECT_LT(FS::size(tree / "top0/to-outside"), 4096 * 2);
     expected += writeBytes(tree / "Tool.app/Contents/MacOS/tool", 20000);
+    // A second name of a file already counted adds nothing, whichever thread meets it.
     fs::create_hard_link(tree / "top0/sub1/file.bin", tree / "top1/same-file.bin");
-    expected += FS::size(tree / "top0/sub1/file.bin");
     // One folder with more subfolders than the descriptor limit below, and
     // chains that the threads walk down side by side, deeper than that limit
     // shared among them.

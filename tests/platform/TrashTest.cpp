@@ -4,10 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <thread>
+#include <vector>
 #include <set>
 #include <sstream>
 #include <string>
+
+#include <cerrno>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +20,8 @@
 #include <QByteArray>
 #include <QDateTime>
 
+#include "i18n/L.h"
+#include "platform/FailReason.h"
 #include "platform/FS.h"
 #include "platform/Trash.h"
 #include "support/Fixtures.h"
@@ -126,7 +133,7 @@ TEST(TrashMove, SameNamesNeverReplaceWhatWasTrashedBeforeAndEntriesGoWithTheirIn
     EXPECT_EQ(trashedPath(moved.trashedAs), (folder / longName).native());
 
     // Deleting an entry takes its information along.
-    EXPECT_TRUE(Trash::deleteEntry(moved.trashedAs));
+    EXPECT_TRUE(Trash::deleteEntry(moved.trashedAs).gone());
     EXPECT_FALSE(present(moved.trashedAs));
     EXPECT_FALSE(present(infoFor(moved.trashedAs)));
 }
@@ -141,7 +148,7 @@ TEST(TrashMove, AFailedMoveLeavesEverythingInPlace)
     EXPECT_FALSE(Trash::moveToTrash(FS::trashFolder() / "already").ok);
     EXPECT_TRUE(present(FS::trashFolder() / "already"));
     writeFile(folder / "not-in-trash", "x");  // only entries of a trash are deleted as such
-    EXPECT_FALSE(Trash::deleteEntry(folder / "not-in-trash"));
+    EXPECT_FALSE(Trash::deleteEntry(folder / "not-in-trash").gone());
     EXPECT_TRUE(present(folder / "not-in-trash"));
 
     // The rename into files/ refused: the item stays and no information is left over.
@@ -149,9 +156,15 @@ TEST(TrashMove, AFailedMoveLeavesEverythingInPlace)
     fs::create_directories(FS::trashFolder().parent_path() / "info");
     const auto infos = [] { return std::distance(fs::directory_iterator(FS::trashFolder().parent_path() / "info"), {}); };
     const auto infosBefore = infos();
+    // The files folder made immutable (root), or one this user cannot write (everyone else).
     ImmutableGuard lock({FS::trashFolder()});
-    SKIP_UNLESS_IMMUTABLE(lock);
+    if (!lock.ok() && geteuid() == 0)
+        GTEST_SKIP() << "the immutable attribute cannot be set here";
+    if (!lock.ok())
+        fs::permissions(FS::trashFolder(), fs::perms::owner_write, fs::perm_options::remove);
     const Trash::MoveResult moved = Trash::moveToTrash(folder / "stays.txt");
+    if (!lock.ok())
+        fs::permissions(FS::trashFolder(), fs::perms::owner_write, fs::perm_options::add);
     EXPECT_FALSE(moved.ok);
     EXPECT_FALSE(moved.error.isEmpty());
     EXPECT_EQ(readFile(folder / "stays.txt"), "here");
@@ -214,9 +227,155 @@ TEST(TrashVolumes, AnItemOnAnotherFileSystemStaysOnIt)
     ASSERT_TRUE(moved.ok) << moved.error.toStdString();
     EXPECT_EQ(moved.trashedAs, ownTrash / "files/away.txt");
     EXPECT_EQ(trashedPath(moved.trashedAs), folder.filename().native() + "/away.txt");
-    EXPECT_TRUE(Trash::deleteEntry(moved.trashedAs));
+    EXPECT_TRUE(Trash::deleteEntry(moved.trashedAs).gone());
     EXPECT_FALSE(present(infoFor(moved.trashedAs)));
     fs::remove_all(folder);
     if (!hadTrash)
         fs::remove_all(ownTrash);
+}
+
+TEST(TrashRefused, LinksAndForeignFoldersAreNeitherReadNorEmptied)
+{
+    // Whatever stands in place of a trash folder, what lies outside the trash
+    // is never listed, measured or deleted through it. `make` builds a trash
+    // at `root` (holding files/ and info/) that must be refused.
+    const std::string uid = std::to_string(getuid());
+    struct Case {
+        std::string what;
+        std::string root;  // below the case's own fixture folder
+        std::function<void(const fs::path& root, const fs::path& outside)> make;
+    };
+    const auto realTrash = [](const fs::path& root) {
+        fs::create_directories(root / "info");
+        fs::create_directories(root / "files");
+    };
+    std::vector<Case> cases{
+        {"files is a link", "Trash", [&](const fs::path& root, const fs::path& outside) {
+             fs::create_directories(root / "info");
+             fs::create_directory_symlink(outside, root / "files");
+         }},
+        {"info is a link", "Trash", [&](const fs::path& root, const fs::path& outside) {
+             fs::create_directories(root / "files");
+             fs::create_directory_symlink(outside, root / "info");
+             fs::create_directory_symlink(outside, root / "files/keep-me");
+         }},
+        {"the trash folder is a link", "Trash", [&](const fs::path& root, const fs::path& outside) {
+             realTrash(outside.parent_path() / "elsewhere");
+             fs::create_directory_symlink(outside, outside.parent_path() / "elsewhere/files/x");
+             fs::create_directory_symlink(outside.parent_path() / "elsewhere", root);
+         }},
+        {"files is a plain file", "Trash", [&](const fs::path& root, const fs::path&) {
+             fs::create_directories(root / "info");
+             writeFile(root / "files", "not a folder");
+         }},
+        {"a volume's .Trash-uid is a link", ".Trash-" + uid, [&](const fs::path& root, const fs::path& outside) {
+             realTrash(outside.parent_path() / "elsewhere");
+             fs::create_directory_symlink(outside, outside.parent_path() / "elsewhere/files/x");
+             fs::create_directory_symlink(outside.parent_path() / "elsewhere", root);
+         }},
+        {"a volume's shared .Trash is a link", ".Trash/" + uid, [&](const fs::path& root, const fs::path& outside) {
+             realTrash(outside.parent_path() / "shared" / uid);
+             fs::permissions(outside.parent_path() / "shared", fs::perms::sticky_bit | fs::perms::all);
+             fs::create_directory_symlink(outside, outside.parent_path() / "shared" / uid / "files/x");
+             fs::create_directory_symlink(outside.parent_path() / "shared", root.parent_path());
+         }},
+        {"a volume's shared .Trash lacks the sticky bit", ".Trash/" + uid, [&](const fs::path& root, const fs::path& outside) {
+             realTrash(root);
+             fs::create_directory_symlink(outside, root / "files/x");
+         }},
+    };
+    if (geteuid() == 0)
+        cases.push_back({"files belongs to someone else", "Trash", [&](const fs::path& root, const fs::path& outside) {
+            realTrash(root);
+            fs::create_directory_symlink(outside, root / "files/x");
+            ASSERT_EQ(chown((root / "files").c_str(), 65534, 65534), 0);
+        }});
+
+    int n = 0;
+    for (const Case& c : cases) {
+        const fs::path base = freshFolder("refused-" + std::to_string(++n));
+        const fs::path outside = base / "Important";
+        writeFile(outside / "thesis.tex", std::string(8000, 't'));
+        writeFile(outside / "x.trashinfo", "[Trash Info]\n");
+        const fs::path root = base / c.root;
+        c.make(root, outside);
+        const fs::path files = root / "files";
+
+        EXPECT_FALSE(Trash::isUsable(files)) << c.what;
+        EXPECT_TRUE(Trash::entries(files).empty()) << c.what;
+        EXPECT_EQ(Trash::size(files), 0) << c.what;
+        const Trash::EmptyResult emptied = Trash::emptyTrash(files);
+        EXPECT_TRUE(emptied.refused) << c.what;
+        EXPECT_EQ(emptied.freed, 0) << c.what;
+        for (const char* name : {"thesis.tex", "x"}) {
+            const SafeDelete::Result deleted = Trash::deleteEntry(files / name);
+            EXPECT_FALSE(deleted.gone()) << c.what << " " << name;
+        }
+        EXPECT_EQ(readFile(outside / "thesis.tex"), std::string(8000, 't')) << c.what;
+        EXPECT_TRUE(present(outside / "x.trashinfo")) << c.what;
+    }
+
+    // A sound trash of each kind is read and emptied.
+    const fs::path sound = freshFolder("refused-none");
+    fs::create_directories(sound / ".Trash");
+    fs::permissions(sound / ".Trash", fs::perms::sticky_bit | fs::perms::all);
+    for (const fs::path& root : {sound / "Trash", sound / (".Trash-" + uid), sound / ".Trash" / uid}) {
+        realTrash(root);
+        writeFile(root / "files/old.txt", std::string(5000, 'o'));
+        writeFile(root / "info/old.txt.trashinfo", "[Trash Info]\n");
+        EXPECT_TRUE(Trash::isUsable(root / "files")) << root;
+        EXPECT_EQ(Trash::entries(root / "files"), std::vector<fs::path>{root / "files/old.txt"});
+        EXPECT_GT(Trash::size(root / "files"), 0) << root;
+        const Trash::EmptyResult emptied = Trash::emptyTrash(root / "files");
+        EXPECT_FALSE(emptied.refused);
+        EXPECT_GT(emptied.freed, 0);
+        EXPECT_FALSE(present(root / "files/old.txt"));
+        EXPECT_FALSE(present(root / "info/old.txt.trashinfo"));
+    }
+}
+
+TEST(TrashEmpty, AnEntryAlreadyGoneFreesNothing)
+{
+    // Two emptyings of the same Trash at once free each entry once between them.
+    const fs::path files = freshFolder("twice") / "Trash/files";
+    fs::create_directories(files.parent_path() / "info");
+    std::int64_t total = 0;
+    for (int i = 0; i < 400; ++i)
+        total += writeBytes(files / ("e" + std::to_string(i)), 4096);
+    Trash::EmptyResult a, b;
+    std::thread first([&] { a = Trash::emptyTrash(files); });
+    std::thread second([&] { b = Trash::emptyTrash(files); });
+    first.join();
+    second.join();
+    EXPECT_EQ(a.freed + b.freed, total);
+    EXPECT_EQ(a.failed + b.failed, 0);
+    EXPECT_TRUE(fs::is_empty(files));
+}
+
+TEST(TrashErrors, ReasonsAreTranslatedTexts)
+{
+    struct Case {
+        int error;
+        FailReason reason;
+        const char* text;
+    };
+    for (const Case& c : std::vector<Case>{{EACCES, FailReason::Permission, "permissão negada"},
+                                           {EPERM, FailReason::Permission, "permissão negada"},
+                                           {ENOENT, FailReason::Missing, "o item não existe mais"},
+                                           {EROFS, FailReason::ReadOnly, "o disco é somente leitura"},
+                                           {EBUSY, FailReason::Busy, "o item está em uso"},
+                                           {ELOOP, FailReason::LinkRefused, "um link ocupa o lugar de uma pasta"},
+                                           {ENOSPC, FailReason::NoSpace, "não há espaço livre no disco"},
+                                           {EIO, FailReason::Other, "erro do sistema de arquivos"}}) {
+        EXPECT_EQ(failReasonOf(c.error), c.reason) << c.error;
+        EXPECT_EQ(errnoText(c.error), L(c.text)) << c.error;
+        EXPECT_NE(L(c.text, Lang::en), QString::fromUtf8(c.text)) << c.text;  // the key has its texts
+    }
+    EXPECT_EQ(failReasonText(FailReason::MountInside), L("há um ponto de montagem dentro do item"));
+    EXPECT_TRUE(failReasonText(FailReason::None).isEmpty());
+
+    // The Trash words its own refusals in the user's language.
+    const Trash::MoveResult moved = Trash::moveToTrash(freshFolder("errors") / "missing.txt");
+    EXPECT_FALSE(moved.ok);
+    EXPECT_EQ(moved.error, LF("não foi possível ler o item: %@", L("o item não existe mais")));
 }

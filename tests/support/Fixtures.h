@@ -110,6 +110,92 @@ private:
 #define SKIP_UNLESS_IMMUTABLE(guard) \
     if (!(guard).ok()) GTEST_SKIP() << "the immutable attribute cannot be set here"
 
+// A part that cannot be removed, for every developer: the immutable attribute
+// where it can be set (root, on a file system that has it), and otherwise a
+// folder this user cannot write (which stops everyone but root). ok() is false
+// when neither works here (root on a file system without the attribute).
+class LockedPart {
+public:
+    // `files` are made immutable; failing that, their holding folders lose write access.
+    explicit LockedPart(std::vector<std::filesystem::path> files) : files_(std::move(files))
+    {
+        immutable_.emplace(files_);
+        if (immutable_->ok())
+            return;
+        immutable_.reset();
+        if (geteuid() == 0) {
+            ok_ = false;
+            return;
+        }
+        for (const auto& file : files_) {
+            const auto folder = file.parent_path();
+            std::filesystem::permissions(folder, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+            folders_.push_back(folder);
+        }
+    }
+    ~LockedPart() { unlock(); }
+    LockedPart(const LockedPart&) = delete;
+    LockedPart& operator=(const LockedPart&) = delete;
+    bool ok() const { return ok_; }
+    // Whether the immutable attribute (and not a read-only folder) holds the parts.
+    bool immutable() const { return immutable_.has_value(); }
+    // Gives the parts back (what an administrator could do); safe to call twice.
+    void unlock()
+    {
+        immutable_.reset();
+        std::error_code error;
+        for (const auto& folder : folders_)
+            std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, error);
+        folders_.clear();
+    }
+
+private:
+    std::vector<std::filesystem::path> files_;
+    std::optional<ImmutableGuard> immutable_;
+    std::vector<std::filesystem::path> folders_;
+    bool ok_ = true;
+};
+
+#define SKIP_UNLESS_LOCKED(part) \
+    if (!(part).ok()) GTEST_SKIP() << "neither the immutable attribute nor a read-only folder stops root here"
+
+// ---- Mount points ---------------------------------------------------------------
+// A bind mount of `source` on `target` while it lives (root only); ok() is
+// false where mounting is not allowed, and the test then skips itself.
+
+// (mount(8) rather than mount(2): <sys/mount.h> clashes with <linux/fs.h> above.)
+class BindMount {
+public:
+    BindMount(const std::filesystem::path& source, const std::filesystem::path& target) : target_(target)
+    {
+        ok_ = geteuid() == 0
+            && std::system(("mount --bind " + quoted(source) + " " + quoted(target) + " 2>/dev/null").c_str()) == 0;
+    }
+    ~BindMount()
+    {
+        if (ok_ && std::system(("umount -l " + quoted(target_)).c_str()) != 0)
+            ADD_FAILURE() << "could not unmount " << target_;
+    }
+    BindMount(const BindMount&) = delete;
+    BindMount& operator=(const BindMount&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    static std::string quoted(const std::filesystem::path& path)
+    {
+        std::string text = "'";
+        for (char c : path.native())
+            text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return text + "'";
+    }
+
+    std::filesystem::path target_;
+    bool ok_ = false;
+};
+
+#define SKIP_UNLESS_MOUNTED(mounted) \
+    if (!(mounted).ok()) GTEST_SKIP() << "bind mounts need root (CAP_SYS_ADMIN); run as root to check mount points"
+
 // ---- quillmoor-cli ------------------------------------------------------------
 
 struct CliOutcome {
