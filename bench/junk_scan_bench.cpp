@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -104,6 +105,16 @@ long long runDu(const QStringList& folders)
     return lines.last().split('\t').value(0).toLongLong();
 }
 
+// Processor seconds (user + system) used so far by this process or by its
+// finished children: steadier than wall time on a busy machine.
+double cpuSeconds(int who)
+{
+    struct rusage usage {};
+    getrusage(who, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 long long scanTotal()
 {
     long long sum = 0;
@@ -132,14 +143,20 @@ int main(int argc, char** argv)
     std::vector<double> theirs;
     long long ourTotal = 0;
     long long duTotal = 0;
+    std::vector<double> ourCpu;
+    std::vector<double> duCpu;
     for (int round = 0; round < kRounds; ++round) {
+        double cpu = cpuSeconds(RUSAGE_SELF);
         auto start = std::chrono::steady_clock::now();
         ourTotal = scanTotal();
         ours.push_back(secondsSince(start));
+        ourCpu.push_back(cpuSeconds(RUSAGE_SELF) - cpu);
 
+        cpu = cpuSeconds(RUSAGE_CHILDREN);
         start = std::chrono::steady_clock::now();
         duTotal = runDu(folders);
         theirs.push_back(secondsSince(start));
+        duCpu.push_back(cpuSeconds(RUSAGE_CHILDREN) - cpu);
     }
 
     // Cold: every run reads from the disk, where the machine allows dropping caches.
@@ -166,6 +183,8 @@ int main(int argc, char** argv)
     std::printf("du -s -c:     %8.1f ms median, %8.1f ms best of %d   total %lld bytes (folders' own blocks included)\n",
                 duTime * 1000, *std::min_element(theirs.begin(), theirs.end()) * 1000, kRounds, duTotal);
     std::printf("ratio:        %.2fx du's time (medians)\n", ourTime / duTime);
+    std::printf("processor:    scanJunk %.1f ms, du -s -c %.1f ms (medians, user + system): %.2fx\n",
+                median(ourCpu) * 1000, median(duCpu) * 1000, median(ourCpu) / median(duCpu));
     if (coldOurs.empty())
         std::printf("cold:         skipped (cannot drop the caches here: %s)\n", why.c_str());
     else
