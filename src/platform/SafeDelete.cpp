@@ -62,6 +62,8 @@ public:
 
     // The first reason something was kept, None when nothing was.
     FailReason reason() const { return reason_; }
+    // Whether this deletion removed the folder itself (not someone else first).
+    bool removedByUs() const { return removedByUs_; }
 
     void run(int fd, const std::string& name)
     {
@@ -194,7 +196,10 @@ private:
         }
         Frame& folder = stack_.back();
         const int parentFd = depth > 0 ? fdOf(stack_[depth - 1]) : parentFd_;
-        if (unlinkat(parentFd, folder.name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT) {
+        const bool removed = unlinkat(parentFd, folder.name.c_str(), AT_REMOVEDIR) == 0;
+        if (removed || errno == ENOENT) {
+            if (depth == 0)
+                removedByUs_ = removed;  // ENOENT: someone else removed it meanwhile
             closedir(folder.dir);
             stack_.pop_back();
             return;
@@ -240,6 +245,7 @@ private:
 
     const int parentFd_;
     FailReason reason_ = FailReason::None;
+    bool removedByUs_ = false;
     std::vector<Frame> stack_;
     std::size_t firstOpen_ = 0;  // frames below this index are closed
 };
@@ -263,27 +269,34 @@ Result removeAt(int folderFd, const std::string& name)
     if (mountRoot)
         return {Outcome::Kept, FailReason::MountInside};  // the item itself is a mount point
 
+    // Removed only when this call took it away; gone by another hand since it
+    // was looked at, it frees nothing here.
     FailReason reason = FailReason::None;
+    bool removed = false;
+    const auto unlinkOnce = [&](int flags, int errorIfKept) {
+        removed = unlinkat(folderFd, name.c_str(), flags) == 0;
+        if (!removed && errno != ENOENT)
+            reason = failReasonOf(errorIfKept ? errorIfKept : errno);
+    };
     if (!S_ISDIR(info.st_mode)) {
-        if (unlinkat(folderFd, name.c_str(), 0) != 0)
-            reason = failReasonOf(errno);
+        unlinkOnce(0, 0);
     } else {
         const int fd = openat(folderFd, name.c_str(), FolderFd::kOpenFlags);
         if (fd >= 0) {
             Deletion deletion(folderFd);
             deletion.run(fd, name);
             reason = deletion.reason();
+            removed = deletion.removedByUs();
         } else if (errno == ELOOP || errno == ENOTDIR) {
-            if (unlinkat(folderFd, name.c_str(), 0) != 0)  // swapped for a link meanwhile
-                reason = failReasonOf(errno);
-        } else {
-            const int openError = errno;
-            if (unlinkat(folderFd, name.c_str(), AT_REMOVEDIR) != 0)
-                reason = failReasonOf(openError);
+            unlinkOnce(0, 0);  // swapped for a link meanwhile
+        } else if (errno != ENOENT) {
+            unlinkOnce(AT_REMOVEDIR, errno);
         }
     }
-    if (fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
+    if (removed)
         return {Outcome::Removed, FailReason::None};
+    if (fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
+        return {Outcome::WasGone, FailReason::None};
     return {Outcome::Kept, reason == FailReason::None ? FailReason::Other : reason};
 }
 

@@ -199,6 +199,7 @@ TEST(PanelActions, ATrashThatIsALinkIsNotEmptiedNorMeasured)
     const fs::path trash = FS::trashFolder().parent_path();
     std::error_code error;
     fs::remove_all(trash, error);
+    fs::create_directories(trash.parent_path());
     fs::create_directory_symlink(outside, trash);
 
     Quiet quiet;
