@@ -1,5 +1,6 @@
 // Times Sweeper::scanJunk over a fixture home whose junk folders hold 100,000
-// files, beside one `du -s` over the same folders, both on a warm cache. The
+// files, beside one `du -s` over the same folders, both on a warm cache and
+// (where the machine lets caches be dropped) on a cold one. The
 // home is made once and reused by later runs; HOME and XDG_DATA_HOME point at
 // it while the benchmark runs.
 //
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -42,6 +44,7 @@ constexpr Part kParts[] = {
     {".local/share/Trash/files", 50, 200},
 };
 constexpr int kRounds = 7;  // alternating, so both see the same cache and load
+constexpr int kColdRounds = 2;
 
 int totalFiles()
 {
@@ -102,6 +105,16 @@ long long runDu(const QStringList& folders)
     return lines.last().split('\t').value(0).toLongLong();
 }
 
+// Processor seconds (user + system) used so far by this process or by its
+// finished children: steadier than wall time on a busy machine.
+double cpuSeconds(int who)
+{
+    struct rusage usage {};
+    getrusage(who, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 long long scanTotal()
 {
     long long sum = 0;
@@ -130,14 +143,35 @@ int main(int argc, char** argv)
     std::vector<double> theirs;
     long long ourTotal = 0;
     long long duTotal = 0;
+    std::vector<double> ourCpu;
+    std::vector<double> duCpu;
     for (int round = 0; round < kRounds; ++round) {
+        double cpu = cpuSeconds(RUSAGE_SELF);
         auto start = std::chrono::steady_clock::now();
         ourTotal = scanTotal();
         ours.push_back(secondsSince(start));
+        ourCpu.push_back(cpuSeconds(RUSAGE_SELF) - cpu);
 
+        cpu = cpuSeconds(RUSAGE_CHILDREN);
         start = std::chrono::steady_clock::now();
         duTotal = runDu(folders);
         theirs.push_back(secondsSince(start));
+        duCpu.push_back(cpuSeconds(RUSAGE_CHILDREN) - cpu);
+    }
+
+    // Cold: every run reads from the disk, where the machine allows dropping caches.
+    std::string why;
+    std::vector<double> coldOurs, coldDu;
+    for (int round = 0; round < kColdRounds; ++round) {
+        if (!dropCaches(why))
+            break;
+        auto start = std::chrono::steady_clock::now();
+        scanTotal();
+        coldOurs.push_back(secondsSince(start));
+        dropCaches(why);
+        start = std::chrono::steady_clock::now();
+        runDu(folders);
+        coldDu.push_back(secondsSince(start));
     }
 
     const double ourTime = median(ours);
@@ -149,5 +183,13 @@ int main(int argc, char** argv)
     std::printf("du -s -c:     %8.1f ms median, %8.1f ms best of %d   total %lld bytes (folders' own blocks included)\n",
                 duTime * 1000, *std::min_element(theirs.begin(), theirs.end()) * 1000, kRounds, duTotal);
     std::printf("ratio:        %.2fx du's time (medians)\n", ourTime / duTime);
+    std::printf("processor:    scanJunk %.1f ms, du -s -c %.1f ms (medians, user + system): %.2fx\n",
+                median(ourCpu) * 1000, median(duCpu) * 1000, median(ourCpu) / median(duCpu));
+    if (coldOurs.empty())
+        std::printf("cold:         skipped (cannot drop the caches here: %s)\n", why.c_str());
+    else
+        std::printf("cold:         scanJunk %.1f ms, du -s -c %.1f ms (medians of %zu, caches dropped before each): %.2fx\n",
+                    median(coldOurs) * 1000, median(coldDu) * 1000, coldOurs.size(),
+                    median(coldOurs) / median(coldDu));
     return 0;
 }

@@ -1,15 +1,20 @@
 // Times Sweeper::scanLarge over a generated home of 325,000 entries beside
-// `find HOME -type f -size +N` over the same tree, both on a warm cache, and
-// measures the peak memory of `quillmoor-cli large --min 100MB` over it. The
-// home is made once and reused by later runs; HOME points at it meanwhile.
+// `find HOME -type f -size +N` over the same tree, on a warm cache and (where
+// the machine lets caches be dropped) on a cold one; measures how soon every
+// walking thread stops once the scan is cancelled, and the peak memory of
+// `quillmoor-cli large --min 100MB` over it and, with --million, over a home
+// of 1,000,000 entries. The homes are made once and reused by later runs;
+// HOME points at them meanwhile.
 //
-//   large_scan_bench [FOLDER]     (default: /tmp/quillmoor-large-bench)
+//   large_scan_bench [--million] [FOLDER]     (default: /tmp/quillmoor-large-bench)
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -30,6 +35,7 @@ namespace {
 
 constexpr std::int64_t kMinBytes = 100000000;  // the "100 MB" threshold
 constexpr int kRounds = 5;                     // alternating, so both see the same cache and load
+constexpr int kColdRounds = 2;
 
 // Where the entries go: a folder under the home, its subfolders, files in each.
 struct Part {
@@ -98,6 +104,25 @@ void makeHome(const fs::path& home)
     close(open((home / ".complete").c_str(), O_CREAT | O_WRONLY, 0644));
 }
 
+// A home of 1,000 folders of 999 empty files each: 1,000,000 entries with
+// their folders.
+void makeMillionHome(const fs::path& home)
+{
+    if (fs::exists(home / ".complete"))
+        return;
+    std::printf("making 1,000,000 entries under %s ...\n", home.c_str());
+    fs::remove_all(home);
+    for (int sub = 0; sub < 1000; ++sub) {
+        const fs::path folder = home / ("p" + std::to_string(sub / 100)) / ("s" + std::to_string(sub));
+        fs::create_directories(folder);
+        const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        for (int file = 0; file < 999; ++file)
+            close(openat(folderFd, ("f" + std::to_string(file)).c_str(), O_CREAT | O_WRONLY, 0644));
+        close(folderFd);
+    }
+    close(open((home / ".complete").c_str(), O_CREAT | O_WRONLY, 0644));
+}
+
 // Lines printed by one find run (-1 on failure).
 long long runFind(const QStringList& args)
 {
@@ -112,6 +137,25 @@ long long scanCount()
 {
     CancelFlag flag;
     return static_cast<long long>(Sweeper::scanLarge(kMinBytes, flag).size());
+}
+
+// Seconds from setting the cancel flag, `after` seconds into a scan, until
+// the scan has returned (every walking thread joined).
+double cancelDelay(double after)
+{
+    CancelFlag flag;
+    std::atomic<bool> returned{false};
+    std::chrono::steady_clock::time_point end;
+    std::thread scan([&] {
+        Sweeper::scanLarge(kMinBytes, flag);
+        end = std::chrono::steady_clock::now();
+        returned = true;
+    });
+    std::this_thread::sleep_for(std::chrono::duration<double>(after));
+    const auto cancelled = std::chrono::steady_clock::now();
+    flag.cancelled = true;
+    scan.join();
+    return std::chrono::duration<double>(end - cancelled).count();
 }
 
 // Processor seconds (user + system) used so far by this process or by its
@@ -151,7 +195,14 @@ long peakMemoryKiB(const std::vector<std::string>& args)
 
 int main(int argc, char** argv)
 {
-    const fs::path root = argc > 1 ? fs::path(argv[1]) : fs::path("/tmp/quillmoor-large-bench");
+    bool million = false;
+    fs::path root = "/tmp/quillmoor-large-bench";
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--million")
+            million = true;
+        else
+            root = argv[i];
+    }
     const fs::path home = root / "home";
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_DATA_HOME", (home / ".local/share").c_str(), 1);
@@ -190,6 +241,26 @@ int main(int argc, char** argv)
         pruned.push_back(secondsSince(start));
     }
 
+    // Cold: every run reads from the disk, where the machine allows dropping caches.
+    std::string why;
+    std::vector<double> coldOurs, coldFind;
+    for (int round = 0; round < kColdRounds; ++round) {
+        if (!dropCaches(why))
+            break;
+        auto start = std::chrono::steady_clock::now();
+        scanCount();
+        coldOurs.push_back(secondsSince(start));
+        dropCaches(why);
+        start = std::chrono::steady_clock::now();
+        runFind(plainFind);
+        coldFind.push_back(secondsSince(start));
+    }
+    // Warm again before the cancel timings.
+    scanCount();
+    std::vector<double> delays;
+    for (double after : {0.01, 0.03, 0.05, 0.08, 0.12})
+        delays.push_back(cancelDelay(after));
+
     const long peak = peakMemoryKiB({QUILLMOOR_CLI, "large", "--min", "100MB"});
     const long bare = peakMemoryKiB({QUILLMOOR_CLI, "--version"});
 
@@ -206,7 +277,28 @@ int main(int argc, char** argv)
                 median(ours) / median(plain), median(ours) / median(pruned));
     std::printf("processor time:  scanLarge %.1f ms, find -size %.1f ms (medians, user + system): %.2fx\n",
                 median(ourCpu) * 1000, median(plainCpu) * 1000, median(ourCpu) / median(plainCpu));
+    if (coldOurs.empty())
+        std::printf("cold:            skipped (cannot drop the caches here: %s)\n", why.c_str());
+    else
+        std::printf("cold:            scanLarge %.1f ms, find -size %.1f ms (medians of %zu, caches dropped before each): "
+                    "%.2fx\n",
+                    median(coldOurs) * 1000, median(coldFind) * 1000, coldOurs.size(),
+                    median(coldOurs) / median(coldFind));
+    std::printf("cancel:          every thread stopped %.1f ms after the flag was set (worst of %zu, %.1f ms median)\n",
+                *std::max_element(delays.begin(), delays.end()) * 1000, delays.size(), median(delays) * 1000);
     std::printf("peak memory:     quillmoor-cli large --min 100MB %ld KiB (quillmoor-cli --version %ld KiB)\n",
                 peak, bare);
+
+    if (million) {
+        const fs::path big = root / "million";
+        makeMillionHome(big);
+        setenv("HOME", big.c_str(), 1);
+        setenv("XDG_DATA_HOME", (big / ".local/share").c_str(), 1);
+        peakMemoryKiB({QUILLMOOR_CLI, "large", "--min", "100MB"});  // warm
+        const auto start = std::chrono::steady_clock::now();
+        const long millionPeak = peakMemoryKiB({QUILLMOOR_CLI, "large", "--min", "100MB"});
+        std::printf("peak memory:     quillmoor-cli large --min 100MB over 1,000,000 entries %ld KiB (%.1f s)\n",
+                    millionPeak, secondsSince(start));
+    }
     return 0;
 }

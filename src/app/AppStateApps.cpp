@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QThreadPool>
 
+#include <thread>
+
 #include <unistd.h>
 
 #include "engines/Sweeper.h"
@@ -93,16 +95,23 @@ void AppState::loadApps()
             if (self)
                 self->setApps(list);
         }, Qt::QueuedConnection);
-        // One application after another, each size published before the next is measured.
-        for (const AppInfo& app : list) {
-            if (measured.contains(app.id()))
-                continue;
-            const std::int64_t size = FS::size(app.url);
-            QMetaObject::invokeMethod(self.data(), [self, id = app.id(), size] {
-                if (self)
-                    self->setAppSize(id, size);
-            }, Qt::QueuedConnection);
-        }
+        // The applications not measured yet, on the pool of walking threads
+        // (never more at once than it has threads), each size published as
+        // soon as it is known.
+        std::vector<fs::path> paths;
+        QList<QString> ids;
+        for (const AppInfo& app : list)
+            if (!measured.contains(app.id())) {
+                paths.push_back(app.url);
+                ids.append(app.id());
+            }
+        FS::sizeEach(paths, FS::sizeWorkers(std::thread::hardware_concurrency()),
+                     [self, &ids](std::size_t index, std::int64_t size) {
+                         QMetaObject::invokeMethod(self.data(), [self, id = ids[qsizetype(index)], size] {
+                             if (self)
+                                 self->setAppSize(id, size);
+                         }, Qt::QueuedConnection);
+                     });
     });
 }
 

@@ -1,15 +1,24 @@
-// The large-file scan: one walk of the home folder that keeps only the
-// largest files seen so far, so a home of millions of entries costs no more
-// memory than the results it returns.
+// The large-file scan: one walk of the home folder, shared by the pool of
+// walking threads, in which each thread keeps only the largest files it has
+// seen, so a home of millions of entries costs no more memory than the
+// results it returns.
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <iterator>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
+
+#include <fcntl.h>
 
 #include <QTimeZone>
 
 #include "engines/Sweeper.h"
+#include "platform/FolderFd.h"
+#include "platform/ParallelWalk.h"
 #include "platform/Walker.h"
 
 namespace fs = std::filesystem;
@@ -84,41 +93,39 @@ std::optional<QDateTime> accessDate(const struct stat& info)
     return QDateTime::fromMSecsSinceEpoch(msecs, QTimeZone::utc());
 }
 
-// A file that reached the threshold, with its place in the walk.
+// A file that reached the threshold.
 struct Found {
     std::int64_t size = 0;
-    std::uint64_t order = 0;
     fs::path path;
     std::optional<QDateTime> accessed;
 };
 
-// Ahead in the result: larger, or as large and met earlier in the walk.
+// Ahead in the result: larger, or as large and first by path (byte order),
+// so the order does not depend on which thread met which file first.
 bool isAhead(const Found& a, const Found& b)
 {
-    return a.size > b.size || (a.size == b.size && a.order < b.order);
+    return a.size > b.size || (a.size == b.size && a.path.native() < b.path.native());
 }
 
 // The `limit` best files seen so far. A heap whose top is the one that would
 // drop out first, so each new file costs one comparison and at most a log-time
-// swap. Gives the same list as keeping everything, sorting stably largest
-// first and cutting after `limit`.
+// swap. Gives the same list as keeping everything, sorting largest first (ties
+// by path) and cutting after `limit`; so do several of them merged by `take`.
 class LargestKept {
 public:
     explicit LargestKept(std::size_t limit) : limit_(limit) {}
 
-    // Whether a file of this size would be kept now (decides before the path is built).
-    bool wouldKeep(std::int64_t size) const
+    // Whether a file of this size may be kept now (decides before the path is built).
+    bool mayKeep(std::int64_t size) const
     {
-        // A newcomer comes later in the walk than everything kept, so an equal
-        // size does not get it in.
-        return kept_.size() < limit_ || (limit_ > 0 && size > kept_.front().size);
+        return kept_.size() < limit_ || (limit_ > 0 && size >= kept_.front().size);
     }
 
     void add(Found found)
     {
-        if (!wouldKeep(found.size))
-            return;
         if (kept_.size() == limit_) {
+            if (limit_ == 0 || !isAhead(found, kept_.front()))
+                return;
             std::pop_heap(kept_.begin(), kept_.end(), isAhead);
             kept_.pop_back();
         }
@@ -126,11 +133,16 @@ public:
         std::push_heap(kept_.begin(), kept_.end(), isAhead);
     }
 
-    // The kept files, largest first, equal sizes in walk order.
-    std::vector<Found> take()
+    // The best `limit` of all the kept files of `parts`, largest first.
+    static std::vector<Found> take(std::vector<LargestKept>& parts, std::size_t limit)
     {
-        std::sort(kept_.begin(), kept_.end(), isAhead);
-        return std::move(kept_);
+        std::vector<Found> all;
+        for (LargestKept& part : parts)
+            std::move(part.kept_.begin(), part.kept_.end(), std::back_inserter(all));
+        std::sort(all.begin(), all.end(), isAhead);
+        if (all.size() > limit)
+            all.resize(limit);
+        return all;
     }
 
 private:
@@ -138,12 +150,44 @@ private:
     std::vector<Found> kept_;  // a heap under isAhead: front() is the last in order
 };
 
+// The examined-entries count the walking threads share, with the progress
+// reports and cancel checks due every kLargeProgressStep entries.
+class Examined {
+public:
+    Examined(const CancelFlag& flag, const std::function<void(int)>& progress) : flag_(flag), progress_(progress) {}
+
+    // Counts one entry; false when the scan is to stop.
+    bool count()
+    {
+        const int examined = count_.fetch_add(1, std::memory_order_relaxed) + 1;
+        if (examined % Sweeper::kLargeProgressStep != 0)
+            return true;
+        if (progress_) {
+            // One report at a time, every step in turn: a thread that got here
+            // late finds its step already reported by the one that passed it.
+            std::lock_guard lock(mutex_);
+            while (reported_ + Sweeper::kLargeProgressStep <= examined) {
+                reported_ += Sweeper::kLargeProgressStep;
+                progress_(reported_);
+            }
+        }
+        return !flag_.cancelled.load();
+    }
+
+private:
+    const CancelFlag& flag_;
+    const std::function<void(int)>& progress_;
+    std::atomic<int> count_{0};
+    std::mutex mutex_;
+    int reported_ = 0;
+};
+
 } // namespace
 
 namespace Sweeper {
 
 std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
-                                 const std::function<void(int)>& progress, const fs::path& home)
+                                 const std::function<void(int)>& progress, const fs::path& home, int workers)
 {
     // A home folder reached through a link is resolved once here; links
     // below it are still never followed. Results keep the home's own spelling.
@@ -157,44 +201,49 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
             return path;
         return fs::path(walkerText(written) + text.substr(rootText.size()));
     };
-    LargestKept kept(kMaxLargeFiles);
-    std::uint64_t order = 0;
-    int examined = 0;
+    if (workers < 1)
+        workers = FS::sizeWorkers(std::thread::hardware_concurrency());
+    std::vector<LargestKept> kept(static_cast<std::size_t>(workers), LargestKept(kMaxLargeFiles));
+    Examined examined(flag, progress);
 
-    const auto consider = [&](const Walker::Entry& entry, std::int64_t size) {
-        if (size >= minBytes && kept.wouldKeep(size))
-            kept.add(Found{size, order, asWritten(entry.path()), accessDate(entry.info)});
-        ++order;
+    const auto consider = [&](const Walker::Entry& entry, int worker, std::int64_t size) {
+        LargestKept& mine = kept[std::size_t(worker)];
+        if (size >= minBytes && mine.mayKeep(size))
+            mine.add(Found{size, asWritten(entry.path()), accessDate(entry.info)});
     };
 
-    Walker::walk(root, [&](const Walker::Entry& entry) {
+    const ParallelWalk::Visit visit = [&](const Walker::Entry& entry, const ParallelWalk::Place& place) {
         if (entry.isHidden() || isSkipped(entry, skipped))
             return Walker::Step::Skip;
-
-        ++examined;
-        if (examined % kLargeProgressStep == 0) {
-            if (progress)
-                progress(examined);
-            if (flag.cancelled.load())
-                return Walker::Step::Stop;
-        }
+        if (!examined.count())
+            return Walker::Step::Stop;
 
         if (entry.isDir()) {
+            if (entry.mountRoot)
+                return Walker::Step::Skip;  // another mount: neither entered nor sized
             if (!FS::hasPackageExtension(fs::path(entry.name)))
                 return Walker::Step::Enter;
-            // A package is one item; applications are never offered here.
-            if (lowerExtension(entry.name) != "app")
-                consider(entry, FS::size(entry.path()));
+            // A package is one item; applications are never offered here. It
+            // is sized on this thread alone: the others are busy with the home.
+            if (lowerExtension(entry.name) != "app") {
+                const std::int64_t size = FS::size(entry.path(), 1, &flag.cancelled);
+                if (!flag.cancelled.load())  // a package cut short has no true size
+                    consider(entry, place.worker, size);
+            }
             return Walker::Step::Skip;
         }
         if (entry.isFile())
-            consider(entry, std::int64_t(entry.info.st_size));
+            consider(entry, place.worker, std::int64_t(entry.info.st_size));
         // Links, devices, sockets and the like list nothing.
         return Walker::Step::Skip;
-    });
+    };
+    const ParallelWalk::OpenRoot openHome = [&](std::size_t, const ParallelWalk::Place&) {
+        return open(root.c_str(), FolderFd::kOpenFlags);
+    };
+    ParallelWalk::run({root}, openHome, visit, {}, {workers, &flag.cancelled, 0});
 
     std::vector<LargeFile> files;
-    for (Found& found : kept.take()) {
+    for (Found& found : LargestKept::take(kept, kMaxLargeFiles)) {
         LargeFile file;
         file.url = std::move(found.path);
         file.size = found.size;

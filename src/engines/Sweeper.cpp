@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <system_error>
+#include <thread>
 
 #include <QByteArray>
 #include <QFile>
@@ -44,9 +45,20 @@ std::vector<std::filesystem::path> candidatesAt(const JunkRule& rule, const std:
     return FS::children(place);
 }
 
+// The sizes of all of a rule's candidates, measured together on the pool of
+// walking threads, in the order of `candidates`.
+std::vector<std::int64_t> sizesOf(const std::vector<std::filesystem::path>& candidates)
+{
+    std::vector<std::int64_t> sizes(candidates.size(), 0);
+    // Each index is written by one report only, and all are in before sizeEach returns.
+    FS::sizeEach(candidates, FS::sizeWorkers(std::thread::hardware_concurrency()),
+                 [&](std::size_t index, std::int64_t bytes) { sizes[index] = bytes; });
+    return sizes;
+}
+
 std::vector<JunkItem> itemsOf(const JunkRule& rule)
 {
-    std::vector<JunkItem> items;
+    std::vector<std::filesystem::path> candidates;
     for (const std::string& text : rule.paths) {
         const std::filesystem::path place = resolveRulePath(text);
         std::error_code error;
@@ -60,16 +72,20 @@ std::vector<JunkItem> itemsOf(const JunkRule& rule)
                 continue;
             if (FS::isProtected(candidate))
                 continue;
-            const std::int64_t size = FS::size(candidate);
-            if (size < 1)
-                continue;
-            JunkItem item;
-            item.url = candidate;
-            item.name = itemName(rule, candidate);
-            item.size = size;
-            item.selected = startsSelected(rule, name);
-            items.push_back(std::move(item));
+            candidates.push_back(candidate);
         }
+    }
+    const std::vector<std::int64_t> sizes = sizesOf(candidates);
+    std::vector<JunkItem> items;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        if (sizes[i] < 1)
+            continue;
+        JunkItem item;
+        item.url = candidates[i];
+        item.name = itemName(rule, candidates[i]);
+        item.size = sizes[i];
+        item.selected = startsSelected(rule, candidates[i].filename().native());
+        items.push_back(std::move(item));
     }
     // Largest first; equal sizes keep the order they were found in.
     std::stable_sort(items.begin(), items.end(),

@@ -70,16 +70,20 @@ inline constexpr int kLargeProgressStep = 2000;
 inline constexpr std::size_t kMaxLargeFiles = 1500;
 
 // Walks `home` for files of at least `minBytes` bytes and returns them
-// largest first (equal sizes in walk order), at most kMaxLargeFiles of them.
+// largest first (equal sizes by path, so the list never depends on the order
+// the threads met the files in), at most kMaxLargeFiles of them.
 // Never entered nor counted: hidden entries, home/Library and the Trash
 // folders. Packages are not entered: an application ("app", any case) is never
 // listed, any other package is one entry of its whole allocated size
 // (FS::size). A regular file counts with its logical length (st_size). Links
 // are never followed and list nothing; unreadable folders are passed over.
-// Every kLargeProgressStep examined entries `progress(count)` is called on the
-// calling thread and then `flag.cancelled` read; once set, the walk ends and
-// what was found so far is returned, sorted and capped the same way.
-// Memory stays within the kept results and the walk's own open folders.
+// The walk runs on `workers` threads (0: as many as FS::size uses), the
+// calling thread among them. Every kLargeProgressStep examined entries
+// `progress(count)` is called, from whichever thread counted that entry (one
+// call at a time, counts growing), and then `flag.cancelled` read; the flag is
+// also read before every entry and every folder, and once set every thread
+// ends its walk and what was found so far is returned, sorted and capped the
+// same way. Memory stays within the kept results and the walks' open folders.
 // The thresholds the large-file page offers, as (label, bytes); the labels
 // are shown as written, in every language.
 struct LargeThreshold {
@@ -92,7 +96,7 @@ QString largeThresholdLabel(std::int64_t bytes);
 
 std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
                                  const std::function<void(int)>& progress = {},
-                                 const std::filesystem::path& home = FS::home());
+                                 const std::filesystem::path& home = FS::home(), int workers = 0);
 
 // ---- Applications ----
 

@@ -6,8 +6,6 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <condition_variable>
-#include <deque>
 #include <fstream>
 #include <limits>
 #include <mutex>
@@ -29,6 +27,7 @@
 #include <QUrl>
 
 #include "platform/FolderFd.h"
+#include "platform/ParallelWalk.h"
 #include "platform/Paths.h"
 #include "platform/VirtualFs.h"
 #include "platform/Walker.h"
@@ -145,102 +144,84 @@ bool isVirtualTop(const std::string& path, const struct stat& info)
     return std::find(devices.begin(), devices.end(), info.st_dev) != devices.end();
 }
 
-// Measures folders on a few threads at once.
+// Measures folders on the shared pool of walking threads (ParallelWalk).
 //
-// A handful of workers (never one per folder) share a queue of folders still
-// to walk. Each worker walks the folder it took with the sequential,
-// link-safe walker, starting from the descriptor that was opened for it
-// relative to its parent's. A worker hands a subfolder to the queue instead of
-// entering it itself only while another worker waits for work, so the queue
-// never holds more open folders than there are idle workers, and each
-// worker's walk keeps its own share of the open-folder budget whatever the
-// depth of the tree. Each walk adds up its own files and adds its sum to the
-// total of the root it belongs to once it ends.
-//
-// It measures one root (FS::size: the calling thread is the first worker and
-// starts the others only once the tree proves large, so measuring a small
-// folder costs no thread at all) or many (FS::sizeEach: the roots wait in the
-// queue unopened, and each is reported as soon as every walk of its tree has
-// ended). Walks never enter anything mounted inside a tree (the walker stays
-// out), and a file with several names inside one root counts once.
+// It measures one root (FS::size: the calling thread walks alone and starts
+// the other workers only once the tree proves large, so measuring a small
+// folder costs no thread at all) or many (FS::sizeEach: each is reported as
+// soon as every walk of its tree has ended). Each worker adds up the files it
+// meets per root, so no lock is taken per file. Walks never enter anything
+// mounted inside a tree (the walker stays out), and a file with several names
+// inside one root counts once.
 class ParallelSize {
 public:
     // Entries the calling thread reads alone before it starts the other workers.
     static constexpr int kEntriesBeforeHelpers = 500;
 
-    ParallelSize(int workers, const std::atomic<bool>* cancel)
-        : workers_(workers), maxOpenPerWalk_(std::max(1, Walker::kMaxOpenFolders / workers)), cancel_(cancel) {}
+    ParallelSize(int workers, const std::atomic<bool>* cancel) : workers_(workers), cancel_(cancel) {}
 
     // Takes ownership of `rootFd`, the open folder at `root`.
-    std::int64_t runOne(int rootFd, std::string root, dev_t device)
+    std::int64_t runOne(int rootFd, const FS::Path& root)
     {
-        totals_.assign(1, 0);
-        pending_.assign(1, 1);
-        links_.assign(1, {});
-        queue_.push_back(Folder{rootFd, std::move(root), 0, device});
-        work(true);
-        joinHelpers();
-        return totals_[0];
+        prepare(1);
+        const ParallelWalk::OpenRoot opened = [rootFd](std::size_t, const ParallelWalk::Place&) { return rootFd; };
+        ParallelWalk::run({root}, opened, visitor(), {}, {workers_, cancel_, kEntriesBeforeHelpers});
+        return total(0);
     }
 
     void runEach(const std::vector<FS::Path>& roots, const FS::Measured& measured)
     {
-        measured_ = &measured;
-        totals_.assign(roots.size(), 0);
-        pending_.assign(roots.size(), 1);
-        links_.assign(roots.size(), {});
-        for (std::size_t i = 0; i < roots.size(); ++i)
-            queue_.push_back(Folder{-1, roots[i].native(), i, 0});
-        startHelpers();
-        work(false);
-        joinHelpers();
+        prepare(roots.size());
+        const ParallelWalk::OpenRoot opener = [&](std::size_t root, const ParallelWalk::Place& place) {
+            return openRoot(roots[root], root, place.worker);
+        };
+        const ParallelWalk::RootDone done = [&](std::size_t root) { measured(root, total(root)); };
+        ParallelWalk::run(roots, opener, visitor(), done, {workers_, cancel_, 0});
     }
 
 private:
-    struct Folder {
-        int fd;            // -1 for a root that is not open yet
-        std::string path;
-        std::size_t root;  // the index of the root it belongs to
-        dev_t device;      // the device of that root
-    };
-
-    bool cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
-
-    void startHelpers()
+    void prepare(std::size_t roots)
     {
-        for (int i = 1; i < workers_; ++i) {
-            try {
-                helpers_.emplace_back([this] { work(false); });
-            } catch (const std::system_error&) {
-                break;  // fewer threads still reach the whole total
+        sums_.assign(std::size_t(workers_), std::vector<std::int64_t>(roots, 0));
+        links_.assign(roots, {});
+    }
+
+    // The sum of a root over every worker; read once all its walks have ended.
+    std::int64_t total(std::size_t root) const
+    {
+        std::int64_t sum = 0;
+        for (const std::vector<std::int64_t>& worker : sums_)
+            sum += worker[root];
+        return sum;
+    }
+
+    ParallelWalk::Visit visitor()
+    {
+        return [this](const Walker::Entry& entry, const ParallelWalk::Place& place) {
+            if (entry.isFile()) {
+                if (entry.info.st_nlink < 2 || firstName(place.root, entry.info))
+                    sums_[std::size_t(place.worker)][place.root] += entry.allocated();
+            } else if (entry.isDir() && entry.mountRoot) {
+                return Walker::Step::Skip;  // another mount is measured on its own, if at all
             }
-        }
+            return Walker::Step::Enter;
+        };
     }
 
-    void joinHelpers()
+    // Opens a root whose turn has come; -1 when it is no folder to walk, and
+    // then its size (a file, a link or a device: itself only) is already counted.
+    int openRoot(const FS::Path& path, std::size_t root, int worker)
     {
-        for (std::thread& helper : helpers_)
-            helper.join();
-        helpers_.clear();
-    }
-
-    // Opens a root that waited in the queue; false when it is no folder to
-    // walk, and then its size is already known.
-    bool openRoot(Folder& folder, std::int64_t& size)
-    {
-        size = 0;
         struct stat info;
-        if (lstat(folder.path.c_str(), &info) != 0)
-            return false;
+        if (lstat(path.c_str(), &info) != 0)
+            return -1;
         if (!S_ISDIR(info.st_mode)) {
-            size = std::int64_t(info.st_blocks) * 512;  // a file, a link or a device: itself only
-            return false;
+            sums_[std::size_t(worker)][root] += std::int64_t(info.st_blocks) * 512;
+            return -1;
         }
-        if (isVirtualTop(folder.path, info))
-            return false;
-        folder.fd = open(folder.path.c_str(), FolderFd::kOpenFlags);
-        folder.device = info.st_dev;
-        return folder.fd >= 0;
+        if (isVirtualTop(path.native(), info))
+            return -1;
+        return open(path.c_str(), FolderFd::kOpenFlags);
     }
 
     // Whether this is the first name of a file with several names met while
@@ -251,96 +232,9 @@ private:
         return links_[root].insert({info.st_dev, info.st_ino}).second;
     }
 
-    // Takes folders from the queue until it is empty and nobody is walking.
-    void work(bool startsHelpers)
-    {
-        int entries = 0;
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            if (!queue_.empty()) {
-                Folder folder = std::move(queue_.front());
-                queue_.pop_front();
-                ++busy_;
-                lock.unlock();
-                std::int64_t sum = 0;
-                const bool walk = !cancelled() && (folder.fd >= 0 || openRoot(folder, sum));
-                if (walk) {
-                    const Walker::Visitor visit = [&](const Walker::Entry& entry) {
-                        if (startsHelpers && ++entries == kEntriesBeforeHelpers)
-                            startHelpers();
-                        if (entry.isFile()) {
-                            if (entry.info.st_nlink < 2 || firstName(folder.root, entry.info))
-                                sum += entry.allocated();
-                        } else if (entry.isDir()) {
-                            if (entry.mountRoot)
-                                return Walker::Step::Skip;  // another mount is measured on its own, if at all
-                            if (handOver(entry, folder))
-                                return Walker::Step::Skip;
-                        }
-                        return Walker::Step::Enter;
-                    };
-                    Walker::walkOpen(folder.fd, std::move(folder.path), visit, cancel_, maxOpenPerWalk_);
-                } else if (folder.fd >= 0) {
-                    close(folder.fd);  // cancelled before its turn
-                }
-                lock.lock();
-                --busy_;
-                finish(folder.root, sum, lock);
-            } else if (busy_ == 0) {
-                break;  // nothing queued and nobody left to queue more
-            } else {
-                ++waiting_;
-                wake_.wait(lock);
-                --waiting_;
-            }
-        }
-        wake_.notify_all();
-    }
-
-    // Adds a walk's sum to its root (under the lock) and reports the root
-    // once its last walk has ended (with the lock released meanwhile).
-    void finish(std::size_t root, std::int64_t sum, std::unique_lock<std::mutex>& lock)
-    {
-        totals_[root] += sum;
-        if (--pending_[root] > 0 || !measured_ || cancelled())
-            return;
-        const std::int64_t total = totals_[root];
-        lock.unlock();
-        (*measured_)(root, total);
-        lock.lock();
-    }
-
-    // Queues the folder for a waiting worker; false when nobody waits, and the
-    // walk that found it goes in itself.
-    bool handOver(const Walker::Entry& entry, const Folder& from)
-    {
-        if (waiting_.load(std::memory_order_relaxed) == 0)
-            return false;  // the usual case, decided without the lock
-        std::lock_guard lock(mutex_);
-        if (int(queue_.size()) >= waiting_.load(std::memory_order_relaxed))
-            return false;
-        const std::string name(entry.name);
-        const int fd = openat(entry.folderFd, name.c_str(), FolderFd::kOpenFlags);
-        if (fd < 0)
-            return false;  // the walk tries it and skips it as usual
-        ++pending_[from.root];
-        queue_.push_back(Folder{fd, entry.path().native(), from.root, from.device});
-        wake_.notify_one();
-        return true;
-    }
-
     const int workers_;
-    const int maxOpenPerWalk_;
     const std::atomic<bool>* cancel_;
-    const FS::Measured* measured_ = nullptr;
-    std::vector<std::thread> helpers_;  // touched by the calling thread only
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<Folder> queue_;          // folders still to walk
-    std::vector<std::int64_t> totals_;  // by root; changed only under the lock
-    std::vector<int> pending_;          // by root: its walks queued or running
-    int busy_ = 0;                      // workers walking a folder right now
-    std::atomic<int> waiting_{0};       // workers waiting for a folder; changed only under the lock
+    std::vector<std::vector<std::int64_t>> sums_;  // by worker, then by root
     std::mutex linksMutex_;
     std::vector<std::set<std::pair<dev_t, ino_t>>> links_;  // by root: files of several names met so far
 };
@@ -393,7 +287,7 @@ std::int64_t size(const Path& path)
     return size(path, sizeWorkers(std::thread::hardware_concurrency()));
 }
 
-std::int64_t size(const Path& path, int workers)
+std::int64_t size(const Path& path, int workers, const std::atomic<bool>* cancel)
 {
     struct stat info;
     if (lstat(path.c_str(), &info) != 0)
@@ -407,7 +301,7 @@ std::int64_t size(const Path& path, int workers)
     const int fd = open(path.c_str(), FolderFd::kOpenFlags);
     if (fd < 0)
         return 0;
-    return ParallelSize(workers, nullptr).runOne(fd, path.native(), info.st_dev);
+    return ParallelSize(workers, cancel).runOne(fd, path);
 }
 
 std::int64_t sizeAt(int folderFd, const std::string& name)
@@ -424,7 +318,7 @@ std::int64_t sizeAt(int folderFd, const std::string& name)
     const int fd = openat(folderFd, name.c_str(), FolderFd::kOpenFlags);
     if (fd < 0)
         return 0;
-    return ParallelSize(sizeWorkers(std::thread::hardware_concurrency()), nullptr).runOne(fd, name, info.st_dev);
+    return ParallelSize(sizeWorkers(std::thread::hardware_concurrency()), nullptr).runOne(fd, name);
 }
 
 void sizeEach(const std::vector<Path>& paths, int workers, const Measured& measured,

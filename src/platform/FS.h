@@ -38,7 +38,8 @@ std::int64_t size(const Path& path);
 std::int64_t sizeAt(int folderFd, const std::string& name);
 // The same with a given number of walking threads, brought into 1..kMaxSizeWorkers;
 // 1 walks on the calling thread alone. Every count gives the same total.
-std::int64_t size(const Path& path, int workers);
+// Once `cancel` turns true the walk ends soon and the sum so far is returned.
+std::int64_t size(const Path& path, int workers, const std::atomic<bool>* cancel = nullptr);
 // Walking threads FS::size uses with `threads` hardware threads: as many, at
 // least 1 (0 means unknown) and at most kMaxSizeWorkers, since beyond a few
 // threads only queue for the same disk and the same kernel locks.

@@ -15,6 +15,7 @@
 #include "engines/Sweeper.h"
 #include "platform/FS.h"
 #include "platform/Walker.h"
+#include "support/DeepTree.h"
 #include "support/Fixtures.h"
 
 namespace fs = std::filesystem;
@@ -176,17 +177,18 @@ TEST_F(LargeScan, KeepsAtMostFifteenHundredLargest)
     EXPECT_EQ(scan(1).size(), 1500u);
 }
 
-// The kept list must equal what keeping everything, sorting stably largest
-// first and cutting after 1500 gives: many equal sizes spread over folders,
-// far more qualifying files than are kept.
-TEST_F(LargeScan, EqualSizesKeepWalkOrderAndCapMatchesFullSort)
+// The kept list must equal what keeping everything, sorting largest first
+// (equal sizes by path) and cutting after 1500 gives: many equal sizes spread
+// over folders, far more qualifying files than are kept, with every number of
+// threads.
+TEST_F(LargeScan, EqualSizesGoByPathAndCapMatchesFullSort)
 {
     for (int i = 0; i < 3200; ++i) {
         const std::string folder = "d" + std::to_string(i % 13) + "/e" + std::to_string(i % 5);
         sparse(home / folder / ("f" + std::to_string(i)), (1 + (i * 7919) % 9) * kMB);
     }
 
-    // The reference: every file in the order the walker meets it.
+    // The reference: every file the walker meets.
     struct Seen {
         fs::path path;
         std::int64_t size;
@@ -198,15 +200,85 @@ TEST_F(LargeScan, EqualSizesKeepWalkOrderAndCapMatchesFullSort)
         return Walker::Step::Enter;
     });
     ASSERT_EQ(all.size(), 3200u);
-    std::stable_sort(all.begin(), all.end(), [](const Seen& a, const Seen& b) { return a.size > b.size; });
+    std::sort(all.begin(), all.end(), [](const Seen& a, const Seen& b) {
+        return a.size > b.size || (a.size == b.size && a.path.native() < b.path.native());
+    });
     all.resize(Sweeper::kMaxLargeFiles);
 
-    const std::vector<LargeFile> files = scan(1);
-    ASSERT_EQ(files.size(), all.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        ASSERT_EQ(files[i].url, all[i].path) << "at " << i;
-        ASSERT_EQ(files[i].size, all[i].size) << "at " << i;
+    for (int workers : {1, 2, FS::kMaxSizeWorkers}) {
+        CancelFlag flag;
+        const std::vector<LargeFile> files = Sweeper::scanLarge(1, flag, {}, home, workers);
+        ASSERT_EQ(files.size(), all.size()) << workers << " threads";
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            ASSERT_EQ(files[i].url, all[i].path) << "at " << i << ", " << workers << " threads";
+            ASSERT_EQ(files[i].size, all[i].size) << "at " << i << ", " << workers << " threads";
+        }
     }
+}
+
+// The walk shared among threads finds exactly what one thread finds, in the
+// same order, on a home with what trips walks up: names that are no text or
+// hold line feeds, quotes and leading dashes; links of every kind; hard
+// links; an unreadable folder; packages; equal sizes past the cap; and a
+// chain 10,000 folders deep.
+TEST_F(LargeScan, EveryThreadCountGivesTheListOfTheSingleThreadedWalk)
+{
+    const std::vector<std::string> odd = {"bad\xff\xfe-name", "line\nbreak", "it's $(here)", "-rf", " blank "};
+    for (std::size_t i = 0; i < odd.size(); ++i) {
+        sparse(home / odd[i] / ("file" + std::to_string(i)), 200 * kMB);
+        sparse(home / "Odd" / (odd[i] + ".iso"), 200 * kMB);
+    }
+    // Ties past the cap: 2,400 files of three sizes over 60 folders.
+    for (int i = 0; i < 2400; ++i)
+        sparse(home / ("w" + std::to_string(i % 60)) / ("t" + std::to_string(i)), (100 + i % 3) * kMB);
+    const fs::path outside = FS::home() / "outside-threads";
+    sparse(outside / "big.iso", 900 * kMB);
+    fs::create_symlink(outside / "big.iso", home / "link.iso");
+    fs::create_directory_symlink(outside, home / "w1/linked-folder");
+    fs::create_directory_symlink(home, home / "w2/loop");
+    fs::create_directory_symlink("..", home / "w3/up");
+    fs::create_symlink("missing", home / "w4/dangling");
+    sparse(home / "Hard/one.bin", 300 * kMB);
+    fs::create_hard_link(home / "Hard/one.bin", home / "w5/other-name.bin");
+    filled(home / "Pictures/Photos.photoslibrary/db/1.jpg", 64 * 1024);
+    sparse(home / "Apps/Big.app/Contents/huge.bin", 900 * kMB);
+    sparse(home / "Locked/inner/secret.bin", 400 * kMB);
+    fs::create_directories(home / "deep");
+    const DeepTree deep(home / "deep", 10000);
+
+    fs::permissions(home / "Locked", fs::perms::none);
+    CancelFlag flag;
+    const std::vector<LargeFile> single = Sweeper::scanLarge(1, flag, {}, home, 1);
+    std::vector<std::pair<int, std::vector<LargeFile>>> shared;
+    for (int round = 0; round < 2; ++round)
+        for (int workers : {2, 3, FS::kMaxSizeWorkers})
+            shared.emplace_back(workers, Sweeper::scanLarge(1, flag, {}, home, workers));
+    fs::permissions(home / "Locked", fs::perms::owner_all);
+
+    // The cap is full; the odd names and both names of the hard link made it,
+    // links did not.
+    ASSERT_EQ(single.size(), Sweeper::kMaxLargeFiles);
+    const std::set<fs::path> found = pathsOf(single);
+    for (std::size_t i = 0; i < odd.size(); ++i)
+        EXPECT_TRUE(found.count(home / "Odd" / (odd[i] + ".iso"))) << odd[i];
+    EXPECT_TRUE(found.count(home / "Hard/one.bin"));
+    EXPECT_TRUE(found.count(home / "w5/other-name.bin"));
+    EXPECT_FALSE(found.count(home / "link.iso"));
+    EXPECT_FALSE(found.count(outside / "big.iso"));
+
+    for (const auto& [workers, files] : shared) {
+        ASSERT_EQ(files.size(), single.size()) << workers << " threads";
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            ASSERT_EQ(files[i].url, single[i].url) << "at " << i << ", " << workers << " threads";
+            ASSERT_EQ(files[i].size, single[i].size) << "at " << i << ", " << workers << " threads";
+            ASSERT_EQ(files[i].accessed, single[i].accessed) << "at " << i << ", " << workers << " threads";
+        }
+    }
+
+    // The small files down the deep chain, without the cap in the way.
+    const std::vector<LargeFile> small = Sweeper::scanLarge(1, flag, {}, home / "deep", 2);
+    EXPECT_EQ(small.size(), 11u);  // ten on the way down and one at the bottom
+    EXPECT_EQ(pathsOf(small), pathsOf(Sweeper::scanLarge(1, flag, {}, home / "deep", 1)));
 }
 
 TEST_F(LargeScan, ProgressEveryTwoThousandAndCancelReturnsSortedPartialResult)
@@ -239,6 +311,7 @@ TEST_F(LargeScan, ProgressEveryTwoThousandAndCancelReturnsSortedPartialResult)
         return Walker::Step::Enter;
     });
 
+    // On one thread the stop comes exactly at the 2,000th entry.
     CancelFlag flag;
     reports.clear();
     const std::vector<LargeFile> partial = Sweeper::scanLarge(
@@ -247,12 +320,44 @@ TEST_F(LargeScan, ProgressEveryTwoThousandAndCancelReturnsSortedPartialResult)
             reports.push_back(count);
             flag.cancelled = true;
         },
-        home);
+        home, 1);
     EXPECT_EQ(reports, (std::vector<int>{2000}));
     EXPECT_FALSE(partial.empty());
     EXPECT_LT(partial.size(), complete.size());
     EXPECT_EQ(pathsOf(partial), before);
     EXPECT_TRUE(largestFirst(partial));
+
+    // On several threads: every step reported once and in order, and a
+    // cancel stops them all, keeping part of what a whole walk finds.
+    for (int workers : {2, FS::kMaxSizeWorkers}) {
+        reports.clear();
+        CancelFlag whole;
+        EXPECT_EQ(pathsOf(Sweeper::scanLarge(minBytes, whole, [&](int count) { reports.push_back(count); }, home,
+                                             workers)),
+                  pathsOf(complete));
+        EXPECT_EQ(reports, (std::vector<int>{2000, 4000})) << workers << " threads";
+
+        reports.clear();
+        CancelFlag stop;
+        const std::vector<LargeFile> cut = Sweeper::scanLarge(
+            minBytes, stop,
+            [&](int count) {
+                reports.push_back(count);
+                stop.cancelled = true;
+            },
+            home, workers);
+        EXPECT_EQ(reports, (std::vector<int>{2000})) << workers << " threads";
+        EXPECT_LT(cut.size(), complete.size());
+        EXPECT_TRUE(largestFirst(cut));
+        const std::set<fs::path> all = pathsOf(complete);
+        for (const LargeFile& file : cut)
+            EXPECT_TRUE(all.count(file.url)) << file.url;
+    }
+
+    // A flag already set: nothing is walked at all.
+    CancelFlag early;
+    early.cancelled = true;
+    EXPECT_TRUE(Sweeper::scanLarge(0, early, {}, home, 2).empty());
 }
 
 TEST_F(LargeScan, UnreadableFoldersAndMissingHomesArePassedOver)
@@ -298,10 +403,17 @@ TEST_F(LargeScan, MountsUnderTheHomeAreNotWalked)
     BindMount mounted(home / "outside", home / "Documents/view");
     SKIP_UNLESS_MOUNTED(mounted);
 
-    // The mounted folder is found at its own place, never again through the mount.
-    const std::vector<LargeFile> found = scan(100 * kMB);
-    std::set<fs::path> urls;
-    for (const LargeFile& file : found)
-        urls.insert(file.url);
-    EXPECT_EQ(urls, (std::set<fs::path>{home / "Documents/film.mkv", home / "outside/big.iso"}));
+    // Sibling folders, so that threads waiting for work are offered folders
+    // of Documents (the mount point among them) to walk.
+    for (int i = 0; i < 40; ++i)
+        sparse(home / "Documents" / ("folder" + std::to_string(i)) / "small.bin", 1);
+
+    // The mounted folder is found at its own place, never again through the
+    // mount, whichever thread meets the mount point.
+    for (int workers : {1, 2, FS::kMaxSizeWorkers}) {
+        CancelFlag flag;
+        EXPECT_EQ(pathsOf(Sweeper::scanLarge(100 * kMB, flag, {}, home, workers)),
+                  (std::set<fs::path>{home / "Documents/film.mkv", home / "outside/big.iso"}))
+            << workers << " threads";
+    }
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include <unistd.h>
 
@@ -256,4 +257,39 @@ TEST_F(JunkScan, MissingAndUnreadableFoldersContributeNothing)
     if (geteuid() == 0)
         GTEST_SKIP() << "root reads every folder";
     EXPECT_EQ(ids(groups), std::vector<QString>{"logs"});
+}
+
+// All of a rule's candidates are sized together on the walking threads: each
+// item must still get what measuring it alone on one thread gives, whatever
+// the mix of big and small folders, files, links and hard links.
+TEST_F(JunkScan, CandidatesSizedTogetherMatchEachMeasuredAlone)
+{
+    const fs::path caches = home / "Library/Caches";
+    for (int i = 0; i < 600; ++i)  // big enough for the threads to share it
+        writeBytes(caches / "big" / ("d" + std::to_string(i % 23)) / ("f" + std::to_string(i)), 100 + 37 * i);
+    for (int i = 0; i < 30; ++i)
+        writeBytes(caches / ("small" + std::to_string(i)) / ".hidden", 4096 * (1 + i % 4));
+    writeBytes(caches / "plain-file", 12000);
+    fs::create_directory(caches / "empty");
+    fs::create_directory_symlink(caches / "big", caches / "link-to-big");
+    fs::create_hard_link(caches / "big/d0/f0", caches / "small0/same-file");
+    writeBytes(home / ".npm/_cacache/index/x", 5000);
+
+    const auto groups = Sweeper::scanJunk();
+    const JunkGroup* group = findGroup(groups, "caches");
+    ASSERT_NE(group, nullptr);
+    std::set<fs::path> listed;
+    for (const JunkItem& item : group->items) {
+        listed.insert(item.url);
+        EXPECT_EQ(item.size, FS::size(item.url, 1)) << item.url;
+    }
+    EXPECT_FALSE(listed.count(caches / "empty"));
+    EXPECT_TRUE(listed.count(caches / "big"));
+    EXPECT_TRUE(listed.count(caches / "plain-file"));
+    // big, 30 small ones and the file; the link only if it takes blocks of its own
+    const bool linkTakesRoom = FS::size(caches / "link-to-big", 1) > 0;
+    EXPECT_EQ(listed.count(caches / "link-to-big"), linkTakesRoom ? 1u : 0u);
+    EXPECT_EQ(listed.size(), linkTakesRoom ? 33u : 32u);
+    EXPECT_TRUE(std::is_sorted(group->items.begin(), group->items.end(),
+                               [](const JunkItem& a, const JunkItem& b) { return a.size > b.size; }));
 }

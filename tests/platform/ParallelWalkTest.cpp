@@ -1,0 +1,142 @@
+// The pool of walking threads that every sizing and the large-file walk share.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+#include <fcntl.h>
+
+#include "platform/FolderFd.h"
+#include "platform/ParallelWalk.h"
+#include "support/Fixtures.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Opens each root as the pool expects it.
+int openFolder(const fs::path& path)
+{
+    return open(path.c_str(), FolderFd::kOpenFlags);
+}
+
+} // namespace
+
+// However many folders wait, no more threads walk at once than the pool is
+// wide, every entry is seen once, and each root is reported once, at the end
+// of its walks.
+TEST(ParallelWalk, NeverWiderThanItsWorkersAndEveryEntryOnce)
+{
+    const fs::path top = freshFolder("pool-width");
+    std::vector<fs::path> roots;
+    for (int r = 0; r < 12; ++r) {
+        roots.push_back(top / ("root" + std::to_string(r)));
+        for (int i = 0; i < 30; ++i)
+            writeFile(roots.back() / ("d" + std::to_string(i % 6)) / ("f" + std::to_string(i)));
+    }
+
+    for (int workers : {1, 2, 4}) {
+        std::atomic<int> inside{0};
+        std::atomic<int> widest{0};
+        std::atomic<int> entries{0};
+        std::mutex mutex;
+        std::set<std::thread::id> threads;
+        std::multiset<std::size_t> done;
+        ParallelWalk::run(
+            roots, [&](std::size_t root, const ParallelWalk::Place&) { return openFolder(roots[root]); },
+            [&](const Walker::Entry&, const ParallelWalk::Place& place) {
+                EXPECT_LT(place.worker, workers);
+                const int now = ++inside;
+                int seen = widest.load();
+                while (now > seen && !widest.compare_exchange_weak(seen, now)) {
+                }
+                {
+                    std::lock_guard lock(mutex);
+                    threads.insert(std::this_thread::get_id());
+                }
+                std::this_thread::sleep_for(std::chrono::microseconds(200));  // give the others time to pile up
+                ++entries;
+                --inside;
+                return Walker::Step::Enter;
+            },
+            [&](std::size_t root) {
+                std::lock_guard lock(mutex);
+                done.insert(root);
+            },
+            {workers, nullptr, 0});
+        EXPECT_LE(widest.load(), workers) << workers << " threads";
+        EXPECT_LE(int(threads.size()), workers) << workers << " threads";
+        EXPECT_EQ(entries.load(), 12 * (6 + 30)) << workers << " threads";
+        std::multiset<std::size_t> every;
+        for (std::size_t r = 0; r < roots.size(); ++r)
+            every.insert(r);
+        EXPECT_EQ(done, every) << workers << " threads";
+    }
+}
+
+// A chain of single folders stays with the thread that walks it: a folder's
+// first subfolder is never handed to another thread, only later ones are.
+TEST(ParallelWalk, AChainStaysOnOneThreadAndSiblingsAreShared)
+{
+    const fs::path chain = freshFolder("pool-chain");
+    fs::path level = chain;
+    for (int depth = 0; depth < 300; ++depth)
+        level /= "d";
+    writeFile(level / "bottom");
+
+    std::mutex mutex;
+    std::set<int> workersSeen;
+    const auto walk = [&](const fs::path& root) {
+        workersSeen.clear();
+        ParallelWalk::run(
+            {root}, [&](std::size_t, const ParallelWalk::Place&) { return openFolder(root); },
+            [&](const Walker::Entry&, const ParallelWalk::Place& place) {
+                std::lock_guard lock(mutex);
+                workersSeen.insert(place.worker);
+                return Walker::Step::Enter;
+            },
+            {}, {2, nullptr, 0});
+        return workersSeen;
+    };
+    EXPECT_EQ(walk(chain).size(), 1u);
+
+    // Many sibling folders with work in them: the waiting thread gets some.
+    const fs::path wide = freshFolder("pool-wide");
+    for (int i = 0; i < 400; ++i)
+        writeFile(wide / ("s" + std::to_string(i)) / "f");
+    std::set<int> shared;
+    for (int round = 0; round < 5 && shared.size() < 2; ++round)
+        shared = walk(wide);
+    EXPECT_EQ(shared.size(), 2u);
+}
+
+// A cancel ends every walk and begins no further folder or root.
+TEST(ParallelWalk, CancelEndsEveryWalk)
+{
+    const fs::path top = freshFolder("pool-cancel");
+    std::vector<fs::path> roots;
+    for (int r = 0; r < 20; ++r) {
+        roots.push_back(top / ("root" + std::to_string(r)));
+        for (int i = 0; i < 50; ++i)
+            writeFile(roots.back() / ("f" + std::to_string(i)));
+    }
+    std::atomic<bool> cancel{false};
+    std::atomic<int> entries{0};
+    std::atomic<int> done{0};
+    ParallelWalk::run(
+        roots, [&](std::size_t root, const ParallelWalk::Place&) { return openFolder(roots[root]); },
+        [&](const Walker::Entry&, const ParallelWalk::Place&) {
+            if (++entries == 60)
+                cancel = true;
+            return Walker::Step::Enter;
+        },
+        [&](std::size_t) { ++done; }, {2, &cancel, 0});
+    // At most the entry each thread was reading when the flag turned.
+    EXPECT_LE(entries.load(), 62);
+    EXPECT_LE(done.load(), 1);  // only a root whose walk ended before the cancel
+}
