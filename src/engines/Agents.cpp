@@ -30,6 +30,7 @@ AgentItem agentFrom(const fs::path& file, const QString& scope, bool userOwned)
     item.program = QStringLiteral("—");
     item.scope = scope;
     item.userOwned = userOwned;
+    item.key = QFile::decodeName(QByteArray::fromStdString(file.filename().native()));
     const std::optional<QVariantMap> dict = Plist::readDictionary(file);
     if (!dict)
         return item;

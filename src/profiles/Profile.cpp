@@ -2,12 +2,25 @@
 
 #include <QtGlobal>
 
+#include "engines/Sweeper.h"
+#include "profiles/LinuxMaintenance.h"
+#include "profiles/LinuxStartup.h"
+
 namespace Profiles {
 
 namespace {
 
-const Profile kLinux{.name = "linux"};
-const Profile kMacOS{.name = "macos"};
+const Profile kLinux{
+    .name = "linux",
+    .startup = {.scan = [] { return LinuxStartup::scan(LinuxStartup::sources()); },
+                .setOn = [](const AgentItem& item, bool on) { return LinuxStartup::setOn(item, on, LinuxStartup::sources()); }},
+    .routines = {.tasks = [] { return LinuxMaintenance::tasks(); }, .reasons = Maintenance::Reasons::WithReasons},
+};
+const Profile kMacOS{
+    .name = "macos",
+    .startup = {.scan = [] { return Sweeper::scanAgents(); }, .setOn = {}},
+    .routines = {.tasks = [] { return Maintenance::tasks(); }, .reasons = Maintenance::Reasons::Silent},
+};
 
 const Profile* chosen = nullptr;
 

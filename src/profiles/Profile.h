@@ -17,10 +17,15 @@
 // this folder named after it, so that adding a part touches the record once.
 #include <QString>
 
+#include "profiles/Routines.h"
+#include "profiles/Startup.h"
+
 namespace Profiles {
 
 struct Profile {
     QString name;  // "linux" or "macos"
+    Startup startup;
+    Routines routines;
 };
 
 // The profile with this name, or nullptr when there is none.
