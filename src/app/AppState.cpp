@@ -12,6 +12,7 @@
 #include <QVariantMap>
 
 #include "engines/Sweeper.h"
+#include "platform/LoginItem.h"
 #include "platform/Prefs.h"
 #include "platform/Sound.h"
 #include "space/SpaceModel.h"
@@ -78,7 +79,10 @@ AppState::AppState(QObject* parent)
     largeFileModelByAge_ = new RecordListModel(largeRoles, "fileId", this);
     appModel_ = new RecordListModel({"appId", "name", "bundleID", "version", "path", "size"}, "appId", this);
     appFileModel_ = new RecordListModel({"fileId", "name", "path", "size", "selected"}, "fileId", this);
-    agentModel_ = new RecordListModel({"agentId", "label", "program", "scope", "userOwned", "path"}, "agentId", this);
+    agentModel_ = new RecordListModel({"agentId", "label", "program", "scope", "userOwned", "path", "key", "kind", "on",
+                                       "switchable", "locked", "otherDesktop"},
+                                      "agentId", this);
+    launchAtLogin_ = LoginItem::isRegistered();
     if (!g_instance)
         g_instance = this;
 }

@@ -34,6 +34,14 @@ PanelActions::PanelActions(QObject* parent)
     , ejector_(DesktopBus::eject)
 {
     readLastClean();
+    if (AppState* state = AppState::instance())
+        connect(state, &AppState::launchAtLoginChanged, this, [this] {
+            const bool on = AppState::instance() ? AppState::instance()->launchAtLogin() : launchAtLogin_;
+            if (launchAtLogin_ != on) {
+                launchAtLogin_ = on;
+                emit launchAtLoginChanged();
+            }
+        });
 }
 
 void PanelActions::setMonitor(SystemMonitor* monitor)
@@ -169,8 +177,16 @@ void PanelActions::eject(const QString& path)
 
 void PanelActions::setLaunchAtLogin(bool on)
 {
-    const std::optional<QString> error =
-        on ? LoginItem::registerItem(FS::relaunchProgram()) : LoginItem::unregisterItem();
+    // Through AppState where there is one, so the startup page and the settings show the same.
+    AppState* state = AppState::instance();
+    std::optional<QString> error;
+    if (state) {
+        const QString text = state->setLaunchAtLogin(on);
+        if (!text.isEmpty())
+            error = text;
+    } else {
+        error = on ? LoginItem::registerItem(FS::relaunchProgram()) : LoginItem::unregisterItem();
+    }
     if (error) {
         if (AppState* st = AppState::instance())
             st->setMessage(LF("Não foi possível alterar: %@", *error));

@@ -82,31 +82,6 @@ int runLeftovers(Context& context)
     return Success;
 }
 
-// ---- agents ----
-
-int runAgents(Context& context)
-{
-    if (!context.args.isEmpty())
-        return context.usageError(QStringLiteral("agents takes no arguments (see --help)"));
-    const std::vector<AgentItem> agents = Sweeper::scanAgents();
-    QJsonArray list;
-    for (const AgentItem& item : agents) {
-        if (context.json)
-            list.append(QJsonObject{{"label", item.label}, {"program", item.program}, {"scope", item.scope},
-                                    {"userOwned", item.userOwned}, {"path", pathText(item.url)}});
-        else
-            context.out << item.label << "  " << item.program << "  [" << item.scope << "]  " << pathText(item.url)
-                        << "\n";
-    }
-    if (context.json)
-        context.printJson(list);
-    else
-        context.out << LF("%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.",
-                          qint64(agents.size()))
-                    << "\n";
-    return Success;
-}
-
 } // namespace
 
 std::vector<AppInfo> appsNamed(const std::vector<AppInfo>& apps, const QString& text)
@@ -135,8 +110,6 @@ std::vector<Command> appCommands()
          QStringLiteral("an application's bundle and what it left in the Library, largest first "
                         "(APP: name, identifier or path)"),
          runLeftovers},
-        {QStringLiteral("agents"), QStringLiteral("agents"),
-         QStringLiteral("the launch agents and daemons that start with the session or the system"), runAgents},
     };
 }
 

@@ -10,6 +10,7 @@
 #include "cli/LargeCommands.h"
 #include "cli/MaintenanceCommands.h"
 #include "cli/SpaceCommands.h"
+#include "cli/StartupCommands.h"
 #include "cli/MonitorCommands.h"
 #include "platform/Version.h"
 
@@ -72,6 +73,7 @@ const std::vector<Command>& commands()
         add(junkCommands());
         add(largeCommands());
         add(appCommands());
+        add(startupCommands());
         add(spaceCommands());
         add(maintenanceCommands());
         add(monitorCommands());

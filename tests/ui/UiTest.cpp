@@ -29,7 +29,9 @@
 #include "i18n/Lang.h"
 #include "monitor/SystemMonitor.h"
 #include "platform/FS.h"
+#include "platform/Paths.h"
 #include "platform/Prefs.h"
+#include "profiles/LinuxStartup.h"
 #include "support/Bundles.h"
 #include "support/TempHome.h"
 #include "ui/Fonts.h"
@@ -655,32 +657,125 @@ TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
 
 TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
 {
+    // the user's menu folder, so that "menus" can run
+    std::filesystem::create_directories(FS::home() / ".local/share/applications");
     state->setSection("maintenance");
     settle();
-    snap(window, "tools");
     auto* view = findVisible("toolsView");
     ASSERT_NE(view, nullptr);
     auto* tools = qvariant_cast<MaintenanceModel*>(view->property("model"));
     ASSERT_NE(tools, nullptr);
+    snap(window, "tools");
+
+    // A routine that cannot run here is unticked, cannot be ticked, and says why.
+    QString userRoutine;
+    for (const MaintTask& task : tools->tasks()) {
+        if (task.available) {
+            if (!task.admin && userRoutine.isEmpty())
+                userRoutine = task.id;
+            continue;
+        }
+        EXPECT_FALSE(tools->sel().contains(task.id)) << task.id.toStdString();
+        click(findVisible("taskCard-" + task.id));
+        settle(50);
+        EXPECT_FALSE(tools->sel().contains(task.id)) << task.id.toStdString();
+        auto* status = findVisible("taskStatus-" + task.id);
+        ASSERT_NE(status, nullptr);
+        EXPECT_TRUE(status->property("text").toString().contains(task.reason));
+    }
+    ASSERT_FALSE(userRoutine.isEmpty());
+
     // The prompt is dismissed; the user routine ticked too succeeds.
-    tools->setRunners([](const std::string&) { return Shell::Result{true, {}}; },
-                      [](const std::string&) { QThread::msleep(300); return Shell::Result{false, L("Cancelado")}; });
-    click(findVisible("taskCard-ql"));
+    tools->setRunners([](const std::string&) { QThread::msleep(600); return Shell::Result{true, {}}; },
+                      [](const std::string&) { QThread::msleep(600); return Shell::Result{false, L("Cancelado")}; });
+    click(findVisible("taskCard-" + userRoutine));
     settle(100);
-    EXPECT_TRUE(tools->sel().contains("ql"));
+    EXPECT_TRUE(tools->sel().contains(userRoutine));
     click(findVisible("actionBarPrimary"));
     settle(150);
     snap(window, "tools-running");
+
+    // The run belongs to the application: away and back, it is still running,
+    // and a second one cannot start.
+    state->setSection("overview");
+    settle(150);
+    state->setSection("maintenance");
+    settle(150);
+    view = findVisible("toolsView");
+    ASSERT_NE(view, nullptr);
+    tools = qvariant_cast<MaintenanceModel*>(view->property("model"));
+    ASSERT_NE(tools, nullptr);
+    EXPECT_FALSE(tools->running().isEmpty());
+    EXPECT_FALSE(state->runMaintenance(tools->tasks(), tools->sel()));
+    auto* runStatus = findVisible("taskStatus-" + state->maintRunning());
+    ASSERT_NE(runStatus, nullptr);
+    EXPECT_TRUE(runStatus->property("text").toString().contains(L("Executando…")));
     ASSERT_EVENTUALLY(tools->running().isEmpty(), 10000);
     settle();
-    EXPECT_EQ(tools->done(), QStringList{"ql"});
+    EXPECT_EQ(tools->done(), QStringList{userRoutine});
     EXPECT_TRUE(state->hasMessage());
     snap(window, "tools-done");
     QTest::keyClick(window, Qt::Key_Escape);
     settle();
-    auto* status = findVisible("taskStatus-ql");
+    auto* status = findVisible("taskStatus-" + userRoutine);
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(status->property("text").toString().contains(L("Concluído")));  // Arabic adds a direction mark
+}
+
+TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
+{
+    const std::filesystem::path system = FS::home() / "fixture-xdg/autostart";
+    const auto writeText = [](const std::filesystem::path& path, const std::string& text) {
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+    };
+    writeText(system / "xdg-user-dirs.desktop",
+              "[Desktop Entry]\nType=Application\nName=User folders update\nExec=xdg-user-dirs-update\n");
+    writeText(system / "at-spi-dbus-bus.desktop",
+              "[Desktop Entry]\nType=Application\nName=AT-SPI D-Bus Bus\nExec=/usr/libexec/at-spi-bus-launcher --launch-immediately\n");
+    writeText(system / "org.kde.kdeconnect.daemon.desktop",
+              "[Desktop Entry]\nType=Application\nName=KDE Connect\nExec=kdeconnectd\nOnlyShowIn=KDE;\n");
+    writeText(system / "blueman.desktop",
+              "[Desktop Entry]\nType=Application\nName=Blueman Applet\nExec=blueman-applet\nX-GNOME-Autostart-enabled=false\n");
+    LinuxStartup::Sources sources;
+    sources.userFolder = Paths::configHome() / "autostart";
+    sources.systemFolders = {system};
+    sources.desktops = {"GNOME"};
+    sources.user = [](const std::string&) { return Shell::Result{false, "offline"}; };
+    sources.admin = [](const std::string&) { return Shell::Result{false, L("Cancelado")}; };
+    state->setStartupPart(Profiles::Startup{
+        .scan = [sources] { return LinuxStartup::scan(sources); },
+        .setOn = [sources](const AgentItem& item, bool on) { return LinuxStartup::setOn(item, on, sources); }});
+    state->loadAgents();
+    ASSERT_EVENTUALLY(state->agentCount() == 5, 5000);  // four entries and the login item
+    state->setSection("startup");
+    settle(900);
+    snap(window, "startup-linux");
+
+    auto* lock = findVisible("agentLock-at-spi-dbus-bus.desktop");
+    EXPECT_NE(lock, nullptr);
+    EXPECT_EQ(findVisible("agentSwitch-at-spi-dbus-bus.desktop"), nullptr);
+    EXPECT_NE(findVisible("agentElsewhere"), nullptr);
+
+    auto* toggle = findVisible("agentSwitch-xdg-user-dirs.desktop");
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_TRUE(toggle->property("checked").toBool());
+    click(toggle);
+    const std::filesystem::path override = sources.userFolder / "xdg-user-dirs.desktop";
+    ASSERT_EVENTUALLY(std::filesystem::exists(override), 5000);
+    ASSERT_EVENTUALLY(!findVisible("agentSwitch-xdg-user-dirs.desktop")->property("checked").toBool(), 5000);
+    settle(600);
+    snap(window, "startup-linux-off");
+    click(findVisible("agentSwitch-xdg-user-dirs.desktop"));
+    ASSERT_EVENTUALLY(!std::filesystem::exists(override), 5000);
+    ASSERT_EVENTUALLY(findVisible("agentSwitch-xdg-user-dirs.desktop")->property("checked").toBool(), 5000);
+
+    // The own login item, switched on from the page, is on in the settings too.
+    click(findVisible("agentSwitch-com.halvick.Quillmoor.desktop"));
+    ASSERT_EVENTUALLY(state->launchAtLogin(), 5000);
+    EXPECT_EQ(state->setLaunchAtLogin(false), QString());
+    ASSERT_EVENTUALLY(!findVisible("agentSwitch-com.halvick.Quillmoor.desktop")->property("checked").toBool(), 5000);
+    state->setStartupPart(std::nullopt);
 }
 
 TEST_F(UiTest, OverviewShowsLiveGaugesAndShortcutsWhileShown)
