@@ -229,7 +229,7 @@ public:
 
     // Test seams: the fixed folders and the may-delete test.
     void setAppFolders(std::vector<std::filesystem::path> folders) { appFolders_ = std::move(folders); }
-    void setLaunchFolders(std::vector<Sweeper::LaunchFolder> folders) { launchFolders_ = std::move(folders); }
+    void setLaunchFolders(std::vector<LaunchFolder> folders) { launchFolders_ = std::move(folders); }
     void setMayDelete(std::function<bool(const std::filesystem::path&)> test) { mayDelete_ = std::move(test); }
 
     double nebulaDensity() const;
@@ -306,7 +306,7 @@ private:
     RecordListModel* appFileModel_ = nullptr;
     RecordListModel* agentModel_ = nullptr;
     std::optional<std::vector<std::filesystem::path>> appFolders_;
-    std::optional<std::vector<Sweeper::LaunchFolder>> launchFolders_;
+    std::optional<std::vector<LaunchFolder>> launchFolders_;
     std::function<bool(const std::filesystem::path&)> mayDelete_;
     const AppInfo* findApp(const QString& id) const;
     void setApps(std::vector<AppInfo> apps);

@@ -14,6 +14,7 @@
 #include "platform/Processes.h"
 #include "platform/Shell.h"
 #include "platform/Trash.h"
+#include "profiles/Profile.h"
 
 namespace fs = std::filesystem;
 
@@ -85,7 +86,7 @@ void AppState::loadApps()
 {
     const QList<QString> measuredList = appSizes_.keys();
     const QSet<QString> measured(measuredList.begin(), measuredList.end());
-    const std::vector<fs::path> folders = appFolders_.value_or(Sweeper::appFolders());
+    const std::vector<fs::path> folders = appFolders_.value_or(Profiles::active().apps.folders());
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, measured, folders] {
         const std::vector<AppInfo> list = Sweeper::scanApps(folders);
@@ -163,7 +164,7 @@ void AppState::selectApp(const QString& id)
     const AppInfo copy = *app;
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, copy, id] {
-        auto files = std::make_shared<std::vector<JunkItem>>(Sweeper::appFiles(copy));
+        auto files = std::make_shared<std::vector<JunkItem>>(Sweeper::appFiles(copy, Profiles::active().apps.leftoverDirs()));
         QMetaObject::invokeMethod(self.data(), [self, files, id] {
             // another application was chosen meanwhile: this list is dropped
             if (!self || self->selectedApp_ != id)
@@ -255,7 +256,7 @@ void AppState::setAgents(std::vector<AgentItem> agents)
 
 void AppState::loadAgents()
 {
-    const std::vector<Sweeper::LaunchFolder> folders = launchFolders_.value_or(Sweeper::launchFolders());
+    const std::vector<LaunchFolder> folders = launchFolders_.value_or(Profiles::active().startup.folders());
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, folders] {
         auto list = std::make_shared<std::vector<AgentItem>>(Sweeper::scanAgents(folders));
@@ -282,7 +283,7 @@ void AppState::removeAgent(const AgentItem& item)
     const unsigned uid = getuid();
     if (item.userOwned) {
         // An agent that is not loaded is no error: the result is not looked at.
-        Shell::run(Sweeper::userAgentUnloadCommand(item.url, uid));
+        Shell::run(Profiles::active().startup.userUnloadCommand(item.url, uid));
         const Trash::MoveResult moved = Trash::moveToTrash(item.url);
         setMessage(moved.ok ? LF("“%@” desativado e movido para a Lixeira.", item.label)
                             : LF("Não foi possível remover: %@", moved.error));
@@ -294,7 +295,7 @@ void AppState::removeAgent(const AgentItem& item)
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, item, uid, admin] {
         const Shell::Result result =
-            Removal::adminTrash(item.url, Sweeper::adminAgentUnloadCommand(item.url, uid), admin);
+            Removal::adminTrash(item.url, Profiles::active().startup.adminUnloadCommand(item.url, uid), admin);
         QMetaObject::invokeMethod(self.data(), [self, result, label = item.label] {
             if (!self)
                 return;
