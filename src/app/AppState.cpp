@@ -16,6 +16,7 @@
 #include "platform/Prefs.h"
 #include "platform/Sound.h"
 #include "space/SpaceModel.h"
+#include "profiles/Profile.h"
 
 namespace {
 
@@ -300,7 +301,7 @@ void AppState::scanJunk()
 
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self] {
-        std::vector<JunkGroup> groups = Sweeper::scanJunk([self](const QString& title, std::int64_t bytes) {
+        std::vector<JunkGroup> groups = Sweeper::scanJunk(Profiles::active().junk.rules(), [self](const QString& title, std::int64_t bytes) {
             QMetaObject::invokeMethod(self.data(), [self, title, bytes] {
                 if (!self)
                     return;

@@ -22,7 +22,7 @@
 #include "engines/Removal.h"
 #include "engines/Sweeper.h"
 #include "platform/FS.h"
-#include "profiles/Startup.h"
+#include "profiles/StartupSources.h"
 #include "space/SpaceModel.h"
 #include "ui/RecordListModel.h"
 
@@ -94,7 +94,6 @@ class AppState : public QObject {
     Q_PROPERTY(qint64 appSelectedTotal READ appSelectedTotal NOTIFY appFilesChanged)
     Q_PROPERTY(int appSelectedCount READ appSelectedCount NOTIFY appFilesChanged)
     Q_PROPERTY(RecordListModel* agentModel READ agentModel CONSTANT)
-    Q_PROPERTY(bool startupSwitches READ startupSwitches NOTIFY agentsChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(QString maintRunning READ maintRunning NOTIFY maintRunningChanged)
     Q_PROPERTY(QStringList maintDone READ maintDone NOTIFY maintDoneChanged)
@@ -260,13 +259,11 @@ public:
 
     // Test seams: the fixed folders and the may-delete test.
     void setAppFolders(std::vector<std::filesystem::path> folders) { appFolders_ = std::move(folders); }
-    void setLaunchFolders(std::vector<Sweeper::LaunchFolder> folders) { launchFolders_ = std::move(folders); }
+    void setLaunchFolders(std::vector<LaunchFolder> folders) { launchFolders_ = std::move(folders); }
     // Replaces the startup part of the active profile (tests: fixture folders, recorded systemctl).
-    void setStartupPart(std::optional<Profiles::Startup> part) { startupPart_ = std::move(part); }
+    void setStartupPart(std::optional<Profiles::StartupSources> part) { startupPart_ = std::move(part); }
     // The startup part in use: the one set for tests, else the active profile's.
-    Profiles::Startup startupPart() const;
-    // Whether startup items are switched off and on (else only removed).
-    bool startupSwitches() const { return bool(startupPart().setOn); }
+    Profiles::StartupSources startupPart() const;
     void setMayDelete(std::function<bool(const std::filesystem::path&)> test) { mayDelete_ = std::move(test); }
 
     double nebulaDensity() const;
@@ -344,7 +341,7 @@ private:
     std::vector<JunkItem> appFiles_;
     bool appLoading_ = false;
     std::vector<AgentItem> agents_;
-    std::optional<Profiles::Startup> startupPart_;
+    std::optional<Profiles::StartupSources> startupPart_;
     const AgentItem* findAgent(const QString& agentId) const;
     bool launchAtLogin_ = false;
     QString maintRunning_;
@@ -357,7 +354,7 @@ private:
     RecordListModel* appFileModel_ = nullptr;
     RecordListModel* agentModel_ = nullptr;
     std::optional<std::vector<std::filesystem::path>> appFolders_;
-    std::optional<std::vector<Sweeper::LaunchFolder>> launchFolders_;
+    std::optional<std::vector<LaunchFolder>> launchFolders_;
     std::function<bool(const std::filesystem::path&)> mayDelete_;
     const AppInfo* findApp(const QString& id) const;
     void setApps(std::vector<AppInfo> apps);

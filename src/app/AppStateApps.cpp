@@ -14,6 +14,7 @@
 #include "platform/Processes.h"
 #include "platform/Shell.h"
 #include "platform/Trash.h"
+#include "profiles/Profile.h"
 
 namespace fs = std::filesystem;
 
@@ -85,7 +86,7 @@ void AppState::loadApps()
 {
     const QList<QString> measuredList = appSizes_.keys();
     const QSet<QString> measured(measuredList.begin(), measuredList.end());
-    const std::vector<fs::path> folders = appFolders_.value_or(Sweeper::appFolders());
+    const std::vector<fs::path> folders = appFolders_.value_or(Profiles::active().apps.folders());
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, measured, folders] {
         const std::vector<AppInfo> list = Sweeper::scanApps(folders);
@@ -163,7 +164,7 @@ void AppState::selectApp(const QString& id)
     const AppInfo copy = *app;
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, copy, id] {
-        auto files = std::make_shared<std::vector<JunkItem>>(Sweeper::appFiles(copy));
+        auto files = std::make_shared<std::vector<JunkItem>>(Sweeper::appFiles(copy, Profiles::active().apps.leftoverDirs()));
         QMetaObject::invokeMethod(self.data(), [self, files, id] {
             // another application was chosen meanwhile: this list is dropped
             if (!self || self->selectedApp_ != id)

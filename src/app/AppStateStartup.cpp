@@ -26,16 +26,17 @@ QString pathText(const fs::path& path) { return QFile::decodeName(QByteArray::fr
 
 // ---- startup items ----
 
-Profiles::Startup AppState::startupPart() const
+Profiles::StartupSources AppState::startupPart() const
 {
     if (startupPart_)
         return *startupPart_;
+    Profiles::StartupSources part = Profiles::active().startup;
     if (launchFolders_) {
         // launch property lists in fixture folders (tests)
-        const std::vector<Sweeper::LaunchFolder> folders = *launchFolders_;
-        return {.scan = [folders] { return Sweeper::scanAgents(folders); }, .setOn = {}};
+        part.scan = {};
+        part.setOn = {};
     }
-    return Profiles::active().startup;
+    return part;
 }
 
 void AppState::setAgents(std::vector<AgentItem> agents)
@@ -63,10 +64,14 @@ void AppState::setAgents(std::vector<AgentItem> agents)
 
 void AppState::loadAgents()
 {
-    const Profiles::Startup startup = startupPart();
+    const Profiles::StartupSources startup = startupPart();
+    // The profile's own items, or the property lists of its launch folders.
+    const std::vector<LaunchFolder> folders =
+        launchFolders_.value_or(startup.folders ? startup.folders() : std::vector<LaunchFolder>{});
     QPointer<AppState> self(this);
-    QThreadPool::globalInstance()->start([self, startup] {
-        auto list = std::make_shared<std::vector<AgentItem>>(startup.scan());
+    QThreadPool::globalInstance()->start([self, startup, folders] {
+        auto list = std::make_shared<std::vector<AgentItem>>(startup.scan ? startup.scan()
+                                                                           : Sweeper::scanAgents(folders));
         QMetaObject::invokeMethod(self.data(), [self, list] {
             if (self)
                 self->setAgents(std::move(*list));
@@ -94,8 +99,9 @@ void AppState::removeAgent(const AgentItem& item)
     const unsigned uid = getuid();
     if (item.userOwned) {
         // An agent that is not loaded is no error: the result is not looked at.
-        if (item.kind == QLatin1String("launchd"))
-            Shell::run(Sweeper::userAgentUnloadCommand(item.url, uid));
+        const Profiles::StartupSources startup = startupPart();
+        if (item.kind == QLatin1String("launchd") && startup.userUnloadCommand)
+            Shell::run(startup.userUnloadCommand(item.url, uid));
         const Trash::MoveResult moved = Trash::moveToTrash(item.url);
         setMessage(moved.ok ? LF("“%@” desativado e movido para a Lixeira.", item.label)
                             : LF("Não foi possível remover: %@", moved.error));
@@ -103,14 +109,15 @@ void AppState::removeAgent(const AgentItem& item)
         refreshLoginItem();
         return;
     }
-    if (item.kind != QLatin1String("launchd"))
+    const Profiles::StartupSources startup = startupPart();
+    if (item.kind != QLatin1String("launchd") || !startup.adminUnloadCommand)
         return;  // the system's entries and services are switched off, never removed
     // The password prompt may stay open for long: the window keeps responding.
     const Removal::AdminRunner admin = adminRunner();
     QPointer<AppState> self(this);
-    QThreadPool::globalInstance()->start([self, item, uid, admin] {
-        const Shell::Result result =
-            Removal::adminTrash(item.url, Sweeper::adminAgentUnloadCommand(item.url, uid), admin);
+    const std::string unload = startup.adminUnloadCommand(item.url, uid);
+    QThreadPool::globalInstance()->start([self, item, unload, admin] {
+        const Shell::Result result = Removal::adminTrash(item.url, unload, admin);
         QMetaObject::invokeMethod(self.data(), [self, result, label = item.label] {
             if (!self)
                 return;
@@ -129,7 +136,7 @@ void AppState::setAgentOn(const QString& agentId, bool on)
 
 void AppState::setAgentOn(const AgentItem& item, bool on)
 {
-    const Profiles::Startup startup = startupPart();
+    const Profiles::StartupSources startup = startupPart();
     if (!startup.setOn)
         return;
     QPointer<AppState> self(this);

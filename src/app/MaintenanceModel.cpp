@@ -1,17 +1,19 @@
 #include "app/MaintenanceModel.h"
 
+#include <algorithm>
+
 #include <QVariantMap>
 
 #include "app/AppState.h"
 #include "profiles/Profile.h"
 
-MaintenanceModel::MaintenanceModel(QObject* parent) : MaintenanceModel(Profiles::active().routines, parent) {}
+MaintenanceModel::MaintenanceModel(QObject* parent) : MaintenanceModel(Profiles::active().maintenance, parent) {}
 
-MaintenanceModel::MaintenanceModel(Profiles::Routines routines, QObject* parent)
+MaintenanceModel::MaintenanceModel(const Profiles::MaintenanceRoutines& routines, QObject* parent)
     : QObject(parent)
     , reasons_(routines.reasons)
     , tasks_(routines.tasks())
-    , sel_(Maintenance::defaultSelection(tasks_))
+    , sel_(Maintenance::defaultSelection(tasks_, routines.defaultSelection()))
 {
     if (AppState* state = AppState::instance()) {
         connect(state, &AppState::maintRunningChanged, this, &MaintenanceModel::runningChanged);

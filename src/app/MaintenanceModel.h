@@ -10,7 +10,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include "engines/Maintenance.h"
-#include "profiles/Routines.h"
+#include "profiles/MaintenanceRoutines.h"
 
 class MaintenanceModel : public QObject {
     Q_OBJECT
@@ -23,7 +23,7 @@ class MaintenanceModel : public QObject {
 public:
     explicit MaintenanceModel(QObject* parent = nullptr);
     // The page over a given set of routines (tests).
-    explicit MaintenanceModel(Profiles::Routines routines, QObject* parent = nullptr);
+    explicit MaintenanceModel(const Profiles::MaintenanceRoutines& routines, QObject* parent = nullptr);
 
     const std::vector<MaintTask>& tasks() const { return tasks_; }
     QVariantList taskList() const;

@@ -6,6 +6,7 @@
 #include "engines/Sweeper.h"
 #include "i18n/L.h"
 #include "platform/Fmt.h"
+#include "profiles/Profile.h"
 
 namespace Cli {
 
@@ -22,7 +23,7 @@ int runApps(Context& context)
 {
     if (!context.args.isEmpty())
         return context.usageError(QStringLiteral("apps takes no arguments (see --help)"));
-    const std::vector<AppInfo> apps = Sweeper::scanApps();
+    const std::vector<AppInfo> apps = Sweeper::scanApps(Profiles::active().apps.folders());
     QJsonArray list;
     for (const AppInfo& app : apps) {
         const std::int64_t size = FS::size(app.url);
@@ -50,7 +51,7 @@ int runLeftovers(Context& context)
 {
     if (context.args.size() != 1)
         return context.usageError(QStringLiteral("leftovers takes one application: name, identifier or path"));
-    const std::vector<AppInfo> found = appsNamed(Sweeper::scanApps(), context.args.first());
+    const std::vector<AppInfo> found = appsNamed(Sweeper::scanApps(Profiles::active().apps.folders()), context.args.first());
     if (found.empty()) {
         context.err << "quillmoor-cli: no application '" << context.args.first() << "'\n";
         return Failure;
@@ -63,7 +64,7 @@ int runLeftovers(Context& context)
         return Failure;
     }
     const AppInfo& app = found.front();
-    const std::vector<JunkItem> files = Sweeper::appFiles(app);
+    const std::vector<JunkItem> files = Sweeper::appFiles(app, Profiles::active().apps.leftoverDirs());
     std::int64_t total = 0;
     QJsonArray items;
     for (const JunkItem& item : files) {

@@ -57,7 +57,7 @@ void listTasks(const Context& context, const std::vector<MaintTask>& tasks)
 
 int runMaintenance(Context& context)
 {
-    const Profiles::Routines routines = Profiles::active().routines;
+    const Profiles::MaintenanceRoutines routines = Profiles::active().maintenance;
     const std::vector<MaintTask> tasks = routines.tasks();
     QStringList ids;
     bool run = false;

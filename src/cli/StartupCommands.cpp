@@ -16,10 +16,10 @@ namespace Cli {
 
 namespace {
 
-std::optional<Profiles::Startup> partOverride;
+std::optional<Profiles::StartupSources> partOverride;
 Removal::AdminRunner adminOverride;
 
-Profiles::Startup part() { return partOverride ? *partOverride : Profiles::active().startup; }
+Profiles::StartupSources part() { return partOverride ? *partOverride : Profiles::active().startup; }
 
 QString pathText(const std::filesystem::path& path)
 {
@@ -35,7 +35,7 @@ QString stateText(const AgentItem& item)
 
 int list(Context& context)
 {
-    const std::vector<AgentItem> items = part().scan();
+    const std::vector<AgentItem> items = Sweeper::scanStartup(part());
     QJsonArray json;
     for (const AgentItem& item : items) {
         if (context.json) {
@@ -58,10 +58,6 @@ int list(Context& context)
     }
     if (context.json)
         context.printJson(json);
-    else if (part().setOn)
-        context.out << LF("%ld itens de inicialização e serviços. Desative o que você não usa para iniciar mais rápido.",
-                          qint64(items.size()))
-                    << "\n";
     else
         context.out << LF("%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.",
                           qint64(items.size()))
@@ -71,7 +67,7 @@ int list(Context& context)
 
 std::optional<AgentItem> find(const QString& id)
 {
-    for (const AgentItem& item : part().scan())
+    for (const AgentItem& item : Sweeper::scanStartup(part()))
         if (item.key == id)
             return item;
     return std::nullopt;
@@ -79,7 +75,7 @@ std::optional<AgentItem> find(const QString& id)
 
 int switchItem(Context& context, const AgentItem& item, bool on)
 {
-    const Profiles::Startup startup = part();
+    const Profiles::StartupSources startup = part();
     if (!startup.setOn) {
         context.err << LF("Não foi possível alterar: %@", L("este item só pode ser removido.")) << "\n";
         return Failure;
@@ -96,8 +92,9 @@ int removeItem(Context& context, const AgentItem& item)
 {
     const unsigned uid = getuid();
     if (item.userOwned) {
-        if (item.kind == QLatin1String("launchd"))
-            Shell::run(Sweeper::userAgentUnloadCommand(item.url, uid));
+        const Profiles::StartupSources startup = part();
+        if (item.kind == QLatin1String("launchd") && startup.userUnloadCommand)
+            Shell::run(startup.userUnloadCommand(item.url, uid));
         const Trash::MoveResult moved = Trash::moveToTrash(item.url);
         if (!moved.ok) {
             context.err << LF("Não foi possível remover: %@", moved.error) << "\n";
@@ -106,14 +103,15 @@ int removeItem(Context& context, const AgentItem& item)
         context.out << LF("“%@” desativado e movido para a Lixeira.", item.label) << "\n";
         return Success;
     }
-    if (item.kind != QLatin1String("launchd")) {
+    const Profiles::StartupSources startup = part();
+    if (item.kind != QLatin1String("launchd") || !startup.adminUnloadCommand) {
         context.err << LF("Não removido: %@", L("só as entradas do seu usuário podem ser removidas; desative esta."))
                     << "\n";
         return Failure;
     }
     const Removal::AdminRunner admin =
         adminOverride ? adminOverride : Removal::AdminRunner([](const std::string& c) { return Shell::runAdmin(c); });
-    const Shell::Result result = Removal::adminTrash(item.url, Sweeper::adminAgentUnloadCommand(item.url, uid), admin);
+    const Shell::Result result = Removal::adminTrash(item.url, startup.adminUnloadCommand(item.url, uid), admin);
     if (!result.ok) {
         context.err << LF("Não removido: %@", result.out) << "\n";
         return Failure;
@@ -143,7 +141,7 @@ int runStartup(Context& context)
 
 } // namespace
 
-void setStartupPart(std::optional<Profiles::Startup> startup, Removal::AdminRunner admin)
+void setStartupPart(std::optional<Profiles::StartupSources> startup, Removal::AdminRunner admin)
 {
     partOverride = std::move(startup);
     adminOverride = std::move(admin);

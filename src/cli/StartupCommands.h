@@ -6,7 +6,7 @@
 
 #include "cli/Cli.h"
 #include "engines/Removal.h"
-#include "profiles/Startup.h"
+#include "profiles/StartupSources.h"
 
 namespace Cli {
 
@@ -15,6 +15,6 @@ std::vector<Command> startupCommands();
 
 // Replaces the active profile's startup part and the administrator runner of
 // removals (tests); nothing restores the real ones.
-void setStartupPart(std::optional<Profiles::Startup> part, Removal::AdminRunner admin = {});
+void setStartupPart(std::optional<Profiles::StartupSources> part, Removal::AdminRunner admin = {});
 
 } // namespace Cli

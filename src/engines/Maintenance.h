@@ -1,8 +1,9 @@
 #pragma once
-// The seven system-care routines and their runner. The routines that need
+// The runner of the system-care routines (the profile lists them). The routines that need
 // administrator rights run together as one privileged command, so the
 // password is asked for once; each prints an "OK:" or "FAIL:" marker with its
-// id. The others run one by one with the user's rights. Plain C++: runs on a
+// id. The others run one by one with the user's rights. A routine that cannot
+// run here (its program is missing) never runs. Plain C++: runs on a
 // background thread and never sees the screen's state.
 #include <cstdint>
 #include <functional>
@@ -13,37 +14,14 @@
 #include <QStringList>
 
 #include "platform/Shell.h"
-
-struct MaintTask {
-    QString id;       // stable short key: selection, done state, batch markers
-    QString title;    // localised
-    QString detail;   // localised one-line explanation
-    QString symbol;   // symbol shown on the card
-    std::string cmd;  // the command line, passed to the shell unchanged
-    bool admin = false;
-    QString needs = {};       // the program (or file) the command needs
-    bool available = true;    // that program is there: the routine can run
-    QString reason = {};      // localised, when not available: "Indisponível: falta …"
-    // What the routine frees, read before and after it runs (bytes); none for most.
-    std::function<std::int64_t()> gauge = {};
-};
+#include "profiles/MaintenanceRoutines.h"
 
 namespace Maintenance {
 
 using Runner = std::function<Shell::Result(const std::string& command)>;
 
-// The routines, in the order the screen lists them.
-std::vector<MaintTask> tasks();
-
-// The ids ticked when the screen opens.
-QStringList defaultSelection();
-// The available ones of "ram" and "dns" among the routines.
-QStringList defaultSelection(const std::vector<MaintTask>& tasks);
-
-// How much a failure tells. Silent: the designed batch, where only the markers
-// leave the batch and a failed routine is named by its title. WithReasons:
-// each command's output is kept, and a failure carries its last line.
-enum class Reasons { Silent, WithReasons };
+// The ids of `wanted` whose routine can run here, in the routines' order.
+QStringList defaultSelection(const std::vector<MaintTask>& tasks, const QStringList& wanted);
 
 // One command for the administrator routines, joined with "; ". Silent: each as
 // "(cmd) >/dev/null 2>&1 && echo OK:id || echo FAIL:id". WithReasons: each

@@ -36,9 +36,4 @@ QString batteryStatus(const std::optional<Monitor::Battery>& battery);
 QString speedResult(const QByteArray& toolOutput, const QString& downKey = QStringLiteral("dl_throughput"),
                     const QString& upKey = QStringLiteral("ul_throughput"));
 
-// The speed-test command line.
-inline constexpr const char* kSpeedTestCommand = "/usr/bin/networkQuality -s -c 2>/dev/null";
-// The memory purge command line (run with administrator rights).
-inline constexpr const char* kPurgeCommand = "/usr/sbin/purge";
-
 } // namespace Panel

@@ -1,4 +1,5 @@
 #include "profiles/LinuxMaintenance.h"
+#include "profiles/MaintenanceRoutines.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -174,3 +175,20 @@ std::vector<MaintTask> tasks(const Environment& env)
 }
 
 } // namespace LinuxMaintenance
+
+namespace Profiles {
+
+MaintenanceRoutines linuxMaintenance()
+{
+    return {.tasks = [] { return LinuxMaintenance::tasks(); },
+            .defaultSelection = [] {
+                QStringList ids;  // those of "ram" and "dns" that can run here
+                for (const MaintTask& task : LinuxMaintenance::tasks())
+                    if (task.available && (task.id == QLatin1String("ram") || task.id == QLatin1String("dns")))
+                        ids << task.id;
+                return ids;
+            },
+            .reasons = Maintenance::Reasons::WithReasons};
+}
+
+} // namespace Profiles

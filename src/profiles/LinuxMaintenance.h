@@ -8,7 +8,7 @@
 
 #include <QString>
 
-#include "engines/Maintenance.h"
+#include "profiles/MaintenanceRoutines.h"
 
 namespace LinuxMaintenance {
 

@@ -2,6 +2,7 @@
 #include <glib.h>
 
 #include "profiles/LinuxStartup.h"
+#include "profiles/StartupSources.h"
 
 #include <algorithm>
 #include <map>
@@ -478,3 +479,18 @@ std::optional<QString> setOn(const AgentItem& item, bool on, const Sources& sour
 }
 
 } // namespace LinuxStartup
+
+namespace Profiles {
+
+StartupSources linuxStartup()
+{
+    return {.folders = [] { return std::vector<LaunchFolder>{}; },
+            .userUnloadCommand = nullptr,
+            .adminUnloadCommand = nullptr,
+            .scan = [] { return LinuxStartup::scan(LinuxStartup::sources()); },
+            .setOn = [](const AgentItem& item, bool on) {
+                return LinuxStartup::setOn(item, on, LinuxStartup::sources());
+            }};
+}
+
+} // namespace Profiles

@@ -2,25 +2,38 @@
 
 #include <QtGlobal>
 
-#include "engines/Sweeper.h"
-#include "profiles/LinuxMaintenance.h"
-#include "profiles/LinuxStartup.h"
+#include "i18n/L.h"
 
 namespace Profiles {
 
 namespace {
 
-const Profile kLinux{
-    .name = "linux",
-    .startup = {.scan = [] { return LinuxStartup::scan(LinuxStartup::sources()); },
-                .setOn = [](const AgentItem& item, bool on) { return LinuxStartup::setOn(item, on, LinuxStartup::sources()); }},
-    .routines = {.tasks = [] { return LinuxMaintenance::tasks(); }, .reasons = Maintenance::Reasons::WithReasons},
-};
-const Profile kMacOS{
-    .name = "macos",
-    .startup = {.scan = [] { return Sweeper::scanAgents(); }, .setOn = {}},
-    .routines = {.tasks = [] { return Maintenance::tasks(); }, .reasons = Maintenance::Reasons::Silent},
-};
+// Built on first use: the parts' tables live in the Linux*.cpp and MacOS*.cpp files.
+const Profile& linuxProfile()
+{
+    static const Profile profile{.name = "linux",
+                                 .junk = linuxJunk(),
+                                 .protectedPlaces = linuxProtectedPlaces(),
+                                 .apps = linuxApps(),
+                                 .startup = linuxStartup(),
+                                 .maintenance = linuxMaintenance(),
+                                 .panel = linuxPanel(),
+                                 .words = linuxWords()};
+    return profile;
+}
+
+const Profile& macosProfile()
+{
+    static const Profile profile{.name = "macos",
+                                 .junk = macosJunk(),
+                                 .protectedPlaces = macosProtectedPlaces(),
+                                 .apps = macosApps(),
+                                 .startup = macosStartup(),
+                                 .maintenance = macosMaintenance(),
+                                 .panel = macosPanel(),
+                                 .words = macosWords()};
+    return profile;
+}
 
 const Profile* chosen = nullptr;
 
@@ -40,19 +53,19 @@ const Profile* fromEnvironment()
 
 const Profile* byName(const QString& name)
 {
-    if (name == kLinux.name)
-        return &kLinux;
-    if (name == kMacOS.name)
-        return &kMacOS;
+    if (name == QLatin1String("linux"))
+        return &linuxProfile();
+    if (name == QLatin1String("macos"))
+        return &macosProfile();
     return nullptr;
 }
 
 const Profile& builtIn()
 {
 #ifdef Q_OS_MACOS
-    return kMacOS;
+    return macosProfile();
 #else
-    return kLinux;
+    return linuxProfile();
 #endif
 }
 
@@ -61,6 +74,7 @@ const Profile& active()
     if (!chosen) {
         const Profile* fromEnv = fromEnvironment();
         chosen = fromEnv ? fromEnv : &builtIn();
+        apply(*chosen);
     }
     return *chosen;
 }
@@ -71,7 +85,14 @@ bool choose(const QString& name)
     if (!profile)
         return false;
     chosen = profile;
+    apply(*chosen);
     return true;
+}
+
+void apply(const Profile& profile)
+{
+    FS::setProtection(profile.protectedPlaces.current());
+    setWordReplacements(profile.words.replacements());
 }
 
 } // namespace Profiles

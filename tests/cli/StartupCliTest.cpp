@@ -36,7 +36,7 @@ protected:
         sources.user = [](const std::string&) { return Shell::Result{false, "offline"}; };
         sources.admin = [](const std::string&) { return Shell::Result{false, "no"}; };
         const LinuxStartup::Sources s = sources;
-        Cli::setStartupPart(Profiles::Startup{
+        Cli::setStartupPart(Profiles::StartupSources{
             .scan = [s] { return LinuxStartup::scan(s); },
             .setOn = [s](const AgentItem& item, bool on) { return LinuxStartup::setOn(item, on, s); }});
     }

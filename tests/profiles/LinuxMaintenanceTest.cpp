@@ -3,6 +3,7 @@
 // that carry the command's last line, and what "ram" reports.
 #include <gtest/gtest.h>
 
+#include "engines/Maintenance.h"
 #include "i18n/L.h"
 #include "platform/Fmt.h"
 #include "profiles/LinuxMaintenance.h"
@@ -74,7 +75,7 @@ TEST(LinuxMaintenance, NothingCanRunOnABarePath)
         EXPECT_FALSE(task.available);
         EXPECT_EQ(task.reason, LF("Indisponível: falta %@", row.missing));
     }
-    EXPECT_TRUE(Maintenance::defaultSelection(tasks).isEmpty());
+    EXPECT_TRUE(Maintenance::defaultSelection(tasks, {"ram", "dns"}).isEmpty());
 
     // Ticked or not, nothing unavailable runs, and no password is asked for.
     int userRuns = 0;
@@ -102,7 +103,7 @@ TEST(LinuxMaintenance, AvailableWhereTheProgramsAndFoldersAre)
     std::vector<MaintTask> tasks = LinuxMaintenance::tasks(env);
     EXPECT_TRUE(byId(tasks, "ram").available);
     EXPECT_EQ(byId(tasks, "dns").reason, LF("Indisponível: falta %@", QString("systemd-resolved")));
-    EXPECT_EQ(Maintenance::defaultSelection(tasks), QStringList{"ram"});
+    EXPECT_EQ(Maintenance::defaultSelection(tasks, {"ram", "dns"}), QStringList{"ram"});
     // the package tool that is there
     EXPECT_TRUE(byId(tasks, "packages").available);
     EXPECT_EQ(byId(tasks, "packages").cmd, "dnf clean packages");
@@ -115,7 +116,7 @@ TEST(LinuxMaintenance, AvailableWhereTheProgramsAndFoldersAre)
     fs::create_directories(apps);
     tasks = LinuxMaintenance::tasks(env);
     EXPECT_TRUE(byId(tasks, "dns").available);
-    EXPECT_EQ(Maintenance::defaultSelection(tasks), (QStringList{"ram", "dns"}));
+    EXPECT_EQ(Maintenance::defaultSelection(tasks, {"ram", "dns"}), (QStringList{"ram", "dns"}));
     EXPECT_TRUE(byId(tasks, "menus").available);
     EXPECT_EQ(byId(tasks, "menus").cmd, "update-desktop-database " + Shell::q(apps.native()));
 

@@ -743,7 +743,7 @@ TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
     sources.desktops = {"GNOME"};
     sources.user = [](const std::string&) { return Shell::Result{false, "offline"}; };
     sources.admin = [](const std::string&) { return Shell::Result{false, L("Cancelado")}; };
-    state->setStartupPart(Profiles::Startup{
+    state->setStartupPart(Profiles::StartupSources{
         .scan = [sources] { return LinuxStartup::scan(sources); },
         .setOn = [sources](const AgentItem& item, bool on) { return LinuxStartup::setOn(item, on, sources); }});
     state->loadAgents();

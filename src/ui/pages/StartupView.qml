@@ -27,10 +27,8 @@ Item {
             Layout.fillWidth: true
             eyebrow: I18n.L("Inicialização")
             l1: I18n.L("O que roda")
-            l2: AppState.startupSwitches ? I18n.L("quando o computador liga.") : I18n.L("quando o Mac liga.")
-            sub: AppState.startupSwitches
-                 ? I18n.LF("%ld itens de inicialização e serviços. Desative o que você não usa para iniciar mais rápido.", [AppState.agentCount])
-                 : I18n.LF("%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.", [AppState.agentCount])
+            l2: I18n.L("quando o Mac liga.")
+            sub: I18n.LF("%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.", [AppState.agentCount])
             // No login-items settings pane exists on this platform, so its button is left out.
             GhostButton {
                 objectName: "agentsRefresh"
