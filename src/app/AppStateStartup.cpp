@@ -42,6 +42,7 @@ Profiles::StartupSources AppState::startupPart() const
 void AppState::setAgents(std::vector<AgentItem> agents)
 {
     agents_ = std::move(agents);
+    std::error_code error;
     QList<QVariantMap> rows;
     for (const AgentItem& item : agents_)
         rows.append(QVariantMap{
@@ -50,7 +51,8 @@ void AppState::setAgents(std::vector<AgentItem> agents)
             {"program", item.program},
             {"scope", item.scope},
             {"userOwned", item.userOwned},
-            {"path", pathText(item.url)},
+            // a file that is not there yet (the login item before it is registered) cannot be shown
+            {"path", fs::exists(item.url, error) ? pathText(item.url) : QString()},
             {"key", item.key},
             {"kind", item.kind},
             {"on", item.on},
@@ -110,12 +112,12 @@ void AppState::removeAgent(const AgentItem& item)
         return;
     }
     const Profiles::StartupSources startup = startupPart();
-    if (item.kind != QLatin1String("launchd") || !startup.adminUnloadCommand)
+    if (item.kind != QLatin1String("launchd"))
         return;  // the system's entries and services are switched off, never removed
     // The password prompt may stay open for long: the window keeps responding.
     const Removal::AdminRunner admin = adminRunner();
     QPointer<AppState> self(this);
-    const std::string unload = startup.adminUnloadCommand(item.url, uid);
+    const std::string unload = startup.adminUnloadCommand ? startup.adminUnloadCommand(item.url, uid) : std::string();
     QThreadPool::globalInstance()->start([self, item, unload, admin] {
         const Shell::Result result = Removal::adminTrash(item.url, unload, admin);
         QMetaObject::invokeMethod(self.data(), [self, result, label = item.label] {

@@ -104,14 +104,15 @@ int removeItem(Context& context, const AgentItem& item)
         return Success;
     }
     const Profiles::StartupSources startup = part();
-    if (item.kind != QLatin1String("launchd") || !startup.adminUnloadCommand) {
+    if (item.kind != QLatin1String("launchd")) {
         context.err << LF("Não removido: %@", L("só as entradas do seu usuário podem ser removidas; desative esta."))
                     << "\n";
         return Failure;
     }
     const Removal::AdminRunner admin =
         adminOverride ? adminOverride : Removal::AdminRunner([](const std::string& c) { return Shell::runAdmin(c); });
-    const Shell::Result result = Removal::adminTrash(item.url, startup.adminUnloadCommand(item.url, uid), admin);
+    const Shell::Result result = Removal::adminTrash(
+        item.url, startup.adminUnloadCommand ? startup.adminUnloadCommand(item.url, uid) : std::string(), admin);
     if (!result.ok) {
         context.err << LF("Não removido: %@", result.out) << "\n";
         return Failure;

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include "i18n/L.h"
@@ -27,6 +28,18 @@ namespace {
 
 constexpr const char* kGroup = "Desktop Entry";
 const QString kOffKey = QStringLiteral("startupUnitsOff");
+
+// The window program the login item starts: this program, or, run from
+// quillmoor-cli, the quillmoor beside it.
+QString windowProgram()
+{
+    const QString own = FS::relaunchProgram();
+    const QString suffix = QStringLiteral("-cli");
+    if (own.endsWith(suffix) && QFileInfo(own.chopped(suffix.size())).isExecutable())
+        return own.chopped(suffix.size());
+    return own;
+}
+
 
 // Services of the machine and of the session that are never switched off.
 const QStringList kServicesNeeded = {
@@ -210,7 +223,7 @@ std::optional<QString> setAutostartOn(const AgentItem& item, bool on, const Sour
         return writeOverride(systemKeys.get(), user, on);
     }
     if (user == LoginItem::entryPath() && on)
-        return LoginItem::registerItem(FS::relaunchProgram());
+        return LoginItem::registerItem(windowProgram());
     if (!on)
         return std::nullopt;  // nothing there starts it
     return item.key;
@@ -340,7 +353,7 @@ std::vector<AgentItem> scanAutostart(const Sources& sources)
         item.key = own;
         item.url = LoginItem::entryPath();
         item.label = QStringLiteral("Quillmoor");
-        item.program = FS::relaunchProgram();
+        item.program = windowProgram();
         item.scope = L("Usuário");
         item.on = false;
         item.switchable = true;

@@ -720,6 +720,32 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     auto* status = findVisible("taskStatus-" + userRoutine);
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(status->property("text").toString().contains(L("Concluído")));  // Arabic adds a direction mark
+
+    // The real font and menu routines, where their programs are here (the
+    // temporary home's caches and menu folder): they succeed and say so.
+    const auto available = [&](const QString& id) {
+        for (const MaintTask& task : tools->tasks())
+            if (task.id == id)
+                return task.available;
+        return false;
+    };
+    if (!available("fonts") || !available("menus"))
+        return;
+    tools->setRunners({}, [](const std::string&) { return Shell::Result{false, "no administrator here"}; });
+    for (const QString& id : tools->sel())
+        tools->toggle(id);
+    tools->toggle("fonts");
+    tools->toggle("menus");
+    state->dismissMessage();
+    click(findVisible("actionBarPrimary"));
+    ASSERT_EVENTUALLY(!tools->running().isEmpty(), 2000);
+    ASSERT_EVENTUALLY(tools->running().isEmpty(), 60000);
+    settle();
+    EXPECT_TRUE(tools->done().contains("fonts"));
+    EXPECT_TRUE(tools->done().contains("menus"));
+    EXPECT_FALSE(state->hasMessage()) << qPrintable(state->message());
+    EXPECT_TRUE(findVisible("taskStatus-menus")->property("text").toString().contains(L("Concluído")));
+    snap(window, "tools-fonts-menus");
 }
 
 TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
