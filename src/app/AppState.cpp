@@ -220,6 +220,7 @@ void AppState::refreshJunkModel()
                 {"path", QFile::decodeName(QByteArray::fromStdString(item.url.native()))},
                 {"size", static_cast<qint64>(item.size)},
                 {"selected", item.selected},
+                {"note", item.note},
             });
         }
         const int count = int(group.items.size());

@@ -108,7 +108,7 @@ std::vector<Command> appCommands()
         {QStringLiteral("apps"), QStringLiteral("apps"),
          QStringLiteral("the installed applications with their sizes, by name"), runApps},
         {QStringLiteral("leftovers"), QStringLiteral("leftovers APP"),
-         QStringLiteral("an application's bundle and what it left in the Library, largest first "
+         QStringLiteral("an application and the files it left behind, largest first "
                         "(APP: name, identifier or path)"),
          runLeftovers},
     };

@@ -36,7 +36,10 @@ void printGroups(const Context& context, const std::vector<JunkGroup>& groups)
         context.out << group.title << "  " << Fmt::bytes(group.total()) << "  [" << group.id << "]\n";
         for (const JunkItem& item : group.items) {
             context.out << "  " << (item.selected ? "[x] " : "[ ] ")
-                        << Fmt::bytes(item.size).leftJustified(10) << " " << item.name << "\n";
+                        << Fmt::bytes(item.size).leftJustified(10) << " " << item.name;
+            if (!item.note.isEmpty())
+                context.out << "  (" << item.note << ")";
+            context.out << "\n";
         }
     }
 }
@@ -154,11 +157,15 @@ QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups)
     QJsonArray list;
     for (const JunkGroup& group : groups) {
         QJsonArray items;
-        for (const JunkItem& item : group.items)
-            items.append(QJsonObject{{"name", item.name},
-                                     {"path", pathText(item.url)},
-                                     {"size", qint64(item.size)},
-                                     {"selected", item.selected}});
+        for (const JunkItem& item : group.items) {
+            QJsonObject row{{"name", item.name},
+                            {"path", pathText(item.url)},
+                            {"size", qint64(item.size)},
+                            {"selected", item.selected}};
+            if (!item.note.isEmpty())
+                row.insert("note", item.note);
+            items.append(row);
+        }
         list.append(QJsonObject{{"id", group.id},
                                 {"title", group.title},
                                 {"detail", group.detail},

@@ -18,6 +18,7 @@ struct JunkItem {
     QString name;
     std::int64_t size = 0;
     bool selected = false;
+    QString note;  // a short remark shown muted in the row ("In use by firefox"), or empty
 };
 
 // The result of one junk rule; items largest first.

@@ -4,12 +4,20 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <cstdlib>
 #include <system_error>
+
+#include <sys/stat.h>
 
 #include <QByteArray>
 #include <QFile>
 
+#include "i18n/L.h"
 #include "platform/FS.h"
+#include "platform/Paths.h"
+
+namespace fs = std::filesystem;
 
 namespace Sweeper {
 
@@ -22,49 +30,190 @@ std::string lowerAscii(std::string text)
     return text;
 }
 
-// What the list shows for an item: its own name for an entry of a folder, the
-// home-relative path for a whole folder.
-QString itemName(const JunkRule& rule, const std::filesystem::path& candidate)
+QString nameText(const std::string& name)
 {
-    if (rule.children)
-        return QFile::decodeName(QByteArray::fromStdString(candidate.filename().native()));
-    return FS::pretty(candidate);
+    return QFile::decodeName(QByteArray::fromStdString(name));
 }
 
-// Where a rule's items come from at one of its paths, in listing order.
-std::vector<std::filesystem::path> candidatesAt(const JunkRule& rule, const std::filesystem::path& place)
+bool isLink(const fs::path& path)
 {
-    if (!rule.children)
-        return {place};
-    return FS::children(place, rule.hidden);
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
-std::vector<JunkItem> itemsOf(const JunkRule& rule)
+// A folder with its links resolved; the path unchanged when it cannot be.
+fs::path resolved(const fs::path& path)
 {
-    std::vector<JunkItem> items;
-    for (const std::string& text : rule.paths) {
-        const std::filesystem::path place = resolveRulePath(text);
-        std::error_code error;
-        if (!std::filesystem::exists(place, error))
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real)
+        return path;
+    fs::path result(real);
+    std::free(real);
+    return result;
+}
+
+// One thing the rule may offer, before it is sized.
+struct Candidate {
+    fs::path path;
+    QString name;      // what the list shows
+    bool listed;       // found by listing a folder (so the name filters apply)
+};
+
+// Where the rule's path texts point in this scan.
+struct ScanPlaces {
+    fs::path cache;  // the cache folder, its own link resolved once
+};
+
+ScanPlaces scanPlaces()
+{
+    return {resolved(Paths::cacheHome())};
+}
+
+fs::path resolveIn(const std::string& text, const ScanPlaces& places)
+{
+    if (text == "~/.Trash")
+        return FS::trashFolder();
+    if (text == "$CACHE")
+        return places.cache;
+    if (text.rfind("$CACHE/", 0) == 0)
+        return places.cache / text.substr(7);
+    return FS::expand(text);
+}
+
+// The folders that match a path with one "*" component (the component may
+// hold more text around the star, as in "*.log"), each with the matched name.
+std::vector<std::pair<fs::path, std::string>> starMatches(const fs::path& pattern, bool hidden)
+{
+    std::vector<std::pair<fs::path, std::string>> found;
+    fs::path before;
+    fs::path after;
+    std::string star;
+    for (const fs::path& part : pattern) {
+        if (star.empty() && part.native().find('*') != std::string::npos)
+            star = part.native();
+        else
+            (star.empty() ? before : after) /= part;
+    }
+    for (const fs::path& child : FS::children(before, hidden)) {
+        const std::string name = child.filename().native();
+        if (!matchesPattern(name, star))
             continue;
-        for (const std::filesystem::path& candidate : candidatesAt(rule, place)) {
-            const std::string name = candidate.filename().native();
-            if (name == ".DS_Store" || isOwnEntry(name))
-                continue;
-            if (rule.extensions && !hasExtension(candidate, *rule.extensions))
-                continue;
-            if (FS::isProtected(candidate))
-                continue;
-            const std::int64_t size = FS::size(candidate);
-            if (size < 1)
-                continue;
-            JunkItem item;
-            item.url = candidate;
-            item.name = itemName(rule, candidate);
-            item.size = size;
-            item.selected = startsSelected(rule, name);
-            items.push_back(std::move(item));
+        const fs::path match = after.empty() ? child : child / after;
+        std::error_code error;
+        if (!after.empty() && !fs::exists(fs::symlink_status(match, error)))
+            continue;
+        found.emplace_back(match, name);
+    }
+    return found;
+}
+
+// Everything the rule's places hold, in place-then-listing order: each entry
+// of a folder (named after itself), each match of a "*" path (named after the
+// matched component), or a whole folder (named by its home-relative path).
+std::vector<Candidate> candidatesOf(const JunkRule& rule, const ScanPlaces& places)
+{
+    std::vector<fs::path> folders;
+    std::vector<Candidate> candidates;
+    for (const std::string& text : rule.paths) {
+        const fs::path place = resolveIn(text, places);
+        if (text.find('*') != std::string::npos) {
+            for (auto& [match, name] : starMatches(place, rule.hidden))
+                candidates.push_back({match, nameText(name), true});
+        } else {
+            folders.push_back(place);
         }
+    }
+    if (rule.places)
+        for (const fs::path& place : rule.places())
+            folders.push_back(place);
+    for (const fs::path& place : folders) {
+        std::error_code error;
+        if (!fs::exists(fs::symlink_status(place, error)))
+            continue;
+        if (!rule.children) {
+            candidates.push_back({place, FS::pretty(place), false});
+            continue;
+        }
+        for (const fs::path& child : FS::children(place, rule.hidden))
+            candidates.push_back({child, nameText(child.filename().native()), true});
+    }
+    return candidates;
+}
+
+bool excluded(const fs::path& path, const std::vector<fs::path>& exclude)
+{
+    const fs::path clean = path.lexically_normal();
+    return std::any_of(exclude.begin(), exclude.end(), [&](const fs::path& e) { return e == clean; });
+}
+
+bool offered(const JunkRule& rule, const Candidate& candidate, const std::vector<fs::path>& exclude)
+{
+    const std::string name = candidate.path.filename().native();
+    if (name == ".DS_Store" || isOwnEntry(name))
+        return false;
+    if (excluded(candidate.path, exclude))
+        return false;
+    if (candidate.listed) {
+        if (rule.extensions && !hasExtension(candidate.path, *rule.extensions))
+            return false;
+        if (!rule.namePatterns.empty()
+            && std::none_of(rule.namePatterns.begin(), rule.namePatterns.end(),
+                            [&](const std::string& pattern) { return matchesPattern(name, pattern); }))
+            return false;
+    }
+    return !FS::isProtected(candidate.path);
+}
+
+// The sizes of the candidates, in their order: the one place where the scan measures.
+std::vector<std::int64_t> sizesOf(const std::vector<Candidate>& candidates)
+{
+    std::vector<std::int64_t> sizes;
+    sizes.reserve(candidates.size());
+    for (const Candidate& candidate : candidates)
+        sizes.push_back(FS::size(candidate.path));
+    return sizes;
+}
+
+// The path as running processes see it: the folder holding the item resolved,
+// the item's own name kept (a link is held through its target, never itself).
+std::string heldPath(const fs::path& item)
+{
+    return (resolved(item.parent_path()) / item.filename()).native();
+}
+
+std::vector<JunkItem> itemsOf(const JunkRule& rule, const ScanPlaces& places,
+                              const std::vector<Processes::Holder>& held)
+{
+    std::vector<fs::path> exclude;
+    for (const std::string& text : rule.exclude)
+        exclude.push_back(resolveIn(text, places).lexically_normal());
+
+    std::vector<Candidate> candidates;
+    for (Candidate& candidate : candidatesOf(rule, places))
+        if (offered(rule, candidate, exclude))
+            candidates.push_back(std::move(candidate));
+    const std::vector<std::int64_t> sizes = sizesOf(candidates);
+
+    std::vector<JunkItem> items;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const Candidate& candidate = candidates[i];
+        // A link is listed as itself (removing it removes only the link), even
+        // when it takes no blocks of its own.
+        const bool link = isLink(candidate.path);
+        if (sizes[i] < 1 && !link)
+            continue;
+        JunkItem item;
+        item.url = candidate.path;
+        item.name = candidate.name;
+        item.size = sizes[i];
+        item.selected = startsSelected(rule, candidate.path.filename().native());
+        if (!link) {
+            if (const Processes::Holder* holder = Processes::holderInside(held, heldPath(candidate.path))) {
+                item.selected = false;
+                item.note = LF("Em uso por %@", QString::fromStdString(holder->process));
+            }
+        }
+        items.push_back(std::move(item));
     }
     // Largest first; equal sizes keep the order they were found in.
     std::stable_sort(items.begin(), items.end(),
@@ -79,11 +228,9 @@ QString ownIdentifier()
     return QStringLiteral("com.halvick.Quillmoor");
 }
 
-std::filesystem::path resolveRulePath(const std::string& text)
+fs::path resolveRulePath(const std::string& text)
 {
-    if (text == "~/.Trash")
-        return FS::trashFolder();
-    return FS::expand(text);
+    return resolveIn(text, scanPlaces());
 }
 
 bool isOwnEntry(std::string_view name)
@@ -91,15 +238,27 @@ bool isOwnEntry(std::string_view name)
     const std::string identifier = ownIdentifier().toStdString();
     if (name.find(identifier) != std::string_view::npos)
         return true;
-    return lowerAscii(std::string(name)) == "quillmoor";
+    // The program's folders under the cache folder carry its plain names.
+    const std::string lower = lowerAscii(std::string(name));
+    return lower == "quillmoor" || lower == "quillmoor-cli";
 }
 
-bool hasExtension(const std::filesystem::path& entry, const std::set<std::string>& extensions)
+bool hasExtension(const fs::path& entry, const std::set<std::string>& extensions)
 {
     std::string extension = entry.filename().extension().native();
     if (extension.size() < 2)
         return false;
     return extensions.count(lowerAscii(extension.substr(1))) > 0;
+}
+
+bool matchesPattern(std::string_view name, std::string_view pattern)
+{
+    const std::size_t star = pattern.find('*');
+    if (star == std::string_view::npos)
+        return name == pattern;
+    const std::string_view head = pattern.substr(0, star);
+    const std::string_view tail = pattern.substr(star + 1);
+    return name.size() >= head.size() + tail.size() && name.starts_with(head) && name.ends_with(tail);
 }
 
 bool startsSelected(const JunkRule& rule, std::string_view name)
@@ -109,13 +268,17 @@ bool startsSelected(const JunkRule& rule, std::string_view name)
     return !name.starts_with("com.apple.");
 }
 
-std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const JunkProgress& progress)
+std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const JunkProgress& progress,
+                                const fs::path& procRoot)
 {
+    const ScanPlaces places = scanPlaces();
+    // What running programs hold, read once for the whole scan.
+    const std::vector<Processes::Holder> held = Processes::heldPlaces(procRoot);
     std::vector<JunkGroup> groups;
     for (const JunkRule& rule : ruleList) {
         if (progress)
             progress(rule.title, 0);
-        std::vector<JunkItem> items = itemsOf(rule);
+        std::vector<JunkItem> items = itemsOf(rule, places, held);
         std::int64_t found = 0;
         for (const JunkItem& item : items)
             found += item.size;

@@ -17,6 +17,7 @@
 
 #include "engines/Records.h"
 #include "platform/FS.h"
+#include "platform/Processes.h"
 #include "profiles/JunkCatalogue.h"
 #include "profiles/StartupSources.h"
 
@@ -25,19 +26,24 @@ namespace Sweeper {
 // The program's own identifier: entries whose name contains it are never offered.
 QString ownIdentifier();
 
-// Where a rule's path text points: "~/.Trash" is FS::trashFolder(), other
+// Where a rule's path text points now: "~/.Trash" is FS::trashFolder(),
+// "$CACHE/..." is under the cache folder (its own link resolved), other
 // "~/..." texts are under the home folder.
 std::filesystem::path resolveRulePath(const std::string& text);
 
 // Whether an entry with this name belongs to this program (its own caches and
 // saved state) and so is never offered: the name contains the own identifier,
-// or is "Quillmoor" in any letter case (the program's folders under ~/.cache
-// and the like carry its plain name).
+// or is "Quillmoor" or "quillmoor-cli" in any letter case (the program's
+// folders under ~/.cache and the like carry its plain names).
 bool isOwnEntry(std::string_view name);
 
 // Whether the entry's extension, in lower case and without the dot, is in the
 // set. "Setup.DMG" has "dmg"; a name without a dot (or only a leading one) has none.
 bool hasExtension(const std::filesystem::path& entry, const std::set<std::string>& extensions);
+
+// Whether a name matches a pattern with at most one "*" (any run of
+// characters, the empty one included); without a star, the name itself.
+bool matchesPattern(std::string_view name, std::string_view pattern);
 
 // Whether an item found by the rule starts out selected: never for a rule that
 // does not preselect, nor for the system's own applications ("com.apple.").
@@ -45,8 +51,13 @@ bool startsSelected(const JunkRule& rule, std::string_view name);
 
 using JunkProgress = std::function<void(const QString& ruleTitle, std::int64_t bytes)>;
 
-// Scans every rule in catalogue order; groups only for rules that found something.
-std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& rules, const JunkProgress& progress = {});
+// Scans every rule in catalogue order; groups only for rules that found
+// something. What running processes hold is read once from `procRoot`
+// before the rules: an item inside which a process of the user has a file
+// open or its working folder is listed unselected, with a note naming it.
+// A link among the entries is an item of its own (never followed).
+std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& rules, const JunkProgress& progress = {},
+                                const std::filesystem::path& procRoot = "/proc");
 
 // ---- Large files ----
 

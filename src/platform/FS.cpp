@@ -481,7 +481,8 @@ bool isProtected(const Path& path)
     }
     if (!places->usersRoot.empty() && (p == places->usersRoot || q == places->usersRoot))
         return true;
-    if (startsWith(n, ".") && q == h)
+    if (startsWith(n, ".") && q == h
+        && std::find(places->homeJunk.begin(), places->homeJunk.end(), n) == places->homeJunk.end())
         return true;
     for (const std::string& suffix : places->homePlaces) {
         const std::string place = h == "/" ? (suffix.empty() ? "/" : suffix) : h + suffix;

@@ -65,6 +65,9 @@ struct Protection {
     std::string usersRoot;                 // the folder of all homes: itself and each folder directly in it
     std::vector<std::string> homePlaces;   // suffixes of the home folder ("" is the home itself, "/Documents")
     std::vector<Path> places;              // further absolute places, protected themselves
+    // Hidden entries directly in the home folder that hold no settings, only
+    // output (".xsession-errors"): not protected by the hidden-entry rule.
+    std::vector<std::string> homeJunk = {};
 };
 void setProtection(Protection protection);
 // Whether the location must never be offered for removal. Relative paths and

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <set>
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <mntent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -429,6 +431,30 @@ EmptyResult emptyTrash(const fs::path& filesFolder)
             ++result.failed;
     }
     return result;
+}
+
+std::vector<fs::path> volumeTrashFolders(const fs::path& mountTable)
+{
+    std::vector<fs::path> found;
+    FILE* mounts = setmntent(mountTable.c_str(), "r");
+    if (!mounts)
+        return found;
+    const std::string uid = uidText();
+    const std::string home = trimmed(FS::trashFolder());
+    std::set<std::string> seen;
+    while (const mntent* mount = getmntent(mounts)) {
+        const fs::path top = mount->mnt_dir;
+        if (!seen.insert(top.native()).second || access(top.c_str(), W_OK) != 0)
+            continue;
+        for (const fs::path& files : {top / ".Trash" / uid / "files", top / (".Trash-" + uid) / "files"}) {
+            struct stat info;
+            if (trimmed(files.lexically_normal()) == home || lstat(files.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+                continue;
+            found.push_back(files);
+        }
+    }
+    endmntent(mounts);
+    return found;
 }
 
 } // namespace Trash

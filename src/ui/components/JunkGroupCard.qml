@@ -118,6 +118,15 @@ Card {
                         elide: Text.ElideMiddle
                         horizontalAlignment: Text.AlignLeft
                     }
+                    // A short remark on the item ("In use by firefox"), muted.
+                    Text {
+                        visible: modelData.note !== ""
+                        text: modelData.note
+                        color: DS.muted
+                        font.pixelSize: 11
+                        elide: Text.ElideRight
+                        Layout.maximumWidth: 180
+                    }
                     Text {
                         text: Fmt.bytes(modelData.size)
                         color: DS.muted
