@@ -12,9 +12,11 @@
 #include <QVariantMap>
 
 #include "engines/Sweeper.h"
+#include "platform/LoginItem.h"
 #include "platform/Prefs.h"
 #include "platform/Sound.h"
 #include "space/SpaceModel.h"
+#include "profiles/Profile.h"
 
 namespace {
 
@@ -78,7 +80,10 @@ AppState::AppState(QObject* parent)
     largeFileModelByAge_ = new RecordListModel(largeRoles, "fileId", this);
     appModel_ = new RecordListModel({"appId", "name", "bundleID", "version", "path", "size"}, "appId", this);
     appFileModel_ = new RecordListModel({"fileId", "name", "path", "size", "selected"}, "fileId", this);
-    agentModel_ = new RecordListModel({"agentId", "label", "program", "scope", "userOwned", "path"}, "agentId", this);
+    agentModel_ = new RecordListModel({"agentId", "label", "program", "scope", "userOwned", "path", "key", "kind", "on",
+                                       "switchable", "locked", "otherDesktop"},
+                                      "agentId", this);
+    launchAtLogin_ = LoginItem::isRegistered();
     if (!g_instance)
         g_instance = this;
 }
@@ -215,6 +220,7 @@ void AppState::refreshJunkModel()
                 {"path", QFile::decodeName(QByteArray::fromStdString(item.url.native()))},
                 {"size", static_cast<qint64>(item.size)},
                 {"selected", item.selected},
+                {"note", item.note},
             });
         }
         const int count = int(group.items.size());
@@ -296,7 +302,7 @@ void AppState::scanJunk()
 
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self] {
-        std::vector<JunkGroup> groups = Sweeper::scanJunk([self](const QString& title, std::int64_t bytes) {
+        std::vector<JunkGroup> groups = Sweeper::scanJunk(Profiles::active().junk.rules(), [self](const QString& title, std::int64_t bytes) {
             QMetaObject::invokeMethod(self.data(), [self, title, bytes] {
                 if (!self)
                     return;

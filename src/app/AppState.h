@@ -11,15 +11,18 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include "app/AppSection.h"
+#include "engines/Maintenance.h"
 #include "engines/Records.h"
 #include "engines/Removal.h"
 #include "engines/Sweeper.h"
 #include "platform/FS.h"
+#include "profiles/StartupSources.h"
 #include "space/SpaceModel.h"
 #include "ui/RecordListModel.h"
 
@@ -91,6 +94,9 @@ class AppState : public QObject {
     Q_PROPERTY(qint64 appSelectedTotal READ appSelectedTotal NOTIFY appFilesChanged)
     Q_PROPERTY(int appSelectedCount READ appSelectedCount NOTIFY appFilesChanged)
     Q_PROPERTY(RecordListModel* agentModel READ agentModel CONSTANT)
+    Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY launchAtLoginChanged)
+    Q_PROPERTY(QString maintRunning READ maintRunning NOTIFY maintRunningChanged)
+    Q_PROPERTY(QStringList maintDone READ maintDone NOTIFY maintDoneChanged)
     Q_PROPERTY(double nebulaDensity READ nebulaDensity NOTIFY nebulaDensityChanged)
 
 public:
@@ -226,10 +232,38 @@ public:
     // when it is not the user's own), then lists the items again.
     void removeAgent(const AgentItem& item);
     Q_INVOKABLE void removeAgent(const QString& agentId);
+    // Switches a startup item on or off (in the background: a service may take
+    // its time, the machine's ask for the password), then lists the items again.
+    void setAgentOn(const AgentItem& item, bool on);
+    Q_INVOKABLE void setAgentOn(const QString& agentId, bool on);
+
+    // The program's own login item, as the startup page, the settings and the
+    // panel all show it.
+    bool launchAtLogin() const { return launchAtLogin_; }
+    // Registers or unregisters the login item; the error text, or empty on success.
+    Q_INVOKABLE QString setLaunchAtLogin(bool on);
+    // Reads the login item's state again (after it changed elsewhere).
+    Q_INVOKABLE void refreshLoginItem();
+
+    // Maintenance: a run belongs to the application, so leaving the page and
+    // coming back shows it still running, and a second one cannot start.
+    QString maintRunning() const { return maintRunning_; }
+    QStringList maintDone() const { return maintDone_; }
+    // Runs the available routines among `tasks` whose id is in `selected`, in
+    // the background; false (and nothing runs) while a run is in progress.
+    bool runMaintenance(const std::vector<MaintTask>& tasks, const QStringList& selected,
+                        Maintenance::Reasons reasons = Maintenance::Reasons::Silent);
+    // Replaces the command runners of maintenance runs (tests); empty ones
+    // restore Shell::run and Shell::runAdmin.
+    void setMaintenanceRunners(Maintenance::Runner user, Maintenance::Runner admin);
 
     // Test seams: the fixed folders and the may-delete test.
     void setAppFolders(std::vector<std::filesystem::path> folders) { appFolders_ = std::move(folders); }
-    void setLaunchFolders(std::vector<Sweeper::LaunchFolder> folders) { launchFolders_ = std::move(folders); }
+    void setLaunchFolders(std::vector<LaunchFolder> folders) { launchFolders_ = std::move(folders); }
+    // Replaces the startup part of the active profile (tests: fixture folders, recorded systemctl).
+    void setStartupPart(std::optional<Profiles::StartupSources> part) { startupPart_ = std::move(part); }
+    // The startup part in use: the one set for tests, else the active profile's.
+    Profiles::StartupSources startupPart() const;
     void setMayDelete(std::function<bool(const std::filesystem::path&)> test) { mayDelete_ = std::move(test); }
 
     double nebulaDensity() const;
@@ -259,6 +293,11 @@ signals:
     void appFilesChanged();
     void appLoadingChanged();
     void agentsChanged();
+    void launchAtLoginChanged();
+    void maintRunningChanged();
+    void maintDoneChanged();
+    // A maintenance run has finished (tests wait for it).
+    void maintenanceFinished();
     void selectedAppInfoChanged();
     void nebulaDensityChanged();
 
@@ -302,11 +341,20 @@ private:
     std::vector<JunkItem> appFiles_;
     bool appLoading_ = false;
     std::vector<AgentItem> agents_;
+    std::optional<Profiles::StartupSources> startupPart_;
+    const AgentItem* findAgent(const QString& agentId) const;
+    bool launchAtLogin_ = false;
+    QString maintRunning_;
+    QStringList maintDone_;
+    Maintenance::Runner maintUser_;
+    Maintenance::Runner maintAdmin_;
+    void setMaintRunning(const QString& id) { assign(maintRunning_, id, &AppState::maintRunningChanged); }
+    void finishMaintenance(const Maintenance::Outcome& outcome);
     RecordListModel* appModel_ = nullptr;
     RecordListModel* appFileModel_ = nullptr;
     RecordListModel* agentModel_ = nullptr;
     std::optional<std::vector<std::filesystem::path>> appFolders_;
-    std::optional<std::vector<Sweeper::LaunchFolder>> launchFolders_;
+    std::optional<std::vector<LaunchFolder>> launchFolders_;
     std::function<bool(const std::filesystem::path&)> mayDelete_;
     const AppInfo* findApp(const QString& id) const;
     void setApps(std::vector<AppInfo> apps);

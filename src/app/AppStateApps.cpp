@@ -1,5 +1,5 @@
-// AppState's uninstaller and startup items: application discovery and sizing,
-// the chosen application's files, its uninstall, and the launch items.
+// AppState's uninstaller: application discovery and sizing, the chosen
+// application's files and its uninstall.
 #include "app/AppState.h"
 
 #include <QFile>
@@ -16,6 +16,7 @@
 #include "platform/Processes.h"
 #include "platform/Shell.h"
 #include "platform/Trash.h"
+#include "profiles/Profile.h"
 
 namespace fs = std::filesystem;
 
@@ -87,7 +88,7 @@ void AppState::loadApps()
 {
     const QList<QString> measuredList = appSizes_.keys();
     const QSet<QString> measured(measuredList.begin(), measuredList.end());
-    const std::vector<fs::path> folders = appFolders_.value_or(Sweeper::appFolders());
+    const std::vector<fs::path> folders = appFolders_.value_or(Profiles::active().apps.folders());
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, measured, folders] {
         const std::vector<AppInfo> list = Sweeper::scanApps(folders);
@@ -172,7 +173,7 @@ void AppState::selectApp(const QString& id)
     const AppInfo copy = *app;
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, copy, id] {
-        auto files = std::make_shared<std::vector<JunkItem>>(Sweeper::appFiles(copy));
+        auto files = std::make_shared<std::vector<JunkItem>>(Sweeper::appFiles(copy, Profiles::active().apps.leftoverDirs()));
         QMetaObject::invokeMethod(self.data(), [self, files, id] {
             // another application was chosen meanwhile: this list is dropped
             if (!self || self->selectedApp_ != id)
@@ -240,76 +241,5 @@ void AppState::uninstallSelected()
         } else {
             selectApp(id);
         }
-    });
-}
-
-// ---- launch agents and daemons ----
-
-void AppState::setAgents(std::vector<AgentItem> agents)
-{
-    agents_ = std::move(agents);
-    QList<QVariantMap> rows;
-    for (const AgentItem& item : agents_)
-        rows.append(QVariantMap{
-            {"agentId", item.id.toString(QUuid::WithoutBraces)},
-            {"label", item.label},
-            {"program", item.program},
-            {"scope", item.scope},
-            {"userOwned", item.userOwned},
-            {"path", pathText(item.url)},
-        });
-    agentModel_->setRows(std::move(rows));
-    emit agentsChanged();
-}
-
-void AppState::loadAgents()
-{
-    const std::vector<Sweeper::LaunchFolder> folders = launchFolders_.value_or(Sweeper::launchFolders());
-    QPointer<AppState> self(this);
-    QThreadPool::globalInstance()->start([self, folders] {
-        auto list = std::make_shared<std::vector<AgentItem>>(Sweeper::scanAgents(folders));
-        QMetaObject::invokeMethod(self.data(), [self, list] {
-            if (self)
-                self->setAgents(std::move(*list));
-        }, Qt::QueuedConnection);
-    });
-}
-
-void AppState::removeAgent(const QString& agentId)
-{
-    const QUuid id(agentId);
-    for (const AgentItem& item : agents_) {
-        if (item.id == id) {
-            removeAgent(AgentItem(item));
-            return;
-        }
-    }
-}
-
-void AppState::removeAgent(const AgentItem& item)
-{
-    const unsigned uid = getuid();
-    if (item.userOwned) {
-        // An agent that is not loaded is no error: the result is not looked at.
-        Shell::run(Sweeper::userAgentUnloadCommand(item.url, uid));
-        const Trash::MoveResult moved = Trash::moveToTrash(item.url);
-        setMessage(moved.ok ? LF("“%@” desativado e movido para a Lixeira.", item.label)
-                            : LF("Não foi possível remover: %@", moved.error));
-        loadAgents();
-        return;
-    }
-    // The password prompt may stay open for long: the window keeps responding.
-    const Removal::AdminRunner admin = adminRunner();
-    QPointer<AppState> self(this);
-    QThreadPool::globalInstance()->start([self, item, uid, admin] {
-        const Shell::Result result =
-            Removal::adminTrash(item.url, Sweeper::adminAgentUnloadCommand(item.url, uid), admin);
-        QMetaObject::invokeMethod(self.data(), [self, result, label = item.label] {
-            if (!self)
-                return;
-            self->setMessage(result.ok ? LF("“%@” desativado e movido para a Lixeira.", label)
-                                       : LF("Não removido: %@", result.out));
-            self->loadAgents();
-        }, Qt::QueuedConnection);
     });
 }

@@ -1,14 +1,16 @@
 #pragma once
-// The maintenance page's own state: the ticked routines, those done since the
-// page was made, the routine being worked on, and the run itself. The
-// commands run on a background thread, strictly in sequence; everything here
-// changes on the main thread only.
+// The maintenance page's own state: the routines of the active profile with
+// their availability, and the ticked ones. The run itself belongs to AppState
+// (running, done), so leaving the page and coming back shows it still running.
+#include <optional>
+
 #include <QObject>
 #include <QStringList>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 #include "engines/Maintenance.h"
+#include "profiles/MaintenanceRoutines.h"
 
 class MaintenanceModel : public QObject {
     Q_OBJECT
@@ -20,17 +22,20 @@ class MaintenanceModel : public QObject {
 
 public:
     explicit MaintenanceModel(QObject* parent = nullptr);
+    // The page over a given set of routines (tests).
+    explicit MaintenanceModel(const Profiles::MaintenanceRoutines& routines, QObject* parent = nullptr);
 
     const std::vector<MaintTask>& tasks() const { return tasks_; }
     QVariantList taskList() const;
     QStringList sel() const { return sel_; }
-    QStringList done() const { return done_; }
-    QString running() const { return running_; }
+    QStringList done() const;
+    QString running() const;
 
-    // Ticks the routine, or unticks it when it is ticked.
+    // Ticks the routine, or unticks it when it is ticked; a routine that cannot
+    // run here is never ticked.
     Q_INVOKABLE void toggle(const QString& id);
-    // Runs the ticked routines (nothing while a run is in progress). The
-    // failures reach the user through AppState's message line.
+    // Runs the ticked routines through AppState (nothing while a run is in
+    // progress). The failures reach the user through AppState's message line.
     Q_INVOKABLE void runSelected();
 
     // Replaces the command runners (tests); empty ones restore Shell::run and Shell::runAdmin.
@@ -42,13 +47,7 @@ signals:
     void runningChanged();
 
 private:
-    void setRunning(const QString& id);
-    void finish(const Maintenance::Outcome& outcome);
-
+    Maintenance::Reasons reasons_;
     std::vector<MaintTask> tasks_;
     QStringList sel_;
-    QStringList done_;
-    QString running_;
-    Maintenance::Runner user_;
-    Maintenance::Runner admin_;
 };

@@ -2,7 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QThreadPool>
+
+#include <algorithm>
 
 #include "app/AppState.h"
 #include "i18n/L.h"
@@ -15,6 +19,7 @@
 #include "platform/Shell.h"
 #include "platform/Sound.h"
 #include "platform/Trash.h"
+#include "profiles/Profile.h"
 
 namespace {
 
@@ -25,15 +30,38 @@ void onMainThread(Fn fn)
     QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(fn), Qt::QueuedConnection);
 }
 
+// Whether the program is installed: an executable file where a path is given,
+// else on PATH.
+bool installed(const std::string& program)
+{
+    const QString name = QString::fromStdString(program);
+    if (name.isEmpty())
+        return false;
+    if (name.contains(QLatin1Char('/'))) {
+        const QFileInfo info(name);
+        return info.isFile() && info.isExecutable();
+    }
+    return !QStandardPaths::findExecutable(name).isEmpty();
+}
+
 } // namespace
 
 PanelActions::PanelActions(QObject* parent)
     : QObject(parent)
     , launchAtLogin_(LoginItem::isRegistered())
-    , speedTool_([] { return Shell::run(Panel::kSpeedTestCommand).out.toUtf8(); })
+    , speedAvailable_(installed(Profiles::active().panel.speedProgram))
+    , speedTool_([] { return Shell::run(Profiles::active().panel.speedTest).out.toUtf8(); })
     , ejector_(DesktopBus::eject)
 {
     readLastClean();
+    if (AppState* state = AppState::instance())
+        connect(state, &AppState::launchAtLoginChanged, this, [this] {
+            const bool on = AppState::instance() ? AppState::instance()->launchAtLogin() : launchAtLogin_;
+            if (launchAtLogin_ != on) {
+                launchAtLogin_ = on;
+                emit launchAtLoginChanged();
+            }
+        });
 }
 
 void PanelActions::setMonitor(SystemMonitor* monitor)
@@ -70,16 +98,22 @@ void PanelActions::readLastClean()
     }
 }
 
+bool PanelActions::speedAvailable() const { return speedAvailable_; }
+
 void PanelActions::freeRAM()
 {
     if (freeing_)
         return;
+    if (Profiles::active().panel.purge.empty()) {
+        freeWithRoutine();
+        return;
+    }
     freeing_ = true;
     emit freeingChanged();
     QPointer<PanelActions> self(this);
     QThreadPool::globalInstance()->start([self] {
         const std::uint64_t before = FS::memory().used;
-        const Shell::Result result = Shell::runAdmin(Panel::kPurgeCommand);
+        const Shell::Result result = Shell::runAdmin(Profiles::active().panel.purge);
         onMainThread([self, before, ok = result.ok] {
             if (!self)
                 return;
@@ -99,16 +133,47 @@ void PanelActions::freeRAM()
     });
 }
 
+void PanelActions::freeWithRoutine()
+{
+    // The maintenance routine "ram", run by AppState like any other run: it
+    // says how much the page cache shrank, or why it could not run.
+    AppState* st = AppState::instance();
+    if (!st)
+        return;
+    const Profiles::MaintenanceRoutines routines = Profiles::active().maintenance;
+    const std::vector<MaintTask> tasks = routines.tasks();
+    const auto ram = std::find_if(tasks.begin(), tasks.end(), [](const MaintTask& t) { return t.id == "ram"; });
+    if (ram == tasks.end())
+        return;
+    if (!ram->available) {
+        st->setMessage(ram->title + QStringLiteral(": ") + ram->reason);
+        return;
+    }
+    if (!st->runMaintenance(tasks, {QStringLiteral("ram")}, routines.reasons))
+        return;  // another run is in progress
+    freeing_ = true;
+    emit freeingChanged();
+    connect(st, &AppState::maintenanceFinished, this, [this] {
+        freeing_ = false;
+        emit freeingChanged();
+        if (monitor_)
+            monitor_->refresh();
+        emit finished();
+    }, Qt::SingleShotConnection);
+}
+
 void PanelActions::testSpeed()
 {
-    if (testing_)
+    if (testing_ || !speedAvailable_)
         return;
     testing_ = true;
     emit testingChanged();
     QPointer<PanelActions> self(this);
     const std::function<QByteArray()> tool = speedTool_;
     QThreadPool::globalInstance()->start([self, tool] {
-        const QString result = Panel::speedResult(tool());
+        const Profiles::PanelCommands& panel = Profiles::active().panel;
+        const QString result = Panel::speedResult(tool(), QString::fromLatin1(panel.speedDown),
+                                                  QString::fromLatin1(panel.speedUp));
         onMainThread([self, result] {
             if (!self)
                 return;
@@ -193,8 +258,16 @@ void PanelActions::eject(const QString& path)
 
 void PanelActions::setLaunchAtLogin(bool on)
 {
-    const std::optional<QString> error =
-        on ? LoginItem::registerItem(LoginItem::programToStart()) : LoginItem::unregisterItem();
+    // Through AppState where there is one, so the startup page and the settings show the same.
+    AppState* state = AppState::instance();
+    std::optional<QString> error;
+    if (state) {
+        const QString text = state->setLaunchAtLogin(on);
+        if (!text.isEmpty())
+            error = text;
+    } else {
+        error = on ? LoginItem::registerItem(LoginItem::programToStart()) : LoginItem::unregisterItem();
+    }
     if (error) {
         if (AppState* st = AppState::instance())
             st->setMessage(LF("Não foi possível alterar: %@", *error));

@@ -23,6 +23,7 @@ class PanelActions : public QObject {
     Q_PROPERTY(bool freeing READ freeing NOTIFY freeingChanged)
     // The mount points of the volumes being ejected (their rows show it).
     Q_PROPERTY(QStringList ejecting READ ejecting NOTIFY ejectingChanged)
+    Q_PROPERTY(bool speedAvailable READ speedAvailable CONSTANT)
     Q_PROPERTY(QString speed READ speed NOTIFY speedChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(double cloudiness READ cloudiness NOTIFY skyChanged)
@@ -58,8 +59,14 @@ public:
     Q_INVOKABLE void eject(const QString& path);
     Q_INVOKABLE void setLaunchAtLogin(bool on);
 
+    // Whether the profile's speed-test tool is installed (else the panel says what to install).
+    bool speedAvailable() const;
     // Replaces the speed-test tool (tests): returns what the tool printed.
-    void setSpeedTool(std::function<QByteArray()> tool) { speedTool_ = std::move(tool); }
+    void setSpeedTool(std::function<QByteArray()> tool)
+    {
+        speedTool_ = std::move(tool);
+        speedAvailable_ = true;
+    }
     // Replaces the eject step (tests; it runs on a pool thread): the error text, or nothing on success.
     void setEjector(std::function<std::optional<QString>(const std::string&)> ejector) { ejector_ = std::move(ejector); }
 
@@ -83,6 +90,8 @@ private:
     std::optional<QString> speed_;
     bool launchAtLogin_ = false;
     std::optional<int> days_;
+    bool speedAvailable_ = false;
     std::function<QByteArray()> speedTool_;
+    void freeWithRoutine();
     std::function<std::optional<QString>(const std::string&)> ejector_;
 };

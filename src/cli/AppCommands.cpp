@@ -6,6 +6,7 @@
 #include "engines/Sweeper.h"
 #include "i18n/L.h"
 #include "platform/Fmt.h"
+#include "profiles/Profile.h"
 
 namespace Cli {
 
@@ -22,7 +23,7 @@ int runApps(Context& context)
 {
     if (!context.args.isEmpty())
         return context.usageError(QStringLiteral("apps takes no arguments (see --help)"));
-    const std::vector<AppInfo> apps = Sweeper::scanApps();
+    const std::vector<AppInfo> apps = Sweeper::scanApps(Profiles::active().apps.folders());
     QJsonArray list;
     for (const AppInfo& app : apps) {
         const std::int64_t size = FS::size(app.url);
@@ -50,7 +51,7 @@ int runLeftovers(Context& context)
 {
     if (context.args.size() != 1)
         return context.usageError(QStringLiteral("leftovers takes one application: name, identifier or path"));
-    const std::vector<AppInfo> found = appsNamed(Sweeper::scanApps(), context.args.first());
+    const std::vector<AppInfo> found = appsNamed(Sweeper::scanApps(Profiles::active().apps.folders()), context.args.first());
     if (found.empty()) {
         context.err << "quillmoor-cli: no application '" << lineSafe(context.args.first()) << "'\n";
         return Failure;
@@ -63,7 +64,7 @@ int runLeftovers(Context& context)
         return Failure;
     }
     const AppInfo& app = found.front();
-    const std::vector<JunkItem> files = Sweeper::appFiles(app);
+    const std::vector<JunkItem> files = Sweeper::appFiles(app, Profiles::active().apps.leftoverDirs());
     std::int64_t total = 0;
     QJsonArray items;
     for (const JunkItem& item : files) {
@@ -79,31 +80,6 @@ int runLeftovers(Context& context)
     } else {
         context.out << LF("%ld itens", qint64(files.size())) << "  " << Fmt::bytes(total) << "\n";
     }
-    return Success;
-}
-
-// ---- agents ----
-
-int runAgents(Context& context)
-{
-    if (!context.args.isEmpty())
-        return context.usageError(QStringLiteral("agents takes no arguments (see --help)"));
-    const std::vector<AgentItem> agents = Sweeper::scanAgents();
-    QJsonArray list;
-    for (const AgentItem& item : agents) {
-        if (context.json)
-            list.append(QJsonObject{{"label", item.label}, {"program", item.program}, {"scope", item.scope},
-                                    {"userOwned", item.userOwned}, {"path", pathText(item.url)}});
-        else
-            context.out << lineSafe(item.label) << "  " << lineSafe(item.program) << "  [" << item.scope << "]  "
-                        << lineSafe(item.url) << "\n";
-    }
-    if (context.json)
-        context.printJson(list);
-    else
-        context.out << LF("%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.",
-                          qint64(agents.size()))
-                    << "\n";
     return Success;
 }
 
@@ -132,11 +108,9 @@ std::vector<Command> appCommands()
         {QStringLiteral("apps"), QStringLiteral("apps"),
          QStringLiteral("the installed applications with their sizes, by name"), runApps},
         {QStringLiteral("leftovers"), QStringLiteral("leftovers APP"),
-         QStringLiteral("an application's bundle and what it left in the Library, largest first "
+         QStringLiteral("an application and the files it left behind, largest first "
                         "(APP: name, identifier or path)"),
          runLeftovers},
-        {QStringLiteral("agents"), QStringLiteral("agents"),
-         QStringLiteral("the launch agents and daemons that start with the session or the system"), runAgents},
     };
 }
 

@@ -1,6 +1,5 @@
 #pragma once
-// quillmoor-cli's "apps", "leftovers APP" and "agents": the uninstaller's
-// listings and the startup items.
+// quillmoor-cli's "apps" and "leftovers APP": the uninstaller's listings.
 #include <vector>
 
 #include <QJsonArray>
@@ -11,7 +10,7 @@
 
 namespace Cli {
 
-// "apps", "leftovers", "agents".
+// "apps", "leftovers".
 std::vector<Command> appCommands();
 
 // The applications that APP names: the one at that path, else those with

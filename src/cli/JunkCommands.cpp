@@ -7,6 +7,7 @@
 #include "i18n/L.h"
 #include "platform/Fmt.h"
 #include "platform/Prefs.h"
+#include "profiles/Profile.h"
 
 namespace Cli {
 
@@ -21,7 +22,7 @@ QString pathText(const std::filesystem::path& path)
 
 bool isRuleId(const QString& id)
 {
-    for (const JunkRule& rule : Sweeper::rules())
+    for (const JunkRule& rule : Profiles::active().junk.rules())
         if (rule.id == id)
             return true;
     return false;
@@ -35,7 +36,10 @@ void printGroups(const Context& context, const std::vector<JunkGroup>& groups)
         context.out << group.title << "  " << Fmt::bytes(group.total()) << "  [" << group.id << "]\n";
         for (const JunkItem& item : group.items) {
             context.out << "  " << (item.selected ? "[x] " : "[ ] ")
-                        << Fmt::bytes(item.size).leftJustified(10) << " " << lineSafe(item.name) << "\n";
+                        << Fmt::bytes(item.size).leftJustified(10) << " " << lineSafe(item.name);
+            if (!item.note.isEmpty())
+                context.out << "  (" << lineSafe(item.note) << ")";
+            context.out << "\n";
         }
     }
 }
@@ -44,7 +48,7 @@ int runJunk(Context& context)
 {
     if (!context.args.isEmpty())
         return context.usageError(QStringLiteral("junk takes no arguments (see --help)"));
-    const std::vector<JunkGroup> groups = Sweeper::scanJunk();
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(Profiles::active().junk.rules());
     if (context.json)
         context.printJson(junkGroupsJson(groups));
     else
@@ -116,7 +120,7 @@ int runClean(Context& context)
     if (!problem.isEmpty())
         return context.usageError(problem);
 
-    const std::vector<RemovalTarget> targets = cleanTargets(Sweeper::scanJunk(), options.groups);
+    const std::vector<RemovalTarget> targets = cleanTargets(Sweeper::scanJunk(Profiles::active().junk.rules()), options.groups);
     if (options.dryRun || !options.yes) {
         printPlan(context, targets);
         return Success;
@@ -153,11 +157,15 @@ QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups)
     QJsonArray list;
     for (const JunkGroup& group : groups) {
         QJsonArray items;
-        for (const JunkItem& item : group.items)
-            items.append(QJsonObject{{"name", item.name},
-                                     {"path", pathText(item.url)},
-                                     {"size", qint64(item.size)},
-                                     {"selected", item.selected}});
+        for (const JunkItem& item : group.items) {
+            QJsonObject row{{"name", item.name},
+                            {"path", pathText(item.url)},
+                            {"size", qint64(item.size)},
+                            {"selected", item.selected}};
+            if (!item.note.isEmpty())
+                row.insert("note", item.note);
+            items.append(row);
+        }
         list.append(QJsonObject{{"id", group.id},
                                 {"title", group.title},
                                 {"detail", group.detail},

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 
 #include "i18n/L.h"
+#include "profiles/Profile.h"
 
 namespace Cli {
 
@@ -42,18 +43,22 @@ void listTasks(const Context& context, const std::vector<MaintTask>& tasks)
                                     {"title", task.title},
                                     {"detail", task.detail},
                                     {"admin", task.admin},
-                                    {"command", QString::fromStdString(task.cmd)}});
+                                    {"command", QString::fromStdString(task.cmd)},
+                                    {"needs", task.needs},
+                                    {"available", task.available},
+                                    {"reason", task.reason}});
         context.printJson(list);
         return;
     }
     for (const MaintTask& task : tasks)
-        context.out << task.id.leftJustified(6) << (task.admin ? "🔒 " : "   ") << task.title << " — " << task.detail
-                    << "\n";
+        context.out << task.id.leftJustified(9) << (task.admin ? "🔒 " : "   ") << task.title << " — " << task.detail
+                    << (task.available ? QString() : "  (" + task.reason + ")") << "\n";
 }
 
 int runMaintenance(Context& context)
 {
-    const std::vector<MaintTask> tasks = Maintenance::tasks();
+    const Profiles::MaintenanceRoutines routines = Profiles::active().maintenance;
+    const std::vector<MaintTask> tasks = routines.tasks();
     QStringList ids;
     bool run = false;
     const QString problem = parseRun(context.args, tasks, ids, run);
@@ -64,16 +69,30 @@ int runMaintenance(Context& context)
         return Success;
     }
 
+    // A routine that cannot run here: nothing runs, not even the others.
+    bool refused = false;
+    for (const MaintTask& task : tasks) {
+        if (ids.contains(task.id) && !task.available) {
+            context.err << task.title << ": " << task.reason << "\n";
+            refused = true;
+        }
+    }
+    if (refused)
+        return Failure;
+
     const Maintenance::Runner user = userRunner ? userRunner : Maintenance::Runner(&Shell::run);
     const Maintenance::Runner admin = adminRunner ? adminRunner : Maintenance::Runner(&Shell::runAdmin);
-    const Maintenance::Outcome outcome = Maintenance::run(tasks, ids, user, admin);
+    const Maintenance::Outcome outcome = Maintenance::run(tasks, ids, user, admin, {}, routines.reasons);
     if (context.json) {
         context.printJson(QJsonObject{{"ok", QJsonArray::fromStringList(outcome.okIds)},
-                                      {"failures", QJsonArray::fromStringList(outcome.failures)}});
+                                      {"failures", QJsonArray::fromStringList(outcome.failures)},
+                                      {"notes", QJsonArray::fromStringList(outcome.notes)}});
     } else {
         for (const MaintTask& task : tasks)
             if (outcome.okIds.contains(task.id))
                 context.out << L("Concluído") << ": " << task.title << "\n";
+        for (const QString& note : outcome.notes)
+            context.out << note << "\n";
         for (const QString& failure : outcome.failures)
             context.err << lineSafe(failure) << "\n";
     }

@@ -1,41 +1,54 @@
 #include "engines/Maintenance.h"
 
+#include <algorithm>
+#include <map>
+
 #include "i18n/L.h"
+#include "platform/Fmt.h"
 
 namespace Maintenance {
 
-std::vector<MaintTask> tasks()
+QStringList defaultSelection(const std::vector<MaintTask>& tasks, const QStringList& wanted)
 {
-    return {
-        {"ram", L("Liberar memória"), L("Esvazia a memória inativa"), "memorychip", "/usr/sbin/purge", true},
-        {"dns", L("Limpar cache de DNS"), L("Sites que não abrem ou abrem errado"), "network",
-         "dscacheutil -flushcache; killall -HUP mDNSResponder", true},
-        {"spot", L("Reindexar Spotlight"), L("Recria o índice de busca"), "magnifyingglass", "mdutil -E /", true},
-        {"ls", L("Reconstruir Launch Services"), L("“Abrir com” duplicado e ícones errados"), "square.stack.3d.up",
-         "/System/Library/Frameworks/CoreServices.framework/Frameworks/LaunchServices.framework/Support/lsregister"
-         " -kill -r -domain local -domain system -domain user",
-         false},
-        {"font", L("Limpar cache de fontes"), L("Fontes corrompidas (reinicie depois)"), "textformat",
-         "atsutil databases -remove", true},
-        {"ql", L("Redefinir Quick Look"), L("Miniaturas e pré-visualizações"), "eye", "qlmanage -r; qlmanage -r cache",
-         false},
-        {"dock", L("Reiniciar Dock e Finder"), L("Destrava a interface"), "dock.rectangle", "killall Dock; killall Finder",
-         false},
-    };
+    QStringList ids;
+    for (const MaintTask& task : tasks)
+        if (task.available && wanted.contains(task.id))
+            ids << task.id;
+    return ids;
 }
 
-QStringList defaultSelection() { return {"ram", "dns"}; }
-
-std::string adminBatch(const std::vector<MaintTask>& adminTasks)
+std::string adminBatch(const std::vector<MaintTask>& adminTasks, Reasons reasons)
 {
     std::string batch;
     for (const MaintTask& task : adminTasks) {
         if (!batch.empty())
             batch += "; ";
         const std::string id = task.id.toStdString();
-        batch += "(" + task.cmd + ") >/dev/null 2>&1 && echo OK:" + id + " || echo FAIL:" + id;
+        if (reasons == Reasons::Silent)
+            batch += "(" + task.cmd + ") >/dev/null 2>&1 && echo OK:" + id + " || echo FAIL:" + id;
+        else
+            batch += "qm_out=$( (" + task.cmd + ") 2>&1 ) && echo OK:" + id + " || echo \"FAIL:" + id +
+                     ":$(printf '%s\\n' \"$qm_out\" | tail -n 1)\"";
     }
     return batch;
+}
+
+QString failureReason(const QString& out, const QString& id)
+{
+    const QString marker = QStringLiteral("FAIL:") + id + QLatin1Char(':');
+    for (const QString& line : out.split(QLatin1Char('\n')))
+        if (line.startsWith(marker))
+            return line.mid(marker.size()).trimmed();
+    return {};
+}
+
+QString lastLine(const QString& out)
+{
+    const QStringList lines = out.split(QLatin1Char('\n'));
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+        if (!it->trimmed().isEmpty())
+            return it->trimmed();
+    return {};
 }
 
 bool markedOk(const QString& out, const QString& id)
@@ -48,20 +61,52 @@ bool markedOk(const QString& out, const QString& id)
     return false;
 }
 
+namespace {
+
+// The title and the reason, or the title alone when there is no reason.
+QString failure(const MaintTask& task, const QString& reason)
+{
+    return reason.isEmpty() ? task.title : task.title + QStringLiteral(": ") + reason;
+}
+
+// The gauges of the routines that have one, read now.
+std::map<QString, std::int64_t> readGauges(const std::vector<MaintTask>& tasks)
+{
+    std::map<QString, std::int64_t> values;
+    for (const MaintTask& task : tasks)
+        if (task.gauge)
+            values[task.id] = task.gauge();
+    return values;
+}
+
+// What each routine that succeeded freed, by its gauge.
+void noteFreed(Outcome& outcome, const std::vector<MaintTask>& tasks, const std::map<QString, std::int64_t>& before)
+{
+    for (const MaintTask& task : tasks) {
+        if (!task.gauge || !outcome.okIds.contains(task.id))
+            continue;
+        const std::int64_t shrank = std::max<std::int64_t>(0, before.at(task.id) - task.gauge());
+        outcome.notes.append(LF("%@: o cache de páginas diminuiu %@.", task.title, Fmt::bytes(shrank)));
+    }
+}
+
+} // namespace
+
 Outcome run(const std::vector<MaintTask>& all, const QStringList& selected, const Runner& user,
-            const Runner& admin, const std::function<void(const QString&)>& starting)
+            const Runner& admin, const std::function<void(const QString&)>& starting, Reasons reasons)
 {
     std::vector<MaintTask> adminTasks;
     std::vector<MaintTask> userTasks;
     for (const MaintTask& task : all)
-        if (selected.contains(task.id))
+        if (task.available && selected.contains(task.id))
             (task.admin ? adminTasks : userTasks).push_back(task);
 
     Outcome outcome;
     if (!adminTasks.empty()) {
         if (starting)
             starting(adminTasks.front().id);
-        const Shell::Result result = admin(adminBatch(adminTasks));
+        const std::map<QString, std::int64_t> before = readGauges(adminTasks);
+        const Shell::Result result = admin(adminBatch(adminTasks, reasons));
         if (!result.ok) {
             // A cancelled prompt, or no way to ask: one entry, and no routine of the batch ran.
             outcome.failures.append(result.out);
@@ -70,18 +115,23 @@ Outcome run(const std::vector<MaintTask>& all, const QStringList& selected, cons
                 if (markedOk(result.out, task.id))
                     outcome.okIds.append(task.id);
                 else
-                    outcome.failures.append(task.title);
+                    outcome.failures.append(failure(task, failureReason(result.out, task.id)));
             }
+            noteFreed(outcome, adminTasks, before);
         }
     }
     for (const MaintTask& task : userTasks) {
         if (starting)
             starting(task.id);
+        const std::map<QString, std::int64_t> before = readGauges({task});
         const Shell::Result result = user(task.cmd);
-        if (result.ok)
+        if (result.ok) {
             outcome.okIds.append(task.id);
-        else
-            outcome.failures.append(task.title + QStringLiteral(": ") + result.out.trimmed());
+            noteFreed(outcome, {task}, before);
+        } else {
+            outcome.failures.append(failure(task, reasons == Reasons::Silent ? result.out.trimmed()
+                                                                             : lastLine(result.out)));
+        }
     }
     return outcome;
 }

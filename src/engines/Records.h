@@ -18,6 +18,7 @@ struct JunkItem {
     QString name;
     std::int64_t size = 0;
     bool selected = false;
+    QString note;  // a short remark shown muted in the row ("In use by firefox"), or empty
 };
 
 // The result of one junk rule; items largest first.
@@ -70,12 +71,19 @@ struct AppInfo {
     QString id() const { return QString::fromStdString(url.string()); }
 };
 
-// One launch property list.
+// One item that starts with the session or the machine: a launch property
+// list, an autostart entry or a service unit.
 struct AgentItem {
     QUuid id = QUuid::createUuid();
-    std::filesystem::path url;
-    QString label;
-    QString program;
-    QString scope;
-    bool userOwned = false;
+    std::filesystem::path url;   // the file that describes it (for a unit: empty)
+    QString label;               // the name shown
+    QString program;             // what it runs, or "—"
+    QString scope;               // localised: whom it applies to
+    bool userOwned = false;      // the user's own file: may be removed to the Trash
+    QString key;                 // stable id: desktop file or unit name (launch items: file name)
+    QString kind = QStringLiteral("launchd");  // launchd, autostart, user-unit, system-unit
+    bool on = true;              // starts with the session or the machine
+    bool switchable = false;     // can be switched off and on again
+    bool locked = false;         // never switched off: the session or the machine needs it
+    bool otherDesktop = false;   // its OnlyShowIn/NotShowIn leaves out the current desktop
 };

@@ -4,14 +4,22 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <cstdlib>
 #include <system_error>
 #include <thread>
+
+#include <sys/stat.h>
 
 #include <QByteArray>
 #include <QFile>
 
+#include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Trash.h"
+#include "platform/Paths.h"
+
+namespace fs = std::filesystem;
 
 namespace Sweeper {
 
@@ -24,67 +32,196 @@ std::string lowerAscii(std::string text)
     return text;
 }
 
-// What the list shows for an item: its own name for an entry of a folder, the
-// home-relative path for a whole folder.
-QString itemName(const JunkRule& rule, const std::filesystem::path& candidate)
+QString nameText(const std::string& name)
 {
-    if (rule.children)
-        return QFile::decodeName(QByteArray::fromStdString(candidate.filename().native()));
-    return FS::pretty(candidate);
+    return QFile::decodeName(QByteArray::fromStdString(name));
 }
 
-// Where a rule's items come from at one of its paths, in listing order.
-std::vector<std::filesystem::path> candidatesAt(const JunkRule& rule, const std::filesystem::path& place)
+bool isLink(const fs::path& path)
 {
-    if (!rule.children)
-        return {place};
-    // Only the Trash shows its hidden entries: what was thrown away is junk
-    // whatever its name. It is read only when it is a real folder of the user.
-    if (rule.id == QLatin1String("trash"))
-        return Trash::entries(place);
-    return FS::children(place);
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
-// The sizes of all of a rule's candidates, measured together on the pool of
-// walking threads, in the order of `candidates`.
-std::vector<std::int64_t> sizesOf(const std::vector<std::filesystem::path>& candidates)
+// A folder with its links resolved; the path unchanged when it cannot be.
+fs::path resolved(const fs::path& path)
 {
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real)
+        return path;
+    fs::path result(real);
+    std::free(real);
+    return result;
+}
+
+// One thing the rule may offer, before it is sized.
+struct Candidate {
+    fs::path path;
+    QString name;      // what the list shows
+    bool listed;       // found by listing a folder (so the name filters apply)
+};
+
+// Where the rule's path texts point in this scan.
+struct ScanPlaces {
+    fs::path cache;  // the cache folder, its own link resolved once
+};
+
+ScanPlaces scanPlaces()
+{
+    return {resolved(Paths::cacheHome())};
+}
+
+fs::path resolveIn(const std::string& text, const ScanPlaces& places)
+{
+    if (text == "~/.Trash")
+        return FS::trashFolder();
+    if (text == "$CACHE")
+        return places.cache;
+    if (text.rfind("$CACHE/", 0) == 0)
+        return places.cache / text.substr(7);
+    return FS::expand(text);
+}
+
+// The folders that match a path with one "*" component (the component may
+// hold more text around the star, as in "*.log"), each with the matched name.
+std::vector<std::pair<fs::path, std::string>> starMatches(const fs::path& pattern, bool hidden)
+{
+    std::vector<std::pair<fs::path, std::string>> found;
+    fs::path before;
+    fs::path after;
+    std::string star;
+    for (const fs::path& part : pattern) {
+        if (star.empty() && part.native().find('*') != std::string::npos)
+            star = part.native();
+        else
+            (star.empty() ? before : after) /= part;
+    }
+    for (const fs::path& child : FS::children(before, hidden)) {
+        const std::string name = child.filename().native();
+        if (!matchesPattern(name, star))
+            continue;
+        const fs::path match = after.empty() ? child : child / after;
+        std::error_code error;
+        if (!after.empty() && !fs::exists(fs::symlink_status(match, error)))
+            continue;
+        found.emplace_back(match, name);
+    }
+    return found;
+}
+
+// Everything the rule's places hold, in place-then-listing order: each entry
+// of a folder (named after itself), each match of a "*" path (named after the
+// matched component), or a whole folder (named by its home-relative path).
+std::vector<Candidate> candidatesOf(const JunkRule& rule, const ScanPlaces& places)
+{
+    std::vector<fs::path> folders;
+    std::vector<Candidate> candidates;
+    for (const std::string& text : rule.paths) {
+        const fs::path place = resolveIn(text, places);
+        if (text.find('*') != std::string::npos) {
+            for (auto& [match, name] : starMatches(place, rule.hidden))
+                candidates.push_back({match, nameText(name), true});
+        } else {
+            folders.push_back(place);
+        }
+    }
+    if (rule.places)
+        for (const fs::path& place : rule.places())
+            folders.push_back(place);
+    for (const fs::path& place : folders) {
+        std::error_code error;
+        if (!fs::exists(fs::symlink_status(place, error)))
+            continue;
+        if (!rule.children) {
+            candidates.push_back({place, FS::pretty(place), false});
+            continue;
+        }
+        // A trash is read only when it is a real folder of the user.
+        const std::vector<fs::path> children = rule.trash ? Trash::entries(place) : FS::children(place, rule.hidden);
+        for (const fs::path& child : children)
+            candidates.push_back({child, nameText(child.filename().native()), true});
+    }
+    return candidates;
+}
+
+bool excluded(const fs::path& path, const std::vector<fs::path>& exclude)
+{
+    const fs::path clean = path.lexically_normal();
+    return std::any_of(exclude.begin(), exclude.end(), [&](const fs::path& e) { return e == clean; });
+}
+
+bool offered(const JunkRule& rule, const Candidate& candidate, const std::vector<fs::path>& exclude)
+{
+    const std::string name = candidate.path.filename().native();
+    if (name == ".DS_Store" || isOwnEntry(name))
+        return false;
+    if (excluded(candidate.path, exclude))
+        return false;
+    if (candidate.listed) {
+        if (rule.extensions && !hasExtension(candidate.path, *rule.extensions))
+            return false;
+        if (!rule.namePatterns.empty()
+            && std::none_of(rule.namePatterns.begin(), rule.namePatterns.end(),
+                            [&](const std::string& pattern) { return matchesPattern(name, pattern); }))
+            return false;
+    }
+    return !FS::isProtected(candidate.path);
+}
+
+// The sizes of the candidates, in their order: the one place where the scan measures.
+// All of a rule's candidates are measured together on the pool of walking threads.
+std::vector<std::int64_t> sizesOf(const std::vector<Candidate>& candidates)
+{
+    std::vector<fs::path> paths;
+    paths.reserve(candidates.size());
+    for (const Candidate& candidate : candidates)
+        paths.push_back(candidate.path);
     std::vector<std::int64_t> sizes(candidates.size(), 0);
     // Each index is written by one report only, and all are in before sizeEach returns.
-    FS::sizeEach(candidates, FS::sizeWorkers(std::thread::hardware_concurrency()),
+    FS::sizeEach(paths, FS::sizeWorkers(std::thread::hardware_concurrency()),
                  [&](std::size_t index, std::int64_t bytes) { sizes[index] = bytes; });
     return sizes;
 }
 
-std::vector<JunkItem> itemsOf(const JunkRule& rule)
+// The path as running processes see it: the folder holding the item resolved,
+// the item's own name kept (a link is held through its target, never itself).
+std::string heldPath(const fs::path& item)
 {
-    std::vector<std::filesystem::path> candidates;
-    for (const std::string& text : rule.paths) {
-        const std::filesystem::path place = resolveRulePath(text);
-        std::error_code error;
-        if (!std::filesystem::exists(place, error))
-            continue;
-        for (const std::filesystem::path& candidate : candidatesAt(rule, place)) {
-            const std::string name = candidate.filename().native();
-            if (name == ".DS_Store" || isOwnEntry(name))
-                continue;
-            if (rule.extensions && !hasExtension(candidate, *rule.extensions))
-                continue;
-            if (FS::isProtected(candidate))
-                continue;
-            candidates.push_back(candidate);
-        }
-    }
+    return (resolved(item.parent_path()) / item.filename()).native();
+}
+
+std::vector<JunkItem> itemsOf(const JunkRule& rule, const ScanPlaces& places,
+                              const std::vector<Processes::Holder>& held)
+{
+    std::vector<fs::path> exclude;
+    for (const std::string& text : rule.exclude)
+        exclude.push_back(resolveIn(text, places).lexically_normal());
+
+    std::vector<Candidate> candidates;
+    for (Candidate& candidate : candidatesOf(rule, places))
+        if (offered(rule, candidate, exclude))
+            candidates.push_back(std::move(candidate));
     const std::vector<std::int64_t> sizes = sizesOf(candidates);
+
     std::vector<JunkItem> items;
     for (std::size_t i = 0; i < candidates.size(); ++i) {
-        if (sizes[i] < 1)
+        const Candidate& candidate = candidates[i];
+        // A link is listed as itself (removing it removes only the link), even
+        // when it takes no blocks of its own.
+        const bool link = isLink(candidate.path);
+        if (sizes[i] < 1 && !link)
             continue;
         JunkItem item;
-        item.url = candidates[i];
-        item.name = itemName(rule, candidates[i]);
+        item.url = candidate.path;
+        item.name = candidate.name;
         item.size = sizes[i];
-        item.selected = startsSelected(rule, candidates[i].filename().native());
+        item.selected = startsSelected(rule, candidate.path.filename().native());
+        if (!link) {
+            if (const Processes::Holder* holder = Processes::holderInside(held, heldPath(candidate.path))) {
+                item.selected = false;
+                item.note = LF("Em uso por %@", QString::fromStdString(holder->process));
+            }
+        }
         items.push_back(std::move(item));
     }
     // Largest first; equal sizes keep the order they were found in.
@@ -95,20 +232,42 @@ std::vector<JunkItem> itemsOf(const JunkRule& rule)
 
 } // namespace
 
+QString ownIdentifier()
+{
+    return QStringLiteral("com.halvick.Quillmoor");
+}
+
+fs::path resolveRulePath(const std::string& text)
+{
+    return resolveIn(text, scanPlaces());
+}
+
 bool isOwnEntry(std::string_view name)
 {
     const std::string identifier = ownIdentifier().toStdString();
     if (name.find(identifier) != std::string_view::npos)
         return true;
-    return lowerAscii(std::string(name)) == "quillmoor";
+    // The program's folders under the cache folder carry its plain names.
+    const std::string lower = lowerAscii(std::string(name));
+    return lower == "quillmoor" || lower == "quillmoor-cli";
 }
 
-bool hasExtension(const std::filesystem::path& entry, const std::set<std::string>& extensions)
+bool hasExtension(const fs::path& entry, const std::set<std::string>& extensions)
 {
     std::string extension = entry.filename().extension().native();
     if (extension.size() < 2)
         return false;
     return extensions.count(lowerAscii(extension.substr(1))) > 0;
+}
+
+bool matchesPattern(std::string_view name, std::string_view pattern)
+{
+    const std::size_t star = pattern.find('*');
+    if (star == std::string_view::npos)
+        return name == pattern;
+    const std::string_view head = pattern.substr(0, star);
+    const std::string_view tail = pattern.substr(star + 1);
+    return name.size() >= head.size() + tail.size() && name.starts_with(head) && name.ends_with(tail);
 }
 
 bool startsSelected(const JunkRule& rule, std::string_view name)
@@ -118,18 +277,17 @@ bool startsSelected(const JunkRule& rule, std::string_view name)
     return !name.starts_with("com.apple.");
 }
 
-std::vector<JunkGroup> scanJunk(const JunkProgress& progress)
+std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const JunkProgress& progress,
+                                const fs::path& procRoot)
 {
-    return scanJunk(rules(), progress);
-}
-
-std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const JunkProgress& progress)
-{
+    const ScanPlaces places = scanPlaces();
+    // What running programs hold, read once for the whole scan.
+    const std::vector<Processes::Holder> held = Processes::heldPlaces(procRoot);
     std::vector<JunkGroup> groups;
     for (const JunkRule& rule : ruleList) {
         if (progress)
             progress(rule.title, 0);
-        std::vector<JunkItem> items = itemsOf(rule);
+        std::vector<JunkItem> items = itemsOf(rule, places, held);
         std::int64_t found = 0;
         for (const JunkItem& item : items)
             found += item.size;

@@ -75,14 +75,14 @@ QString batteryStatus(const std::optional<Monitor::Battery>& battery)
     return L("Na bateria");
 }
 
-QString speedResult(const QByteArray& toolOutput)
+QString speedResult(const QByteArray& toolOutput, const QString& downKey, const QString& upKey)
 {
     const QJsonDocument document = QJsonDocument::fromJson(toolOutput);
     if (!document.isObject())
         return L("Não foi possível medir agora.");
     const QJsonObject object = document.object();
-    const double dl = object.value(QStringLiteral("dl_throughput")).toDouble(0) / 1'000'000;
-    const double ul = object.value(QStringLiteral("ul_throughput")).toDouble(0) / 1'000'000;
+    const double dl = object.value(downKey).toDouble(0) / 1'000'000;
+    const double ul = object.value(upKey).toDouble(0) / 1'000'000;
     return QString::asprintf("↓ %.0f Mbps   ↑ %.0f Mbps", dl, ul);
 }
 

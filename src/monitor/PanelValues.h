@@ -29,13 +29,11 @@ QString batterySymbol(const std::optional<Monitor::Battery>& battery);
 QString batteryStatus(const std::optional<Monitor::Battery>& battery);
 
 // The network row's line after a speed test: "↓ 95 Mbps   ↑ 12 Mbps" from the
-// tool's JSON object (dl_throughput and ul_throughput in bits per second);
-// L("Não foi possível medir agora.") for anything that is not a JSON object.
-QString speedResult(const QByteArray& toolOutput);
-
-// The speed-test command line.
-inline constexpr const char* kSpeedTestCommand = "/usr/bin/networkQuality -s -c 2>/dev/null";
-// The memory purge command line (run with administrator rights).
-inline constexpr const char* kPurgeCommand = "/usr/sbin/purge";
+// tool's JSON object (download and upload under the given keys, in bits per
+// second: networkQuality's dl_throughput and ul_throughput, speedtest-cli's
+// download and upload); L("Não foi possível medir agora.") for anything that
+// is not a JSON object.
+QString speedResult(const QByteArray& toolOutput, const QString& downKey = QStringLiteral("dl_throughput"),
+                    const QString& upKey = QStringLiteral("ul_throughput"));
 
 } // namespace Panel

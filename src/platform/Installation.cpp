@@ -24,6 +24,10 @@ QString programToStart(const QString& program)
 {
     if (const std::optional<QString> prefix = prefixOf(program))
         return QDir(*prefix).filePath(QStringLiteral("bin/quillmoor"));
+    // Run from quillmoor-cli, the login item starts the window program beside it.
+    const QString suffix = QStringLiteral("-cli");
+    if (program.endsWith(suffix) && QFileInfo(program.chopped(suffix.size())).isExecutable())
+        return program.chopped(suffix.size());
     return program;
 }
 

@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <set>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <mntent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -617,6 +619,30 @@ void removeInfo(const fs::path& entryInFiles)
     const OpenTrash trash(parentOf(parentOf(text)));
     if (trash.usable())
         trash.removeInfo(lastName(text));
+}
+
+std::vector<fs::path> volumeTrashFolders(const fs::path& mountTable)
+{
+    std::vector<fs::path> found;
+    FILE* mounts = setmntent(mountTable.c_str(), "r");
+    if (!mounts)
+        return found;
+    const std::string uid = uidText();
+    const std::string home = trimmed(FS::trashFolder());
+    std::set<std::string> seen;
+    while (const mntent* mount = getmntent(mounts)) {
+        const fs::path top = mount->mnt_dir;
+        if (!seen.insert(top.native()).second || access(top.c_str(), W_OK) != 0)
+            continue;
+        for (const fs::path& files : {top / ".Trash" / uid / "files", top / (".Trash-" + uid) / "files"}) {
+            struct stat info;
+            if (trimmed(files.lexically_normal()) == home || lstat(files.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+                continue;
+            found.push_back(files);
+        }
+    }
+    endmntent(mounts);
+    return found;
 }
 
 } // namespace Trash

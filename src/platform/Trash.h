@@ -102,4 +102,10 @@ std::filesystem::path volumeTrash(const std::filesystem::path& topdir);
 // (unreserved characters and "/" kept), DeletionDate as YYYY-MM-DDThh:mm:ss.
 std::string trashInfoText(const std::string& originalPath, const QDateTime& deletedAt);
 
+// The files/ folders of the trashes of every mounted file system this user
+// can write to (mount tops read from `mountTable`, as /proc/self/mounts
+// lists them): $topdir/.Trash/$uid/files and $topdir/.Trash-$uid/files where
+// they are real folders, the home trash and repeated tops left out. Nothing is created.
+std::vector<std::filesystem::path> volumeTrashFolders(const std::filesystem::path& mountTable = "/proc/self/mounts");
+
 } // namespace Trash

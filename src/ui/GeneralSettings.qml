@@ -6,7 +6,9 @@ import Quillmoor
 Item {
     id: form
     property bool sound: Sound.enabled
-    property bool login: General.loginItemRegistered()
+    // the login item as the startup page and the panel show it too
+    readonly property bool login: AppState.launchAtLogin
+    Component.onCompleted: AppState.refreshLoginItem()
     property string err: ""
 
     ColumnLayout {
@@ -57,8 +59,8 @@ Item {
                     text: I18n.L("Abrir ao iniciar sessão")
                     checked: form.login
                     onToggled: {
-                        form.login = checked
-                        form.err = General.setLoginItem(checked)
+                        form.err = AppState.setLaunchAtLogin(checked)
+                        checked = Qt.binding(() => form.login)
                     }
                 }
                 Text {

@@ -208,9 +208,12 @@ Item {
                 Layout.preferredWidth: 1
                 symbol: "wifi"
                 title: I18n.L("Testar internet")
-                hint: I18n.L("Mede a velocidade de download e upload da sua conexão.")
+                // where no speed-test tool is installed, the hint says which to install
+                available: actions.speedAvailable
+                hint: actions.speedAvailable ? I18n.L("Mede a velocidade de download e upload da sua conexão.")
+                                             : I18n.L("Instale o speedtest-cli para medir a velocidade da conexão.")
                 busy: actions.testing
-                onClicked: actions.testSpeed()
+                onClicked: if (actions.speedAvailable) actions.testSpeed()
             }
             PillAction {
                 objectName: "pillMap"

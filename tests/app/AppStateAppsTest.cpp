@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "app/AppState.h"
+#include "profiles/Profile.h"
 #include "i18n/L.h"
 #include "platform/Shell.h"
 #include "support/Bundles.h"
@@ -151,6 +152,11 @@ TEST_F(AppStateApps, AnUntickedBundleStaysAndTheListIsRebuilt)
 
 TEST_F(AppStateApps, AgentsAreRemovedByTheirOwnPath)
 {
+    // launch agents and their launchctl unload are the macos profile's
+    ASSERT_TRUE(Profiles::choose("macos"));
+    struct Back {
+        ~Back() { Profiles::choose("linux"); }
+    } back;
     const fs::path user = freshFolder("launch/user");
     const fs::path others = freshFolder("launch/it's all users");
     state.setLaunchFolders({{user, "Usuário", true}, {others, "Todos os usuários", false}});

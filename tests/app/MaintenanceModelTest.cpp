@@ -8,6 +8,7 @@
 #include "app/AppState.h"
 #include "app/MaintenanceModel.h"
 #include "i18n/L.h"
+#include "profiles/Profile.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ struct Observed {
 TEST(MaintenanceModel, CancelledPromptStillRunsTheUserRoutines)
 {
     AppState state(nullptr);
-    MaintenanceModel tools;
+    MaintenanceModel tools(Profiles::byName("macos")->maintenance);  // the designed routines
     EXPECT_EQ(tools.sel(), (QStringList{"ram", "dns"}));
     tools.toggle("ql");
     tools.toggle("dns");
@@ -49,7 +50,7 @@ TEST(MaintenanceModel, CancelledPromptStillRunsTheUserRoutines)
 TEST(MaintenanceModel, DoneOnlyGrowsAndSuccessSetsNoMessage)
 {
     AppState state(nullptr);
-    MaintenanceModel tools;
+    MaintenanceModel tools(Profiles::byName("macos")->maintenance);  // the designed routines
     tools.setRunners([](const std::string&) { return Shell::Result{true, {}}; },
                      [](const std::string&) { return Shell::Result{true, "OK:ram\nOK:dns\n"}; });
     tools.runSelected();

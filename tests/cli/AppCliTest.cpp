@@ -7,6 +7,7 @@
 
 #include "cli/AppCommands.h"
 #include "platform/FS.h"
+#include "profiles/Profile.h"
 #include "support/Bundles.h"
 
 namespace fs = std::filesystem;
@@ -71,11 +72,17 @@ TEST_F(AppCli, LeftoversByNameIdentifierOrPath)
 
 TEST_F(AppCli, AgentsListTheUsersOwn)
 {
+    // launch property lists are the macos profile's startup items
+    ASSERT_TRUE(Profiles::choose("macos"));
     const QJsonArray agents = parsed(runCli({"agents", "--json"})).array();
+    const CliOutcome text = runCli({"agents"});
+    Profiles::choose("linux");
     ASSERT_GE(agents.size(), 1);
     EXPECT_EQ(agents[0]["label"].toString(), "com.maker.helper");
+    EXPECT_EQ(agents[0]["id"].toString(), "com.maker.helper.plist");
+    EXPECT_EQ(agents[0]["kind"].toString(), "launchd");
     EXPECT_EQ(agents[0]["program"].toString(), "/opt/maker/helper");
     EXPECT_TRUE(agents[0]["userOwned"].toBool());
-    const CliOutcome text = runCli({"agents"});
-    EXPECT_TRUE(text.out.startsWith("com.maker.helper  /opt/maker/helper")) << qPrintable(text.out);
+    EXPECT_TRUE(text.out.startsWith("com.maker.helper.plist  com.maker.helper  [")) << qPrintable(text.out);
+    EXPECT_TRUE(text.out.section('\n', 0, 0).endsWith("/opt/maker/helper")) << qPrintable(text.out);
 }

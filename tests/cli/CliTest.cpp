@@ -6,7 +6,11 @@
 
 #include <QJsonArray>
 
+#include <QProcess>
+#include <QProcessEnvironment>
+
 #include "cli/MonitorCommands.h"
+#include "profiles/Profile.h"
 #include "support/Fixtures.h"
 
 TEST(Cli, HelpSucceedsAndNamesTheOptions)
@@ -89,4 +93,55 @@ TEST(Cli, OutsideTextIsWrittenOnOneLine)
     for (const auto& c : cases)
         EXPECT_EQ(Cli::lineSafe(c.text), c.shown) << qPrintable(c.shown);
     EXPECT_EQ(Cli::lineSafe(std::filesystem::path("/tmp/a\nb")), "/tmp/a\\nb");
+}
+
+// ---- The profile ---------------------------------------------------------------
+
+TEST(CliProfile, TheOptionChoosesForOneRunAndAnUnknownNameIsBadUsage)
+{
+    const QString before = Profiles::active().name;
+    const CliOutcome macos = runCli({"--profile", "macos", "--version"});
+    EXPECT_EQ(macos.status, Cli::Success);
+    EXPECT_TRUE(macos.out.contains("(profile: macos)")) << qPrintable(macos.out);
+    EXPECT_EQ(Profiles::active().name, before);  // given back after the run
+
+    const CliOutcome json = runCli({"--json", "--profile=linux", "--version"});
+    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).object().value("profile").toString(), "linux");
+
+    for (const QStringList& args : {QStringList{"--profile", "windows", "junk"}, QStringList{"--profile"}}) {
+        const CliOutcome bad = runCli(args);
+        EXPECT_EQ(bad.status, Cli::BadUsage) << qPrintable(args.join(' '));
+        EXPECT_TRUE(bad.err.startsWith("quillmoor-cli: unknown profile")) << qPrintable(bad.err);
+        EXPECT_TRUE(bad.out.isEmpty());
+    }
+}
+
+TEST(CliProfile, TheVariableChoosesAtStartAndAnUnknownNameFallsBack)
+{
+    const auto versionWith = [](const QString& variable, const QStringList& args) {
+        QProcess cli;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QUILLMOOR_PROFILE", variable);
+        cli.setProcessEnvironment(environment);
+        cli.start(QStringLiteral(QUILLMOOR_CLI), args + QStringList{"--version"});
+        cli.waitForFinished(30000);
+        return std::make_pair(QString::fromUtf8(cli.readAllStandardOutput()),
+                              QString::fromUtf8(cli.readAllStandardError()));
+    };
+    EXPECT_TRUE(versionWith("macos", {}).first.contains("(profile: macos)"));
+    EXPECT_TRUE(versionWith("linux", {}).first.contains("(profile: linux)"));
+    EXPECT_TRUE(versionWith("macos", {"--profile", "linux"}).first.contains("(profile: linux)"));
+    const auto [out, err] = versionWith("beos", {});
+    EXPECT_TRUE(out.contains("(profile: linux)")) << qPrintable(out);
+    EXPECT_TRUE(err.contains("QUILLMOOR_PROFILE names no profile (beos)")) << qPrintable(err);
+}
+
+TEST(CliProfile, TheHelpAndTheJunkListNameNoMacOnLinux)
+{
+    ASSERT_EQ(Profiles::active().name, "linux");
+    const CliOutcome help = runCli({"--help"});
+    const CliOutcome junk = runCli({"junk"});
+    for (const QString& text : {help.out, junk.out})
+        for (const char* word : {"Mac ", "Finder", "Library", "Xcode", "Spotlight", "Dock"})
+            EXPECT_FALSE(text.contains(word)) << word << "\n" << qPrintable(text);
 }

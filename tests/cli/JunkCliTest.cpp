@@ -1,6 +1,9 @@
 // quillmoor-cli's "junk" and "clean" on a fixture home.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QJsonArray>
@@ -8,6 +11,7 @@
 #include <QJsonObject>
 
 #include "engines/JunkFixture.h"
+#include "i18n/L.h"
 #include "platform/Prefs.h"
 #include "support/Fixtures.h"
 
@@ -15,18 +19,20 @@ using namespace junkfixture;
 
 namespace {
 
-// Two cache folders (one selected, one not), a tool cache (never selected)
-// and an installer (never selected, goes to the Trash).
+// On the designed catalogue: two cache folders (one selected, one not), a
+// tool cache (never selected) and an installer (never selected, goes to the Trash).
 class JunkCli : public JunkHome {
 protected:
     void SetUp() override
     {
         JunkHome::SetUp();
+        Profiles::choose("macos");
         exampleSize = writeBytes(example(), 5 * 4096);
         writeBytes(safari() / "data", 12 * 4096);
         writeBytes(pip() / "wheel", 3 * 4096);
         installerSize = writeBytes(installer(), 2 * 4096);
     }
+    void TearDown() override { Profiles::choose("linux"); }
     fs::path example() const { return home / "Library/Caches/com.example.app"; }
     fs::path safari() const { return home / "Library/Caches/com.apple.Safari"; }
     fs::path pip() const { return home / ".cache/pip"; }
@@ -190,4 +196,44 @@ TEST_F(JunkCli, AMountPointInADevelopmentCacheIsLeftWithItsContents)
     EXPECT_TRUE(r.err.contains("_cacache")) << qPrintable(r.err);  // named among the failures
     EXPECT_EQ(readFile(home / "Documents/thesis.tex"), "years of work");
     EXPECT_FALSE(present(home / ".npm/_cacache/content"));
+}
+
+// ---- The Linux catalogue ------------------------------------------------------
+
+using LinuxJunkCli = JunkHome;
+
+TEST_F(LinuxJunkCli, CachesAreTickedInstallersAreNotAndAnItemInUseCarriesItsNote)
+{
+    ASSERT_EQ(Profiles::active().name, "linux");
+    writeBytes(home / ".cache/fontconfig/a.cache-8", 4 * 4096);
+    writeBytes(home / ".cache/browser/cache2/entry", 8 * 4096);
+    writeBytes(home / "Downloads/tool_1.0_all.deb", 2 * 4096);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const fs::path held = home / ".cache/browser/cache2/entry";
+    posix_spawn_file_actions_addopen(&actions, 3, held.c_str(), O_RDONLY, 0);
+    char seconds[] = "30";
+    char* args[] = {const_cast<char*>("/bin/sleep"), seconds, nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, "/bin/sleep", &actions, nullptr, args, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    usleep(300000);
+
+    const CliOutcome r = runCli({"--json", "junk"});
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    const QJsonArray groups = QJsonDocument::fromJson(r.out.toUtf8()).array();
+    ASSERT_EQ(groups.size(), 2) << qPrintable(r.out);
+    EXPECT_EQ(groups[0]["id"].toString(), "caches");
+    EXPECT_EQ(groups[1]["id"].toString(), "installers");
+    const QJsonArray caches = groups[0]["items"].toArray();
+    ASSERT_EQ(caches.size(), 2);
+    EXPECT_EQ(caches[0]["name"].toString(), "browser");
+    EXPECT_FALSE(caches[0]["selected"].toBool());
+    EXPECT_EQ(caches[0]["note"].toString(), LF("Em uso por %@", QStringLiteral("sleep")));
+    EXPECT_EQ(caches[1]["name"].toString(), "fontconfig");
+    EXPECT_TRUE(caches[1]["selected"].toBool());
+    EXPECT_FALSE(caches[1].toObject().contains("note"));
+    EXPECT_FALSE(groups[1]["items"].toArray().first()["selected"].toBool());
 }

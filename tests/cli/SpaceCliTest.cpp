@@ -1,6 +1,8 @@
 // quillmoor-cli's "du" and "maintenance" on fixture folders and injected runners.
 #include <gtest/gtest.h>
 
+#include "profiles/Profile.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -131,6 +133,11 @@ TEST(DuCli, ANameWithALineFeedStaysOnItsLineAndExactInJson)
 
 TEST(MaintenanceCli, ListsAndRunsTheNamedRoutines)
 {
+    // the designed routines
+    ASSERT_TRUE(Profiles::choose("macos"));
+    struct Back {
+        ~Back() { Profiles::choose("linux"); }
+    } back;
     const CliOutcome list = runCli({"--json", "maintenance"});
     ASSERT_EQ(list.status, 0);
     const QJsonArray tasks = QJsonDocument::fromJson(list.out.toUtf8()).array();

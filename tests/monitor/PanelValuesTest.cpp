@@ -67,6 +67,11 @@ TEST(SpeedTest, ReadsTheToolsJsonAndRefusesAnythingElse)
     const QByteArray real = QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
     EXPECT_EQ(speedResult(real), "↓ 95 Mbps   ↑ 12 Mbps");
     EXPECT_EQ(speedResult(R"({"dl_throughput": "fast"})"), "↓ 0 Mbps   ↑ 0 Mbps");
+    // speedtest-cli --json: download and upload, also in bits per second
+    std::ifstream cli(std::string(RECORDED_DIR) + "/speedtest-cli.json", std::ios::binary);
+    const QByteArray cliOut = QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(cli), {}));
+    EXPECT_EQ(speedResult(cliOut, "download", "upload"), "↓ 95 Mbps   ↑ 12 Mbps");
+    EXPECT_EQ(speedResult(cliOut), "↓ 0 Mbps   ↑ 0 Mbps");  // not networkQuality's keys
     for (const char* broken : {"", "sh: 1: /usr/bin/networkQuality: not found", "[1, 2]", "{\"dl_throughput\": 95",
                                "\xff\xfe"})
         EXPECT_EQ(speedResult(broken), L("Não foi possível medir agora.")) << broken;

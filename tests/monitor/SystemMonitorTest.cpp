@@ -133,6 +133,53 @@ TEST(PanelActions, SpeedTestWithoutTheToolSaysSo)
     EXPECT_EQ(actions.speed(), L("Não foi possível medir agora."));
 }
 
+TEST(PanelActions, LinuxSpeedTestReadsSpeedtestCli)
+{
+    Quiet quiet;
+    AppState st(nullptr);
+    PanelActions actions;
+    // without speedtest-cli on PATH, the pill is dimmed and nothing runs
+    {
+        ScopedEnv path("PATH", freshFolder("no-tools").native());
+        PanelActions bare;
+        EXPECT_FALSE(bare.speedAvailable());
+        bare.testSpeed();
+        EXPECT_FALSE(bare.testing());
+    }
+    actions.setSpeedTool([] { return QByteArray::fromStdString(recorded("speedtest-cli.json")); });
+    QSignalSpy done(&actions, &PanelActions::finished);
+    actions.testSpeed();
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_EQ(actions.speed(), "↓ 95 Mbps   ↑ 12 Mbps");
+}
+
+TEST(PanelActions, LinuxFreeMemoryRunsTheRamRoutine)
+{
+    Quiet quiet;
+    AppState st(nullptr);
+    std::vector<std::string> batches;
+    st.setMaintenanceRunners([](const std::string&) { return Shell::Result{true, {}}; },
+                             [&](const std::string& batch) {
+                                 batches.push_back(batch);
+                                 return Shell::Result{true, "OK:ram\n"};
+                             });
+    PanelActions actions;
+    QSignalSpy done(&actions, &PanelActions::finished);
+    actions.freeRAM();
+    if (!std::filesystem::exists("/proc/sys/vm/drop_caches")) {
+        EXPECT_FALSE(actions.freeing());  // the routine cannot run here: it says why
+        EXPECT_TRUE(st.message().contains(L("Liberar memória")));
+        return;
+    }
+    EXPECT_TRUE(actions.freeing());
+    EXPECT_EQ(st.maintRunning(), "ram");
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_FALSE(actions.freeing());
+    ASSERT_EQ(batches.size(), 1u);
+    EXPECT_NE(batches[0].find("drop_caches"), std::string::npos);
+    EXPECT_TRUE(st.message().startsWith(L("Liberar memória") + ": "));  // how much the page cache shrank
+}
+
 TEST(PanelActions, EmptyingTheTrashCountsTheFreedBytesAndTheCleanup)
 {
     Quiet quiet;

@@ -18,6 +18,8 @@
 #include <QProcess>
 
 #include "platform/FS.h"
+#include "platform/Paths.h"
+#include "profiles/Profile.h"
 #include "platform/Walker.h"
 #include "support/DeepTree.h"
 #include "support/Fixtures.h"
@@ -57,9 +59,9 @@ TEST(FSProtected, HomesAndTheFoldersOfTheHome)
                                "/.local/share/Trash", "/.local/share/Trash/files"})
         EXPECT_TRUE(FS::isProtected(std::string("/home/alice") + suffix)) << suffix;
     // Every user's home; hidden items directly in the home, not what lies inside them.
-    expectProtected({"/home", "/home/bob", "/home/alice/.bashrc", "/home/alice/.cache"},
+    expectProtected({"/home", "/home/bob", "/home/alice/.bashrc", "/home/alice/.cache", "/home/alice/.local/share"},
                     {"/home/bob/notes.txt", "/home/alice/.cache/thumbnails", "/home/alice/.cache/.hidden",
-                     "/home/alice/.local/share", "/home/alice/.local/share/Trash/files/old.txt",
+                     "/home/alice/.local/share/Trash/files/old.txt",
                      "/home/alice/Documents/report.pdf", "/home/alice/Library/Caches", "/home/alice/Documentsx"});
 }
 
@@ -514,4 +516,88 @@ TEST(FSAccess, SettingsAddressAndRelaunchCommand)
     ASSERT_TRUE(shell.waitForFinished(10000));
     EXPECT_TRUE(fs::exists(folder / "marker"));
     EXPECT_FALSE(fs::exists("pwned"));
+}
+
+// ---- Protected places of the two profiles ---------------------------------------
+
+namespace {
+
+// Makes the named profile's places the active ones while it lives.
+class ProfilePlaces {
+public:
+    explicit ProfilePlaces(const char* name) { Profiles::apply(*Profiles::byName(name)); }
+    ~ProfilePlaces() { Profiles::apply(Profiles::active()); }
+    ProfilePlaces(const ProfilePlaces&) = delete;
+    ProfilePlaces& operator=(const ProfilePlaces&) = delete;
+};
+
+} // namespace
+
+TEST(FSProtected, LinuxBaseFoldersAndTheUsersOwnFolders)
+{
+    const fs::path home = FS::home();
+    writeFile(home / ".config/user-dirs.dirs",
+              "# written by xdg-user-dirs-update\n"
+              "XDG_DESKTOP_DIR=\"$HOME/Área de Trabalho\"\n"
+              "XDG_DOCUMENTS_DIR=\"$HOME/Documentos\"\n"
+              "XDG_MUSIC_DIR=\"$HOME/M\\\"usica\"\n"
+              "XDG_PROJECTS_DIR=\"/srv/projetos\"\n");
+    const ProfilePlaces linux("linux");
+    for (const char* inside : {".config", ".local", ".local/share", ".local/state", ".cache", ".var", ".var/app", "snap",
+                               "Área de Trabalho", "Documentos", "M\"usica"})
+        EXPECT_TRUE(FS::isProtected(home / inside)) << inside;
+    EXPECT_TRUE(FS::isProtected("/srv/projetos"));
+    // Their contents are judged as before; the session's error log is junk, not a setting.
+    for (const char* inside : {".cache/thumbnails", ".var/app/org.gimp.GIMP", "Documentos/a.txt", ".xsession-errors",
+                               ".xsession-errors.old", "snap/app/1/cache"})
+        EXPECT_FALSE(FS::isProtected(home / inside)) << inside;
+    EXPECT_TRUE(FS::isProtected(home / ".bashrc"));
+    fs::remove(home / ".config/user-dirs.dirs");
+}
+
+TEST(FSProtected, TheMacOSPlacesAreTheDesignedOnes)
+{
+    ScopedEnv home("HOME", "/Users/alice");
+    const ProfilePlaces macos("macos");
+    expectProtected({"/System/Library/x", "/private/var/db", "/Library/Apple/x", "/Users", "/Users/bob", "/cores/x",
+                     "/Users/alice/Library", "/Users/alice/.Trash", "/Users/alice/.zshrc", "/Applications"},
+                    {"/Library/Caches", "/Users/alice/Library/Caches", "/Users/alice/Documents/a.txt",
+                     "/Users/alice/.cache/x", "/Library/Application Support/x"});
+}
+
+// ---- The folders user-dirs.dirs names ------------------------------------------------
+
+TEST(UserDirs, QuotedLocalisedAndAbsoluteNamesAreRead)
+{
+    const std::vector<Paths::UserDir> dirs = Paths::parseUserDirs(
+        "# comment\n\n  XDG_DOWNLOAD_DIR=\"$HOME/Transferências\"\n"
+        "XDG_DESKTOP_DIR=\"$HOME/Área de Trabalho\"\r\n"
+        "XDG_TEMPLATES_DIR=\"$HOME/\"\n"
+        "XDG_MUSIC_DIR=\"$HOME/a\\\\b\\\"c\"\n"
+        "XDG_PUBLICSHARE_DIR=\"/srv/pub/\"\n",
+        "/home/u");
+    std::vector<std::string> read;
+    for (const Paths::UserDir& dir : dirs)
+        read.push_back(dir.key + "=" + dir.path.native());
+    // The disabled entry (the home itself) is left out.
+    EXPECT_EQ(read, (std::vector<std::string>{"DOWNLOAD=/home/u/Transferências", "DESKTOP=/home/u/Área de Trabalho",
+                                              "MUSIC=/home/u/a\\b\"c", "PUBLICSHARE=/srv/pub"}));
+}
+
+TEST(UserDirs, AMalformedOrUndecodableFileGivesNothing)
+{
+    for (const char* text : {"XDG_DOWNLOAD_DIR=$HOME/D\n", "XDG_DOWNLOAD_DIR=\"relative/D\"\n",
+                             "DOWNLOAD=\"$HOME/D\"\n", "XDG_DOWNLOAD_DIR=\"$HOME/D\n", "just words\n",
+                             "XDG_DOWNLOAD_DIR=\"$HOME/\xff\xfe\"\n", "XDG_DOWNLOAD_DIR=\"$HOME/a\"b\"\n"})
+        EXPECT_TRUE(Paths::parseUserDirs(text, "/home/u").empty()) << text;
+
+    // Read from the user's file: a missing or broken one leaves ~/Downloads.
+    const fs::path file = Paths::configHome() / "user-dirs.dirs";
+    fs::remove(file);
+    EXPECT_EQ(Paths::downloadFolder(), FS::home() / "Downloads");
+    writeFile(file, "XDG_DOWNLOAD_DIR=\"$HOME/Baixados\"\n");
+    EXPECT_EQ(Paths::downloadFolder(), FS::home() / "Baixados");
+    writeFile(file, "XDG_DOWNLOAD_DIR=\"$HOME/Baixados\"\ngarbage\n");
+    EXPECT_EQ(Paths::downloadFolder(), FS::home() / "Downloads");
+    fs::remove(file);
 }

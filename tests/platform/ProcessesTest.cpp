@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,4 +43,94 @@ TEST(Processes, RunningCopiesAreAskedToQuit)
     EXPECT_EQ(waitpid(other, &status, WNOHANG), 0);  // still running
     kill(other, SIGKILL);
     waitpid(other, &status, 0);
+}
+
+// ---- What processes hold -------------------------------------------------------
+
+namespace {
+
+// A fake /proc entry: its name, working folder and open files.
+void fakeProcess(const fs::path& proc, int pid, const std::string& name, const fs::path& cwd,
+                 const std::vector<std::string>& open)
+{
+    const fs::path folder = proc / std::to_string(pid);
+    fs::create_directories(folder / "fd");
+    if (!name.empty())
+        writeFile(folder / "comm", name + "\n");
+    if (!cwd.empty())
+        fs::create_symlink(cwd, folder / "cwd");
+    int fd = 0;
+    for (const std::string& target : open)
+        fs::create_symlink(target, folder / "fd" / std::to_string(fd++));
+}
+
+} // namespace
+
+TEST(ProcessesHeld, OpenFilesAndWorkingFoldersSortedAndPathsOnly)
+{
+    const fs::path proc = freshFolder("proc-held");
+    fakeProcess(proc, 10, "editor", "/home/u/.cache/editor", {"/home/u/.cache/b/file", "pipe:[123]", "socket:[9]"});
+    fakeProcess(proc, 11, "browser", "/", {"/home/u/.cache/a/db"});
+    // Gone while read: no name, or no open-file folder; neither counts at all.
+    fakeProcess(proc, 12, "", "/home/u/.cache/ghost", {"/home/u/.cache/ghost/x"});
+    fs::create_directories(proc / "13");
+    writeFile(proc / "13/comm", "half\n");
+    fs::create_symlink("/home/u/.cache/half", proc / "13/cwd");
+    writeFile(proc / "self-like-file", "not a process");
+
+    const std::vector<Processes::Holder> held = Processes::heldPlaces(proc);
+    std::vector<std::string> paths;
+    for (const Processes::Holder& holder : held)
+        paths.push_back(holder.path + " " + holder.process);
+    EXPECT_EQ(paths, (std::vector<std::string>{"/ browser", "/home/u/.cache/a/db browser",
+                                               "/home/u/.cache/b/file editor", "/home/u/.cache/editor editor"}));
+}
+
+TEST(ProcessesHeld, InsideMeansTheFolderItselfOrBelowIt)
+{
+    const std::vector<Processes::Holder> held{
+        {"/c/app-old/file", "a", 1}, {"/c/app/deep/file", "b", 2}, {"/c/other", "c", 3}};
+    const struct {
+        const char* path;
+        const char* holder;
+    } cases[] = {
+        {"/c/app", "b"}, {"/c/app/", "b"}, {"/c/app/deep", "b"}, {"/c/app-old", "a"},
+        {"/c/other", "c"}, {"/c/oth", nullptr}, {"/c/app/deep/file/x", nullptr}, {"/d", nullptr},
+    };
+    for (const auto& c : cases) {
+        const Processes::Holder* found = Processes::holderInside(held, c.path);
+        if (c.holder) {
+            ASSERT_NE(found, nullptr) << c.path;
+            EXPECT_EQ(found->process, c.holder) << c.path;
+        } else {
+            EXPECT_EQ(found, nullptr) << c.path;
+        }
+    }
+}
+
+TEST(ProcessesHeld, ARealChildHoldingAFileIsSeen)
+{
+    const fs::path folder = freshFolder("held-real");
+    writeFile(folder / "open.txt");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 3, (folder / "open.txt").c_str(), O_RDONLY, 0);
+    char seconds[] = "30";
+    char* args[] = {const_cast<char*>("/bin/sleep"), seconds, nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, "/bin/sleep", &actions, nullptr, args, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    const Processes::Holder* found = nullptr;
+    std::vector<Processes::Holder> held;
+    for (int i = 0; i < 200 && !(found && found->process == "sleep"); ++i) {
+        usleep(10000);
+        held = Processes::heldPlaces();
+        found = Processes::holderInside(held, fs::canonical(folder).native());
+    }
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->process, "sleep");
+    EXPECT_EQ(found->pid, child);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
 }

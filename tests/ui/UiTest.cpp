@@ -7,6 +7,10 @@
 
 #include <atomic>
 #include <fstream>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <tuple>
 
 #include <QApplication>
@@ -32,7 +36,10 @@
 #include "i18n/Lang.h"
 #include "monitor/SystemMonitor.h"
 #include "platform/FS.h"
+#include "platform/Paths.h"
 #include "platform/Prefs.h"
+#include "profiles/LinuxStartup.h"
+#include "profiles/Profile.h"
 #include "support/Bundles.h"
 #include "support/TempHome.h"
 #include "ui/Fonts.h"
@@ -488,12 +495,11 @@ TEST_F(UiTest, ScanAndCleanFromTheOverviewEndToEnd)
     std::vector<QString> ids;
     for (const JunkGroup& group : state->junkGroups())
         ids.push_back(group.id);
-    EXPECT_EQ(ids, (std::vector<QString>{"dotcache", "installers", "trash"}));
+    EXPECT_EQ(ids, (std::vector<QString>{"caches", "installers", "trash"}));
     settle(900);
     snap(window, "overview-real-scan");
 
-    // Tick the tool cache too (it starts unticked), leave the installer alone.
-    state->toggleJunkGroup("dotcache");
+    // The cache starts ticked, the installer does not: leave both as they are.
     click(findVisible("cleanNowButton"));
     settle();
     click(findVisible("confirmButton"));
@@ -513,6 +519,73 @@ TEST_F(UiTest, ScanAndCleanFromTheOverviewEndToEnd)
         ids.push_back(group.id);
     EXPECT_EQ(ids, (std::vector<QString>{"installers"}));
     state->dismissCelebration();
+    settle();
+}
+
+TEST_F(UiTest, LinuxJunkPageFromARealScanWithAnItemInUse)
+{
+    // What a Linux desktop leaves: caches (one held open by a running
+    // program), thumbnails, a developer cache, installers and the Trash.
+    const std::filesystem::path home = FS::home();
+    writeFile(home / ".cache/mozilla/firefox/cache2/entries/A1", 900'000);
+    writeFile(home / ".cache/fontconfig/abc-le64.cache-8", 120'000);
+    writeFile(home / ".cache/thumbnails/normal/0f3a.png", 60'000);
+    writeFile(home / ".npm/_cacache/content-v2/sha512/aa", 400'000);
+    writeFile(home / "Downloads/tool_2.1_amd64.deb", 700'000);
+    writeFile(home / "Downloads/Editor-x86_64.AppImage", 500'000);
+    writeFile(FS::trashFolder() / "old-draft.odt", 80'000);
+    writeFile(FS::trashFolder().parent_path() / "info/old-draft.odt.trashinfo", 10);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::filesystem::path held = home / ".cache/mozilla/firefox/cache2/entries/A1";
+    posix_spawn_file_actions_addopen(&actions, 3, held.c_str(), O_RDONLY, 0);
+    char seconds[] = "60";
+    char* args[] = {const_cast<char*>("/bin/sleep"), seconds, nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, "/bin/sleep", &actions, nullptr, args, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    QThread::msleep(300);  // until the child runs sleep itself
+
+    state->setJunkGroups({});
+    state->setJunkScanned(false);
+    state->setSection("junk");
+    state->scanJunk();
+    ASSERT_EVENTUALLY(state->junkScanned() && !state->junkScanning(), 20000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+
+    std::vector<QString> ids;
+    for (const JunkGroup& group : state->junkGroups())
+        ids.push_back(group.id);
+    EXPECT_EQ(ids, (std::vector<QString>{"caches", "thumbnails", "devcache", "installers", "trash"}));
+    const JunkGroup& caches = state->junkGroups().front();
+    ASSERT_FALSE(caches.items.empty());
+    EXPECT_EQ(caches.items.front().name, "mozilla");
+    EXPECT_FALSE(caches.items.front().selected);
+    EXPECT_EQ(caches.items.front().note, LF("Em uso por %@", QStringLiteral("sleep")));
+
+    settle(900);
+    for (const char* name : {"junkCard-caches", "junkCard-installers"}) {
+        auto* card = findVisible(name);
+        ASSERT_NE(card, nullptr) << name;
+        card->setProperty("expanded", true);
+    }
+    settle();
+    snap(window, "junk-linux");
+    // Folded again before the page goes, so no expanded row outlives its group.
+    for (const char* name : {"junkCard-caches", "junkCard-installers"})
+        findVisible(name)->setProperty("expanded", false);
+    settle();
+    state->setSection("overview");
+    settle(900);
+    snap(window, "overview-linux");
+    std::filesystem::remove_all(home / ".cache");
+    std::filesystem::remove_all(home / ".npm");
+    std::filesystem::remove_all(home / "Downloads");
+    state->setJunkGroups({});
+    state->setJunkScanned(false);
     settle();
 }
 
@@ -744,6 +817,8 @@ TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
 
 TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
 {
+    // the user's menu folder, so that "menus" can run
+    std::filesystem::create_directories(FS::home() / ".local/share/applications");
     state->setSection("maintenance");
     settle();
     snap(window, "tools");
@@ -753,25 +828,143 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     ASSERT_NE(view, nullptr);
     auto* tools = qvariant_cast<MaintenanceModel*>(view->property("model"));
     ASSERT_NE(tools, nullptr);
+    snap(window, "tools");
+
+    // A routine that cannot run here is unticked, cannot be ticked, and says why.
+    QString userRoutine;
+    for (const MaintTask& task : tools->tasks()) {
+        if (task.available) {
+            if (!task.admin && userRoutine.isEmpty())
+                userRoutine = task.id;
+            continue;
+        }
+        EXPECT_FALSE(tools->sel().contains(task.id)) << task.id.toStdString();
+        click(findVisible("taskCard-" + task.id));
+        settle(50);
+        EXPECT_FALSE(tools->sel().contains(task.id)) << task.id.toStdString();
+        auto* status = findVisible("taskStatus-" + task.id);
+        ASSERT_NE(status, nullptr);
+        EXPECT_TRUE(status->property("text").toString().contains(task.reason));
+    }
+    ASSERT_FALSE(userRoutine.isEmpty());
+
     // The prompt is dismissed; the user routine ticked too succeeds.
-    tools->setRunners([](const std::string&) { return Shell::Result{true, {}}; },
-                      [](const std::string&) { QThread::msleep(300); return Shell::Result{false, L("Cancelado")}; });
-    click(findVisible("taskCard-ql"));
+    tools->setRunners([](const std::string&) { QThread::msleep(600); return Shell::Result{true, {}}; },
+                      [](const std::string&) { QThread::msleep(600); return Shell::Result{false, L("Cancelado")}; });
+    click(findVisible("taskCard-" + userRoutine));
     settle(100);
-    EXPECT_TRUE(tools->sel().contains("ql"));
+    EXPECT_TRUE(tools->sel().contains(userRoutine));
     click(findVisible("actionBarPrimary"));
     settle(150);
     snap(window, "tools-running");
+
+    // The run belongs to the application: away and back, it is still running,
+    // and a second one cannot start.
+    state->setSection("overview");
+    settle(150);
+    state->setSection("maintenance");
+    settle(150);
+    view = findVisible("toolsView");
+    ASSERT_NE(view, nullptr);
+    tools = qvariant_cast<MaintenanceModel*>(view->property("model"));
+    ASSERT_NE(tools, nullptr);
+    EXPECT_FALSE(tools->running().isEmpty());
+    EXPECT_FALSE(state->runMaintenance(tools->tasks(), tools->sel()));
+    auto* runStatus = findVisible("taskStatus-" + state->maintRunning());
+    ASSERT_NE(runStatus, nullptr);
+    EXPECT_TRUE(runStatus->property("text").toString().contains(L("Executando…")));
     ASSERT_EVENTUALLY(tools->running().isEmpty(), 10000);
     settle();
-    EXPECT_EQ(tools->done(), QStringList{"ql"});
+    EXPECT_EQ(tools->done(), QStringList{userRoutine});
     EXPECT_TRUE(state->hasMessage());
     snap(window, "tools-done");
     QTest::keyClick(window, Qt::Key_Escape);
     settle();
-    auto* status = findVisible("taskStatus-ql");
+    auto* status = findVisible("taskStatus-" + userRoutine);
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(status->property("text").toString().contains(L("Concluído")));  // Arabic adds a direction mark
+
+    // The real font and menu routines, where their programs are here (the
+    // temporary home's caches and menu folder): they succeed and say so.
+    const auto available = [&](const QString& id) {
+        for (const MaintTask& task : tools->tasks())
+            if (task.id == id)
+                return task.available;
+        return false;
+    };
+    if (!available("fonts") || !available("menus"))
+        return;
+    tools->setRunners({}, [](const std::string&) { return Shell::Result{false, "no administrator here"}; });
+    for (const QString& id : tools->sel())
+        tools->toggle(id);
+    tools->toggle("fonts");
+    tools->toggle("menus");
+    state->dismissMessage();
+    click(findVisible("actionBarPrimary"));
+    ASSERT_EVENTUALLY(!tools->running().isEmpty(), 2000);
+    ASSERT_EVENTUALLY(tools->running().isEmpty(), 60000);
+    settle();
+    EXPECT_TRUE(tools->done().contains("fonts"));
+    EXPECT_TRUE(tools->done().contains("menus"));
+    EXPECT_FALSE(state->hasMessage()) << qPrintable(state->message());
+    EXPECT_TRUE(findVisible("taskStatus-menus")->property("text").toString().contains(L("Concluído")));
+    snap(window, "tools-fonts-menus");
+}
+
+TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
+{
+    const std::filesystem::path system = FS::home() / "fixture-xdg/autostart";
+    const auto writeText = [](const std::filesystem::path& path, const std::string& text) {
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+    };
+    writeText(system / "xdg-user-dirs.desktop",
+              "[Desktop Entry]\nType=Application\nName=User folders update\nExec=xdg-user-dirs-update\n");
+    writeText(system / "at-spi-dbus-bus.desktop",
+              "[Desktop Entry]\nType=Application\nName=AT-SPI D-Bus Bus\nExec=/usr/libexec/at-spi-bus-launcher --launch-immediately\n");
+    writeText(system / "org.kde.kdeconnect.daemon.desktop",
+              "[Desktop Entry]\nType=Application\nName=KDE Connect\nExec=kdeconnectd\nOnlyShowIn=KDE;\n");
+    writeText(system / "blueman.desktop",
+              "[Desktop Entry]\nType=Application\nName=Blueman Applet\nExec=blueman-applet\nX-GNOME-Autostart-enabled=false\n");
+    LinuxStartup::Sources sources;
+    sources.userFolder = Paths::configHome() / "autostart";
+    sources.systemFolders = {system};
+    sources.desktops = {"GNOME"};
+    sources.user = [](const std::string&) { return Shell::Result{false, "offline"}; };
+    sources.admin = [](const std::string&) { return Shell::Result{false, L("Cancelado")}; };
+    state->setStartupPart(Profiles::StartupSources{
+        .scan = [sources] { return LinuxStartup::scan(sources); },
+        .setOn = [sources](const AgentItem& item, bool on) { return LinuxStartup::setOn(item, on, sources); }});
+    state->loadAgents();
+    ASSERT_EVENTUALLY(state->agentCount() == 5, 5000);  // four entries and the login item
+    state->setSection("startup");
+    settle(900);
+    snap(window, "startup-linux");
+
+    auto* lock = findVisible("agentLock-at-spi-dbus-bus.desktop");
+    EXPECT_NE(lock, nullptr);
+    EXPECT_EQ(findVisible("agentSwitch-at-spi-dbus-bus.desktop"), nullptr);
+    EXPECT_NE(findVisible("agentElsewhere"), nullptr);
+
+    auto* toggle = findVisible("agentSwitch-xdg-user-dirs.desktop");
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_TRUE(toggle->property("checked").toBool());
+    click(toggle);
+    const std::filesystem::path override = sources.userFolder / "xdg-user-dirs.desktop";
+    ASSERT_EVENTUALLY(std::filesystem::exists(override), 5000);
+    ASSERT_EVENTUALLY(!findVisible("agentSwitch-xdg-user-dirs.desktop")->property("checked").toBool(), 5000);
+    settle(600);
+    snap(window, "startup-linux-off");
+    click(findVisible("agentSwitch-xdg-user-dirs.desktop"));
+    ASSERT_EVENTUALLY(!std::filesystem::exists(override), 5000);
+    ASSERT_EVENTUALLY(findVisible("agentSwitch-xdg-user-dirs.desktop")->property("checked").toBool(), 5000);
+
+    // The own login item, switched on from the page, is on in the settings too.
+    click(findVisible("agentSwitch-com.halvick.Quillmoor.desktop"));
+    ASSERT_EVENTUALLY(state->launchAtLogin(), 5000);
+    EXPECT_EQ(state->setLaunchAtLogin(false), QString());
+    ASSERT_EVENTUALLY(!findVisible("agentSwitch-com.halvick.Quillmoor.desktop")->property("checked").toBool(), 5000);
+    state->setStartupPart(std::nullopt);
 }
 
 TEST_F(UiTest, OverviewShowsLiveGaugesAndShortcutsWhileShown)
@@ -939,6 +1132,7 @@ int main(int argc, char** argv)
     qInstallMessageHandler(collectWarnings);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    Profiles::active();  // as the program settles it at start
     QApplication::setLayoutDirection(appLayoutDirection());
     installFonts(app);
     QQuickStyle::setStyle("Basic");

@@ -122,6 +122,15 @@ Card {
                         elide: Text.ElideMiddle
                         horizontalAlignment: Text.AlignLeft
                     }
+                    // A short remark on the item ("In use by firefox"), muted.
+                    Text {
+                        visible: modelData.note !== ""
+                        text: modelData.note
+                        color: DS.muted
+                        font.pixelSize: 11
+                        elide: Text.ElideRight
+                        Layout.maximumWidth: 180
+                    }
                     Text {
                         textFormat: Text.PlainText
                         text: Fmt.bytes(modelData.size)

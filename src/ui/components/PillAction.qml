@@ -4,15 +4,19 @@ import QtQuick.Layouts
 import Quillmoor
 
 // A quick action of the tray panel: an icon (a spinner while busy) over a
-// short title, highlighted under the pointer; the hint is its tooltip.
+// short title, highlighted under the pointer; the hint is its tooltip. An
+// action that cannot run here is dimmed and does nothing, but still shows
+// its hint (which then says what is missing).
 AbstractButton {
     id: pill
     property string symbol
     property string title
     property string hint
     property bool busy: false
+    property bool available: true
 
     hoverEnabled: true
+    opacity: pill.available ? 1 : 0.45
     implicitHeight: 66
     Accessible.name: title
     Accessible.description: hint

@@ -4,13 +4,15 @@ import Quillmoor
 
 // One maintenance routine: its check box, symbol, title and detail, a lock
 // when it asks for the administrator password, and its status line (running,
-// done, or ready). A click anywhere on the card ticks or unticks it.
+// done, ready, or why it cannot run here). A click anywhere on the card ticks
+// or unticks it; a routine that cannot run here cannot be ticked.
 Card {
     id: card
     property var task: ({})
     property bool ticked: false
     property bool running: false
     property bool done: false
+    readonly property bool available: card.task.available !== false
     signal toggled()
 
     implicitHeight: 92
@@ -22,8 +24,8 @@ Card {
         border.width: card.ticked ? 1.5 : 0
         border.color: DS.withAlpha(DS.primary, 0.55)
     }
-    TapHandler { onTapped: card.toggled() }
-    HoverHandler { cursorShape: Qt.PointingHandCursor }
+    TapHandler { enabled: card.available; onTapped: card.toggled() }
+    HoverHandler { cursorShape: card.available ? Qt.PointingHandCursor : Qt.ArrowCursor }
 
     RowLayout {
         anchors.fill: parent
@@ -32,10 +34,12 @@ Card {
         spacing: 14
         CheckBox {
             objectName: "taskCheck-" + card.task.id
+            enabled: card.available
+            opacity: card.available ? 1 : 0.35
             on: card.ticked
-            onToggled: card.toggled()
+            onToggled: if (card.available) card.toggled()
         }
-        Chip { symbol: card.task.symbol }
+        Chip { symbol: card.task.symbol; opacity: card.available ? 1 : 0.45 }
         ColumnLayout {
             Layout.fillWidth: true
             spacing: 3
@@ -46,7 +50,7 @@ Card {
                     textFormat: Text.PlainText
                     Layout.fillWidth: true
                     text: card.task.title
-                    color: DS.text
+                    color: card.available ? DS.text : DS.muted
                     font.pixelSize: 14
                     font.weight: Font.DemiBold
                     elide: Text.ElideRight
@@ -70,12 +74,13 @@ Card {
             }
             RowLayout {
                 spacing: 6
+                Layout.fillWidth: true
                 Rectangle {
                     id: dot
                     width: 7
                     height: 7
                     radius: 3.5
-                    color: card.running ? DS.primary : (card.done ? DS.success : DS.muted)
+                    color: card.running ? DS.primary : (card.done ? DS.success : (card.available ? DS.muted : DS.warning))
                     Behavior on color { ColorAnimation { duration: 350; easing.type: Easing.OutQuad } }
                     SequentialAnimation on opacity {
                         running: card.running
@@ -88,9 +93,12 @@ Card {
                 Text {
                     textFormat: Text.PlainText
                     objectName: "taskStatus-" + card.task.id
+                    Layout.fillWidth: true
+                    elide: Text.ElideRight
                     text: card.running ? I18n.L("Executando…")
-                                       : (card.done ? I18n.L("Concluído") : I18n.L("Pronto para executar"))
-                    color: card.running ? DS.glow : (card.done ? DS.success : DS.muted)
+                                       : (card.done ? I18n.L("Concluído")
+                                                    : (card.available ? I18n.L("Pronto para executar") : card.task.reason))
+                    color: card.running ? DS.glow : (card.done ? DS.success : (card.available ? DS.muted : DS.warning))
                     font.pixelSize: 11
                     font.weight: Font.DemiBold
                     horizontalAlignment: Text.AlignLeft

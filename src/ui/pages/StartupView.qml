@@ -2,9 +2,12 @@ import QtQuick
 import QtQuick.Layouts
 import Quillmoor
 
-// Startup items: one card per launch agent or daemon with who it applies to,
-// a reveal button and a remove button that asks first (and says when the
-// administrator password will be asked for).
+// Startup items: one card per item with who it applies to and what it runs.
+// Launch property lists have a remove button that asks first (and says when
+// the administrator password will be asked for); autostart entries and
+// services have a switch that turns them off and on again (a lock, with its
+// reason, on those the session or the machine needs), and the user's own
+// entries can still be removed to the Trash.
 Item {
     id: page
     objectName: "startupView"
@@ -53,6 +56,12 @@ Item {
                 required property string scope
                 required property bool userOwned
                 required property string path
+                required property string kind
+                required property string key
+                required property bool on
+                required property bool switchable
+                required property bool locked
+                required property bool otherDesktop
                 width: agentList.width
                 height: 68
                 opacity: 0
@@ -70,6 +79,7 @@ Item {
                     Chip {
                         symbol: card.userOwned ? "person" : "gearshape.2"
                         tint: card.userOwned ? DS.primary : DS.muted
+                        opacity: card.on ? 1 : 0.55
                     }
                     ColumnLayout {
                         Layout.fillWidth: true
@@ -79,36 +89,70 @@ Item {
                             Layout.fillWidth: true
                             spacing: 8
                             Text {
-                                textFormat: Text.PlainText
                                 Layout.maximumWidth: titleRow.width - scopeChip.width - titleRow.spacing
+                                                     - (elsewhereChip.visible ? elsewhereChip.width + titleRow.spacing : 0)
                                 text: card.label
-                                color: DS.text
+                                textFormat: Text.PlainText
+                                color: card.on ? DS.text : DS.muted
                                 font.pixelSize: 13
                                 font.weight: Font.DemiBold
                                 elide: Text.ElideRight
                                 horizontalAlignment: Text.AlignLeft
                             }
                             Chip { id: scopeChip; text: card.scope; tint: card.userOwned ? DS.primary : DS.warning }
+                            Chip {
+                                id: elsewhereChip
+                                objectName: "agentElsewhere"
+                                visible: card.otherDesktop
+                                text: I18n.L("Não nesta área de trabalho")
+                                tint: DS.muted
+                            }
                             Item { Layout.fillWidth: true }
                         }
                         Text {
-                            textFormat: Text.PlainText
                             Layout.fillWidth: true
                             text: card.program
+                            textFormat: Text.PlainText
                             color: DS.muted
                             font: DS.mono(11)
                             elide: Text.ElideMiddle
                             horizontalAlignment: Text.AlignLeft
                         }
                     }
-                    RevealButton { path: card.path }
+                    RevealButton { visible: card.path !== ""; path: card.path }
                     GhostButton {
                         objectName: "agentRemove"
+                        visible: card.kind === "launchd" || card.userOwned
                         text: I18n.L("Remover")
                         compact: true
                         onClicked: {
-                            page.pending = { agentId: card.agentId, label: card.label, userOwned: card.userOwned }
+                            page.pending = { agentId: card.agentId, label: card.label, userOwned: card.userOwned,
+                                             kind: card.kind }
                             confirm.open()
+                        }
+                    }
+                    Item {
+                        objectName: "agentLock-" + card.key
+                        visible: card.switchable && card.locked
+                        implicitWidth: 38
+                        implicitHeight: 26
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: I18n.L("O sistema ou a sessão precisa deste item: ele não pode ser desativado.")
+                        Icon { anchors.centerIn: parent; symbol: "lock"; size: 16; color: DS.muted }
+                        HoverHandler { id: lockHover }
+                        HintTip {
+                            shown: lockHover.hovered
+                            text: I18n.L("O sistema ou a sessão precisa deste item: ele não pode ser desativado.")
+                        }
+                    }
+                    ThemedSwitch {
+                        objectName: "agentSwitch-" + card.key
+                        visible: card.switchable && !card.locked
+                        checked: card.on
+                        Accessible.name: card.label
+                        onToggled: {
+                            AppState.setAgentOn(card.agentId, checked)
+                            checked = Qt.binding(() => card.on)
                         }
                     }
                 }
@@ -119,11 +163,16 @@ Item {
     ConfirmDialog {
         id: confirm
         objectName: "agentConfirm"
-        heading: page.pending ? I18n.LF("Desativar “%@”?", [page.pending.label]) : ""
-        message: page.pending && !page.pending.userOwned
-                 ? I18n.L("Item do sistema: vai pedir sua senha de administrador.")
-                 : I18n.L("O agente para agora e não volta no próximo login.")
-        confirmText: I18n.L("Desativar e mover para a Lixeira")
+        heading: !page.pending ? ""
+                 : page.pending.kind !== "launchd" ? I18n.LF("Remover “%@”?", [page.pending.label])
+                                                   : I18n.LF("Desativar “%@”?", [page.pending.label])
+        message: !page.pending ? ""
+                 : page.pending.kind !== "launchd"
+                   ? I18n.L("A entrada vai para a Lixeira e não volta no próximo login.")
+                   : (!page.pending.userOwned ? I18n.L("Item do sistema: vai pedir sua senha de administrador.")
+                                              : I18n.L("O agente para agora e não volta no próximo login."))
+        confirmText: page.pending && page.pending.kind !== "launchd" ? I18n.L("Mover para a Lixeira")
+                                                                    : I18n.L("Desativar e mover para a Lixeira")
         onConfirmed: {
             if (page.pending)
                 AppState.removeAgent(page.pending.agentId)

@@ -1,0 +1,162 @@
+#include "cli/StartupCommands.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <unistd.h>
+
+#include "engines/Sweeper.h"
+#include "i18n/L.h"
+#include "platform/Shell.h"
+#include "platform/Trash.h"
+#include "profiles/Profile.h"
+
+namespace Cli {
+
+namespace {
+
+std::optional<Profiles::StartupSources> partOverride;
+Removal::AdminRunner adminOverride;
+
+Profiles::StartupSources part() { return partOverride ? *partOverride : Profiles::active().startup; }
+
+QString pathText(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+QString stateText(const AgentItem& item)
+{
+    if (item.locked)
+        return L("Sempre ativo");
+    return item.on ? L("Ativado") : L("Desativado");
+}
+
+int list(Context& context)
+{
+    const std::vector<AgentItem> items = Sweeper::scanStartup(part());
+    QJsonArray json;
+    for (const AgentItem& item : items) {
+        if (context.json) {
+            json.append(QJsonObject{{"id", item.key},
+                                    {"name", item.label},
+                                    {"label", item.label},
+                                    {"kind", item.kind},
+                                    {"scope", item.scope},
+                                    {"on", item.on},
+                                    {"locked", item.locked},
+                                    {"otherDesktop", item.otherDesktop},
+                                    {"userOwned", item.userOwned},
+                                    {"program", item.program},
+                                    {"path", pathText(item.url)}});
+        } else {
+            context.out << item.key << "  " << item.label << "  [" << item.scope << "]  " << stateText(item)
+                        << (item.otherDesktop ? "  (" + L("Não nesta área de trabalho") + ")" : QString()) << "  "
+                        << item.program << "\n";
+        }
+    }
+    if (context.json)
+        context.printJson(json);
+    else
+        context.out << LF("%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.",
+                          qint64(items.size()))
+                    << "\n";
+    return Success;
+}
+
+std::optional<AgentItem> find(const QString& id)
+{
+    for (const AgentItem& item : Sweeper::scanStartup(part()))
+        if (item.key == id)
+            return item;
+    return std::nullopt;
+}
+
+int switchItem(Context& context, const AgentItem& item, bool on)
+{
+    const Profiles::StartupSources startup = part();
+    if (!startup.setOn) {
+        context.err << LF("Não foi possível alterar: %@", L("este item só pode ser removido.")) << "\n";
+        return Failure;
+    }
+    if (const std::optional<QString> error = startup.setOn(item, on)) {
+        context.err << LF("Não foi possível alterar: %@", *error) << "\n";
+        return Failure;
+    }
+    context.out << (on ? LF("“%@” ativado.", item.label) : LF("“%@” desativado.", item.label)) << "\n";
+    return Success;
+}
+
+int removeItem(Context& context, const AgentItem& item)
+{
+    const unsigned uid = getuid();
+    if (item.userOwned) {
+        const Profiles::StartupSources startup = part();
+        if (item.kind == QLatin1String("launchd") && startup.userUnloadCommand)
+            Shell::run(startup.userUnloadCommand(item.url, uid));
+        const Trash::MoveResult moved = Trash::moveToTrash(item.url);
+        if (!moved.ok) {
+            context.err << LF("Não foi possível remover: %@", moved.error) << "\n";
+            return Failure;
+        }
+        context.out << LF("“%@” desativado e movido para a Lixeira.", item.label) << "\n";
+        return Success;
+    }
+    const Profiles::StartupSources startup = part();
+    if (item.kind != QLatin1String("launchd")) {
+        context.err << LF("Não removido: %@", L("só as entradas do seu usuário podem ser removidas; desative esta."))
+                    << "\n";
+        return Failure;
+    }
+    const Removal::AdminRunner admin =
+        adminOverride ? adminOverride : Removal::AdminRunner([](const std::string& c) { return Shell::runAdmin(c); });
+    const Shell::Result result = Removal::adminTrash(
+        item.url, startup.adminUnloadCommand ? startup.adminUnloadCommand(item.url, uid) : std::string(), admin);
+    if (!result.ok) {
+        context.err << LF("Não removido: %@", result.out) << "\n";
+        return Failure;
+    }
+    context.out << LF("“%@” desativado e movido para a Lixeira.", item.label) << "\n";
+    return Success;
+}
+
+int runStartup(Context& context)
+{
+    if (context.args.isEmpty())
+        return list(context);
+    const QString action = context.args.first();
+    if (action != "off" && action != "on" && action != "remove")
+        return context.usageError(QStringLiteral("unknown startup action '%1' (off, on or remove; see --help)").arg(action));
+    if (context.args.size() != 2)
+        return context.usageError(QStringLiteral("startup %1 takes one item id (see quillmoor-cli startup)").arg(action));
+    const std::optional<AgentItem> item = find(context.args[1]);
+    if (!item) {
+        context.err << "quillmoor-cli: no startup item '" << context.args[1] << "' (see quillmoor-cli startup)\n";
+        return Failure;
+    }
+    if (action == "remove")
+        return removeItem(context, *item);
+    return switchItem(context, *item, action == "on");
+}
+
+} // namespace
+
+void setStartupPart(std::optional<Profiles::StartupSources> startup, Removal::AdminRunner admin)
+{
+    partOverride = std::move(startup);
+    adminOverride = std::move(admin);
+}
+
+std::vector<Command> startupCommands()
+{
+    return {
+        {QStringLiteral("startup"), QStringLiteral("startup [off|on|remove ID]"),
+         QStringLiteral("what starts with the session or the system; switches an item off or on, "
+                        "or removes the user's own"),
+         runStartup},
+        {QStringLiteral("agents"), QStringLiteral("agents"), QStringLiteral("the same as startup"), runStartup},
+    };
+}
+
+} // namespace Cli

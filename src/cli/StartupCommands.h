@@ -1,0 +1,20 @@
+#pragma once
+// quillmoor-cli's "startup" (and its alias "agents"): what starts with the
+// session or the machine, switched off and on again, or removed.
+#include <optional>
+#include <vector>
+
+#include "cli/Cli.h"
+#include "engines/Removal.h"
+#include "profiles/StartupSources.h"
+
+namespace Cli {
+
+// "startup", "agents".
+std::vector<Command> startupCommands();
+
+// Replaces the active profile's startup part and the administrator runner of
+// removals (tests); nothing restores the real ones.
+void setStartupPart(std::optional<Profiles::StartupSources> part, Removal::AdminRunner admin = {});
+
+} // namespace Cli

@@ -1,0 +1,43 @@
+// The Linux words for the designed texts that name the Mac or its tools (on
+// the overview, the junk page, the panel, the settings window and the
+// large-file page).
+#include "profiles/Words.h"
+
+namespace Profiles {
+
+namespace {
+
+QHash<QString, QString> replacements()
+{
+    return {
+        {"Seu Mac agora", "Seu computador agora"},
+        {"Limpar Mac", "Limpar o computador"},
+        {"Mostrar no Finder", "Mostrar na pasta"},
+        {"Segue o idioma do macOS", "Segue o idioma do sistema"},
+        {"Caches de apps e navegadores, logs, Xcode, npm/Gradle, cache de mídia da Adobe e do Spotify, instaladores e "
+         "Lixeira.",
+         "Caches de apps e navegadores, miniaturas, logs, caches de desenvolvimento, modelos de IA, instaladores e "
+         "Lixeira."},
+        {"Caches e logs são apagados (os apps recriam o que precisarem). Instaladores e Archives vão para a Lixeira.",
+         "Caches e logs são apagados (os apps recriam o que precisarem). Instaladores vão para a Lixeira."},
+        {"Caches e logs são apagados (os apps recriam o que precisarem). Instaladores e Archives vão para a Lixeira. "
+         "Feche os apps abertos para um resultado melhor.",
+         "Caches e logs são apagados (os apps recriam o que precisarem). Instaladores vão para a Lixeira. Feche os "
+         "apps abertos para um resultado melhor."},
+        {"Busca na sua pasta pessoal (fora da Biblioteca). Tudo vai para a Lixeira, então dá para recuperar.",
+         "Busca na sua pasta pessoal (fora das pastas ocultas). Tudo vai para a Lixeira, então dá para recuperar."},
+        // the startup page: what starts with the session, switched off rather than removed
+        {"quando o Mac liga.", "quando o computador liga."},
+        {"%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.",
+         "%ld itens de inicialização e serviços. Desative o que você não usa para iniciar mais rápido."},
+    };
+}
+
+} // namespace
+
+Words linuxWords()
+{
+    return {.replacements = replacements};
+}
+
+} // namespace Profiles

@@ -1,0 +1,321 @@
+// The Linux junk catalogue on a fixture home: each rule finds its own fixture
+// and nothing else, no byte counts twice, the in-use check with real
+// processes, links, odd cache folders and the download folder.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "engines/JunkFixture.h"
+#include "engines/Removal.h"
+#include "i18n/L.h"
+#include "platform/Paths.h"
+#include "platform/Trash.h"
+
+using namespace junkfixture;
+
+namespace {
+
+// Item paths (home-relative) per group id.
+std::map<QString, std::set<std::string>> itemsByGroup(const std::vector<JunkGroup>& groups, const fs::path& home)
+{
+    std::map<QString, std::set<std::string>> found;
+    for (const JunkGroup& group : groups)
+        for (const JunkItem& item : group.items)
+            found[group.id].insert(item.url.lexically_relative(home).native());
+    return found;
+}
+
+const JunkItem* itemAt(const std::vector<JunkGroup>& groups, const fs::path& path)
+{
+    for (const JunkGroup& group : groups)
+        for (const JunkItem& item : group.items)
+            if (item.url == path)
+                return &item;
+    return nullptr;
+}
+
+// A child process that runs `sleep 30`, with `open` held open as descriptor 3
+// and its working folder at `cwd` (either may be empty).
+class Sleeper {
+public:
+    Sleeper(const fs::path& open, const fs::path& cwd)
+    {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (!open.empty())
+            posix_spawn_file_actions_addopen(&actions, 3, open.c_str(), O_RDONLY, 0);
+        if (!cwd.empty())
+            posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+        char seconds[] = "30";
+        char* args[] = {const_cast<char*>("/bin/sleep"), seconds, nullptr};
+        started_ = posix_spawn(&pid_, "/bin/sleep", &actions, nullptr, args, environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+        // Wait until the kernel shows the new program (its name is "sleep").
+        for (int i = 0; started_ && i < 200 && readComm() != "sleep"; ++i)
+            usleep(10000);
+    }
+    ~Sleeper()
+    {
+        if (!started_)
+            return;
+        kill(pid_, SIGKILL);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+    }
+    Sleeper(const Sleeper&) = delete;
+    Sleeper& operator=(const Sleeper&) = delete;
+    bool started() const { return started_; }
+
+private:
+    std::string readComm() const
+    {
+        std::string name = readFile("/proc/" + std::to_string(pid_) + "/comm");
+        while (!name.empty() && name.back() == '\n')
+            name.pop_back();
+        return name;
+    }
+    pid_t pid_ = 0;
+    bool started_ = false;
+};
+
+} // namespace
+
+using LinuxJunk = JunkHome;
+
+TEST_F(LinuxJunk, EachRuleFindsItsOwnFixtureAndNothingElse)
+{
+    const fs::path cache = Paths::cacheHome();
+    writeBytes(cache / "mozilla/firefox/cache2/entry", 40'000);
+    writeBytes(cache / "fontconfig/abc.cache-8", 9'000);
+    writeBytes(home / ".var/app/org.gimp.GIMP/cache/tile", 7'000);
+    writeBytes(cache / "thumbnails/normal/a.png", 5'000);
+    writeBytes(home / ".xsession-errors", 4'000);
+    writeBytes(home / ".xsession-errors.old", 4'000);
+    writeBytes(home / ".local/share/xorg/Xorg.0.log", 4'000);
+    writeBytes(home / ".local/share/xorg/Xorg.0.log.old", 4'000);
+    writeBytes(home / ".local/share/xorg/notes.txt", 4'000);
+    writeBytes(home / ".npm/_cacache/index-v5/x", 6'000);
+    writeBytes(cache / "pip/http/y", 6'000);
+    writeBytes(cache / "go-build/00/z", 6'000);
+    writeBytes(home / ".cargo/registry/cache/crate", 6'000);
+    writeBytes(cache / "spotify/Storage/s", 8'000);
+    writeBytes(home / ".var/app/com.spotify.Client/cache/s", 8'000);
+    writeBytes(cache / "huggingface/hub/model.bin", 30'000);
+    writeBytes(home / ".ollama/models/blobs/b", 30'000);
+    writeBytes(home / "Downloads/tool_1.0_amd64.deb", 3'000);
+    writeBytes(home / "Downloads/Editor-x86_64.AppImage", 3'000);
+    writeBytes(home / "Downloads/photo.jpg", 3'000);
+    writeBytes(FS::trashFolder() / "old.txt", 2'000);
+    writeFile(FS::trashFolder().parent_path() / "info/old.txt.trashinfo", "[Trash Info]\n");
+    writeBytes(home / "Documents/report.log", 2'000);
+
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(linuxRules());
+    const auto found = itemsByGroup(groups, home);
+    const std::map<QString, std::set<std::string>> expected{
+        {"caches", {".cache/mozilla", ".cache/fontconfig", ".var/app/org.gimp.GIMP/cache"}},
+        {"thumbnails", {".cache/thumbnails"}},
+        {"logs", {".xsession-errors", ".xsession-errors.old", ".local/share/xorg/Xorg.0.log",
+                  ".local/share/xorg/Xorg.0.log.old"}},
+        {"devcache", {".npm/_cacache", ".cache/pip", ".cache/go-build", ".cargo/registry/cache"}},
+        {"media", {".cache/spotify", ".var/app/com.spotify.Client/cache"}},
+        {"models", {".cache/huggingface", ".ollama/models"}},
+        {"installers", {"Downloads/tool_1.0_amd64.deb", "Downloads/Editor-x86_64.AppImage"}},
+        {"trash", {".local/share/Trash/files/old.txt"}},
+    };
+    EXPECT_EQ(found, expected);
+
+    // Pre-selection: everything but models and installers.
+    for (const JunkGroup& group : groups)
+        for (const JunkItem& item : group.items)
+            EXPECT_EQ(item.selected, group.id != "models" && group.id != "installers") << item.name.toStdString();
+    // The application's cache item is named after the application; the whole
+    // folders by their home-relative path.
+    EXPECT_NE(itemAt(groups, home / ".var/app/org.gimp.GIMP/cache"), nullptr);
+    EXPECT_EQ(itemAt(groups, home / ".var/app/org.gimp.GIMP/cache")->name, "org.gimp.GIMP");
+    EXPECT_EQ(itemAt(groups, home / ".local/share/xorg/Xorg.0.log")->name, "Xorg.0.log");
+    EXPECT_EQ(itemAt(groups, cache / "thumbnails")->name, "~/.cache/thumbnails");
+    EXPECT_FALSE(findGroup(groups, "installers")->permanent);
+}
+
+TEST_F(LinuxJunk, NoByteIsCountedInTwoGroups)
+{
+    // A file in every folder that any rule names, so that overlaps would show.
+    const fs::path cache = Paths::cacheHome();
+    std::int64_t written = 0;
+    for (const JunkRule& rule : linuxRules()) {
+        for (const std::string& text : rule.paths) {
+            if (text == "~/.Trash" || text.find('*') != std::string::npos)
+                continue;
+            const fs::path place = Sweeper::resolveRulePath(text);
+            if (text.rfind("~/.xsession", 0) == 0)
+                written += writeBytes(place, 1'000);
+            else
+                written += writeBytes(place / "sub" / "data", 3'000);
+        }
+    }
+    written += writeBytes(home / ".var/app/org.example.App/cache/x", 3'000);
+    written += writeBytes(home / ".local/share/xorg/Xorg.1.log", 3'000);
+
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(linuxRules());
+    std::int64_t counted = 0;
+    std::vector<fs::path> items;
+    for (const JunkGroup& group : groups)
+        for (const JunkItem& item : group.items) {
+            counted += item.size;
+            items.push_back(item.url);
+        }
+    // No item lies inside another.
+    for (const fs::path& a : items)
+        for (const fs::path& b : items)
+            if (a != b)
+                EXPECT_NE(a.native().rfind(b.native() + "/", 0), 0u) << a << " inside " << b;
+    // Every file once: the items' sizes add up to the files written plus the
+    // folders' own blocks, never more than that sum.
+    std::int64_t folders = 0;
+    for (const fs::path& item : items)
+        if (fs::is_directory(fs::symlink_status(item)))
+            for (const auto& entry : fs::recursive_directory_iterator(item))
+                if (entry.is_directory())
+                    folders += allocatedSize(entry.path());
+    std::int64_t itemFolders = 0;
+    for (const fs::path& item : items)
+        if (fs::is_directory(fs::symlink_status(item)))
+            itemFolders += allocatedSize(item);
+    EXPECT_LE(counted, written + folders + itemFolders);
+    EXPECT_GE(counted, written);
+}
+
+TEST_F(LinuxJunk, ExcludedEntriesBelongToTheirOwnRuleOnly)
+{
+    writeBytes(home / "box/keep/data", 4'000);
+    writeBytes(home / "box/other/data", 4'000);
+    writeBytes(home / "box/other.log", 4'000);
+    const std::vector<JunkRule> rules{
+        {.id = "a", .title = "A", .paths = {"~/box"}, .exclude = {"~/box/other"}},
+        {.id = "b", .title = "B", .paths = {"~/box/other"}, .children = false},
+        {.id = "c", .title = "C", .paths = {"~/box/*"}, .namePatterns = {"*.log"}},
+    };
+    const auto found = itemsByGroup(Sweeper::scanJunk(rules), home);
+    EXPECT_EQ(found.at("a"), (std::set<std::string>{"box/keep", "box/other.log"}));
+    EXPECT_EQ(found.at("b"), std::set<std::string>{"box/other"});
+    EXPECT_EQ(found.at("c"), std::set<std::string>{"box/other.log"});
+}
+
+TEST(JunkPatterns, OneStarStandsForAnyRun)
+{
+    const struct {
+        const char* name;
+        const char* pattern;
+        bool matches;
+    } cases[] = {
+        {"Xorg.0.log", "*.log", true},   {"Xorg.0.log.old", "*.log", false}, {"Xorg.0.log.old", "*.log.old", true},
+        {".log", "*.log", true},         {"log", "*.log", false},            {"abc", "*", true},
+        {"a.b", "a*b", true},            {"ab", "a*b", true},                {"aXb", "aX", false},
+        {"exact", "exact", true},        {"exact2", "exact", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Sweeper::matchesPattern(c.name, c.pattern), c.matches) << c.name << " ~ " << c.pattern;
+}
+
+TEST_F(LinuxJunk, AnItemInUseIsListedUnselectedWithTheProgramsName)
+{
+    const fs::path cache = Paths::cacheHome();
+    writeBytes(cache / "browser/cache2/entry", 20'000);
+    writeBytes(cache / "editor/state/file", 20'000);
+    writeBytes(cache / "idle/file", 20'000);
+    const Sleeper holding(cache / "browser/cache2/entry", {});
+    const Sleeper working({}, cache / "editor/state");
+    ASSERT_TRUE(holding.started() && working.started());
+
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(linuxRules());
+    for (const char* name : {"browser", "editor"}) {
+        const JunkItem* item = itemAt(groups, cache / name);
+        ASSERT_NE(item, nullptr) << name;
+        EXPECT_FALSE(item->selected) << name;
+        EXPECT_EQ(item->note, LF("Em uso por %@", QStringLiteral("sleep"))) << name;
+    }
+    const JunkItem* idle = itemAt(groups, cache / "idle");
+    ASSERT_NE(idle, nullptr);
+    EXPECT_TRUE(idle->selected);
+    EXPECT_TRUE(idle->note.isEmpty());
+}
+
+TEST_F(LinuxJunk, ARelativeOrEmptyCacheFolderIsIgnored)
+{
+    writeBytes(home / ".cache/app/data", 5'000);
+    for (const char* value : {"", "relative/cache", "./cache"}) {
+        ScopedEnv cacheHome("XDG_CACHE_HOME", value);
+        EXPECT_EQ(Paths::cacheHome(), home / ".cache") << value;
+        EXPECT_NE(itemAt(Sweeper::scanJunk(linuxRules()), home / ".cache/app"), nullptr) << value;
+    }
+}
+
+TEST_F(LinuxJunk, ACacheFolderThatIsALinkIsResolvedAndLinksInsideStayLinks)
+{
+    const fs::path real = home / "elsewhere/cache";
+    writeBytes(real / "app/data", 5'000);
+    writeBytes(home / "precious/data", 5'000);
+    fs::create_directory_symlink(home / "precious", real / "pointer");
+    fs::create_directory_symlink(real, home / "cachelink");
+    ScopedEnv cacheHome("XDG_CACHE_HOME", (home / "cachelink").native());
+
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(linuxRules());
+    // Items are named where the link leads, once.
+    ASSERT_NE(itemAt(groups, real / "app"), nullptr);
+    const JunkItem* link = itemAt(groups, real / "pointer");
+    ASSERT_NE(link, nullptr);
+    EXPECT_LT(link->size, 5'000);  // the link's own size, never what it points at
+
+    // Removing the link leaves what it pointed at.
+    const RemovalOutcome outcome = Removal::run({{link->url, true, link->size}});
+    EXPECT_TRUE(outcome.failures.empty());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(real / "pointer")));
+    EXPECT_TRUE(fs::exists(home / "precious/data"));
+}
+
+TEST_F(LinuxJunk, InstallersAreFoundInTheDownloadFolderTheUserNamed)
+{
+    writeFile(Paths::configHome() / "user-dirs.dirs", "XDG_DOWNLOAD_DIR=\"$HOME/Transferências\"\n");
+    writeBytes(home / "Transferências/setup.RPM", 3'000);
+    writeBytes(home / "Downloads/ignored.deb", 3'000);
+    auto found = itemsByGroup(Sweeper::scanJunk(linuxRules()), home);
+    EXPECT_EQ(found["installers"], std::set<std::string>{"Transferências/setup.RPM"});
+
+    // A malformed file leaves the default.
+    writeFile(Paths::configHome() / "user-dirs.dirs", "XDG_DOWNLOAD_DIR=$HOME/Transferências\n");
+    found = itemsByGroup(Sweeper::scanJunk(linuxRules()), home);
+    EXPECT_EQ(found["installers"], std::set<std::string>{"Downloads/ignored.deb"});
+    fs::remove(Paths::configHome() / "user-dirs.dirs");
+}
+
+TEST_F(LinuxJunk, TheTrashOfAnotherFileSystemIsEmptiedWithItsInformation)
+{
+    // A mount table naming a fixture folder as the top of a file system.
+    const fs::path top = home / "volume";
+    const std::string uid = std::to_string(getuid());
+    writeBytes(top / (".Trash-" + uid) / "files/entry", 5'000);
+    writeFile(top / (".Trash-" + uid) / "info/entry.trashinfo", "[Trash Info]\n");
+    writeBytes(top / ".Trash" / uid / "files/.hidden", 5'000);
+    writeFile(home / "mounts", "/dev/sdb1 " + top.native() + " ext4 rw 0 0\n" + "tmpfs " + top.native()
+                                   + " tmpfs rw 0 0\n" + "proc /nowhere proc rw 0 0\n");
+    const std::vector<fs::path> trashes = Trash::volumeTrashFolders(home / "mounts");
+    EXPECT_EQ(trashes, (std::vector<fs::path>{top / ".Trash" / uid / "files", top / (".Trash-" + uid) / "files"}));
+
+    // The rule lists what they hold (hidden entries too); deleting an entry takes its information along.
+    const std::vector<JunkRule> rules{{.id = "trash", .title = "T", .paths = {"~/.Trash"},
+                                       .places = [] { return Trash::volumeTrashFolders(FS::home() / "mounts"); },
+                                       .hidden = true}};
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(rules);
+    const JunkItem* item = itemAt(groups, top / (".Trash-" + uid) / "files/entry");
+    ASSERT_NE(item, nullptr);
+    EXPECT_NE(itemAt(groups, top / ".Trash" / uid / "files/.hidden"), nullptr);
+    const RemovalOutcome outcome = Removal::run({{item->url, true, item->size}});
+    EXPECT_TRUE(outcome.failures.empty());
+    EXPECT_FALSE(fs::exists(top / (".Trash-" + uid) / "files/entry"));
+    EXPECT_FALSE(fs::exists(top / (".Trash-" + uid) / "info/entry.trashinfo"));
+}

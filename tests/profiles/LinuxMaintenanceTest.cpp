@@ -1,0 +1,198 @@
+// The Linux routines: which can run with a given PATH and folders, that an
+// unavailable one never runs (so never behind a password prompt), failures
+// that carry the command's last line, and what "ram" reports.
+#include <gtest/gtest.h>
+
+#include "engines/Maintenance.h"
+#include "i18n/L.h"
+#include "platform/Fmt.h"
+#include "profiles/LinuxMaintenance.h"
+#include "support/Fixtures.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A folder of stand-in programs that print their name and succeed.
+fs::path toolFolder(const std::string& name, const std::vector<std::string>& programs)
+{
+    const fs::path folder = freshFolder(name);
+    for (const std::string& program : programs) {
+        writeFile(folder / program, "#!/bin/sh\necho " + program + "\n");
+        fs::permissions(folder / program, fs::perms::owner_all);
+    }
+    return folder;
+}
+
+LinuxMaintenance::Environment fixtureEnvironment(const fs::path& tools, const std::string& name)
+{
+    LinuxMaintenance::Environment env;
+    env.path = QString::fromStdString(tools.native());
+    env.home = freshFolder(name + "-home");
+    env.dropCaches = freshFolder(name + "-proc") / "drop_caches";
+    env.resolved = freshFolder(name + "-run") / "resolve";
+    env.meminfo = freshFolder(name + "-proc") / "meminfo";
+    return env;
+}
+
+const MaintTask& byId(const std::vector<MaintTask>& tasks, const QString& id)
+{
+    for (const MaintTask& task : tasks)
+        if (task.id == id)
+            return task;
+    throw std::runtime_error("no routine " + id.toStdString());
+}
+
+} // namespace
+
+TEST(LinuxMaintenance, NothingCanRunOnABarePath)
+{
+    const LinuxMaintenance::Environment env = fixtureEnvironment(toolFolder("bare", {}), "bare");
+    const std::vector<MaintTask> tasks = LinuxMaintenance::tasks(env);
+    QStringList ids;
+    for (const MaintTask& task : tasks)
+        ids << task.id;
+    EXPECT_EQ(ids, (QStringList{"ram", "dns", "journal", "packages", "flatpak", "fonts", "menus"}));
+
+    struct Row {
+        const char* id;
+        bool admin;
+        QString missing;
+    };
+    const std::vector<Row> rows = {
+        {"ram", true, QString::fromStdString(env.dropCaches.native())},
+        {"dns", true, "resolvectl"},
+        {"journal", true, "journalctl"},
+        {"packages", true, "apt-get"},
+        {"flatpak", false, "flatpak"},
+        {"fonts", false, "fc-cache"},
+        {"menus", false, "update-desktop-database"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.id);
+        const MaintTask& task = byId(tasks, row.id);
+        EXPECT_EQ(task.admin, row.admin);
+        EXPECT_FALSE(task.available);
+        EXPECT_EQ(task.reason, LF("Indisponível: falta %@", row.missing));
+    }
+    EXPECT_TRUE(Maintenance::defaultSelection(tasks, {"ram", "dns"}).isEmpty());
+
+    // Ticked or not, nothing unavailable runs, and no password is asked for.
+    int userRuns = 0;
+    int prompts = 0;
+    QStringList all;
+    for (const MaintTask& task : tasks)
+        all << task.id;
+    const Maintenance::Outcome outcome = Maintenance::run(
+        tasks, all, [&](const std::string&) { ++userRuns; return Shell::Result{true, {}}; },
+        [&](const std::string&) { ++prompts; return Shell::Result{true, {}}; });
+    EXPECT_EQ(userRuns, 0);
+    EXPECT_EQ(prompts, 0);
+    EXPECT_TRUE(outcome.okIds.isEmpty());
+    EXPECT_TRUE(outcome.failures.isEmpty());
+}
+
+TEST(LinuxMaintenance, AvailableWhereTheProgramsAndFoldersAre)
+{
+    const fs::path tools = toolFolder("tools", {"resolvectl", "journalctl", "dnf", "flatpak", "fc-cache",
+                                                "update-desktop-database", "update-mime-database"});
+    LinuxMaintenance::Environment env = fixtureEnvironment(tools, "tools");
+    writeFile(env.dropCaches, "");
+
+    // resolvectl alone is not enough: systemd-resolved must be running
+    std::vector<MaintTask> tasks = LinuxMaintenance::tasks(env);
+    EXPECT_TRUE(byId(tasks, "ram").available);
+    EXPECT_EQ(byId(tasks, "dns").reason, LF("Indisponível: falta %@", QString("systemd-resolved")));
+    EXPECT_EQ(Maintenance::defaultSelection(tasks, {"ram", "dns"}), QStringList{"ram"});
+    // the package tool that is there
+    EXPECT_TRUE(byId(tasks, "packages").available);
+    EXPECT_EQ(byId(tasks, "packages").cmd, "dnf clean packages");
+    EXPECT_EQ(byId(tasks, "packages").needs, "dnf");
+    // no menu folder yet
+    EXPECT_EQ(byId(tasks, "menus").reason, LF("Indisponível: falta %@", QString("~/.local/share/applications")));
+
+    fs::create_directories(env.resolved);
+    const fs::path apps = env.home / ".local/share/applications";
+    fs::create_directories(apps);
+    tasks = LinuxMaintenance::tasks(env);
+    EXPECT_TRUE(byId(tasks, "dns").available);
+    EXPECT_EQ(Maintenance::defaultSelection(tasks, {"ram", "dns"}), (QStringList{"ram", "dns"}));
+    EXPECT_TRUE(byId(tasks, "menus").available);
+    EXPECT_EQ(byId(tasks, "menus").cmd, "update-desktop-database " + Shell::q(apps.native()));
+
+    fs::create_directories(env.home / ".local/share/mime/packages");
+    tasks = LinuxMaintenance::tasks(env);
+    EXPECT_EQ(byId(tasks, "menus").cmd, "update-desktop-database " + Shell::q(apps.native()) +
+                                            "; update-mime-database " +
+                                            Shell::q((env.home / ".local/share/mime").native()));
+    for (const MaintTask& task : tasks)
+        EXPECT_TRUE(task.available) << task.id.toStdString();
+
+    // A routine that cannot run is left out even when ticked.
+    std::vector<std::string> userSeen;
+    tasks[4].available = false;  // flatpak
+    Maintenance::run(tasks, {"flatpak", "fonts"},
+                     [&](const std::string& c) { userSeen.push_back(c); return Shell::Result{true, {}}; },
+                     [](const std::string&) { return Shell::Result{true, {}}; });
+    EXPECT_EQ(userSeen, std::vector<std::string>{"fc-cache -f"});
+}
+
+TEST(LinuxMaintenance, FailuresCarryTheCommandsLastLine)
+{
+    // The real shell runs the batch with reasons kept.
+    const std::vector<MaintTask> tasks = {
+        {"ram", "Memória", "", "", "echo first; echo 'sh: cannot create /proc/sys/vm/drop_caches: Read-only' >&2; exit 2",
+         true},
+        {"dns", "DNS", "", "", "echo noise; true", true},
+        {"journal", "Diário", "", "", "false", true},
+        {"fonts", "Fontes", "", "", "echo working; echo 'fc-cache: no fonts' >&2; exit 1", false},
+    };
+    int prompts = 0;
+    const Maintenance::Outcome outcome = Maintenance::run(
+        tasks, {"ram", "dns", "journal", "fonts"}, [](const std::string& c) { return Shell::run(c); },
+        [&](const std::string& c) { ++prompts; return Shell::run(c); }, {}, Maintenance::Reasons::WithReasons);
+    EXPECT_EQ(prompts, 1);
+    EXPECT_EQ(outcome.okIds, QStringList{"dns"});
+    EXPECT_EQ(outcome.failures, (QStringList{"Memória: sh: cannot create /proc/sys/vm/drop_caches: Read-only",
+                                             "Diário", "Fontes: fc-cache: no fonts"}));
+
+    EXPECT_EQ(Maintenance::failureReason("OK:dns\nFAIL:ram:why not\n", "ram"), "why not");
+    EXPECT_EQ(Maintenance::failureReason("FAIL:ramx:other\n", "ram"), "");
+    EXPECT_EQ(Maintenance::lastLine("a\nb  \n\n"), "b");
+}
+
+TEST(LinuxMaintenance, RamTellsHowMuchThePageCacheShrank)
+{
+    LinuxMaintenance::Environment env = fixtureEnvironment(toolFolder("ram-tools", {}), "ram");
+    writeFile(env.dropCaches, "");
+    writeFile(env.meminfo, "MemTotal:       24000000 kB\nCached:          1875968 kB\nSwapCached:            0 kB\n");
+    EXPECT_EQ(LinuxMaintenance::cachedBytes(env.meminfo), 1875968LL * 1024);
+    EXPECT_EQ(LinuxMaintenance::cachedBytes(env.home / "missing"), 0);
+
+    const std::vector<MaintTask> tasks = LinuxMaintenance::tasks(env);
+    const MaintTask& ram = byId(tasks, "ram");
+    EXPECT_EQ(ram.cmd, "sync; echo 3 > " + Shell::q(env.dropCaches.native()));
+    // The batch "drops" the cache: meminfo shows less afterwards.
+    const Maintenance::Outcome outcome = Maintenance::run(
+        tasks, {"ram"}, [](const std::string&) { return Shell::Result{true, {}}; },
+        [&](const std::string&) {
+            writeFile(env.meminfo, "MemTotal:       24000000 kB\nCached:           851968 kB\n");
+            return Shell::Result{true, "OK:ram\n"};
+        },
+        {}, Maintenance::Reasons::WithReasons);
+    EXPECT_EQ(outcome.okIds, QStringList{"ram"});
+    EXPECT_EQ(outcome.notes, QStringList{LF("%@: o cache de páginas diminuiu %@.", ram.title,
+                                            Fmt::bytes(std::int64_t(1024000) * 1024))});
+}
+
+TEST(LinuxMaintenance, FindProgramOnlyFindsExecutables)
+{
+    const fs::path folder = toolFolder("find", {"runme"});
+    writeFile(folder / "plain", "not executable");
+    const QString path = "/nonexistent:" + QString::fromStdString(folder.native());
+    EXPECT_EQ(LinuxMaintenance::findProgram("runme", path), QString::fromStdString((folder / "runme").native()));
+    EXPECT_EQ(LinuxMaintenance::findProgram("plain", path), QString());
+    EXPECT_EQ(LinuxMaintenance::findProgram("absent", path), QString());
+    EXPECT_EQ(LinuxMaintenance::findProgram(QString::fromStdString((folder / "runme").native()), ""),
+              QString::fromStdString((folder / "runme").native()));
+}

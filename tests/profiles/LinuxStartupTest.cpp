@@ -1,0 +1,418 @@
+// What starts with the session on Linux: autostart entries of the user and of
+// fixture system folders, systemd services through a runner that answers
+// with recorded systemctl output, the never-off list, and switching off and
+// on again, with every written file checked by desktop-file-validate.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include <QStandardPaths>
+
+#include "platform/LoginItem.h"
+#include "platform/Paths.h"
+#include "profiles/LinuxStartup.h"
+#include "support/Fixtures.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string recorded(const std::string& name)
+{
+    std::ifstream in(std::string(RECORDED_DIR) + "/" + name);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A runner that answers command lines by their beginning and records them.
+struct FakeSystemctl {
+    std::vector<std::string> seen;
+    std::map<std::string, Shell::Result> answers;  // command prefix → answer
+    LinuxStartup::Runner runner()
+    {
+        return [this](const std::string& command) {
+            seen.push_back(command);
+            for (const auto& [prefix, answer] : answers)
+                if (command.rfind(prefix, 0) == 0)
+                    return answer;
+            return Shell::Result{false, "Failed to connect to bus: No medium found"};
+        };
+    }
+};
+
+// desktop-file-validate's complaints about the file, empty when it is clean.
+QString validate(const fs::path& file)
+{
+    const Shell::Result result = Shell::run("desktop-file-validate " + Shell::q(file.native()) + " 2>&1");
+    return result.ok ? result.out.trimmed() : QStringLiteral("failed: ") + result.out;
+}
+
+bool haveValidator() { return !QStandardPaths::findExecutable("desktop-file-validate").isEmpty(); }
+
+struct AutostartFixture : ::testing::Test {
+    fs::path user = Paths::configHome() / "autostart";
+    fs::path sys1 = freshFolder("xdg1") / "autostart";
+    fs::path sys2 = freshFolder("xdg2") / "autostart";
+    LinuxStartup::Sources sources;
+
+    void SetUp() override
+    {
+        fs::remove_all(user);
+        fs::remove_all(sys1);
+        fs::remove_all(sys2);
+        fs::create_directories(user);
+        fs::create_directories(sys1);
+        fs::create_directories(sys2);
+        sources.userFolder = user;
+        sources.systemFolders = {sys1, sys2};
+        sources.desktops = {"GNOME"};
+        sources.systemdRunning = false;
+        sources.user = [](const std::string&) { return Shell::Result{false, "offline"}; };
+        sources.admin = [](const std::string&) { return Shell::Result{false, "no"}; };
+    }
+
+    std::optional<AgentItem> find(const QString& key) const
+    {
+        for (const AgentItem& item : LinuxStartup::scanAutostart(sources))
+            if (item.key == key)
+                return item;
+        return std::nullopt;
+    }
+};
+
+std::string entry(const std::string& name, const std::string& extra = "")
+{
+    return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=/usr/bin/" + name + " --start\n" + extra;
+}
+
+} // namespace
+
+TEST_F(AutostartFixture, EntriesOfUserAndSystemWithTheirState)
+{
+    writeFile(sys1 / "alpha.desktop", entry("alpha", "Name[de]=Alpha DE\n"));
+    writeFile(sys2 / "alpha.desktop", entry("shadowed"));  // the first system folder wins
+    writeFile(sys1 / "hidden.desktop", entry("hidden", "Hidden=true\n"));
+    writeFile(sys1 / "gnomeoff.desktop", entry("gnomeoff", "X-GNOME-Autostart-enabled=false\n"));
+    writeFile(sys1 / "kdeonly.desktop", entry("kdeonly", "OnlyShowIn=KDE;\n"));
+    writeFile(sys2 / "notgnome.desktop", entry("notgnome", "NotShowIn=GNOME;XFCE;\n"));
+    writeFile(sys1 / "mine.desktop", entry("system-mine"));
+    writeFile(user / "mine.desktop", entry("user-mine"));  // the user's entry overrides the system's
+    writeFile(user / "only-user.desktop", entry("only-user"));
+    writeFile(sys1 / "gnome-shell-helper.desktop", entry("gnome-shell-helper"));
+    writeFile(sys1 / "at-spi-dbus-bus.desktop", entry("at-spi"));
+    writeFile(sys1 / "notes.txt", "not an entry");
+    writeFile(sys1 / "broken.desktop", "no group here\n");
+
+    struct Row {
+        const char* key;
+        const char* label;
+        bool userOwned;
+        bool on;
+        bool otherDesktop;
+        bool locked;
+    };
+    const std::vector<Row> rows = {
+        {"alpha.desktop", "alpha", false, true, false, false},
+        {"at-spi-dbus-bus.desktop", "at-spi", false, true, false, true},
+        {"gnome-shell-helper.desktop", "gnome-shell-helper", false, true, false, true},
+        {"gnomeoff.desktop", "gnomeoff", false, false, false, false},
+        {"hidden.desktop", "hidden", false, false, false, false},
+        {"kdeonly.desktop", "kdeonly", false, true, true, false},
+        {"mine.desktop", "user-mine", true, true, false, false},
+        {"notgnome.desktop", "notgnome", false, true, true, false},
+        {"only-user.desktop", "only-user", true, true, false, false},
+    };
+    const std::vector<AgentItem> items = LinuxStartup::scanAutostart(sources);
+    // the rows above, then the program's own login item (not registered: off)
+    ASSERT_EQ(items.size(), rows.size() + 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].key);
+        EXPECT_EQ(items[i].key, rows[i].key);
+        EXPECT_EQ(items[i].label, rows[i].label);
+        EXPECT_EQ(items[i].kind, "autostart");
+        EXPECT_EQ(items[i].userOwned, rows[i].userOwned);
+        EXPECT_EQ(items[i].on, rows[i].on);
+        EXPECT_EQ(items[i].otherDesktop, rows[i].otherDesktop);
+        EXPECT_EQ(items[i].locked, rows[i].locked);
+        EXPECT_TRUE(items[i].switchable);
+    }
+    EXPECT_EQ(items[0].program, "/usr/bin/alpha --start");
+    EXPECT_EQ(items[0].url, sys1 / "alpha.desktop");
+    EXPECT_EQ(items[6].url, user / "mine.desktop");
+    const AgentItem& own = items.back();
+    EXPECT_EQ(own.key, "com.halvick.Quillmoor.desktop");
+    EXPECT_EQ(own.label, "Quillmoor");
+    EXPECT_FALSE(own.on);
+}
+
+TEST_F(AutostartFixture, SystemEntryOffAndOnAgainLeavesNothingBehind)
+{
+    // A name and command with characters the key-file format escapes.
+    writeFile(sys1 / "xdg-user-dirs.desktop",
+              "[Desktop Entry]\nType=Application\nName=User folders update\nName[pt]=Pastas do usuário\n"
+              "TryExec=xdg-user-dirs-update\nExec=sh -c \"echo 'a  b'\"\nNoDisplay=true\n"
+              "X-GNOME-Autostart-Phase=Initialization\n");
+    const std::string before = readFile(sys1 / "xdg-user-dirs.desktop");
+    std::optional<AgentItem> item = find("xdg-user-dirs.desktop");
+    ASSERT_TRUE(item);
+    ASSERT_TRUE(item->on);
+
+    ASSERT_EQ(LinuxStartup::setOn(*item, false, sources), std::nullopt);
+    const fs::path override = user / "xdg-user-dirs.desktop";
+    ASSERT_TRUE(present(override));
+    const std::string written = readFile(override);
+    EXPECT_NE(written.find("Hidden=true"), std::string::npos);
+    EXPECT_NE(written.find(std::string(LinuxStartup::kOverrideKey) + "=true"), std::string::npos);
+    if (haveValidator())
+        EXPECT_EQ(validate(override), QString());
+    item = find("xdg-user-dirs.desktop");
+    ASSERT_TRUE(item);
+    EXPECT_FALSE(item->on);
+    EXPECT_FALSE(item->userOwned);  // still the system's entry, switched off by us
+    EXPECT_EQ(item->label, "User folders update");
+    EXPECT_EQ(item->program, "sh -c \"echo 'a  b'\"");
+
+    ASSERT_EQ(LinuxStartup::setOn(*item, true, sources), std::nullopt);
+    EXPECT_FALSE(present(override));
+    EXPECT_TRUE(fs::is_empty(user));
+    EXPECT_EQ(readFile(sys1 / "xdg-user-dirs.desktop"), before);  // the system's file is never touched
+    item = find("xdg-user-dirs.desktop");
+    ASSERT_TRUE(item);
+    EXPECT_TRUE(item->on);
+}
+
+TEST_F(AutostartFixture, SystemEntryOffBySystemIsSwitchedOnByAnOverride)
+{
+    writeFile(sys1 / "sleepy.desktop", entry("sleepy", "X-GNOME-Autostart-enabled=false\n"));
+    std::optional<AgentItem> item = find("sleepy.desktop");
+    ASSERT_TRUE(item);
+    ASSERT_FALSE(item->on);
+    ASSERT_EQ(LinuxStartup::setOn(*item, true, sources), std::nullopt);
+    if (haveValidator())
+        EXPECT_EQ(validate(user / "sleepy.desktop"), QString());
+    EXPECT_TRUE(find("sleepy.desktop")->on);
+    // off again: our override goes, and the system's own state holds
+    ASSERT_EQ(LinuxStartup::setOn(*find("sleepy.desktop"), false, sources), std::nullopt);
+    EXPECT_FALSE(present(user / "sleepy.desktop"));
+    EXPECT_FALSE(find("sleepy.desktop")->on);
+}
+
+TEST_F(AutostartFixture, UsersOwnEntryKeepsEverythingButTheSwitch)
+{
+    writeFile(user / "tool.desktop", "# my own note\n" + entry("tool", "Comment=Mine\nX-GNOME-Autostart-enabled=false\n"));
+    std::optional<AgentItem> item = find("tool.desktop");
+    ASSERT_TRUE(item);
+    EXPECT_FALSE(item->on);
+    EXPECT_TRUE(item->userOwned);
+
+    ASSERT_EQ(LinuxStartup::setOn(*item, true, sources), std::nullopt);
+    std::string text = readFile(user / "tool.desktop");
+    EXPECT_EQ(text.find("X-GNOME-Autostart-enabled"), std::string::npos);
+    EXPECT_NE(text.find("# my own note"), std::string::npos);
+    EXPECT_NE(text.find("Comment=Mine"), std::string::npos);
+    EXPECT_TRUE(find("tool.desktop")->on);
+
+    ASSERT_EQ(LinuxStartup::setOn(*find("tool.desktop"), false, sources), std::nullopt);
+    text = readFile(user / "tool.desktop");
+    EXPECT_NE(text.find("Hidden=true"), std::string::npos);
+    EXPECT_EQ(text.find(LinuxStartup::kOverrideKey), std::string::npos);  // still the user's, not ours
+    if (haveValidator())
+        EXPECT_EQ(validate(user / "tool.desktop"), QString());
+    EXPECT_FALSE(find("tool.desktop")->on);
+
+    ASSERT_EQ(LinuxStartup::setOn(*find("tool.desktop"), true, sources), std::nullopt);
+    EXPECT_EQ(readFile(user / "tool.desktop").find("Hidden"), std::string::npos);
+    EXPECT_TRUE(present(user / "tool.desktop"));
+}
+
+TEST_F(AutostartFixture, OwnLoginItemIsListedAndSwitchedLikeAnyOther)
+{
+    std::optional<AgentItem> own = find("com.halvick.Quillmoor.desktop");
+    ASSERT_TRUE(own);
+    EXPECT_FALSE(own->on);
+    EXPECT_FALSE(LoginItem::isRegistered());
+
+    ASSERT_EQ(LinuxStartup::setOn(*own, true, sources), std::nullopt);
+    EXPECT_TRUE(LoginItem::isRegistered());
+    own = find("com.halvick.Quillmoor.desktop");
+    ASSERT_TRUE(own);
+    EXPECT_TRUE(own->on);
+    EXPECT_TRUE(own->userOwned);
+    if (haveValidator())
+        EXPECT_EQ(validate(LoginItem::entryPath()), QString());
+
+    ASSERT_EQ(LinuxStartup::setOn(*own, false, sources), std::nullopt);
+    EXPECT_FALSE(LoginItem::isRegistered());
+    EXPECT_FALSE(find("com.halvick.Quillmoor.desktop")->on);
+    ASSERT_EQ(LoginItem::unregisterItem(), std::nullopt);
+}
+
+TEST_F(AutostartFixture, LockedEntryIsNeverSwitchedOff)
+{
+    writeFile(sys1 / "org.gnome.SettingsDaemon.Power.desktop", entry("power"));
+    const std::optional<AgentItem> item = find("org.gnome.SettingsDaemon.Power.desktop");
+    ASSERT_TRUE(item);
+    ASSERT_TRUE(item->locked);
+    EXPECT_EQ(LinuxStartup::setOn(*item, false, sources), LinuxStartup::lockReason());
+    EXPECT_FALSE(present(user / "org.gnome.SettingsDaemon.Power.desktop"));
+}
+
+TEST(LinuxStartup, NeverOffNames)
+{
+    struct Case {
+        const char* kind;
+        const char* name;
+        bool locked;
+    };
+    const Case cases[] = {
+        {"system-unit", "dbus.service", true},
+        {"system-unit", "dbus-broker.service", true},
+        {"system-unit", "systemd-timesyncd.service", true},
+        {"system-unit", "getty@.service", true},
+        {"system-unit", "getty@tty1.service", true},
+        {"system-unit", "NetworkManager-wait-online.service", true},
+        {"system-unit", "ssh.service", true},
+        {"system-unit", "sshd.service", true},
+        {"system-unit", "sshguard.service", false},  // "ssh" names the whole unit, not a beginning
+        {"system-unit", "cron.service", true},
+        {"system-unit", "e2scrub_reap.service", true},
+        {"system-unit", "postgresql.service", false},
+        {"system-unit", "cups.service", false},
+        {"user-unit", "xdg-desktop-portal-gtk.service", true},
+        {"user-unit", "pipewire-pulse.service", true},
+        {"user-unit", "syncthing.service", false},
+        {"autostart", "at-spi-dbus-bus.desktop", true},
+        {"autostart", "org.kde.plasmashell.desktop", true},
+        {"autostart", "pulseaudio.desktop", true},
+        {"autostart", "xdg-user-dirs.desktop", false},
+        {"autostart", "dbus-thing.desktop", false},  // the services' list is not the entries' list
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LinuxStartup::neverOff(c.kind, c.name), c.locked) << c.kind << " " << c.name;
+    EXPECT_TRUE(LinuxStartup::matchesPattern("a.b", "a.b"));
+    EXPECT_FALSE(LinuxStartup::matchesPattern("axb", "a.b"));  // a dot is a dot
+}
+
+TEST(LinuxStartup, ServicesFromRecordedSystemctl)
+{
+    FakeSystemctl systemctl;
+    systemctl.answers["systemctl list-unit-files"] = {true, QString::fromStdString(recorded("system-enabled.txt"))};
+    systemctl.answers["systemctl show"] = {true, QString::fromStdString(recorded("system-show.txt"))};
+    const std::vector<AgentItem> units = LinuxStartup::scanUnits(false, systemctl.runner(), {});
+    ASSERT_EQ(units.size(), 5u);
+    EXPECT_EQ(units[0].key, "e2scrub_reap.service");
+    EXPECT_EQ(units[0].label, "Remove Stale Online ext4 Metadata Check Snapshots");
+    EXPECT_EQ(units[0].program, "/sbin/e2scrub_all -A -r");
+    EXPECT_EQ(units[1].key, "getty@.service");
+    EXPECT_EQ(units[1].label, "getty@");  // a template has no description to ask for
+    EXPECT_TRUE(units[1].locked);
+    EXPECT_EQ(units[2].label, "PostgreSQL RDBMS");
+    EXPECT_FALSE(units[2].locked);
+    for (const AgentItem& unit : units) {
+        EXPECT_EQ(unit.kind, "system-unit");
+        EXPECT_TRUE(unit.on);
+        EXPECT_FALSE(unit.userOwned);
+    }
+    // the templates are left out of the one show call
+    ASSERT_EQ(systemctl.seen.size(), 2u);
+    EXPECT_EQ(systemctl.seen[1].find("getty@"), std::string::npos);
+    EXPECT_NE(systemctl.seen[1].find("'postgresql.service'"), std::string::npos);
+}
+
+TEST(LinuxStartup, UserServicesOnlyWhenTheUserManagerAnswers)
+{
+    FakeSystemctl offline;
+    offline.answers["systemctl --user is-system-running"] = {false, "offline\n"};  // as on this machine
+    EXPECT_FALSE(LinuxStartup::userManagerAnswers(offline.runner()));
+
+    FakeSystemctl running;
+    running.answers["systemctl --user is-system-running"] = {true, "running\n"};
+    running.answers["systemctl --user list-unit-files"] = {true, QString::fromStdString(recorded("user-enabled.txt"))};
+    running.answers["systemctl --user show"] = {true, QString::fromStdString(recorded("user-show.txt"))};
+    EXPECT_TRUE(LinuxStartup::userManagerAnswers(running.runner()));
+
+    LinuxStartup::Sources sources;
+    sources.userFolder = freshFolder("nothing-user");
+    sources.user = running.runner();
+    sources.admin = [](const std::string&) { return Shell::Result{false, "not asked"}; };
+    sources.systemdRunning = false;  // no system services, though list-unit-files would answer
+    std::vector<AgentItem> items = LinuxStartup::scan(sources);
+    std::vector<AgentItem> units;
+    for (const AgentItem& item : items)
+        if (item.kind != "autostart")
+            units.push_back(item);
+    ASSERT_EQ(units.size(), 4u);
+    EXPECT_EQ(units[2].key, "syncthing.service");
+    EXPECT_EQ(units[2].program, "/usr/bin/syncthing serve --no-browser --no-restart --logflags=0");
+    EXPECT_FALSE(units[2].locked);
+    EXPECT_TRUE(units[0].locked);  // pipewire-pulse
+    EXPECT_TRUE(units[3].locked);  // wireplumber
+    for (const std::string& command : running.seen)
+        EXPECT_EQ(command.find("systemctl list-unit-files"), std::string::npos) << command;
+
+    sources.user = offline.runner();
+    items = LinuxStartup::scan(sources);
+    EXPECT_TRUE(std::all_of(items.begin(), items.end(), [](const AgentItem& i) { return i.kind == "autostart"; }));
+}
+
+TEST(LinuxStartup, ServicesSwitchedOffAndOnThroughTheirRunners)
+{
+    FakeSystemctl user;
+    FakeSystemctl admin;
+    admin.answers["systemctl disable --now 'postgresql.service'"] = {
+        false, "Failed to disable unit: Access denied\n"};  // a failing disable
+    LinuxStartup::Sources sources;
+    sources.userFolder = freshFolder("nothing-user2");
+    sources.user = user.runner();
+    sources.admin = admin.runner();
+
+    AgentItem postgres;
+    postgres.kind = "system-unit";
+    postgres.key = "postgresql.service";
+    EXPECT_EQ(LinuxStartup::setOn(postgres, false, sources), "Failed to disable unit: Access denied");
+    EXPECT_TRUE(LinuxStartup::switchedOffUnits().isEmpty());
+
+    admin.answers["systemctl disable --now 'postgresql.service'"] = {true, "Removed …\n"};
+    EXPECT_EQ(LinuxStartup::setOn(postgres, false, sources), std::nullopt);
+    EXPECT_EQ(LinuxStartup::switchedOffUnits(), QStringList{"system-unit:postgresql.service"});
+    EXPECT_TRUE(user.seen.empty());  // the machine's services go through the administrator
+
+    // Switched off, it is no longer enabled, but still listed (as off) to come back.
+    FakeSystemctl listing;
+    listing.answers["systemctl list-unit-files"] = {true, "cups.service enabled enabled\n"};
+    listing.answers["systemctl show"] = {true, "Id=cups.service\nDescription=CUPS\n"};
+    const std::vector<AgentItem> units =
+        LinuxStartup::scanUnits(false, listing.runner(), LinuxStartup::switchedOffUnits());
+    ASSERT_EQ(units.size(), 2u);
+    EXPECT_TRUE(units[0].on);
+    EXPECT_EQ(units[1].key, "postgresql.service");
+    EXPECT_FALSE(units[1].on);
+
+    admin.answers["systemctl enable --now 'postgresql.service'"] = {true, ""};
+    EXPECT_EQ(LinuxStartup::setOn(units[1], true, sources), std::nullopt);
+    EXPECT_TRUE(LinuxStartup::switchedOffUnits().isEmpty());
+
+    // A user's service goes through the user's own systemctl, no password.
+    AgentItem sync;
+    sync.kind = "user-unit";
+    sync.key = "syncthing.service";
+    user.answers["systemctl --user disable --now 'syncthing.service'"] = {true, ""};
+    const std::size_t adminCalls = admin.seen.size();
+    EXPECT_EQ(LinuxStartup::setOn(sync, false, sources), std::nullopt);
+    EXPECT_EQ(admin.seen.size(), adminCalls);
+    EXPECT_EQ(user.seen.back(), "systemctl --user disable --now 'syncthing.service'");
+    user.answers["systemctl --user enable --now 'syncthing.service'"] = {true, ""};
+    EXPECT_EQ(LinuxStartup::setOn(sync, true, sources), std::nullopt);
+
+    // A locked service is refused before anything runs.
+    AgentItem getty;
+    getty.kind = "system-unit";
+    getty.key = "getty@.service";
+    getty.locked = true;
+    const std::size_t before = admin.seen.size();
+    EXPECT_EQ(LinuxStartup::setOn(getty, false, sources), LinuxStartup::lockReason());
+    EXPECT_EQ(admin.seen.size(), before);
+}
