@@ -8,6 +8,7 @@
 #include <QThreadPool>
 #include <QVariantMap>
 
+#include "i18n/L.h"
 #include "monitor/DesktopBus.h"
 #include "monitor/PanelValues.h"
 #include "platform/Trash.h"
@@ -32,7 +33,7 @@ SystemMonitor::SystemMonitor(QObject* parent)
     , wifiSource_(DesktopBus::wifiName)
     , disk_(FS::disk())
     , mem_(FS::memory())
-    , model_(Monitor::modelName(roots_))
+    , model_(L(Monitor::modelName(roots_)))
 {
     timer_.setInterval(kIntervalMs);
     // The timer belongs to the monitor: a monitor that is gone gets no more ticks.
@@ -42,7 +43,7 @@ SystemMonitor::SystemMonitor(QObject* parent)
 void SystemMonitor::setRoots(Monitor::Roots roots)
 {
     roots_ = std::move(roots);
-    const QString model = Monitor::modelName(roots_);
+    const QString model = L(Monitor::modelName(roots_));
     if (model != model_) {
         model_ = model;
         emit modelChanged();

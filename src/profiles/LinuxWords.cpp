@@ -11,6 +11,9 @@ QHash<QString, QString> replacements()
 {
     return {
         {"Seu Mac agora", "Seu computador agora"},
+        // The panel's machine name when the hardware is not a Mac's.
+        {"Mac", "Computador"},
+        {"MacBook", "Notebook"},
         {"Limpar Mac", "Limpar o computador"},
         {"Mostrar no Finder", "Mostrar na pasta"},
         {"Segue o idioma do macOS", "Segue o idioma do sistema"},

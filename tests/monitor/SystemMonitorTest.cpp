@@ -60,7 +60,7 @@ TEST(SystemMonitor, FirstSampleIsQuietTheSecondMeasures)
     SystemMonitor mon;
     mon.setRoots(roots);
     mon.setWifiSource([] { return std::nullopt; });
-    EXPECT_EQ(mon.model(), "Mac");  // no product name, no battery
+    EXPECT_EQ(mon.model(), L("Computador"));  // no product name, no battery: named as Linux names it
 
     mon.refresh();
     EXPECT_EQ(mon.cpu(), 0.0);

@@ -114,6 +114,7 @@ Card {
                     }
                     FileIcon { path: modelData.path; size: 16 }
                     Text {
+                        id: itemName
                         textFormat: Text.PlainText
                         Layout.fillWidth: true
                         text: modelData.name
@@ -121,15 +122,18 @@ Card {
                         font.pixelSize: 13
                         elide: Text.ElideMiddle
                         horizontalAlignment: Text.AlignLeft
-                    }
-                    // A short remark on the item ("In use by firefox"), muted.
-                    Text {
-                        visible: modelData.note !== ""
-                        text: modelData.note
-                        color: DS.muted
-                        font.pixelSize: 11
-                        elide: Text.ElideRight
-                        Layout.maximumWidth: 180
+                        rightPadding: itemNote.text.length > 0 ? itemNote.implicitWidth + 10 : 0
+                        // A short remark on the item ("In use by firefox"), muted, at
+                        // the end of the name's room (kept out of the row's layout).
+                        Text {
+                            id: itemNote
+                            anchors.right: parent.right
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: modelData.note || ""
+                            textFormat: Text.PlainText
+                            color: DS.muted
+                            font.pixelSize: 11
+                        }
                     }
                     Text {
                         textFormat: Text.PlainText
