@@ -20,6 +20,7 @@
 #include "engines/Removal.h"
 #include "engines/Sweeper.h"
 #include "platform/FS.h"
+#include "profiles/Applications.h"
 #include "space/SpaceModel.h"
 #include "ui/RecordListModel.h"
 
@@ -90,6 +91,7 @@ class AppState : public QObject {
     Q_PROPERTY(QVariantMap selectedAppInfo READ selectedAppInfo NOTIFY selectedAppInfoChanged)
     Q_PROPERTY(qint64 appSelectedTotal READ appSelectedTotal NOTIFY appFilesChanged)
     Q_PROPERTY(int appSelectedCount READ appSelectedCount NOTIFY appFilesChanged)
+    Q_PROPERTY(QString appsHeader READ appsHeader NOTIFY appsChanged)
     Q_PROPERTY(RecordListModel* agentModel READ agentModel CONSTANT)
     Q_PROPERTY(double nebulaDensity READ nebulaDensity NOTIFY nebulaDensityChanged)
 
@@ -202,10 +204,13 @@ public:
     int appCount() const { return int(apps_.size()); }
     RecordListModel* appModel() const { return appModel_; }
     RecordListModel* appFileModel() const { return appFileModel_; }
-    // The chosen application ({name, bundleID, version, path}); empty when none.
+    // The chosen application ({name, bundleID, version, path, owner, icon,
+    // removable, why, packages, takesApps}); empty when none.
     QVariantMap selectedAppInfo() const;
     qint64 appSelectedTotal() const;
     int appSelectedCount() const;
+    // The uninstaller's header line, in the profile's words.
+    QString appsHeader() const;
     // Lists the installed applications, then measures the ones not measured
     // yet, one by one, publishing each size as it arrives.
     Q_INVOKABLE void loadApps();
@@ -229,6 +234,8 @@ public:
 
     // Test seams: the fixed folders and the may-delete test.
     void setAppFolders(std::vector<std::filesystem::path> folders) { appFolders_ = std::move(folders); }
+    // Where applications are looked for, and the package tools (tests).
+    void setAppPlaces(Profiles::AppPlaces places) { appPlaces_ = std::move(places); }
     void setLaunchFolders(std::vector<Sweeper::LaunchFolder> folders) { launchFolders_ = std::move(folders); }
     void setMayDelete(std::function<bool(const std::filesystem::path&)> test) { mayDelete_ = std::move(test); }
 
@@ -306,6 +313,8 @@ private:
     RecordListModel* appFileModel_ = nullptr;
     RecordListModel* agentModel_ = nullptr;
     std::optional<std::vector<std::filesystem::path>> appFolders_;
+    std::optional<Profiles::AppPlaces> appPlaces_;
+    LinuxApps::UninstallPlan appPlan_;   // the chosen application's, built with its file list
     std::optional<std::vector<Sweeper::LaunchFolder>> launchFolders_;
     std::function<bool(const std::filesystem::path&)> mayDelete_;
     const AppInfo* findApp(const QString& id) const;
@@ -316,6 +325,8 @@ private:
     void setAppLoading(bool loading) { assign(appLoading_, loading, &AppState::appLoadingChanged); }
     void setAgents(std::vector<AgentItem> agents);
     void refreshAppModel();
+    Profiles::AppPlaces appPlaces() const;
+    void uninstallByOwner(const AppInfo& app);
     Removal::AdminRunner adminRunner() const;
 
     CancelFlagPtr largeFlag_ = std::make_shared<CancelFlag>();

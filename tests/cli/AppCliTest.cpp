@@ -7,6 +7,7 @@
 
 #include "cli/AppCommands.h"
 #include "platform/FS.h"
+#include "profiles/Profile.h"
 #include "support/Bundles.h"
 
 namespace fs = std::filesystem;
@@ -23,8 +24,10 @@ QJsonDocument parsed(const CliOutcome& r)
 
 class AppCli : public ::testing::Test {
 protected:
+    static void TearDownTestSuite() { Profiles::choose("linux"); }
     static void SetUpTestSuite()
     {
+        Profiles::choose("macos");  // application bundles
         const fs::path apps = FS::home() / "Applications";
         makeBundle(apps, "Maker", "com.maker.app", "2.0", 9000);
         makeBundle(apps, "it's odd", "org.odd");

@@ -24,7 +24,7 @@ Item {
             eyebrow: I18n.L("Apps")
             l1: I18n.L("Desinstale por completo,")
             l2: I18n.L("sem deixar rastros.")
-            sub: I18n.LF("%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", [AppState.appCount])
+            sub: AppState.appsHeader
             GhostButton {
                 objectName: "appsRefresh"
                 text: I18n.L("Atualizar")
@@ -67,11 +67,14 @@ Item {
                         delegate: Rectangle {
                             required property string appId
                             required property string name
+                            required property string icon
+                            required property string owner
+                            required property string version
                             required property var size
                             readonly property bool chosen: appId === AppState.selectedApp
                             objectName: "appRow"
                             width: appList.width
-                            height: 44
+                            height: owner !== "" ? 50 : 44
                             radius: 10
                             color: chosen ? DS.withAlpha(DS.primary, 0.18) : (rowMouse.containsMouse ? DS.elevated : "transparent")
                             activeFocusOnTab: true
@@ -86,15 +89,31 @@ Item {
                                 anchors.leftMargin: 10
                                 anchors.rightMargin: 10
                                 spacing: 10
-                                Chip { symbol: "app"; tint: DS.primary }
-                                Text {
+                                AppIcon { source: icon }
+                                ColumnLayout {
                                     Layout.fillWidth: true
-                                    text: name
-                                    color: DS.text
-                                    font.pixelSize: 13
-                                    font.weight: chosen ? Font.DemiBold : Font.Normal
-                                    elide: Text.ElideRight
-                                    horizontalAlignment: Text.AlignLeft
+                                    spacing: 1
+                                    Text {
+                                        Layout.fillWidth: true
+                                        text: name
+                                        textFormat: Text.PlainText
+                                        color: DS.text
+                                        font.pixelSize: 13
+                                        font.weight: chosen ? Font.DemiBold : Font.Normal
+                                        elide: Text.ElideRight
+                                        horizontalAlignment: Text.AlignLeft
+                                    }
+                                    Text {
+                                        objectName: "appRowOwner"
+                                        Layout.fillWidth: true
+                                        visible: owner !== ""
+                                        text: owner + (version !== "" ? " · " + version : "")
+                                        textFormat: Text.PlainText
+                                        color: DS.muted
+                                        font.pixelSize: 10
+                                        elide: Text.ElideRight
+                                        horizontalAlignment: Text.AlignLeft
+                                    }
                                 }
                                 Text {
                                     text: Fmt.bytes(size)
@@ -170,13 +189,14 @@ Item {
                     RowLayout {
                         Layout.fillWidth: true
                         spacing: 12
-                        Chip { symbol: "app"; tint: DS.primary }
+                        AppIcon { source: AppState.selectedAppInfo.icon || "" }
                         ColumnLayout {
                             Layout.fillWidth: true
                             spacing: 2
                             RowLayout {
                                 spacing: 8
                                 Text {
+                                    textFormat: Text.PlainText
                                     text: AppState.selectedAppInfo.name || ""
                                     color: DS.text
                                     font.pixelSize: 17
@@ -187,13 +207,31 @@ Item {
                                     text: "v" + (AppState.selectedAppInfo.version || "")
                                     tint: DS.muted
                                 }
+                                Chip {
+                                    objectName: "appOwner"
+                                    visible: (AppState.selectedAppInfo.owner || "") !== ""
+                                    text: AppState.selectedAppInfo.owner || ""
+                                    tint: DS.primary
+                                }
                             }
                             Text {
                                 Layout.fillWidth: true
                                 text: AppState.selectedAppInfo.bundleID || ""
+                                textFormat: Text.PlainText
                                 color: DS.muted
                                 font: DS.mono(11)
                                 elide: Text.ElideRight
+                                horizontalAlignment: Text.AlignLeft
+                            }
+                            Text {
+                                objectName: "appWhy"
+                                Layout.fillWidth: true
+                                visible: text !== ""
+                                text: AppState.selectedAppInfo.why || ""
+                                textFormat: Text.PlainText
+                                color: DS.warning
+                                font.pixelSize: 11
+                                wrapMode: Text.Wrap
                                 horizontalAlignment: Text.AlignLeft
                             }
                         }
@@ -214,8 +252,9 @@ Item {
                             required property string path
                             required property var size
                             required property bool selected
+                            required property string note
                             width: fileList.width
-                            height: 38
+                            height: note !== "" ? 46 : 38
                             RowLayout {
                                 anchors.fill: parent
                                 anchors.leftMargin: 4
@@ -226,13 +265,29 @@ Item {
                                     onToggled: AppState.toggleAppFile(fileId)
                                 }
                                 FileIcon { path: fileRow.path; size: 16 }
-                                Text {
+                                ColumnLayout {
                                     Layout.fillWidth: true
-                                    text: name
-                                    color: DS.text
-                                    font.pixelSize: 13
-                                    elide: Text.ElideMiddle
-                                    horizontalAlignment: Text.AlignLeft
+                                    spacing: 1
+                                    Text {
+                                        Layout.fillWidth: true
+                                        text: name
+                                        textFormat: Text.PlainText
+                                        color: DS.text
+                                        font.pixelSize: 13
+                                        elide: Text.ElideMiddle
+                                        horizontalAlignment: Text.AlignLeft
+                                    }
+                                    Text {
+                                        objectName: "appFileNote"
+                                        Layout.fillWidth: true
+                                        visible: note !== ""
+                                        text: note
+                                        textFormat: Text.PlainText
+                                        color: DS.warning
+                                        font.pixelSize: 11
+                                        elide: Text.ElideRight
+                                        horizontalAlignment: Text.AlignLeft
+                                    }
                                 }
                                 Text {
                                     text: Fmt.bytes(size)
@@ -253,7 +308,8 @@ Item {
                                                  : I18n.LF("%ld itens", [AppState.appSelectedCount])
             value: Fmt.bytes(AppState.appSelectedTotal)
             title: I18n.L("Desinstalar")
-            disabled: AppState.appSelectedTotal <= 0
+            disabled: AppState.appSelectedTotal <= 0 || AppState.selectedAppInfo.removable === false
+            hint: AppState.selectedAppInfo.why || ""
             onAction: confirm.open()
         }
     }
@@ -262,7 +318,13 @@ Item {
         id: confirm
         objectName: "uninstallConfirm"
         heading: I18n.L("Desinstalar?")
-        message: I18n.L("O app será fechado e os itens marcados vão para a Lixeira.")
+        readonly property string packages: AppState.selectedAppInfo.packages || ""
+        readonly property string takesApps: AppState.selectedAppInfo.takesApps || ""
+        // a package's removal names every package and application it takes along
+        message: packages === "" ? I18n.L("O app será fechado e os itens marcados vão para a Lixeira.")
+                                 : I18n.L("O app será fechado, o pacote será removido e os itens marcados vão para a Lixeira.")
+                                   + "\n\n" + I18n.LF("Também serão removidos os pacotes: %@", [packages])
+                                   + (takesApps !== "" ? "\n" + I18n.LF("Apps que saem junto: %@", [takesApps]) : "")
         confirmText: I18n.L("Desinstalar")
         onConfirmed: AppState.uninstallSelected()
     }
