@@ -19,6 +19,7 @@
 #include <QProcess>
 
 #include "engines/Sweeper.h"
+#include "profiles/Profile.h"
 
 #include "Timing.h"
 
@@ -82,7 +83,7 @@ void makeHome(const fs::path& home)
 QStringList ruleFolders()
 {
     QStringList folders;
-    for (const JunkRule& rule : Sweeper::rules())
+    for (const JunkRule& rule : Profiles::byName("macos")->junk.rules())
         for (const std::string& text : rule.paths) {
             const fs::path place = Sweeper::resolveRulePath(text);
             if (fs::exists(place))
@@ -105,7 +106,7 @@ long long runDu(const QStringList& folders)
 long long scanTotal()
 {
     long long sum = 0;
-    for (const JunkGroup& group : Sweeper::scanJunk())
+    for (const JunkGroup& group : Sweeper::scanJunk(Profiles::byName("macos")->junk.rules()))
         sum += group.total();
     return sum;
 }

@@ -15,6 +15,7 @@
 #include "platform/Prefs.h"
 #include "platform/Sound.h"
 #include "space/SpaceModel.h"
+#include "profiles/Profile.h"
 
 namespace {
 
@@ -76,8 +77,8 @@ AppState::AppState(QObject* parent)
     const QStringList largeRoles{"fileId", "name", "folder", "path", "size", "accessed", "selected"};
     largeFileModel_ = new RecordListModel(largeRoles, "fileId", this);
     largeFileModelByAge_ = new RecordListModel(largeRoles, "fileId", this);
-    appModel_ = new RecordListModel({"appId", "name", "bundleID", "version", "path", "size"}, "appId", this);
-    appFileModel_ = new RecordListModel({"fileId", "name", "path", "size", "selected"}, "fileId", this);
+    appModel_ = new RecordListModel({"appId", "name", "bundleID", "version", "path", "owner", "icon", "size"}, "appId", this);
+    appFileModel_ = new RecordListModel({"fileId", "name", "path", "size", "selected", "note"}, "fileId", this);
     agentModel_ = new RecordListModel({"agentId", "label", "program", "scope", "userOwned", "path"}, "agentId", this);
     if (!g_instance)
         g_instance = this;
@@ -296,7 +297,7 @@ void AppState::scanJunk()
 
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self] {
-        std::vector<JunkGroup> groups = Sweeper::scanJunk([self](const QString& title, std::int64_t bytes) {
+        std::vector<JunkGroup> groups = Sweeper::scanJunk(Profiles::active().junk.rules(), [self](const QString& title, std::int64_t bytes) {
             QMetaObject::invokeMethod(self.data(), [self, title, bytes] {
                 if (!self)
                     return;

@@ -20,7 +20,7 @@
 #include "engines/Removal.h"
 #include "engines/Sweeper.h"
 #include "platform/FS.h"
-#include "profiles/Applications.h"
+#include "profiles/AppSources.h"
 #include "space/SpaceModel.h"
 #include "ui/RecordListModel.h"
 
@@ -91,7 +91,6 @@ class AppState : public QObject {
     Q_PROPERTY(QVariantMap selectedAppInfo READ selectedAppInfo NOTIFY selectedAppInfoChanged)
     Q_PROPERTY(qint64 appSelectedTotal READ appSelectedTotal NOTIFY appFilesChanged)
     Q_PROPERTY(int appSelectedCount READ appSelectedCount NOTIFY appFilesChanged)
-    Q_PROPERTY(QString appsHeader READ appsHeader NOTIFY appsChanged)
     Q_PROPERTY(RecordListModel* agentModel READ agentModel CONSTANT)
     Q_PROPERTY(double nebulaDensity READ nebulaDensity NOTIFY nebulaDensityChanged)
 
@@ -209,8 +208,6 @@ public:
     QVariantMap selectedAppInfo() const;
     qint64 appSelectedTotal() const;
     int appSelectedCount() const;
-    // The uninstaller's header line, in the profile's words.
-    QString appsHeader() const;
     // Lists the installed applications, then measures the ones not measured
     // yet, one by one, publishing each size as it arrives.
     Q_INVOKABLE void loadApps();
@@ -236,7 +233,7 @@ public:
     void setAppFolders(std::vector<std::filesystem::path> folders) { appFolders_ = std::move(folders); }
     // Where applications are looked for, and the package tools (tests).
     void setAppPlaces(Profiles::AppPlaces places) { appPlaces_ = std::move(places); }
-    void setLaunchFolders(std::vector<Sweeper::LaunchFolder> folders) { launchFolders_ = std::move(folders); }
+    void setLaunchFolders(std::vector<LaunchFolder> folders) { launchFolders_ = std::move(folders); }
     void setMayDelete(std::function<bool(const std::filesystem::path&)> test) { mayDelete_ = std::move(test); }
 
     double nebulaDensity() const;
@@ -315,7 +312,7 @@ private:
     std::optional<std::vector<std::filesystem::path>> appFolders_;
     std::optional<Profiles::AppPlaces> appPlaces_;
     LinuxApps::UninstallPlan appPlan_;   // the chosen application's, built with its file list
-    std::optional<std::vector<Sweeper::LaunchFolder>> launchFolders_;
+    std::optional<std::vector<LaunchFolder>> launchFolders_;
     std::function<bool(const std::filesystem::path&)> mayDelete_;
     const AppInfo* findApp(const QString& id) const;
     void setApps(std::vector<AppInfo> apps);

@@ -11,12 +11,12 @@
 #include <unistd.h>
 
 #include "engines/Sweeper.h"
-#include "profiles/Applications.h"
-#include "profiles/Profile.h"
+#include "profiles/AppSources.h"
 #include "i18n/L.h"
 #include "platform/Processes.h"
 #include "platform/Shell.h"
 #include "platform/Trash.h"
+#include "profiles/Profile.h"
 
 namespace fs = std::filesystem;
 
@@ -33,9 +33,9 @@ bool existsHere(const fs::path& path)
     return fs::exists(fs::symlink_status(path, ec));
 }
 
-const Profiles::Applications& profileApps()
+const Profiles::AppSources& profileApps()
 {
-    return Profiles::applications(Profiles::active());
+    return Profiles::active().apps;
 }
 
 // Who installed it, as the page shows it.
@@ -70,10 +70,7 @@ Profiles::AppPlaces AppState::appPlaces() const
     return places;
 }
 
-QString AppState::appsHeader() const
-{
-    return LF(profileApps().header, qint64(apps_.size()));
-}
+
 
 const AppInfo* AppState::findApp(const QString& id) const
 {
@@ -129,7 +126,7 @@ void AppState::loadApps()
     const QList<QString> measuredList = appSizes_.keys();
     const QSet<QString> measured(measuredList.begin(), measuredList.end());
     const Profiles::AppPlaces places = appPlaces();
-    const Profiles::Applications& part = profileApps();
+    const Profiles::AppSources& part = profileApps();
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, measured, places, &part] {
         const std::vector<AppInfo> list = part.scan(places);
@@ -141,7 +138,7 @@ void AppState::loadApps()
         for (const AppInfo& app : list) {
             if (measured.contains(app.id()))
                 continue;
-            const std::int64_t size = Profiles::appSize(app);
+            const std::int64_t size = Sweeper::appSize(app);
             QMetaObject::invokeMethod(self.data(), [self, id = app.id(), size] {
                 if (self)
                     self->setAppSize(id, size);
@@ -219,7 +216,7 @@ void AppState::selectApp(const QString& id)
     const AppInfo copy = *app;
     const std::vector<AppInfo> installed = apps_;
     const Profiles::AppPlaces places = appPlaces();
-    const Profiles::Applications& part = profileApps();
+    const Profiles::AppSources& part = profileApps();
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, copy, id, installed, places, &part] {
         auto files = std::make_shared<std::vector<JunkItem>>(part.files(copy, installed, places));
@@ -322,7 +319,7 @@ void AppState::setAgents(std::vector<AgentItem> agents)
 
 void AppState::loadAgents()
 {
-    const std::vector<Sweeper::LaunchFolder> folders = launchFolders_.value_or(Sweeper::launchFolders());
+    const std::vector<LaunchFolder> folders = launchFolders_.value_or(Profiles::active().startup.folders());
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, folders] {
         auto list = std::make_shared<std::vector<AgentItem>>(Sweeper::scanAgents(folders));
@@ -349,7 +346,7 @@ void AppState::removeAgent(const AgentItem& item)
     const unsigned uid = getuid();
     if (item.userOwned) {
         // An agent that is not loaded is no error: the result is not looked at.
-        Shell::run(Sweeper::userAgentUnloadCommand(item.url, uid));
+        Shell::run(Profiles::active().startup.userUnloadCommand(item.url, uid));
         const Trash::MoveResult moved = Trash::moveToTrash(item.url);
         setMessage(moved.ok ? LF("“%@” desativado e movido para a Lixeira.", item.label)
                             : LF("Não foi possível remover: %@", moved.error));
@@ -361,7 +358,7 @@ void AppState::removeAgent(const AgentItem& item)
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, item, uid, admin] {
         const Shell::Result result =
-            Removal::adminTrash(item.url, Sweeper::adminAgentUnloadCommand(item.url, uid), admin);
+            Removal::adminTrash(item.url, Profiles::active().startup.adminUnloadCommand(item.url, uid), admin);
         QMetaObject::invokeMethod(self.data(), [self, result, label = item.label] {
             if (!self)
                 return;
@@ -380,7 +377,8 @@ void AppState::uninstallByOwner(const AppInfo& app)
     const QString id = app.id();
     const LinuxApps::UninstallPlan plan = appPlan_;
     const bool ownTicked = !appFiles_.empty() && appFiles_.front().selected;
-    if (ownTicked && !plan.ok()) {
+    // an entry nobody owns is never uninstalled; a refused plan only when the owner's item is ticked
+    if (!plan.ok() && (ownTicked || app.ownerKind == AppOwner::none)) {
         setMessage(plan.refusal);
         return;
     }

@@ -7,9 +7,10 @@
 
 #include "app/AppState.h"
 #include "platform/Sound.h"
+#include "profiles/Profile.h"
 
 MaintenanceModel::MaintenanceModel(QObject* parent)
-    : QObject(parent), tasks_(Maintenance::tasks()), sel_(Maintenance::defaultSelection())
+    : QObject(parent), tasks_(Profiles::active().maintenance.tasks()), sel_(Profiles::active().maintenance.defaultSelection())
 {
 }
 

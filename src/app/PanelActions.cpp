@@ -15,6 +15,7 @@
 #include "platform/Shell.h"
 #include "platform/Sound.h"
 #include "platform/Trash.h"
+#include "profiles/Profile.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void onMainThread(Fn fn)
 PanelActions::PanelActions(QObject* parent)
     : QObject(parent)
     , launchAtLogin_(LoginItem::isRegistered())
-    , speedTool_([] { return Shell::run(Panel::kSpeedTestCommand).out.toUtf8(); })
+    , speedTool_([] { return Shell::run(Profiles::active().panel.speedTest).out.toUtf8(); })
     , ejector_(DesktopBus::eject)
 {
     readLastClean();
@@ -79,7 +80,7 @@ void PanelActions::freeRAM()
     QPointer<PanelActions> self(this);
     QThreadPool::globalInstance()->start([self] {
         const std::uint64_t before = FS::memory().used;
-        const Shell::Result result = Shell::runAdmin(Panel::kPurgeCommand);
+        const Shell::Result result = Shell::runAdmin(Profiles::active().panel.purge);
         onMainThread([self, before, ok = result.ok] {
             if (!self)
                 return;

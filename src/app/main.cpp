@@ -12,6 +12,7 @@
 #include "app/RuntimeLog.h"
 #include "i18n/Lang.h"
 #include "platform/Paths.h"
+#include "profiles/Profile.h"
 #include "ui/Fonts.h"
 
 Q_IMPORT_QML_PLUGIN(QuillmoorPlugin)
@@ -20,6 +21,8 @@ int main(int argc, char* argv[])
 {
     RuntimeLog::open(Paths::logFolder());
     CrashHandler::install();
+    // The profile is settled once, before anything reads the file system or a text.
+    qInfo("profile: %s", qPrintable(Profiles::active().name));
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmoor"));

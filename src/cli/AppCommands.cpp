@@ -9,10 +9,10 @@
 #include "engines/Removal.h"
 #include "engines/Sweeper.h"
 #include "platform/Prefs.h"
-#include "profiles/Applications.h"
-#include "profiles/Profile.h"
+#include "profiles/AppSources.h"
 #include "i18n/L.h"
 #include "platform/Fmt.h"
+#include "profiles/Profile.h"
 
 namespace Cli {
 
@@ -29,9 +29,9 @@ std::optional<Profiles::AppPlaces>& placesOverride()
     return places;
 }
 
-const Profiles::Applications& part()
+const Profiles::AppSources& part()
 {
-    return Profiles::applications(Profiles::active());
+    return Profiles::active().apps;
 }
 
 Profiles::AppPlaces places()
@@ -53,7 +53,7 @@ int runApps(Context& context)
     const std::vector<AppInfo> apps = part().scan(places());
     QJsonArray list;
     for (const AppInfo& app : apps) {
-        const std::int64_t size = Profiles::appSize(app);
+        const std::int64_t size = Sweeper::appSize(app);
         if (context.json) {
             list.append(QJsonObject{{"id", app.bundleID}, {"name", app.name}, {"bundleID", app.bundleID},
                                     {"owner", ownerJson(app)}, {"version", app.version},
@@ -75,7 +75,7 @@ int runApps(Context& context)
     if (context.json)
         context.printJson(list);
     else
-        context.out << LF(part().header, qint64(apps.size())) << "\n";
+        context.out << LF("%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", qint64(apps.size())) << "\n";
     return Success;
 }
 
@@ -225,7 +225,7 @@ int runAgents(Context& context)
 {
     if (!context.args.isEmpty())
         return context.usageError(QStringLiteral("agents takes no arguments (see --help)"));
-    const std::vector<AgentItem> agents = Sweeper::scanAgents();
+    const std::vector<AgentItem> agents = Sweeper::scanAgents(Profiles::active().startup.folders());
     QJsonArray list;
     for (const AgentItem& item : agents) {
         if (context.json)

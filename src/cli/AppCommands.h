@@ -9,7 +9,7 @@
 
 #include "cli/Cli.h"
 #include "engines/Records.h"
-#include "profiles/Applications.h"
+#include "profiles/AppSources.h"
 
 namespace Cli {
 

@@ -12,6 +12,7 @@
 #include "cli/SpaceCommands.h"
 #include "cli/MonitorCommands.h"
 #include "platform/Version.h"
+#include "profiles/Profile.h"
 
 namespace Cli {
 
@@ -21,14 +22,16 @@ QString helpText()
 {
     QString text;
     QTextStream s(&text);
-    s << "Usage: quillmoor-cli [--json] COMMAND [ARGS]\n"
+    s << "Usage: quillmoor-cli [--json] [--profile NAME] COMMAND [ARGS]\n"
          "\n"
          "Quillmoor's features without the window.\n"
          "\n"
          "Options:\n"
-         "  --json       print one JSON document instead of text\n"
-         "  -h, --help   show this help\n"
-         "  --version    show the version\n";
+         "  --json            print one JSON document instead of text\n"
+         "  --profile NAME    the operating system whose places and tools to use\n"
+         "                    (linux or macos; default: QUILLMOOR_PROFILE, else this system's)\n"
+         "  -h, --help        show this help\n"
+         "  --version         show the version and the profile in use\n";
     if (!commands().empty()) {
         s << "\nCommands:\n";
         // The summaries line up after the longest usage.
@@ -42,6 +45,23 @@ QString helpText()
          "Texts follow the interface language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG).\n";
     return text;
 }
+
+// Makes a profile active for one run of the tool and gives the previous one
+// back afterwards (tests run the tool many times in one process).
+class ProfileForRun {
+public:
+    ProfileForRun() : before_(Profiles::active().name) {}
+    ~ProfileForRun()
+    {
+        if (Profiles::active().name != before_)
+            Profiles::choose(before_);
+    }
+    ProfileForRun(const ProfileForRun&) = delete;
+    ProfileForRun& operator=(const ProfileForRun&) = delete;
+
+private:
+    QString before_;
+};
 
 } // namespace
 
@@ -83,6 +103,7 @@ const std::vector<Command>& commands()
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     Context context{{}, false, out, err};
+    const ProfileForRun profileForRun;
     QString commandName;
     int index = 0;
     // Global options come before the command; everything after it is the command's.
@@ -94,11 +115,20 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             out << helpText();
             out.flush();
             return Success;
+        } else if (arg == "--profile") {
+            const QString name = index + 1 < arguments.size() ? arguments[++index] : QString();
+            if (!Profiles::choose(name))
+                return context.usageError(QStringLiteral("unknown profile '%1' (linux or macos)").arg(name));
+        } else if (arg.startsWith(QLatin1String("--profile="))) {
+            const QString name = arg.mid(int(qstrlen("--profile=")));
+            if (!Profiles::choose(name))
+                return context.usageError(QStringLiteral("unknown profile '%1' (linux or macos)").arg(name));
         } else if (arg == "--version") {
+            const QString profile = Profiles::active().name;
             if (context.json)
-                context.printJson(QJsonObject{{"version", appVersionText()}});
+                context.printJson(QJsonObject{{"version", appVersionText()}, {"profile", profile}});
             else
-                out << appVersionText() << "\n";
+                out << appVersionText() << " (profile: " << profile << ")\n";
             out.flush();
             return Success;
         } else if (arg.startsWith('-')) {

@@ -7,6 +7,7 @@
 #include "i18n/L.h"
 #include "platform/Fmt.h"
 #include "platform/Prefs.h"
+#include "profiles/Profile.h"
 
 namespace Cli {
 
@@ -21,7 +22,7 @@ QString pathText(const std::filesystem::path& path)
 
 bool isRuleId(const QString& id)
 {
-    for (const JunkRule& rule : Sweeper::rules())
+    for (const JunkRule& rule : Profiles::active().junk.rules())
         if (rule.id == id)
             return true;
     return false;
@@ -44,7 +45,7 @@ int runJunk(Context& context)
 {
     if (!context.args.isEmpty())
         return context.usageError(QStringLiteral("junk takes no arguments (see --help)"));
-    const std::vector<JunkGroup> groups = Sweeper::scanJunk();
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(Profiles::active().junk.rules());
     if (context.json)
         context.printJson(junkGroupsJson(groups));
     else
@@ -116,7 +117,7 @@ int runClean(Context& context)
     if (!problem.isEmpty())
         return context.usageError(problem);
 
-    const std::vector<RemovalTarget> targets = cleanTargets(Sweeper::scanJunk(), options.groups);
+    const std::vector<RemovalTarget> targets = cleanTargets(Sweeper::scanJunk(Profiles::active().junk.rules()), options.groups);
     if (options.dryRun || !options.yes) {
         printPlan(context, targets);
         return Success;

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 
 #include "i18n/L.h"
+#include "profiles/Profile.h"
 
 namespace Cli {
 
@@ -53,7 +54,7 @@ void listTasks(const Context& context, const std::vector<MaintTask>& tasks)
 
 int runMaintenance(Context& context)
 {
-    const std::vector<MaintTask> tasks = Maintenance::tasks();
+    const std::vector<MaintTask> tasks = Profiles::active().maintenance.tasks();
     QStringList ids;
     bool run = false;
     const QString problem = parseRun(context.args, tasks, ids, run);

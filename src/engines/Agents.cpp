@@ -1,5 +1,4 @@
-// Launch agents and daemons: the property lists in the three launch folders,
-// and the unload commands that come before an item is moved to the Trash.
+// Launch agents and daemons: the property lists in the profile's launch folders.
 #include <algorithm>
 
 #include <QFile>
@@ -7,20 +6,10 @@
 #include "engines/Sweeper.h"
 #include "i18n/L.h"
 #include "platform/Plist.h"
-#include "platform/Shell.h"
 
 namespace fs = std::filesystem;
 
 namespace Sweeper {
-
-std::vector<LaunchFolder> launchFolders()
-{
-    return {
-        {FS::expand("~/Library/LaunchAgents"), QStringLiteral("Usuário"), true},
-        {"/Library/LaunchAgents", QStringLiteral("Todos os usuários"), false},
-        {"/Library/LaunchDaemons", QStringLiteral("Sistema (daemon)"), false},
-    };
-}
 
 AgentItem agentFrom(const fs::path& file, const QString& scope, bool userOwned)
 {
@@ -59,18 +48,6 @@ std::vector<AgentItem> scanAgents(const std::vector<LaunchFolder>& folders)
         }
     }
     return items;
-}
-
-std::string userAgentUnloadCommand(const fs::path& item, unsigned uid)
-{
-    return "launchctl bootout gui/" + std::to_string(uid) + " " + Shell::q(item.native()) + " 2>/dev/null";
-}
-
-std::string adminAgentUnloadCommand(const fs::path& item, unsigned uid)
-{
-    const bool daemon = item.native().rfind("/Library/LaunchDaemons", 0) == 0;
-    const std::string domain = daemon ? std::string("system") : "gui/" + std::to_string(uid);
-    return "launchctl bootout " + domain + " " + Shell::q(item.native()) + " 2>/dev/null";
 }
 
 } // namespace Sweeper

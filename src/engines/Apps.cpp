@@ -45,11 +45,6 @@ std::optional<AppInfo> appFrom(const fs::path& bundle)
 
 namespace Sweeper {
 
-std::vector<fs::path> appFolders()
-{
-    return {"/Applications", "/Applications/Setapp", "/Applications/Utilities", FS::expand("~/Applications")};
-}
-
 std::vector<AppInfo> scanApps(const std::vector<fs::path>& folders)
 {
     std::vector<AppInfo> apps;
@@ -85,15 +80,6 @@ bool appMatches(const AppInfo& app, const QString& search)
     return locale.toLower(app.name).contains(needle) || locale.toLower(app.bundleID).contains(needle);
 }
 
-const std::vector<std::string>& leftoverDirs()
-{
-    static const std::vector<std::string> dirs{
-        "Application Support", "Caches", "Preferences", "Containers", "Group Containers", "Logs",
-        "Saved Application State", "HTTPStorages", "WebKit", "Cookies", "LaunchAgents",
-        "Application Scripts", "Preferences/ByHost"};
-    return dirs;
-}
-
 QString cutLeftoverName(const QString& name)
 {
     QString text = name.toLower();
@@ -114,12 +100,11 @@ bool isLeftover(const QString& entryName, const QString& bundleID, const QString
     return nm.size() > 3 && cut == nm;
 }
 
-std::vector<JunkItem> leftovers(const AppInfo& app, const fs::path& home)
+std::vector<JunkItem> leftovers(const AppInfo& app, const std::vector<std::string>& dirs, const fs::path& home)
 {
     std::vector<JunkItem> found;
-    const fs::path library = home / "Library";
-    for (const std::string& dir : leftoverDirs()) {
-        for (const fs::path& child : FS::children(library / dir)) {
+    for (const std::string& dir : dirs) {
+        for (const fs::path& child : FS::children(home / dir)) {
             if (!isLeftover(nameText(child.filename()), app.bundleID, app.name))
                 continue;
             JunkItem item;
@@ -134,7 +119,14 @@ std::vector<JunkItem> leftovers(const AppInfo& app, const fs::path& home)
     return found;
 }
 
-std::vector<JunkItem> appFiles(const AppInfo& app, const fs::path& home)
+std::int64_t appSize(const AppInfo& app)
+{
+    if (app.knownSize >= 0)
+        return app.knownSize;
+    return FS::size(app.ownItem.empty() ? app.url : app.ownItem);
+}
+
+std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<std::string>& dirs, const fs::path& home)
 {
     std::vector<JunkItem> files;
     JunkItem bundle;
@@ -143,7 +135,7 @@ std::vector<JunkItem> appFiles(const AppInfo& app, const fs::path& home)
     bundle.size = FS::size(app.url);
     bundle.selected = true;
     files.push_back(std::move(bundle));
-    for (JunkItem& item : leftovers(app, home))
+    for (JunkItem& item : leftovers(app, dirs, home))
         files.push_back(std::move(item));
     return files;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The seven system-care routines and their runner. The routines that need
+// The runner of the system-care routines (the profile lists them). The routines that need
 // administrator rights run together as one privileged command, so the
 // password is asked for once; each prints an "OK:" or "FAIL:" marker with its
 // id. The others run one by one with the user's rights. Plain C++: runs on a
@@ -12,25 +12,11 @@
 #include <QStringList>
 
 #include "platform/Shell.h"
-
-struct MaintTask {
-    QString id;       // stable short key: selection, done state, batch markers
-    QString title;    // localised
-    QString detail;   // localised one-line explanation
-    QString symbol;   // symbol shown on the card
-    std::string cmd;  // the command line, passed to the shell unchanged
-    bool admin = false;
-};
+#include "profiles/MaintenanceRoutines.h"
 
 namespace Maintenance {
 
 using Runner = std::function<Shell::Result(const std::string& command)>;
-
-// The routines, in the order the screen lists them.
-std::vector<MaintTask> tasks();
-
-// The ids ticked when the screen opens.
-QStringList defaultSelection();
 
 // One command for the administrator routines: each as
 // "(cmd) >/dev/null 2>&1 && echo OK:id || echo FAIL:id", joined with "; ".

@@ -36,9 +36,7 @@ std::vector<std::filesystem::path> candidatesAt(const JunkRule& rule, const std:
 {
     if (!rule.children)
         return {place};
-    // Only the Trash shows its hidden entries: what was thrown away is junk
-    // whatever its name.
-    return FS::children(place, rule.id == QLatin1String("trash"));
+    return FS::children(place, rule.hidden);
 }
 
 std::vector<JunkItem> itemsOf(const JunkRule& rule)
@@ -76,6 +74,18 @@ std::vector<JunkItem> itemsOf(const JunkRule& rule)
 
 } // namespace
 
+QString ownIdentifier()
+{
+    return QStringLiteral("com.halvick.Quillmoor");
+}
+
+std::filesystem::path resolveRulePath(const std::string& text)
+{
+    if (text == "~/.Trash")
+        return FS::trashFolder();
+    return FS::expand(text);
+}
+
 bool isOwnEntry(std::string_view name)
 {
     const std::string identifier = ownIdentifier().toStdString();
@@ -97,11 +107,6 @@ bool startsSelected(const JunkRule& rule, std::string_view name)
     if (!rule.preselect)
         return false;
     return !name.starts_with("com.apple.");
-}
-
-std::vector<JunkGroup> scanJunk(const JunkProgress& progress)
-{
-    return scanJunk(rules(), progress);
 }
 
 std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const JunkProgress& progress)

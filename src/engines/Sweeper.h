@@ -1,5 +1,6 @@
 #pragma once
-// The junk scans: the built-in rule catalogue and the scan over it. Plain
+// The scans: junk over a profile's catalogue, large files, applications and
+// their leftovers, startup items. Plain
 // functions of the file system; they never see AppState.
 #include <array>
 #include <cstdint>
@@ -16,23 +17,10 @@
 
 #include "engines/Records.h"
 #include "platform/FS.h"
-
-struct JunkRule {
-    QString id;
-    QString title;
-    QString detail;
-    QString symbol;
-    std::vector<std::string> paths;   // "~/..." as written; "~/.Trash" means the Trash folder
-    bool children = true;             // each direct entry is an item (false: the folder itself)
-    bool preselect = true;
-    bool permanent = true;            // false: removal moves to the Trash
-    std::optional<std::set<std::string>> extensions = std::nullopt;  // lower-case, without the dot
-};
+#include "profiles/JunkCatalogue.h"
+#include "profiles/StartupSources.h"
 
 namespace Sweeper {
-
-// The eleven rules in catalogue order, built once (texts through L at that moment).
-const std::vector<JunkRule>& rules();
 
 // The program's own identifier: entries whose name contains it are never offered.
 QString ownIdentifier();
@@ -58,9 +46,7 @@ bool startsSelected(const JunkRule& rule, std::string_view name);
 using JunkProgress = std::function<void(const QString& ruleTitle, std::int64_t bytes)>;
 
 // Scans every rule in catalogue order; groups only for rules that found something.
-std::vector<JunkGroup> scanJunk(const JunkProgress& progress = {});
-// The same over a given list of rules (tests).
-std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& rules, const JunkProgress& progress);
+std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& rules, const JunkProgress& progress = {});
 
 // ---- Large files ----
 
@@ -96,16 +82,12 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
 
 // ---- Applications ----
 
-// The folders whose direct children are the installed applications, in
-// scan order: /Applications, its Setapp and Utilities folders, ~/Applications.
-std::vector<std::filesystem::path> appFolders();
-
 // The applications among the direct children of the folders: visible folders
 // named "*.app" (exactly that extension) whose Contents/Info.plist gives a
 // bundle identifier that is neither the system's ("com.apple.") nor this
 // program's own; each path once; sorted by name in the user's locale ignoring
 // case, equal names in folder-and-listing order.
-std::vector<AppInfo> scanApps(const std::vector<std::filesystem::path>& folders = appFolders());
+std::vector<AppInfo> scanApps(const std::vector<std::filesystem::path>& folders);
 
 // Orders applications by name, locale-aware and case-insensitive; stable.
 void sortAppsByName(std::vector<AppInfo>& apps);
@@ -113,9 +95,6 @@ void sortAppsByName(std::vector<AppInfo>& apps);
 // Whether the application's name or identifier contains the search text,
 // ignoring case in the user's locale; an empty search matches every application.
 bool appMatches(const AppInfo& app, const QString& search);
-
-// The folders under ~/Library searched for leftovers, in order.
-const std::vector<std::string>& leftoverDirs();
 
 // A Library entry's name in lower case with the endings ".plist",
 // ".savedstate" and ".binarycookies" cut, each at most once, in that order.
@@ -126,39 +105,30 @@ QString cutLeftoverName(const QString& name);
 // (both compared in lower case).
 bool isLeftover(const QString& entryName, const QString& bundleID, const QString& appName);
 
-// The application's leftovers in the Library folders of `home`, each ticked,
-// largest first (equal sizes in folder-and-listing order).
-std::vector<JunkItem> leftovers(const AppInfo& app, const std::filesystem::path& home = FS::home());
+// The application's leftovers in the folders `dirs` (relative to `home`),
+// each ticked, largest first (equal sizes in folder-and-listing order).
+std::vector<JunkItem> leftovers(const AppInfo& app, const std::vector<std::string>& dirs,
+                                const std::filesystem::path& home = FS::home());
+
+// What an application weighs: its owner's own figure when it gives one (a
+// package's installed size), else the measured size of its own item (the
+// bundle, the Flatpak's folder, the Snap or AppImage file, the entry). Every
+// sizing of the application list goes through here.
+std::int64_t appSize(const AppInfo& app);
 
 // The uninstaller's file list: the bundle first, then its leftovers.
-std::vector<JunkItem> appFiles(const AppInfo& app, const std::filesystem::path& home = FS::home());
+std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<std::string>& dirs,
+                               const std::filesystem::path& home = FS::home());
 
 // ---- Launch agents and daemons ----
-
-struct LaunchFolder {
-    std::filesystem::path folder;
-    QString scope;      // base text, passed through L when an item is made
-    bool userOwned = false;
-};
-
-// ~/Library/LaunchAgents (the user's), /Library/LaunchAgents (all users),
-// /Library/LaunchDaemons (system), in that order.
-std::vector<LaunchFolder> launchFolders();
 
 // The launch items: every visible "*.plist" (exactly that extension) of each
 // folder, in folder-then-listing order; a file that is no readable dictionary
 // is still listed with its file name as label and "—" as program.
-std::vector<AgentItem> scanAgents(const std::vector<LaunchFolder>& folders = launchFolders());
+std::vector<AgentItem> scanAgents(const std::vector<LaunchFolder>& folders);
 
 // The label and program of one launch property list (the file name without its
 // extension and "—" where the list gives none).
 AgentItem agentFrom(const std::filesystem::path& file, const QString& scope, bool userOwned);
-
-// The command that unloads a user's own agent, its errors silenced.
-std::string userAgentUnloadCommand(const std::filesystem::path& item, unsigned uid);
-
-// The unload step of the administrator command for an item not owned by the
-// user: from "system" for daemons, else from the user's gui domain.
-std::string adminAgentUnloadCommand(const std::filesystem::path& item, unsigned uid);
 
 } // namespace Sweeper

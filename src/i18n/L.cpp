@@ -1,5 +1,6 @@
 #include "i18n/L.h"
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -12,16 +13,39 @@ QString FmtArg::text() const
     return std::get<QString>(value_);
 }
 
+namespace {
+
+std::shared_ptr<const QHash<QString, QString>>& replacementSlot()
+{
+    static std::shared_ptr<const QHash<QString, QString>> slot = std::make_shared<const QHash<QString, QString>>();
+    return slot;
+}
+
+} // namespace
+
+void setWordReplacements(QHash<QString, QString> replacements)
+{
+    std::atomic_store(&replacementSlot(), std::shared_ptr<const QHash<QString, QString>>(
+                                              std::make_shared<const QHash<QString, QString>>(std::move(replacements))));
+}
+
+QString wordFor(const QString& text)
+{
+    const std::shared_ptr<const QHash<QString, QString>> replacements = std::atomic_load(&replacementSlot());
+    return replacements->value(text, text);
+}
+
 QString L(const QString& text)
 {
     const Lang lang = appLang();
     if (lang == Lang::pt)
-        return text;  // Portuguese users never build the table
+        return wordFor(text);  // Portuguese users never build the table
     return L(text, lang);
 }
 
-QString L(const QString& text, Lang lang)
+QString L(const QString& designed, Lang lang)
 {
+    const QString text = wordFor(designed);
     if (lang == Lang::pt)
         return text;
     const QHash<QString, QStringList>& table = translationTable();

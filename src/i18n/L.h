@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +27,13 @@ public:
 private:
     std::variant<std::int64_t, QString> value_;
 };
+
+// Replaces designed texts by the active profile's own keys before lookup
+// (the texts that name the system: "Seu Mac agora" on Linux shows
+// "Seu computador agora"). Set once at start; empty by default.
+void setWordReplacements(QHash<QString, QString> replacements);
+// The key looked up for a text: its replacement, else the text itself.
+QString wordFor(const QString& text);
 
 // The text in the interface language (appLang).
 QString L(const QString& text);

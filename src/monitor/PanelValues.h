@@ -33,9 +33,4 @@ QString batteryStatus(const std::optional<Monitor::Battery>& battery);
 // L("Não foi possível medir agora.") for anything that is not a JSON object.
 QString speedResult(const QByteArray& toolOutput);
 
-// The speed-test command line.
-inline constexpr const char* kSpeedTestCommand = "/usr/bin/networkQuality -s -c 2>/dev/null";
-// The memory purge command line (run with administrator rights).
-inline constexpr const char* kPurgeCommand = "/usr/sbin/purge";
-
 } // namespace Panel

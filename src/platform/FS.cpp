@@ -10,6 +10,7 @@
 #include <deque>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <string_view>
 #include <system_error>
@@ -33,21 +34,18 @@
 
 namespace {
 
-// The system folders that are never offered, together with everything below them.
-// "/home" plays the part of the folder of all users' homes: it is protected
-// itself, and every folder directly in it by its own rule.
-constexpr std::array<std::string_view, 16> kSystemRoots = {
-    "/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/etc", "/boot",
-    "/dev", "/proc", "/sys", "/run", "/snap", "/var/lib", "/home",
-};
-constexpr std::string_view kUsersRoot = "/home";
+std::shared_ptr<const FS::Protection>& protectionSlot()
+{
+    static std::shared_ptr<const FS::Protection> slot = std::make_shared<const FS::Protection>();
+    return slot;
+}
 
-// Places in the home folder that are protected themselves (not their contents).
-constexpr std::array<std::string_view, 15> kHomeSuffixes = {
-    "", "/Library", "/Desktop", "/Documents", "/Downloads", "/Movies", "/Music",
-    "/Pictures", "/Public", "/Applications", "/.Trash", "/Videos", "/Templates",
-    "/.local/share/Trash", "/.local/share/Trash/files",
-};
+// The places the active profile protects (FS::setProtection); read by every
+// thread, replaced whole.
+std::shared_ptr<const FS::Protection> protection()
+{
+    return std::atomic_load(&protectionSlot());
+}
 
 constexpr std::array<std::string_view, 13> kPackageExtensions = {
     "app", "bundle", "framework", "plugin", "photoslibrary", "photolibrary", "fcpbundle",
@@ -446,6 +444,14 @@ bool mayDelete(const Path& path)
     return true;
 }
 
+void setProtection(Protection places)
+{
+    for (Path& place : places.places)
+        place = normalised(place);
+    std::atomic_store(&protectionSlot(), std::shared_ptr<const Protection>(
+                                             std::make_shared<const Protection>(std::move(places))));
+}
+
 bool isProtected(const Path& path)
 {
     // A path that is not absolute names no fixed place, so it is never offered.
@@ -465,22 +471,26 @@ bool isProtected(const Path& path)
 
     if (p == "/" || q == "/")
         return true;
-    for (std::string_view root : kSystemRoots) {
+    const std::shared_ptr<const Protection> places = protection();
+    for (const std::string& root : places->systemRoots) {
         if (p == root)
             return true;
-        // Items below "/home" are judged by the rules that follow.
-        if (root != kUsersRoot && startsWith(p, std::string(root) + "/"))
+        // Items below the folder of all homes are judged by the rules that follow.
+        if (root != places->usersRoot && startsWith(p, root + "/"))
             return true;
     }
-    if (q == kUsersRoot)
+    if (!places->usersRoot.empty() && (p == places->usersRoot || q == places->usersRoot))
         return true;
     if (startsWith(n, ".") && q == h)
         return true;
-    for (std::string_view suffix : kHomeSuffixes) {
-        const std::string place = h == "/" ? (suffix.empty() ? "/" : std::string(suffix)) : h + std::string(suffix);
+    for (const std::string& suffix : places->homePlaces) {
+        const std::string place = h == "/" ? (suffix.empty() ? "/" : suffix) : h + suffix;
         if (p == place)
             return true;
     }
+    for (const Path& place : places->places)
+        if (p == normalised(place))
+            return true;
     // The Trash may live outside the home folder ($XDG_DATA_HOME).
     const Path trash = trashFolder();
     return p == normalised(trash) || p == normalised(trash.parent_path());

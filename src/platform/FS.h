@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include <QString>
@@ -55,6 +56,17 @@ std::vector<Path> children(const Path& folder, bool hidden = false);
 // permission on the folder and, where the folder has the sticky bit, the item
 // or the folder belongs to this user. False when either cannot be read.
 bool mayDelete(const Path& path);
+// The places isProtected guards besides the fixed rules (the root of the
+// disk and everything directly in it, hidden items directly in the home
+// folder, the Trash folder and its parent). The active profile hands them
+// over once at start.
+struct Protection {
+    std::vector<std::string> systemRoots;  // protected with everything below them
+    std::string usersRoot;                 // the folder of all homes: itself and each folder directly in it
+    std::vector<std::string> homePlaces;   // suffixes of the home folder ("" is the home itself, "/Documents")
+    std::vector<Path> places;              // further absolute places, protected themselves
+};
+void setProtection(Protection protection);
 // Whether the location must never be offered for removal. Relative paths and
 // paths with a ".." component are always protected (a link on the way could
 // make them land elsewhere than their text says).

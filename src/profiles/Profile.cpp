@@ -2,12 +2,38 @@
 
 #include <QtGlobal>
 
+#include "i18n/L.h"
+
 namespace Profiles {
 
 namespace {
 
-const Profile kLinux{.name = "linux"};
-const Profile kMacOS{.name = "macos"};
+// Built on first use: the parts' tables live in the Linux*.cpp and MacOS*.cpp files.
+const Profile& linuxProfile()
+{
+    static const Profile profile{.name = "linux",
+                                 .junk = linuxJunk(),
+                                 .protectedPlaces = linuxProtectedPlaces(),
+                                 .apps = linuxApps(),
+                                 .startup = linuxStartup(),
+                                 .maintenance = linuxMaintenance(),
+                                 .panel = linuxPanel(),
+                                 .words = linuxWords()};
+    return profile;
+}
+
+const Profile& macosProfile()
+{
+    static const Profile profile{.name = "macos",
+                                 .junk = macosJunk(),
+                                 .protectedPlaces = macosProtectedPlaces(),
+                                 .apps = macosApps(),
+                                 .startup = macosStartup(),
+                                 .maintenance = macosMaintenance(),
+                                 .panel = macosPanel(),
+                                 .words = macosWords()};
+    return profile;
+}
 
 const Profile* chosen = nullptr;
 
@@ -27,19 +53,19 @@ const Profile* fromEnvironment()
 
 const Profile* byName(const QString& name)
 {
-    if (name == kLinux.name)
-        return &kLinux;
-    if (name == kMacOS.name)
-        return &kMacOS;
+    if (name == QLatin1String("linux"))
+        return &linuxProfile();
+    if (name == QLatin1String("macos"))
+        return &macosProfile();
     return nullptr;
 }
 
 const Profile& builtIn()
 {
 #ifdef Q_OS_MACOS
-    return kMacOS;
+    return macosProfile();
 #else
-    return kLinux;
+    return linuxProfile();
 #endif
 }
 
@@ -48,6 +74,7 @@ const Profile& active()
     if (!chosen) {
         const Profile* fromEnv = fromEnvironment();
         chosen = fromEnv ? fromEnv : &builtIn();
+        apply(*chosen);
     }
     return *chosen;
 }
@@ -58,7 +85,14 @@ bool choose(const QString& name)
     if (!profile)
         return false;
     chosen = profile;
+    apply(*chosen);
     return true;
+}
+
+void apply(const Profile& profile)
+{
+    FS::setProtection(profile.protectedPlaces.current());
+    setWordReplacements(profile.words.replacements());
 }
 
 } // namespace Profiles

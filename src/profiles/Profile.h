@@ -17,10 +17,25 @@
 // this folder named after it, so that adding a part touches the record once.
 #include <QString>
 
+#include "profiles/AppSources.h"
+#include "profiles/JunkCatalogue.h"
+#include "profiles/MaintenanceRoutines.h"
+#include "profiles/PanelCommands.h"
+#include "profiles/ProtectedPlaces.h"
+#include "profiles/StartupSources.h"
+#include "profiles/Words.h"
+
 namespace Profiles {
 
 struct Profile {
     QString name;  // "linux" or "macos"
+    JunkCatalogue junk;
+    ProtectedPlaces protectedPlaces;
+    AppSources apps;
+    StartupSources startup;
+    MaintenanceRoutines maintenance;
+    PanelCommands panel;
+    Words words;
 };
 
 // The profile with this name, or nullptr when there is none.
@@ -36,5 +51,10 @@ const Profile& active();
 // Makes the named profile the active one for the rest of the run; false, and
 // nothing changes, for an unknown name.
 bool choose(const QString& name);
+
+// Hands the profile's protected places to FS::isProtected and its words to
+// the translation lookup. active() and choose() do this whenever the active
+// profile is settled; tests call it again after changing the fixture home.
+void apply(const Profile& profile);
 
 } // namespace Profiles

@@ -13,6 +13,7 @@
 #include "platform/FS.h"
 #include "platform/Plist.h"
 #include "platform/Shell.h"
+#include "profiles/Profile.h"
 #include "support/Bundles.h"
 
 namespace fs = std::filesystem;
@@ -143,7 +144,7 @@ TEST(Leftovers, LargestFirstUnderTheBundle)
     app.url = makeBundle(freshFolder("leftovers-apps"), "Maker App", "com.maker.app", "", 8000);
     app.name = "Maker App";
     app.bundleID = "com.maker.app";
-    const std::vector<JunkItem> files = Sweeper::appFiles(app, home);
+    const std::vector<JunkItem> files = Sweeper::appFiles(app, Profiles::byName("macos")->apps.leftoverDirs(), home);
     ASSERT_EQ(files.size(), 5u);
     EXPECT_EQ(files[0].url, app.url);
     EXPECT_EQ(files[1].url, lib / "Caches/com.maker.app");
@@ -192,11 +193,11 @@ TEST(Agents, LabelsProgramsAndFallbacks)
 TEST(Agents, UnloadCommandsPickTheDomainAndQuoteThePath)
 {
     const fs::path agent = "/Library/LaunchAgents/it's $(x).plist";
-    EXPECT_EQ(Sweeper::adminAgentUnloadCommand(agent, 501),
+    EXPECT_EQ(Profiles::byName("macos")->startup.adminUnloadCommand(agent, 501),
               "launchctl bootout gui/501 " + Shell::q(agent.native()) + " 2>/dev/null");
-    EXPECT_EQ(Sweeper::adminAgentUnloadCommand("/Library/LaunchDaemons/d.plist", 501),
+    EXPECT_EQ(Profiles::byName("macos")->startup.adminUnloadCommand("/Library/LaunchDaemons/d.plist", 501),
               "launchctl bootout system '/Library/LaunchDaemons/d.plist' 2>/dev/null");
-    EXPECT_EQ(Sweeper::userAgentUnloadCommand("/h/a'b.plist", 7), "launchctl bootout gui/7 '/h/a'\\''b.plist' 2>/dev/null");
+    EXPECT_EQ(Profiles::byName("macos")->startup.userUnloadCommand("/h/a'b.plist", 7), "launchctl bootout gui/7 '/h/a'\\''b.plist' 2>/dev/null");
 }
 
 TEST(AdminTrash, SameNamedItemsBothStayRestorableInTheTrash)

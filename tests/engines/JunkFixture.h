@@ -8,11 +8,22 @@
 
 #include "engines/Sweeper.h"
 #include "platform/FS.h"
+#include "profiles/Profile.h"
 #include "support/Fixtures.h"
 
 namespace junkfixture {
 
 namespace fs = std::filesystem;
+
+// The designed catalogue and the Linux one.
+inline const std::vector<JunkRule>& macosRules()
+{
+    return Profiles::byName("macos")->junk.rules();
+}
+inline const std::vector<JunkRule>& linuxRules()
+{
+    return Profiles::byName("linux")->junk.rules();
+}
 
 // The group with this id, or null.
 inline const JunkGroup* findGroup(const std::vector<JunkGroup>& groups, const QString& id)

@@ -4,8 +4,14 @@
 
 #include "engines/Maintenance.h"
 #include "i18n/L.h"
+#include "profiles/Profile.h"
 
 namespace {
+
+std::vector<MaintTask> macosTasks()
+{
+    return Profiles::byName("macos")->maintenance.tasks();
+}
 
 // A runner that records the command lines it gets and answers from a list.
 struct Script {
@@ -25,7 +31,7 @@ struct Script {
 
 QString titleOf(const QString& id)
 {
-    for (const MaintTask& task : Maintenance::tasks())
+    for (const MaintTask& task : macosTasks())
         if (task.id == id)
             return task.title;
     return {};
@@ -35,7 +41,7 @@ QString titleOf(const QString& id)
 
 TEST(Maintenance, TheRoutinesAndTheirBatch)
 {
-    const std::vector<MaintTask> tasks = Maintenance::tasks();
+    const std::vector<MaintTask> tasks = macosTasks();
     QStringList ids;
     QStringList admin;
     for (const MaintTask& task : tasks) {
@@ -45,7 +51,7 @@ TEST(Maintenance, TheRoutinesAndTheirBatch)
     }
     EXPECT_EQ(ids, (QStringList{"ram", "dns", "spot", "ls", "font", "ql", "dock"}));
     EXPECT_EQ(admin, (QStringList{"ram", "dns", "spot", "font"}));
-    EXPECT_EQ(Maintenance::defaultSelection(), (QStringList{"ram", "dns"}));
+    EXPECT_EQ(Profiles::byName("macos")->maintenance.defaultSelection(), (QStringList{"ram", "dns"}));
 
     EXPECT_EQ(Maintenance::adminBatch({tasks[0], tasks[1]}),
               "(/usr/sbin/purge) >/dev/null 2>&1 && echo OK:ram || echo FAIL:ram; "
@@ -87,7 +93,7 @@ TEST(Maintenance, OnlyUserRoutinesAskForNoPassword)
     Script admin;
     QStringList started;
     const Maintenance::Outcome outcome = Maintenance::run(
-        Maintenance::tasks(), {"dock", "ql"}, user.runner(), admin.runner(),
+        macosTasks(), {"dock", "ql"}, user.runner(), admin.runner(),
         [&](const QString& id) { started << id; });
     EXPECT_TRUE(admin.seen.empty());
     // List order, not the order of ticking; each command as given.
@@ -105,7 +111,7 @@ TEST(Maintenance, CancelledPromptIsOneFailureAndTheUserRoutinesStillRun)
     admin.answers = {{false, L("Cancelado")}};
     QStringList started;
     const Maintenance::Outcome outcome = Maintenance::run(
-        Maintenance::tasks(), {"ram", "dns", "ql", "ls"}, user.runner(), admin.runner(),
+        macosTasks(), {"ram", "dns", "ql", "ls"}, user.runner(), admin.runner(),
         [&](const QString& id) { started << id; });
     EXPECT_EQ(admin.seen.size(), 1u);
     EXPECT_EQ(user.seen.size(), 2u);

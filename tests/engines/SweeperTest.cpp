@@ -34,7 +34,7 @@ std::vector<QString> names(const JunkGroup& group)
 TEST(JunkRules, OrderPreselectionTrashAndTheInstallerExtensions)
 {
     std::vector<QString> order, notPreselected, toTrash, byExtension;
-    for (const JunkRule& rule : Sweeper::rules()) {
+    for (const JunkRule& rule : macosRules()) {
         order.push_back(rule.id);
         if (!rule.preselect)
             notPreselected.push_back(rule.id);
@@ -77,7 +77,7 @@ TEST_F(JunkScan, SystemCachesComeFirstButAreNotSelected)
     const auto safari = writeBytes(home / "Library/Caches/com.apple.Safari/data", 12'000'000);
     const auto example = writeBytes(home / "Library/Caches/com.example.app/data", 5'000'000);
 
-    const auto groups = Sweeper::scanJunk();
+    const auto groups = Sweeper::scanJunk(macosRules());
     ASSERT_EQ(ids(groups), std::vector<QString>{"caches"});
     const JunkGroup& caches = groups.front();
     ASSERT_EQ(names(caches), (std::vector<QString>{"com.apple.Safari", "com.example.app"}));
@@ -99,12 +99,12 @@ TEST_F(JunkScan, GroupsInCatalogueOrderAndTwoProgressReportsPerRule)
     writeBytes(home / "Library/Caches/thing/x", 8192);
 
     std::vector<std::pair<QString, std::int64_t>> reports;
-    const auto groups = Sweeper::scanJunk([&](const QString& title, std::int64_t bytes) {
+    const auto groups = Sweeper::scanJunk(macosRules(), [&](const QString& title, std::int64_t bytes) {
         reports.emplace_back(title, bytes);
     });
     ASSERT_EQ(ids(groups), (std::vector<QString>{"caches", "logs", "dotcache", "trash"}));
     // Each rule announces itself with 0, then reports what it found, even 0.
-    const auto& rules = Sweeper::rules();
+    const auto& rules = macosRules();
     ASSERT_EQ(reports.size(), 2 * rules.size());
     for (std::size_t i = 0; i < rules.size(); ++i) {
         const JunkGroup* group = findGroup(groups, rules[i].id);
@@ -127,7 +127,7 @@ TEST_F(JunkScan, OwnCachesAndEmptyEntriesAreNeverListed)
     fs::create_directories(home / "Library/Caches/bare");
     fs::create_directories(home / "Library/Developer/Xcode/DerivedData/Empty");
 
-    const auto groups = Sweeper::scanJunk();
+    const auto groups = Sweeper::scanJunk(macosRules());
     ASSERT_EQ(ids(groups), std::vector<QString>{"dotcache"});
     EXPECT_EQ(names(groups.front()), std::vector<QString>{"other"});
 }
@@ -140,7 +140,7 @@ TEST_F(JunkScan, InstallersByExtensionInAnyCaseFoldersIncluded)
     writeBytes(home / "Downloads/d.pkg/Contents/payload", 4096);
     writeBytes(home / "Downloads/notes.txt", 4096);
 
-    const auto groups = Sweeper::scanJunk();
+    const auto groups = Sweeper::scanJunk(macosRules());
     const JunkGroup* installers = findGroup(groups, "installers");
     ASSERT_NE(installers, nullptr);
     EXPECT_EQ(names(*installers), (std::vector<QString>{"a.DMG", "b.iso", "d.pkg"}));
@@ -163,7 +163,7 @@ TEST_F(JunkScan, HiddenEntriesAreListedOnlyInTheTrashAndDSStoreNever)
     writeBytes(home / ".cache/.lock", 4096);
     writeBytes(home / "Library/Logs/shown.log", 4096);
 
-    const auto groups = Sweeper::scanJunk();
+    const auto groups = Sweeper::scanJunk(macosRules());
     ASSERT_EQ(ids(groups), (std::vector<QString>{"logs", "trash"}));
     EXPECT_EQ(names(groups[0]), std::vector<QString>{"shown.log"});
     std::vector<QString> found = names(groups[1]);
@@ -178,7 +178,7 @@ TEST_F(JunkScan, WholeFolderRulesNameTheirFolderFromHome)
     const auto derived = writeBytes(home / "Library/Developer/Xcode/DerivedData/App-abc/Build/x", 8192)
         + writeBytes(home / "Library/Developer/Xcode/DerivedData/App-abc/.hidden", 4096);
 
-    const auto groups = Sweeper::scanJunk();
+    const auto groups = Sweeper::scanJunk(macosRules());
     ASSERT_EQ(ids(groups), std::vector<QString>{"xcode"});
     const JunkGroup& xcode = groups.front();
     ASSERT_EQ(xcode.items.size(), 1u);
@@ -200,7 +200,7 @@ TEST_F(JunkScan, EqualSizesKeepTheListingOrder)
         if (child.filename() != "big")
             listing.push_back(QString::fromStdString(child.filename().string()));
 
-    const auto groups = Sweeper::scanJunk();
+    const auto groups = Sweeper::scanJunk(macosRules());
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(names(groups.front()), listing);
 }
@@ -216,7 +216,7 @@ TEST_F(JunkScan, AwkwardNamesAreListedAndSizedByTheirBytes)
         sizes.push_back(writeBytes(i == 3 ? top / "x" : top, (4 - i) * 4096));
     }
 
-    const auto groups = Sweeper::scanJunk();
+    const auto groups = Sweeper::scanJunk(macosRules());
     ASSERT_EQ(groups.size(), 1u);
     const JunkGroup& caches = groups.front();
     ASSERT_EQ(caches.items.size(), 4u);
@@ -251,7 +251,7 @@ TEST_F(JunkScan, MissingAndUnreadableFoldersContributeNothing)
     writeBytes(home / "Library/Caches/locked/x", 4096);
     writeBytes(home / "Library/Logs/app.log", 4096);
     fs::permissions(home / "Library/Caches", fs::perms::none);
-    const auto groups = Sweeper::scanJunk();
+    const auto groups = Sweeper::scanJunk(macosRules());
     fs::permissions(home / "Library/Caches", fs::perms::owner_all);
     if (geteuid() == 0)
         GTEST_SKIP() << "root reads every folder";

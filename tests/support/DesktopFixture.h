@@ -9,7 +9,7 @@
 
 #include <QString>
 
-#include "profiles/LinuxApps.h"
+#include "profiles/LinuxDesktopApps.h"
 #include "profiles/RecordedOutputs.h"
 #include "support/Fixtures.h"
 

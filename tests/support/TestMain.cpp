@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 
+#include "profiles/Profile.h"
 #include "support/TempHome.h"
 
 int main(int argc, char** argv)
@@ -15,5 +16,6 @@ int main(int argc, char** argv)
     TempHome home;  // removed when the run ends
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
+    Profiles::active();  // its protected places and words, as at the program's start
     return RUN_ALL_TESTS();
 }

@@ -24,7 +24,7 @@ Item {
             eyebrow: I18n.L("Apps")
             l1: I18n.L("Desinstale por completo,")
             l2: I18n.L("sem deixar rastros.")
-            sub: AppState.appsHeader
+            sub: I18n.LF("%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", [AppState.appCount])
             GhostButton {
                 objectName: "appsRefresh"
                 text: I18n.L("Atualizar")

@@ -1,12 +1,11 @@
-// The built-in catalogue of junk rules: what counts as junk, where it lives,
-// and how it is offered. The titles and details are translated once, when the
-// catalogue is first read.
-#include "engines/Sweeper.h"
+// The macOS junk catalogue: the eleven rules of the Library, the developer
+// tools, Downloads and the Trash. The titles and details are translated once,
+// when the catalogue is first read.
+#include "profiles/JunkCatalogue.h"
 
 #include "i18n/L.h"
-#include "platform/FS.h"
 
-namespace Sweeper {
+namespace Profiles {
 
 namespace {
 
@@ -99,12 +98,11 @@ std::vector<JunkRule> buildRules()
                     .title = L("Lixeira"),
                     .detail = L("Esvaziar a Lixeira (definitivo)"),
                     .symbol = "trash.fill",
-                    .paths = {"~/.Trash"}});
+                    .paths = {"~/.Trash"},
+                    .hidden = true});
 
     return list;
 }
-
-} // namespace
 
 const std::vector<JunkRule>& rules()
 {
@@ -113,16 +111,11 @@ const std::vector<JunkRule>& rules()
     return list;
 }
 
-QString ownIdentifier()
+} // namespace
+
+JunkCatalogue macosJunk()
 {
-    return QStringLiteral("com.halvick.Quillmoor");
+    return {.rules = rules};
 }
 
-std::filesystem::path resolveRulePath(const std::string& text)
-{
-    if (text == "~/.Trash")
-        return FS::trashFolder();
-    return FS::expand(text);
-}
-
-} // namespace Sweeper
+} // namespace Profiles
