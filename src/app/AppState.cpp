@@ -78,8 +78,8 @@ AppState::AppState(QObject* parent)
     const QStringList largeRoles{"fileId", "name", "folder", "path", "size", "accessed", "selected"};
     largeFileModel_ = new RecordListModel(largeRoles, "fileId", this);
     largeFileModelByAge_ = new RecordListModel(largeRoles, "fileId", this);
-    appModel_ = new RecordListModel({"appId", "name", "bundleID", "version", "path", "size"}, "appId", this);
-    appFileModel_ = new RecordListModel({"fileId", "name", "path", "size", "selected"}, "fileId", this);
+    appModel_ = new RecordListModel({"appId", "name", "bundleID", "version", "path", "owner", "icon", "size"}, "appId", this);
+    appFileModel_ = new RecordListModel({"fileId", "name", "path", "size", "selected", "note"}, "fileId", this);
     agentModel_ = new RecordListModel({"agentId", "label", "program", "scope", "userOwned", "path", "key", "kind", "on",
                                        "switchable", "locked", "otherDesktop"},
                                       "agentId", this);

@@ -22,6 +22,7 @@
 #include "engines/Removal.h"
 #include "engines/Sweeper.h"
 #include "platform/FS.h"
+#include "profiles/AppSources.h"
 #include "profiles/StartupSources.h"
 #include "space/SpaceModel.h"
 #include "ui/RecordListModel.h"
@@ -208,7 +209,8 @@ public:
     int appCount() const { return int(apps_.size()); }
     RecordListModel* appModel() const { return appModel_; }
     RecordListModel* appFileModel() const { return appFileModel_; }
-    // The chosen application ({name, bundleID, version, path}); empty when none.
+    // The chosen application ({name, bundleID, version, path, owner, icon,
+    // removable, why, packages, takesApps}); empty when none.
     QVariantMap selectedAppInfo() const;
     qint64 appSelectedTotal() const;
     int appSelectedCount() const;
@@ -259,6 +261,8 @@ public:
 
     // Test seams: the fixed folders and the may-delete test.
     void setAppFolders(std::vector<std::filesystem::path> folders) { appFolders_ = std::move(folders); }
+    // Where applications are looked for, and the package tools (tests).
+    void setAppPlaces(Profiles::AppPlaces places) { appPlaces_ = std::move(places); }
     void setLaunchFolders(std::vector<LaunchFolder> folders) { launchFolders_ = std::move(folders); }
     // Replaces the startup part of the active profile (tests: fixture folders, recorded systemctl).
     void setStartupPart(std::optional<Profiles::StartupSources> part) { startupPart_ = std::move(part); }
@@ -354,6 +358,8 @@ private:
     RecordListModel* appFileModel_ = nullptr;
     RecordListModel* agentModel_ = nullptr;
     std::optional<std::vector<std::filesystem::path>> appFolders_;
+    std::optional<Profiles::AppPlaces> appPlaces_;
+    LinuxApps::UninstallPlan appPlan_;   // the chosen application's, built with its file list
     std::optional<std::vector<LaunchFolder>> launchFolders_;
     std::function<bool(const std::filesystem::path&)> mayDelete_;
     const AppInfo* findApp(const QString& id) const;
@@ -364,6 +370,8 @@ private:
     void setAppLoading(bool loading) { assign(appLoading_, loading, &AppState::appLoadingChanged); }
     void setAgents(std::vector<AgentItem> agents);
     void refreshAppModel();
+    Profiles::AppPlaces appPlaces() const;
+    void uninstallByOwner(const AppInfo& app);
     Removal::AdminRunner adminRunner() const;
 
     CancelFlagPtr largeFlag_ = std::make_shared<CancelFlag>();

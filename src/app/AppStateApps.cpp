@@ -6,12 +6,14 @@
 #include <QPointer>
 #include <QSet>
 #include <QThreadPool>
+#include <QUrl>
 
 #include <thread>
 
 #include <unistd.h>
 
 #include "engines/Sweeper.h"
+#include "profiles/AppSources.h"
 #include "i18n/L.h"
 #include "platform/Processes.h"
 #include "platform/Shell.h"
@@ -33,9 +35,44 @@ bool existsHere(const fs::path& path)
     return fs::exists(fs::symlink_status(path, ec));
 }
 
+const Profiles::AppSources& profileApps()
+{
+    return Profiles::active().apps;
+}
+
+// Who installed it, as the page shows it.
+QString ownerLabel(const AppInfo& app)
+{
+    switch (app.ownerKind) {
+    case AppOwner::package: return LF("Pacote %@", app.ownerName);
+    case AppOwner::flatpak: return QStringLiteral("Flatpak");
+    case AppOwner::snap: return QStringLiteral("Snap");
+    case AppOwner::appimage: return QStringLiteral("AppImage");
+    case AppOwner::local: return L("Entrada local");
+    case AppOwner::none: return L("Sem dono");
+    case AppOwner::bundle: break;
+    }
+    return {};
+}
+
+QString iconUrl(const AppInfo& app)
+{
+    return app.icon.startsWith('/') ? QUrl::fromLocalFile(app.icon).toString() : QString();
+}
+
 } // namespace
 
 // ---- applications ----
+
+Profiles::AppPlaces AppState::appPlaces() const
+{
+    Profiles::AppPlaces places = appPlaces_ ? *appPlaces_ : profileApps().places();
+    if (appFolders_)
+        places.bundleFolders = *appFolders_;
+    return places;
+}
+
+
 
 const AppInfo* AppState::findApp(const QString& id) const
 {
@@ -56,6 +93,8 @@ void AppState::refreshAppModel()
             {"bundleID", app.bundleID},
             {"version", app.version},
             {"path", pathText(app.url)},
+            {"owner", ownerLabel(app)},
+            {"icon", iconUrl(app)},
             // not measured yet: -1, which the byte format shows as "…"
             {"size", static_cast<qint64>(appSizes_.value(id, -1))},
         });
@@ -88,31 +127,38 @@ void AppState::loadApps()
 {
     const QList<QString> measuredList = appSizes_.keys();
     const QSet<QString> measured(measuredList.begin(), measuredList.end());
-    const std::vector<fs::path> folders = appFolders_.value_or(Profiles::active().apps.folders());
+    const Profiles::AppPlaces places = appPlaces();
+    const Profiles::AppSources& part = profileApps();
     QPointer<AppState> self(this);
-    QThreadPool::globalInstance()->start([self, measured, folders] {
-        const std::vector<AppInfo> list = Sweeper::scanApps(folders);
+    QThreadPool::globalInstance()->start([self, measured, places, &part] {
+        const std::vector<AppInfo> list = part.scan(places);
         QMetaObject::invokeMethod(self.data(), [self, list] {
             if (self)
                 self->setApps(list);
         }, Qt::QueuedConnection);
-        // The applications not measured yet, on the pool of walking threads
-        // (never more at once than it has threads), each size published as
-        // soon as it is known.
+        // The owner's own figure where it gives one; the rest measured on the
+        // pool of walking threads (never more at once than it has threads),
+        // each size published as soon as it is known.
+        const auto publish = [self](const QString& id, std::int64_t size) {
+            QMetaObject::invokeMethod(self.data(), [self, id, size] {
+                if (self)
+                    self->setAppSize(id, size);
+            }, Qt::QueuedConnection);
+        };
         std::vector<fs::path> paths;
         QList<QString> ids;
-        for (const AppInfo& app : list)
-            if (!measured.contains(app.id())) {
-                paths.push_back(app.url);
-                ids.append(app.id());
+        for (const AppInfo& app : list) {
+            if (measured.contains(app.id()))
+                continue;
+            if (app.knownSize >= 0) {
+                publish(app.id(), app.knownSize);
+                continue;
             }
+            paths.push_back(app.ownItem.empty() ? app.url : app.ownItem);
+            ids.append(app.id());
+        }
         FS::sizeEach(paths, FS::sizeWorkers(std::thread::hardware_concurrency()),
-                     [self, &ids](std::size_t index, std::int64_t size) {
-                         QMetaObject::invokeMethod(self.data(), [self, id = ids[qsizetype(index)], size] {
-                             if (self)
-                                 self->setAppSize(id, size);
-                         }, Qt::QueuedConnection);
-                     });
+                     [&](std::size_t index, std::int64_t size) { publish(ids[qsizetype(index)], size); });
     });
 }
 
@@ -133,6 +179,7 @@ void AppState::setAppFiles(std::vector<JunkItem> files)
             {"path", pathText(item.url)},
             {"size", static_cast<qint64>(item.size)},
             {"selected", item.selected},
+            {"note", item.note},
         });
     appFileModel_->setRows(std::move(rows));
     emit appFilesChanged();
@@ -143,7 +190,18 @@ QVariantMap AppState::selectedAppInfo() const
     const AppInfo* app = selectedApp_ ? findApp(*selectedApp_) : nullptr;
     if (!app)
         return {};
-    return {{"name", app->name}, {"bundleID", app->bundleID}, {"version", app->version}, {"path", pathText(app->url)}};
+    const bool removable = app->ownerKind != AppOwner::none && appPlan_.ok();
+    return {{"name", app->name},
+            {"bundleID", app->bundleID},
+            {"version", app->version},
+            {"path", pathText(app->url)},
+            {"owner", ownerLabel(*app)},
+            {"icon", iconUrl(*app)},
+            {"removable", removable},
+            {"why", app->ownerKind == AppOwner::none ? L("Nada instalou esta entrada: não há o que desinstalar.")
+                                                     : appPlan_.refusal},
+            {"packages", appPlan_.packages.join(", ")},
+            {"takesApps", appPlan_.apps.join(", ")}};
 }
 
 qint64 AppState::appSelectedTotal() const
@@ -171,15 +229,22 @@ void AppState::selectApp(const QString& id)
     }
     setAppLoading(true);
     const AppInfo copy = *app;
+    const std::vector<AppInfo> installed = apps_;
+    const Profiles::AppPlaces places = appPlaces();
+    const Profiles::AppSources& part = profileApps();
     QPointer<AppState> self(this);
-    QThreadPool::globalInstance()->start([self, copy, id] {
-        auto files = std::make_shared<std::vector<JunkItem>>(Sweeper::appFiles(copy, Profiles::active().apps.leftoverDirs()));
-        QMetaObject::invokeMethod(self.data(), [self, files, id] {
+    QThreadPool::globalInstance()->start([self, copy, id, installed, places, &part] {
+        auto files = std::make_shared<std::vector<JunkItem>>(part.files(copy, installed, places));
+        // the removal plan is shown in the confirmation, so it is made now
+        auto plan = std::make_shared<LinuxApps::UninstallPlan>(part.plan(copy, installed, places));
+        QMetaObject::invokeMethod(self.data(), [self, files, plan, id] {
             // another application was chosen meanwhile: this list is dropped
             if (!self || self->selectedApp_ != id)
                 return;
+            self->appPlan_ = std::move(*plan);
             self->setAppFiles(std::move(*files));
             self->setAppLoading(false);
+            emit self->selectedAppInfoChanged();
         }, Qt::QueuedConnection);
     });
 }
@@ -210,8 +275,12 @@ void AppState::uninstallSelected()
         return;
     const AppInfo app = *found;
     const QString id = app.id();
+    if (app.ownerKind != AppOwner::bundle) {
+        uninstallByOwner(app);
+        return;
+    }
 
-    Processes::requestQuit(app.url);  // a polite request, not waited for
+    profileApps().quit(app);  // a polite request, not waited for
 
     std::vector<RemovalTarget> targets;
     for (const JunkItem& item : appFiles_)
@@ -241,5 +310,59 @@ void AppState::uninstallSelected()
         } else {
             selectApp(id);
         }
+    });
+}
+
+// A desktop entry's application: its owner removes it (the package tool, or
+// the Trash for a local entry and an AppImage), then the ticked leftovers go
+// to the Trash. When the owner's removal fails, nothing else is touched.
+void AppState::uninstallByOwner(const AppInfo& app)
+{
+    const QString id = app.id();
+    const LinuxApps::UninstallPlan plan = appPlan_;
+    const bool ownTicked = !appFiles_.empty() && appFiles_.front().selected;
+    // an entry nobody owns is never uninstalled; a refused plan only when the owner's item is ticked
+    if (!plan.ok() && (ownTicked || app.ownerKind == AppOwner::none)) {
+        setMessage(plan.refusal);
+        return;
+    }
+    profileApps().quit(app);  // a polite request, not waited for
+
+    std::vector<RemovalTarget> targets;
+    for (std::size_t i = 0; i < appFiles_.size(); ++i) {
+        const JunkItem& item = appFiles_[i];
+        // the owner's own item goes through its tool, not the Trash
+        if (item.selected && !(i == 0 && !plan.command.empty()))
+            targets.push_back({item.url, false, item.size});
+    }
+    const auto afterwards = [this, id] {
+        setSelectedApp(std::nullopt);
+        setAppFiles({});
+        loadApps();  // the list is read again: what the owner removed is gone
+    };
+    if (!ownTicked || plan.command.empty()) {
+        perform(std::move(targets), afterwards);
+        return;
+    }
+
+    setBusy(true);
+    const Removal::AdminRunner admin = adminRunner();
+    const Profiles::AppPlaces places = appPlaces();
+    QPointer<AppState> self(this);
+    QThreadPool::globalInstance()->start([self, plan, admin, places, targets, id, afterwards] {
+        const Shell::Result result = plan.admin ? admin(plan.command)
+                                                : (places.tools ? places.tools(plan.command) : Shell::run(plan.command));
+        QMetaObject::invokeMethod(self.data(), [self, result, targets, id, afterwards] {
+            if (!self)
+                return;
+            self->setBusy(false);
+            if (!result.ok) {
+                const QString reason = LinuxApps::lastLine(result.out);
+                self->setMessage(LF("Não removido: %@", reason.isEmpty() ? L("A ferramenta de pacotes não respondeu.") : reason));
+                self->selectApp(id);
+                return;
+            }
+            self->perform(std::vector<RemovalTarget>(targets), afterwards);
+        }, Qt::QueuedConnection);
     });
 }

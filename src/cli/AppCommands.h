@@ -1,5 +1,6 @@
 #pragma once
-// quillmoor-cli's "apps" and "leftovers APP": the uninstaller's listings.
+// quillmoor-cli's "apps", "leftovers APP" and "uninstall APP": the uninstaller.
+#include <optional>
 #include <vector>
 
 #include <QJsonArray>
@@ -7,14 +8,19 @@
 
 #include "cli/Cli.h"
 #include "engines/Records.h"
+#include "profiles/AppSources.h"
 
 namespace Cli {
 
-// "apps", "leftovers".
+// "apps", "leftovers", "uninstall".
 std::vector<Command> appCommands();
 
 // The applications that APP names: the one at that path, else those with
-// that identifier, else those with that name (both ignoring case).
+// that identifier (a desktop id also without ".desktop"), else those with
+// that name, else those of that package, Flatpak or Snap (all ignoring case).
 std::vector<AppInfo> appsNamed(const std::vector<AppInfo>& apps, const QString& text);
+
+// Where the application commands look (tests); nothing: the profile's places.
+void setAppPlaces(std::optional<Profiles::AppPlaces> places);
 
 } // namespace Cli

@@ -119,6 +119,13 @@ std::vector<JunkItem> leftovers(const AppInfo& app, const std::vector<std::strin
     return found;
 }
 
+std::int64_t appSize(const AppInfo& app)
+{
+    if (app.knownSize >= 0)
+        return app.knownSize;
+    return FS::size(app.ownItem.empty() ? app.url : app.ownItem);
+}
+
 std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<std::string>& dirs, const fs::path& home)
 {
     std::vector<JunkItem> files;

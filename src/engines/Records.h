@@ -9,6 +9,8 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringDecoder>
+#include <QStringList>
 #include <QUuid>
 
 // One removable file or folder (junk groups and the uninstaller's file list).
@@ -18,7 +20,7 @@ struct JunkItem {
     QString name;
     std::int64_t size = 0;
     bool selected = false;
-    QString note;  // a short remark shown muted in the row ("In use by firefox"), or empty
+    QString note;  // a short remark shown muted in the row ("In use by firefox", why a leftover starts unticked), or empty
 };
 
 // The result of one junk rule; items largest first.
@@ -62,13 +64,38 @@ struct CancelFlag {
 };
 using CancelFlagPtr = std::shared_ptr<CancelFlag>;
 
-// One installed application.
+// Who installed an application, and so how it is removed.
+enum class AppOwner { bundle, package, flatpak, snap, appimage, local, none };
+
+// One installed application: an application bundle (macos profile) or a
+// desktop entry (linux profile).
 struct AppInfo {
-    std::filesystem::path url;
+    std::filesystem::path url;   // the bundle, or the desktop entry
     QString name;
-    QString bundleID;
+    QString bundleID;            // the bundle identifier, or the desktop-file id
     QString version;
-    QString id() const { return QString::fromStdString(url.string()); }
+    // Filled for desktop entries:
+    AppOwner ownerKind = AppOwner::bundle;
+    QString ownerName;           // the package, Flatpak or Snap id, or the AppImage file
+    QString icon;                // a theme icon name or an image file; empty: none
+    std::filesystem::path executable;  // the program the entry starts, links resolved
+    std::filesystem::path ownItem;     // what is measured and trashed as the application itself
+    std::int64_t knownSize = -1;       // the owner's own figure (a package's installed size); -1: measure
+    QStringList keys;                  // lower-case names its leftovers are matched by
+    bool systemWide = false;           // a Flatpak of the system installation
+
+    // The identity in lists: the path as text, or, for a path that is not
+    // valid UTF-8, its bytes percent-encoded behind "bytes:" (a path always
+    // starts with "/", so the two forms never meet and no two paths share one).
+    QString id() const
+    {
+        const QByteArray raw = QByteArray::fromStdString(url.native());
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString text = decoder.decode(raw);
+        if (!decoder.hasError())
+            return text;
+        return QStringLiteral("bytes:") + QString::fromLatin1(raw.toPercentEncoding("/"));
+    }
 };
 
 // One item that starts with the session or the machine: a launch property

@@ -33,6 +33,9 @@ QHash<QString, QString> replacements()
         {"quando o Mac liga.", "quando o computador liga."},
         {"%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.",
          "%ld itens de inicialização e serviços. Desative o que você não usa para iniciar mais rápido."},
+        // the uninstaller: leftovers live in the home folder, not in a Library
+        {"%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.",
+         "%ld apps encontrados. Escolha um para ver o app e tudo o que ele deixou na sua pasta pessoal."},
     };
 }
 

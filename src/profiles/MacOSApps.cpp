@@ -2,7 +2,9 @@
 // the user's Library.
 #include "profiles/AppSources.h"
 
+#include "engines/Sweeper.h"
 #include "platform/FS.h"
+#include "platform/Processes.h"
 
 namespace Profiles {
 
@@ -23,11 +25,42 @@ const std::vector<std::string>& leftoverDirs()
     return dirs;
 }
 
+AppPlaces places()
+{
+    return {.bundleFolders = folders(), .entries = {}, .tools = {}, .home = FS::home()};
+}
+
+std::vector<AppInfo> scan(const AppPlaces& places)
+{
+    return Sweeper::scanApps(places.bundleFolders);
+}
+
+std::vector<JunkItem> files(const AppInfo& app, const std::vector<AppInfo>&, const AppPlaces& places)
+{
+    return Sweeper::appFiles(app, leftoverDirs(), places.home);
+}
+
+LinuxApps::UninstallPlan plan(const AppInfo&, const std::vector<AppInfo>&, const AppPlaces&)
+{
+    return {};
+}
+
+void quit(const AppInfo& app)
+{
+    Processes::requestQuit(app.url);
+}
+
 } // namespace
 
 AppSources macosApps()
 {
-    return {.folders = folders, .leftoverDirs = leftoverDirs};
+    return {.folders = folders,
+            .leftoverDirs = leftoverDirs,
+            .places = places,
+            .scan = scan,
+            .files = files,
+            .plan = plan,
+            .quit = quit};
 }
 
 } // namespace Profiles

@@ -8,7 +8,9 @@
 #include "profiles/Profile.h"
 #include "i18n/L.h"
 #include "platform/Shell.h"
+#include "profiles/Profile.h"
 #include "support/Bundles.h"
+#include "support/DesktopFixture.h"
 
 namespace fs = std::filesystem;
 
@@ -17,6 +19,7 @@ namespace {
 struct AppStateApps : ::testing::Test {
     AppStateApps()
     {
+        Profiles::choose("macos");  // application bundles
         apps = freshFolder(std::string("apps-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         state.setAppFolders({apps});
         state.setRemovalAdminRunner([this](const std::string& command) {
@@ -24,6 +27,7 @@ struct AppStateApps : ::testing::Test {
             return cancelAdmin ? Shell::Result{false, L("Cancelado")} : Shell::run(command);
         });
     }
+    ~AppStateApps() override { Profiles::choose("linux"); }
     void loadAndWait()
     {
         state.loadApps();
@@ -199,4 +203,95 @@ TEST_F(AppStateApps, AgentsAreRemovedByTheirOwnPath)
     EXPECT_EQ(state.message(), LF("Não removido: %@", L("Cancelado")));
     QTest::qWait(200);
     EXPECT_EQ(state.agentCount(), 1);
+}
+
+// ---- the linux profile: desktop entries removed through their owners ----
+
+namespace {
+
+struct LinuxAppState : ::testing::Test {
+    LinuxAppState()
+    {
+        fx.populate();
+        state.setAppPlaces({.bundleFolders = {}, .entries = fx.sources(), .tools = fx.runner(), .home = fx.home});
+        state.setRemovalAdminRunner([this](const std::string& command) {
+            adminCommands.push_back(command);
+            return adminAnswer;
+        });
+        state.loadApps();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return state.apps().size() == 9 && state.appSizes().size() == 9; }, 10000));
+    }
+    QString idOf(const QString& name) const
+    {
+        for (const AppInfo& app : state.apps())
+            if (app.name == name)
+                return app.id();
+        return {};
+    }
+    void selectAndWait(const QString& name)
+    {
+        state.selectApp(idOf(name));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !state.appLoading(); }, 10000));
+    }
+    DesktopFixture fx;
+    AppState state{nullptr};
+    std::vector<std::string> adminCommands;
+    Shell::Result adminAnswer{true, {}};
+};
+
+} // namespace
+
+TEST_F(LinuxAppState, PackagePlanInTheConfirmationAndAFailedRemovalTouchesNothing)
+{
+    EXPECT_EQ(state.appSizes().value(idOf("XTerm")), 2456 * 1024);  // dpkg's figure, not measured
+    writeFile(fx.home / ".config/xterm/settings");
+    selectAndWait("XTerm");
+    const QVariantMap info = state.selectedAppInfo();
+    EXPECT_EQ(info["owner"].toString(), LF("Pacote %@", "xterm"));
+    EXPECT_EQ(info["packages"].toString(), "xterm");
+    EXPECT_EQ(info["takesApps"].toString(), "UXTerm, XTerm");
+    EXPECT_TRUE(info["removable"].toBool());
+    ASSERT_EQ(state.appFiles().size(), 2u);
+
+    // apt-get fails: its own last line is the reason, the leftovers stay
+    adminAnswer = {false, "Reading package lists...\nE: Could not get lock /var/lib/dpkg/lock-frontend"};
+    state.uninstallSelected();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.message().isEmpty() && !state.appLoading(); }, 10000));
+    EXPECT_EQ(state.message(), LF("Não removido: %@", "E: Could not get lock /var/lib/dpkg/lock-frontend"));
+    ASSERT_EQ(adminCommands.size(), 1u);
+    EXPECT_EQ(adminCommands[0], "DEBIAN_FRONTEND=noninteractive apt-get remove -y -- 'xterm'");
+    EXPECT_TRUE(fs::exists(fx.home / ".config/xterm/settings"));
+    EXPECT_EQ(state.selectedApp(), idOf("XTerm"));
+
+    // it succeeds: the ticked leftovers go to the Trash and the list is read again
+    state.setMessage({});
+    adminAnswer = {true, {}};
+    state.uninstallSelected();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.busy() && state.selectedApp().isEmpty(); }, 10000));
+    EXPECT_FALSE(fs::exists(fx.home / ".config/xterm"));
+    EXPECT_TRUE(fs::exists(FS::trashFolder() / "xterm"));
+}
+
+TEST_F(LinuxAppState, AnUnownedEntryCannotBeUninstalledAndAPlanThatTakesTheSystemIsRefused)
+{
+    selectAndWait("Shop Tool");
+    QVariantMap info = state.selectedAppInfo();
+    EXPECT_FALSE(info["removable"].toBool());
+    EXPECT_EQ(info["why"].toString(), L("Nada instalou esta entrada: não há o que desinstalar."));
+    state.uninstallSelected();
+    EXPECT_EQ(state.message(), L("Nada instalou esta entrada: não há o que desinstalar."));
+    EXPECT_TRUE(adminCommands.empty());
+}
+
+TEST_F(LinuxAppState, ALocalEntryGoesToTheTrash)
+{
+    const fs::path entry = fx.user / "mytool.desktop";
+    selectAndWait("My Tool");
+    ASSERT_FALSE(state.appFiles().empty());
+    EXPECT_EQ(state.appFiles()[0].url, entry);
+    state.uninstallSelected();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.busy() && state.apps().size() == 8; }, 10000));
+    EXPECT_FALSE(fs::exists(entry));
+    EXPECT_TRUE(fs::exists(FS::trashFolder() / "mytool.desktop"));
+    EXPECT_TRUE(adminCommands.empty());
 }

@@ -24,8 +24,10 @@ QJsonDocument parsed(const CliOutcome& r)
 
 class AppCli : public ::testing::Test {
 protected:
+    static void TearDownTestSuite() { Profiles::choose("linux"); }
     static void SetUpTestSuite()
     {
+        Profiles::choose("macos");  // application bundles
         const fs::path apps = FS::home() / "Applications";
         makeBundle(apps, "Maker", "com.maker.app", "2.0", 9000);
         makeBundle(apps, "it's odd", "org.odd");
@@ -85,4 +87,55 @@ TEST_F(AppCli, AgentsListTheUsersOwn)
     EXPECT_TRUE(agents[0]["userOwned"].toBool());
     EXPECT_TRUE(text.out.startsWith("com.maker.helper.plist  com.maker.helper  [")) << qPrintable(text.out);
     EXPECT_TRUE(text.out.section('\n', 0, 0).endsWith("/opt/maker/helper")) << qPrintable(text.out);
+}
+
+// ---- the linux profile: desktop entries, owners and the uninstall plan ----
+
+#include "support/DesktopFixture.h"
+
+TEST(LinuxAppCli, AppsLeftoversAndThePlan)
+{
+    DesktopFixture fx;
+    fx.populate();
+    writeFile(fx.home / ".config/xterm/settings");
+    Cli::setAppPlaces(Profiles::AppPlaces{.bundleFolders = {}, .entries = fx.sources(), .tools = fx.runner(), .home = fx.home});
+
+    const QJsonArray apps = parsed(runCli({"apps", "--json"})).array();
+    ASSERT_EQ(apps.size(), 9);
+    QJsonObject xterm;
+    for (const QJsonValue& app : apps)
+        if (app["name"].toString() == "XTerm")
+            xterm = app.toObject();
+    EXPECT_EQ(xterm["id"].toString(), "debian-xterm.desktop");
+    EXPECT_EQ(xterm["owner"].toObject()["kind"].toString(), "package");
+    EXPECT_EQ(xterm["owner"].toObject()["name"].toString(), "xterm");
+    EXPECT_EQ(xterm["version"].toString(), "379-1");
+    EXPECT_EQ(xterm["size"].toInteger(), 2456 * 1024);
+    EXPECT_EQ(xterm["icon"].toString(), "mini.xterm");
+
+    const QJsonArray files = parsed(runCli({"leftovers", "debian-xterm", "--json"})).object()["files"].toArray();
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_TRUE(files[1]["selected"].toBool());
+    EXPECT_EQ(files[1]["note"].toString(), "");
+
+    // the package name names both of its applications: one plan, nothing done without --yes
+    const CliOutcome plan = runCli({"uninstall", "xterm"});
+    EXPECT_EQ(plan.status, Cli::Success) << qPrintable(plan.err);
+    EXPECT_TRUE(plan.out.contains("apt-get remove -y -- 'xterm'")) << qPrintable(plan.out);
+    EXPECT_TRUE(plan.out.contains("UXTerm, XTerm"));
+    EXPECT_TRUE(std::filesystem::exists(fx.home / ".config/xterm"));
+
+    // nobody owns it: refused
+    EXPECT_EQ(runCli({"uninstall", "Shop Tool", "--yes"}).status, Cli::Failure);
+    // a word naming applications of different owners is a usage error listing them
+    DesktopFixture::entry(fx.user, "my-xterm.desktop", "Name=XTerm\nExec=true\n");
+    const CliOutcome twice = runCli({"uninstall", "xterm"});
+    EXPECT_EQ(twice.status, Cli::BadUsage);
+    EXPECT_TRUE(twice.err.contains("my-xterm.desktop")) << qPrintable(twice.err);
+
+    // a local entry goes to the Trash for real
+    const CliOutcome done = runCli({"uninstall", "mytool", "--yes"});
+    EXPECT_EQ(done.status, Cli::Success) << qPrintable(done.err);
+    EXPECT_FALSE(std::filesystem::exists(fx.user / "mytool.desktop"));
+    Cli::setAppPlaces(std::nullopt);
 }

@@ -19,6 +19,7 @@
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickStyle>
+#include <QPainter>
 #include <QPointer>
 #include <QQuickWindow>
 #include <QSettings>
@@ -40,8 +41,10 @@
 #include "platform/Paths.h"
 #include "platform/Prefs.h"
 #include "profiles/LinuxStartup.h"
+#include "platform/Shell.h"
 #include "profiles/Profile.h"
 #include "support/Bundles.h"
+#include "support/DesktopFixture.h"
 #include "support/TempHome.h"
 #include "ui/Fonts.h"
 #include "ui/Symbols.h"
@@ -137,6 +140,10 @@ protected:
         prefs->sync();
 
         state = new TestState();
+        // this machine's applications stay out: the pages list fixtures only
+        state->setAppPlaces({.bundleFolders = {}, .entries = {}, .tools = [](const std::string&) {
+                                 return Shell::Result{false, {}};
+                             }, .home = FS::home()});
         engine = new QQmlApplicationEngine();
         engine->addImportPath("qrc:/");
         engine->load(QUrl("qrc:/Quillmoor/Main.qml"));
@@ -333,6 +340,7 @@ TEST_F(UiTest, MessageAlertShowsAndDismissingClearsIt)
     // Escape dismisses the alert, which clears the message.
     QTest::keyClick(window, Qt::Key_Escape);
     settle();
+    EXPECT_EQ(findVisible("confirmButton"), nullptr);
     EXPECT_FALSE(state->hasMessage());
 }
 
@@ -640,6 +648,7 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
 
 TEST_F(UiTest, UninstallerPicksAnAppAndUninstallsIt)
 {
+    Profiles::choose("macos");  // application bundles
     const std::filesystem::path apps = FS::home() / "fixture-apps";
     const std::filesystem::path lib = FS::home() / "Library";
     makeBundle(apps, "Notely", "com.maker.notely", "4.2.1", 180'000);
@@ -678,6 +687,120 @@ TEST_F(UiTest, UninstallerPicksAnAppAndUninstallsIt)
     EXPECT_EQ(state->selectedApp(), "");
     ASSERT_TRUE(QTest::qWaitFor([&] { return state->celebrating(); }, 5000));
     state->dismissCelebration();
+    settle();
+    Profiles::choose("linux");
+}
+
+// A square PNG of one colour, as an application's icon.
+void writeIcon(const std::filesystem::path& path, QColor colour)
+{
+    std::filesystem::create_directories(path.parent_path());
+    QImage image(48, 48, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(colour);
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(4, 4, 40, 40), 9, 9);
+    painter.end();
+    image.save(QString::fromStdString(path.string()));
+}
+
+TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
+{
+    DesktopFixture fx;
+    fx.populate();
+    const auto pixmaps = fx.root / "usr/share/pixmaps";
+    writeIcon(pixmaps / "mini.xterm.png", QColor("#3a3a3a"));
+    writeIcon(fx.home / ".local/share/icons/hicolor/48x48/apps/notes.png", QColor("#f2b233"));
+    writeIcon(fx.root / "usr/share/icons/hicolor/48x48/apps/gvim.png", QColor("#2e9e4f"));
+    // Notes (an AppImage) and what it left: one folder another program answers to as well
+    DesktopFixture::entry(fx.user, "appimagekit-notes.desktop",
+                          "Name=Notes\nStartupWMClass=Notes\nIcon=notes\nExec="
+                              + (fx.home / "Apps/Notes-2.1.AppImage").string() + " %U\n");
+    DesktopFixture::program(fx.root / "opt/sync/notes-sync");
+    DesktopFixture::entry(fx.user, "notes-sync.desktop",
+                          "Name=Notes Sync\nStartupWMClass=appimagekit-notes\nExec="
+                              + (fx.root / "opt/sync/notes-sync").string() + "\n");
+    writeBytes(fx.home / ".config/Notes/settings.json", 12'000);
+    writeBytes(fx.home / ".cache/notes/thumbs.db", 240'000);
+    writeBytes(fx.home / ".local/share/appimagekit-notes/index", 30'000);
+    writeBytes(fx.home / ".config/xterm/settings", 4'000);
+
+    state->setAppPlaces({.bundleFolders = {}, .entries = fx.sources(), .tools = fx.runner(), .home = fx.home});
+    state->setRemovalAdminRunner([](const std::string&) { return Shell::Result{false, "not in the UI test"}; });
+    state->selectApp({});
+    state->loadApps();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state->appCount() == 10 && state->appSizes().size() >= 10; }, 10000));
+    state->setSection("uninstaller");
+    settle(700);
+    snap(window, "uninstaller-linux-list");
+
+    const auto idOf = [&](const QString& name) {
+        for (const AppInfo& app : state->apps())
+            if (app.name == name)
+                return app.id();
+        return QString();
+    };
+    const auto choose = [&](const QString& name) {
+        state->selectApp(idOf(name));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !state->appLoading(); }, 10000));
+        settle();
+    };
+
+    // a package: its plan is named in the confirmation
+    choose("XTerm");
+    snap(window, "uninstaller-linux-package");
+    click(findVisible("actionBarPrimary"));
+    settle();
+    QQuickItem* message = findVisible("confirmMessage");
+    ASSERT_NE(message, nullptr);
+    EXPECT_TRUE(message->property("text").toString().contains("UXTerm, XTerm"));
+    snap(window, "uninstaller-linux-confirm");
+    QTest::keyClick(window, Qt::Key_Escape);
+    settle();
+
+    // nobody owns it: the uninstall button is off and says why
+    choose("Shop Tool");
+    EXPECT_FALSE(findVisible("actionBarPrimary")->isEnabled());
+    EXPECT_EQ(state->selectedAppInfo()["why"].toString(), L("Nada instalou esta entrada: não há o que desinstalar."));
+    snap(window, "uninstaller-linux-none");
+
+    // an AppImage: the file and its entry go to the Trash with the ticked leftovers
+    choose("Notes");
+    ASSERT_GE(state->appFiles().size(), 4u);
+    const auto shared = std::find_if(state->appFiles().begin(), state->appFiles().end(),
+                                     [&](const JunkItem& i) { return i.url == fx.home / ".local/share/appimagekit-notes"; });
+    ASSERT_NE(shared, state->appFiles().end());
+    EXPECT_FALSE(shared->selected);
+    EXPECT_EQ(shared->note, LF("Também usado por %@", "Notes Sync"));
+    ASSERT_NE(findVisible("appFileNote"), nullptr);
+    snap(window, "uninstaller-linux-appimage");
+    click(findVisible("actionBarPrimary"));
+    settle();
+    click(findVisible("confirmButton"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state->busy() && state->appCount() == 9; }, 20000));
+    const std::filesystem::path trash = FS::trashFolder();
+    EXPECT_TRUE(std::filesystem::exists(trash / "Notes-2.1.AppImage"));
+    EXPECT_TRUE(std::filesystem::exists(trash / "appimagekit-notes.desktop"));
+    EXPECT_FALSE(std::filesystem::exists(fx.home / "Apps/Notes-2.1.AppImage"));
+    EXPECT_FALSE(std::filesystem::exists(fx.home / ".cache/notes"));
+    EXPECT_TRUE(std::filesystem::exists(fx.home / ".local/share/appimagekit-notes/index"));  // unticked: kept
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state->celebrating(); }, 5000));
+    state->dismissCelebration();
+    settle();
+
+    // a local entry: the entry goes to the Trash
+    choose("My Tool");
+    click(findVisible("actionBarPrimary"));
+    settle();
+    click(findVisible("confirmButton"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !state->busy() && state->appCount() == 8; }, 20000));
+    EXPECT_TRUE(std::filesystem::exists(trash / "mytool.desktop"));
+    EXPECT_FALSE(std::filesystem::exists(fx.user / "mytool.desktop"));
+    if (state->celebrating())
+        state->dismissCelebration();
+    state->setSection("overview");
     settle();
 }
 

@@ -11,6 +11,7 @@ Card {
     property string secondaryTitle: ""
     property string title
     property bool disabled: false
+    property string hint: ""   // why the action is disabled, shown on hover
     signal secondary()
     signal action()
 
@@ -42,6 +43,19 @@ Card {
             text: bar.title
             enabled: !bar.disabled
             onClicked: bar.action()
+            // a disabled button takes no hover: this area says why it is off
+            MouseArea {
+                id: hintArea
+                anchors.fill: parent
+                visible: bar.disabled && bar.hint !== ""
+                hoverEnabled: true
+                acceptedButtons: Qt.NoButton
+                HintTip {
+                    objectName: "actionBarHint"
+                    text: bar.hint
+                    shown: hintArea.containsMouse
+                }
+            }
         }
     }
 }

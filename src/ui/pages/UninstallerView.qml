@@ -67,11 +67,14 @@ Item {
                         delegate: Rectangle {
                             required property string appId
                             required property string name
+                            required property string icon
+                            required property string owner
+                            required property string version
                             required property var size
                             readonly property bool chosen: appId === AppState.selectedApp
                             objectName: "appRow"
                             width: appList.width
-                            height: 44
+                            height: owner !== "" ? 50 : 44
                             radius: 10
                             color: chosen ? DS.withAlpha(DS.primary, 0.18) : (rowMouse.containsMouse ? DS.elevated : "transparent")
                             activeFocusOnTab: true
@@ -86,16 +89,31 @@ Item {
                                 anchors.leftMargin: 10
                                 anchors.rightMargin: 10
                                 spacing: 10
-                                Chip { symbol: "app"; tint: DS.primary }
-                                Text {
-                                    textFormat: Text.PlainText
+                                AppIcon { source: icon }
+                                ColumnLayout {
                                     Layout.fillWidth: true
-                                    text: name
-                                    color: DS.text
-                                    font.pixelSize: 13
-                                    font.weight: chosen ? Font.DemiBold : Font.Normal
-                                    elide: Text.ElideRight
-                                    horizontalAlignment: Text.AlignLeft
+                                    spacing: 1
+                                    Text {
+                                        Layout.fillWidth: true
+                                        text: name
+                                        textFormat: Text.PlainText
+                                        color: DS.text
+                                        font.pixelSize: 13
+                                        font.weight: chosen ? Font.DemiBold : Font.Normal
+                                        elide: Text.ElideRight
+                                        horizontalAlignment: Text.AlignLeft
+                                    }
+                                    Text {
+                                        objectName: "appRowOwner"
+                                        Layout.fillWidth: true
+                                        visible: owner !== ""
+                                        text: owner + (version !== "" ? " · " + version : "")
+                                        textFormat: Text.PlainText
+                                        color: DS.muted
+                                        font.pixelSize: 10
+                                        elide: Text.ElideRight
+                                        horizontalAlignment: Text.AlignLeft
+                                    }
                                 }
                                 Text {
                                     textFormat: Text.PlainText
@@ -172,7 +190,7 @@ Item {
                     RowLayout {
                         Layout.fillWidth: true
                         spacing: 12
-                        Chip { symbol: "app"; tint: DS.primary }
+                        AppIcon { source: AppState.selectedAppInfo.icon || "" }
                         ColumnLayout {
                             Layout.fillWidth: true
                             spacing: 2
@@ -190,14 +208,31 @@ Item {
                                     text: "v" + (AppState.selectedAppInfo.version || "")
                                     tint: DS.muted
                                 }
+                                Chip {
+                                    objectName: "appOwner"
+                                    visible: (AppState.selectedAppInfo.owner || "") !== ""
+                                    text: AppState.selectedAppInfo.owner || ""
+                                    tint: DS.primary
+                                }
                             }
                             Text {
-                                textFormat: Text.PlainText
                                 Layout.fillWidth: true
                                 text: AppState.selectedAppInfo.bundleID || ""
+                                textFormat: Text.PlainText
                                 color: DS.muted
                                 font: DS.mono(11)
                                 elide: Text.ElideRight
+                                horizontalAlignment: Text.AlignLeft
+                            }
+                            Text {
+                                objectName: "appWhy"
+                                Layout.fillWidth: true
+                                visible: text !== ""
+                                text: AppState.selectedAppInfo.why || ""
+                                textFormat: Text.PlainText
+                                color: DS.warning
+                                font.pixelSize: 11
+                                wrapMode: Text.Wrap
                                 horizontalAlignment: Text.AlignLeft
                             }
                         }
@@ -218,8 +253,9 @@ Item {
                             required property string path
                             required property var size
                             required property bool selected
+                            required property string note
                             width: fileList.width
-                            height: 38
+                            height: note !== "" ? 46 : 38
                             RowLayout {
                                 anchors.fill: parent
                                 anchors.leftMargin: 4
@@ -230,14 +266,29 @@ Item {
                                     onToggled: AppState.toggleAppFile(fileId)
                                 }
                                 FileIcon { path: fileRow.path; size: 16 }
-                                Text {
-                                    textFormat: Text.PlainText
+                                ColumnLayout {
                                     Layout.fillWidth: true
-                                    text: name
-                                    color: DS.text
-                                    font.pixelSize: 13
-                                    elide: Text.ElideMiddle
-                                    horizontalAlignment: Text.AlignLeft
+                                    spacing: 1
+                                    Text {
+                                        Layout.fillWidth: true
+                                        text: name
+                                        textFormat: Text.PlainText
+                                        color: DS.text
+                                        font.pixelSize: 13
+                                        elide: Text.ElideMiddle
+                                        horizontalAlignment: Text.AlignLeft
+                                    }
+                                    Text {
+                                        objectName: "appFileNote"
+                                        Layout.fillWidth: true
+                                        visible: note !== ""
+                                        text: note
+                                        textFormat: Text.PlainText
+                                        color: DS.warning
+                                        font.pixelSize: 11
+                                        elide: Text.ElideRight
+                                        horizontalAlignment: Text.AlignLeft
+                                    }
                                 }
                                 Text {
                                     textFormat: Text.PlainText
@@ -259,7 +310,8 @@ Item {
                                                  : I18n.LF("%ld itens", [AppState.appSelectedCount])
             value: Fmt.bytes(AppState.appSelectedTotal)
             title: I18n.L("Desinstalar")
-            disabled: AppState.appSelectedTotal <= 0
+            disabled: AppState.appSelectedTotal <= 0 || AppState.selectedAppInfo.removable === false
+            hint: AppState.selectedAppInfo.why || ""
             onAction: confirm.open()
         }
     }
@@ -268,7 +320,13 @@ Item {
         id: confirm
         objectName: "uninstallConfirm"
         heading: I18n.L("Desinstalar?")
-        message: I18n.L("O app será fechado e os itens marcados vão para a Lixeira.")
+        readonly property string packages: AppState.selectedAppInfo.packages || ""
+        readonly property string takesApps: AppState.selectedAppInfo.takesApps || ""
+        // a package's removal names every package and application it takes along
+        message: packages === "" ? I18n.L("O app será fechado e os itens marcados vão para a Lixeira.")
+                                 : I18n.L("O app será fechado, o pacote será removido e os itens marcados vão para a Lixeira.")
+                                   + "\n\n" + I18n.LF("Também serão removidos os pacotes: %@", [packages])
+                                   + (takesApps !== "" ? "\n" + I18n.LF("Apps que saem junto: %@", [takesApps]) : "")
         confirmText: I18n.L("Desinstalar")
         onConfirmed: AppState.uninstallSelected()
     }

@@ -1,0 +1,155 @@
+#pragma once
+// The linux profile's applications: desktop entries found in the data folders,
+// each with the owner that installed it (a Debian package, a Flatpak, a Snap,
+// an AppImage file, the user, or nobody), the leftovers it keeps in the user's
+// folders, and the plan that removes it. Plain functions: the folders, the
+// package tools and the process list come in as parameters, so tests run them
+// over fixture folders and recorded tool outputs.
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+
+#include "engines/Records.h"
+#include "platform/Shell.h"
+
+namespace LinuxApps {
+
+namespace fs = std::filesystem;
+
+// Runs one shell command line and returns (ok, out); Shell::run by default.
+using CommandRunner = std::function<Shell::Result(const std::string& command)>;
+CommandRunner defaultRunner();
+
+// Where applications are found.
+struct Sources {
+    // The "applications" folders in precedence order: the first that has an
+    // id wins.
+    std::vector<fs::path> folders;
+    fs::path userFolder;        // $XDG_DATA_HOME/applications: unowned entries here are "local"
+    fs::path flatpakUser;       // ~/.local/share/flatpak (exports/share/applications, app/ID)
+    fs::path flatpakSystem;     // /var/lib/flatpak
+    fs::path snapDesktop;       // /var/lib/snapd/desktop/applications
+    fs::path snapFiles;         // /var/lib/snapd/snaps (NAME_REV.snap)
+    QStringList desktops;       // $XDG_CURRENT_DESKTOP, split at ':'
+};
+
+// The folders of this session: $XDG_DATA_HOME, then each of $XDG_DATA_DIRS
+// (defaults ~/.local/share, /usr/local/share:/usr/share), then the Flatpak
+// export folders and the Snap folder where they exist and are not named yet.
+Sources defaultSources();
+
+// The desktop-file id of an entry below an "applications" folder: its path
+// relative to that folder with '/' turned into '-'.
+QString desktopId(const fs::path& folder, const fs::path& entry);
+
+// The program an Exec line really starts, launchers and interpreters skipped
+// (env with its assignments, sh/bash -c, python3, java -jar, flatpak run,
+// snap run…). `program` is as written (a name or a path); `appId` is the
+// Flatpak or Snap id named by "flatpak run"/"snap run". Both empty when the
+// line names nothing.
+struct ExecTarget {
+    QString program;
+    QString appId;
+};
+ExecTarget execTarget(const QStringList& argv);
+// The same from an Exec line as written (field codes such as %F dropped).
+ExecTarget execTarget(const QString& commandLine);
+
+// What a package's "dpkg-query -W" line tells.
+struct PackageFacts {
+    QString version;
+    std::int64_t installedBytes = 0;
+    bool neverOffered = false;   // Priority required or important, or Essential: yes
+};
+
+// Parsers of the package tools' outputs (each line that does not fit is passed over).
+// "pkg: /path" and "pkg1, pkg2: /path" lines → path → first package (":arch" cut).
+std::map<std::string, QString> parseDpkgSearch(const QString& out);
+// Lines of the format `kDpkgShowFormat` → package → facts.
+std::map<QString, PackageFacts> parseDpkgShow(const QString& out);
+// "Remv NAME [VERSION]" lines of "apt-get -s remove" → the packages, in order.
+QStringList parseAptRemovals(const QString& out);
+// "flatpak list --app --columns=application,version,installation" → id → version.
+std::map<QString, QString> parseFlatpakList(const QString& out);
+// "snap list" (header, then Name Version Rev …) → name → (version, revision).
+struct SnapFacts {
+    QString version;
+    QString revision;
+};
+std::map<QString, SnapFacts> parseSnapList(const QString& out);
+
+// The format handed to dpkg-query -W.
+inline constexpr const char* kDpkgShowFormat =
+    "${Package}\\t${Version}\\t${Installed-Size}\\t${Priority}\\t${Essential}\\n";
+// The most seconds one run of a package tool may take.
+inline constexpr int kToolSeconds = 20;
+
+// The installed applications: every visible desktop entry of the folders with
+// its owner, version, icon and keys; sorted by name (locale-aware, ignoring
+// case, stable). Entries whose owner is a package that is never offered are
+// given to the package of the program they run, or left out.
+std::vector<AppInfo> scanApps(const Sources& sources, const CommandRunner& run);
+
+// The image file of an entry's Icon: the file it names, else NAME.png/.xpm
+// in the hicolor or Adwaita theme of the data folders (48 pixels first), else
+// in their pixmaps folder (also Debian's NAME_48x48.xpm); empty when none.
+fs::path iconFile(const QString& icon, const std::vector<fs::path>& dataFolders);
+
+// The keys a leftover's name is compared with, in lower case: the desktop id
+// without ".desktop" and its last dotted component (when longer than three
+// characters), the package name, the executable's file name, StartupWMClass,
+// the Flatpak or Snap id.
+QStringList matchKeys(const QString& desktopId, const QString& package, const QString& executable,
+                      const QString& wmClass, const QString& appId);
+
+// Whether a file name matches one of the keys: equal ignoring case (a leading
+// dot ignored), or containing a key that has a dot.
+bool nameMatches(const QString& name, const QStringList& keys);
+
+// The desktop's shared places, never listed as anyone's leftover.
+bool isSharedPlace(const QString& name);
+
+// Who holds a path open: the name of a process (not one of the application's
+// own) that has a file open inside it or its working folder there; empty when
+// none.
+using InUseCheck = std::function<QString(const fs::path& path)>;
+// The real check over /proc, looked at once: the user's processes except ours
+// and those running `executable`.
+InUseCheck inUseCheck(const fs::path& executable, const fs::path& procRoot = "/proc");
+
+// The application's own item (its package, Flatpak, Snap, AppImage file or
+// entry, with its size) followed by its leftovers in the user's folders of
+// `home`. A leftover that also matches another installed application (one of
+// a different owner) or is held open is listed unticked with its note; the
+// shared places and protected paths are never listed.
+std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& installed, const fs::path& home,
+                               const InUseCheck& inUse);
+
+// How an application is removed, decided before the confirmation.
+struct UninstallPlan {
+    QString refusal;          // why it cannot be removed; empty when it can
+    std::string command;      // the owner's removal command; empty when its own items go to the Trash
+    bool admin = false;       // run through Shell::runAdmin
+    QStringList packages;     // every package the removal takes along
+    QStringList apps;         // the applications listed from those packages
+    bool ok() const { return refusal.isEmpty(); }
+};
+UninstallPlan planUninstall(const AppInfo& app, const std::vector<AppInfo>& installed, const CommandRunner& run);
+
+// The last line of a tool's output that says something (its reason for failing).
+QString lastLine(const QString& out);
+
+// Sends SIGTERM to this user's processes running `executable` (compared with
+// /proc/PID/exe), this process excepted; does not wait. Returns how many.
+int requestQuit(const fs::path& executable, const fs::path& procRoot = "/proc");
+
+// The kind's word for JSON and tests: "package", "flatpak", "snap",
+// "appimage", "local", "none" (and "bundle" for the macos profile).
+QString kindName(AppOwner kind);
+
+} // namespace LinuxApps
