@@ -631,8 +631,6 @@ const std::vector<TranslationRow>& translationRows()
          {"Nothing installed this entry: there is nothing to uninstall.", "Nada instaló esta entrada: no hay nada que desinstalar.", "Nulla ha installato questa voce: non c’è niente da disinstallare.", "Rien n’a installé cette entrée : il n’y a rien à désinstaller.", "Nichts hat diesen Eintrag installiert: Es gibt nichts zu deinstallieren.", "このエントリをインストールしたものはありません。アンインストールするものはありません。", "没有任何程序安装此条目：没有可卸载的内容。", "لم يثبّت أي شيء هذا الإدخال: لا يوجد ما يمكن إلغاء تثبيته."}},
         {"Também usado por %@",
          {"Also used by %@", "También lo usa %@", "Usato anche da %@", "Aussi utilisé par %@", "Wird auch von %@ verwendet", "%@ でも使用中", "也被 %@ 使用", "يستخدمه أيضًا %@"}},
-        {"Em uso por %@",
-         {"In use by %@", "En uso por %@", "In uso da %@", "Utilisé par %@", "Wird von %@ verwendet", "%@ が使用中", "正被 %@ 使用", "قيد الاستخدام بواسطة %@"}},
         {"Remover %@ levaria junto o que o sistema precisa: %@",
          {"Removing %@ would take along what the system needs: %@", "Quitar %@ se llevaría lo que el sistema necesita: %@", "Rimuovere %@ porterebbe via ciò che serve al sistema: %@", "Supprimer %@ emporterait ce dont le système a besoin : %@", "%@ zu entfernen würde mitnehmen, was das System braucht: %@", "%@ を削除すると、システムに必要なものも削除されます：%@", "移除 %@ 会一并移除系统所需的内容：%@", "إزالة %@ ستأخذ معها ما يحتاجه النظام: %@"}},
         {"A ferramenta de pacotes não respondeu.",
