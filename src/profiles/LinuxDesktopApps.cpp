@@ -24,6 +24,7 @@
 #include "engines/Sweeper.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
+#include "platform/Processes.h"
 
 namespace LinuxApps {
 
@@ -704,39 +705,23 @@ bool isSharedPlace(const QString& name)
 
 InUseCheck inUseCheck(const fs::path& executable, const fs::path& procRoot)
 {
-    // One look at the process table: (path held, process name).
-    auto held = std::make_shared<std::vector<std::pair<std::string, QString>>>();
-    const uid_t me = getuid();
-    const std::string ownPid = std::to_string(getpid());
-    for (const fs::path& proc : FS::children(procRoot)) {
-        const std::string pid = proc.filename().native();
-        if (pid.empty() || !std::all_of(pid.begin(), pid.end(), ::isdigit) || pid == ownPid)
-            continue;
-        struct stat info {};
-        if (::stat(proc.c_str(), &info) != 0 || info.st_uid != me)
-            continue;
-        std::error_code ec;
-        const fs::path exe = fs::read_symlink(proc / "exe", ec);
-        if (!executable.empty() && !ec && exe == executable)
-            continue;  // the application's own processes are asked to quit
-        QFile comm(text(proc / "comm"));
-        QString name = comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readAll()).trimmed() : QString();
-        if (name.isEmpty())
-            name = QString::fromStdString(pid);
-        const fs::path cwd = fs::read_symlink(proc / "cwd", ec);
-        if (!ec)
-            held->emplace_back(cwd.native(), name);
-        for (const fs::path& fd : FS::children(proc / "fd", true)) {
-            const fs::path target = fs::read_symlink(fd, ec);
-            if (!ec && target.is_absolute())
-                held->emplace_back(target.native(), name);
+    // One look at the process table. The application's own processes are
+    // asked to quit, so what they hold does not count.
+    auto held = std::make_shared<std::vector<Processes::Holder>>();
+    std::map<int, bool> ownProcess;
+    for (Processes::Holder& holder : Processes::heldPlaces(procRoot)) {
+        auto [known, inserted] = ownProcess.try_emplace(holder.pid, false);
+        if (inserted && !executable.empty()) {
+            std::error_code ec;
+            const fs::path exe = fs::read_symlink(procRoot / std::to_string(holder.pid) / "exe", ec);
+            known->second = !ec && exe == executable;
         }
+        if (!known->second)
+            held->push_back(std::move(holder));
     }
     return [held](const fs::path& path) -> QString {
-        for (const auto& [where, name] : *held)
-            if (where == path.native() || isUnder(fs::path(where), path))
-                return name;
-        return {};
+        const Processes::Holder* holder = Processes::holderInside(*held, path.native());
+        return holder ? QString::fromStdString(holder->process) : QString();
     };
 }
 
