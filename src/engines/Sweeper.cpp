@@ -6,6 +6,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -169,20 +170,6 @@ bool offered(const JunkRule& rule, const Candidate& candidate, const std::vector
 }
 
 // The sizes of the candidates, in their order: the one place where the scan measures.
-// All of a rule's candidates are measured together on the pool of walking threads.
-std::vector<std::int64_t> sizesOf(const std::vector<Candidate>& candidates)
-{
-    std::vector<fs::path> paths;
-    paths.reserve(candidates.size());
-    for (const Candidate& candidate : candidates)
-        paths.push_back(candidate.path);
-    std::vector<std::int64_t> sizes(candidates.size(), 0);
-    // Each index is written by one report only, and all are in before sizeEach returns.
-    FS::sizeEach(paths, FS::sizeWorkers(std::thread::hardware_concurrency()),
-                 [&](std::size_t index, std::int64_t bytes) { sizes[index] = bytes; });
-    return sizes;
-}
-
 // The path as running processes see it: the folder holding the item resolved,
 // the item's own name kept (a link is held through its target, never itself).
 std::string heldPath(const fs::path& item)
@@ -190,8 +177,8 @@ std::string heldPath(const fs::path& item)
     return (resolved(item.parent_path()) / item.filename()).native();
 }
 
-std::vector<JunkItem> itemsOf(const JunkRule& rule, const ScanPlaces& places,
-                              const std::vector<Processes::Holder>& held)
+// What the rule may offer in this scan, before it is sized.
+std::vector<Candidate> offeredCandidates(const JunkRule& rule, const ScanPlaces& places)
 {
     std::vector<fs::path> exclude;
     for (const std::string& text : rule.exclude)
@@ -201,8 +188,13 @@ std::vector<JunkItem> itemsOf(const JunkRule& rule, const ScanPlaces& places,
     for (Candidate& candidate : candidatesOf(rule, places))
         if (offered(rule, candidate, exclude))
             candidates.push_back(std::move(candidate));
-    const std::vector<std::int64_t> sizes = sizesOf(candidates);
+    return candidates;
+}
 
+// The rule's items from its candidates and their sizes (in the same order).
+std::vector<JunkItem> itemsOf(const JunkRule& rule, const std::vector<Candidate>& candidates,
+                              const std::int64_t* sizes, const std::vector<Processes::Holder>& held)
+{
     std::vector<JunkItem> items;
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const Candidate& candidate = candidates[i];
@@ -283,17 +275,59 @@ std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const Jun
     const ScanPlaces places = scanPlaces();
     // What running programs hold, read once for the whole scan.
     const std::vector<Processes::Holder> held = Processes::heldPlaces(procRoot);
+
+    // Every rule's candidates, measured together on the pool of walking
+    // threads, so no thread waits for the last big folder of one rule before
+    // the next rule starts.
+    const std::size_t ruleCount = ruleList.size();
+    std::vector<std::vector<Candidate>> candidates;
+    std::vector<fs::path> paths;
+    std::vector<std::size_t> ruleOf;        // the rule of each path
+    std::vector<std::size_t> firstOf;       // each rule's first index in `paths`
+    std::vector<std::size_t> left(ruleCount, 0);
+    for (std::size_t r = 0; r < ruleCount; ++r) {
+        candidates.push_back(offeredCandidates(ruleList[r], places));
+        firstOf.push_back(paths.size());
+        for (const Candidate& candidate : candidates.back()) {
+            paths.push_back(candidate.path);
+            ruleOf.push_back(r);
+        }
+        left[r] = candidates.back().size();
+    }
+
+    // Progress in catalogue order: each rule's title when it is being worked
+    // on, then its found bytes once all its candidates are summed (also when
+    // it found nothing, so the screen moves on). Reports come from the walking
+    // threads, one at a time.
+    std::vector<std::int64_t> sizes(paths.size(), 0);
+    std::vector<std::int64_t> found(ruleCount, 0);
+    std::mutex reporting;
+    std::size_t reported = 0;
+    const auto reportFinishedRules = [&] {
+        while (reported < ruleCount && left[reported] == 0) {
+            if (progress)
+                progress(ruleList[reported].title, found[reported]);
+            if (++reported < ruleCount && progress)
+                progress(ruleList[reported].title, 0);
+        }
+    };
+    if (ruleCount > 0 && progress)
+        progress(ruleList.front().title, 0);
+    reportFinishedRules();
+    FS::sizeEach(paths, FS::sizeWorkers(std::thread::hardware_concurrency()),
+                 [&](std::size_t index, std::int64_t bytes) {
+                     const std::lock_guard<std::mutex> hold(reporting);
+                     sizes[index] = bytes;
+                     const std::size_t r = ruleOf[index];
+                     found[r] += std::max<std::int64_t>(bytes, 0);
+                     --left[r];
+                     reportFinishedRules();
+                 });
+
     std::vector<JunkGroup> groups;
-    for (const JunkRule& rule : ruleList) {
-        if (progress)
-            progress(rule.title, 0);
-        std::vector<JunkItem> items = itemsOf(rule, places, held);
-        std::int64_t found = 0;
-        for (const JunkItem& item : items)
-            found += item.size;
-        // Reported even when nothing was found, so the screen moves on.
-        if (progress)
-            progress(rule.title, found);
+    for (std::size_t r = 0; r < ruleCount; ++r) {
+        const JunkRule& rule = ruleList[r];
+        std::vector<JunkItem> items = itemsOf(rule, candidates[r], sizes.data() + firstOf[r], held);
         if (items.empty())
             continue;
         groups.push_back({rule.id, rule.title, rule.detail, rule.symbol, rule.permanent, std::move(items)});
