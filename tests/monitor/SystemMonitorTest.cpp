@@ -301,9 +301,9 @@ TEST(PanelActions, EjectRunsInTheBackgroundAndOnlyForBlockDevices)
     std::atomic<bool> onMainThread{true};
     std::string asked;
     actions.setEjector([&](const std::string& device) {
-        ++calls;
         asked = device;
         onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        ++calls;  // last: the test reads the fields above once it sees the call
         release.acquire();  // a slow D-Bus call
         return std::optional<QString>("target is busy");
     });
