@@ -7,6 +7,7 @@
 #include <string>
 
 #include <QCoreApplication>
+#include <QThreadPool>
 
 #include "profiles/Profile.h"
 #include "support/TempHome.h"
@@ -17,5 +18,9 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
     Profiles::active();  // its protected places and words, as at the program's start
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    // Background work a test started may still be finishing: let it end (for a
+    // few seconds at most) before the application and the temporary home go.
+    QThreadPool::globalInstance()->waitForDone(5000);
+    return status;
 }
