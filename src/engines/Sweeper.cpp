@@ -6,6 +6,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <future>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -273,8 +274,15 @@ std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const Jun
                                 const fs::path& procRoot)
 {
     const ScanPlaces places = scanPlaces();
-    // What running programs hold, read once for the whole scan.
-    const std::vector<Processes::Holder> held = Processes::heldPlaces(procRoot);
+    // What running programs hold, read once for the whole scan on a thread of
+    // its own while the folders are measured (on the calling thread when no
+    // thread can be started).
+    std::future<std::vector<Processes::Holder>> holders;
+    try {
+        holders = std::async(std::launch::async, [&procRoot] { return Processes::heldPlaces(procRoot); });
+    } catch (const std::system_error&) {
+        holders = std::async(std::launch::deferred, [&procRoot] { return Processes::heldPlaces(procRoot); });
+    }
 
     // Every rule's candidates, measured together on the pool of walking
     // threads, so no thread waits for the last big folder of one rule before
@@ -324,6 +332,7 @@ std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const Jun
                      reportFinishedRules();
                  });
 
+    const std::vector<Processes::Holder> held = holders.get();
     std::vector<JunkGroup> groups;
     for (std::size_t r = 0; r < ruleCount; ++r) {
         const JunkRule& rule = ruleList[r];

@@ -407,8 +407,9 @@ bool isProtected(const Path& path)
         if (p == place)
             return true;
     }
+    // setProtection stored them normalised already.
     for (const Path& place : places->places)
-        if (p == normalised(place))
+        if (p == place.native())
             return true;
     // The Trash may live outside the home folder ($XDG_DATA_HOME).
     const Path trash = trashFolder();
