@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/ParallelWalk.h"
+
 namespace FS {
 
 using Path = std::filesystem::path;
@@ -43,7 +45,7 @@ std::int64_t size(const Path& path, int workers, const std::atomic<bool>* cancel
 // Walking threads FS::size uses with `threads` hardware threads: as many, at
 // least 1 (0 means unknown) and at most kMaxSizeWorkers, since beyond a few
 // threads only queue for the same disk and the same kernel locks.
-inline constexpr int kMaxSizeWorkers = 4;
+inline constexpr int kMaxSizeWorkers = ParallelWalk::kMaxHelpers + 1;
 int sizeWorkers(unsigned threads);
 // Measures each of `paths` as size() does, with `workers` threads (brought
 // into 1..kMaxSizeWorkers) shared among all of them, and calls

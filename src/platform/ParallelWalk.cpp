@@ -17,6 +17,20 @@
 
 namespace {
 
+// Helper threads of every run not yet taken (see kMaxHelpers).
+std::atomic<int> freeHelpers{ParallelWalk::kMaxHelpers};
+
+// Takes up to `wanted` helpers from the budget; how many were taken.
+int takeHelpers(int wanted)
+{
+    int free = freeHelpers.load();
+    int taken = 0;
+    do {
+        taken = std::clamp(wanted, 0, free);
+    } while (taken > 0 && !freeHelpers.compare_exchange_weak(free, free - taken));
+    return taken;
+}
+
 class Pool {
 public:
     Pool(const std::vector<std::filesystem::path>& roots, const ParallelWalk::OpenRoot& openRoot, const ParallelWalk::Visit& visit,
@@ -37,6 +51,7 @@ public:
         work(0);
         for (std::thread& helper : helpers_)
             helper.join();
+        freeHelpers += int(helpers_.size());
     }
 
 private:
@@ -54,13 +69,15 @@ private:
         if (helpersStarted_)
             return;
         helpersStarted_ = true;
-        for (int i = 1; i < workers_; ++i) {
+        const int granted = takeHelpers(workers_ - 1);
+        for (int i = 1; i <= granted; ++i) {
             try {
                 helpers_.emplace_back([this, i] { work(i); });
             } catch (const std::system_error&) {
                 break;  // fewer threads still walk everything
             }
         }
+        freeHelpers += granted - int(helpers_.size());  // those that could not start
     }
 
     // Takes folders from the queue until it is empty and nobody is walking.

@@ -15,6 +15,11 @@
 //
 // Several roots can be walked in one run: they wait in the queue unopened,
 // and each is reported as done once every walk of its tree has ended.
+//
+// The helper threads of all runs come from one budget for the whole process
+// (kMaxHelpers): a run that starts while others hold it walks with fewer
+// helpers (at worst on its calling thread alone), so measuring in two places
+// at once never takes more threads than one wide run would.
 #include <atomic>
 #include <cstddef>
 #include <filesystem>
@@ -24,6 +29,10 @@
 #include "platform/Walker.h"
 
 namespace ParallelWalk {
+
+// Helper threads walking at once in the whole process, besides the threads
+// that called run().
+inline constexpr int kMaxHelpers = 3;
 
 // Where an entry was met: the root whose tree holds it, and the worker (0 to
 // workers - 1) walking it. A worker runs one visit at a time, so a tally kept
@@ -46,7 +55,8 @@ using OpenRoot = std::function<int(std::size_t root, const Place&)>;
 using RootDone = std::function<void(std::size_t root)>;
 
 struct Options {
-    // Walking threads, the calling thread included (brought to at least 1).
+    // Walking threads, the calling thread included (brought to at least 1;
+    // fewer when other runs hold the helper budget).
     int workers = 1;
     // Once true, every walk ends before its next entry and no folder is begun.
     const std::atomic<bool>* cancel = nullptr;

@@ -96,6 +96,8 @@ TEST(ParallelWalk, AChainStaysOnOneThreadAndSiblingsAreShared)
         ParallelWalk::run(
             {root}, [&](std::size_t, const ParallelWalk::Place&) { return openFolder(root); },
             [&](const Walker::Entry&, const ParallelWalk::Place& place) {
+                // Slow enough for the second thread to be waiting on a loaded machine.
+                std::this_thread::sleep_for(std::chrono::microseconds(50));
                 std::lock_guard lock(mutex);
                 workersSeen.insert(place.worker);
                 return Walker::Step::Enter;
@@ -139,4 +141,58 @@ TEST(ParallelWalk, CancelEndsEveryWalk)
     // At most the entry each thread was reading when the flag turned.
     EXPECT_LE(entries.load(), 62);
     EXPECT_LE(done.load(), 1);  // only a root whose walk ended before the cancel
+}
+
+// Runs at the same moment share one budget of helper threads: three runs of
+// four workers each never walk on more than their three calling threads plus
+// the budget, every run still sees all its entries, and a run that starts
+// after they end gets its full width back.
+TEST(ParallelWalk, RunsAtOnceShareOneBudgetOfHelpers)
+{
+    const fs::path top = freshFolder("pool-budget");
+    std::vector<fs::path> roots;
+    for (int r = 0; r < 12; ++r) {
+        roots.push_back(top / ("root" + std::to_string(r)));
+        for (int i = 0; i < 20; ++i)
+            writeFile(roots.back() / ("f" + std::to_string(i)));
+    }
+    std::atomic<int> inside{0};
+    std::atomic<int> widest{0};
+    const auto walk = [&](std::set<int>* workersSeen) {
+        std::mutex mutex;
+        int entries = 0;
+        ParallelWalk::run(
+            roots, [&](std::size_t root, const ParallelWalk::Place&) { return openFolder(roots[root]); },
+            [&](const Walker::Entry&, const ParallelWalk::Place& place) {
+                const int now = ++inside;
+                int seen = widest.load();
+                while (now > seen && !widest.compare_exchange_weak(seen, now)) {
+                }
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                --inside;
+                std::lock_guard lock(mutex);
+                ++entries;
+                if (workersSeen)
+                    workersSeen->insert(place.worker);
+                return Walker::Step::Enter;
+            },
+            {}, {4, nullptr, 0});
+        return entries;
+    };
+
+    std::vector<int> entries(3, 0);
+    std::vector<std::thread> runs;
+    for (int& count : entries)
+        runs.emplace_back([&walk, &count] { count = walk(nullptr); });
+    for (std::thread& run : runs)
+        run.join();
+    EXPECT_LE(widest.load(), 3 + ParallelWalk::kMaxHelpers);
+    EXPECT_EQ(entries, std::vector<int>(3, 12 * 20));
+
+    std::set<int> alone;
+    for (int round = 0; round < 5 && alone.size() < 4; ++round) {
+        alone.clear();
+        walk(&alone);
+    }
+    EXPECT_EQ(alone.size(), 4u);
 }
