@@ -104,19 +104,39 @@ std::optional<AppInfo> oneApp(Context& context, const std::vector<AppInfo>& apps
     return found.front();
 }
 
+// The application APP names with everything the listing found and the files
+// it left behind (its own item first), or an exit status with its message written.
+struct ChosenApp {
+    Profiles::AppPlaces where;
+    std::vector<AppInfo> apps;
+    AppInfo app;
+    std::vector<JunkItem> files;
+};
+
+std::optional<ChosenApp> chooseApp(Context& context, int& status)
+{
+    ChosenApp chosen{places(), {}, {}, {}};
+    chosen.apps = part().scan(chosen.where);
+    const std::optional<AppInfo> app = oneApp(context, chosen.apps, status);
+    if (!app)
+        return std::nullopt;
+    chosen.app = *app;
+    chosen.files = part().files(chosen.app, chosen.apps, chosen.where);
+    return chosen;
+}
+
 // ---- leftovers ----
 
 int runLeftovers(Context& context)
 {
     if (context.args.size() != 1)
         return context.usageError(QStringLiteral("leftovers takes one application: name, identifier or path"));
-    const Profiles::AppPlaces where = places();
-    const std::vector<AppInfo> apps = part().scan(where);
     int status = Success;
-    const std::optional<AppInfo> app = oneApp(context, apps, status);
-    if (!app)
+    const std::optional<ChosenApp> chosen = chooseApp(context, status);
+    if (!chosen)
         return status;
-    const std::vector<JunkItem> files = part().files(*app, apps, where);
+    const AppInfo& app = chosen->app;
+    const std::vector<JunkItem>& files = chosen->files;
     std::int64_t total = 0;
     QJsonArray items;
     for (const JunkItem& item : files) {
@@ -129,8 +149,8 @@ int runLeftovers(Context& context)
                         << lineSafe(item.name) << (item.note.isEmpty() ? QString() : "  (" + lineSafe(item.note) + ")") << "\n";
     }
     if (context.json) {
-        context.printJson(QJsonObject{{"name", app->name}, {"bundleID", app->bundleID}, {"owner", ownerJson(*app)},
-                                      {"version", app->version}, {"path", pathText(app->url)}, {"files", items},
+        context.printJson(QJsonObject{{"name", app.name}, {"bundleID", app.bundleID}, {"owner", ownerJson(app)},
+                                      {"version", app.version}, {"path", pathText(app.url)}, {"files", items},
                                       {"total", qint64(total)}});
     } else {
         context.out << LF("%ld itens", qint64(files.size())) << "  " << Fmt::bytes(total) << "\n";
@@ -147,14 +167,14 @@ int runUninstall(Context& context)
     if (args.size() != 1)
         return context.usageError(QStringLiteral("uninstall takes one application: desktop id, name or package"));
     context.args = args;
-    const Profiles::AppPlaces where = places();
-    const std::vector<AppInfo> apps = part().scan(where);
     int status = Success;
-    const std::optional<AppInfo> app = oneApp(context, apps, status);
-    if (!app)
+    const std::optional<ChosenApp> chosen = chooseApp(context, status);
+    if (!chosen)
         return status;
-    const std::vector<JunkItem> files = part().files(*app, apps, where);
-    const LinuxApps::UninstallPlan plan = part().plan(*app, apps, where);
+    const AppInfo& app = chosen->app;
+    const std::vector<JunkItem>& files = chosen->files;
+    const Profiles::AppPlaces& where = chosen->where;
+    const LinuxApps::UninstallPlan plan = part().plan(app, chosen->apps, where);
 
     // The plan: the owner's command, what it takes along, the ticked leftovers.
     std::vector<RemovalTarget> targets;
@@ -165,7 +185,7 @@ int runUninstall(Context& context)
     for (const RemovalTarget& target : targets)
         trash.append(QJsonObject{{"path", pathText(target.url)}, {"size", qint64(target.size)}});
     if (!context.json) {
-        context.out << lineSafe(app->name) << "  (" << LinuxApps::kindName(app->ownerKind) << " " << lineSafe(app->ownerName) << ")\n";
+        context.out << lineSafe(app.name) << "  (" << LinuxApps::kindName(app.ownerKind) << " " << lineSafe(app.ownerName) << ")\n";
         if (!plan.command.empty())
             context.out << "Command: " << QString::fromStdString(plan.command) << (plan.admin ? "  [admin]" : "") << "\n";
         if (!plan.packages.isEmpty())
@@ -195,7 +215,7 @@ int runUninstall(Context& context)
         return Success;
     }
 
-    part().quit(*app);
+    part().quit(app);
     if (!plan.command.empty()) {
         const Shell::Result result = plan.admin ? Shell::runAdmin(plan.command)
                                                 : (where.tools ? where.tools(plan.command) : Shell::run(plan.command));
