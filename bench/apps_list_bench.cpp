@@ -5,6 +5,7 @@
 // sizes arrive afterwards.
 //
 //   apps_list_bench [FOLDER]     (default: /tmp/quillmoor-apps-bench)
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -56,15 +57,14 @@ int main(int argc, char** argv)
     }
     const std::vector<AppInfo> apps = LinuxApps::scanApps(sources, run);
     const auto start = std::chrono::steady_clock::now();
-    std::int64_t total = 0;
-    for (const AppInfo& one : apps)
-        total += Sweeper::appSize(one);
+    std::atomic<std::int64_t> total{0};
+    Sweeper::appSizes(apps, [&](std::size_t, std::int64_t bytes) { total += bytes; });
     const double sizes = secondsSince(start);
 
     std::printf("applications listed: %zu (300 fixture entries + this machine's)\n", count);
     std::printf("list with owners (dpkg-query -S and -W): median %.3f s, slowest %.3f s of 3\n", median(lists),
                 *std::max_element(lists.begin(), lists.end()));
-    std::printf("sizes of all %zu: %.3f s (%lld bytes)\n", apps.size(), sizes, static_cast<long long>(total));
+    std::printf("sizes of all %zu: %.3f s (%lld bytes)\n", apps.size(), sizes, static_cast<long long>(total.load()));
     fs::remove_all(root);
     return 0;
 }

@@ -8,8 +8,6 @@
 #include <QThreadPool>
 #include <QUrl>
 
-#include <thread>
-
 #include <unistd.h>
 
 #include "engines/Sweeper.h"
@@ -136,29 +134,18 @@ void AppState::loadApps()
             if (self)
                 self->setApps(list);
         }, Qt::QueuedConnection);
-        // The owner's own figure where it gives one; the rest measured on the
-        // pool of walking threads (never more at once than it has threads),
-        // each size published as soon as it is known.
+        // Each size published as soon as it is known.
         const auto publish = [self](const QString& id, std::int64_t size) {
             QMetaObject::invokeMethod(self.data(), [self, id, size] {
                 if (self)
                     self->setAppSize(id, size);
             }, Qt::QueuedConnection);
         };
-        std::vector<fs::path> paths;
-        QList<QString> ids;
-        for (const AppInfo& app : list) {
-            if (measured.contains(app.id()))
-                continue;
-            if (app.knownSize >= 0) {
-                publish(app.id(), app.knownSize);
-                continue;
-            }
-            paths.push_back(app.ownItem.empty() ? app.url : app.ownItem);
-            ids.append(app.id());
-        }
-        FS::sizeEach(paths, FS::sizeWorkers(std::thread::hardware_concurrency()),
-                     [&](std::size_t index, std::int64_t size) { publish(ids[qsizetype(index)], size); });
+        std::vector<AppInfo> unmeasured;
+        for (const AppInfo& app : list)
+            if (!measured.contains(app.id()))
+                unmeasured.push_back(app);
+        Sweeper::appSizes(unmeasured, [&](std::size_t index, std::int64_t size) { publish(unmeasured[index].id(), size); });
     });
 }
 

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QJsonObject>
 
+#include <mutex>
 #include <optional>
 #include <set>
 
@@ -51,9 +52,16 @@ int runApps(Context& context)
     if (!context.args.isEmpty())
         return context.usageError(QStringLiteral("apps takes no arguments (see --help)"));
     const std::vector<AppInfo> apps = part().scan(places());
+    std::vector<std::int64_t> sizes(apps.size(), 0);
+    std::mutex sizing;
+    Sweeper::appSizes(apps, [&](std::size_t index, std::int64_t bytes) {
+        const std::lock_guard<std::mutex> hold(sizing);
+        sizes[index] = bytes;
+    });
     QJsonArray list;
-    for (const AppInfo& app : apps) {
-        const std::int64_t size = Sweeper::appSize(app);
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        const AppInfo& app = apps[i];
+        const std::int64_t size = sizes[i];
         if (context.json) {
             list.append(QJsonObject{{"id", app.bundleID}, {"name", app.name}, {"bundleID", app.bundleID},
                                     {"owner", ownerJson(app)}, {"version", app.version},

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
+#include <thread>
 
 #include <QCollator>
 #include <QFile>
@@ -119,11 +120,20 @@ std::vector<JunkItem> leftovers(const AppInfo& app, const std::vector<std::strin
     return found;
 }
 
-std::int64_t appSize(const AppInfo& app)
+void appSizes(const std::vector<AppInfo>& apps, const std::function<void(std::size_t, std::int64_t)>& sized)
 {
-    if (app.knownSize >= 0)
-        return app.knownSize;
-    return FS::size(app.ownItem.empty() ? app.url : app.ownItem);
+    std::vector<fs::path> items;
+    std::vector<std::size_t> measured;  // the application of each item
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        if (apps[i].knownSize >= 0) {
+            sized(i, apps[i].knownSize);
+        } else {
+            items.push_back(apps[i].ownItem.empty() ? apps[i].url : apps[i].ownItem);
+            measured.push_back(i);
+        }
+    }
+    FS::sizeEach(items, FS::sizeWorkers(std::thread::hardware_concurrency()),
+                 [&](std::size_t index, std::int64_t bytes) { sized(measured[index], bytes); });
 }
 
 std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<std::string>& dirs, const fs::path& home)

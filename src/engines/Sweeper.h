@@ -125,11 +125,14 @@ bool isLeftover(const QString& entryName, const QString& bundleID, const QString
 std::vector<JunkItem> leftovers(const AppInfo& app, const std::vector<std::string>& dirs,
                                 const std::filesystem::path& home = FS::home());
 
-// What an application weighs: its owner's own figure when it gives one (a
+// What each application weighs: its owner's own figure when it gives one (a
 // package's installed size), else the measured size of its own item (the
-// bundle, the Flatpak's folder, the Snap or AppImage file, the entry). Every
-// sizing of the application list goes through here.
-std::int64_t appSize(const AppInfo& app);
+// bundle, the Flatpak's folder, the Snap or AppImage file, the entry), all
+// measured together on the pool of walking threads. Calls sized(index, bytes)
+// once per application, the owners' figures first, the rest as soon as each
+// is measured (from the walking threads, possibly two at once). Every sizing
+// of the application list goes through here.
+void appSizes(const std::vector<AppInfo>& apps, const std::function<void(std::size_t, std::int64_t)>& sized);
 
 // The uninstaller's file list: the bundle first, then its leftovers.
 std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<std::string>& dirs,
