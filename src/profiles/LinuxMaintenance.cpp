@@ -94,6 +94,21 @@ std::int64_t cachedBytes(const fs::path& meminfo)
     return 0;
 }
 
+namespace {
+
+// A routine that runs one program: unavailable where that program is not installed.
+MaintTask programRoutine(const char* id, const QString& title, const QString& detail, const char* symbol,
+                         const char* program, const std::string& cmd, bool admin, const Environment& env)
+{
+    MaintTask task = routine(id, title, detail, symbol, cmd, admin);
+    task.needs = QString::fromLatin1(program);
+    if (findProgram(task.needs, env.path).isEmpty())
+        missing(task, task.needs);
+    return task;
+}
+
+} // namespace
+
 std::vector<MaintTask> tasks(const Environment& env)
 {
     std::vector<MaintTask> list;
@@ -106,21 +121,14 @@ std::vector<MaintTask> tasks(const Environment& env)
     ram.gauge = [meminfo = env.meminfo] { return cachedBytes(meminfo); };
     list.push_back(ram);
 
-    MaintTask dns = routine("dns", L("Limpar cache DNS"), L("Sites que não abrem ou abrem errado"), "network",
-                  "resolvectl flush-caches", true);
-    dns.needs = QStringLiteral("resolvectl");
-    if (findProgram(dns.needs, env.path).isEmpty())
-        missing(dns, dns.needs);
-    else if (!isThere(env.resolved))
+    MaintTask dns = programRoutine("dns", L("Limpar cache DNS"), L("Sites que não abrem ou abrem errado"), "network",
+                                   "resolvectl", "resolvectl flush-caches", true, env);
+    if (dns.available && !isThere(env.resolved))
         missing(dns, QStringLiteral("systemd-resolved"));
     list.push_back(dns);
 
-    MaintTask journal = routine("journal", L("Compactar o diário do sistema"), L("Apaga registros com mais de duas semanas"),
-                      "doc.text", "journalctl --vacuum-time=2weeks", true);
-    journal.needs = QStringLiteral("journalctl");
-    if (findProgram(journal.needs, env.path).isEmpty())
-        missing(journal, journal.needs);
-    list.push_back(journal);
+    list.push_back(programRoutine("journal", L("Compactar o diário do sistema"), L("Apaga registros com mais de duas semanas"),
+                                  "doc.text", "journalctl", "journalctl --vacuum-time=2weeks", true, env));
 
     MaintTask packages = routine("packages", L("Limpar cache de pacotes"), L("Pacotes baixados que já foram instalados"),
                        "shippingbox", kPackageTools[0].command, true);
@@ -138,26 +146,16 @@ std::vector<MaintTask> tasks(const Environment& env)
         missing(packages, packages.needs);
     list.push_back(packages);
 
-    MaintTask flatpak = routine("flatpak", L("Remover runtimes sem uso"), L("Bibliotecas Flatpak que nenhum app usa mais"),
-                      "square.stack.3d.up", "flatpak uninstall --unused -y --noninteractive", false);
-    flatpak.needs = QStringLiteral("flatpak");
-    if (findProgram(flatpak.needs, env.path).isEmpty())
-        missing(flatpak, flatpak.needs);
-    list.push_back(flatpak);
-
-    MaintTask fonts = routine("fonts", L("Reconstruir cache de fontes"), L("Fontes que faltam ou aparecem erradas"),
-                    "textformat", "fc-cache -f", false);
-    fonts.needs = QStringLiteral("fc-cache");
-    if (findProgram(fonts.needs, env.path).isEmpty())
-        missing(fonts, fonts.needs);
-    list.push_back(fonts);
+    list.push_back(programRoutine("flatpak", L("Remover runtimes sem uso"), L("Bibliotecas Flatpak que nenhum app usa mais"),
+                                  "square.stack.3d.up", "flatpak", "flatpak uninstall --unused -y --noninteractive", false, env));
+    list.push_back(programRoutine("fonts", L("Reconstruir cache de fontes"), L("Fontes que faltam ou aparecem erradas"),
+                                  "textformat", "fc-cache", "fc-cache -f", false, env));
 
     // The user's own menu entries and file types, where their folders exist.
     const fs::path applications = env.home / ".local/share/applications";
     const fs::path mime = env.home / ".local/share/mime";
-    MaintTask menus = routine("menus", L("Atualizar menus de aplicativos"), L("Apps que não aparecem no menu ou em “Abrir com”"),
-                    "square.grid.2x2", "", false);
-    menus.needs = QStringLiteral("update-desktop-database");
+    MaintTask menus = programRoutine("menus", L("Atualizar menus de aplicativos"), L("Apps que não aparecem no menu ou em “Abrir com”"),
+                                     "square.grid.2x2", "update-desktop-database", "", false, env);
     std::vector<std::string> steps;
     if (isThere(applications))
         steps.push_back("update-desktop-database " + Shell::q(pathText(applications)));
@@ -165,9 +163,7 @@ std::vector<MaintTask> tasks(const Environment& env)
         steps.push_back("update-mime-database " + Shell::q(pathText(mime)));
     for (const std::string& step : steps)
         menus.cmd += (menus.cmd.empty() ? "" : "; ") + step;
-    if (findProgram(menus.needs, env.path).isEmpty())
-        missing(menus, menus.needs);
-    else if (steps.empty())
+    if (menus.available && steps.empty())
         missing(menus, QStringLiteral("~/.local/share/applications"));
     list.push_back(menus);
 
