@@ -1,42 +1,34 @@
+// The tray panel's derived values: the sky, the power symbol and the speed test's result.
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
 
 #include "i18n/L.h"
 #include "monitor/PanelValues.h"
-#include "platform/FS.h"
-#include "platform/Trash.h"
 #include "support/Fixtures.h"
 
 using namespace Panel;
 
-TEST(Sky, CloudinessBoundaries)
+TEST(Sky, CloudinessAtEveryBoundaryAndItsTitle)
 {
-    EXPECT_EQ(cloudiness(0, 0.5, 0.5), 0.0);
-    EXPECT_EQ(cloudiness(14, 0.5, 0.5), 0.5);
-    EXPECT_EQ(cloudiness(28, 0.5, 0.5), 0.5);
-    EXPECT_EQ(cloudiness(300, 0.5, 0.5), 0.5);
-    EXPECT_DOUBLE_EQ(cloudiness(std::nullopt, 0.10, 0.5), 0.7);
-    // exactly 12 % free is the milder step; exactly 88 % memory adds nothing
-    EXPECT_DOUBLE_EQ(cloudiness(0, 0.12, 0.88), 0.15);
-    EXPECT_DOUBLE_EQ(cloudiness(0, 0.5, 0.881), 0.15);
-    EXPECT_DOUBLE_EQ(cloudiness(0, 0.25, 0.5), 0.0);
-    EXPECT_EQ(cloudiness(300, 0.01, 0.99), 1.0);  // clamped
-}
-
-TEST(Sky, TitlesAndTexts)
-{
+    const struct {
+        std::optional<int> days;
+        double diskFree, memory, cloudiness;
+    } cases[] = {
+        {0, 0.5, 0.5, 0.0}, {14, 0.5, 0.5, 0.5}, {28, 0.5, 0.5, 0.5}, {300, 0.5, 0.5, 0.5},
+        {std::nullopt, 0.10, 0.5, 0.7},
+        // exactly 12 % free is the milder step; exactly 88 % memory adds nothing
+        {0, 0.12, 0.88, 0.15}, {0, 0.5, 0.881, 0.15}, {0, 0.25, 0.5, 0.0},
+        {300, 0.01, 0.99, 1.0},  // clamped
+    };
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(cloudiness(c.days, c.diskFree, c.memory), c.cloudiness)
+            << c.days.value_or(-1) << " " << c.diskFree << " " << c.memory;
     EXPECT_EQ(skyTitle(0.0), L("Céu limpo"));
     EXPECT_EQ(skyTitle(0.25), L("Algumas nuvens"));
     EXPECT_EQ(skyTitle(0.35), L("Algumas nuvens"));
     EXPECT_EQ(skyTitle(0.6), L("Céu carregado"));
-    EXPECT_EQ(skyText(std::nullopt), L("Nenhuma limpeza ainda."));
-    EXPECT_EQ(skyText(0), L("Limpo hoje."));
-    EXPECT_EQ(skyText(3), LF("Última limpeza há %ld dia(s).", 3));
 }
 
-TEST(Sky, DaysSinceCleanCountsCalendarDays)
+TEST(Sky, DaysSinceTheLastCleanCountCalendarDays)
 {
     const QDateTime now(QDate(2026, 12, 6), QTime(0, 30));
     EXPECT_EQ(daysSinceClean(QDateTime(QDate(2026, 12, 5), QTime(23, 50)), now), 1);
@@ -44,6 +36,9 @@ TEST(Sky, DaysSinceCleanCountsCalendarDays)
     EXPECT_EQ(daysSinceClean(QDateTime(QDate(2026, 11, 22), QTime(12, 0)), now), 14);
     EXPECT_FALSE(daysSinceClean(QVariant(), now).has_value());
     EXPECT_FALSE(daysSinceClean(QVariant("not a date"), now).has_value());
+    EXPECT_EQ(skyText(std::nullopt), L("Nenhuma limpeza ainda."));
+    EXPECT_EQ(skyText(0), L("Limpo hoje."));
+    EXPECT_EQ(skyText(3), LF("Última limpeza há %ld dia(s).", 3));
 }
 
 TEST(Power, SymbolsAndStatuses)
@@ -63,40 +58,16 @@ TEST(Power, SymbolsAndStatuses)
 
 TEST(SpeedTest, ReadsTheToolsJsonAndRefusesAnythingElse)
 {
-    std::ifstream in(std::string(RECORDED_DIR) + "/networkQuality.json", std::ios::binary);
-    const QByteArray real = QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
-    EXPECT_EQ(speedResult(real), "↓ 95 Mbps   ↑ 12 Mbps");
+    const auto recorded = [](const char* name) {
+        return QByteArray::fromStdString(readFile(std::filesystem::path(RECORDED_DIR) / name));
+    };
+    EXPECT_EQ(speedResult(recorded("networkQuality.json")), "↓ 95 Mbps   ↑ 12 Mbps");
     EXPECT_EQ(speedResult(R"({"dl_throughput": "fast"})"), "↓ 0 Mbps   ↑ 0 Mbps");
     // speedtest-cli --json: download and upload, also in bits per second
-    std::ifstream cli(std::string(RECORDED_DIR) + "/speedtest-cli.json", std::ios::binary);
-    const QByteArray cliOut = QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(cli), {}));
-    EXPECT_EQ(speedResult(cliOut, "download", "upload"), "↓ 95 Mbps   ↑ 12 Mbps");
-    EXPECT_EQ(speedResult(cliOut), "↓ 0 Mbps   ↑ 0 Mbps");  // not networkQuality's keys
+    const QByteArray cli = recorded("speedtest-cli.json");
+    EXPECT_EQ(speedResult(cli, "download", "upload"), "↓ 95 Mbps   ↑ 12 Mbps");
+    EXPECT_EQ(speedResult(cli), "↓ 0 Mbps   ↑ 0 Mbps");  // not networkQuality's keys
     for (const char* broken : {"", "sh: 1: /usr/bin/networkQuality: not found", "[1, 2]", "{\"dl_throughput\": 95",
                                "\xff\xfe"})
         EXPECT_EQ(speedResult(broken), L("Não foi possível medir agora.")) << broken;
-}
-
-TEST(EmptyTrash, DeletesEntriesWithTheirInformationButNotDsStore)
-{
-    const std::filesystem::path files = FS::trashFolder();
-    const std::filesystem::path info = files.parent_path() / "info";
-    writeFile(files / ".DS_Store", "finder");
-    Trash::EmptyResult result = Trash::emptyTrash(files);
-    EXPECT_EQ(result.freed, 0);
-    EXPECT_EQ(result.failed, 0);
-    EXPECT_TRUE(present(files / ".DS_Store"));
-
-    writeFile(files / "report.pdf", std::string(10000, 'x'));
-    writeFile(info / "report.pdf.trashinfo", "[Trash Info]\n");
-    writeFile(files / ".hidden-folder/a/b.txt", "b");
-    writeFile(info / ".hidden-folder.trashinfo", "[Trash Info]\n");
-    result = Trash::emptyTrash(files);
-    EXPECT_GE(result.freed, 10000);
-    EXPECT_EQ(result.failed, 0);
-    EXPECT_FALSE(present(files / "report.pdf"));
-    EXPECT_FALSE(present(info / "report.pdf.trashinfo"));
-    EXPECT_FALSE(present(files / ".hidden-folder"));
-    EXPECT_FALSE(present(info / ".hidden-folder.trashinfo"));
-    EXPECT_TRUE(present(files / ".DS_Store"));
 }

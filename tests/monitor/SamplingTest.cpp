@@ -1,3 +1,4 @@
+// The sampling arithmetic: processor share, network rates, histories, fractions, rates as text.
 #include <gtest/gtest.h>
 
 #include "monitor/Sampling.h"
@@ -25,8 +26,9 @@ TEST(Processor, FirstReadingIsZeroThenDeltasWrapAndEqualTicksKeepTheValue)
 
 TEST(Network, RatesUseAtLeastHalfASecondAndDropBackwardsCounters)
 {
-    EXPECT_EQ(netRates({1000, 500, 10.0}, {3000, 1500, 12.0}).down, 1000.0);
-    EXPECT_EQ(netRates({1000, 500, 10.0}, {3000, 1500, 12.0}).up, 500.0);
+    const NetRates plain = netRates({1000, 500, 10.0}, {3000, 1500, 12.0});
+    EXPECT_EQ(plain.down, 1000.0);
+    EXPECT_EQ(plain.up, 500.0);
     // 0.1 s apart: divided by 0.5, not 0.1
     EXPECT_EQ(netRates({0, 0, 10.0}, {1000, 100, 10.1}).down, 2000.0);
     // received wrapped or reset: 0 for that direction only
@@ -42,7 +44,7 @@ TEST(Network, RatesUseAtLeastHalfASecondAndDropBackwardsCounters)
     EXPECT_EQ(sampler.takeNet({4000, 0, 7.0}).down, 2000.0);
 }
 
-TEST(History, KeepsTheLastSixtyValues)
+TEST(History, KeepsTheLastSixtyValuesAndFractionsOfZeroAreNeutral)
 {
     std::vector<double> history;
     for (int i = 1; i <= 61; ++i)
@@ -50,10 +52,7 @@ TEST(History, KeepsTheLastSixtyValues)
     ASSERT_EQ(history.size(), 60u);
     EXPECT_EQ(history.front(), 2.0);
     EXPECT_EQ(history.back(), 61.0);
-}
 
-TEST(Fractions, ZeroTotalsGiveTheNeutralValues)
-{
     EXPECT_EQ(memFraction({0, 5}), 0.0);
     EXPECT_EQ(memFraction({200, 50}), 0.25);
     EXPECT_EQ(diskFreeFraction({0, 0}), 1.0);
@@ -62,11 +61,8 @@ TEST(Fractions, ZeroTotalsGiveTheNeutralValues)
 
 TEST(Rate, WholeBytesBelow1024AndA1024BasedFormatAbove)
 {
-    EXPECT_EQ(rate(0), "0 B/s");
-    EXPECT_EQ(rate(512.7), "512 B/s");
-    EXPECT_EQ(rate(1023.9), "1023 B/s");
-    EXPECT_EQ(rate(-3), "0 B/s");
-    EXPECT_EQ(rate(1024), "1.0 kB/s");
-    EXPECT_EQ(rate(1536), "1.5 kB/s");
-    EXPECT_EQ(rate(3 * 1024.0 * 1024.0), "3.0 MB/s");
+    for (const auto& [bytes, text] : std::vector<std::pair<double, const char*>>{
+             {0, "0 B/s"}, {512.7, "512 B/s"}, {1023.9, "1023 B/s"}, {-3, "0 B/s"},
+             {1024, "1.0 kB/s"}, {1536, "1.5 kB/s"}, {3 * 1024.0 * 1024.0, "3.0 MB/s"}})
+        EXPECT_EQ(rate(bytes), text) << bytes;
 }

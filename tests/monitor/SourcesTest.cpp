@@ -1,10 +1,8 @@
 // The Linux sources over recorded /proc files and a fixture /sys and /dev tree
-// shaped like a laptop's: a Wi-Fi card, a wired port, a battery, a USB stick,
-// an internal second disk, a disc image and a network share.
+// shaped like a laptop's: network cards, a USB stick, a second disk, a disc image, a share.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <tuple>
 
 #include "monitor/Sources.h"
 #include "support/Fixtures.h"
@@ -14,11 +12,7 @@ using namespace Monitor;
 
 namespace {
 
-std::string recorded(const char* name)
-{
-    std::ifstream in(std::string(RECORDED_DIR) + "/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string recorded(const char* name) { return readFile(fs::path(RECORDED_DIR) / name); }
 
 void link(const fs::path& at, const fs::path& target)
 {
@@ -26,12 +20,11 @@ void link(const fs::path& at, const fs::path& target)
     fs::create_symlink(target, at);
 }
 
-// A block device under sys/devices/PARENT/block/DISK[/PART], linked from class/block.
-void blockDevice(const fs::path& sys, const std::string& parent, const std::string& disk, const std::string& part,
-                 bool removable)
+// A block device under sys/devices/PARENT/block/DISK/PART, linked from class/block.
+void blockDevice(const fs::path& sys, const std::string& parent, const std::string& disk, const std::string& part)
 {
     const fs::path diskDir = sys / "devices" / parent / "block" / disk;
-    writeFile(diskDir / "removable", removable ? "1\n" : "0\n");
+    writeFile(diskDir / "removable", "0\n");
     writeFile(diskDir / part / "partition", "1\n");
     link(sys / "class/block" / part, fs::path("../../devices") / parent / "block" / disk / part);
 }
@@ -60,9 +53,9 @@ Machine laptop(const std::string& name)
     writeFile(m.roots.sys / "class/net/docker0/type", "1");
     writeFile(m.roots.sys / "class/dmi/id/product_name", "ThinkPad X1 Carbon Gen 9\n");
 
-    blockDevice(m.roots.sys, "pci0000:00/0000:00:14.0/usb1/1-1/host6/target6:0:0/6:0:0:0", "sdb", "sdb1", false);
-    blockDevice(m.roots.sys, "pci0000:00/0000:00:17.0/ata2/host1/target1:0:0/1:0:0:0", "sdc", "sdc1", false);
-    blockDevice(m.roots.sys, "pci0000:00/0000:00:1d.0/0000:3d:00.0/nvme/nvme0", "nvme0n1", "nvme0n1p3", false);
+    blockDevice(m.roots.sys, "pci0000:00/0000:00:14.0/usb1/1-1/host6/target6:0:0/6:0:0:0", "sdb", "sdb1");
+    blockDevice(m.roots.sys, "pci0000:00/0000:00:17.0/ata2/host1/target1:0:0/1:0:0:0", "sdc", "sdc1");
+    blockDevice(m.roots.sys, "pci0000:00/0000:00:1d.0/0000:3d:00.0/nvme/nvme0", "nvme0n1", "nvme0n1p3");
     link(m.roots.dev / "disk/by-label/USB\\x20STICK", "../../sdb1");
     return m;
 }
@@ -74,8 +67,7 @@ void battery(const Roots& roots, const std::string& capacity, const std::string&
     writeFile(ps / "AC/online", mainsOnline ? "1\n" : "0\n");
     writeFile(ps / "BAT0/type", "Battery\n");
     writeFile(ps / "BAT0/status", status + "\n");
-    if (!capacity.empty())
-        writeFile(ps / "BAT0/capacity", capacity + "\n");
+    writeFile(ps / "BAT0/capacity", capacity + "\n");
     // a wireless mouse's battery is not the machine's
     writeFile(ps / "hidpp_battery_0/type", "Battery\n");
     writeFile(ps / "hidpp_battery_0/scope", "Device\n");
@@ -110,20 +102,25 @@ TEST(NetBytes, SumsThePhysicalInterfacesOnly)
     EXPECT_EQ(partial.sent, 20u);
 }
 
-TEST(Battery, LevelStatusAndMainsFromPowerSupplies)
+TEST(Battery, LevelStatusMainsAndTheModelItImplies)
 {
     Machine m = laptop("battery");
     EXPECT_FALSE(batteryInfo(m.roots).has_value());  // a desktop
-    battery(m.roots, "57", "Discharging", false);
-    EXPECT_EQ(batteryInfo(m.roots), (Battery{57, false, false}));
-    battery(m.roots, "100", "Full", true);
-    EXPECT_EQ(batteryInfo(m.roots), (Battery{100, false, true}));
-    battery(m.roots, "80", "Charging", true);
-    EXPECT_EQ(batteryInfo(m.roots), (Battery{80, true, true}));
-}
+    EXPECT_EQ(modelName(m.roots), "Mac");
+    const struct {
+        const char* capacity;
+        const char* status;
+        bool mains;
+        Battery expected;
+    } cases[] = {{"57", "Discharging", false, {57, false, false}},
+                 {"100", "Full", true, {100, false, true}},
+                 {"80", "Charging", true, {80, true, true}}};
+    for (const auto& c : cases) {
+        battery(m.roots, c.capacity, c.status, c.mains);
+        EXPECT_EQ(batteryInfo(m.roots), c.expected) << c.status;
+    }
+    EXPECT_EQ(modelName(m.roots), "MacBook");
 
-TEST(Battery, LevelFromCapacities)
-{
     EXPECT_EQ(batteryLevel(57, std::nullopt), 57);  // no maximum: 100
     EXPECT_EQ(batteryLevel(3, 0), 300);             // a maximum of 0 counts as 1
     EXPECT_EQ(batteryLevel(2999, 4000), 74);        // truncated
@@ -132,23 +129,17 @@ TEST(Battery, LevelFromCapacities)
 
 TEST(Model, PrefixTableThenTheBatteryRule)
 {
-    EXPECT_EQ(modelFor("MacBookAir10,1", false), "MacBook Air");
-    EXPECT_EQ(modelFor("MacBookPro18,3", true), "MacBook Pro");
-    EXPECT_EQ(modelFor("Macmini9,1", false), "Mac mini");
-    EXPECT_EQ(modelFor("iMac21,1", false), "iMac");
-    EXPECT_EQ(modelFor("Mac14,2", true), "MacBook");
-    EXPECT_EQ(modelFor("", false), "Mac");
-
-    Machine m = laptop("model");
-    EXPECT_EQ(modelName(m.roots), "Mac");
-    battery(m.roots, "40", "Discharging", false);
-    EXPECT_EQ(modelName(m.roots), "MacBook");
+    for (const auto& [id, battery, name] : std::vector<std::tuple<const char*, bool, const char*>>{
+             {"MacBookAir10,1", false, "MacBook Air"}, {"MacBookPro18,3", true, "MacBook Pro"},
+             {"Macmini9,1", false, "Mac mini"}, {"iMac21,1", false, "iMac"}, {"Mac14,2", true, "MacBook"},
+             {"", false, "Mac"}})
+        EXPECT_EQ(modelFor(id, battery), name) << id;
 }
 
 TEST(Volumes, OnlyExternalOnesThatAreStillThere)
 {
     const Machine m = laptop("volumes");
-    const std::vector<VolumeInfo> volumes = externalVolumes(m.roots);
+    std::vector<VolumeInfo> volumes = externalVolumes(m.roots);
     ASSERT_EQ(volumes.size(), 3u);
     // the USB stick, by its label; the disc image and the share by their folder names
     EXPECT_EQ(volumes[0].url, m.mounts / "media/al/USB STICK");
@@ -163,14 +154,10 @@ TEST(Volumes, OnlyExternalOnesThatAreStillThere)
     EXPECT_FALSE(volumes[2].ejectable);
     // never "/", the internal disks, the snap image, virtual file systems or the unplugged stick
     EXPECT_TRUE(externalVolumes({"/nonexistent"}).empty());
-}
 
-TEST(Volumes, RemovableFlagCountsToo)
-{
-    const Machine m = laptop("removable");
-    // the internal second disk turns out to be a card reader slot
+    // The internal second disk turns out to be a card reader slot: the removable flag counts too.
     writeFile(m.roots.sys / "devices/pci0000:00/0000:00:17.0/ata2/host1/target1:0:0/1:0:0:0/block/sdc/removable", "1\n");
-    const std::vector<VolumeInfo> volumes = externalVolumes(m.roots);
+    volumes = externalVolumes(m.roots);
     ASSERT_EQ(volumes.size(), 4u);
     EXPECT_EQ(volumes[1].name, "data");
 }

@@ -1,7 +1,5 @@
-// An installation into a temporary prefix, as `cmake --install build --prefix P`
-// makes it: every file in its place, the desktop entry, the AppStream metadata
-// and the manual page accepted by the desktop's own tools, the entry's texts
-// those of the translation table, and the installed programs running.
+// `cmake --install` into a temporary prefix: every file in place, the entry, metadata and
+// manual page accepted by the desktop's own tools, and the installed programs running.
 #include <gtest/gtest.h>
 
 #include <QDir>

@@ -1,5 +1,4 @@
-// The file-system helpers and the shared walker, on fixture trees under the
-// temporary home that TestMain provides.
+// The file-system helpers and the shared walker, on fixture trees in the temporary home.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,6 +8,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -36,48 +36,46 @@ void expectProtected(std::initializer_list<const char*> yes, std::initializer_li
         EXPECT_FALSE(FS::isProtected(path)) << path;
 }
 
+// Makes the named profile's places the active ones while it lives.
+class ProfilePlaces {
+public:
+    explicit ProfilePlaces(const char* name) { Profiles::apply(*Profiles::byName(name)); }
+    ~ProfilePlaces() { Profiles::apply(Profiles::active()); }
+    ProfilePlaces(const ProfilePlaces&) = delete;
+    ProfilePlaces& operator=(const ProfilePlaces&) = delete;
+};
+
 } // namespace
 
-// ---- Protected locations -------------------------------------------------
-
-TEST(FSProtected, SystemFoldersAndTheRootOfTheDisk)
+TEST(FSProtected, SystemFoldersHomesAndPathsJudgedByWhereTheyLead)
 {
     for (const char* root : {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/etc",
                              "/boot", "/dev", "/proc", "/sys", "/run", "/snap", "/var/lib"})
         expectProtected({root, (std::string(root) + "/some/file").c_str()}, {});
-    // Everything directly at the root; a shared prefix is not a folder boundary.
-    expectProtected({"/", "/tmp", "/var", "/opt", "/media", "/anything"},
-                    {"/usrx/file", "/var/library/x", "/var/log/old.log", "/tmp/x", "/opt/app/cache"});
-}
-
-TEST(FSProtected, HomesAndTheFoldersOfTheHome)
-{
-    ScopedEnv home("HOME", "/home/alice");
+    ScopedEnv home("HOME", "/home/alice/");  // a trailing slash in $HOME too
     ScopedEnv data("XDG_DATA_HOME", "/home/alice/.local/share");
     for (const char* suffix : {"", "/Library", "/Desktop", "/Documents", "/Downloads", "/Movies", "/Music",
                                "/Pictures", "/Public", "/Applications", "/.Trash", "/Videos", "/Templates",
                                "/.local/share/Trash", "/.local/share/Trash/files"})
         EXPECT_TRUE(FS::isProtected(std::string("/home/alice") + suffix)) << suffix;
-    // Every user's home; hidden items directly in the home, not what lies inside them.
-    expectProtected({"/home", "/home/bob", "/home/alice/.bashrc", "/home/alice/.cache", "/home/alice/.local/share"},
-                    {"/home/bob/notes.txt", "/home/alice/.cache/thumbnails", "/home/alice/.cache/.hidden",
-                     "/home/alice/.local/share/Trash/files/old.txt",
-                     "/home/alice/Documents/report.pdf", "/home/alice/Library/Caches", "/home/alice/Documentsx"});
-}
-
-TEST(FSProtected, PathsAreJudgedByWhereTheyLead)
-{
-    ScopedEnv home("HOME", "/home/alice/");  // a trailing slash in $HOME too
-    ScopedEnv data("XDG_DATA_HOME", "/srv/data/alice");
-    expectProtected({"/home/alice/./Documents", "/home/alice/Documents/", "/home/alice/.ssh/", "/home/bob/",
+    expectProtected({// Everything directly at the root.
+                     "/", "/tmp", "/var", "/opt", "/media", "/anything",
+                     // Every user's home; hidden items directly in the home, not what lies inside them.
+                     "/home", "/home/bob", "/home/alice/.bashrc", "/home/alice/.cache", "/home/alice/.local/share",
+                     "/home/alice/./Documents", "/home/alice/Documents/", "/home/alice/.ssh/", "/home/bob/",
                      "/var/", "//usr//bin",
                      // Climbing with ".." may pass through a link, so it is never offered.
                      "/home/../etc/passwd", "/home/alice/../bob", "/home/alice/Documents/sub/../a.txt",
                      // Nothing fixed is named by an empty or relative path.
-                     "", "Documents/a.txt",
-                     // The Trash is protected wherever XDG_DATA_HOME puts it.
-                     "/srv/data/alice/Trash/files", "/srv/data/alice/Trash"},
-                    {"/home/alice/Documents/./a.txt", "/srv/data/alice/Trash/files/old.txt"});
+                     "", "Documents/a.txt"},
+                    {// A shared prefix is not a folder boundary.
+                     "/usrx/file", "/var/library/x", "/var/log/old.log", "/tmp/x", "/opt/app/cache",
+                     "/home/bob/notes.txt", "/home/alice/.cache/thumbnails", "/home/alice/.cache/.hidden",
+                     "/home/alice/.local/share/Trash/files/old.txt", "/home/alice/Documents/report.pdf",
+                     "/home/alice/Library/Caches", "/home/alice/Documentsx", "/home/alice/Documents/./a.txt"});
+    // The Trash is protected wherever XDG_DATA_HOME puts it.
+    ScopedEnv elsewhere("XDG_DATA_HOME", "/srv/data/alice");
+    expectProtected({"/srv/data/alice/Trash/files", "/srv/data/alice/Trash"}, {"/srv/data/alice/Trash/files/old.txt"});
 }
 
 TEST(FSNames, PrettyAndExpand)
@@ -91,8 +89,6 @@ TEST(FSNames, PrettyAndExpand)
     EXPECT_EQ(FS::expand("/etc/~/x"), fs::path("/etc/~/x"));
     EXPECT_EQ(FS::expand("~bob/x"), fs::path("~bob/x"));
 }
-
-// ---- Sizes -------------------------------------------------------------------
 
 TEST(FSSize, CountsEveryRegularFileWithItsAllocatedSize)
 {
@@ -116,8 +112,21 @@ TEST(FSSize, CountsEveryRegularFileWithItsAllocatedSize)
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].filename().native(), odd);
     EXPECT_FALSE(FS::pretty(listed[0]).isEmpty());
-    EXPECT_EQ(FS::size(tree), hidden + bundle + plain + oddBytes);
 
+    // A sparse file counts what is allocated, not its length.
+    const fs::path image = tree / "disk.img";
+    const int fd = open(image.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    const off_t length = 64 << 20;
+    ASSERT_EQ(ftruncate(fd, length), 0);
+    ASSERT_EQ(pwrite(fd, "data", 4, 1 << 20), 4);
+    close(fd);
+    const std::int64_t sparse = FS::size(image);
+    EXPECT_EQ(sparse, allocatedSize(image));
+    EXPECT_GT(sparse, 0);
+    EXPECT_LT(sparse, length);
+
+    EXPECT_EQ(FS::size(tree), hidden + bundle + plain + oddBytes + sparse);
     fs::create_directories(tree / "empty");
     EXPECT_EQ(FS::size(tree / "empty"), 0);
     EXPECT_EQ(FS::size(tree / "missing"), 0);
@@ -182,22 +191,6 @@ TEST(FSSize, AMountInsideIsNotMeasuredButMeasuresAsItsOwnRoot)
     EXPECT_TRUE(flagged);
 }
 
-TEST(FSSize, SparseFileCountsWhatIsAllocated)
-{
-    const fs::path file = freshFolder("sparse") / "disk.img";
-    const int fd = open(file.c_str(), O_CREAT | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    const off_t length = 64 << 20;
-    ASSERT_EQ(ftruncate(fd, length), 0);
-    ASSERT_EQ(pwrite(fd, "data", 4, 1 << 20), 4);
-    close(fd);
-
-    EXPECT_EQ(FS::size(file), allocatedSize(file));
-    EXPECT_GT(FS::size(file), 0);
-    EXPECT_LT(FS::size(file), length);
-    EXPECT_EQ(FS::size(file.parent_path()), FS::size(file));
-}
-
 TEST(FSSize, TenThousandLevelsDeepWithFewDescriptors)
 {
     const fs::path root = freshFolder("deep");
@@ -207,8 +200,6 @@ TEST(FSSize, TenThousandLevelsDeepWithFewDescriptors)
     for (int workers : {1, 2, FS::kMaxSizeWorkers})
         EXPECT_EQ(FS::size(root, workers), tree.expected()) << workers << " threads";
 }
-
-// ---- Sizes on several threads --------------------------------------------------
 
 TEST(FSSizeThreads, WideTreeGivesTheSameTotalWithEveryThreadCount)
 {
@@ -283,8 +274,6 @@ TEST(FSSizeThreads, WideTreeGivesTheSameTotalWithEveryThreadCount)
     EXPECT_EQ(FS::sizeWorkers(4), 4);
     EXPECT_EQ(FS::sizeWorkers(64), FS::kMaxSizeWorkers);
 }
-
-// ---- The walker ----------------------------------------------------------------
 
 TEST(Walker, VisitsEveryEntryOnceAcrossReopenedFolders)
 {
@@ -406,8 +395,6 @@ TEST(Walker, TreeMovedDuringTheWalkEndsIt)
         EXPECT_EQ(count, 1) << path;
 }
 
-// ---- Listings and kinds ----------------------------------------------------------
-
 TEST(FSKinds, ListingsFoldersAndPackages)
 {
     const fs::path folder = freshFolder("kinds");
@@ -433,26 +420,20 @@ TEST(FSKinds, ListingsFoldersAndPackages)
     EXPECT_TRUE(FS::children(folder / "file.app").empty());
     EXPECT_TRUE(FS::children(folder / "missing").empty());
 
-    EXPECT_TRUE(FS::isDir(folder / "Tool.app"));
-    for (const char* name : {"file.app", "Link.app", "missing"})
-        EXPECT_FALSE(FS::isDir(folder / name)) << name;
-    EXPECT_TRUE(FS::isPackage(folder / "Tool.app"));
-    EXPECT_TRUE(FS::isPackage(folder / "Shout.APP"));
-    for (const char* name : {"notes.txt.d", "file.app", "Link.app"})
-        EXPECT_FALSE(FS::isPackage(folder / name)) << name;
+    // A folder, and a package, only when it is really one; a link is neither.
+    for (const auto& [name, folderToo, package] : std::vector<std::tuple<const char*, bool, bool>>{
+             {"Tool.app", true, true}, {"Shout.APP", true, true}, {"notes.txt.d", true, false},
+             {"file.app", false, false}, {"Link.app", false, false}, {"missing", false, false}}) {
+        EXPECT_EQ(FS::isDir(folder / name), folderToo) << name;
+        EXPECT_EQ(FS::isPackage(folder / name), package) << name;
+    }
     EXPECT_TRUE(FS::hasPackageExtension("/x/Photos.photoslibrary/"));
     EXPECT_FALSE(FS::hasPackageExtension("/x/.app"));
 }
 
-// ---- System figures ----------------------------------------------------------------
-
 TEST(FSSystem, MemoryFromMeminfoAndTheDisk)
 {
     const fs::path file = freshFolder("meminfo") / "meminfo";
-    const auto memoryOf = [&](const std::string& text) {
-        writeFile(file, text);
-        return FS::memory(file);
-    };
     const struct {
         const char* text;
         std::uint64_t totalKB;
@@ -466,7 +447,8 @@ TEST(FSSystem, MemoryFromMeminfoAndTheDisk)
         {"MemTotal: 99999999999999999999999 kB\n", 0, 0}, {"\x01\x02 binary", 0, 0},
     };
     for (const auto& c : cases) {
-        const FS::Memory m = memoryOf(c.text);
+        writeFile(file, c.text);
+        const FS::Memory m = FS::memory(file);
         EXPECT_EQ(m.total, c.totalKB * 1024) << c.text;
         EXPECT_EQ(m.used, c.usedKB * 1024) << c.text;
     }
@@ -479,8 +461,6 @@ TEST(FSSystem, MemoryFromMeminfoAndTheDisk)
     EXPECT_LE(root.free, root.total);
     EXPECT_EQ(FS::disk("/no/such/place").total, 0);
 }
-
-// ---- Full Disk Access and relaunch ------------------------------------------------------
 
 TEST(FSAccess, ProbesTheTrashThenTheHome)
 {
@@ -518,21 +498,6 @@ TEST(FSAccess, SettingsAddressAndRelaunchCommand)
     EXPECT_FALSE(fs::exists("pwned"));
 }
 
-// ---- Protected places of the two profiles ---------------------------------------
-
-namespace {
-
-// Makes the named profile's places the active ones while it lives.
-class ProfilePlaces {
-public:
-    explicit ProfilePlaces(const char* name) { Profiles::apply(*Profiles::byName(name)); }
-    ~ProfilePlaces() { Profiles::apply(Profiles::active()); }
-    ProfilePlaces(const ProfilePlaces&) = delete;
-    ProfilePlaces& operator=(const ProfilePlaces&) = delete;
-};
-
-} // namespace
-
 TEST(FSProtected, LinuxBaseFoldersAndTheUsersOwnFolders)
 {
     const fs::path home = FS::home();
@@ -564,8 +529,6 @@ TEST(FSProtected, TheMacOSPlacesAreTheDesignedOnes)
                     {"/Library/Caches", "/Users/alice/Library/Caches", "/Users/alice/Documents/a.txt",
                      "/Users/alice/.cache/x", "/Library/Application Support/x"});
 }
-
-// ---- The folders user-dirs.dirs names ------------------------------------------------
 
 TEST(UserDirs, QuotedLocalisedAndAbsoluteNamesAreRead)
 {

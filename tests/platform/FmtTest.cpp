@@ -53,7 +53,7 @@ TEST(FmtBytes, UnitsAndRoundingAtEveryEdge)
     EXPECT_FALSE(Fmt::bytes(highest, german).contains(QLatin1Char('.')));
 }
 
-TEST(FmtDate, MediumStyleKeepsTheLocaleOrderAndAbsentIsADash)
+TEST(FmtDate, MediumStyleInTheLocaleOrderWithoutTimeOrWeekdayAndAbsentIsADash)
 {
     EXPECT_EQ(Fmt::date(std::nullopt), QStringLiteral("\u2014"));
     EXPECT_EQ(Fmt::date(QDateTime(), usEnglish), QStringLiteral("\u2014"));
@@ -69,10 +69,8 @@ TEST(FmtDate, MediumStyleKeepsTheLocaleOrderAndAbsentIsADash)
     for (const auto& [locale, text] : cases)
         EXPECT_EQ(Fmt::date(sundayAfternoon, locale), text) << locale.name().toStdString();
     EXPECT_EQ(Fmt::date(sundayAfternoon, QLocale(QLocale::Thai, QLocale::Thailand)).left(2), QStringLiteral("6 "));
-}
 
-TEST(FmtDate, EveryLocaleShowsTheYearButNoTimeOrWeekday)
-{
+    // Every locale shows the year, but no time of day or weekday.
     const QList<QLocale> locales =
         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
     ASSERT_FALSE(locales.isEmpty());

@@ -1,9 +1,10 @@
-// The program the login item starts, the entry's Exec and TryExec as the
-// desktop reads them back, and the repair of an entry whose program is gone.
+// The login item's autostart entry as the desktop reads it back, the program it
+// starts, the repair of an entry whose program is gone, and the version line.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -12,6 +13,7 @@
 
 #include "platform/Installation.h"
 #include "platform/LoginItem.h"
+#include "platform/Version.h"
 
 namespace fs = std::filesystem;
 
@@ -24,7 +26,7 @@ void writeExecutable(const fs::path& path)
     fs::permissions(path, fs::perms::owner_all);
 }
 
-// An installation under ROOT: P/bin/quillmoor with its desktop entry.
+// An installation under `prefix`: bin/quillmoor with its desktop entry.
 fs::path makeInstallation(const fs::path& prefix)
 {
     writeExecutable(prefix / "bin/quillmoor");
@@ -36,7 +38,7 @@ fs::path makeInstallation(const fs::path& prefix)
 QString q(const fs::path& p) { return QString::fromStdString(p.string()); }
 
 // Exec's first argument and TryExec as GLib reads them: string escapes first,
-// then the quoting of Exec.
+// then the quoting of Exec, then "%%" as "%" (a lone "%" would start a field code).
 std::pair<QString, QString> readBack(const QString& entry)
 {
     GKeyFile* keys = g_key_file_new();
@@ -46,7 +48,9 @@ std::pair<QString, QString> readBack(const QString& entry)
         gchar* exec = g_key_file_get_string(keys, "Desktop Entry", "Exec", nullptr);
         gchar** argv = nullptr;
         if (exec && g_shell_parse_argv(exec, nullptr, &argv, nullptr)) {
-            out.first = QString::fromUtf8(argv[0]).replace(QLatin1String("%%"), QLatin1String("%"));
+            const QString first = QString::fromUtf8(argv[0]);
+            if (!QString(first).remove(QLatin1String("%%")).contains(u'%'))
+                out.first = QString(first).replace(QLatin1String("%%"), QLatin1String("%"));
             g_strfreev(argv);
         }
         g_free(exec);
@@ -102,17 +106,34 @@ TEST(LoginItem, ExecAndTryExecNameTheProgramAsTheDesktopReadsThem)
     }
 }
 
-TEST(LoginItem, RegisteredProgramComesFromTheEntry)
+TEST(LoginItem, RegisteredProgramComesFromTheEntryUntilUnregistered)
 {
-    EXPECT_EQ(LoginItem::registeredProgram(), std::nullopt);  // no entry
+    EXPECT_FALSE(LoginItem::isRegistered());
+    EXPECT_EQ(LoginItem::registeredProgram(), std::nullopt);
     ASSERT_EQ(LoginItem::registerItem(R"(/opt/a "b"/quillmoor)"), std::nullopt);
+    EXPECT_TRUE(LoginItem::isRegistered());
     EXPECT_EQ(LoginItem::registeredProgram(), QStringLiteral(R"(/opt/a "b"/quillmoor)"));
 
     // An entry of the earlier form, without TryExec: Exec's first word.
     std::ofstream(LoginItem::entryPath()) << "[Desktop Entry]\nType=Application\nName=Quillmoor\n"
                                              "Exec=\"/opt/it's \\$HOME/quillmoor\"\n";
     EXPECT_EQ(LoginItem::registeredProgram(), QStringLiteral("/opt/it's $HOME/quillmoor"));
-    ASSERT_EQ(LoginItem::unregisterItem(), std::nullopt);
+    EXPECT_EQ(LoginItem::unregisterItem(), std::nullopt);
+    EXPECT_FALSE(LoginItem::isRegistered());
+    EXPECT_EQ(LoginItem::unregisterItem(), std::nullopt);  // nothing there is fine
+}
+
+TEST(LoginItem, FailureComesBackAsText)
+{
+    // The autostart folder's place is taken by a file: registering must say why it failed.
+    const auto folder = LoginItem::entryPath().parent_path();
+    fs::remove_all(folder);
+    fs::create_directories(folder.parent_path());
+    std::ofstream(folder) << "not a folder";
+    const auto error = LoginItem::registerItem("/usr/bin/quillmoor");
+    ASSERT_TRUE(error.has_value());
+    EXPECT_FALSE(error->isEmpty());
+    fs::remove(folder);
 }
 
 TEST(LoginItem, AnEntryWhoseProgramIsGoneIsRewrittenAtStart)
@@ -148,9 +169,18 @@ TEST(LoginItem, AnEntryWhoseProgramIsGoneIsRewrittenAtStart)
         }
         EXPECT_EQ(LoginItem::repairItem(current), c.rewritten) << c.name;
         EXPECT_EQ(LoginItem::registeredProgram(), c.after) << c.name;
+        EXPECT_EQ(LoginItem::isRegistered(), c.after.has_value()) << c.name;  // a hidden entry is not
         if (c.entryText.isEmpty()) {
             EXPECT_FALSE(fs::exists(LoginItem::entryPath())) << c.name;
         }
     }
     fs::remove(LoginItem::entryPath());
+}
+
+TEST(Version, FallsBackWhenPartsAreMissingOrNotText)
+{
+    EXPECT_EQ(versionText({}, {}), "Quillmoor 1.3 (1)");
+    EXPECT_EQ(versionText(QVariant(2), QVariant(3.5)), "Quillmoor 1.3 (1)");
+    EXPECT_EQ(versionText(QStringLiteral("2.0"), QStringLiteral("57")), "Quillmoor 2.0 (57)");
+    EXPECT_TRUE(appVersionText().startsWith("Quillmoor "));
 }

@@ -1,6 +1,5 @@
-// Deleting for good: whole trees go, links are removed as links and never
-// followed, deep trees need few descriptors, and a part that cannot be
-// deleted stays while everything around it goes.
+// Deleting for good: links removed as links and never followed, mounts never entered,
+// deep trees on few descriptors, and what cannot be deleted stays while the rest goes.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,6 +1,5 @@
-// The sound switch, the shipped effects and the table of live sounds. Nothing
-// here needs an audio device: the tests look at the table, not at what is heard
-// (without a device even the volume reads back as 1, so it is not checked).
+// The sound switch, the shipped effects and the table of live sounds; no audio device
+// needed (without one even the volume reads back as 1, so it is not checked).
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>

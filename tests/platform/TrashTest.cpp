@@ -1,23 +1,16 @@
-// The Trash: what moveToTrash leaves behind is read back with a parser of the
-// trash format written here, names never clash, a failed move leaves
-// everything in place, and deleting an entry takes its information along.
+// The Trash: moves read back with a trash-format parser of our own, names that never
+// clash, failed moves that leave everything in place, and trashes that are not real.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <cerrno>
 #include <functional>
-#include <optional>
-#include <thread>
-#include <vector>
 #include <set>
 #include <sstream>
-#include <string>
-
-#include <cerrno>
+#include <thread>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QByteArray>
 #include <QDateTime>
 
 #include "i18n/L.h"
@@ -30,10 +23,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-unsigned modeOf(const fs::path& path)
+// Whether `path` is a folder that only its owner may enter (a link is not one).
+bool ownersOnly(const fs::path& path)
 {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+    const fs::file_status status = fs::symlink_status(path);
+    return fs::is_directory(status) && status.permissions() == fs::perms::owner_all;
 }
 
 struct TrashInfo {
@@ -94,8 +88,8 @@ TEST(TrashMove, AwkwardNamesAndLinksAreReadBackByteForByte)
         EXPECT_GE(info->deleted, before);
         EXPECT_LE(info->deleted, QDateTime::currentDateTime().addSecs(1));
     }
-    EXPECT_EQ(modeOf(FS::trashFolder()), 0700u);
-    EXPECT_EQ(modeOf(FS::trashFolder().parent_path() / "info"), 0700u);
+    EXPECT_TRUE(ownersOnly(FS::trashFolder()));
+    EXPECT_TRUE(ownersOnly(FS::trashFolder().parent_path() / "info"));
 
     // A link is trashed as a link; what it names stays.
     writeFile(folder / "target/keep.txt", "keep");
@@ -189,7 +183,7 @@ TEST(TrashVolumes, SharedTrashOnlyWhenStickyAndReal)
     const std::string own = ".Trash-" + std::to_string(getuid());
     const fs::path plain = freshFolder("vol-plain");
     EXPECT_EQ(Trash::volumeTrash(plain), plain / own);
-    EXPECT_EQ(modeOf(plain / own), 0700u);
+    EXPECT_TRUE(ownersOnly(plain / own));
 
     const fs::path sticky = freshFolder("vol-sticky");
     fs::create_directory(sticky / ".Trash");
@@ -249,6 +243,12 @@ TEST(TrashRefused, LinksAndForeignFoldersAreNeitherReadNorEmptied)
         fs::create_directories(root / "info");
         fs::create_directories(root / "files");
     };
+    // A sound trash elsewhere, holding a link to the outside, with a link to it in place of `root`.
+    const auto linkToATrashElsewhere = [&](const fs::path& root, const fs::path& outside) {
+        realTrash(outside.parent_path() / "elsewhere");
+        fs::create_directory_symlink(outside, outside.parent_path() / "elsewhere/files/x");
+        fs::create_directory_symlink(outside.parent_path() / "elsewhere", root);
+    };
     std::vector<Case> cases{
         {"files is a link", "Trash", [&](const fs::path& root, const fs::path& outside) {
              fs::create_directories(root / "info");
@@ -259,20 +259,12 @@ TEST(TrashRefused, LinksAndForeignFoldersAreNeitherReadNorEmptied)
              fs::create_directory_symlink(outside, root / "info");
              fs::create_directory_symlink(outside, root / "files/keep-me");
          }},
-        {"the trash folder is a link", "Trash", [&](const fs::path& root, const fs::path& outside) {
-             realTrash(outside.parent_path() / "elsewhere");
-             fs::create_directory_symlink(outside, outside.parent_path() / "elsewhere/files/x");
-             fs::create_directory_symlink(outside.parent_path() / "elsewhere", root);
-         }},
+        {"the trash folder is a link", "Trash", linkToATrashElsewhere},
         {"files is a plain file", "Trash", [&](const fs::path& root, const fs::path&) {
              fs::create_directories(root / "info");
              writeFile(root / "files", "not a folder");
          }},
-        {"a volume's .Trash-uid is a link", ".Trash-" + uid, [&](const fs::path& root, const fs::path& outside) {
-             realTrash(outside.parent_path() / "elsewhere");
-             fs::create_directory_symlink(outside, outside.parent_path() / "elsewhere/files/x");
-             fs::create_directory_symlink(outside.parent_path() / "elsewhere", root);
-         }},
+        {"a volume's .Trash-uid is a link", ".Trash-" + uid, linkToATrashElsewhere},
         {"a volume's shared .Trash is a link", ".Trash/" + uid, [&](const fs::path& root, const fs::path& outside) {
              realTrash(outside.parent_path() / "shared" / uid);
              fs::permissions(outside.parent_path() / "shared", fs::perms::sticky_bit | fs::perms::all);
@@ -334,14 +326,22 @@ TEST(TrashRefused, LinksAndForeignFoldersAreNeitherReadNorEmptied)
     }
 }
 
-TEST(TrashEmpty, AnEntryAlreadyGoneFreesNothing)
+TEST(TrashEmpty, TwoEmptyingsAtOnceFreeEachEntryOnceAndKeepTheDsStore)
 {
-    // Two emptyings of the same Trash at once free each entry once between them.
     const fs::path files = freshFolder("twice") / "Trash/files";
-    fs::create_directories(files.parent_path() / "info");
+    const fs::path info = files.parent_path() / "info";
+    writeFile(files / ".DS_Store", "finder");
+    const std::int64_t hidden = writeBytes(files / ".hidden-folder/a/b.txt", 10000);
+    writeFile(info / ".hidden-folder.trashinfo", "[Trash Info]\n");
+    const Trash::EmptyResult alone = Trash::emptyTrash(files);
+    EXPECT_EQ(alone.freed, hidden);  // the .DS_Store is neither removed nor counted
+    EXPECT_EQ(alone.failed, 0);
+
     std::int64_t total = 0;
-    for (int i = 0; i < 400; ++i)
+    for (int i = 0; i < 400; ++i) {
         total += writeBytes(files / ("e" + std::to_string(i)), 4096);
+        writeFile(info / ("e" + std::to_string(i) + ".trashinfo"), "[Trash Info]\n");
+    }
     Trash::EmptyResult a, b;
     std::thread first([&] { a = Trash::emptyTrash(files); });
     std::thread second([&] { b = Trash::emptyTrash(files); });
@@ -349,7 +349,8 @@ TEST(TrashEmpty, AnEntryAlreadyGoneFreesNothing)
     second.join();
     EXPECT_EQ(a.freed + b.freed, total);
     EXPECT_EQ(a.failed + b.failed, 0);
-    EXPECT_TRUE(fs::is_empty(files));
+    EXPECT_EQ(FS::children(files, true), std::vector<fs::path>{files / ".DS_Store"});
+    EXPECT_TRUE(fs::is_empty(info));
 }
 
 TEST(TrashErrors, ReasonsAreTranslatedTexts)
