@@ -9,6 +9,7 @@
 #include "platform/FS.h"
 #include "profiles/Profile.h"
 #include "support/Bundles.h"
+#include "support/DesktopFixture.h"
 
 namespace fs = std::filesystem;
 
@@ -74,8 +75,7 @@ TEST_F(AppCli, LeftoversByNameIdentifierOrPath)
 
 TEST_F(AppCli, AgentsListTheUsersOwn)
 {
-    // launch property lists are the macos profile's startup items
-    ASSERT_TRUE(Profiles::choose("macos"));
+    ASSERT_TRUE(Profiles::choose("macos"));  // launch property lists are its startup items
     const QJsonArray agents = parsed(runCli({"agents", "--json"})).array();
     const CliOutcome text = runCli({"agents"});
     Profiles::choose("linux");
@@ -91,8 +91,6 @@ TEST_F(AppCli, AgentsListTheUsersOwn)
 
 // ---- the linux profile: desktop entries, owners and the uninstall plan ----
 
-#include "support/DesktopFixture.h"
-
 TEST(LinuxAppCli, AppsLeftoversAndThePlan)
 {
     DesktopFixture fx;
@@ -107,8 +105,7 @@ TEST(LinuxAppCli, AppsLeftoversAndThePlan)
         if (app["name"].toString() == "XTerm")
             xterm = app.toObject();
     EXPECT_EQ(xterm["id"].toString(), "debian-xterm.desktop");
-    EXPECT_EQ(xterm["owner"].toObject()["kind"].toString(), "package");
-    EXPECT_EQ(xterm["owner"].toObject()["name"].toString(), "xterm");
+    EXPECT_EQ(xterm["owner"].toObject(), (QJsonObject{{"kind", "package"}, {"name", "xterm"}}));
     EXPECT_EQ(xterm["version"].toString(), "379-1");
     EXPECT_EQ(xterm["size"].toInteger(), 2456 * 1024);
     EXPECT_EQ(xterm["icon"].toString(), "mini.xterm");

@@ -59,10 +59,8 @@ TEST_F(LargeCli, JsonListsFilesAtTheDefaultThresholdLargestFirst)
         EXPECT_EQ(files[0]["size"].toInteger(), 2000000000);
         EXPECT_EQ(files[1]["path"].toString(),
                   QString::fromStdString((FS::home() / "Downloads/disk image.iso").native()));
-        const QDateTime accessed = QDateTime::fromString(files[0]["accessed"].toString(), Qt::ISODate);
-        EXPECT_TRUE(accessed.isValid()) << qPrintable(files[0]["accessed"].toString());
-        // Not a terminal: no progress line mixed into the error stream.
-        if (!isatty(STDERR_FILENO)) {
+        EXPECT_TRUE(QDateTime::fromString(files[0]["accessed"].toString(), Qt::ISODate).isValid());
+        if (!isatty(STDERR_FILENO)) {  // no progress line mixed into the error stream
             EXPECT_TRUE(r.err.isEmpty()) << qPrintable(r.err);
         }
     }
@@ -101,13 +99,11 @@ TEST_F(LargeCli, BadArgumentsAreBadUsage)
 
 TEST(LargeMin, ThresholdTextsAndPlainBytes)
 {
-    EXPECT_EQ(Cli::parseLargeMin("100MB"), 100000000);
-    EXPECT_EQ(Cli::parseLargeMin("500mb"), 500000000);
-    EXPECT_EQ(Cli::parseLargeMin("1 GB"), 1000000000);
-    EXPECT_EQ(Cli::parseLargeMin("5Gb"), 5000000000);
-    EXPECT_EQ(Cli::parseLargeMin("0"), 0);
-    EXPECT_EQ(Cli::parseLargeMin(" 123 "), 123);
-    EXPECT_EQ(Cli::parseLargeMin("9223372036854775807"), INT64_MAX);
+    const std::pair<const char*, std::int64_t> good[] = {
+        {"100MB", 100000000}, {"500mb", 500000000}, {"1 GB", 1000000000}, {"5Gb", 5000000000},
+        {"0", 0},             {" 123 ", 123},       {"9223372036854775807", INT64_MAX}};
+    for (const auto& [text, bytes] : good)
+        EXPECT_EQ(Cli::parseLargeMin(text), bytes) << text;
     for (const char* bad : {"", "GB", "2GB", "1.5GB", "10 KB", "-5", "+5", "1 000", "12abc", "0x10",
                             "9223372036854775808"})
         EXPECT_EQ(Cli::parseLargeMin(bad), std::nullopt) << bad;

@@ -116,15 +116,13 @@ TEST_F(JunkScan, GroupsInCatalogueOrderAndTwoProgressReportsPerRule)
 
 TEST_F(JunkScan, OwnCachesAndEmptyEntriesAreNeverListed)
 {
-    writeBytes(home / "Library/Caches/com.halvick.Quillmoor/x", 8192);
-    writeBytes(home / "Library/Saved Application State/com.halvick.Quillmoor.savedState/x", 8192);
-    writeBytes(home / ".cache/Quillmoor/qmlcache/x", 8192);
-    writeBytes(home / ".cache/quillmoor/x", 8192);
-    writeBytes(home / ".cache/other/x", 8192);
+    for (const char* own : {"Library/Caches/com.halvick.Quillmoor/x", ".cache/Quillmoor/qmlcache/x",
+                            "Library/Saved Application State/com.halvick.Quillmoor.savedState/x",
+                            ".cache/quillmoor/x", ".cache/other/x"})
+        writeBytes(home / own, 8192);
     // Empty files and folders holding only empty files, in both kinds of rule.
-    writeBytes(home / "Library/Caches/empty-file", 0);
-    writeBytes(home / "Library/Caches/hollow/a", 0);
-    writeBytes(home / "Library/Caches/hollow/deeper/b", 0);
+    for (const char* empty : {"Library/Caches/empty-file", "Library/Caches/hollow/a", "Library/Caches/hollow/deeper/b"})
+        writeBytes(home / empty, 0);
     fs::create_directories(home / "Library/Caches/bare");
     fs::create_directories(home / "Library/Developer/Xcode/DerivedData/Empty");
 
@@ -135,11 +133,11 @@ TEST_F(JunkScan, OwnCachesAndEmptyEntriesAreNeverListed)
 
 TEST_F(JunkScan, InstallersByExtensionInAnyCaseFoldersIncluded)
 {
-    writeBytes(home / "Downloads/a.DMG", 3 * 4096);
-    writeBytes(home / "Downloads/b.iso", 2 * 4096);
-    writeBytes(home / "Downloads/c.zip", 4 * 4096);
-    writeBytes(home / "Downloads/d.pkg/Contents/payload", 4096);
-    writeBytes(home / "Downloads/notes.txt", 4096);
+    // Largest first: a.DMG, b.iso, d.pkg.
+    const std::pair<const char*, int> files[] = {
+        {"a.DMG", 3}, {"b.iso", 2}, {"c.zip", 4}, {"d.pkg/Contents/payload", 1}, {"notes.txt", 1}};
+    for (const auto& [name, blocks] : files)
+        writeBytes(home / "Downloads" / name, blocks * 4096);
 
     const auto groups = Sweeper::scanJunk(macosRules());
     const JunkGroup* installers = findGroup(groups, "installers");
@@ -154,15 +152,12 @@ TEST_F(JunkScan, HiddenEntriesAreListedOnlyInTheTrashAndDSStoreNever)
 {
     const fs::path trash = FS::trashFolder();
     ASSERT_EQ(trash, home / ".local/share/Trash/files");
-    writeBytes(trash / ".DS_Store", 4096);
-    writeBytes(trash / ".hidden-thing", 4096);
-    writeBytes(trash / "visible", 4096);
+    for (const char* name : {".DS_Store", ".hidden-thing", "visible"})
+        writeBytes(trash / name, 4096);
     // A ~/.Trash folder means nothing here: the Trash lives in the data folder.
-    writeBytes(home / ".Trash/elsewhere", 4096);
-    writeBytes(home / "Library/Caches/.hidden/x", 4096);
-    writeBytes(home / "Library/Logs/.DS_Store", 4096);
-    writeBytes(home / ".cache/.lock", 4096);
-    writeBytes(home / "Library/Logs/shown.log", 4096);
+    for (const char* file : {".Trash/elsewhere", "Library/Caches/.hidden/x", "Library/Logs/.DS_Store", ".cache/.lock",
+                             "Library/Logs/shown.log"})
+        writeBytes(home / file, 4096);
 
     const auto groups = Sweeper::scanJunk(macosRules());
     ASSERT_EQ(ids(groups), (std::vector<QString>{"logs", "trash"}));

@@ -1,36 +1,38 @@
+// Choosing the interface language: stored values, the locale variables, and
+// the layout direction.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "i18n/Lang.h"
 
 namespace {
 
-// Unsets the locale variables for one test (set() sets one) and puts the old
-// values back afterwards.
+// Sets the four locale variables for a while (null: unset; "" is set but empty)
+// and puts the old values back afterwards.
 class LocaleEnv {
 public:
-    LocaleEnv()
+    LocaleEnv(const char* language, const char* lcAll, const char* lcMessages, const char* lang)
     {
-        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-            const char* value = std::getenv(name);
-            saved_.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
-            unsetenv(name);
+        const char* values[] = {language, lcAll, lcMessages, lang};
+        for (int i = 0; i < 4; ++i) {
+            const char* old = std::getenv(kNames[i]);
+            saved_.push_back(old ? std::optional<std::string>(old) : std::nullopt);
+            values[i] ? setenv(kNames[i], values[i], 1) : unsetenv(kNames[i]);
         }
     }
     ~LocaleEnv()
     {
-        for (const auto& [name, value] : saved_)
-            value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+        for (int i = 0; i < 4; ++i)
+            saved_[i] ? setenv(kNames[i], saved_[i]->c_str(), 1) : unsetenv(kNames[i]);
     }
-    void set(const char* name, const char* value) { setenv(name, value, 1); }
 
 private:
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+    static constexpr const char* kNames[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    std::vector<std::optional<std::string>> saved_;
 };
 
 }  // namespace
@@ -40,9 +42,8 @@ TEST(LangTest, RawValuesRoundTripAndNothingElseIsALanguage)
     for (int raw = -1; raw <= 100; ++raw) {
         const std::optional<Lang> lang = langFromRaw(raw);
         ASSERT_EQ(lang.has_value(), (raw >= 0 && raw <= 7) || raw == 99) << raw;
-        if (lang) {
+        if (lang)
             EXPECT_EQ(rawValue(*lang), raw);
-        }
     }
     EXPECT_EQ(langFromRaw(99), Lang::pt);
 }
@@ -59,57 +60,43 @@ TEST(LangTest, FirstSupportedEntryWins)
         EXPECT_EQ(chooseLang(preferred), expected) << preferred.join(u',').toStdString();
 }
 
-TEST(LangTest, PreferredLanguagesReadsLanguageListThenFirstLocaleVariable)
+TEST(LangTest, PreferredLanguagesReadTheLanguageListThenTheDecidingLocaleVariable)
 {
-    LocaleEnv env;
-    env.set("LANGUAGE", "pt_BR:fr");
-    env.set("LANG", "de_DE.UTF-8");
-    EXPECT_EQ(preferredLanguages(), QStringList({"pt-BR", "fr", "de-DE"}));
+    struct Case {
+        const char* name;
+        const char* language;
+        const char* lcAll;
+        const char* lcMessages;
+        const char* lang;
+        QStringList expected;
+    };
+    const std::vector<Case> cases = {
+        {"list then LANG", "pt_BR:fr", nullptr, nullptr, "de_DE.UTF-8", {"pt-BR", "fr", "de-DE"}},
+        {"LC_ALL outranks the others", "pt_BR:fr", "ja_JP.UTF-8", "es_ES.UTF-8", "de_DE.UTF-8", {"pt-BR", "fr", "ja-JP"}},
+        {"empty counts as unset", "", "", "es_ES.UTF-8", "de_DE.UTF-8", {"es-ES"}},
+        {"codeset, modifier and C locales dropped", "::de_CH.UTF-8@euro:sr_RS@latin:C:POSIX:C.UTF-8::", nullptr,
+         nullptr, nullptr, {"de-CH", "sr-RS"}},
+        // A C locale in the deciding variable adds nothing and does not fall through to LANG.
+        {"C.UTF-8 decides", "", "C.UTF-8", nullptr, "fr_FR.UTF-8", {}},
+        {"POSIX decides", "", "POSIX", nullptr, "fr_FR.UTF-8", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const LocaleEnv env(c.language, c.lcAll, c.lcMessages, c.lang);
+        EXPECT_EQ(preferredLanguages(), c.expected);
+    }
+    const LocaleEnv env("pt_BR:fr", nullptr, nullptr, "de_DE.UTF-8");
     EXPECT_EQ(chooseLang(preferredLanguages()), Lang::pt);
-
-    // LC_ALL outranks LC_MESSAGES and LANG; only the first set one counts.
-    env.set("LC_ALL", "ja_JP.UTF-8");
-    env.set("LC_MESSAGES", "es_ES.UTF-8");
-    EXPECT_EQ(preferredLanguages(), QStringList({"pt-BR", "fr", "ja-JP"}));
-
-    // Empty variables count as unset.
-    env.set("LANGUAGE", "");
-    env.set("LC_ALL", "");
-    EXPECT_EQ(preferredLanguages(), QStringList({"es-ES"}));
 }
 
-TEST(LangTest, PreferredLanguagesDropsCodesetModifierAndCLocales)
-{
-    LocaleEnv env;
-    env.set("LANGUAGE", "::de_CH.UTF-8@euro:sr_RS@latin:C:POSIX:C.UTF-8::");
-    EXPECT_EQ(preferredLanguages(), QStringList({"de-CH", "sr-RS"}));
-
-    // A C locale in the deciding variable adds nothing and does not fall
-    // through to LANG.
-    env.set("LANGUAGE", "");
-    env.set("LC_ALL", "C.UTF-8");
-    env.set("LANG", "fr_FR.UTF-8");
-    EXPECT_TRUE(preferredLanguages().isEmpty());
-    EXPECT_EQ(chooseLang(preferredLanguages()), Lang::en);
-    env.set("LC_ALL", "POSIX");
-    EXPECT_TRUE(preferredLanguages().isEmpty());
-}
-
-TEST(LangTest, OnlyArabicIsRightToLeft)
+TEST(LangTest, OnlyArabicIsRightToLeftAndTheChoiceIsKeptForTheProcess)
 {
     for (Lang lang : {Lang::en, Lang::es, Lang::it, Lang::fr, Lang::de, Lang::ja, Lang::zh, Lang::ar, Lang::pt})
         EXPECT_EQ(layoutDirectionFor(lang), lang == Lang::ar ? Qt::RightToLeft : Qt::LeftToRight) << rawValue(lang);
-}
 
-TEST(LangTest, AppLangIsChosenOnceAndKeptForTheProcess)
-{
     const Lang first = appLang();
     EXPECT_EQ(appLayoutDirection(), layoutDirectionFor(first));
-    {
-        // A later change of the environment does not change the choice.
-        LocaleEnv env;
-        env.set("LANGUAGE", first == Lang::ar ? "ja" : "ar");
-        EXPECT_EQ(appLang(), first);
-        EXPECT_EQ(appLayoutDirection(), layoutDirectionFor(first));
-    }
+    const LocaleEnv env(first == Lang::ar ? "ja" : "ar", nullptr, nullptr, nullptr);
+    EXPECT_EQ(appLang(), first);
+    EXPECT_EQ(appLayoutDirection(), layoutDirectionFor(first));
 }

@@ -1,12 +1,9 @@
-// What starts with the session on Linux: autostart entries of the user and of
-// fixture system folders, systemd services through a runner that answers
-// with recorded systemctl output, the never-off list, and switching off and
-// on again, with every written file checked by desktop-file-validate.
+// What starts with the session on Linux: fixture autostart folders, systemd
+// services answered with recorded systemctl output, the never-off list, and
+// switching off and on (written files checked by desktop-file-validate).
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include <QStandardPaths>
 
@@ -19,12 +16,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string recorded(const std::string& name)
+// A successful answer with the recorded output of a systemctl call.
+Shell::Result recorded(const std::string& name)
 {
-    std::ifstream in(std::string(RECORDED_DIR) + "/" + name);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {true, QString::fromStdString(readFile(std::string(RECORDED_DIR) + "/" + name))};
+}
+
+AgentItem unit(const char* kind, const char* key, bool locked = false)
+{
+    AgentItem item;
+    item.kind = kind;
+    item.key = key;
+    item.locked = locked;
+    return item;
 }
 
 // A runner that answers command lines by their beginning and records them.
@@ -43,14 +47,19 @@ struct FakeSystemctl {
     }
 };
 
-// desktop-file-validate's complaints about the file, empty when it is clean.
-QString validate(const fs::path& file)
+// desktop-file-validate finds nothing to complain about (where it is installed).
+void expectValid(const fs::path& file)
 {
+    if (QStandardPaths::findExecutable("desktop-file-validate").isEmpty())
+        return;
     const Shell::Result result = Shell::run("desktop-file-validate " + Shell::q(file.native()) + " 2>&1");
-    return result.ok ? result.out.trimmed() : QStringLiteral("failed: ") + result.out;
+    EXPECT_TRUE(result.ok && result.out.trimmed().isEmpty()) << file << ": " << qPrintable(result.out);
 }
 
-bool haveValidator() { return !QStandardPaths::findExecutable("desktop-file-validate").isEmpty(); }
+bool holds(const fs::path& file, const std::string& text)
+{
+    return readFile(file).find(text) != std::string::npos;
+}
 
 struct AutostartFixture : ::testing::Test {
     fs::path user = Paths::configHome() / "autostart";
@@ -60,12 +69,10 @@ struct AutostartFixture : ::testing::Test {
 
     void SetUp() override
     {
-        fs::remove_all(user);
-        fs::remove_all(sys1);
-        fs::remove_all(sys2);
-        fs::create_directories(user);
-        fs::create_directories(sys1);
-        fs::create_directories(sys2);
+        for (const fs::path& folder : {user, sys1, sys2}) {
+            fs::remove_all(folder);
+            fs::create_directories(folder);
+        }
         sources.userFolder = user;
         sources.systemFolders = {sys1, sys2};
         sources.desktops = {"GNOME"};
@@ -80,6 +87,13 @@ struct AutostartFixture : ::testing::Test {
             if (item.key == key)
                 return item;
         return std::nullopt;
+    }
+    bool isOn(const QString& key) const { return find(key).value_or(AgentItem{}).on; }
+    // Switches the listed item and tells whether that went without complaint.
+    bool turn(const QString& key, bool on) const
+    {
+        const std::optional<AgentItem> item = find(key);
+        return item && LinuxStartup::setOn(*item, on, sources) == std::nullopt;
     }
 };
 
@@ -109,10 +123,7 @@ TEST_F(AutostartFixture, EntriesOfUserAndSystemWithTheirState)
     struct Row {
         const char* key;
         const char* label;
-        bool userOwned;
-        bool on;
-        bool otherDesktop;
-        bool locked;
+        bool userOwned, on, otherDesktop, locked;
     };
     const std::vector<Row> rows = {
         {"alpha.desktop", "alpha", false, true, false, false},
@@ -124,10 +135,10 @@ TEST_F(AutostartFixture, EntriesOfUserAndSystemWithTheirState)
         {"mine.desktop", "user-mine", true, true, false, false},
         {"notgnome.desktop", "notgnome", false, true, true, false},
         {"only-user.desktop", "only-user", true, true, false, false},
+        {"com.halvick.Quillmoor.desktop", "Quillmoor", false, false, false, false},  // our own, not registered
     };
     const std::vector<AgentItem> items = LinuxStartup::scanAutostart(sources);
-    // the rows above, then the program's own login item (not registered: off)
-    ASSERT_EQ(items.size(), rows.size() + 1);
+    ASSERT_EQ(items.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i].key);
         EXPECT_EQ(items[i].key, rows[i].key);
@@ -142,10 +153,6 @@ TEST_F(AutostartFixture, EntriesOfUserAndSystemWithTheirState)
     EXPECT_EQ(items[0].program, "/usr/bin/alpha --start");
     EXPECT_EQ(items[0].url, sys1 / "alpha.desktop");
     EXPECT_EQ(items[6].url, user / "mine.desktop");
-    const AgentItem& own = items.back();
-    EXPECT_EQ(own.key, "com.halvick.Quillmoor.desktop");
-    EXPECT_EQ(own.label, "Quillmoor");
-    EXPECT_FALSE(own.on);
 }
 
 TEST_F(AutostartFixture, SystemEntryOffAndOnAgainLeavesNothingBehind)
@@ -156,106 +163,79 @@ TEST_F(AutostartFixture, SystemEntryOffAndOnAgainLeavesNothingBehind)
               "TryExec=xdg-user-dirs-update\nExec=sh -c \"echo 'a  b'\"\nNoDisplay=true\n"
               "X-GNOME-Autostart-Phase=Initialization\n");
     const std::string before = readFile(sys1 / "xdg-user-dirs.desktop");
-    std::optional<AgentItem> item = find("xdg-user-dirs.desktop");
-    ASSERT_TRUE(item);
-    ASSERT_TRUE(item->on);
+    ASSERT_TRUE(isOn("xdg-user-dirs.desktop"));
 
-    ASSERT_EQ(LinuxStartup::setOn(*item, false, sources), std::nullopt);
+    ASSERT_TRUE(turn("xdg-user-dirs.desktop", false));
     const fs::path override = user / "xdg-user-dirs.desktop";
-    ASSERT_TRUE(present(override));
-    const std::string written = readFile(override);
-    EXPECT_NE(written.find("Hidden=true"), std::string::npos);
-    EXPECT_NE(written.find(std::string(LinuxStartup::kOverrideKey) + "=true"), std::string::npos);
-    if (haveValidator())
-        EXPECT_EQ(validate(override), QString());
-    item = find("xdg-user-dirs.desktop");
+    EXPECT_TRUE(holds(override, "Hidden=true"));
+    EXPECT_TRUE(holds(override, std::string(LinuxStartup::kOverrideKey) + "=true"));
+    expectValid(override);
+    const std::optional<AgentItem> item = find("xdg-user-dirs.desktop");
     ASSERT_TRUE(item);
     EXPECT_FALSE(item->on);
     EXPECT_FALSE(item->userOwned);  // still the system's entry, switched off by us
     EXPECT_EQ(item->label, "User folders update");
     EXPECT_EQ(item->program, "sh -c \"echo 'a  b'\"");
 
-    ASSERT_EQ(LinuxStartup::setOn(*item, true, sources), std::nullopt);
-    EXPECT_FALSE(present(override));
+    ASSERT_TRUE(turn("xdg-user-dirs.desktop", true));
     EXPECT_TRUE(fs::is_empty(user));
     EXPECT_EQ(readFile(sys1 / "xdg-user-dirs.desktop"), before);  // the system's file is never touched
-    item = find("xdg-user-dirs.desktop");
-    ASSERT_TRUE(item);
-    EXPECT_TRUE(item->on);
+    EXPECT_TRUE(isOn("xdg-user-dirs.desktop"));
 }
 
 TEST_F(AutostartFixture, SystemEntryOffBySystemIsSwitchedOnByAnOverride)
 {
     writeFile(sys1 / "sleepy.desktop", entry("sleepy", "X-GNOME-Autostart-enabled=false\n"));
-    std::optional<AgentItem> item = find("sleepy.desktop");
-    ASSERT_TRUE(item);
-    ASSERT_FALSE(item->on);
-    ASSERT_EQ(LinuxStartup::setOn(*item, true, sources), std::nullopt);
-    if (haveValidator())
-        EXPECT_EQ(validate(user / "sleepy.desktop"), QString());
-    EXPECT_TRUE(find("sleepy.desktop")->on);
+    ASSERT_FALSE(isOn("sleepy.desktop"));
+    ASSERT_TRUE(turn("sleepy.desktop", true));
+    expectValid(user / "sleepy.desktop");
+    EXPECT_TRUE(isOn("sleepy.desktop"));
     // off again: our override goes, and the system's own state holds
-    ASSERT_EQ(LinuxStartup::setOn(*find("sleepy.desktop"), false, sources), std::nullopt);
+    ASSERT_TRUE(turn("sleepy.desktop", false));
     EXPECT_FALSE(present(user / "sleepy.desktop"));
-    EXPECT_FALSE(find("sleepy.desktop")->on);
+    EXPECT_FALSE(isOn("sleepy.desktop"));
 }
 
 TEST_F(AutostartFixture, UsersOwnEntryKeepsEverythingButTheSwitch)
 {
-    writeFile(user / "tool.desktop", "# my own note\n" + entry("tool", "Comment=Mine\nX-GNOME-Autostart-enabled=false\n"));
-    std::optional<AgentItem> item = find("tool.desktop");
-    ASSERT_TRUE(item);
-    EXPECT_FALSE(item->on);
-    EXPECT_TRUE(item->userOwned);
+    const fs::path tool = user / "tool.desktop";
+    writeFile(tool, "# my own note\n" + entry("tool", "Comment=Mine\nX-GNOME-Autostart-enabled=false\n"));
+    ASSERT_FALSE(isOn("tool.desktop"));
+    EXPECT_TRUE(find("tool.desktop")->userOwned);
 
-    ASSERT_EQ(LinuxStartup::setOn(*item, true, sources), std::nullopt);
-    std::string text = readFile(user / "tool.desktop");
-    EXPECT_EQ(text.find("X-GNOME-Autostart-enabled"), std::string::npos);
-    EXPECT_NE(text.find("# my own note"), std::string::npos);
-    EXPECT_NE(text.find("Comment=Mine"), std::string::npos);
-    EXPECT_TRUE(find("tool.desktop")->on);
+    ASSERT_TRUE(turn("tool.desktop", true));
+    EXPECT_FALSE(holds(tool, "X-GNOME-Autostart-enabled"));
+    EXPECT_TRUE(holds(tool, "# my own note") && holds(tool, "Comment=Mine"));
+    EXPECT_TRUE(isOn("tool.desktop"));
 
-    ASSERT_EQ(LinuxStartup::setOn(*find("tool.desktop"), false, sources), std::nullopt);
-    text = readFile(user / "tool.desktop");
-    EXPECT_NE(text.find("Hidden=true"), std::string::npos);
-    EXPECT_EQ(text.find(LinuxStartup::kOverrideKey), std::string::npos);  // still the user's, not ours
-    if (haveValidator())
-        EXPECT_EQ(validate(user / "tool.desktop"), QString());
-    EXPECT_FALSE(find("tool.desktop")->on);
+    ASSERT_TRUE(turn("tool.desktop", false));
+    EXPECT_TRUE(holds(tool, "Hidden=true"));
+    EXPECT_FALSE(holds(tool, LinuxStartup::kOverrideKey));  // still the user's, not ours
+    expectValid(tool);
+    EXPECT_FALSE(isOn("tool.desktop"));
 
-    ASSERT_EQ(LinuxStartup::setOn(*find("tool.desktop"), true, sources), std::nullopt);
-    EXPECT_EQ(readFile(user / "tool.desktop").find("Hidden"), std::string::npos);
-    EXPECT_TRUE(present(user / "tool.desktop"));
+    ASSERT_TRUE(turn("tool.desktop", true));
+    EXPECT_TRUE(present(tool));
+    EXPECT_FALSE(holds(tool, "Hidden"));
 }
 
-TEST_F(AutostartFixture, OwnLoginItemIsListedAndSwitchedLikeAnyOther)
+TEST_F(AutostartFixture, OwnLoginItemIsSwitchedLikeAnyOtherAndALockedEntryNeverOff)
 {
-    std::optional<AgentItem> own = find("com.halvick.Quillmoor.desktop");
-    ASSERT_TRUE(own);
-    EXPECT_FALSE(own->on);
+    const QString own = "com.halvick.Quillmoor.desktop";
     EXPECT_FALSE(LoginItem::isRegistered());
-
-    ASSERT_EQ(LinuxStartup::setOn(*own, true, sources), std::nullopt);
+    ASSERT_TRUE(turn(own, true));
     EXPECT_TRUE(LoginItem::isRegistered());
-    own = find("com.halvick.Quillmoor.desktop");
-    ASSERT_TRUE(own);
-    EXPECT_TRUE(own->on);
-    EXPECT_TRUE(own->userOwned);
-    if (haveValidator())
-        EXPECT_EQ(validate(LoginItem::entryPath()), QString());
-
-    ASSERT_EQ(LinuxStartup::setOn(*own, false, sources), std::nullopt);
+    EXPECT_TRUE(isOn(own));
+    EXPECT_TRUE(find(own)->userOwned);
+    expectValid(LoginItem::entryPath());
+    ASSERT_TRUE(turn(own, false));
     EXPECT_FALSE(LoginItem::isRegistered());
-    EXPECT_FALSE(find("com.halvick.Quillmoor.desktop")->on);
+    EXPECT_FALSE(isOn(own));
     ASSERT_EQ(LoginItem::unregisterItem(), std::nullopt);
-}
 
-TEST_F(AutostartFixture, LockedEntryIsNeverSwitchedOff)
-{
     writeFile(sys1 / "org.gnome.SettingsDaemon.Power.desktop", entry("power"));
     const std::optional<AgentItem> item = find("org.gnome.SettingsDaemon.Power.desktop");
-    ASSERT_TRUE(item);
-    ASSERT_TRUE(item->locked);
+    ASSERT_TRUE(item && item->locked);
     EXPECT_EQ(LinuxStartup::setOn(*item, false, sources), LinuxStartup::lockReason());
     EXPECT_FALSE(present(user / "org.gnome.SettingsDaemon.Power.desktop"));
 }
@@ -268,25 +248,16 @@ TEST(LinuxStartup, NeverOffNames)
         bool locked;
     };
     const Case cases[] = {
-        {"system-unit", "dbus.service", true},
-        {"system-unit", "dbus-broker.service", true},
-        {"system-unit", "systemd-timesyncd.service", true},
-        {"system-unit", "getty@.service", true},
-        {"system-unit", "getty@tty1.service", true},
-        {"system-unit", "NetworkManager-wait-online.service", true},
-        {"system-unit", "ssh.service", true},
-        {"system-unit", "sshd.service", true},
+        {"system-unit", "dbus.service", true},           {"system-unit", "dbus-broker.service", true},
+        {"system-unit", "systemd-timesyncd.service", true}, {"system-unit", "getty@.service", true},
+        {"system-unit", "getty@tty1.service", true},     {"system-unit", "NetworkManager-wait-online.service", true},
+        {"system-unit", "ssh.service", true},            {"system-unit", "sshd.service", true},
         {"system-unit", "sshguard.service", false},  // "ssh" names the whole unit, not a beginning
-        {"system-unit", "cron.service", true},
-        {"system-unit", "e2scrub_reap.service", true},
-        {"system-unit", "postgresql.service", false},
-        {"system-unit", "cups.service", false},
-        {"user-unit", "xdg-desktop-portal-gtk.service", true},
-        {"user-unit", "pipewire-pulse.service", true},
-        {"user-unit", "syncthing.service", false},
-        {"autostart", "at-spi-dbus-bus.desktop", true},
-        {"autostart", "org.kde.plasmashell.desktop", true},
-        {"autostart", "pulseaudio.desktop", true},
+        {"system-unit", "cron.service", true},           {"system-unit", "e2scrub_reap.service", true},
+        {"system-unit", "postgresql.service", false},    {"system-unit", "cups.service", false},
+        {"user-unit", "xdg-desktop-portal-gtk.service", true}, {"user-unit", "pipewire-pulse.service", true},
+        {"user-unit", "syncthing.service", false},       {"autostart", "at-spi-dbus-bus.desktop", true},
+        {"autostart", "org.kde.plasmashell.desktop", true}, {"autostart", "pulseaudio.desktop", true},
         {"autostart", "xdg-user-dirs.desktop", false},
         {"autostart", "dbus-thing.desktop", false},  // the services' list is not the entries' list
     };
@@ -299,8 +270,8 @@ TEST(LinuxStartup, NeverOffNames)
 TEST(LinuxStartup, ServicesFromRecordedSystemctl)
 {
     FakeSystemctl systemctl;
-    systemctl.answers["systemctl list-unit-files"] = {true, QString::fromStdString(recorded("system-enabled.txt"))};
-    systemctl.answers["systemctl show"] = {true, QString::fromStdString(recorded("system-show.txt"))};
+    systemctl.answers["systemctl list-unit-files"] = recorded("system-enabled.txt");
+    systemctl.answers["systemctl show"] = recorded("system-show.txt");
     const std::vector<AgentItem> units = LinuxStartup::scanUnits(false, systemctl.runner(), {});
     ASSERT_EQ(units.size(), 5u);
     EXPECT_EQ(units[0].key, "e2scrub_reap.service");
@@ -330,8 +301,8 @@ TEST(LinuxStartup, UserServicesOnlyWhenTheUserManagerAnswers)
 
     FakeSystemctl running;
     running.answers["systemctl --user is-system-running"] = {true, "running\n"};
-    running.answers["systemctl --user list-unit-files"] = {true, QString::fromStdString(recorded("user-enabled.txt"))};
-    running.answers["systemctl --user show"] = {true, QString::fromStdString(recorded("user-show.txt"))};
+    running.answers["systemctl --user list-unit-files"] = recorded("user-enabled.txt");
+    running.answers["systemctl --user show"] = recorded("user-show.txt");
     EXPECT_TRUE(LinuxStartup::userManagerAnswers(running.runner()));
 
     LinuxStartup::Sources sources;
@@ -362,16 +333,13 @@ TEST(LinuxStartup, ServicesSwitchedOffAndOnThroughTheirRunners)
 {
     FakeSystemctl user;
     FakeSystemctl admin;
-    admin.answers["systemctl disable --now 'postgresql.service'"] = {
-        false, "Failed to disable unit: Access denied\n"};  // a failing disable
+    admin.answers["systemctl disable --now 'postgresql.service'"] = {false, "Failed to disable unit: Access denied\n"};
     LinuxStartup::Sources sources;
     sources.userFolder = freshFolder("nothing-user2");
     sources.user = user.runner();
     sources.admin = admin.runner();
 
-    AgentItem postgres;
-    postgres.kind = "system-unit";
-    postgres.key = "postgresql.service";
+    const AgentItem postgres = unit("system-unit", "postgresql.service");
     EXPECT_EQ(LinuxStartup::setOn(postgres, false, sources), "Failed to disable unit: Access denied");
     EXPECT_TRUE(LinuxStartup::switchedOffUnits().isEmpty());
 
@@ -396,9 +364,7 @@ TEST(LinuxStartup, ServicesSwitchedOffAndOnThroughTheirRunners)
     EXPECT_TRUE(LinuxStartup::switchedOffUnits().isEmpty());
 
     // A user's service goes through the user's own systemctl, no password.
-    AgentItem sync;
-    sync.kind = "user-unit";
-    sync.key = "syncthing.service";
+    const AgentItem sync = unit("user-unit", "syncthing.service");
     user.answers["systemctl --user disable --now 'syncthing.service'"] = {true, ""};
     const std::size_t adminCalls = admin.seen.size();
     EXPECT_EQ(LinuxStartup::setOn(sync, false, sources), std::nullopt);
@@ -408,11 +374,7 @@ TEST(LinuxStartup, ServicesSwitchedOffAndOnThroughTheirRunners)
     EXPECT_EQ(LinuxStartup::setOn(sync, true, sources), std::nullopt);
 
     // A locked service is refused before anything runs.
-    AgentItem getty;
-    getty.kind = "system-unit";
-    getty.key = "getty@.service";
-    getty.locked = true;
     const std::size_t before = admin.seen.size();
-    EXPECT_EQ(LinuxStartup::setOn(getty, false, sources), LinuxStartup::lockReason());
+    EXPECT_EQ(LinuxStartup::setOn(unit("system-unit", "getty@.service", true), false, sources), LinuxStartup::lockReason());
     EXPECT_EQ(admin.seen.size(), before);
 }
