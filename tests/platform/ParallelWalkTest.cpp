@@ -25,6 +25,23 @@ int openFolder(const fs::path& path)
     return open(path.c_str(), FolderFd::kOpenFlags);
 }
 
+// How many visits run at the same moment, at most: each visit lasts a while,
+// so that threads that could overlap do.
+struct Overlap {
+    std::atomic<int> inside{0};
+    std::atomic<int> widest{0};
+
+    void visit()
+    {
+        const int now = ++inside;
+        int seen = widest.load();
+        while (now > seen && !widest.compare_exchange_weak(seen, now)) {
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        --inside;
+    }
+};
+
 } // namespace
 
 // However many folders wait, no more threads walk at once than the pool is
@@ -41,8 +58,7 @@ TEST(ParallelWalk, NeverWiderThanItsWorkersAndEveryEntryOnce)
     }
 
     for (int workers : {1, 2, 4}) {
-        std::atomic<int> inside{0};
-        std::atomic<int> widest{0};
+        Overlap overlap;
         std::atomic<int> entries{0};
         std::mutex mutex;
         std::set<std::thread::id> threads;
@@ -51,17 +67,12 @@ TEST(ParallelWalk, NeverWiderThanItsWorkersAndEveryEntryOnce)
             roots, [&](std::size_t root, const ParallelWalk::Place&) { return openFolder(roots[root]); },
             [&](const Walker::Entry&, const ParallelWalk::Place& place) {
                 EXPECT_LT(place.worker, workers);
-                const int now = ++inside;
-                int seen = widest.load();
-                while (now > seen && !widest.compare_exchange_weak(seen, now)) {
-                }
                 {
                     std::lock_guard lock(mutex);
                     threads.insert(std::this_thread::get_id());
                 }
-                std::this_thread::sleep_for(std::chrono::microseconds(200));  // give the others time to pile up
+                overlap.visit();
                 ++entries;
-                --inside;
                 return Walker::Step::Enter;
             },
             [&](std::size_t root) {
@@ -69,7 +80,7 @@ TEST(ParallelWalk, NeverWiderThanItsWorkersAndEveryEntryOnce)
                 done.insert(root);
             },
             {workers, nullptr, 0});
-        EXPECT_LE(widest.load(), workers) << workers << " threads";
+        EXPECT_LE(overlap.widest.load(), workers) << workers << " threads";
         EXPECT_LE(int(threads.size()), workers) << workers << " threads";
         EXPECT_EQ(entries.load(), 12 * (6 + 30)) << workers << " threads";
         std::multiset<std::size_t> every;
@@ -156,20 +167,14 @@ TEST(ParallelWalk, RunsAtOnceShareOneBudgetOfHelpers)
         for (int i = 0; i < 20; ++i)
             writeFile(roots.back() / ("f" + std::to_string(i)));
     }
-    std::atomic<int> inside{0};
-    std::atomic<int> widest{0};
+    Overlap overlap;
     const auto walk = [&](std::set<int>* workersSeen) {
         std::mutex mutex;
         int entries = 0;
         ParallelWalk::run(
             roots, [&](std::size_t root, const ParallelWalk::Place&) { return openFolder(roots[root]); },
             [&](const Walker::Entry&, const ParallelWalk::Place& place) {
-                const int now = ++inside;
-                int seen = widest.load();
-                while (now > seen && !widest.compare_exchange_weak(seen, now)) {
-                }
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
-                --inside;
+                overlap.visit();
                 std::lock_guard lock(mutex);
                 ++entries;
                 if (workersSeen)
@@ -186,7 +191,7 @@ TEST(ParallelWalk, RunsAtOnceShareOneBudgetOfHelpers)
         runs.emplace_back([&walk, &count] { count = walk(nullptr); });
     for (std::thread& run : runs)
         run.join();
-    EXPECT_LE(widest.load(), 3 + ParallelWalk::kMaxHelpers);
+    EXPECT_LE(overlap.widest.load(), 3 + ParallelWalk::kMaxHelpers);
     EXPECT_EQ(entries, std::vector<int>(3, 12 * 20));
 
     std::set<int> alone;
