@@ -524,54 +524,20 @@ TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
     escape();
 }
 
-TEST_F(UiTest, ScanAndCleanFromTheOverviewEndToEnd)
-{
-    // A home with junk: a tool cache, an installer and something in the Trash.
-    const fs::path home = FS::home();
-    writeBytes(home / ".cache/toolA/blob.bin", 300'000);
-    writeBytes(home / "Downloads/Setup-9.iso", 200'000);
-    trashFixture("old-notes.txt", 100'000);
-
-    state->setJunkGroups({});
-    state->setJunkScanned(false);
-    showSection("overview");
-    const qint64 freedBefore = state->totalFreed();
-
-    click(findVisible("startScanButton"));
-    ASSERT_EVENTUALLY(state->junkScanned() && !state->junkScanning(), 20000);
-    EXPECT_EQ(junkIds(), (std::vector<QString>{"caches", "installers", "trash"}));
-    settle(900);
-    snap("overview-real-scan");
-
-    // The cache starts ticked, the installer does not: leave both as they are.
-    confirm({}, "cleanNowButton");
-    ASSERT_EVENTUALLY(state->celebrating(), 20000);
-    settle(2000);
-    snap("celebration-after-clean");
-
-    EXPECT_FALSE(fs::exists(home / ".cache/toolA"));
-    EXPECT_FALSE(fs::exists(FS::trashFolder() / "old-notes.txt"));
-    EXPECT_FALSE(fs::exists(infoFor(FS::trashFolder() / "old-notes.txt")));
-    EXPECT_TRUE(fs::exists(home / "Downloads/Setup-9.iso"));
-    EXPECT_GT(state->totalFreed(), freedBefore);
-    EXPECT_EQ(Prefs::readInt(*Prefs::standard(), "totalFreed"), state->totalFreed());
-    EXPECT_EQ(junkIds(), std::vector<QString>{"installers"});  // the removed items are pruned from the result
-    dismissCelebration();
-}
-
-TEST_F(UiTest, LinuxJunkPageFromARealScanWithAnItemInUse)
+TEST_F(UiTest, RealScanAndCleanFromTheOverviewLeaveWhatIsInUse)
 {
     // What a Linux desktop leaves: caches (one held open by a running
     // program), thumbnails, a developer cache, installers and the Trash.
     const fs::path home = FS::home();
     const fs::path held = home / ".cache/mozilla/firefox/cache2/entries/A1";
     writeBytes(held, 900'000);
+    writeBytes(home / ".cache/toolA/blob.bin", 300'000);
     writeBytes(home / ".cache/fontconfig/abc-le64.cache-8", 120'000);
     writeBytes(home / ".cache/thumbnails/normal/0f3a.png", 60'000);
     writeBytes(home / ".npm/_cacache/content-v2/sha512/aa", 400'000);
     writeBytes(home / "Downloads/tool_2.1_amd64.deb", 700'000);
-    writeBytes(home / "Downloads/Editor-x86_64.AppImage", 500'000);
-    trashFixture("old-draft.odt", 80'000);
+    writeBytes(home / "Downloads/Setup-9.iso", 200'000);
+    trashFixture("old-notes.txt", 100'000);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -583,13 +549,12 @@ TEST_F(UiTest, LinuxJunkPageFromARealScanWithAnItemInUse)
     posix_spawn_file_actions_destroy(&actions);
     QThread::msleep(300);  // until the child runs sleep itself
 
-    // The active profile's catalogue scanned as AppState::scanJunk does.
+    state->setJunkGroups({});
+    state->setJunkScanned(false);
     showSection("overview");
-    state->setJunkGroups(Sweeper::scanJunk(Profiles::active().junk.rules()));
-    state->setJunkScanned(true);
-    settle(900);
-    snap("overview-linux");
-    state->setSection("junk");
+    const qint64 freedBefore = state->totalFreed();
+    click(findVisible("startScanButton"));
+    ASSERT_EVENTUALLY(state->junkScanned() && !state->junkScanning(), 20000);
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
@@ -600,10 +565,31 @@ TEST_F(UiTest, LinuxJunkPageFromARealScanWithAnItemInUse)
     EXPECT_EQ(caches.items.front().name, "mozilla");
     EXPECT_FALSE(caches.items.front().selected);
     EXPECT_EQ(caches.items.front().note, LF("Em uso por %@", QStringLiteral("sleep")));
-
     settle(900);
+    snap("overview-real-scan");
+    showSection("junk", 900);
     snap("junk-linux");
-    showSection("overview", 900);
+    showSection("overview");
+
+    // Clean what starts ticked: the caches not in use, the thumbnails, the
+    // developer cache and the Trash; the installers are not ticked.
+    confirm({}, "cleanNowButton");
+    ASSERT_EVENTUALLY(state->celebrating(), 20000);
+    settle(2000);
+    snap("celebration-after-clean");
+    EXPECT_TRUE(fs::exists(held));
+    for (const char* gone : {".cache/toolA", ".cache/fontconfig", ".cache/thumbnails/normal/0f3a.png", ".npm/_cacache"})
+        EXPECT_FALSE(fs::exists(home / gone)) << gone;
+    EXPECT_FALSE(fs::exists(FS::trashFolder() / "old-notes.txt"));
+    EXPECT_FALSE(fs::exists(infoFor(FS::trashFolder() / "old-notes.txt")));
+    EXPECT_TRUE(fs::exists(home / "Downloads/Setup-9.iso"));
+    EXPECT_TRUE(fs::exists(home / "Downloads/tool_2.1_amd64.deb"));
+    EXPECT_GT(state->totalFreed(), freedBefore);
+    EXPECT_EQ(Prefs::readInt(*Prefs::standard(), "totalFreed"), state->totalFreed());
+    // the removed items are pruned from the result; what was left stays listed
+    EXPECT_EQ(junkIds(), (std::vector<QString>{"caches", "installers"}));
+    dismissCelebration();
+
     for (const char* folder : {".cache", ".npm", "Downloads"})
         fs::remove_all(home / folder);
     state->setJunkGroups({});
