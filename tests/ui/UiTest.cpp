@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QPainter>
 #include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
@@ -132,13 +131,7 @@ void writeIcon(const fs::path& path, QColor colour)
 {
     fs::create_directories(path.parent_path());
     QImage image(48, 48, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(colour);
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(QRectF(4, 4, 40, 40), 9, 9);
-    painter.end();
+    image.fill(colour);
     image.save(QString::fromStdString(path.string()));
 }
 
