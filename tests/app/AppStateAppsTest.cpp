@@ -5,7 +5,6 @@
 #include <QTest>
 
 #include "app/AppState.h"
-#include "profiles/Profile.h"
 #include "i18n/L.h"
 #include "platform/Shell.h"
 #include "profiles/Profile.h"
@@ -82,8 +81,7 @@ TEST_F(AppStateApps, OnlyTheLastChoiceIsShown)
     writeBytes(library() / "Caches/com.maker.second/data", 3000);
     loadAndWait();
     state.selectApp(QString::fromStdString(first.native()));
-    state.selectApp(QString::fromStdString(second.native()));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.appLoading(); }, 10000));
+    selectAndWait(second);
     QTest::qWait(200);  // the first list, if it came late, must not replace this one
     ASSERT_EQ(state.appFiles().size(), 2u);
     EXPECT_EQ(state.appFiles()[0].url, second);
@@ -156,11 +154,6 @@ TEST_F(AppStateApps, AnUntickedBundleStaysAndTheListIsRebuilt)
 
 TEST_F(AppStateApps, AgentsAreRemovedByTheirOwnPath)
 {
-    // launch agents and their launchctl unload are the macos profile's
-    ASSERT_TRUE(Profiles::choose("macos"));
-    struct Back {
-        ~Back() { Profiles::choose("linux"); }
-    } back;
     const fs::path user = freshFolder("launch/user");
     const fs::path others = freshFolder("launch/it's all users");
     state.setLaunchFolders({{user, "Usuário", true}, {others, "Todos os usuários", false}});
@@ -175,14 +168,18 @@ TEST_F(AppStateApps, AgentsAreRemovedByTheirOwnPath)
     EXPECT_TRUE(adminCommands.empty());
     ASSERT_TRUE(QTest::qWaitFor([&] { return state.agentCount() == 1; }, 5000));
 
-    // two same-named items removed with administrator rights both stay in the Trash
-    for (int round = 0; round < 2; ++round) {
+    // the shared item, listed again and removed with administrator rights
+    const auto removeShared = [&] {
         writeFile(others / "com.x.shared.plist", xmlPlist({{"Label", "shared"}}));
         state.loadAgents();
         ASSERT_TRUE(QTest::qWaitFor([&] { return state.agentCount() == 1 && !state.agents()[0].userOwned; }, 5000));
         state.dismissMessage();
         state.removeAgent(state.agents()[0]);
         ASSERT_TRUE(QTest::qWaitFor([&] { return state.hasMessage(); }, 5000));
+    };
+    // two same-named items both stay in the Trash
+    for (int round = 0; round < 2; ++round) {
+        removeShared();
         EXPECT_EQ(state.message(), LF("“%@” desativado e movido para a Lixeira.", QString("shared")));
         ASSERT_TRUE(QTest::qWaitFor([&] { return state.agentCount() == 0; }, 5000));
     }
@@ -194,12 +191,7 @@ TEST_F(AppStateApps, AgentsAreRemovedByTheirOwnPath)
 
     // a dismissed prompt: the message says so and the item is still listed
     cancelAdmin = true;
-    writeFile(others / "com.x.shared.plist", xmlPlist({{"Label", "shared"}}));
-    state.loadAgents();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state.agentCount() == 1; }, 5000));
-    state.dismissMessage();
-    state.removeAgent(state.agents()[0]);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state.hasMessage(); }, 5000));
+    removeShared();
     EXPECT_EQ(state.message(), LF("Não removido: %@", L("Cancelado")));
     QTest::qWait(200);
     EXPECT_EQ(state.agentCount(), 1);

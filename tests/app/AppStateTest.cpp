@@ -2,13 +2,12 @@
 // written through, the nebula's density.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include <QSignalSpy>
 #include <QTest>
 
 #include "app/AppState.h"
 #include "platform/Prefs.h"
+#include "support/Fixtures.h"
 #include "support/WaitFor.h"
 
 namespace {
@@ -21,12 +20,6 @@ public:
     using AppState::setJunkScanning;
 };
 
-void writeFile(const std::filesystem::path& path, std::size_t bytes)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << std::string(bytes, 'x');
-}
-
 JunkItem itemAt(const std::filesystem::path& path, std::int64_t size, bool selected)
 {
     JunkItem item;
@@ -37,16 +30,11 @@ JunkItem itemAt(const std::filesystem::path& path, std::int64_t size, bool selec
     return item;
 }
 
-JunkGroup groupOf(std::initializer_list<std::pair<std::int64_t, bool>> items)
+JunkGroup groupOf(const QString& id, std::vector<JunkItem> items)
 {
     JunkGroup group;
-    group.id = "caches";
-    for (const auto& [size, selected] : items) {
-        JunkItem item;
-        item.size = size;
-        item.selected = selected;
-        group.items.push_back(item);
-    }
+    group.id = id;
+    group.items = std::move(items);
     return group;
 }
 
@@ -103,7 +91,7 @@ TEST(NebulaDensity, FollowsTheScanState)
     EXPECT_DOUBLE_EQ(state.nebulaDensity(), 0.5);
     state.setJunkScanning(true);
     EXPECT_DOUBLE_EQ(state.nebulaDensity(), 0.25);
-    state.setJunkGroups({groupOf({{3'000'000'000, true}, {9'000'000'000, false}})});
+    state.setJunkGroups({groupOf("caches", {itemAt("/n/a", 3'000'000'000, true), itemAt("/n/b", 9'000'000'000, false)})});
     state.setJunkScanning(false);
     state.setJunkScanned(true);
     EXPECT_DOUBLE_EQ(state.nebulaDensity(), 3e9 / 1.5e10 + 0.08);
@@ -132,16 +120,13 @@ TEST(Removal, EmptyTargetListStillPublishesAnOutcome)
 TEST(CleanJunk, RemovesTheTickedItemsAndPrunesWhatIsGone)
 {
     const auto home = FS::home() / "clean-fixture";
-    writeFile(home / "cache-a/blob", 50'000);
-    writeFile(home / "cache-b/blob", 60'000);
-    writeFile(home / "vanishes/blob", 70'000);
+    for (const char* name : {"cache-a", "cache-b", "vanishes"})
+        writeBytes(home / name / "blob", 50'000);
 
     TestState state;
-    JunkGroup group;
-    group.id = "caches";
+    JunkGroup group = groupOf("caches", {itemAt(home / "cache-a", 50'000, true), itemAt(home / "cache-b", 60'000, false),
+                                         itemAt(home / "vanishes", 70'000, true)});
     group.permanent = true;
-    group.items = {itemAt(home / "cache-a", 50'000, true), itemAt(home / "cache-b", 60'000, false),
-                   itemAt(home / "vanishes", 70'000, true)};
     state.setJunkGroups({group});
     state.setJunkScanned(true);
     EXPECT_EQ(state.junkSelectedTotal(), 120'000);
@@ -165,10 +150,7 @@ TEST(CleanJunk, RemovesTheTickedItemsAndPrunesWhatIsGone)
 TEST(CleanJunk, TickingFollowsTheGroupRules)
 {
     TestState state;
-    JunkGroup group;
-    group.id = "trash";
-    group.items = {itemAt("/nowhere/a", 10, true), itemAt("/nowhere/b", 20, false)};
-    state.setJunkGroups({group});
+    state.setJunkGroups({groupOf("trash", {itemAt("/nowhere/a", 10, true), itemAt("/nowhere/b", 20, false)})});
     EXPECT_TRUE(state.trashWillEmpty());
     state.toggleJunkGroup("trash");  // some ticked → all ticked
     EXPECT_EQ(state.junkSelectedTotal(), 30);
@@ -218,8 +200,8 @@ TEST(LargeFiles, OldestFirstPutsUndatedFilesFirstAndKeepsTiesInOrder)
 TEST(LargeFiles, ANewerScanSupersedesTheOlderOneAndTrashingPrunes)
 {
     const auto home = FS::home();
-    writeFile(home / "large-fixture/a.bin", 300'000);
-    writeFile(home / "large-fixture/b.bin", 200'000);
+    writeBytes(home / "large-fixture/a.bin", 300'000);
+    writeBytes(home / "large-fixture/b.bin", 200'000);
 
     TestState state;
     state.setLargeMin(1);

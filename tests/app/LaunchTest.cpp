@@ -1,13 +1,11 @@
-// Starts the real program offscreen over a temporary home: every start adds a
-// "== launch " line to the runtime log, a crash signal is logged with its stack
-// and still ends the process by that signal, and a start without a usable log
-// folder or without HOME still comes up.
+// Starts the real program offscreen over a temporary home: the runtime log's
+// launch and crash lines, and starts without a usable log folder or without HOME.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/Fixtures.h"
 #include "support/TempHome.h"
 
 extern char** environ;
@@ -73,14 +72,6 @@ int waitFor(pid_t pid, double seconds)
     return -1;
 }
 
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 int countOf(const std::string& text, const std::string& needle)
 {
     int n = 0;
@@ -89,19 +80,45 @@ int countOf(const std::string& text, const std::string& needle)
     return n;
 }
 
-// Lets the window come up: the log grows while QML loads; give it time.
-void letItStart() { std::this_thread::sleep_for(std::chrono::milliseconds(2500)); }
-
 class Launch : public ::testing::Test {
 protected:
     TempHome home;
     fs::path log() const { return home.path() / ".local/state/Quillmoor/runtime.log"; }
-    std::vector<std::string> env() const
+    // The temporary home's environment, with CHANGED replacing its variables and UNSET removed.
+    std::vector<std::string> env(std::vector<std::pair<std::string, std::string>> changed = {},
+                                 const std::vector<std::string>& unset = {}) const
     {
-        return environmentWith({{"HOME", home.path().string()},
-                                {"XDG_STATE_HOME", (home.path() / ".local/state").string()},
-                                {"XDG_CONFIG_HOME", (home.path() / ".config").string()},
-                                {"XDG_DATA_HOME", (home.path() / ".local/share").string()}});
+        std::vector<std::pair<std::string, std::string>> set{
+            {"HOME", home.path().string()},
+            {"XDG_STATE_HOME", (home.path() / ".local/state").string()},
+            {"XDG_CONFIG_HOME", (home.path() / ".config").string()},
+            {"XDG_DATA_HOME", (home.path() / ".local/share").string()}};
+        for (auto& [key, value] : set)
+            for (const auto& [newKey, newValue] : changed)
+                if (key == newKey)
+                    value = newValue;
+        std::erase_if(set, [&](const auto& entry) { return std::ranges::count(unset, entry.first) > 0; });
+        return environmentWith(set, unset);
+    }
+    // Starts the program and lets its window come up (the log grows while QML
+    // loads); it must still be running then.
+    pid_t startAndWait(const std::vector<std::string>& environment) const
+    {
+        const pid_t pid = start(environment);
+        EXPECT_GT(pid, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        EXPECT_EQ(waitFor(pid, 0), -1) << "the program did not stay up:\n" << readFile(log());
+        return pid;
+    }
+    // Ends the program by SIGNAL; its wait status (-1 when it would not end).
+    static int stop(pid_t pid, int signal = SIGTERM)
+    {
+        if (pid <= 0)
+            return -1;  // never kill(-1, ...)
+        kill(pid, signal);
+        const int status = waitFor(pid, 10);
+        EXPECT_NE(status, -1);
+        return status;
     }
 };
 
@@ -109,26 +126,11 @@ protected:
 
 TEST_F(Launch, EachStartAppendsALaunchLineAndACrashIsLoggedWithItsSignal)
 {
-    const pid_t first = start(env());
-    ASSERT_GT(first, 0);
-    letItStart();
-    ASSERT_EQ(waitFor(first, 0), -1) << "the program ended on its own:\n" << readFile(log());
-    kill(first, SIGTERM);
-    ASSERT_NE(waitFor(first, 10), -1);
+    stop(startAndWait(env()));
     EXPECT_EQ(countOf(readFile(log()), "== launch "), 1);
 
-    const pid_t second = start(env());
-    ASSERT_GT(second, 0);
-    letItStart();
-    ASSERT_EQ(waitFor(second, 0), -1) << readFile(log());
-    kill(second, SIGSEGV);
-    const int status = waitFor(second, 10);
-    ASSERT_NE(status, -1);
-    EXPECT_TRUE(WIFSIGNALED(status));
-    if (WIFSIGNALED(status)) {
-        EXPECT_EQ(WTERMSIG(status), SIGSEGV);
-    }
-
+    const int status = stop(startAndWait(env()), SIGSEGV);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << status;
     const std::string text = readFile(log());
     EXPECT_EQ(countOf(text, "== launch "), 2);  // the earlier content stays
     EXPECT_EQ(countOf(text, "!! signal 11\n"), 1);
@@ -138,33 +140,13 @@ TEST_F(Launch, EachStartAppendsALaunchLineAndACrashIsLoggedWithItsSignal)
     EXPECT_GT(text.size() - at, 40u);
 }
 
-TEST_F(Launch, StartsWithoutAUsableLogFolder)
+TEST_F(Launch, StartsWithoutAUsableLogFolderOrWithoutHome)
 {
     // The state folder is a plain file, so the log folder cannot be made.
     const fs::path blocker = home.path() / "not-a-folder";
     std::ofstream(blocker) << "x";
-    auto environment = environmentWith({{"HOME", home.path().string()},
-                                        {"XDG_STATE_HOME", blocker.string()},
-                                        {"XDG_CONFIG_HOME", (home.path() / ".config").string()}});
-    const pid_t pid = start(environment);
-    ASSERT_GT(pid, 0);
-    letItStart();
-    EXPECT_EQ(waitFor(pid, 0), -1) << "the program did not stay up";
-    kill(pid, SIGTERM);
-    EXPECT_NE(waitFor(pid, 10), -1);
-}
+    stop(startAndWait(env({{"XDG_STATE_HOME", blocker.string()}})));
 
-TEST_F(Launch, StartsWithoutHome)
-{
-    auto environment = environmentWith({{"XDG_STATE_HOME", (home.path() / ".local/state").string()},
-                                        {"XDG_CONFIG_HOME", (home.path() / ".config").string()},
-                                        {"XDG_DATA_HOME", (home.path() / ".local/share").string()}},
-                                       {"HOME"});
-    const pid_t pid = start(environment);
-    ASSERT_GT(pid, 0);
-    letItStart();
-    EXPECT_EQ(waitFor(pid, 0), -1) << readFile(log());
-    kill(pid, SIGTERM);
-    EXPECT_NE(waitFor(pid, 10), -1);
+    stop(startAndWait(env({}, {"HOME"})));
     EXPECT_EQ(countOf(readFile(log()), "== launch "), 1);
 }

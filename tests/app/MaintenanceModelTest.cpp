@@ -2,7 +2,6 @@
 // marks done and what it tells the user.
 #include <gtest/gtest.h>
 
-#include <QSignalSpy>
 #include <QTest>
 
 #include "app/AppState.h"
@@ -12,10 +11,7 @@
 
 namespace {
 
-struct Observed {
-    QStringList runningSeen;
-    std::vector<std::string> adminCommands;
-};
+bool waitIdle(const MaintenanceModel& tools) { return QTest::qWaitFor([&] { return tools.running().isEmpty(); }, 10000); }
 
 } // namespace
 
@@ -28,20 +24,21 @@ TEST(MaintenanceModel, CancelledPromptStillRunsTheUserRoutines)
     tools.toggle("dns");
     EXPECT_EQ(tools.sel(), (QStringList{"ram", "ql"}));
 
-    Observed run;
+    QStringList runningSeen;
+    std::vector<std::string> adminCommands;
     tools.setRunners([](const std::string&) { return Shell::Result{true, {}}; },
                      [&](const std::string& command) {
-                         run.adminCommands.push_back(command);
+                         adminCommands.push_back(command);
                          return Shell::Result{false, L("Cancelado")};
                      });
-    QObject::connect(&tools, &MaintenanceModel::runningChanged, [&] { run.runningSeen << tools.running(); });
+    QObject::connect(&tools, &MaintenanceModel::runningChanged, [&] { runningSeen << tools.running(); });
     tools.runSelected();
     EXPECT_EQ(tools.running(), "ram");
     tools.runSelected();  // a second run cannot start meanwhile
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tools.running().isEmpty(); }, 10000));
+    ASSERT_TRUE(waitIdle(tools));
 
-    EXPECT_EQ(run.adminCommands.size(), 1u);
-    EXPECT_EQ(run.runningSeen, (QStringList{"ram", "ql", ""}));
+    EXPECT_EQ(adminCommands.size(), 1u);
+    EXPECT_EQ(runningSeen, (QStringList{"ram", "ql", ""}));
     EXPECT_EQ(tools.done(), QStringList{"ql"});
     EXPECT_EQ(state.message(), L("Cancelado"));
     EXPECT_EQ(tools.sel(), (QStringList{"ram", "ql"}));  // a run leaves the ticks alone
@@ -50,11 +47,11 @@ TEST(MaintenanceModel, CancelledPromptStillRunsTheUserRoutines)
 TEST(MaintenanceModel, DoneOnlyGrowsAndSuccessSetsNoMessage)
 {
     AppState state(nullptr);
-    MaintenanceModel tools(Profiles::byName("macos")->maintenance);  // the designed routines
+    MaintenanceModel tools(Profiles::byName("macos")->maintenance);
     tools.setRunners([](const std::string&) { return Shell::Result{true, {}}; },
                      [](const std::string&) { return Shell::Result{true, "OK:ram\nOK:dns\n"}; });
     tools.runSelected();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tools.running().isEmpty(); }, 10000));
+    ASSERT_TRUE(waitIdle(tools));
     EXPECT_EQ(tools.done(), (QStringList{"ram", "dns"}));
     EXPECT_FALSE(state.hasMessage());
 
@@ -63,7 +60,7 @@ TEST(MaintenanceModel, DoneOnlyGrowsAndSuccessSetsNoMessage)
                      [](const std::string&) { return Shell::Result{true, "FAIL:ram\nOK:dns\n"}; });
     tools.toggle("dock");
     tools.runSelected();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tools.running().isEmpty(); }, 10000));
+    ASSERT_TRUE(waitIdle(tools));
     EXPECT_EQ(tools.done(), (QStringList{"ram", "dns"}));
     EXPECT_EQ(state.message(), tools.tasks()[0].title + "\n" + tools.tasks()[6].title + ": nope");
 }

@@ -33,31 +33,24 @@ TEST(FreedMigration, CopiesAPositiveTotalAndTheLastCleanOnce)
     EXPECT_EQ(d.standard.value("lastClean").toDateTime(), when);
 }
 
-TEST(FreedMigration, ZeroTotalIsNotCopiedButLastCleanIs)
+TEST(FreedMigration, AZeroOrGarbledTotalIsNotCopied)
 {
-    Domains d;
-    d.earlier.setValue("totalFreed", 0);
-    d.earlier.setValue("lastClean", "2024-05-06");
-    EXPECT_EQ(Prefs::loadTotalFreed(d.standard, &d.earlier), 0);
-    EXPECT_FALSE(d.standard.contains("totalFreed"));
-    EXPECT_EQ(d.standard.value("lastClean").toString(), "2024-05-06");
+    for (const QVariant& total : {QVariant(0), QVariant("lots")}) {
+        SCOPED_TRACE(total.toString().toStdString());
+        Domains d;
+        d.earlier.setValue("totalFreed", total);
+        d.earlier.setValue("lastClean", "2024-05-06");
+        EXPECT_EQ(Prefs::loadTotalFreed(d.standard, &d.earlier), 0);
+        EXPECT_FALSE(d.standard.contains("totalFreed"));
+        EXPECT_EQ(d.standard.value("lastClean").toString(), "2024-05-06");
+    }
 }
 
-TEST(FreedMigration, MissingOrGarbledEarlierDomainLeavesTheStandardValue)
+TEST(FreedMigration, WithoutAnEarlierDomainTheStandardValueHolds)
 {
     Domains d;
     EXPECT_EQ(Prefs::loadTotalFreed(d.standard, nullptr), 0);
     d.standard.setValue("totalFreed", 42);
     EXPECT_EQ(Prefs::loadTotalFreed(d.standard, nullptr), 42);
-
-    Domains garbled;
-    garbled.earlier.setValue("totalFreed", "lots");
-    EXPECT_EQ(Prefs::loadTotalFreed(garbled.standard, &garbled.earlier), 0);
-    EXPECT_FALSE(garbled.standard.contains("totalFreed"));
-}
-
-TEST(FreedMigration, EarlierDomainThatCannotBeReadIsSkipped)
-{
-    // Prefs::earlier() gives nothing when the earlier domain's file is absent.
-    EXPECT_EQ(Prefs::earlier(), nullptr);
+    EXPECT_EQ(Prefs::earlier(), nullptr);  // the earlier domain's file is absent
 }

@@ -1,6 +1,5 @@
-// The space page's model on fixture folders: the immediate listing, sizes in
-// batches, the final order, the back stack, supersession by a newer open,
-// selection, and moving the selection to the Trash through AppState.
+// The space page's model on fixture folders: listing, sizes in batches, order,
+// the back stack, a newer open, selection, links, and trashing the selection.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
@@ -28,6 +27,12 @@ std::vector<std::string> namesOf(const SpaceModel& model)
 QString textOf(const fs::path& path) { return QString::fromStdString(path.native()); }
 
 bool waitLoaded(const SpaceModel& model) { return QTest::qWaitFor([&] { return !model.loading(); }, 20000); }
+
+bool openAndWait(SpaceModel& model, const fs::path& folder)
+{
+    model.open(folder, false);
+    return waitLoaded(model);
+}
 
 } // namespace
 
@@ -75,8 +80,7 @@ TEST(SpaceModel, BackStackAndSelection)
     writeBytes(root / "note.txt", 3000);
 
     SpaceModel model;
-    model.open(root, false);
-    ASSERT_TRUE(waitLoaded(model));
+    ASSERT_TRUE(openAndWait(model, root));
     const QString note = textOf(root / "note.txt");
     model.toggle(note);
     EXPECT_EQ(model.selectedCount(), 1);
@@ -110,8 +114,7 @@ TEST(SpaceModel, BackStackAndSelection)
     // Protected entries are never selected (here: the home folder's own Documents).
     ScopedEnv home("HOME", root.native());
     fs::create_directory(root / "Documents");
-    model.open(root, false);
-    ASSERT_TRUE(waitLoaded(model));
+    ASSERT_TRUE(openAndWait(model, root));
     model.toggle(textOf(root / "Documents"));
     model.activate(textOf(root / "Documents"));
     EXPECT_FALSE(model.isSelected(textOf(root / "Documents")));
@@ -127,8 +130,7 @@ TEST(SpaceModel, ALinkHasNoSizeAndOpensTheFolderItLeadsTo)
     fs::create_symlink(root / "note.txt", root / "to-note");
 
     SpaceModel model;
-    model.open(root, false);
-    ASSERT_TRUE(waitLoaded(model));
+    ASSERT_TRUE(openAndWait(model, root));
     ASSERT_EQ(model.count(), 4);
     const SpaceEntryModel* rows = model.entryModel();
     for (int row = 0; row < rows->rowCount(); ++row) {
@@ -210,8 +212,7 @@ TEST(SpaceModel, TheSelectionGoesToTheTrashAndTheFolderIsListedAgain)
     state.setRemovalAdminRunner([](const std::string&) { return Shell::Result{false, "no"}; });
 
     SpaceModel model;
-    model.open(folder, false);
-    ASSERT_TRUE(waitLoaded(model));
+    ASSERT_TRUE(openAndWait(model, folder));
     model.toggle(textOf(folder / "old.iso"));
     state.trashSpaceSelection(&model);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !state.busy() && model.count() == 1 && !model.loading(); }, 20000));

@@ -82,7 +82,6 @@ TEST(OrbitLayout, OneChildInTheSmallestView)
 
 TEST(OrbitHit, TheBoundaryCountsAndTheFrontPlanetWins)
 {
-    Layout layout;
     OrbitPlaced back;
     back.body.entry = SizeEntry{"/f/back", 10, true};
     back.body.r = 20;

@@ -1,7 +1,5 @@
-// Reads the QML sources: every Text or Label whose text can hold anything but a
-// literal translated text (a file name, a label read from disk, a figure) shows
-// it as plain text. Qt's default (AutoText) takes "a<b>.dmg" for markup and
-// draws a bold ".dmg"; a name with a line feed would break its row.
+// Reads the QML sources: every Text or Label that can show more than a literal
+// translated text (a file name, a figure) is plain text, never markup.
 #include <gtest/gtest.h>
 
 #include <QDirIterator>

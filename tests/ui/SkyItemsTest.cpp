@@ -34,14 +34,18 @@ QImage render(Item& item, double t, QSizeF size = QSizeF(width, height))
     return image;
 }
 
-int visiblePixels(const QImage& image)
+// How many pixels of IMAGE have a non-zero CHANNEL (qAlpha: drawn at all; qRed: lit on black).
+int pixelsWith(const QImage& image, int (*channel)(QRgb))
 {
     int count = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            count += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
+            count += channel(image.pixel(x, y)) > 0 ? 1 : 0;
     return count;
 }
+
+int visiblePixels(const QImage& image) { return pixelsWith(image, qAlpha); }
+int litPixels(const QImage& image) { return pixelsWith(image, qRed); }
 
 int alphaAt(const QImage& image, int x, int y) { return qAlpha(image.pixel(x, y)); }
 
@@ -65,8 +69,9 @@ TEST(NebulaItem, ClearSkyDrawsNothingAndThickSkyDrawsInTheMiddle)
     EXPECT_LT(layer.width() * layer.height(), 0.3 * width * height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            if (alphaAt(thick, x, y) > 0)
+            if (alphaAt(thick, x, y) > 0) {
                 ASSERT_TRUE(layer.contains(QPointF(x + 0.5, y + 0.5))) << x << "," << y;
+            }
 
     // Far beyond 1 draws like 1; a thin nebula is paler.
     nebula.setDensity(5.0);
@@ -90,15 +95,6 @@ QImage shown(QQuickWindow& window, Starfield& field, double t)
 {
     field.setClock([t] { return t; });
     return window.grabWindow();
-}
-
-int litPixels(const QImage& image)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += qRed(image.pixel(x, y)) > 0 ? 1 : 0;
-    return count;
 }
 
 TEST(StarfieldItem, StarsAndShootingStarShowOnlyWhenBright)

@@ -1,4 +1,4 @@
-// Pure pieces of the screens: the spring curve and the symbol table.
+// Pure pieces of the screens: the spring curve, symbols, sections, charts, the tray panel.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -35,7 +35,7 @@ TEST(Symbols, EverySectionIconHasItsOwnGlyph)
         EXPECT_NE(materialGlyphFor(used), unknown) << used;
 }
 
-TEST(Sections, IdsRoundTripInSidebarOrder)
+TEST(Sections, IdsRoundTripInSidebarOrderAndLabelsAreTranslationKeys)
 {
     const char* order[] = {"overview", "junk", "large", "uninstaller", "orbitMap", "startup", "maintenance"};
     int i = 0;
@@ -43,34 +43,26 @@ TEST(Sections, IdsRoundTripInSidebarOrder)
         EXPECT_STREQ(info.id, order[i++]);
         EXPECT_EQ(sectionFromId(info.id), info.section);
         EXPECT_EQ(sectionId(info.section), info.id);
+        // the sidebar passes labels through L by variable, out of reach of the source scan
+        EXPECT_TRUE(translationTable().contains(QString::fromUtf8(info.label))) << info.label;
     }
     EXPECT_FALSE(sectionFromId("Overview").has_value());
-}
-
-TEST(Sections, SidebarLabelsAreTranslationKeys)
-{
-    // The sidebar passes these through L by variable, out of reach of the source scan.
-    for (const AppSectionInfo& info : allSections())
-        EXPECT_TRUE(translationTable().contains(QString::fromUtf8(info.label))) << info.label;
 }
 
 TEST(Symbols, FileKindsByNameAndFolder)
 {
     const auto dir = std::filesystem::temp_directory_path() / "quillmoor-kinds";
+    std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir / "Photos.photoslibrary");
-    EXPECT_EQ(symbolForFile(dir), "folder.fill");
-    EXPECT_EQ(symbolForFile(dir / "Photos.photoslibrary"), "shippingbox");
-    EXPECT_EQ(symbolForFile(dir / "Setup.iso"), "opticaldisc");
-    EXPECT_EQ(symbolForFile(dir / "holiday.mkv"), "film");
-    EXPECT_EQ(symbolForFile(dir / "backup.tar.gz"), "doc.zipper");
-    EXPECT_EQ(symbolForFile(dir / "notes.txt"), "doc.text");
     // a link has its own symbol, whatever it leads to (and a dangling one too)
-    std::filesystem::remove_all(dir / "to-photos");
     std::filesystem::create_directory_symlink(dir / "Photos.photoslibrary", dir / "to-photos");
-    std::filesystem::remove_all(dir / "to-nothing.mkv");
     std::filesystem::create_symlink(dir / "nowhere", dir / "to-nothing.mkv");
-    EXPECT_EQ(symbolForFile(dir / "to-photos"), "link");
-    EXPECT_EQ(symbolForFile(dir / "to-nothing.mkv"), "link");
+    EXPECT_EQ(symbolForFile(dir), "folder.fill");
+    for (const auto& [name, symbol] : {std::pair{"Photos.photoslibrary", "shippingbox"},
+                                       {"Setup.iso", "opticaldisc"}, {"holiday.mkv", "film"},
+                                       {"backup.tar.gz", "doc.zipper"}, {"notes.txt", "doc.text"},
+                                       {"to-photos", "link"}, {"to-nothing.mkv", "link"}})
+        EXPECT_EQ(symbolForFile(dir / name), symbol) << name;
     EXPECT_NE(materialGlyphFor("link"), materialGlyphFor("no.such.symbol"));
     std::filesystem::remove_all(dir);
 }

@@ -1,58 +1,54 @@
-// Loads the real main window offscreen over a temporary home, visits every
-// section, the overlays, the alert and the settings window, writes a PNG of
-// each, checks that each shows what it must (so a blank page fails), drives
-// the sidebar by mouse and keyboard, and fails any test during which a
-// warning was written (a QML warning is a broken screen).
+// The real window offscreen over a temporary home: every page and overlay snapped
+// to a PNG and checked for what it must show; any warning fails the test.
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <fstream>
+#include <functional>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <tuple>
 
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickStyle>
-#include <QPainter>
-#include <QPointer>
 #include <QQuickWindow>
-#include <QSettings>
 #include <QTest>
-#include <QThread>
 #include <QTextLayout>
+#include <QThread>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include "app/AppState.h"
-#include "engines/Sweeper.h"
 #include "app/MaintenanceModel.h"
 #include "app/PanelActions.h"
-#include "space/SpaceModel.h"
-#include "ui/OrbitMapItem.h"
+#include "engines/Sweeper.h"
 #include "i18n/L.h"
 #include "i18n/Lang.h"
 #include "monitor/SystemMonitor.h"
 #include "platform/FS.h"
 #include "platform/Paths.h"
 #include "platform/Prefs.h"
-#include "profiles/LinuxStartup.h"
 #include "platform/Shell.h"
+#include "profiles/LinuxStartup.h"
 #include "profiles/Profile.h"
+#include "space/SpaceModel.h"
 #include "support/Bundles.h"
 #include "support/DesktopFixture.h"
 #include "support/TempHome.h"
-#include "ui/Fonts.h"
-#include "ui/Symbols.h"
 #include "support/WaitFor.h"
+#include "ui/Fonts.h"
+#include "ui/OrbitMapItem.h"
+#include "ui/Symbols.h"
 
 Q_IMPORT_QML_PLUGIN(QuillmoorPlugin)
 
 namespace {
+
+namespace fs = std::filesystem;
 
 QStringList g_warnings;
 
@@ -115,12 +111,14 @@ std::vector<JunkGroup> fixtureGroups()
     };
 }
 
-void writeFile(const std::filesystem::path& path, std::size_t bytes)
+// A file in the Trash with its information file beside it.
+void trashFixture(const std::string& name, std::size_t bytes)
 {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out << std::string(bytes, 'x');
+    writeBytes(FS::trashFolder() / name, bytes);
+    writeBytes(FS::trashFolder().parent_path() / "info" / (name + ".trashinfo"), 10);
 }
+
+QString textOf(const fs::path& path) { return QString::fromStdString(path.native()); }
 
 QString languageCode()
 {
@@ -128,15 +126,22 @@ QString languageCode()
     return appLang() == Lang::pt ? QStringLiteral("pt") : QString::fromLatin1(codes[rawValue(appLang())]);
 }
 
+// A square PNG of one colour, as an application's icon.
+void writeIcon(const fs::path& path, QColor colour)
+{
+    fs::create_directories(path.parent_path());
+    QImage image(48, 48, QImage::Format_ARGB32);
+    image.fill(colour);
+    image.save(QString::fromStdString(path.string()));
+}
+
 class UiTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        // a freed total from earlier runs, so the sidebar shows a figure
         auto prefs = Prefs::standard();
-        prefs->setValue("totalFreed", 12'400'000'000LL);
-        // no audio device in the test bed: keep the effects quiet
-        prefs->setValue("soundEnabled", false);
+        prefs->setValue("totalFreed", 12'400'000'000LL);  // so the sidebar shows a figure
+        prefs->setValue("soundEnabled", false);           // no audio device in the test bed
         prefs->sync();
 
         state = new TestState();
@@ -189,7 +194,7 @@ protected:
     }
 
     // Whether a text ending in EXPECTED (Arabic texts carry a direction mark in front) can be seen in W.
-    static bool shows(QQuickWindow* w, const QString& expected)
+    static bool shows(const QString& expected, QQuickWindow* w = window)
     {
         for (const QString& text : shownTexts(w))
             if (text.endsWith(expected))
@@ -197,29 +202,39 @@ protected:
         return false;
     }
 
-    // The header of the page in view shows its eyebrow and its headline.
-    static void expectPageHeader(const QString& what)
+    // The visible items under ROOT that KEEP accepts, breadth first (through the
+    // visual tree, so delegates and popups are found too).
+    static QList<QQuickItem*> visibleItems(QQuickItem* root, const std::function<bool(QQuickItem*)>& keep)
     {
-        QQuickItem* header = nullptr;
-        QList<QQuickItem*> pending{window->contentItem()};
-        while (!pending.isEmpty() && !header) {
+        QList<QQuickItem*> found;
+        QList<QQuickItem*> pending{root};
+        while (!pending.isEmpty()) {
             QQuickItem* item = pending.takeFirst();
             if (!item->isVisible())
                 continue;
-            if (item->property("l1").isValid() && item->property("eyebrow").isValid())
-                header = item;
+            if (keep(item))
+                found << item;
             pending << item->childItems();
         }
-        ASSERT_NE(header, nullptr) << qPrintable(what);
-        const QString l1 = header->property("l1").toString();
+        return found;
+    }
+
+    // The header of the page in view shows its eyebrow and its headline.
+    static void expectPageHeader(const QString& what)
+    {
+        const QList<QQuickItem*> headers = visibleItems(window->contentItem(), [](QQuickItem* item) {
+            return item->property("l1").isValid() && item->property("eyebrow").isValid();
+        });
+        ASSERT_FALSE(headers.isEmpty()) << qPrintable(what);
+        const QString l1 = headers.first()->property("l1").toString();
         EXPECT_FALSE(l1.isEmpty()) << qPrintable(what);
-        EXPECT_TRUE(shows(window, l1)) << qPrintable(what + ": " + l1);
-        EXPECT_TRUE(shows(window, header->property("eyebrow").toString())) << qPrintable(what);
+        EXPECT_TRUE(shows(l1)) << qPrintable(what + ": " + l1);
+        EXPECT_TRUE(shows(headers.first()->property("eyebrow").toString())) << qPrintable(what);
     }
 
     static void settle(int ms = 450) { QTest::qWait(ms); }
 
-    static void snap(QQuickWindow* w, const QString& name)
+    static void snap(const QString& name, QQuickWindow* w = window)
     {
         const QImage image = w->grabWindow();
         ASSERT_FALSE(image.isNull());
@@ -227,30 +242,81 @@ protected:
         ASSERT_TRUE(image.save(path)) << qPrintable(path);
     }
 
-    static QQuickItem* find(const char* name)
+    // A snapshot of the page in view, whose header must show.
+    static void snapPage(const QString& name)
     {
-        return window->findChild<QQuickItem*>(name);
+        snap(name);
+        expectPageHeader(name);
     }
 
-    // The first visible item with that object name (pages keep hidden copies),
-    // searched through the visual tree so delegates and popups are found too.
-    static QQuickItem* findVisible(const QString& name)
+    static void showSection(const QString& id, int ms = 450)
     {
-        QList<QQuickItem*> pending{window->contentItem()};
-        while (!pending.isEmpty()) {
-            QQuickItem* item = pending.takeFirst();
-            if (item->objectName() == name && item->isVisible())
-                return item;
-            pending << item->childItems();
-        }
-        return nullptr;
+        state->setSection(id);
+        settle(ms);
     }
+
+    static QQuickItem* find(const char* name) { return window->findChild<QQuickItem*>(name); }
+
+    // The visible items with that object name (pages keep hidden copies).
+    static QList<QQuickItem*> allVisible(const QString& name, QQuickWindow* w = window)
+    {
+        return visibleItems(w->contentItem(), [&](QQuickItem* item) { return item->objectName() == name; });
+    }
+
+    static QQuickItem* findVisible(const QString& name, QQuickWindow* w = window)
+    {
+        const QList<QQuickItem*> found = allVisible(name, w);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+
+    static QString shownText(const QString& name)
+    {
+        QQuickItem* item = findVisible(name);
+        if (!item) {
+            ADD_FAILURE() << "nothing visible named " << qPrintable(name);
+            return {};
+        }
+        return item->property("text").toString();
+    }
+
+    static bool checked(const QString& name) { return findVisible(name)->property("checked").toBool(); }
 
     static void click(QQuickItem* item)
     {
         ASSERT_NE(item, nullptr);
         const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
         QTest::mouseClick(item->window(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    }
+
+    static void escape()
+    {
+        QTest::keyClick(window, Qt::Key_Escape);
+        settle();
+    }
+
+    // Opens the confirmation of the page's action (snapped as SNAPNAME when given) and accepts it.
+    static void confirm(const QString& snapName = {}, const char* button = "actionBarPrimary")
+    {
+        click(findVisible(button));
+        settle();
+        if (!snapName.isEmpty())
+            snap(snapName);
+        click(findVisible("confirmButton"));
+    }
+
+    static void dismissCelebration()
+    {
+        ASSERT_EVENTUALLY(state->celebrating(), 5000);
+        state->dismissCelebration();
+        settle();
+    }
+
+    static std::vector<QString> junkIds()
+    {
+        std::vector<QString> ids;
+        for (const JunkGroup& group : state->junkGroups())
+            ids.push_back(group.id);
+        return ids;
     }
 
     static TestState* state;
@@ -267,19 +333,16 @@ QString UiTest::outDir;
 TEST_F(UiTest, MainWindowHasItsIdentityAndMinimumSize)
 {
     EXPECT_EQ(window->objectName(), "main");
-    const int typeId = qmlTypeId("Quillmoor", 1, 0, "AppState");
-    EXPECT_EQ(engine->singletonInstance<AppState*>(typeId), state);
+    EXPECT_EQ(engine->singletonInstance<AppState*>(qmlTypeId("Quillmoor", 1, 0, "AppState")), state);
     EXPECT_EQ(window->title(), "Quillmoor");
     EXPECT_GE(window->minimumWidth(), 1080);
     EXPECT_GE(window->minimumHeight(), 700);
-    const bool rtl = appLang() == Lang::ar;
-    auto* root = find("rootView");
-    ASSERT_NE(root, nullptr);
+    ASSERT_NE(find("rootView"), nullptr);
     // Arabic mirrors the window: the sidebar moves to the right-hand side.
     auto* sidebar = find("sidebar");
     ASSERT_NE(sidebar, nullptr);
     const QPointF topLeft = sidebar->mapToScene(QPointF(0, 0));
-    if (rtl)
+    if (appLang() == Lang::ar)
         EXPECT_GT(topLeft.x(), window->width() / 2);
     else
         EXPECT_LT(topLeft.x(), 1);
@@ -289,57 +352,46 @@ TEST_F(UiTest, EverySectionRenders)
 {
     for (const QVariant& entry : state->sections()) {
         const QString id = entry.toMap().value("id").toString();
-        state->setSection(id);
-        settle();
+        showSection(id);
         EXPECT_EQ(state->section(), id);
-        snap(window, "section-" + id);
-        expectPageHeader(id);
+        snapPage("section-" + id);
         EXPECT_GE(shownTexts(window, find("sidebar")).size(), 5) << qPrintable(id);  // not a blank page
     }
-    state->setSection("");  // no section: the overview page, no item active
-    settle();
-    snap(window, "no-section");
-    expectPageHeader("no section");
-    state->setSection("overview");
-    settle();
+    showSection("");  // no section: the overview page, no item active
+    snapPage("no-section");
+    showSection("overview");
 }
 
 TEST_F(UiTest, OverlaysRender)
 {
     state->setBusy(true);
     settle();
-    snap(window, "busy");
-    EXPECT_TRUE(findVisible("busyOverlay") != nullptr);
-    EXPECT_TRUE(shows(window, L("Removendo os itens selecionados…")));
+    snap("busy");
+    EXPECT_NE(findVisible("busyOverlay"), nullptr);
+    EXPECT_TRUE(shows(L("Removendo os itens selecionados…")));
     state->setBusy(false);
     settle();
     EXPECT_EQ(findVisible("busyOverlay"), nullptr);
 
-    state->setCelebrate(Celebration{1'230'000'000, 340'000'000});
-    QTest::qWait(3400);  // the count-up and the fog have run
-    snap(window, "celebration-freed");
-    auto* amount = find("celebrationAmount");
-    ASSERT_NE(amount, nullptr);
-    EXPECT_FALSE(amount->property("text").toString().isEmpty());
-    state->dismissCelebration();
-    settle();
-
-    state->setCelebrate(Celebration{0, 560'000'000});
-    QTest::qWait(3400);
-    snap(window, "celebration-trashed");
-    state->dismissCelebration();
-    settle();
+    for (const auto& [name, celebration] : {std::pair{"celebration-freed", Celebration{1'230'000'000, 340'000'000}},
+                                            std::pair{"celebration-trashed", Celebration{0, 560'000'000}}}) {
+        state->setCelebrate(celebration);
+        QTest::qWait(3400);  // the count-up and the fog have run
+        snap(name);
+        ASSERT_NE(find("celebrationAmount"), nullptr);
+        EXPECT_FALSE(find("celebrationAmount")->property("text").toString().isEmpty()) << name;
+        state->dismissCelebration();
+        settle();
+    }
 }
 
 TEST_F(UiTest, MessageAlertShowsAndDismissingClearsIt)
 {
     state->setMessage("3 itens não puderam ser removidos (em uso ou protegidos pelo sistema): a, b, c");
     settle();
-    snap(window, "message");
-    EXPECT_TRUE(shows(window, "a, b, c"));
-    // Escape dismisses the alert, which clears the message.
-    QTest::keyClick(window, Qt::Key_Escape);
-    settle();
+    snap("message");
+    EXPECT_TRUE(shows("a, b, c"));
+    escape();  // dismissing the alert clears the message
     EXPECT_EQ(findVisible("confirmButton"), nullptr);
     EXPECT_FALSE(state->hasMessage());
 }
@@ -359,8 +411,8 @@ TEST_F(UiTest, FullDiskAccessBannerRenders)
     auto* w = qobject_cast<QQuickWindow*>(object.get());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     settle();
-    snap(w, "fda-banner");
-    EXPECT_TRUE(shows(w, L("Acesso Total ao Disco desativado")));
+    snap("fda-banner", w);
+    EXPECT_TRUE(shows(L("Acesso Total ao Disco desativado"), w));
     state->setFda(true);
 }
 
@@ -371,34 +423,26 @@ TEST_F(UiTest, SettingsWindowRenders)
     QMetaObject::invokeMethod(settings, "open");
     ASSERT_TRUE(QTest::qWaitForWindowExposed(settings));
     settle();
-    snap(settings, "settings");
-    EXPECT_TRUE(shows(settings, L("Geral")));
-    EXPECT_TRUE(shows(settings, L("Sons")));
+    snap("settings", settings);
+    EXPECT_TRUE(shows(L("Geral"), settings));
+    EXPECT_TRUE(shows(L("Sons"), settings));
     settings->close();
     settle();
 }
 
 TEST_F(UiTest, SidebarFollowsMouseAndKeyboard)
 {
-    state->setSection("overview");
-    settle();
+    showSection("overview");
     auto* sidebar = find("sidebar");
     ASSERT_NE(sidebar, nullptr);
-    // Click the third item ("Arquivos grandes"): rows are 36 high below the header.
-    QList<QQuickItem*> rows;
-    QList<QQuickItem*> pending{sidebar};
-    while (!pending.isEmpty()) {
-        QQuickItem* item = pending.takeLast();
-        if (item->property("section").isValid() && item->property("active").isValid())
-            rows << item;
-        pending << item->childItems();
-    }
+    QList<QQuickItem*> rows = visibleItems(sidebar, [](QQuickItem* item) {
+        return item->property("section").isValid() && item->property("active").isValid();
+    });
     ASSERT_EQ(rows.size(), 7);
     std::sort(rows.begin(), rows.end(), [](QQuickItem* a, QQuickItem* b) {
         return a->mapToScene({0, 0}).y() < b->mapToScene({0, 0}).y();
     });
-    const QPointF centre = rows[2]->mapToScene(QPointF(rows[2]->width() / 2, rows[2]->height() / 2));
-    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    click(rows[2]);  // the third item, "Arquivos grandes"
     settle(200);
     EXPECT_EQ(state->section(), "large");
 
@@ -408,26 +452,22 @@ TEST_F(UiTest, SidebarFollowsMouseAndKeyboard)
     QTest::keyClick(window, Qt::Key_Return);
     settle(200);
     EXPECT_EQ(state->section(), "orbitMap");
-    state->setSection("overview");
-    settle();
+    showSection("overview");
 }
 
 TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
 {
-    state->setSection("junk");
-    settle();
-    snap(window, "junk-idle");
-    expectPageHeader("junk-idle");
+    showSection("junk");
+    snapPage("junk-idle");
 
     state->setJunkScanning(true);
     state->setJunkCurrent("Caches de apps");
     state->setJunkLive(1'234'000'000);
     settle(900);
-    snap(window, "junk-scanning");
-    EXPECT_TRUE(shows(window, L("Encontrado")));
-    state->setSection("overview");
-    settle(900);
-    snap(window, "overview-scanning");
+    snap("junk-scanning");
+    EXPECT_TRUE(shows(L("Encontrado")));
+    showSection("overview", 900);
+    snap("overview-scanning");
     // the line names the rule being checked (Arabic isolates the name with direction marks)
     EXPECT_TRUE(shownTexts(window).join('\n').contains("Caches de apps"));
 
@@ -435,119 +475,65 @@ TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
     state->setJunkScanning(false);
     state->setJunkScanned(true);
     settle(900);
-    snap(window, "overview-scanned");
-    // four tiles, the largest groups first
-    const QVariantList tiles = state->largestJunkGroups();
+    snap("overview-scanned");
+    const QVariantList tiles = state->largestJunkGroups();  // four tiles, the largest groups first
     ASSERT_EQ(tiles.size(), 4);
     EXPECT_EQ(tiles.first().toMap().value("total").toLongLong(), 4'500'000'000);
 
-    state->setSection("junk");
-    settle(900);
-    snap(window, "junk-scanned");
+    showSection("junk", 900);
+    snap("junk-scanned");
     ASSERT_NE(findVisible("actionBarPrimary"), nullptr);
     EXPECT_TRUE(findVisible("actionBarPrimary")->isEnabled());  // ticked items: the button is live
-    EXPECT_TRUE(shows(window, "Caches de apps") || shows(window, L("Caches de apps")));
+    EXPECT_TRUE(shows("Caches de apps") || shows(L("Caches de apps")));
     auto* card = findVisible("junkCard-caches");
     ASSERT_NE(card, nullptr);
     card->setProperty("expanded", true);
     settle();
-    snap(window, "junk-expanded");
+    snap("junk-expanded");
 
     // the group's box: mixed (two of three) → all on → all off
-    EXPECT_TRUE(findVisible("groupCheck-caches")->property("mixed").toBool());
-    click(findVisible("groupCheck-caches"));
+    const auto box = [] { return findVisible("groupCheck-caches"); };
+    EXPECT_TRUE(box()->property("mixed").toBool());
+    click(box());
     settle(100);
-    EXPECT_TRUE(findVisible("groupCheck-caches")->property("on").toBool());
-    click(findVisible("groupCheck-caches"));
+    EXPECT_TRUE(box()->property("on").toBool());
+    click(box());
     settle(100);
-    EXPECT_FALSE(findVisible("groupCheck-caches")->property("on").toBool());
-    EXPECT_FALSE(findVisible("groupCheck-caches")->property("mixed").toBool());
+    EXPECT_FALSE(box()->property("on").toBool());
+    EXPECT_FALSE(box()->property("mixed").toBool());
 
     // the confirmation names the emptying of the Trash only while its group is ticked
     ASSERT_TRUE(state->trashWillEmpty());
     click(findVisible("actionBarPrimary"));
     settle();
-    snap(window, "junk-confirm");
-    auto* message = findVisible("confirmMessage");
-    ASSERT_NE(message, nullptr);
-    const QString withTrash = message->property("text").toString();
-    QTest::keyClick(window, Qt::Key_Escape);
-    settle();
+    snap("junk-confirm");
+    const QString withTrash = shownText("confirmMessage");
+    escape();
     state->toggleJunkGroup("trash");
     EXPECT_FALSE(state->trashWillEmpty());
     click(findVisible("actionBarPrimary"));
     settle();
-    const QString withoutTrash = findVisible("confirmMessage")->property("text").toString();
-    EXPECT_GT(withTrash.size(), withoutTrash.size());
-    QTest::keyClick(window, Qt::Key_Escape);
-    settle();
+    EXPECT_GT(withTrash.size(), shownText("confirmMessage").size());
+    escape();
 }
 
-TEST_F(UiTest, ScanAndCleanFromTheOverviewEndToEnd)
-{
-    // A home with junk: a tool cache, an installer and something in the Trash.
-    const std::filesystem::path home = FS::home();
-    writeFile(home / ".cache/toolA/blob.bin", 300'000);
-    writeFile(home / "Downloads/Setup-9.iso", 200'000);
-    const std::filesystem::path trashFiles = FS::trashFolder();
-    writeFile(trashFiles / "old-notes.txt", 100'000);
-    writeFile(trashFiles.parent_path() / "info/old-notes.txt.trashinfo", 10);
-
-    state->setJunkGroups({});
-    state->setJunkScanned(false);
-    state->setSection("overview");
-    settle();
-    const qint64 freedBefore = state->totalFreed();
-
-    click(findVisible("startScanButton"));
-    ASSERT_EVENTUALLY(state->junkScanned() && !state->junkScanning(), 20000);
-    std::vector<QString> ids;
-    for (const JunkGroup& group : state->junkGroups())
-        ids.push_back(group.id);
-    EXPECT_EQ(ids, (std::vector<QString>{"caches", "installers", "trash"}));
-    settle(900);
-    snap(window, "overview-real-scan");
-
-    // The cache starts ticked, the installer does not: leave both as they are.
-    click(findVisible("cleanNowButton"));
-    settle();
-    click(findVisible("confirmButton"));
-    ASSERT_EVENTUALLY(state->celebrating(), 20000);
-    settle(2000);
-    snap(window, "celebration-after-clean");
-
-    EXPECT_FALSE(std::filesystem::exists(home / ".cache/toolA"));
-    EXPECT_FALSE(std::filesystem::exists(trashFiles / "old-notes.txt"));
-    EXPECT_FALSE(std::filesystem::exists(trashFiles.parent_path() / "info/old-notes.txt.trashinfo"));
-    EXPECT_TRUE(std::filesystem::exists(home / "Downloads/Setup-9.iso"));
-    EXPECT_GT(state->totalFreed(), freedBefore);
-    EXPECT_EQ(Prefs::readInt(*Prefs::standard(), "totalFreed"), state->totalFreed());
-    // the removed items are pruned from the result; the installer stays listed
-    ids.clear();
-    for (const JunkGroup& group : state->junkGroups())
-        ids.push_back(group.id);
-    EXPECT_EQ(ids, (std::vector<QString>{"installers"}));
-    state->dismissCelebration();
-    settle();
-}
-
-TEST_F(UiTest, LinuxJunkPageFromARealScanWithAnItemInUse)
+TEST_F(UiTest, RealScanAndCleanFromTheOverviewLeaveWhatIsInUse)
 {
     // What a Linux desktop leaves: caches (one held open by a running
     // program), thumbnails, a developer cache, installers and the Trash.
-    const std::filesystem::path home = FS::home();
-    writeFile(home / ".cache/mozilla/firefox/cache2/entries/A1", 900'000);
-    writeFile(home / ".cache/fontconfig/abc-le64.cache-8", 120'000);
-    writeFile(home / ".cache/thumbnails/normal/0f3a.png", 60'000);
-    writeFile(home / ".npm/_cacache/content-v2/sha512/aa", 400'000);
-    writeFile(home / "Downloads/tool_2.1_amd64.deb", 700'000);
-    writeFile(home / "Downloads/Editor-x86_64.AppImage", 500'000);
-    writeFile(FS::trashFolder() / "old-draft.odt", 80'000);
-    writeFile(FS::trashFolder().parent_path() / "info/old-draft.odt.trashinfo", 10);
+    const fs::path home = FS::home();
+    const fs::path held = home / ".cache/mozilla/firefox/cache2/entries/A1";
+    writeBytes(held, 900'000);
+    writeBytes(home / ".cache/toolA/blob.bin", 300'000);
+    writeBytes(home / ".cache/fontconfig/abc-le64.cache-8", 120'000);
+    writeBytes(home / ".cache/thumbnails/normal/0f3a.png", 60'000);
+    writeBytes(home / ".npm/_cacache/content-v2/sha512/aa", 400'000);
+    writeBytes(home / "Downloads/tool_2.1_amd64.deb", 700'000);
+    writeBytes(home / "Downloads/Setup-9.iso", 200'000);
+    trashFixture("old-notes.txt", 100'000);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    const std::filesystem::path held = home / ".cache/mozilla/firefox/cache2/entries/A1";
     posix_spawn_file_actions_addopen(&actions, 3, held.c_str(), O_RDONLY, 0);
     char seconds[] = "60";
     char* args[] = {const_cast<char*>("/bin/sleep"), seconds, nullptr};
@@ -556,36 +542,49 @@ TEST_F(UiTest, LinuxJunkPageFromARealScanWithAnItemInUse)
     posix_spawn_file_actions_destroy(&actions);
     QThread::msleep(300);  // until the child runs sleep itself
 
-    // The active profile's catalogue scanned as AppState::scanJunk does, its
-    // result shown on the overview and then on the junk page.
-    state->setSection("overview");
-    settle();
-    state->setJunkGroups(Sweeper::scanJunk(Profiles::active().junk.rules()));
-    state->setJunkScanned(true);
-    settle(900);
-    snap(window, "overview-linux");
-    state->setSection("junk");
+    state->setJunkGroups({});
+    state->setJunkScanned(false);
+    showSection("overview");
+    const qint64 freedBefore = state->totalFreed();
+    click(findVisible("startScanButton"));
+    ASSERT_EVENTUALLY(state->junkScanned() && !state->junkScanning(), 20000);
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
 
-    std::vector<QString> ids;
-    for (const JunkGroup& group : state->junkGroups())
-        ids.push_back(group.id);
-    EXPECT_EQ(ids, (std::vector<QString>{"caches", "thumbnails", "devcache", "installers", "trash"}));
+    EXPECT_EQ(junkIds(), (std::vector<QString>{"caches", "thumbnails", "devcache", "installers", "trash"}));
     const JunkGroup& caches = state->junkGroups().front();
     ASSERT_FALSE(caches.items.empty());
     EXPECT_EQ(caches.items.front().name, "mozilla");
     EXPECT_FALSE(caches.items.front().selected);
     EXPECT_EQ(caches.items.front().note, LF("Em uso por %@", QStringLiteral("sleep")));
+    settle(900);
+    snap("overview-real-scan");
+    showSection("junk", 900);
+    snap("junk-linux");
+    showSection("overview");
 
-    settle(900);
-    snap(window, "junk-linux");
-    state->setSection("overview");
-    settle(900);
-    std::filesystem::remove_all(home / ".cache");
-    std::filesystem::remove_all(home / ".npm");
-    std::filesystem::remove_all(home / "Downloads");
+    // Clean what starts ticked: the caches not in use, the thumbnails, the
+    // developer cache and the Trash; the installers are not ticked.
+    confirm({}, "cleanNowButton");
+    ASSERT_EVENTUALLY(state->celebrating(), 20000);
+    settle(2000);
+    snap("celebration-after-clean");
+    EXPECT_TRUE(fs::exists(held));
+    for (const char* gone : {".cache/toolA", ".cache/fontconfig", ".cache/thumbnails/normal/0f3a.png", ".npm/_cacache"})
+        EXPECT_FALSE(fs::exists(home / gone)) << gone;
+    EXPECT_FALSE(fs::exists(FS::trashFolder() / "old-notes.txt"));
+    EXPECT_FALSE(fs::exists(infoFor(FS::trashFolder() / "old-notes.txt")));
+    EXPECT_TRUE(fs::exists(home / "Downloads/Setup-9.iso"));
+    EXPECT_TRUE(fs::exists(home / "Downloads/tool_2.1_amd64.deb"));
+    EXPECT_GT(state->totalFreed(), freedBefore);
+    EXPECT_EQ(Prefs::readInt(*Prefs::standard(), "totalFreed"), state->totalFreed());
+    // the removed items are pruned from the result; what was left stays listed
+    EXPECT_EQ(junkIds(), (std::vector<QString>{"caches", "installers"}));
+    dismissCelebration();
+
+    for (const char* folder : {".cache", ".npm", "Downloads"})
+        fs::remove_all(home / folder);
     state->setJunkGroups({});
     state->setJunkScanned(false);
     settle();
@@ -595,21 +594,15 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
 {
     // Two big files the walk must find (sparse: cheap to make), and big files
     // in places it must never look.
-    const std::filesystem::path home = FS::home();
-    auto sparse = [](const std::filesystem::path& path, std::uintmax_t bytes) {
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path).close();
-        std::filesystem::resize_file(path, bytes);
-    };
-    sparse(home / "Videos/holiday 2024.mkv", 180'000'000);
-    sparse(home / "Projects/backup.tar", 120'000'000);
-    sparse(home / "Library/Caches/huge.bin", 900'000'000);
-    sparse(home / ".hidden/huge.bin", 900'000'000);
+    const fs::path home = FS::home();
+    for (const auto& [path, bytes] : {std::pair{"Videos/holiday 2024.mkv", 180'000'000}, {"Projects/backup.tar", 120'000'000},
+                                      {"Library/Caches/huge.bin", 900'000'000}, {".hidden/huge.bin", 900'000'000}}) {
+        writeFile(home / path, "");
+        fs::resize_file(home / path, bytes);
+    }
 
-    state->setSection("large");
-    settle();
-    snap(window, "large-idle");
-    expectPageHeader("large-idle");
+    showSection("large");
+    snapPage("large-idle");
 
     // the threshold choice does not start a scan
     click(findVisible("thresholdChoice")->childItems().first()->childItems().first());
@@ -620,7 +613,7 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     state->setLargeScanning(true);
     state->setLargeProgress(48'000);
     settle(600);
-    snap(window, "large-scanning");
+    snap("large-scanning");
     state->setLargeScanning(false);
     settle();
 
@@ -629,28 +622,23 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     ASSERT_EQ(state->largeCount(), 2);
     EXPECT_EQ(state->largeFiles()[0].url.filename(), "holiday 2024.mkv");  // largest first
     settle();
-    snap(window, "large-scanned");
+    snap("large-scanned");
 
     state->toggleLargeFile(state->largeFiles()[1].id.toString(QUuid::WithoutBraces));
     EXPECT_EQ(state->largeSelectedTotal(), 120'000'000);
-    click(findVisible("actionBarPrimary"));
-    settle();
-    snap(window, "large-confirm");
-    click(findVisible("confirmButton"));
+    confirm("large-confirm");
     ASSERT_EVENTUALLY(!state->busy() && state->largeCount() == 1, 20000);
-    EXPECT_FALSE(std::filesystem::exists(home / "Projects/backup.tar"));
-    EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "backup.tar"));
-    EXPECT_TRUE(std::filesystem::exists(home / "Videos/holiday 2024.mkv"));
-    ASSERT_EVENTUALLY(state->celebrating(), 5000);
-    state->dismissCelebration();
-    settle();
+    EXPECT_FALSE(fs::exists(home / "Projects/backup.tar"));
+    EXPECT_TRUE(fs::exists(FS::trashFolder() / "backup.tar"));
+    EXPECT_TRUE(fs::exists(home / "Videos/holiday 2024.mkv"));
+    dismissCelebration();
 }
 
 TEST_F(UiTest, UninstallerPicksAnAppAndUninstallsIt)
 {
     Profiles::choose("macos");  // application bundles
-    const std::filesystem::path apps = FS::home() / "fixture-apps";
-    const std::filesystem::path lib = FS::home() / "Library";
+    const fs::path apps = FS::home() / "fixture-apps";
+    const fs::path lib = FS::home() / "Library";
     makeBundle(apps, "Notely", "com.maker.notely", "4.2.1", 180'000);
     makeBundle(apps, "Brushwork", "io.brush.work", "1.0", 60'000);
     makeBundle(apps, "Zip Tool", "org.zip.tool", "", 20'000);
@@ -659,59 +647,36 @@ TEST_F(UiTest, UninstallerPicksAnAppAndUninstallsIt)
     writeBytes(lib / "Preferences/com.maker.notely.plist", 300);
     state->setAppFolders({apps});
     state->loadApps();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state->appCount() == 3 && state->appSizes().size() == 3; }, 10000));
+    ASSERT_EVENTUALLY(state->appCount() == 3 && state->appSizes().size() == 3, 10000);
 
-    state->setSection("uninstaller");
-    settle();
-    snap(window, "uninstaller-list");
-    expectPageHeader("uninstaller-list");
-    EXPECT_TRUE(shows(window, "Notely"));
-    EXPECT_TRUE(shows(window, "Brushwork"));
+    showSection("uninstaller");
+    snapPage("uninstaller-list");
+    EXPECT_TRUE(shows("Notely"));
+    EXPECT_TRUE(shows("Brushwork"));
 
-    const std::filesystem::path notely = apps / "Notely.app";
+    const fs::path notely = apps / "Notely.app";
     click(findVisible("appRow"));  // the first row: Brushwork
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !state->appLoading() && state->appFiles().size() == 1; }, 10000));
-    state->selectApp(QString::fromStdString(notely.native()));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !state->appLoading() && state->appFiles().size() == 4; }, 10000));
+    ASSERT_EVENTUALLY(!state->appLoading() && state->appFiles().size() == 1, 10000);
+    state->selectApp(textOf(notely));
+    ASSERT_EVENTUALLY(!state->appLoading() && state->appFiles().size() == 4, 10000);
     EXPECT_EQ(state->appFiles()[0].url, notely);
     settle();
-    snap(window, "uninstaller-selected");
+    snap("uninstaller-selected");
 
-    click(findVisible("actionBarPrimary"));
-    settle();
-    snap(window, "uninstaller-confirm");
-    click(findVisible("confirmButton"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !state->busy() && state->appCount() == 2; }, 20000));
-    EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "Notely.app"));
-    EXPECT_FALSE(std::filesystem::exists(lib / "Caches/com.maker.notely"));
+    confirm("uninstaller-confirm");
+    ASSERT_EVENTUALLY(!state->busy() && state->appCount() == 2, 20000);
+    EXPECT_TRUE(fs::exists(FS::trashFolder() / "Notely.app"));
+    EXPECT_FALSE(fs::exists(lib / "Caches/com.maker.notely"));
     EXPECT_EQ(state->selectedApp(), "");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state->celebrating(); }, 5000));
-    state->dismissCelebration();
-    settle();
+    dismissCelebration();
     Profiles::choose("linux");
-}
-
-// A square PNG of one colour, as an application's icon.
-void writeIcon(const std::filesystem::path& path, QColor colour)
-{
-    std::filesystem::create_directories(path.parent_path());
-    QImage image(48, 48, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(colour);
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(QRectF(4, 4, 40, 40), 9, 9);
-    painter.end();
-    image.save(QString::fromStdString(path.string()));
 }
 
 TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
 {
     DesktopFixture fx;
     fx.populate();
-    const auto pixmaps = fx.root / "usr/share/pixmaps";
-    writeIcon(pixmaps / "mini.xterm.png", QColor("#3a3a3a"));
+    writeIcon(fx.root / "usr/share/pixmaps/mini.xterm.png", QColor("#3a3a3a"));
     writeIcon(fx.home / ".local/share/icons/hicolor/48x48/apps/notes.png", QColor("#f2b233"));
     writeIcon(fx.root / "usr/share/icons/hicolor/48x48/apps/gvim.png", QColor("#2e9e4f"));
     // Notes (an AppImage) and what it left: one folder another program answers to as well
@@ -731,40 +696,34 @@ TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
     state->setRemovalAdminRunner([](const std::string&) { return Shell::Result{false, "not in the UI test"}; });
     state->selectApp({});
     state->loadApps();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state->appCount() == 10 && state->appSizes().size() >= 10; }, 10000));
-    state->setSection("uninstaller");
-    settle(700);
-    snap(window, "uninstaller-linux-list");
+    ASSERT_EVENTUALLY(state->appCount() == 10 && state->appSizes().size() >= 10, 10000);
+    showSection("uninstaller", 700);
+    snap("uninstaller-linux-list");
 
-    const auto idOf = [&](const QString& name) {
-        for (const AppInfo& app : state->apps())
-            if (app.name == name)
-                return app.id();
-        return QString();
-    };
     const auto choose = [&](const QString& name) {
-        state->selectApp(idOf(name));
+        QString id;
+        for (const AppInfo& app : state->apps())
+            if (app.name == name && id.isEmpty())
+                id = app.id();
+        state->selectApp(id);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !state->appLoading(); }, 10000));
         settle();
     };
 
     // a package: its plan is named in the confirmation
     choose("XTerm");
-    snap(window, "uninstaller-linux-package");
+    snap("uninstaller-linux-package");
     click(findVisible("actionBarPrimary"));
     settle();
-    QQuickItem* message = findVisible("confirmMessage");
-    ASSERT_NE(message, nullptr);
-    EXPECT_TRUE(message->property("text").toString().contains("UXTerm, XTerm"));
-    snap(window, "uninstaller-linux-confirm");
-    QTest::keyClick(window, Qt::Key_Escape);
-    settle();
+    EXPECT_TRUE(shownText("confirmMessage").contains("UXTerm, XTerm"));
+    snap("uninstaller-linux-confirm");
+    escape();
 
     // nobody owns it: the uninstall button is off and says why
     choose("Shop Tool");
     EXPECT_FALSE(findVisible("actionBarPrimary")->isEnabled());
     EXPECT_EQ(state->selectedAppInfo()["why"].toString(), L("Nada instalou esta entrada: não há o que desinstalar."));
-    snap(window, "uninstaller-linux-none");
+    snap("uninstaller-linux-none");
 
     // an AppImage: the file and its entry go to the Trash with the ticked leftovers
     choose("Notes");
@@ -775,101 +734,73 @@ TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
     EXPECT_FALSE(shared->selected);
     EXPECT_EQ(shared->note, LF("Também usado por %@", "Notes Sync"));
     ASSERT_NE(findVisible("appFileNote"), nullptr);
-    snap(window, "uninstaller-linux-appimage");
-    click(findVisible("actionBarPrimary"));
-    settle();
-    click(findVisible("confirmButton"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !state->busy() && state->appCount() == 9; }, 20000));
-    const std::filesystem::path trash = FS::trashFolder();
-    EXPECT_TRUE(std::filesystem::exists(trash / "Notes-2.1.AppImage"));
-    EXPECT_TRUE(std::filesystem::exists(trash / "appimagekit-notes.desktop"));
-    EXPECT_FALSE(std::filesystem::exists(fx.home / "Apps/Notes-2.1.AppImage"));
-    EXPECT_FALSE(std::filesystem::exists(fx.home / ".cache/notes"));
-    EXPECT_TRUE(std::filesystem::exists(fx.home / ".local/share/appimagekit-notes/index"));  // unticked: kept
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state->celebrating(); }, 5000));
-    state->dismissCelebration();
-    settle();
-
-    // a local entry: the entry goes to the Trash
-    choose("My Tool");
-    click(findVisible("actionBarPrimary"));
-    settle();
-    click(findVisible("confirmButton"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !state->busy() && state->appCount() == 8; }, 20000));
-    EXPECT_TRUE(std::filesystem::exists(trash / "mytool.desktop"));
-    EXPECT_FALSE(std::filesystem::exists(fx.user / "mytool.desktop"));
-    if (state->celebrating())
-        state->dismissCelebration();
-    state->setSection("overview");
-    settle();
+    snap("uninstaller-linux-appimage");
+    confirm();
+    ASSERT_EVENTUALLY(!state->busy() && state->appCount() == 9, 20000);
+    const fs::path trash = FS::trashFolder();
+    EXPECT_TRUE(fs::exists(trash / "Notes-2.1.AppImage"));
+    EXPECT_TRUE(fs::exists(trash / "appimagekit-notes.desktop"));
+    EXPECT_FALSE(fs::exists(fx.home / "Apps/Notes-2.1.AppImage"));
+    EXPECT_FALSE(fs::exists(fx.home / ".cache/notes"));
+    EXPECT_TRUE(fs::exists(fx.home / ".local/share/appimagekit-notes/index"));  // unticked: kept
+    dismissCelebration();
+    showSection("overview");
 }
 
 TEST_F(UiTest, StartupItemsConfirmByOwner)
 {
-    const std::filesystem::path user = FS::home() / "fixture-launch/user";
-    const std::filesystem::path all = FS::home() / "fixture-launch/all";
-    const std::filesystem::path daemons = FS::home() / "fixture-launch/daemons";
-    auto writeText = [](const std::filesystem::path& path, const std::string& text) {
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-    };
-    writeText(user / "com.maker.notely.helper.plist",
+    const fs::path user = FS::home() / "fixture-launch/user";
+    const fs::path all = FS::home() / "fixture-launch/all";
+    const fs::path daemons = FS::home() / "fixture-launch/daemons";
+    writeFile(user / "com.maker.notely.helper.plist",
               xmlPlist({{"Label", "com.maker.notely.helper"}, {"Program", "/opt/notely/helper"}}));
-    writeText(user / "broken.plist", "not a property list");
-    writeText(all / "org.sync.agent.plist", xmlPlist({{"Label", "org.sync.agent"}},
+    writeFile(user / "broken.plist", "not a property list");
+    writeFile(all / "org.sync.agent.plist", xmlPlist({{"Label", "org.sync.agent"}},
               "<key>ProgramArguments</key><array><string>/usr/lib/sync/agent</string><string>--bg</string></array>"));
-    writeText(daemons / "org.backup.daemon.plist",
+    writeFile(daemons / "org.backup.daemon.plist",
               xmlPlist({{"Label", "org.backup.daemon"}, {"Program", "/usr/sbin/backupd"}}));
     state->setLaunchFolders({{user, "Usuário", true}, {all, "Todos os usuários", false},
                              {daemons, "Sistema (daemon)", false}});
     state->loadAgents();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state->agentCount() == 4; }, 5000));
-    state->setSection("startup");
-    settle(900);
-    snap(window, "startup-list");
-    expectPageHeader("startup-list");
-    EXPECT_TRUE(shows(window, "com.maker.notely.helper"));
-    EXPECT_TRUE(shows(window, "org.backup.daemon"));
+    ASSERT_EVENTUALLY(state->agentCount() == 4, 5000);
+    showSection("startup", 900);
+    snapPage("startup-list");
+    EXPECT_TRUE(shows("com.maker.notely.helper"));
+    EXPECT_TRUE(shows("org.backup.daemon"));
 
     // the user's own agent: it stops now and does not come back
     click(findVisible("agentRemove"));
     settle();
-    snap(window, "startup-confirm-user");
-    QTest::keyClick(window, Qt::Key_Escape);
-    settle();
+    snap("startup-confirm-user");
+    escape();
 
     // a daemon: the administrator password will be asked for
     state->setLaunchFolders({{daemons, "Sistema (daemon)", false}});
     state->loadAgents();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state->agentCount() == 1; }, 5000));
+    ASSERT_EVENTUALLY(state->agentCount() == 1, 5000);
     settle(600);
     click(findVisible("agentRemove"));
     settle();
-    const QQuickItem* message = findVisible("confirmMessage");
-    ASSERT_NE(message, nullptr);
-    // (Arabic texts carry a direction mark in front)
-    EXPECT_TRUE(message->property("text").toString().endsWith(L("Item do sistema: vai pedir sua senha de administrador.")));
-    snap(window, "startup-confirm-system");
-    QTest::keyClick(window, Qt::Key_Escape);
-    settle();
-    EXPECT_TRUE(std::filesystem::exists(daemons / "org.backup.daemon.plist"));
+    EXPECT_TRUE(shownText("confirmMessage").endsWith(L("Item do sistema: vai pedir sua senha de administrador.")));
+    snap("startup-confirm-system");
+    escape();
+    EXPECT_TRUE(fs::exists(daemons / "org.backup.daemon.plist"));
 }
 
 TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
 {
-    const std::filesystem::path home = FS::home();
-    writeFile(home / "Projects/render-final.mov", 900'000);
-    writeFile(home / "Projects/assets/textures.pak", 400'000);
-    writeFile(home / "Projects/notes-for-the-next-meeting.txt", 30'000);
-    writeFile(home / "Projects/old-backup.zip", 250'000);
-    writeFile(home / "Music/album.flac", 500'000);
-    writeFile(home / "Downloads/installer.iso", 700'000);
-    writeFile(home / "diary.txt", 20'000);
+    const fs::path home = FS::home();
+    writeBytes(home / "Projects/render-final.mov", 900'000);
+    writeBytes(home / "Projects/assets/textures.pak", 400'000);
+    writeBytes(home / "Projects/notes-for-the-next-meeting.txt", 30'000);
+    writeBytes(home / "Projects/old-backup.zip", 250'000);
+    writeBytes(home / "Music/album.flac", 500'000);
+    writeBytes(home / "Downloads/installer.iso", 700'000);
+    writeBytes(home / "diary.txt", 20'000);
     // a link to a folder: its own symbol, no size; opening it opens Projects
-    std::filesystem::create_directory_symlink(home / "Projects", home / "Linked projects");
+    fs::create_directory_symlink(home / "Projects", home / "Linked projects");
 
-    state->setSection("orbitMap");
-    settle();
+    showSection("orbitMap");
     auto* view = findVisible("spaceView");
     ASSERT_NE(view, nullptr);
     auto* model = qvariant_cast<SpaceModel*>(view->property("model"));
@@ -881,49 +812,38 @@ TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
     EXPECT_GT(map->planetCount(), 2);
     EXPECT_TRUE(map->isAnimating());
     settle(600);
-    snap(window, "space-home");
-    expectPageHeader("space-home");
-    EXPECT_TRUE(shows(window, "Linked projects"));
-    EXPECT_TRUE(shows(window, "diary.txt"));
+    snapPage("space-home");
+    EXPECT_TRUE(shows("Linked projects"));
+    EXPECT_TRUE(shows("diary.txt"));
 
     // The home folder's own Music folder cannot be ticked.
-    const QString music = QString::fromStdString((home / "Music").native());
-    model->toggle(music);
-    EXPECT_FALSE(model->isSelected(music));
+    model->toggle(textOf(home / "Music"));
+    EXPECT_FALSE(model->isSelected(textOf(home / "Music")));
 
     // A click on the Projects planet enters the folder.
-    const QString projects = QString::fromStdString((home / "Projects").native());
-    const QPointF at = map->planetCentre(projects);
+    const QPointF at = map->planetCentre(textOf(home / "Projects"));
     ASSERT_GE(at.x(), 0);
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, map->mapToScene(at).toPoint());
     ASSERT_EVENTUALLY(model->current() == home / "Projects" && !model->loading(), 20000);
     EXPECT_EQ(model->historyCount(), 1);
-    const QString movie = QString::fromStdString((home / "Projects/render-final.mov").native());
-    const QString zip = QString::fromStdString((home / "Projects/old-backup.zip").native());
-    model->toggle(movie);
-    model->toggle(zip);
-    model->setHovered(QString::fromStdString((home / "Projects/assets").native()));
+    model->toggle(textOf(home / "Projects/render-final.mov"));
+    model->toggle(textOf(home / "Projects/old-backup.zip"));
+    model->setHovered(textOf(home / "Projects/assets"));
     settle(600);
-    snap(window, "space-folder");
+    snap("space-folder");
     model->setHovered("");
 
     click(findVisible("placeButton"));
     settle();
-    snap(window, "space-menu");
-    QTest::keyClick(window, Qt::Key_Escape);
-    settle();
+    snap("space-menu");
+    escape();
 
-    click(findVisible("actionBarPrimary"));
-    settle();
-    snap(window, "space-confirm");
-    click(findVisible("confirmButton"));
+    confirm("space-confirm");
     ASSERT_EVENTUALLY(!state->busy() && model->count() == 2 && !model->loading(), 20000);
-    EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "render-final.mov"));
-    EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "old-backup.zip"));
+    EXPECT_TRUE(fs::exists(FS::trashFolder() / "render-final.mov"));
+    EXPECT_TRUE(fs::exists(FS::trashFolder() / "old-backup.zip"));
     EXPECT_EQ(model->selectedCount(), 0);
-    ASSERT_EVENTUALLY(state->celebrating(), 5000);
-    state->dismissCelebration();
-    settle();
+    dismissCelebration();
 
     // A click on the sun goes back.
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier,
@@ -934,18 +854,17 @@ TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
 
 TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
 {
-    // the user's menu folder, so that "menus" can run
-    std::filesystem::create_directories(FS::home() / ".local/share/applications");
-    state->setSection("maintenance");
-    settle();
-    snap(window, "tools");
-    expectPageHeader("tools");
+    fs::create_directories(FS::home() / ".local/share/applications");  // so that "menus" can run
+    showSection("maintenance");
+    snapPage("tools");
     ASSERT_NE(findVisible("actionBarPrimary"), nullptr);
-    auto* view = findVisible("toolsView");
-    ASSERT_NE(view, nullptr);
-    auto* tools = qvariant_cast<MaintenanceModel*>(view->property("model"));
+    // the page's model; asked again after a page change, which builds the page anew
+    const auto toolsModel = [] {
+        QQuickItem* view = findVisible("toolsView");
+        return view ? qvariant_cast<MaintenanceModel*>(view->property("model")) : nullptr;
+    };
+    auto* tools = toolsModel();
     ASSERT_NE(tools, nullptr);
-    snap(window, "tools");
 
     // A routine that cannot run here is unticked, cannot be ticked, and says why.
     QString userRoutine;
@@ -959,9 +878,7 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
         click(findVisible("taskCard-" + task.id));
         settle(50);
         EXPECT_FALSE(tools->sel().contains(task.id)) << task.id.toStdString();
-        auto* status = findVisible("taskStatus-" + task.id);
-        ASSERT_NE(status, nullptr);
-        EXPECT_TRUE(status->property("text").toString().contains(task.reason));
+        EXPECT_TRUE(shownText("taskStatus-" + task.id).contains(task.reason)) << task.id.toStdString();
     }
     ASSERT_FALSE(userRoutine.isEmpty());
 
@@ -973,33 +890,24 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     EXPECT_TRUE(tools->sel().contains(userRoutine));
     click(findVisible("actionBarPrimary"));
     settle(150);
-    snap(window, "tools-running");
+    snap("tools-running");
 
     // The run belongs to the application: away and back, it is still running,
     // and a second one cannot start.
-    state->setSection("overview");
-    settle(150);
-    state->setSection("maintenance");
-    settle(150);
-    view = findVisible("toolsView");
-    ASSERT_NE(view, nullptr);
-    tools = qvariant_cast<MaintenanceModel*>(view->property("model"));
+    showSection("overview", 150);
+    showSection("maintenance", 150);
+    tools = toolsModel();
     ASSERT_NE(tools, nullptr);
     EXPECT_FALSE(tools->running().isEmpty());
     EXPECT_FALSE(state->runMaintenance(tools->tasks(), tools->sel()));
-    auto* runStatus = findVisible("taskStatus-" + state->maintRunning());
-    ASSERT_NE(runStatus, nullptr);
-    EXPECT_TRUE(runStatus->property("text").toString().contains(L("Executando…")));
+    EXPECT_TRUE(shownText("taskStatus-" + state->maintRunning()).contains(L("Executando…")));
     ASSERT_EVENTUALLY(tools->running().isEmpty(), 10000);
     settle();
     EXPECT_EQ(tools->done(), QStringList{userRoutine});
     EXPECT_TRUE(state->hasMessage());
-    snap(window, "tools-done");
-    QTest::keyClick(window, Qt::Key_Escape);
-    settle();
-    auto* status = findVisible("taskStatus-" + userRoutine);
-    ASSERT_NE(status, nullptr);
-    EXPECT_TRUE(status->property("text").toString().contains(L("Concluído")));  // Arabic adds a direction mark
+    snap("tools-done");
+    escape();
+    EXPECT_TRUE(shownText("taskStatus-" + userRoutine).contains(L("Concluído")));  // Arabic adds a direction mark
 
     // The real font and menu routines, where their programs are here (the
     // temporary home's caches and menu folder): they succeed and say so.
@@ -1024,25 +932,19 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     EXPECT_TRUE(tools->done().contains("fonts"));
     EXPECT_TRUE(tools->done().contains("menus"));
     EXPECT_FALSE(state->hasMessage()) << qPrintable(state->message());
-    EXPECT_TRUE(findVisible("taskStatus-menus")->property("text").toString().contains(L("Concluído")));
-    snap(window, "tools-fonts-menus");
+    EXPECT_TRUE(shownText("taskStatus-menus").contains(L("Concluído")));
+    snap("tools-fonts-menus");
 }
 
 TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
 {
-    const std::filesystem::path system = FS::home() / "fixture-xdg/autostart";
-    const auto writeText = [](const std::filesystem::path& path, const std::string& text) {
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-    };
-    writeText(system / "xdg-user-dirs.desktop",
-              "[Desktop Entry]\nType=Application\nName=User folders update\nExec=xdg-user-dirs-update\n");
-    writeText(system / "at-spi-dbus-bus.desktop",
-              "[Desktop Entry]\nType=Application\nName=AT-SPI D-Bus Bus\nExec=/usr/libexec/at-spi-bus-launcher --launch-immediately\n");
-    writeText(system / "org.kde.kdeconnect.daemon.desktop",
-              "[Desktop Entry]\nType=Application\nName=KDE Connect\nExec=kdeconnectd\nOnlyShowIn=KDE;\n");
-    writeText(system / "blueman.desktop",
-              "[Desktop Entry]\nType=Application\nName=Blueman Applet\nExec=blueman-applet\nX-GNOME-Autostart-enabled=false\n");
+    const fs::path system = FS::home() / "fixture-xdg/autostart";
+    for (const auto& [file, body] :
+         {std::pair{"xdg-user-dirs.desktop", "Name=User folders update\nExec=xdg-user-dirs-update\n"},
+          {"at-spi-dbus-bus.desktop", "Name=AT-SPI D-Bus Bus\nExec=/usr/libexec/at-spi-bus-launcher --launch-immediately\n"},
+          {"org.kde.kdeconnect.daemon.desktop", "Name=KDE Connect\nExec=kdeconnectd\nOnlyShowIn=KDE;\n"},
+          {"blueman.desktop", "Name=Blueman Applet\nExec=blueman-applet\nX-GNOME-Autostart-enabled=false\n"}})
+        writeFile(system / file, std::string("[Desktop Entry]\nType=Application\n") + body);
     LinuxStartup::Sources sources;
     sources.userFolder = Paths::configHome() / "autostart";
     sources.systemFolders = {system};
@@ -1054,33 +956,31 @@ TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
         .setOn = [sources](const AgentItem& item, bool on) { return LinuxStartup::setOn(item, on, sources); }});
     state->loadAgents();
     ASSERT_EVENTUALLY(state->agentCount() == 5, 5000);  // four entries and the login item
-    state->setSection("startup");
-    settle(900);
-    snap(window, "startup-linux");
+    showSection("startup", 900);
+    snap("startup-linux");
 
-    auto* lock = findVisible("agentLock-at-spi-dbus-bus.desktop");
-    EXPECT_NE(lock, nullptr);
+    EXPECT_NE(findVisible("agentLock-at-spi-dbus-bus.desktop"), nullptr);
     EXPECT_EQ(findVisible("agentSwitch-at-spi-dbus-bus.desktop"), nullptr);
     EXPECT_NE(findVisible("agentElsewhere"), nullptr);
 
-    auto* toggle = findVisible("agentSwitch-xdg-user-dirs.desktop");
-    ASSERT_NE(toggle, nullptr);
-    EXPECT_TRUE(toggle->property("checked").toBool());
-    click(toggle);
-    const std::filesystem::path override = sources.userFolder / "xdg-user-dirs.desktop";
-    ASSERT_EVENTUALLY(std::filesystem::exists(override), 5000);
-    ASSERT_EVENTUALLY(!findVisible("agentSwitch-xdg-user-dirs.desktop")->property("checked").toBool(), 5000);
+    const QString toggle = "agentSwitch-xdg-user-dirs.desktop";
+    ASSERT_NE(findVisible(toggle), nullptr);
+    EXPECT_TRUE(checked(toggle));
+    click(findVisible(toggle));
+    const fs::path override = sources.userFolder / "xdg-user-dirs.desktop";
+    ASSERT_EVENTUALLY(fs::exists(override), 5000);
+    ASSERT_EVENTUALLY(!checked(toggle), 5000);
     settle(600);
-    snap(window, "startup-linux-off");
-    click(findVisible("agentSwitch-xdg-user-dirs.desktop"));
-    ASSERT_EVENTUALLY(!std::filesystem::exists(override), 5000);
-    ASSERT_EVENTUALLY(findVisible("agentSwitch-xdg-user-dirs.desktop")->property("checked").toBool(), 5000);
+    snap("startup-linux-off");
+    click(findVisible(toggle));
+    ASSERT_EVENTUALLY(!fs::exists(override), 5000);
+    ASSERT_EVENTUALLY(checked(toggle), 5000);
 
     // The own login item, switched on from the page, is on in the settings too.
     click(findVisible("agentSwitch-com.halvick.Quillmoor.desktop"));
     ASSERT_EVENTUALLY(state->launchAtLogin(), 5000);
     EXPECT_EQ(state->setLaunchAtLogin(false), QString());
-    ASSERT_EVENTUALLY(!findVisible("agentSwitch-com.halvick.Quillmoor.desktop")->property("checked").toBool(), 5000);
+    ASSERT_EVENTUALLY(!checked("agentSwitch-com.halvick.Quillmoor.desktop"), 5000);
     state->setStartupPart(std::nullopt);
 }
 
@@ -1088,8 +988,7 @@ TEST_F(UiTest, OverviewShowsLiveGaugesAndShortcutsWhileShown)
 {
     state->setJunkGroups({});
     state->setJunkScanned(false);
-    state->setSection("overview");
-    settle(900);  // the gauges have faded in
+    showSection("overview", 900);  // the gauges have faded in
     auto* page = findVisible("overviewView");
     ASSERT_NE(page, nullptr);
     auto* mon = page->findChild<QObject*>("overviewMonitor");
@@ -1104,7 +1003,7 @@ TEST_F(UiTest, OverviewShowsLiveGaugesAndShortcutsWhileShown)
     const QSize size = window->size();
     window->resize(size.width(), 1000);
     settle();
-    snap(window, "overview-complete");
+    snap("overview-complete");
 
     // a shortcut leads to its section; leaving the overview stops its monitor
     QPointer<QObject> watched(mon);
@@ -1113,22 +1012,16 @@ TEST_F(UiTest, OverviewShowsLiveGaugesAndShortcutsWhileShown)
     window->resize(size);
     EXPECT_EQ(state->section(), "startup");
     EXPECT_TRUE(watched.isNull() || !watched->property("running").toBool());
-    state->setSection("overview");
-    settle();
+    showSection("overview");
 }
 
 TEST_F(UiTest, PanelOpensFromTheSidebarAndEmptiesTheTrash)
 {
-    const std::filesystem::path home = FS::home();
-    const std::filesystem::path trash = FS::trashFolder();
-    writeFile(trash / "old-video.mkv", 2'000'000);
-    writeFile(trash.parent_path() / "info/old-video.mkv.trashinfo", 10);
-
+    trashFixture("old-video.mkv", 2'000'000);
     auto* panel = window->findChild<QQuickWindow*>("panelWindow");
     ASSERT_NE(panel, nullptr);
     EXPECT_FALSE(panel->isVisible());
-    // no tray in the test bed: the sidebar offers the panel
-    click(findVisible("panelButton"));
+    click(findVisible("panelButton"));  // no tray in the test bed: the sidebar offers the panel
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
     EXPECT_EQ(panel->width(), 320);
     auto* mon = panel->findChild<QObject*>("panelMonitor");
@@ -1136,46 +1029,36 @@ TEST_F(UiTest, PanelOpensFromTheSidebarAndEmptiesTheTrash)
     EXPECT_TRUE(mon->property("running").toBool());
     ASSERT_EVENTUALLY(mon->property("trashKnown").toBool(), 5000);
     settle(900);
-    snap(panel, "panel");
+    snap("panel", panel);
 
     auto* emptyButton = panel->findChild<QQuickItem*>("emptyTrashButton");
     ASSERT_NE(emptyButton, nullptr);
     ASSERT_TRUE(emptyButton->isVisible());
     click(emptyButton);
     settle();
-    snap(panel, "panel-empty-confirm");
+    snap("panel-empty-confirm", panel);
     const qint64 freedBefore = state->totalFreed();
-    QQuickItem* confirm = nullptr;
-    QList<QQuickItem*> pending{panel->contentItem()};
-    while (!pending.isEmpty() && !confirm) {
-        QQuickItem* item = pending.takeFirst();
-        if (item->objectName() == "confirmButton" && item->isVisible())
-            confirm = item;
-        pending << item->childItems();
-    }
-    click(confirm);
-    ASSERT_EVENTUALLY(!std::filesystem::exists(trash / "old-video.mkv"), 5000);
-    EXPECT_FALSE(std::filesystem::exists(trash.parent_path() / "info/old-video.mkv.trashinfo"));
+    click(findVisible("confirmButton", panel));
+    ASSERT_EVENTUALLY(!fs::exists(FS::trashFolder() / "old-video.mkv"), 5000);
+    EXPECT_FALSE(fs::exists(infoFor(FS::trashFolder() / "old-video.mkv")));
     ASSERT_EVENTUALLY(state->totalFreed() > freedBefore, 5000);
     ASSERT_EVENTUALLY(mon->property("trashSize").toLongLong() == 0, 5000);
     settle();
-    snap(panel, "panel-after-empty");
+    snap("panel-after-empty", panel);
 
-    // a laptop on battery with a stick plugged in: the power level and a volume row with eject
-    const std::filesystem::path fake = home / "fixtures/laptop";
-    const std::filesystem::path stick = fake / "media/STICK";
-    std::filesystem::create_directories(stick);
-    std::filesystem::create_directories(fake / "sys/class/power_supply/BAT0");
-    std::ofstream(fake / "sys/class/power_supply/BAT0/type") << "Battery\n";
-    std::ofstream(fake / "sys/class/power_supply/BAT0/capacity") << "57\n";
-    std::ofstream(fake / "sys/class/power_supply/BAT0/status") << "Discharging\n";
-    std::filesystem::create_directories(fake / "proc/self");
-    const std::filesystem::path share = fake / "net/share";
-    std::filesystem::create_directories(share);
-    std::ofstream(fake / "proc/self/mountinfo") << "60 28 7:7 / " << stick.native() << " rw - vfat /dev/loop7 rw\n"
-                                                << "61 28 0:60 / " << share.native() << " rw - nfs4 nas:/share rw\n";
-    std::ofstream(fake / "proc/stat") << "cpu  100 0 50 850 0 0 0 0 0 0\n";
-    std::ofstream(fake / "proc/meminfo") << "MemTotal: 8000000 kB\nMemAvailable: 2000000 kB\n";
+    // a laptop on battery with a stick and a network share: the power level and two volume rows
+    const fs::path fake = FS::home() / "fixtures/laptop";
+    const fs::path stick = fake / "media/STICK";
+    const fs::path share = fake / "net/share";
+    fs::create_directories(stick);
+    fs::create_directories(share);
+    writeFile(fake / "sys/class/power_supply/BAT0/type", "Battery\n");
+    writeFile(fake / "sys/class/power_supply/BAT0/capacity", "57\n");
+    writeFile(fake / "sys/class/power_supply/BAT0/status", "Discharging\n");
+    writeFile(fake / "proc/self/mountinfo", "60 28 7:7 / " + stick.native() + " rw - vfat /dev/loop7 rw\n"
+                                            "61 28 0:60 / " + share.native() + " rw - nfs4 nas:/share rw\n");
+    writeFile(fake / "proc/stat", "cpu  100 0 50 850 0 0 0 0 0 0\n");
+    writeFile(fake / "proc/meminfo", "MemTotal: 8000000 kB\nMemAvailable: 2000000 kB\n");
     auto* monitor = qobject_cast<SystemMonitor*>(mon);
     ASSERT_NE(monitor, nullptr);
     monitor->setRoots({fake / "proc", fake / "sys", fake / "dev"});
@@ -1184,18 +1067,11 @@ TEST_F(UiTest, PanelOpensFromTheSidebarAndEmptiesTheTrash)
     EXPECT_EQ(monitor->volumes().size(), 2u);
     EXPECT_TRUE(monitor->hasBattery());
     EXPECT_EQ(monitor->model(), L("Notebook"));  // a laptop, named as Linux names it
-    snap(panel, "panel-laptop");
-    EXPECT_TRUE(shows(panel, "STICK"));
-    EXPECT_TRUE(shows(panel, "share"));
+    snap("panel-laptop", panel);
+    EXPECT_TRUE(shows("STICK", panel));
+    EXPECT_TRUE(shows("share", panel));
     // only the stick, a block device, can be ejected; the share gets no button
-    QList<QQuickItem*> ejectButtons;
-    pending = {panel->contentItem()};
-    while (!pending.isEmpty()) {
-        QQuickItem* item = pending.takeFirst();
-        if (item->objectName() == "ejectButton" && item->isVisible())
-            ejectButtons << item;
-        pending << item->childItems();
-    }
+    const QList<QQuickItem*> ejectButtons = allVisible("ejectButton", panel);
     ASSERT_EQ(ejectButtons.size(), 1);
 
     // ejecting runs in the background: the row says so meanwhile
@@ -1210,8 +1086,8 @@ TEST_F(UiTest, PanelOpensFromTheSidebarAndEmptiesTheTrash)
     click(ejectButtons.first());
     settle();
     EXPECT_EQ(actions->ejecting().size(), 1);
-    EXPECT_TRUE(shows(panel, L("Ejetando…")));
-    snap(panel, "panel-ejecting");
+    EXPECT_TRUE(shows(L("Ejetando…"), panel));
+    snap("panel-ejecting", panel);
     release = true;
     ASSERT_EVENTUALLY(actions->ejecting().isEmpty(), 5000);
 
