@@ -139,8 +139,9 @@ TEST(SpaceModel, ALinkHasNoSizeAndOpensTheFolderItLeadsTo)
         const bool link = name.rfind("to-", 0) == 0;
         EXPECT_EQ(rows->data(index, SpaceEntryModel::IsLink).toBool(), link) << name;
         EXPECT_EQ(rows->data(index, SpaceEntryModel::OpensFolder).toBool(), name == "real" || name == "to-real") << name;
-        if (link)
+        if (link) {
             EXPECT_EQ(rows->data(index, SpaceEntryModel::Size).toLongLong(), 0) << name;
+        }
     }
     EXPECT_EQ(model.total(), FS::size(root / "real") + FS::size(root / "note.txt"));
 
@@ -195,7 +196,7 @@ TEST(SpaceModel, ThousandsOfChildrenListAtOnceAndArriveInAFewBatches)
     clock.start();
     model.open(folder, false);
     EXPECT_EQ(model.count(), 20000);
-    EXPECT_LT(clock.elapsed(), 2000);  // the listing alone, nothing measured yet
+    EXPECT_TRUE(model.loading());  // listed at once; the sizes come later, from the pool
     ASSERT_TRUE(waitLoaded(model));
     const double seconds = clock.elapsed() / 1000.0;
     // The open, the final sort, and at most one batch per 0.35 s (plus the last).

@@ -82,7 +82,7 @@ TEST(DuCli, LinksAreMarkedAndALinkedFolderIsMeasuredByItsRealPath)
     for (const QJsonValue& value : QJsonDocument::fromJson(r.out.toUtf8()).object()["entries"].toArray())
         byName[value.toObject()["name"].toString()] = value.toObject();
     ASSERT_EQ(byName.size(), 5);
-    for (const QString& link : {"to-real", "to-file", "dangling"}) {
+    for (const QString link : {"to-real", "to-file", "dangling"}) {
         EXPECT_TRUE(byName[link]["isLink"].toBool()) << qPrintable(link);
         EXPECT_FALSE(byName[link]["isDir"].toBool()) << qPrintable(link);
     }

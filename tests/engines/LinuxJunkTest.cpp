@@ -115,8 +115,9 @@ TEST_F(LinuxJunk, NoByteIsCountedInTwoGroups)
     // No item lies inside another.
     for (const fs::path& a : items)
         for (const fs::path& b : items)
-            if (a != b)
+            if (a != b) {
                 EXPECT_NE(a.native().rfind(b.native() + "/", 0), 0u) << a << " inside " << b;
+            }
     // Every file once: the items' sizes add up to the files written plus the
     // folders' own blocks, never more than that sum.
     std::int64_t folders = 0;
@@ -137,9 +138,9 @@ TEST_F(LinuxJunk, ExcludedEntriesBelongToTheirOwnRuleOnly)
     writeBytes(home / "box/other/data", 4'000);
     writeBytes(home / "box/other.log", 4'000);
     const std::vector<JunkRule> rules{
-        {.id = "a", .title = "A", .paths = {"~/box"}, .exclude = {"~/box/other"}},
-        {.id = "b", .title = "B", .paths = {"~/box/other"}, .children = false},
-        {.id = "c", .title = "C", .paths = {"~/box/*"}, .namePatterns = {"*.log"}},
+        {.id = "a", .title = "A", .detail = {}, .symbol = {}, .paths = {"~/box"}, .exclude = {"~/box/other"}},
+        {.id = "b", .title = "B", .detail = {}, .symbol = {}, .paths = {"~/box/other"}, .children = false},
+        {.id = "c", .title = "C", .detail = {}, .symbol = {}, .paths = {"~/box/*"}, .namePatterns = {"*.log"}},
     };
     const auto found = itemsByGroup(Sweeper::scanJunk(rules), home);
     EXPECT_EQ(found.at("a"), (std::set<std::string>{"box/keep", "box/other.log"}));
@@ -248,7 +249,7 @@ TEST_F(LinuxJunk, TheTrashOfAnotherFileSystemIsEmptiedWithItsInformation)
     EXPECT_EQ(trashes, (std::vector<fs::path>{top / ".Trash" / uid / "files", top / (".Trash-" + uid) / "files"}));
 
     // The rule lists what they hold (hidden entries too); deleting an entry takes its information along.
-    const std::vector<JunkRule> rules{{.id = "trash", .title = "T", .paths = {"~/.Trash"},
+    const std::vector<JunkRule> rules{{.id = "trash", .title = "T", .detail = {}, .symbol = {}, .paths = {"~/.Trash"},
                                        .places = [] { return Trash::volumeTrashFolders(FS::home() / "mounts"); },
                                        .hidden = true}};
     const std::vector<JunkGroup> groups = Sweeper::scanJunk(rules);

@@ -42,8 +42,9 @@ TEST(LangTest, RawValuesRoundTripAndNothingElseIsALanguage)
     for (int raw = -1; raw <= 100; ++raw) {
         const std::optional<Lang> lang = langFromRaw(raw);
         ASSERT_EQ(lang.has_value(), (raw >= 0 && raw <= 7) || raw == 99) << raw;
-        if (lang)
+        if (lang) {
             EXPECT_EQ(rawValue(*lang), raw);
+        }
     }
     EXPECT_EQ(langFromRaw(99), Lang::pt);
 }
