@@ -151,16 +151,27 @@ private:
 };
 
 // The examined-entries count the walking threads share, with the progress
-// reports and cancel checks due every kLargeProgressStep entries.
+// reports and cancel checks due every kLargeProgressStep entries. Each thread
+// counts on its own and adds its count to the shared one every kBatch entries,
+// so the threads do not contend for one counter at every entry.
 class Examined {
 public:
-    Examined(const CancelFlag& flag, const std::function<void(int)>& progress) : flag_(flag), progress_(progress) {}
+    static constexpr int kBatch = 200;  // divides kLargeProgressStep
+    static_assert(Sweeper::kLargeProgressStep % kBatch == 0);
 
-    // Counts one entry; false when the scan is to stop.
-    bool count()
+    Examined(const CancelFlag& flag, const std::function<void(int)>& progress, int workers)
+        : flag_(flag), progress_(progress), own_(std::size_t(workers)) {}
+
+    // Counts one entry met by `worker`; false when the scan is to stop.
+    bool count(int worker)
     {
-        const int examined = count_.fetch_add(1, std::memory_order_relaxed) + 1;
-        if (examined % Sweeper::kLargeProgressStep != 0)
+        int& own = own_[std::size_t(worker)].count;
+        if (++own < kBatch)
+            return true;
+        own = 0;
+        const int before = count_.fetch_add(kBatch, std::memory_order_relaxed);
+        const int examined = before + kBatch;
+        if (examined / Sweeper::kLargeProgressStep == before / Sweeper::kLargeProgressStep)
             return true;
         if (progress_) {
             // One report at a time, every step in turn: a thread that got here
@@ -175,8 +186,12 @@ public:
     }
 
 private:
+    struct alignas(64) Own {  // a cache line each
+        int count = 0;
+    };
     const CancelFlag& flag_;
     const std::function<void(int)>& progress_;
+    std::vector<Own> own_;  // by worker
     std::atomic<int> count_{0};
     std::mutex mutex_;
     int reported_ = 0;
@@ -204,7 +219,7 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
     if (workers < 1)
         workers = FS::sizeWorkers(std::thread::hardware_concurrency());
     std::vector<LargestKept> kept(static_cast<std::size_t>(workers), LargestKept(kMaxLargeFiles));
-    Examined examined(flag, progress);
+    Examined examined(flag, progress, workers);
 
     const auto consider = [&](const Walker::Entry& entry, int worker, std::int64_t size) {
         LargestKept& mine = kept[std::size_t(worker)];
@@ -215,7 +230,7 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
     const ParallelWalk::Visit visit = [&](const Walker::Entry& entry, const ParallelWalk::Place& place) {
         if (entry.isHidden() || isSkipped(entry, skipped))
             return Walker::Step::Skip;
-        if (!examined.count())
+        if (!examined.count(place.worker))
             return Walker::Step::Stop;
 
         if (entry.isDir()) {

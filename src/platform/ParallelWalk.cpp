@@ -42,6 +42,7 @@ public:
     {
         for (std::size_t i = 0; i < roots.size(); ++i)
             queue_.push_back(Folder{-1, roots[i].native(), i});
+        queued_ = int(queue_.size());
     }
 
     void run()
@@ -78,6 +79,7 @@ private:
             }
         }
         freeHelpers += granted - int(helpers_.size());  // those that could not start
+        helpersRunning_ = int(helpers_.size());
     }
 
     // Takes folders from the queue until it is empty and nobody is walking.
@@ -89,6 +91,7 @@ private:
             if (!queue_.empty()) {
                 Folder folder = std::move(queue_.front());
                 queue_.pop_front();
+                queued_.store(int(queue_.size()), std::memory_order_relaxed);
                 ++busy_;
                 lock.unlock();
                 walkFolder(folder, worker, entries);
@@ -158,10 +161,13 @@ private:
     // walk that found it goes in itself.
     bool handOver(const Walker::Entry& entry, std::size_t root)
     {
-        if (waiting_.load(std::memory_order_relaxed) == 0)
+        // Besides a folder for each waiting worker, one more per helper
+        // waits queued, so a worker that ends a walk rarely has to wait.
+        const int backlog = helpersRunning_.load(std::memory_order_relaxed);
+        if (waiting_.load(std::memory_order_relaxed) == 0 && queued_.load(std::memory_order_relaxed) >= backlog)
             return false;  // the usual case, decided without the lock
         std::lock_guard lock(mutex_);
-        if (int(queue_.size()) >= waiting_.load(std::memory_order_relaxed))
+        if (int(queue_.size()) >= waiting_.load(std::memory_order_relaxed) + backlog)
             return false;
         const std::string name(entry.name);
         const int fd = openat(entry.folderFd, name.c_str(), FolderFd::kOpenFlags);
@@ -169,6 +175,7 @@ private:
             return false;  // the walk tries it and skips it as usual
         ++pending_[root];
         queue_.push_back(Folder{fd, entry.path().native(), root});
+        queued_.store(int(queue_.size()), std::memory_order_relaxed);
         wake_.notify_one();
         return true;
     }
@@ -188,6 +195,8 @@ private:
     std::vector<int> pending_;          // by root: its walks queued or running
     int busy_ = 0;                      // workers walking a folder right now
     std::atomic<int> waiting_{0};       // workers waiting for a folder; changed only under the lock
+    std::atomic<int> queued_{0};        // the queue's length; changed only under the lock
+    std::atomic<int> helpersRunning_{0};  // helper threads started
 };
 
 } // namespace

@@ -7,10 +7,11 @@
 // to walk. Each worker walks the folder it took with the sequential,
 // link-safe walker (Walker::walkOpen), starting from the descriptor that was
 // opened for it relative to its parent's. A worker hands a subfolder to the
-// queue instead of entering it itself only while another worker waits for
-// work, so the queue never holds more open folders than there are idle
-// workers, and each walk keeps its own share of the open-folder budget
-// whatever the depth of the tree. Nothing the walks meet is kept here: the
+// queue instead of entering it itself only while the queue is short: one
+// folder for each worker waiting for work and one more for each helper
+// thread, so a worker that ends its walk finds the next one ready. The queue
+// never holds more open folders than that, and each walk keeps its own share
+// of the open-folder budget whatever the depth of the tree. Nothing the walks meet is kept here: the
 // caller tallies what it needs, per worker, without a lock.
 //
 // Several roots can be walked in one run: they wait in the queue unopened,
