@@ -161,7 +161,7 @@ int runLeftovers(Context& context)
                                       {"version", app.version}, {"path", pathText(app.url)}, {"files", items},
                                       {"total", qint64(total)}});
     } else {
-        context.out << LF("%ld itens", qint64(files.size())) << "  " << Fmt::bytes(total) << "\n";
+        context.out << itemCount(qint64(files.size())) << "  " << Fmt::bytes(total) << "\n";
     }
     return Success;
 }

@@ -60,7 +60,7 @@ int runDu(Context& context)
             context.out << " -> " << (entry.target.empty() ? QStringLiteral("?") : lineSafe(entry.target) + "/");
         context.out << "\n";
     }
-    context.out << Fmt::bytes(Space::total(entries)) << " · " << LF("%ld itens", qint64(entries.size())) << "  "
+    context.out << Fmt::bytes(Space::total(entries)) << " · " << itemCount(qint64(entries.size())) << "  "
                 << lineSafe(folder) << "\n";
     return Success;
 }

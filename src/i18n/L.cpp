@@ -157,3 +157,8 @@ QString formatText(const QString& format, const std::vector<FmtArg>& arguments)
     }
     return result;
 }
+
+QString itemCount(std::int64_t count)
+{
+    return count == 1 ? L("1 item") : LF("%ld itens", count);
+}

@@ -47,6 +47,9 @@ QString pickTranslation(const QString& key, const QStringList& texts, Lang lang)
 QString formatText(const QString& format, std::initializer_list<FmtArg> args);
 QString formatText(const QString& format, const std::vector<FmtArg>& args);
 
+// "1 item" or "%ld itens": how many things a list holds.
+QString itemCount(std::int64_t count);
+
 template <typename... Args>
 QString LF(const QString& text, Args&&... args)
 {

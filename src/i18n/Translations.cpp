@@ -643,6 +643,8 @@ const std::vector<TranslationRow>& translationRows()
          {"Apps that go with it: %@", "Apps que se van con ella: %@", "App che vanno via insieme: %@", "Apps qui partent avec elle : %@", "Apps, die mit entfernt werden: %@", "一緒に削除されるアプリ：%@", "一并移除的应用：%@", "تطبيقات ستُزال معه: %@"}},
         {"O app será fechado, o pacote será removido e os itens marcados vão para a Lixeira.",
          {"The app will be closed, its package removed and the ticked items moved to the Trash.", "La app se cerrará, se quitará su paquete y los elementos marcados irán a la Papelera.", "L’app verrà chiusa, il pacchetto rimosso e gli elementi selezionati andranno nel Cestino.", "L’app sera fermée, son paquet supprimé et les éléments cochés iront à la Corbeille.", "Die App wird beendet, ihr Paket entfernt und die markierten Objekte kommen in den Papierkorb.", "アプリを終了し、パッケージを削除して、チェックした項目をゴミ箱に移動します。", "应用将被关闭，其软件包将被移除，勾选的项目将移到废纸篓。", "سيُغلق التطبيق وتُزال حزمته وتُنقل العناصر المحددة إلى سلة المهملات."}},
+        {"1 item",
+         {"1 item", "1 elemento", "1 elemento", "1 élément", "1 Objekt", "1 項目", "1 个项目", "عنصر واحد"}},
     };
     return rows;
 }

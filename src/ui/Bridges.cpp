@@ -48,6 +48,8 @@ QString I18nBridge::L(const QString& text) const { return withDirection(::L(text
 
 QString I18nBridge::directed(const QString& text) const { return withDirection(text); }
 
+QString I18nBridge::items(double count) const { return withDirection(itemCount(std::int64_t(count))); }
+
 QString I18nBridge::isolate(const QString& text) const
 {
     return rightToLeft() ? QChar(0x2068) + text + QChar(0x2069) : text;

@@ -18,6 +18,8 @@ public:
     Q_INVOKABLE QString L(const QString& text) const;
     // Integral numbers fill %ld, everything else %@.
     Q_INVOKABLE QString LF(const QString& text, const QVariantList& args) const;
+    // "1 item" or "%ld itens".
+    Q_INVOKABLE QString items(double count) const;
     // A text made elsewhere (already localised), laid out in the interface's direction.
     Q_INVOKABLE QString directed(const QString& text) const;
     // A text of its own direction (a path, a name) set inside a sentence: in a

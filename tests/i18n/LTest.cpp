@@ -98,6 +98,12 @@ TEST(Lookup, PicksTheLanguagesColumnAndFallsBackToEnglishThenTheKey)
     // Without a language: the interface's.
     EXPECT_EQ(L("Painel"), L("Painel", appLang()));
     EXPECT_EQ(LF("%ld itens", 3), LFin(appLang(), "%ld itens", 3));
+
+    // One item is counted in the singular, any other number in the plural.
+    EXPECT_EQ(itemCount(1), L("1 item"));
+    EXPECT_EQ(itemCount(0), LF("%ld itens", 0));
+    EXPECT_EQ(itemCount(2), LF("%ld itens", 2));
+    EXPECT_EQ(L("1 item", Lang::fr), "1 élément");
 }
 
 TEST(Formatting, FillsArgumentsAndLeavesEverythingElseAsWritten)

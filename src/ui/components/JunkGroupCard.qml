@@ -68,7 +68,7 @@ Card {
                     Text {
                         textFormat: Text.PlainText
                         Layout.fillWidth: true
-                        text: I18n.LF("%ld itens", [card.count]) + "  ·  " + I18n.isolate(card.detail)
+                        text: I18n.items(card.count) + "  ·  " + I18n.isolate(card.detail)
                         color: DS.muted
                         font.pixelSize: 12
                         elide: Text.ElideRight

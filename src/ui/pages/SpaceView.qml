@@ -184,7 +184,7 @@ Item {
                             textFormat: Text.PlainText
                             objectName: "spaceSummary"
                             Layout.fillWidth: true
-                            text: Fmt.bytes(m.total) + " · " + I18n.LF("%ld itens", [m.count])
+                            text: Fmt.bytes(m.total) + " · " + I18n.items(m.count)
                             color: DS.text
                             font: DS.mono(13, Font.DemiBold)
                             elide: Text.ElideRight

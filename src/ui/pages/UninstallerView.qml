@@ -307,7 +307,7 @@ Item {
         ActionBar {
             Layout.fillWidth: true
             caption: AppState.selectedApp === "" ? I18n.L("Nenhum app selecionado")
-                                                 : I18n.LF("%ld itens", [AppState.appSelectedCount])
+                                                 : I18n.items(AppState.appSelectedCount)
             value: Fmt.bytes(AppState.appSelectedTotal)
             title: I18n.L("Desinstalar")
             disabled: AppState.appSelectedTotal <= 0 || AppState.selectedAppInfo.removable === false
