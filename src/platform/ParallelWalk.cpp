@@ -157,12 +157,12 @@ private:
         lock.lock();
     }
 
-    // Queues the folder for a waiting worker; false when nobody waits, and the
-    // walk that found it goes in itself.
+    // Queues the folder for another worker while the queue is short (a folder
+    // for each waiting worker and one more per helper, so a worker that ends
+    // its walk rarely has to wait); false otherwise, and the walk that found
+    // it goes in itself.
     bool handOver(const Walker::Entry& entry, std::size_t root)
     {
-        // Besides a folder for each waiting worker, one more per helper
-        // waits queued, so a worker that ends a walk rarely has to wait.
         const int backlog = helpersRunning_.load(std::memory_order_relaxed);
         if (waiting_.load(std::memory_order_relaxed) == 0 && queued_.load(std::memory_order_relaxed) >= backlog)
             return false;  // the usual case, decided without the lock
