@@ -6,14 +6,11 @@
 #include <QPointer>
 #include <QThreadPool>
 
-#include <unistd.h>
-
 #include "engines/Sweeper.h"
 #include "i18n/L.h"
 #include "platform/LoginItem.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
-#include "platform/Trash.h"
 #include "profiles/Profile.h"
 
 namespace fs = std::filesystem;
@@ -98,33 +95,24 @@ void AppState::removeAgent(const QString& agentId)
 
 void AppState::removeAgent(const AgentItem& item)
 {
-    const unsigned uid = getuid();
+    const Profiles::StartupSources startup = startupPart();
+    const Removal::AdminRunner admin = adminRunner();
     if (item.userOwned) {
-        // An agent that is not loaded is no error: the result is not looked at.
-        const Profiles::StartupSources startup = startupPart();
-        if (item.kind == QLatin1String("launchd") && startup.userUnloadCommand)
-            Shell::run(startup.userUnloadCommand(item.url, uid));
-        const Trash::MoveResult moved = Trash::moveToTrash(item.url);
-        setMessage(moved.ok ? LF("“%@” desativado e movido para a Lixeira.", item.label)
-                            : LF("Não foi possível remover: %@", moved.error));
+        setMessage(Sweeper::removeStartupItem(item, startup, admin).message);
         loadAgents();
         refreshLoginItem();
         return;
     }
-    const Profiles::StartupSources startup = startupPart();
     if (item.kind != QLatin1String("launchd"))
         return;  // the system's entries and services are switched off, never removed
     // The password prompt may stay open for long: the window keeps responding.
-    const Removal::AdminRunner admin = adminRunner();
     QPointer<AppState> self(this);
-    const std::string unload = startup.adminUnloadCommand ? startup.adminUnloadCommand(item.url, uid) : std::string();
-    QThreadPool::globalInstance()->start([self, item, unload, admin] {
-        const Shell::Result result = Removal::adminTrash(item.url, unload, admin);
-        QMetaObject::invokeMethod(self.data(), [self, result, label = item.label] {
+    QThreadPool::globalInstance()->start([self, item, startup, admin] {
+        const QString message = Sweeper::removeStartupItem(item, startup, admin).message;
+        QMetaObject::invokeMethod(self.data(), [self, message] {
             if (!self)
                 return;
-            self->setMessage(result.ok ? LF("“%@” desativado e movido para a Lixeira.", label)
-                                       : LF("Não removido: %@", result.out));
+            self->setMessage(message);
             self->loadAgents();
         }, Qt::QueuedConnection);
     });

@@ -4,12 +4,9 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
-#include <unistd.h>
-
 #include "engines/Sweeper.h"
 #include "i18n/L.h"
 #include "platform/Shell.h"
-#include "platform/Trash.h"
 #include "profiles/Profile.h"
 
 namespace Cli {
@@ -90,35 +87,11 @@ int switchItem(Context& context, const AgentItem& item, bool on)
 
 int removeItem(Context& context, const AgentItem& item)
 {
-    const unsigned uid = getuid();
-    if (item.userOwned) {
-        const Profiles::StartupSources startup = part();
-        if (item.kind == QLatin1String("launchd") && startup.userUnloadCommand)
-            Shell::run(startup.userUnloadCommand(item.url, uid));
-        const Trash::MoveResult moved = Trash::moveToTrash(item.url);
-        if (!moved.ok) {
-            context.err << LF("Não foi possível remover: %@", moved.error) << "\n";
-            return Failure;
-        }
-        context.out << LF("“%@” desativado e movido para a Lixeira.", item.label) << "\n";
-        return Success;
-    }
-    const Profiles::StartupSources startup = part();
-    if (item.kind != QLatin1String("launchd")) {
-        context.err << LF("Não removido: %@", L("só as entradas do seu usuário podem ser removidas; desative esta."))
-                    << "\n";
-        return Failure;
-    }
     const Removal::AdminRunner admin =
         adminOverride ? adminOverride : Removal::AdminRunner([](const std::string& c) { return Shell::runAdmin(c); });
-    const Shell::Result result = Removal::adminTrash(
-        item.url, startup.adminUnloadCommand ? startup.adminUnloadCommand(item.url, uid) : std::string(), admin);
-    if (!result.ok) {
-        context.err << LF("Não removido: %@", result.out) << "\n";
-        return Failure;
-    }
-    context.out << LF("“%@” desativado e movido para a Lixeira.", item.label) << "\n";
-    return Success;
+    const Sweeper::StartupRemoval removal = Sweeper::removeStartupItem(item, part(), admin);
+    (removal.ok ? context.out : context.err) << removal.message << "\n";
+    return removal.ok ? Success : Failure;
 }
 
 int runStartup(Context& context)

@@ -1,11 +1,14 @@
 // Launch agents and daemons: the property lists in the profile's launch folders.
 #include <algorithm>
 
+#include <unistd.h>
+
 #include <QFile>
 
 #include "engines/Sweeper.h"
 #include "i18n/L.h"
 #include "platform/Plist.h"
+#include "platform/Trash.h"
 
 namespace fs = std::filesystem;
 
@@ -49,6 +52,28 @@ std::vector<AgentItem> scanAgents(const std::vector<LaunchFolder>& folders)
         }
     }
     return items;
+}
+
+StartupRemoval removeStartupItem(const AgentItem& item, const Profiles::StartupSources& startup,
+                                 const Removal::AdminRunner& admin)
+{
+    const bool launchd = item.kind == QLatin1String("launchd");
+    const unsigned uid = getuid();
+    if (item.userOwned) {
+        if (launchd && startup.userUnloadCommand)
+            Shell::run(startup.userUnloadCommand(item.url, uid));
+        const Trash::MoveResult moved = Trash::moveToTrash(item.url);
+        if (!moved.ok)
+            return {false, LF("Não foi possível remover: %@", moved.error)};
+        return {true, LF("“%@” desativado e movido para a Lixeira.", item.label)};
+    }
+    if (!launchd)
+        return {false, LF("Não removido: %@", L("só as entradas do seu usuário podem ser removidas; desative esta."))};
+    const std::string unload = startup.adminUnloadCommand ? startup.adminUnloadCommand(item.url, uid) : std::string();
+    const Shell::Result result = Removal::adminTrash(item.url, unload, admin);
+    if (!result.ok)
+        return {false, LF("Não removido: %@", result.out)};
+    return {true, LF("“%@” desativado e movido para a Lixeira.", item.label)};
 }
 
 std::vector<AgentItem> scanStartup(const Profiles::StartupSources& part)

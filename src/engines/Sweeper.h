@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include "engines/Records.h"
+#include "engines/Removal.h"
 #include "platform/FS.h"
 #include "platform/Processes.h"
 #include "profiles/JunkCatalogue.h"
@@ -152,5 +153,18 @@ std::vector<AgentItem> scanStartup(const Profiles::StartupSources& part);
 // The label and program of one launch property list (the file name without its
 // extension and "—" where the list gives none).
 AgentItem agentFrom(const std::filesystem::path& file, const QString& scope, bool userOwned);
+
+// What removing a startup item came to: whether it went, and the sentence to show.
+struct StartupRemoval {
+    bool ok = false;
+    QString message;
+};
+// Removes a startup item. The user's own goes to the Trash (a launch agent
+// unloaded first; one that is not loaded is no error); a system launch daemon
+// is unloaded and trashed through the administrator; the system's other
+// entries and services are only ever switched off, never removed. Blocks while
+// the administrator's prompt is open.
+StartupRemoval removeStartupItem(const AgentItem& item, const Profiles::StartupSources& startup,
+                                 const Removal::AdminRunner& admin);
 
 } // namespace Sweeper
