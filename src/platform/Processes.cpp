@@ -15,6 +15,19 @@
 
 namespace Processes {
 
+namespace {
+
+// The process number a /proc entry names, or 0 for anything else and for
+// this program itself.
+long otherProcess(const char* name)
+{
+    char* end = nullptr;
+    const long pid = std::strtol(name, &end, 10);
+    return pid > 0 && *end == '\0' && pid != getpid() ? pid : 0;
+}
+
+} // namespace
+
 bool isInside(const std::string& executable, const std::filesystem::path& folder)
 {
     std::string prefix = folder.lexically_normal().native();
@@ -38,11 +51,9 @@ int requestQuit(const std::filesystem::path& bundle, const std::filesystem::path
     if (!dir)
         return 0;
     int asked = 0;
-    const pid_t self = getpid();
     while (dirent* entry = readdir(dir)) {
-        char* end = nullptr;
-        const long pid = std::strtol(entry->d_name, &end, 10);
-        if (pid <= 0 || *end != '\0' || pid == self)
+        const long pid = otherProcess(entry->d_name);
+        if (pid == 0)
             continue;
         const std::string link = (procRoot / entry->d_name / "exe").native();
         char target[4096];
@@ -139,12 +150,10 @@ std::vector<Holder> heldPlaces(const std::filesystem::path& procRoot)
         close(procFolder);
         return held;
     }
-    const pid_t self = getpid();
     const uid_t uid = getuid();
     while (dirent* entry = readdir(dir)) {
-        char* end = nullptr;
-        const long pid = std::strtol(entry->d_name, &end, 10);
-        if (pid <= 0 || *end != '\0' || pid == self)
+        const long pid = otherProcess(entry->d_name);
+        if (pid == 0)
             continue;
         struct stat info;
         if (fstatat(procFolder, entry->d_name, &info, 0) != 0 || info.st_uid != uid)
