@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QJsonObject>
 
-#include <mutex>
 #include <optional>
 #include <set>
 
@@ -53,11 +52,8 @@ int runApps(Context& context)
         return context.usageError(QStringLiteral("apps takes no arguments (see --help)"));
     const std::vector<AppInfo> apps = part().scan(places());
     std::vector<std::int64_t> sizes(apps.size(), 0);
-    std::mutex sizing;
-    Sweeper::appSizes(apps, [&](std::size_t index, std::int64_t bytes) {
-        const std::lock_guard<std::mutex> hold(sizing);
-        sizes[index] = bytes;
-    });
+    // Each application is reported once, so the threads write different slots.
+    Sweeper::appSizes(apps, [&](std::size_t index, std::int64_t bytes) { sizes[index] = bytes; });
     QJsonArray list;
     for (std::size_t i = 0; i < apps.size(); ++i) {
         const AppInfo& app = apps[i];
