@@ -14,8 +14,8 @@
 
 #include <QCoreApplication>
 
-#include "engines/Sweeper.h"
-#include "profiles/LinuxDesktopApps.h"
+#include "engines/apps/Apps.h"
+#include "engines/apps/LinuxDesktopApps.h"
 
 #include "Timing.h"
 
@@ -46,7 +46,7 @@ int main(int argc, char** argv)
     LinuxApps::Sources sources;
     sources.userFolder = root / "user/applications";
     sources.folders = {sources.userFolder, root / "system/applications", "/usr/share/applications"};
-    const LinuxApps::CommandRunner run = LinuxApps::defaultRunner();
+    const LinuxApps::CommandRunner run = [](const std::string& command) { return Shell::run(command); };
 
     std::vector<double> lists;
     std::size_t count = 0;

@@ -22,7 +22,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 
-#include "engines/Sweeper.h"
+#include "engines/junk/JunkScan.h"
 #include "platform/Processes.h"
 #include "profiles/Profile.h"
 

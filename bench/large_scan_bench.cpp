@@ -25,7 +25,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 
-#include "engines/Sweeper.h"
+#include "engines/large/LargeFiles.h"
 
 #include "Timing.h"
 

@@ -11,7 +11,8 @@
 #include <QThreadPool>
 #include <QVariantMap>
 
-#include "engines/Sweeper.h"
+#include "engines/junk/JunkScan.h"
+#include "engines/large/LargeFiles.h"
 #include "platform/LoginItem.h"
 #include "platform/Prefs.h"
 #include "platform/Sound.h"
@@ -495,7 +496,7 @@ void AppState::scanLarge()
                 if (self && self->largeFlag_ == flag)
                     self->setLargeProgress(count);
             }, Qt::QueuedConnection);
-        });
+        }, FS::home(), 0, Profiles::active().traits.large);
         auto result = std::make_shared<std::vector<LargeFile>>(std::move(found));
         QMetaObject::invokeMethod(self.data(), [self, flag, result] {
             if (!self || self->largeFlag_ != flag)

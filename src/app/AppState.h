@@ -17,15 +17,15 @@
 #include <QtQml/qqmlregistration.h>
 
 #include "app/AppSection.h"
-#include "engines/Maintenance.h"
-#include "engines/Records.h"
-#include "engines/Removal.h"
-#include "engines/Sweeper.h"
+#include "engines/apps/Apps.h"
+#include "engines/maintenance/Maintenance.h"
+#include "engines/records/Junk.h"
+#include "engines/records/Large.h"
+#include "engines/removal/Removal.h"
+#include "engines/startup/Startup.h"
 #include "platform/FS.h"
-#include "profiles/AppSources.h"
-#include "profiles/StartupSources.h"
 #include "space/SpaceModel.h"
-#include "ui/RecordListModel.h"
+#include "app/RecordListModel.h"
 
 class QQmlEngine;
 class QJSEngine;
@@ -259,15 +259,11 @@ public:
     // restore Shell::run and Shell::runAdmin.
     void setMaintenanceRunners(Maintenance::Runner user, Maintenance::Runner admin);
 
-    // Test seams: the fixed folders and the may-delete test.
-    void setAppFolders(std::vector<std::filesystem::path> folders) { appFolders_ = std::move(folders); }
-    // Where applications are looked for, and the package tools (tests).
-    void setAppPlaces(Profiles::AppPlaces places) { appPlaces_ = std::move(places); }
-    void setLaunchFolders(std::vector<LaunchFolder> folders) { launchFolders_ = std::move(folders); }
-    // Replaces the startup part of the active profile (tests: fixture folders, recorded systemctl).
-    void setStartupPart(std::optional<Profiles::StartupSources> part) { startupPart_ = std::move(part); }
-    // The startup part in use: the one set for tests, else the active profile's.
-    Profiles::StartupSources startupPart() const;
+    // Test seams: the applications (fixture places), the startup items, the may-delete test.
+    void setAppBackend(AppBackend backend) { appBackend_ = std::move(backend); }
+    void setStartupBackend(std::optional<StartupBackend> backend) { startupBackend_ = std::move(backend); }
+    // The startup items in use: the ones set for tests, else the active profile's.
+    StartupBackend startupBackend() const;
     void setMayDelete(std::function<bool(const std::filesystem::path&)> test) { mayDelete_ = std::move(test); }
 
     double nebulaDensity() const;
@@ -345,7 +341,7 @@ private:
     std::vector<JunkItem> appFiles_;
     bool appLoading_ = false;
     std::vector<AgentItem> agents_;
-    std::optional<Profiles::StartupSources> startupPart_;
+    std::optional<StartupBackend> startupBackend_;
     const AgentItem* findAgent(const QString& agentId) const;
     bool launchAtLogin_ = false;
     QString maintRunning_;
@@ -357,10 +353,8 @@ private:
     RecordListModel* appModel_ = nullptr;
     RecordListModel* appFileModel_ = nullptr;
     RecordListModel* agentModel_ = nullptr;
-    std::optional<std::vector<std::filesystem::path>> appFolders_;
-    std::optional<Profiles::AppPlaces> appPlaces_;
-    LinuxApps::UninstallPlan appPlan_;   // the chosen application's, built with its file list
-    std::optional<std::vector<LaunchFolder>> launchFolders_;
+    std::optional<AppBackend> appBackend_;
+    UninstallPlan appPlan_;   // the chosen application's, built with its file list
     std::function<bool(const std::filesystem::path&)> mayDelete_;
     const AppInfo* findApp(const QString& id) const;
     void setApps(std::vector<AppInfo> apps);
@@ -370,7 +364,7 @@ private:
     void setAppLoading(bool loading) { assign(appLoading_, loading, &AppState::appLoadingChanged); }
     void setAgents(std::vector<AgentItem> agents);
     void refreshAppModel();
-    Profiles::AppPlaces appPlaces() const;
+    AppBackend appBackend() const;
     void uninstallByOwner(const AppInfo& app);
     Removal::AdminRunner adminRunner() const;
 

@@ -10,8 +10,7 @@
 
 #include <unistd.h>
 
-#include "engines/Sweeper.h"
-#include "profiles/AppSources.h"
+#include "engines/apps/Apps.h"
 #include "i18n/L.h"
 #include "platform/Processes.h"
 #include "platform/Shell.h"
@@ -31,11 +30,6 @@ bool existsHere(const fs::path& path)
 {
     std::error_code ec;
     return fs::exists(fs::symlink_status(path, ec));
-}
-
-const Profiles::AppSources& profileApps()
-{
-    return Profiles::active().apps;
 }
 
 // Who installed it, as the page shows it.
@@ -62,12 +56,9 @@ QString iconUrl(const AppInfo& app)
 
 // ---- applications ----
 
-Profiles::AppPlaces AppState::appPlaces() const
+AppBackend AppState::appBackend() const
 {
-    Profiles::AppPlaces places = appPlaces_ ? *appPlaces_ : profileApps().places();
-    if (appFolders_)
-        places.bundleFolders = *appFolders_;
-    return places;
+    return appBackend_ ? *appBackend_ : Profiles::active().apps.backend();
 }
 
 
@@ -125,11 +116,10 @@ void AppState::loadApps()
 {
     const QList<QString> measuredList = appSizes_.keys();
     const QSet<QString> measured(measuredList.begin(), measuredList.end());
-    const Profiles::AppPlaces places = appPlaces();
-    const Profiles::AppSources& part = profileApps();
+    const AppBackend backend = appBackend();
     QPointer<AppState> self(this);
-    QThreadPool::globalInstance()->start([self, measured, places, &part] {
-        const std::vector<AppInfo> list = part.scan(places);
+    QThreadPool::globalInstance()->start([self, measured, backend] {
+        const std::vector<AppInfo> list = backend.scan();
         QMetaObject::invokeMethod(self.data(), [self, list] {
             if (self)
                 self->setApps(list);
@@ -217,13 +207,12 @@ void AppState::selectApp(const QString& id)
     setAppLoading(true);
     const AppInfo copy = *app;
     const std::vector<AppInfo> installed = apps_;
-    const Profiles::AppPlaces places = appPlaces();
-    const Profiles::AppSources& part = profileApps();
+    const AppBackend backend = appBackend();
     QPointer<AppState> self(this);
-    QThreadPool::globalInstance()->start([self, copy, id, installed, places, &part] {
-        auto files = std::make_shared<std::vector<JunkItem>>(part.files(copy, installed, places));
+    QThreadPool::globalInstance()->start([self, copy, id, installed, backend] {
+        auto files = std::make_shared<std::vector<JunkItem>>(backend.files(copy, installed));
         // the removal plan is shown in the confirmation, so it is made now
-        auto plan = std::make_shared<LinuxApps::UninstallPlan>(part.plan(copy, installed, places));
+        auto plan = std::make_shared<UninstallPlan>(backend.plan(copy, installed));
         QMetaObject::invokeMethod(self.data(), [self, files, plan, id] {
             // another application was chosen meanwhile: this list is dropped
             if (!self || self->selectedApp_ != id)
@@ -267,7 +256,7 @@ void AppState::uninstallSelected()
         return;
     }
 
-    profileApps().quit(app);  // a polite request, not waited for
+    Sweeper::requestQuit(app);  // a polite request, not waited for
 
     std::vector<RemovalTarget> targets;
     for (const JunkItem& item : appFiles_)
@@ -306,14 +295,14 @@ void AppState::uninstallSelected()
 void AppState::uninstallByOwner(const AppInfo& app)
 {
     const QString id = app.id();
-    const LinuxApps::UninstallPlan plan = appPlan_;
+    const UninstallPlan plan = appPlan_;
     const bool ownTicked = !appFiles_.empty() && appFiles_.front().selected;
     // an entry nobody owns is never uninstalled; a refused plan only when the owner's item is ticked
     if (!plan.ok() && (ownTicked || app.ownerKind == AppOwner::none)) {
         setMessage(plan.refusal);
         return;
     }
-    profileApps().quit(app);  // a polite request, not waited for
+    Sweeper::requestQuit(app);  // a polite request, not waited for
 
     std::vector<RemovalTarget> targets;
     for (std::size_t i = 0; i < appFiles_.size(); ++i) {
@@ -334,17 +323,16 @@ void AppState::uninstallByOwner(const AppInfo& app)
 
     setBusy(true);
     const Removal::AdminRunner admin = adminRunner();
-    const Profiles::AppPlaces places = appPlaces();
+    const AppBackend backend = appBackend();
     QPointer<AppState> self(this);
-    QThreadPool::globalInstance()->start([self, plan, admin, places, targets, id, afterwards] {
-        const Shell::Result result = plan.admin ? admin(plan.command)
-                                                : (places.tools ? places.tools(plan.command) : Shell::run(plan.command));
+    QThreadPool::globalInstance()->start([self, plan, admin, backend, targets, id, afterwards] {
+        const Shell::Result result = plan.admin ? admin(plan.command) : backend.tools(plan.command);
         QMetaObject::invokeMethod(self.data(), [self, result, targets, id, afterwards] {
             if (!self)
                 return;
             self->setBusy(false);
             if (!result.ok) {
-                const QString reason = LinuxApps::lastLine(result.out);
+                const QString reason = Shell::lastLine(result.out);
                 self->setMessage(LF("Não removido: %@", reason.isEmpty() ? L("A ferramenta de pacotes não respondeu.") : reason));
                 self->selectApp(id);
                 return;

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QThreadPool>
 
-#include "engines/Sweeper.h"
+#include "engines/startup/Startup.h"
 #include "i18n/L.h"
 #include "platform/LoginItem.h"
 #include "platform/Shell.h"
@@ -23,17 +23,9 @@ QString pathText(const fs::path& path) { return QFile::decodeName(QByteArray::fr
 
 // ---- startup items ----
 
-Profiles::StartupSources AppState::startupPart() const
+StartupBackend AppState::startupBackend() const
 {
-    if (startupPart_)
-        return *startupPart_;
-    Profiles::StartupSources part = Profiles::active().startup;
-    if (launchFolders_) {
-        // launch property lists in fixture folders (tests)
-        part.scan = {};
-        part.setOn = {};
-    }
-    return part;
+    return startupBackend_ ? *startupBackend_ : Profiles::active().startup.backend();
 }
 
 void AppState::setAgents(std::vector<AgentItem> agents)
@@ -63,14 +55,10 @@ void AppState::setAgents(std::vector<AgentItem> agents)
 
 void AppState::loadAgents()
 {
-    const Profiles::StartupSources startup = startupPart();
-    // The profile's own items, or the property lists of its launch folders.
-    const std::vector<LaunchFolder> folders =
-        launchFolders_.value_or(startup.folders ? startup.folders() : std::vector<LaunchFolder>{});
+    const StartupBackend startup = startupBackend();
     QPointer<AppState> self(this);
-    QThreadPool::globalInstance()->start([self, startup, folders] {
-        auto list = std::make_shared<std::vector<AgentItem>>(startup.scan ? startup.scan()
-                                                                           : Sweeper::scanAgents(folders));
+    QThreadPool::globalInstance()->start([self, startup] {
+        auto list = std::make_shared<std::vector<AgentItem>>(startup.scan());
         QMetaObject::invokeMethod(self.data(), [self, list] {
             if (self)
                 self->setAgents(std::move(*list));
@@ -95,20 +83,20 @@ void AppState::removeAgent(const QString& agentId)
 
 void AppState::removeAgent(const AgentItem& item)
 {
-    const Profiles::StartupSources startup = startupPart();
+    const StartupBackend startup = startupBackend();
     const Removal::AdminRunner admin = adminRunner();
     if (item.userOwned) {
-        setMessage(Sweeper::removeStartupItem(item, startup, admin).message);
+        setMessage(Startup::removeItem(startup, item, admin).message);
         loadAgents();
         refreshLoginItem();
         return;
     }
-    if (item.kind != QLatin1String("launchd"))
+    if (!item.removable)
         return;  // the system's entries and services are switched off, never removed
     // The password prompt may stay open for long: the window keeps responding.
     QPointer<AppState> self(this);
     QThreadPool::globalInstance()->start([self, item, startup, admin] {
-        const QString message = Sweeper::removeStartupItem(item, startup, admin).message;
+        const QString message = Startup::removeItem(startup, item, admin).message;
         QMetaObject::invokeMethod(self.data(), [self, message] {
             if (!self)
                 return;
@@ -126,7 +114,7 @@ void AppState::setAgentOn(const QString& agentId, bool on)
 
 void AppState::setAgentOn(const AgentItem& item, bool on)
 {
-    const Profiles::StartupSources startup = startupPart();
+    const StartupBackend startup = startupBackend();
     if (!startup.setOn)
         return;
     QPointer<AppState> self(this);

@@ -9,7 +9,7 @@
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
-#include "engines/Maintenance.h"
+#include "engines/maintenance/Maintenance.h"
 #include "profiles/MaintenanceRoutines.h"
 
 class MaintenanceModel : public QObject {

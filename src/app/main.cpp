@@ -16,7 +16,7 @@
 #include "platform/LoginItem.h"
 #include "platform/Paths.h"
 #include "profiles/Profile.h"
-#include "ui/Fonts.h"
+#include "app/Fonts.h"
 
 Q_IMPORT_QML_PLUGIN(QuillmoorPlugin)
 

@@ -6,10 +6,8 @@
 #include <optional>
 #include <set>
 
-#include "engines/Removal.h"
-#include "engines/Sweeper.h"
+#include "engines/removal/Removal.h"
 #include "platform/Prefs.h"
-#include "profiles/AppSources.h"
 #include "i18n/L.h"
 #include "platform/Fmt.h"
 #include "profiles/Profile.h"
@@ -23,25 +21,20 @@ QString pathText(const std::filesystem::path& path)
     return QFile::decodeName(QByteArray::fromStdString(path.native()));
 }
 
-std::optional<Profiles::AppPlaces>& placesOverride()
+std::optional<AppBackend>& backendOverride()
 {
-    static std::optional<Profiles::AppPlaces> places;
-    return places;
+    static std::optional<AppBackend> backend;
+    return backend;
 }
 
-const Profiles::AppSources& part()
+AppBackend backend()
 {
-    return Profiles::active().apps;
-}
-
-Profiles::AppPlaces places()
-{
-    return placesOverride() ? *placesOverride() : part().places();
+    return backendOverride() ? *backendOverride() : Profiles::active().apps.backend();
 }
 
 QJsonObject ownerJson(const AppInfo& app)
 {
-    return {{"kind", LinuxApps::kindName(app.ownerKind)}, {"name", app.ownerName}};
+    return {{"kind", ownerKindName(app.ownerKind)}, {"name", app.ownerName}};
 }
 
 // ---- apps ----
@@ -50,7 +43,7 @@ int runApps(Context& context)
 {
     if (!context.args.isEmpty())
         return context.usageError(QStringLiteral("apps takes no arguments (see --help)"));
-    const std::vector<AppInfo> apps = part().scan(places());
+    const std::vector<AppInfo> apps = backend().scan();
     std::vector<std::int64_t> sizes(apps.size(), 0);
     // Each application is reported once, so the threads write different slots.
     Sweeper::appSizes(apps, [&](std::size_t index, std::int64_t bytes) { sizes[index] = bytes; });
@@ -67,7 +60,7 @@ int runApps(Context& context)
                         << (app.version.isEmpty() ? QString() : "  v" + lineSafe(app.version)) << "  " << lineSafe(app.bundleID) << "  "
                         << lineSafe(app.url) << "\n";
         } else {
-            const QString owner = LinuxApps::kindName(app.ownerKind)
+            const QString owner = ownerKindName(app.ownerKind)
                                   + (app.ownerKind == AppOwner::package || app.ownerKind == AppOwner::flatpak
                                              || app.ownerKind == AppOwner::snap
                                          ? ":" + app.ownerName
@@ -95,7 +88,7 @@ std::optional<AppInfo> oneApp(Context& context, const std::vector<AppInfo>& apps
     }
     std::set<QString> owners;
     for (const AppInfo& app : found)
-        owners.insert(app.ownerKind == AppOwner::bundle ? app.id() : LinuxApps::kindName(app.ownerKind) + ":" + app.ownerName);
+        owners.insert(app.ownerKind == AppOwner::bundle ? app.id() : ownerKindName(app.ownerKind) + ":" + app.ownerName);
     if (owners.size() > 1 || (found.size() > 1 && found.front().ownerKind == AppOwner::none)) {
         context.err << "quillmoor-cli: '" << lineSafe(context.args.first()) << "' names " << found.size()
                     << " applications; give one of:\n";
@@ -111,7 +104,7 @@ std::optional<AppInfo> oneApp(Context& context, const std::vector<AppInfo>& apps
 // The application APP names with everything the listing found and the files
 // it left behind (its own item first), or an exit status with its message written.
 struct ChosenApp {
-    Profiles::AppPlaces where;
+    AppBackend where;
     std::vector<AppInfo> apps;
     AppInfo app;
     std::vector<JunkItem> files;
@@ -119,13 +112,13 @@ struct ChosenApp {
 
 std::optional<ChosenApp> chooseApp(Context& context, int& status)
 {
-    ChosenApp chosen{places(), {}, {}, {}};
-    chosen.apps = part().scan(chosen.where);
+    ChosenApp chosen{backend(), {}, {}, {}};
+    chosen.apps = chosen.where.scan();
     const std::optional<AppInfo> app = oneApp(context, chosen.apps, status);
     if (!app)
         return std::nullopt;
     chosen.app = *app;
-    chosen.files = part().files(chosen.app, chosen.apps, chosen.where);
+    chosen.files = chosen.where.files(chosen.app, chosen.apps);
     return chosen;
 }
 
@@ -177,8 +170,8 @@ int runUninstall(Context& context)
         return status;
     const AppInfo& app = chosen->app;
     const std::vector<JunkItem>& files = chosen->files;
-    const Profiles::AppPlaces& where = chosen->where;
-    const LinuxApps::UninstallPlan plan = part().plan(app, chosen->apps, where);
+    const AppBackend& where = chosen->where;
+    const UninstallPlan plan = where.plan(app, chosen->apps);
 
     // The plan: the owner's command, what it takes along, the ticked leftovers.
     std::vector<RemovalTarget> targets;
@@ -189,7 +182,7 @@ int runUninstall(Context& context)
     for (const RemovalTarget& target : targets)
         trash.append(QJsonObject{{"path", pathText(target.url)}, {"size", qint64(target.size)}});
     if (!context.json) {
-        context.out << lineSafe(app.name) << "  (" << LinuxApps::kindName(app.ownerKind) << " " << lineSafe(app.ownerName) << ")\n";
+        context.out << lineSafe(app.name) << "  (" << ownerKindName(app.ownerKind) << " " << lineSafe(app.ownerName) << ")\n";
         if (!plan.command.empty())
             context.out << "Command: " << QString::fromStdString(plan.command) << (plan.admin ? "  [admin]" : "") << "\n";
         if (!plan.packages.isEmpty())
@@ -219,13 +212,13 @@ int runUninstall(Context& context)
         return Success;
     }
 
-    part().quit(app);
+    Sweeper::requestQuit(app);
     if (!plan.command.empty()) {
         const Shell::Result result = plan.admin ? Shell::runAdmin(plan.command)
-                                                : (where.tools ? where.tools(plan.command) : Shell::run(plan.command));
+                                                : where.tools(plan.command);
         if (!result.ok) {
             // the leftovers stay when the owner could not remove the application
-            context.err << LF("Não removido: %@", LinuxApps::lastLine(result.out)) << "\n";
+            context.err << LF("Não removido: %@", Shell::lastLine(result.out)) << "\n";
             return Failure;
         }
     }
@@ -271,9 +264,9 @@ std::vector<AppInfo> appsNamed(const std::vector<AppInfo>& apps, const QString& 
     return found;
 }
 
-void setAppPlaces(std::optional<Profiles::AppPlaces> places)
+void setAppBackend(std::optional<AppBackend> backend)
 {
-    placesOverride() = std::move(places);
+    backendOverride() = std::move(backend);
 }
 
 std::vector<Command> appCommands()

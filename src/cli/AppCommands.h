@@ -7,8 +7,7 @@
 #include <QString>
 
 #include "cli/Cli.h"
-#include "engines/Records.h"
-#include "profiles/AppSources.h"
+#include "engines/apps/Apps.h"
 
 namespace Cli {
 
@@ -20,7 +19,8 @@ std::vector<Command> appCommands();
 // that name, else those of that package, Flatpak or Snap (all ignoring case).
 std::vector<AppInfo> appsNamed(const std::vector<AppInfo>& apps, const QString& text);
 
-// Where the application commands look (tests); nothing: the profile's places.
-void setAppPlaces(std::optional<Profiles::AppPlaces> places);
+// The applications the commands work on (tests: fixture places); nothing:
+// the active profile's.
+void setAppBackend(std::optional<AppBackend> backend);
 
 } // namespace Cli

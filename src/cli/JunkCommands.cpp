@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QJsonObject>
 
-#include "engines/Sweeper.h"
+#include "engines/junk/JunkScan.h"
 #include "i18n/L.h"
 #include "platform/Fmt.h"
 #include "platform/Prefs.h"

@@ -7,8 +7,8 @@
 #include <QStringList>
 
 #include "cli/Cli.h"
-#include "engines/Records.h"
-#include "engines/Removal.h"
+#include "engines/records/Junk.h"
+#include "engines/removal/Removal.h"
 
 namespace Cli {
 

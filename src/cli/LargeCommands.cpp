@@ -10,7 +10,8 @@
 #include <QFile>
 #include <QJsonObject>
 
-#include "engines/Sweeper.h"
+#include "engines/large/LargeFiles.h"
+#include "profiles/Profile.h"
 #include "i18n/L.h"
 #include "platform/Fmt.h"
 
@@ -102,7 +103,8 @@ int runLarge(Context& context)
     {
         InterruptToFlag interrupt(flag);
         files = Sweeper::scanLarge(minBytes, flag, showProgress ? std::function<void(int)>(progress)
-                                                                : std::function<void(int)>());
+                                                                : std::function<void(int)>(),
+                                   FS::home(), 0, Profiles::active().traits.large);
     }
     if (showProgress) {
         context.err << "\r" << QString(24, ' ') << "\r";

@@ -8,7 +8,7 @@
 #include <QString>
 
 #include "cli/Cli.h"
-#include "engines/Records.h"
+#include "engines/records/Large.h"
 
 namespace Cli {
 

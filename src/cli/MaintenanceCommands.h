@@ -6,7 +6,7 @@
 #include <QJsonObject>
 
 #include "cli/Cli.h"
-#include "engines/Maintenance.h"
+#include "engines/maintenance/Maintenance.h"
 
 namespace Cli {
 

@@ -4,7 +4,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
-#include "engines/Sweeper.h"
+#include "engines/startup/Startup.h"
 #include "i18n/L.h"
 #include "platform/Shell.h"
 #include "profiles/Profile.h"
@@ -13,10 +13,10 @@ namespace Cli {
 
 namespace {
 
-std::optional<Profiles::StartupSources> partOverride;
+std::optional<StartupBackend> backendOverride;
 Removal::AdminRunner adminOverride;
 
-Profiles::StartupSources part() { return partOverride ? *partOverride : Profiles::active().startup; }
+StartupBackend backend() { return backendOverride ? *backendOverride : Profiles::active().startup.backend(); }
 
 QString pathText(const std::filesystem::path& path)
 {
@@ -32,7 +32,7 @@ QString stateText(const AgentItem& item)
 
 int list(Context& context)
 {
-    const std::vector<AgentItem> items = Sweeper::scanStartup(part());
+    const std::vector<AgentItem> items = backend().scan();
     QJsonArray json;
     for (const AgentItem& item : items) {
         if (context.json) {
@@ -64,7 +64,7 @@ int list(Context& context)
 
 std::optional<AgentItem> find(const QString& id)
 {
-    for (const AgentItem& item : Sweeper::scanStartup(part()))
+    for (const AgentItem& item : backend().scan())
         if (item.key == id)
             return item;
     return std::nullopt;
@@ -72,24 +72,16 @@ std::optional<AgentItem> find(const QString& id)
 
 int switchItem(Context& context, const AgentItem& item, bool on)
 {
-    const Profiles::StartupSources startup = part();
-    if (!startup.setOn) {
-        context.err << LF("Não foi possível alterar: %@", L("este item só pode ser removido.")) << "\n";
-        return Failure;
-    }
-    if (const std::optional<QString> error = startup.setOn(item, on)) {
-        context.err << LF("Não foi possível alterar: %@", *error) << "\n";
-        return Failure;
-    }
-    context.out << (on ? LF("“%@” ativado.", item.label) : LF("“%@” desativado.", item.label)) << "\n";
-    return Success;
+    const StartupChange change = Startup::switchItem(backend(), item, on);
+    (change.ok ? context.out : context.err) << change.message << "\n";
+    return change.ok ? Success : Failure;
 }
 
 int removeItem(Context& context, const AgentItem& item)
 {
     const Removal::AdminRunner admin =
         adminOverride ? adminOverride : Removal::AdminRunner([](const std::string& c) { return Shell::runAdmin(c); });
-    const Sweeper::StartupRemoval removal = Sweeper::removeStartupItem(item, part(), admin);
+    const StartupChange removal = Startup::removeItem(backend(), item, admin);
     (removal.ok ? context.out : context.err) << removal.message << "\n";
     return removal.ok ? Success : Failure;
 }
@@ -115,9 +107,9 @@ int runStartup(Context& context)
 
 } // namespace
 
-void setStartupPart(std::optional<Profiles::StartupSources> startup, Removal::AdminRunner admin)
+void setStartupBackend(std::optional<StartupBackend> startup, Removal::AdminRunner admin)
 {
-    partOverride = std::move(startup);
+    backendOverride = std::move(startup);
     adminOverride = std::move(admin);
 }
 

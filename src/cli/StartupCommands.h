@@ -5,16 +5,16 @@
 #include <vector>
 
 #include "cli/Cli.h"
-#include "engines/Removal.h"
-#include "profiles/StartupSources.h"
+#include "engines/removal/Removal.h"
+#include "engines/startup/Startup.h"
 
 namespace Cli {
 
 // "startup", "agents".
 std::vector<Command> startupCommands();
 
-// Replaces the active profile's startup part and the administrator runner of
+// Replaces the active profile's startup items and the administrator runner of
 // removals (tests); nothing restores the real ones.
-void setStartupPart(std::optional<Profiles::StartupSources> part, Removal::AdminRunner admin = {});
+void setStartupBackend(std::optional<StartupBackend> backend, Removal::AdminRunner admin = {});
 
 } // namespace Cli

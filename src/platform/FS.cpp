@@ -48,14 +48,6 @@ std::shared_ptr<const FS::Protection> protection()
     return std::atomic_load(&protectionSlot());
 }
 
-constexpr std::array<std::string_view, 13> kPackageExtensions = {
-    "app", "bundle", "framework", "plugin", "photoslibrary", "photolibrary", "fcpbundle",
-    "logicx", "band", "rtfd", "xcarchive", "pkg", "mpkg",
-};
-
-const char* const kFullDiskAccessAddress =
-    "x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
-
 // "/a/./b//c/" -> "/a/b/c"; ".." climbs; the root stays "/".
 std::string normalised(const FS::Path& path)
 {
@@ -416,7 +408,7 @@ bool isProtected(const Path& path)
     return p == normalised(trash) || p == normalised(trash.parent_path());
 }
 
-bool hasPackageExtension(const Path& path)
+bool hasPackageExtension(const Path& path, const std::vector<std::string>& extensions)
 {
     std::string extension = Path(normalised(path)).extension().native();
     if (extension.size() < 2)
@@ -424,13 +416,12 @@ bool hasPackageExtension(const Path& path)
     extension.erase(0, 1);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
-    return std::find(kPackageExtensions.begin(), kPackageExtensions.end(), extension)
-        != kPackageExtensions.end();
+    return std::find(extensions.begin(), extensions.end(), extension) != extensions.end();
 }
 
-bool isPackage(const Path& path)
+bool isPackage(const Path& path, const std::vector<std::string>& extensions)
 {
-    return hasPackageExtension(path) && isDir(path);
+    return hasPackageExtension(path, extensions) && isDir(path);
 }
 
 Disk disk(const Path& root)
@@ -489,15 +480,7 @@ bool hasFullDiskAccess()
 bool canOpenAddress(const QString& address)
 {
     const QUrl url(address, QUrl::StrictMode);
-    return url.isValid() && !url.scheme().isEmpty()
-        && !url.scheme().startsWith(QStringLiteral("x-apple"), Qt::CaseInsensitive);
-}
-
-void openFullDiskAccessSettings()
-{
-    const QString address = QString::fromLatin1(kFullDiskAccessAddress);
-    if (canOpenAddress(address))
-        QProcess::startDetached(QStringLiteral("xdg-open"), {address});
+    return url.isValid() && !url.scheme().isEmpty();
 }
 
 QString relaunchProgram()

@@ -82,11 +82,11 @@ void setProtection(Protection protection);
 // paths with a ".." component are always protected (a link on the way could
 // make them land elsewhere than their text says).
 bool isProtected(const Path& path);
-// A folder shown as one item (an application bundle and the like).
-bool isPackage(const Path& path);
-// The name test of isPackage alone (extension in the package list, any case),
-// for walks that already know the entry is a folder.
-bool hasPackageExtension(const Path& path);
+// A folder shown as one item (an application bundle and the like): its
+// extension, in any case, is one of `extensions` (lower case, without the dot).
+bool isPackage(const Path& path, const std::vector<std::string>& extensions);
+// The name test of isPackage alone, for callers that already know the entry is a folder.
+bool hasPackageExtension(const Path& path, const std::vector<std::string>& extensions);
 
 struct Disk {
     std::int64_t total = 0;
@@ -111,14 +111,10 @@ Path trashFolder();
 // folder, each listed; the first that lists answers true.
 bool hasFullDiskAccess();
 
-// Opens the system settings page for the Full Disk Access privilege. Linux has
-// no such page, so the address opens nothing here.
-void openFullDiskAccessSettings();
 // Starts a detached shell that reopens this program 0.7 s later, then quits.
 void relaunch();
 
-// Whether a settings address means something here; addresses of the macOS
-// settings ("x-apple..." schemes) and invalid ones do not.
+// Whether an address can be handed to the desktop: a valid address with a scheme.
 bool canOpenAddress(const QString& address);
 // What relaunch reopens: $APPIMAGE when set, else this program's own executable.
 QString relaunchProgram();

@@ -39,11 +39,13 @@ bool isInside(const std::string& executable, const std::filesystem::path& folder
     return executable.size() > prefix.size() && executable.compare(0, prefix.size(), prefix) == 0;
 }
 
-int requestQuit(const std::filesystem::path& bundle, const std::filesystem::path& procRoot)
+int requestQuit(const std::filesystem::path& place, const std::filesystem::path& procRoot)
 {
-    // Compare with the bundle's real path: /proc shows executables resolved.
-    std::filesystem::path real = bundle;
-    if (char* resolved = realpath(bundle.c_str(), nullptr)) {
+    if (place.empty())
+        return 0;
+    // Compare with the place's real path: /proc shows executables resolved.
+    std::filesystem::path real = place;
+    if (char* resolved = realpath(place.c_str(), nullptr)) {
         real = resolved;
         std::free(resolved);
     }
@@ -51,16 +53,21 @@ int requestQuit(const std::filesystem::path& bundle, const std::filesystem::path
     if (!dir)
         return 0;
     int asked = 0;
+    const uid_t me = getuid();
     while (dirent* entry = readdir(dir)) {
         const long pid = otherProcess(entry->d_name);
         if (pid == 0)
             continue;
+        struct stat owner {};
+        if (fstatat(dirfd(dir), entry->d_name, &owner, 0) != 0 || owner.st_uid != me)
+            continue;  // only this user's own processes are asked
         const std::string link = (procRoot / entry->d_name / "exe").native();
         char target[4096];
         const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
         if (n <= 0)
             continue;  // another user's process, or a kernel thread
-        if (isInside(std::string(target, std::size_t(n)), real) && kill(pid_t(pid), SIGTERM) == 0)
+        const std::string executable(target, std::size_t(n));
+        if ((executable == real.native() || isInside(executable, real)) && kill(pid_t(pid), SIGTERM) == 0)
             ++asked;
     }
     closedir(dir);

@@ -9,10 +9,11 @@ namespace Processes {
 // Whether an executable path lies strictly inside the folder.
 bool isInside(const std::string& executable, const std::filesystem::path& folder);
 
-// Sends SIGTERM to every process of this user whose executable lies inside
-// the bundle (read from <procRoot>/PID/exe), this process excepted; does not
-// wait for them to end. Returns how many were asked.
-int requestQuit(const std::filesystem::path& bundle, const std::filesystem::path& procRoot = "/proc");
+// Sends SIGTERM to every process of this user whose executable (read from
+// <procRoot>/PID/exe) is `place` or lies inside it (a program, or a bundle
+// folder), this process excepted; does not wait for them to end. Returns how
+// many were asked; none for an empty place.
+int requestQuit(const std::filesystem::path& place, const std::filesystem::path& procRoot = "/proc");
 
 // One place a running process holds: a file or folder it has open, or its
 // working folder.

@@ -292,4 +292,13 @@ QString appleScriptFor(const QString& command)
         + QLatin1String("\" with administrator privileges");
 }
 
+QString lastLine(const QString& out)
+{
+    const QStringList lines = out.split(QLatin1Char('\n'));
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+        if (!it->trimmed().isEmpty())
+            return it->trimmed();
+    return {};
+}
+
 } // namespace Shell

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <QByteArray>
+#include <QStringList>
 #include <QString>
 
 namespace Shell {
@@ -72,6 +73,10 @@ std::vector<std::string> adminArgv(const std::string& command, bool isRoot,
 // always carries a reason: the trimmed standard error, else the trimmed
 // standard output, else a text naming the exit status.
 Result adminResult(const ProcessOutput& output, bool viaPkexec);
+
+// The last line of a command's output that says something, trimmed (a tool's
+// reason for failing); empty when there is none.
+QString lastLine(const QString& out);
 
 // UTF-8 text of the bytes, or empty text when they are not valid UTF-8.
 QString decodeUtf8(const QByteArray& bytes);

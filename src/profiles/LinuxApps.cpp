@@ -1,62 +1,80 @@
-// Applications on Linux: desktop entries with the owner that installed them,
-// leftovers in the user's folders (see LinuxDesktopApps.h).
+// Applications on Linux: desktop entries in the data folders, Flatpak and
+// Snap exports, with their leftovers in the user's folders.
 #include "profiles/AppSources.h"
+#include "profiles/SystemPlaces.h"
 
+#include <algorithm>
+
+#include <QFile>
+
+#include "engines/apps/LinuxDesktopApps.h"
 #include "platform/FS.h"
+#include "platform/Paths.h"
+
+namespace fs = std::filesystem;
 
 namespace Profiles {
 
 namespace {
 
-// Every listed folder is walked by the scan itself, so there is no fixed list.
-std::vector<std::filesystem::path> folders()
+fs::path pathOf(const QString& text) { return fs::path(QFile::encodeName(text).toStdString()); }
+
+bool existsDir(const fs::path& path)
 {
-    return LinuxApps::defaultSources().folders;
+    std::error_code ec;
+    return fs::is_directory(path, ec);
 }
 
-const std::vector<std::string>& leftoverDirs()
+} // namespace
+
+// The folders of this session: $XDG_DATA_HOME, then each of $XDG_DATA_DIRS
+// (default /usr/local/share:/usr/share), then the Flatpak export folders and
+// the Snap folder where they exist and are not named yet.
+LinuxApps::Sources linuxAppPlaces()
 {
-    static const std::vector<std::string> dirs{".config", ".local/share", ".local/state", ".cache"};
-    return dirs;
+    const fs::path home = FS::home();
+    LinuxApps::Sources s;
+    const fs::path dataHome = Paths::dataHome();
+    s.userFolder = dataHome / "applications";
+    s.folders.push_back(s.userFolder);
+    QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (dataDirs.isEmpty())
+        dataDirs = QStringLiteral("/usr/local/share:/usr/share");
+    for (const QString& dir : dataDirs.split(':', Qt::SkipEmptyParts))
+        s.folders.push_back(pathOf(dir) / "applications");
+    s.flatpakUser = dataHome / "flatpak";
+    s.flatpakSystem = "/var/lib/flatpak";
+    s.snapDesktop = "/var/lib/snapd/desktop/applications";
+    s.snapFiles = "/var/lib/snapd/snaps";
+    for (const fs::path& extra : {s.flatpakUser / "exports/share/applications",
+                                  s.flatpakSystem / "exports/share/applications", s.snapDesktop}) {
+        const bool named = std::any_of(s.folders.begin(), s.folders.end(), [&](const fs::path& f) {
+            return f.lexically_normal() == extra.lexically_normal();
+        });
+        if (!named && existsDir(extra))
+            s.folders.push_back(extra);
+    }
+    s.desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(':', Qt::SkipEmptyParts);
+    s.home = home;
+    s.leftoverFolders = {Paths::configHome(), dataHome, Paths::stateHome(), Paths::cacheHome()};
+    s.flatpakData = home / ".var/app";
+    s.snapData = home / "snap";
+    s.autostart = Paths::configHome() / "autostart";
+    return s;
 }
 
-AppPlaces places()
-{
-    return {.bundleFolders = {}, .entries = LinuxApps::defaultSources(), .tools = LinuxApps::defaultRunner(),
-            .home = FS::home()};
-}
+namespace {
 
-std::vector<AppInfo> scan(const AppPlaces& places)
+AppBackend backend()
 {
-    return LinuxApps::scanApps(places.entries, places.tools);
-}
-
-std::vector<JunkItem> files(const AppInfo& app, const std::vector<AppInfo>& installed, const AppPlaces& places)
-{
-    return LinuxApps::appFiles(app, installed, places.home, LinuxApps::inUseCheck(app.executable));
-}
-
-LinuxApps::UninstallPlan plan(const AppInfo& app, const std::vector<AppInfo>& installed, const AppPlaces& places)
-{
-    return LinuxApps::planUninstall(app, installed, places.tools);
-}
-
-void quit(const AppInfo& app)
-{
-    LinuxApps::requestQuit(app.executable);
+    return LinuxApps::backend(linuxAppPlaces(), [](const std::string& command) { return Shell::run(command); });
 }
 
 } // namespace
 
 AppSources linuxApps()
 {
-    return {.folders = folders,
-            .leftoverDirs = leftoverDirs,
-            .places = places,
-            .scan = scan,
-            .files = files,
-            .plan = plan,
-            .quit = quit};
+    return {.backend = backend};
 }
 
 } // namespace Profiles

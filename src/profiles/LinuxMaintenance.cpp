@@ -1,6 +1,8 @@
 #include "profiles/LinuxMaintenance.h"
 #include "profiles/MaintenanceRoutines.h"
 
+#include "engines/maintenance/LinuxRoutines.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -15,6 +17,10 @@ namespace LinuxMaintenance {
 
 namespace {
 
+using LinuxRoutines::findProgram;
+using LinuxRoutines::markMissing;
+using LinuxRoutines::routine;
+
 bool isThere(const fs::path& path)
 {
     std::error_code ec;
@@ -23,24 +29,10 @@ bool isThere(const fs::path& path)
 
 std::string pathText(const fs::path& path) { return path.native(); }
 
-MaintTask routine(const char* id, const QString& title, const QString& detail, const char* symbol,
-                  const std::string& cmd, bool admin)
+MaintTask programRoutine(const char* id, const QString& title, const QString& detail, const char* symbol,
+                         const char* program, const std::string& cmd, bool admin, const Environment& env)
 {
-    MaintTask task;
-    task.id = QString::fromLatin1(id);
-    task.title = title;
-    task.detail = detail;
-    task.symbol = QString::fromLatin1(symbol);
-    task.cmd = cmd;
-    task.admin = admin;
-    return task;
-}
-
-// Marks the routine unavailable for want of `what` (a program, a file or a service).
-void missing(MaintTask& task, const QString& what)
-{
-    task.available = false;
-    task.reason = LF("Indisponível: falta %@", what);
+    return LinuxRoutines::programRoutine(id, title, detail, symbol, program, cmd, admin, env.path);
 }
 
 // The package tool of this system and its cleaning command.
@@ -64,51 +56,6 @@ Environment environment()
     return env;
 }
 
-QString findProgram(const QString& name, const QString& path)
-{
-    const auto executable = [](const QString& file) {
-        const QFileInfo info(file);
-        return info.isFile() && info.isExecutable();
-    };
-    if (name.contains(QLatin1Char('/')))
-        return executable(name) ? name : QString();
-    for (const QString& dir : path.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-        const QString file = dir + QLatin1Char('/') + name;
-        if (executable(file))
-            return file;
-    }
-    return {};
-}
-
-std::int64_t cachedBytes(const fs::path& meminfo)
-{
-    QFile file(QFile::decodeName(QByteArray::fromStdString(meminfo.native())));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (!line.startsWith("Cached:"))
-            continue;
-        const QList<QByteArray> parts = line.mid(7).simplified().split(' ');
-        return parts.isEmpty() ? 0 : parts.first().toLongLong() * 1024;
-    }
-    return 0;
-}
-
-namespace {
-
-// A routine that runs one program: unavailable where that program is not installed.
-MaintTask programRoutine(const char* id, const QString& title, const QString& detail, const char* symbol,
-                         const char* program, const std::string& cmd, bool admin, const Environment& env)
-{
-    MaintTask task = routine(id, title, detail, symbol, cmd, admin);
-    task.needs = QString::fromLatin1(program);
-    if (findProgram(task.needs, env.path).isEmpty())
-        missing(task, task.needs);
-    return task;
-}
-
-} // namespace
-
 std::vector<MaintTask> tasks(const Environment& env)
 {
     std::vector<MaintTask> list;
@@ -117,14 +64,14 @@ std::vector<MaintTask> tasks(const Environment& env)
                   "sync; echo 3 > " + Shell::q(pathText(env.dropCaches)), true);
     ram.needs = QFile::decodeName(QByteArray::fromStdString(env.dropCaches.native()));
     if (!isThere(env.dropCaches))
-        missing(ram, ram.needs);
-    ram.gauge = [meminfo = env.meminfo] { return cachedBytes(meminfo); };
+        markMissing(ram, ram.needs);
+    ram.gauge = [meminfo = env.meminfo] { return LinuxRoutines::cachedBytes(meminfo); };
     list.push_back(ram);
 
     MaintTask dns = programRoutine("dns", L("Limpar cache DNS"), L("Sites que não abrem ou abrem errado"), "network",
                                    "resolvectl", "resolvectl flush-caches", true, env);
     if (dns.available && !isThere(env.resolved))
-        missing(dns, QStringLiteral("systemd-resolved"));
+        markMissing(dns, QStringLiteral("systemd-resolved"));
     list.push_back(dns);
 
     list.push_back(programRoutine("journal", L("Compactar o diário do sistema"), L("Apaga registros com mais de duas semanas"),
@@ -143,7 +90,7 @@ std::vector<MaintTask> tasks(const Environment& env)
         }
     }
     if (!found)
-        missing(packages, packages.needs);
+        markMissing(packages, packages.needs);
     list.push_back(packages);
 
     list.push_back(programRoutine("flatpak", L("Remover runtimes sem uso"), L("Bibliotecas Flatpak que nenhum app usa mais"),
@@ -164,7 +111,7 @@ std::vector<MaintTask> tasks(const Environment& env)
     for (const std::string& step : steps)
         menus.cmd += (menus.cmd.empty() ? "" : "; ") + step;
     if (menus.available && steps.empty())
-        missing(menus, QStringLiteral("~/.local/share/applications"));
+        markMissing(menus, QStringLiteral("~/.local/share/applications"));
     list.push_back(menus);
 
     return list;

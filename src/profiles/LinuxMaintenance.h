@@ -27,11 +27,4 @@ Environment environment();
 // The seven routines, in the order the screen lists them, with their availability.
 std::vector<MaintTask> tasks(const Environment& env = environment());
 
-// The page cache ("Cached" in meminfo) in bytes; 0 when it cannot be read.
-std::int64_t cachedBytes(const std::filesystem::path& meminfo);
-
-// The program's full path when `name` is an executable in one of the PATH's
-// folders (or, with a slash, is itself executable); empty otherwise.
-QString findProgram(const QString& name, const QString& path);
-
 } // namespace LinuxMaintenance

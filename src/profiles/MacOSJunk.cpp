@@ -102,6 +102,9 @@ std::vector<JunkRule> buildRules()
                     .hidden = true,
                     .trash = true});
 
+    // The system's own entries ("com.apple.…") are listed but never ticked at first.
+    for (JunkRule& rule : list)
+        rule.systemPrefix = "com.apple.";
     return list;
 }
 

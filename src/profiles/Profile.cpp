@@ -18,7 +18,8 @@ const Profile& linuxProfile()
                                  .startup = linuxStartup(),
                                  .maintenance = linuxMaintenance(),
                                  .panel = linuxPanel(),
-                                 .words = linuxWords()};
+                                 .words = linuxWords(),
+                                 .traits = linuxTraits()};
     return profile;
 }
 
@@ -31,7 +32,8 @@ const Profile& macosProfile()
                                  .startup = macosStartup(),
                                  .maintenance = macosMaintenance(),
                                  .panel = macosPanel(),
-                                 .words = macosWords()};
+                                 .words = macosWords(),
+                                 .traits = macosTraits()};
     return profile;
 }
 

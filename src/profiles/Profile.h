@@ -2,8 +2,9 @@
 // What differs between operating systems, in one record per system: what
 // counts as junk, which places are protected, what an application is and how
 // one is removed, what starts with the session, which maintenance routines
-// exist, the panel's memory and speed commands, and the words that name the
-// system. One profile is active for the whole run.
+// exist, the panel's memory and speed commands, the words that name the
+// system, and a few small facts (packages, the large-file walk's places, the
+// access check). One profile is active for the whole run.
 //
 // Engines never ask which system they run on: callers hand them the active
 // profile's data as parameters, so a test runs an engine over either profile
@@ -11,8 +12,10 @@
 //
 // How this folder is laid out:
 //   Profile.h / Profile.cpp   the record, the two profiles by name, the choice
-//   Linux*.cpp, MacOS*.cpp    each profile's tables and small functions, one
-//                             file per part (junk, apps, startup, maintenance…)
+//   Linux*.cpp, MacOS*.cpp    each profile's tables and the wiring that binds
+//                             its engines to its places, one file per part
+// The logic of each system (desktop entries, autostart, bundles, launch
+// items…) lives in the engines, one file per system per feature.
 // Each part of the record is a struct of its own, declared in a header of
 // this folder named after it, so that adding a part touches the record once.
 #include <QString>
@@ -23,6 +26,7 @@
 #include "profiles/PanelCommands.h"
 #include "profiles/ProtectedPlaces.h"
 #include "profiles/StartupSources.h"
+#include "profiles/SystemTraits.h"
 #include "profiles/Words.h"
 
 namespace Profiles {
@@ -36,6 +40,7 @@ struct Profile {
     MaintenanceRoutines maintenance;
     PanelCommands panel;
     Words words;
+    SystemTraits traits;
 };
 
 // The profile with this name, or nullptr when there is none.

@@ -1,6 +1,6 @@
 #include "AppFilterModel.h"
 
-#include "engines/Sweeper.h"
+#include "engines/apps/Apps.h"
 
 AppFilterModel::AppFilterModel(QObject* parent)
     : QSortFilterProxyModel(parent)

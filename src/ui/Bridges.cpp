@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFile>
 #include <QMimeDatabase>
 
@@ -16,6 +18,7 @@
 #include "platform/Reveal.h"
 #include "platform/Sound.h"
 #include "platform/Version.h"
+#include "profiles/Profile.h"
 #include "ui/Motion.h"
 #include "ui/Symbols.h"
 
@@ -103,7 +106,14 @@ void SoundBridge::play(const QString& name, double volume)
     Sound::play(name, static_cast<float>(volume));
 }
 
-void FSBridge::openFullDiskAccessSettings() const { FS::openFullDiskAccessSettings(); }
+void FSBridge::openFullDiskAccessSettings() const
+{
+    // A profile's settings page means something only on its own system.
+    const Profiles::Profile& profile = Profiles::active();
+    const QString address = profile.traits.fullDiskAccessSettings;
+    if (&profile == &Profiles::builtIn() && FS::canOpenAddress(address))
+        QDesktopServices::openUrl(QUrl(address));
+}
 void FSBridge::relaunch() const { FS::relaunch(); }
 
 QString GeneralBridge::version() const { return appVersionText(); }

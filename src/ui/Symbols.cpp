@@ -5,6 +5,7 @@
 #include <QMimeDatabase>
 
 #include "platform/FS.h"
+#include "profiles/Profile.h"
 
 QString materialGlyphFor(const QString& symbol)
 {
@@ -104,7 +105,8 @@ QString symbolForFile(const std::filesystem::path& path)
     if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
         return QStringLiteral("link");
     if (FS::isDir(path))
-        return FS::isPackage(path) ? QStringLiteral("shippingbox") : QStringLiteral("folder.fill");
+        return FS::isPackage(path, Profiles::active().traits.large.packageExtensions) ? QStringLiteral("shippingbox")
+                                                                                      : QStringLiteral("folder.fill");
     static const QMimeDatabase mimes;
     const QMimeType type = mimes.mimeTypeForFile(QFile::decodeName(QByteArray::fromStdString(path.native())),
                                                  QMimeDatabase::MatchExtension);

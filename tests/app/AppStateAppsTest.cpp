@@ -20,7 +20,7 @@ struct AppStateApps : ::testing::Test {
     {
         Profiles::choose("macos");  // application bundles
         apps = freshFolder(std::string("apps-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        state.setAppFolders({apps});
+        state.setAppBackend(bundlesIn(apps));
         state.setRemovalAdminRunner([this](const std::string& command) {
             adminCommands.push_back(command);
             return cancelAdmin ? Shell::Result{false, L("Cancelado")} : Shell::run(command);
@@ -156,7 +156,7 @@ TEST_F(AppStateApps, AgentsAreRemovedByTheirOwnPath)
 {
     const fs::path user = freshFolder("launch/user");
     const fs::path others = freshFolder("launch/it's all users");
-    state.setLaunchFolders({{user, "Usuário", true}, {others, "Todos os usuários", false}});
+    state.setStartupBackend(launchItemsIn({{user, "Usuário", true}, {others, "Todos os usuários", false}}));
     writeFile(user / "com.x.mine.plist", xmlPlist({{"Label", "mine"}}));
     writeFile(others / "com.x.shared.plist", xmlPlist({{"Label", "shared"}}));
 
@@ -205,7 +205,7 @@ struct LinuxAppState : ::testing::Test {
     LinuxAppState()
     {
         fx.populate();
-        state.setAppPlaces({.bundleFolders = {}, .entries = fx.sources(), .tools = fx.runner(), .home = fx.home});
+        state.setAppBackend(LinuxApps::backend(fx.sources(), fx.runner()));
         state.setRemovalAdminRunner([this](const std::string& command) {
             adminCommands.push_back(command);
             return adminAnswer;

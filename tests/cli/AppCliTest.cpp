@@ -96,7 +96,7 @@ TEST(LinuxAppCli, AppsLeftoversAndThePlan)
     DesktopFixture fx;
     fx.populate();
     writeFile(fx.home / ".config/xterm/settings");
-    Cli::setAppPlaces(Profiles::AppPlaces{.bundleFolders = {}, .entries = fx.sources(), .tools = fx.runner(), .home = fx.home});
+    Cli::setAppBackend(LinuxApps::backend(fx.sources(), fx.runner()));
 
     const QJsonArray apps = parsed(runCli({"apps", "--json"})).array();
     ASSERT_EQ(apps.size(), 9);
@@ -134,5 +134,5 @@ TEST(LinuxAppCli, AppsLeftoversAndThePlan)
     const CliOutcome done = runCli({"uninstall", "mytool", "--yes"});
     EXPECT_EQ(done.status, Cli::Success) << qPrintable(done.err);
     EXPECT_FALSE(std::filesystem::exists(fx.user / "mytool.desktop"));
-    Cli::setAppPlaces(std::nullopt);
+    Cli::setAppBackend(std::nullopt);
 }

@@ -11,7 +11,8 @@
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Paths.h"
-#include "profiles/LinuxStartup.h"
+#include "engines/startup/LinuxStartup.h"
+#include "profiles/SystemPlaces.h"
 #include "support/Fixtures.h"
 
 namespace fs = std::filesystem;
@@ -20,7 +21,7 @@ namespace {
 
 class StartupCli : public ::testing::Test {
 protected:
-    LinuxStartup::Sources sources;
+    LinuxStartup::Sources sources = Profiles::linuxStartupPlaces();
     fs::path system = freshFolder("cli-xdg") / "autostart";
 
     void SetUp() override
@@ -35,12 +36,10 @@ protected:
         sources.systemFolders = {system};
         sources.user = [](const std::string&) { return Shell::Result{false, "offline"}; };
         sources.admin = [](const std::string&) { return Shell::Result{false, "no"}; };
-        const LinuxStartup::Sources s = sources;
-        Cli::setStartupPart(Profiles::StartupSources{
-            .scan = [s] { return LinuxStartup::scan(s); },
-            .setOn = [s](const AgentItem& item, bool on) { return LinuxStartup::setOn(item, on, s); }});
+        sources.systemdRunning = false;
+        Cli::setStartupBackend(LinuxStartup::backend(sources));
     }
-    void TearDown() override { Cli::setStartupPart(std::nullopt); }
+    void TearDown() override { Cli::setStartupBackend(std::nullopt); }
 };
 
 } // namespace

@@ -7,13 +7,15 @@
 #include <plist/plist.h>
 #include <unistd.h>
 
-#include "engines/Removal.h"
-#include "engines/Sweeper.h"
+#include "engines/removal/Removal.h"
+#include "engines/apps/Apps.h"
+#include "engines/apps/MacBundles.h"
+#include "engines/startup/MacLaunchItems.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Plist.h"
 #include "platform/Shell.h"
-#include "profiles/Profile.h"
+#include "profiles/SystemPlaces.h"
 #include "support/Bundles.h"
 
 namespace fs = std::filesystem;
@@ -88,7 +90,7 @@ TEST(ScanApps, FoldersExtensionsIdentifiersAndOrder)
               binaryPlist({{"CFBundleIdentifier", "org.\"quoted\".日本"}, {"CFBundleShortVersionString", "3"}}));
 
     // the system folder given twice still lists each path once
-    const std::vector<AppInfo> apps = Sweeper::scanApps({system, system / "Missing", utilities, user, system});
+    const std::vector<AppInfo> apps = MacApps::scanApps({system, system / "Missing", utilities, user, system}, "com.apple.");
     EXPECT_EQ(namesOf(apps), (std::vector<QString>{"Alpha", "Alpha", "beta", "Bin", "zeta"}));
     ASSERT_EQ(apps.size(), 5u);
     EXPECT_EQ(apps[0].url, system / "Alpha.app");  // equal names keep folder order
@@ -115,18 +117,18 @@ TEST(Leftovers, MatchingRule)
     for (const char* name : {"com.maker.app.plist", "com.maker.app.savedState", "com.maker.app.binarycookies",
                              "ABCDE.com.maker.app", "group.com.maker.app", "COM.Maker.App.plist",
                              "com.maker.app.agent", "xyz.com.maker.app.plist"})
-        EXPECT_TRUE(Sweeper::isLeftover(name, bid, "Widget Maker")) << name;
+        EXPECT_TRUE(MacApps::isLeftover(name, bid, "Widget Maker")) << name;
     for (const char* name : {"com.maker.ap", "maker", "com.maker.ap.plist"})
-        EXPECT_FALSE(Sweeper::isLeftover(name, bid, "Widget Maker")) << name;
+        EXPECT_FALSE(MacApps::isLeftover(name, bid, "Widget Maker")) << name;
 
     // by name only above 3 characters, and only the whole cut name
-    EXPECT_TRUE(Sweeper::isLeftover("notely", "x.y", "Notely"));
-    EXPECT_TRUE(Sweeper::isLeftover("Foo Bar.plist", "x.y", "Foo Bar"));
-    EXPECT_FALSE(Sweeper::isLeftover("notely-agent", "x.y", "Notely"));
-    EXPECT_FALSE(Sweeper::isLeftover("abc", "x.y", "Abc"));
+    EXPECT_TRUE(MacApps::isLeftover("notely", "x.y", "Notely"));
+    EXPECT_TRUE(MacApps::isLeftover("Foo Bar.plist", "x.y", "Foo Bar"));
+    EXPECT_FALSE(MacApps::isLeftover("notely-agent", "x.y", "Notely"));
+    EXPECT_FALSE(MacApps::isLeftover("abc", "x.y", "Abc"));
     // each ending is cut once, in order
-    EXPECT_EQ(Sweeper::cutLeftoverName("A.savedState.plist"), "a");
-    EXPECT_EQ(Sweeper::cutLeftoverName("a.plist.plist"), "a.plist");
+    EXPECT_EQ(MacApps::cutLeftoverName("A.savedState.plist"), "a");
+    EXPECT_EQ(MacApps::cutLeftoverName("a.plist.plist"), "a.plist");
 }
 
 TEST(Leftovers, LargestFirstUnderTheBundle)
@@ -144,7 +146,7 @@ TEST(Leftovers, LargestFirstUnderTheBundle)
     app.url = makeBundle(freshFolder("leftovers-apps"), "Maker App", "com.maker.app", "", 8000);
     app.name = "Maker App";
     app.bundleID = "com.maker.app";
-    const std::vector<JunkItem> files = Sweeper::appFiles(app, Profiles::byName("macos")->apps.leftoverDirs(), home);
+    const std::vector<JunkItem> files = MacApps::appFiles(app, Profiles::macosAppPlaces().leftoverDirs, home);
     ASSERT_EQ(files.size(), 5u);
     EXPECT_EQ(files[0].url, app.url);
     EXPECT_EQ(files[1].url, lib / "Caches/com.maker.app");
@@ -172,7 +174,7 @@ TEST(Agents, LabelsProgramsAndFallbacks)
     writeFile(system / "com.x.daemon.plist", binaryPlist({{"Label", "daemon"}, {"Program", "/sbin/d"}}));
     fs::create_directories(system / "folder.plist");
 
-    const std::vector<AgentItem> items = Sweeper::scanAgents(
+    const std::vector<AgentItem> items = MacStartup::scanAgents(
         {{user, "Usuário", true}, {freshFolder("agents") / "missing", "Todos os usuários", false},
          {system, "Sistema (daemon)", false}});
     std::map<QString, AgentItem> byLabel;
@@ -193,11 +195,11 @@ TEST(Agents, LabelsProgramsAndFallbacks)
 TEST(Agents, UnloadCommandsPickTheDomainAndQuoteThePath)
 {
     const fs::path agent = "/Library/LaunchAgents/it's $(x).plist";
-    EXPECT_EQ(Profiles::byName("macos")->startup.adminUnloadCommand(agent, 501),
+    EXPECT_EQ(MacStartup::adminUnloadCommand(agent, 501),
               "launchctl bootout gui/501 " + Shell::q(agent.native()) + " 2>/dev/null");
-    EXPECT_EQ(Profiles::byName("macos")->startup.adminUnloadCommand("/Library/LaunchDaemons/d.plist", 501),
+    EXPECT_EQ(MacStartup::adminUnloadCommand("/Library/LaunchDaemons/d.plist", 501),
               "launchctl bootout system '/Library/LaunchDaemons/d.plist' 2>/dev/null");
-    EXPECT_EQ(Profiles::byName("macos")->startup.userUnloadCommand("/h/a'b.plist", 7), "launchctl bootout gui/7 '/h/a'\\''b.plist' 2>/dev/null");
+    EXPECT_EQ(MacStartup::userUnloadCommand("/h/a'b.plist", 7), "launchctl bootout gui/7 '/h/a'\\''b.plist' 2>/dev/null");
 }
 
 TEST(AdminTrash, SameNamedItemsBothStayRestorableInTheTrash)

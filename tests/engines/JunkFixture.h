@@ -12,7 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "engines/Sweeper.h"
+#include "engines/common/Names.h"
+#include "engines/junk/JunkScan.h"
 #include "platform/FS.h"
 #include "profiles/Profile.h"
 #include "support/Fixtures.h"

@@ -12,9 +12,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engines/Sweeper.h"
+#include "engines/large/LargeFiles.h"
 #include "platform/FS.h"
 #include "platform/Walker.h"
+#include "profiles/Profile.h"
 #include "support/DeepTree.h"
 #include "support/Fixtures.h"
 
@@ -58,8 +59,12 @@ protected:
     std::vector<LargeFile> scan(std::int64_t minBytes, const std::function<void(int)>& progress = {})
     {
         CancelFlag flag;
-        return Sweeper::scanLarge(minBytes, flag, progress, home);
+        return Sweeper::scanLarge(minBytes, flag, progress, home, 0, rules);
     }
+
+    // What the system adds to the walk's rules (the linux profile adds nothing).
+    LargeWalkRules rules;
+    static LargeWalkRules macosRules() { return Profiles::byName("macos")->traits.large; }
 
     static std::set<fs::path> pathsOf(const std::vector<LargeFile>& files)
     {
@@ -120,6 +125,9 @@ TEST_F(LargeScan, PackagesAreOneEntryAndApplicationsAreNeverListed)
     sparse(home / "Downloads/notes.app", 10);  // a plain file, not a bundle
     sparse(home / "empty.txt", 0);
 
+    // Without packages (linux) every folder is entered.
+    EXPECT_TRUE(pathsOf(scan(0)).count(home / "Applications/Editor.app/Contents/big.bin"));
+    rules = macosRules();
     const std::vector<LargeFile> files = scan(0);
     const fs::path library = home / "Pictures/Photos.photoslibrary";
     EXPECT_EQ(pathsOf(files), (std::set<fs::path>{library, home / "Downloads/notes.app", home / "empty.txt"}));
@@ -135,7 +143,7 @@ TEST_F(LargeScan, PackagesAreOneEntryAndApplicationsAreNeverListed)
     EXPECT_FALSE(pathsOf(scan(1)).count(home / "empty.txt"));
 }
 
-TEST_F(LargeScan, LibraryTrashAndHiddenPlacesAreNeverListed)
+TEST_F(LargeScan, TrashHiddenAndTheSystemsOwnPlacesAreNeverListed)
 {
     // A Trash folder inside the home that is not hidden, so only the skip list keeps it out.
     const ScopedEnv data("XDG_DATA_HOME", (home / "Data").native());
@@ -151,6 +159,10 @@ TEST_F(LargeScan, LibraryTrashAndHiddenPlacesAreNeverListed)
     sparse(home / "Projects/Library/kept.bin", 500 * kMB);
     sparse(home / "Data/kept.bin", 500 * kMB);
 
+    // A linux home's Library is a folder like any other.
+    EXPECT_EQ(pathsOf(scan(100 * kMB)), (std::set<fs::path>{home / "Library/Caches/big.bin",
+                                                              home / "Projects/Library/kept.bin", home / "Data/kept.bin"}));
+    rules = macosRules();
     EXPECT_EQ(pathsOf(scan(100 * kMB)), (std::set<fs::path>{home / "Projects/Library/kept.bin", home / "Data/kept.bin"}));
 }
 
@@ -255,11 +267,9 @@ TEST_F(LargeScan, ProgressEveryTwoThousandAndCancelReturnsSortedPartialResult)
     for (int folder = 0; folder < 9; ++folder)
         for (int i = 0; i < 499; ++i)
             sparse(home / ("d" + std::to_string(folder)) / ("f" + std::to_string(i)), (1 + (i * 31) % 400) * kMB);
-    // Hidden and skipped entries are not counted.
+    // Hidden entries are not counted.
     for (int i = 0; i < 600; ++i)
         sparse(home / ".hidden" / ("f" + std::to_string(i)), 1);
-    for (int i = 0; i < 600; ++i)
-        sparse(home / "Library" / ("f" + std::to_string(i)), 1);
 
     std::vector<int> reports;
     const std::vector<LargeFile> complete = scan(minBytes, [&](int count) { reports.push_back(count); });
@@ -269,7 +279,7 @@ TEST_F(LargeScan, ProgressEveryTwoThousandAndCancelReturnsSortedPartialResult)
     std::set<fs::path> before;
     int counted = 0;
     Walker::walk(home, [&](const Walker::Entry& entry) {
-        if (entry.isHidden() || (entry.depth == 1 && entry.name == "Library"))
+        if (entry.isHidden())
             return Walker::Step::Skip;
         if (++counted == 2000)
             return Walker::Step::Stop;

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "engines/JunkFixture.h"
-#include "engines/Removal.h"
+#include "engines/removal/Removal.h"
 #include "i18n/L.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"

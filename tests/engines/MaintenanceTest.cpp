@@ -2,7 +2,7 @@
 // user-rights routines one by one, and the order of the failures.
 #include <gtest/gtest.h>
 
-#include "engines/Maintenance.h"
+#include "engines/maintenance/Maintenance.h"
 #include "i18n/L.h"
 #include "profiles/Profile.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engines/Removal.h"
+#include "engines/removal/Removal.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Trash.h"

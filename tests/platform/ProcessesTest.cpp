@@ -41,6 +41,14 @@ TEST(Processes, RunningCopiesAreAskedToQuit)
     ASSERT_EQ(waitpid(inside, &status, 0), inside);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
     EXPECT_EQ(waitpid(other, &status, WNOHANG), 0);  // still running
+
+    // A program is asked by its own path too (a desktop entry's executable).
+    ASSERT_EQ(posix_spawn(&inside, program.c_str(), nullptr, nullptr, insideArgs, environ), 0);
+    usleep(200000);
+    EXPECT_EQ(Processes::requestQuit(program), 1);
+    ASSERT_EQ(waitpid(inside, &status, 0), inside);
+    EXPECT_EQ(Processes::requestQuit(""), 0);
+    EXPECT_EQ(waitpid(other, &status, WNOHANG), 0);
     kill(other, SIGKILL);
     waitpid(other, &status, 0);
 }

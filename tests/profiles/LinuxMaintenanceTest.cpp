@@ -2,7 +2,8 @@
 // unavailable one never runs, failures with the command's last line, and "ram".
 #include <gtest/gtest.h>
 
-#include "engines/Maintenance.h"
+#include "engines/maintenance/LinuxRoutines.h"
+#include "engines/maintenance/Maintenance.h"
 #include "i18n/L.h"
 #include "platform/Fmt.h"
 #include "profiles/LinuxMaintenance.h"
@@ -150,7 +151,7 @@ TEST(LinuxMaintenance, FailuresCarryTheCommandsLastLine)
 
     EXPECT_EQ(Maintenance::failureReason("OK:dns\nFAIL:ram:why not\n", "ram"), "why not");
     EXPECT_EQ(Maintenance::failureReason("FAIL:ramx:other\n", "ram"), "");
-    EXPECT_EQ(Maintenance::lastLine("a\nb  \n\n"), "b");
+    EXPECT_EQ(Shell::lastLine("a\nb  \n\n"), "b");
 }
 
 TEST(LinuxMaintenance, RamTellsHowMuchThePageCacheShrank)
@@ -158,8 +159,8 @@ TEST(LinuxMaintenance, RamTellsHowMuchThePageCacheShrank)
     LinuxMaintenance::Environment env = fixtureEnvironment(toolFolder("ram-tools", {}), "ram");
     writeFile(env.dropCaches, "");
     writeFile(env.meminfo, "MemTotal:       24000000 kB\nCached:          1875968 kB\nSwapCached:            0 kB\n");
-    EXPECT_EQ(LinuxMaintenance::cachedBytes(env.meminfo), 1875968LL * 1024);
-    EXPECT_EQ(LinuxMaintenance::cachedBytes(env.home / "missing"), 0);
+    EXPECT_EQ(LinuxRoutines::cachedBytes(env.meminfo), 1875968LL * 1024);
+    EXPECT_EQ(LinuxRoutines::cachedBytes(env.home / "missing"), 0);
 
     const std::vector<MaintTask> tasks = LinuxMaintenance::tasks(env);
     const MaintTask& ram = byId(tasks, "ram");
@@ -182,9 +183,9 @@ TEST(LinuxMaintenance, FindProgramOnlyFindsExecutables)
     const fs::path folder = toolFolder("find", {"runme"});
     writeFile(folder / "plain", "not executable");
     const QString path = "/nonexistent:" + QString::fromStdString(folder.native());
-    EXPECT_EQ(LinuxMaintenance::findProgram("runme", path), QString::fromStdString((folder / "runme").native()));
-    EXPECT_EQ(LinuxMaintenance::findProgram("plain", path), QString());
-    EXPECT_EQ(LinuxMaintenance::findProgram("absent", path), QString());
-    EXPECT_EQ(LinuxMaintenance::findProgram(QString::fromStdString((folder / "runme").native()), ""),
+    EXPECT_EQ(LinuxRoutines::findProgram("runme", path), QString::fromStdString((folder / "runme").native()));
+    EXPECT_EQ(LinuxRoutines::findProgram("plain", path), QString());
+    EXPECT_EQ(LinuxRoutines::findProgram("absent", path), QString());
+    EXPECT_EQ(LinuxRoutines::findProgram(QString::fromStdString((folder / "runme").native()), ""),
               QString::fromStdString((folder / "runme").native()));
 }

@@ -39,15 +39,15 @@ TEST(Profiles, BothAreCompleteAndFoundByName)
         const Profiles::Profile* profile = Profiles::byName(name);
         ASSERT_NE(profile, nullptr) << name;
         EXPECT_EQ(profile->name, name);
-        EXPECT_TRUE(profile->junk.rules && profile->protectedPlaces.current && profile->apps.folders
-                    && profile->apps.leftoverDirs && profile->startup.folders && profile->maintenance.tasks
+        EXPECT_TRUE(profile->junk.rules && profile->protectedPlaces.current && profile->apps.backend
+                    && profile->startup.backend && profile->maintenance.tasks
                     && profile->maintenance.defaultSelection && profile->words.replacements)
             << name;
-        // startup items: launch property lists unloaded before removal, or the profile's own
-        // items switched off and on
-        EXPECT_TRUE((profile->startup.userUnloadCommand && profile->startup.adminUnloadCommand)
-                    || (profile->startup.scan && profile->startup.setOn))
-            << name;
+        // applications are listed, described and planned; startup items listed and removed
+        const AppBackend apps = profile->apps.backend();
+        EXPECT_TRUE(apps.scan && apps.files && apps.plan && apps.tools) << name;
+        const StartupBackend startup = profile->startup.backend();
+        EXPECT_TRUE(startup.scan && startup.remove) << name;
         // memory is freed by a purge command or by the maintenance routine "ram"
         EXPECT_FALSE(profile->panel.speedTest.empty() || profile->panel.speedProgram.empty()) << name;
         const std::vector<MaintTask> tasks = profile->maintenance.tasks();

@@ -2,7 +2,11 @@
 // Fixture application bundles and launch property lists for the tests.
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "engines/apps/MacBundles.h"
+#include "engines/startup/MacLaunchItems.h"
+#include "profiles/SystemPlaces.h"
 #include "support/Fixtures.h"
 
 // An XML property list holding one dictionary of text values.
@@ -35,4 +39,19 @@ inline std::filesystem::path makeBundle(const std::filesystem::path& folder, con
     if (bytes > 0)
         writeBytes(bundle / "Contents/MacOS" / name, bytes);
     return bundle;
+}
+
+// The bundles of one fixture folder, as the macos profile's applications
+// (its leftover folders, under the test's home).
+inline AppBackend bundlesIn(const std::filesystem::path& folder)
+{
+    MacApps::Places places = Profiles::macosAppPlaces();
+    places.folders = {folder};
+    return MacApps::backend(places);
+}
+
+// The launch property lists of fixture folders, as the macos profile's startup items.
+inline StartupBackend launchItemsIn(const std::vector<LaunchFolder>& folders)
+{
+    return MacStartup::backend(folders);
 }

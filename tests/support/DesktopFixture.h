@@ -9,8 +9,8 @@
 
 #include <QString>
 
-#include "profiles/LinuxDesktopApps.h"
-#include "profiles/RecordedOutputs.h"
+#include "engines/apps/LinuxDesktopApps.h"
+#include "engines/RecordedOutputs.h"
 #include "support/Fixtures.h"
 
 // Every fixture gets a home of its own (HOME and XDG_* point there while it
@@ -117,6 +117,11 @@ struct DesktopFixture {
         s.flatpakSystem = flatpakSystem;
         s.snapDesktop = snapDesktop;
         s.snapFiles = root / "var/lib/snapd/snaps";
+        s.home = home;
+        s.leftoverFolders = {home / ".config", home / ".local/share", home / ".local/state", home / ".cache"};
+        s.flatpakData = home / ".var/app";
+        s.snapData = home / "snap";
+        s.autostart = home / ".config/autostart";
         return s;
     }
 

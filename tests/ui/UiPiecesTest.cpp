@@ -5,6 +5,7 @@
 
 #include "app/AppSection.h"
 #include "i18n/Translations.h"
+#include "profiles/Profile.h"
 #include "ui/ChartMath.h"
 #include "ui/Motion.h"
 #include "ui/Symbols.h"
@@ -58,8 +59,12 @@ TEST(Symbols, FileKindsByNameAndFolder)
     std::filesystem::create_directory_symlink(dir / "Photos.photoslibrary", dir / "to-photos");
     std::filesystem::create_symlink(dir / "nowhere", dir / "to-nothing.mkv");
     EXPECT_EQ(symbolForFile(dir), "folder.fill");
-    for (const auto& [name, symbol] : {std::pair{"Photos.photoslibrary", "shippingbox"},
-                                       {"Setup.iso", "opticaldisc"}, {"holiday.mkv", "film"},
+    // a package is one item only where the system has packages
+    EXPECT_EQ(symbolForFile(dir / "Photos.photoslibrary"), "folder.fill");
+    ASSERT_TRUE(Profiles::choose("macos"));
+    EXPECT_EQ(symbolForFile(dir / "Photos.photoslibrary"), "shippingbox");
+    Profiles::choose("linux");
+    for (const auto& [name, symbol] : {std::pair{"Setup.iso", "opticaldisc"}, {"holiday.mkv", "film"},
                                        {"backup.tar.gz", "doc.zipper"}, {"notes.txt", "doc.text"},
                                        {"to-photos", "link"}, {"to-nothing.mkv", "link"}})
         EXPECT_EQ(symbolForFile(dir / name), symbol) << name;

@@ -25,7 +25,8 @@
 #include "app/AppState.h"
 #include "app/MaintenanceModel.h"
 #include "app/PanelActions.h"
-#include "engines/Sweeper.h"
+#include "engines/large/LargeFiles.h"
+#include "profiles/SystemPlaces.h"
 #include "i18n/L.h"
 #include "i18n/Lang.h"
 #include "monitor/SystemMonitor.h"
@@ -33,14 +34,14 @@
 #include "platform/Paths.h"
 #include "platform/Prefs.h"
 #include "platform/Shell.h"
-#include "profiles/LinuxStartup.h"
+#include "engines/startup/LinuxStartup.h"
 #include "profiles/Profile.h"
 #include "space/SpaceModel.h"
 #include "support/Bundles.h"
 #include "support/DesktopFixture.h"
 #include "support/TempHome.h"
 #include "support/WaitFor.h"
-#include "ui/Fonts.h"
+#include "app/Fonts.h"
 #include "ui/OrbitMapItem.h"
 #include "ui/Symbols.h"
 
@@ -146,9 +147,7 @@ protected:
 
         state = new TestState();
         // this machine's applications stay out: the pages list fixtures only
-        state->setAppPlaces({.bundleFolders = {}, .entries = {}, .tools = [](const std::string&) {
-                                 return Shell::Result{false, {}};
-                             }, .home = FS::home()});
+        state->setAppBackend(LinuxApps::backend({}, [](const std::string&) { return Shell::Result{false, {}}; }));
         engine = new QQmlApplicationEngine();
         engine->addImportPath("qrc:/");
         engine->load(QUrl("qrc:/Quillmoor/Main.qml"));
@@ -596,7 +595,7 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     // in places it must never look.
     const fs::path home = FS::home();
     for (const auto& [path, bytes] : {std::pair{"Videos/holiday 2024.mkv", 180'000'000}, {"Projects/backup.tar", 120'000'000},
-                                      {"Library/Caches/huge.bin", 900'000'000}, {".hidden/huge.bin", 900'000'000}}) {
+                                      {".local/share/Trash/files/huge.bin", 900'000'000}, {".hidden/huge.bin", 900'000'000}}) {
         writeFile(home / path, "");
         fs::resize_file(home / path, bytes);
     }
@@ -645,7 +644,7 @@ TEST_F(UiTest, UninstallerPicksAnAppAndUninstallsIt)
     writeBytes(lib / "Caches/com.maker.notely/cache.db", 90'000);
     writeBytes(lib / "Application Support/Notely/notes.db", 40'000);
     writeBytes(lib / "Preferences/com.maker.notely.plist", 300);
-    state->setAppFolders({apps});
+    state->setAppBackend(bundlesIn(apps));
     state->loadApps();
     ASSERT_EVENTUALLY(state->appCount() == 3 && state->appSizes().size() == 3, 10000);
 
@@ -692,7 +691,7 @@ TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
     writeBytes(fx.home / ".local/share/appimagekit-notes/index", 30'000);
     writeBytes(fx.home / ".config/xterm/settings", 4'000);
 
-    state->setAppPlaces({.bundleFolders = {}, .entries = fx.sources(), .tools = fx.runner(), .home = fx.home});
+    state->setAppBackend(LinuxApps::backend(fx.sources(), fx.runner()));
     state->setRemovalAdminRunner([](const std::string&) { return Shell::Result{false, "not in the UI test"}; });
     state->selectApp({});
     state->loadApps();
@@ -759,8 +758,8 @@ TEST_F(UiTest, StartupItemsConfirmByOwner)
               "<key>ProgramArguments</key><array><string>/usr/lib/sync/agent</string><string>--bg</string></array>"));
     writeFile(daemons / "org.backup.daemon.plist",
               xmlPlist({{"Label", "org.backup.daemon"}, {"Program", "/usr/sbin/backupd"}}));
-    state->setLaunchFolders({{user, "Usuário", true}, {all, "Todos os usuários", false},
-                             {daemons, "Sistema (daemon)", false}});
+    state->setStartupBackend(launchItemsIn({{user, "Usuário", true}, {all, "Todos os usuários", false},
+                             {daemons, "Sistema (daemon)", false}}));
     state->loadAgents();
     ASSERT_EVENTUALLY(state->agentCount() == 4, 5000);
     showSection("startup", 900);
@@ -775,7 +774,7 @@ TEST_F(UiTest, StartupItemsConfirmByOwner)
     escape();
 
     // a daemon: the administrator password will be asked for
-    state->setLaunchFolders({{daemons, "Sistema (daemon)", false}});
+    state->setStartupBackend(launchItemsIn({{daemons, "Sistema (daemon)", false}}));
     state->loadAgents();
     ASSERT_EVENTUALLY(state->agentCount() == 1, 5000);
     settle(600);
@@ -945,15 +944,14 @@ TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
           {"org.kde.kdeconnect.daemon.desktop", "Name=KDE Connect\nExec=kdeconnectd\nOnlyShowIn=KDE;\n"},
           {"blueman.desktop", "Name=Blueman Applet\nExec=blueman-applet\nX-GNOME-Autostart-enabled=false\n"}})
         writeFile(system / file, std::string("[Desktop Entry]\nType=Application\n") + body);
-    LinuxStartup::Sources sources;
+    LinuxStartup::Sources sources = Profiles::linuxStartupPlaces();
+    sources.systemdRunning = false;
     sources.userFolder = Paths::configHome() / "autostart";
     sources.systemFolders = {system};
     sources.desktops = {"GNOME"};
     sources.user = [](const std::string&) { return Shell::Result{false, "offline"}; };
     sources.admin = [](const std::string&) { return Shell::Result{false, L("Cancelado")}; };
-    state->setStartupPart(Profiles::StartupSources{
-        .scan = [sources] { return LinuxStartup::scan(sources); },
-        .setOn = [sources](const AgentItem& item, bool on) { return LinuxStartup::setOn(item, on, sources); }});
+    state->setStartupBackend(LinuxStartup::backend(sources));
     state->loadAgents();
     ASSERT_EVENTUALLY(state->agentCount() == 5, 5000);  // four entries and the login item
     showSection("startup", 900);
@@ -981,7 +979,7 @@ TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
     ASSERT_EVENTUALLY(state->launchAtLogin(), 5000);
     EXPECT_EQ(state->setLaunchAtLogin(false), QString());
     ASSERT_EVENTUALLY(!checked("agentSwitch-com.halvick.Quillmoor.desktop"), 5000);
-    state->setStartupPart(std::nullopt);
+    state->setStartupBackend(std::nullopt);
 }
 
 TEST_F(UiTest, OverviewShowsLiveGaugesAndShortcutsWhileShown)

@@ -1,4 +1,4 @@
-#include "engines/Maintenance.h"
+#include "engines/maintenance/Maintenance.h"
 
 #include <algorithm>
 #include <map>
@@ -39,15 +39,6 @@ QString failureReason(const QString& out, const QString& id)
     for (const QString& line : out.split(QLatin1Char('\n')))
         if (line.startsWith(marker))
             return line.mid(marker.size()).trimmed();
-    return {};
-}
-
-QString lastLine(const QString& out)
-{
-    const QStringList lines = out.split(QLatin1Char('\n'));
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
-        if (!it->trimmed().isEmpty())
-            return it->trimmed();
     return {};
 }
 
@@ -130,7 +121,7 @@ Outcome run(const std::vector<MaintTask>& all, const QStringList& selected, cons
             noteFreed(outcome, {task}, before);
         } else {
             outcome.failures.append(failure(task, reasons == Reasons::Silent ? result.out.trimmed()
-                                                                             : lastLine(result.out)));
+                                                                             : Shell::lastLine(result.out)));
         }
     }
     return outcome;

@@ -1,15 +1,12 @@
-// Application discovery and the leftover search: only the direct children of
-// fixed folders are looked at, with plain text tests.
+#include "engines/apps/MacBundles.h"
+
 #include <algorithm>
 #include <cstring>
 #include <set>
-#include <thread>
 
-#include <QCollator>
 #include <QFile>
-#include <QLocale>
 
-#include "engines/Sweeper.h"
+#include "engines/common/Names.h"
 #include "platform/Plist.h"
 
 namespace fs = std::filesystem;
@@ -22,7 +19,7 @@ QString nameText(const fs::path& path)
 }
 
 // The application a bundle folder holds, or nothing when it is not one we offer.
-std::optional<AppInfo> appFrom(const fs::path& bundle)
+std::optional<AppInfo> appFrom(const fs::path& bundle, const QString& systemPrefix)
 {
     const std::optional<QVariantMap> info = Plist::readDictionary(bundle / "Contents" / "Info.plist");
     if (!info)
@@ -30,12 +27,13 @@ std::optional<AppInfo> appFrom(const fs::path& bundle)
     const std::optional<QString> bundleID = Plist::text(*info, QStringLiteral("CFBundleIdentifier"));
     if (!bundleID || bundleID->isEmpty())
         return std::nullopt;
-    if (bundleID->startsWith(QLatin1String("com.apple.")))
+    if (!systemPrefix.isEmpty() && bundleID->startsWith(systemPrefix))
         return std::nullopt;  // the system's own applications are never offered
     if (*bundleID == Sweeper::ownIdentifier())
         return std::nullopt;
     AppInfo app;
     app.url = bundle;
+    app.ownerKind = AppOwner::bundle;
     app.name = nameText(bundle.stem());
     app.bundleID = *bundleID;
     app.version = Plist::text(*info, QStringLiteral("CFBundleShortVersionString")).value_or(QString());
@@ -44,9 +42,9 @@ std::optional<AppInfo> appFrom(const fs::path& bundle)
 
 } // namespace
 
-namespace Sweeper {
+namespace MacApps {
 
-std::vector<AppInfo> scanApps(const std::vector<fs::path>& folders)
+std::vector<AppInfo> scanApps(const std::vector<fs::path>& folders, const QString& systemPrefix)
 {
     std::vector<AppInfo> apps;
     std::set<std::string> taken;
@@ -54,31 +52,14 @@ std::vector<AppInfo> scanApps(const std::vector<fs::path>& folders)
         for (const fs::path& child : FS::children(folder)) {
             if (child.extension() != ".app")
                 continue;
-            std::optional<AppInfo> app = appFrom(child);
+            std::optional<AppInfo> app = appFrom(child, systemPrefix);
             if (!app || !taken.insert(child.lexically_normal().native()).second)
                 continue;
             apps.push_back(std::move(*app));
         }
     }
-    sortAppsByName(apps);
+    Sweeper::sortAppsByName(apps);
     return apps;
-}
-
-void sortAppsByName(std::vector<AppInfo>& apps)
-{
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(apps.begin(), apps.end(),
-                     [&](const AppInfo& a, const AppInfo& b) { return collator.compare(a.name, b.name) < 0; });
-}
-
-bool appMatches(const AppInfo& app, const QString& search)
-{
-    if (search.isEmpty())
-        return true;
-    const QLocale locale;
-    const QString needle = locale.toLower(search);
-    return locale.toLower(app.name).contains(needle) || locale.toLower(app.bundleID).contains(needle);
 }
 
 QString cutLeftoverName(const QString& name)
@@ -120,22 +101,6 @@ std::vector<JunkItem> leftovers(const AppInfo& app, const std::vector<std::strin
     return found;
 }
 
-void appSizes(const std::vector<AppInfo>& apps, const std::function<void(std::size_t, std::int64_t)>& sized)
-{
-    std::vector<fs::path> items;
-    std::vector<std::size_t> measured;  // the application of each item
-    for (std::size_t i = 0; i < apps.size(); ++i) {
-        if (apps[i].knownSize >= 0) {
-            sized(i, apps[i].knownSize);
-        } else {
-            items.push_back(apps[i].ownItem.empty() ? apps[i].url : apps[i].ownItem);
-            measured.push_back(i);
-        }
-    }
-    FS::sizeEach(items, FS::sizeWorkers(std::thread::hardware_concurrency()),
-                 [&](std::size_t index, std::int64_t bytes) { sized(measured[index], bytes); });
-}
-
 std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<std::string>& dirs, const fs::path& home)
 {
     std::vector<JunkItem> files;
@@ -150,4 +115,16 @@ std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<std::string
     return files;
 }
 
-} // namespace Sweeper
+AppBackend backend(const Places& places)
+{
+    AppBackend backend;
+    backend.scan = [places] { return scanApps(places.folders, places.systemPrefix); };
+    backend.files = [places](const AppInfo& app, const std::vector<AppInfo>&) {
+        return appFiles(app, places.leftoverDirs, places.home);
+    };
+    backend.plan = [](const AppInfo&, const std::vector<AppInfo>&) { return UninstallPlan{}; };
+    backend.tools = [](const std::string& command) { return Shell::run(command); };
+    return backend;
+}
+
+} // namespace MacApps

@@ -1,5 +1,5 @@
 #pragma once
-// What starts with the session on Linux: the XDG autostart entries of the
+// Startup items as Linux desktops have them: the XDG autostart entries of the
 // user and of the system, and the enabled systemd services of the user and of
 // the machine; and switching one off and on again without losing it.
 //
@@ -17,7 +17,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "engines/Records.h"
+#include "engines/records/Startup.h"
+#include "engines/startup/Startup.h"
 #include "platform/Shell.h"
 
 namespace LinuxStartup {
@@ -36,11 +37,11 @@ struct Sources {
     bool systemdRunning = false;  // /run/systemd/system exists: the machine's services can be switched
     Runner user;                  // runs a command with the user's rights
     Runner admin;                 // runs a command with administrator rights
+    // What the session or the machine needs, never switched off: patterns on
+    // the name without its suffix ("*" for any run of characters).
+    QStringList entriesNeeded;    // autostart entries
+    QStringList servicesNeeded;   // services
 };
-
-// The real sources: the XDG folders and desktop of the environment,
-// Shell::run and Shell::runAdmin.
-Sources sources();
 
 // Every item, in this order: the autostart entries by file name (a user entry
 // overrides the system entry of the same name; the program's own login item
@@ -57,16 +58,14 @@ std::vector<AgentItem> scanAutostart(const Sources& sources);
 bool userManagerAnswers(const Runner& user);
 
 // The enabled services of the user (`--user`) or of the machine, with their
-// descriptions and programs, plus `switchedOff` (names) as off.
-std::vector<AgentItem> scanUnits(bool user, const Runner& runner, const QStringList& switchedOff);
+// descriptions and programs, plus `switchedOff` (names) as off; those that
+// match `needed` are locked.
+std::vector<AgentItem> scanUnits(bool user, const Runner& runner, const QStringList& switchedOff,
+                                 const QStringList& needed);
 
-// Whether `name` (a file or unit name without its suffix) matches the pattern,
-// where '*' stands for any run of characters.
-bool matchesPattern(const QString& name, const QString& pattern);
-
-// Whether an item of this kind and name (file or unit name, suffix included)
-// is one the session or the machine needs, which is never switched off.
-bool neverOff(const QString& kind, const QString& fileOrUnitName);
+// Whether a file or unit name (suffix included) matches one of the patterns
+// of what the session or the machine needs, which is never switched off.
+bool neverOff(const QStringList& patterns, const QString& fileOrUnitName);
 
 // Why a locked item cannot be switched off (localised).
 QString lockReason();
@@ -78,5 +77,9 @@ std::optional<QString> setOn(const AgentItem& item, bool on, const Sources& sour
 
 // The services this program switched off, as "kind:name" (stored in the preferences).
 QStringList switchedOffUnits();
+
+// The startup items of these sources: switched off and on; the user's own
+// entries also removed to the Trash.
+StartupBackend backend(const Sources& sources);
 
 } // namespace LinuxStartup

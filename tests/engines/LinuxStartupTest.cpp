@@ -9,7 +9,9 @@
 
 #include "platform/LoginItem.h"
 #include "platform/Paths.h"
-#include "profiles/LinuxStartup.h"
+#include "engines/common/Names.h"
+#include "engines/startup/LinuxStartup.h"
+#include "profiles/SystemPlaces.h"
 #include "support/Fixtures.h"
 
 namespace fs = std::filesystem;
@@ -65,7 +67,7 @@ struct AutostartFixture : ::testing::Test {
     fs::path user = Paths::configHome() / "autostart";
     fs::path sys1 = freshFolder("xdg1") / "autostart";
     fs::path sys2 = freshFolder("xdg2") / "autostart";
-    LinuxStartup::Sources sources;
+    LinuxStartup::Sources sources = Profiles::linuxStartupPlaces();
 
     void SetUp() override
     {
@@ -261,10 +263,13 @@ TEST(LinuxStartup, NeverOffNames)
         {"autostart", "xdg-user-dirs.desktop", false},
         {"autostart", "dbus-thing.desktop", false},  // the services' list is not the entries' list
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(LinuxStartup::neverOff(c.kind, c.name), c.locked) << c.kind << " " << c.name;
-    EXPECT_TRUE(LinuxStartup::matchesPattern("a.b", "a.b"));
-    EXPECT_FALSE(LinuxStartup::matchesPattern("axb", "a.b"));  // a dot is a dot
+    const LinuxStartup::Sources places = Profiles::linuxStartupPlaces();
+    for (const Case& c : cases) {
+        const QStringList& needed = std::string(c.kind) == "autostart" ? places.entriesNeeded : places.servicesNeeded;
+        EXPECT_EQ(LinuxStartup::neverOff(needed, c.name), c.locked) << c.kind << " " << c.name;
+    }
+    EXPECT_TRUE(Sweeper::matchesPattern("a.b", "a.b"));
+    EXPECT_FALSE(Sweeper::matchesPattern("axb", "a.b"));  // a dot is a dot
 }
 
 TEST(LinuxStartup, ServicesFromRecordedSystemctl)
@@ -272,7 +277,7 @@ TEST(LinuxStartup, ServicesFromRecordedSystemctl)
     FakeSystemctl systemctl;
     systemctl.answers["systemctl list-unit-files"] = recorded("system-enabled.txt");
     systemctl.answers["systemctl show"] = recorded("system-show.txt");
-    const std::vector<AgentItem> units = LinuxStartup::scanUnits(false, systemctl.runner(), {});
+    const std::vector<AgentItem> units = LinuxStartup::scanUnits(false, systemctl.runner(), {}, Profiles::linuxStartupPlaces().servicesNeeded);
     ASSERT_EQ(units.size(), 5u);
     EXPECT_EQ(units[0].key, "e2scrub_reap.service");
     EXPECT_EQ(units[0].label, "Remove Stale Online ext4 Metadata Check Snapshots");
@@ -305,8 +310,9 @@ TEST(LinuxStartup, UserServicesOnlyWhenTheUserManagerAnswers)
     running.answers["systemctl --user show"] = recorded("user-show.txt");
     EXPECT_TRUE(LinuxStartup::userManagerAnswers(running.runner()));
 
-    LinuxStartup::Sources sources;
+    LinuxStartup::Sources sources = Profiles::linuxStartupPlaces();
     sources.userFolder = freshFolder("nothing-user");
+    sources.systemFolders = {};
     sources.user = running.runner();
     sources.admin = [](const std::string&) { return Shell::Result{false, "not asked"}; };
     sources.systemdRunning = false;  // no system services, though list-unit-files would answer
@@ -353,7 +359,7 @@ TEST(LinuxStartup, ServicesSwitchedOffAndOnThroughTheirRunners)
     listing.answers["systemctl list-unit-files"] = {true, "cups.service enabled enabled\n"};
     listing.answers["systemctl show"] = {true, "Id=cups.service\nDescription=CUPS\n"};
     const std::vector<AgentItem> units =
-        LinuxStartup::scanUnits(false, listing.runner(), LinuxStartup::switchedOffUnits());
+        LinuxStartup::scanUnits(false, listing.runner(), LinuxStartup::switchedOffUnits(), {});
     ASSERT_EQ(units.size(), 2u);
     EXPECT_TRUE(units[0].on);
     EXPECT_EQ(units[1].key, "postgresql.service");

@@ -1,4 +1,4 @@
-#include "ui/Fonts.h"
+#include "app/Fonts.h"
 
 #include <QFont>
 #include <QFontDatabase>

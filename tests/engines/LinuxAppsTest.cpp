@@ -232,7 +232,7 @@ TEST(LinuxApps, LeftoversAndTheGuard)
     const LinuxApps::InUseCheck inUse = [&](const fs::path& path) {
         return path == fx.home / ".local/share/xterm" ? QStringLiteral("tail") : QString();
     };
-    const std::vector<JunkItem> files = LinuxApps::appFiles(xterm, installed, fx.home, inUse);
+    const std::vector<JunkItem> files = LinuxApps::appFiles(xterm, installed, fx.sources(), inUse);
     ASSERT_FALSE(files.empty());
     EXPECT_EQ(files[0].name, LF("Pacote %@", "xterm"));
     EXPECT_EQ(files[0].size, 2456 * 1024);
@@ -256,15 +256,15 @@ TEST(LinuxApps, LeftoversAndTheGuard)
         EXPECT_EQ(itemAt(files, fx.home / never), nullptr) << never;
 
     // UXTerm comes from the same package: its keys never guard XTerm's folders
-    const std::vector<JunkItem> again = LinuxApps::appFiles(xterm, apps, fx.home, {});
+    const std::vector<JunkItem> again = LinuxApps::appFiles(xterm, apps, fx.sources(), {});
     EXPECT_TRUE(itemAt(again, fx.home / ".config/debian-xterm")->selected);
 
     // a Flatpak's whole data folder, whatever its name
     writeFile(fx.home / ".var/app/org.gnome.Calculator/config/x");
-    const std::vector<JunkItem> calc = LinuxApps::appFiles(*named(apps, "Calculator"), apps, fx.home, {});
+    const std::vector<JunkItem> calc = LinuxApps::appFiles(*named(apps, "Calculator"), apps, fx.sources(), {});
     EXPECT_NE(itemAt(calc, fx.home / ".var/app/org.gnome.Calculator"), nullptr);
     // an AppImage's entry goes with its file
-    const std::vector<JunkItem> notes = LinuxApps::appFiles(*named(apps, "Notes"), apps, fx.home, {});
+    const std::vector<JunkItem> notes = LinuxApps::appFiles(*named(apps, "Notes"), apps, fx.sources(), {});
     EXPECT_EQ(notes[0].url, fx.home / "Apps/Notes-2.1.AppImage");
     EXPECT_EQ(notes[1].url, fx.user / "appimagekit-notes.desktop");
 
@@ -279,14 +279,14 @@ TEST(LinuxApps, UninstallPlansAndRefusals)
     fx.populate();
     const std::vector<AppInfo> apps = LinuxApps::scanApps(fx.sources(), fx.runner());
 
-    const LinuxApps::UninstallPlan xterm = LinuxApps::planUninstall(*named(apps, "XTerm"), apps, fx.runner());
+    const UninstallPlan xterm = LinuxApps::planUninstall(*named(apps, "XTerm"), apps, fx.runner());
     ASSERT_TRUE(xterm.ok()) << xterm.refusal.toStdString();
     EXPECT_EQ(xterm.packages, QStringList({"xterm"}));
     EXPECT_EQ(xterm.apps, QStringList({"UXTerm", "XTerm"}));
     EXPECT_EQ(xterm.command, "DEBIAN_FRONTEND=noninteractive apt-get remove -y -- 'xterm'");
     EXPECT_TRUE(xterm.admin);
 
-    const LinuxApps::UninstallPlan vim = LinuxApps::planUninstall(*named(apps, "Vim"), apps, fx.runner());
+    const UninstallPlan vim = LinuxApps::planUninstall(*named(apps, "Vim"), apps, fx.runner());
     EXPECT_TRUE(vim.ok());
     EXPECT_EQ(vim.packages, QStringList({"vim"}));
 
@@ -295,7 +295,7 @@ TEST(LinuxApps, UninstallPlansAndRefusals)
     risky.ownerName = "vim-common";
     EXPECT_TRUE(LinuxApps::planUninstall(risky, apps, fx.runner()).refusal.contains("vim-common"));
     risky.ownerName = "libkmod2";
-    const LinuxApps::UninstallPlan kmod = LinuxApps::planUninstall(risky, apps, fx.runner());
+    const UninstallPlan kmod = LinuxApps::planUninstall(risky, apps, fx.runner());
     EXPECT_FALSE(kmod.ok());
     EXPECT_TRUE(kmod.refusal.contains("systemd, systemd-sysv")) << kmod.refusal.toStdString();
     EXPECT_TRUE(kmod.command.empty());
@@ -306,10 +306,10 @@ TEST(LinuxApps, UninstallPlansAndRefusals)
     // nobody owns it
     EXPECT_FALSE(LinuxApps::planUninstall(*named(apps, "Shop Tool"), apps, fx.runner()).ok());
 
-    const LinuxApps::UninstallPlan calc = LinuxApps::planUninstall(*named(apps, "Calculator"), apps, fx.runner());
+    const UninstallPlan calc = LinuxApps::planUninstall(*named(apps, "Calculator"), apps, fx.runner());
     EXPECT_EQ(calc.command, "flatpak uninstall -y --noninteractive --system 'org.gnome.Calculator'");
     EXPECT_FALSE(calc.admin);
-    const LinuxApps::UninstallPlan vlc = LinuxApps::planUninstall(*named(apps, "VLC media player"), apps, fx.runner());
+    const UninstallPlan vlc = LinuxApps::planUninstall(*named(apps, "VLC media player"), apps, fx.runner());
     EXPECT_EQ(vlc.command, "snap remove 'vlc'");
     EXPECT_TRUE(vlc.admin);
     // local entries and AppImages go to the Trash with the ticked leftovers

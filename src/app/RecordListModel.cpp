@@ -1,4 +1,4 @@
-#include "ui/RecordListModel.h"
+#include "app/RecordListModel.h"
 
 RecordListModel::RecordListModel(QStringList roles, QString idRole, QObject* parent)
     : QAbstractListModel(parent), roles_(std::move(roles)), idRole_(std::move(idRole))

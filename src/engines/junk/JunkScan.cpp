@@ -1,10 +1,8 @@
 // The junk scan: every rule of the catalogue in turn, its folders turned into
 // sized removable items, largest first.
-#include "engines/Sweeper.h"
+#include "engines/junk/JunkScan.h"
 
 #include <algorithm>
-#include <cctype>
-#include <climits>
 #include <cstdlib>
 #include <future>
 #include <mutex>
@@ -16,23 +14,18 @@
 #include <QByteArray>
 #include <QFile>
 
+#include "engines/common/Names.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Trash.h"
 #include "platform/Paths.h"
+#include "platform/Processes.h"
 
 namespace fs = std::filesystem;
 
 namespace Sweeper {
 
 namespace {
-
-std::string lowerAscii(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
 
 QString nameText(const std::string& name)
 {
@@ -225,49 +218,16 @@ std::vector<JunkItem> itemsOf(const JunkRule& rule, const std::vector<Candidate>
 
 } // namespace
 
-QString ownIdentifier()
-{
-    return QStringLiteral("com.halvick.Quillmoor");
-}
-
 fs::path resolveRulePath(const std::string& text)
 {
     return resolveIn(text, scanPlaces());
-}
-
-bool isOwnEntry(std::string_view name)
-{
-    const std::string identifier = ownIdentifier().toStdString();
-    if (name.find(identifier) != std::string_view::npos)
-        return true;
-    // The program's folders under the cache folder carry its plain names.
-    const std::string lower = lowerAscii(std::string(name));
-    return lower == "quillmoor" || lower == "quillmoor-cli";
-}
-
-bool hasExtension(const fs::path& entry, const std::set<std::string>& extensions)
-{
-    std::string extension = entry.filename().extension().native();
-    if (extension.size() < 2)
-        return false;
-    return extensions.count(lowerAscii(extension.substr(1))) > 0;
-}
-
-bool matchesPattern(std::string_view name, std::string_view pattern)
-{
-    const std::size_t star = pattern.find('*');
-    if (star == std::string_view::npos)
-        return name == pattern;
-    const std::string_view head = pattern.substr(0, star);
-    const std::string_view tail = pattern.substr(star + 1);
-    return name.size() >= head.size() + tail.size() && name.starts_with(head) && name.ends_with(tail);
 }
 
 bool startsSelected(const JunkRule& rule, std::string_view name)
 {
     if (!rule.preselect)
         return false;
-    return !name.starts_with("com.apple.");
+    return rule.systemPrefix.empty() || !name.starts_with(rule.systemPrefix);
 }
 
 std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const JunkProgress& progress,

@@ -1,4 +1,4 @@
-#include "engines/Removal.h"
+#include "engines/removal/Removal.h"
 
 #include <algorithm>
 #include <cerrno>

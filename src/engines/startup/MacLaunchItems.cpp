@@ -1,18 +1,48 @@
-// Launch agents and daemons: the property lists in the profile's launch folders.
+#include "engines/startup/MacLaunchItems.h"
+
 #include <algorithm>
 
 #include <unistd.h>
 
 #include <QFile>
 
-#include "engines/Sweeper.h"
 #include "i18n/L.h"
+#include "platform/FS.h"
 #include "platform/Plist.h"
-#include "platform/Trash.h"
+#include "platform/Shell.h"
 
 namespace fs = std::filesystem;
 
-namespace Sweeper {
+namespace MacStartup {
+
+std::string userUnloadCommand(const fs::path& item, unsigned uid)
+{
+    return "launchctl bootout gui/" + std::to_string(uid) + " " + Shell::q(item.native()) + " 2>/dev/null";
+}
+
+std::string adminUnloadCommand(const fs::path& item, unsigned uid)
+{
+    const bool daemon = item.native().rfind("/Library/LaunchDaemons", 0) == 0;
+    const std::string domain = daemon ? std::string("system") : "gui/" + std::to_string(uid);
+    return "launchctl bootout " + domain + " " + Shell::q(item.native()) + " 2>/dev/null";
+}
+
+namespace {
+
+StartupChange remove(const AgentItem& item, const Removal::AdminRunner& admin)
+{
+    const unsigned uid = getuid();
+    if (item.userOwned) {
+        Shell::run(userUnloadCommand(item.url, uid));
+        return Startup::trashUserItem(item);
+    }
+    const Shell::Result result = Removal::adminTrash(item.url, adminUnloadCommand(item.url, uid), admin);
+    if (!result.ok)
+        return {false, LF("Não removido: %@", result.out)};
+    return {true, LF("“%@” desativado e movido para a Lixeira.", item.label)};
+}
+
+} // namespace
 
 AgentItem agentFrom(const fs::path& file, const QString& scope, bool userOwned)
 {
@@ -23,6 +53,9 @@ AgentItem agentFrom(const fs::path& file, const QString& scope, bool userOwned)
     item.scope = scope;
     item.userOwned = userOwned;
     item.key = QFile::decodeName(QByteArray::fromStdString(file.filename().native()));
+    item.kind = QStringLiteral("launchd");
+    item.removable = true;
+    item.stopsFirst = true;
     const std::optional<QVariantMap> dict = Plist::readDictionary(file);
     if (!dict)
         return item;
@@ -54,33 +87,12 @@ std::vector<AgentItem> scanAgents(const std::vector<LaunchFolder>& folders)
     return items;
 }
 
-StartupRemoval removeStartupItem(const AgentItem& item, const Profiles::StartupSources& startup,
-                                 const Removal::AdminRunner& admin)
+StartupBackend backend(const std::vector<LaunchFolder>& folders)
 {
-    const bool launchd = item.kind == QLatin1String("launchd");
-    const unsigned uid = getuid();
-    if (item.userOwned) {
-        if (launchd && startup.userUnloadCommand)
-            Shell::run(startup.userUnloadCommand(item.url, uid));
-        const Trash::MoveResult moved = Trash::moveToTrash(item.url);
-        if (!moved.ok)
-            return {false, LF("Não foi possível remover: %@", moved.error)};
-        return {true, LF("“%@” desativado e movido para a Lixeira.", item.label)};
-    }
-    if (!launchd)
-        return {false, LF("Não removido: %@", L("só as entradas do seu usuário podem ser removidas; desative esta."))};
-    const std::string unload = startup.adminUnloadCommand ? startup.adminUnloadCommand(item.url, uid) : std::string();
-    const Shell::Result result = Removal::adminTrash(item.url, unload, admin);
-    if (!result.ok)
-        return {false, LF("Não removido: %@", result.out)};
-    return {true, LF("“%@” desativado e movido para a Lixeira.", item.label)};
+    StartupBackend backend;
+    backend.scan = [folders] { return scanAgents(folders); };
+    backend.remove = remove;
+    return backend;
 }
 
-std::vector<AgentItem> scanStartup(const Profiles::StartupSources& part)
-{
-    if (part.scan)
-        return part.scan();
-    return scanAgents(part.folders ? part.folders() : std::vector<LaunchFolder>{});
-}
-
-} // namespace Sweeper
+} // namespace MacStartup

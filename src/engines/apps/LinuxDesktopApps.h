@@ -1,10 +1,11 @@
 #pragma once
-// The linux profile's applications: desktop entries found in the data folders,
-// each with the owner that installed it (a Debian package, a Flatpak, a Snap,
-// an AppImage file, the user, or nobody), the leftovers it keeps in the user's
-// folders, and the plan that removes it. Plain functions: the folders, the
-// package tools and the process list come in as parameters, so tests run them
-// over fixture folders and recorded tool outputs.
+// Applications as Linux desktops have them: desktop entries found in the data
+// folders, each with the owner that installed it (a Debian package, a
+// Flatpak, a Snap, an AppImage file, the user, or nobody), the leftovers it
+// keeps in the user's folders, and the plan that removes it. Plain functions:
+// the folders, the package tools and the process list come in as parameters
+// (the linux profile names the real ones), so tests run them over fixture
+// folders and recorded tool outputs.
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -14,16 +15,18 @@
 #include <QString>
 #include <QStringList>
 
-#include "engines/Records.h"
+#include "engines/apps/Apps.h"
+#include "engines/apps/LinuxPackageTools.h"
+#include "engines/records/Apps.h"
+#include "engines/records/Junk.h"
 #include "platform/Shell.h"
 
 namespace LinuxApps {
 
 namespace fs = std::filesystem;
 
-// Runs one shell command line and returns (ok, out); Shell::run by default.
+// Runs one shell command line and returns (ok, out).
 using CommandRunner = std::function<Shell::Result(const std::string& command)>;
-CommandRunner defaultRunner();
 
 // Where applications are found.
 struct Sources {
@@ -36,12 +39,13 @@ struct Sources {
     fs::path snapDesktop;       // /var/lib/snapd/desktop/applications
     fs::path snapFiles;         // /var/lib/snapd/snaps (NAME_REV.snap)
     QStringList desktops;       // $XDG_CURRENT_DESKTOP, split at ':'
+    // Where an application's leftovers are looked for:
+    fs::path home;                          // the user's home folder
+    std::vector<fs::path> leftoverFolders;  // each child may be a leftover (~/.config, ~/.local/share…)
+    fs::path flatpakData;                   // ~/.var/app: a Flatpak's own data folder ID
+    fs::path snapData;                      // ~/snap: a Snap's own data folder NAME
+    fs::path autostart;                     // ~/.config/autostart: entries that start the application
 };
-
-// The folders of this session: $XDG_DATA_HOME, then each of $XDG_DATA_DIRS
-// (defaults ~/.local/share, /usr/local/share:/usr/share), then the Flatpak
-// export folders and the Snap folder where they exist and are not named yet.
-Sources defaultSources();
 
 // The desktop-file id of an entry below an "applications" folder: its path
 // relative to that folder with '/' turned into '-'.
@@ -59,35 +63,6 @@ struct ExecTarget {
 ExecTarget execTarget(const QStringList& argv);
 // The same from an Exec line as written (field codes such as %F dropped).
 ExecTarget execTarget(const QString& commandLine);
-
-// What a package's "dpkg-query -W" line tells.
-struct PackageFacts {
-    QString version;
-    std::int64_t installedBytes = 0;
-    bool neverOffered = false;   // Priority required or important, or Essential: yes
-};
-
-// Parsers of the package tools' outputs (each line that does not fit is passed over).
-// "pkg: /path" and "pkg1, pkg2: /path" lines → path → first package (":arch" cut).
-std::map<std::string, QString> parseDpkgSearch(const QString& out);
-// Lines of the format `kDpkgShowFormat` → package → facts.
-std::map<QString, PackageFacts> parseDpkgShow(const QString& out);
-// "Remv NAME [VERSION]" lines of "apt-get -s remove" → the packages, in order.
-QStringList parseAptRemovals(const QString& out);
-// "flatpak list --app --columns=application,version,installation" → id → version.
-std::map<QString, QString> parseFlatpakList(const QString& out);
-// "snap list" (header, then Name Version Rev …) → name → (version, revision).
-struct SnapFacts {
-    QString version;
-    QString revision;
-};
-std::map<QString, SnapFacts> parseSnapList(const QString& out);
-
-// The format handed to dpkg-query -W.
-inline constexpr const char* kDpkgShowFormat =
-    "${Package}\\t${Version}\\t${Installed-Size}\\t${Priority}\\t${Essential}\\n";
-// The most seconds one run of a package tool may take.
-inline constexpr int kToolSeconds = 20;
 
 // The installed applications: every visible desktop entry of the folders with
 // its owner, version, icon and keys; sorted by name (locale-aware, ignoring
@@ -123,33 +98,20 @@ using InUseCheck = std::function<QString(const fs::path& path)>;
 InUseCheck inUseCheck(const fs::path& executable, const fs::path& procRoot = "/proc");
 
 // The application's own item (its package, Flatpak, Snap, AppImage file or
-// entry, with its size) followed by its leftovers in the user's folders of
-// `home`. A leftover that also matches another installed application (one of
-// a different owner) or is held open is listed unticked with its note; the
+// entry, with its size) followed by its leftovers in the sources' leftover
+// folders. A leftover that also matches another installed application (one
+// of a different owner) or is held open is listed unticked with its note; the
 // shared places and protected paths are never listed.
-std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& installed, const fs::path& home,
+std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& installed, const Sources& sources,
                                const InUseCheck& inUse);
 
-// How an application is removed, decided before the confirmation.
-struct UninstallPlan {
-    QString refusal;          // why it cannot be removed; empty when it can
-    std::string command;      // the owner's removal command; empty when its own items go to the Trash
-    bool admin = false;       // run through Shell::runAdmin
-    QStringList packages;     // every package the removal takes along
-    QStringList apps;         // the applications listed from those packages
-    bool ok() const { return refusal.isEmpty(); }
-};
+// How an application is removed: through its owner's tool (apt-get after a
+// simulation that must take nothing the system needs, flatpak, snap), or its
+// own item to the Trash (a local entry, an AppImage); refused for an entry
+// nobody installed.
 UninstallPlan planUninstall(const AppInfo& app, const std::vector<AppInfo>& installed, const CommandRunner& run);
 
-// The last line of a tool's output that says something (its reason for failing).
-QString lastLine(const QString& out);
-
-// Sends SIGTERM to this user's processes running `executable` (compared with
-// /proc/PID/exe), this process excepted; does not wait. Returns how many.
-int requestQuit(const fs::path& executable, const fs::path& procRoot = "/proc");
-
-// The kind's word for JSON and tests: "package", "flatpak", "snap",
-// "appimage", "local", "none" (and "bundle" for the macos profile).
-QString kindName(AppOwner kind);
+// The applications of these sources, with `run` answering the package tools.
+AppBackend backend(const Sources& sources, const CommandRunner& run);
 
 } // namespace LinuxApps

@@ -16,7 +16,7 @@
 
 #include <QTimeZone>
 
-#include "engines/Sweeper.h"
+#include "engines/large/LargeFiles.h"
 #include "platform/FolderFd.h"
 #include "platform/ParallelWalk.h"
 #include "platform/Walker.h"
@@ -50,13 +50,15 @@ fs::path resolvedFolder(const fs::path& folder)
     return error ? folder : real;
 }
 
-// The user's Library and the Trash folders (ours and the legacy "~/.Trash")
-// below the normalised home.
-std::vector<SkipPlace> skipPlaces(const fs::path& home)
+// The Trash folder and the system's own skipped folders below the normalised home.
+std::vector<SkipPlace> skipPlaces(const fs::path& home, const std::vector<std::string>& skip)
 {
     const fs::path trash = resolvedFolder(FS::trashFolder().lexically_normal().parent_path()) / "files";
+    std::vector<fs::path> all{trash, trash.parent_path()};
+    for (const std::string& name : skip)
+        all.push_back(home / name);
     std::vector<SkipPlace> places;
-    for (const fs::path& place : {home / "Library", home / ".Trash", trash, trash.parent_path()}) {
+    for (const fs::path& place : all) {
         const fs::path normal = place.lexically_normal();
         places.push_back({walkerText(normal.parent_path()), normal.filename().native()});
     }
@@ -202,14 +204,15 @@ private:
 namespace Sweeper {
 
 std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
-                                 const std::function<void(int)>& progress, const fs::path& home, int workers)
+                                 const std::function<void(int)>& progress, const fs::path& home, int workers,
+                                 const LargeWalkRules& rules)
 {
     // A home folder reached through a link is resolved once here; links
     // below it are still never followed. Results keep the home's own spelling.
     const fs::path written = walkerText(home).empty() ? fs::path("/") : fs::path(walkerText(home));
     const fs::path root = resolvedFolder(written);
     const std::string rootText = walkerText(root);
-    const std::vector<SkipPlace> skipped = skipPlaces(root);
+    const std::vector<SkipPlace> skipped = skipPlaces(root, rules.skip);
     const auto asWritten = [&](fs::path path) {
         const std::string& text = path.native();
         if (root == written || text.compare(0, rootText.size() + 1, rootText + "/") != 0)
@@ -236,11 +239,13 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
         if (entry.isDir()) {
             if (entry.mountRoot)
                 return Walker::Step::Skip;  // another mount: neither entered nor sized
-            if (!FS::hasPackageExtension(fs::path(entry.name)))
+            const std::string extension = lowerExtension(entry.name);
+            if (extension.empty() || std::find(rules.packageExtensions.begin(), rules.packageExtensions.end(), extension)
+                                         == rules.packageExtensions.end())
                 return Walker::Step::Enter;
             // A package is one item; applications are never offered here. It
             // is sized on this thread alone: the others are busy with the home.
-            if (lowerExtension(entry.name) != "app") {
+            if (extension != rules.applicationExtension) {
                 const std::int64_t size = FS::size(entry.path(), 1, &flag.cancelled);
                 if (!flag.cancelled.load())  // a package cut short has no true size
                     consider(entry, place.worker, size);

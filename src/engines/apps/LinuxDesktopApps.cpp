@@ -1,14 +1,13 @@
-// The linux profile's applications: discovery from desktop entries, owners
-// from the package tools, leftovers with the guard, and the removal plan.
+// Applications from desktop entries: discovery, owners from the package
+// tools, leftovers with the guard, and the removal plan.
 // GLib first: its headers use the word "signals", which Qt turns into a macro.
 #include <gio/gdesktopappinfo.h>
 #include <glib.h>
 #undef signals
 
-#include "profiles/LinuxDesktopApps.h"
+#include "engines/apps/LinuxDesktopApps.h"
 
 #include <algorithm>
-#include <csignal>
 #include <map>
 #include <set>
 
@@ -18,10 +17,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "engines/Sweeper.h"
+#include "engines/common/Names.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Processes.h"
@@ -38,12 +34,6 @@ QString text(const fs::path& path)
 fs::path pathOf(const QString& text)
 {
     return fs::path(QFile::encodeName(text).toStdString());
-}
-
-QString envOr(const char* name, const QString& fallback)
-{
-    const QString value = qEnvironmentVariable(name);
-    return value.isEmpty() ? fallback : value;
 }
 
 bool existsDir(const fs::path& path)
@@ -190,11 +180,6 @@ std::string quoteAll(const std::vector<std::string>& words)
     for (const std::string& word : words)
         line += " " + Shell::q(word);
     return line;
-}
-
-std::string toolCommand(const std::string& command)
-{
-    return "LC_ALL=C timeout " + std::to_string(kToolSeconds) + " " + command;
 }
 
 // The applications folders' owner facts, gathered with one call of each tool.
@@ -390,7 +375,7 @@ QString baseName(QString name)
 
 QString ownerOf(const AppInfo& app)
 {
-    return kindName(app.ownerKind) + ":" + app.ownerName;
+    return ownerKindName(app.ownerKind) + ":" + app.ownerName;
 }
 
 bool autostartRuns(const fs::path& file, const AppInfo& app)
@@ -451,36 +436,6 @@ fs::path iconFile(const QString& icon, const std::vector<fs::path>& dataFolders)
             }
     }
     return {};
-}
-
-CommandRunner defaultRunner()
-{
-    return [](const std::string& command) { return Shell::run(command); };
-}
-
-Sources defaultSources()
-{
-    const QString home = text(FS::home());
-    Sources sources;
-    const fs::path dataHome = pathOf(envOr("XDG_DATA_HOME", home + "/.local/share"));
-    sources.userFolder = dataHome / "applications";
-    sources.folders.push_back(sources.userFolder);
-    for (const QString& dir : envOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share").split(':', Qt::SkipEmptyParts))
-        sources.folders.push_back(pathOf(dir) / "applications");
-    sources.flatpakUser = dataHome / "flatpak";
-    sources.flatpakSystem = "/var/lib/flatpak";
-    sources.snapDesktop = "/var/lib/snapd/desktop/applications";
-    sources.snapFiles = "/var/lib/snapd/snaps";
-    for (const fs::path& extra : {sources.flatpakUser / "exports/share/applications",
-                                  sources.flatpakSystem / "exports/share/applications", sources.snapDesktop}) {
-        const bool named = std::any_of(sources.folders.begin(), sources.folders.end(), [&](const fs::path& f) {
-            return f.lexically_normal() == extra.lexically_normal();
-        });
-        if (!named && existsDir(extra))
-            sources.folders.push_back(extra);
-    }
-    sources.desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(':', Qt::SkipEmptyParts);
-    return sources;
 }
 
 QString desktopId(const fs::path& folder, const fs::path& entry)
@@ -555,74 +510,6 @@ ExecTarget execTarget(const QStringList& given)
 ExecTarget execTarget(const QString& commandLine)
 {
     return execTarget(parseArgv(commandLine));
-}
-
-std::map<std::string, QString> parseDpkgSearch(const QString& out)
-{
-    std::map<std::string, QString> owners;
-    for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
-        const qsizetype colon = line.indexOf(QLatin1String(": /"));
-        if (colon <= 0 || line.startsWith(QLatin1String("diversion ")) || line.startsWith(QLatin1String("dpkg")))
-            continue;
-        QString package = line.left(colon).section(',', 0, 0).trimmed();
-        package = package.section(':', 0, 0);
-        if (package.isEmpty() || package.contains(' '))
-            continue;
-        owners[QFile::encodeName(line.mid(colon + 2)).toStdString()] = package;
-    }
-    return owners;
-}
-
-std::map<QString, PackageFacts> parseDpkgShow(const QString& out)
-{
-    std::map<QString, PackageFacts> facts;
-    for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
-        const QStringList fields = line.split('\t');
-        if (fields.size() != 5 || fields[0].isEmpty())
-            continue;
-        PackageFacts one;
-        one.version = fields[1];
-        one.installedBytes = fields[2].toLongLong() * 1024;
-        one.neverOffered = fields[3] == QLatin1String("required") || fields[3] == QLatin1String("important")
-                           || fields[4] == QLatin1String("yes");
-        facts[fields[0]] = one;
-    }
-    return facts;
-}
-
-QStringList parseAptRemovals(const QString& out)
-{
-    static const QRegularExpression pattern(QStringLiteral("^Remv (\\S+)"), QRegularExpression::MultilineOption);
-    QStringList packages;
-    auto it = pattern.globalMatch(out);
-    while (it.hasNext())
-        packages << it.next().captured(1).section(':', 0, 0);
-    return packages;
-}
-
-std::map<QString, QString> parseFlatpakList(const QString& out)
-{
-    std::map<QString, QString> versions;
-    for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
-        const QStringList fields = line.split('\t');
-        if (fields.isEmpty() || !fields[0].contains('.') || fields[0].contains(' '))
-            continue;
-        versions[fields[0]] = fields.size() > 1 ? fields[1].trimmed() : QString();
-    }
-    return versions;
-}
-
-std::map<QString, SnapFacts> parseSnapList(const QString& out)
-{
-    std::map<QString, SnapFacts> snaps;
-    const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QStringList fields = lines[i].simplified().split(' ');
-        if (fields.size() < 3 || (i == 0 && fields[0] == QLatin1String("Name")))
-            continue;
-        snaps[fields[0]] = {fields[1], fields[2]};
-    }
-    return snaps;
 }
 
 std::vector<AppInfo> scanApps(const Sources& sources, const CommandRunner& run)
@@ -725,7 +612,7 @@ InUseCheck inUseCheck(const fs::path& executable, const fs::path& procRoot)
     };
 }
 
-std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& installed, const fs::path& home,
+std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& installed, const Sources& sources,
                                const InUseCheck& inUse)
 {
     std::vector<JunkItem> files;
@@ -741,26 +628,24 @@ std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& i
     default: own.name = FS::pretty(own.url); break;
     }
     files.push_back(own);
-    if (app.ownerKind == AppOwner::appimage && isUnder(app.url, home)) {
+    if (app.ownerKind == AppOwner::appimage && isUnder(app.url, sources.home)) {
         // the entry an integration tool made for the AppImage goes with it
         files.push_back(itemFor(app.url, true, {}));
     }
 
-    const auto folder = [&](const char* variable, const char* fallback) {
-        const QString value = qEnvironmentVariable(variable);
-        return value.isEmpty() ? home / fallback : pathOf(value);
-    };
     std::vector<Candidate> candidates;
-    for (const fs::path& place : {folder("XDG_CONFIG_HOME", ".config"), folder("XDG_DATA_HOME", ".local/share"),
-                                  folder("XDG_STATE_HOME", ".local/state"), folder("XDG_CACHE_HOME", ".cache")})
+    for (const fs::path& place : sources.leftoverFolders)
         for (const fs::path& child : FS::children(place, true))
             candidates.push_back({child});
     // Hidden entries directly in the home folder (~/.NAME) are protected
     // places, never offered, so they are not looked at.
-    if (app.ownerKind == AppOwner::flatpak && existsDir(home / ".var/app" / pathOf(app.ownerName)))
-        candidates.push_back({home / ".var/app" / pathOf(app.ownerName), true});
-    if (app.ownerKind == AppOwner::snap && existsDir(home / "snap" / pathOf(app.ownerName)))
-        candidates.push_back({home / "snap" / pathOf(app.ownerName), true});
+    const auto ownData = [&](AppOwner kind, const fs::path& folder) {
+        const fs::path own = folder / pathOf(app.ownerName);
+        if (app.ownerKind == kind && !folder.empty() && !app.ownerName.isEmpty() && existsDir(own))
+            candidates.push_back({own, true});
+    };
+    ownData(AppOwner::flatpak, sources.flatpakData);
+    ownData(AppOwner::snap, sources.snapData);
 
     std::vector<JunkItem> found;
     std::set<std::string> seen;
@@ -787,7 +672,7 @@ std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& i
         found.push_back(itemFor(candidate.path, note.isEmpty(), note));
     }
     // Autostart entries that start the application.
-    for (const fs::path& entry : FS::children(folder("XDG_CONFIG_HOME", ".config") / "autostart", true))
+    for (const fs::path& entry : FS::children(sources.autostart, true))
         if (entry.extension() == ".desktop" && autostartRuns(entry, app))
             found.push_back(itemFor(entry, true, {}));
 
@@ -795,15 +680,6 @@ std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& i
     for (JunkItem& item : found)
         files.push_back(std::move(item));
     return files;
-}
-
-QString lastLine(const QString& out)
-{
-    const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
-        if (!it->trimmed().isEmpty())
-            return it->trimmed();
-    return {};
 }
 
 UninstallPlan planUninstall(const AppInfo& app, const std::vector<AppInfo>& installed, const CommandRunner& run)
@@ -833,7 +709,7 @@ UninstallPlan planUninstall(const AppInfo& app, const std::vector<AppInfo>& inst
     const QString out = run(toolCommand("apt-get -s remove -- " + Shell::q(name) + " 2>&1")).out;
     plan.packages = parseAptRemovals(out);
     if (plan.packages.isEmpty()) {
-        const QString reason = lastLine(out);
+        const QString reason = Shell::lastLine(out);
         plan.refusal = LF("Não removido: %@", reason.isEmpty() ? L("A ferramenta de pacotes não respondeu.") : reason);
         return plan;
     }
@@ -856,39 +732,18 @@ UninstallPlan planUninstall(const AppInfo& app, const std::vector<AppInfo>& inst
     return plan;
 }
 
-int requestQuit(const fs::path& executable, const fs::path& procRoot)
+AppBackend backend(const Sources& sources, const CommandRunner& run)
 {
-    if (executable.empty())
-        return 0;
-    int asked = 0;
-    const uid_t me = getuid();
-    const pid_t self = getpid();
-    for (const fs::path& proc : FS::children(procRoot)) {
-        const std::string pid = proc.filename().native();
-        if (pid.empty() || !std::all_of(pid.begin(), pid.end(), ::isdigit) || std::stoi(pid) == self)
-            continue;
-        struct stat info {};
-        if (::stat(proc.c_str(), &info) != 0 || info.st_uid != me)
-            continue;
-        std::error_code ec;
-        if (fs::read_symlink(proc / "exe", ec) == executable && !ec && ::kill(std::stoi(pid), SIGTERM) == 0)
-            ++asked;
-    }
-    return asked;
-}
-
-QString kindName(AppOwner kind)
-{
-    switch (kind) {
-    case AppOwner::bundle: return QStringLiteral("bundle");
-    case AppOwner::package: return QStringLiteral("package");
-    case AppOwner::flatpak: return QStringLiteral("flatpak");
-    case AppOwner::snap: return QStringLiteral("snap");
-    case AppOwner::appimage: return QStringLiteral("appimage");
-    case AppOwner::local: return QStringLiteral("local");
-    case AppOwner::none: return QStringLiteral("none");
-    }
-    return {};
+    AppBackend backend;
+    backend.scan = [sources, run] { return scanApps(sources, run); };
+    backend.files = [sources](const AppInfo& app, const std::vector<AppInfo>& installed) {
+        return appFiles(app, installed, sources, inUseCheck(app.executable));
+    };
+    backend.plan = [run](const AppInfo& app, const std::vector<AppInfo>& installed) {
+        return planUninstall(app, installed, run);
+    };
+    backend.tools = run;
+    return backend;
 }
 
 } // namespace LinuxApps

@@ -14,7 +14,7 @@
 #include <QStringList>
 
 #include "platform/Shell.h"
-#include "profiles/MaintenanceRoutines.h"
+#include "engines/records/Maintenance.h"
 
 namespace Maintenance {
 
@@ -32,14 +32,6 @@ std::string adminBatch(const std::vector<MaintTask>& adminTasks, Reasons reasons
 bool markedOk(const QString& out, const QString& id);
 // The reason after "FAIL:id:" in the batch output; empty when there is none.
 QString failureReason(const QString& out, const QString& id);
-// The last non-blank line of a command's output, trimmed.
-QString lastLine(const QString& out);
-
-struct Outcome {
-    QStringList okIds;     // routines that succeeded, in the order they ran
-    QStringList failures;  // what to tell the user, in the order failures arose
-    QStringList notes;     // what a routine with a gauge freed, in the order they ran
-};
 
 // Runs the available routines among `all` whose id is in `selected`, in list
 // order (an unavailable one never runs): first the administrator batch through

@@ -2,7 +2,7 @@
 // The one removal loop every feature uses: deletes or trashes targets one by
 // one, retries failed permanent deletions inside the Trash once with
 // administrator rights, and reports what was freed, trashed and not removed.
-// Plain C++: runs on a background thread and never sees AppState.
+// Plain C++: runs on a background thread and never sees the window's state.
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -11,20 +11,9 @@
 
 #include <QString>
 
+#include "engines/records/Removal.h"
 #include "platform/Shell.h"
 #include "platform/Trash.h"
-
-struct RemovalTarget {
-    std::filesystem::path url;
-    bool permanent = true;   // true: delete for good; false: move to the Trash
-    std::int64_t size = 0;   // the caller's figure, counted on success
-};
-
-struct RemovalOutcome {
-    std::int64_t freed = 0;          // deleted for good
-    std::int64_t trashed = 0;        // moved to the Trash
-    std::vector<QString> failures;   // last path component of each target not removed, in order
-};
 
 namespace Removal {
 

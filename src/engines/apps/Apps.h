@@ -1,0 +1,51 @@
+#pragma once
+// The uninstaller's engine, whatever the system: how a system's applications
+// are found, described and removed (an AppBackend, made by the system's own
+// file beside this one and chosen by the profile), and what every system
+// shares: sizes, ordering, search.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QString>
+
+#include "engines/records/Apps.h"
+#include "engines/records/Junk.h"
+#include "platform/Shell.h"
+
+// One system's applications, bound to the places they are looked for.
+struct AppBackend {
+    // The installed applications, sorted by name.
+    std::function<std::vector<AppInfo>()> scan;
+    // The application's own item first, then its leftovers.
+    std::function<std::vector<JunkItem>(const AppInfo& app, const std::vector<AppInfo>& installed)> files;
+    // How the application's owner removes it, made before the confirmation.
+    std::function<UninstallPlan(const AppInfo& app, const std::vector<AppInfo>& installed)> plan;
+    // Runs an owner's removal command that needs no administrator rights.
+    std::function<Shell::Result(const std::string& command)> tools;
+};
+
+namespace Sweeper {
+
+// Orders applications by name, locale-aware and case-insensitive; stable.
+void sortAppsByName(std::vector<AppInfo>& apps);
+
+// Whether the application's name or identifier contains the search text,
+// ignoring case in the user's locale; an empty search matches every application.
+bool appMatches(const AppInfo& app, const QString& search);
+
+// Asks the application's running copies to quit, without waiting: the
+// processes of its program, or of anything inside its bundle.
+void requestQuit(const AppInfo& app);
+
+// What each application weighs: its owner's own figure when it gives one (a
+// package's installed size), else the measured size of its own item (the
+// bundle, the Flatpak's folder, the Snap or AppImage file, the entry), all
+// measured together on the pool of walking threads. Calls sized(index, bytes)
+// once per application, the owners' figures first, the rest as soon as each
+// is measured (from the walking threads, possibly two at once). Every sizing
+// of the application list goes through here.
+void appSizes(const std::vector<AppInfo>& apps, const std::function<void(std::size_t, std::int64_t)>& sized);
+
+} // namespace Sweeper

@@ -1,0 +1,36 @@
+#pragma once
+// The junk scan: a catalogue's rules turned into sized, removable items.
+// Plain functions of the file system; they never see the window's state.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QString>
+
+#include "engines/records/Junk.h"
+
+namespace Sweeper {
+
+// Where a rule's path text points now: "~/.Trash" is FS::trashFolder(),
+// "$CACHE/..." is under the cache folder (its own link resolved), other
+// "~/..." texts are under the home folder.
+std::filesystem::path resolveRulePath(const std::string& text);
+
+// Whether an item found by the rule starts out selected: never for a rule that
+// does not preselect, nor for an entry of the system itself (the rule's `systemPrefix`).
+bool startsSelected(const JunkRule& rule, std::string_view name);
+
+using JunkProgress = std::function<void(const QString& ruleTitle, std::int64_t bytes)>;
+
+// Scans every rule in catalogue order; groups only for rules that found
+// something. What running processes hold is read once from `procRoot`
+// while the folders are measured: an item inside which a process of the user
+// has a file open or its working folder is listed unselected, with a note
+// naming it. A link among the entries is an item of its own (never followed).
+std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& rules, const JunkProgress& progress = {},
+                                const std::filesystem::path& procRoot = "/proc");
+
+} // namespace Sweeper

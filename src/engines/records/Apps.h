@@ -1,0 +1,61 @@
+#pragma once
+// The uninstaller's records: an installed application and the plan that removes it.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
+#include <QStringList>
+
+// Who installed an application, and so how it is removed.
+enum class AppOwner { bundle, package, flatpak, snap, appimage, local, none };
+
+// The owner kind's word for the command line's JSON and for tests, in the
+// order of AppOwner: "bundle", "package", "flatpak", "snap", "appimage",
+// "local", "none".
+inline QString ownerKindName(AppOwner kind)
+{
+    static const char* const names[] = {"bundle", "package", "flatpak", "snap", "appimage", "local", "none"};
+    return QString::fromLatin1(names[static_cast<int>(kind)]);
+}
+
+// One installed application: an application bundle or a desktop entry.
+struct AppInfo {
+    std::filesystem::path url;   // the bundle, or the desktop entry
+    QString name;
+    QString bundleID;            // the bundle identifier, or the desktop-file id
+    QString version;
+    AppOwner ownerKind = AppOwner::none;
+    QString ownerName;           // the package, Flatpak or Snap id, or the AppImage file; empty for a bundle
+    QString icon;                // a theme icon name or an image file; empty: none
+    std::filesystem::path executable;  // the program the entry starts, links resolved
+    std::filesystem::path ownItem;     // what is measured and trashed as the application itself
+    std::int64_t knownSize = -1;       // the owner's own figure (a package's installed size); -1: measure
+    QStringList keys;                  // lower-case names its leftovers are matched by
+    bool systemWide = false;           // a Flatpak of the system installation
+
+    // The identity in lists: the path as text, or, for a path that is not
+    // valid UTF-8, its bytes percent-encoded behind "bytes:" (a path always
+    // starts with "/", so the two forms never meet and no two paths share one).
+    QString id() const
+    {
+        const QByteArray raw = QByteArray::fromStdString(url.native());
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString text = decoder.decode(raw);
+        if (!decoder.hasError())
+            return text;
+        return QStringLiteral("bytes:") + QString::fromLatin1(raw.toPercentEncoding("/"));
+    }
+};
+
+// How an application is removed, decided before the confirmation.
+struct UninstallPlan {
+    QString refusal;          // why it cannot be removed; empty when it can
+    std::string command;      // the owner's removal command; empty when its own item goes to the Trash
+    bool admin = false;       // the command needs administrator rights
+    QStringList packages;     // every package the removal takes along
+    QStringList apps;         // the applications listed from those packages
+    bool ok() const { return refusal.isEmpty(); }
+};

@@ -1,0 +1,84 @@
+#pragma once
+// The junk scan's records: a rule of a catalogue, and what a scan returns for it.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <QString>
+#include <QUuid>
+
+// One rule of a junk catalogue. Path texts are written as follows, and
+// resolved once per scan:
+//   "~/..."       under the home folder;
+//   "~/.Trash"    the Trash folder (FS::trashFolder());
+//   "$CACHE/..."  under the user's cache folder ($XDG_CACHE_HOME, else ~/.cache).
+// One component of a path may be "*": each folder that matches is one item,
+// named after the matched component (whatever `children` says).
+struct JunkRule {
+    QString id;
+    QString title;
+    QString detail;
+    QString symbol;
+    std::vector<std::string> paths;
+    bool children = true;             // each direct entry is an item (false: the folder itself)
+    bool preselect = true;
+    bool permanent = true;            // false: removal moves to the Trash
+    std::optional<std::set<std::string>> extensions = std::nullopt;  // lower-case, without the dot
+    // Entries of the rule's folders that belong to another rule, written like
+    // `paths`: never items of this rule, so no byte is counted in two groups.
+    std::vector<std::string> exclude = {};
+    // When not empty, only entries whose name matches one of these patterns
+    // ("*" standing for any run of characters, e.g. "*.log") become items.
+    std::vector<std::string> namePatterns = {};
+    // Folders computed at scan time (the download folder, every trash of the
+    // mounted file systems), looked at after `paths`.
+    std::vector<std::filesystem::path> (*places)() = nullptr;
+    // Whether entries whose name begins with a dot count (what was thrown away
+    // is junk whatever its name).
+    bool hidden = false;
+    // The rule's folders are trashes' "files" folders: each is read only when
+    // the trash is a real folder of the user, and every entry counts.
+    bool trash = false;
+    // Entries whose name begins with this text belong to the system itself:
+    // listed, never ticked at first. Empty: none.
+    std::string systemPrefix = {};
+};
+
+// One removable file or folder (junk groups and the uninstaller's file list).
+struct JunkItem {
+    QUuid id = QUuid::createUuid();
+    std::filesystem::path url;
+    QString name;
+    std::int64_t size = 0;
+    bool selected = false;
+    QString note;  // a short remark shown muted in the row ("In use by firefox", why a leftover starts unticked), or empty
+};
+
+// The result of one junk rule; items largest first.
+struct JunkGroup {
+    QString id;
+    QString title;
+    QString detail;
+    QString symbol;
+    bool permanent = false;
+    std::vector<JunkItem> items;
+
+    std::int64_t total() const
+    {
+        std::int64_t sum = 0;
+        for (const auto& item : items)
+            sum += item.size;
+        return sum;
+    }
+    std::int64_t selectedTotal() const
+    {
+        std::int64_t sum = 0;
+        for (const auto& item : items)
+            if (item.selected)
+                sum += item.size;
+        return sum;
+    }
+};

@@ -1,0 +1,39 @@
+#pragma once
+// The startup items' engine, whatever the system: a system lists its items
+// and switches or removes one (a StartupBackend, made by the system's own
+// file beside this one and chosen by the profile); the window and the
+// command line switch and remove through the functions below alone.
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include <QString>
+
+#include "engines/records/Startup.h"
+#include "engines/removal/Removal.h"
+
+// One system's startup items, bound to the places they are found.
+struct StartupBackend {
+    // Every item, in the order the page lists them.
+    std::function<std::vector<AgentItem>()> scan;
+    // Switches an item on or off; why not, on failure. Empty where items can
+    // only be removed. May take its time (a service stops, a password is asked).
+    std::function<std::optional<QString>(const AgentItem& item, bool on)> setOn;
+    // Removes an item that is `removable`; blocks while an administrator
+    // prompt is open.
+    std::function<StartupChange(const AgentItem& item, const Removal::AdminRunner& admin)> remove;
+};
+
+namespace Startup {
+
+// Switches the item on or off: ok with "“X” ativado."/"“X” desativado.", or
+// the reason it could not be changed.
+StartupChange switchItem(const StartupBackend& backend, const AgentItem& item, bool on);
+
+// Removes the item: refused unless it is `removable`, else the backend's removal.
+StartupChange removeItem(const StartupBackend& backend, const AgentItem& item, const Removal::AdminRunner& admin);
+
+// The removal of the user's own item file: to the Trash, with the sentence to show.
+StartupChange trashUserItem(const AgentItem& item);
+
+} // namespace Startup
