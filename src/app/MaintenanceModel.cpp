@@ -4,7 +4,6 @@
 
 #include <QVariantMap>
 
-#include "app/AppState.h"
 #include "profiles/Profile.h"
 
 MaintenanceModel::MaintenanceModel(QObject* parent) : MaintenanceModel(Profiles::active().maintenance, parent) {}
@@ -15,10 +14,22 @@ MaintenanceModel::MaintenanceModel(const Profiles::MaintenanceRoutines& routines
     , tasks_(routines.tasks())
     , sel_(Maintenance::defaultSelection(tasks_, routines.defaultSelection()))
 {
-    if (AppState* state = AppState::instance()) {
-        connect(state, &AppState::maintRunningChanged, this, &MaintenanceModel::runningChanged);
-        connect(state, &AppState::maintDoneChanged, this, &MaintenanceModel::doneChanged);
+}
+
+void MaintenanceModel::setRuns(MaintenanceState* runs)
+{
+    if (runs_ == runs)
+        return;
+    if (runs_)
+        disconnect(runs_, nullptr, this, nullptr);
+    runs_ = runs;
+    if (runs_) {
+        connect(runs_, &MaintenanceState::maintRunningChanged, this, &MaintenanceModel::runningChanged);
+        connect(runs_, &MaintenanceState::maintDoneChanged, this, &MaintenanceModel::doneChanged);
     }
+    emit runsChanged();
+    emit runningChanged();
+    emit doneChanged();
 }
 
 QVariantList MaintenanceModel::taskList() const
@@ -35,18 +46,6 @@ QVariantList MaintenanceModel::taskList() const
     return list;
 }
 
-QStringList MaintenanceModel::done() const
-{
-    const AppState* state = AppState::instance();
-    return state ? state->maintDone() : QStringList();
-}
-
-QString MaintenanceModel::running() const
-{
-    const AppState* state = AppState::instance();
-    return state ? state->maintRunning() : QString();
-}
-
 void MaintenanceModel::toggle(const QString& id)
 {
     const auto task = std::find_if(tasks_.begin(), tasks_.end(), [&](const MaintTask& t) { return t.id == id; });
@@ -57,14 +56,8 @@ void MaintenanceModel::toggle(const QString& id)
     emit selChanged();
 }
 
-void MaintenanceModel::setRunners(Maintenance::Runner user, Maintenance::Runner admin)
-{
-    if (AppState* state = AppState::instance())
-        state->setMaintenanceRunners(std::move(user), std::move(admin));
-}
-
 void MaintenanceModel::runSelected()
 {
-    if (AppState* state = AppState::instance())
-        state->runMaintenance(tasks_, sel_, reasons_);
+    if (runs_)
+        runs_->runMaintenance(tasks_, sel_, reasons_);
 }

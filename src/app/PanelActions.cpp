@@ -4,16 +4,15 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QThreadPool>
 
 #include <algorithm>
 
-#include "app/AppState.h"
 #include "i18n/L.h"
 #include "monitor/DesktopBus.h"
 #include "monitor/PanelValues.h"
 #include "platform/Fmt.h"
 #include "platform/FS.h"
+#include "platform/Background.h"
 #include "platform/LoginItem.h"
 #include "platform/Prefs.h"
 #include "platform/Shell.h"
@@ -22,13 +21,6 @@
 #include "profiles/Profile.h"
 
 namespace {
-
-// Runs FN on the main thread later (from a background task).
-template <typename Fn>
-void onMainThread(Fn fn)
-{
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(fn), Qt::QueuedConnection);
-}
 
 // Whether the program is installed: an executable file where a path is given,
 // else on PATH.
@@ -54,14 +46,43 @@ PanelActions::PanelActions(QObject* parent)
     , ejector_(DesktopBus::eject)
 {
     readLastClean();
-    if (AppState* state = AppState::instance())
-        connect(state, &AppState::launchAtLoginChanged, this, [this] {
-            const bool on = AppState::instance() ? AppState::instance()->launchAtLogin() : launchAtLogin_;
-            if (launchAtLogin_ != on) {
-                launchAtLogin_ = on;
+}
+
+void PanelActions::setStartup(StartupState* startup)
+{
+    if (startup_ == startup)
+        return;
+    if (startup_)
+        disconnect(startup_, nullptr, this, nullptr);
+    startup_ = startup;
+    if (startup_) {
+        // The login item as the startup page and the settings show it.
+        const auto follow = [this] {
+            if (launchAtLogin_ != startup_->launchAtLogin()) {
+                launchAtLogin_ = startup_->launchAtLogin();
                 emit launchAtLoginChanged();
             }
-        });
+        };
+        connect(startup_, &StartupState::launchAtLoginChanged, this, follow);
+        follow();
+    }
+    emit statesChanged();
+}
+
+void PanelActions::setStates(ShellState* shell, RemovalState* removals, StartupState* startup,
+                             MaintenanceState* maintenance)
+{
+    shell_ = shell;
+    removals_ = removals;
+    maintenance_ = maintenance;
+    setStartup(startup);
+    emit statesChanged();
+}
+
+void PanelActions::say(const QString& message)
+{
+    if (shell_)
+        shell_->setMessage(message);
 }
 
 void PanelActions::setMonitor(SystemMonitor* monitor)
@@ -110,35 +131,34 @@ void PanelActions::freeRAM()
     }
     freeing_ = true;
     emit freeingChanged();
-    QPointer<PanelActions> self(this);
-    QThreadPool::globalInstance()->start([self] {
-        const std::uint64_t before = FS::memory().used;
-        const Shell::Result result = Shell::runAdmin(Profiles::active().panel.purge);
-        onMainThread([self, before, ok = result.ok] {
-            if (!self)
-                return;
-            self->freeing_ = false;
-            emit self->freeingChanged();
-            if (self->monitor_)
-                self->monitor_->refresh();
-            if (ok) {
+    const std::string purge = Profiles::active().panel.purge;
+    using Purged = std::pair<bool, std::uint64_t>;  // (ok, memory in use before)
+    Background::run(
+        this,
+        [purge] {
+            const std::uint64_t before = FS::memory().used;
+            return Purged{Shell::runAdmin(purge).ok, before};
+        },
+        [this](Purged purged) {
+            freeing_ = false;
+            emit freeingChanged();
+            if (monitor_)
+                monitor_->refresh();
+            if (purged.first) {
                 const std::uint64_t after = FS::memory().used;
                 Sound::play(QStringLiteral("clean"));
-                if (before > after)
-                    if (AppState* st = AppState::instance())
-                        st->setMessage(LF("Memória liberada: %@.", Fmt::bytes(std::int64_t(before - after))));
+                if (purged.second > after)
+                    say(LF("Memória liberada: %@.", Fmt::bytes(std::int64_t(purged.second - after))));
             }
-            emit self->finished();
+            emit finished();
         });
-    });
 }
 
 void PanelActions::freeWithRoutine()
 {
-    // The maintenance routine "ram", run by AppState like any other run: it
+    // The maintenance routine "ram", run like any other maintenance run: it
     // says how much the page cache shrank, or why it could not run.
-    AppState* st = AppState::instance();
-    if (!st)
+    if (!maintenance_)
         return;
     const Profiles::MaintenanceRoutines routines = Profiles::active().maintenance;
     const std::vector<MaintTask> tasks = routines.tasks();
@@ -146,14 +166,14 @@ void PanelActions::freeWithRoutine()
     if (ram == tasks.end())
         return;
     if (!ram->available) {
-        st->setMessage(ram->title + QStringLiteral(": ") + ram->reason);
+        say(ram->title + QStringLiteral(": ") + ram->reason);
         return;
     }
-    if (!st->runMaintenance(tasks, {QStringLiteral("ram")}, routines.reasons))
+    if (!maintenance_->runMaintenance(tasks, {QStringLiteral("ram")}, routines.reasons))
         return;  // another run is in progress
     freeing_ = true;
     emit freeingChanged();
-    connect(st, &AppState::maintenanceFinished, this, [this] {
+    connect(maintenance_, &MaintenanceState::maintenanceFinished, this, [this] {
         freeing_ = false;
         emit freeingChanged();
         if (monitor_)
@@ -168,23 +188,19 @@ void PanelActions::testSpeed()
         return;
     testing_ = true;
     emit testingChanged();
-    QPointer<PanelActions> self(this);
     const std::function<QByteArray()> tool = speedTool_;
-    QThreadPool::globalInstance()->start([self, tool] {
-        const Profiles::PanelCommands& panel = Profiles::active().panel;
-        const QString result = Panel::speedResult(tool(), QString::fromLatin1(panel.speedDown),
-                                                  QString::fromLatin1(panel.speedUp));
-        onMainThread([self, result] {
-            if (!self)
-                return;
-            self->speed_ = result;
-            self->testing_ = false;
-            emit self->speedChanged();
-            emit self->testingChanged();
+    const QString down = QString::fromLatin1(Profiles::active().panel.speedDown);
+    const QString up = QString::fromLatin1(Profiles::active().panel.speedUp);
+    Background::run(
+        this, [tool, down, up] { return Panel::speedResult(tool(), down, up); },
+        [this](QString result) {
+            speed_ = result;
+            testing_ = false;
+            emit speedChanged();
+            emit testingChanged();
             Sound::play(QStringLiteral("scan_done"));
-            emit self->finished();
+            emit finished();
         });
-    });
 }
 
 void PanelActions::emptyTrash()
@@ -194,35 +210,25 @@ void PanelActions::emptyTrash()
     if (emptying_)
         return;
     emptying_ = true;
-    QPointer<PanelActions> self(this);
     const std::filesystem::path folder = FS::trashFolder();
-    QThreadPool::globalInstance()->start([self, folder] {
-        const Trash::EmptyResult result = Trash::emptyTrash(folder);
-        onMainThread([self, result] {
-            if (self)
-                self->emptying_ = false;
-            AppState* st = AppState::instance();
-            if (result.refused && st)
-                st->setMessage(L("A Lixeira não é uma pasta real deste usuário e não foi esvaziada."));
-            if (st)
-                st->addFreed(result.freed);
+    Background::run(
+        this, [folder] { return Trash::emptyTrash(folder); },
+        [this](Trash::EmptyResult result) {
+            emptying_ = false;
+            if (result.refused)
+                say(L("A Lixeira não é uma pasta real deste usuário e não foi esvaziada."));
             if (result.freed > 0) {
                 Sound::play(QStringLiteral("clean"));
-                auto standard = Prefs::standard();
-                standard->setValue(QStringLiteral("lastClean"), QDateTime::currentDateTime());
-                standard->sync();
+                if (removals_)
+                    removals_->record(result.freed, 0);  // the freed total and the time of the last cleanup
             }
-            if (result.failed > 0 && st)
-                st->setMessage(LF("%ld itens não puderam ser removidos (em uso ou protegidos pelo sistema): ",
-                                  qint64(result.failed)));
-            if (!self)
-                return;
-            self->readLastClean();
-            if (self->monitor_)
-                self->monitor_->refreshTrash();
-            emit self->finished();
+            if (result.failed > 0)
+                say(LF("%ld itens não puderam ser removidos (em uso ou protegidos pelo sistema): ", qint64(result.failed)));
+            readLastClean();
+            if (monitor_)
+                monitor_->refreshTrash();
+            emit finished();
         });
-    });
 }
 
 void PanelActions::eject(const QString& path)
@@ -234,43 +240,36 @@ void PanelActions::eject(const QString& path)
         return;  // gone from the list, not a UDisks2 device, or already on its way out
     ejecting_.append(path);
     emit ejectingChanged();
-    QPointer<PanelActions> self(this);
     const auto ejector = ejector_;
-    QThreadPool::globalInstance()->start([self, ejector, path, device = volume->device, name = volume->name] {
-        const std::optional<QString> error = ejector(device);
-        onMainThread([self, path, name, error] {
-            if (error) {
-                if (AppState* st = AppState::instance())
-                    st->setMessage(LF("Não foi possível ejetar %@: %@", name, *error));
-            } else {
+    Background::run(
+        this, [ejector, device = volume->device] { return ejector(device); },
+        [this, path, name = volume->name](std::optional<QString> error) {
+            if (error)
+                say(LF("Não foi possível ejetar %@: %@", name, *error));
+            else
                 Sound::play(QStringLiteral("tick"));
-            }
-            if (!self)
-                return;
-            self->ejecting_.removeAll(path);
-            emit self->ejectingChanged();
-            if (!error && self->monitor_)
-                self->monitor_->refresh();
-            emit self->finished();
+            ejecting_.removeAll(path);
+            emit ejectingChanged();
+            if (!error && monitor_)
+                monitor_->refresh();
+            emit finished();
         });
-    });
 }
 
 void PanelActions::setLaunchAtLogin(bool on)
 {
-    // Through AppState where there is one, so the startup page and the settings show the same.
-    AppState* state = AppState::instance();
+    // Through the startup items where the panel has them, so the startup page
+    // and the settings show the same.
     std::optional<QString> error;
-    if (state) {
-        const QString text = state->setLaunchAtLogin(on);
+    if (startup_) {
+        const QString text = startup_->setLaunchAtLogin(on);
         if (!text.isEmpty())
             error = text;
     } else {
         error = on ? LoginItem::registerItem(LoginItem::programToStart()) : LoginItem::unregisterItem();
     }
     if (error) {
-        if (AppState* st = AppState::instance())
-            st->setMessage(LF("Não foi possível alterar: %@", *error));
+        say(LF("Não foi possível alterar: %@", *error));
         emit launchAtLoginChanged();  // the switch goes back to the stored state
         return;
     }

@@ -1,7 +1,8 @@
 #pragma once
 // The tray panel's own state and quick actions: freeing memory, the speed
 // test, emptying the Trash, ejecting a volume and the login item, and the
-// sky verdict drawn from the last cleanup and the panel's monitor.
+// sky verdict drawn from the last cleanup and the panel's monitor. The
+// feature states it works with are handed to it (the panel's QML sets them).
 #include <functional>
 #include <optional>
 
@@ -10,15 +11,22 @@
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
+#include "app/MaintenanceState.h"
+#include "app/RemovalState.h"
+#include "app/ShellState.h"
+#include "app/StartupState.h"
 #include "monitor/SystemMonitor.h"
-
-class AppState;
 
 class PanelActions : public QObject {
     Q_OBJECT
     QML_ELEMENT
 
     Q_PROPERTY(SystemMonitor* monitor READ monitor WRITE setMonitor NOTIFY monitorChanged)
+    // Where messages go, the freed total, the login item, the maintenance runs.
+    Q_PROPERTY(ShellState* shell MEMBER shell_ NOTIFY statesChanged)
+    Q_PROPERTY(RemovalState* removals MEMBER removals_ NOTIFY statesChanged)
+    Q_PROPERTY(StartupState* startup READ startup WRITE setStartup NOTIFY statesChanged)
+    Q_PROPERTY(MaintenanceState* maintenance MEMBER maintenance_ NOTIFY statesChanged)
     Q_PROPERTY(bool testing READ testing NOTIFY testingChanged)
     Q_PROPERTY(bool freeing READ freeing NOTIFY freeingChanged)
     // The mount points of the volumes being ejected (their rows show it).
@@ -35,6 +43,10 @@ public:
 
     SystemMonitor* monitor() const { return monitor_; }
     void setMonitor(SystemMonitor* monitor);
+    StartupState* startup() const { return startup_; }
+    void setStartup(StartupState* startup);
+    // All four at once (tests).
+    void setStates(ShellState* shell, RemovalState* removals, StartupState* startup, MaintenanceState* maintenance);
     bool testing() const { return testing_; }
     bool freeing() const { return freeing_; }
     QStringList ejecting() const { return ejecting_; }
@@ -72,6 +84,7 @@ public:
 
 signals:
     void monitorChanged();
+    void statesChanged();
     void testingChanged();
     void freeingChanged();
     void ejectingChanged();
@@ -83,6 +96,12 @@ signals:
 
 private:
     QPointer<SystemMonitor> monitor_;
+    // The feature states live for the whole run, longer than any panel.
+    ShellState* shell_ = nullptr;
+    RemovalState* removals_ = nullptr;
+    StartupState* startup_ = nullptr;
+    MaintenanceState* maintenance_ = nullptr;
+    void say(const QString& message);
     bool testing_ = false;
     bool freeing_ = false;
     bool emptying_ = false;  // the Trash is being emptied in the background

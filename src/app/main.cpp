@@ -1,5 +1,5 @@
-// The program's entry: the runtime log, the crash handler, the one AppState,
-// and the QML windows (the main window, the tray panel and the settings window).
+// The program's entry: the runtime log, the crash handler, the feature
+// states, and the QML windows (the main window, the tray panel and the settings window).
 #include <QApplication>
 #include <QIcon>
 #include <QQmlApplicationEngine>
@@ -7,7 +7,7 @@
 #include <QSystemTrayIcon>
 #include <QtQml/qqmlextensionplugin.h>
 
-#include "app/AppState.h"
+#include "app/FeatureStates.h"
 #include "app/CrashHandler.h"
 #include "app/GraphicsBackend.h"
 #include "app/RuntimeLog.h"
@@ -47,7 +47,7 @@ int main(int argc, char* argv[])
     // menu-bar program does; without one, closing the window quits.
     QApplication::setQuitOnLastWindowClosed(!QSystemTrayIcon::isSystemTrayAvailable());
 
-    AppState state(nullptr);  // the one state object, for the life of the process
+    FeatureStates states;  // for the life of the process
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));

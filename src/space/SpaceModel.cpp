@@ -298,3 +298,26 @@ void SpaceModel::setShowHidden(bool show)
 }
 
 QString SpaceModel::homePath() const { return textOf(cleaned(FS::home())); }
+
+void SpaceModel::setRemovals(QObject* removals)
+{
+    if (removalsObject_ == removals)
+        return;
+    removalsObject_ = removals;
+    removals_ = qobject_cast<RemovalService*>(removals);
+    emit removalsChanged();
+}
+
+void SpaceModel::trashSelection()
+{
+    std::vector<RemovalTarget> targets;
+    for (const SizeEntry& entry : selectedEntries())
+        targets.push_back({entry.url, false, std::max<std::int64_t>(entry.size, 0)});
+    if (targets.empty() || !removals_ || !removalsObject_)
+        return;
+    const QPointer<SpaceModel> self(this);
+    removals_->perform(std::move(targets), [self] {
+        if (self)
+            self->open(self->current(), false);
+    });
+}

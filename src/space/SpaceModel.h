@@ -13,6 +13,7 @@
 
 #include <QAbstractListModel>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QThreadPool>
 #include <QUrl>
@@ -20,6 +21,7 @@
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
+#include "engines/removal/RemovalService.h"
 #include "space/SpaceLogic.h"
 
 class SpaceModel;
@@ -63,6 +65,8 @@ class SpaceModel : public QObject {
     Q_PROPERTY(QString hovered READ hovered WRITE setHovered NOTIFY hoveredChanged)
     Q_PROPERTY(bool showHidden READ showHidden WRITE setShowHidden NOTIFY showHiddenChanged)
     Q_PROPERTY(QString homePath READ homePath CONSTANT)
+    // The window's removal path (an object that is a RemovalService).
+    Q_PROPERTY(QObject* removals READ removals WRITE setRemovals NOTIFY removalsChanged)
 
 public:
     explicit SpaceModel(QObject* parent = nullptr);
@@ -84,6 +88,12 @@ public:
     Q_INVOKABLE void activate(const QString& id);
     // Whether the entry may be selected (and so removed).
     Q_INVOKABLE bool canSelect(const QString& id) const;
+    // Moves the selected entries to the Trash through the removal path, then
+    // lists the folder again; nothing without a selection or a removal path.
+    Q_INVOKABLE void trashSelection();
+
+    QObject* removals() const { return removalsObject_; }
+    void setRemovals(QObject* removals);
 
     // Merges measured sizes when `token` is still the current load's.
     void apply(const Space::Batch& batch, const QUuid& token);
@@ -121,6 +131,7 @@ signals:
     void totalsChanged();
     void hoveredChanged();
     void showHiddenChanged();
+    void removalsChanged();
 
 private:
     void finishLoad(const QUuid& token);
@@ -137,6 +148,8 @@ private:
     QUuid token_ = QUuid::createUuid();
     std::shared_ptr<std::atomic<bool>> loadCancel_ = std::make_shared<std::atomic<bool>>(false);
     SpaceEntryModel* entryModel_;
+    QPointer<QObject> removalsObject_;
+    RemovalService* removals_ = nullptr;
     QThreadPool pool_;  // the loads' measuring; a superseded one ends soon after its cancel
 
     friend class SpaceEntryModel;

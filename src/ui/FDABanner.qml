@@ -6,7 +6,7 @@ import Quillmoor
 // the settings and offers to restart once access is granted.
 Card {
     id: banner
-    visible: !AppState.fda
+    visible: !ShellState.fda
     implicitHeight: visible ? row.implicitHeight + 28 : 0
 
     RowLayout {

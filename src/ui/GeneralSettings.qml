@@ -7,8 +7,8 @@ Item {
     id: form
     property bool sound: Sound.enabled
     // the login item as the startup page and the panel show it too
-    readonly property bool login: AppState.launchAtLogin
-    Component.onCompleted: AppState.refreshLoginItem()
+    readonly property bool login: StartupState.launchAtLogin
+    Component.onCompleted: StartupState.refreshLoginItem()
     property string err: ""
 
     ColumnLayout {
@@ -59,7 +59,7 @@ Item {
                     text: I18n.L("Abrir ao iniciar sessão")
                     checked: form.login
                     onToggled: {
-                        form.err = AppState.setLaunchAtLogin(checked)
+                        form.err = StartupState.setLaunchAtLogin(checked)
                         checked = Qt.binding(() => form.login)
                     }
                 }

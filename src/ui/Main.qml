@@ -20,7 +20,7 @@ ApplicationWindow {
     // Brings this window forward, on a section when one is given.
     function openMain(section) {
         if (section !== "")
-            AppState.section = section
+            ShellState.section = section
         show()
         raise()
         requestActivate()

@@ -22,7 +22,15 @@ Item {
     implicitHeight: column.implicitHeight + 32
 
     SystemMonitor { id: mon; objectName: "panelMonitor" }
-    PanelActions { id: actions; objectName: "panelActions"; monitor: mon }
+    PanelActions {
+        id: actions
+        objectName: "panelActions"
+        monitor: mon
+        shell: ShellState
+        removals: RemovalState
+        startup: StartupState
+        maintenance: MaintenanceState
+    }
 
     onShownChanged: {
         if (shown) {
@@ -35,10 +43,10 @@ Item {
     Component.onDestruction: mon.stop()
 
     function runScan() {
-        AppState.junkScanned = false
-        AppState.section = "overview"
+        JunkState.junkScanned = false
+        ShellState.section = "overview"
         panel.openMain("")
-        AppState.scanJunk()
+        JunkState.scanJunk()
     }
 
     // one line of the dial's legend: a coloured dot, the title and value, a sub-line

@@ -4,7 +4,7 @@ import QtQuick.Templates as T
 import QtQuick.Layouts
 import Quillmoor
 
-// The one-line message of AppState as an alert titled "Quillmoor" with one
+// The shell's one-line message as an alert titled "Quillmoor" with one
 // button; dismissing it clears the message.
 Dialog {
     id: alert
@@ -13,8 +13,8 @@ Dialog {
     width: Math.min(440, (parent ? parent.width : 440) - 80)
     padding: 24
     closePolicy: Popup.CloseOnEscape
-    visible: AppState.message !== ""
-    onClosed: AppState.dismissMessage()
+    visible: ShellState.message !== ""
+    onClosed: ShellState.dismissMessage()
 
     T.Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, 0.5) }
     background: Card {}
@@ -33,7 +33,7 @@ Dialog {
         Text {
             textFormat: Text.PlainText
             objectName: "messageText"
-            text: I18n.directed(AppState.message)
+            text: I18n.directed(ShellState.message)
             color: DS.muted
             font.pixelSize: 13
             wrapMode: Text.Wrap

@@ -9,10 +9,10 @@ Item {
     // Section id -> page component. A section without an entry shows an empty page.
     property var pages: ({})
 
-    readonly property string current: AppState.section === "" ? "overview" : AppState.section
+    readonly property string current: ShellState.section === "" ? "overview" : ShellState.section
 
     Repeater {
-        model: AppState.sections
+        model: ShellState.sections
         Item {
             id: slot
             readonly property bool shown: area.current === modelData.id

@@ -44,17 +44,17 @@ Item {
     BusyOverlay {
         objectName: "busyOverlay"
         anchors.fill: parent
-        visible: AppState.busy
+        visible: RemovalState.busy
     }
 
     Loader {
         objectName: "celebration"
         anchors.fill: parent
-        active: AppState.celebrating
+        active: RemovalState.celebrating
         sourceComponent: CelebrationView {
-            freed: AppState.celebrateFreed
-            trashed: AppState.celebrateTrashed
-            onDismiss: AppState.dismissCelebration()
+            freed: RemovalState.celebrateFreed
+            trashed: RemovalState.celebrateTrashed
+            onDismiss: RemovalState.dismissCelebration()
         }
     }
 
@@ -73,7 +73,7 @@ Item {
         target: Qt.application
         function onStateChanged() {
             if (Qt.application.state === Qt.ApplicationActive)
-                AppState.refreshFda()
+                ShellState.refreshFda()
         }
     }
 }

@@ -25,10 +25,10 @@ Rectangle {
     }
 
     function choose(id) {
-        if (AppState.section === id)
+        if (ShellState.section === id)
             return
         Sound.play("tick", 0.3)
-        AppState.section = id
+        ShellState.section = id
     }
 
     ColumnLayout {
@@ -59,11 +59,11 @@ Rectangle {
 
         Repeater {
             id: items
-            model: AppState.sections
+            model: ShellState.sections
             SidebarItem {
                 Layout.fillWidth: true
                 section: modelData
-                active: AppState.section === modelData.id
+                active: ShellState.section === modelData.id
                 onActivated: sidebar.choose(modelData.id)
                 KeyNavigation.down: index + 1 < items.count ? items.itemAt(index + 1) : null
                 KeyNavigation.up: index > 0 ? items.itemAt(index - 1) : null
@@ -81,7 +81,7 @@ Rectangle {
             border.width: 1
             border.color: DS.border
 
-            property real shown: AppState.totalFreed
+            property real shown: RemovalState.totalFreed
             Behavior on shown { NumberAnimation { duration: 900; easing.type: Easing.OutCubic } }
 
             ColumnLayout {

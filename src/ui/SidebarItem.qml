@@ -6,7 +6,7 @@ import Quillmoor
 // The whole row is the click target; Enter or Space activates it from the keyboard.
 FocusScope {
     id: item
-    property var section            // one entry of AppState.sections
+    property var section            // one entry of ShellState.sections
     property bool active: false
     signal activated()
 

@@ -4,7 +4,7 @@
 
 #include <QTest>
 
-#include "app/AppState.h"
+#include "app/FeatureStates.h"
 #include "app/MaintenanceModel.h"
 #include "i18n/L.h"
 #include "profiles/Profile.h"
@@ -17,8 +17,9 @@ bool waitIdle(const MaintenanceModel& tools) { return QTest::qWaitFor([&] { retu
 
 TEST(MaintenanceModel, CancelledPromptStillRunsTheUserRoutines)
 {
-    AppState state(nullptr);
-    MaintenanceModel tools(Profiles::byName("macos")->maintenance);  // the designed routines
+    FeatureStates states;
+    MaintenanceModel tools(Profiles::byName("macos")->maintenance);
+    tools.setRuns(&states.maintenance);  // the designed routines
     EXPECT_EQ(tools.sel(), (QStringList{"ram", "dns"}));
     tools.toggle("ql");
     tools.toggle("dns");
@@ -26,7 +27,7 @@ TEST(MaintenanceModel, CancelledPromptStillRunsTheUserRoutines)
 
     QStringList runningSeen;
     std::vector<std::string> adminCommands;
-    tools.setRunners([](const std::string&) { return Shell::Result{true, {}}; },
+    states.maintenance.setMaintenanceRunners([](const std::string&) { return Shell::Result{true, {}}; },
                      [&](const std::string& command) {
                          adminCommands.push_back(command);
                          return Shell::Result{false, L("Cancelado")};
@@ -40,27 +41,28 @@ TEST(MaintenanceModel, CancelledPromptStillRunsTheUserRoutines)
     EXPECT_EQ(adminCommands.size(), 1u);
     EXPECT_EQ(runningSeen, (QStringList{"ram", "ql", ""}));
     EXPECT_EQ(tools.done(), QStringList{"ql"});
-    EXPECT_EQ(state.message(), L("Cancelado"));
+    EXPECT_EQ(states.shell.message(), L("Cancelado"));
     EXPECT_EQ(tools.sel(), (QStringList{"ram", "ql"}));  // a run leaves the ticks alone
 }
 
 TEST(MaintenanceModel, DoneOnlyGrowsAndSuccessSetsNoMessage)
 {
-    AppState state(nullptr);
+    FeatureStates states;
     MaintenanceModel tools(Profiles::byName("macos")->maintenance);
-    tools.setRunners([](const std::string&) { return Shell::Result{true, {}}; },
+    tools.setRuns(&states.maintenance);
+    states.maintenance.setMaintenanceRunners([](const std::string&) { return Shell::Result{true, {}}; },
                      [](const std::string&) { return Shell::Result{true, "OK:ram\nOK:dns\n"}; });
     tools.runSelected();
     ASSERT_TRUE(waitIdle(tools));
     EXPECT_EQ(tools.done(), (QStringList{"ram", "dns"}));
-    EXPECT_FALSE(state.hasMessage());
+    EXPECT_FALSE(states.shell.hasMessage());
 
     // Failing later does not take "done" away; both failures are told, one per line.
-    tools.setRunners([](const std::string&) { return Shell::Result{false, "nope\n"}; },
+    states.maintenance.setMaintenanceRunners([](const std::string&) { return Shell::Result{false, "nope\n"}; },
                      [](const std::string&) { return Shell::Result{true, "FAIL:ram\nOK:dns\n"}; });
     tools.toggle("dock");
     tools.runSelected();
     ASSERT_TRUE(waitIdle(tools));
     EXPECT_EQ(tools.done(), (QStringList{"ram", "dns"}));
-    EXPECT_EQ(state.message(), tools.tasks()[0].title + "\n" + tools.tasks()[6].title + ": nope");
+    EXPECT_EQ(states.shell.message(), tools.tasks()[0].title + "\n" + tools.tasks()[6].title + ": nope");
 }

@@ -7,7 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/AppState.h"
+#include "app/FeatureStates.h"
 #include "platform/FS.h"
 #include "space/SpaceModel.h"
 #include "support/Fixtures.h"
@@ -209,17 +209,18 @@ TEST(SpaceModel, TheSelectionGoesToTheTrashAndTheFolderIsListedAgain)
     const fs::path folder = FS::home() / "Work";
     writeBytes(folder / "old.iso", 60000);
     writeBytes(folder / "keep.txt", 100);
-    AppState state(nullptr);
-    state.setRemovalAdminRunner([](const std::string&) { return Shell::Result{false, "no"}; });
+    FeatureStates states;
+    states.removals.setRemovalAdminRunner([](const std::string&) { return Shell::Result{false, "no"}; });
 
     SpaceModel model;
     ASSERT_TRUE(openAndWait(model, folder));
     model.toggle(textOf(folder / "old.iso"));
-    state.trashSpaceSelection(&model);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.busy() && model.count() == 1 && !model.loading(); }, 20000));
+    model.setRemovals(&states.removals);
+    model.trashSelection();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !states.removals.busy() && model.count() == 1 && !model.loading(); }, 20000));
     EXPECT_EQ(namesOf(model), std::vector<std::string>{"keep.txt"});
     EXPECT_TRUE(present(FS::trashFolder() / "old.iso"));
-    ASSERT_TRUE(state.celebrating());
-    EXPECT_GT(state.celebrateTrashed(), 0);
-    EXPECT_EQ(state.celebrateFreed(), 0);
+    ASSERT_TRUE(states.removals.celebrating());
+    EXPECT_GT(states.removals.celebrateTrashed(), 0);
+    EXPECT_EQ(states.removals.celebrateFreed(), 0);
 }

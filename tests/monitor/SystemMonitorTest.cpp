@@ -9,7 +9,7 @@
 #include <QThread>
 #include <QTest>
 
-#include "app/AppState.h"
+#include "app/FeatureStates.h"
 #include "app/PanelActions.h"
 #include "i18n/L.h"
 #include "monitor/SystemMonitor.h"
@@ -117,8 +117,9 @@ TEST(SystemMonitor, TrashIsMeasuredInTheBackgroundAtMostEveryTwentySeconds)
 class PanelTest : public ::testing::Test {
 protected:
     Quiet quiet;
-    AppState st{nullptr};
+    FeatureStates states;
     PanelActions actions;
+    PanelTest() { actions.setStates(&states.shell, &states.removals, &states.startup, &states.maintenance); }
     QSignalSpy done{&actions, &PanelActions::finished};
 };
 
@@ -148,7 +149,7 @@ TEST_F(PanelTest, SpeedTestReadsSpeedtestCliAndSaysWhenItCannot)
 TEST_F(PanelTest, LinuxFreeMemoryRunsTheRamRoutine)
 {
     std::vector<std::string> batches;
-    st.setMaintenanceRunners([](const std::string&) { return Shell::Result{true, {}}; },
+    states.maintenance.setMaintenanceRunners([](const std::string&) { return Shell::Result{true, {}}; },
                              [&](const std::string& batch) {
                                  batches.push_back(batch);
                                  return Shell::Result{true, "OK:ram\n"};
@@ -156,16 +157,16 @@ TEST_F(PanelTest, LinuxFreeMemoryRunsTheRamRoutine)
     actions.freeRAM();
     if (!std::filesystem::exists("/proc/sys/vm/drop_caches")) {
         EXPECT_FALSE(actions.freeing());  // the routine cannot run here: it says why
-        EXPECT_TRUE(st.message().contains(L("Liberar memória")));
+        EXPECT_TRUE(states.shell.message().contains(L("Liberar memória")));
         return;
     }
     EXPECT_TRUE(actions.freeing());
-    EXPECT_EQ(st.maintRunning(), "ram");
+    EXPECT_EQ(states.maintenance.maintRunning(), "ram");
     ASSERT_TRUE(done.wait(5000));
     EXPECT_FALSE(actions.freeing());
     ASSERT_EQ(batches.size(), 1u);
     EXPECT_NE(batches[0].find("drop_caches"), std::string::npos);
-    EXPECT_TRUE(st.message().startsWith(L("Liberar memória") + ": "));  // how much the page cache shrank
+    EXPECT_TRUE(states.shell.message().startsWith(L("Liberar memória") + ": "));  // how much the page cache shrank
 }
 
 TEST_F(PanelTest, EmptyingTheTrashCountsTheFreedBytesOnceAndTheCleanup)
@@ -176,10 +177,10 @@ TEST_F(PanelTest, EmptyingTheTrashCountsTheFreedBytesOnceAndTheCleanup)
 
     // only a .DS_Store: nothing freed, no cleanup recorded
     writeFile(files / ".DS_Store", "finder");
-    const qint64 before = st.totalFreed();
+    const qint64 before = states.removals.totalFreed();
     actions.emptyTrash();
     ASSERT_TRUE(done.wait(5000));
-    EXPECT_EQ(st.totalFreed(), before);
+    EXPECT_EQ(states.removals.totalFreed(), before);
     EXPECT_FALSE(Prefs::standard()->contains("lastClean"));
     EXPECT_EQ(actions.skyText(), L("Nenhuma limpeza ainda."));
 
@@ -194,7 +195,7 @@ TEST_F(PanelTest, EmptyingTheTrashCountsTheFreedBytesOnceAndTheCleanup)
     ASSERT_TRUE(done.wait(5000));
     QTest::qWait(300);  // a second run, if one had started, ends meanwhile
     EXPECT_EQ(done.count(), 2);
-    EXPECT_EQ(st.totalFreed(), before + total);
+    EXPECT_EQ(states.removals.totalFreed(), before + total);
     EXPECT_FALSE(present(files / "part0"));
     EXPECT_FALSE(present(files.parent_path() / "info/part0.trashinfo"));
     EXPECT_TRUE(Prefs::standard()->contains("lastClean"));
@@ -219,12 +220,12 @@ TEST_F(PanelTest, ATrashThatIsALinkIsNotEmptiedNorMeasured)
     ASSERT_EVENTUALLY(mon.trashKnown(), 5000);
     EXPECT_EQ(mon.trashSizeOrZero(), 0);
 
-    const qint64 before = st.totalFreed();
+    const qint64 before = states.removals.totalFreed();
     actions.emptyTrash();
     ASSERT_TRUE(done.wait(5000));
     EXPECT_EQ(readFile(outside / "files/thesis.tex"), std::string(50000, 't'));
-    EXPECT_EQ(st.totalFreed(), before);
-    EXPECT_EQ(st.message(), L("A Lixeira não é uma pasta real deste usuário e não foi esvaziada."));
+    EXPECT_EQ(states.removals.totalFreed(), before);
+    EXPECT_EQ(states.shell.message(), L("A Lixeira não é uma pasta real deste usuário e não foi esvaziada."));
     fs::remove(trash);
 }
 
@@ -278,5 +279,5 @@ TEST_F(PanelTest, EjectRunsInTheBackgroundAndOnlyForBlockDevices)
     ASSERT_TRUE(done.wait(5000));
     EXPECT_EQ(calls.load(), 1);
     EXPECT_TRUE(actions.ejecting().isEmpty());
-    EXPECT_EQ(st.message(), LF("Não foi possível ejetar %@: %@", "STICK", "target is busy"));
+    EXPECT_EQ(states.shell.message(), LF("Não foi possível ejetar %@: %@", "STICK", "target is busy"));
 }

@@ -22,7 +22,7 @@
 #include <QThread>
 #include <QtQml/qqmlextensionplugin.h>
 
-#include "app/AppState.h"
+#include "app/FeatureStates.h"
 #include "app/MaintenanceModel.h"
 #include "app/PanelActions.h"
 #include "engines/large/LargeFiles.h"
@@ -63,19 +63,6 @@ void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& t
     g_warnings << text;
     fprintf(stderr, "WARNING: %s\n", qPrintable(text));
 }
-
-// AppState with the protected setters opened up for the test.
-class TestState : public AppState {
-public:
-    TestState() : AppState(nullptr) {}
-    using AppState::setFda;
-    using AppState::setJunkCurrent;
-    using AppState::setJunkGroups;
-    using AppState::setJunkScanning;
-    using AppState::setJunkLive;
-    using AppState::setLargeProgress;
-    using AppState::setLargeScanning;
-};
 
 JunkGroup fixtureGroup(const QString& id, const QString& title, bool permanent,
                        std::initializer_list<std::tuple<const char*, std::int64_t, bool>> items)
@@ -145,9 +132,9 @@ protected:
         prefs->setValue("soundEnabled", false);           // no audio device in the test bed
         prefs->sync();
 
-        state = new TestState();
+        states = new FeatureStates();
         // this machine's applications stay out: the pages list fixtures only
-        state->setAppBackend(LinuxApps::backend({}, [](const std::string&) { return Shell::Result{false, {}}; }));
+        states->uninstaller.setAppBackend(LinuxApps::backend({}, [](const std::string&) { return Shell::Result{false, {}}; }));
         engine = new QQmlApplicationEngine();
         engine->addImportPath("qrc:/");
         engine->load(QUrl("qrc:/Quillmoor/Main.qml"));
@@ -161,7 +148,7 @@ protected:
     static void TearDownTestSuite()
     {
         delete engine;
-        delete state;
+        delete states;
     }
     // Every test answers for the warnings written while it ran (the first one
     // also for those of loading the window), whatever order the tests run in.
@@ -250,7 +237,7 @@ protected:
 
     static void showSection(const QString& id, int ms = 450)
     {
-        state->setSection(id);
+        states->shell.setSection(id);
         settle(ms);
     }
 
@@ -305,26 +292,26 @@ protected:
 
     static void dismissCelebration()
     {
-        ASSERT_EVENTUALLY(state->celebrating(), 5000);
-        state->dismissCelebration();
+        ASSERT_EVENTUALLY(states->removals.celebrating(), 5000);
+        states->removals.dismissCelebration();
         settle();
     }
 
     static std::vector<QString> junkIds()
     {
         std::vector<QString> ids;
-        for (const JunkGroup& group : state->junkGroups())
+        for (const JunkGroup& group : states->junk.junkGroups())
             ids.push_back(group.id);
         return ids;
     }
 
-    static TestState* state;
+    static FeatureStates* states;
     static QQmlApplicationEngine* engine;
     static QQuickWindow* window;
     static QString outDir;
 };
 
-TestState* UiTest::state = nullptr;
+FeatureStates* UiTest::states = nullptr;
 QQmlApplicationEngine* UiTest::engine = nullptr;
 QQuickWindow* UiTest::window = nullptr;
 QString UiTest::outDir;
@@ -332,7 +319,8 @@ QString UiTest::outDir;
 TEST_F(UiTest, MainWindowHasItsIdentityAndMinimumSize)
 {
     EXPECT_EQ(window->objectName(), "main");
-    EXPECT_EQ(engine->singletonInstance<AppState*>(qmlTypeId("Quillmoor", 1, 0, "AppState")), state);
+    EXPECT_EQ(engine->singletonInstance<JunkState*>(qmlTypeId("Quillmoor", 1, 0, "JunkState")), &states->junk);
+    EXPECT_EQ(engine->singletonInstance<ShellState*>(qmlTypeId("Quillmoor", 1, 0, "ShellState")), &states->shell);
     EXPECT_EQ(window->title(), "Quillmoor");
     EXPECT_GE(window->minimumWidth(), 1080);
     EXPECT_GE(window->minimumHeight(), 700);
@@ -349,10 +337,10 @@ TEST_F(UiTest, MainWindowHasItsIdentityAndMinimumSize)
 
 TEST_F(UiTest, EverySectionRenders)
 {
-    for (const QVariant& entry : state->sections()) {
+    for (const QVariant& entry : states->shell.sections()) {
         const QString id = entry.toMap().value("id").toString();
         showSection(id);
-        EXPECT_EQ(state->section(), id);
+        EXPECT_EQ(states->shell.section(), id);
         snapPage("section-" + id);
         EXPECT_GE(shownTexts(window, find("sidebar")).size(), 5) << qPrintable(id);  // not a blank page
     }
@@ -363,41 +351,54 @@ TEST_F(UiTest, EverySectionRenders)
 
 TEST_F(UiTest, OverlaysRender)
 {
-    state->setBusy(true);
+    // a removal that waits until the picture is taken
+    std::atomic<bool> release{false};
+    states->removals.performWork([&release] {
+        while (!release)
+            QThread::msleep(10);
+        return RemovalOutcome{};
+    });
     settle();
     snap("busy");
     EXPECT_NE(findVisible("busyOverlay"), nullptr);
     EXPECT_TRUE(shows(L("Removendo os itens selecionados…")));
-    state->setBusy(false);
+    release = true;
+    ASSERT_EVENTUALLY(!states->removals.busy(), 5000);
     settle();
     EXPECT_EQ(findVisible("busyOverlay"), nullptr);
 
     for (const auto& [name, celebration] : {std::pair{"celebration-freed", Celebration{1'230'000'000, 340'000'000}},
                                             std::pair{"celebration-trashed", Celebration{0, 560'000'000}}}) {
-        state->setCelebrate(celebration);
+        states->removals.setCelebrate(celebration);
         QTest::qWait(3400);  // the count-up and the fog have run
         snap(name);
         ASSERT_NE(find("celebrationAmount"), nullptr);
         EXPECT_FALSE(find("celebrationAmount")->property("text").toString().isEmpty()) << name;
-        state->dismissCelebration();
+        states->removals.dismissCelebration();
         settle();
     }
 }
 
 TEST_F(UiTest, MessageAlertShowsAndDismissingClearsIt)
 {
-    state->setMessage("3 itens não puderam ser removidos (em uso ou protegidos pelo sistema): a, b, c");
+    states->shell.setMessage("3 itens não puderam ser removidos (em uso ou protegidos pelo sistema): a, b, c");
     settle();
     snap("message");
     EXPECT_TRUE(shows("a, b, c"));
     escape();  // dismissing the alert clears the message
     EXPECT_EQ(findVisible("confirmButton"), nullptr);
-    EXPECT_FALSE(state->hasMessage());
+    EXPECT_FALSE(states->shell.hasMessage());
 }
 
 TEST_F(UiTest, FullDiskAccessBannerRenders)
 {
-    state->setFda(false);
+    {
+        // the protected places cannot be read
+        const ScopedEnv home("HOME", "/no/such/home");
+        const ScopedEnv data("XDG_DATA_HOME", "/no/such/data");
+        states->shell.refreshFda();
+    }
+    ASSERT_FALSE(states->shell.fda());
     QQmlComponent component(engine);
     component.setData("import QtQuick\nimport QtQuick.Controls.Basic\nimport Quillmoor\n"
                       "ApplicationWindow { width: 820; height: 160; visible: true; color: DS.bg\n"
@@ -412,7 +413,8 @@ TEST_F(UiTest, FullDiskAccessBannerRenders)
     settle();
     snap("fda-banner", w);
     EXPECT_TRUE(shows(L("Acesso Total ao Disco desativado"), w));
-    state->setFda(true);
+    states->shell.refreshFda();
+    EXPECT_TRUE(states->shell.fda());
 }
 
 TEST_F(UiTest, SettingsWindowRenders)
@@ -443,14 +445,14 @@ TEST_F(UiTest, SidebarFollowsMouseAndKeyboard)
     });
     click(rows[2]);  // the third item, "Arquivos grandes"
     settle(200);
-    EXPECT_EQ(state->section(), "large");
+    EXPECT_EQ(states->shell.section(), "large");
 
     // Keyboard: focus the fourth item, move down one, press Return.
     rows[3]->forceActiveFocus();
     QTest::keyClick(window, Qt::Key_Down);
     QTest::keyClick(window, Qt::Key_Return);
     settle(200);
-    EXPECT_EQ(state->section(), "orbitMap");
+    EXPECT_EQ(states->shell.section(), "orbitMap");
     showSection("overview");
 }
 
@@ -459,9 +461,9 @@ TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
     showSection("junk");
     snapPage("junk-idle");
 
-    state->setJunkScanning(true);
-    state->setJunkCurrent("Caches de apps");
-    state->setJunkLive(1'234'000'000);
+    states->junk.setJunkScanning(true);
+    states->junk.setJunkCurrent("Caches de apps");
+    states->junk.setJunkLive(1'234'000'000);
     settle(900);
     snap("junk-scanning");
     EXPECT_TRUE(shows(L("Encontrado")));
@@ -470,12 +472,12 @@ TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
     // the line names the rule being checked (Arabic isolates the name with direction marks)
     EXPECT_TRUE(shownTexts(window).join('\n').contains("Caches de apps"));
 
-    state->setJunkGroups(fixtureGroups());
-    state->setJunkScanning(false);
-    state->setJunkScanned(true);
+    states->junk.setJunkGroups(fixtureGroups());
+    states->junk.setJunkScanning(false);
+    states->junk.setJunkScanned(true);
     settle(900);
     snap("overview-scanned");
-    const QVariantList tiles = state->largestJunkGroups();  // four tiles, the largest groups first
+    const QVariantList tiles = states->junk.largestJunkGroups();  // four tiles, the largest groups first
     ASSERT_EQ(tiles.size(), 4);
     EXPECT_EQ(tiles.first().toMap().value("total").toLongLong(), 4'500'000'000);
 
@@ -502,14 +504,14 @@ TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
     EXPECT_FALSE(box()->property("mixed").toBool());
 
     // the confirmation names the emptying of the Trash only while its group is ticked
-    ASSERT_TRUE(state->trashWillEmpty());
+    ASSERT_TRUE(states->junk.trashWillEmpty());
     click(findVisible("actionBarPrimary"));
     settle();
     snap("junk-confirm");
     const QString withTrash = shownText("confirmMessage");
     escape();
-    state->toggleJunkGroup("trash");
-    EXPECT_FALSE(state->trashWillEmpty());
+    states->junk.toggleJunkGroup("trash");
+    EXPECT_FALSE(states->junk.trashWillEmpty());
     click(findVisible("actionBarPrimary"));
     settle();
     EXPECT_GT(withTrash.size(), shownText("confirmMessage").size());
@@ -541,18 +543,18 @@ TEST_F(UiTest, RealScanAndCleanFromTheOverviewLeaveWhatIsInUse)
     posix_spawn_file_actions_destroy(&actions);
     QThread::msleep(300);  // until the child runs sleep itself
 
-    state->setJunkGroups({});
-    state->setJunkScanned(false);
+    states->junk.setJunkGroups({});
+    states->junk.setJunkScanned(false);
     showSection("overview");
-    const qint64 freedBefore = state->totalFreed();
+    const qint64 freedBefore = states->removals.totalFreed();
     click(findVisible("startScanButton"));
-    ASSERT_EVENTUALLY(state->junkScanned() && !state->junkScanning(), 20000);
+    ASSERT_EVENTUALLY(states->junk.junkScanned() && !states->junk.junkScanning(), 20000);
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
 
     EXPECT_EQ(junkIds(), (std::vector<QString>{"caches", "thumbnails", "devcache", "installers", "trash"}));
-    const JunkGroup& caches = state->junkGroups().front();
+    const JunkGroup& caches = states->junk.junkGroups().front();
     ASSERT_FALSE(caches.items.empty());
     EXPECT_EQ(caches.items.front().name, "mozilla");
     EXPECT_FALSE(caches.items.front().selected);
@@ -566,7 +568,7 @@ TEST_F(UiTest, RealScanAndCleanFromTheOverviewLeaveWhatIsInUse)
     // Clean what starts ticked: the caches not in use, the thumbnails, the
     // developer cache and the Trash; the installers are not ticked.
     confirm({}, "cleanNowButton");
-    ASSERT_EVENTUALLY(state->celebrating(), 20000);
+    ASSERT_EVENTUALLY(states->removals.celebrating(), 20000);
     settle(2000);
     snap("celebration-after-clean");
     EXPECT_TRUE(fs::exists(held));
@@ -576,16 +578,16 @@ TEST_F(UiTest, RealScanAndCleanFromTheOverviewLeaveWhatIsInUse)
     EXPECT_FALSE(fs::exists(infoFor(FS::trashFolder() / "old-notes.txt")));
     EXPECT_TRUE(fs::exists(home / "Downloads/Setup-9.iso"));
     EXPECT_TRUE(fs::exists(home / "Downloads/tool_2.1_amd64.deb"));
-    EXPECT_GT(state->totalFreed(), freedBefore);
-    EXPECT_EQ(Prefs::readInt(*Prefs::standard(), "totalFreed"), state->totalFreed());
+    EXPECT_GT(states->removals.totalFreed(), freedBefore);
+    EXPECT_EQ(Prefs::readInt(*Prefs::standard(), "totalFreed"), states->removals.totalFreed());
     // the removed items are pruned from the result; what was left stays listed
     EXPECT_EQ(junkIds(), (std::vector<QString>{"caches", "installers"}));
     dismissCelebration();
 
     for (const char* folder : {".cache", ".npm", "Downloads"})
         fs::remove_all(home / folder);
-    state->setJunkGroups({});
-    state->setJunkScanned(false);
+    states->junk.setJunkGroups({});
+    states->junk.setJunkScanned(false);
     settle();
 }
 
@@ -606,27 +608,27 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     // the threshold choice does not start a scan
     click(findVisible("thresholdChoice")->childItems().first()->childItems().first());
     settle(200);
-    EXPECT_EQ(state->largeMin(), 100'000'000);
-    EXPECT_FALSE(state->largeScanning());
+    EXPECT_EQ(states->large.largeMin(), 100'000'000);
+    EXPECT_FALSE(states->large.largeScanning());
 
-    state->setLargeScanning(true);
-    state->setLargeProgress(48'000);
+    states->large.setLargeScanning(true);
+    states->large.setLargeProgress(48'000);
     settle(600);
     snap("large-scanning");
-    state->setLargeScanning(false);
+    states->large.setLargeScanning(false);
     settle();
 
     click(findVisible("scanIntroButton"));
-    ASSERT_EVENTUALLY(state->largeScanned() && !state->largeScanning(), 20000);
-    ASSERT_EQ(state->largeCount(), 2);
-    EXPECT_EQ(state->largeFiles()[0].url.filename(), "holiday 2024.mkv");  // largest first
+    ASSERT_EVENTUALLY(states->large.largeScanned() && !states->large.largeScanning(), 20000);
+    ASSERT_EQ(states->large.largeCount(), 2);
+    EXPECT_EQ(states->large.largeFiles()[0].url.filename(), "holiday 2024.mkv");  // largest first
     settle();
     snap("large-scanned");
 
-    state->toggleLargeFile(state->largeFiles()[1].id.toString(QUuid::WithoutBraces));
-    EXPECT_EQ(state->largeSelectedTotal(), 120'000'000);
+    states->large.toggleLargeFile(states->large.largeFiles()[1].id.toString(QUuid::WithoutBraces));
+    EXPECT_EQ(states->large.largeSelectedTotal(), 120'000'000);
     confirm("large-confirm");
-    ASSERT_EVENTUALLY(!state->busy() && state->largeCount() == 1, 20000);
+    ASSERT_EVENTUALLY(!states->removals.busy() && states->large.largeCount() == 1, 20000);
     EXPECT_FALSE(fs::exists(home / "Projects/backup.tar"));
     EXPECT_TRUE(fs::exists(FS::trashFolder() / "backup.tar"));
     EXPECT_TRUE(fs::exists(home / "Videos/holiday 2024.mkv"));
@@ -644,9 +646,9 @@ TEST_F(UiTest, UninstallerPicksAnAppAndUninstallsIt)
     writeBytes(lib / "Caches/com.maker.notely/cache.db", 90'000);
     writeBytes(lib / "Application Support/Notely/notes.db", 40'000);
     writeBytes(lib / "Preferences/com.maker.notely.plist", 300);
-    state->setAppBackend(bundlesIn(apps));
-    state->loadApps();
-    ASSERT_EVENTUALLY(state->appCount() == 3 && state->appSizes().size() == 3, 10000);
+    states->uninstaller.setAppBackend(bundlesIn(apps));
+    states->uninstaller.loadApps();
+    ASSERT_EVENTUALLY(states->uninstaller.appCount() == 3 && states->uninstaller.appSizes().size() == 3, 10000);
 
     showSection("uninstaller");
     snapPage("uninstaller-list");
@@ -655,18 +657,18 @@ TEST_F(UiTest, UninstallerPicksAnAppAndUninstallsIt)
 
     const fs::path notely = apps / "Notely.app";
     click(findVisible("appRow"));  // the first row: Brushwork
-    ASSERT_EVENTUALLY(!state->appLoading() && state->appFiles().size() == 1, 10000);
-    state->selectApp(textOf(notely));
-    ASSERT_EVENTUALLY(!state->appLoading() && state->appFiles().size() == 4, 10000);
-    EXPECT_EQ(state->appFiles()[0].url, notely);
+    ASSERT_EVENTUALLY(!states->uninstaller.appLoading() && states->uninstaller.appFiles().size() == 1, 10000);
+    states->uninstaller.selectApp(textOf(notely));
+    ASSERT_EVENTUALLY(!states->uninstaller.appLoading() && states->uninstaller.appFiles().size() == 4, 10000);
+    EXPECT_EQ(states->uninstaller.appFiles()[0].url, notely);
     settle();
     snap("uninstaller-selected");
 
     confirm("uninstaller-confirm");
-    ASSERT_EVENTUALLY(!state->busy() && state->appCount() == 2, 20000);
+    ASSERT_EVENTUALLY(!states->removals.busy() && states->uninstaller.appCount() == 2, 20000);
     EXPECT_TRUE(fs::exists(FS::trashFolder() / "Notely.app"));
     EXPECT_FALSE(fs::exists(lib / "Caches/com.maker.notely"));
-    EXPECT_EQ(state->selectedApp(), "");
+    EXPECT_EQ(states->uninstaller.selectedApp(), "");
     dismissCelebration();
     Profiles::choose("linux");
 }
@@ -691,21 +693,21 @@ TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
     writeBytes(fx.home / ".local/share/appimagekit-notes/index", 30'000);
     writeBytes(fx.home / ".config/xterm/settings", 4'000);
 
-    state->setAppBackend(LinuxApps::backend(fx.sources(), fx.runner()));
-    state->setRemovalAdminRunner([](const std::string&) { return Shell::Result{false, "not in the UI test"}; });
-    state->selectApp({});
-    state->loadApps();
-    ASSERT_EVENTUALLY(state->appCount() == 10 && state->appSizes().size() >= 10, 10000);
+    states->uninstaller.setAppBackend(LinuxApps::backend(fx.sources(), fx.runner()));
+    states->removals.setRemovalAdminRunner([](const std::string&) { return Shell::Result{false, "not in the UI test"}; });
+    states->uninstaller.selectApp({});
+    states->uninstaller.loadApps();
+    ASSERT_EVENTUALLY(states->uninstaller.appCount() == 10 && states->uninstaller.appSizes().size() >= 10, 10000);
     showSection("uninstaller", 700);
     snap("uninstaller-linux-list");
 
     const auto choose = [&](const QString& name) {
         QString id;
-        for (const AppInfo& app : state->apps())
+        for (const AppInfo& app : states->uninstaller.apps())
             if (app.name == name && id.isEmpty())
                 id = app.id();
-        state->selectApp(id);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !state->appLoading(); }, 10000));
+        states->uninstaller.selectApp(id);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !states->uninstaller.appLoading(); }, 10000));
         settle();
     };
 
@@ -721,21 +723,21 @@ TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
     // nobody owns it: the uninstall button is off and says why
     choose("Shop Tool");
     EXPECT_FALSE(findVisible("actionBarPrimary")->isEnabled());
-    EXPECT_EQ(state->selectedAppInfo()["why"].toString(), L("Nada instalou esta entrada: não há o que desinstalar."));
+    EXPECT_EQ(states->uninstaller.selectedAppInfo()["why"].toString(), L("Nada instalou esta entrada: não há o que desinstalar."));
     snap("uninstaller-linux-none");
 
     // an AppImage: the file and its entry go to the Trash with the ticked leftovers
     choose("Notes");
-    ASSERT_GE(state->appFiles().size(), 4u);
-    const auto shared = std::find_if(state->appFiles().begin(), state->appFiles().end(),
+    ASSERT_GE(states->uninstaller.appFiles().size(), 4u);
+    const auto shared = std::find_if(states->uninstaller.appFiles().begin(), states->uninstaller.appFiles().end(),
                                      [&](const JunkItem& i) { return i.url == fx.home / ".local/share/appimagekit-notes"; });
-    ASSERT_NE(shared, state->appFiles().end());
+    ASSERT_NE(shared, states->uninstaller.appFiles().end());
     EXPECT_FALSE(shared->selected);
     EXPECT_EQ(shared->note, LF("Também usado por %@", "Notes Sync"));
     ASSERT_NE(findVisible("appFileNote"), nullptr);
     snap("uninstaller-linux-appimage");
     confirm();
-    ASSERT_EVENTUALLY(!state->busy() && state->appCount() == 9, 20000);
+    ASSERT_EVENTUALLY(!states->removals.busy() && states->uninstaller.appCount() == 9, 20000);
     const fs::path trash = FS::trashFolder();
     EXPECT_TRUE(fs::exists(trash / "Notes-2.1.AppImage"));
     EXPECT_TRUE(fs::exists(trash / "appimagekit-notes.desktop"));
@@ -758,10 +760,10 @@ TEST_F(UiTest, StartupItemsConfirmByOwner)
               "<key>ProgramArguments</key><array><string>/usr/lib/sync/agent</string><string>--bg</string></array>"));
     writeFile(daemons / "org.backup.daemon.plist",
               xmlPlist({{"Label", "org.backup.daemon"}, {"Program", "/usr/sbin/backupd"}}));
-    state->setStartupBackend(launchItemsIn({{user, "Usuário", true}, {all, "Todos os usuários", false},
+    states->startup.setStartupBackend(launchItemsIn({{user, "Usuário", true}, {all, "Todos os usuários", false},
                              {daemons, "Sistema (daemon)", false}}));
-    state->loadAgents();
-    ASSERT_EVENTUALLY(state->agentCount() == 4, 5000);
+    states->startup.loadAgents();
+    ASSERT_EVENTUALLY(states->startup.agentCount() == 4, 5000);
     showSection("startup", 900);
     snapPage("startup-list");
     EXPECT_TRUE(shows("com.maker.notely.helper"));
@@ -774,9 +776,9 @@ TEST_F(UiTest, StartupItemsConfirmByOwner)
     escape();
 
     // a daemon: the administrator password will be asked for
-    state->setStartupBackend(launchItemsIn({{daemons, "Sistema (daemon)", false}}));
-    state->loadAgents();
-    ASSERT_EVENTUALLY(state->agentCount() == 1, 5000);
+    states->startup.setStartupBackend(launchItemsIn({{daemons, "Sistema (daemon)", false}}));
+    states->startup.loadAgents();
+    ASSERT_EVENTUALLY(states->startup.agentCount() == 1, 5000);
     settle(600);
     click(findVisible("agentRemove"));
     settle();
@@ -838,7 +840,7 @@ TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
     escape();
 
     confirm("space-confirm");
-    ASSERT_EVENTUALLY(!state->busy() && model->count() == 2 && !model->loading(), 20000);
+    ASSERT_EVENTUALLY(!states->removals.busy() && model->count() == 2 && !model->loading(), 20000);
     EXPECT_TRUE(fs::exists(FS::trashFolder() / "render-final.mov"));
     EXPECT_TRUE(fs::exists(FS::trashFolder() / "old-backup.zip"));
     EXPECT_EQ(model->selectedCount(), 0);
@@ -882,7 +884,7 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     ASSERT_FALSE(userRoutine.isEmpty());
 
     // The prompt is dismissed; the user routine ticked too succeeds.
-    tools->setRunners([](const std::string&) { QThread::msleep(600); return Shell::Result{true, {}}; },
+    states->maintenance.setMaintenanceRunners([](const std::string&) { QThread::msleep(600); return Shell::Result{true, {}}; },
                       [](const std::string&) { QThread::msleep(600); return Shell::Result{false, L("Cancelado")}; });
     click(findVisible("taskCard-" + userRoutine));
     settle(100);
@@ -898,12 +900,12 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     tools = toolsModel();
     ASSERT_NE(tools, nullptr);
     EXPECT_FALSE(tools->running().isEmpty());
-    EXPECT_FALSE(state->runMaintenance(tools->tasks(), tools->sel()));
-    EXPECT_TRUE(shownText("taskStatus-" + state->maintRunning()).contains(L("Executando…")));
+    EXPECT_FALSE(states->maintenance.runMaintenance(tools->tasks(), tools->sel()));
+    EXPECT_TRUE(shownText("taskStatus-" + states->maintenance.maintRunning()).contains(L("Executando…")));
     ASSERT_EVENTUALLY(tools->running().isEmpty(), 10000);
     settle();
     EXPECT_EQ(tools->done(), QStringList{userRoutine});
-    EXPECT_TRUE(state->hasMessage());
+    EXPECT_TRUE(states->shell.hasMessage());
     snap("tools-done");
     escape();
     EXPECT_TRUE(shownText("taskStatus-" + userRoutine).contains(L("Concluído")));  // Arabic adds a direction mark
@@ -918,19 +920,19 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     };
     if (!available("fonts") || !available("menus"))
         return;
-    tools->setRunners({}, [](const std::string&) { return Shell::Result{false, "no administrator here"}; });
+    states->maintenance.setMaintenanceRunners({}, [](const std::string&) { return Shell::Result{false, "no administrator here"}; });
     for (const QString& id : tools->sel())
         tools->toggle(id);
     tools->toggle("fonts");
     tools->toggle("menus");
-    state->dismissMessage();
+    states->shell.dismissMessage();
     click(findVisible("actionBarPrimary"));
     ASSERT_EVENTUALLY(!tools->running().isEmpty(), 2000);
     ASSERT_EVENTUALLY(tools->running().isEmpty(), 60000);
     settle();
     EXPECT_TRUE(tools->done().contains("fonts"));
     EXPECT_TRUE(tools->done().contains("menus"));
-    EXPECT_FALSE(state->hasMessage()) << qPrintable(state->message());
+    EXPECT_FALSE(states->shell.hasMessage()) << qPrintable(states->shell.message());
     EXPECT_TRUE(shownText("taskStatus-menus").contains(L("Concluído")));
     snap("tools-fonts-menus");
 }
@@ -951,9 +953,9 @@ TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
     sources.desktops = {"GNOME"};
     sources.user = [](const std::string&) { return Shell::Result{false, "offline"}; };
     sources.admin = [](const std::string&) { return Shell::Result{false, L("Cancelado")}; };
-    state->setStartupBackend(LinuxStartup::backend(sources));
-    state->loadAgents();
-    ASSERT_EVENTUALLY(state->agentCount() == 5, 5000);  // four entries and the login item
+    states->startup.setStartupBackend(LinuxStartup::backend(sources));
+    states->startup.loadAgents();
+    ASSERT_EVENTUALLY(states->startup.agentCount() == 5, 5000);  // four entries and the login item
     showSection("startup", 900);
     snap("startup-linux");
 
@@ -976,16 +978,16 @@ TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
 
     // The own login item, switched on from the page, is on in the settings too.
     click(findVisible("agentSwitch-com.halvick.Quillmoor.desktop"));
-    ASSERT_EVENTUALLY(state->launchAtLogin(), 5000);
-    EXPECT_EQ(state->setLaunchAtLogin(false), QString());
+    ASSERT_EVENTUALLY(states->startup.launchAtLogin(), 5000);
+    EXPECT_EQ(states->startup.setLaunchAtLogin(false), QString());
     ASSERT_EVENTUALLY(!checked("agentSwitch-com.halvick.Quillmoor.desktop"), 5000);
-    state->setStartupBackend(std::nullopt);
+    states->startup.setStartupBackend(std::nullopt);
 }
 
 TEST_F(UiTest, OverviewShowsLiveGaugesAndShortcutsWhileShown)
 {
-    state->setJunkGroups({});
-    state->setJunkScanned(false);
+    states->junk.setJunkGroups({});
+    states->junk.setJunkScanned(false);
     showSection("overview", 900);  // the gauges have faded in
     auto* page = findVisible("overviewView");
     ASSERT_NE(page, nullptr);
@@ -995,7 +997,7 @@ TEST_F(UiTest, OverviewShowsLiveGaugesAndShortcutsWhileShown)
     ASSERT_EVENTUALLY(mon->property("cpuHistory").value<QList<qreal>>().size() >= 2, 6000);
     // the large-files count once a scan has finished (an earlier test ran one), "—" before
     const QString largeValue = findVisible("largeShortcut")->findChild<QQuickItem*>("shortcutValue")->property("text").toString();
-    EXPECT_EQ(largeValue, state->largeScanned() ? QString::number(state->largeCount()) : QString("—"));
+    EXPECT_EQ(largeValue, states->large.largeScanned() ? QString::number(states->large.largeCount()) : QString("—"));
 
     // the whole page, shortcuts included
     const QSize size = window->size();
@@ -1008,7 +1010,7 @@ TEST_F(UiTest, OverviewShowsLiveGaugesAndShortcutsWhileShown)
     click(findVisible("startupShortcut"));
     settle();
     window->resize(size);
-    EXPECT_EQ(state->section(), "startup");
+    EXPECT_EQ(states->shell.section(), "startup");
     EXPECT_TRUE(watched.isNull() || !watched->property("running").toBool());
     showSection("overview");
 }
@@ -1035,11 +1037,11 @@ TEST_F(UiTest, PanelOpensFromTheSidebarAndEmptiesTheTrash)
     click(emptyButton);
     settle();
     snap("panel-empty-confirm", panel);
-    const qint64 freedBefore = state->totalFreed();
+    const qint64 freedBefore = states->removals.totalFreed();
     click(findVisible("confirmButton", panel));
     ASSERT_EVENTUALLY(!fs::exists(FS::trashFolder() / "old-video.mkv"), 5000);
     EXPECT_FALSE(fs::exists(infoFor(FS::trashFolder() / "old-video.mkv")));
-    ASSERT_EVENTUALLY(state->totalFreed() > freedBefore, 5000);
+    ASSERT_EVENTUALLY(states->removals.totalFreed() > freedBefore, 5000);
     ASSERT_EVENTUALLY(mon->property("trashSize").toLongLong() == 0, 5000);
     settle();
     snap("panel-after-empty", panel);

@@ -6,6 +6,7 @@
 #include <QCollator>
 #include <QLocale>
 
+#include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Processes.h"
 
@@ -47,6 +48,58 @@ void appSizes(const std::vector<AppInfo>& apps, const std::function<void(std::si
     }
     FS::sizeEach(items, FS::sizeWorkers(std::thread::hardware_concurrency()),
                  [&](std::size_t index, std::int64_t bytes) { sized(measured[index], bytes); });
+}
+
+UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const std::vector<JunkItem>& files,
+                           const AppBackend& backend, const Removal::AdminRunner& admin,
+                           const std::function<bool(const std::filesystem::path&)>& mayDelete)
+{
+    UninstallOutcome outcome;
+    const bool ownTicked = !files.empty() && files.front().selected;
+    if (!plan.ok() && ownTicked) {
+        outcome.refused = true;
+        outcome.appStays = plan.refusal;
+        return outcome;
+    }
+    std::vector<RemovalTarget> targets;
+    for (std::size_t i = 1; i < files.size(); ++i)
+        if (files[i].selected)
+            targets.push_back({files[i].url, false, files[i].size});
+    if (!ownTicked && targets.empty())
+        return outcome;
+    requestQuit(app);  // a polite request, not waited for
+
+    if (!plan.ok()) {
+        outcome.appStays = plan.refusal;
+    } else if (ownTicked && !plan.command.empty()) {
+        const Shell::Result result = plan.admin ? admin(plan.command) : backend.tools(plan.command);
+        if (!result.ok) {
+            const QString reason = Shell::lastLine(result.out);
+            outcome.appStays = LF("Não removido: %@", reason.isEmpty() ? L("A ferramenta de pacotes não respondeu.") : reason);
+            return outcome;  // the leftovers stay with the application
+        }
+        outcome.appRemoved = true;
+    } else if (ownTicked) {
+        const JunkItem& own = files.front();
+        if (mayDelete(own.url)) {
+            targets.insert(targets.begin(), {own.url, false, own.size});
+        } else {
+            const Shell::Result moved = Removal::adminTrash(own.url, {}, admin);
+            if (moved.ok)
+                outcome.removal.trashed += own.size;
+            else
+                outcome.appStays = LF("Não removido: %@", moved.out);
+        }
+    }
+    const RemovalOutcome removed = Removal::run(targets, admin);
+    outcome.removal.freed += removed.freed;
+    outcome.removal.trashed += removed.trashed;
+    outcome.removal.failures = removed.failures;
+    if (ownTicked && !outcome.appRemoved) {
+        std::error_code error;
+        outcome.appRemoved = !std::filesystem::exists(std::filesystem::symlink_status(files.front().url, error));
+    }
+    return outcome;
 }
 
 } // namespace Sweeper

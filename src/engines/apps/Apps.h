@@ -12,6 +12,8 @@
 
 #include "engines/records/Apps.h"
 #include "engines/records/Junk.h"
+#include "engines/removal/Removal.h"
+#include "platform/FS.h"
 #include "platform/Shell.h"
 
 // One system's applications, bound to the places they are looked for.
@@ -47,5 +49,22 @@ void requestQuit(const AppInfo& app);
 // is measured (from the walking threads, possibly two at once). Every sizing
 // of the application list goes through here.
 void appSizes(const std::vector<AppInfo>& apps, const std::function<void(std::size_t, std::int64_t)>& sized);
+
+// Uninstalls an application, whatever its owner: `files` is its file list as
+// the backend made it (its own item first, then its leftovers) with the
+// user's ticks, `plan` its owner's plan. One rule for every front end:
+//  - a refused plan never removes the application itself: with its own item
+//    ticked nothing is touched (`refused`, the refusal in `appStays`); with
+//    it unticked, the ticked leftovers alone go to the Trash and `appStays`
+//    says why the application stays;
+//  - otherwise its running copies are asked to quit, the owner's command
+//    runs (through `admin` where the plan says so, else the backend's tools)
+//    or its own item goes to the Trash (through `admin` when the user may not
+//    remove it), then the ticked leftovers go to the Trash; when the owner's
+//    command fails, nothing else is touched.
+// Blocks while an administrator prompt is open: never call it on the main thread.
+UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const std::vector<JunkItem>& files,
+                           const AppBackend& backend, const Removal::AdminRunner& admin,
+                           const std::function<bool(const std::filesystem::path&)>& mayDelete = FS::mayDelete);
 
 } // namespace Sweeper

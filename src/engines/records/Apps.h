@@ -9,6 +9,8 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include "engines/records/Removal.h"
+
 // Who installed an application, and so how it is removed.
 enum class AppOwner { bundle, package, flatpak, snap, appimage, local, none };
 
@@ -58,4 +60,12 @@ struct UninstallPlan {
     QStringList packages;     // every package the removal takes along
     QStringList apps;         // the applications listed from those packages
     bool ok() const { return refusal.isEmpty(); }
+};
+
+// What the uninstall of one application came to.
+struct UninstallOutcome {
+    bool refused = false;       // nothing was touched: the plan was refused and the application was asked for
+    bool appRemoved = false;    // the application itself is gone
+    QString appStays;           // why the application is still there (the refusal, its owner's failure); empty otherwise
+    RemovalOutcome removal;     // what went to the Trash: its own item where it goes there, the ticked leftovers
 };

@@ -6,7 +6,7 @@ import Quillmoor
 // title, item count, detail and total, which expands into one row per item.
 Card {
     id: card
-    // one row of AppState.junkGroupModel
+    // one row of JunkState.junkGroupModel
     property string groupId
     property string title
     property string detail
@@ -44,7 +44,7 @@ Card {
                     objectName: "groupCheck-" + card.groupId
                     on: card.allOn
                     mixed: card.someOn && !card.allOn
-                    onToggled: AppState.toggleJunkGroup(card.groupId)
+                    onToggled: JunkState.toggleJunkGroup(card.groupId)
                 }
                 Chip { symbol: card.symbol }
                 ColumnLayout {
@@ -110,7 +110,7 @@ Card {
                     spacing: 12
                     CheckBox {
                         on: modelData.selected
-                        onToggled: AppState.toggleJunkItem(card.groupId, modelData.itemId)
+                        onToggled: JunkState.toggleJunkItem(card.groupId, modelData.itemId)
                     }
                     FileIcon { path: modelData.path; size: 16 }
                     Text {

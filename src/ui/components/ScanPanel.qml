@@ -17,11 +17,11 @@ Card {
         anchors.fill: parent
         density: panel.density
     }
-    property real density: AppState.nebulaDensity
+    property real density: ShellState.nebulaDensity
     Behavior on density { NumberAnimation { duration: 2500; easing.type: Easing.InOutQuad } }
 
     // the figure that counts up as each rule reports
-    property real shownLive: AppState.junkLive
+    property real shownLive: JunkState.junkLive
     Behavior on shownLive { NumberAnimation { duration: 500; easing.type: Easing.OutQuad } }
 
     ColumnLayout {
@@ -46,8 +46,8 @@ Card {
                     textFormat: Text.PlainText
                     objectName: "scanPanelStatus"
                     Layout.fillWidth: true
-                    text: AppState.junkScanning ? I18n.LF("Verificando: %@", [AppState.junkCurrent])
-                        : AppState.junkScanned ? I18n.L("Pronto para limpar. Revise ou limpe tudo de uma vez.")
+                    text: JunkState.junkScanning ? I18n.LF("Verificando: %@", [JunkState.junkCurrent])
+                        : JunkState.junkScanned ? I18n.L("Pronto para limpar. Revise ou limpe tudo de uma vez.")
                         : I18n.L("Caches, logs, restos de desenvolvimento, mídia e Lixeira.")
                     color: DS.muted
                     font.pixelSize: 12
@@ -56,19 +56,19 @@ Card {
                 }
             }
             GhostButton {
-                visible: AppState.junkScanned && !AppState.junkScanning
+                visible: JunkState.junkScanned && !JunkState.junkScanning
                 text: I18n.L("Varrer de novo")
                 compact: true
                 onClicked: {
-                    AppState.junkScanned = false
-                    AppState.scanJunk()
+                    JunkState.junkScanned = false
+                    JunkState.scanJunk()
                 }
             }
         }
 
         StepIndicator {
             labels: [I18n.L("Analisar"), I18n.L("Revisar"), I18n.L("Limpar")]
-            current: AppState.junkScanned && !AppState.junkScanning ? 2 : 0
+            current: JunkState.junkScanned && !JunkState.junkScanning ? 2 : 0
         }
 
         // the body
@@ -79,7 +79,7 @@ Card {
             // scanning
             RowLayout {
                 anchors.fill: parent
-                visible: AppState.junkScanning
+                visible: JunkState.junkScanning
                 spacing: 24
                 ColumnLayout {
                     spacing: 2
@@ -98,14 +98,14 @@ Card {
             // scanned
             ColumnLayout {
                 anchors.fill: parent
-                visible: AppState.junkScanned && !AppState.junkScanning
+                visible: JunkState.junkScanned && !JunkState.junkScanning
                 spacing: 14
                 GridLayout {
                     Layout.fillWidth: true
                     columns: 4
                     columnSpacing: 10
                     Repeater {
-                        model: AppState.largestJunkGroups
+                        model: JunkState.largestJunkGroups
                         Rectangle {
                             Layout.fillWidth: true
                             Layout.preferredWidth: 1
@@ -147,7 +147,7 @@ Card {
                         Text {
                             textFormat: Text.PlainText
                             objectName: "scanPanelRecoverable"
-                            text: Fmt.bytes(AppState.junkSelectedTotal)
+                            text: Fmt.bytes(JunkState.junkSelectedTotal)
                             color: DS.text
                             font: DS.mono(26, Font.DemiBold)
                         }
@@ -160,7 +160,7 @@ Card {
                     PrimaryButton {
                         objectName: "cleanNowButton"
                         text: I18n.L("Limpar agora")
-                        enabled: AppState.junkSelectedTotal > 0
+                        enabled: JunkState.junkSelectedTotal > 0
                         onClicked: panel.clean()
                     }
                 }
@@ -169,13 +169,13 @@ Card {
             // idle
             RowLayout {
                 anchors.fill: parent
-                visible: !AppState.junkScanning && !AppState.junkScanned
+                visible: !JunkState.junkScanning && !JunkState.junkScanned
                 spacing: 24
                 SignalLine { Layout.fillWidth: true; active: false; height: 40 }
                 PrimaryButton {
                     objectName: "startScanButton"
                     text: I18n.L("Iniciar varredura")
-                    onClicked: AppState.scanJunk()
+                    onClicked: JunkState.scanJunk()
                 }
             }
         }

@@ -9,7 +9,7 @@ Item {
     objectName: "junkView"
 
     // the figure that counts up as each rule reports
-    property real shownLive: AppState.junkLive
+    property real shownLive: JunkState.junkLive
     Behavior on shownLive { NumberAnimation { duration: 500; easing.type: Easing.OutQuad } }
 
     Nebula {
@@ -17,7 +17,7 @@ Item {
         density: page.density
         opacity: 0.55
     }
-    property real density: AppState.nebulaDensity
+    property real density: ShellState.nebulaDensity
     Behavior on density { NumberAnimation { duration: 2500; easing.type: Easing.InOutQuad } }
 
     ColumnLayout {
@@ -33,12 +33,12 @@ Item {
             l2: I18n.L("sem perder nada.")
             sub: I18n.L("Tudo o que aparece aqui é recriado pelos próprios apps quando necessário.")
             GhostButton {
-                visible: AppState.junkScanned && !AppState.junkScanning
+                visible: JunkState.junkScanned && !JunkState.junkScanning
                 text: I18n.L("Varrer de novo")
                 compact: true
                 onClicked: {
-                    AppState.junkScanned = false
-                    AppState.scanJunk()
+                    JunkState.junkScanned = false
+                    JunkState.scanJunk()
                 }
             }
         }
@@ -46,27 +46,27 @@ Item {
         FDABanner { Layout.fillWidth: true }
 
         ScanIntro {
-            visible: !AppState.junkScanned
+            visible: !JunkState.junkScanned
             Layout.fillWidth: true
             title: I18n.L("Varredura de lixo")
             detail: I18n.L("Caches de apps e navegadores, logs, Xcode, npm/Gradle, cache de mídia da Adobe e do Spotify, instaladores e Lixeira.")
-            scanning: AppState.junkScanning
+            scanning: JunkState.junkScanning
             live: Fmt.bytes(Math.round(page.shownLive))
             liveCaption: I18n.L("Encontrado")
             button: I18n.L("Iniciar varredura")
-            onAction: AppState.scanJunk()
+            onAction: JunkState.scanJunk()
         }
-        Item { visible: !AppState.junkScanned; Layout.fillHeight: true }
+        Item { visible: !JunkState.junkScanned; Layout.fillHeight: true }
 
         ListView {
             id: groups
             objectName: "junkGroups"
-            visible: AppState.junkScanned
+            visible: JunkState.junkScanned
             Layout.fillWidth: true
             Layout.fillHeight: true
             clip: true
             spacing: 10
-            model: AppState.junkGroupModel
+            model: JunkState.junkGroupModel
             boundsBehavior: Flickable.StopAtBounds
             delegate: JunkGroupCard {
                 id: groupCard
@@ -94,12 +94,12 @@ Item {
         }
 
         ActionBar {
-            visible: AppState.junkScanned
+            visible: JunkState.junkScanned
             Layout.fillWidth: true
             caption: I18n.L("Selecionado para limpar")
-            value: Fmt.bytes(AppState.junkSelectedTotal)
-            title: I18n.LF("Limpar %@", [Fmt.bytes(AppState.junkSelectedTotal)])
-            disabled: AppState.junkSelectedTotal <= 0
+            value: Fmt.bytes(JunkState.junkSelectedTotal)
+            title: I18n.LF("Limpar %@", [Fmt.bytes(JunkState.junkSelectedTotal)])
+            disabled: JunkState.junkSelectedTotal <= 0
             onAction: confirm.open()
         }
     }
@@ -107,10 +107,10 @@ Item {
     ConfirmDialog {
         id: confirm
         objectName: "junkConfirm"
-        heading: I18n.LF("Limpar %@?", [Fmt.bytes(AppState.junkSelectedTotal)])
+        heading: I18n.LF("Limpar %@?", [Fmt.bytes(JunkState.junkSelectedTotal)])
         message: I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Instaladores e Archives vão para a Lixeira. Feche os apps abertos para um resultado melhor.")
-                 + (AppState.trashWillEmpty ? " " + I18n.L("A Lixeira será esvaziada definitivamente.") : "")
+                 + (JunkState.trashWillEmpty ? " " + I18n.L("A Lixeira será esvaziada definitivamente.") : "")
         confirmText: I18n.L("Limpar")
-        onConfirmed: AppState.cleanJunk()
+        onConfirmed: JunkState.cleanJunk()
     }
 }

@@ -11,9 +11,9 @@ Item {
     property bool sortByAge: false
 
     function thresholdIndex() {
-        const options = AppState.largeOptions
+        const options = LargeState.largeOptions
         for (let i = 0; i < options.length; ++i)
-            if (options[i].bytes === AppState.largeMin)
+            if (options[i].bytes === LargeState.largeMin)
                 return i
         return -1
     }
@@ -32,41 +32,41 @@ Item {
             sub: I18n.L("Busca na sua pasta pessoal (fora da Biblioteca). Tudo vai para a Lixeira, então dá para recuperar.")
             Segmented {
                 objectName: "thresholdChoice"
-                labels: AppState.largeOptions.map(o => o.label)
+                labels: LargeState.largeOptions.map(o => o.label)
                 current: page.thresholdIndex()
-                onChosen: (index) => AppState.largeMin = AppState.largeOptions[index].bytes
+                onChosen: (index) => LargeState.largeMin = LargeState.largeOptions[index].bytes
             }
             GhostButton {
-                visible: AppState.largeScanned && !AppState.largeScanning
+                visible: LargeState.largeScanned && !LargeState.largeScanning
                 text: I18n.L("Analisar de novo")
                 compact: true
-                onClicked: AppState.scanLarge()
+                onClicked: LargeState.scanLarge()
             }
         }
 
         ScanIntro {
-            visible: !AppState.largeScanned || AppState.largeScanning
+            visible: !LargeState.largeScanned || LargeState.largeScanning
             Layout.fillWidth: true
-            title: I18n.LF("Arquivos acima de %@", [AppState.largeMinLabel])
+            title: I18n.LF("Arquivos acima de %@", [LargeState.largeMinLabel])
             detail: I18n.L("Vídeos, projetos, instaladores e backups esquecidos.")
-            scanning: AppState.largeScanning
-            live: AppState.largeProgress.toString()
+            scanning: LargeState.largeScanning
+            live: LargeState.largeProgress.toString()
             liveCaption: I18n.L("Itens verificados")
             button: I18n.L("Analisar")
             stoppable: true
-            onAction: AppState.scanLarge()
-            onStop: AppState.cancelLarge()
+            onAction: LargeState.scanLarge()
+            onStop: LargeState.cancelLarge()
         }
-        Item { visible: !AppState.largeScanned || AppState.largeScanning; Layout.fillHeight: true }
+        Item { visible: !LargeState.largeScanned || LargeState.largeScanning; Layout.fillHeight: true }
 
         RowLayout {
-            visible: AppState.largeScanned && !AppState.largeScanning
+            visible: LargeState.largeScanned && !LargeState.largeScanning
             Layout.fillWidth: true
             Text {
                 textFormat: Text.PlainText
                 objectName: "largeSummary"
                 Layout.fillWidth: true
-                text: I18n.LF("%ld arquivos acima de %@", [AppState.largeCount, AppState.largeMinLabel])
+                text: I18n.LF("%ld arquivos acima de %@", [LargeState.largeCount, LargeState.largeMinLabel])
                 color: DS.text
                 font.pixelSize: 14
                 font.weight: Font.DemiBold
@@ -81,7 +81,7 @@ Item {
         }
 
         Card {
-            visible: AppState.largeScanned && !AppState.largeScanning
+            visible: LargeState.largeScanned && !LargeState.largeScanning
             Layout.fillWidth: true
             Layout.fillHeight: true
             ListView {
@@ -90,7 +90,7 @@ Item {
                 anchors.fill: parent
                 anchors.margins: 6
                 clip: true
-                model: page.sortByAge ? AppState.largeFileModelByAge : AppState.largeFileModel
+                model: page.sortByAge ? LargeState.largeFileModelByAge : LargeState.largeFileModel
                 boundsBehavior: Flickable.StopAtBounds
                 delegate: Item {
                     width: files.width
@@ -102,7 +102,7 @@ Item {
                         spacing: 12
                         CheckBox {
                             on: model.selected
-                            onToggled: AppState.toggleLargeFile(model.fileId)
+                            onToggled: LargeState.toggleLargeFile(model.fileId)
                         }
                         FileIcon { path: model.path; size: 26 }
                         ColumnLayout {
@@ -158,12 +158,12 @@ Item {
         }
 
         ActionBar {
-            visible: AppState.largeScanned && !AppState.largeScanning
+            visible: LargeState.largeScanned && !LargeState.largeScanning
             Layout.fillWidth: true
-            caption: I18n.LF("%ld selecionados", [AppState.largeSelectedCount])
-            value: Fmt.bytes(AppState.largeSelectedTotal)
+            caption: I18n.LF("%ld selecionados", [LargeState.largeSelectedCount])
+            value: Fmt.bytes(LargeState.largeSelectedTotal)
             title: I18n.L("Mover para a Lixeira")
-            disabled: AppState.largeSelectedTotal <= 0
+            disabled: LargeState.largeSelectedTotal <= 0
             onAction: confirm.open()
         }
     }
@@ -171,9 +171,9 @@ Item {
     ConfirmDialog {
         id: confirm
         objectName: "largeConfirm"
-        heading: I18n.LF("Mover %@ para a Lixeira?", [Fmt.bytes(AppState.largeSelectedTotal)])
+        heading: I18n.LF("Mover %@ para a Lixeira?", [Fmt.bytes(LargeState.largeSelectedTotal)])
         message: I18n.L("Você ainda pode recuperar pela Lixeira. Arquivos dentro do Dropbox/Creative Cloud também somem da nuvem.")
         confirmText: I18n.L("Mover para a Lixeira")
-        onConfirmed: AppState.trashLarge()
+        onConfirmed: LargeState.trashLarge()
     }
 }

@@ -15,11 +15,11 @@ Item {
 
     function shown() {
         mon.start()
-        AppState.refreshStats()
-        if (AppState.appCount === 0)
-            AppState.loadApps()
-        if (AppState.agentCount === 0)
-            AppState.loadAgents()
+        ShellState.refreshFda()
+        if (UninstallerState.appCount === 0)
+            UninstallerState.loadApps()
+        if (StartupState.agentCount === 0)
+            StartupState.loadAgents()
     }
     Component.onCompleted: if (visible) shown()
     Component.onDestruction: mon.stop()
@@ -117,7 +117,7 @@ Item {
                 Layout.fillWidth: true
                 Layout.leftMargin: 32
                 Layout.rightMargin: 32
-                onReview: AppState.section = "junk"
+                onReview: ShellState.section = "junk"
                 onClean: confirm.open()
             }
             RowLayout {
@@ -132,9 +132,9 @@ Item {
                     Layout.preferredWidth: 1
                     symbol: "app.badge"
                     title: I18n.L("Apps")
-                    value: AppState.appCount
+                    value: UninstallerState.appCount
                     sub: I18n.L("instalados")
-                    onActivated: AppState.section = "uninstaller"
+                    onActivated: ShellState.section = "uninstaller"
                 }
                 ShortcutCard {
                     objectName: "largeShortcut"
@@ -142,9 +142,9 @@ Item {
                     Layout.preferredWidth: 1
                     symbol: "doc.on.doc"
                     title: I18n.L("Arquivos grandes")
-                    value: AppState.largeScanned ? AppState.largeCount : "—"
-                    sub: AppState.largeScanned ? I18n.L("encontrados") : I18n.L("não analisado")
-                    onActivated: AppState.section = "large"
+                    value: LargeState.largeScanned ? LargeState.largeCount : "—"
+                    sub: LargeState.largeScanned ? I18n.L("encontrados") : I18n.L("não analisado")
+                    onActivated: ShellState.section = "large"
                 }
                 ShortcutCard {
                     objectName: "startupShortcut"
@@ -152,9 +152,9 @@ Item {
                     Layout.preferredWidth: 1
                     symbol: "power"
                     title: I18n.L("Inicialização")
-                    value: AppState.agentCount
+                    value: StartupState.agentCount
                     sub: I18n.L("itens em segundo plano")
-                    onActivated: AppState.section = "startup"
+                    onActivated: ShellState.section = "startup"
                 }
             }
         }
@@ -163,10 +163,10 @@ Item {
     ConfirmDialog {
         id: confirm
         objectName: "overviewConfirm"
-        heading: I18n.LF("Limpar %@?", [Fmt.bytes(AppState.junkSelectedTotal)])
+        heading: I18n.LF("Limpar %@?", [Fmt.bytes(JunkState.junkSelectedTotal)])
         message: I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Instaladores e Archives vão para a Lixeira.")
-                 + (AppState.trashWillEmpty ? " " + I18n.L("A Lixeira será esvaziada definitivamente.") : "")
+                 + (JunkState.trashWillEmpty ? " " + I18n.L("A Lixeira será esvaziada definitivamente.") : "")
         confirmText: I18n.L("Limpar")
-        onConfirmed: AppState.cleanJunk()
+        onConfirmed: JunkState.cleanJunk()
     }
 }

@@ -11,7 +11,7 @@ Item {
     id: page
     objectName: "spaceView"
 
-    SpaceModel { id: m }
+    SpaceModel { id: m; removals: RemovalState }
     // For the UI test, which drives the page's own model.
     property alias model: m
 
@@ -330,7 +330,7 @@ Item {
         heading: I18n.LF("Mover %ld itens (%@) para a Lixeira?", [m.selectedCount, Fmt.bytes(m.selectedTotal)])
         message: I18n.L("Você ainda pode recuperar pela Lixeira. Arquivos dentro do Dropbox/Creative Cloud também somem da nuvem.")
         confirmText: I18n.L("Mover para a Lixeira")
-        onConfirmed: AppState.trashSpaceSelection(m)
+        onConfirmed: m.trashSelection()
     }
 
     FolderDialog {

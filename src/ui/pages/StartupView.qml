@@ -11,11 +11,11 @@ import Quillmoor
 Item {
     id: page
     objectName: "startupView"
-    // the item waiting for confirmation ({agentId, label, userOwned}), or null
+    // the item waiting for confirmation ({agentId, label, userOwned, stopsFirst}), or null
     property var pending: null
 
     // Opened before anything was listed (the overview lists them too): list now.
-    Component.onCompleted: if (AppState.agentCount === 0) AppState.loadAgents()
+    Component.onCompleted: if (StartupState.agentCount === 0) StartupState.loadAgents()
 
     ColumnLayout {
         anchors.fill: parent
@@ -28,13 +28,13 @@ Item {
             eyebrow: I18n.L("Inicialização")
             l1: I18n.L("O que roda")
             l2: I18n.L("quando o Mac liga.")
-            sub: I18n.LF("%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.", [AppState.agentCount])
+            sub: I18n.LF("%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.", [StartupState.agentCount])
             // No login-items settings pane exists on this platform, so its button is left out.
             GhostButton {
                 objectName: "agentsRefresh"
                 text: I18n.L("Atualizar")
                 compact: true
-                onClicked: AppState.loadAgents()
+                onClicked: StartupState.loadAgents()
             }
         }
 
@@ -46,7 +46,7 @@ Item {
             clip: true
             spacing: 10
             boundsBehavior: Flickable.StopAtBounds
-            model: AppState.agentModel
+            model: StartupState.agentModel
             delegate: Card {
                 id: card
                 required property int index
@@ -56,7 +56,8 @@ Item {
                 required property string scope
                 required property bool userOwned
                 required property string path
-                required property string kind
+                required property bool removable
+                required property bool stopsFirst
                 required property string key
                 required property bool on
                 required property bool switchable
@@ -122,12 +123,12 @@ Item {
                     RevealButton { visible: card.path !== ""; path: card.path }
                     GhostButton {
                         objectName: "agentRemove"
-                        visible: card.kind === "launchd" || card.userOwned
+                        visible: card.removable
                         text: I18n.L("Remover")
                         compact: true
                         onClicked: {
                             page.pending = { agentId: card.agentId, label: card.label, userOwned: card.userOwned,
-                                             kind: card.kind }
+                                             stopsFirst: card.stopsFirst }
                             confirm.open()
                         }
                     }
@@ -151,7 +152,7 @@ Item {
                         checked: card.on
                         Accessible.name: card.label
                         onToggled: {
-                            AppState.setAgentOn(card.agentId, checked)
+                            StartupState.setAgentOn(card.agentId, checked)
                             checked = Qt.binding(() => card.on)
                         }
                     }
@@ -164,18 +165,18 @@ Item {
         id: confirm
         objectName: "agentConfirm"
         heading: !page.pending ? ""
-                 : page.pending.kind !== "launchd" ? I18n.LF("Remover “%@”?", [page.pending.label])
+                 : !page.pending.stopsFirst ? I18n.LF("Remover “%@”?", [page.pending.label])
                                                    : I18n.LF("Desativar “%@”?", [page.pending.label])
         message: !page.pending ? ""
-                 : page.pending.kind !== "launchd"
+                 : !page.pending.stopsFirst
                    ? I18n.L("A entrada vai para a Lixeira e não volta no próximo login.")
                    : (!page.pending.userOwned ? I18n.L("Item do sistema: vai pedir sua senha de administrador.")
                                               : I18n.L("O agente para agora e não volta no próximo login."))
-        confirmText: page.pending && page.pending.kind !== "launchd" ? I18n.L("Mover para a Lixeira")
+        confirmText: page.pending && !page.pending.stopsFirst ? I18n.L("Mover para a Lixeira")
                                                                     : I18n.L("Desativar e mover para a Lixeira")
         onConfirmed: {
             if (page.pending)
-                AppState.removeAgent(page.pending.agentId)
+                StartupState.removeAgent(page.pending.agentId)
         }
         onClosed: page.pending = null
     }

@@ -9,7 +9,7 @@ Item {
     id: page
     objectName: "toolsView"
 
-    MaintenanceModel { id: tools }
+    MaintenanceModel { id: tools; runs: MaintenanceState }
     // For the UI test, which drives the page's own state.
     property alias model: tools
 

@@ -11,7 +11,7 @@ Item {
     property string search: ""
 
     // Opened before anything was listed (the overview lists them too): list now.
-    Component.onCompleted: if (AppState.appCount === 0) AppState.loadApps()
+    Component.onCompleted: if (UninstallerState.appCount === 0) UninstallerState.loadApps()
 
     ColumnLayout {
         anchors.fill: parent
@@ -24,12 +24,12 @@ Item {
             eyebrow: I18n.L("Apps")
             l1: I18n.L("Desinstale por completo,")
             l2: I18n.L("sem deixar rastros.")
-            sub: I18n.LF("%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", [AppState.appCount])
+            sub: I18n.LF("%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", [UninstallerState.appCount])
             GhostButton {
                 objectName: "appsRefresh"
                 text: I18n.L("Atualizar")
                 compact: true
-                onClicked: AppState.loadApps()
+                onClicked: UninstallerState.loadApps()
             }
         }
 
@@ -61,7 +61,7 @@ Item {
                         clip: true
                         boundsBehavior: Flickable.StopAtBounds
                         model: AppFilterModel {
-                            sourceModel: AppState.appModel
+                            sourceModel: UninstallerState.appModel
                             search: page.search
                         }
                         delegate: Rectangle {
@@ -71,7 +71,7 @@ Item {
                             required property string owner
                             required property string version
                             required property var size
-                            readonly property bool chosen: appId === AppState.selectedApp
+                            readonly property bool chosen: appId === UninstallerState.selectedApp
                             objectName: "appRow"
                             width: appList.width
                             height: owner !== "" ? 50 : 44
@@ -82,7 +82,7 @@ Item {
                             Keys.onReturnPressed: choose()
                             function choose() {
                                 Sound.play("tick")
-                                AppState.selectApp(appId)
+                                UninstallerState.selectApp(appId)
                             }
                             RowLayout {
                                 anchors.fill: parent
@@ -141,7 +141,7 @@ Item {
 
                 ColumnLayout {
                     objectName: "appEmpty"
-                    visible: AppState.selectedApp === ""
+                    visible: UninstallerState.selectedApp === ""
                     anchors.centerIn: parent
                     width: parent.width - 48
                     spacing: 10
@@ -167,7 +167,7 @@ Item {
 
                 ColumnLayout {
                     objectName: "appSearching"
-                    visible: AppState.selectedApp !== "" && AppState.appLoading
+                    visible: UninstallerState.selectedApp !== "" && UninstallerState.appLoading
                     anchors.centerIn: parent
                     width: Math.min(260, parent.width - 48)
                     spacing: 10
@@ -183,14 +183,14 @@ Item {
 
                 ColumnLayout {
                     objectName: "appDetail"
-                    visible: AppState.selectedApp !== "" && !AppState.appLoading
+                    visible: UninstallerState.selectedApp !== "" && !UninstallerState.appLoading
                     anchors.fill: parent
                     anchors.margins: 16
                     spacing: 12
                     RowLayout {
                         Layout.fillWidth: true
                         spacing: 12
-                        AppIcon { source: AppState.selectedAppInfo.icon || "" }
+                        AppIcon { source: UninstallerState.selectedAppInfo.icon || "" }
                         ColumnLayout {
                             Layout.fillWidth: true
                             spacing: 2
@@ -198,26 +198,26 @@ Item {
                                 spacing: 8
                                 Text {
                                     textFormat: Text.PlainText
-                                    text: AppState.selectedAppInfo.name || ""
+                                    text: UninstallerState.selectedAppInfo.name || ""
                                     color: DS.text
                                     font.pixelSize: 17
                                     font.weight: Font.Bold
                                 }
                                 Chip {
-                                    visible: (AppState.selectedAppInfo.version || "") !== ""
-                                    text: "v" + (AppState.selectedAppInfo.version || "")
+                                    visible: (UninstallerState.selectedAppInfo.version || "") !== ""
+                                    text: "v" + (UninstallerState.selectedAppInfo.version || "")
                                     tint: DS.muted
                                 }
                                 Chip {
                                     objectName: "appOwner"
-                                    visible: (AppState.selectedAppInfo.owner || "") !== ""
-                                    text: AppState.selectedAppInfo.owner || ""
+                                    visible: (UninstallerState.selectedAppInfo.owner || "") !== ""
+                                    text: UninstallerState.selectedAppInfo.owner || ""
                                     tint: DS.primary
                                 }
                             }
                             Text {
                                 Layout.fillWidth: true
-                                text: AppState.selectedAppInfo.bundleID || ""
+                                text: UninstallerState.selectedAppInfo.bundleID || ""
                                 textFormat: Text.PlainText
                                 color: DS.muted
                                 font: DS.mono(11)
@@ -228,7 +228,7 @@ Item {
                                 objectName: "appWhy"
                                 Layout.fillWidth: true
                                 visible: text !== ""
-                                text: AppState.selectedAppInfo.why || ""
+                                text: UninstallerState.selectedAppInfo.why || ""
                                 textFormat: Text.PlainText
                                 color: DS.warning
                                 font.pixelSize: 11
@@ -245,7 +245,7 @@ Item {
                         Layout.fillHeight: true
                         clip: true
                         boundsBehavior: Flickable.StopAtBounds
-                        model: AppState.appFileModel
+                        model: UninstallerState.appFileModel
                         delegate: Item {
                             id: fileRow
                             required property string fileId
@@ -263,7 +263,7 @@ Item {
                                 spacing: 12
                                 CheckBox {
                                     on: selected
-                                    onToggled: AppState.toggleAppFile(fileId)
+                                    onToggled: UninstallerState.toggleAppFile(fileId)
                                 }
                                 FileIcon { path: fileRow.path; size: 16 }
                                 ColumnLayout {
@@ -306,12 +306,12 @@ Item {
 
         ActionBar {
             Layout.fillWidth: true
-            caption: AppState.selectedApp === "" ? I18n.L("Nenhum app selecionado")
-                                                 : I18n.items(AppState.appSelectedCount)
-            value: Fmt.bytes(AppState.appSelectedTotal)
+            caption: UninstallerState.selectedApp === "" ? I18n.L("Nenhum app selecionado")
+                                                 : I18n.items(UninstallerState.appSelectedCount)
+            value: Fmt.bytes(UninstallerState.appSelectedTotal)
             title: I18n.L("Desinstalar")
-            disabled: AppState.appSelectedTotal <= 0 || AppState.selectedAppInfo.removable === false
-            hint: AppState.selectedAppInfo.why || ""
+            disabled: UninstallerState.appSelectedTotal <= 0 || UninstallerState.selectedAppInfo.removable === false
+            hint: UninstallerState.selectedAppInfo.why || ""
             onAction: confirm.open()
         }
     }
@@ -320,14 +320,14 @@ Item {
         id: confirm
         objectName: "uninstallConfirm"
         heading: I18n.L("Desinstalar?")
-        readonly property string packages: AppState.selectedAppInfo.packages || ""
-        readonly property string takesApps: AppState.selectedAppInfo.takesApps || ""
+        readonly property string packages: UninstallerState.selectedAppInfo.packages || ""
+        readonly property string takesApps: UninstallerState.selectedAppInfo.takesApps || ""
         // a package's removal names every package and application it takes along
         message: packages === "" ? I18n.L("O app será fechado e os itens marcados vão para a Lixeira.")
                                  : I18n.L("O app será fechado, o pacote será removido e os itens marcados vão para a Lixeira.")
                                    + "\n\n" + I18n.LF("Também serão removidos os pacotes: %@", [packages])
                                    + (takesApps !== "" ? "\n" + I18n.LF("Apps que saem junto: %@", [takesApps]) : "")
         confirmText: I18n.L("Desinstalar")
-        onConfirmed: AppState.uninstallSelected()
+        onConfirmed: UninstallerState.uninstallSelected()
     }
 }

@@ -1,0 +1,22 @@
+#pragma once
+// Every feature's state object, made once for the run in the order they
+// depend on each other (the window and the tray panel share them; each is a
+// QML singleton). What must survive the window being closed lives here.
+#include "app/JunkState.h"
+#include "app/LargeState.h"
+#include "app/MaintenanceState.h"
+#include "app/RemovalState.h"
+#include "app/ShellState.h"
+#include "app/StartupState.h"
+#include "app/UninstallerState.h"
+#include "profiles/Profile.h"
+
+struct FeatureStates {
+    ShellState shell{Profiles::active().traits.fullDiskAccessProbe};
+    RemovalState removals{shell};
+    JunkState junk{removals, shell};
+    LargeState large{removals};
+    UninstallerState uninstaller{removals, shell};
+    StartupState startup{removals, shell};
+    MaintenanceState maintenance{shell};
+};

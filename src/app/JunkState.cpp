@@ -1,0 +1,219 @@
+#include "app/JunkState.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include <QFile>
+#include <QThread>
+#include <QVariantMap>
+
+#include "app/RemovalState.h"
+#include "app/ShellState.h"
+#include "engines/junk/JunkScan.h"
+#include "platform/Background.h"
+#include "platform/Sound.h"
+#include "profiles/Profile.h"
+
+std::vector<std::size_t> largestFirst(const std::vector<std::int64_t>& totals, std::size_t count)
+{
+    std::vector<std::size_t> order(totals.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return totals[a] > totals[b]; });
+    if (order.size() > count)
+        order.resize(count);
+    return order;
+}
+
+JunkState::JunkState(RemovalState& removals, ShellState& shell, QObject* parent)
+    : QObject(parent), OneInstance(this), removals_(removals), shell_(shell)
+{
+    junkGroupModel_ = new RecordListModel(
+        {"groupId", "title", "detail", "symbol", "permanent", "total", "selectedTotal", "count", "allOn",
+         "someOn", "items"},
+        "groupId", this);
+}
+
+void JunkState::setJunkScanned(bool scanned)
+{
+    if (assign(junkScanned_, scanned, &JunkState::junkScannedChanged))
+        updateDensity();
+}
+
+void JunkState::setJunkScanning(bool scanning)
+{
+    if (assign(junkScanning_, scanning, &JunkState::junkScanningChanged))
+        updateDensity();
+}
+
+void JunkState::setJunkLive(qint64 bytes)
+{
+    if (assign(junkLive_, bytes, &JunkState::junkLiveChanged))
+        updateDensity();
+}
+
+void JunkState::setJunkCurrent(const QString& text) { assign(junkCurrent_, text, &JunkState::junkCurrentChanged); }
+
+void JunkState::setJunkGroups(std::vector<JunkGroup> groups)
+{
+    junkGroups_ = std::move(groups);
+    refreshJunkModel();
+    emit junkGroupsChanged();
+    updateDensity();
+}
+
+void JunkState::updateDensity()
+{
+    shell_.setNebulaDensity(nebulaDensityFor(junkScanning_, junkScanned_, junkLive_, junkSelectedTotal()));
+}
+
+void JunkState::refreshJunkModel()
+{
+    QList<QVariantMap> rows;
+    rows.reserve(qsizetype(junkGroups_.size()));
+    for (const JunkGroup& group : junkGroups_) {
+        QVariantList items;
+        int selected = 0;
+        for (const JunkItem& item : group.items) {
+            selected += item.selected ? 1 : 0;
+            items.append(QVariantMap{
+                {"itemId", item.id.toString(QUuid::WithoutBraces)},
+                {"name", item.name},
+                {"path", QFile::decodeName(QByteArray::fromStdString(item.url.native()))},
+                {"size", static_cast<qint64>(item.size)},
+                {"selected", item.selected},
+                {"note", item.note},
+            });
+        }
+        const int count = int(group.items.size());
+        rows.append(QVariantMap{
+            {"groupId", group.id},
+            {"title", group.title},
+            {"detail", group.detail},
+            {"symbol", group.symbol},
+            {"permanent", group.permanent},
+            {"total", static_cast<qint64>(group.total())},
+            {"selectedTotal", static_cast<qint64>(group.selectedTotal())},
+            {"count", count},
+            {"allOn", count > 0 && selected == count},
+            {"someOn", selected > 0},
+            {"items", items},
+        });
+    }
+    junkGroupModel_->setRows(std::move(rows));
+}
+
+QVariantList JunkState::largestJunkGroups() const
+{
+    std::vector<std::int64_t> totals;
+    for (const JunkGroup& group : junkGroups_)
+        totals.push_back(group.total());
+    QVariantList list;
+    for (std::size_t index : largestFirst(totals, 4))
+        list.append(QVariantMap{{"title", junkGroups_[index].title}, {"total", static_cast<qint64>(totals[index])}});
+    return list;
+}
+
+bool JunkState::trashWillEmpty() const
+{
+    for (const JunkGroup& group : junkGroups_)
+        if (group.id == QLatin1String("trash") && group.selectedTotal() > 0)
+            return true;
+    return false;
+}
+
+qint64 JunkState::junkSelectedTotal() const
+{
+    qint64 sum = 0;
+    for (const auto& group : junkGroups_)
+        sum += group.selectedTotal();
+    return sum;
+}
+
+void JunkState::toggleJunkItem(const QString& groupId, const QString& itemId)
+{
+    const QUuid id(itemId);
+    for (JunkGroup& group : junkGroups_) {
+        if (group.id != groupId)
+            continue;
+        for (JunkItem& item : group.items) {
+            if (item.id == id) {
+                item.selected = !item.selected;
+                setJunkGroups(std::move(junkGroups_));
+                return;
+            }
+        }
+    }
+}
+
+void JunkState::toggleJunkGroup(const QString& groupId)
+{
+    for (JunkGroup& group : junkGroups_) {
+        if (group.id != groupId)
+            continue;
+        const bool allOn = !group.items.empty()
+            && std::all_of(group.items.begin(), group.items.end(), [](const JunkItem& i) { return i.selected; });
+        for (JunkItem& item : group.items)
+            item.selected = !allOn;
+        setJunkGroups(std::move(junkGroups_));
+        return;
+    }
+}
+
+void JunkState::scanJunk()
+{
+    if (junkScanning_)
+        return;  // one scan at a time
+    setJunkScanning(true);
+    setJunkLive(0);
+    setJunkCurrent(QString());
+    Sound::play(QStringLiteral("scan_start"));
+
+    const QPointer<QObject> self(this);
+    const std::vector<JunkRule> rules = Profiles::active().junk.rules();
+    Background::run(
+        this,
+        [self, state = this, rules] {
+            // The walking threads only hand `state` on; it is used on the main thread.
+            std::vector<JunkGroup> groups = Sweeper::scanJunk(rules, [self, state](const QString& title, std::int64_t bytes) {
+                Background::post(self, [state, title, bytes] {
+                    state->setJunkCurrent(title);
+                    if (bytes > 0)
+                        state->setJunkLive(state->junkLive_ + bytes);
+                });
+            });
+            // a short pause, so the last figure can be read before the result replaces it
+            QThread::msleep(400);
+            return groups;
+        },
+        [this](std::vector<JunkGroup> groups) {
+            setJunkGroups(std::move(groups));
+            setJunkScanning(false);
+            setJunkScanned(true);
+            Sound::play(QStringLiteral("scan_done"));
+        });
+}
+
+void JunkState::cleanJunk()
+{
+    std::vector<RemovalTarget> targets;
+    for (const JunkGroup& group : junkGroups_)
+        for (const JunkItem& item : group.items)
+            if (item.selected)
+                targets.push_back({item.url, group.permanent, item.size});
+    removals_.perform(std::move(targets), [this] { pruneJunk(); });
+}
+
+void JunkState::pruneJunk()
+{
+    std::vector<JunkGroup> kept;
+    for (JunkGroup& group : junkGroups_) {
+        std::erase_if(group.items, [](const JunkItem& item) {
+            std::error_code ec;
+            return !std::filesystem::exists(std::filesystem::symlink_status(item.url, ec));
+        });
+        if (!group.items.empty())
+            kept.push_back(std::move(group));
+    }
+    setJunkGroups(std::move(kept));
+}

@@ -1,0 +1,89 @@
+#pragma once
+// The junk scan and clean as the window shows them: the groups found, the
+// live figures while scanning, the ticks, and the clean through the removal
+// path. The nebula of the sky follows the clutter found.
+#include <cstdint>
+#include <vector>
+
+#include <QObject>
+#include <QString>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include "app/OneInstance.h"
+#include "app/RecordListModel.h"
+#include "engines/records/Junk.h"
+
+class RemovalState;
+class ShellState;
+
+// The indexes of the `count` largest totals, largest first; equal totals keep their order.
+std::vector<std::size_t> largestFirst(const std::vector<std::int64_t>& totals, std::size_t count);
+
+class JunkState : public QObject, public OneInstance<JunkState> {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+
+    Q_PROPERTY(bool junkScanning READ junkScanning NOTIFY junkScanningChanged)
+    Q_PROPERTY(bool junkScanned READ junkScanned WRITE setJunkScanned NOTIFY junkScannedChanged)
+    Q_PROPERTY(qint64 junkLive READ junkLive NOTIFY junkLiveChanged)
+    Q_PROPERTY(QString junkCurrent READ junkCurrent NOTIFY junkCurrentChanged)
+    Q_PROPERTY(qint64 junkSelectedTotal READ junkSelectedTotal NOTIFY junkGroupsChanged)
+    Q_PROPERTY(bool trashWillEmpty READ trashWillEmpty NOTIFY junkGroupsChanged)
+    Q_PROPERTY(RecordListModel* junkGroupModel READ junkGroupModel CONSTANT)
+    Q_PROPERTY(QVariantList largestJunkGroups READ largestJunkGroups NOTIFY junkGroupsChanged)
+
+public:
+    JunkState(RemovalState& removals, ShellState& shell, QObject* parent = nullptr);
+
+    const std::vector<JunkGroup>& junkGroups() const { return junkGroups_; }
+    bool junkScanning() const { return junkScanning_; }
+    bool junkScanned() const { return junkScanned_; }
+    qint64 junkLive() const { return junkLive_; }
+    QString junkCurrent() const { return junkCurrent_; }
+    qint64 junkSelectedTotal() const;
+    // The next cleanup will empty the Trash for good.
+    bool trashWillEmpty() const;
+    RecordListModel* junkGroupModel() const { return junkGroupModel_; }
+    // The four largest groups ({title, total}), largest first.
+    QVariantList largestJunkGroups() const;
+
+    // Scans the profile's junk rules in the background; one scan at a time.
+    Q_INVOKABLE void scanJunk();
+    // Removes the ticked items through the removal path, then drops what is gone.
+    Q_INVOKABLE void cleanJunk();
+    // Ticks or unticks one item; ticks every item of a group unless all are
+    // ticked, then unticks them all.
+    Q_INVOKABLE void toggleJunkItem(const QString& groupId, const QString& itemId);
+    Q_INVOKABLE void toggleJunkGroup(const QString& groupId);
+
+    // What the scan publishes (also the tests' way to show a state); each
+    // emits only on a real change.
+    void setJunkGroups(std::vector<JunkGroup> groups);
+    void setJunkScanning(bool scanning);
+    void setJunkScanned(bool scanned);
+    void setJunkLive(qint64 bytes);
+    void setJunkCurrent(const QString& text);
+
+signals:
+    void junkGroupsChanged();
+    void junkScanningChanged();
+    void junkScannedChanged();
+    void junkLiveChanged();
+    void junkCurrentChanged();
+
+private:
+    RemovalState& removals_;
+    ShellState& shell_;
+    std::vector<JunkGroup> junkGroups_;
+    bool junkScanning_ = false;
+    bool junkScanned_ = false;
+    qint64 junkLive_ = 0;
+    QString junkCurrent_;
+    RecordListModel* junkGroupModel_ = nullptr;
+    void refreshJunkModel();
+    // Drops the items whose files are gone, then the empty groups.
+    void pruneJunk();
+    void updateDensity();
+};

@@ -1,0 +1,160 @@
+#include "app/LargeState.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include <QFile>
+#include <QVariantMap>
+
+#include "app/RemovalState.h"
+#include "engines/large/LargeFiles.h"
+#include "platform/Background.h"
+#include "platform/FS.h"
+#include "platform/Sound.h"
+#include "profiles/Profile.h"
+
+std::vector<std::size_t> oldestFirst(const std::vector<LargeFile>& files)
+{
+    std::vector<std::size_t> order(files.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const auto& x = files[a].accessed;
+        const auto& y = files[b].accessed;
+        if (!x || !y)
+            return !x && y;  // no date counts as the most distant past
+        return *x < *y;
+    });
+    return order;
+}
+
+LargeState::LargeState(RemovalState& removals, QObject* parent)
+    : QObject(parent), OneInstance(this), removals_(removals)
+{
+    const QStringList roles{"fileId", "name", "folder", "path", "size", "accessed", "selected"};
+    largeFileModel_ = new RecordListModel(roles, "fileId", this);
+    largeFileModelByAge_ = new RecordListModel(roles, "fileId", this);
+}
+
+void LargeState::setLargeMin(qint64 bytes) { assign(largeMin_, bytes, &LargeState::largeMinChanged); }
+
+QString LargeState::largeMinLabel() const { return Sweeper::largeThresholdLabel(largeMin_); }
+
+QVariantList LargeState::largeOptions() const
+{
+    QVariantList list;
+    for (const Sweeper::LargeThreshold& option : Sweeper::largeThresholds())
+        list.append(QVariantMap{{"label", QString::fromLatin1(option.label)},
+                                {"bytes", static_cast<qint64>(option.bytes)}});
+    return list;
+}
+
+qint64 LargeState::largeSelectedTotal() const
+{
+    qint64 sum = 0;
+    for (const LargeFile& file : largeFiles_)
+        sum += file.selected ? file.size : 0;
+    return sum;
+}
+
+int LargeState::largeSelectedCount() const
+{
+    return int(std::count_if(largeFiles_.begin(), largeFiles_.end(), [](const LargeFile& f) { return f.selected; }));
+}
+
+void LargeState::setLargeFiles(std::vector<LargeFile> files)
+{
+    largeFiles_ = std::move(files);
+    refreshLargeModels();
+    emit largeFilesChanged();
+}
+
+void LargeState::refreshLargeModels()
+{
+    auto rowOf = [](const LargeFile& file) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(file.url.native()));
+        return QVariantMap{
+            {"fileId", file.id.toString(QUuid::WithoutBraces)},
+            {"name", QFile::decodeName(QByteArray::fromStdString(file.url.filename().native()))},
+            {"folder", FS::pretty(file.url.parent_path())},
+            {"path", path},
+            {"size", static_cast<qint64>(file.size)},
+            {"accessed", file.accessed ? QVariant(*file.accessed) : QVariant()},
+            {"selected", file.selected},
+        };
+    };
+    QList<QVariantMap> rows;
+    for (const LargeFile& file : largeFiles_)
+        rows.append(rowOf(file));
+    QList<QVariantMap> byAge;
+    for (std::size_t index : oldestFirst(largeFiles_))
+        byAge.append(rows.at(qsizetype(index)));
+    largeFileModel_->setRows(std::move(rows));
+    largeFileModelByAge_->setRows(std::move(byAge));
+}
+
+void LargeState::toggleLargeFile(const QString& fileId)
+{
+    const QUuid id(fileId);
+    for (LargeFile& file : largeFiles_) {
+        if (file.id == id) {
+            file.selected = !file.selected;
+            setLargeFiles(std::move(largeFiles_));
+            return;
+        }
+    }
+}
+
+void LargeState::scanLarge()
+{
+    largeFlag_->cancelled = true;  // a running walk stops at its next check
+    largeFlag_ = std::make_shared<CancelFlag>();
+    const CancelFlagPtr flag = largeFlag_;
+    setLargeScanning(true);
+    setLargeProgress(0);
+    setLargeFiles({});
+    Sound::play(QStringLiteral("scan_start"));
+
+    const std::int64_t minBytes = largeMin_;
+    const LargeWalkRules rules = Profiles::active().traits.large;
+    const QPointer<QObject> self(this);
+    // The walking threads only hand `state` on; it is used on the main thread.
+    Background::run(
+        this,
+        [self, state = this, flag, minBytes, rules] {
+            const auto progress = [self, state, flag](int count) {
+                Background::post(self, [state, flag, count] {
+                    if (state->largeFlag_ == flag)
+                        state->setLargeProgress(count);
+                });
+            };
+            return Sweeper::scanLarge(minBytes, *flag, progress, FS::home(), 0, rules);
+        },
+        [this, flag](std::vector<LargeFile> found) {
+            if (largeFlag_ != flag)
+                return;  // a newer walk has started: this result is dropped
+            setLargeFiles(std::move(found));
+            setLargeScanning(false);
+            assign(largeScanned_, true, &LargeState::largeScannedChanged);
+            Sound::play(QStringLiteral("scan_done"));
+        });
+}
+
+void LargeState::cancelLarge() { largeFlag_->cancelled = true; }
+
+void LargeState::trashLarge()
+{
+    std::vector<RemovalTarget> targets;
+    for (const LargeFile& file : largeFiles_)
+        if (file.selected)
+            targets.push_back({file.url, false, file.size});
+    removals_.perform(std::move(targets), [this] {
+        std::vector<LargeFile> kept;
+        for (LargeFile& file : largeFiles_) {
+            std::error_code ec;
+            if (std::filesystem::exists(std::filesystem::symlink_status(file.url, ec)))
+                kept.push_back(std::move(file));
+        }
+        setLargeFiles(std::move(kept));
+    });
+}

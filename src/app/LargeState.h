@@ -1,0 +1,90 @@
+#pragma once
+// The large-file walk as the window shows it: the threshold, the walk with
+// its progress and its stop, the files found in two orders, the ticks, and
+// the move of the ticked files to the Trash through the removal path.
+#include <cstdint>
+#include <vector>
+
+#include <QObject>
+#include <QString>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include "app/OneInstance.h"
+#include "app/RecordListModel.h"
+#include "engines/records/Large.h"
+
+class RemovalState;
+
+// The order in which the large-file page shows files by age: oldest access
+// first, files without an access date before all others, equal dates in list order.
+std::vector<std::size_t> oldestFirst(const std::vector<LargeFile>& files);
+
+class LargeState : public QObject, public OneInstance<LargeState> {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+
+    Q_PROPERTY(bool largeScanning READ largeScanning NOTIFY largeScanningChanged)
+    Q_PROPERTY(bool largeScanned READ largeScanned NOTIFY largeScannedChanged)
+    Q_PROPERTY(int largeProgress READ largeProgress NOTIFY largeProgressChanged)
+    Q_PROPERTY(qint64 largeMin READ largeMin WRITE setLargeMin NOTIFY largeMinChanged)
+    Q_PROPERTY(QString largeMinLabel READ largeMinLabel NOTIFY largeMinChanged)
+    Q_PROPERTY(QVariantList largeOptions READ largeOptions CONSTANT)
+    Q_PROPERTY(qint64 largeSelectedTotal READ largeSelectedTotal NOTIFY largeFilesChanged)
+    Q_PROPERTY(int largeSelectedCount READ largeSelectedCount NOTIFY largeFilesChanged)
+    Q_PROPERTY(int largeCount READ largeCount NOTIFY largeFilesChanged)
+    Q_PROPERTY(RecordListModel* largeFileModel READ largeFileModel CONSTANT)
+    Q_PROPERTY(RecordListModel* largeFileModelByAge READ largeFileModelByAge CONSTANT)
+
+public:
+    explicit LargeState(RemovalState& removals, QObject* parent = nullptr);
+
+    const std::vector<LargeFile>& largeFiles() const { return largeFiles_; }
+    bool largeScanning() const { return largeScanning_; }
+    bool largeScanned() const { return largeScanned_; }
+    int largeProgress() const { return largeProgress_; }
+    qint64 largeMin() const { return largeMin_; }
+    void setLargeMin(qint64 bytes);
+    // The label of the current threshold among the offered ones, or empty.
+    QString largeMinLabel() const;
+    QVariantList largeOptions() const;
+    qint64 largeSelectedTotal() const;
+    int largeSelectedCount() const;
+    int largeCount() const { return int(largeFiles_.size()); }
+    RecordListModel* largeFileModel() const { return largeFileModel_; }
+    RecordListModel* largeFileModelByAge() const { return largeFileModelByAge_; }
+
+    // Starts a walk of the home folder with the current threshold, superseding
+    // a running one (whose result is then dropped).
+    Q_INVOKABLE void scanLarge();
+    // Asks the running walk to stop; what it found is still published.
+    Q_INVOKABLE void cancelLarge();
+    // Moves the ticked files to the Trash, then drops the entries that are gone.
+    Q_INVOKABLE void trashLarge();
+    Q_INVOKABLE void toggleLargeFile(const QString& fileId);
+
+    // What the walk publishes (also the tests' way to show a state).
+    void setLargeFiles(std::vector<LargeFile> files);
+    void setLargeScanning(bool scanning) { assign(largeScanning_, scanning, &LargeState::largeScanningChanged); }
+    void setLargeProgress(int count) { assign(largeProgress_, count, &LargeState::largeProgressChanged); }
+
+signals:
+    void largeFilesChanged();
+    void largeScanningChanged();
+    void largeScannedChanged();
+    void largeProgressChanged();
+    void largeMinChanged();
+
+private:
+    RemovalState& removals_;
+    std::vector<LargeFile> largeFiles_;
+    bool largeScanning_ = false;
+    bool largeScanned_ = false;
+    int largeProgress_ = 0;
+    qint64 largeMin_ = 500000000;
+    CancelFlagPtr largeFlag_ = std::make_shared<CancelFlag>();
+    RecordListModel* largeFileModel_ = nullptr;
+    RecordListModel* largeFileModelByAge_ = nullptr;
+    void refreshLargeModels();
+};

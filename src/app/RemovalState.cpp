@@ -1,0 +1,62 @@
+#include "app/RemovalState.h"
+
+#include "app/ShellState.h"
+#include "platform/Background.h"
+#include "platform/Prefs.h"
+#include "platform/Sound.h"
+
+RemovalState::RemovalState(ShellState& shell, QObject* parent)
+    : QObject(parent), OneInstance(this), shell_(shell)
+{
+    auto standard = Prefs::standard();
+    auto earlier = Prefs::earlier();
+    totalFreed_ = Prefs::loadTotalFreed(*standard, earlier.get());
+}
+
+void RemovalState::setCelebrate(std::optional<Celebration> value)
+{
+    assign(celebrate_, value, &RemovalState::celebrateChanged);
+}
+
+void RemovalState::dismissCelebration() { setCelebrate(std::nullopt); }
+
+Removal::AdminRunner RemovalState::adminRunner() const
+{
+    if (admin_)
+        return admin_;
+    return [](const std::string& command) { return Shell::runAdmin(command); };
+}
+
+void RemovalState::perform(std::vector<RemovalTarget> targets, std::function<void()> then)
+{
+    const Removal::AdminRunner admin = adminRunner();
+    performWork([targets = std::move(targets), admin] { return Removal::run(targets, admin); }, std::move(then));
+}
+
+void RemovalState::performWork(std::function<RemovalOutcome()> work, std::function<void()> then)
+{
+    assign(busy_, true, &RemovalState::busyChanged);
+    Background::run(this, std::move(work), [this, then = std::move(then)](RemovalOutcome outcome) {
+        publish(outcome);
+        if (then)
+            then();
+    });
+}
+
+void RemovalState::record(std::int64_t freed, std::int64_t trashed)
+{
+    auto standard = Prefs::standard();
+    assign(totalFreed_, Prefs::recordRemoval(*standard, freed, trashed), &RemovalState::totalFreedChanged);
+}
+
+void RemovalState::publish(const RemovalOutcome& outcome)
+{
+    assign(busy_, false, &RemovalState::busyChanged);
+    record(outcome.freed, outcome.trashed);
+    if (outcome.freed + outcome.trashed > 0) {
+        Sound::play(QStringLiteral("clean"));
+        setCelebrate(Celebration{outcome.freed, outcome.trashed});
+    }
+    if (!outcome.failures.empty())
+        shell_.setMessage(Removal::failureMessage(outcome.failures));
+}

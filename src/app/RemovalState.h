@@ -1,0 +1,81 @@
+#pragma once
+// The one removal path of the window: every removal a screen asks for (junk,
+// large files, an application, the space map's selection) runs here in the
+// background under the busy veil, then the outcome is published in one go:
+// the freed total (written here and nowhere else), the celebration, the
+// message naming what was not removed.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+#include "app/OneInstance.h"
+#include "engines/removal/Removal.h"
+#include "engines/removal/RemovalService.h"
+
+class ShellState;
+
+// The outcome of a removal that moved or deleted something.
+struct Celebration {
+    std::int64_t freed = 0;    // deleted for good
+    std::int64_t trashed = 0;  // moved to the Trash
+    bool operator==(const Celebration&) const = default;
+};
+
+class RemovalState : public QObject, public RemovalService, public OneInstance<RemovalState> {
+    Q_OBJECT
+    Q_INTERFACES(RemovalService)
+    QML_ELEMENT
+    QML_SINGLETON
+
+    Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    Q_PROPERTY(qint64 totalFreed READ totalFreed NOTIFY totalFreedChanged)
+    Q_PROPERTY(bool celebrating READ celebrating NOTIFY celebrateChanged)
+    Q_PROPERTY(qint64 celebrateFreed READ celebrateFreed NOTIFY celebrateChanged)
+    Q_PROPERTY(qint64 celebrateTrashed READ celebrateTrashed NOTIFY celebrateChanged)
+
+public:
+    explicit RemovalState(ShellState& shell, QObject* parent = nullptr);
+
+    bool busy() const { return busy_; }
+    qint64 totalFreed() const { return totalFreed_; }
+
+    std::optional<Celebration> celebrate() const { return celebrate_; }
+    bool celebrating() const { return celebrate_.has_value(); }
+    qint64 celebrateFreed() const { return celebrate_ ? celebrate_->freed : 0; }
+    qint64 celebrateTrashed() const { return celebrate_ ? celebrate_->trashed : 0; }
+    void setCelebrate(std::optional<Celebration> value);
+    Q_INVOKABLE void dismissCelebration();
+
+    // Deletes or trashes the targets in the background, then publishes the
+    // outcome and runs `then` (main thread).
+    void perform(std::vector<RemovalTarget> targets, std::function<void()> then = {}) override;
+    // The same for a removal made of more than the loop (an uninstall): `work`
+    // runs in the background (it may wait for an administrator prompt) and
+    // returns what it removed.
+    void performWork(std::function<RemovalOutcome()> work, std::function<void()> then = {});
+
+    // Adds what a removal elsewhere freed (the panel's emptying of the Trash)
+    // to the running total and the time of the last cleanup.
+    void record(std::int64_t freed, std::int64_t trashed);
+
+    // The administrator runner of removals (Shell::runAdmin unless a test set one).
+    Removal::AdminRunner adminRunner() const;
+    void setRemovalAdminRunner(Removal::AdminRunner runner) { admin_ = std::move(runner); }
+
+signals:
+    void busyChanged();
+    void totalFreedChanged();
+    void celebrateChanged();
+
+private:
+    ShellState& shell_;
+    bool busy_ = false;
+    qint64 totalFreed_ = 0;
+    std::optional<Celebration> celebrate_;
+    Removal::AdminRunner admin_;
+    void publish(const RemovalOutcome& outcome);
+};

@@ -1,0 +1,129 @@
+#include "app/StartupState.h"
+
+#include <QFile>
+#include <QVariantMap>
+
+#include "app/RemovalState.h"
+#include "app/ShellState.h"
+#include "platform/Background.h"
+#include "platform/LoginItem.h"
+#include "profiles/Profile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString pathText(const fs::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.native())); }
+
+} // namespace
+
+StartupState::StartupState(RemovalState& removals, ShellState& shell, QObject* parent)
+    : QObject(parent), OneInstance(this), removals_(removals), shell_(shell)
+{
+    agentModel_ = new RecordListModel({"agentId", "label", "program", "scope", "userOwned", "path", "key", "kind", "on",
+                                       "switchable", "locked", "otherDesktop", "removable", "stopsFirst"},
+                                      "agentId", this);
+    launchAtLogin_ = LoginItem::isRegistered();
+}
+
+StartupBackend StartupState::backend() const
+{
+    return backend_ ? *backend_ : Profiles::active().startup.backend();
+}
+
+void StartupState::setAgents(std::vector<AgentItem> agents)
+{
+    agents_ = std::move(agents);
+    std::error_code error;
+    QList<QVariantMap> rows;
+    for (const AgentItem& item : agents_)
+        rows.append(QVariantMap{
+            {"agentId", item.id.toString(QUuid::WithoutBraces)},
+            {"label", item.label},
+            {"program", item.program},
+            {"scope", item.scope},
+            {"userOwned", item.userOwned},
+            // a file that is not there yet (the login item before it is registered) cannot be shown
+            {"path", fs::exists(item.url, error) ? pathText(item.url) : QString()},
+            {"key", item.key},
+            {"kind", item.kind},
+            {"on", item.on},
+            {"switchable", item.switchable},
+            {"locked", item.locked},
+            {"otherDesktop", item.otherDesktop},
+            {"removable", item.removable},
+            {"stopsFirst", item.stopsFirst},
+        });
+    agentModel_->setRows(std::move(rows));
+    emit agentsChanged();
+}
+
+void StartupState::loadAgents()
+{
+    const StartupBackend startup = backend();
+    Background::run(this, [startup] { return startup.scan(); },
+                    [this](std::vector<AgentItem> list) { setAgents(std::move(list)); });
+}
+
+const AgentItem* StartupState::findAgent(const QString& agentId) const
+{
+    const QUuid id(agentId);
+    for (const AgentItem& item : agents_)
+        if (item.id == id)
+            return &item;
+    return nullptr;
+}
+
+void StartupState::removeAgent(const QString& agentId)
+{
+    if (const AgentItem* item = findAgent(agentId))
+        removeAgent(AgentItem(*item));
+}
+
+void StartupState::removeAgent(const AgentItem& item)
+{
+    const StartupBackend startup = backend();
+    const Removal::AdminRunner admin = removals_.adminRunner();
+    // The password prompt may stay open for long: the window keeps responding.
+    Background::run(this, [startup, item, admin] { return Startup::removeItem(startup, item, admin); },
+                    [this](StartupChange change) {
+                        shell_.setMessage(change.message);
+                        loadAgents();
+                        refreshLoginItem();
+                        emit changeFinished();
+                    });
+}
+
+void StartupState::setAgentOn(const QString& agentId, bool on)
+{
+    if (const AgentItem* item = findAgent(agentId))
+        setAgentOn(AgentItem(*item), on);
+}
+
+void StartupState::setAgentOn(const AgentItem& item, bool on)
+{
+    const StartupBackend startup = backend();
+    Background::run(this, [startup, item, on] { return Startup::switchItem(startup, item, on); },
+                    [this](StartupChange change) {
+                        if (!change.ok)
+                            shell_.setMessage(change.message);
+                        refreshLoginItem();
+                        loadAgents();
+                        emit changeFinished();
+                    });
+}
+
+void StartupState::refreshLoginItem()
+{
+    assign(launchAtLogin_, LoginItem::isRegistered(), &StartupState::launchAtLoginChanged);
+}
+
+QString StartupState::setLaunchAtLogin(bool on)
+{
+    const std::optional<QString> error =
+        on ? LoginItem::registerItem(LoginItem::programToStart()) : LoginItem::unregisterItem();
+    refreshLoginItem();
+    if (!agents_.empty())
+        loadAgents();  // the startup page lists the login item too
+    return error.value_or(QString());
+}

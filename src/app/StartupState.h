@@ -1,0 +1,71 @@
+#pragma once
+// Startup items as the window shows them: the list, switching one off and on,
+// removing the user's own, and the program's own login item (the startup
+// page, the settings and the tray panel all show this one).
+#include <optional>
+#include <vector>
+
+#include <QObject>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+#include "app/OneInstance.h"
+#include "app/RecordListModel.h"
+#include "engines/startup/Startup.h"
+
+class RemovalState;
+class ShellState;
+
+class StartupState : public QObject, public OneInstance<StartupState> {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+
+    Q_PROPERTY(int agentCount READ agentCount NOTIFY agentsChanged)
+    Q_PROPERTY(RecordListModel* agentModel READ agentModel CONSTANT)
+    Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY launchAtLoginChanged)
+
+public:
+    StartupState(RemovalState& removals, ShellState& shell, QObject* parent = nullptr);
+
+    const std::vector<AgentItem>& agents() const { return agents_; }
+    int agentCount() const { return int(agents_.size()); }
+    RecordListModel* agentModel() const { return agentModel_; }
+
+    // Lists the startup items in the background.
+    Q_INVOKABLE void loadAgents();
+    // Removes an item (the user's own to the Trash, a system launch item
+    // through the administrator) in the background, then lists the items again.
+    Q_INVOKABLE void removeAgent(const QString& agentId);
+    void removeAgent(const AgentItem& item);
+    // Switches an item on or off in the background (a service may take its
+    // time, the machine's ask for the password), then lists the items again.
+    Q_INVOKABLE void setAgentOn(const QString& agentId, bool on);
+    void setAgentOn(const AgentItem& item, bool on);
+
+    bool launchAtLogin() const { return launchAtLogin_; }
+    // Registers or unregisters the login item; the error text, or empty on success.
+    Q_INVOKABLE QString setLaunchAtLogin(bool on);
+    // Reads the login item's state again (after it changed elsewhere).
+    Q_INVOKABLE void refreshLoginItem();
+
+    // The startup items in use (tests: fixture folders); nothing: the active profile's.
+    void setStartupBackend(std::optional<StartupBackend> backend) { backend_ = std::move(backend); }
+
+signals:
+    void agentsChanged();
+    void launchAtLoginChanged();
+    // A switch or a removal has finished and the list was asked for again (tests wait for it).
+    void changeFinished();
+
+private:
+    RemovalState& removals_;
+    ShellState& shell_;
+    std::vector<AgentItem> agents_;
+    bool launchAtLogin_ = false;
+    std::optional<StartupBackend> backend_;
+    RecordListModel* agentModel_ = nullptr;
+    StartupBackend backend() const;
+    const AgentItem* findAgent(const QString& agentId) const;
+    void setAgents(std::vector<AgentItem> agents);
+};

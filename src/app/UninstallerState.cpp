@@ -1,0 +1,255 @@
+#include "app/UninstallerState.h"
+
+#include <QFile>
+#include <QSet>
+#include <QUrl>
+
+#include "app/RemovalState.h"
+#include "app/ShellState.h"
+#include "i18n/L.h"
+#include "platform/Background.h"
+#include "platform/FS.h"
+#include "platform/Shell.h"
+#include "profiles/Profile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString pathText(const fs::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+// Who installed it, as the page shows it.
+QString ownerLabel(const AppInfo& app)
+{
+    switch (app.ownerKind) {
+    case AppOwner::package: return LF("Pacote %@", app.ownerName);
+    case AppOwner::flatpak: return QStringLiteral("Flatpak");
+    case AppOwner::snap: return QStringLiteral("Snap");
+    case AppOwner::appimage: return QStringLiteral("AppImage");
+    case AppOwner::local: return L("Entrada local");
+    case AppOwner::none: return L("Sem dono");
+    default: return {};
+    }
+}
+
+QString iconUrl(const AppInfo& app)
+{
+    return app.icon.startsWith('/') ? QUrl::fromLocalFile(app.icon).toString() : QString();
+}
+
+} // namespace
+
+UninstallerState::UninstallerState(RemovalState& removals, ShellState& shell, QObject* parent)
+    : QObject(parent), OneInstance(this), removals_(removals), shell_(shell)
+{
+    appModel_ = new RecordListModel({"appId", "name", "bundleID", "version", "path", "owner", "icon", "size"}, "appId", this);
+    appFileModel_ = new RecordListModel({"fileId", "name", "path", "size", "selected", "note"}, "fileId", this);
+}
+
+
+AppBackend UninstallerState::backend() const
+{
+    return backend_ ? *backend_ : Profiles::active().apps.backend();
+}
+
+const AppInfo* UninstallerState::findApp(const QString& id) const
+{
+    for (const AppInfo& app : apps_)
+        if (app.id() == id)
+            return &app;
+    return nullptr;
+}
+
+void UninstallerState::refreshAppModel()
+{
+    QList<QVariantMap> rows;
+    for (const AppInfo& app : apps_) {
+        const QString id = app.id();
+        rows.append(QVariantMap{
+            {"appId", id},
+            {"name", app.name},
+            {"bundleID", app.bundleID},
+            {"version", app.version},
+            {"path", pathText(app.url)},
+            {"owner", ownerLabel(app)},
+            {"icon", iconUrl(app)},
+            // not measured yet: -1, which the byte format shows as "…"
+            {"size", static_cast<qint64>(appSizes_.value(id, -1))},
+        });
+    }
+    appModel_->setRows(std::move(rows));
+}
+
+void UninstallerState::setApps(std::vector<AppInfo> apps)
+{
+    apps_ = std::move(apps);
+    refreshAppModel();
+    emit appsChanged();
+    emit selectedAppInfoChanged();
+    // A chosen application that is gone takes its file list with it.
+    if (selectedApp_ && !findApp(*selectedApp_)) {
+        setSelectedApp(std::nullopt);
+        setAppFiles({});
+        setAppLoading(false);
+    }
+}
+
+void UninstallerState::setAppSize(const QString& id, std::int64_t size)
+{
+    appSizes_.insert(id, size);
+    refreshAppModel();
+}
+
+void UninstallerState::loadApps()
+{
+    const QList<QString> measuredList = appSizes_.keys();
+    const QSet<QString> measured(measuredList.begin(), measuredList.end());
+    const AppBackend apps = backend();
+    const QPointer<QObject> self(this);
+    Background::run(this, [self, state = this, measured, apps] {
+        const std::vector<AppInfo> list = apps.scan();
+        Background::post(self, [state, list] { state->setApps(list); });
+        // Each size published as soon as it is known.
+        std::vector<AppInfo> unmeasured;
+        for (const AppInfo& app : list)
+            if (!measured.contains(app.id()))
+                unmeasured.push_back(app);
+        Sweeper::appSizes(unmeasured, [&](std::size_t index, std::int64_t size) {
+            Background::post(self, [state, id = unmeasured[index].id(), size] { state->setAppSize(id, size); });
+        });
+    }, [] {});
+}
+
+void UninstallerState::setSelectedApp(std::optional<QString> id)
+{
+    if (assign(selectedApp_, id, &UninstallerState::selectedAppChanged))
+        emit selectedAppInfoChanged();
+}
+
+void UninstallerState::setAppFiles(std::vector<JunkItem> files)
+{
+    appFiles_ = std::move(files);
+    QList<QVariantMap> rows;
+    for (const JunkItem& item : appFiles_)
+        rows.append(QVariantMap{
+            {"fileId", item.id.toString(QUuid::WithoutBraces)},
+            {"name", item.name},
+            {"path", pathText(item.url)},
+            {"size", static_cast<qint64>(item.size)},
+            {"selected", item.selected},
+            {"note", item.note},
+        });
+    appFileModel_->setRows(std::move(rows));
+    emit appFilesChanged();
+    emit selectedAppInfoChanged();
+}
+
+QVariantMap UninstallerState::selectedAppInfo() const
+{
+    const AppInfo* app = selectedApp_ ? findApp(*selectedApp_) : nullptr;
+    if (!app)
+        return {};
+    // A refused plan still lets the ticked leftovers go once the application's own item is unticked.
+    const bool ownTicked = !appFiles_.empty() && appFiles_.front().selected;
+    return {{"name", app->name},
+            {"bundleID", app->bundleID},
+            {"version", app->version},
+            {"path", pathText(app->url)},
+            {"owner", ownerLabel(*app)},
+            {"icon", iconUrl(*app)},
+            {"removable", appPlan_.ok() || !ownTicked},
+            {"why", appPlan_.refusal},
+            {"packages", appPlan_.packages.join(", ")},
+            {"takesApps", appPlan_.apps.join(", ")}};
+}
+
+qint64 UninstallerState::appSelectedTotal() const
+{
+    qint64 sum = 0;
+    for (const JunkItem& item : appFiles_)
+        sum += item.selected ? item.size : 0;
+    return sum;
+}
+
+int UninstallerState::appSelectedCount() const
+{
+    return int(std::count_if(appFiles_.begin(), appFiles_.end(), [](const JunkItem& i) { return i.selected; }));
+}
+
+void UninstallerState::selectApp(const QString& id)
+{
+    const std::optional<QString> chosen = id.isEmpty() ? std::nullopt : std::optional<QString>(id);
+    setSelectedApp(chosen);
+    setAppFiles({});
+    const AppInfo* app = chosen ? findApp(*chosen) : nullptr;
+    if (!app) {
+        setAppLoading(false);  // nothing is being built for this choice
+        return;
+    }
+    setAppLoading(true);
+    const AppInfo copy = *app;
+    const std::vector<AppInfo> installed = apps_;
+    const AppBackend apps = backend();
+    // the removal plan is shown in the confirmation, so it is made now
+    using Chosen = std::pair<std::vector<JunkItem>, UninstallPlan>;
+    Background::run(
+        this, [copy, installed, apps] { return Chosen{apps.files(copy, installed), apps.plan(copy, installed)}; },
+        [this, id](Chosen chosen) {
+            if (selectedApp_ != id)
+                return;  // another application was chosen meanwhile: this list is dropped
+            appPlan_ = std::move(chosen.second);
+            setAppFiles(std::move(chosen.first));
+            setAppLoading(false);
+        });
+}
+
+void UninstallerState::toggleAppFile(const QString& fileId)
+{
+    const QUuid id(fileId);
+    for (JunkItem& item : appFiles_) {
+        if (item.id == id) {
+            item.selected = !item.selected;
+            setAppFiles(std::move(appFiles_));
+            return;
+        }
+    }
+}
+
+void UninstallerState::uninstallSelected()
+{
+    const AppInfo* found = selectedApp_ ? findApp(*selectedApp_) : nullptr;
+    if (!found || appLoading_)
+        return;
+    const AppInfo app = *found;
+    const QString id = app.id();
+    const UninstallPlan plan = appPlan_;
+    const std::vector<JunkItem> files = appFiles_;
+    const AppBackend apps = backend();
+    const Removal::AdminRunner admin = removals_.adminRunner();
+    const auto mayDelete = mayDelete_ ? mayDelete_ : std::function<bool(const fs::path&)>(FS::mayDelete);
+    // Everything runs in the background: the owner's tool and the password
+    // prompt may take their time, the window keeps responding.
+    auto outcome = std::make_shared<UninstallOutcome>();
+    removals_.performWork(
+        [app, plan, files, apps, admin, mayDelete, outcome] {
+            *outcome = Sweeper::uninstall(app, plan, files, apps, admin, mayDelete);
+            return outcome->removal;
+        },
+        [this, id, outcome] {
+            if (!outcome->appStays.isEmpty())
+                shell_.setMessage(shell_.hasMessage() ? shell_.message() + QLatin1Char('\n') + outcome->appStays
+                                                      : outcome->appStays);
+            if (outcome->refused)
+                return;
+            if (outcome->appRemoved) {
+                setSelectedApp(std::nullopt);
+                setAppFiles({});
+                loadApps();  // the list is read again: what the owner removed is gone
+            } else {
+                selectApp(id);  // the application stays: its files as they are now
+            }
+        });
+}

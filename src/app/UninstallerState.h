@@ -1,0 +1,97 @@
+#pragma once
+// The uninstaller as the window shows it: the installed applications with
+// their sizes, the chosen one with its own item and its leftovers (ticks and
+// notes), the plan its owner will follow, and the uninstall.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+#include <QtQml/qqmlregistration.h>
+
+#include "app/OneInstance.h"
+#include "app/RecordListModel.h"
+#include "engines/apps/Apps.h"
+
+class RemovalState;
+class ShellState;
+
+class UninstallerState : public QObject, public OneInstance<UninstallerState> {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+
+    Q_PROPERTY(int appCount READ appCount NOTIFY appsChanged)
+    Q_PROPERTY(QString selectedApp READ selectedApp NOTIFY selectedAppChanged)
+    Q_PROPERTY(bool appLoading READ appLoading NOTIFY appLoadingChanged)
+    Q_PROPERTY(RecordListModel* appModel READ appModel CONSTANT)
+    Q_PROPERTY(RecordListModel* appFileModel READ appFileModel CONSTANT)
+    Q_PROPERTY(QVariantMap selectedAppInfo READ selectedAppInfo NOTIFY selectedAppInfoChanged)
+    Q_PROPERTY(qint64 appSelectedTotal READ appSelectedTotal NOTIFY appFilesChanged)
+    Q_PROPERTY(int appSelectedCount READ appSelectedCount NOTIFY appFilesChanged)
+
+public:
+    UninstallerState(RemovalState& removals, ShellState& shell, QObject* parent = nullptr);
+
+    const std::vector<AppInfo>& apps() const { return apps_; }
+    const QHash<QString, std::int64_t>& appSizes() const { return appSizes_; }
+    QString selectedApp() const { return selectedApp_.value_or(QString()); }
+    const std::vector<JunkItem>& appFiles() const { return appFiles_; }
+    bool appLoading() const { return appLoading_; }
+    int appCount() const { return int(apps_.size()); }
+    RecordListModel* appModel() const { return appModel_; }
+    RecordListModel* appFileModel() const { return appFileModel_; }
+    // The chosen application ({name, bundleID, version, path, owner, icon,
+    // removable, why, packages, takesApps}); empty when none.
+    QVariantMap selectedAppInfo() const;
+    qint64 appSelectedTotal() const;
+    int appSelectedCount() const;
+
+    // Lists the installed applications, then measures the ones not measured
+    // yet, publishing each size as it arrives.
+    Q_INVOKABLE void loadApps();
+    // Chooses the application shown in detail (empty text: none) and builds
+    // its file list, its own item first, and its removal plan, in the background.
+    Q_INVOKABLE void selectApp(const QString& id);
+    Q_INVOKABLE void toggleAppFile(const QString& fileId);
+    // Asks the chosen application to quit and removes it with its ticked files.
+    Q_INVOKABLE void uninstallSelected();
+
+    // The applications in use (tests: fixture places); the active profile's by default.
+    void setAppBackend(AppBackend backend) { backend_ = std::move(backend); }
+    // The may-delete test of an application's own item (tests).
+    void setMayDelete(std::function<bool(const std::filesystem::path&)> test) { mayDelete_ = std::move(test); }
+
+signals:
+    void appsChanged();
+    void selectedAppChanged();
+    void appFilesChanged();
+    void appLoadingChanged();
+    void selectedAppInfoChanged();
+
+private:
+    RemovalState& removals_;
+    ShellState& shell_;
+    std::vector<AppInfo> apps_;
+    QHash<QString, std::int64_t> appSizes_;
+    std::optional<QString> selectedApp_;
+    std::vector<JunkItem> appFiles_;
+    bool appLoading_ = false;
+    UninstallPlan appPlan_;   // the chosen application's, built with its file list
+    std::optional<AppBackend> backend_;
+    std::function<bool(const std::filesystem::path&)> mayDelete_;
+    RecordListModel* appModel_ = nullptr;
+    RecordListModel* appFileModel_ = nullptr;
+    AppBackend backend() const;
+    const AppInfo* findApp(const QString& id) const;
+    void setApps(std::vector<AppInfo> apps);
+    void setAppSize(const QString& id, std::int64_t size);
+    void setSelectedApp(std::optional<QString> id);
+    void setAppFiles(std::vector<JunkItem> files);
+    void setAppLoading(bool loading) { assign(appLoading_, loading, &UninstallerState::appLoadingChanged); }
+    void refreshAppModel();
+    void uninstallByOwner(const AppInfo& app);
+};

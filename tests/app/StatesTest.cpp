@@ -1,0 +1,235 @@
+// The feature states' own mechanics: sections, the message protocol, the
+// freed total written through, the nebula's density, the junk and large-file
+// states over real fixture files.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app/FeatureStates.h"
+#include "platform/Prefs.h"
+#include "support/Fixtures.h"
+#include "support/WaitFor.h"
+
+namespace {
+
+JunkItem itemAt(const std::filesystem::path& path, std::int64_t size, bool selected)
+{
+    JunkItem item;
+    item.url = path;
+    item.name = QString::fromStdString(path.filename().string());
+    item.size = size;
+    item.selected = selected;
+    return item;
+}
+
+JunkGroup groupOf(const QString& id, std::vector<JunkItem> items)
+{
+    JunkGroup group;
+    group.id = id;
+    group.items = std::move(items);
+    return group;
+}
+
+} // namespace
+
+TEST(Shell, SectionsAndTheAccessCheck)
+{
+    FeatureStates states;
+    EXPECT_TRUE(states.shell.fda());  // the temporary home can be listed
+    EXPECT_EQ(states.shell.sections().size(), 7);
+    {
+        const ScopedEnv home("HOME", "/no/such/home");
+        const ScopedEnv data("XDG_DATA_HOME", "/no/such/data");
+        states.shell.refreshFda();
+        EXPECT_FALSE(states.shell.fda());
+        EXPECT_TRUE(ShellState(false).fda());  // a system without the check never shows the banner
+    }
+    states.shell.refreshFda();
+    EXPECT_TRUE(states.shell.fda());
+
+    QSignalSpy spy(&states.shell, &ShellState::sectionChanged);
+    states.shell.setSection("junk");
+    EXPECT_EQ(states.shell.section(), "junk");
+    states.shell.setSection("junk");  // no change, no signal
+    EXPECT_EQ(spy.count(), 1);
+    states.shell.setSection("");
+    EXPECT_FALSE(states.shell.currentSection().has_value());
+    states.shell.setSection("nonsense");
+    EXPECT_FALSE(states.shell.currentSection().has_value());
+}
+
+TEST(Removals, TheFreedTotalGrowsOnlyAndIsStoredAtOnce)
+{
+    FeatureStates states;
+    const qint64 start = states.removals.totalFreed();
+    states.removals.record(1000, 0);
+    states.removals.record(0, 500);  // what went to the Trash is not freed yet
+    states.removals.record(-50, 0);
+    EXPECT_EQ(states.removals.totalFreed(), start + 1000);
+    // A later start reads the stored total.
+    EXPECT_EQ(Prefs::readInt(*Prefs::standard(), "totalFreed"), start + 1000);
+    FeatureStates later;
+    EXPECT_EQ(later.removals.totalFreed(), start + 1000);
+}
+
+TEST(NebulaDensity, FollowsTheScanState)
+{
+    EXPECT_DOUBLE_EQ(nebulaDensityFor(false, false, 0, 0), 0.5);
+    EXPECT_DOUBLE_EQ(nebulaDensityFor(true, false, 0, 0), 0.25);
+    EXPECT_DOUBLE_EQ(nebulaDensityFor(true, true, 7'500'000'000, 0), 0.75);
+    EXPECT_DOUBLE_EQ(nebulaDensityFor(false, true, 0, 0), 0.08);
+    EXPECT_DOUBLE_EQ(nebulaDensityFor(false, true, 0, 1'000'000'000'000), 1.0);
+    EXPECT_DOUBLE_EQ(nebulaDensityFor(true, false, 1'000'000'000'000, 0), 1.0);
+
+    FeatureStates states;
+    QSignalSpy spy(&states.shell, &ShellState::nebulaDensityChanged);
+    EXPECT_DOUBLE_EQ(states.shell.nebulaDensity(), 0.5);
+    states.junk.setJunkScanning(true);
+    EXPECT_DOUBLE_EQ(states.shell.nebulaDensity(), 0.25);
+    states.junk.setJunkGroups({groupOf("caches", {itemAt("/n/a", 3'000'000'000, true), itemAt("/n/b", 9'000'000'000, false)})});
+    states.junk.setJunkScanning(false);
+    states.junk.setJunkScanned(true);
+    EXPECT_DOUBLE_EQ(states.shell.nebulaDensity(), 3e9 / 1.5e10 + 0.08);
+    EXPECT_EQ(states.junk.junkSelectedTotal(), 3'000'000'000);
+    EXPECT_GE(spy.count(), 2);
+}
+
+TEST(Removal, EmptyTargetListStillPublishesAnOutcome)
+{
+    FeatureStates states;
+    states.shell.setMessage("earlier");
+    const qint64 before = states.removals.totalFreed();
+    QSignalSpy busy(&states.removals, &RemovalState::busyChanged);
+    bool completed = false;
+    states.removals.perform({}, [&] { completed = true; });
+    EXPECT_TRUE(states.removals.busy());
+    ASSERT_EVENTUALLY(completed, 5000);
+    EXPECT_FALSE(states.removals.busy());
+    EXPECT_EQ(busy.count(), 2);
+    EXPECT_EQ(states.removals.totalFreed(), before);
+    EXPECT_FALSE(states.removals.celebrating());
+    EXPECT_EQ(states.shell.message(), "earlier");  // nothing to report leaves it as it was
+}
+
+TEST(CleanJunk, RemovesTheTickedItemsAndPrunesWhatIsGone)
+{
+    const auto home = FS::home() / "clean-fixture";
+    for (const char* name : {"cache-a", "cache-b", "vanishes"})
+        writeBytes(home / name / "blob", 50'000);
+
+    FeatureStates states;
+    JunkGroup group = groupOf("caches", {itemAt(home / "cache-a", 50'000, true), itemAt(home / "cache-b", 60'000, false),
+                                         itemAt(home / "vanishes", 70'000, true)});
+    group.permanent = true;
+    states.junk.setJunkGroups({group});
+    states.junk.setJunkScanned(true);
+    EXPECT_EQ(states.junk.junkSelectedTotal(), 120'000);
+    std::filesystem::remove_all(home / "vanishes");  // gone between scan and clean
+
+    const qint64 before = states.removals.totalFreed();
+    states.junk.cleanJunk();
+    ASSERT_EVENTUALLY(!states.removals.busy(), 5000);
+    ASSERT_EVENTUALLY(states.junk.junkGroups().size() == 1 && states.junk.junkGroups()[0].items.size() == 1, 5000);
+
+    EXPECT_FALSE(std::filesystem::exists(home / "cache-a"));
+    EXPECT_TRUE(std::filesystem::exists(home / "cache-b"));  // unticked: untouched
+    EXPECT_FALSE(states.shell.hasMessage());                         // a vanished item is no failure
+    EXPECT_EQ(states.removals.totalFreed(), before + 50'000);
+    ASSERT_TRUE(states.removals.celebrating());
+    EXPECT_EQ(states.removals.celebrateFreed(), 50'000);
+    EXPECT_TRUE(Prefs::standard()->contains("lastClean"));
+    EXPECT_TRUE(states.junk.junkScanned());  // the pruned result stays on screen
+}
+
+TEST(CleanJunk, TickingFollowsTheGroupRules)
+{
+    FeatureStates states;
+    states.junk.setJunkGroups({groupOf("trash", {itemAt("/nowhere/a", 10, true), itemAt("/nowhere/b", 20, false)})});
+    EXPECT_TRUE(states.junk.trashWillEmpty());
+    states.junk.toggleJunkGroup("trash");  // some ticked → all ticked
+    EXPECT_EQ(states.junk.junkSelectedTotal(), 30);
+    states.junk.toggleJunkGroup("trash");  // all ticked → none
+    EXPECT_EQ(states.junk.junkSelectedTotal(), 0);
+    EXPECT_FALSE(states.junk.trashWillEmpty());
+    states.junk.toggleJunkItem("trash", states.junk.junkGroups()[0].items[1].id.toString(QUuid::WithoutBraces));
+    EXPECT_EQ(states.junk.junkSelectedTotal(), 20);
+    EXPECT_EQ(states.junk.junkGroupModel()->count(), 1);
+    EXPECT_TRUE(states.junk.junkGroupModel()->get(0).value("someOn").toBool());
+    EXPECT_FALSE(states.junk.junkGroupModel()->get(0).value("allOn").toBool());
+}
+
+TEST(LargestFirst, KeepsFourAndTheOrderOfEqualTotals)
+{
+    EXPECT_EQ(largestFirst({5, 9, 5, 1, 9, 7}, 4), (std::vector<std::size_t>{1, 4, 5, 0}));
+    EXPECT_EQ(largestFirst({3, 1}, 4), (std::vector<std::size_t>{0, 1}));
+    EXPECT_TRUE(largestFirst({}, 4).empty());
+}
+
+TEST(ScanJunk, ASecondStartWhileScanningChangesNothing)
+{
+    FeatureStates states;
+    QSignalSpy published(&states.junk, &JunkState::junkGroupsChanged);
+    states.junk.scanJunk();
+    states.junk.scanJunk();
+    EXPECT_TRUE(states.junk.junkScanning());
+    ASSERT_EVENTUALLY(states.junk.junkScanned(), 20000);
+    EXPECT_FALSE(states.junk.junkScanning());
+    QTest::qWait(600);
+    EXPECT_EQ(published.count(), 1);
+}
+
+TEST(LargeFiles, OldestFirstPutsUndatedFilesFirstAndKeepsTiesInOrder)
+{
+    auto file = [](std::optional<QDateTime> when) {
+        LargeFile f;
+        f.accessed = when;
+        return f;
+    };
+    const QDateTime early(QDate(2020, 1, 1), QTime(0, 0));
+    const QDateTime late(QDate(2024, 1, 1), QTime(0, 0));
+    const std::vector<LargeFile> files{file(late), file(early), file(std::nullopt), file(late), file(std::nullopt)};
+    EXPECT_EQ(oldestFirst(files), (std::vector<std::size_t>{2, 4, 1, 0, 3}));
+}
+
+TEST(LargeFiles, ANewerScanSupersedesTheOlderOneAndTrashingPrunes)
+{
+    const auto home = FS::home();
+    writeBytes(home / "large-fixture/a.bin", 300'000);
+    writeBytes(home / "large-fixture/b.bin", 200'000);
+
+    FeatureStates states;
+    states.large.setLargeMin(1);
+    states.large.scanLarge();
+    // a second start at once: the first scan's result must be dropped
+    states.large.setLargeMin(10'000'000'000);
+    states.large.scanLarge();
+    ASSERT_EVENTUALLY(states.large.largeScanned() && !states.large.largeScanning(), 20000);
+    QTest::qWait(300);
+    EXPECT_EQ(states.large.largeCount(), 0);
+
+    states.large.setLargeMin(150'000);
+    states.large.scanLarge();
+    states.large.cancelLarge();  // read at every folder: the walk stops at once, and what it found still arrives
+    ASSERT_EVENTUALLY(!states.large.largeScanning(), 20000);
+    EXPECT_LE(states.large.largeCount(), 2);
+    states.large.scanLarge();
+    ASSERT_EVENTUALLY(!states.large.largeScanning(), 20000);
+    ASSERT_EQ(states.large.largeCount(), 2);
+    EXPECT_EQ(states.large.largeFiles()[0].url.filename(), "a.bin");
+
+    states.large.toggleLargeFile(states.large.largeFiles()[1].id.toString(QUuid::WithoutBraces));
+    states.large.toggleLargeFile(states.large.largeFiles()[0].id.toString(QUuid::WithoutBraces));
+    states.large.toggleLargeFile(states.large.largeFiles()[0].id.toString(QUuid::WithoutBraces));  // a unticked again
+    EXPECT_EQ(states.large.largeSelectedTotal(), 200'000);
+    EXPECT_EQ(states.large.largeSelectedCount(), 1);
+    states.large.trashLarge();
+    ASSERT_EVENTUALLY(!states.removals.busy() && states.large.largeCount() == 1, 20000);
+    EXPECT_EQ(states.large.largeFiles()[0].url.filename(), "a.bin");
+    EXPECT_FALSE(states.large.largeFiles()[0].selected);
+    EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "b.bin"));
+    EXPECT_EQ(states.removals.celebrateTrashed(), 200'000);
+    EXPECT_EQ(states.large.largeMinLabel(), QString());  // 150 kB is none of the offered thresholds
+    states.large.setLargeMin(1'000'000'000);
+    EXPECT_EQ(states.large.largeMinLabel(), "1 GB");
+}
