@@ -196,12 +196,9 @@ void JunkState::scanJunk()
 
 void JunkState::cleanJunk()
 {
-    std::vector<RemovalTarget> targets;
-    for (const JunkGroup& group : junkGroups_)
-        for (const JunkItem& item : group.items)
-            if (item.selected)
-                targets.push_back({item.url, group.permanent, item.size});
-    removals_.perform(std::move(targets), [this] { pruneJunk(); });
+    const std::vector<JunkGroup> groups = junkGroups_;
+    const Removal::AdminRunner admin = removals_.adminRunner();
+    removals_.performWork([groups, admin] { return Sweeper::cleanJunk(groups, {}, admin); }, [this] { pruneJunk(); });
 }
 
 void JunkState::pruneJunk()

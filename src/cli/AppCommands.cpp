@@ -32,6 +32,24 @@ AppBackend backend()
     return backendOverride() ? *backendOverride() : Profiles::active().apps.backend();
 }
 
+// The id the JSON gives an application: its desktop-file id or bundle
+// identifier, or, for a file whose name is not valid UTF-8 (whose id would
+// not be exact), the "bytes:" form of its path, which names the one file.
+// `leftovers` and `uninstall` accept both.
+QString jsonId(const AppInfo& app)
+{
+    const QString identity = app.id();
+    return identity.startsWith(QLatin1String("bytes:")) ? identity : app.bundleID;
+}
+
+// The owner as the text list shows it: its kind, and its package, Flatpak or Snap name.
+QString ownerText(const AppInfo& app)
+{
+    const bool named = app.ownerKind == AppOwner::package || app.ownerKind == AppOwner::flatpak
+                       || app.ownerKind == AppOwner::snap;
+    return ownerKindName(app.ownerKind) + (named ? ":" + app.ownerName : QString());
+}
+
 QJsonObject ownerJson(const AppInfo& app)
 {
     return {{"kind", ownerKindName(app.ownerKind)}, {"name", app.ownerName}};
@@ -52,21 +70,13 @@ int runApps(Context& context)
         const AppInfo& app = apps[i];
         const std::int64_t size = sizes[i];
         if (context.json) {
-            list.append(QJsonObject{{"id", app.bundleID}, {"name", app.name}, {"bundleID", app.bundleID},
+            list.append(QJsonObject{{"id", jsonId(app)}, {"name", app.name}, {"bundleID", app.bundleID},
                                     {"owner", ownerJson(app)}, {"version", app.version},
                                     {"path", pathText(app.url)}, {"size", qint64(size)}, {"icon", app.icon}});
-        } else if (app.ownerKind == AppOwner::bundle) {
-            context.out << Fmt::bytes(size).leftJustified(10) << "  " << lineSafe(app.name)
-                        << (app.version.isEmpty() ? QString() : "  v" + lineSafe(app.version)) << "  " << lineSafe(app.bundleID) << "  "
-                        << lineSafe(app.url) << "\n";
         } else {
-            const QString owner = ownerKindName(app.ownerKind)
-                                  + (app.ownerKind == AppOwner::package || app.ownerKind == AppOwner::flatpak
-                                             || app.ownerKind == AppOwner::snap
-                                         ? ":" + app.ownerName
-                                         : QString());
-            context.out << Fmt::bytes(size).leftJustified(10) << "  " << owner.leftJustified(22) << "  "
-                        << lineSafe(app.version).leftJustified(24) << "  " << lineSafe(app.name) << "  (" << lineSafe(app.bundleID) << ")\n";
+            context.out << Fmt::bytes(size).leftJustified(10) << "  " << ownerText(app).leftJustified(22) << "  "
+                        << lineSafe(app.version).leftJustified(24) << "  " << lineSafe(app.name) << "  ("
+                        << lineSafe(jsonId(app)) << ")\n";
         }
     }
     if (context.json)
@@ -86,16 +96,17 @@ std::optional<AppInfo> oneApp(Context& context, const std::vector<AppInfo>& apps
         status = Failure;
         return std::nullopt;
     }
+    // One owner (a package with several entries) is one application to remove;
+    // an owner without a name of its own owns each entry alone.
     std::set<QString> owners;
     for (const AppInfo& app : found)
-        owners.insert(app.ownerKind == AppOwner::bundle ? app.id() : ownerKindName(app.ownerKind) + ":" + app.ownerName);
-    if (owners.size() > 1 || (found.size() > 1 && found.front().ownerKind == AppOwner::none)) {
+        owners.insert(app.ownerName.isEmpty() ? app.id() : ownerKindName(app.ownerKind) + ":" + app.ownerName);
+    if (owners.size() > 1) {
         context.err << "quillmoor-cli: '" << lineSafe(context.args.first()) << "' names " << found.size()
                     << " applications; give one of:\n";
         for (const AppInfo& app : found)
-            context.err << "  " << lineSafe(app.ownerKind == AppOwner::bundle ? pathText(app.url) : app.bundleID) << "  "
-                        << lineSafe(app.name) << "\n";
-        status = found.front().ownerKind == AppOwner::bundle ? Failure : BadUsage;
+            context.err << "  " << lineSafe(app.id()) << "  " << lineSafe(app.name) << "\n";
+        status = BadUsage;
         return std::nullopt;
     }
     return found.front();
@@ -161,6 +172,7 @@ int runUninstall(Context& context)
 {
     QStringList args = context.args;
     const bool yes = args.removeAll(QStringLiteral("--yes")) > 0;
+    const bool leftoversOnly = args.removeAll(QStringLiteral("--leftovers-only")) > 0;
     if (args.size() != 1)
         return context.usageError(QStringLiteral("uninstall takes one application: desktop id, name or package"));
     context.args = args;
@@ -169,71 +181,71 @@ int runUninstall(Context& context)
     if (!chosen)
         return status;
     const AppInfo& app = chosen->app;
-    const std::vector<JunkItem>& files = chosen->files;
-    const AppBackend& where = chosen->where;
-    const UninstallPlan plan = where.plan(app, chosen->apps);
+    std::vector<JunkItem> files = chosen->files;
+    // The command names the application: it is what goes, unless only its leftovers are asked for.
+    if (!files.empty())
+        files.front().selected = !leftoversOnly;
+    const bool ownTicked = !files.empty() && files.front().selected;
+    const UninstallPlan plan = chosen->where.plan(app, chosen->apps);
 
-    // The plan: the owner's command, what it takes along, the ticked leftovers.
-    std::vector<RemovalTarget> targets;
-    for (std::size_t i = 0; i < files.size(); ++i)
-        if (files[i].selected && !(i == 0 && !plan.command.empty()))
-            targets.push_back({files[i].url, false, files[i].size});
+    // The plan: the owner's command, what it takes along, what goes to the Trash.
+    const bool byCommand = ownTicked && plan.ok() && !plan.command.empty();
     QJsonArray trash;
-    for (const RemovalTarget& target : targets)
-        trash.append(QJsonObject{{"path", pathText(target.url)}, {"size", qint64(target.size)}});
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (files[i].selected && !(i == 0 && byCommand))
+            trash.append(QJsonObject{{"path", pathText(files[i].url)}, {"size", qint64(files[i].size)}});
     if (!context.json) {
         context.out << lineSafe(app.name) << "  (" << ownerKindName(app.ownerKind) << " " << lineSafe(app.ownerName) << ")\n";
-        if (!plan.command.empty())
+        if (byCommand)
             context.out << "Command: " << QString::fromStdString(plan.command) << (plan.admin ? "  [admin]" : "") << "\n";
-        if (!plan.packages.isEmpty())
+        if (ownTicked && !plan.packages.isEmpty())
             context.out << LF("Também serão removidos os pacotes: %@", plan.packages.join(", ")) << "\n";
-        if (!plan.apps.isEmpty())
+        if (ownTicked && !plan.apps.isEmpty())
             context.out << LF("Apps que saem junto: %@", plan.apps.join(", ")) << "\n";
         context.out << "To the Trash:\n";
-        for (const RemovalTarget& target : targets)
-            context.out << "  " << Fmt::bytes(target.size).leftJustified(10) << " " << lineSafe(target.url) << "\n";
+        for (const QJsonValue& item : trash)
+            context.out << "  " << Fmt::bytes(item["size"].toInteger()).leftJustified(10) << " "
+                        << lineSafe(item["path"].toString()) << "\n";
         for (const JunkItem& item : files)
             if (!item.selected && !item.note.isEmpty())
                 context.out << "  kept       " << lineSafe(item.url) << "  (" << lineSafe(item.note) << ")\n";
     }
-    if (!plan.ok()) {
+    // A refused plan never removes the application itself.
+    if (!plan.ok() && ownTicked) {
         if (context.json)
             context.printJson(QJsonObject{{"refused", plan.refusal}});
-        context.err << plan.refusal << "\n";
+        context.err << lineSafe(plan.refusal) << "\n";
         return Failure;
     }
     if (!yes) {
         if (context.json)
-            context.printJson(QJsonObject{{"dryRun", true}, {"command", QString::fromStdString(plan.command)},
-                                          {"packages", QJsonArray::fromStringList(plan.packages)},
-                                          {"apps", QJsonArray::fromStringList(plan.apps)}, {"trash", trash}});
+            context.printJson(QJsonObject{{"dryRun", true},
+                                          {"command", byCommand ? QString::fromStdString(plan.command) : QString()},
+                                          {"packages", QJsonArray::fromStringList(ownTicked ? plan.packages : QStringList())},
+                                          {"apps", QJsonArray::fromStringList(ownTicked ? plan.apps : QStringList())},
+                                          {"trash", trash}, {"appStays", ownTicked ? QString() : plan.refusal}});
         else
             context.out << "Run again with --yes to uninstall.\n";
         return Success;
     }
 
-    Sweeper::requestQuit(app);
-    if (!plan.command.empty()) {
-        const Shell::Result result = plan.admin ? Shell::runAdmin(plan.command)
-                                                : where.tools(plan.command);
-        if (!result.ok) {
-            // the leftovers stay when the owner could not remove the application
-            context.err << LF("Não removido: %@", Shell::lastLine(result.out)) << "\n";
-            return Failure;
-        }
-    }
-    const RemovalOutcome outcome = Removal::run(targets);
+    const UninstallOutcome outcome = Sweeper::uninstall(app, plan, files, chosen->where,
+                                                        [](const std::string& command) { return Shell::runAdmin(command); });
     if (auto settings = Prefs::standard())
-        Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);
-    const QString message = Removal::failureMessage(outcome.failures);
+        Prefs::recordRemoval(*settings, outcome.removal.freed, outcome.removal.trashed);
+    const QString message = Removal::failureMessage(outcome.removal.failures);
     if (context.json) {
-        context.printJson(QJsonObject{{"removed", true}, {"trashed", qint64(outcome.trashed)}, {"message", message}});
+        context.printJson(QJsonObject{{"removed", outcome.appRemoved}, {"trashed", qint64(outcome.removal.trashed)},
+                                      {"appStays", outcome.appStays}, {"message", message}});
     } else {
-        context.out << LF("%@ na Lixeira", Fmt::bytes(outcome.trashed)) << "\n";
+        context.out << LF("%@ na Lixeira", Fmt::bytes(outcome.removal.trashed)) << "\n";
+        if (!outcome.appStays.isEmpty())
+            context.err << lineSafe(outcome.appStays) << "\n";
         if (!message.isEmpty())
-            context.err << message << "\n";
+            context.err << lineSafe(message) << "\n";
     }
-    return outcome.failures.empty() ? Success : Failure;
+    // Asked for, the application had to go; and every ticked file had to.
+    return outcome.removal.failures.empty() && (!ownTicked || outcome.appRemoved) ? Success : Failure;
 }
 
 } // namespace
@@ -246,20 +258,21 @@ std::vector<AppInfo> appsNamed(const std::vector<AppInfo>& apps, const QString& 
             if (matches(app))
                 found.push_back(app);
     };
+    // the exact identity first: a path, or the "bytes:" form of one
+    collect([&](const AppInfo& app) { return app.id() == text; });
     const std::filesystem::path asPath = FS::expand(QFile::encodeName(text).toStdString()).lexically_normal();
-    collect([&](const AppInfo& app) { return app.url.lexically_normal() == asPath; });
+    if (found.empty())
+        collect([&](const AppInfo& app) { return app.url.lexically_normal() == asPath; });
     if (found.empty())
         collect([&](const AppInfo& app) {
             return app.bundleID.compare(text, Qt::CaseInsensitive) == 0
-                   || (app.ownerKind != AppOwner::bundle
-                       && app.bundleID.compare(text + ".desktop", Qt::CaseInsensitive) == 0);
+                   || app.bundleID.compare(text + ".desktop", Qt::CaseInsensitive) == 0;
         });
     if (found.empty())
         collect([&](const AppInfo& app) { return app.name.compare(text, Qt::CaseInsensitive) == 0; });
     if (found.empty())
         collect([&](const AppInfo& app) {
-            return app.ownerKind != AppOwner::bundle && !app.ownerName.isEmpty()
-                   && app.ownerName.compare(text, Qt::CaseInsensitive) == 0;
+            return !app.ownerName.isEmpty() && app.ownerName.compare(text, Qt::CaseInsensitive) == 0;
         });
     return found;
 }
@@ -278,9 +291,9 @@ std::vector<Command> appCommands()
          QStringLiteral("an application and the files it left behind, largest first "
                         "(APP: name, identifier or path)"),
          runLeftovers},
-        {QStringLiteral("uninstall"), QStringLiteral("uninstall APP [--yes]"),
+        {QStringLiteral("uninstall"), QStringLiteral("uninstall APP [--leftovers-only] [--yes]"),
          QStringLiteral("removes an application through its owner (package, Flatpak, Snap, or the Trash) with its "
-                        "ticked leftovers; without --yes only shows the plan"),
+                        "ticked leftovers; without --yes only shows the plan; --leftovers-only keeps the application"),
          runUninstall},
     };
 }

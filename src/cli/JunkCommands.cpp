@@ -120,13 +120,14 @@ int runClean(Context& context)
     if (!problem.isEmpty())
         return context.usageError(problem);
 
-    const std::vector<RemovalTarget> targets = cleanTargets(Sweeper::scanJunk(Profiles::active().junk.rules()), options.groups);
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(Profiles::active().junk.rules());
     if (options.dryRun || !options.yes) {
-        printPlan(context, targets);
+        printPlan(context, Sweeper::cleanTargets(groups, options.groups));
         return Success;
     }
 
-    const RemovalOutcome outcome = Removal::run(targets);
+    const RemovalOutcome outcome =
+        Sweeper::cleanJunk(groups, options.groups, [](const std::string& command) { return Shell::runAdmin(command); });
     // Kept like the window keeps it, so both show the same running total.
     if (auto settings = Prefs::standard())
         Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);
@@ -176,20 +177,6 @@ QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups)
                                 {"items", items}});
     }
     return list;
-}
-
-std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, const QStringList& groupIds)
-{
-    std::vector<RemovalTarget> targets;
-    for (const JunkGroup& group : groups) {
-        const bool wholeGroup = groupIds.contains(group.id);
-        if (!groupIds.isEmpty() && !wholeGroup)
-            continue;
-        for (const JunkItem& item : group.items)
-            if (wholeGroup || item.selected)
-                targets.push_back({item.url, group.permanent, item.size});
-    }
-    return targets;
 }
 
 std::vector<Command> junkCommands()

@@ -19,10 +19,4 @@ std::vector<Command> junkCommands();
 // permanent, total, selectedTotal, items) and per item (name, path, size, selected).
 QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups);
 
-// What "clean" removes, groups in order and items in order: with no group ids
-// the selected items of every group; with ids every item of those groups,
-// selected or not. Each target takes its group's permanent flag and the
-// item's size.
-std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, const QStringList& groupIds);
-
 } // namespace Cli

@@ -6,6 +6,7 @@
 #include <QJsonObject>
 
 #include "cli/AppCommands.h"
+#include "i18n/L.h"
 #include "platform/FS.h"
 #include "profiles/Profile.h"
 #include "support/Bundles.h"
@@ -52,7 +53,8 @@ TEST_F(AppCli, AppsListsByNameWithSizes)
 
     const CliOutcome text = runCli({"apps"});
     EXPECT_EQ(text.status, Cli::Success);
-    EXPECT_TRUE(text.out.contains("Maker  v2.0  com.maker.app")) << qPrintable(text.out);
+    EXPECT_TRUE(text.out.contains("bundle")) << qPrintable(text.out);
+    EXPECT_TRUE(text.out.contains("Maker  (com.maker.app)")) << qPrintable(text.out);
     EXPECT_EQ(runCli({"apps", "extra"}).status, Cli::BadUsage);
 }
 
@@ -122,17 +124,42 @@ TEST(LinuxAppCli, AppsLeftoversAndThePlan)
     EXPECT_TRUE(plan.out.contains("UXTerm, XTerm"));
     EXPECT_TRUE(std::filesystem::exists(fx.home / ".config/xterm"));
 
-    // nobody owns it: refused
-    EXPECT_EQ(runCli({"uninstall", "Shop Tool", "--yes"}).status, Cli::Failure);
+    // nobody owns it: refused, unless only its leftovers are asked for
+    writeFile(fx.home / ".config/tool/settings");
+    const CliOutcome refused = runCli({"uninstall", "Shop Tool", "--yes"});
+    EXPECT_EQ(refused.status, Cli::Failure);
+    EXPECT_EQ(refused.err.trimmed(), L("Nada instalou esta entrada: não há o que desinstalar."));
+    EXPECT_TRUE(std::filesystem::exists(fx.home / ".config/tool/settings"));
+    const CliOutcome leftovers = runCli({"uninstall", "Shop Tool", "--leftovers-only", "--yes"});
+    EXPECT_EQ(leftovers.status, Cli::Success) << qPrintable(leftovers.err);
+    EXPECT_FALSE(std::filesystem::exists(fx.home / ".config/tool"));
+    EXPECT_TRUE(std::filesystem::exists(fx.local / "tool.desktop"));
     // a word naming applications of different owners is a usage error listing them
     DesktopFixture::entry(fx.user, "my-xterm.desktop", "Name=XTerm\nExec=true\n");
     const CliOutcome twice = runCli({"uninstall", "xterm"});
     EXPECT_EQ(twice.status, Cli::BadUsage);
     EXPECT_TRUE(twice.err.contains("my-xterm.desktop")) << qPrintable(twice.err);
 
-    // a local entry goes to the Trash for real
-    const CliOutcome done = runCli({"uninstall", "mytool", "--yes"});
-    EXPECT_EQ(done.status, Cli::Success) << qPrintable(done.err);
-    EXPECT_FALSE(std::filesystem::exists(fx.user / "mytool.desktop"));
+    Cli::setAppBackend(std::nullopt);
+}
+
+TEST(LinuxAppCli, FileNamesThatAreNotUtf8GetIdsThatNameTheirOneFile)
+{
+    DesktopFixture fx;
+    DesktopFixture::entry(fx.user, "caf\xe9.desktop", "Name=One\nExec=true\n");
+    DesktopFixture::entry(fx.user, "caf\xe8.desktop", "Name=Two\nExec=true\n");
+    Cli::setAppBackend(LinuxApps::backend(fx.sources(), fx.runner()));
+    const QJsonArray apps = parsed(runCli({"--json", "apps"})).array();
+    ASSERT_EQ(apps.size(), 2);
+    const QString first = apps[0]["id"].toString();
+    const QString second = apps[1]["id"].toString();
+    EXPECT_TRUE(first.startsWith("bytes:")) << qPrintable(first);
+    EXPECT_NE(first, second);
+    // each id leads back to its own application (their paths read alike once decoded)
+    for (const QJsonValue& app : apps) {
+        const CliOutcome one = runCli({"--json", "leftovers", app["id"].toString()});
+        ASSERT_EQ(one.status, Cli::Success) << qPrintable(one.err);
+        EXPECT_EQ(parsed(one).object()["name"].toString(), app["name"].toString());
+    }
     Cli::setAppBackend(std::nullopt);
 }

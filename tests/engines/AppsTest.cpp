@@ -202,6 +202,46 @@ TEST(Agents, UnloadCommandsPickTheDomainAndQuoteThePath)
     EXPECT_EQ(MacStartup::userUnloadCommand("/h/a'b.plist", 7), "launchctl bootout gui/7 '/h/a'\\''b.plist' 2>/dev/null");
 }
 
+TEST(Agents, RemovedByTheirOwnPathTheUsersToTheTrashTheSystemsThroughTheAdministrator)
+{
+    const fs::path user = freshFolder("launch/user");
+    const fs::path others = freshFolder("launch/it's all users");
+    const StartupBackend backend = MacStartup::backend({{user, "Usuário", true}, {others, "Todos os usuários", false}});
+    writeFile(user / "com.x.mine.plist", xmlPlist({{"Label", "mine"}}));
+    RecordingAdmin admin;
+    const auto itemNamed = [&](const char* label) {
+        for (const AgentItem& item : backend.scan())
+            if (item.label == label)
+                return item;
+        ADD_FAILURE() << label;
+        return AgentItem{};
+    };
+
+    const StartupChange mine = Startup::removeItem(backend, itemNamed("mine"), std::ref(admin));
+    EXPECT_TRUE(mine.ok);
+    EXPECT_EQ(mine.message, LF("“%@” desativado e movido para a Lixeira.", QString("mine")));
+    EXPECT_TRUE(present(FS::trashFolder() / "com.x.mine.plist"));
+    EXPECT_TRUE(admin.commands.empty());
+
+    // the shared item, with administrator rights; two of the same name both stay in the Trash
+    for (int round = 0; round < 2; ++round) {
+        writeFile(others / "com.x.shared.plist", xmlPlist({{"Label", "shared"}}));
+        EXPECT_TRUE(Startup::removeItem(backend, itemNamed("shared"), std::ref(admin)).ok);
+    }
+    ASSERT_EQ(admin.commands.size(), 2u);
+    EXPECT_NE(admin.commands[0].find("launchctl bootout gui/"), std::string::npos);
+    EXPECT_NE(admin.commands[0].find(Shell::q((others / "com.x.shared.plist").native())), std::string::npos);
+    EXPECT_TRUE(present(FS::trashFolder() / "com.x.shared.2.plist"));
+
+    // a dismissed prompt: the message says so and the item stays
+    writeFile(others / "com.x.shared.plist", xmlPlist({{"Label", "shared"}}));
+    admin.cancel = true;
+    const StartupChange refused = Startup::removeItem(backend, itemNamed("shared"), std::ref(admin));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.message, LF("Não removido: %@", L("Cancelado")));
+    EXPECT_TRUE(present(others / "com.x.shared.plist"));
+}
+
 TEST(AdminTrash, SameNamedItemsBothStayRestorableInTheTrash)
 {
     const fs::path folder = freshFolder("admin-trash/it's here");

@@ -192,11 +192,12 @@ std::vector<JunkItem> itemsOf(const JunkRule& rule, const std::vector<Candidate>
     std::vector<JunkItem> items;
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const Candidate& candidate = candidates[i];
-        // A link is listed as itself (removing it removes only the link), even
-        // when it takes no blocks of its own.
-        const bool link = isLink(candidate.path);
-        if (sizes[i] < 1 && !link)
+        // Nothing listed weighs nothing: an empty folder, an empty file, a
+        // link that takes no blocks of its own. A link with blocks of its own
+        // is listed as itself (removing it removes only the link).
+        if (sizes[i] < 1)
             continue;
+        const bool link = isLink(candidate.path);
         JunkItem item;
         item.url = candidate.path;
         item.name = candidate.name;
@@ -302,6 +303,26 @@ std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const Jun
         groups.push_back({rule.id, rule.title, rule.detail, rule.symbol, rule.permanent, std::move(items)});
     }
     return groups;
+}
+
+std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, const QStringList& groupIds)
+{
+    std::vector<RemovalTarget> targets;
+    for (const JunkGroup& group : groups) {
+        const bool wholeGroup = groupIds.contains(group.id);
+        if (!groupIds.isEmpty() && !wholeGroup)
+            continue;
+        for (const JunkItem& item : group.items)
+            if (wholeGroup || item.selected)
+                targets.push_back({item.url, group.permanent, item.size});
+    }
+    return targets;
+}
+
+RemovalOutcome cleanJunk(const std::vector<JunkGroup>& groups, const QStringList& groupIds,
+                         const Removal::AdminRunner& admin)
+{
+    return Removal::run(cleanTargets(groups, groupIds), admin);
 }
 
 } // namespace Sweeper

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include <QString>
+#include <QStringList>
 
 #include "engines/records/Junk.h"
+#include "engines/removal/Removal.h"
 
 namespace Sweeper {
 
@@ -32,5 +34,14 @@ using JunkProgress = std::function<void(const QString& ruleTitle, std::int64_t b
 // naming it. A link among the entries is an item of its own (never followed).
 std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& rules, const JunkProgress& progress = {},
                                 const std::filesystem::path& procRoot = "/proc");
+
+// What a clean removes, groups in order and items in order: with no group ids
+// the ticked items of every group; with ids every item of those groups,
+// ticked or not. Each target takes its group's permanent flag and the item's size.
+std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, const QStringList& groupIds = {});
+
+// The clean: removes cleanTargets(groups, groupIds) through the removal loop.
+RemovalOutcome cleanJunk(const std::vector<JunkGroup>& groups, const QStringList& groupIds,
+                         const Removal::AdminRunner& admin);
 
 } // namespace Sweeper

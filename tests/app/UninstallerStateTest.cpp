@@ -1,0 +1,179 @@
+// The uninstaller as the window drives it: sizes published once, only the
+// last choice shown, the refusal the command line gives too, and a window that
+// keeps turning while the administrator is asked.
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include "app/FeatureStates.h"
+#include "cli/AppCommands.h"
+#include "engines/apps/LinuxDesktopApps.h"
+#include "i18n/L.h"
+#include "platform/Shell.h"
+#include "profiles/Profile.h"
+#include "support/Bundles.h"
+#include "support/DesktopFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The window's uninstaller over fixture bundles.
+struct Uninstaller : ::testing::Test {
+    Uninstaller()
+    {
+        apps = freshFolder(std::string("apps-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        states.uninstaller.setAppBackend(bundlesIn(apps));
+    }
+    void loadAndWait()
+    {
+        states.uninstaller.loadApps();
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return !states.uninstaller.apps().empty()
+                   && states.uninstaller.appSizes().size() >= qsizetype(states.uninstaller.apps().size());
+        }, 10000));
+    }
+    void selectAndWait(const fs::path& bundle)
+    {
+        states.uninstaller.selectApp(QString::fromStdString(bundle.native()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !states.uninstaller.appLoading(); }, 10000));
+    }
+    FeatureStates states;
+    fs::path apps;
+};
+
+fs::path library() { return FS::home() / "Library"; }
+
+} // namespace
+
+TEST_F(Uninstaller, SizesArriveOnceAndAGoneSelectionIsCleared)
+{
+    const fs::path tool = makeBundle(apps, "Tool", "com.maker.tool", "1", 20000);
+    makeBundle(apps, "Other", "com.maker.other");
+    loadAndWait();
+    ASSERT_EQ(states.uninstaller.appCount(), 2);
+    const QString id = QString::fromStdString(tool.native());
+    const std::int64_t measured = states.uninstaller.appSizes().value(id);
+    EXPECT_GE(measured, 20000);
+    EXPECT_EQ(states.uninstaller.appModel()->rows().at(1).value("size").toLongLong(), measured);
+
+    // a measured application is not measured again, even when it grew
+    writeBytes(tool / "Contents/more", 500000);
+    selectAndWait(tool);
+    EXPECT_EQ(states.uninstaller.appFiles().size(), 1u);
+    states.uninstaller.loadApps();
+    QTest::qWait(300);
+    EXPECT_EQ(states.uninstaller.appSizes().value(id), measured);
+    EXPECT_EQ(states.uninstaller.selectedApp(), id);
+
+    fs::remove_all(tool);
+    states.uninstaller.loadApps();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return states.uninstaller.appCount() == 1; }, 10000));
+    EXPECT_EQ(states.uninstaller.selectedApp(), "");
+    EXPECT_TRUE(states.uninstaller.appFiles().empty());
+}
+
+TEST_F(Uninstaller, OnlyTheLastChoiceIsShown)
+{
+    const fs::path first = makeBundle(apps, "First", "com.maker.first", "", 400000);
+    const fs::path second = makeBundle(apps, "Second", "com.maker.second");
+    writeBytes(library() / "Caches/com.maker.second/data", 3000);
+    loadAndWait();
+    states.uninstaller.selectApp(QString::fromStdString(first.native()));
+    selectAndWait(second);
+    QTest::qWait(200);  // the first list, if it came late, must not replace this one
+    ASSERT_EQ(states.uninstaller.appFiles().size(), 2u);
+    EXPECT_EQ(states.uninstaller.appFiles()[0].url, second);
+    EXPECT_EQ(states.uninstaller.appFiles()[1].url, library() / "Caches/com.maker.second");
+
+    states.uninstaller.selectApp("");
+    EXPECT_TRUE(states.uninstaller.appFiles().empty());
+    EXPECT_FALSE(states.uninstaller.appLoading());
+}
+
+TEST_F(Uninstaller, TheWindowKeepsTurningWhileTheAdministratorIsAsked)
+{
+    // A bundle the user may not remove: its move waits for a slow password prompt.
+    const fs::path bundle = makeBundle(apps, "Slow", "com.maker.slow", "", 10000);
+    std::atomic<bool> asked{false};
+    states.uninstaller.setMayDelete([](const fs::path&) { return false; });
+    states.removals.setRemovalAdminRunner([&](const std::string& command) {
+        asked = true;
+        QThread::msleep(1500);
+        return Shell::run(command);
+    });
+    loadAndWait();
+    selectAndWait(bundle);
+
+    int turns = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++turns; });
+    ticker.start(10);
+    states.uninstaller.uninstallSelected();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked && !states.removals.busy(); }, 10000));
+    EXPECT_GT(turns, 50);  // about 150 while the prompt was open
+    EXPECT_FALSE(present(bundle));
+}
+
+TEST(UninstallRefusal, TheWindowAndTheCommandLineSayTheSame)
+{
+    DesktopFixture fx;
+    fx.populate();
+    writeFile(fx.home / ".config/xterm/settings");
+    // apt-get cannot plan the removal: the plan is refused, the package ticked
+    const auto tools = [&fx](const std::string& command) {
+        if (command.find("apt-get -s remove -- 'xterm'") != std::string::npos)
+            return Shell::Result{false, "E: dpkg was interrupted, you must manually run 'dpkg --configure -a'"};
+        return fx.answer(command);
+    };
+    const AppBackend backend = LinuxApps::backend(fx.sources(), tools);
+    std::vector<std::string> adminCommands;
+    FeatureStates states;
+    states.uninstaller.setAppBackend(backend);
+    states.removals.setRemovalAdminRunner([&](const std::string& c) {
+        adminCommands.push_back(c);
+        return Shell::Result{true, {}};
+    });
+    Cli::setAppBackend(backend);
+
+    states.uninstaller.loadApps();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return states.uninstaller.appCount() == 9; }, 10000));
+    QString xterm;
+    for (const AppInfo& app : states.uninstaller.apps())
+        if (app.name == "XTerm")
+            xterm = app.id();
+    states.uninstaller.selectApp(xterm);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !states.uninstaller.appLoading(); }, 10000));
+    EXPECT_FALSE(states.uninstaller.selectedAppInfo()["removable"].toBool());
+    const QString refusal = LF("Não removido: %@", "E: dpkg was interrupted, you must manually run 'dpkg --configure -a'");
+    EXPECT_EQ(states.uninstaller.selectedAppInfo()["why"].toString(), refusal);
+
+    // the application asked for: refused alike, nothing touched
+    states.uninstaller.uninstallSelected();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return states.shell.hasMessage() && !states.removals.busy(); }, 5000));
+    EXPECT_EQ(states.shell.message(), refusal);
+    const CliOutcome refused = runCli({"uninstall", "debian-xterm", "--yes"});
+    EXPECT_EQ(refused.status, Cli::Failure);
+    EXPECT_EQ(refused.err.trimmed(), refusal);
+    EXPECT_TRUE(present(fx.home / ".config/xterm/settings"));
+
+    // the leftovers alone: they go, and both say why the application stays
+    states.shell.dismissMessage();
+    states.uninstaller.toggleAppFile(states.uninstaller.appFiles()[0].id.toString(QUuid::WithoutBraces));
+    EXPECT_TRUE(states.uninstaller.selectedAppInfo()["removable"].toBool());
+    states.uninstaller.uninstallSelected();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return states.shell.hasMessage() && !states.removals.busy(); }, 5000));
+    EXPECT_EQ(states.shell.message(), refusal);
+    EXPECT_FALSE(present(fx.home / ".config/xterm"));
+    writeFile(fx.home / ".config/xterm/settings");
+    const CliOutcome leftovers = runCli({"uninstall", "debian-xterm", "--leftovers-only", "--yes"});
+    EXPECT_EQ(leftovers.status, Cli::Success) << qPrintable(leftovers.err);
+    EXPECT_EQ(leftovers.err.trimmed(), refusal);
+    EXPECT_FALSE(present(fx.home / ".config/xterm"));
+    EXPECT_TRUE(adminCommands.empty());
+    Cli::setAppBackend(std::nullopt);
+}
