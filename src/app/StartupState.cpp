@@ -1,26 +1,20 @@
 #include "app/StartupState.h"
 
-#include <QFile>
 #include <QVariantMap>
 
 #include "app/RemovalState.h"
 #include "app/ShellState.h"
 #include "platform/Background.h"
+#include "platform/FS.h"
 #include "platform/LoginItem.h"
 #include "profiles/Profile.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-QString pathText(const fs::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.native())); }
-
-} // namespace
-
 StartupState::StartupState(RemovalState& removals, ShellState& shell, QObject* parent)
     : QObject(parent), OneInstance(this), removals_(removals), shell_(shell)
 {
-    agentModel_ = new RecordListModel({"agentId", "label", "program", "scope", "userOwned", "path", "key", "kind", "on",
+    agentModel_ = new RecordListModel({"agentId", "label", "program", "scope", "userOwned", "path", "key", "on",
                                        "switchable", "locked", "otherDesktop", "removable", "stopsFirst"},
                                       "agentId", this);
     launchAtLogin_ = LoginItem::isRegistered();
@@ -44,9 +38,8 @@ void StartupState::setAgents(std::vector<AgentItem> agents)
             {"scope", item.scope},
             {"userOwned", item.userOwned},
             // a file that is not there yet (the login item before it is registered) cannot be shown
-            {"path", fs::exists(item.url, error) ? pathText(item.url) : QString()},
+            {"path", fs::exists(item.url, error) ? FS::text(item.url) : QString()},
             {"key", item.key},
-            {"kind", item.kind},
             {"on", item.on},
             {"switchable", item.switchable},
             {"locked", item.locked},

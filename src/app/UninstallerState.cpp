@@ -16,11 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString pathText(const fs::path& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
-
 // Who installed it, as the page shows it.
 QString ownerLabel(const AppInfo& app)
 {
@@ -49,7 +44,6 @@ UninstallerState::UninstallerState(RemovalState& removals, ShellState& shell, QO
     appFileModel_ = new RecordListModel({"fileId", "name", "path", "size", "selected", "note"}, "fileId", this);
 }
 
-
 AppBackend UninstallerState::backend() const
 {
     return backend_ ? *backend_ : Profiles::active().apps.backend();
@@ -73,7 +67,7 @@ void UninstallerState::refreshAppModel()
             {"name", app.name},
             {"bundleID", app.bundleID},
             {"version", app.version},
-            {"path", pathText(app.url)},
+            {"path", FS::text(app.url)},
             {"owner", ownerLabel(app)},
             {"icon", iconUrl(app)},
             // not measured yet: -1, which the byte format shows as "…"
@@ -137,7 +131,7 @@ void UninstallerState::setAppFiles(std::vector<JunkItem> files)
         rows.append(QVariantMap{
             {"fileId", item.id.toString(QUuid::WithoutBraces)},
             {"name", item.name},
-            {"path", pathText(item.url)},
+            {"path", FS::text(item.url)},
             {"size", static_cast<qint64>(item.size)},
             {"selected", item.selected},
             {"note", item.note},
@@ -157,7 +151,7 @@ QVariantMap UninstallerState::selectedAppInfo() const
     return {{"name", app->name},
             {"bundleID", app->bundleID},
             {"version", app->version},
-            {"path", pathText(app->url)},
+            {"path", FS::text(app->url)},
             {"owner", ownerLabel(*app)},
             {"icon", iconUrl(*app)},
             {"removable", appPlan_.ok() || !ownTicked},

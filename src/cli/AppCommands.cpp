@@ -9,17 +9,13 @@
 #include "engines/removal/Removal.h"
 #include "platform/Prefs.h"
 #include "i18n/L.h"
+#include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "profiles/Profile.h"
 
 namespace Cli {
 
 namespace {
-
-QString pathText(const std::filesystem::path& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
 
 std::optional<AppBackend>& backendOverride()
 {
@@ -72,7 +68,7 @@ int runApps(Context& context)
         if (context.json) {
             list.append(QJsonObject{{"id", jsonId(app)}, {"name", app.name}, {"bundleID", app.bundleID},
                                     {"owner", ownerJson(app)}, {"version", app.version},
-                                    {"path", pathText(app.url)}, {"size", qint64(size)}, {"icon", app.icon}});
+                                    {"path", FS::text(app.url)}, {"size", qint64(size)}, {"icon", app.icon}});
         } else {
             context.out << Fmt::bytes(size).leftJustified(10) << "  " << ownerText(app).leftJustified(22) << "  "
                         << lineSafe(app.version).leftJustified(24) << "  " << lineSafe(app.name) << "  ("
@@ -150,7 +146,7 @@ int runLeftovers(Context& context)
     for (const JunkItem& item : files) {
         total += item.size;
         if (context.json)
-            items.append(QJsonObject{{"path", pathText(item.url)}, {"size", qint64(item.size)},
+            items.append(QJsonObject{{"path", FS::text(item.url)}, {"size", qint64(item.size)},
                                      {"selected", item.selected}, {"note", item.note}});
         else
             context.out << (item.selected ? "[x] " : "[ ] ") << Fmt::bytes(item.size).leftJustified(10) << "  "
@@ -158,7 +154,7 @@ int runLeftovers(Context& context)
     }
     if (context.json) {
         context.printJson(QJsonObject{{"name", app.name}, {"bundleID", app.bundleID}, {"owner", ownerJson(app)},
-                                      {"version", app.version}, {"path", pathText(app.url)}, {"files", items},
+                                      {"version", app.version}, {"path", FS::text(app.url)}, {"files", items},
                                       {"total", qint64(total)}});
     } else {
         context.out << itemCount(qint64(files.size())) << "  " << Fmt::bytes(total) << "\n";
@@ -193,7 +189,7 @@ int runUninstall(Context& context)
     QJsonArray trash;
     for (std::size_t i = 0; i < files.size(); ++i)
         if (files[i].selected && !(i == 0 && byCommand))
-            trash.append(QJsonObject{{"path", pathText(files[i].url)}, {"size", qint64(files[i].size)}});
+            trash.append(QJsonObject{{"path", FS::text(files[i].url)}, {"size", qint64(files[i].size)}});
     if (!context.json) {
         context.out << lineSafe(app.name) << "  (" << ownerKindName(app.ownerKind) << " " << lineSafe(app.ownerName) << ")\n";
         if (byCommand)

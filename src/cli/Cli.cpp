@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -13,6 +12,7 @@
 #include "cli/SpaceCommands.h"
 #include "cli/StartupCommands.h"
 #include "cli/MonitorCommands.h"
+#include "platform/FS.h"
 #include "platform/Version.h"
 #include "profiles/Profile.h"
 
@@ -93,7 +93,7 @@ QString lineSafe(const QString& text)
 
 QString lineSafe(const std::filesystem::path& path)
 {
-    return lineSafe(QFile::decodeName(QByteArray::fromStdString(path.native())));
+    return lineSafe(FS::text(path));
 }
 
 int Context::usageError(const QString& text) const

@@ -1,10 +1,10 @@
 #include "cli/JunkCommands.h"
 
-#include <QFile>
 #include <QJsonObject>
 
 #include "engines/junk/JunkScan.h"
 #include "i18n/L.h"
+#include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "platform/Prefs.h"
 #include "profiles/Profile.h"
@@ -12,13 +12,6 @@
 namespace Cli {
 
 namespace {
-
-// A location as text; bytes that are not valid UTF-8 are decoded as the file
-// system's names are everywhere else.
-QString pathText(const std::filesystem::path& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
 
 bool isRuleId(const QString& id)
 {
@@ -100,7 +93,7 @@ void printPlan(const Context& context, const std::vector<RemovalTarget>& targets
     if (context.json) {
         QJsonArray items;
         for (const RemovalTarget& target : targets)
-            items.append(QJsonObject{{"path", pathText(target.url)},
+            items.append(QJsonObject{{"path", FS::text(target.url)},
                                      {"size", qint64(target.size)},
                                      {"permanent", target.permanent}});
         context.printJson(QJsonObject{{"dryRun", true}, {"items", items}, {"total", qint64(sizeOf(targets))}});
@@ -160,7 +153,7 @@ QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups)
         QJsonArray items;
         for (const JunkItem& item : group.items) {
             QJsonObject row{{"name", item.name},
-                            {"path", pathText(item.url)},
+                            {"path", FS::text(item.url)},
                             {"size", qint64(item.size)},
                             {"selected", item.selected}};
             if (!item.note.isEmpty())

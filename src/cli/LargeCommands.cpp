@@ -7,22 +7,17 @@
 
 #include <unistd.h>
 
-#include <QFile>
 #include <QJsonObject>
 
 #include "engines/large/LargeFiles.h"
 #include "profiles/Profile.h"
 #include "i18n/L.h"
+#include "platform/FS.h"
 #include "platform/Fmt.h"
 
 namespace Cli {
 
 namespace {
-
-QString pathText(const std::filesystem::path& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
 
 // Ctrl+C during a scan stops the walk at its next check, so what was found
 // so far is still printed. Only an atomic store happens in the handler.
@@ -151,7 +146,7 @@ QJsonArray largeFilesJson(const std::vector<LargeFile>& files)
 {
     QJsonArray list;
     for (const LargeFile& file : files)
-        list.append(QJsonObject{{"path", pathText(file.url)},
+        list.append(QJsonObject{{"path", FS::text(file.url)},
                                 {"size", qint64(file.size)},
                                 {"accessed", file.accessed ? QJsonValue(file.accessed->toUTC().toString(Qt::ISODate))
                                                            : QJsonValue(QJsonValue::Null)}});

@@ -3,11 +3,11 @@
 #include <cmath>
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJsonArray>
 #include <QThread>
 
 #include "i18n/L.h"
+#include "platform/FS.h"
 #include "monitor/DesktopBus.h"
 #include "monitor/PanelValues.h"
 #include "monitor/Sampling.h"
@@ -23,11 +23,6 @@ constexpr int kIntervalMs = 2000;
 QString percent(double fraction)
 {
     return QString::number(static_cast<qint64>(std::trunc(fraction * 100))) + QStringLiteral("%");
-}
-
-QString pathText(const std::filesystem::path& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
 }
 
 int runMonitor(Context& context)
@@ -115,7 +110,7 @@ QJsonObject monitorJson(const MonitorReading& reading)
 {
     QJsonArray volumes;
     for (const Monitor::VolumeInfo& volume : reading.volumes)
-        volumes.append(QJsonObject{{"path", pathText(volume.url)}, {"name", volume.name}, {"free", qint64(volume.free)}});
+        volumes.append(QJsonObject{{"path", FS::text(volume.url)}, {"name", volume.name}, {"free", qint64(volume.free)}});
     QJsonValue battery = QJsonValue::Null;
     if (reading.battery)
         battery = QJsonObject{{"level", reading.battery->level},

@@ -14,11 +14,6 @@ namespace Cli {
 
 namespace {
 
-QString pathText(const std::filesystem::path& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
-
 int runDu(Context& context)
 {
     std::filesystem::path folder = FS::home();
@@ -99,8 +94,8 @@ QJsonObject folderJson(const std::filesystem::path& folder, const std::vector<Si
                                 {"size", qint64(entry.size)},
                                 {"isDir", entry.isDir},
                                 {"isLink", entry.isLink},
-                                {"target", entry.target.empty() ? QJsonValue() : QJsonValue(pathText(entry.target))}});
-    return QJsonObject{{"path", pathText(folder)},
+                                {"target", entry.target.empty() ? QJsonValue() : QJsonValue(FS::text(entry.target))}});
+    return QJsonObject{{"path", FS::text(folder)},
                        {"total", qint64(Space::total(entries))},
                        {"count", qint64(entries.size())},
                        {"entries", list}};

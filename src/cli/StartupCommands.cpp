@@ -1,11 +1,11 @@
 #include "cli/StartupCommands.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 
 #include "engines/startup/Startup.h"
 #include "i18n/L.h"
+#include "platform/FS.h"
 #include "platform/Shell.h"
 #include "profiles/Profile.h"
 
@@ -17,11 +17,6 @@ std::optional<StartupBackend> backendOverride;
 Removal::AdminRunner adminOverride;
 
 StartupBackend backend() { return backendOverride ? *backendOverride : Profiles::active().startup.backend(); }
-
-QString pathText(const std::filesystem::path& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
 
 QString stateText(const AgentItem& item)
 {
@@ -46,7 +41,7 @@ int list(Context& context)
                                     {"otherDesktop", item.otherDesktop},
                                     {"userOwned", item.userOwned},
                                     {"program", item.program},
-                                    {"path", pathText(item.url)}});
+                                    {"path", FS::text(item.url)}});
         } else {
             context.out << item.key << "  " << item.label << "  [" << item.scope << "]  " << stateText(item)
                         << (item.otherDesktop ? "  (" + L("Não nesta área de trabalho") + ")" : QString()) << "  "

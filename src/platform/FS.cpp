@@ -247,6 +247,11 @@ Path expand(const std::string& path)
     return Path(path);
 }
 
+QString text(const Path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
 QString pretty(const Path& path)
 {
     const std::string text = path.native();

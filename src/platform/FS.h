@@ -22,6 +22,9 @@ using Path = std::filesystem::path;
 Path home();
 // Replaces a leading "~" (alone or followed by "/") by the home folder.
 Path expand(const std::string& path);
+// The path as text: its bytes decoded as file names are everywhere (a name
+// that is not valid UTF-8 still shows, though not byte for byte).
+QString text(const Path& path);
 // The path for display: a leading home folder becomes "~" (only a whole folder
 // name matches, so with home "/home/al" the path "/home/alice" stays as it is).
 QString pretty(const Path& path);

@@ -27,14 +27,6 @@ QStringList namesOf(const std::vector<AppInfo>& apps)
     return names;
 }
 
-const JunkItem* itemAt(const std::vector<JunkItem>& items, const fs::path& path)
-{
-    for (const JunkItem& item : items)
-        if (item.url == path)
-            return &item;
-    return nullptr;
-}
-
 } // namespace
 
 TEST(LinuxApps, EveryOwnerKindFromItsEntries)

@@ -45,14 +45,6 @@ Chosen choose(const AppBackend& backend, const QString& name)
     return {};
 }
 
-const JunkItem* fileAt(const std::vector<JunkItem>& files, const fs::path& url)
-{
-    for (const JunkItem& item : files)
-        if (item.url == url)
-            return &item;
-    return nullptr;
-}
-
 } // namespace
 
 TEST(Uninstall, APackageGoesThroughItsToolAndAFailureTouchesNothing)
@@ -63,7 +55,7 @@ TEST(Uninstall, APackageGoesThroughItsToolAndAFailureTouchesNothing)
     const AppBackend backend = LinuxApps::backend(fx.sources(), fx.runner());
     const Chosen xterm = choose(backend, "XTerm");
     ASSERT_TRUE(xterm.plan.ok());
-    ASSERT_NE(fileAt(xterm.files, fx.home / ".config/xterm"), nullptr);
+    ASSERT_NE(itemAt(xterm.files, fx.home / ".config/xterm"), nullptr);
 
     // apt-get fails: its own last line is the reason, the leftovers stay
     Admin admin;
@@ -93,7 +85,7 @@ TEST(Uninstall, ARefusedPlanNeverRemovesTheApplicationButMayLeaveItsLeftovers)
     Chosen tool = choose(backend, "Shop Tool");  // nobody installed it
     ASSERT_FALSE(tool.plan.ok());
     ASSERT_FALSE(tool.files.empty());
-    ASSERT_NE(fileAt(tool.files, fx.home / ".config/tool"), nullptr);
+    ASSERT_NE(itemAt(tool.files, fx.home / ".config/tool"), nullptr);
     Admin admin;
 
     // asked to remove the application itself: nothing is touched

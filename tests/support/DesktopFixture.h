@@ -13,6 +13,15 @@
 #include "engines/RecordedOutputs.h"
 #include "support/Fixtures.h"
 
+// The item of a file list at that path, or nullptr.
+inline const JunkItem* itemAt(const std::vector<JunkItem>& items, const std::filesystem::path& path)
+{
+    for (const JunkItem& item : items)
+        if (item.url == path)
+            return &item;
+    return nullptr;
+}
+
 // Every fixture gets a home of its own (HOME and XDG_* point there while it
 // lives) and puts its fake programs first on PATH.
 class ScopedHome {
