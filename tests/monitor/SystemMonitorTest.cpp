@@ -39,7 +39,6 @@ struct Quiet {
     Quiet()
     {
         auto prefs = Prefs::standard();
-        prefs->setValue("soundEnabled", false);
         prefs->remove("lastClean");
         prefs->sync();
     }

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QThreadPool>
 
+#include "platform/Prefs.h"
 #include "profiles/Profile.h"
 #include "support/TempHome.h"
 
@@ -18,6 +19,9 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
     Profiles::active();  // its protected places and words, as at the program's start
+    // No sounds unless a test asks for them: there is no audio device here, and
+    // Qt's sample loader can deadlock the exit of a process that just played one.
+    Prefs::standard()->setValue(QStringLiteral("soundEnabled"), false);
     const int status = RUN_ALL_TESTS();
     // Background work a test started may still be finishing: let it end (for a
     // few seconds at most) before the application and the temporary home go.
