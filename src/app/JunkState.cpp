@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include <QFile>
-#include <QThread>
+#include <QTimer>
 #include <QVariantMap>
 
 #include "app/RemovalState.h"
@@ -182,15 +182,16 @@ void JunkState::scanJunk()
                         state->setJunkLive(state->junkLive_ + bytes);
                 });
             });
-            // a short pause, so the last figure can be read before the result replaces it
-            QThread::msleep(400);
             return groups;
         },
         [this](std::vector<JunkGroup> groups) {
-            setJunkGroups(std::move(groups));
-            setJunkScanning(false);
-            setJunkScanned(true);
-            Sound::play(QStringLiteral("scan_done"));
+            // a short pause, so the last figure can be read before the result replaces it
+            QTimer::singleShot(400, this, [this, groups = std::move(groups)]() mutable {
+                setJunkGroups(std::move(groups));
+                setJunkScanning(false);
+                setJunkScanned(true);
+                Sound::play(QStringLiteral("scan_done"));
+            });
         });
 }
 

@@ -1,11 +1,17 @@
 // The program's entry: the runtime log, the crash handler, the feature
 // states, and the QML windows (the main window, the tray panel and the settings window).
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QSystemTrayIcon>
 #include <QtQml/qqmlextensionplugin.h>
+
+#include <memory>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "app/FeatureStates.h"
 #include "app/CrashHandler.h"
@@ -15,6 +21,8 @@
 #include "platform/Installation.h"
 #include "platform/LoginItem.h"
 #include "platform/Paths.h"
+#include "platform/Quitting.h"
+#include "platform/Sound.h"
 #include "profiles/Profile.h"
 #include "app/Fonts.h"
 
@@ -47,6 +55,16 @@ int main(int argc, char* argv[])
     // menu-bar program does; without one, closing the window quits.
     QApplication::setQuitOnLastWindowClosed(!QSystemTrayIcon::isSystemTrayAvailable());
 
+    // SIGTERM (a logout), SIGINT and SIGHUP end the event loop like the Quit
+    // item does, so the work under way ends the same careful way.
+    int wake[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> quitSignal;
+    if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) == 0) {
+        quitSignal = std::make_unique<QSocketNotifier>(wake[0], QSocketNotifier::Read);
+        QObject::connect(quitSignal.get(), &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+    }
+    Quitting::onSignals(wake[1]);
+
     FeatureStates states;  // for the life of the process
 
     QQmlApplicationEngine engine;
@@ -54,5 +72,10 @@ int main(int argc, char* argv[])
     QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     engine.load(QUrl(QStringLiteral("qrc:/Quillmoor/Main.qml")));
-    return app.exec();
+    const int status = app.exec();
+    // Walks stop, a removal ends after its current item, and a program we
+    // started (a package tool) is waited for: nothing outlives the states.
+    Quitting::finishBackgroundWork([](const QString& text) { qInfo("%s", qPrintable(text)); });
+    Sound::settle();
+    return status;
 }

@@ -12,7 +12,9 @@
 #include "cli/SpaceCommands.h"
 #include "cli/StartupCommands.h"
 #include "cli/MonitorCommands.h"
+#include "i18n/L.h"
 #include "platform/FS.h"
+#include "platform/Quitting.h"
 #include "platform/Version.h"
 #include "profiles/Profile.h"
 
@@ -43,7 +45,7 @@ QString helpText()
         for (const Command& command : commands())
             s << "  " << command.usage.leftJustified(width + 2) << command.summary << "\n";
     }
-    s << "\nExit status: 0 success, 1 failure, 2 bad usage.\n"
+    s << "\nExit status: 0 success, 1 failure, 2 bad usage, 130 interrupted.\n"
          "Texts follow the interface language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG).\n";
     return text;
 }
@@ -182,6 +184,13 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             context.json = true;
         const int status = command.run(context);
         out.flush();
+        // Asked to end (Ctrl+C, SIGTERM): what was printed may be partial, and nothing more was begun.
+        if (Quitting::requested()) {
+            err << "quillmoor-cli: " << L("Interrompido: o que foi mostrado pode estar incompleto, e nada mais foi começado.")
+                << "\n";
+            err.flush();
+            return Interrupted;
+        }
         err.flush();
         return status;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // quillmoor-cli: headless commands over the same engines as the window.
 // Text by default, JSON with --json; exit 0 on success, 1 on failure, 2 on bad
-// usage (with a one-line error).
+// usage (with a one-line error), 130 when asked to end before the command did.
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -13,7 +13,7 @@
 
 namespace Cli {
 
-enum Exit { Success = 0, Failure = 1, BadUsage = 2 };
+enum Exit { Success = 0, Failure = 1, BadUsage = 2, Interrupted = 130 };
 
 // What a command gets: its own arguments and where to write.
 struct Context {

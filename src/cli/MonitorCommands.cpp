@@ -11,6 +11,7 @@
 #include "monitor/DesktopBus.h"
 #include "monitor/PanelValues.h"
 #include "monitor/Sampling.h"
+#include "platform/Quitting.h"
 #include "platform/Fmt.h"
 
 namespace Cli {
@@ -52,7 +53,7 @@ int runMonitor(Context& context)
     };
     read();
     QJsonArray all;
-    for (int n = 0; n < samples; ++n) {
+    for (int n = 0; n < samples && !Quitting::requested(); ++n) {
         QThread::msleep(kIntervalMs);
         read();
         MonitorReading reading;

@@ -645,6 +645,10 @@ const std::vector<TranslationRow>& translationRows()
          {"The app will be closed, its package removed and the ticked items moved to the Trash.", "La app se cerrará, se quitará su paquete y los elementos marcados irán a la Papelera.", "L’app verrà chiusa, il pacchetto rimosso e gli elementi selezionati andranno nel Cestino.", "L’app sera fermée, son paquet supprimé et les éléments cochés iront à la Corbeille.", "Die App wird beendet, ihr Paket entfernt und die markierten Objekte kommen in den Papierkorb.", "アプリを終了し、パッケージを削除して、チェックした項目をゴミ箱に移動します。", "应用将被关闭，其软件包将被移除，勾选的项目将移到废纸篓。", "سيُغلق التطبيق وتُزال حزمته وتُنقل العناصر المحددة إلى سلة المهملات."}},
         {"1 item",
          {"1 item", "1 elemento", "1 elemento", "1 élément", "1 Objekt", "1 項目", "1 个项目", "عنصر واحد"}},
+        {"Aguardando %@ terminar antes de sair…",
+         {"Waiting for %@ to finish before quitting…", "Esperando a que %@ termine antes de salir…", "In attesa che %@ finisca prima di uscire…", "Attente de la fin de %@ avant de quitter…", "Warte, bis %@ fertig ist, dann wird beendet …", "%@ の終了を待ってから終了します…", "正在等待 %@ 结束后退出…", "في انتظار انتهاء %@ قبل الخروج…"}},
+        {"Interrompido: o que foi mostrado pode estar incompleto, e nada mais foi começado.",
+         {"Interrupted: what was shown may be incomplete, and nothing more was begun.", "Interrumpido: lo que se ha mostrado puede estar incompleto y no se ha empezado nada más.", "Interrotto: ciò che è stato mostrato può essere incompleto e non è stato avviato altro.", "Interrompu : ce qui a été affiché peut être incomplet, et rien d’autre n’a été commencé.", "Unterbrochen: Das Angezeigte kann unvollständig sein, und nichts Weiteres wurde begonnen.", "中断しました：表示された内容は不完全な場合があり、それ以上の処理は開始していません。", "已中断：显示的内容可能不完整，且未开始任何其他操作。", "تمت المقاطعة: قد يكون ما عُرض غير مكتمل، ولم يُبدأ أي شيء آخر."}},
     };
     return rows;
 }

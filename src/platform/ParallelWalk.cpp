@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "platform/FolderFd.h"
+#include "platform/Quitting.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ private:
         std::size_t root;  // the root whose tree holds it
     };
 
-    bool cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
+    bool cancelled() const { return (cancel_ && cancel_->load(std::memory_order_relaxed)) || Quitting::requested(); }
 
     // Only the calling thread (worker 0) starts helpers, once.
     void startHelpers()

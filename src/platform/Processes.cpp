@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Quitting.h"
+
 namespace Processes {
 
 namespace {
@@ -159,6 +161,8 @@ std::vector<Holder> heldPlaces(const std::filesystem::path& procRoot)
     }
     const uid_t uid = getuid();
     while (dirent* entry = readdir(dir)) {
+        if (Quitting::requested())
+            break;  // nobody will read the answer
         const long pid = otherProcess(entry->d_name);
         if (pid == 0)
             continue;

@@ -15,6 +15,7 @@
 #include <QStringDecoder>
 
 #include "i18n/L.h"
+#include "platform/Quitting.h"
 
 extern char** environ;
 
@@ -60,6 +61,13 @@ void drain(int outFd, int errFd, QByteArray& out, QByteArray& err)
         if (p.fd >= 0)
             close(p.fd);
     }
+}
+
+// The file name of a program path.
+std::string programBase(const std::string& program)
+{
+    const std::size_t slash = program.rfind('/');
+    return slash == std::string::npos ? program : program.substr(slash + 1);
 }
 
 // Waits for the child and returns its exit status, -1 when it did not exit
@@ -131,7 +139,15 @@ ProcessOutput spawn(const std::vector<std::string>& argv, bool mergeStreams)
     sigemptyset(&defaultSignals);
     sigaddset(&defaultSignals, SIGPIPE);
     posix_spawnattr_setsigdefault(&attributes, &defaultSignals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    // A process group of its own, so the Ctrl+C or hang-up of a terminal that
+    // asks us to end never reaches a package tool halfway through. pkexec stays
+    // in ours: its password prompt may read the terminal.
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    if (programBase(argv.front()) != "pkexec") {
+        posix_spawnattr_setpgroup(&attributes, 0);
+        flags |= POSIX_SPAWN_SETPGROUP;
+    }
+    posix_spawnattr_setflags(&attributes, flags);
 
     std::vector<char*> cArgv;
     for (const std::string& arg : argv)
@@ -158,6 +174,8 @@ ProcessOutput spawn(const std::vector<std::string>& argv, bool mergeStreams)
     }
 
     result.started = true;
+    // Known while it runs, so quitting can say what it waits for; never signalled.
+    const Quitting::ChildRun running(programName(argv));
     drain(outPipe[0], errPipe[0], result.out, result.err);
     result.exitCode = waitForExit(pid);
     return result;
@@ -182,6 +200,45 @@ std::string findPkexec()
 }
 
 } // namespace
+
+std::string programName(const std::vector<std::string>& argv)
+{
+    const auto base = [](std::string word) {
+        while (!word.empty() && (word.front() == '(' || word.front() == '\'' || word.front() == '"'))
+            word.erase(0, 1);
+        const std::size_t slash = word.rfind('/');
+        return slash == std::string::npos ? word : word.substr(slash + 1);
+    };
+    std::size_t first = 0;
+    if (first < argv.size() && base(argv[first]) == "pkexec")
+        ++first;
+    std::vector<std::string> words(argv.begin() + static_cast<std::ptrdiff_t>(first), argv.end());
+    if (words.size() >= 3 && base(words[0]) == "sh" && words[1] == "-c") {
+        const std::string command = words[2];
+        words.clear();
+        std::size_t at = 0;
+        while ((at = command.find_first_not_of(" \t\n", at)) != std::string::npos) {
+            const std::size_t end = command.find_first_of(" \t\n", at);
+            words.push_back(command.substr(at, end - at));
+            at = end;
+        }
+    }
+    // Skip what only sets the scene: assignments, and the wrappers that run another program.
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string word = base(words[i]);
+        const std::size_t equals = words[i].find('=');
+        if (word.empty() || (equals != std::string::npos && equals < words[i].find('/')))
+            continue;
+        if (word == "env" || word == "nice" || word == "exec" || word == "command")
+            continue;
+        if (word == "timeout") {
+            ++i;  // and its duration
+            continue;
+        }
+        return word;
+    }
+    return argv.empty() ? std::string() : base(argv.front());
+}
 
 std::string q(std::string_view text)
 {

@@ -20,6 +20,12 @@ struct Result {
     QString out;
 };
 
+// The program an argument vector runs, for people: past pkexec, into a
+// `sh -c` command line, past assignments (VAR=value) and the wrappers env,
+// nice and timeout, as a file name: "apt-get" for
+// {"pkexec", "/bin/sh", "-c", "DEBIAN_FRONTEND=noninteractive apt-get remove -y -- vim"}.
+std::string programName(const std::vector<std::string>& argv);
+
 // Single-quote quoting for a POSIX shell: ' + input with every ' as '\'' + '.
 std::string q(std::string_view text);
 

@@ -1,10 +1,12 @@
 #include "platform/Sound.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QPointer>
 #include <QSoundEffect>
+#include <QThread>
 #include <QUrl>
 
 #include "platform/Prefs.h"
@@ -99,6 +101,22 @@ void play(const QString& name, float volume)
     // Loading is asynchronous; play() starts as soon as the file is loaded,
     // and a file that fails to load stays silent.
     effect->play();
+}
+
+void settle(int maxMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    const auto loading = [] {
+        for (const QPointer<QSoundEffect>& effect : liveTable())
+            if (effect && effect->status() == QSoundEffect::Loading)
+                return true;
+        return false;
+    };
+    while (loading() && waited.elapsed() < maxMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
 }
 
 const QSoundEffect* liveFor(const QString& name)

@@ -19,6 +19,11 @@ void setEnabled(bool on);
 // a name again stops the instance of that name that is still live.
 void play(const QString& name, float volume = 0.8f);
 
+// Before the program ends: lets each sound whose file is still loading finish
+// (turning the event loop for at most `maxMs`), so that Qt's sample loader is
+// idle when its cache is torn down; one torn down while it decodes can hang.
+void settle(int maxMs = 2000);
+
 // The resource path of an effect: ":/sounds/NAME.wav".
 QString resourcePath(const QString& name);
 

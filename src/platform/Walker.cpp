@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/FolderFd.h"
+#include "platform/Quitting.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ public:
             return;
 
         while (!stack_.empty()) {
-            if (cancel_ && cancel_->load(std::memory_order_relaxed))
+            if ((cancel_ && cancel_->load(std::memory_order_relaxed)) || Quitting::requested())
                 return;
             const dirent* entry = readdir(stack_.back().dir);
             if (!entry) {  // end of the folder, or it cannot be read further

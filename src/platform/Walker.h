@@ -63,7 +63,8 @@ using Visitor = std::function<Step(const Entry&)>;
 // Visits every entry below `root` (not the root itself), folders before their
 // contents, each folder in the order the file system lists it. Nothing is
 // visited when the root is not a folder, is a link, or cannot be opened.
-// `cancel`, when given, is read before every entry; once true the walk ends.
+// `cancel`, when given, is read before every entry; once true, or once the
+// program is asked to end (Quitting), the walk ends.
 void walk(const std::filesystem::path& root, const Visitor& visit,
           const std::atomic<bool>* cancel = nullptr);
 

@@ -1,5 +1,6 @@
 // Starts the real program offscreen over a temporary home: the runtime log's
-// launch and crash lines, and starts without a usable log folder or without HOME.
+// launch and crash lines, a clean end on SIGTERM, and starts without a usable
+// log folder or without HOME.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -126,7 +127,9 @@ protected:
 
 TEST_F(Launch, EachStartAppendsALaunchLineAndACrashIsLoggedWithItsSignal)
 {
-    stop(startAndWait(env()));
+    // SIGTERM (a logout) ends it the careful way, as its Quit item does
+    const int ended = stop(startAndWait(env()));
+    EXPECT_TRUE(WIFEXITED(ended) && WEXITSTATUS(ended) == 0) << ended;
     EXPECT_EQ(countOf(readFile(log()), "== launch "), 1);
 
     const int status = stop(startAndWait(env()), SIGSEGV);

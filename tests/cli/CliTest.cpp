@@ -1,5 +1,5 @@
 // quillmoor-cli's options: help, bad usage, the version, the profile, the
-// monitor line and the escaping of outside text.
+// monitor line, the escaping of outside text, and how it ends when asked to.
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
@@ -8,7 +8,13 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <csignal>
+#include <fstream>
+
+#include <QThread>
+
 #include "cli/MonitorCommands.h"
+#include "i18n/L.h"
 #include "profiles/Profile.h"
 #include "support/Fixtures.h"
 
@@ -129,4 +135,37 @@ TEST(CliProfile, TheHelpAndTheJunkListNameNoMacOnLinux)
     for (const QString& text : {runCli({"--help"}).out, runCli({"junk"}).out})
         for (const char* word : {"Mac ", "Finder", "Library", "Xcode", "Spotlight", "Dock"})
             EXPECT_FALSE(text.contains(word)) << word << "\n" << qPrintable(text);
+}
+
+TEST(CliQuit, ASignalWaitsForThePackageToolItStartedAndBeginsNothingMore)
+{
+    // A slow package tool that notes its start, any signal it gets, and its end.
+    const std::filesystem::path bin = freshFolder("quit-tools");
+    const std::filesystem::path log = bin / "log";
+    writeFile(bin / "flatpak", "#!/bin/sh\necho started >> " + log.string() +
+                                   "\ntrap 'echo signalled >> " + log.string() + "' INT TERM HUP QUIT\n"
+                                   "sleep 1 & wait\nwait\necho done >> " + log.string() + "\n");
+    std::filesystem::permissions(bin / "flatpak", std::filesystem::perms::owner_all);
+    const auto logText = [&] {
+        std::ifstream in(log);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PATH", QString::fromStdString(bin.string()) + ":" + environment.value("PATH"));
+    cli.setProcessEnvironment(environment);
+    cli.start(QStringLiteral(QUILLMOOR_CLI), {"maintenance", "--run", "flatpak"});
+    for (int waited = 0; logText() != "started\n" && waited < 20000; waited += 20)
+        QThread::msleep(20);
+    ASSERT_EQ(logText(), "started\n");
+    ::kill(pid_t(cli.processId()), SIGTERM);  // to the program alone, as a logout or kill sends it
+    ASSERT_TRUE(cli.waitForFinished(30000));
+
+    EXPECT_EQ(logText(), "started\ndone\n");  // waited for, never signalled
+    EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(cli.exitCode(), Cli::Interrupted);
+    const QString err = QString::fromUtf8(cli.readAllStandardError());
+    EXPECT_TRUE(err.contains(LF("Aguardando %@ terminar antes de sair…", QStringLiteral("flatpak")))) << qPrintable(err);
+    EXPECT_TRUE(err.contains(L("Interrompido: o que foi mostrado pode estar incompleto, e nada mais foi começado.")));
 }

@@ -2,11 +2,14 @@
 // how an administrator run's outcome becomes (ok, out).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <ostream>
+#include <thread>
 
 #include <QDir>
 
 #include "i18n/L.h"
+#include "platform/Quitting.h"
 #include "platform/Shell.h"
 #include "support/Fixtures.h"
 
@@ -252,4 +255,34 @@ TEST(ShellAdmin, RunAdminHandsTheCommandToTheRunner)
     const auto failing = Shell::runAdmin("echo 'no such thing' >&2; exit 5");
     EXPECT_FALSE(failing.ok);
     EXPECT_EQ(failing.out, QStringLiteral("no such thing"));
+}
+
+TEST(ShellProgramName, NamesTheProgramPastItsWrappers)
+{
+    using V = std::vector<std::string>;
+    EXPECT_EQ(Shell::programName(V{"pkexec", "/bin/sh", "-c", "DEBIAN_FRONTEND=noninteractive apt-get remove -y -- 'vim'"}),
+              "apt-get");
+    EXPECT_EQ(Shell::programName(V{"/bin/sh", "-c", "LC_ALL=C timeout 20 dpkg-query -S /usr/bin/x"}), "dpkg-query");
+    EXPECT_EQ(Shell::programName(V{"/bin/sh", "-c", "qm_out=$( (journalctl --vacuum-time=2weeks) 2>&1 ) && echo OK"}),
+              "journalctl");
+    EXPECT_EQ(Shell::programName(V{"/usr/bin/flatpak", "list"}), "flatpak");
+    EXPECT_EQ(Shell::programName(V{"/bin/sh", "-c", "  "}), "sh");
+    EXPECT_EQ(Shell::programName(V{}), "");
+}
+
+TEST(ShellRun, AChildRunsInAGroupOfItsOwnAndIsKnownWhileItRuns)
+{
+    // The terminal's Ctrl+C reaches our group only, never a tool halfway through.
+    const Shell::Result group = Shell::run("ps -o pgid= -p $$");
+    ASSERT_TRUE(group.ok);
+    EXPECT_NE(group.out.trimmed().toLongLong(), static_cast<long long>(getpgrp()));
+    std::thread slow([] { Shell::run("sleep 0.5"); });
+    std::vector<std::string> running;
+    for (int i = 0; i < 100 && running.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        running = Quitting::runningChildren();
+    }
+    EXPECT_EQ(running, std::vector<std::string>{"sleep"});
+    slow.join();
+    EXPECT_TRUE(Quitting::runningChildren().empty());
 }

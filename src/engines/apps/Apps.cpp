@@ -9,6 +9,7 @@
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Processes.h"
+#include "platform/Quitting.h"
 
 namespace Sweeper {
 
@@ -67,6 +68,10 @@ UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const 
             targets.push_back({files[i].url, false, files[i].size});
     if (!ownTicked && targets.empty())
         return outcome;
+    if (Quitting::requested()) {  // asked to end before anything began: nothing is begun
+        outcome.removal.interrupted = true;
+        return outcome;
+    }
     requestQuit(app);  // a polite request, not waited for
 
     if (!plan.ok()) {
@@ -95,6 +100,7 @@ UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const 
     outcome.removal.freed += removed.freed;
     outcome.removal.trashed += removed.trashed;
     outcome.removal.failures = removed.failures;
+    outcome.removal.interrupted = removed.interrupted;
     if (ownTicked && !outcome.appRemoved) {
         std::error_code error;
         outcome.appRemoved = !std::filesystem::exists(std::filesystem::symlink_status(files.front().url, error));

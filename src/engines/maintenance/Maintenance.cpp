@@ -5,6 +5,7 @@
 
 #include "i18n/L.h"
 #include "platform/Fmt.h"
+#include "platform/Quitting.h"
 
 namespace Maintenance {
 
@@ -93,7 +94,9 @@ Outcome run(const std::vector<MaintTask>& all, const QStringList& selected, cons
             (task.admin ? adminTasks : userTasks).push_back(task);
 
     Outcome outcome;
-    if (!adminTasks.empty()) {
+    if (!adminTasks.empty() && Quitting::requested())
+        outcome.interrupted = true;
+    else if (!adminTasks.empty()) {
         if (starting)
             starting(adminTasks.front().id);
         const std::map<QString, std::int64_t> before = readGauges(adminTasks);
@@ -112,6 +115,10 @@ Outcome run(const std::vector<MaintTask>& all, const QStringList& selected, cons
         }
     }
     for (const MaintTask& task : userTasks) {
+        if (Quitting::requested()) {  // asked to end: no routine is begun after that
+            outcome.interrupted = true;
+            break;
+        }
         if (starting)
             starting(task.id);
         const std::map<QString, std::int64_t> before = readGauges({task});

@@ -11,6 +11,7 @@
 
 #include "i18n/L.h"
 #include "platform/FS.h"
+#include "platform/Quitting.h"
 #include "platform/SafeDelete.h"
 #include "platform/Trash.h"
 
@@ -142,6 +143,11 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const AdminRunner&
     std::vector<RetryEntry> retry;
 
     for (const RemovalTarget& target : targets) {
+        // Asked to end: the item removed last was removed whole; the next is not begun.
+        if (Quitting::requested()) {
+            outcome.interrupted = true;
+            break;
+        }
         // The last check before anything is touched: a protected place is
         // never removed, whoever asked for it.
         if (FS::isProtected(target.url)) {
@@ -167,7 +173,7 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const AdminRunner&
     for (const RetryEntry& entry : retry)
         if (retryEligible(entry.url))
             eligible.push_back(entry);
-    if (eligible.empty() || !admin)
+    if (eligible.empty() || !admin || outcome.interrupted)
         return outcome;
 
     // Each entry's folder is recorded now, from the checked Trash folder; the
