@@ -1,6 +1,7 @@
 #include "monitor/Sources.h"
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -8,6 +9,8 @@
 #include <sys/statvfs.h>
 
 #include <QFile>
+
+#include "platform/FolderFd.h"
 
 namespace Monitor {
 
@@ -50,6 +53,7 @@ std::optional<long long> readInteger(const fs::path& path)
 }
 
 bool isOctal(char c) { return c >= '0' && c <= '7'; }
+
 
 // "\040" and the like back to their bytes.
 std::string unescapeOctal(const std::string& text)
@@ -138,7 +142,9 @@ int batteryLevel(std::optional<long long> current, std::optional<long long> maxi
 {
     const long long now = current.value_or(0);
     const long long top = maximum ? std::max(1LL, *maximum) : 100;
-    return static_cast<int>(now * 100 / top);
+    // 128 bits: a capacity file may hold any number, and now * 100 must not overflow
+    const __int128 level = static_cast<__int128>(now) * 100 / top;
+    return static_cast<int>(std::clamp<__int128>(level, INT_MIN, INT_MAX));
 }
 
 QString modelFor(const std::string& productName, bool hasBattery)
@@ -162,22 +168,16 @@ std::vector<Mount> parseMountInfo(const std::string& text)
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string id, parent, numbers, root, mountPoint;
-        if (!(fields >> id >> parent >> numbers >> root >> mountPoint))
+        const std::vector<std::string> fields = FolderFd::mountinfoFields(line);
+        if (fields.size() < 5)
             continue;
-        std::string field;
-        bool separator = false;
-        while (fields >> field)
-            if (field == "-") {
-                separator = true;
-                break;
-            }
+        const auto separator = std::find(fields.begin() + 5, fields.end(), "-");
+        if (fields.end() - separator < 3)
+            continue;  // no separator, or no type and source after it
         Mount mount;
-        if (!separator || !(fields >> mount.fsType >> mount.source))
-            continue;
-        mount.mountPoint = unescapeOctal(mountPoint);
-        mount.source = unescapeOctal(mount.source);
+        mount.mountPoint = unescapeOctal(fields[4]);
+        mount.fsType = separator[1];
+        mount.source = unescapeOctal(separator[2]);
         mounts.push_back(std::move(mount));
     }
     return mounts;

@@ -51,7 +51,8 @@ template <typename Keep>
 NetSample parseNetDev(const std::string& text, Keep keep);
 
 // The level in percent from a current and a maximum capacity: a missing
-// maximum counts as 100, one below 1 as 1; truncating integer arithmetic.
+// maximum counts as 100, one below 1 as 1; truncating integer arithmetic,
+// held to what an int holds.
 int batteryLevel(std::optional<long long> current, std::optional<long long> maximum);
 
 // The machine family for a product name: the prefix table, else "MacBook"

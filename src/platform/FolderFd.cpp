@@ -125,13 +125,10 @@ std::vector<std::string> mountPoints(std::string_view mountinfo)
     std::istringstream lines{std::string(mountinfo)};
     std::string line;
     while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string field;
-        int read = 0;
-        while (read < 5 && fields >> field)
-            ++read;
-        if (read < 5 || field.front() != '/')
+        const std::vector<std::string> fields = mountinfoFields(line);
+        if (fields.size() < 5 || fields[4].front() != '/')
             continue;
+        const std::string& field = fields[4];
         std::string decoded;
         for (std::size_t i = 0; i < field.size(); ++i) {
             const bool escape = field[i] == '\\' && i + 3 < field.size()
@@ -147,6 +144,18 @@ std::vector<std::string> mountPoints(std::string_view mountinfo)
         points.push_back(std::move(decoded));
     }
     return points;
+}
+
+std::vector<std::string> mountinfoFields(const std::string& line)
+{
+    std::vector<std::string> fields;
+    for (std::size_t start = line.find_first_not_of(' '); start != std::string::npos;
+         start = line.find_first_not_of(' ', start)) {
+        const std::size_t end = std::min(line.find(' ', start), line.size());
+        fields.push_back(line.substr(start, end - start));
+        start = end;
+    }
+    return fields;
 }
 
 } // namespace FolderFd

@@ -44,6 +44,11 @@ bool isMountRoot(int fd);
 // place listed in the mount table (`inTable`).
 bool mountRootFrom(bool known, bool flagged, dev_t device, dev_t folderDevice, bool inTable);
 
+// The fields of a mountinfo line. Only blanks separate them: the kernel writes
+// a blank, tab, line break or backslash in a path or source as "\040" and the
+// like, but any other byte (a carriage return, a form feed) as it is.
+std::vector<std::string> mountinfoFields(const std::string& line);
+
 // The mount points of a mountinfo text (the fifth field of each line, with
 // its octal escapes "\040" and the like decoded).
 std::vector<std::string> mountPoints(std::string_view mountinfo);

@@ -25,7 +25,8 @@ inline constexpr std::uint64_t kMaxBinaryObjects = 20000;
 bool withinParserLimits(const QByteArray& data);
 
 // The dictionary at the top of the data; nothing when the data is empty,
-// malformed, too large or holds anything other than a dictionary.
+// malformed, too large, holds anything other than a dictionary, or may hold
+// a text with a NUL character (libplist 2.2 aborts the program on one).
 std::optional<QVariantMap> parseDictionary(const QByteArray& data);
 
 // The same for a file; nothing when it cannot be read.

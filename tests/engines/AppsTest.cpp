@@ -294,3 +294,31 @@ TEST(Plist, DeepNestingIsRefusedBeforeTheParserSeesIt)
         binary[binary.size() - 24 + i] = char(i == 5 ? 0x01 : 0);  // 65,536 objects
     EXPECT_FALSE(Plist::withinParserLimits(QByteArray::fromStdString(binary)));
 }
+
+TEST(Plist, NestingBehindCommentsOrQuotesIsStillCounted)
+{
+    // the parser skips comments, CDATA sections and quoted values in a tag: a closing tag there closes nothing
+    for (const char* level : {"<array><!-- </array> -->", "<array><string><![CDATA[</array>]]></string>",
+                              "<array x=\"</array>\">", "<array><?pi </array>?>"}) {
+        std::string text = "<plist><dict><key>K</key>";
+        for (int i = 0; i < Plist::kMaxXmlDepth; ++i)
+            text += level;
+        for (int i = 0; i < Plist::kMaxXmlDepth; ++i)
+            text += "</array>";
+        EXPECT_FALSE(Plist::withinParserLimits(QByteArray::fromStdString(text + "</dict></plist>"))) << level;
+    }
+}
+
+TEST(Plist, ATextWithANulCharacterIsRefusedBeforeTheParserSeesIt)
+{
+    // libplist 2.2 aborts the program when asked for such a key: {"é\0": "v"},
+    // the key as UTF-16 text of two characters.
+    const QByteArray binary = QByteArray::fromHex("62706c6973743030d101026200e900005176080b1000000000000001010000000000000003"
+                                                  "00000000000000000000000000000012");
+    EXPECT_FALSE(Plist::parseDictionary(binary).has_value());
+    const QByteArray fine = QByteArray(binary).replace(QByteArray::fromHex("00e90000"), QByteArray::fromHex("00e90041"));
+    EXPECT_EQ(Plist::text(Plist::parseDictionary(fine).value(), QString::fromUtf8("éA")), "v");
+    // and a NUL byte in XML (never valid there) as well
+    EXPECT_FALSE(Plist::parseDictionary(QByteArray("<plist><dict><key>k</key><string>a\0b</string></dict></plist>", 60))
+                     .has_value());
+}

@@ -141,6 +141,16 @@ TEST(LinuxApps, MissingSlowOrOddPackageToolsStillListEverything)
     EXPECT_EQ(LinuxApps::parseFlatpakList(kFlatpakList).at("org.mozilla.firefox"), "128.0.3");
 }
 
+TEST(LinuxApps, AnInstalledSizeBeyondAnyDiskIsUnknown)
+{
+    const auto facts = LinuxApps::parseDpkgShow("huge\t1\t9223372036854775807\toptional\tno\n"
+                                                "below\t1\t-5\toptional\tno\n"
+                                                "vim\t2:9.0\t3650\toptional\tno\n");
+    EXPECT_EQ(facts.at("huge").installedBytes, 0);  // KiB * 1024 would overflow
+    EXPECT_EQ(facts.at("below").installedBytes, 0);
+    EXPECT_EQ(facts.at("vim").installedBytes, 3650 * 1024);
+}
+
 TEST(LinuxApps, NamesThatAreNotUtf8NeverShareAnId)
 {
     DesktopFixture fx;

@@ -335,6 +335,20 @@ TEST(LinuxStartup, UserServicesOnlyWhenTheUserManagerAnswers)
     EXPECT_TRUE(std::all_of(items.begin(), items.end(), [](const AgentItem& i) { return i.kind == "autostart"; }));
 }
 
+TEST(LinuxStartup, AUnitStoredTwiceAsOffIsListedOnce)
+{
+    FakeSystemctl listing;
+    listing.answers["systemctl --user list-unit-files"] = {true, "pipewire.service enabled enabled\n"};
+    listing.answers["systemctl --user show"] = {true, "Id=syncthing.service\nDescription=Syncthing\n"};
+    const QStringList stored{"user-unit:syncthing.service", "user-unit:pipewire.service", "user-unit:syncthing.service"};
+    const std::vector<AgentItem> units = LinuxStartup::scanUnits(true, listing.runner(), stored, {});
+    ASSERT_EQ(units.size(), 2u);
+    EXPECT_EQ(units[0].key, "pipewire.service");
+    EXPECT_TRUE(units[0].on);
+    EXPECT_EQ(units[1].key, "syncthing.service");
+    EXPECT_FALSE(units[1].on);
+}
+
 TEST(LinuxStartup, ServicesSwitchedOffAndOnThroughTheirRunners)
 {
     FakeSystemctl user;

@@ -2,6 +2,7 @@
 // shaped like a laptop's: network cards, a USB stick, a second disk, a disc image, a share.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <tuple>
 
 #include "monitor/Sources.h"
@@ -127,6 +128,14 @@ TEST(Battery, LevelStatusMainsAndTheModelItImplies)
     EXPECT_EQ(batteryLevel(std::nullopt, 4000), 0);
 }
 
+TEST(Battery, ACapacityBeyondReasonIsHeldToAnInt)
+{
+    // current * 100 overflows a long long: counted in wider arithmetic instead
+    EXPECT_EQ(batteryLevel(LLONG_MAX, LLONG_MAX), 100);
+    EXPECT_EQ(batteryLevel(LLONG_MIN, std::nullopt), INT_MIN);
+    EXPECT_EQ(batteryLevel(4294967346LL, std::nullopt), INT_MAX);  // not 50, as a cut to 32 bits would say
+}
+
 TEST(Model, PrefixTableThenTheBatteryRule)
 {
     for (const auto& [id, battery, name] : std::vector<std::tuple<const char*, bool, const char*>>{
@@ -134,6 +143,17 @@ TEST(Model, PrefixTableThenTheBatteryRule)
              {"Macmini9,1", false, "Mac mini"}, {"iMac21,1", false, "iMac"}, {"Mac14,2", true, "MacBook"},
              {"", false, "Mac"}})
         EXPECT_EQ(modelFor(id, battery), name) << id;
+}
+
+TEST(Volumes, MountTableFieldsAreSplitAtBlanksOnly)
+{
+    // A carriage return or vertical tab is written as it is: it belongs to the path or source.
+    const std::vector<Mount> mounts
+        = parseMountInfo("70 28 0:61 / /media/al/odd\rname rw shared:5 - fuse.sshfs al@host:/srv/a\vb rw\n");
+    ASSERT_EQ(mounts.size(), 1u);
+    EXPECT_EQ(mounts[0].mountPoint, "/media/al/odd\rname");
+    EXPECT_EQ(mounts[0].fsType, "fuse.sshfs");
+    EXPECT_EQ(mounts[0].source, "al@host:/srv/a\vb");
 }
 
 TEST(Volumes, OnlyExternalOnesThatAreStillThere)

@@ -177,3 +177,12 @@ TEST(SafeDeleteMounts, TheDecisionAndTheMountTable)
     EXPECT_EQ(FolderFd::mountPoints(table),
               (std::vector<std::string>{"/", "/home/al/My Cache/view", "/tab\there"}));
 }
+
+TEST(SafeDeleteMounts, MountTableFieldsAreSplitAtBlanksOnly)
+{
+    // The kernel escapes a blank, tab or line break in a path, but writes a
+    // carriage return, form feed or vertical tab as it is: it belongs to the name.
+    const std::string table = "50 22 8:1 /x /media/al/odd\rname\v rw - ext4 /dev/sdb1 rw\n"
+                              "51 22 8:1 / /mnt/a\fb rw - ext4 /dev/sdc1 rw\n";
+    EXPECT_EQ(FolderFd::mountPoints(table), (std::vector<std::string>{"/media/al/odd\rname\v", "/mnt/a\fb"}));
+}

@@ -154,6 +154,15 @@ TEST(LinuxMaintenance, FailuresCarryTheCommandsLastLine)
     EXPECT_EQ(Shell::lastLine("a\nb  \n\n"), "b");
 }
 
+TEST(LinuxMaintenance, APageCacheBeyondAnyMemoryCannotBeRead)
+{
+    const fs::path meminfo = freshFolder("odd-meminfo") / "meminfo";
+    writeFile(meminfo, "Cached:          9223372036854775807 kB\n");  // kB * 1024 would overflow
+    EXPECT_EQ(LinuxRoutines::cachedBytes(meminfo), 0);
+    writeFile(meminfo, "Cached:          -5 kB\n");
+    EXPECT_EQ(LinuxRoutines::cachedBytes(meminfo), 0);
+}
+
 TEST(LinuxMaintenance, RamTellsHowMuchThePageCacheShrank)
 {
     LinuxMaintenance::Environment env = fixtureEnvironment(toolFolder("ram-tools", {}), "ram");

@@ -14,7 +14,7 @@ namespace LinuxApps {
 // What a package's "dpkg-query -W" line tells.
 struct PackageFacts {
     QString version;
-    std::int64_t installedBytes = 0;
+    std::int64_t installedBytes = 0;  // Installed-Size in bytes; 0 when missing or no size
     bool neverOffered = false;   // Priority required or important, or Essential: yes
 };
 

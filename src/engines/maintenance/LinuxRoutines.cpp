@@ -1,5 +1,7 @@
 #include "engines/maintenance/LinuxRoutines.h"
 
+#include <limits>
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -62,8 +64,11 @@ std::int64_t cachedBytes(const std::filesystem::path& meminfo)
     for (const QByteArray& line : file.readAll().split('\n')) {
         if (!line.startsWith("Cached:"))
             continue;
-        const QList<QByteArray> parts = line.mid(7).simplified().split(' ');
-        return parts.isEmpty() ? 0 : parts.first().toLongLong() * 1024;
+        // kilobytes; a figure that is no size memory could have tells nothing
+        bool known = false;
+        const qlonglong kilobytes = line.mid(7).simplified().split(' ').first().toLongLong(&known);
+        return known && kilobytes > 0 && kilobytes <= std::numeric_limits<std::int64_t>::max() / 1024 ? kilobytes * 1024
+                                                                                                     : 0;
     }
     return 0;
 }

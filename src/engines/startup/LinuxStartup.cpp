@@ -331,9 +331,11 @@ std::vector<AgentItem> scanUnits(bool user, const Runner& runner, const QStringL
         }
     }
     QStringList off;
-    for (const QString& entry : switchedOff)
-        if (entry.startsWith(kind + ':') && !enabled.contains(entry.mid(kind.size() + 1)))
-            off << entry.mid(kind.size() + 1);
+    for (const QString& entry : switchedOff) {
+        const QString name = entry.mid(kind.size() + 1);
+        if (entry.startsWith(kind + ':') && !enabled.contains(name) && !off.contains(name))
+            off << name;  // each once, even when the stored list repeats one
+    }
     QStringList all = enabled + off;
     if (all.isEmpty())
         return {};
