@@ -175,19 +175,36 @@ public:
         const int examined = before + kBatch;
         if (examined / Sweeper::kLargeProgressStep == before / Sweeper::kLargeProgressStep)
             return true;
-        if (progress_) {
-            // One report at a time, every step in turn: a thread that got here
-            // late finds its step already reported by the one that passed it.
-            std::lock_guard lock(mutex_);
-            while (reported_ + Sweeper::kLargeProgressStep <= examined) {
-                reported_ += Sweeper::kLargeProgressStep;
-                progress_(reported_);
-            }
-        }
+        reportUpTo(examined);
         return !flag_.cancelled.load();
     }
 
+    // Once the walk has ended: what each thread counted since its last batch
+    // joins the total, so a whole walk reports every step it passed.
+    void finish()
+    {
+        int rest = 0;
+        for (Own& own : own_)
+            rest += std::exchange(own.count, 0);
+        const int examined = count_.fetch_add(rest, std::memory_order_relaxed) + rest;
+        if (!flag_.cancelled.load())
+            reportUpTo(examined);
+    }
+
 private:
+    // One report at a time, every step in turn: a thread that got here late
+    // finds its step already reported by the one that passed it.
+    void reportUpTo(int examined)
+    {
+        if (!progress_)
+            return;
+        std::lock_guard lock(mutex_);
+        while (reported_ + Sweeper::kLargeProgressStep <= examined) {
+            reported_ += Sweeper::kLargeProgressStep;
+            progress_(reported_);
+        }
+    }
+
     struct alignas(64) Own {  // a cache line each
         int count = 0;
     };
@@ -261,6 +278,7 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
         return open(root.c_str(), FolderFd::kOpenFlags);
     };
     ParallelWalk::run({root}, openHome, visit, {}, {workers, &flag.cancelled, 0});
+    examined.finish();
 
     std::vector<LargeFile> files;
     for (Found& found : LargestKept::take(kept, kMaxLargeFiles)) {
