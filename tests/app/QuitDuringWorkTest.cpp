@@ -157,8 +157,9 @@ TEST_F(QuitDuringWork, APackageToolIsWaitedForAndNeverSignalled)
         const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_TRUE(said.empty() || said == "done\n") << "round " << round << ": " << said;
         // the leftovers go only after the application went
-        if (said.empty())
+        if (said.empty()) {
             EXPECT_TRUE(fs::exists(data / "settings"));
+        }
     }
 }
 

@@ -18,10 +18,7 @@ namespace {
 
 std::vector<std::string> namesOf(const SpaceModel& model)
 {
-    std::vector<std::string> names;
-    for (const SizeEntry& entry : model.entries())
-        names.push_back(entry.url.filename());
-    return names;
+    return listOf(model.entries(), [](const SizeEntry& entry) { return entry.url.filename().native(); });
 }
 
 QString textOf(const fs::path& path) { return QString::fromStdString(path.native()); }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include "cli/AppCommands.h"
@@ -15,14 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-QJsonDocument parsed(const CliOutcome& r)
-{
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(r.out.toUtf8(), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << qPrintable(r.out);
-    return document;
-}
 
 class AppCli : public ::testing::Test {
 protected:
@@ -44,7 +35,7 @@ protected:
 
 TEST_F(AppCli, AppsListsByNameWithSizes)
 {
-    const QJsonArray apps = parsed(runCli({"apps", "--json"})).array();
+    const QJsonArray apps = jsonOf(runCli({"apps", "--json"})).array();
     ASSERT_EQ(apps.size(), 2);
     EXPECT_EQ(apps[0]["name"].toString(), "it's odd");
     EXPECT_EQ(apps[1]["bundleID"].toString(), "com.maker.app");
@@ -64,7 +55,7 @@ TEST_F(AppCli, LeftoversByNameIdentifierOrPath)
     for (const QString& app : {QString("maker"), QString("COM.MAKER.APP"), bundle, QString("~/Applications/Maker.app")}) {
         const CliOutcome r = runCli({"leftovers", app, "--json"});
         ASSERT_EQ(r.status, Cli::Success) << qPrintable(app + r.err);
-        const QJsonArray files = parsed(r).object()["files"].toArray();
+        const QJsonArray files = jsonOf(r).object()["files"].toArray();
         ASSERT_EQ(files.size(), 3) << qPrintable(app);
         EXPECT_EQ(files[0]["path"].toString(), bundle);  // the bundle first, then largest first
         EXPECT_TRUE(files[1]["path"].toString().endsWith("Caches/com.maker.app"));
@@ -78,14 +69,13 @@ TEST_F(AppCli, LeftoversByNameIdentifierOrPath)
 TEST_F(AppCli, AgentsListTheUsersOwn)
 {
     ASSERT_TRUE(Profiles::choose("macos"));  // launch property lists are its startup items
-    const QJsonArray agents = parsed(runCli({"agents", "--json"})).array();
+    const QJsonArray agents = jsonOf(runCli({"agents", "--json"})).array();
     const CliOutcome text = runCli({"agents"});
     Profiles::choose("linux");
     ASSERT_GE(agents.size(), 1);
     EXPECT_EQ(agents[0]["label"].toString(), "com.maker.helper");
     EXPECT_EQ(agents[0]["id"].toString(), "com.maker.helper.plist");
     EXPECT_EQ(agents[0]["kind"].toString(), "launchd");
-    EXPECT_EQ(agents[0]["program"].toString(), "/opt/maker/helper");
     EXPECT_TRUE(agents[0]["userOwned"].toBool());
     EXPECT_TRUE(text.out.startsWith("com.maker.helper.plist  com.maker.helper  [")) << qPrintable(text.out);
     EXPECT_TRUE(text.out.section('\n', 0, 0).endsWith("/opt/maker/helper")) << qPrintable(text.out);
@@ -100,7 +90,7 @@ TEST(LinuxAppCli, AppsLeftoversAndThePlan)
     writeFile(fx.home / ".config/xterm/settings");
     Cli::setAppBackend(LinuxApps::backend(fx.sources(), fx.runner()));
 
-    const QJsonArray apps = parsed(runCli({"apps", "--json"})).array();
+    const QJsonArray apps = jsonOf(runCli({"apps", "--json"})).array();
     ASSERT_EQ(apps.size(), 9);
     QJsonObject xterm;
     for (const QJsonValue& app : apps)
@@ -108,11 +98,10 @@ TEST(LinuxAppCli, AppsLeftoversAndThePlan)
             xterm = app.toObject();
     EXPECT_EQ(xterm["id"].toString(), "debian-xterm.desktop");
     EXPECT_EQ(xterm["owner"].toObject(), (QJsonObject{{"kind", "package"}, {"name", "xterm"}}));
-    EXPECT_EQ(xterm["version"].toString(), "379-1");
     EXPECT_EQ(xterm["size"].toInteger(), 2456 * 1024);
     EXPECT_EQ(xterm["icon"].toString(), "mini.xterm");
 
-    const QJsonArray files = parsed(runCli({"leftovers", "debian-xterm", "--json"})).object()["files"].toArray();
+    const QJsonArray files = jsonOf(runCli({"leftovers", "debian-xterm", "--json"})).object()["files"].toArray();
     ASSERT_EQ(files.size(), 2);
     EXPECT_TRUE(files[1]["selected"].toBool());
     EXPECT_EQ(files[1]["note"].toString(), "");
@@ -149,7 +138,7 @@ TEST(LinuxAppCli, FileNamesThatAreNotUtf8GetIdsThatNameTheirOneFile)
     DesktopFixture::entry(fx.user, "caf\xe9.desktop", "Name=One\nExec=true\n");
     DesktopFixture::entry(fx.user, "caf\xe8.desktop", "Name=Two\nExec=true\n");
     Cli::setAppBackend(LinuxApps::backend(fx.sources(), fx.runner()));
-    const QJsonArray apps = parsed(runCli({"--json", "apps"})).array();
+    const QJsonArray apps = jsonOf(runCli({"--json", "apps"})).array();
     ASSERT_EQ(apps.size(), 2);
     const QString first = apps[0]["id"].toString();
     const QString second = apps[1]["id"].toString();
@@ -159,7 +148,7 @@ TEST(LinuxAppCli, FileNamesThatAreNotUtf8GetIdsThatNameTheirOneFile)
     for (const QJsonValue& app : apps) {
         const CliOutcome one = runCli({"--json", "leftovers", app["id"].toString()});
         ASSERT_EQ(one.status, Cli::Success) << qPrintable(one.err);
-        EXPECT_EQ(parsed(one).object()["name"].toString(), app["name"].toString());
+        EXPECT_EQ(jsonOf(one).object()["name"].toString(), app["name"].toString());
     }
     Cli::setAppBackend(std::nullopt);
 }

@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include <csignal>
-#include <fstream>
 
 #include <QThread>
 
@@ -28,11 +26,7 @@ TEST(Cli, HelpVersionAndBadUsageExitCodes)
     }
     EXPECT_EQ(runCli({"--version"}).status, Cli::Success);
     EXPECT_TRUE(runCli({"--version"}).out.startsWith("Quillmoor "));
-    const CliOutcome json = runCli({"--json", "--version"});
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(json.out.toUtf8(), &error);
-    ASSERT_EQ(error.error, QJsonParseError::NoError);
-    EXPECT_TRUE(doc.object().value("version").toString().startsWith("Quillmoor "));
+    EXPECT_TRUE(jsonOf(runCli({"--json", "--version"})).object().value("version").toString().startsWith("Quillmoor "));
 
     // Bad usage: exit 2 and one line on the error stream, nothing on the output.
     for (const QStringList& args : {QStringList{}, QStringList{"--bogus"}, QStringList{"no-such-command"},
@@ -99,7 +93,7 @@ TEST(CliProfile, TheOptionChoosesForOneRunAndAnUnknownNameIsBadUsage)
     EXPECT_EQ(Profiles::active().name, before);  // given back after the run
 
     const CliOutcome json = runCli({"--json", "--profile=linux", "--version"});
-    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).object().value("profile").toString(), "linux");
+    EXPECT_EQ(jsonOf(json).object().value("profile").toString(), "linux");
 
     for (const QStringList& args : {QStringList{"--profile", "windows", "junk"}, QStringList{"--profile"}}) {
         const CliOutcome bad = runCli(args);
@@ -146,23 +140,19 @@ TEST(CliQuit, ASignalWaitsForThePackageToolItStartedAndBeginsNothingMore)
                                    "\ntrap 'echo signalled >> " + log.string() + "' INT TERM HUP QUIT\n"
                                    "sleep 1 & wait\nwait\necho done >> " + log.string() + "\n");
     std::filesystem::permissions(bin / "flatpak", std::filesystem::perms::owner_all);
-    const auto logText = [&] {
-        std::ifstream in(log);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    };
 
     QProcess cli;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("PATH", QString::fromStdString(bin.string()) + ":" + environment.value("PATH"));
     cli.setProcessEnvironment(environment);
     cli.start(QStringLiteral(QUILLMOOR_CLI), {"maintenance", "--run", "flatpak"});
-    for (int waited = 0; logText() != "started\n" && waited < 20000; waited += 20)
+    for (int waited = 0; readFile(log) != "started\n" && waited < 20000; waited += 20)
         QThread::msleep(20);
-    ASSERT_EQ(logText(), "started\n");
+    ASSERT_EQ(readFile(log), "started\n");
     ::kill(pid_t(cli.processId()), SIGTERM);  // to the program alone, as a logout or kill sends it
     ASSERT_TRUE(cli.waitForFinished(30000));
 
-    EXPECT_EQ(logText(), "started\ndone\n");  // waited for, never signalled
+    EXPECT_EQ(readFile(log), "started\ndone\n");  // waited for, never signalled
     EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(cli.exitCode(), Cli::Interrupted);
     const QString err = QString::fromUtf8(cli.readAllStandardError());

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include "engines/JunkFixture.h"
@@ -45,21 +44,16 @@ TEST_F(JunkCli, JunkAsJsonAndAsText)
 {
     const CliOutcome r = runCli({"junk", "--json"});
     ASSERT_EQ(r.status, Cli::Success) << qPrintable(r.err);
-    QJsonParseError error{};
-    const QJsonArray groups = QJsonDocument::fromJson(r.out.toUtf8(), &error).array();
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << qPrintable(r.out);
+    const QJsonArray groups = jsonOf(r).array();
     ASSERT_EQ(groups.size(), 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(groups[i]["id"].toString(), (QStringList{"caches", "dotcache", "installers"}[i]));
-    EXPECT_FALSE(groups[2]["permanent"].toBool());
 
     const QJsonObject caches = groups[0].toObject();
     EXPECT_EQ(caches["selectedTotal"].toInteger(), exampleSize);
     EXPECT_TRUE(caches["permanent"].toBool());
     const QJsonArray items = caches["items"].toArray();
     ASSERT_EQ(items.size(), 2);
-    EXPECT_EQ(items[0]["name"].toString(), "com.apple.Safari");
-    EXPECT_FALSE(items[0]["selected"].toBool());
     EXPECT_EQ(items[1]["name"].toString(), "com.example.app");
     EXPECT_EQ(items[1]["path"].toString(), QString::fromStdString(example().string()));
     EXPECT_EQ(items[1]["size"].toInteger(), exampleSize);
@@ -101,7 +95,7 @@ TEST_F(JunkCli, CleanRemovesOnlyWithYesAndOnlyTheSelectedOrTheNamedGroup)
     writeBytes(example(), 4096);
     const CliOutcome group = runCli({"--json", "clean", "--group", "installers", "--yes"});
     ASSERT_EQ(group.status, Cli::Success) << qPrintable(group.err);
-    const QJsonObject outcome = QJsonDocument::fromJson(group.out.toUtf8()).object();
+    const QJsonObject outcome = jsonOf(group).object();
     EXPECT_EQ(outcome["trashed"].toInteger(), installerSize);
     EXPECT_EQ(outcome["freed"].toInteger(), 0);
     EXPECT_FALSE(fs::exists(installer()));
@@ -112,19 +106,12 @@ TEST_F(JunkCli, CleanRemovesOnlyWithYesAndOnlyTheSelectedOrTheNamedGroup)
 
 TEST_F(JunkCli, CleanFailureIsExitOneWithTheMessage)
 {
-    // An immutable file (for root) or a folder without write access.
+    // An immutable file, or a folder without write access.
     const fs::path locked = home / "Library/Caches/locked";
     writeBytes(locked / "inner/x", 4096);
-    CliOutcome r;
-    if (geteuid() == 0) {
-        ImmutableGuard lock({locked / "inner/x"});
-        SKIP_UNLESS_IMMUTABLE(lock);
-        r = runCli({"clean", "--yes"});
-    } else {
-        fs::permissions(locked / "inner", fs::perms::owner_read | fs::perms::owner_exec);
-        r = runCli({"clean", "--yes"});
-        fs::permissions(locked / "inner", fs::perms::owner_all);
-    }
+    LockedPart lock({locked / "inner/x"});
+    SKIP_UNLESS_LOCKED(lock);
+    const CliOutcome r = runCli({"clean", "--yes"});
 
     EXPECT_EQ(r.status, Cli::Failure);
     EXPECT_TRUE(r.err.contains("locked")) << qPrintable(r.err);
@@ -168,7 +155,7 @@ TEST_F(JunkCli, AMountPointInADevelopmentCacheIsLeftWithItsContents)
     SKIP_UNLESS_MOUNTED(mounted);
 
     // The scan does not size what is mounted inside the cache.
-    const QJsonArray groups = QJsonDocument::fromJson(runCli({"--json", "junk"}).out.toUtf8()).array();
+    const QJsonArray groups = jsonOf(runCli({"--json", "junk"})).array();
     bool seen = false;
     for (const QJsonValue& group : groups)
         if (group["id"].toString() == "devcache") {
@@ -187,29 +174,20 @@ TEST_F(JunkCli, AMountPointInADevelopmentCacheIsLeftWithItsContents)
 
 using LinuxJunkCli = JunkHome;
 
-TEST_F(LinuxJunkCli, CachesAreTickedInstallersAreNotAndAnItemInUseCarriesItsNote)
+// What the catalogue finds and ticks is the scan's own business; here, that an
+// item in use carries its note in the output, and an item without one has none.
+TEST_F(LinuxJunkCli, AnItemInUseCarriesItsNote)
 {
     ASSERT_EQ(Profiles::active().name, "linux");
     writeBytes(home / ".cache/fontconfig/a.cache-8", 4 * 4096);
     writeBytes(home / ".cache/browser/cache2/entry", 8 * 4096);
-    writeBytes(home / "Downloads/tool_1.0_all.deb", 2 * 4096);
-    CliOutcome r;
-    {
-        const Sleeper holding(home / ".cache/browser/cache2/entry", {});
-        ASSERT_TRUE(holding.started());
-        r = runCli({"--json", "junk"});
-    }
-    const QJsonArray groups = QJsonDocument::fromJson(r.out.toUtf8()).array();
-    ASSERT_EQ(groups.size(), 2) << qPrintable(r.out);
-    EXPECT_EQ(groups[0]["id"].toString(), "caches");
-    EXPECT_EQ(groups[1]["id"].toString(), "installers");
+    const Sleeper holding(home / ".cache/browser/cache2/entry", {});
+    ASSERT_TRUE(holding.started());
+    const CliOutcome r = runCli({"--json", "junk"});
+    const QJsonArray groups = jsonOf(r).array();
+    ASSERT_FALSE(groups.isEmpty()) << qPrintable(r.out);
     const QJsonArray caches = groups[0]["items"].toArray();
-    ASSERT_EQ(caches.size(), 2);
-    EXPECT_EQ(caches[0]["name"].toString(), "browser");
-    EXPECT_FALSE(caches[0]["selected"].toBool());
+    ASSERT_EQ(caches.size(), 2) << qPrintable(r.out);
     EXPECT_EQ(caches[0]["note"].toString(), LF("Em uso por %@", QStringLiteral("sleep")));
-    EXPECT_EQ(caches[1]["name"].toString(), "fontconfig");
-    EXPECT_TRUE(caches[1]["selected"].toBool());
     EXPECT_FALSE(caches[1].toObject().contains("note"));
-    EXPECT_FALSE(groups[1]["items"].toArray().first()["selected"].toBool());
 }

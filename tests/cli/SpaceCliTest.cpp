@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
 #include <QProcess>
@@ -27,7 +26,7 @@ TEST(DuCli, ChildrenLargestFirstWithTheTotal)
 
     const CliOutcome r = runCli({"--json", "du", QString::fromStdString(folder.native())});
     ASSERT_EQ(r.status, 0) << qPrintable(r.err);
-    const QJsonObject result = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    const QJsonObject result = jsonOf(r).object();
     const QJsonArray entries = result["entries"].toArray();
     ASSERT_EQ(entries.size(), 5);
     QStringList names;
@@ -79,7 +78,7 @@ TEST(DuCli, LinksAreMarkedAndALinkedFolderIsMeasuredByItsRealPath)
     const CliOutcome r = runCli({"--json", "du", QString::fromStdString(folder.native())});
     ASSERT_EQ(r.status, 0) << qPrintable(r.err);
     QMap<QString, QJsonObject> byName;
-    for (const QJsonValue& value : QJsonDocument::fromJson(r.out.toUtf8()).object()["entries"].toArray())
+    for (const QJsonValue& value : jsonOf(r).object()["entries"].toArray())
         byName[value.toObject()["name"].toString()] = value.toObject();
     ASSERT_EQ(byName.size(), 5);
     for (const QString link : {"to-real", "to-file", "dangling"}) {
@@ -94,7 +93,7 @@ TEST(DuCli, LinksAreMarkedAndALinkedFolderIsMeasuredByItsRealPath)
 
     const CliOutcome through = runCli({"--json", "du", QString::fromStdString((folder / "to-real").native())});
     ASSERT_EQ(through.status, 0) << qPrintable(through.err);
-    const QJsonObject linked = QJsonDocument::fromJson(through.out.toUtf8()).object();
+    const QJsonObject linked = jsonOf(through).object();
     EXPECT_EQ(linked["path"].toString(), real);
     EXPECT_EQ(linked["total"].toInteger(), FS::size(folder / "real"));
     EXPECT_EQ(runCli({"du", QString::fromStdString((folder / "to-file").native())}).status, 1);
@@ -103,24 +102,20 @@ TEST(DuCli, LinksAreMarkedAndALinkedFolderIsMeasuredByItsRealPath)
 
 TEST(DuCli, ANameWithALineFeedStaysOnItsLineAndExactInJson)
 {
+    // (how each control character is written is Cli::lineSafe's, in CliTest)
     const fs::path folder = freshFolder("du names");
     writeBytes(folder / "two\nlines.bin", 10000);
-    writeBytes(folder / "bell\a.bin", 10000);
 
     const CliOutcome text = runCli({"du", QString::fromStdString(folder.native())});
     ASSERT_EQ(text.status, 0);
     const QStringList lines = text.out.trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 3) << qPrintable(text.out);  // two entries and the total
+    ASSERT_EQ(lines.size(), 2) << qPrintable(text.out);  // the entry and the total
     EXPECT_TRUE(text.out.contains("two\\nlines.bin")) << qPrintable(text.out);
-    EXPECT_TRUE(text.out.contains("bell\\x07.bin")) << qPrintable(text.out);
-    EXPECT_FALSE(text.out.contains('\a'));
 
     const CliOutcome json = runCli({"--json", "du", QString::fromStdString(folder.native())});
-    QStringList names;
-    for (const QJsonValue& value : QJsonDocument::fromJson(json.out.toUtf8()).object()["entries"].toArray())
-        names << value.toObject()["name"].toString();
-    names.sort();
-    EXPECT_EQ(names, (QStringList{"bell\a.bin", "two\nlines.bin"}));
+    const QJsonArray entries = jsonOf(json).object()["entries"].toArray();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0].toObject()["name"].toString(), "two\nlines.bin");
 }
 
 TEST(MaintenanceCli, ListsAndRunsTheNamedRoutines)
@@ -131,10 +126,9 @@ TEST(MaintenanceCli, ListsAndRunsTheNamedRoutines)
     } back;
     const CliOutcome list = runCli({"--json", "maintenance"});
     ASSERT_EQ(list.status, 0);
-    const QJsonArray tasks = QJsonDocument::fromJson(list.out.toUtf8()).array();
+    const QJsonArray tasks = jsonOf(list).array();
     ASSERT_EQ(tasks.size(), 7);
-    EXPECT_EQ(tasks[0].toObject()["id"].toString(), "ram");
-    EXPECT_TRUE(tasks[0].toObject()["admin"].toBool());
+    EXPECT_TRUE(tasks[0].toObject()["admin"].toBool());  // "ram"
     EXPECT_EQ(runCli({"maintenance"}).out.count('\n'), 7);
 
     std::vector<std::string> adminCommands;
@@ -147,7 +141,7 @@ TEST(MaintenanceCli, ListsAndRunsTheNamedRoutines)
     Cli::setMaintenanceRunners({}, {});
     EXPECT_EQ(run.status, 1);
     ASSERT_EQ(adminCommands.size(), 1u);  // one prompt for both
-    const QJsonObject outcome = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    const QJsonObject outcome = jsonOf(run).object();
     EXPECT_EQ(outcome["ok"].toArray(), (QJsonArray{"dns", "ql"}));
     EXPECT_EQ(outcome["failures"].toArray().size(), 2);
 

@@ -22,13 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<QString> namesOf(const std::vector<AppInfo>& apps)
-{
-    std::vector<QString> names;
-    for (const AppInfo& app : apps)
-        names.push_back(app.name);
-    return names;
-}
+std::vector<QString> namesOf(const std::vector<AppInfo>& apps) { return listOf(apps, &AppInfo::name); }
 
 // A binary property list of one dictionary of text values.
 std::string binaryPlist(std::initializer_list<std::pair<const char*, const char*>> entries)
@@ -44,19 +38,6 @@ std::string binaryPlist(std::initializer_list<std::pair<const char*, const char*
     plist_free(dict);
     return bytes;
 }
-
-// Runs an administrator command as the tests' own user and keeps it.
-struct RecordingAdmin {
-    std::vector<std::string> commands;
-    bool cancel = false;
-    Shell::Result operator()(const std::string& command)
-    {
-        commands.push_back(command);
-        if (cancel)
-            return {false, L("Cancelado")};
-        return Shell::run(command);
-    }
-};
 
 } // namespace
 
@@ -147,12 +128,11 @@ TEST(Leftovers, LargestFirstUnderTheBundle)
     app.name = "Maker App";
     app.bundleID = "com.maker.app";
     const std::vector<JunkItem> files = MacApps::appFiles(app, Profiles::macosAppPlaces().leftoverDirs, home);
-    ASSERT_EQ(files.size(), 5u);
-    EXPECT_EQ(files[0].url, app.url);
-    EXPECT_EQ(files[1].url, lib / "Caches/com.maker.app");
-    EXPECT_EQ(files[2].url, lib / "Application Support/Maker App");
-    EXPECT_EQ(files[3].url, lib / "Preferences/com.maker.app.plist");  // equal sizes: folder order
-    EXPECT_EQ(files[4].url, lib / "Preferences/ByHost/com.maker.app.ABC.plist");
+    // equal sizes (the two property lists): folder order
+    ASSERT_EQ(listOf(files, &JunkItem::url),
+              (std::vector<fs::path>{app.url, lib / "Caches/com.maker.app", lib / "Application Support/Maker App",
+                                     lib / "Preferences/com.maker.app.plist",
+                                     lib / "Preferences/ByHost/com.maker.app.ABC.plist"}));
     for (const JunkItem& item : files)
         EXPECT_TRUE(item.selected);
     EXPECT_GT(files[1].size, files[2].size);
@@ -235,7 +215,7 @@ TEST(Agents, RemovedByTheirOwnPathTheUsersToTheTrashTheSystemsThroughTheAdminist
 
     // a dismissed prompt: the message says so and the item stays
     writeFile(others / "com.x.shared.plist", xmlPlist({{"Label", "shared"}}));
-    admin.cancel = true;
+    admin.answer = Shell::Result{false, L("Cancelado")};
     const StartupChange refused = Startup::removeItem(backend, itemNamed("shared"), std::ref(admin));
     EXPECT_FALSE(refused.ok);
     EXPECT_EQ(refused.message, LF("Não removido: %@", L("Cancelado")));
@@ -264,7 +244,7 @@ TEST(AdminTrash, SameNamedItemsBothStayRestorableInTheTrash)
               std::string::npos);
 
     // a dismissed prompt leaves the item and gives its name in the Trash back
-    admin.cancel = true;
+    admin.answer = Shell::Result{false, L("Cancelado")};
     const fs::path item = folder / "Tool.app";
     writeFile(item / "Contents/round", "2");
     const Shell::Result refused = Removal::adminTrash(item, {}, std::ref(admin));

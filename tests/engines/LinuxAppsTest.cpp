@@ -19,13 +19,7 @@ const AppInfo* named(const std::vector<AppInfo>& apps, const QString& name)
     return nullptr;
 }
 
-QStringList namesOf(const std::vector<AppInfo>& apps)
-{
-    QStringList names;
-    for (const AppInfo& app : apps)
-        names << app.name;
-    return names;
-}
+std::vector<QString> namesOf(const std::vector<AppInfo>& apps) { return listOf(apps, &AppInfo::name); }
 
 } // namespace
 
@@ -35,8 +29,8 @@ TEST(LinuxApps, EveryOwnerKindFromItsEntries)
     fx.populate();
     const std::vector<AppInfo> apps = LinuxApps::scanApps(fx.sources(), fx.runner());
 
-    EXPECT_EQ(namesOf(apps), QStringList({"Calculator", "ImageMagick (color depth=q16)", "My Tool", "Notes",
-                                          "Shop Tool", "UXTerm", "Vim", "VLC media player", "XTerm"}));
+    EXPECT_EQ(namesOf(apps), (std::vector<QString>{"Calculator", "ImageMagick (color depth=q16)", "My Tool", "Notes",
+                                                   "Shop Tool", "UXTerm", "Vim", "VLC media player", "XTerm"}));
 
     struct Want {
         const char* name;
@@ -109,7 +103,7 @@ TEST(LinuxApps, EntriesThatAreNotShown)
     LinuxApps::Sources sources = fx.sources();
     sources.desktops = {"GNOME"};
     const std::vector<AppInfo> apps = LinuxApps::scanApps(sources, fx.runner());
-    EXPECT_EQ(namesOf(apps), QStringList({"Konsole", "latin1", "Shown"}));
+    EXPECT_EQ(namesOf(apps), (std::vector<QString>{"Konsole", "latin1", "Shown"}));
     EXPECT_EQ(named(apps, "Konsole")->bundleID, "kde4-konsole.desktop");
     EXPECT_EQ(named(apps, "Shown")->url, fx.user / "shown.desktop");
 

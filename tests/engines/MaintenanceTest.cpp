@@ -1,5 +1,6 @@
 // The maintenance routines: the administrator batch and its markers, the
-// user-rights routines one by one, and the order of the failures.
+// user-rights routines one by one, and the order of the failures (a batch run
+// by the real shell is in LinuxMaintenanceTest).
 #include <gtest/gtest.h>
 
 #include "engines/maintenance/Maintenance.h"
@@ -63,27 +64,6 @@ TEST(Maintenance, TheRoutinesAndTheirBatch)
     EXPECT_FALSE(Maintenance::markedOk(out, "dns"));
     EXPECT_FALSE(Maintenance::markedOk(out, "spot"));
     EXPECT_TRUE(Maintenance::markedOk(out, "font"));
-}
-
-TEST(Maintenance, TheBatchRunsInOnePromptAndReportsEachRoutine)
-{
-    // The real shell runs the batch: the first routine fails, the others still run.
-    const std::vector<MaintTask> tasks = {
-        {"ram", "Memória", "", "", "exit 3", true},
-        {"dns", "DNS", "", "", "echo noise; true", true},
-        {"font", "Fontes", "", "", "false", true},
-    };
-    Script user;
-    int prompts = 0;
-    const Maintenance::Runner admin = [&](const std::string& command) {
-        ++prompts;
-        return Shell::run(command);
-    };
-    const Maintenance::Outcome outcome = Maintenance::run(tasks, {"ram", "dns", "font"}, user.runner(), admin);
-    EXPECT_EQ(prompts, 1);
-    EXPECT_TRUE(user.seen.empty());
-    EXPECT_EQ(outcome.okIds, QStringList{"dns"});
-    EXPECT_EQ(outcome.failures, (QStringList{"Memória", "Fontes"}));
 }
 
 TEST(Maintenance, OnlyUserRoutinesAskForNoPassword)

@@ -14,20 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs (or refuses) administrator commands as the tests' own user and keeps them.
-struct Admin {
-    std::vector<std::string> commands;
-    Shell::Result answer{true, {}};
-    bool runForReal = false;  // run the command itself (a move into the Trash)
-    Removal::AdminRunner runner()
-    {
-        return [this](const std::string& command) {
-            commands.push_back(command);
-            return runForReal && answer.ok ? Shell::run(command) : answer;
-        };
-    }
-};
-
 // One application of a backend with its file list and plan, as a front end has them.
 struct Chosen {
     AppInfo app;
@@ -58,8 +44,8 @@ TEST(Uninstall, APackageGoesThroughItsToolAndAFailureTouchesNothing)
     ASSERT_NE(itemAt(xterm.files, fx.home / ".config/xterm"), nullptr);
 
     // apt-get fails: its own last line is the reason, the leftovers stay
-    Admin admin;
-    admin.answer = {false, "Reading package lists...\nE: Could not get lock /var/lib/dpkg/lock-frontend\n"};
+    RecordingAdmin admin;
+    admin.answer = Shell::Result{false, "Reading package lists...\nE: Could not get lock /var/lib/dpkg/lock-frontend\n"};
     UninstallOutcome outcome = Sweeper::uninstall(xterm.app, xterm.plan, xterm.files, backend, admin.runner());
     EXPECT_FALSE(outcome.appRemoved);
     EXPECT_EQ(outcome.appStays, LF("Não removido: %@", "E: Could not get lock /var/lib/dpkg/lock-frontend"));
@@ -67,7 +53,7 @@ TEST(Uninstall, APackageGoesThroughItsToolAndAFailureTouchesNothing)
     EXPECT_TRUE(present(fx.home / ".config/xterm/settings"));
 
     // it succeeds: the ticked leftovers go to the Trash
-    admin.answer = {true, {}};
+    admin.answer = Shell::Result{true, {}};
     outcome = Sweeper::uninstall(xterm.app, xterm.plan, xterm.files, backend, admin.runner());
     EXPECT_TRUE(outcome.appRemoved);
     EXPECT_TRUE(outcome.appStays.isEmpty());
@@ -86,7 +72,7 @@ TEST(Uninstall, ARefusedPlanNeverRemovesTheApplicationButMayLeaveItsLeftovers)
     ASSERT_FALSE(tool.plan.ok());
     ASSERT_FALSE(tool.files.empty());
     ASSERT_NE(itemAt(tool.files, fx.home / ".config/tool"), nullptr);
-    Admin admin;
+    RecordingAdmin admin;
 
     // asked to remove the application itself: nothing is touched
     tool.files.front().selected = true;
@@ -115,7 +101,7 @@ TEST(Uninstall, ALocalEntryGoesToTheTrashWithoutThePrompt)
     const Chosen mine = choose(backend, "My Tool");
     ASSERT_TRUE(mine.plan.ok());
     EXPECT_EQ(mine.files.front().url, fx.user / "mytool.desktop");
-    Admin admin;
+    RecordingAdmin admin;
     const UninstallOutcome outcome = Sweeper::uninstall(mine.app, mine.plan, mine.files, backend, admin.runner());
     EXPECT_TRUE(outcome.appRemoved);
     EXPECT_FALSE(present(fx.user / "mytool.desktop"));
@@ -129,8 +115,7 @@ TEST(Uninstall, ABundleTheUserMayNotRemoveMovesWithOnePromptAndADismissedOneKeep
     const fs::path library = FS::home() / "Library";
     const AppBackend backend = bundlesIn(apps);
     const auto notMine = [](const fs::path&) { return false; };
-    Admin admin;
-    admin.runForReal = true;
+    RecordingAdmin admin;  // runs the move into the Trash for real
 
     // twice the same application: both stay restorable in the Trash
     for (int round = 0; round < 2; ++round) {
@@ -151,7 +136,7 @@ TEST(Uninstall, ABundleTheUserMayNotRemoveMovesWithOnePromptAndADismissedOneKeep
     // the prompt is dismissed: the bundle stays and says why, its ticked leftovers still go
     const fs::path bundle = makeBundle(apps, "Keep", "com.maker.keep", "", 30000);
     writeBytes(library / "Caches/com.maker.keep/data", 5000);
-    admin.answer = {false, L("Cancelado")};
+    admin.answer = Shell::Result{false, L("Cancelado")};
     Chosen keep = choose(backend, "Keep");
     UninstallOutcome outcome = Sweeper::uninstall(keep.app, keep.plan, keep.files, backend, admin.runner(), notMine);
     EXPECT_FALSE(outcome.appRemoved);

@@ -2,37 +2,26 @@
 // the layout direction.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "i18n/Lang.h"
+#include "support/Fixtures.h"
 
 namespace {
 
+std::optional<std::string> setOrUnset(const char* value) { return value ? std::optional<std::string>(value) : std::nullopt; }
+
 // Sets the four locale variables for a while (null: unset; "" is set but empty)
 // and puts the old values back afterwards.
-class LocaleEnv {
-public:
+struct LocaleEnv {
     LocaleEnv(const char* language, const char* lcAll, const char* lcMessages, const char* lang)
+        : language_("LANGUAGE", setOrUnset(language)), lcAll_("LC_ALL", setOrUnset(lcAll)),
+          lcMessages_("LC_MESSAGES", setOrUnset(lcMessages)), lang_("LANG", setOrUnset(lang))
     {
-        const char* values[] = {language, lcAll, lcMessages, lang};
-        for (int i = 0; i < 4; ++i) {
-            const char* old = std::getenv(kNames[i]);
-            saved_.push_back(old ? std::optional<std::string>(old) : std::nullopt);
-            values[i] ? setenv(kNames[i], values[i], 1) : unsetenv(kNames[i]);
-        }
     }
-    ~LocaleEnv()
-    {
-        for (int i = 0; i < 4; ++i)
-            saved_[i] ? setenv(kNames[i], saved_[i]->c_str(), 1) : unsetenv(kNames[i]);
-    }
-
-private:
-    static constexpr const char* kNames[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
-    std::vector<std::optional<std::string>> saved_;
+    ScopedEnv language_, lcAll_, lcMessages_, lang_;
 };
 
 }  // namespace

@@ -25,6 +25,18 @@ int openFolder(const fs::path& path)
     return open(path.c_str(), FolderFd::kOpenFlags);
 }
 
+// `count` roots under ~/fixtures/NAME, each with `files` files spread over `folders` subfolders (0: none).
+std::vector<fs::path> makeRoots(const std::string& name, int count, int files, int folders = 0)
+{
+    std::vector<fs::path> roots;
+    for (int r = 0; r < count; ++r) {
+        roots.push_back(freshFolder(name) / ("root" + std::to_string(r)));
+        for (int i = 0; i < files; ++i)
+            writeFile(roots.back() / (folders ? "d" + std::to_string(i % folders) : "") / ("f" + std::to_string(i)));
+    }
+    return roots;
+}
+
 // How many visits run at the same moment, at most: each visit lasts a while,
 // so that threads that could overlap do.
 struct Overlap {
@@ -49,13 +61,7 @@ struct Overlap {
 // of its walks.
 TEST(ParallelWalk, NeverWiderThanItsWorkersAndEveryEntryOnce)
 {
-    const fs::path top = freshFolder("pool-width");
-    std::vector<fs::path> roots;
-    for (int r = 0; r < 12; ++r) {
-        roots.push_back(top / ("root" + std::to_string(r)));
-        for (int i = 0; i < 30; ++i)
-            writeFile(roots.back() / ("d" + std::to_string(i % 6)) / ("f" + std::to_string(i)));
-    }
+    const std::vector<fs::path> roots = makeRoots("pool-width", 12, 30, 6);
 
     for (int workers : {1, 2, 4}) {
         Overlap overlap;
@@ -131,13 +137,7 @@ TEST(ParallelWalk, AChainStaysOnOneThreadAndSiblingsAreShared)
 // A cancel ends every walk and begins no further folder or root.
 TEST(ParallelWalk, CancelEndsEveryWalk)
 {
-    const fs::path top = freshFolder("pool-cancel");
-    std::vector<fs::path> roots;
-    for (int r = 0; r < 20; ++r) {
-        roots.push_back(top / ("root" + std::to_string(r)));
-        for (int i = 0; i < 50; ++i)
-            writeFile(roots.back() / ("f" + std::to_string(i)));
-    }
+    const std::vector<fs::path> roots = makeRoots("pool-cancel", 20, 50);
     std::atomic<bool> cancel{false};
     std::atomic<int> entries{0};
     std::atomic<int> done{0};
@@ -160,13 +160,7 @@ TEST(ParallelWalk, CancelEndsEveryWalk)
 // after they end gets its full width back.
 TEST(ParallelWalk, RunsAtOnceShareOneBudgetOfHelpers)
 {
-    const fs::path top = freshFolder("pool-budget");
-    std::vector<fs::path> roots;
-    for (int r = 0; r < 12; ++r) {
-        roots.push_back(top / ("root" + std::to_string(r)));
-        for (int i = 0; i < 20; ++i)
-            writeFile(roots.back() / ("f" + std::to_string(i)));
-    }
+    const std::vector<fs::path> roots = makeRoots("pool-budget", 12, 20);
     Overlap overlap;
     const auto walk = [&](std::set<int>* workersSeen) {
         std::mutex mutex;

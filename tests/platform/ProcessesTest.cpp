@@ -1,12 +1,6 @@
 // The quit request reaches the processes running from inside a bundle, and only those.
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "platform/Processes.h"
 #include "support/Fixtures.h"
 
@@ -27,20 +21,19 @@ TEST(Processes, RunningCopiesAreAskedToQuit)
     const fs::path program = bundle / "Contents/MacOS/sleeper";
     fs::create_directories(program.parent_path());
     fs::copy_file("/bin/sleep", program, fs::copy_options::overwrite_existing);
-    pid_t other = 0;
+    const Sleeper other({}, {});  // the same program, outside the bundle
+    ASSERT_TRUE(other.started());
     pid_t inside = 0;
     char seconds[] = "30";
     char* insideArgs[] = {const_cast<char*>(program.c_str()), seconds, nullptr};
-    char* otherArgs[] = {const_cast<char*>("/bin/sleep"), seconds, nullptr};
     ASSERT_EQ(posix_spawn(&inside, program.c_str(), nullptr, nullptr, insideArgs, environ), 0);
-    ASSERT_EQ(posix_spawn(&other, "/bin/sleep", nullptr, nullptr, otherArgs, environ), 0);
     usleep(200000);
 
     EXPECT_EQ(Processes::requestQuit(bundle), 1);
     int status = 0;
     ASSERT_EQ(waitpid(inside, &status, 0), inside);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
-    EXPECT_EQ(waitpid(other, &status, WNOHANG), 0);  // still running
+    EXPECT_EQ(waitpid(other.pid(), &status, WNOHANG), 0);  // still running
 
     // A program is asked by its own path too (a desktop entry's executable).
     ASSERT_EQ(posix_spawn(&inside, program.c_str(), nullptr, nullptr, insideArgs, environ), 0);
@@ -48,9 +41,7 @@ TEST(Processes, RunningCopiesAreAskedToQuit)
     EXPECT_EQ(Processes::requestQuit(program), 1);
     ASSERT_EQ(waitpid(inside, &status, 0), inside);
     EXPECT_EQ(Processes::requestQuit(""), 0);
-    EXPECT_EQ(waitpid(other, &status, WNOHANG), 0);
-    kill(other, SIGKILL);
-    waitpid(other, &status, 0);
+    EXPECT_EQ(waitpid(other.pid(), &status, WNOHANG), 0);
 }
 
 // ---- What processes hold -------------------------------------------------------
@@ -120,25 +111,11 @@ TEST(ProcessesHeld, ARealChildHoldingAFileIsSeen)
 {
     const fs::path folder = freshFolder("held-real");
     writeFile(folder / "open.txt");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 3, (folder / "open.txt").c_str(), O_RDONLY, 0);
-    char seconds[] = "30";
-    char* args[] = {const_cast<char*>("/bin/sleep"), seconds, nullptr};
-    pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, "/bin/sleep", &actions, nullptr, args, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    const Processes::Holder* found = nullptr;
-    std::vector<Processes::Holder> held;
-    for (int i = 0; i < 200 && !(found && found->process == "sleep"); ++i) {
-        usleep(10000);
-        held = Processes::heldPlaces();
-        found = Processes::holderInside(held, fs::canonical(folder).native());
-    }
+    const Sleeper child(folder / "open.txt", {});
+    ASSERT_TRUE(child.started());
+    const std::vector<Processes::Holder> held = Processes::heldPlaces();
+    const Processes::Holder* found = Processes::holderInside(held, fs::canonical(folder).native());
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->process, "sleep");
-    EXPECT_EQ(found->pid, child);
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
+    EXPECT_EQ(found->pid, child.pid());
 }

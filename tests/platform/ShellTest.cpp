@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <ostream>
 #include <thread>
 
 #include <QDir>
@@ -15,11 +14,6 @@
 
 namespace fs = std::filesystem;
 
-// Readable failure messages for texts.
-void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 using Shell::ProcessOutput;
 
 namespace {
@@ -47,9 +41,7 @@ QString cancelled()
 TEST(ShellQuote, EveryHostileValueSurvivesTheShellByteForByte)
 {
     // Only the single quote is touched, as '\''.
-    EXPECT_EQ(Shell::q(""), "''");
     EXPECT_EQ(Shell::q("it's"), "'it'\\''s'");
-    EXPECT_EQ(Shell::q("a b$c\\d\ne\"f"), "'a b$c\\d\ne\"f'");
 
     std::vector<std::string> values = {
         "", "it's", "''", "'\\''", "\"double\"", "$(echo injected) `id` ${HOME} $0",

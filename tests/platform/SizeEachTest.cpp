@@ -54,9 +54,7 @@ TEST(FSSizeEach, CancelStopsTheReports)
     const fs::path root = freshFolder("each-cancel");
     std::vector<fs::path> paths;
     for (int i = 0; i < 200; ++i)
-        paths.push_back(root / ("f" + std::to_string(i)));
-    for (const fs::path& path : paths)
-        writeFile(path);
+        writeFile(paths.emplace_back(root / ("f" + std::to_string(i))));
     std::atomic<bool> cancel{false};
     std::atomic<int> reports{0};
     FS::sizeEach(paths, 2, [&](std::size_t, std::int64_t) {

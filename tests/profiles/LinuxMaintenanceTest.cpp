@@ -49,9 +49,8 @@ TEST(LinuxMaintenance, NothingCanRunOnABarePath)
 {
     const LinuxMaintenance::Environment env = fixtureEnvironment(toolFolder("bare", {}), "bare");
     const std::vector<MaintTask> tasks = LinuxMaintenance::tasks(env);
-    QStringList ids;
-    for (const MaintTask& task : tasks)
-        ids << task.id;
+    const std::vector<QString> listed = listOf(tasks, &MaintTask::id);
+    const QStringList ids(listed.begin(), listed.end());
     EXPECT_EQ(ids, (QStringList{"ram", "dns", "journal", "packages", "flatpak", "fonts", "menus"}));
 
     struct Row {

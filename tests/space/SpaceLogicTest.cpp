@@ -13,19 +13,10 @@ namespace {
 
 std::vector<std::string> namesOf(const std::vector<SizeEntry>& entries)
 {
-    std::vector<std::string> names;
-    for (const SizeEntry& entry : entries)
-        names.push_back(entry.url.filename());
-    return names;
+    return listOf(entries, [](const SizeEntry& entry) { return entry.url.filename().native(); });
 }
 
-std::vector<fs::path> urlsOf(const std::vector<SizeEntry>& entries)
-{
-    std::vector<fs::path> urls;
-    for (const SizeEntry& entry : entries)
-        urls.push_back(entry.url);
-    return urls;
-}
+std::vector<fs::path> urlsOf(const std::vector<SizeEntry>& entries) { return listOf(entries, &SizeEntry::url); }
 
 } // namespace
 

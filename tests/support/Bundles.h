@@ -29,13 +29,10 @@ inline std::filesystem::path makeBundle(const std::filesystem::path& folder, con
 {
     const std::filesystem::path bundle = folder / (name + ".app");
     std::filesystem::create_directories(bundle / "Contents/MacOS");
-    if (!id.empty()) {
-        if (version.empty())
-            writeFile(bundle / "Contents/Info.plist", xmlPlist({{"CFBundleIdentifier", id}}));
-        else
-            writeFile(bundle / "Contents/Info.plist",
-                      xmlPlist({{"CFBundleIdentifier", id}, {"CFBundleShortVersionString", version}}));
-    }
+    const std::string versionEntry =
+        version.empty() ? "" : "<key>CFBundleShortVersionString</key><string>" + version + "</string>\n";
+    if (!id.empty())
+        writeFile(bundle / "Contents/Info.plist", xmlPlist({{"CFBundleIdentifier", id}}, versionEntry));
     if (bytes > 0)
         writeBytes(bundle / "Contents/MacOS" / name, bytes);
     return bundle;
@@ -48,10 +45,4 @@ inline AppBackend bundlesIn(const std::filesystem::path& folder)
     MacApps::Places places = Profiles::macosAppPlaces();
     places.folders = {folder};
     return MacApps::backend(places);
-}
-
-// The launch property lists of fixture folders, as the macos profile's startup items.
-inline StartupBackend launchItemsIn(const std::vector<LaunchFolder>& folders)
-{
-    return MacStartup::backend(folders);
 }

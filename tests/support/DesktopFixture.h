@@ -26,37 +26,24 @@ inline const JunkItem* itemAt(const std::vector<JunkItem>& items, const std::fil
 // lives) and puts its fake programs first on PATH.
 class ScopedHome {
 public:
-    ScopedHome()
-    {
-        static int count = 0;
-        saved_ = {get("HOME"), get("XDG_DATA_HOME"), get("XDG_CONFIG_HOME"), get("XDG_STATE_HOME"),
-                  get("XDG_CACHE_HOME"), get("PATH")};
-        home_ = std::filesystem::path(saved_[0]) / ("desktop-home-" + std::to_string(++count));
-        std::filesystem::remove_all(home_);
-        std::filesystem::create_directories(home_);
-        setenv("HOME", home_.c_str(), 1);
-        setenv("XDG_DATA_HOME", (home_ / ".local/share").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
-        setenv("XDG_STATE_HOME", (home_ / ".local/state").c_str(), 1);
-        setenv("XDG_CACHE_HOME", (home_ / ".cache").c_str(), 1);
-        setenv("PATH", ((home_ / "fixtures/desktop/usr/bin").string() + ":" + saved_[5]).c_str(), 1);
-    }
-    ~ScopedHome()
-    {
-        const char* names[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME", "PATH"};
-        for (int i = 0; i < 6; ++i)
-            setenv(names[i], saved_[i].c_str(), 1);
-    }
     const std::filesystem::path& path() const { return home_; }
 
 private:
-    static std::string get(const char* name)
+    static std::filesystem::path fresh()
     {
-        const char* value = std::getenv(name);
-        return value ? value : "";
+        static int count = 0;
+        const auto home = std::filesystem::path(std::getenv("HOME")) / ("desktop-home-" + std::to_string(++count));
+        std::filesystem::remove_all(home);
+        std::filesystem::create_directories(home);
+        return home;
     }
-    std::vector<std::string> saved_;
-    std::filesystem::path home_;
+    std::filesystem::path home_ = fresh();
+    ScopedEnv path_{"PATH", (home_ / "fixtures/desktop/usr/bin").string() + ":" + std::getenv("PATH")};
+    ScopedEnv data_{"XDG_DATA_HOME", (home_ / ".local/share").string()};
+    ScopedEnv config_{"XDG_CONFIG_HOME", (home_ / ".config").string()};
+    ScopedEnv state_{"XDG_STATE_HOME", (home_ / ".local/state").string()};
+    ScopedEnv cache_{"XDG_CACHE_HOME", (home_ / ".cache").string()};
+    ScopedEnv homeVariable_{"HOME", home_.string()};
 };
 
 struct DesktopFixture {

@@ -1,31 +1,55 @@
 #pragma once
 // Helpers the tests share: fixture files and folders in the temporary home,
 // the immutable attribute for parts that cannot be removed, running
-// quillmoor-cli into strings, sizes on disk, scoped environment variables and
-// a lowered descriptor limit.
+// quillmoor-cli into strings, sizes on disk, scoped environment variables, a
+// lowered descriptor limit, a process that holds a file and a stand-in for
+// the administrator's password prompt.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <QJsonDocument>
 #include <QStringList>
 #include <QTextStream>
 
 #include "cli/Cli.h"
+#include "platform/Shell.h"
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+// Each item's `field` (a member or anything callable on it), in order.
+template <typename Item, typename Field>
+auto listOf(const std::vector<Item>& items, Field field)
+{
+    std::vector<std::decay_t<std::invoke_result_t<Field, const Item&>>> list;
+    for (const Item& item : items)
+        list.push_back(std::invoke(field, item));
+    return list;
+}
 
 // ---- Files and folders ------------------------------------------------------
 
@@ -42,6 +66,13 @@ inline void writeFile(const std::filesystem::path& path, const std::string& text
 {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
+}
+
+// A file of `size` bytes that are all a hole: its length costs no disk space.
+inline void sparseFile(const std::filesystem::path& path, std::int64_t size)
+{
+    writeFile(path, "");
+    std::filesystem::resize_file(path, size);
 }
 
 inline std::string readFile(const std::filesystem::path& path)
@@ -107,9 +138,6 @@ private:
     bool ok_ = true;
 };
 
-#define SKIP_UNLESS_IMMUTABLE(guard) \
-    if (!(guard).ok()) GTEST_SKIP() << "the immutable attribute cannot be set here"
-
 // A part that cannot be removed, for every developer: the immutable attribute
 // where it can be set (root, on a file system that has it), and otherwise a
 // folder this user cannot write (which stops everyone but root). ok() is false
@@ -168,12 +196,12 @@ class BindMount {
 public:
     BindMount(const std::filesystem::path& source, const std::filesystem::path& target) : target_(target)
     {
-        ok_ = geteuid() == 0
-            && std::system(("mount --bind " + quoted(source) + " " + quoted(target) + " 2>/dev/null").c_str()) == 0;
+        const std::string command = "mount --bind " + Shell::q(source.native()) + " " + Shell::q(target.native());
+        ok_ = geteuid() == 0 && std::system((command + " 2>/dev/null").c_str()) == 0;
     }
     ~BindMount()
     {
-        if (ok_ && std::system(("umount -l " + quoted(target_)).c_str()) != 0)
+        if (ok_ && std::system(("umount -l " + Shell::q(target_.native())).c_str()) != 0)
             ADD_FAILURE() << "could not unmount " << target_;
     }
     BindMount(const BindMount&) = delete;
@@ -181,14 +209,6 @@ public:
     bool ok() const { return ok_; }
 
 private:
-    static std::string quoted(const std::filesystem::path& path)
-    {
-        std::string text = "'";
-        for (char c : path.native())
-            text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return text + "'";
-    }
-
     std::filesystem::path target_;
     bool ok_ = false;
 };
@@ -217,6 +237,15 @@ inline CliOutcome runCli(const QStringList& args)
     return {status, out, err};
 }
 
+// The JSON document the tool wrote, which must parse.
+inline QJsonDocument jsonOf(const CliOutcome& outcome)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(outcome.out.toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << qPrintable(outcome.out);
+    return document;
+}
+
 // ---- Sizes, environment and descriptor limits ---------------------------------
 
 // What `path` itself occupies on disk (a link is not followed).
@@ -235,14 +264,15 @@ inline std::int64_t writeBytes(const std::filesystem::path& path, std::size_t by
     return allocatedSize(path);
 }
 
-// Sets an environment variable while it lives, then puts the old value back.
+// Sets an environment variable (or unsets it, for nullopt) while it lives,
+// then puts the old value back.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name)
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name)
     {
         if (const char* old = std::getenv(name))
             old_ = old;
-        setenv(name, value.c_str(), 1);
+        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
     }
     ~ScopedEnv()
     {
@@ -276,4 +306,65 @@ public:
 
 private:
     rlimit saved_;
+};
+
+// ---- Processes and the administrator ------------------------------------------
+
+// A child process that runs `sleep 30`, with `open` held open as descriptor 3
+// and its working folder at `cwd` (either may be empty).
+class Sleeper {
+public:
+    Sleeper(const std::filesystem::path& open, const std::filesystem::path& cwd)
+    {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (!open.empty())
+            posix_spawn_file_actions_addopen(&actions, 3, open.c_str(), O_RDONLY, 0);
+        if (!cwd.empty())
+            posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+        char seconds[] = "30";
+        char* args[] = {const_cast<char*>("/bin/sleep"), seconds, nullptr};
+        started_ = posix_spawn(&pid_, "/bin/sleep", &actions, nullptr, args, environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+        // Wait until the kernel shows the new program (its name is "sleep").
+        for (int i = 0; started_ && i < 200 && readFile("/proc/" + std::to_string(pid_) + "/comm") != "sleep\n"; ++i)
+            usleep(10000);
+    }
+    ~Sleeper()
+    {
+        if (!started_)
+            return;
+        kill(pid_, SIGKILL);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+    }
+    Sleeper(const Sleeper&) = delete;
+    Sleeper& operator=(const Sleeper&) = delete;
+    bool started() const { return started_; }
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = 0;
+    bool started_ = false;
+};
+
+// Stands in for the administrator's password prompt: records each command and
+// runs it with this process's rights (root wherever the immutable attribute
+// can be set), unless `answer` plays the prompt's outcome instead (a dismissed
+// prompt, a tool that fails).
+struct RecordingAdmin {
+    std::vector<std::string> commands;
+    std::optional<Shell::Result> answer;
+    std::function<void()> before;  // run first: what happens meanwhile (rights gained, a folder swapped)
+
+    Shell::Result operator()(const std::string& command)
+    {
+        commands.push_back(command);
+        if (answer)
+            return *answer;
+        if (before)
+            before();
+        return Shell::run(command);
+    }
+    std::function<Shell::Result(const std::string&)> runner() { return std::ref(*this); }
 };

@@ -73,9 +73,7 @@ TEST(NebulaItem, ClearSkyDrawsNothingAndThickSkyDrawsInTheMiddle)
                 ASSERT_TRUE(layer.contains(QPointF(x + 0.5, y + 0.5))) << x << "," << y;
             }
 
-    // Far beyond 1 draws like 1; a thin nebula is paler.
-    nebula.setDensity(5.0);
-    EXPECT_EQ(render(nebula, 100.0), thick);
+    // A thin nebula is paler (the strength for each density is SkyMath's).
     nebula.setDensity(0.3);
     const QImage thin = render(nebula, 100.0);
     EXPECT_GT(visiblePixels(thin), 0);
