@@ -10,9 +10,6 @@
 
 #include <memory>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "app/FeatureStates.h"
 #include "app/CrashHandler.h"
 #include "app/GraphicsBackend.h"
@@ -57,13 +54,11 @@ int main(int argc, char* argv[])
 
     // SIGTERM (a logout), SIGINT and SIGHUP end the event loop like the Quit
     // item does, so the work under way ends the same careful way.
-    int wake[2] = {-1, -1};
     std::unique_ptr<QSocketNotifier> quitSignal;
-    if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) == 0) {
-        quitSignal = std::make_unique<QSocketNotifier>(wake[0], QSocketNotifier::Read);
+    if (const int wake = Quitting::onSignals(); wake >= 0) {
+        quitSignal = std::make_unique<QSocketNotifier>(wake, QSocketNotifier::Read);
         QObject::connect(quitSignal.get(), &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
     }
-    Quitting::onSignals(wake[1]);
 
     FeatureStates states;  // for the life of the process
 

@@ -1,8 +1,9 @@
 // quillmoor-cli: the command-line tool.
+#include <cerrno>
 #include <cstdio>
 #include <thread>
 
-#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -19,15 +20,15 @@ namespace {
 // so the moment the signal comes.
 void endOnSignals()
 {
-    int wake[2];
-    if (pipe2(wake, O_CLOEXEC) != 0) {
-        Quitting::onSignals();
+    const int wake = Quitting::onSignals();
+    if (wake < 0)
         return;
-    }
-    Quitting::onSignals(wake[1]);
-    std::thread([fd = wake[0]] {
+    std::thread([wake] {
+        pollfd watched{wake, POLLIN, 0};
         char byte;
-        while (read(fd, &byte, 1) > 0) {
+        while (poll(&watched, 1, -1) >= 0 || errno == EINTR) {
+            if (read(wake, &byte, 1) <= 0)
+                continue;
             const QString waiting = Quitting::waitingText();
             if (!waiting.isEmpty())
                 std::fprintf(stderr, "\n%s\n", waiting.toUtf8().constData());

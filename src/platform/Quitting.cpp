@@ -4,6 +4,7 @@
 #include <csignal>
 #include <mutex>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QThreadPool>
@@ -37,18 +38,20 @@ std::vector<std::string> children;  // one entry per running program
 
 void request() noexcept { quitting.store(true); }
 bool requested() noexcept { return quitting.load(std::memory_order_relaxed); }
-const std::atomic<bool>& flag() noexcept { return quitting; }
 void reset() noexcept { quitting.store(false); }
 
-void onSignals(int wakeFd)
+int onSignals()
 {
-    wakeTarget.store(wakeFd);
+    int wake[2] = {-1, -1};
+    if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) == 0)
+        wakeTarget.store(wake[1]);
     struct sigaction action {};
     action.sa_handler = onQuitSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (const int sig : {SIGINT, SIGTERM, SIGHUP})
         sigaction(sig, &action, nullptr);
+    return wake[0];
 }
 
 ChildRun::ChildRun(std::string name) : name_(std::move(name))

@@ -19,15 +19,13 @@ namespace Quitting {
 // Turns the flag on. Safe inside a signal handler.
 void request() noexcept;
 bool requested() noexcept;
-// The flag itself, for loops that read an atomic.
-const std::atomic<bool>& flag() noexcept;
 // Turns the flag off again: a test that quits and starts again in one process.
 void reset() noexcept;
 
-// SIGINT, SIGTERM and SIGHUP turn the flag on. With `wakeFd` (the write end of
-// a pipe) each of them also writes one byte there, so an event loop watching
-// the read end can end itself. Signals that come again are only counted.
-void onSignals(int wakeFd = -1);
+// SIGINT, SIGTERM and SIGHUP turn the flag on and each writes one byte to a
+// pipe, so whoever watches its read end (returned; -1 when no pipe could be
+// made, and then the flag alone) learns of it at once.
+int onSignals();
 
 // Marks a program started by us and not yet ended, for as long as it lives.
 class ChildRun {

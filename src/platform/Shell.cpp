@@ -203,11 +203,9 @@ std::string findPkexec()
 
 std::string programName(const std::vector<std::string>& argv)
 {
-    const auto base = [](std::string word) {
-        while (!word.empty() && (word.front() == '(' || word.front() == '\'' || word.front() == '"'))
-            word.erase(0, 1);
-        const std::size_t slash = word.rfind('/');
-        return slash == std::string::npos ? word : word.substr(slash + 1);
+    // a word of a command line, without the parentheses and quotes before it
+    const auto base = [](const std::string& word) {
+        return programBase(word.substr(std::min(word.find_first_not_of("('\""), word.size())));
     };
     std::size_t first = 0;
     if (first < argv.size() && base(argv[first]) == "pkexec")

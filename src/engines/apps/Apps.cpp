@@ -68,10 +68,8 @@ UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const 
             targets.push_back({files[i].url, false, files[i].size});
     if (!ownTicked && targets.empty())
         return outcome;
-    if (Quitting::requested()) {  // asked to end before anything began: nothing is begun
-        outcome.removal.interrupted = true;
-        return outcome;
-    }
+    if (Quitting::requested())
+        return outcome;  // asked to end before anything began: nothing is begun
     requestQuit(app);  // a polite request, not waited for
 
     if (!plan.ok()) {
@@ -100,7 +98,6 @@ UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const 
     outcome.removal.freed += removed.freed;
     outcome.removal.trashed += removed.trashed;
     outcome.removal.failures = removed.failures;
-    outcome.removal.interrupted = removed.interrupted;
     if (ownTicked && !outcome.appRemoved) {
         std::error_code error;
         outcome.appRemoved = !std::filesystem::exists(std::filesystem::symlink_status(files.front().url, error));

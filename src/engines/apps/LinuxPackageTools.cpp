@@ -1,9 +1,9 @@
 #include "engines/apps/LinuxPackageTools.h"
 
-#include <limits>
-
 #include <QFile>
 #include <QRegularExpression>
+
+#include "engines/common/Units.h"
 
 namespace LinuxApps {
 
@@ -37,12 +37,7 @@ std::map<QString, PackageFacts> parseDpkgShow(const QString& out)
             continue;
         PackageFacts one;
         one.version = fields[1];
-        // Installed-Size in KiB; a field that is no size a disk could hold tells nothing
-        bool known = false;
-        const qlonglong kibibytes = fields[2].toLongLong(&known);
-        one.installedBytes = known && kibibytes > 0 && kibibytes <= std::numeric_limits<std::int64_t>::max() / 1024
-                                 ? kibibytes * 1024
-                                 : 0;
+        one.installedBytes = Sweeper::kibibytesToBytes(fields[2]);
         one.neverOffered = fields[3] == QLatin1String("required") || fields[3] == QLatin1String("important")
                            || fields[4] == QLatin1String("yes");
         facts[fields[0]] = one;

@@ -1,12 +1,11 @@
 #include "engines/maintenance/LinuxRoutines.h"
 
-#include <limits>
-
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include "engines/common/Units.h"
 #include "i18n/L.h"
 
 namespace LinuxRoutines {
@@ -64,11 +63,7 @@ std::int64_t cachedBytes(const std::filesystem::path& meminfo)
     for (const QByteArray& line : file.readAll().split('\n')) {
         if (!line.startsWith("Cached:"))
             continue;
-        // kilobytes; a figure that is no size memory could have tells nothing
-        bool known = false;
-        const qlonglong kilobytes = line.mid(7).simplified().split(' ').first().toLongLong(&known);
-        return known && kilobytes > 0 && kilobytes <= std::numeric_limits<std::int64_t>::max() / 1024 ? kilobytes * 1024
-                                                                                                     : 0;
+        return Sweeper::kibibytesToBytes(QString::fromLatin1(line.mid(7).simplified().split(' ').first()));
     }
     return 0;
 }

@@ -94,9 +94,8 @@ Outcome run(const std::vector<MaintTask>& all, const QStringList& selected, cons
             (task.admin ? adminTasks : userTasks).push_back(task);
 
     Outcome outcome;
-    if (!adminTasks.empty() && Quitting::requested())
-        outcome.interrupted = true;
-    else if (!adminTasks.empty()) {
+    // Once the program is asked to end, no routine is begun.
+    if (!adminTasks.empty() && !Quitting::requested()) {
         if (starting)
             starting(adminTasks.front().id);
         const std::map<QString, std::int64_t> before = readGauges(adminTasks);
@@ -115,10 +114,8 @@ Outcome run(const std::vector<MaintTask>& all, const QStringList& selected, cons
         }
     }
     for (const MaintTask& task : userTasks) {
-        if (Quitting::requested()) {  // asked to end: no routine is begun after that
-            outcome.interrupted = true;
+        if (Quitting::requested())
             break;
-        }
         if (starting)
             starting(task.id);
         const std::map<QString, std::int64_t> before = readGauges({task});

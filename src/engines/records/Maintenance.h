@@ -32,7 +32,6 @@ struct Outcome {
     QStringList okIds;     // routines that succeeded, in the order they ran
     QStringList failures;  // what to tell the user, in the order failures arose
     QStringList notes;     // what a routine with a gauge freed, in the order they ran
-    bool interrupted = false;  // the program was asked to end: the routines not yet begun did not run
 };
 
 } // namespace Maintenance

@@ -16,5 +16,4 @@ struct RemovalOutcome {
     std::int64_t freed = 0;          // deleted for good
     std::int64_t trashed = 0;        // moved to the Trash
     std::vector<QString> failures;   // last path component of each target not removed, in order
-    bool interrupted = false;        // the program was asked to end: the targets after the last one handled stay
 };

@@ -144,10 +144,8 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const AdminRunner&
 
     for (const RemovalTarget& target : targets) {
         // Asked to end: the item removed last was removed whole; the next is not begun.
-        if (Quitting::requested()) {
-            outcome.interrupted = true;
+        if (Quitting::requested())
             break;
-        }
         // The last check before anything is touched: a protected place is
         // never removed, whoever asked for it.
         if (FS::isProtected(target.url)) {
@@ -173,7 +171,7 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const AdminRunner&
     for (const RetryEntry& entry : retry)
         if (retryEligible(entry.url))
             eligible.push_back(entry);
-    if (eligible.empty() || !admin || outcome.interrupted)
+    if (eligible.empty() || !admin || Quitting::requested())
         return outcome;
 
     // Each entry's folder is recorded now, from the checked Trash folder; the
