@@ -158,7 +158,91 @@ QString formatText(const QString& format, const std::vector<FmtArg>& arguments)
     return result;
 }
 
+Plural pluralCategory(std::int64_t n, Lang lang)
+{
+    const std::int64_t i = n < 0 ? -n : n;
+    switch (lang) {
+    case Lang::ja:
+    case Lang::zh:
+        return Plural::other;
+    case Lang::pt:
+    case Lang::fr:
+        return i <= 1 ? Plural::one : Plural::other;
+    case Lang::ar: {
+        const std::int64_t hundreds = i % 100;
+        if (i == 0) return Plural::zero;
+        if (i == 1) return Plural::one;
+        if (i == 2) return Plural::two;
+        if (hundreds >= 3 && hundreds <= 10) return Plural::few;
+        if (hundreds >= 11) return Plural::many;
+        return Plural::other;
+    }
+    case Lang::en:
+    case Lang::es:
+    case Lang::it:
+    case Lang::de:
+        break;
+    }
+    return i == 1 ? Plural::one : Plural::other;
+}
+
+namespace {
+
+QStringView pluralName(Plural category)
+{
+    switch (category) {
+    case Plural::zero: return u"zero";
+    case Plural::one: return u"one";
+    case Plural::two: return u"two";
+    case Plural::few: return u"few";
+    case Plural::many: return u"many";
+    case Plural::other: break;
+    }
+    return u"other";
+}
+
+// The form named `category` in "one:…|other:…", or nothing.
+std::optional<QString> formNamed(const QString& forms, QStringView category)
+{
+    for (const QStringView part : QStringView(forms).split(u'|')) {
+        const qsizetype colon = part.indexOf(u':');
+        if (colon > 0 && part.left(colon) == category)
+            return part.mid(colon + 1).toString();
+    }
+    return std::nullopt;
+}
+
+bool hasForms(const QString& text)
+{
+    static const QStringView names[] = {u"zero:", u"one:", u"two:", u"few:", u"many:", u"other:"};
+    if (!text.contains(u'|'))
+        return false;
+    for (const QStringView name : names)
+        if (text.startsWith(name))
+            return true;
+    return false;
+}
+
+}  // namespace
+
+QString pluralForm(const QString& forms, std::int64_t n, Lang lang)
+{
+    if (!hasForms(forms))
+        return forms;
+    if (std::optional<QString> form = formNamed(forms, pluralName(pluralCategory(n, lang))))
+        return *form;
+    return formNamed(forms, u"other").value_or(forms);
+}
+
+QString countFormat(const QString& key, std::int64_t n, Lang lang)
+{
+    const QString text = wordFor(key);
+    if (lang == Lang::pt)
+        return pluralForm(baseForms(text), n, lang);
+    return pluralForm(L(text, lang), n, lang);
+}
+
 QString itemCount(std::int64_t count)
 {
-    return count == 1 ? L("1 item") : LF("%ld itens", count);
+    return LP(count, "%ld itens", count);
 }

@@ -47,13 +47,40 @@ QString pickTranslation(const QString& key, const QStringList& texts, Lang lang)
 QString formatText(const QString& format, std::initializer_list<FmtArg> args);
 QString formatText(const QString& format, const std::vector<FmtArg>& args);
 
-// "1 item" or "%ld itens": how many things a list holds.
+// How a language says a count: the CLDR plural categories, by their
+// rules for whole numbers.
+enum class Plural { zero, one, two, few, many, other };
+Plural pluralCategory(std::int64_t n, Lang lang);
+
+// A text that changes with a count holds its forms as "one:%ld item|other:%ld
+// itens" (any of zero, one, two, few, many, other). Picks the form for n; a
+// missing category takes "other"; a text without forms is its only form.
+QString pluralForm(const QString& forms, std::int64_t n, Lang lang);
+
+// The text of a count key in a language: the key is the Portuguese text for
+// many ("%ld itens"); its row gives each language's forms, and the row's base
+// forms give the Portuguese ones. Placeholders are not filled yet.
+QString countFormat(const QString& key, std::int64_t n, Lang lang);
+
+// "1 item", "3 itens": how many things a list holds.
 QString itemCount(std::int64_t count);
 
 template <typename... Args>
 QString LF(const QString& text, Args&&... args)
 {
     return formatText(L(text), {FmtArg(std::forward<Args>(args))...});
+}
+// A count text: the form for n in the interface language, with the
+// placeholders filled by the arguments (n among them where the text shows it).
+template <typename... Args>
+QString LP(std::int64_t n, const QString& key, Args&&... args)
+{
+    return formatText(countFormat(key, n, appLang()), {FmtArg(std::forward<Args>(args))...});
+}
+template <typename... Args>
+QString LPin(Lang lang, std::int64_t n, const QString& key, Args&&... args)
+{
+    return formatText(countFormat(key, n, lang), {FmtArg(std::forward<Args>(args))...});
 }
 template <typename... Args>
 QString LFin(Lang lang, const QString& text, Args&&... args)

@@ -92,7 +92,8 @@ const std::vector<TranslationRow>& translationRows()
         {"LIXEIRA",
          {"TRASH", "PAPELERA", "CESTINO", "CORBEILLE", "PAPIERKORB", "ゴミ箱", "废纸篓", "سلة المهملات"}},
         {"%ld itens",
-         {"%ld items", "%ld ítems", "%ld elementi", "%ld éléments", "%ld Objekte", "%ld 項目", "%ld 个项目", "العناصر: %ld"}},
+         {"one:%ld item|other:%ld items", "one:%ld elemento|other:%ld elementos", "one:%ld elemento|other:%ld elementi", "one:%ld élément|other:%ld éléments", "one:%ld Objekt|other:%ld Objekte", "%ld 項目", "%ld 个项目", "zero:لا عناصر|one:عنصر واحد|two:عنصران|few:%ld عناصر|many:%ld عنصرًا|other:%ld عنصر"},
+         "one:%ld item|other:%ld itens"},
         {"Parar",
          {"Stop", "Detener", "Interrompi", "Arrêter", "Stoppen", "停止", "停止", "إيقاف"}},
         {"Recupere espaço,",
@@ -643,8 +644,6 @@ const std::vector<TranslationRow>& translationRows()
          {"Apps that go with it: %@", "Apps que se van con ella: %@", "App che vanno via insieme: %@", "Apps qui partent avec elle : %@", "Apps, die mit entfernt werden: %@", "一緒に削除されるアプリ：%@", "一并移除的应用：%@", "تطبيقات ستُزال معه: %@"}},
         {"O app será fechado, o pacote será removido e os itens marcados vão para a Lixeira.",
          {"The app will be closed, its package removed and the ticked items moved to the Trash.", "La app se cerrará, se quitará su paquete y los elementos marcados irán a la Papelera.", "L’app verrà chiusa, il pacchetto rimosso e gli elementi selezionati andranno nel Cestino.", "L’app sera fermée, son paquet supprimé et les éléments cochés iront à la Corbeille.", "Die App wird beendet, ihr Paket entfernt und die markierten Objekte kommen in den Papierkorb.", "アプリを終了し、パッケージを削除して、チェックした項目をゴミ箱に移動します。", "应用将被关闭，其软件包将被移除，勾选的项目将移到废纸篓。", "سيُغلق التطبيق وتُزال حزمته وتُنقل العناصر المحددة إلى سلة المهملات."}},
-        {"1 item",
-         {"1 item", "1 elemento", "1 elemento", "1 élément", "1 Objekt", "1 項目", "1 个项目", "عنصر واحد"}},
         {"Aguardando %@ terminar antes de sair…",
          {"Waiting for %@ to finish before quitting…", "Esperando a que %@ termine antes de salir…", "In attesa che %@ finisca prima di uscire…", "Attente de la fin de %@ avant de quitter…", "Warte, bis %@ fertig ist, dann wird beendet …", "%@ の終了を待ってから終了します…", "正在等待 %@ 结束后退出…", "في انتظار انتهاء %@ قبل الخروج…"}},
         {"Interrompido: o que foi mostrado pode estar incompleto, e nada mais foi começado.",
@@ -670,4 +669,16 @@ const QHash<QString, QStringList>& translationTable()
         return built;
     }();
     return table;
+}
+
+QString baseForms(const QString& key)
+{
+    static const QHash<QString, QString> forms = [] {
+        QHash<QString, QString> built;
+        for (const TranslationRow& row : translationRows())
+            if (row.baseForms)
+                built.insert(QString::fromUtf8(row.key), QString::fromUtf8(row.baseForms));
+        return built;
+    }();
+    return forms.value(key, key);
 }

@@ -58,7 +58,7 @@ QString I18nBridge::isolate(const QString& text) const
     return rightToLeft() ? QChar(0x2068) + text + QChar(0x2069) : text;
 }
 
-QString I18nBridge::LF(const QString& text, const QVariantList& args) const
+std::vector<FmtArg> I18nBridge::arguments(const QVariantList& args) const
 {
     std::vector<FmtArg> values;
     values.reserve(args.size());
@@ -77,7 +77,17 @@ QString I18nBridge::LF(const QString& text, const QVariantList& args) const
         // own direction inside the sentence instead of being split apart.
         values.emplace_back(isolate(arg.toString()));
     }
-    return withDirection(formatText(::L(text), values));
+    return values;
+}
+
+QString I18nBridge::LF(const QString& text, const QVariantList& args) const
+{
+    return withDirection(formatText(::L(text), arguments(args)));
+}
+
+QString I18nBridge::LP(double n, const QString& key, const QVariantList& args) const
+{
+    return withDirection(formatText(countFormat(key, std::int64_t(n), appLang()), arguments(args)));
 }
 
 QString FmtBridge::bytes(double n) const { return Fmt::bytes(static_cast<std::int64_t>(n)); }

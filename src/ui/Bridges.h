@@ -5,6 +5,10 @@
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
+#include <vector>
+
+#include "i18n/L.h"
+
 class I18nBridge : public QObject {
     Q_OBJECT
     QML_NAMED_ELEMENT(I18n)
@@ -18,13 +22,17 @@ public:
     Q_INVOKABLE QString L(const QString& text) const;
     // Integral numbers fill %ld, everything else %@.
     Q_INVOKABLE QString LF(const QString& text, const QVariantList& args) const;
-    // "1 item" or "%ld itens".
+    // A count text in the form its language uses for n: LP(n, "%ld itens", [n]).
+    Q_INVOKABLE QString LP(double n, const QString& key, const QVariantList& args) const;
+    // "1 item", "3 itens".
     Q_INVOKABLE QString items(double count) const;
     // A text made elsewhere (already localised), laid out in the interface's direction.
     Q_INVOKABLE QString directed(const QString& text) const;
     // A text of its own direction (a path, a name) set inside a sentence: in a
     // right-to-left interface it is isolated so it keeps its own order.
     Q_INVOKABLE QString isolate(const QString& text) const;
+private:
+    std::vector<FmtArg> arguments(const QVariantList& args) const;
 };
 
 class FmtBridge : public QObject {

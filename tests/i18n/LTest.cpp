@@ -64,12 +64,19 @@ TEST(TranslationTable, EveryRowIsCompleteWithAUniqueKeyAndTheKeysPlaceholders)
         ASSERT_FALSE(wanted.malformed) << row.key;
         for (std::size_t column = 0; column < row.texts.size(); ++column) {
             const QString text = QString::fromUtf8(row.texts[column]);
-            const Placeholders got = placeholdersOf(text);
             SCOPED_TRACE(std::string(row.key) + " column " + std::to_string(column) + ": " + text.toStdString());
             EXPECT_FALSE(text.isEmpty());
-            EXPECT_EQ(got.arguments, wanted.arguments);
-            EXPECT_EQ(got.percents, wanted.percents);
-            EXPECT_FALSE(got.malformed);
+            // A count text's form for many shows every placeholder; its other
+            // forms may say the count in words ("عنصران") but show nothing else.
+            const QString many = pluralForm(text, 5, Lang::en);
+            for (const QString& form : row.baseForms ? text.split(u'|') : QStringList{text}) {
+                const Placeholders got = placeholdersOf(form.mid(form.indexOf(u':') + 1));
+                EXPECT_FALSE(got.malformed);
+                EXPECT_EQ(got.percents, wanted.percents);
+                for (const auto& [index, kind] : got.arguments)
+                    EXPECT_EQ(wanted.arguments.at(index), kind);
+            }
+            EXPECT_EQ(placeholdersOf(many).arguments, wanted.arguments);
         }
     }
 }
@@ -98,11 +105,44 @@ TEST(Lookup, PicksTheLanguagesColumnAndFallsBackToEnglishThenTheKey)
     // Without a language: the interface's.
     EXPECT_EQ(L("Painel"), L("Painel", appLang()));
     EXPECT_EQ(LF("%ld itens", 3), LFin(appLang(), "%ld itens", 3));
+}
 
-    // One item is counted in the singular, any other number in the plural.
-    EXPECT_EQ(itemCount(1), L("1 item"));
-    EXPECT_EQ(itemCount(0), LF("%ld itens", 0));
-    EXPECT_EQ(itemCount(2), LF("%ld itens", 2));
+TEST(Plurals, EachLanguageCountsByItsOwnRules)
+{
+    EXPECT_EQ(LPin(Lang::pt, 0, "%ld itens", 0), "0 item");  // 0 and 1 are singular
+    EXPECT_EQ(LPin(Lang::pt, 2, "%ld itens", 2), "2 itens");
+    EXPECT_EQ(LPin(Lang::fr, 0, "%ld itens", 0), "0 élément");
+    EXPECT_EQ(LPin(Lang::en, 0, "%ld itens", 0), "0 items");
+    EXPECT_EQ(LPin(Lang::en, 1, "%ld itens", 1), "1 item");
+    EXPECT_EQ(LPin(Lang::de, 21, "%ld itens", 21), "21 Objekte");
+    EXPECT_EQ(LPin(Lang::ja, 1, "%ld itens", 1), "1 項目");
+    const std::vector<std::pair<std::int64_t, Plural>> arabic = {
+        {0, Plural::zero}, {1, Plural::one}, {2, Plural::two}, {3, Plural::few}, {110, Plural::few},
+        {103, Plural::few}, {11, Plural::many}, {199, Plural::many}, {100, Plural::other}, {102, Plural::other}, {-2, Plural::two}};
+    for (const auto& [n, category] : arabic)
+        EXPECT_EQ(pluralCategory(n, Lang::ar), category) << n;
+    // A missing category takes "other"; a text without forms is its own form.
+    EXPECT_EQ(pluralForm("one:a|other:b", 2, Lang::ar), "b");
+    EXPECT_EQ(pluralForm("Total: %ld|x", 1, Lang::en), "Total: %ld|x");
+}
+
+TEST(Plurals, EveryCountKeyHasEachLanguagesSingularAndOther)
+{
+    for (const TranslationRow& row : translationRows()) {
+        if (!row.baseForms)
+            continue;
+        const QString key = QString::fromUtf8(row.key);
+        for (const Lang lang : {Lang::pt, Lang::en, Lang::es, Lang::it, Lang::fr, Lang::de, Lang::ja, Lang::zh, Lang::ar}) {
+            const QString forms = lang == Lang::pt ? baseForms(key) : L(key, lang);
+            const bool oneForm = lang == Lang::ja || lang == Lang::zh;
+            EXPECT_EQ(forms.contains(u'|'), !oneForm) << qPrintable(key) << " " << rawValue(lang);
+            if (oneForm)
+                continue;
+            EXPECT_TRUE(forms.startsWith("one:") || forms.startsWith("zero:")) << qPrintable(key);
+            EXPECT_TRUE(forms.contains("|other:")) << qPrintable(key) << " " << rawValue(lang);
+            EXPECT_NE(pluralForm(forms, 1, lang), pluralForm(forms, 5, lang)) << qPrintable(key);
+        }
+    }
 }
 
 TEST(Formatting, FillsArgumentsAndLeavesEverythingElseAsWritten)

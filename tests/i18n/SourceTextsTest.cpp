@@ -38,7 +38,7 @@ QString unescape(const QString& literal)
 std::vector<Use> usesIn(const QString& path)
 {
     static const QRegularExpression call(QStringLiteral(
-        R"re((?:\bI18n\.|\b)(?:LF?\(|LFin\([^,()]*,)\s*(?:QStringLiteral\()?\s*"((?:[^"\\]|\\.)*)")re"));
+        R"re((?:\bI18n\.|\b)(?:LF?\(|(?:LFin|LP)\([^,()]*,|LPin\([^,()]*,[^,()]*,)\s*(?:QStringLiteral\()?\s*"((?:[^"\\]|\\.)*)")re"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -80,10 +80,11 @@ TEST(SourceTexts, ThePatternFindsEveryFormOfCall)
     file.write("a = L(\"Painel\"); b = LF(\"%ld itens\", 3);\n"
                "c = LFin(Lang::en, \"Apps\", 1); d = I18n.L(\"Idioma\")\n"
                "e = I18n.LF(\"Limpar %@?\", [x]); f = L(QStringLiteral(\"Sons\"))\n"
-               "g = toLower(\"not a call\"); h = URL(\"nope\")\n");
+               "g = toLower(\"not a call\"); h = URL(\"nope\")\n"
+               "i = I18n.LP(n, \"%ld itens\", [n]); j = LPin(Lang::ar, 2, \"%ld itens\", 2)\n");
     file.close();
     std::vector<QString> texts;
     for (const Use& use : usesIn(file.fileName()))
         texts.push_back(use.text);
-    EXPECT_EQ(texts, (std::vector<QString>{"Painel", "%ld itens", "Apps", "Idioma", "Limpar %@?", "Sons"}));
+    EXPECT_EQ(texts, (std::vector<QString>{"Painel", "%ld itens", "Apps", "Idioma", "Limpar %@?", "Sons", "%ld itens", "%ld itens"}));
 }
