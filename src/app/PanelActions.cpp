@@ -223,7 +223,8 @@ void PanelActions::emptyTrash()
                     removals_->record(result.freed, 0);  // the freed total and the time of the last cleanup
             }
             if (result.failed > 0)
-                say(LF("%ld itens não puderam ser removidos (em uso ou protegidos pelo sistema): ", qint64(result.failed)));
+                say(LP(qint64(result.failed), "%ld itens não puderam ser removidos (em uso ou protegidos pelo sistema): ",
+                       qint64(result.failed)));
             readLastClean();
             if (monitor_)
                 monitor_->refreshTrash();

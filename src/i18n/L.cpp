@@ -246,3 +246,16 @@ QString itemCount(std::int64_t count)
 {
     return LP(count, "%ld itens", count);
 }
+
+QString joinList(const QStringList& items, Lang lang)
+{
+    switch (lang) {
+    case Lang::ja:
+    case Lang::zh:
+        return items.join(u'、');
+    case Lang::ar:
+        return items.join(QStringLiteral("، "));
+    default:
+        return items.join(QStringLiteral(", "));
+    }
+}

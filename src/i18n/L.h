@@ -65,6 +65,10 @@ QString countFormat(const QString& key, std::int64_t n, Lang lang);
 // "1 item", "3 itens": how many things a list holds.
 QString itemCount(std::int64_t count);
 
+// Names shown as one list, joined the way the language joins them
+// ("a, b" in most, "a、b" in Japanese and Chinese, "a، b" in Arabic).
+QString joinList(const QStringList& items, Lang lang = appLang());
+
 template <typename... Args>
 QString LF(const QString& text, Args&&... args)
 {

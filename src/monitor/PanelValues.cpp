@@ -46,7 +46,7 @@ QString skyText(std::optional<int> days)
         return L("Nenhuma limpeza ainda.");
     if (*days == 0)
         return L("Limpo hoje.");
-    return LF("Última limpeza há %ld dia(s).", qint64(*days));
+    return LP(*days, "Última limpeza há %ld dia(s).", qint64(*days));
 }
 
 QString batterySymbol(const std::optional<Monitor::Battery>& battery)

@@ -3,13 +3,15 @@
 #include <array>
 #include <vector>
 
+#include "i18n/L.h"
+
 namespace Fmt {
 
 namespace {
 
 // One decimal unit of the byte-count text and how many decimals it shows.
 struct ByteUnit {
-    const char* symbol;
+    const char* symbol;   // also its key in the translation table ("Mo" in French)
     std::uint64_t size;   // bytes in one unit
     int decimals;
 };
@@ -153,11 +155,16 @@ QString bytes(std::int64_t n)
 
 QString bytes(std::int64_t n, const QLocale& locale)
 {
+    return bytes(n, locale, appLang());
+}
+
+QString bytes(std::int64_t n, const QLocale& locale, Lang lang)
+{
     if (n < 0)
         return QStringLiteral("\u2026");
     const QLocale numbers = plainNumbers(locale);
     if (n < 1000)
-        return numbers.toString(static_cast<qlonglong>(n)) + (n == 1 ? QLatin1String(" byte") : QLatin1String(" bytes"));
+        return LPin(lang, n, "%@ bytes", numbers.toString(static_cast<qlonglong>(n)));
 
     const auto value = static_cast<std::uint64_t>(n);
     std::size_t unit = 0;
@@ -179,8 +186,7 @@ QString bytes(std::int64_t n, const QLocale& locale)
         ++unit;
     }
     const double shown = static_cast<double>(steps) / static_cast<double>(tenTo(decimals));
-    return numbers.toString(shown, 'f', decimals) + QLatin1Char(' ')
-        + QLatin1String(byteUnits[unit].symbol);
+    return numbers.toString(shown, 'f', decimals) + QLatin1Char(' ') + L(QLatin1String(byteUnits[unit].symbol), lang);
 }
 
 QString mediumDatePattern(const QLocale& locale)

@@ -83,7 +83,7 @@ QString waitingText()
     QStringList names;
     for (const std::string& name : runningChildren())
         names << QString::fromStdString(name);
-    return names.isEmpty() ? QString() : LF("Aguardando %@ terminar antes de sair…", names.join(QStringLiteral(", ")));
+    return names.isEmpty() ? QString() : LF("Aguardando %@ terminar antes de sair…", joinList(names));
 }
 
 void finishBackgroundWork(const std::function<void(const QString&)>& say)

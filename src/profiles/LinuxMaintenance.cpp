@@ -68,7 +68,7 @@ std::vector<MaintTask> tasks(const Environment& env)
     ram.gauge = [meminfo = env.meminfo] { return LinuxRoutines::cachedBytes(meminfo); };
     list.push_back(ram);
 
-    MaintTask dns = programRoutine("dns", L("Limpar cache DNS"), L("Sites que não abrem ou abrem errado"), "network",
+    MaintTask dns = programRoutine("dns", L("Limpar cache de DNS"), L("Sites que não abrem ou abrem errado"), "network",
                                    "resolvectl", "resolvectl flush-caches", true, env);
     if (dns.available && !isThere(env.resolved))
         markMissing(dns, QStringLiteral("systemd-resolved"));

@@ -83,9 +83,9 @@ TEST(RemovalMessage, CountsAllAndNamesTheFirstSix)
 {
     EXPECT_EQ(Removal::failureMessage({}), QString());
     EXPECT_EQ(Removal::failureMessage({"a", "b", "c", "d", "e", "f", "g", "h"}),
-              LF(kFormat, 8) + QStringLiteral("a, b, c, d, e, f") + QChar(0x2026));
+              LP(8, kFormat, 8) + QStringLiteral("a, b, c, d, e, f") + QChar(0x2026));
     EXPECT_EQ(Removal::failureMessage({"a", "b", "c", "d", "e", "f"}),
-              LF(kFormat, 6) + QStringLiteral("a, b, c, d, e, f"));
+              LP(6, kFormat, 6) + QStringLiteral("a, b, c, d, e, f"));
 }
 
 TEST(RemovalLoop, FailuresOutsideTheTrashAreOnlyReported)

@@ -38,7 +38,7 @@ TEST(Sky, DaysSinceTheLastCleanCountCalendarDays)
     EXPECT_FALSE(daysSinceClean(QVariant("not a date"), now).has_value());
     EXPECT_EQ(skyText(std::nullopt), L("Nenhuma limpeza ainda."));
     EXPECT_EQ(skyText(0), L("Limpo hoje."));
-    EXPECT_EQ(skyText(3), LF("Última limpeza há %ld dia(s).", 3));
+    EXPECT_EQ(skyText(3), LP(3, "Última limpeza há %ld dia(s).", 3));
 }
 
 TEST(Power, SymbolsAndStatuses)

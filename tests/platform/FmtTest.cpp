@@ -51,6 +51,12 @@ TEST(FmtBytes, UnitsAndRoundingAtEveryEdge)
     EXPECT_EQ(Fmt::bytes(999, german), QStringLiteral("999 bytes"));
     EXPECT_EQ(Fmt::bytes(1'500'000, usEnglish), QStringLiteral("1.5 MB"));
     EXPECT_FALSE(Fmt::bytes(highest, german).contains(QLatin1Char('.')));
+
+    // The words are the language's.
+    EXPECT_EQ(Fmt::bytes(0, usEnglish, Lang::ja), QStringLiteral("0 バイト"));
+    EXPECT_EQ(Fmt::bytes(1, german, Lang::fr), QStringLiteral("1 octet"));
+    EXPECT_EQ(Fmt::bytes(1'500'000, QLocale(QLocale::French), Lang::fr), QStringLiteral("1,5 Mo"));
+    EXPECT_EQ(Fmt::bytes(12, usEnglish, Lang::ar), QStringLiteral("12 بايت"));
 }
 
 TEST(FmtDate, MediumStyleInTheLocaleOrderWithoutTimeOrWeekdayAndAbsentIsADash)

@@ -130,8 +130,8 @@ QString failureMessage(const std::vector<QString>& failures)
     QStringList shown;
     for (std::size_t i = 0; i < std::min(n, kNamesShown); ++i)
         shown << failures[i];
-    QString text = LF("%ld itens não puderam ser removidos (em uso ou protegidos pelo sistema): ", long(n))
-        + shown.join(QStringLiteral(", "));
+    QString text = LP(long(n), "%ld itens não puderam ser removidos (em uso ou protegidos pelo sistema): ", long(n))
+        + joinList(shown);
     if (n > kNamesShown)
         text += QChar(0x2026);
     return text;
