@@ -38,12 +38,20 @@ QString jsonId(const AppInfo& app)
     return identity.startsWith(QLatin1String("bytes:")) ? identity : app.bundleID;
 }
 
-// The owner as the text list shows it: its kind, and its package, Flatpak or Snap name.
+// Who installed it, as the text shows it: the package, Flatpak or Snap with
+// its name (which the commands accept), else the kind of entry.
 QString ownerText(const AppInfo& app)
 {
-    const bool named = app.ownerKind == AppOwner::package || app.ownerKind == AppOwner::flatpak
-                       || app.ownerKind == AppOwner::snap;
-    return ownerKindName(app.ownerKind) + (named ? ":" + app.ownerName : QString());
+    switch (app.ownerKind) {
+    case AppOwner::bundle: return L("Bundle de app");
+    case AppOwner::package: return LF("Pacote %@", lineSafe(app.ownerName));
+    case AppOwner::flatpak: return QStringLiteral("Flatpak ") + lineSafe(app.ownerName);
+    case AppOwner::snap: return QStringLiteral("Snap ") + lineSafe(app.ownerName);
+    case AppOwner::appimage: return QStringLiteral("AppImage");
+    case AppOwner::local: return L("Entrada local");
+    case AppOwner::none: break;
+    }
+    return L("Sem dono");
 }
 
 QJsonObject ownerJson(const AppInfo& app)
@@ -56,8 +64,9 @@ QJsonObject ownerJson(const AppInfo& app)
 int runApps(Context& context)
 {
     if (!context.args.isEmpty())
-        return context.usageError(QStringLiteral("apps takes no arguments (see --help)"));
+        return context.usageError(LF("%@ não aceita argumentos (veja --help)", "apps"));
     const std::vector<AppInfo> apps = backend().scan();
+    const qint64 count = qint64(apps.size());
     std::vector<std::int64_t> sizes(apps.size(), 0);
     // Each application is reported once, so the threads write different slots.
     Sweeper::appSizes(apps, [&](std::size_t index, std::int64_t bytes) { sizes[index] = bytes; });
@@ -78,7 +87,8 @@ int runApps(Context& context)
     if (context.json)
         context.printJson(list);
     else
-        context.out << LF("%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", qint64(apps.size())) << "\n";
+        context.out << LP(count, "%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", count)
+                    << "\n";
     return Success;
 }
 
@@ -88,7 +98,7 @@ std::optional<AppInfo> oneApp(Context& context, const std::vector<AppInfo>& apps
 {
     const std::vector<AppInfo> found = appsNamed(apps, context.args.first());
     if (found.empty()) {
-        context.err << "quillmoor-cli: no application '" << lineSafe(context.args.first()) << "'\n";
+        context.err << "quillmoor-cli: " << lineSafe(LF("nenhum app “%@”", context.args.first())) << "\n";
         status = Failure;
         return std::nullopt;
     }
@@ -98,8 +108,10 @@ std::optional<AppInfo> oneApp(Context& context, const std::vector<AppInfo>& apps
     for (const AppInfo& app : found)
         owners.insert(app.ownerName.isEmpty() ? app.id() : ownerKindName(app.ownerKind) + ":" + app.ownerName);
     if (owners.size() > 1) {
-        context.err << "quillmoor-cli: '" << lineSafe(context.args.first()) << "' names " << found.size()
-                    << " applications; give one of:\n";
+        const qint64 count = qint64(found.size());
+        context.err << "quillmoor-cli: "
+                    << lineSafe(LP(count, "“%@” corresponde a %ld apps; indique um destes:", context.args.first(), count))
+                    << "\n";
         for (const AppInfo& app : found)
             context.err << "  " << lineSafe(app.id()) << "  " << lineSafe(app.name) << "\n";
         status = BadUsage;
@@ -134,7 +146,7 @@ std::optional<ChosenApp> chooseApp(Context& context, int& status)
 int runLeftovers(Context& context)
 {
     if (context.args.size() != 1)
-        return context.usageError(QStringLiteral("leftovers takes one application: name, identifier or path"));
+        return context.usageError(LF("%@ aceita um app: nome, identificador, caminho ou pacote", "leftovers"));
     int status = Success;
     const std::optional<ChosenApp> chosen = chooseApp(context, status);
     if (!chosen)
@@ -170,7 +182,7 @@ int runUninstall(Context& context)
     const bool yes = args.removeAll(QStringLiteral("--yes")) > 0;
     const bool leftoversOnly = args.removeAll(QStringLiteral("--leftovers-only")) > 0;
     if (args.size() != 1)
-        return context.usageError(QStringLiteral("uninstall takes one application: desktop id, name or package"));
+        return context.usageError(LF("%@ aceita um app: nome, identificador, caminho ou pacote", "uninstall"));
     context.args = args;
     int status = Success;
     const std::optional<ChosenApp> chosen = chooseApp(context, status);
@@ -191,20 +203,23 @@ int runUninstall(Context& context)
         if (files[i].selected && !(i == 0 && byCommand))
             trash.append(QJsonObject{{"path", FS::text(files[i].url)}, {"size", qint64(files[i].size)}});
     if (!context.json) {
-        context.out << lineSafe(app.name) << "  (" << ownerKindName(app.ownerKind) << " " << lineSafe(app.ownerName) << ")\n";
+        context.out << lineSafe(app.name) << "  (" << ownerText(app) << ")\n";
         if (byCommand)
-            context.out << "Command: " << QString::fromStdString(plan.command) << (plan.admin ? "  [admin]" : "") << "\n";
+            context.out << LF("Comando: %@", QString::fromStdString(plan.command))
+                        << (plan.admin ? "  " + L("[administrador]") : QString()) << "\n";
         if (ownTicked && !plan.packages.isEmpty())
-            context.out << LF("Também serão removidos os pacotes: %@", plan.packages.join(", ")) << "\n";
+            context.out << LF("Também serão removidos os pacotes: %@", joinList(plan.packages)) << "\n";
         if (ownTicked && !plan.apps.isEmpty())
-            context.out << LF("Apps que saem junto: %@", plan.apps.join(", ")) << "\n";
-        context.out << "To the Trash:\n";
+            context.out << LF("Apps que saem junto: %@", joinList(plan.apps)) << "\n";
+        if (!trash.isEmpty())
+            context.out << L("Para a Lixeira:") << "\n";
         for (const QJsonValue& item : trash)
             context.out << "  " << Fmt::bytes(item["size"].toInteger()).leftJustified(10) << " "
                         << lineSafe(item["path"].toString()) << "\n";
         for (const JunkItem& item : files)
             if (!item.selected && !item.note.isEmpty())
-                context.out << "  kept       " << lineSafe(item.url) << "  (" << lineSafe(item.note) << ")\n";
+                context.out << "  " << L("mantido").leftJustified(10) << " " << lineSafe(item.url) << "  ("
+                            << lineSafe(item.note) << ")\n";
     }
     // A refused plan never removes the application itself.
     if (!plan.ok() && ownTicked) {
@@ -221,7 +236,7 @@ int runUninstall(Context& context)
                                           {"apps", QJsonArray::fromStringList(ownTicked ? plan.apps : QStringList())},
                                           {"trash", trash}, {"appStays", ownTicked ? QString() : plan.refusal}});
         else
-            context.out << "Run again with --yes to uninstall.\n";
+            context.out << L("Execute de novo com --yes para desinstalar.") << "\n";
         return Success;
     }
 
@@ -282,14 +297,12 @@ std::vector<Command> appCommands()
 {
     return {
         {QStringLiteral("apps"), QStringLiteral("apps"),
-         QStringLiteral("the installed applications with their sizes, by name"), runApps},
+         L("os aplicativos instalados com seus tamanhos, por nome"), runApps},
         {QStringLiteral("leftovers"), QStringLiteral("leftovers APP"),
-         QStringLiteral("an application and the files it left behind, largest first "
-                        "(APP: name, identifier or path)"),
+         L("um aplicativo e os arquivos que ele deixou, maiores primeiro (APP: nome, identificador ou caminho)"),
          runLeftovers},
         {QStringLiteral("uninstall"), QStringLiteral("uninstall APP [--leftovers-only] [--yes]"),
-         QStringLiteral("removes an application through its owner (package, Flatpak, Snap, or the Trash) with its "
-                        "ticked leftovers; without --yes only shows the plan; --leftovers-only keeps the application"),
+         L("remove um aplicativo pelo seu dono (pacote, Flatpak, Snap ou a Lixeira) com os restos marcados; sem --yes só mostra o plano; --leftovers-only mantém o aplicativo"),
          runUninstall},
     };
 }

@@ -22,31 +22,37 @@ namespace Cli {
 
 namespace {
 
+// A table of two columns for --help: each description starts after the
+// widest first column; a description's further lines start there too.
+void printColumns(QTextStream& s, const std::vector<std::pair<QString, QString>>& rows)
+{
+    qsizetype width = 0;
+    for (const auto& [left, right] : rows)
+        width = std::max(width, left.size());
+    const QString indent = "\n" + QString(width + 4, u' ');
+    for (const auto& [left, right] : rows)
+        s << "  " << left.leftJustified(width + 2) << QString(right).replace(u'\n', indent) << "\n";
+}
+
 QString helpText()
 {
     QString text;
     QTextStream s(&text);
-    s << "Usage: quillmoor-cli [--json] [--profile NAME] COMMAND [ARGS]\n"
-         "\n"
-         "Quillmoor's features without the window.\n"
-         "\n"
-         "Options:\n"
-         "  --json            print one JSON document instead of text\n"
-         "  --profile NAME    the operating system whose places and tools to use\n"
-         "                    (linux or macos; default: QUILLMOOR_PROFILE, else this system's)\n"
-         "  -h, --help        show this help\n"
-         "  --version         show the version and the profile in use\n";
-    if (!commands().empty()) {
-        s << "\nCommands:\n";
-        // The summaries line up after the longest usage.
-        qsizetype width = 0;
-        for (const Command& command : commands())
-            width = std::max(width, command.usage.size());
-        for (const Command& command : commands())
-            s << "  " << command.usage.leftJustified(width + 2) << command.summary << "\n";
-    }
-    s << "\nExit status: 0 success, 1 failure, 2 bad usage, 130 interrupted.\n"
-         "Texts follow the interface language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG).\n";
+    s << LF("Uso: %@", "quillmoor-cli [--json] [--profile NAME] COMMAND [ARGS]") << "\n\n"
+      << L("Os recursos do Quillmoor sem a janela.") << "\n\n"
+      << L("Opções:") << "\n";
+    printColumns(s, {{"--json", L("imprime um único documento JSON em vez de texto")},
+                     {"--profile NAME", L("o sistema operacional cujos lugares e ferramentas usar") + "\n"
+                                            + L("(linux ou macos; padrão: QUILLMOOR_PROFILE, senão o deste sistema)")},
+                     {"-h, --help", L("mostra esta ajuda")},
+                     {"--version", L("mostra a versão e o perfil em uso")}});
+    s << "\n" << L("Comandos:") << "\n";
+    std::vector<std::pair<QString, QString>> rows;
+    for (const Command& command : commands())
+        rows.emplace_back(command.usage, command.summary);
+    printColumns(s, rows);
+    s << "\n" << L("Status de saída: 0 sucesso, 1 falha, 2 uso incorreto, 130 interrompido.") << "\n"
+      << L("Os textos seguem o idioma da interface (LANGUAGE, LC_ALL, LC_MESSAGES, LANG).") << "\n";
     return text;
 }
 
@@ -113,25 +119,23 @@ void Context::printJson(const QJsonValue& value) const
     out.flush();
 }
 
-const std::vector<Command>& commands()
+std::vector<Command> commands()
 {
     // Each feature hands over its commands from its own file (cli/<Feature>Commands.h);
-    // they are listed in the order they are added here.
-    static const std::vector<Command> list = [] {
-        std::vector<Command> all;
-        const auto add = [&all](const std::vector<Command>& feature) {
-            all.insert(all.end(), feature.begin(), feature.end());
-        };
-        add(junkCommands());
-        add(largeCommands());
-        add(appCommands());
-        add(startupCommands());
-        add(spaceCommands());
-        add(maintenanceCommands());
-        add(monitorCommands());
-        return all;
-    }();
-    return list;
+    // they are listed in the order they are added here. Made on each call, so
+    // the summaries are in the words of the profile in use.
+    std::vector<Command> all;
+    const auto add = [&all](const std::vector<Command>& feature) {
+        all.insert(all.end(), feature.begin(), feature.end());
+    };
+    add(junkCommands());
+    add(largeCommands());
+    add(appCommands());
+    add(startupCommands());
+    add(spaceCommands());
+    add(maintenanceCommands());
+    add(monitorCommands());
+    return all;
 }
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -152,21 +156,21 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         } else if (arg == "--profile") {
             const QString name = index + 1 < arguments.size() ? arguments[++index] : QString();
             if (!Profiles::choose(name))
-                return context.usageError(QStringLiteral("unknown profile '%1' (linux or macos)").arg(name));
+                return context.usageError(LF("perfil desconhecido “%@” (linux ou macos)", name));
         } else if (arg.startsWith(QLatin1String("--profile="))) {
             const QString name = arg.mid(int(qstrlen("--profile=")));
             if (!Profiles::choose(name))
-                return context.usageError(QStringLiteral("unknown profile '%1' (linux or macos)").arg(name));
+                return context.usageError(LF("perfil desconhecido “%@” (linux ou macos)", name));
         } else if (arg == "--version") {
             const QString profile = Profiles::active().name;
             if (context.json)
                 context.printJson(QJsonObject{{"version", appVersionText()}, {"profile", profile}});
             else
-                out << appVersionText() << " (profile: " << profile << ")\n";
+                out << LF("%@ (perfil: %@)", appVersionText(), profile) << "\n";
             out.flush();
             return Success;
         } else if (arg.startsWith('-')) {
-            return context.usageError(QStringLiteral("unknown option '%1' (see --help)").arg(arg));
+            return context.usageError(LF("opção desconhecida “%@” (veja --help)", arg));
         } else {
             commandName = arg;
             ++index;
@@ -174,7 +178,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
     }
     if (commandName.isEmpty())
-        return context.usageError(QStringLiteral("no command given (see --help)"));
+        return context.usageError(L("nenhum comando informado (veja --help)"));
     for (const Command& command : commands()) {
         if (command.name != commandName)
             continue;
@@ -194,7 +198,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err.flush();
         return status;
     }
-    return context.usageError(QStringLiteral("unknown command '%1' (see --help)").arg(commandName));
+    return context.usageError(LF("comando desconhecido “%@” (veja --help)", commandName));
 }
 
 } // namespace Cli

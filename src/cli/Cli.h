@@ -31,7 +31,7 @@ struct Context {
 struct Command {
     QString name;
     QString usage;    // e.g. "large [--min SIZE]"
-    QString summary;  // one line for --help
+    QString summary;  // one line for --help, in the interface language
     std::function<int(Context&)> run;
 };
 
@@ -44,7 +44,7 @@ QString lineSafe(const QString& text);
 QString lineSafe(const std::filesystem::path& path);
 
 // The commands, in the order --help lists them.
-const std::vector<Command>& commands();
+std::vector<Command> commands();
 
 // Runs the tool on its arguments (without the program name).
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err);

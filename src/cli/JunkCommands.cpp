@@ -1,5 +1,7 @@
 #include "cli/JunkCommands.h"
 
+#include <algorithm>
+
 #include <QJsonObject>
 
 #include "engines/junk/JunkScan.h"
@@ -40,7 +42,7 @@ void printGroups(const Context& context, const std::vector<JunkGroup>& groups)
 int runJunk(Context& context)
 {
     if (!context.args.isEmpty())
-        return context.usageError(QStringLiteral("junk takes no arguments (see --help)"));
+        return context.usageError(LF("%@ não aceita argumentos (veja --help)", "junk"));
     const std::vector<JunkGroup> groups = Sweeper::scanJunk(Profiles::active().junk.rules());
     if (context.json)
         context.printJson(junkGroupsJson(groups));
@@ -68,13 +70,13 @@ QString parseClean(const QStringList& args, CleanOptions& options)
             options.yes = true;
         } else if (arg == "--group") {
             if (i + 1 >= args.size())
-                return QStringLiteral("--group needs a group id");
+                return L("--group precisa do id de um grupo");
             const QString id = args[++i];
             if (!isRuleId(id))
-                return QStringLiteral("unknown group '%1'").arg(id);
+                return LF("grupo desconhecido “%@”", id);
             options.groups << id;
         } else {
-            return QStringLiteral("unknown argument '%1' for clean (see --help)").arg(arg);
+            return LF("argumento desconhecido “%@” para %@ (veja --help)", arg, "clean");
         }
     }
     return {};
@@ -99,11 +101,15 @@ void printPlan(const Context& context, const std::vector<RemovalTarget>& targets
         context.printJson(QJsonObject{{"dryRun", true}, {"items", items}, {"total", qint64(sizeOf(targets))}});
         return;
     }
-    context.out << "Would remove (run again with --yes to remove):\n";
+    context.out << L("Seria removido (execute de novo com --yes para remover):") << "\n";
+    // How each item goes, in a column as wide as the longer of the two words.
+    const QString deleted = L("apagar");
+    const QString trashed = L("para a Lixeira");
+    const qsizetype width = std::max(deleted.size(), trashed.size()) + 1;
     for (const RemovalTarget& target : targets)
-        context.out << "  " << (target.permanent ? "delete " : "trash  ")
+        context.out << "  " << (target.permanent ? deleted : trashed).leftJustified(width)
                     << Fmt::bytes(target.size).leftJustified(10) << " " << lineSafe(target.url) << "\n";
-    context.out << "Total: " << Fmt::bytes(sizeOf(targets)) << "\n";
+    context.out << LF("Total: %@", Fmt::bytes(sizeOf(targets))) << "\n";
 }
 
 int runClean(Context& context)
@@ -176,9 +182,9 @@ std::vector<Command> junkCommands()
 {
     return {
         {QStringLiteral("junk"), QStringLiteral("junk"),
-         QStringLiteral("scan for junk: groups, items, sizes and selection"), runJunk},
+         L("procura lixo: grupos, itens, tamanhos e seleção"), runJunk},
         {QStringLiteral("clean"), QStringLiteral("clean [--group ID]... [--dry-run] [--yes]"),
-         QStringLiteral("remove the selected junk (or the named groups); --yes to really remove"), runClean},
+         L("remove o lixo selecionado (ou os grupos indicados); --yes para remover de fato"), runClean},
     };
 }
 

@@ -22,12 +22,12 @@ QString parseLarge(const QStringList& args, std::int64_t& minBytes)
 {
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] != "--min")
-            return QStringLiteral("unknown argument '%1' for large (see --help)").arg(args[i]);
+            return LF("argumento desconhecido “%@” para %@ (veja --help)", args[i], "large");
         if (i + 1 >= args.size())
-            return QStringLiteral("--min needs a size (100MB, 500MB, 1GB, 5GB or bytes)");
+            return L("--min precisa de um tamanho (100MB, 500MB, 1GB, 5GB ou bytes)");
         const std::optional<std::int64_t> value = parseLargeMin(args[++i]);
         if (!value)
-            return QStringLiteral("bad size '%1' (100MB, 500MB, 1GB, 5GB or bytes)").arg(args[i]);
+            return LF("tamanho inválido “%@” (100MB, 500MB, 1GB, 5GB ou bytes)", args[i]);
         minBytes = *value;
     }
     return {};
@@ -39,9 +39,8 @@ void printFiles(const Context& context, const std::vector<LargeFile>& files, std
         context.out << Fmt::bytes(file.size).leftJustified(10) << "  "
                     << Fmt::date(file.accessed).leftJustified(12) << "  " << lineSafe(file.url) << "\n";
     const QString label = largeMinLabel(minBytes);
-    context.out << LF("%ld arquivos acima de %@", qint64(files.size()),
-                      label.isEmpty() ? Fmt::bytes(minBytes) : label)
-                << "\n";
+    const qint64 count = qint64(files.size());
+    context.out << LP(count, "%ld arquivos acima de %@", count, label.isEmpty() ? Fmt::bytes(minBytes) : label) << "\n";
 }
 
 int runLarge(Context& context)
@@ -113,8 +112,7 @@ std::vector<Command> largeCommands()
 {
     return {
         {QStringLiteral("large"), QStringLiteral("large [--min SIZE]"),
-         QStringLiteral("files of at least SIZE in the home folder, largest first "
-                        "(100MB, 500MB, 1GB, 5GB or bytes; default 500MB)"),
+         L("arquivos de pelo menos SIZE na pasta pessoal, maiores primeiro (100MB, 500MB, 1GB, 5GB ou bytes; padrão 500MB)"),
          runLarge},
     };
 }

@@ -22,15 +22,15 @@ QString parseRun(const QStringList& args, const std::vector<MaintTask>& tasks, Q
             continue;
         }
         if (!afterRun)
-            return QStringLiteral("unknown argument '%1' for maintenance (see --help)").arg(arg);
+            return LF("argumento desconhecido “%@” para %@ (veja --help)", arg, "maintenance");
         const bool known = std::any_of(tasks.begin(), tasks.end(), [&](const MaintTask& t) { return t.id == arg; });
         if (!known)
-            return QStringLiteral("unknown routine '%1' (see quillmoor-cli maintenance)").arg(arg);
+            return LF("rotina desconhecida “%@” (veja quillmoor-cli maintenance)", arg);
         if (!ids.contains(arg))
             ids.append(arg);
     }
     if (run && ids.isEmpty())
-        return QStringLiteral("--run needs at least one routine id");
+        return L("--run precisa do id de pelo menos uma rotina");
     return {};
 }
 
@@ -73,7 +73,7 @@ int runMaintenance(Context& context)
     bool refused = false;
     for (const MaintTask& task : tasks) {
         if (ids.contains(task.id) && !task.available) {
-            context.err << task.title << ": " << task.reason << "\n";
+            context.err << LF("%@: %@", task.title, task.reason) << "\n";
             refused = true;
         }
     }
@@ -90,7 +90,7 @@ int runMaintenance(Context& context)
     } else {
         for (const MaintTask& task : tasks)
             if (outcome.okIds.contains(task.id))
-                context.out << L("Concluído") << ": " << task.title << "\n";
+                context.out << LF("Concluído: %@", task.title) << "\n";
         for (const QString& note : outcome.notes)
             context.out << note << "\n";
         for (const QString& failure : outcome.failures)
@@ -111,8 +111,7 @@ std::vector<Command> maintenanceCommands()
 {
     return {
         {QStringLiteral("maintenance"), QStringLiteral("maintenance [--run ID...]"),
-         QStringLiteral("the maintenance routines; with --run, runs the named ones "
-                        "(those marked with a lock ask for the administrator password once)"),
+         L("as rotinas de manutenção; com --run, executa as indicadas (as marcadas com cadeado pedem a senha de administrador uma vez)"),
          runMaintenance},
     };
 }

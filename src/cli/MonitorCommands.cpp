@@ -31,12 +31,12 @@ int runMonitor(Context& context)
     int samples = kDefaultSamples;
     for (int i = 0; i < context.args.size(); ++i) {
         if (context.args[i] != "--samples")
-            return context.usageError(QStringLiteral("unknown argument '%1' for monitor (see --help)").arg(context.args[i]));
+            return context.usageError(LF("argumento desconhecido “%@” para %@ (veja --help)", context.args[i], "monitor"));
         if (i + 1 >= context.args.size())
-            return context.usageError(QStringLiteral("--samples needs a number from 1 to 10000"));
+            return context.usageError(L("--samples precisa de um número de 1 a 10000"));
         const std::optional<int> count = parseSampleCount(context.args[++i]);
         if (!count)
-            return context.usageError(QStringLiteral("bad sample count '%1' (1 to 10000)").arg(context.args[i]));
+            return context.usageError(LF("número de amostras inválido “%@” (1 a 10000)", context.args[i]));
         samples = *count;
     }
 
@@ -93,17 +93,17 @@ std::optional<int> parseSampleCount(const QString& text)
 QString monitorLine(const MonitorReading& reading)
 {
     QStringList parts;
-    parts << L("Disco") + ": " + Fmt::bytes(reading.disk.free) + " " + L("livres");
-    parts << L("Memória") + ": " + percent(Monitor::memFraction(reading.mem));
-    parts << L("Processador") + ": " + percent(reading.cpu);
+    parts << LF("Disco: %@ livres", Fmt::bytes(reading.disk.free));
+    parts << LF("Memória: %@", percent(Monitor::memFraction(reading.mem)));
+    parts << LF("Processador: %@", percent(reading.cpu));
     parts << "↓ " + Monitor::rate(reading.rates.down) + "   ↑ " + Monitor::rate(reading.rates.up);
-    QString power = L("Energia") + ": " + Panel::batteryStatus(reading.battery);
+    QString power = Panel::batteryStatus(reading.battery);
     if (reading.battery)
         power += " " + QString::number(reading.battery->level) + "%";
-    parts << power;
-    parts << L("Rede") + ": " + lineSafe(reading.wifi.value_or(QStringLiteral("—")));
+    parts << LF("Energia: %@", power);
+    parts << LF("Rede: %@", lineSafe(reading.wifi.value_or(QStringLiteral("—"))));
     for (const Monitor::VolumeInfo& volume : reading.volumes)
-        parts << lineSafe(volume.name) + " " + Fmt::bytes(volume.free) + " " + L("livres");
+        parts << LF("%@: %@ livres", lineSafe(volume.name), Fmt::bytes(volume.free));
     return parts.join(QStringLiteral("  ·  "));
 }
 
@@ -135,8 +135,7 @@ std::vector<Command> monitorCommands()
 {
     return {
         {QStringLiteral("monitor"), QStringLiteral("monitor [--samples N]"),
-         QStringLiteral("live disk, memory, processor, network, power, Wi-Fi and volumes, "
-                        "N samples 2 s apart (default 5)"),
+         L("disco, memória, processador, rede, energia, Wi-Fi e volumes ao vivo, N amostras a cada 2 s (padrão 5)"),
          runMonitor},
     };
 }

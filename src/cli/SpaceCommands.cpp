@@ -23,9 +23,9 @@ int runDu(Context& context)
         if (arg == "--no-hidden") {
             hidden = false;
         } else if (arg.startsWith('-') && arg != "-") {
-            return context.usageError(QStringLiteral("unknown argument '%1' for du (see --help)").arg(arg));
+            return context.usageError(LF("argumento desconhecido “%@” para %@ (veja --help)", arg, "du"));
         } else if (gotPath) {
-            return context.usageError(QStringLiteral("du takes one folder"));
+            return context.usageError(L("du aceita uma só pasta"));
         } else {
             folder = FS::expand(QFile::encodeName(arg).toStdString());
             gotPath = true;
@@ -36,7 +36,7 @@ int runDu(Context& context)
     if (const std::filesystem::path target = Space::linkedFolder(folder); !target.empty())
         folder = target;
     if (!FS::isDir(folder)) {
-        context.err << "quillmoor-cli: not a folder: " << lineSafe(folder) << "\n";
+        context.err << "quillmoor-cli: " << LF("não é uma pasta: %@", lineSafe(folder)) << "\n";
         return Failure;
     }
 
@@ -105,8 +105,7 @@ std::vector<Command> spaceCommands()
 {
     return {
         {QStringLiteral("du"), QStringLiteral("du [PATH] [--no-hidden]"),
-         QStringLiteral("the children of a folder (default: the home folder) sized on disk, largest first, "
-                        "with the total"),
+         L("o conteúdo de uma pasta (padrão: a pasta pessoal) medido no disco, maiores primeiro, com o total"),
          runDu},
     };
 }

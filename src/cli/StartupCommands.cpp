@@ -28,6 +28,7 @@ QString stateText(const AgentItem& item)
 int list(Context& context)
 {
     const std::vector<AgentItem> items = backend().scan();
+    const qint64 count = qint64(items.size());
     QJsonArray json;
     for (const AgentItem& item : items) {
         if (context.json) {
@@ -51,8 +52,7 @@ int list(Context& context)
     if (context.json)
         context.printJson(json);
     else
-        context.out << LF("%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.",
-                          qint64(items.size()))
+        context.out << LP(count, "%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.", count)
                     << "\n";
     return Success;
 }
@@ -87,12 +87,13 @@ int runStartup(Context& context)
         return list(context);
     const QString action = context.args.first();
     if (action != "off" && action != "on" && action != "remove")
-        return context.usageError(QStringLiteral("unknown startup action '%1' (off, on or remove; see --help)").arg(action));
+        return context.usageError(LF("ação de inicialização desconhecida “%@” (off, on ou remove; veja --help)", action));
     if (context.args.size() != 2)
-        return context.usageError(QStringLiteral("startup %1 takes one item id (see quillmoor-cli startup)").arg(action));
+        return context.usageError(LF("startup %@ aceita o id de um item (veja quillmoor-cli startup)", action));
     const std::optional<AgentItem> item = find(context.args[1]);
     if (!item) {
-        context.err << "quillmoor-cli: no startup item '" << context.args[1] << "' (see quillmoor-cli startup)\n";
+        context.err << "quillmoor-cli: "
+                    << lineSafe(LF("nenhum item de inicialização “%@” (veja quillmoor-cli startup)", context.args[1])) << "\n";
         return Failure;
     }
     if (action == "remove")
@@ -112,10 +113,9 @@ std::vector<Command> startupCommands()
 {
     return {
         {QStringLiteral("startup"), QStringLiteral("startup [off|on|remove ID]"),
-         QStringLiteral("what starts with the session or the system; switches an item off or on, "
-                        "or removes the user's own"),
+         L("o que inicia com a sessão ou o sistema; desativa ou ativa um item, ou remove um do próprio usuário"),
          runStartup},
-        {QStringLiteral("agents"), QStringLiteral("agents"), QStringLiteral("the same as startup"), runStartup},
+        {QStringLiteral("agents"), QStringLiteral("agents"), L("o mesmo que startup"), runStartup},
     };
 }
 

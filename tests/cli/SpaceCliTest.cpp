@@ -55,7 +55,7 @@ TEST(DuCli, ChildrenLargestFirstWithTheTotal)
     EXPECT_EQ(text.status, 0);
     EXPECT_TRUE(text.out.contains("big/\n"));
     EXPECT_FALSE(text.out.contains(".hidden"));
-    EXPECT_TRUE(text.out.trimmed().split('\n').last().contains(LF("%ld itens", 4)));
+    EXPECT_TRUE(text.out.trimmed().split('\n').last().contains(LP(4, "%ld itens", 4)));
 
     EXPECT_EQ(runCli({"du", QString::fromStdString((folder / "mid.bin").native())}).status, 1);
     EXPECT_EQ(runCli({"du", "/nowhere/at/all"}).status, 1);

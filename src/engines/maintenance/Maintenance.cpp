@@ -58,7 +58,7 @@ namespace {
 // The title and the reason, or the title alone when there is no reason.
 QString failure(const MaintTask& task, const QString& reason)
 {
-    return reason.isEmpty() ? task.title : task.title + QStringLiteral(": ") + reason;
+    return reason.isEmpty() ? task.title : LF("%@: %@", task.title, reason);
 }
 
 // The gauges of the routines that have one, read now.
