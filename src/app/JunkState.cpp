@@ -122,11 +122,27 @@ bool JunkState::trashWillEmpty() const
     return false;
 }
 
+bool JunkState::junkToTrash() const
+{
+    for (const JunkGroup& group : junkGroups_)
+        if (!group.permanent && group.selectedTotal() > 0)
+            return true;
+    return false;
+}
+
 qint64 JunkState::junkSelectedTotal() const
 {
     qint64 sum = 0;
     for (const auto& group : junkGroups_)
         sum += group.selectedTotal();
+    return sum;
+}
+
+qint64 JunkState::junkUnselectedTotal() const
+{
+    qint64 sum = 0;
+    for (const auto& group : junkGroups_)
+        sum += group.total() - group.selectedTotal();
     return sum;
 }
 
@@ -164,6 +180,7 @@ void JunkState::scanJunk()
 {
     if (junkScanning_)
         return;  // one scan at a time
+    cleanedSinceScan_ = false;
     setJunkScanning(true);
     setJunkLive(0);
     setJunkCurrent(QString());
@@ -213,5 +230,6 @@ void JunkState::pruneJunk()
         if (!group.items.empty())
             kept.push_back(std::move(group));
     }
+    cleanedSinceScan_ = true;
     setJunkGroups(std::move(kept));
 }

@@ -30,7 +30,10 @@ class JunkState : public QObject, public OneInstance<JunkState> {
     Q_PROPERTY(qint64 junkLive READ junkLive NOTIFY junkLiveChanged)
     Q_PROPERTY(QString junkCurrent READ junkCurrent NOTIFY junkCurrentChanged)
     Q_PROPERTY(qint64 junkSelectedTotal READ junkSelectedTotal NOTIFY junkGroupsChanged)
+    Q_PROPERTY(qint64 junkUnselectedTotal READ junkUnselectedTotal NOTIFY junkGroupsChanged)
+    Q_PROPERTY(bool junkAllCleaned READ junkAllCleaned NOTIFY junkGroupsChanged)
     Q_PROPERTY(bool trashWillEmpty READ trashWillEmpty NOTIFY junkGroupsChanged)
+    Q_PROPERTY(bool junkToTrash READ junkToTrash NOTIFY junkGroupsChanged)
     Q_PROPERTY(RecordListModel* junkGroupModel READ junkGroupModel CONSTANT)
     Q_PROPERTY(QVariantList largestJunkGroups READ largestJunkGroups NOTIFY junkGroupsChanged)
 
@@ -43,8 +46,14 @@ public:
     qint64 junkLive() const { return junkLive_; }
     QString junkCurrent() const { return junkCurrent_; }
     qint64 junkSelectedTotal() const;
+    // What the scan found that is not ticked (installers, items in use…).
+    qint64 junkUnselectedTotal() const;
+    // A clean has run since the scan and nothing found is ticked any more.
+    bool junkAllCleaned() const { return cleanedSinceScan_ && junkSelectedTotal() == 0; }
     // The next cleanup will empty the Trash for good.
     bool trashWillEmpty() const;
+    // Some ticked items (installers, archives) go to the Trash rather than being deleted.
+    bool junkToTrash() const;
     RecordListModel* junkGroupModel() const { return junkGroupModel_; }
     // The four largest groups ({title, total}), largest first.
     QVariantList largestJunkGroups() const;
@@ -79,6 +88,7 @@ private:
     std::vector<JunkGroup> junkGroups_;
     bool junkScanning_ = false;
     bool junkScanned_ = false;
+    bool cleanedSinceScan_ = false;
     qint64 junkLive_ = 0;
     QString junkCurrent_;
     RecordListModel* junkGroupModel_ = nullptr;

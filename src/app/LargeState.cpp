@@ -10,6 +10,7 @@
 #include "engines/large/LargeFiles.h"
 #include "platform/Background.h"
 #include "platform/FS.h"
+#include "platform/Fmt.h"
 #include "platform/Sound.h"
 #include "profiles/Profile.h"
 
@@ -36,9 +37,32 @@ LargeState::LargeState(RemovalState& removals, QObject* parent)
     largeFileModelByAge_ = new RecordListModel(roles, "fileId", this);
 }
 
-void LargeState::setLargeMin(qint64 bytes) { assign(largeMin_, bytes, &LargeState::largeMinChanged); }
+void LargeState::setLargeMin(qint64 bytes)
+{
+    if (bytes == largeMin_)
+        return;
+    largeMin_ = bytes;
+    emit largeMinChanged();
+    refreshLargeModels();
+    emit largeFilesChanged();
+}
 
 QString LargeState::largeMinLabel() const { return Sweeper::largeThresholdLabel(largeMin_); }
+
+QString LargeState::largeShownMinLabel() const
+{
+    const QString label = Sweeper::largeThresholdLabel(largeShownMin());
+    return label.isEmpty() ? Fmt::bytes(largeShownMin()) : label;
+}
+
+std::vector<LargeFile> LargeState::shownLargeFiles() const
+{
+    std::vector<LargeFile> shown;
+    for (const LargeFile& file : largeFiles_)
+        if (file.size >= largeShownMin())
+            shown.push_back(file);
+    return shown;
+}
 
 QVariantList LargeState::largeOptions() const
 {
@@ -52,14 +76,15 @@ QVariantList LargeState::largeOptions() const
 qint64 LargeState::largeSelectedTotal() const
 {
     qint64 sum = 0;
-    for (const LargeFile& file : largeFiles_)
+    for (const LargeFile& file : shownLargeFiles())
         sum += file.selected ? file.size : 0;
     return sum;
 }
 
 int LargeState::largeSelectedCount() const
 {
-    return int(std::count_if(largeFiles_.begin(), largeFiles_.end(), [](const LargeFile& f) { return f.selected; }));
+    const std::vector<LargeFile> shown = shownLargeFiles();
+    return int(std::count_if(shown.begin(), shown.end(), [](const LargeFile& f) { return f.selected; }));
 }
 
 void LargeState::setLargeFiles(std::vector<LargeFile> files)
@@ -83,11 +108,12 @@ void LargeState::refreshLargeModels()
             {"selected", file.selected},
         };
     };
+    const std::vector<LargeFile> shown = shownLargeFiles();
     QList<QVariantMap> rows;
-    for (const LargeFile& file : largeFiles_)
+    for (const LargeFile& file : shown)
         rows.append(rowOf(file));
     QList<QVariantMap> byAge;
-    for (std::size_t index : oldestFirst(largeFiles_))
+    for (std::size_t index : oldestFirst(shown))
         byAge.append(rows.at(qsizetype(index)));
     largeFileModel_->setRows(std::move(rows));
     largeFileModelByAge_->setRows(std::move(byAge));
@@ -130,9 +156,10 @@ void LargeState::scanLarge()
             };
             return Sweeper::scanLarge(minBytes, *flag, progress, FS::home(), 0, rules);
         },
-        [this, flag](std::vector<LargeFile> found) {
+        [this, flag, minBytes](std::vector<LargeFile> found) {
             if (largeFlag_ != flag)
                 return;  // a newer walk has started: this result is dropped
+            listMin_ = minBytes;
             setLargeFiles(std::move(found));
             setLargeScanning(false);
             assign(largeScanned_, true, &LargeState::largeScannedChanged);
@@ -145,7 +172,7 @@ void LargeState::cancelLarge() { largeFlag_->cancelled = true; }
 void LargeState::trashLarge()
 {
     std::vector<RemovalTarget> targets;
-    for (const LargeFile& file : largeFiles_)
+    for (const LargeFile& file : shownLargeFiles())
         if (file.selected)
             targets.push_back({file.url, false, file.size});
     removals_.perform(std::move(targets), [this] {

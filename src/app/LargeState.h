@@ -2,6 +2,7 @@
 // The large-file walk as the window shows it: the threshold, the walk with
 // its progress and its stop, the files found in two orders, the ticks, and
 // the move of the ticked files to the Trash through the removal path.
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -30,6 +31,8 @@ class LargeState : public QObject, public OneInstance<LargeState> {
     Q_PROPERTY(int largeProgress READ largeProgress NOTIFY largeProgressChanged)
     Q_PROPERTY(qint64 largeMin READ largeMin WRITE setLargeMin NOTIFY largeMinChanged)
     Q_PROPERTY(QString largeMinLabel READ largeMinLabel NOTIFY largeMinChanged)
+    Q_PROPERTY(QString largeShownMinLabel READ largeShownMinLabel NOTIFY largeFilesChanged)
+    Q_PROPERTY(bool largeListAboveMin READ largeListAboveMin NOTIFY largeFilesChanged)
     Q_PROPERTY(QVariantList largeOptions READ largeOptions CONSTANT)
     Q_PROPERTY(qint64 largeSelectedTotal READ largeSelectedTotal NOTIFY largeFilesChanged)
     Q_PROPERTY(int largeSelectedCount READ largeSelectedCount NOTIFY largeFilesChanged)
@@ -49,9 +52,17 @@ public:
     // The label of the current threshold among the offered ones, or empty.
     QString largeMinLabel() const;
     QVariantList largeOptions() const;
+    // The list shows the files of the last walk that reach the current
+    // threshold. A threshold below the walk's own cannot show what the walk
+    // skipped: the list then stays the walk's, and says so.
+    qint64 largeShownMin() const { return std::max(largeMin_, listMin_); }
+    QString largeShownMinLabel() const;
+    bool largeListAboveMin() const { return largeScanned_ && largeMin_ < listMin_; }
+    // What the list shows (ticks of hidden files neither count nor act).
+    std::vector<LargeFile> shownLargeFiles() const;
     qint64 largeSelectedTotal() const;
     int largeSelectedCount() const;
-    int largeCount() const { return int(largeFiles_.size()); }
+    int largeCount() const { return int(shownLargeFiles().size()); }
     RecordListModel* largeFileModel() const { return largeFileModel_; }
     RecordListModel* largeFileModelByAge() const { return largeFileModelByAge_; }
 
@@ -83,6 +94,7 @@ private:
     bool largeScanned_ = false;
     int largeProgress_ = 0;
     qint64 largeMin_ = 500000000;
+    qint64 listMin_ = 0;  // the threshold the last walk used
     CancelFlagPtr largeFlag_ = std::make_shared<CancelFlag>();
     RecordListModel* largeFileModel_ = nullptr;
     RecordListModel* largeFileModelByAge_ = nullptr;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <QObject>
+#include <QString>
 #include <QtQml/qqmlregistration.h>
 
 #include "app/OneInstance.h"
@@ -22,6 +23,7 @@ class ShellState;
 struct Celebration {
     std::int64_t freed = 0;    // deleted for good
     std::int64_t trashed = 0;  // moved to the Trash
+    QString removed = {};      // the application uninstalled, or empty
     bool operator==(const Celebration&) const = default;
 };
 
@@ -36,6 +38,7 @@ class RemovalState : public QObject, public RemovalService, public OneInstance<R
     Q_PROPERTY(bool celebrating READ celebrating NOTIFY celebrateChanged)
     Q_PROPERTY(qint64 celebrateFreed READ celebrateFreed NOTIFY celebrateChanged)
     Q_PROPERTY(qint64 celebrateTrashed READ celebrateTrashed NOTIFY celebrateChanged)
+    Q_PROPERTY(QString celebrateRemoved READ celebrateRemoved NOTIFY celebrateChanged)
 
 public:
     explicit RemovalState(ShellState& shell, QObject* parent = nullptr);
@@ -47,6 +50,7 @@ public:
     bool celebrating() const { return celebrate_.has_value(); }
     qint64 celebrateFreed() const { return celebrate_ ? celebrate_->freed : 0; }
     qint64 celebrateTrashed() const { return celebrate_ ? celebrate_->trashed : 0; }
+    QString celebrateRemoved() const { return celebrate_ ? celebrate_->removed : QString(); }
     void setCelebrate(std::optional<Celebration> value);
     Q_INVOKABLE void dismissCelebration();
 

@@ -155,9 +155,10 @@ QVariantMap UninstallerState::selectedAppInfo() const
             {"owner", ownerLabel(*app)},
             {"icon", iconUrl(*app)},
             {"removable", appPlan_.ok() || !ownTicked},
+            {"byPackage", ownTicked && appPlan_.ok() && app->ownerKind == AppOwner::package},
             {"why", appPlan_.refusal},
-            {"packages", appPlan_.packages.join(", ")},
-            {"takesApps", appPlan_.apps.join(", ")}};
+            {"packages", joinList(appPlan_.packages)},
+            {"takesApps", joinList(appPlan_.apps)}};
 }
 
 qint64 UninstallerState::appSelectedTotal() const
@@ -232,13 +233,15 @@ void UninstallerState::uninstallSelected()
             *outcome = Sweeper::uninstall(app, plan, files, apps, admin, mayDelete);
             return outcome->removal;
         },
-        [this, id, outcome] {
+        [this, id, name = app.name, outcome] {
             if (!outcome->appStays.isEmpty())
                 shell_.setMessage(shell_.hasMessage() ? shell_.message() + QLatin1Char('\n') + outcome->appStays
                                                       : outcome->appStays);
             if (outcome->refused)
                 return;
             if (outcome->appRemoved) {
+                // the celebration names what was uninstalled, even when nothing went to the Trash
+                removals_.setCelebrate(Celebration{outcome->removal.freed, outcome->removal.trashed, name});
                 setSelectedApp(std::nullopt);
                 setAppFiles({});
                 loadApps();  // the list is read again: what the owner removed is gone

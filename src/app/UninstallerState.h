@@ -45,7 +45,8 @@ public:
     RecordListModel* appModel() const { return appModel_; }
     RecordListModel* appFileModel() const { return appFileModel_; }
     // The chosen application ({name, bundleID, version, path, owner, icon,
-    // removable, why, packages, takesApps}); empty when none.
+    // removable, why, byPackage: its package goes, packages and takesApps: the
+    // others that go with it}); empty when none.
     QVariantMap selectedAppInfo() const;
     qint64 appSelectedTotal() const;
     int appSelectedCount() const;

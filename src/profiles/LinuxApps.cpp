@@ -60,6 +60,7 @@ LinuxApps::Sources linuxAppPlaces()
     s.flatpakData = home / ".var/app";
     s.snapData = home / "snap";
     s.autostart = Paths::configHome() / "autostart";
+    s.programFolders = {home / ".local/bin", home / "bin"};
     return s;
 }
 

@@ -8,6 +8,7 @@ Item {
     id: view
     property real freed: 0
     property real trashed: 0
+    property string removed: ""   // the application uninstalled, if any
     signal dismiss()
 
     // the running figure: to `freed` when something was deleted, else to `trashed`
@@ -78,8 +79,22 @@ Item {
             }
             Text {
                 textFormat: Text.PlainText
+                objectName: "celebrationRemoved"
+                Layout.fillWidth: true
+                Layout.maximumWidth: 320
+                Layout.alignment: Qt.AlignHCenter
+                visible: view.removed !== ""
+                text: I18n.LF("“%@” foi desinstalado.", [view.removed])
+                color: DS.text
+                font.pixelSize: 15
+                wrapMode: Text.WordWrap
+                horizontalAlignment: Text.AlignHCenter
+            }
+            Text {
+                textFormat: Text.PlainText
                 objectName: "celebrationAmount"
                 Layout.alignment: Qt.AlignHCenter
+                visible: view.target > 0
                 text: view.freed > 0 ? I18n.LF("%@ liberados", [Fmt.bytes(Math.floor(view.counter))])
                                      : I18n.LF("%@ na Lixeira", [Fmt.bytes(Math.floor(view.counter))])
                 color: DS.text

@@ -54,6 +54,7 @@ Item {
         sourceComponent: CelebrationView {
             freed: RemovalState.celebrateFreed
             trashed: RemovalState.celebrateTrashed
+            removed: RemovalState.celebrateRemoved
             onDismiss: RemovalState.dismissCelebration()
         }
     }

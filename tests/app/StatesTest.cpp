@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "app/FeatureStates.h"
+#include "platform/Fmt.h"
 #include "platform/Prefs.h"
 #include "support/Fixtures.h"
 #include "support/WaitFor.h"
@@ -120,6 +121,8 @@ TEST(CleanJunk, RemovesTheTickedItemsAndPrunesWhatIsGone)
     states.junk.setJunkGroups({group});
     states.junk.setJunkScanned(true);
     EXPECT_EQ(states.junk.junkSelectedTotal(), 120'000);
+    EXPECT_EQ(states.junk.junkUnselectedTotal(), 60'000);
+    EXPECT_FALSE(states.junk.junkAllCleaned());
     std::filesystem::remove_all(home / "vanishes");  // gone between scan and clean
 
     const qint64 before = states.removals.totalFreed();
@@ -135,6 +138,8 @@ TEST(CleanJunk, RemovesTheTickedItemsAndPrunesWhatIsGone)
     EXPECT_EQ(states.removals.celebrateFreed(), 50'000);
     EXPECT_TRUE(Prefs::standard()->contains("lastClean"));
     EXPECT_TRUE(states.junk.junkScanned());  // the pruned result stays on screen
+    EXPECT_TRUE(states.junk.junkAllCleaned());  // and says that all it ticked is gone
+    EXPECT_EQ(states.junk.junkUnselectedTotal(), 60'000);
 }
 
 TEST(CleanJunk, TickingFollowsTheGroupRules)
@@ -152,6 +157,14 @@ TEST(CleanJunk, TickingFollowsTheGroupRules)
     EXPECT_EQ(states.junk.junkGroupModel()->count(), 1);
     EXPECT_TRUE(states.junk.junkGroupModel()->get(0).value("someOn").toBool());
     EXPECT_FALSE(states.junk.junkGroupModel()->get(0).value("allOn").toBool());
+
+    // the confirmation says that installers go to the Trash only while one is ticked
+    JunkGroup caches = groupOf("caches", {itemAt("/nowhere/c", 5, true)});
+    caches.permanent = true;
+    states.junk.setJunkGroups({caches, groupOf("installers", {itemAt("/nowhere/setup.deb", 7, false)})});
+    EXPECT_FALSE(states.junk.junkToTrash());
+    states.junk.toggleJunkGroup("installers");
+    EXPECT_TRUE(states.junk.junkToTrash());
 }
 
 TEST(LargestFirst, KeepsFourAndTheOrderOfEqualTotals)
@@ -218,6 +231,21 @@ TEST(LargeFiles, ANewerScanSupersedesTheOlderOneAndTrashingPrunes)
     states.large.toggleLargeFile(states.large.largeFiles()[0].id.toString(QUuid::WithoutBraces));  // a unticked again
     EXPECT_EQ(states.large.largeSelectedTotal(), 200'000);
     EXPECT_EQ(states.large.largeSelectedCount(), 1);
+
+    // A higher threshold filters the list at once; a ticked file it hides is
+    // neither counted nor moved. A lower one keeps the walk's list and says so.
+    states.large.setLargeMin(250'000);
+    EXPECT_EQ(states.large.largeCount(), 1);
+    EXPECT_EQ(states.large.largeSelectedCount(), 0);
+    EXPECT_FALSE(states.large.largeListAboveMin());
+    states.large.trashLarge();
+    ASSERT_EVENTUALLY(!states.removals.busy(), 20000);
+    EXPECT_TRUE(std::filesystem::exists(home / "large-fixture/b.bin"));
+    states.large.setLargeMin(1);
+    EXPECT_TRUE(states.large.largeListAboveMin());
+    EXPECT_EQ(states.large.largeCount(), 2);
+    EXPECT_EQ(states.large.largeShownMinLabel(), Fmt::bytes(150'000));
+    states.large.setLargeMin(150'000);
     states.large.trashLarge();
     ASSERT_EVENTUALLY(!states.removals.busy() && states.large.largeCount() == 1, 20000);
     EXPECT_EQ(states.large.largeFiles()[0].url.filename(), "a.bin");

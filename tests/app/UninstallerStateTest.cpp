@@ -117,6 +117,7 @@ TEST_F(Uninstaller, TheWindowKeepsTurningWhileTheAdministratorIsAsked)
     ASSERT_TRUE(QTest::qWaitFor([&] { return asked && !states.removals.busy(); }, 10000));
     EXPECT_GT(turns, 50);  // about 150 while the prompt was open
     EXPECT_FALSE(present(bundle));
+    EXPECT_EQ(states.removals.celebrateRemoved(), "Slow");  // the celebration names what was uninstalled
 }
 
 TEST(UninstallRefusal, TheWindowAndTheCommandLineSayTheSame)

@@ -255,6 +255,34 @@ TEST(LinuxApps, LeftoversAndTheGuard)
     const std::vector<JunkItem> again = LinuxApps::appFiles(xterm, apps, fx.sources(), {});
     EXPECT_TRUE(itemAt(again, fx.home / ".config/debian-xterm")->selected);
 
+    // a local launcher's own program in ~/.local/bin or ~/bin: offered unticked,
+    // a link as the link; not when named otherwise, run by another entry or elsewhere
+    const fs::path target = fx.home / "opt/myapp/myapp-launcher";
+    DesktopFixture::program(target);
+    fs::create_directories(fx.home / ".local/bin");
+    fs::create_symlink(target, fx.home / ".local/bin/myapp");
+    fs::create_symlink(target, fx.home / ".local/bin/go");
+    for (const char* name : {"bin/shared", "tools/myother"})
+        DesktopFixture::program(fx.home / name);
+    const std::pair<const char*, std::string> launchers[] = {
+        {"myapp.desktop", ".local/bin/myapp"}, {"notes.desktop", ".local/bin/go"}, {"shared.desktop", "bin/shared"},
+        {"shared-too.desktop", "bin/shared"}, {"myother.desktop", "tools/myother"}};
+    for (const auto& [id, exec] : launchers)
+        DesktopFixture::entry(fx.user, id, "Name=" + std::string(id) + "\nExec=" + (fx.home / exec).string() + " %U\n");
+    const std::vector<AppInfo> mine = LinuxApps::scanApps(fx.sources(), fx.runner());
+    const auto programOf = [&](const char* id) {
+        const auto app = std::find_if(mine.begin(), mine.end(), [&](const AppInfo& a) { return a.bundleID == id; });
+        std::vector<JunkItem> items = LinuxApps::appFiles(*app, mine, fx.sources(), {});
+        std::erase_if(items, [&](const JunkItem& item) { return item.note != L("Programa deste app"); });
+        return items;
+    };
+    const std::vector<JunkItem> myapp = programOf("myapp.desktop");
+    ASSERT_EQ(myapp.size(), 1u);
+    EXPECT_EQ(myapp[0].url, fx.home / ".local/bin/myapp");
+    EXPECT_FALSE(myapp[0].selected);
+    for (const char* id : {"notes.desktop", "shared.desktop", "myother.desktop"})
+        EXPECT_TRUE(programOf(id).empty()) << id;
+
     // a Flatpak's whole data folder, whatever its name
     writeFile(fx.home / ".var/app/org.gnome.Calculator/config/x");
     const std::vector<JunkItem> calc = LinuxApps::appFiles(*named(apps, "Calculator"), apps, fx.sources(), {});
@@ -277,19 +305,21 @@ TEST(LinuxApps, UninstallPlansAndRefusals)
 
     const UninstallPlan xterm = LinuxApps::planUninstall(*named(apps, "XTerm"), apps, fx.runner());
     ASSERT_TRUE(xterm.ok()) << xterm.refusal.toStdString();
-    EXPECT_EQ(xterm.packages, QStringList({"xterm"}));
-    EXPECT_EQ(xterm.apps, QStringList({"UXTerm", "XTerm"}));
+    EXPECT_EQ(xterm.packages, QStringList());  // its own package is not one "taken along"
+    EXPECT_EQ(xterm.apps, QStringList({"UXTerm"}));  // nor is the application itself
     EXPECT_EQ(xterm.command, "DEBIAN_FRONTEND=noninteractive apt-get remove -y -- 'xterm'");
     EXPECT_TRUE(xterm.admin);
 
     const UninstallPlan vim = LinuxApps::planUninstall(*named(apps, "Vim"), apps, fx.runner());
     EXPECT_TRUE(vim.ok());
-    EXPECT_EQ(vim.packages, QStringList({"vim"}));
+    EXPECT_TRUE(vim.packages.isEmpty());
 
     // taking along a package the system needs is refused
     AppInfo risky = *named(apps, "Vim");
     risky.ownerName = "vim-common";
-    EXPECT_TRUE(LinuxApps::planUninstall(risky, apps, fx.runner()).refusal.contains("vim-common"));
+    const UninstallPlan common = LinuxApps::planUninstall(risky, apps, fx.runner());
+    EXPECT_TRUE(common.refusal.contains("vim-common"));
+    EXPECT_EQ(common.packages, QStringList({"vim"}));  // the other package it would take along
     risky.ownerName = "libkmod2";
     const UninstallPlan kmod = LinuxApps::planUninstall(risky, apps, fx.runner());
     EXPECT_FALSE(kmod.ok());

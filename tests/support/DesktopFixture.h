@@ -118,6 +118,7 @@ struct DesktopFixture {
         s.flatpakData = home / ".var/app";
         s.snapData = home / "snap";
         s.autostart = home / ".config/autostart";
+        s.programFolders = {home / ".local/bin", home / "bin"};
         return s;
     }
 

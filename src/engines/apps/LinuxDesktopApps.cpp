@@ -141,21 +141,27 @@ bool isOwnProgram(const Entry& entry, const ExecTarget& target)
            || QFileInfo(target.program).fileName().compare(QLatin1String("quillmoor"), Qt::CaseInsensitive) == 0;
 }
 
-// The program as a path: a name is looked up on PATH; links (alternatives) resolved.
-fs::path resolveProgram(const QString& program)
+// The program as a path: a name is looked up on PATH; links kept.
+fs::path findProgram(const QString& program)
 {
     if (program.isEmpty())
         return {};
-    fs::path found;
-    if (program.contains('/')) {
-        found = pathOf(program);
-    } else {
-        char* where = g_find_program_in_path(QFile::encodeName(program).constData());
-        if (!where)
-            return {};
-        found = fs::path(where);
-        g_free(where);
-    }
+    if (program.contains('/'))
+        return pathOf(program).lexically_normal();
+    char* where = g_find_program_in_path(QFile::encodeName(program).constData());
+    if (!where)
+        return {};
+    const fs::path found(where);
+    g_free(where);
+    return found.lexically_normal();
+}
+
+// The same with links (alternatives) resolved.
+fs::path resolveProgram(const QString& program)
+{
+    const fs::path found = findProgram(program);
+    if (found.empty())
+        return {};
     std::error_code ec;
     const fs::path real = fs::canonical(found, ec);
     return ec ? found : real;
@@ -221,6 +227,7 @@ std::optional<AppInfo> appFrom(const Entry& entry, const Sources& sources, const
     app.bundleID = entry.id;
     app.icon = entry.icon;
     app.executable = resolveProgram(target.program);
+    app.program = findProgram(target.program);
     app.ownItem = entry.file;
 
     QString appId;  // a Flatpak or Snap id
@@ -400,6 +407,28 @@ JunkItem itemFor(const fs::path& path, bool selected, const QString& note)
     item.selected = selected;
     item.note = note;
     return item;
+}
+
+// A local entry's own program, lying directly in one of the user's program
+// folders, named like the application and run by no other entry.
+bool isLocalAppsProgram(const AppInfo& app, const std::vector<AppInfo>& installed, const Sources& sources)
+{
+    const fs::path& program = app.program;
+    if (app.ownerKind != AppOwner::local || program.empty() || FS::isProtected(program)
+        || Sweeper::isOwnEntry(program.filename().native()))
+        return false;
+    // Named after the entry (the program's own name is one of the keys, so it
+    // is left out here): "myapp" or "myapp.sh" for myapp.desktop.
+    const QStringList entryKeys = matchKeys(app.bundleID, {}, {}, {}, {});
+    if (!nameMatches(text(program.filename()), entryKeys) && !nameMatches(text(program.stem()), entryKeys))
+        return false;
+    const bool inProgramFolder = std::any_of(sources.programFolders.begin(), sources.programFolders.end(),
+                                             [&](const fs::path& folder) { return program.parent_path() == folder.lexically_normal(); });
+    std::error_code ec;
+    if (!inProgramFolder || !fs::exists(fs::symlink_status(program, ec)))
+        return false;
+    return std::none_of(installed.begin(), installed.end(),
+                        [&](const AppInfo& other) { return other.url != app.url && other.program == program; });
 }
 
 } // namespace
@@ -671,6 +700,8 @@ std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& i
         }
         found.push_back(itemFor(candidate.path, note.isEmpty(), note));
     }
+    if (isLocalAppsProgram(app, installed, sources))
+        found.push_back(itemFor(app.program, false, L("Programa deste app")));  // FS::size does not follow a link
     // Autostart entries that start the application.
     for (const fs::path& entry : FS::children(sources.autostart, true))
         if (entry.extension() == ".desktop" && autostartRuns(entry, app))
@@ -707,21 +738,25 @@ UninstallPlan planUninstall(const AppInfo& app, const std::vector<AppInfo>& inst
         break;
     }
     const QString out = run(toolCommand("apt-get -s remove -- " + Shell::q(name) + " 2>&1")).out;
-    plan.packages = parseAptRemovals(out);
-    if (plan.packages.isEmpty()) {
+    const QStringList removed = parseAptRemovals(out);
+    if (removed.isEmpty()) {
         const QString reason = Shell::lastLine(out);
         plan.refusal = LF("Não removido: %@", reason.isEmpty() ? L("A ferramenta de pacotes não respondeu.") : reason);
         return plan;
     }
-    std::set<QString> wanted(plan.packages.begin(), plan.packages.end());
+    std::set<QString> wanted(removed.begin(), removed.end());
     Owners facts;
     showPackages(wanted, facts, run);
     QStringList needed;
-    for (const QString& package : plan.packages)
+    for (const QString& package : removed) {
         if (!facts.packages.count(package) || facts.packages.at(package).neverOffered)
             needed << package;
+        if (package != app.ownerName.section(':', 0, 0))
+            plan.packages << package;
+    }
     for (const AppInfo& other : installed)
-        if (other.ownerKind == AppOwner::package && wanted.count(other.ownerName) && !plan.apps.contains(other.name))
+        if (other.ownerKind == AppOwner::package && wanted.count(other.ownerName) && other.name != app.name
+            && !plan.apps.contains(other.name))
             plan.apps << other.name;
     if (!needed.isEmpty()) {
         plan.refusal = LF("Remover %@ levaria junto o que o sistema precisa: %@", app.ownerName, needed.join(", "));

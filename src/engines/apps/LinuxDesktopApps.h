@@ -45,6 +45,7 @@ struct Sources {
     fs::path flatpakData;                   // ~/.var/app: a Flatpak's own data folder ID
     fs::path snapData;                      // ~/snap: a Snap's own data folder NAME
     fs::path autostart;                     // ~/.config/autostart: entries that start the application
+    std::vector<fs::path> programFolders;   // ~/.local/bin, ~/bin: where a local entry's own program may lie
 };
 
 // The desktop-file id of an entry below an "applications" folder: its path
@@ -101,7 +102,9 @@ InUseCheck inUseCheck(const fs::path& executable, const fs::path& procRoot = "/p
 // entry, with its size) followed by its leftovers in the sources' leftover
 // folders. A leftover that also matches another installed application (one
 // of a different owner) or is held open is listed unticked with its note; the
-// shared places and protected paths are never listed.
+// shared places and protected paths are never listed. A local entry's own
+// program directly in a program folder (named like the application, run by
+// no other entry) is listed unticked too: a link as the link, never its target.
 std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& installed, const Sources& sources,
                                const InUseCheck& inUse);
 

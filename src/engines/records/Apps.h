@@ -33,6 +33,7 @@ struct AppInfo {
     QString ownerName;           // the package, Flatpak or Snap id, or the AppImage file; empty for a bundle
     QString icon;                // a theme icon name or an image file; empty: none
     std::filesystem::path executable;  // the program the entry starts, links resolved
+    std::filesystem::path program;     // the same as the entry names it (found on PATH), links not resolved
     std::filesystem::path ownItem;     // what is measured and trashed as the application itself
     std::int64_t knownSize = -1;       // the owner's own figure (a package's installed size); -1: measure
     QStringList keys;                  // lower-case names its leftovers are matched by
@@ -57,8 +58,8 @@ struct UninstallPlan {
     QString refusal;          // why it cannot be removed; empty when it can
     std::string command;      // the owner's removal command; empty when its own item goes to the Trash
     bool admin = false;       // the command needs administrator rights
-    QStringList packages;     // every package the removal takes along
-    QStringList apps;         // the applications listed from those packages
+    QStringList packages;     // the packages the removal takes along besides the application's own
+    QStringList apps;         // the other applications that go with them (or share its package)
     bool ok() const { return refusal.isEmpty(); }
 };
 

@@ -47,6 +47,7 @@ Card {
                     objectName: "scanPanelStatus"
                     Layout.fillWidth: true
                     text: JunkState.junkScanning ? I18n.LF("Verificando: %@", [JunkState.junkCurrent])
+                        : JunkState.junkAllCleaned ? I18n.L("Limpeza concluída: tudo o que estava marcado foi limpo.")
                         : JunkState.junkScanned ? I18n.L("Pronto para limpar. Revise ou limpe tudo de uma vez.")
                         : I18n.L("Caches, logs, restos de desenvolvimento, mídia e Lixeira.")
                     color: DS.muted
@@ -150,6 +151,14 @@ Card {
                             text: Fmt.bytes(JunkState.junkSelectedTotal)
                             color: DS.text
                             font: DS.mono(26, Font.DemiBold)
+                        }
+                        Text {
+                            textFormat: Text.PlainText
+                            objectName: "scanPanelUnticked"
+                            visible: JunkState.junkUnselectedTotal > 0
+                            text: I18n.LF("Mais %@ encontrados, mas não marcados", [Fmt.bytes(JunkState.junkUnselectedTotal)])
+                            color: DS.muted
+                            font.pixelSize: 11
                         }
                     }
                     Item { Layout.fillWidth: true }
