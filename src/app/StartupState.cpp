@@ -58,6 +58,14 @@ void StartupState::loadAgents()
                     [this](std::vector<AgentItem> list) { setAgents(std::move(list)); });
 }
 
+void StartupState::relist()
+{
+    const StartupBackend startup = backend();
+    Background::run(this, [startup] { return startup.scan(); }, [this](std::vector<AgentItem> list) {
+        setAgents(Startup::inShownOrder(agents_, std::move(list)));
+    });
+}
+
 const AgentItem* StartupState::findAgent(const QString& agentId) const
 {
     const QUuid id(agentId);
@@ -81,7 +89,7 @@ void StartupState::removeAgent(const AgentItem& item)
     Background::run(this, [startup, item, admin] { return Startup::removeItem(startup, item, admin); },
                     [this](StartupChange change) {
                         shell_.setMessage(change.message);
-                        loadAgents();
+                        relist();
                         refreshLoginItem();
                         emit changeFinished();
                     });
@@ -101,7 +109,7 @@ void StartupState::setAgentOn(const AgentItem& item, bool on)
                         if (!change.ok)
                             shell_.setMessage(change.message);
                         refreshLoginItem();
-                        loadAgents();
+                        relist();
                         emit changeFinished();
                     });
 }
@@ -117,6 +125,6 @@ QString StartupState::setLaunchAtLogin(bool on)
         on ? LoginItem::registerItem(LoginItem::programToStart()) : LoginItem::unregisterItem();
     refreshLoginItem();
     if (!agents_.empty())
-        loadAgents();  // the startup page lists the login item too
+        relist();  // the startup page lists the login item too
     return error.value_or(QString());
 }

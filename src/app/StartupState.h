@@ -32,7 +32,7 @@ public:
     int agentCount() const { return int(agents_.size()); }
     RecordListModel* agentModel() const { return agentModel_; }
 
-    // Lists the startup items in the background.
+    // Lists the startup items in the background, in the order the system gives.
     Q_INVOKABLE void loadAgents();
     // Removes an item (the user's own to the Trash, a system launch item
     // through the administrator) in the background, then lists the items again.
@@ -68,4 +68,6 @@ private:
     StartupBackend backend() const;
     const AgentItem* findAgent(const QString& agentId) const;
     void setAgents(std::vector<AgentItem> agents);
+    // Lists them again after a change, each item in the row it had.
+    void relist();
 };

@@ -133,4 +133,70 @@ std::vector<std::size_t> drawOrder(const std::vector<OrbitPlaced>& placed, bool 
     return order;
 }
 
+QRectF sunLabelRect(QPointF center, QSizeF total, QSizeF name)
+{
+    const QRectF totalLine(center.x() - total.width() / 2, center.y() + kSunTotalDy - total.height() / 2,
+                           total.width(), total.height());
+    const QRectF nameLine(center.x() - name.width() / 2, center.y() + kSunNameDy - name.height() / 2, name.width(),
+                          name.height());
+    return totalLine.united(nameLine);
+}
+
+std::vector<LabelSpot> placeLabels(const std::vector<OrbitPlaced>& placed, std::vector<LabelWish> wishes,
+                                   QRectF sunLabel, QSizeF size)
+{
+    const auto rank = [&](const LabelWish& wish) { return placed[wish.planet].body.rank; };
+    std::stable_sort(wishes.begin(), wishes.end(), [&](const LabelWish& a, const LabelWish& b) {
+        if (a.hovered != b.hovered)
+            return a.hovered;
+        if (a.selected != b.selected)
+            return a.selected;
+        return rank(a) < rank(b);
+    });
+
+    // Labels keep a few points apart, so that two lines never touch.
+    constexpr double kApart = 3;
+    const QRectF view(QPointF(0, 0), size);
+    std::vector<QRectF> taken{sunLabel.adjusted(-kApart, -kApart, kApart, kApart)};
+    std::vector<LabelSpot> spots;
+    for (const LabelWish& wish : wishes) {
+        if (wish.planet >= placed.size())
+            continue;
+        const OrbitPlaced& planet = placed[wish.planet];
+        const double R = planet.body.r * planet.scale;
+        const double w = wish.size.width();
+        const double h = wish.size.height();
+        const QPointF p = planet.p;
+        const QRectF places[] = {
+            QRectF(p.x() - w / 2, p.y() + R + 7, w, h),   // below
+            QRectF(p.x() - w / 2, p.y() - R - 5 - h, w, h),  // above
+            QRectF(p.x() + R + 8, p.y() - h / 2, w, h),   // after
+            QRectF(p.x() - R - 8 - w, p.y() - h / 2, w, h),  // before
+        };
+        const auto free = [&](const QRectF& place) {
+            return view.contains(place)
+                && std::none_of(taken.begin(), taken.end(), [&](const QRectF& t) { return t.intersects(place); });
+        };
+        const auto clearOfPlanets = [&](const QRectF& place) {
+            return std::none_of(placed.begin(), placed.end(), [&](const OrbitPlaced& other) {
+                const double r = other.body.r * other.scale;
+                return place.intersects(QRectF(other.p.x() - r, other.p.y() - r, 2 * r, 2 * r));
+            });
+        };
+        // A place that covers no other planet first, then any free one.
+        std::optional<QRectF> chosen;
+        for (const QRectF& place : places)
+            if (!chosen && free(place) && clearOfPlanets(place))
+                chosen = place;
+        for (const QRectF& place : places)
+            if (!chosen && free(place))
+                chosen = place;
+        if (chosen) {
+            spots.push_back({wish.planet, *chosen});
+            taken.push_back(chosen->adjusted(-kApart, -kApart, kApart, kApart));
+        }
+    }
+    return spots;
+}
+
 } // namespace OrbitMap

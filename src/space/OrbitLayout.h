@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QPointF>
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
 
@@ -75,5 +76,36 @@ int frameInterval(QSizeF size);
 // The order of drawing: the planets behind the sun (depth < 0) or in front of
 // it, each from the smallest depth to the largest; indexes into `placed`.
 std::vector<std::size_t> drawOrder(const std::vector<OrbitPlaced>& placed, bool front);
+
+// The sun's two lines of text: the total this far above the centre, the
+// folder's name this far below it (the middles of the lines).
+inline constexpr double kSunTotalDy = -7;
+inline constexpr double kSunNameDy = 9;
+
+// The box the sun's two lines take, given the size of each line of text.
+QRectF sunLabelRect(QPointF center, QSizeF total, QSizeF name);
+
+// A planet's label as the drawing wants it: the planet (an index into
+// `placed`), the size of its two lines of text (name over size), and whether
+// the planet is under the pointer or selected.
+struct LabelWish {
+    std::size_t planet = 0;
+    QSizeF size;
+    bool hovered = false;
+    bool selected = false;
+};
+
+struct LabelSpot {
+    std::size_t planet = 0;
+    QRectF rect;
+};
+
+// Where the labels go this frame, none over another or over the sun's label
+// and all inside a view of `size`. The hovered planet comes first, then the
+// selected ones, then by rank; each label takes the first free place beside
+// its planet (below, above, after, before), one that covers no other planet
+// where there is one, and is left out where none is free.
+std::vector<LabelSpot> placeLabels(const std::vector<OrbitPlaced>& placed, std::vector<LabelWish> wishes,
+                                   QRectF sunLabel, QSizeF size);
 
 } // namespace OrbitMap

@@ -21,6 +21,7 @@
 #include "profiles/Profile.h"
 #include "ui/Motion.h"
 #include "ui/Symbols.h"
+#include "ui/TitleLines.h"
 
 bool I18nBridge::rightToLeft() const { return appLayoutDirection() == Qt::RightToLeft; }
 
@@ -45,6 +46,12 @@ QString withDirection(const QString& text)
     return QChar(0x200F) + text;
 }
 
+// A text of its own direction inside a right-to-left sentence keeps its order.
+QString isolated(const QString& text)
+{
+    return appLayoutDirection() == Qt::RightToLeft ? QChar(0x2068) + text + QChar(0x2069) : text;
+}
+
 } // namespace
 
 QString I18nBridge::L(const QString& text) const { return withDirection(::L(text)); }
@@ -53,10 +60,9 @@ QString I18nBridge::directed(const QString& text) const { return withDirection(t
 
 QString I18nBridge::items(double count) const { return withDirection(itemCount(std::int64_t(count))); }
 
-QString I18nBridge::isolate(const QString& text) const
-{
-    return rightToLeft() ? QChar(0x2068) + text + QChar(0x2069) : text;
-}
+QString I18nBridge::isolate(const QString& text) const { return isolated(text); }
+
+QString I18nBridge::twoLines(const QString& title) const { return TitleLines::twoLines(title); }
 
 std::vector<FmtArg> I18nBridge::arguments(const QVariantList& args) const
 {
@@ -146,7 +152,11 @@ QString FilesBridge::symbolFor(const QString& path) const
     return symbolForFile(std::filesystem::path(QFile::encodeName(path).toStdString()));
 }
 
-void FilesBridge::reveal(const QString& path) const
+QString FilesBridge::reveal(const QString& path) const
 {
-    FS::reveal(std::filesystem::path(QFile::encodeName(path).toStdString()));
+    const std::filesystem::path item(QFile::encodeName(path).toStdString());
+    if (FS::reveal(item))
+        return QString();
+    return LF("Nenhum gerenciador de arquivos pôde abrir a pasta. O item está em %@",
+              isolated(FS::pretty(item.parent_path())));
 }

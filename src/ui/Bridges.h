@@ -31,6 +31,8 @@ public:
     // A text of its own direction (a path, a name) set inside a sentence: in a
     // right-to-left interface it is isolated so it keeps its own order.
     Q_INVOKABLE QString isolate(const QString& text) const;
+    // A short title broken once, at a word boundary, to fit two narrow lines.
+    Q_INVOKABLE QString twoLines(const QString& title) const;
 private:
     std::vector<FmtArg> arguments(const QVariantList& args) const;
 };
@@ -111,5 +113,7 @@ public:
     using QObject::QObject;
     // The symbol name of the item's kind (folder, package, picture, film…).
     Q_INVOKABLE QString symbolFor(const QString& path) const;
-    Q_INVOKABLE void reveal(const QString& path) const;
+    // Shows the item in the file manager; the sentence to show when nothing
+    // could, else nothing.
+    Q_INVOKABLE QString reveal(const QString& path) const;
 };

@@ -145,7 +145,7 @@ Item {
                 textFormat: Text.PlainText
                 text: mon.model
                 color: DS.muted
-                font: DS.mono(11)
+                font: DS.figureFont(mon.model, 11)
             }
         }
 
@@ -245,8 +245,8 @@ Item {
                 Layout.fillWidth: true
                 symbol: "wifi"
                 title: mon.wifi !== "" ? mon.wifi : I18n.L("Rede")
-                detail: actions.speed !== "" ? actions.speed
-                      : "↑ " + mon.rate(mon.up) + "   ↓ " + mon.rate(mon.down)
+                detail: I18n.isolate(actions.speed !== "" ? actions.speed
+                                     : "↑ " + mon.rate(mon.up) + "   ↓ " + mon.rate(mon.down))
                 Sparkline {
                     width: 64
                     height: 22
@@ -259,7 +259,7 @@ Item {
                 Layout.fillWidth: true
                 symbol: mon.trashKnown && mon.trashSize > 0 ? "trash.fill" : "trash"
                 title: I18n.L("Lixeira")
-                detail: !mon.trashKnown ? "…" : mon.trashSize > 0 ? Fmt.bytes(mon.trashSize) : I18n.L("Vazia")
+                detail: !mon.trashKnown ? "…" : mon.trashSize > 0 ? I18n.isolate(Fmt.bytes(mon.trashSize)) : I18n.L("Vazia")
                 GhostButton {
                     objectName: "emptyTrashButton"
                     visible: mon.trashKnown && mon.trashSize > 0
@@ -292,7 +292,7 @@ Item {
                     Layout.fillWidth: true
                     symbol: "externaldrive"
                     title: modelData.name
-                    detail: ejecting ? I18n.L("Ejetando…") : Fmt.bytes(modelData.free) + " " + I18n.L("livres")
+                    detail: ejecting ? I18n.L("Ejetando…") : I18n.isolate(Fmt.bytes(modelData.free)) + " " + I18n.L("livres")
                     BusyIndicator {
                         visible: volumeRow.ejecting
                         running: visible
@@ -307,7 +307,13 @@ Item {
                         width: 28
                         height: 28
                         contentItem: Icon { symbol: "eject.fill"; size: 16; color: DS.muted }
-                        background: Rectangle { radius: 8; color: parent.hovered ? Qt.rgba(1, 1, 1, 0.07) : "transparent" }
+                        background: Rectangle {
+                            radius: 8
+                            color: ejectButton.hovered ? Qt.rgba(1, 1, 1, 0.07) : "transparent"
+                            FocusRing { shown: ejectButton.visualFocus; around: parent.radius }
+                        }
+                        Keys.onReturnPressed: clicked()
+                        Keys.onEnterPressed: clicked()
                         Accessible.name: I18n.LF("Ejetar %@", [modelData.name])
                         HintTip { shown: ejectButton.hovered; text: I18n.LF("Ejetar %@", [modelData.name]) }
                         onClicked: actions.eject(modelData.path)
@@ -336,7 +342,13 @@ Item {
                 height: 30
                 Accessible.name: I18n.L("Ajustes…")
                 contentItem: Icon { symbol: "ellipsis.circle"; size: 20; color: DS.muted }
-                background: Rectangle { radius: 8; color: moreButton.hovered ? Qt.rgba(1, 1, 1, 0.07) : "transparent" }
+                background: Rectangle {
+                    radius: 8
+                    color: moreButton.hovered ? Qt.rgba(1, 1, 1, 0.07) : "transparent"
+                    FocusRing { shown: moreButton.visualFocus; around: parent.radius }
+                }
+                Keys.onReturnPressed: clicked()
+                Keys.onEnterPressed: clicked()
                 onClicked: footerMenu.open()
                 Menu {
                     id: footerMenu

@@ -69,7 +69,21 @@ void OrbitMapItem::setModel(SpaceModel* model)
     emit modelChanged();
 }
 
-double OrbitMapItem::elapsed() const { return double(clock_.nsecsElapsed()) / 1e9; }
+double OrbitMapItem::elapsed() const
+{
+    return runBefore_ + (paused_ ? 0.0 : double(clock_.nsecsElapsed()) / 1e9);
+}
+
+void OrbitMapItem::setPaused(bool paused)
+{
+    if (paused_ == paused)
+        return;
+    // The clock stops where it is and later goes on from there, so that no planet jumps.
+    runBefore_ = elapsed();
+    paused_ = paused;
+    clock_.restart();
+    refreshFrames();
+}
 
 void OrbitMapItem::refreshBodies()
 {
@@ -91,7 +105,7 @@ void OrbitMapItem::refreshFrames()
     // planets creep a few points a second, so a frame is drawn only when they
     // have moved about half a point.
     frames_.setInterval(std::max(OrbitMap::frameInterval(size()), SkyFrames::intervalMs));
-    frames_.refresh(window(), !bodies_.empty());
+    frames_.refresh(window(), !bodies_.empty() && !paused_);
 }
 
 QPointF OrbitMapItem::planetCentre(const QString& id) const
@@ -123,6 +137,7 @@ void OrbitMapItem::paintAt(QPainter* painter, double t) const
     paintSun(painter, layout);
     for (std::size_t index : OrbitMap::drawOrder(layout.placed, true))
         paintPlanet(painter, layout.placed[index]);
+    paintLabels(painter, layout);
 }
 
 void OrbitMapItem::paintSun(QPainter* painter, const OrbitMap::Layout& layout) const
@@ -155,10 +170,59 @@ void OrbitMapItem::paintSun(QPainter* painter, const OrbitMap::Layout& layout) c
         painter->setPen(withAlpha(text_, opacity));
         centredText(painter, text, c.x(), y);
     };
-    painter->setFont(fontOf(monoFamily_, 13, QFont::Bold));
-    shadowed(total, c.y() - 7, 1.0);
-    painter->setFont(fontOf(QString(), 10, QFont::DemiBold));
-    shadowed(name, c.y() + 9, 0.8);
+    painter->setFont(sunTotalFont());
+    shadowed(total, c.y() + OrbitMap::kSunTotalDy, 1.0);
+    painter->setFont(sunNameFont());
+    shadowed(name, c.y() + OrbitMap::kSunNameDy, 0.8);
+}
+
+QFont OrbitMapItem::sunTotalFont() const { return fontOf(monoFamily_, 13, QFont::Bold); }
+QFont OrbitMapItem::sunNameFont() const { return fontOf(QString(), 10, QFont::DemiBold); }
+QFont OrbitMapItem::labelNameFont() const { return fontOf(QString(), 11, QFont::DemiBold); }
+QFont OrbitMapItem::labelSizeFont() const { return fontOf(monoFamily_, 10, QFont::Medium); }
+
+bool OrbitMapItem::isHovered(const QString& id) const
+{
+    // under the pointer here, or its row under the pointer in the list
+    return hover_ == id || (model_ && model_->hovered() == id);
+}
+
+void OrbitMapItem::paintLabels(QPainter* painter, const OrbitMap::Layout& layout) const
+{
+    const QFontMetricsF totalMetrics(sunTotalFont());
+    const QFontMetricsF nameMetrics(sunNameFont());
+    const QString total = Fmt::bytes(model_ ? model_->total() : 0);
+    const QString name = OrbitMap::shortName(model_ ? model_->currentName() : QString());
+    const QRectF sunLabel = OrbitMap::sunLabelRect(layout.center,
+                                                   QSizeF(totalMetrics.horizontalAdvance(total), totalMetrics.height()),
+                                                   QSizeF(nameMetrics.horizontalAdvance(name), nameMetrics.height()));
+
+    // The hovered and selected planets and the five largest have a label,
+    // two lines (name, size) 14 points apart.
+    const QFontMetricsF labelName(labelNameFont());
+    const QFontMetricsF labelSize(labelSizeFont());
+    std::vector<OrbitMap::LabelWish> wishes;
+    for (std::size_t i = 0; i < layout.placed.size(); ++i) {
+        const SizeEntry& entry = layout.placed[i].body.entry;
+        const bool selected = model_ && model_->isSelected(entry.id());
+        const bool hovered = isHovered(entry.id());
+        if (layout.placed[i].body.rank > 4 && !selected && !hovered)
+            continue;
+        const double width = std::max(labelName.horizontalAdvance(OrbitMap::shortName(entry.name())),
+                                      labelSize.horizontalAdvance(Fmt::bytes(entry.size)));
+        wishes.push_back({i, QSizeF(std::ceil(width), 28), hovered, selected});
+    }
+    for (const OrbitMap::LabelSpot& spot : OrbitMap::placeLabels(layout.placed, wishes, sunLabel, size())) {
+        const OrbitMap::OrbitPlaced& planet = layout.placed[spot.planet];
+        const double light = (planet.depth + 1) * 0.5 * 0.5 + 0.5;
+        const double x = spot.rect.center().x();
+        painter->setPen(withAlpha(text_, 0.55 + 0.45 * light));
+        painter->setFont(labelNameFont());
+        centredText(painter, OrbitMap::shortName(planet.body.entry.name()), x, spot.rect.top() + 7);
+        painter->setPen(withAlpha(muted_, 0.55 + 0.45 * light));
+        painter->setFont(labelSizeFont());
+        centredText(painter, Fmt::bytes(planet.body.entry.size), x, spot.rect.top() + 21);
+    }
 }
 
 void OrbitMapItem::paintPlanet(QPainter* painter, const OrbitMap::OrbitPlaced& planet) const
@@ -205,22 +269,10 @@ void OrbitMapItem::paintPlanet(QPainter* painter, const OrbitMap::OrbitPlaced& p
     }
 
     const bool selected = model_ && model_->isSelected(id);
-    // Under the pointer here, or its row under the pointer in the list.
-    const bool hovered = hover_ == id || (model_ && model_->hovered() == id);
-    if (selected || hovered) {
+    if (selected || isHovered(id)) {
         painter->setBrush(Qt::NoBrush);
         painter->setPen(selected ? QPen(Qt::white, 2) : QPen(withAlpha(Qt::white, 0.5), 1));
         painter->drawEllipse(p, R + 4, R + 4);
-    }
-
-    if (planet.body.rank <= 4 || selected || hovered) {
-        painter->setPen(withAlpha(text_, 0.55 + 0.45 * light));
-        painter->setFont(fontOf(QString(), 11, QFont::DemiBold));
-        const double top = p.y() + R + 8;
-        centredText(painter, OrbitMap::shortName(entry.name()), p.x(), top + 6);
-        painter->setPen(withAlpha(muted_, 0.55 + 0.45 * light));
-        painter->setFont(fontOf(monoFamily_, 10, QFont::Medium));
-        centredText(painter, Fmt::bytes(entry.size), p.x(), top + 20);
     }
 }
 
@@ -250,10 +302,18 @@ void OrbitMapItem::hoverMoveEvent(QHoverEvent* event)
     setCursor(entry || onSun ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
+void OrbitMapItem::hoverEnterEvent(QHoverEvent* event)
+{
+    // The planets hold still under the pointer, so that a click lands where it aims.
+    setPaused(true);
+    hoverMoveEvent(event);
+}
+
 void OrbitMapItem::hoverLeaveEvent(QHoverEvent*)
 {
     setHover(QString());
     unsetCursor();
+    setPaused(false);
 }
 
 void OrbitMapItem::setHover(const QString& id)
@@ -269,7 +329,7 @@ void OrbitMapItem::itemChange(ItemChange change, const ItemChangeData& value)
 {
     QQuickPaintedItem::itemChange(change, value);
     if (change == ItemSceneChange)
-        frames_.refresh(value.window, !bodies_.empty());
+        frames_.refresh(value.window, !bodies_.empty() && !paused_);
     else if (change == ItemVisibleHasChanged)
         refreshFrames();
 }

@@ -2,14 +2,16 @@
 // The space page's orbit map: the shown folder as a sun with its total and
 // name, its largest children as planets turning on three orbits. A click on
 // a planet or on the sun is handed to the page; the pointer highlights the
-// planet under it. Repaints at most 30 times a second (less when the planets
-// move less than half a point a frame), and only while there are planets to
-// move and the map can be seen. The geometry is OrbitMap's
+// planet under it and holds the planets still while it is over the map.
+// Repaints at most 30 times a second (less when the planets move less than
+// half a point a frame), and only while there are planets to move and the
+// map can be seen. The geometry is OrbitMap's
 // (space/OrbitLayout.h); this item only draws it and reads the pointer.
 #include <vector>
 
 #include <QColor>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QPointer>
 #include <QQuickPaintedItem>
 #include <QtQml/qqmlregistration.h>
@@ -45,7 +47,8 @@ public:
     bool isAnimating() const { return frames_.isActive(); }
     int frameMs() const { return frames_.interval(); }
 
-    // Seconds since the map was first shown: the animation clock.
+    // Seconds the map has turned since it was first shown: the animation
+    // clock, which stands still while the pointer is over the map.
     double elapsed() const;
     // Where the planet of `id` is now (view coordinates); (-1, -1) when it has none.
     Q_INVOKABLE QPointF planetCentre(const QString& id) const;
@@ -67,6 +70,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void hoverEnterEvent(QHoverEvent* event) override;
     void hoverMoveEvent(QHoverEvent* event) override;
     void hoverLeaveEvent(QHoverEvent* event) override;
     void itemChange(ItemChange change, const ItemChangeData& value) override;
@@ -78,11 +82,22 @@ private:
     void setHover(const QString& id);
     void paintPlanet(QPainter* painter, const OrbitMap::OrbitPlaced& planet) const;
     void paintSun(QPainter* painter, const OrbitMap::Layout& layout) const;
+    void paintLabels(QPainter* painter, const OrbitMap::Layout& layout) const;
+    bool isHovered(const QString& id) const;
+    void setPaused(bool paused);
+    QFont sunTotalFont() const;
+    QFont sunNameFont() const;
+    QFont labelNameFont() const;
+    QFont labelSizeFont() const;
 
     QPointer<SpaceModel> model_;
     std::vector<OrbitMap::OrbitBody> bodies_;
     QString hover_;
+    // The animation clock: the seconds run before the last pause, and the
+    // time since the map went on (it stands still while the pointer is over it).
     QElapsedTimer clock_;
+    double runBefore_ = 0;
+    bool paused_ = false;
     QPointF pressedAt_;
     SkyFrames::Timer frames_{this, kFrameMs};
     QColor primary_{0x94, 0x98, 0xF2};

@@ -22,9 +22,8 @@ FocusScope {
         radius: 9
         color: item.active ? DS.withAlpha(item.tint, 0.16)
                            : (hover.hovered ? Qt.rgba(1, 1, 1, 0.05) : "transparent")
-        border.width: item.activeFocus ? 1 : 0
-        border.color: DS.primary
         Behavior on color { ColorAnimation { duration: 150 } }
+        FocusRing { shown: item.activeFocus; around: parent.radius }
     }
     Rectangle {
         // the marker on the leading edge of the active item

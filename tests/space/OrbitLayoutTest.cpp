@@ -134,6 +134,51 @@ TEST(OrbitDrawing, FramesFollowTheFastestPlanet)
     EXPECT_EQ(OrbitMap::frameInterval(QSizeF(10, 10)), 100);
 }
 
+TEST(OrbitLabels, NeverOverlapEachOtherOrTheSunsLabel)
+{
+    // Twelve children with long names (labels as wide as a shortened name can
+    // be), in a small and a large view, over a whole turn of the outer ring.
+    for (const QSizeF view : {QSizeF(420, 300), QSizeF(900, 560)}) {
+        const std::vector<OrbitBody> bodies =
+            OrbitMap::bodies(entriesOfSizes({90, 80, 70, 60, 50, 40, 35, 30, 25, 20, 15, 10, 5}));
+        const QPointF centre(view.width() / 2, view.height() / 2);
+        const QRectF sun = OrbitMap::sunLabelRect(centre, QSizeF(70, 16), QSizeF(120, 13));
+        EXPECT_TRUE(sun.contains(QPointF(centre.x(), centre.y() - 14)));  // the total, above the centre
+        EXPECT_TRUE(sun.contains(QPointF(centre.x() - 59, centre.y() + 9)));  // the name, below it
+        std::size_t shown = 0;
+        for (double t = 0; t < 2 * M_PI / 0.045; t += 3.7) {
+            const Layout layout = OrbitMap::layout(bodies, view, t);
+            std::vector<LabelWish> wishes;
+            for (std::size_t i = 0; i < layout.placed.size(); ++i)
+                wishes.push_back({i, QSizeF(118, 28), i == 9, i == 7});  // all twelve want one
+            const std::vector<LabelSpot> spots = OrbitMap::placeLabels(layout.placed, wishes, sun, view);
+            shown += spots.size();
+            for (std::size_t a = 0; a < spots.size(); ++a) {
+                EXPECT_TRUE(QRectF(QPointF(), view).contains(spots[a].rect));
+                EXPECT_FALSE(spots[a].rect.intersects(sun)) << t;
+                for (std::size_t b = a + 1; b < spots.size(); ++b)
+                    EXPECT_FALSE(spots[a].rect.intersects(spots[b].rect)) << t << " " << a << " " << b;
+            }
+        }
+        EXPECT_GT(shown, 0u);
+    }
+
+    // Two planets on one spot: the hovered one gets the place below, the
+    // other the next free one.
+    std::vector<OrbitPlaced> placed(2);
+    for (std::size_t i = 0; i < 2; ++i) {
+        placed[i].body.r = 10;
+        placed[i].body.rank = int(i);
+        placed[i].p = QPointF(200, 100);
+    }
+    const std::vector<LabelSpot> two =
+        OrbitMap::placeLabels(placed, {{0, QSizeF(60, 28)}, {1, QSizeF(60, 28), true}}, QRectF(), QSizeF(400, 300));
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_EQ(two[0].planet, 1u);
+    EXPECT_EQ(two[0].rect, QRectF(170, 117, 60, 28));
+    EXPECT_EQ(two[1].rect, QRectF(170, 57, 60, 28));  // above
+}
+
 TEST(OrbitNames, EighteenCharactersStayWhole)
 {
     EXPECT_EQ(OrbitMap::shortName("abcdefghijklmnopqr"), "abcdefghijklmnopqr");

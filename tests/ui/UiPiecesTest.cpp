@@ -1,4 +1,4 @@
-// Pure pieces of the screens: the spring curve, symbols, sections, charts, the tray panel.
+// Pure pieces of the screens: the spring curve, symbols, sections, charts, the tray panel, titles on two lines.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -9,6 +9,7 @@
 #include "ui/ChartMath.h"
 #include "ui/Motion.h"
 #include "ui/Symbols.h"
+#include "ui/TitleLines.h"
 #include "ui/TrayIcon.h"
 
 TEST(Spring, StartsAtZeroOvershootsOnceAndSettlesAtOne)
@@ -134,4 +135,16 @@ TEST(TrayPanel, ADoubleClickTogglesOnceAndSlowClicksEachToggle)
             toggles.push_back(filter.toggles(ms));
         EXPECT_EQ(toggles, c.toggles) << c.at.size() << " clicks from " << c.at.front();
     }
+}
+
+TEST(TitleLines, BreakBetweenWordsNearTheMiddleOrNotAtAll)
+{
+    using TitleLines::twoLines;
+    EXPECT_EQ(twoLines("Limpar o computador"), "Limpar o\ncomputador");
+    // Japanese: the particle stays with the word before it, a katakana word stays whole.
+    EXPECT_EQ(twoLines(QString::fromUtf8("コンピュータをクリーンアップ")), QString::fromUtf8("コンピュータを\nクリーンアップ"));
+    EXPECT_EQ(twoLines(QString::fromUtf8("ディスクマップ")), QString::fromUtf8("ディスクマップ"));
+    // between kanji and katakana rather than inside the kanji compound
+    EXPECT_EQ(twoLines(QString::fromUtf8("回線速度テスト")), QString::fromUtf8("回線速度\nテスト"));
+    EXPECT_EQ(twoLines("Mapa"), "Mapa");
 }

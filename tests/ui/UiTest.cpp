@@ -271,6 +271,21 @@ protected:
         QTest::mouseClick(item->window(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
     }
 
+    static QString focused()
+    {
+        QQuickItem* item = window->activeFocusItem();
+        return item ? item->objectName() : QString();
+    }
+
+    // Presses Tab (Shift+Tab when BACK) until the item named NAME has the
+    // keyboard focus; false when it is not reached in 40 presses.
+    static bool tabTo(const QString& name, bool back = false)
+    {
+        for (int i = 0; i < 40 && focused() != name; ++i)
+            QTest::keyClick(window, back ? Qt::Key_Backtab : Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
+        return focused() == name;
+    }
+
     static void escape()
     {
         QTest::keyClick(window, Qt::Key_Escape);
@@ -357,7 +372,7 @@ TEST_F(UiTest, OverlaysRender)
     EXPECT_EQ(findVisible("busyOverlay"), nullptr);
 
     for (const auto& [name, celebration] : {std::pair{"celebration-freed", Celebration{1'230'000'000, 340'000'000}},
-                                            std::pair{"celebration-trashed", Celebration{0, 560'000'000}}}) {
+                                            std::pair{"celebration-trashed", Celebration{0, 560'000'000, "XTerm"}}}) {
         states->removals.setCelebrate(celebration);
         QTest::qWait(3400);  // the count-up and the fog have run
         snap(name);
@@ -565,6 +580,73 @@ TEST_F(UiTest, RealScanAndCleanFromTheOverviewLeaveWhatIsInUse)
     settle();
 }
 
+TEST_F(UiTest, JunkPageByKeyboardAlone)
+{
+    const fs::path home = FS::home();
+    for (const char* tool : {"toolB", "toolC", "toolD", "toolE", "toolF", "toolG", "toolH", "toolI"})
+        writeBytes(home / ".cache" / tool / "blob.bin", 200'000);  // so that the expanded card reaches below
+    writeBytes(home / ".cache/thumbnails/normal/1a2b.png", 60'000);
+    trashFixture("draft.txt", 90'000);
+    states->junk.setJunkGroups({});
+    states->junk.setJunkScanned(false);
+    showSection("junk");
+
+    // From the section's row in the sidebar, Tab reaches the page's button; Enter scans.
+    QList<QQuickItem*> rows = visibleItems(find("sidebar"), [](QQuickItem* item) {
+        return item->property("section").toMap().value("id") == "junk";
+    });
+    ASSERT_EQ(rows.size(), 1);
+    rows.first()->forceActiveFocus();
+    ASSERT_TRUE(tabTo("scanIntroButton"));
+    QTest::keyClick(window, Qt::Key_Return);
+    ASSERT_EVENTUALLY(states->junk.junkScanned() && !states->junk.junkScanning(), 20000);
+    settle(900);
+    ASSERT_EQ(junkIds(), (std::vector<QString>{"caches", "thumbnails", "trash"}));
+
+    // The group's box, its expand control and its items, in order both ways;
+    // the focused control is ringed.
+    ASSERT_TRUE(tabTo("groupCheck-caches"));
+    EXPECT_TRUE(window->activeFocusItem()->findChild<QQuickItem*>("focusRing")->isVisible());
+    QTest::keyClick(window, Qt::Key_Tab);
+    EXPECT_EQ(focused(), "groupExpand-caches");
+    QTest::keyClick(window, Qt::Key_Return);
+    settle();
+    QTest::keyClick(window, Qt::Key_Tab);
+    EXPECT_EQ(focused(), "itemCheck-caches");
+    const bool ticked = states->junk.junkGroups().front().items.front().selected;
+    QTest::keyClick(window, Qt::Key_Space);
+    EXPECT_NE(states->junk.junkGroups().front().items.front().selected, ticked);
+    QTest::keyClick(window, Qt::Key_Enter);
+    EXPECT_EQ(states->junk.junkGroups().front().items.front().selected, ticked);
+    QTest::keyClick(window, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), "groupExpand-caches");
+    QTest::keyClick(window, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), "groupCheck-caches");
+
+    // Further down, the focused box is scrolled into view.
+    ASSERT_TRUE(tabTo("groupCheck-trash"));
+    settle();
+    auto* list = findVisible("junkGroups");
+    const QRectF seen = list->mapRectToScene(QRectF(0, 0, list->width(), list->height()));
+    QQuickItem* box = window->activeFocusItem();
+    EXPECT_TRUE(seen.contains(box->mapRectToScene(QRectF(0, 0, box->width(), box->height()))));
+    snap("junk-keyboard");
+
+    // The action bar's button, then the confirmation's: Return cleans.
+    ASSERT_TRUE(tabTo("actionBarPrimary"));
+    snap("junk-keyboard-button");
+    QTest::keyClick(window, Qt::Key_Return);
+    settle();
+    ASSERT_NE(findVisible("confirmButton"), nullptr);
+    QTest::keyClick(window, Qt::Key_Return);
+    dismissCelebration();
+    EXPECT_FALSE(fs::exists(FS::trashFolder() / "draft.txt"));
+    EXPECT_FALSE(fs::exists(home / ".cache/thumbnails/normal/1a2b.png"));
+    fs::remove_all(home / ".cache");
+    states->junk.setJunkGroups({});
+    states->junk.setJunkScanned(false);
+}
+
 TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
 {
     // Two big files the walk must find (sparse: cheap to make), and big files
@@ -649,12 +731,13 @@ TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
         settle();
     };
 
-    // a package: its plan is named in the confirmation
+    // a package: the confirmation names what goes with it, not the application or its own package again
     choose("XTerm");
     snap("uninstaller-linux-package");
     click(findVisible("actionBarPrimary"));
     settle();
-    EXPECT_TRUE(shownText("confirmMessage").contains("UXTerm, XTerm"));
+    EXPECT_TRUE(shownText("confirmMessage").contains("UXTerm"));
+    EXPECT_EQ(shownText("confirmMessage").count("xterm", Qt::CaseInsensitive), 1);
     snap("uninstaller-linux-confirm");
     escape();
 
@@ -755,6 +838,20 @@ TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
     EXPECT_TRUE(shows("Linked projects"));
     EXPECT_TRUE(shows("diary.txt"));
 
+    // The pointer over the map holds the planets still, so a click a moment
+    // later still lands on the small planet aimed at (a file: it is selected).
+    const QString diary = textOf(home / "diary.txt");
+    const QPoint aim = map->mapToScene(map->planetCentre(diary)).toPoint();
+    ASSERT_GE(map->planetCentre(diary).x(), 0);
+    QTest::mouseMove(window, aim);
+    QTest::qWait(1200);
+    EXPECT_FALSE(map->isAnimating());
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, aim);
+    EXPECT_TRUE(model->isSelected(diary));
+    model->toggle(diary);
+    QTest::mouseMove(window, QPoint(2, 2));  // away: the planets turn again
+    EXPECT_TRUE(map->isAnimating());
+
     // A click on the Projects planet enters the folder.
     const QPointF at = map->planetCentre(textOf(home / "Projects"));
     ASSERT_GE(at.x(), 0);
@@ -819,8 +916,13 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     // The prompt is dismissed; the user routine ticked too succeeds.
     states->maintenance.setMaintenanceRunners([](const std::string&) { QThread::msleep(600); return Shell::Result{true, {}}; },
                       [](const std::string&) { QThread::msleep(600); return Shell::Result{false, L("Cancelado")}; });
-    click(findVisible("taskCard-" + userRoutine));
-    settle(100);
+    // The box and the card around it each toggle the routine once per click.
+    for (const char* target : {"taskCheck-", "taskCard-", "taskCheck-"}) {
+        const bool before = tools->sel().contains(userRoutine);
+        click(findVisible(target + userRoutine));
+        settle(100);
+        EXPECT_NE(tools->sel().contains(userRoutine), before) << target;
+    }
     EXPECT_TRUE(tools->sel().contains(userRoutine));
     click(findVisible("actionBarPrimary"));
     settle(150);
@@ -909,9 +1011,18 @@ TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
     ASSERT_EVENTUALLY(!fs::exists(override), 5000);
     ASSERT_EVENTUALLY(checked(toggle), 5000);
 
-    // The own login item, switched on from the page, is on in the settings too.
+    // The own login item, switched on from the page, is on in the settings
+    // too, and its row stays where it was (listed last while it was off).
+    const auto rowOf = [&](const QString& key) {
+        const std::vector<AgentItem>& agents = states->startup.agents();
+        return std::find_if(agents.begin(), agents.end(), [&](const AgentItem& a) { return a.key == key; }) - agents.begin();
+    };
+    const auto ownRow = rowOf("com.halvick.Quillmoor.desktop");
+    EXPECT_EQ(ownRow, 4);
     click(findVisible("agentSwitch-com.halvick.Quillmoor.desktop"));
     ASSERT_EVENTUALLY(states->startup.launchAtLogin(), 5000);
+    ASSERT_EVENTUALLY(checked("agentSwitch-com.halvick.Quillmoor.desktop"), 5000);
+    EXPECT_EQ(rowOf("com.halvick.Quillmoor.desktop"), ownRow);
     EXPECT_EQ(states->startup.setLaunchAtLogin(false), QString());
     ASSERT_EVENTUALLY(!checked("agentSwitch-com.halvick.Quillmoor.desktop"), 5000);
     states->startup.setStartupBackend(std::nullopt);

@@ -29,4 +29,28 @@ StartupChange trashUserItem(const AgentItem& item)
     return {true, LF("“%@” desativado e movido para a Lixeira.", item.label)};
 }
 
+std::vector<AgentItem> inShownOrder(const std::vector<AgentItem>& shown, std::vector<AgentItem> fresh)
+{
+    const auto same = [](const AgentItem& a, const AgentItem& b) {
+        return a.kind == b.kind && a.key == b.key && a.url.parent_path() == b.url.parent_path();
+    };
+    std::vector<AgentItem> ordered;
+    ordered.reserve(fresh.size());
+    std::vector<bool> taken(fresh.size(), false);
+    for (const AgentItem& before : shown) {
+        for (std::size_t i = 0; i < fresh.size(); ++i) {
+            if (!taken[i] && same(before, fresh[i])) {
+                taken[i] = true;
+                fresh[i].id = before.id;
+                ordered.push_back(std::move(fresh[i]));
+                break;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < fresh.size(); ++i)
+        if (!taken[i])
+            ordered.push_back(std::move(fresh[i]));
+    return ordered;
+}
+
 } // namespace Startup

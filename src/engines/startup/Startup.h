@@ -36,4 +36,10 @@ StartupChange removeItem(const StartupBackend& backend, const AgentItem& item, c
 // The removal of the user's own item file: to the Trash, with the sentence to show.
 StartupChange trashUserItem(const AgentItem& item);
 
+// A new listing in the order of the one on screen, so that rows stay put
+// after a switch or a removal: an item listed before keeps its place and its
+// id; a new one comes after them, in listing order; one that is gone leaves.
+// The same item is the same kind, key and folder.
+std::vector<AgentItem> inShownOrder(const std::vector<AgentItem>& shown, std::vector<AgentItem> fresh);
+
 } // namespace Startup

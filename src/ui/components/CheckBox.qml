@@ -13,8 +13,8 @@ Rectangle {
     height: 18
     radius: 5
     color: on || mixed ? DS.primary : "transparent"
-    border.width: activeFocus ? 2 : 1.5
-    border.color: on || mixed ? DS.primary : (activeFocus ? DS.glow : DS.muted)
+    border.width: 1.5
+    border.color: on || mixed ? DS.primary : DS.muted
     activeFocusOnTab: true
     Accessible.role: Accessible.CheckBox
     Accessible.checked: on
@@ -26,7 +26,10 @@ Rectangle {
         size: 14
         color: DS.bg
     }
-    TapHandler { onTapped: box.toggled() }
+    FocusRing { shown: box.activeFocus; around: box.radius }
+    // Takes the click for itself: a card or row that reacts to clicks around
+    // the box does not also get this one.
+    TapHandler { gesturePolicy: TapHandler.ReleaseWithinBounds; onTapped: box.toggled() }
     HoverHandler { cursorShape: Qt.PointingHandCursor }
     Keys.onPressed: (event) => {
         if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {

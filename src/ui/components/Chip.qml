@@ -22,7 +22,7 @@ Rectangle {
         color: chip.tint
         font.pixelSize: 10
         font.weight: Font.Bold
-        font.letterSpacing: 0.8
+        font.letterSpacing: I18n.rightToLeft ? 0 : 0.8  // spacing would pull Arabic letters apart
     }
     Icon {
         visible: chip.symbol !== ""

@@ -59,9 +59,6 @@ Dialog {
                 objectName: "confirmButton"
                 text: dialog.confirmText
                 compact: true
-                // Return confirms too, as in every dialog of the desktop
-                Keys.onReturnPressed: clicked()
-                Keys.onEnterPressed: clicked()
                 // confirmed first, so the page still holds what was confirmed
                 onClicked: {
                     dialog.confirmed()

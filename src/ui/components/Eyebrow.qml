@@ -7,6 +7,6 @@ Text {
     color: DS.muted
     font.pixelSize: 11
     font.weight: Font.DemiBold
-    font.letterSpacing: 1.4
+    font.letterSpacing: I18n.rightToLeft ? 0 : 1.4  // spacing would pull Arabic letters apart
     font.capitalization: Font.AllUppercase
 }

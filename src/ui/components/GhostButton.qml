@@ -2,10 +2,13 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Quillmoor
 
-// A secondary action: an outlined capsule.
+// A secondary action: an outlined capsule. Space, Enter or Return press it
+// while it has keyboard focus.
 Button {
     id: control
     property bool compact: false
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
 
     font.pixelSize: compact ? 12 : 13
     font.weight: Font.Medium
@@ -30,7 +33,8 @@ Button {
         implicitHeight: 24
         radius: height / 2
         color: Qt.rgba(1, 1, 1, control.down ? 0.08 : (control.hovered ? 0.05 : 0.03))
-        border.width: control.visualFocus ? 2 : 1
-        border.color: control.visualFocus ? DS.primary : DS.border
+        border.width: 1
+        border.color: DS.border
+        FocusRing { shown: control.visualFocus; around: parent.radius }
     }
 }

@@ -19,6 +19,16 @@ Card {
     property bool someOn: false
     property var items: []
     property bool expanded: false
+    // The row whose box was ticked from the keyboard: the rows are made anew
+    // when the items change, and the focus goes back to that row's box.
+    property int keyboardRow: -1
+    onItemsChanged: if (keyboardRow >= 0) Qt.callLater(refocusRow)
+    function refocusRow() {
+        const row = rows.itemAt(keyboardRow)
+        keyboardRow = -1
+        if (row)
+            row.box.forceActiveFocus(Qt.TabFocusReason)
+    }
 
     implicitHeight: column.implicitHeight + 2
 
@@ -81,12 +91,30 @@ Card {
                     color: card.someOn ? DS.text : DS.muted
                     font: DS.mono(14, Font.DemiBold)
                 }
-                Icon {
-                    symbol: "chevron.down"
-                    size: 20
-                    color: DS.muted
-                    rotation: card.expanded ? 0 : (I18n.rightToLeft ? 90 : -90)
-                    Behavior on rotation { NumberAnimation { duration: 160 } }
+                // the expand control, for the keyboard too (a click lands on the header)
+                Item {
+                    id: expander
+                    objectName: "groupExpand-" + card.groupId
+                    implicitWidth: 26
+                    implicitHeight: 26
+                    activeFocusOnTab: true
+                    Accessible.role: Accessible.Button
+                    Accessible.name: card.title
+                    Icon {
+                        anchors.centerIn: parent
+                        symbol: "chevron.down"
+                        size: 20
+                        color: DS.muted
+                        rotation: card.expanded ? 0 : (I18n.rightToLeft ? 90 : -90)
+                        Behavior on rotation { NumberAnimation { duration: 160 } }
+                    }
+                    FocusRing { shown: expander.activeFocus; around: 7 }
+                    Keys.onPressed: (event) => {
+                        if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
+                            card.expanded = !card.expanded
+                            event.accepted = true
+                        }
+                    }
                 }
             }
         }
@@ -99,8 +127,10 @@ Card {
             color: DS.border
         }
         Repeater {
+            id: rows
             model: card.expanded ? card.items : []
             Item {
+                property alias box: itemBox
                 Layout.fillWidth: true
                 implicitHeight: 38
                 RowLayout {
@@ -109,8 +139,13 @@ Card {
                     anchors.rightMargin: 14
                     spacing: 12
                     CheckBox {
+                        id: itemBox
+                        objectName: "itemCheck-" + card.groupId
                         on: modelData.selected
-                        onToggled: JunkState.toggleJunkItem(card.groupId, modelData.itemId)
+                        onToggled: {
+                            card.keyboardRow = activeFocus ? index : -1
+                            JunkState.toggleJunkItem(card.groupId, modelData.itemId)
+                        }
                     }
                     FileIcon { path: modelData.path; size: 16 }
                     Text {

@@ -16,6 +16,8 @@ AbstractButton {
     property bool available: true
 
     hoverEnabled: true
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
     opacity: pill.available ? 1 : 0.45
     implicitHeight: 66
     Accessible.name: title
@@ -25,8 +27,9 @@ AbstractButton {
     background: Rectangle {
         radius: 12
         color: Qt.rgba(1, 1, 1, pill.down ? 0.10 : (pill.hovered ? 0.07 : 0.035))
-        border.width: pill.visualFocus ? 2 : 1
-        border.color: pill.visualFocus ? DS.primary : DS.border
+        border.width: 1
+        border.color: DS.border
+        FocusRing { shown: pill.visualFocus; around: parent.radius }
     }
     contentItem: ColumnLayout {
         spacing: 4
@@ -50,17 +53,20 @@ AbstractButton {
                 padding: 0
             }
         }
+        // One line where it fits, else two broken between words; smaller
+        // type where a line is still too wide.
         Text {
             textFormat: Text.PlainText
             Layout.fillWidth: true
-            text: pill.title
+            text: oneLine.width <= width ? pill.title : I18n.twoLines(pill.title)
             color: DS.text
             font.pixelSize: 11
             font.weight: Font.Medium
             horizontalAlignment: Text.AlignHCenter
-            wrapMode: Text.Wrap
-            maximumLineCount: 2
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: 8
             elide: Text.ElideRight
+            TextMetrics { id: oneLine; font.pixelSize: 11; font.weight: Font.Medium; text: pill.title }
         }
     }
 }

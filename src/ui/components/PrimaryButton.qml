@@ -2,10 +2,13 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Quillmoor
 
-// The main action of a view: a filled capsule in the primary colour.
+// The main action of a view: a filled capsule in the primary colour. Space,
+// Enter or Return press it while it has keyboard focus.
 Button {
     id: control
     property bool compact: false
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
 
     font.pixelSize: compact ? 12 : 13
     font.weight: Font.DemiBold
@@ -41,9 +44,8 @@ Button {
             anchors.fill: parent
             radius: height / 2
             color: control.down ? DS.primaryDeep : DS.primary
-            border.width: control.visualFocus ? 2 : 0
-            border.color: DS.text
             Behavior on color { ColorAnimation { duration: 120; easing.type: Easing.OutQuad } }
+            FocusRing { shown: control.visualFocus; around: parent.radius }
         }
     }
 }

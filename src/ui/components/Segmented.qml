@@ -28,9 +28,8 @@ Rectangle {
                 radius: height / 2
                 color: index === control.current ? DS.withAlpha(DS.primary, 0.22)
                      : (hover.hovered ? Qt.rgba(1, 1, 1, 0.05) : "transparent")
-                border.width: activeFocus ? 1 : 0
-                border.color: DS.primary
                 activeFocusOnTab: true
+                FocusRing { shown: segment.activeFocus; around: segment.radius }
                 Accessible.role: Accessible.RadioButton
                 Accessible.name: modelData
                 Accessible.checked: index === control.current

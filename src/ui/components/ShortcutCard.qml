@@ -25,10 +25,9 @@ Card {
         radius: card.radius
         color: DS.primary
         opacity: mouse.pressed ? 0.12 : (mouse.containsMouse ? 0.07 : 0)
-        border.width: card.activeFocus ? 2 : 0
-        border.color: DS.primary
         Behavior on opacity { NumberAnimation { duration: 140 } }
     }
+    FocusRing { shown: card.activeFocus; around: card.radius }
     RowLayout {
         anchors.fill: parent
         anchors.margins: 16

@@ -17,8 +17,7 @@ FocusScope {
         anchors.fill: parent
         radius: 8
         color: hover.hovered ? Qt.rgba(1, 1, 1, 0.05) : "transparent"
-        border.width: button.activeFocus ? 1 : 0
-        border.color: DS.primary
+        FocusRing { shown: button.activeFocus; around: parent.radius }
     }
     Icon {
         id: icon

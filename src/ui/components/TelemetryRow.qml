@@ -4,6 +4,8 @@ import Quillmoor
 
 // One line of the tray panel: an icon in a fixed slot, a title above a detail
 // in figures, and an accessory (placed inside the row) at the far end.
+// Figures in the detail come isolated (I18n.isolate), so that they keep their
+// order in a right-to-left line.
 Item {
     id: row
     property string symbol
@@ -40,7 +42,7 @@ Item {
                 Layout.fillWidth: true
                 text: I18n.directed(row.detail)
                 color: DS.muted
-                font: DS.mono(11)
+                font: DS.figureFont(row.detail, 11)
                 elide: Text.ElideRight
                 horizontalAlignment: Text.AlignLeft
             }

@@ -2,9 +2,12 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Quillmoor
 
-// An on/off switch in the theme's colours.
+// An on/off switch in the theme's colours. Space, Enter or Return flip it
+// while it has keyboard focus.
 Switch {
     id: control
+    Keys.onReturnPressed: { toggle(); toggled() }
+    Keys.onEnterPressed: { toggle(); toggled() }
     indicator: Rectangle {
         implicitWidth: 38
         implicitHeight: 22
@@ -12,9 +15,8 @@ Switch {
         y: control.height / 2 - height / 2
         radius: height / 2
         color: control.checked ? DS.primary : Qt.rgba(1, 1, 1, 0.12)
-        border.width: control.visualFocus ? 2 : 0
-        border.color: DS.text
         Behavior on color { ColorAnimation { duration: 120 } }
+        FocusRing { shown: control.visualFocus; around: parent.radius }
         Rectangle {
             readonly property real travel: parent.width - width - 6
             x: 3 + ((control.checked !== control.mirrored) ? travel : 0)

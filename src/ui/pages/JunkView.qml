@@ -61,6 +61,7 @@ Item {
         ListView {
             id: groups
             objectName: "junkGroups"
+            KeepFocusInView { flickable: groups }
             visible: JunkState.junkScanned
             Layout.fillWidth: true
             Layout.fillHeight: true
@@ -108,7 +109,8 @@ Item {
         id: confirm
         objectName: "junkConfirm"
         heading: I18n.LF("Limpar %@?", [Fmt.bytes(JunkState.junkSelectedTotal)])
-        message: I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Instaladores e Archives vão para a Lixeira. Feche os apps abertos para um resultado melhor.")
+        message: (JunkState.junkToTrash ? I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Instaladores e Archives vão para a Lixeira. Feche os apps abertos para um resultado melhor.")
+                                         : I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Feche os apps abertos para um resultado melhor."))
                  + (JunkState.trashWillEmpty ? " " + I18n.L("A Lixeira será esvaziada definitivamente.") : "")
         confirmText: I18n.L("Limpar")
         onConfirmed: JunkState.cleanJunk()

@@ -66,7 +66,9 @@ Item {
                 textFormat: Text.PlainText
                 objectName: "largeSummary"
                 Layout.fillWidth: true
-                text: I18n.LF("%ld arquivos acima de %@", [LargeState.largeCount, LargeState.largeMinLabel])
+                // The threshold the shown list was made with, which is not the
+                // chosen one when the choice went below the last walk's.
+                text: I18n.LP(LargeState.largeCount, "%ld arquivos acima de %@", [LargeState.largeCount, LargeState.largeShownMinLabel])
                 color: DS.text
                 font.pixelSize: 14
                 font.weight: Font.DemiBold
@@ -80,6 +82,26 @@ Item {
             }
         }
 
+        RowLayout {
+            objectName: "largeListAboveMin"
+            visible: LargeState.largeListAboveMin && !LargeState.largeScanning
+            Layout.fillWidth: true
+            Text {
+                textFormat: Text.PlainText
+                Layout.fillWidth: true
+                wrapMode: Text.Wrap
+                text: I18n.LF("Esta lista foi feita para arquivos acima de %@. Analise de novo para ver os menores.", [LargeState.largeShownMinLabel])
+                color: DS.muted
+                font.pixelSize: 13
+                horizontalAlignment: Text.AlignLeft
+            }
+            GhostButton {
+                text: I18n.L("Analisar de novo")
+                compact: true
+                onClicked: LargeState.scanLarge()
+            }
+        }
+
         Card {
             visible: LargeState.largeScanned && !LargeState.largeScanning
             Layout.fillWidth: true
@@ -87,6 +109,7 @@ Item {
             ListView {
                 id: files
                 objectName: "largeFiles"
+                KeepFocusInView { flickable: files }
                 anchors.fill: parent
                 anchors.margins: 6
                 clip: true
@@ -131,7 +154,7 @@ Item {
                             textFormat: Text.PlainText
                             text: Fmt.date(model.accessed)
                             color: DS.muted
-                            font: DS.mono(11)
+                            font: DS.figureFont(text, 11)
                         }
                         Text {
                             textFormat: Text.PlainText
@@ -160,7 +183,7 @@ Item {
         ActionBar {
             visible: LargeState.largeScanned && !LargeState.largeScanning
             Layout.fillWidth: true
-            caption: I18n.LF("%ld selecionados", [LargeState.largeSelectedCount])
+            caption: I18n.LP(LargeState.largeSelectedCount, "%ld selecionados", [LargeState.largeSelectedCount])
             value: Fmt.bytes(LargeState.largeSelectedTotal)
             title: I18n.L("Mover para a Lixeira")
             disabled: LargeState.largeSelectedTotal <= 0

@@ -25,7 +25,9 @@ Item {
     Component.onDestruction: mon.stop()
     onVisibleChanged: visible ? shown() : mon.stop()
 
+    KeepFocusInView { flickable: scroll.contentItem }
     ScrollView {
+        id: scroll
         anchors.fill: parent
         contentWidth: availableWidth
         ColumnLayout {
@@ -74,7 +76,7 @@ Item {
                             Layout.fillWidth: true
                             text: I18n.LF("%ld%% em uso", [Math.floor((1 - mon.diskFreeFraction) * 100)])
                             color: DS.muted
-                            font: DS.mono(11)
+                            font: DS.figureFont(text, 11)
                             horizontalAlignment: Text.AlignLeft
                         }
                     }
@@ -133,7 +135,7 @@ Item {
                     symbol: "app.badge"
                     title: I18n.L("Apps")
                     value: UninstallerState.appCount
-                    sub: I18n.L("instalados")
+                    sub: I18n.LP(UninstallerState.appCount, "instalados", [])
                     onActivated: ShellState.section = "uninstaller"
                 }
                 ShortcutCard {
@@ -143,7 +145,7 @@ Item {
                     symbol: "doc.on.doc"
                     title: I18n.L("Arquivos grandes")
                     value: LargeState.largeScanned ? LargeState.largeCount : "—"
-                    sub: LargeState.largeScanned ? I18n.L("encontrados") : I18n.L("não analisado")
+                    sub: LargeState.largeScanned ? I18n.LP(LargeState.largeCount, "encontrados", []) : I18n.L("não analisado")
                     onActivated: ShellState.section = "large"
                 }
                 ShortcutCard {
@@ -153,7 +155,7 @@ Item {
                     symbol: "power"
                     title: I18n.L("Inicialização")
                     value: StartupState.agentCount
-                    sub: I18n.L("itens em segundo plano")
+                    sub: I18n.LP(StartupState.agentCount, "itens em segundo plano", [])
                     onActivated: ShellState.section = "startup"
                 }
             }
@@ -164,7 +166,8 @@ Item {
         id: confirm
         objectName: "overviewConfirm"
         heading: I18n.LF("Limpar %@?", [Fmt.bytes(JunkState.junkSelectedTotal)])
-        message: I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Instaladores e Archives vão para a Lixeira.")
+        message: (JunkState.junkToTrash ? I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Instaladores e Archives vão para a Lixeira.")
+                                         : I18n.L("Caches e logs são apagados (os apps recriam o que precisarem)."))
                  + (JunkState.trashWillEmpty ? " " + I18n.L("A Lixeira será esvaziada definitivamente.") : "")
         confirmText: I18n.L("Limpar")
         onConfirmed: JunkState.cleanJunk()

@@ -201,6 +201,7 @@ Item {
                     ListView {
                         id: list
                         objectName: "spaceEntries"
+                        KeepFocusInView { flickable: list }
                         Layout.fillWidth: true
                         Layout.fillHeight: true
                         clip: true
@@ -316,7 +317,7 @@ Item {
 
         ActionBar {
             Layout.fillWidth: true
-            caption: I18n.LF("%ld selecionados", [m.selectedCount])
+            caption: I18n.LP(m.selectedCount, "%ld selecionados", [m.selectedCount])
             value: Fmt.bytes(m.selectedTotal)
             title: I18n.L("Mover para a Lixeira")
             disabled: m.selectedCount === 0
@@ -327,7 +328,7 @@ Item {
     ConfirmDialog {
         id: confirm
         objectName: "spaceConfirm"
-        heading: I18n.LF("Mover %ld itens (%@) para a Lixeira?", [m.selectedCount, Fmt.bytes(m.selectedTotal)])
+        heading: I18n.LP(m.selectedCount, "Mover %ld itens (%@) para a Lixeira?", [m.selectedCount, Fmt.bytes(m.selectedTotal)])
         message: I18n.L("Você ainda pode recuperar pela Lixeira. Arquivos dentro do Dropbox/Creative Cloud também somem da nuvem.")
         confirmText: I18n.L("Mover para a Lixeira")
         onConfirmed: m.trashSelection()

@@ -28,7 +28,7 @@ Item {
             eyebrow: I18n.L("Inicialização")
             l1: I18n.L("O que roda")
             l2: I18n.L("quando o Mac liga.")
-            sub: I18n.LF("%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.", [StartupState.agentCount])
+            sub: I18n.LP(StartupState.agentCount, "%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.", [StartupState.agentCount])
             // No login-items settings pane exists on this platform, so its button is left out.
             GhostButton {
                 objectName: "agentsRefresh"
@@ -41,6 +41,7 @@ Item {
         ListView {
             id: agentList
             objectName: "agentList"
+            KeepFocusInView { flickable: agentList }
             Layout.fillWidth: true
             Layout.fillHeight: true
             clip: true

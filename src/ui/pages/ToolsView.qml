@@ -27,6 +27,7 @@ Item {
             sub: I18n.L("Marque as rotinas e execute. As marcadas com cadeado pedem sua senha de administrador.")
         }
 
+        KeepFocusInView { flickable: scroller.contentItem }
         ScrollView {
             id: scroller
             Layout.fillWidth: true
@@ -56,7 +57,7 @@ Item {
         ActionBar {
             Layout.fillWidth: true
             caption: I18n.L("Selecionadas")
-            value: I18n.LF("%ld rotinas", [tools.sel.length])
+            value: I18n.LP(tools.sel.length, "%ld rotinas", [tools.sel.length])
             title: tools.running === "" ? I18n.L("Executar") : I18n.L("Executando…")
             disabled: tools.sel.length === 0 || tools.running !== ""
             onAction: tools.runSelected()

@@ -24,7 +24,7 @@ Item {
             eyebrow: I18n.L("Apps")
             l1: I18n.L("Desinstale por completo,")
             l2: I18n.L("sem deixar rastros.")
-            sub: I18n.LF("%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", [UninstallerState.appCount])
+            sub: I18n.LP(UninstallerState.appCount, "%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", [UninstallerState.appCount])
             GhostButton {
                 objectName: "appsRefresh"
                 text: I18n.L("Atualizar")
@@ -241,6 +241,7 @@ Item {
                     ListView {
                         id: fileList
                         objectName: "appFiles"
+                        KeepFocusInView { flickable: fileList }
                         Layout.fillWidth: true
                         Layout.fillHeight: true
                         clip: true
@@ -322,11 +323,14 @@ Item {
         heading: I18n.L("Desinstalar?")
         readonly property string packages: UninstallerState.selectedAppInfo.packages || ""
         readonly property string takesApps: UninstallerState.selectedAppInfo.takesApps || ""
-        // a package's removal names every package and application it takes along
-        message: packages === "" ? I18n.L("O app será fechado e os itens marcados vão para a Lixeira.")
-                                 : I18n.L("O app será fechado, o pacote será removido e os itens marcados vão para a Lixeira.")
-                                   + "\n\n" + I18n.LF("Também serão removidos os pacotes: %@", [packages])
-                                   + (takesApps !== "" ? "\n" + I18n.LF("Apps que saem junto: %@", [takesApps]) : "")
+        // a package's removal names the other packages and applications it takes along, if any
+        readonly property string alongside: [packages !== "" ? I18n.LF("Também serão removidos os pacotes: %@", [packages]) : "",
+                                              takesApps !== "" ? I18n.LF("Apps que saem junto: %@", [takesApps]) : ""]
+                                             .filter(line => line !== "").join("\n")
+        message: UninstallerState.selectedAppInfo.byPackage !== true
+                 ? I18n.L("O app será fechado e os itens marcados vão para a Lixeira.")
+                 : I18n.L("O app será fechado, o pacote será removido e os itens marcados vão para a Lixeira.")
+                   + (alongside !== "" ? "\n\n" + alongside : "")
         confirmText: I18n.L("Desinstalar")
         onConfirmed: UninstallerState.uninstallSelected()
     }

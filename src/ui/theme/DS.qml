@@ -34,5 +34,14 @@ QtObject {
                          weight: weight === undefined ? Font.Medium : weight })
     }
 
+    // The figure face for a text of Latin letters, digits and signs alone, the
+    // normal face for any other script (a monospaced face breaks Arabic
+    // letters apart).
+    function figureFont(text, size, weight) {
+        if (/^[\u0000-\u024F\u2000-\u2BFF]*$/.test(text))
+            return mono(size, weight)
+        return Qt.font({ pixelSize: size, weight: weight === undefined ? Font.Medium : weight })
+    }
+
     function withAlpha(c, a) { return Qt.rgba(c.r, c.g, c.b, a) }
 }
