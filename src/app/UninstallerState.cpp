@@ -1,5 +1,7 @@
 #include "app/UninstallerState.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QSet>
 #include <QUrl>
@@ -156,6 +158,8 @@ QVariantMap UninstallerState::selectedAppInfo() const
             {"icon", iconUrl(*app)},
             {"removable", appPlan_.ok() || !ownTicked},
             {"byPackage", ownTicked && appPlan_.ok() && app->ownerKind == AppOwner::package},
+            {"leftoversTicked", std::any_of(appFiles_.begin() + (appFiles_.empty() ? 0 : 1), appFiles_.end(),
+                                            [](const JunkItem& item) { return item.selected; })},
             {"why", appPlan_.refusal},
             {"packages", joinList(appPlan_.packages)},
             {"takesApps", joinList(appPlan_.apps)}};

@@ -690,6 +690,8 @@ const std::vector<TranslationRow>& translationRows()
          {"These packages will be removed too: %@", "También se eliminarán estos paquetes: %@", "Verranno rimossi anche questi pacchetti: %@", "Ces paquets seront aussi supprimés : %@", "Diese Pakete werden ebenfalls entfernt: %@", "次のパッケージも削除されます：%@", "以下软件包也将被移除：%@", "ستُزال هذه الحزم أيضًا: %@"}},
         {"Apps que saem junto: %@",
          {"Apps that go with it: %@", "Apps que se van con ella: %@", "App che vanno via insieme: %@", "Apps qui partent avec elle : %@", "Apps, die mitentfernt werden: %@", "一緒に削除されるアプリ：%@", "一并移除的应用：%@", "تطبيقات ستُزال معه: %@"}},
+        {"O app será fechado e o pacote será removido.",
+         {"The app will be closed and its package removed.", "La app se cerrará y se eliminará su paquete.", "L’app verrà chiusa e il pacchetto rimosso.", "L’app sera fermée et son paquet supprimé.", "Die App wird beendet und ihr Paket entfernt.", "アプリを終了し、パッケージを削除します。", "应用将被关闭，其软件包将被移除。", "سيُغلق التطبيق وتُزال حزمته."}},
         {"O app será fechado, o pacote será removido e os itens marcados vão para a Lixeira.",
          {"The app will be closed, its package removed and the ticked items moved to the Trash.", "La app se cerrará, se eliminará su paquete y los elementos marcados irán a la Papelera.", "L’app verrà chiusa, il pacchetto rimosso e gli elementi selezionati andranno nel Cestino.", "L’app sera fermée, son paquet supprimé et les éléments cochés iront à la Corbeille.", "Die App wird beendet, ihr Paket entfernt und die markierten Objekte kommen in den Papierkorb.", "アプリを終了し、パッケージを削除して、チェックした項目をゴミ箱に移動します。", "应用将被关闭，其软件包将被移除，勾选的项目将移到废纸篓。", "سيُغلق التطبيق وتُزال حزمته وتُنقل العناصر المحددة إلى سلة المهملات."}},
         {"“%@” foi desinstalado.",

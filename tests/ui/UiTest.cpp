@@ -740,6 +740,14 @@ TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
     EXPECT_EQ(shownText("confirmMessage").count("xterm", Qt::CaseInsensitive), 1);
     snap("uninstaller-linux-confirm");
     escape();
+    // it names the Trash only while a leftover is ticked
+    for (const JunkItem& file : std::vector<JunkItem>(states->uninstaller.appFiles().begin() + 1, states->uninstaller.appFiles().end()))
+        if (file.selected)
+            states->uninstaller.toggleAppFile(file.id.toString(QUuid::WithoutBraces));
+    click(findVisible("actionBarPrimary"));
+    settle();
+    EXPECT_TRUE(shownText("confirmMessage").startsWith(L("O app será fechado e o pacote será removido.")));
+    escape();
 
     // nobody owns it: the uninstall button is off and says why
     choose("Shop Tool");

@@ -329,7 +329,9 @@ Item {
                                              .filter(line => line !== "").join("\n")
         message: UninstallerState.selectedAppInfo.byPackage !== true
                  ? I18n.L("O app será fechado e os itens marcados vão para a Lixeira.")
-                 : I18n.L("O app será fechado, o pacote será removido e os itens marcados vão para a Lixeira.")
+                 : (UninstallerState.selectedAppInfo.leftoversTicked
+                    ? I18n.L("O app será fechado, o pacote será removido e os itens marcados vão para a Lixeira.")
+                    : I18n.L("O app será fechado e o pacote será removido."))
                    + (alongside !== "" ? "\n\n" + alongside : "")
         confirmText: I18n.L("Desinstalar")
         onConfirmed: UninstallerState.uninstallSelected()
