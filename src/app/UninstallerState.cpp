@@ -18,18 +18,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Who installed it, as the page shows it.
+// The page names no owner for a bundle: the application is the bundle.
 QString ownerLabel(const AppInfo& app)
 {
-    switch (app.ownerKind) {
-    case AppOwner::package: return LF("Pacote %@", app.ownerName);
-    case AppOwner::flatpak: return QStringLiteral("Flatpak");
-    case AppOwner::snap: return QStringLiteral("Snap");
-    case AppOwner::appimage: return QStringLiteral("AppImage");
-    case AppOwner::local: return L("Entrada local");
-    case AppOwner::none: return L("Sem dono");
-    default: return {};
-    }
+    return app.ownerKind == AppOwner::bundle ? QString() : Sweeper::ownerText(app, false);
 }
 
 QString iconUrl(const AppInfo& app)

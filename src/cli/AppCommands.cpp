@@ -38,22 +38,6 @@ QString jsonId(const AppInfo& app)
     return identity.startsWith(QLatin1String("bytes:")) ? identity : app.bundleID;
 }
 
-// Who installed it, as the text shows it: the package, Flatpak or Snap with
-// its name (which the commands accept), else the kind of entry.
-QString ownerText(const AppInfo& app)
-{
-    switch (app.ownerKind) {
-    case AppOwner::bundle: return L("Bundle de app");
-    case AppOwner::package: return LF("Pacote %@", lineSafe(app.ownerName));
-    case AppOwner::flatpak: return QStringLiteral("Flatpak ") + lineSafe(app.ownerName);
-    case AppOwner::snap: return QStringLiteral("Snap ") + lineSafe(app.ownerName);
-    case AppOwner::appimage: return QStringLiteral("AppImage");
-    case AppOwner::local: return L("Entrada local");
-    case AppOwner::none: break;
-    }
-    return L("Sem dono");
-}
-
 QJsonObject ownerJson(const AppInfo& app)
 {
     return {{"kind", ownerKindName(app.ownerKind)}, {"name", app.ownerName}};
@@ -79,7 +63,7 @@ int runApps(Context& context)
                                     {"owner", ownerJson(app)}, {"version", app.version},
                                     {"path", FS::text(app.url)}, {"size", qint64(size)}, {"icon", app.icon}});
         } else {
-            context.out << Fmt::bytes(size).leftJustified(10) << "  " << ownerText(app).leftJustified(22) << "  "
+            context.out << Fmt::bytes(size).leftJustified(10) << "  " << lineSafe(Sweeper::ownerText(app, true)).leftJustified(22) << "  "
                         << lineSafe(app.version).leftJustified(24) << "  " << lineSafe(app.name) << "  ("
                         << lineSafe(jsonId(app)) << ")\n";
         }
@@ -203,7 +187,7 @@ int runUninstall(Context& context)
         if (files[i].selected && !(i == 0 && byCommand))
             trash.append(QJsonObject{{"path", FS::text(files[i].url)}, {"size", qint64(files[i].size)}});
     if (!context.json) {
-        context.out << lineSafe(app.name) << "  (" << ownerText(app) << ")\n";
+        context.out << lineSafe(app.name) << "  (" << lineSafe(Sweeper::ownerText(app, true)) << ")\n";
         if (byCommand)
             context.out << LF("Comando: %@", QString::fromStdString(plan.command))
                         << (plan.admin ? "  " + L("[administrador]") : QString()) << "\n";

@@ -30,6 +30,21 @@ bool appMatches(const AppInfo& app, const QString& search)
     return locale.toLower(app.name).contains(needle) || locale.toLower(app.bundleID).contains(needle);
 }
 
+QString ownerText(const AppInfo& app, bool withId)
+{
+    const QString id = withId ? QStringLiteral(" ") + app.ownerName : QString();
+    switch (app.ownerKind) {
+    case AppOwner::bundle: return L("Bundle de app");
+    case AppOwner::package: return LF("Pacote %@", app.ownerName);
+    case AppOwner::flatpak: return QStringLiteral("Flatpak") + id;
+    case AppOwner::snap: return QStringLiteral("Snap") + id;
+    case AppOwner::appimage: return QStringLiteral("AppImage");
+    case AppOwner::local: return L("Entrada local");
+    case AppOwner::none: break;
+    }
+    return L("Sem dono");
+}
+
 void requestQuit(const AppInfo& app)
 {
     Processes::requestQuit(app.executable.empty() ? app.url : app.executable);

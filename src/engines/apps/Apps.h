@@ -37,6 +37,11 @@ void sortAppsByName(std::vector<AppInfo>& apps);
 // ignoring case in the user's locale; an empty search matches every application.
 bool appMatches(const AppInfo& app, const QString& search);
 
+// Who installed the application, as people read it: "Pacote xterm",
+// "Entrada local", "Sem dono"… `withId` adds the Flatpak or Snap id (which
+// the command line accepts) to "Flatpak" and "Snap".
+QString ownerText(const AppInfo& app, bool withId);
+
 // Asks the application's running copies to quit, without waiting: the
 // processes of its program, or of anything inside its bundle.
 void requestQuit(const AppInfo& app);

@@ -650,12 +650,10 @@ std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& i
     own.url = app.ownItem.empty() ? app.url : app.ownItem;
     own.size = app.knownSize >= 0 ? app.knownSize : FS::size(own.url);
     own.selected = app.ownerKind != AppOwner::none;
-    switch (app.ownerKind) {
-    case AppOwner::package: own.name = LF("Pacote %@", app.ownerName); break;
-    case AppOwner::flatpak: own.name = QStringLiteral("Flatpak ") + app.ownerName; break;
-    case AppOwner::snap: own.name = QStringLiteral("Snap ") + app.ownerName; break;
-    default: own.name = FS::pretty(own.url); break;
-    }
+    // what an owner's tool removes is named by its owner; a file by its path
+    const bool byTool = app.ownerKind == AppOwner::package || app.ownerKind == AppOwner::flatpak
+                        || app.ownerKind == AppOwner::snap;
+    own.name = byTool ? Sweeper::ownerText(app, true) : FS::pretty(own.url);
     files.push_back(own);
     if (app.ownerKind == AppOwner::appimage && isUnder(app.url, sources.home)) {
         // the entry an integration tool made for the AppImage goes with it
