@@ -215,7 +215,7 @@ void JunkState::scanJunk()
 void JunkState::cleanJunk()
 {
     const std::vector<JunkGroup> groups = junkGroups_;
-    const Removal::AdminRunner admin = removals_.adminRunner();
+    const Admin::Runner admin = removals_.adminRunner();
     removals_.performWork([groups, admin] { return Sweeper::cleanJunk(groups, {}, admin); }, [this] { pruneJunk(); });
 }
 

@@ -10,7 +10,7 @@ MaintenanceState::MaintenanceState(ShellState& shell, QObject* parent)
 {
 }
 
-void MaintenanceState::setMaintenanceRunners(Maintenance::Runner user, Maintenance::Runner admin)
+void MaintenanceState::setMaintenanceRunners(Maintenance::Runner user, Admin::Runner admin)
 {
     user_ = std::move(user);
     admin_ = std::move(admin);
@@ -35,8 +35,7 @@ bool MaintenanceState::runMaintenance(const std::vector<MaintTask>& tasks, const
 
     const Maintenance::Runner user =
         user_ ? user_ : Maintenance::Runner([](const std::string& c) { return Shell::run(c); });
-    const Maintenance::Runner admin =
-        admin_ ? admin_ : Maintenance::Runner([](const std::string& c) { return Shell::runAdmin(c); });
+    const Admin::Runner admin = admin_ ? admin_ : Admin::Runner(Admin::run);
     const QPointer<QObject> self(this);
     Background::run(
         this,

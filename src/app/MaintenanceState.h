@@ -34,9 +34,9 @@ public:
     // the background; false (and nothing runs) while a run is in progress.
     bool runMaintenance(const std::vector<MaintTask>& tasks, const QStringList& selected,
                         Maintenance::Reasons reasons = Maintenance::Reasons::Silent);
-    // Replaces the command runners of the runs (tests); empty ones restore
-    // Shell::run and Shell::runAdmin.
-    void setMaintenanceRunners(Maintenance::Runner user, Maintenance::Runner admin);
+    // Replaces the runners of the runs (tests); empty ones restore
+    // Shell::run and Admin::run.
+    void setMaintenanceRunners(Maintenance::Runner user, Admin::Runner admin);
 
 signals:
     void maintRunningChanged();
@@ -49,7 +49,7 @@ private:
     QString maintRunning_;
     QStringList maintDone_;
     Maintenance::Runner user_;
-    Maintenance::Runner admin_;
+    Admin::Runner admin_;
     void setMaintRunning(const QString& id) { assign(maintRunning_, id, &MaintenanceState::maintRunningChanged); }
     void finish(const Maintenance::Outcome& outcome);
 };

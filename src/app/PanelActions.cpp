@@ -10,6 +10,7 @@
 #include "i18n/L.h"
 #include "monitor/DesktopBus.h"
 #include "monitor/PanelValues.h"
+#include "platform/Admin.h"
 #include "platform/Fmt.h"
 #include "platform/FS.h"
 #include "platform/Background.h"
@@ -137,7 +138,7 @@ void PanelActions::freeRAM()
         this,
         [purge] {
             const std::uint64_t before = FS::memory().used;
-            return Purged{Shell::runAdmin(purge).ok, before};
+            return Purged{Admin::run(Admin::Request{{}, purge}).ok, before};
         },
         [this](Purged purged) {
             freeing_ = false;

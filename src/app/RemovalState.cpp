@@ -20,16 +20,16 @@ void RemovalState::setCelebrate(std::optional<Celebration> value)
 
 void RemovalState::dismissCelebration() { setCelebrate(std::nullopt); }
 
-Removal::AdminRunner RemovalState::adminRunner() const
+Admin::Runner RemovalState::adminRunner() const
 {
     if (admin_)
         return admin_;
-    return [](const std::string& command) { return Shell::runAdmin(command); };
+    return Admin::run;
 }
 
 void RemovalState::perform(std::vector<RemovalTarget> targets, std::function<void()> then)
 {
-    const Removal::AdminRunner admin = adminRunner();
+    const Admin::Runner admin = adminRunner();
     performWork([targets = std::move(targets), admin] { return Removal::run(targets, admin); }, std::move(then));
 }
 

@@ -66,9 +66,9 @@ public:
     // to the running total and the time of the last cleanup.
     void record(std::int64_t freed, std::int64_t trashed);
 
-    // The administrator runner of removals (Shell::runAdmin unless a test set one).
-    Removal::AdminRunner adminRunner() const;
-    void setRemovalAdminRunner(Removal::AdminRunner runner) { admin_ = std::move(runner); }
+    // The administrator runner of removals (Admin::run unless a test set one).
+    Admin::Runner adminRunner() const;
+    void setRemovalAdminRunner(Admin::Runner runner) { admin_ = std::move(runner); }
 
 signals:
     void busyChanged();
@@ -80,6 +80,6 @@ private:
     bool busy_ = false;
     qint64 totalFreed_ = 0;
     std::optional<Celebration> celebrate_;
-    Removal::AdminRunner admin_;
+    Admin::Runner admin_;
     void publish(const RemovalOutcome& outcome);
 };

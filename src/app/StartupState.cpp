@@ -84,7 +84,7 @@ void StartupState::removeAgent(const QString& agentId)
 void StartupState::removeAgent(const AgentItem& item)
 {
     const StartupBackend startup = backend();
-    const Removal::AdminRunner admin = removals_.adminRunner();
+    const Admin::Runner admin = removals_.adminRunner();
     // The password prompt may stay open for long: the window keeps responding.
     Background::run(this, [startup, item, admin] { return Startup::removeItem(startup, item, admin); },
                     [this](StartupChange change) {

@@ -219,7 +219,7 @@ void UninstallerState::uninstallSelected()
     const UninstallPlan plan = appPlan_;
     const std::vector<JunkItem> files = appFiles_;
     const AppBackend apps = backend();
-    const Removal::AdminRunner admin = removals_.adminRunner();
+    const Admin::Runner admin = removals_.adminRunner();
     const auto mayDelete = mayDelete_ ? mayDelete_ : std::function<bool(const fs::path&)>(FS::mayDelete);
     // Everything runs in the background: the owner's tool and the password
     // prompt may take their time, the window keeps responding.

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "engines/removal/Removal.h"
+#include "platform/Admin.h"
 #include "platform/Prefs.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
@@ -181,7 +182,8 @@ int runUninstall(Context& context)
     const UninstallPlan plan = chosen->where.plan(app, chosen->apps);
 
     // The plan: the owner's command, what it takes along, what goes to the Trash.
-    const bool byCommand = ownTicked && plan.ok() && !plan.command.empty();
+    const bool byCommand = ownTicked && plan.ok() && plan.byOwner();
+    const QString command = byCommand ? Sweeper::ownerCommandText(plan) : QString();
     QJsonArray trash;
     for (std::size_t i = 0; i < files.size(); ++i)
         if (files[i].selected && !(i == 0 && byCommand))
@@ -189,8 +191,8 @@ int runUninstall(Context& context)
     if (!context.json) {
         context.out << lineSafe(app.name) << "  (" << lineSafe(Sweeper::ownerText(app, true)) << ")\n";
         if (byCommand)
-            context.out << LF("Comando: %@", QString::fromStdString(plan.command))
-                        << (plan.admin ? "  " + L("[administrador]") : QString()) << "\n";
+            context.out << LF("Comando: %@", lineSafe(command))
+                        << (plan.adminActions.empty() ? QString() : "  " + L("[administrador]")) << "\n";
         if (ownTicked && !plan.packages.isEmpty())
             context.out << LF("Também serão removidos os pacotes: %@", joinList(plan.packages)) << "\n";
         if (ownTicked && !plan.apps.isEmpty())
@@ -215,7 +217,7 @@ int runUninstall(Context& context)
     if (!yes) {
         if (context.json)
             context.printJson(QJsonObject{{"dryRun", true},
-                                          {"command", byCommand ? QString::fromStdString(plan.command) : QString()},
+                                          {"command", command},
                                           {"packages", QJsonArray::fromStringList(ownTicked ? plan.packages : QStringList())},
                                           {"apps", QJsonArray::fromStringList(ownTicked ? plan.apps : QStringList())},
                                           {"trash", trash}, {"appStays", ownTicked ? QString() : plan.refusal}});
@@ -224,8 +226,7 @@ int runUninstall(Context& context)
         return Success;
     }
 
-    const UninstallOutcome outcome = Sweeper::uninstall(app, plan, files, chosen->where,
-                                                        [](const std::string& command) { return Shell::runAdmin(command); });
+    const UninstallOutcome outcome = Sweeper::uninstall(app, plan, files, chosen->where, Admin::run);
     if (auto settings = Prefs::standard())
         Prefs::recordRemoval(*settings, outcome.removal.freed, outcome.removal.trashed);
     const QString message = Removal::failureMessage(outcome.removal.failures);

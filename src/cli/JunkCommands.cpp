@@ -6,6 +6,7 @@
 
 #include "engines/junk/JunkScan.h"
 #include "i18n/L.h"
+#include "platform/Admin.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "platform/Prefs.h"
@@ -126,7 +127,7 @@ int runClean(Context& context)
     }
 
     const RemovalOutcome outcome =
-        Sweeper::cleanJunk(groups, options.groups, [](const std::string& command) { return Shell::runAdmin(command); });
+        Sweeper::cleanJunk(groups, options.groups, Admin::run);
     // Kept like the window keeps it, so both show the same running total.
     if (auto settings = Prefs::standard())
         Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);

@@ -10,7 +10,7 @@ namespace Cli {
 namespace {
 
 Maintenance::Runner userRunner;
-Maintenance::Runner adminRunner;
+Admin::Runner adminRunner;
 
 // Reads the arguments: the ids after each --run, in order, without repeats.
 QString parseRun(const QStringList& args, const std::vector<MaintTask>& tasks, QStringList& ids, bool& run)
@@ -43,7 +43,7 @@ void listTasks(const Context& context, const std::vector<MaintTask>& tasks)
                                     {"title", task.title},
                                     {"detail", task.detail},
                                     {"admin", task.admin},
-                                    {"command", QString::fromStdString(task.cmd)},
+                                    {"command", Maintenance::commandText(task)},
                                     {"needs", task.needs},
                                     {"available", task.available},
                                     {"reason", task.reason}});
@@ -81,7 +81,7 @@ int runMaintenance(Context& context)
         return Failure;
 
     const Maintenance::Runner user = userRunner ? userRunner : Maintenance::Runner(&Shell::run);
-    const Maintenance::Runner admin = adminRunner ? adminRunner : Maintenance::Runner(&Shell::runAdmin);
+    const Admin::Runner admin = adminRunner ? adminRunner : Admin::Runner(Admin::run);
     const Maintenance::Outcome outcome = Maintenance::run(tasks, ids, user, admin, {}, routines.reasons);
     if (context.json) {
         context.printJson(QJsonObject{{"ok", QJsonArray::fromStringList(outcome.okIds)},
@@ -101,7 +101,7 @@ int runMaintenance(Context& context)
 
 } // namespace
 
-void setMaintenanceRunners(Maintenance::Runner user, Maintenance::Runner admin)
+void setMaintenanceRunners(Maintenance::Runner user, Admin::Runner admin)
 {
     userRunner = std::move(user);
     adminRunner = std::move(admin);

@@ -13,7 +13,8 @@ namespace Cli {
 // "maintenance".
 std::vector<Command> maintenanceCommands();
 
-// Replaces the runners "maintenance --run" uses (tests); empty ones restore Shell's.
-void setMaintenanceRunners(Maintenance::Runner user, Maintenance::Runner admin);
+// Replaces the runners "maintenance --run" uses (tests); empty ones restore
+// Shell::run and Admin::run.
+void setMaintenanceRunners(Maintenance::Runner user, Admin::Runner admin);
 
 } // namespace Cli

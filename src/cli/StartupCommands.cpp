@@ -6,7 +6,6 @@
 #include "engines/startup/Startup.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
-#include "platform/Shell.h"
 #include "profiles/Profile.h"
 
 namespace Cli {
@@ -14,7 +13,7 @@ namespace Cli {
 namespace {
 
 std::optional<StartupBackend> backendOverride;
-Removal::AdminRunner adminOverride;
+Admin::Runner adminOverride;
 
 StartupBackend backend() { return backendOverride ? *backendOverride : Profiles::active().startup.backend(); }
 
@@ -74,8 +73,7 @@ int switchItem(Context& context, const AgentItem& item, bool on)
 
 int removeItem(Context& context, const AgentItem& item)
 {
-    const Removal::AdminRunner admin =
-        adminOverride ? adminOverride : Removal::AdminRunner([](const std::string& c) { return Shell::runAdmin(c); });
+    const Admin::Runner admin = adminOverride ? adminOverride : Admin::Runner(Admin::run);
     const StartupChange removal = Startup::removeItem(backend(), item, admin);
     (removal.ok ? context.out : context.err) << removal.message << "\n";
     return removal.ok ? Success : Failure;
@@ -103,7 +101,7 @@ int runStartup(Context& context)
 
 } // namespace
 
-void setStartupBackend(std::optional<StartupBackend> startup, Removal::AdminRunner admin)
+void setStartupBackend(std::optional<StartupBackend> startup, Admin::Runner admin)
 {
     backendOverride = std::move(startup);
     adminOverride = std::move(admin);

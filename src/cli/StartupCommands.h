@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "cli/Cli.h"
-#include "engines/removal/Removal.h"
 #include "engines/startup/Startup.h"
+#include "platform/Admin.h"
 
 namespace Cli {
 
@@ -15,6 +15,6 @@ std::vector<Command> startupCommands();
 
 // Replaces the active profile's startup items and the administrator runner of
 // removals (tests); nothing restores the real ones.
-void setStartupBackend(std::optional<StartupBackend> backend, Removal::AdminRunner admin = {});
+void setStartupBackend(std::optional<StartupBackend> backend, Admin::Runner admin = {});
 
 } // namespace Cli

@@ -7,6 +7,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +28,39 @@ bool isGone(const char* path)
 {
     struct stat info;
     return lstat(path, &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
+// Clears the immutable and append-only attributes of an open folder or regular file.
+void clearLocks(int fd)
+{
+    int attributes = 0;
+    if (ioctl(fd, FS_IOC_GETFLAGS, &attributes) != 0)
+        return;
+    const int locks = FS_IMMUTABLE_FL | FS_APPEND_FL;
+    if (attributes & locks) {
+        attributes &= ~locks;
+        ioctl(fd, FS_IOC_SETFLAGS, &attributes);
+    }
+}
+
+// Unlinks the entry `name` (not a folder) of the open folder `folderFd`; when
+// that is refused and locks may be cleared, clears a regular file's and tries
+// once more. 0, or the errno of the failure.
+int unlinkFile(int folderFd, const char* name, SafeDelete::Locks locks)
+{
+    if (unlinkat(folderFd, name, 0) == 0)
+        return 0;
+    const int error = errno;
+    if (locks != SafeDelete::Locks::Clear || error != EPERM)
+        return error;
+    const int fd = openat(folderFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return error;
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        clearLocks(fd);
+    close(fd);
+    return unlinkat(folderFd, name, 0) == 0 ? 0 : errno;
 }
 
 // The reason that stays reported when several are met: a mount point inside
@@ -51,7 +86,7 @@ struct Frame {
 // (borrowed, stays open) under `name`.
 class Deletion {
 public:
-    explicit Deletion(int parentFd) : parentFd_(parentFd) {}
+    Deletion(int parentFd, SafeDelete::Locks locks) : parentFd_(parentFd), locks_(locks) {}
 
     ~Deletion()
     {
@@ -115,8 +150,8 @@ private:
             return;
         }
         if (!S_ISDIR(info.st_mode)) {
-            if (unlinkat(fd, name, 0) != 0 && errno != ENOENT)
-                keep(top, name, errno);
+            if (const int error = unlinkFile(fd, name, locks_); error != 0 && error != ENOENT)
+                keep(top, name, error);
             return;
         }
         // Something mounted inside the tree, whatever its device, is not ours to empty.
@@ -156,6 +191,8 @@ private:
                 keep(EBUSY);
             return false;
         }
+        if (locks_ == SafeDelete::Locks::Clear)
+            clearLocks(fd);  // a locked folder keeps its entries
         DIR* dir = fdopendir(fd);
         if (!dir) {
             const int error = errno;
@@ -244,6 +281,7 @@ private:
     }
 
     const int parentFd_;
+    const SafeDelete::Locks locks_;
     FailReason reason_ = FailReason::None;
     bool removedByUs_ = false;
     std::vector<Frame> stack_;
@@ -254,7 +292,7 @@ private:
 
 namespace SafeDelete {
 
-Result removeAt(int folderFd, const std::string& name)
+Result removeAt(int folderFd, const std::string& name, Locks locks)
 {
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
         return {Outcome::Kept, FailReason::Other};
@@ -274,16 +312,18 @@ Result removeAt(int folderFd, const std::string& name)
     FailReason reason = FailReason::None;
     bool removed = false;
     const auto unlinkOnce = [&](int flags, int errorIfKept) {
-        removed = unlinkat(folderFd, name.c_str(), flags) == 0;
-        if (!removed && errno != ENOENT)
-            reason = failReasonOf(errorIfKept ? errorIfKept : errno);
+        const int error = flags == 0 ? unlinkFile(folderFd, name.c_str(), locks)
+                                     : (unlinkat(folderFd, name.c_str(), flags) == 0 ? 0 : errno);
+        removed = error == 0;
+        if (!removed && error != ENOENT)
+            reason = failReasonOf(errorIfKept ? errorIfKept : error);
     };
     if (!S_ISDIR(info.st_mode)) {
         unlinkOnce(0, 0);
     } else {
         const int fd = openat(folderFd, name.c_str(), FolderFd::kOpenFlags);
         if (fd >= 0) {
-            Deletion deletion(folderFd);
+            Deletion deletion(folderFd, locks);
             deletion.run(fd, name);
             reason = deletion.reason();
             removed = deletion.removedByUs();

@@ -24,13 +24,22 @@ struct Result {
     bool gone() const { return outcome != Outcome::Kept; }
 };
 
+// What a deletion does about the immutable and append-only attributes
+// (chattr +i, +a), which keep even the administrator from deleting.
+enum class Locks {
+    Respect,  // a locked entry stays
+    Clear,    // the administrator's deletion clears them from the folders and
+              // regular files it deletes (only those: opening anything else
+              // could have side effects)
+};
+
 // Deletes a file, a link, or a folder with everything inside it. A part that
 // cannot be deleted stays; the rest is deleted all the same.
 Result removeItem(const std::filesystem::path& path);
 
 // The same for the entry `name` of the open folder `folderFd` (kept open),
 // so the caller decides once which folder that is.
-Result removeAt(int folderFd, const std::string& name);
+Result removeAt(int folderFd, const std::string& name, Locks locks = Locks::Respect);
 
 // removeItem(path).gone(): true when nothing is left at the path afterwards
 // (including when nothing was there).

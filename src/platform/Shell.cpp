@@ -181,24 +181,6 @@ ProcessOutput spawn(const std::vector<std::string>& argv, bool mergeStreams)
     return result;
 }
 
-// The runner that runAdmin uses; empty means the real one (runProcess).
-std::mutex runnerMutex;
-Runner injectedRunner;
-
-Runner currentRunner()
-{
-    std::lock_guard<std::mutex> lock(runnerMutex);
-    if (injectedRunner)
-        return injectedRunner;
-    return &runProcess;
-}
-
-// Where pkexec lives, or empty when it is not installed.
-std::string findPkexec()
-{
-    return QStandardPaths::findExecutable(QStringLiteral("pkexec")).toStdString();
-}
-
 } // namespace
 
 std::string programName(const std::vector<std::string>& argv)
@@ -279,61 +261,6 @@ ProcessOutput runProcess(const std::string& program, const std::vector<std::stri
     argv.push_back(program);
     argv.insert(argv.end(), args.begin(), args.end());
     return spawn(argv, /*mergeStreams=*/false);
-}
-
-std::vector<std::string> adminArgv(const std::string& command, bool isRoot,
-                                   const std::string& pkexecPath)
-{
-    if (isRoot)
-        return {"/bin/sh", "-c", command};
-    if (pkexecPath.empty())
-        return {};
-    return {pkexecPath, "/bin/sh", "-c", command};
-}
-
-Result adminResult(const ProcessOutput& output, bool viaPkexec)
-{
-    if (!output.started) {
-        const QString reason = output.startError.trimmed();
-        if (!reason.isEmpty())
-            return {false, reason};
-        return {false, L("Não foi possível iniciar o comando.")};
-    }
-    if (output.exitCode == 0)
-        return {true, decodeUtf8(output.out)};
-    // pkexec exits with 126 when the user dismissed the password prompt.
-    if (viaPkexec && output.exitCode == 126)
-        return {false, L("Cancelado")};
-
-    QString reason = decodeUtf8(output.err).trimmed();
-    if (reason.isEmpty())
-        reason = decodeUtf8(output.out).trimmed();
-    if (reason.isEmpty()) {
-        if (output.exitCode < 0)
-            reason = L("O comando foi interrompido antes de terminar.");
-        else
-            reason = LF("O comando terminou com o código de saída %ld.", output.exitCode);
-    }
-    return {false, reason};
-}
-
-Result runAdmin(const std::string& command)
-{
-    const bool isRoot = geteuid() == 0;
-    const std::string pkexecPath = isRoot ? std::string() : findPkexec();
-    const std::vector<std::string> argv = adminArgv(command, isRoot, pkexecPath);
-    if (argv.empty())
-        return {false, L("Não foi possível pedir a senha de administrador: pkexec não está instalado.")};
-
-    const Runner runner = currentRunner();
-    const std::vector<std::string> args(argv.begin() + 1, argv.end());
-    return adminResult(runner(argv.front(), args), /*viaPkexec=*/!isRoot);
-}
-
-void setAdminRunner(Runner runner)
-{
-    std::lock_guard<std::mutex> lock(runnerMutex);
-    injectedRunner = std::move(runner);
 }
 
 QString appleScriptFor(const QString& command)

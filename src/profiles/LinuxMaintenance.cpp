@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "i18n/L.h"
+#include "platform/AdminActions.h"
 #include "platform/FS.h"
 #include "platform/Shell.h"
 
@@ -35,15 +36,22 @@ MaintTask programRoutine(const char* id, const QString& title, const QString& de
     return LinuxRoutines::programRoutine(id, title, detail, symbol, program, cmd, admin, env.path);
 }
 
-// The package tool of this system and its cleaning command.
+// A routine that needs rights: the administrator helper's action, no command line.
+MaintTask withAction(MaintTask task, const char* verb, std::vector<std::string> args = {})
+{
+    task.action = Admin::Action{verb, std::move(args)};
+    return task;
+}
+
+// The package tool of this system and the helper's name for its cache.
 struct PackageTool {
     const char* program;
-    const char* command;
+    const char* cache;
 };
 const PackageTool kPackageTools[] = {
-    {"apt-get", "apt-get clean"},
-    {"dnf", "dnf clean packages"},
-    {"pacman", "pacman -Sc --noconfirm"},
+    {"apt-get", "apt"},
+    {"dnf", "dnf"},
+    {"pacman", "pacman"},
 };
 
 } // namespace
@@ -60,30 +68,35 @@ std::vector<MaintTask> tasks(const Environment& env)
 {
     std::vector<MaintTask> list;
 
-    MaintTask ram = routine("ram", L("Liberar memória"), L("Esvazia o cache de disco da memória"), "memorychip",
-                  "sync; echo 3 > " + Shell::q(pathText(env.dropCaches)), true);
+    MaintTask ram = withAction(routine("ram", L("Liberar memória"), L("Esvazia o cache de disco da memória"),
+                                       "memorychip", "", true),
+                               Admin::kDropCaches);
     ram.needs = QFile::decodeName(QByteArray::fromStdString(env.dropCaches.native()));
     if (!isThere(env.dropCaches))
         markMissing(ram, ram.needs);
     ram.gauge = [meminfo = env.meminfo] { return LinuxRoutines::cachedBytes(meminfo); };
     list.push_back(ram);
 
-    MaintTask dns = programRoutine("dns", L("Limpar cache de DNS"), L("Sites que não abrem ou abrem errado"), "network",
-                                   "resolvectl", "resolvectl flush-caches", true, env);
+    MaintTask dns = withAction(programRoutine("dns", L("Limpar cache de DNS"), L("Sites que não abrem ou abrem errado"),
+                                              "network", "resolvectl", "", true, env),
+                               Admin::kFlushDns);
     if (dns.available && !isThere(env.resolved))
         markMissing(dns, QStringLiteral("systemd-resolved"));
     list.push_back(dns);
 
-    list.push_back(programRoutine("journal", L("Compactar o diário do sistema"), L("Apaga registros com mais de duas semanas"),
-                                  "doc.text", "journalctl", "journalctl --vacuum-time=2weeks", true, env));
+    list.push_back(withAction(programRoutine("journal", L("Compactar o diário do sistema"),
+                                             L("Apaga registros com mais de duas semanas"), "doc.text", "journalctl",
+                                             "", true, env),
+                              Admin::kVacuumJournal));
 
-    MaintTask packages = routine("packages", L("Limpar cache de pacotes"), L("Pacotes baixados que já foram instalados"),
-                       "shippingbox", kPackageTools[0].command, true);
+    MaintTask packages = withAction(routine("packages", L("Limpar cache de pacotes"),
+                                            L("Pacotes baixados que já foram instalados"), "shippingbox", "", true),
+                                    Admin::kCleanPackageCache, {kPackageTools[0].cache});
     packages.needs = QString::fromLatin1(kPackageTools[0].program);
     bool found = false;
     for (const PackageTool& tool : kPackageTools) {
         if (!findProgram(QString::fromLatin1(tool.program), env.path).isEmpty()) {
-            packages.cmd = tool.command;
+            packages.action->args = {tool.cache};
             packages.needs = QString::fromLatin1(tool.program);
             found = true;
             break;

@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include "engines/startup/LinuxStartup.h"
+#include "platform/Admin.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
 
@@ -39,7 +40,7 @@ QStringList environmentList(const char* variable, const QString& fallback)
 
 } // namespace
 
-// The XDG folders and desktop of the environment, Shell::run and Shell::runAdmin.
+// The XDG folders and desktop of the environment, Shell::run and Admin::run.
 LinuxStartup::Sources linuxStartupPlaces()
 {
     LinuxStartup::Sources s;
@@ -51,7 +52,7 @@ LinuxStartup::Sources linuxStartupPlaces()
     std::error_code ec;
     s.systemdRunning = fs::is_directory("/run/systemd/system", ec);
     s.user = [](const std::string& command) { return Shell::run(command); };
-    s.admin = [](const std::string& command) { return Shell::runAdmin(command); };
+    s.admin = Admin::run;
     s.entriesNeeded = kEntriesNeeded;
     s.servicesNeeded = kServicesNeeded;
     return s;

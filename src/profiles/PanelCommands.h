@@ -9,7 +9,7 @@ struct PanelCommands {
     std::string speedProgram;                      // what the speed test needs (looked up on PATH)
     const char* speedDown = "dl_throughput";       // the JSON keys of the two speeds
     const char* speedUp = "ul_throughput";
-    std::string purge;      // run with administrator rights; empty: the maintenance routine "ram"
+    std::string purge;      // the administrator script of the macos profile; empty: the maintenance routine "ram"
 };
 
 PanelCommands linuxPanel();

@@ -26,11 +26,11 @@ TEST(MaintenanceModel, CancelledPromptStillRunsTheUserRoutines)
     EXPECT_EQ(tools.sel(), (QStringList{"ram", "ql"}));
 
     QStringList runningSeen;
-    std::vector<std::string> adminCommands;
+    int prompts = 0;
     states.maintenance.setMaintenanceRunners([](const std::string&) { return Shell::Result{true, {}}; },
-                     [&](const std::string& command) {
-                         adminCommands.push_back(command);
-                         return Shell::Result{false, L("Cancelado")};
+                     [&](const Admin::Request&) {
+                         ++prompts;
+                         return Admin::Reply{false, L("Cancelado"), {}, {}};
                      });
     QObject::connect(&tools, &MaintenanceModel::runningChanged, [&] { runningSeen << tools.running(); });
     tools.runSelected();
@@ -38,7 +38,7 @@ TEST(MaintenanceModel, CancelledPromptStillRunsTheUserRoutines)
     tools.runSelected();  // a second run cannot start meanwhile
     ASSERT_TRUE(waitIdle(tools));
 
-    EXPECT_EQ(adminCommands.size(), 1u);
+    EXPECT_EQ(prompts, 1);
     EXPECT_EQ(runningSeen, (QStringList{"ram", "ql", ""}));
     EXPECT_EQ(tools.done(), QStringList{"ql"});
     EXPECT_EQ(states.shell.message(), L("Cancelado"));
@@ -51,7 +51,7 @@ TEST(MaintenanceModel, DoneOnlyGrowsAndSuccessSetsNoMessage)
     MaintenanceModel tools(Profiles::byName("macos")->maintenance);
     tools.setRuns(&states.maintenance);
     states.maintenance.setMaintenanceRunners([](const std::string&) { return Shell::Result{true, {}}; },
-                     [](const std::string&) { return Shell::Result{true, "OK:ram\nOK:dns\n"}; });
+                     [](const Admin::Request&) { return Admin::Reply{true, {}, {}, "OK:ram\nOK:dns\n"}; });
     tools.runSelected();
     ASSERT_TRUE(waitIdle(tools));
     EXPECT_EQ(tools.done(), (QStringList{"ram", "dns"}));
@@ -59,7 +59,7 @@ TEST(MaintenanceModel, DoneOnlyGrowsAndSuccessSetsNoMessage)
 
     // Failing later does not take "done" away; both failures are told, one per line.
     states.maintenance.setMaintenanceRunners([](const std::string&) { return Shell::Result{false, "nope\n"}; },
-                     [](const std::string&) { return Shell::Result{true, "FAIL:ram\nOK:dns\n"}; });
+                     [](const Admin::Request&) { return Admin::Reply{true, {}, {}, "FAIL:ram\nOK:dns\n"}; });
     tools.toggle("dock");
     tools.runSelected();
     ASSERT_TRUE(waitIdle(tools));

@@ -207,7 +207,7 @@ TEST(SpaceModel, TheSelectionGoesToTheTrashAndTheFolderIsListedAgain)
     writeBytes(folder / "old.iso", 60000);
     writeBytes(folder / "keep.txt", 100);
     FeatureStates states;
-    states.removals.setRemovalAdminRunner([](const std::string&) { return Shell::Result{false, "no"}; });
+    states.removals.setRemovalAdminRunner([](const Admin::Request&) { return Admin::Reply{false, "no", {}, {}}; });
 
     SpaceModel model;
     ASSERT_TRUE(openAndWait(model, folder));

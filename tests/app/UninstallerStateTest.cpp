@@ -101,11 +101,12 @@ TEST_F(Uninstaller, TheWindowKeepsTurningWhileTheAdministratorIsAsked)
     const fs::path bundle = makeBundle(apps, "Slow", "com.maker.slow", "", 10000);
     std::atomic<bool> asked{false};
     states.uninstaller.setMayDelete([](const fs::path&) { return false; });
-    states.removals.setRemovalAdminRunner([&](const std::string& command) {
+    RecordingAdmin admin;  // moves the bundle, as the macos profile's script does
+    admin.before = [&] {
         asked = true;
         QThread::msleep(1500);
-        return Shell::run(command);
-    });
+    };
+    states.removals.setRemovalAdminRunner(admin.runner());
     loadAndWait();
     selectAndWait(bundle);
 
@@ -132,13 +133,10 @@ TEST(UninstallRefusal, TheWindowAndTheCommandLineSayTheSame)
         return fx.answer(command);
     };
     const AppBackend backend = LinuxApps::backend(fx.sources(), tools);
-    std::vector<std::string> adminCommands;
+    RecordingAdmin admin;
     FeatureStates states;
     states.uninstaller.setAppBackend(backend);
-    states.removals.setRemovalAdminRunner([&](const std::string& c) {
-        adminCommands.push_back(c);
-        return Shell::Result{true, {}};
-    });
+    states.removals.setRemovalAdminRunner(admin.runner());
     Cli::setAppBackend(backend);
 
     states.uninstaller.loadApps();
@@ -175,6 +173,6 @@ TEST(UninstallRefusal, TheWindowAndTheCommandLineSayTheSame)
     EXPECT_EQ(leftovers.status, Cli::Success) << qPrintable(leftovers.err);
     EXPECT_EQ(leftovers.err.trimmed(), refusal);
     EXPECT_FALSE(present(fx.home / ".config/xterm"));
-    EXPECT_TRUE(adminCommands.empty());
+    EXPECT_TRUE(admin.requests.empty());
     Cli::setAppBackend(std::nullopt);
 }

@@ -34,7 +34,7 @@ protected:
         sources.userFolder = Paths::configHome() / "autostart";
         sources.systemFolders = {system};
         sources.user = [](const std::string&) { return Shell::Result{false, "offline"}; };
-        sources.admin = [](const std::string&) { return Shell::Result{false, "no"}; };
+        sources.admin = [](const Admin::Request&) { return Admin::Reply{false, "no", {}, {}}; };
         sources.systemdRunning = false;
         Cli::setStartupBackend(LinuxStartup::backend(sources));
     }
@@ -103,7 +103,7 @@ TEST(MaintenanceCliLinux, UnavailableRoutinesSayWhyAndNeverRun)
 
     int runs = 0;
     Cli::setMaintenanceRunners([&](const std::string&) { ++runs; return Shell::Result{true, {}}; },
-                               [&](const std::string&) { ++runs; return Shell::Result{true, {}}; });
+                               [&](const Admin::Request&) { ++runs; return Admin::Reply{true, {}, {}, {}}; });
     const CliOutcome run = runCli({"maintenance", "--run", "ram", "fonts"});
     Cli::setMaintenanceRunners({}, {});
     EXPECT_EQ(run.status, Cli::Failure);

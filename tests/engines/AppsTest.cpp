@@ -201,21 +201,22 @@ TEST(Agents, RemovedByTheirOwnPathTheUsersToTheTrashTheSystemsThroughTheAdminist
     EXPECT_TRUE(mine.ok);
     EXPECT_EQ(mine.message, LF("“%@” desativado e movido para a Lixeira.", QString("mine")));
     EXPECT_TRUE(present(FS::trashFolder() / "com.x.mine.plist"));
-    EXPECT_TRUE(admin.commands.empty());
+    EXPECT_TRUE(admin.requests.empty());
 
     // the shared item, with administrator rights; two of the same name both stay in the Trash
     for (int round = 0; round < 2; ++round) {
         writeFile(others / "com.x.shared.plist", xmlPlist({{"Label", "shared"}}));
         EXPECT_TRUE(Startup::removeItem(backend, itemNamed("shared"), std::ref(admin)).ok);
     }
-    ASSERT_EQ(admin.commands.size(), 2u);
-    EXPECT_NE(admin.commands[0].find("launchctl bootout gui/"), std::string::npos);
-    EXPECT_NE(admin.commands[0].find(Shell::q((others / "com.x.shared.plist").native())), std::string::npos);
+    ASSERT_EQ(admin.requests.size(), 2u);
+    EXPECT_TRUE(admin.requests[0].actions.empty());  // the macos profile's own script
+    EXPECT_NE(admin.requests[0].script.find("launchctl bootout gui/"), std::string::npos);
+    EXPECT_NE(admin.requests[0].script.find(Shell::q((others / "com.x.shared.plist").native())), std::string::npos);
     EXPECT_TRUE(present(FS::trashFolder() / "com.x.shared.2.plist"));
 
     // a dismissed prompt: the message says so and the item stays
     writeFile(others / "com.x.shared.plist", xmlPlist({{"Label", "shared"}}));
-    admin.answer = Shell::Result{false, L("Cancelado")};
+    admin.answer = Admin::Reply{false, L("Cancelado"), {}, {}};
     const StartupChange refused = Startup::removeItem(backend, itemNamed("shared"), std::ref(admin));
     EXPECT_FALSE(refused.ok);
     EXPECT_EQ(refused.message, LF("Não removido: %@", L("Cancelado")));
@@ -230,12 +231,12 @@ TEST(AdminTrash, SameNamedItemsBothStayRestorableInTheTrash)
     for (int round = 0; round < 2; ++round) {
         const fs::path item = folder / "Tool.app";
         writeFile(item / "Contents/round", std::to_string(round));
-        const Shell::Result result = Removal::adminTrash(item, "false 2>/dev/null", std::ref(admin));
-        ASSERT_TRUE(result.ok) << qPrintable(result.out);
+        const Admin::Reply result = Removal::adminTrash(item, "false 2>/dev/null", std::ref(admin));
+        ASSERT_TRUE(result.ok) << qPrintable(result.reason);
         EXPECT_FALSE(present(item));
     }
-    ASSERT_EQ(admin.commands.size(), 2u);  // one administrator run per removal
-    EXPECT_EQ(admin.commands[0].rfind("false 2>/dev/null; mv ", 0), 0u);
+    ASSERT_EQ(admin.requests.size(), 2u);  // one administrator run per removal
+    EXPECT_EQ(admin.requests[0].script.rfind("false 2>/dev/null; mv ", 0), 0u);
     const fs::path first = FS::trashFolder() / "Tool.app";
     const fs::path second = FS::trashFolder() / "Tool.2.app";
     EXPECT_EQ(readFile(first / "Contents/round"), "0");
@@ -244,12 +245,12 @@ TEST(AdminTrash, SameNamedItemsBothStayRestorableInTheTrash)
               std::string::npos);
 
     // a dismissed prompt leaves the item and gives its name in the Trash back
-    admin.answer = Shell::Result{false, L("Cancelado")};
+    admin.answer = Admin::Reply{false, L("Cancelado"), {}, {}};
     const fs::path item = folder / "Tool.app";
     writeFile(item / "Contents/round", "2");
-    const Shell::Result refused = Removal::adminTrash(item, {}, std::ref(admin));
+    const Admin::Reply refused = Removal::adminTrash(item, {}, std::ref(admin));
     EXPECT_FALSE(refused.ok);
-    EXPECT_EQ(refused.out, L("Cancelado"));
+    EXPECT_EQ(refused.reason, L("Cancelado"));
     EXPECT_TRUE(present(item));
     EXPECT_FALSE(present(infoFor(FS::trashFolder() / "Tool.3.app")));
 }

@@ -131,6 +131,10 @@ TEST(LinuxApps, MissingSlowOrOddPackageToolsStillListEverything)
     EXPECT_EQ(multi.at("/usr/lib/foo"), "libfoo");
     EXPECT_TRUE(LinuxApps::parseDpkgShow("a\tb\n\t1\t2\t3\t4\n").empty());
     EXPECT_TRUE(LinuxApps::parseAptRemovals(kAptRemoveMissing).isEmpty());
+    // Another architecture's package keeps its qualifier for the removal itself.
+    const QString foreign = "Remv wine [8.0]\nRemv libwine:i386 [8.0]\n";
+    EXPECT_EQ(LinuxApps::parseAptRemovals(foreign), QStringList({"wine", "libwine"}));
+    EXPECT_EQ(LinuxApps::parseAptRemovals(foreign, true), QStringList({"wine", "libwine:i386"}));
     EXPECT_EQ(LinuxApps::parseSnapList(kSnapList).at("vlc").revision, "3777");
     EXPECT_EQ(LinuxApps::parseFlatpakList(kFlatpakList).at("org.mozilla.firefox"), "128.0.3");
 }
@@ -307,8 +311,19 @@ TEST(LinuxApps, UninstallPlansAndRefusals)
     ASSERT_TRUE(xterm.ok()) << xterm.refusal.toStdString();
     EXPECT_EQ(xterm.packages, QStringList());  // its own package is not one "taken along"
     EXPECT_EQ(xterm.apps, QStringList({"UXTerm"}));  // nor is the application itself
-    EXPECT_EQ(xterm.command, "DEBIAN_FRONTEND=noninteractive apt-get remove -y -- 'xterm'");
-    EXPECT_TRUE(xterm.admin);
+    EXPECT_TRUE(xterm.command.empty());
+    EXPECT_EQ(xterm.adminActions, (std::vector<Admin::Action>{{Admin::kRemovePackages, {"xterm"}}}));
+    // the administrator is handed the whole set the simulation named, to check it again as root
+    const auto takingAlong = [&fx](const std::string& command) {
+        if (command.find("apt-get -s remove -- 'xterm'") != std::string::npos)
+            return Shell::Result{true, "Remv xterm [379-1]\nRemv x11-apps [7.7+9]\n"};
+        return fx.answer(command);
+    };
+    const UninstallPlan both = LinuxApps::planUninstall(*named(apps, "XTerm"), apps, takingAlong);
+    ASSERT_TRUE(both.ok()) << both.refusal.toStdString();
+    EXPECT_EQ(both.packages, QStringList{"x11-apps"});
+    EXPECT_EQ(both.adminActions, (std::vector<Admin::Action>{{Admin::kRemovePackages, {"xterm", "x11-apps"}}}));
+    EXPECT_EQ(Sweeper::ownerCommandText(both), "apt-get remove xterm x11-apps");
 
     const UninstallPlan vim = LinuxApps::planUninstall(*named(apps, "Vim"), apps, fx.runner());
     EXPECT_TRUE(vim.ok());
@@ -324,7 +339,7 @@ TEST(LinuxApps, UninstallPlansAndRefusals)
     const UninstallPlan kmod = LinuxApps::planUninstall(risky, apps, fx.runner());
     EXPECT_FALSE(kmod.ok());
     EXPECT_TRUE(kmod.refusal.contains("systemd, systemd-sysv")) << kmod.refusal.toStdString();
-    EXPECT_TRUE(kmod.command.empty());
+    EXPECT_FALSE(kmod.byOwner());
     // apt-get's own reason when it cannot plan
     risky.ownerName = "nosuchpkg";
     EXPECT_EQ(LinuxApps::planUninstall(risky, apps, fx.runner()).refusal,
@@ -334,12 +349,13 @@ TEST(LinuxApps, UninstallPlansAndRefusals)
 
     const UninstallPlan calc = LinuxApps::planUninstall(*named(apps, "Calculator"), apps, fx.runner());
     EXPECT_EQ(calc.command, "flatpak uninstall -y --noninteractive --system 'org.gnome.Calculator'");
-    EXPECT_FALSE(calc.admin);
+    EXPECT_TRUE(calc.adminActions.empty());
     const UninstallPlan vlc = LinuxApps::planUninstall(*named(apps, "VLC media player"), apps, fx.runner());
-    EXPECT_EQ(vlc.command, "snap remove 'vlc'");
-    EXPECT_TRUE(vlc.admin);
+    EXPECT_TRUE(vlc.command.empty());
+    EXPECT_EQ(vlc.adminActions, (std::vector<Admin::Action>{{Admin::kRemoveSnap, {"vlc"}}}));
+    EXPECT_EQ(Sweeper::ownerCommandText(vlc), "snap remove vlc");
     // local entries and AppImages go to the Trash with the ticked leftovers
-    EXPECT_TRUE(LinuxApps::planUninstall(*named(apps, "Notes"), apps, fx.runner()).command.empty());
+    EXPECT_FALSE(LinuxApps::planUninstall(*named(apps, "Notes"), apps, fx.runner()).byOwner());
     EXPECT_TRUE(LinuxApps::planUninstall(*named(apps, "My Tool"), apps, fx.runner()).ok());
 
     // a package name that could be read as an option or shell text stays one quoted word

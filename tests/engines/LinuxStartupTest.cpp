@@ -7,6 +7,7 @@
 
 #include <QStandardPaths>
 
+#include "i18n/L.h"
 #include "platform/LoginItem.h"
 #include "platform/Paths.h"
 #include "engines/startup/LinuxStartup.h"
@@ -79,7 +80,7 @@ struct AutostartFixture : ::testing::Test {
         sources.desktops = {"GNOME"};
         sources.systemdRunning = false;
         sources.user = [](const std::string&) { return Shell::Result{false, "offline"}; };
-        sources.admin = [](const std::string&) { return Shell::Result{false, "no"}; };
+        sources.admin = [](const Admin::Request&) { return Admin::Reply{false, "no", {}, {}}; };
     }
 
     std::optional<AgentItem> find(const QString& key) const
@@ -305,7 +306,7 @@ TEST(LinuxStartup, UserServicesOnlyWhenTheUserManagerAnswers)
     sources.userFolder = freshFolder("nothing-user");
     sources.systemFolders = {};
     sources.user = running.runner();
-    sources.admin = [](const std::string&) { return Shell::Result{false, "not asked"}; };
+    sources.admin = [](const Admin::Request&) { return Admin::Reply{false, "not asked", {}, {}}; };
     sources.systemdRunning = false;  // no system services, though list-unit-files would answer
     std::vector<AgentItem> items = LinuxStartup::scan(sources);
     std::vector<AgentItem> units;
@@ -343,21 +344,24 @@ TEST(LinuxStartup, AUnitStoredTwiceAsOffIsListedOnce)
 TEST(LinuxStartup, ServicesSwitchedOffAndOnThroughTheirRunners)
 {
     FakeSystemctl user;
-    FakeSystemctl admin;
-    admin.answers["systemctl disable --now 'postgresql.service'"] = {false, "Failed to disable unit: Access denied\n"};
+    RecordingAdmin admin;
+    admin.answer = Admin::Reply{false, L("Cancelado"), {}, {}};
     LinuxStartup::Sources sources;
     sources.userFolder = freshFolder("nothing-user2");
     sources.user = user.runner();
     sources.admin = admin.runner();
 
     const AgentItem postgres = unit("system-unit", "postgresql.service");
-    EXPECT_EQ(LinuxStartup::setOn(postgres, false, sources), "Failed to disable unit: Access denied");
+    EXPECT_EQ(LinuxStartup::setOn(postgres, false, sources), L("Cancelado"));
     EXPECT_TRUE(LinuxStartup::switchedOffUnits().isEmpty());
 
-    admin.answers["systemctl disable --now 'postgresql.service'"] = {true, "Removed …\n"};
+    admin.answer.reset();
     EXPECT_EQ(LinuxStartup::setOn(postgres, false, sources), std::nullopt);
     EXPECT_EQ(LinuxStartup::switchedOffUnits(), QStringList{"system-unit:postgresql.service"});
-    EXPECT_TRUE(user.seen.empty());  // the machine's services go through the administrator
+    EXPECT_TRUE(user.seen.empty());  // the machine's services go through the administrator helper
+    ASSERT_EQ(admin.requests.size(), 2u);
+    EXPECT_EQ(admin.requests[1].actions,
+              (std::vector<Admin::Action>{{Admin::kUnitDisable, {"postgresql.service"}}}));
 
     // Switched off, it is no longer enabled, but still listed (as off) to come back.
     FakeSystemctl listing;
@@ -370,22 +374,22 @@ TEST(LinuxStartup, ServicesSwitchedOffAndOnThroughTheirRunners)
     EXPECT_EQ(units[1].key, "postgresql.service");
     EXPECT_FALSE(units[1].on);
 
-    admin.answers["systemctl enable --now 'postgresql.service'"] = {true, ""};
     EXPECT_EQ(LinuxStartup::setOn(units[1], true, sources), std::nullopt);
+    EXPECT_EQ(admin.requests.back().actions, (std::vector<Admin::Action>{{Admin::kUnitEnable, {"postgresql.service"}}}));
     EXPECT_TRUE(LinuxStartup::switchedOffUnits().isEmpty());
 
     // A user's service goes through the user's own systemctl, no password.
     const AgentItem sync = unit("user-unit", "syncthing.service");
     user.answers["systemctl --user disable --now 'syncthing.service'"] = {true, ""};
-    const std::size_t adminCalls = admin.seen.size();
+    const std::size_t adminCalls = admin.requests.size();
     EXPECT_EQ(LinuxStartup::setOn(sync, false, sources), std::nullopt);
-    EXPECT_EQ(admin.seen.size(), adminCalls);
+    EXPECT_EQ(admin.requests.size(), adminCalls);
     EXPECT_EQ(user.seen.back(), "systemctl --user disable --now 'syncthing.service'");
     user.answers["systemctl --user enable --now 'syncthing.service'"] = {true, ""};
     EXPECT_EQ(LinuxStartup::setOn(sync, true, sources), std::nullopt);
 
     // A locked service is refused before anything runs.
-    const std::size_t before = admin.seen.size();
+    const std::size_t before = admin.requests.size();
     EXPECT_EQ(LinuxStartup::setOn(unit("system-unit", "getty@.service", true), false, sources), LinuxStartup::lockReason());
-    EXPECT_EQ(admin.seen.size(), before);
+    EXPECT_EQ(admin.requests.size(), before);
 }

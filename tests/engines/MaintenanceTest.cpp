@@ -1,11 +1,12 @@
-// The maintenance routines: the administrator batch and its markers, the
-// user-rights routines one by one, and the order of the failures (a batch run
-// by the real shell is in LinuxMaintenanceTest).
+// The maintenance routines: the macos profile's administrator script and its
+// markers, run by the real shell, the user-rights routines one by one, and
+// the order of the failures (the helper's actions are in LinuxMaintenanceTest).
 #include <gtest/gtest.h>
 
 #include "engines/maintenance/Maintenance.h"
 #include "i18n/L.h"
 #include "profiles/Profile.h"
+#include "support/Fixtures.h"
 
 namespace {
 
@@ -70,12 +71,12 @@ TEST(Maintenance, OnlyUserRoutinesAskForNoPassword)
 {
     Script user;
     user.answers = {{true, "fine"}, {false, "Dock: no process found\n"}};
-    Script admin;
+    RecordingAdmin admin;
     QStringList started;
     const Maintenance::Outcome outcome = Maintenance::run(
         macosTasks(), {"dock", "ql"}, user.runner(), admin.runner(),
         [&](const QString& id) { started << id; });
-    EXPECT_TRUE(admin.seen.empty());
+    EXPECT_TRUE(admin.requests.empty());
     // List order, not the order of ticking; each command as given.
     EXPECT_EQ(user.seen, (std::vector<std::string>{"qlmanage -r; qlmanage -r cache", "killall Dock; killall Finder"}));
     EXPECT_EQ(started, (QStringList{"ql", "dock"}));
@@ -87,16 +88,41 @@ TEST(Maintenance, CancelledPromptIsOneFailureAndTheUserRoutinesStillRun)
 {
     Script user;
     user.answers = {{false, "no"}};
-    Script admin;
-    admin.answers = {{false, L("Cancelado")}};
+    RecordingAdmin admin;
+    admin.answer = Admin::Reply{false, L("Cancelado"), {}, {}};
     QStringList started;
     const Maintenance::Outcome outcome = Maintenance::run(
         macosTasks(), {"ram", "dns", "ql", "ls"}, user.runner(), admin.runner(),
         [&](const QString& id) { started << id; });
-    EXPECT_EQ(admin.seen.size(), 1u);
+    ASSERT_EQ(admin.requests.size(), 1u);
+    EXPECT_TRUE(admin.requests[0].actions.empty());
+    EXPECT_EQ(admin.requests[0].script, Maintenance::adminBatch({macosTasks()[0], macosTasks()[1]}));
     EXPECT_EQ(user.seen.size(), 2u);
     EXPECT_EQ(started, (QStringList{"ram", "ls", "ql"}));
     // Admin failures first, then the user routines' in list order.
     EXPECT_EQ(outcome.failures, (QStringList{L("Cancelado"), titleOf("ls") + ": no"}));
     EXPECT_EQ(outcome.okIds, QStringList{"ql"});
+}
+
+TEST(Maintenance, AScriptBatchRunByTheShellKeepsEachReason)
+{
+    const std::vector<MaintTask> tasks = {
+        {"ram", "Memória", "", "", "echo first; echo 'sh: cannot create /proc/sys/vm/drop_caches: Read-only' >&2; exit 2",
+         true},
+        {"dns", "DNS", "", "", "echo noise; true", true},
+        {"journal", "Diário", "", "", "false", true},
+        {"fonts", "Fontes", "", "", "echo working; echo 'fc-cache: no fonts' >&2; exit 1", false},
+    };
+    RecordingAdmin admin;  // runs the script in the shell
+    const Maintenance::Outcome outcome =
+        Maintenance::run(tasks, {"ram", "dns", "journal", "fonts"}, [](const std::string& c) { return Shell::run(c); },
+                         admin.runner(), {}, Maintenance::Reasons::WithReasons);
+    EXPECT_EQ(admin.requests.size(), 1u);
+    EXPECT_EQ(outcome.okIds, QStringList{"dns"});
+    EXPECT_EQ(outcome.failures, (QStringList{"Memória: sh: cannot create /proc/sys/vm/drop_caches: Read-only",
+                                             "Diário", "Fontes: fc-cache: no fonts"}));
+
+    EXPECT_EQ(Maintenance::failureReason("OK:dns\nFAIL:ram:why not\n", "ram"), "why not");
+    EXPECT_EQ(Maintenance::failureReason("FAIL:ramx:other\n", "ram"), "");
+    EXPECT_EQ(Shell::lastLine("a\nb  \n\n"), "b");
 }

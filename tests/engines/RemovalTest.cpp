@@ -47,7 +47,7 @@ TEST(RemovalLoop, DeletesAndTrashesAndCountsTheCallersSizes)
     EXPECT_EQ(outcome.freed, 1300);
     EXPECT_EQ(outcome.trashed, 54000);
     EXPECT_TRUE(outcome.failures.empty());
-    EXPECT_TRUE(admin.commands.empty());
+    EXPECT_TRUE(admin.requests.empty());
     EXPECT_FALSE(present(folder / "cache"));
     EXPECT_FALSE(present(entry));
     EXPECT_FALSE(present(infoFor(entry)));  // a deleted Trash entry takes its information along
@@ -73,7 +73,7 @@ TEST(RemovalLoop, ProtectedPlacesAreNeverTouched)
 
     EXPECT_EQ(outcome.freed + outcome.trashed, 0);
     EXPECT_EQ(outcome.failures.size(), 5u);
-    EXPECT_TRUE(admin.commands.empty());  // not even the Trash folder itself is retried
+    EXPECT_TRUE(admin.requests.empty());  // not even the Trash folder itself is retried
     EXPECT_TRUE(present(FS::trashFolder() / "keep-in-trash"));
     EXPECT_TRUE(present(FS::home() / ".profile-like"));
     EXPECT_TRUE(present(folder / "plain/file"));
@@ -110,48 +110,58 @@ TEST(RemovalLoop, FailuresOutsideTheTrashAreOnlyReported)
     EXPECT_EQ(outcome.freed + outcome.trashed, 0);
     EXPECT_EQ(outcome.failures, (std::vector<QString>{"busy1.db", "busy2.db", "busy3.db", "busy4.db", "busy5.db", "busy6.db",
                                        "busy7.db", "caf\xef\xbf\xbd"}));
-    EXPECT_TRUE(admin.commands.empty());  // neither failed moves nor deletions outside the Trash
+    EXPECT_TRUE(admin.requests.empty());  // neither failed moves nor deletions outside the Trash
     for (const fs::path& file : locked) {
         EXPECT_TRUE(present(file));
         EXPECT_FALSE(present(infoFor(FS::trashFolder() / file.filename())));  // a failed move leaves no information behind
     }
 }
 
-TEST(RemovalRetry, LockedTrashEntriesGetOneAdministratorCommand)
+TEST(RemovalRetry, LockedTrashEntriesGetOneAdministratorRequest)
 {
+    // A name that would be shell text, an option and two lines, if anything read it as such.
+    const std::string hostile = "-it's \"$(touch pwned)\"\nlocked";
     const fs::path folder = freshFolder("removal-retry");
-    const fs::path first = trashed(folder, "it's locked");
-    writeFile(folder / "dir/inner");
-    const fs::path dir = Trash::moveToTrash(folder / "dir").trashedAs;
-    writeFile(folder / "elsewhere/it's locked");  // the same name outside the Trash
+    const fs::path first = trashed(folder, hostile);
+    writeFile(folder / "box/inner");
+    const fs::path box = Trash::moveToTrash(folder / "box").trashedAs;
+    writeFile(folder / "elsewhere" / hostile);  // the same name outside the Trash
     // The immutable attribute, or read-only folders: the entry in the Trash
-    // folder itself, the one inside the trashed folder, the one outside.
-    LockedPart lock({first, dir / "inner", folder / "elsewhere/it's locked"});
+    // folder itself, the one inside a trashed folder, the one outside.
+    LockedPart lock({first, box / "inner", folder / "elsewhere" / hostile});
     SKIP_UNLESS_LOCKED(lock);
 
     RecordingAdmin admin;
     admin.before = [&] { lock.unlock(); };  // what the administrator's rights overcome
-    admin.answer = Shell::Result{false, L("Cancelado")};  // a dismissed prompt changes nothing
+    admin.answer = Admin::Reply{false, L("Cancelado"), {}, {}};  // a dismissed prompt changes nothing
     const std::vector<RemovalTarget> targets{
-        {folder / "elsewhere/it's locked", true, 1}, {first, true, 20}, {dir, true, 300}};
+        {folder / "elsewhere" / hostile, true, 1}, {first, true, 20}, {box / "inner", true, 300}};
     RemovalOutcome outcome = Removal::run(targets, admin.runner());
     EXPECT_EQ(outcome.freed, 0);
-    EXPECT_EQ(outcome.failures, (std::vector<QString>{"it's locked", "it's locked", "dir"}));
+    EXPECT_EQ(outcome.failures, (std::vector<QString>{hostile.c_str(), hostile.c_str(), "inner"}));
     EXPECT_TRUE(present(first));
 
     admin.answer.reset();
     outcome = Removal::run(targets, admin.runner());
-    ASSERT_EQ(admin.commands.size(), 2u);  // one per run, for all eligible entries
-    const Trash::FolderId files = *Trash::holdingFolderId(first);
-    EXPECT_EQ(admin.commands[1], Removal::adminRetryCommand({{first, files}, {dir, files}}));
+    ASSERT_EQ(admin.requests.size(), 2u);  // one per run, for all eligible entries
+    // Each entry by the Trash folder, the recorded holding folder and its path
+    // below the Trash folder, byte for byte one argument.
+    const auto idOf = [](const fs::path& entry) {
+        const Trash::FolderId id = *Trash::holdingFolderId(entry);
+        return std::to_string(id.device) + ":" + std::to_string(id.inode);
+    };
+    const std::string trash = FS::trashFolder().native();
+    EXPECT_EQ(admin.requests[1].actions,
+              (std::vector<Admin::Action>{{Admin::kTrashRemove, {trash, idOf(first), hostile}},
+                                          {Admin::kTrashRemove, {trash, idOf(box / "inner"), box.filename().native() + "/inner"}}}));
+    EXPECT_TRUE(admin.requests[1].script.empty());
     EXPECT_EQ(outcome.freed, 320);
-    EXPECT_EQ(outcome.failures, (std::vector<QString>{"it's locked"}));  // only the one outside is left
-    EXPECT_TRUE(present(folder / "elsewhere/it's locked"));
-    lock.unlock();
-    for (const fs::path& entry : {first, dir}) {
-        EXPECT_FALSE(present(entry));
-        EXPECT_FALSE(present(infoFor(entry)));
-    }
+    EXPECT_EQ(outcome.failures, (std::vector<QString>{hostile.c_str()}));  // only the one outside is left
+    EXPECT_TRUE(present(folder / "elsewhere" / hostile));
+    EXPECT_FALSE(present(first));
+    EXPECT_FALSE(present(infoFor(first)));
+    EXPECT_FALSE(present(box / "inner"));
+    EXPECT_FALSE(present(folder / "pwned"));
 }
 
 TEST(RemovalRetry, WhichPathsMayBeRetried)
@@ -163,70 +173,37 @@ TEST(RemovalRetry, WhichPathsMayBeRetried)
     for (const std::string& no : {t, t + "/", t + "//", t + "/.", t + "/./", t + "/..", t + "/a/../../x", t + "x/a",
                                   std::string("/a")})
         EXPECT_FALSE(Removal::retryEligible(no)) << no;
-
-    EXPECT_EQ(Removal::adminRetryCommand({{"/t/a b", {2049, 77}}, {"/t/x/it's", {2049, 78}}}),
-              "(cd -P -- '/t' && [ \"$(/usr/bin/stat -c %d:%i .)\" = '2049:77' ] && "
-              "{ /usr/bin/chattr -R -i -a './a b' 2>/dev/null; /bin/rm -rf -- './a b'; }); "
-              "(cd -P -- '/t/x' && [ \"$(/usr/bin/stat -c %d:%i .)\" = '2049:78' ] && "
-              "{ /usr/bin/chattr -R -i -a './it'\\''s' 2>/dev/null; /bin/rm -rf -- './it'\\''s'; })");
-}
-
-TEST(RemovalRetry, TheCommandActsOnlyInTheFolderThatWasChecked)
-{
-    // The Trash folder is swapped for a link between the check and the
-    // command: the command lands elsewhere and removes nothing there.
-    const fs::path folder = freshFolder("retry-swap");
-    const fs::path entry = trashed(folder, "report.pdf");
-    writeFile(folder / "box/inner.txt");
-    const fs::path deeper = Trash::moveToTrash(folder / "box").trashedAs / "inner.txt";
-    const Trash::FolderId files = *Trash::holdingFolderId(entry);
-    const Trash::FolderId box = *Trash::holdingFolderId(deeper);
-    const std::string command = Removal::adminRetryCommand({{entry, files}, {deeper, box}});
-
-    const fs::path real = FS::trashFolder().parent_path() / "files.real";
-    writeFile(folder / "Important/report.pdf", "precious");
-    writeFile(folder / "Important/box/inner.txt", "precious too");
-    fs::rename(FS::trashFolder(), real);
-    fs::create_directory_symlink(folder / "Important", FS::trashFolder());
-    Shell::run(command);
-    EXPECT_EQ(readFile(folder / "Important/report.pdf"), "precious");
-    EXPECT_EQ(readFile(folder / "Important/box/inner.txt"), "precious too");
-    EXPECT_TRUE(present(real / "report.pdf"));
-
-    // Back in place, the same command removes both.
-    fs::remove(FS::trashFolder());
-    fs::rename(real, FS::trashFolder());
-    Shell::run(command);
-    EXPECT_FALSE(present(entry));
-    EXPECT_FALSE(present(deeper));
-    EXPECT_TRUE(present(deeper.parent_path()));
 }
 
 TEST(RemovalRetry, ASwapBeforeTheAdministratorRunsLeavesTheItemAFailure)
 {
+    // Meanwhile someone swaps the Trash folder for a link to a folder where
+    // the entry's path names nothing: gone from its path is not gone from the
+    // folder that was checked, so nothing counts as freed and its information stays.
     const fs::path folder = freshFolder("retry-swap-loop");
     writeFile(folder / "locked/inner");
     const fs::path entry = Trash::moveToTrash(folder / "locked").trashedAs;
-    writeFile(folder / "Important/locked/inner", "precious");
+    fs::create_directories(folder / "Elsewhere");
     LockedPart lock({entry / "inner"});
     SKIP_UNLESS_LOCKED(lock);
 
     const fs::path real = FS::trashFolder().parent_path() / "files.real";
-    RecordingAdmin admin;
-    admin.before = [&] {
-        lock.unlock();  // the administrator's rights, and meanwhile someone swaps the Trash folder
+    int requests = 0;
+    const RemovalOutcome outcome = Removal::run({{entry, true, 500}}, [&](const Admin::Request&) {
+        ++requests;
         fs::rename(FS::trashFolder(), real);
-        fs::create_directory_symlink(folder / "Important", FS::trashFolder());
-    };
-    const RemovalOutcome outcome = Removal::run({{entry, true, 500}}, admin.runner());
+        fs::create_directory_symlink(folder / "Elsewhere", FS::trashFolder());
+        return Admin::Reply{true, {}, {QString()}, {}};  // whatever the answer says
+    });
 
-    ASSERT_EQ(admin.commands.size(), 1u);
-    EXPECT_EQ(readFile(folder / "Important/locked/inner"), "precious");
+    ASSERT_EQ(requests, 1);
+    EXPECT_FALSE(present(entry));  // as its path reads now
     EXPECT_EQ(outcome.freed, 0);
     EXPECT_EQ(outcome.failures, std::vector<QString>{"locked"});
     fs::remove(FS::trashFolder());
     fs::rename(real, FS::trashFolder());
     EXPECT_TRUE(present(entry / "inner"));
+    EXPECT_TRUE(present(infoFor(entry)));
 }
 
 TEST(RemovalRetry, AMountPointInsideIsNeverRetried)
@@ -242,7 +219,7 @@ TEST(RemovalRetry, AMountPointInsideIsNeverRetried)
 
     RecordingAdmin admin;
     const RemovalOutcome outcome = Removal::run({{entry, true, 500}}, admin.runner());
-    EXPECT_TRUE(admin.commands.empty());
+    EXPECT_TRUE(admin.requests.empty());
     EXPECT_EQ(outcome.failures, std::vector<QString>{"cache"});
     EXPECT_EQ(outcome.freed, 0);
     EXPECT_EQ(readFile(folder / "Documents/thesis.tex"), "years of work");
@@ -262,6 +239,6 @@ TEST(RemovalLoop, ATrashThatIsALinkIsNeitherEmptiedNorRetried)
     EXPECT_EQ(readFile(folder / "Important/thesis.tex"), "precious");
     EXPECT_EQ(outcome.freed, 0);
     EXPECT_EQ(outcome.failures, std::vector<QString>{"thesis.tex"});
-    EXPECT_TRUE(admin.commands.empty());
+    EXPECT_TRUE(admin.requests.empty());
     fs::remove(FS::trashFolder());
 }

@@ -43,17 +43,19 @@ TEST(Uninstall, APackageGoesThroughItsToolAndAFailureTouchesNothing)
     ASSERT_TRUE(xterm.plan.ok());
     ASSERT_NE(itemAt(xterm.files, fx.home / ".config/xterm"), nullptr);
 
-    // apt-get fails: its own last line is the reason, the leftovers stay
+    // the removal fails: the helper's reason is said, the leftovers stay
     RecordingAdmin admin;
-    admin.answer = Shell::Result{false, "Reading package lists...\nE: Could not get lock /var/lib/dpkg/lock-frontend\n"};
+    const QString busy = L("Outro programa está instalando ou removendo pacotes. Tente de novo quando ele terminar.");
+    admin.answer = Admin::Reply{false, busy, {busy}, {}};
     UninstallOutcome outcome = Sweeper::uninstall(xterm.app, xterm.plan, xterm.files, backend, admin.runner());
     EXPECT_FALSE(outcome.appRemoved);
-    EXPECT_EQ(outcome.appStays, LF("Não removido: %@", "E: Could not get lock /var/lib/dpkg/lock-frontend"));
-    EXPECT_EQ(admin.commands, std::vector<std::string>{"DEBIAN_FRONTEND=noninteractive apt-get remove -y -- 'xterm'"});
+    EXPECT_EQ(outcome.appStays, LF("Não removido: %@", busy));
+    ASSERT_EQ(admin.requests.size(), 1u);
+    EXPECT_EQ(admin.requests[0].actions, xterm.plan.adminActions);
     EXPECT_TRUE(present(fx.home / ".config/xterm/settings"));
 
     // it succeeds: the ticked leftovers go to the Trash
-    admin.answer = Shell::Result{true, {}};
+    admin.answer = Admin::Reply{true, {}, {QString()}, {}};
     outcome = Sweeper::uninstall(xterm.app, xterm.plan, xterm.files, backend, admin.runner());
     EXPECT_TRUE(outcome.appRemoved);
     EXPECT_TRUE(outcome.appStays.isEmpty());
@@ -90,7 +92,7 @@ TEST(Uninstall, ARefusedPlanNeverRemovesTheApplicationButMayLeaveItsLeftovers)
     EXPECT_EQ(outcome.appStays, L("Nada instalou esta entrada: não há o que desinstalar."));
     EXPECT_FALSE(present(fx.home / ".config/tool"));
     EXPECT_TRUE(present(fx.local / "tool.desktop"));
-    EXPECT_TRUE(admin.commands.empty());
+    EXPECT_TRUE(admin.requests.empty());
 }
 
 TEST(Uninstall, ALocalEntryGoesToTheTrashWithoutThePrompt)
@@ -106,7 +108,7 @@ TEST(Uninstall, ALocalEntryGoesToTheTrashWithoutThePrompt)
     EXPECT_TRUE(outcome.appRemoved);
     EXPECT_FALSE(present(fx.user / "mytool.desktop"));
     EXPECT_TRUE(present(FS::trashFolder() / "mytool.desktop"));
-    EXPECT_TRUE(admin.commands.empty());
+    EXPECT_TRUE(admin.requests.empty());
 }
 
 TEST(Uninstall, ABundleTheUserMayNotRemoveMovesWithOnePromptAndADismissedOneKeepsIt)
@@ -128,7 +130,7 @@ TEST(Uninstall, ABundleTheUserMayNotRemoveMovesWithOnePromptAndADismissedOneKeep
         EXPECT_FALSE(present(bundle));
         EXPECT_GE(outcome.removal.trashed, 30000);  // the bundle moved by the administrator counts too
     }
-    EXPECT_EQ(admin.commands.size(), 2u);
+    EXPECT_EQ(admin.requests.size(), 2u);
     EXPECT_TRUE(present(FS::trashFolder() / "Tool.app"));
     EXPECT_TRUE(present(infoFor(FS::trashFolder() / "Tool.2.app")));
     EXPECT_TRUE(present(FS::trashFolder() / "com.maker.tool.2.plist"));
@@ -136,7 +138,7 @@ TEST(Uninstall, ABundleTheUserMayNotRemoveMovesWithOnePromptAndADismissedOneKeep
     // the prompt is dismissed: the bundle stays and says why, its ticked leftovers still go
     const fs::path bundle = makeBundle(apps, "Keep", "com.maker.keep", "", 30000);
     writeBytes(library / "Caches/com.maker.keep/data", 5000);
-    admin.answer = Shell::Result{false, L("Cancelado")};
+    admin.answer = Admin::Reply{false, L("Cancelado"), {}, {}};
     Chosen keep = choose(backend, "Keep");
     UninstallOutcome outcome = Sweeper::uninstall(keep.app, keep.plan, keep.files, backend, admin.runner(), notMine);
     EXPECT_FALSE(outcome.appRemoved);
@@ -148,10 +150,10 @@ TEST(Uninstall, ABundleTheUserMayNotRemoveMovesWithOnePromptAndADismissedOneKeep
     writeBytes(library / "Caches/com.maker.keep/data", 5000);
     keep = choose(backend, "Keep");
     keep.files.front().selected = false;
-    admin.commands.clear();
+    admin.requests.clear();
     outcome = Sweeper::uninstall(keep.app, keep.plan, keep.files, backend, admin.runner(), notMine);
     EXPECT_TRUE(outcome.appStays.isEmpty());
     EXPECT_TRUE(present(bundle));
     EXPECT_FALSE(present(library / "Caches/com.maker.keep"));
-    EXPECT_TRUE(admin.commands.empty());
+    EXPECT_TRUE(admin.requests.empty());
 }

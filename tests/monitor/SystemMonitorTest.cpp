@@ -147,11 +147,11 @@ TEST_F(PanelTest, SpeedTestReadsSpeedtestCliAndSaysWhenItCannot)
 
 TEST_F(PanelTest, LinuxFreeMemoryRunsTheRamRoutine)
 {
-    std::vector<std::string> batches;
+    std::vector<Admin::Request> requests;
     states.maintenance.setMaintenanceRunners([](const std::string&) { return Shell::Result{true, {}}; },
-                             [&](const std::string& batch) {
-                                 batches.push_back(batch);
-                                 return Shell::Result{true, "OK:ram\n"};
+                             [&](const Admin::Request& request) {
+                                 requests.push_back(request);
+                                 return Admin::Reply{true, {}, {QString()}, {}};
                              });
     actions.freeRAM();
     if (!std::filesystem::exists("/proc/sys/vm/drop_caches")) {
@@ -163,8 +163,8 @@ TEST_F(PanelTest, LinuxFreeMemoryRunsTheRamRoutine)
     EXPECT_EQ(states.maintenance.maintRunning(), "ram");
     ASSERT_TRUE(done.wait(5000));
     EXPECT_FALSE(actions.freeing());
-    ASSERT_EQ(batches.size(), 1u);
-    EXPECT_NE(batches[0].find("drop_caches"), std::string::npos);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].actions, (std::vector<Admin::Action>{{Admin::kDropCaches, {}}}));
     EXPECT_TRUE(states.shell.message().startsWith(L("Liberar memória") + ": "));  // how much the page cache shrank
 }
 

@@ -1,5 +1,4 @@
-// Shell: quoting that survives /bin/sh byte for byte, the two runners, and
-// how an administrator run's outcome becomes (ok, out).
+// Shell: quoting that survives /bin/sh byte for byte and the two runners.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,7 +6,6 @@
 
 #include <QDir>
 
-#include "i18n/L.h"
 #include "platform/Quitting.h"
 #include "platform/Shell.h"
 #include "support/Fixtures.h"
@@ -24,16 +22,6 @@ QByteArray throughShell(const std::string& value)
     const ProcessOutput result = Shell::runProcess("/bin/sh", {"-c", "printf %s " + Shell::q(value)});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     return result.out;
-}
-
-ProcessOutput finished(int exitCode, const char* out, const char* err)
-{
-    return {true, QString(), exitCode, out, err};
-}
-
-QString cancelled()
-{
-    return L(QStringLiteral("Cancelado"));
 }
 
 } // namespace
@@ -137,116 +125,6 @@ TEST(ShellAppleScript, EscapesBackslashesBeforeQuotes)
     const QString quoted = QString::fromStdString("rm -rf " + Shell::q("/tmp/my file"));
     EXPECT_EQ(Shell::appleScriptFor(quoted), wrapped(quoted));
     EXPECT_EQ(Shell::appleScriptFor(QString::fromStdString(Shell::q("it's"))), wrapped(QStringLiteral("'it'\\\\''s'")));
-}
-
-TEST(ShellAdmin, ArgvDependsOnWhoRuns)
-{
-    const std::string command = "rm -rf " + Shell::q("/opt/it's here");
-    EXPECT_EQ(Shell::adminArgv(command, true, "/usr/bin/pkexec"),
-              (std::vector<std::string>{"/bin/sh", "-c", command}));
-    EXPECT_EQ(Shell::adminArgv(command, false, "/usr/bin/pkexec"),
-              (std::vector<std::string>{"/usr/bin/pkexec", "/bin/sh", "-c", command}));
-    EXPECT_TRUE(Shell::adminArgv(command, false, "").empty());
-}
-
-TEST(ShellAdmin, OutcomeOfTheRun)
-{
-    const struct {
-        ProcessOutput output;
-        bool viaPkexec;
-        bool ok;
-        QString out;
-    } cases[] = {
-        // A dismissed password prompt.
-        {finished(126, "", "Error executing command as another user: Request dismissed\n"), true, false, cancelled()},
-        // Run directly as root, 126 is the shell's own "cannot execute".
-        {finished(126, "", "sh: 1: ./tool: Permission denied\n"), false, false,
-         QStringLiteral("sh: 1: ./tool: Permission denied")},
-        // Standard error trimmed at both ends, inner breaks kept.
-        {finished(1, "partial output\n", " \n\trm: cannot remove 'x'\nsecond line \r\n\n"), true, false,
-         QStringLiteral("rm: cannot remove 'x'\nsecond line")},
-        // Nothing (or nothing readable) on stderr: the trimmed standard output stands in.
-        {finished(2, "\nFAIL: spotlight\n", "  \n"), true, false, QStringLiteral("FAIL: spotlight")},
-        {finished(2, "FAIL: dock", "\xff\xfe"), true, false, QStringLiteral("FAIL: dock")},
-        // Success: standard output exactly as printed, whatever stderr says.
-        {finished(0, "  OK: dns\n\n", "warning\n"), true, true, QStringLiteral("  OK: dns\n\n")},
-    };
-    for (const auto& c : cases) {
-        const auto result = Shell::adminResult(c.output, c.viaPkexec);
-        EXPECT_EQ(result.ok, c.ok) << c.output.err.toStdString();
-        EXPECT_EQ(result.out, c.out) << c.output.err.toStdString();
-    }
-
-    // A failure never comes back without a reason: nothing printed names the
-    // status; a program that could not start says why.
-    const auto silent = Shell::adminResult(finished(42, "", ""), true);
-    EXPECT_FALSE(silent.ok);
-    EXPECT_TRUE(silent.out.contains(QStringLiteral("42"))) << silent.out.toStdString();
-    const auto killed = Shell::adminResult(finished(-1, "", ""), true);
-    EXPECT_FALSE(killed.ok);
-    EXPECT_FALSE(killed.out.trimmed().isEmpty());
-
-    const ProcessOutput missing = Shell::runProcess("/nonexistent/quillmoor-tool", {"--help"});
-    EXPECT_FALSE(missing.started);
-    EXPECT_FALSE(missing.startError.isEmpty());
-    const auto notStarted = Shell::adminResult(missing, true);
-    EXPECT_FALSE(notStarted.ok);
-    EXPECT_EQ(notStarted.out, missing.startError);
-    ProcessOutput blankReason;
-    blankReason.startError = QStringLiteral("  ");
-    EXPECT_FALSE(Shell::adminResult(blankReason, true).out.trimmed().isEmpty());
-}
-
-TEST(ShellAdmin, RunAdminHandsTheCommandToTheRunner)
-{
-    const bool isRoot = geteuid() == 0;
-    std::string program;
-    std::vector<std::string> args;
-    int calls = 0;
-    int exitCode = 126;
-    Shell::setAdminRunner([&](const std::string& p, const std::vector<std::string>& a) {
-        program = p;
-        args = a;
-        ++calls;
-        return finished(exitCode, "done\n", "");
-    });
-
-    const std::string command = "rm -rf -- " + Shell::q("/opt/\xe9t\xe9 $(x)");
-    const auto first = Shell::runAdmin(command);
-    exitCode = 0;
-    const auto second = Shell::runAdmin(command);
-    Shell::setAdminRunner({});
-
-    if (!isRoot && calls == 0) {
-        // No pkexec on this machine: the run fails with a reason and starts nothing.
-        EXPECT_FALSE(first.ok);
-        EXPECT_FALSE(first.out.isEmpty());
-        return;
-    }
-    ASSERT_EQ(calls, 2);
-    if (isRoot) {
-        EXPECT_EQ(program, "/bin/sh");
-        EXPECT_EQ(args, (std::vector<std::string>{"-c", command}));
-        EXPECT_NE(first.out, cancelled());
-    } else {
-        EXPECT_EQ(fs::path(program).filename(), "pkexec");
-        EXPECT_EQ(args, (std::vector<std::string>{"/bin/sh", "-c", command}));
-        EXPECT_EQ(first.out, cancelled());
-    }
-    EXPECT_FALSE(first.ok);
-    EXPECT_TRUE(second.ok);
-    EXPECT_EQ(second.out, QStringLiteral("done\n"));
-
-    // An empty runner restores the real one; only as root, since anyone else
-    // would get a real password prompt.
-    if (!isRoot)
-        return;
-    const auto real = Shell::runAdmin("printf real; printf ' noise' >&2");
-    EXPECT_TRUE(real.ok);
-    EXPECT_EQ(real.out, QStringLiteral("real"));
-    const auto failing = Shell::runAdmin("echo 'no such thing' >&2; exit 5");
-    EXPECT_FALSE(failing.ok);
-    EXPECT_EQ(failing.out, QStringLiteral("no such thing"));
 }
 
 TEST(ShellProgramName, NamesTheProgramPastItsWrappers)

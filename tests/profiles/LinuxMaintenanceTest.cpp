@@ -1,5 +1,6 @@
 // The Linux routines: which can run with a given PATH and folders, that an
-// unavailable one never runs, failures with the command's last line, and "ram".
+// unavailable one never runs, the administrator routines as the helper's
+// actions in one request with each answer read back, and "ram".
 #include <gtest/gtest.h>
 
 #include "engines/maintenance/LinuxRoutines.h"
@@ -74,12 +75,11 @@ TEST(LinuxMaintenance, NothingCanRunOnABarePath)
 
     // Ticked or not, nothing unavailable runs, and no password is asked for.
     int userRuns = 0;
-    int prompts = 0;
+    RecordingAdmin admin;
     const Maintenance::Outcome outcome = Maintenance::run(
-        tasks, ids, [&](const std::string&) { ++userRuns; return Shell::Result{true, {}}; },
-        [&](const std::string&) { ++prompts; return Shell::Result{true, {}}; });
+        tasks, ids, [&](const std::string&) { ++userRuns; return Shell::Result{true, {}}; }, admin.runner());
     EXPECT_EQ(userRuns, 0);
-    EXPECT_EQ(prompts, 0);
+    EXPECT_TRUE(admin.requests.empty());
     EXPECT_TRUE(outcome.okIds.isEmpty());
     EXPECT_TRUE(outcome.failures.isEmpty());
 }
@@ -98,7 +98,7 @@ TEST(LinuxMaintenance, AvailableWhereTheProgramsAndFoldersAre)
     EXPECT_EQ(Maintenance::defaultSelection(tasks, {"ram", "dns"}), QStringList{"ram"});
     // the package tool that is there
     EXPECT_TRUE(byId(tasks, "packages").available);
-    EXPECT_EQ(byId(tasks, "packages").cmd, "dnf clean packages");
+    EXPECT_EQ(byId(tasks, "packages").action, (Admin::Action{Admin::kCleanPackageCache, {"dnf"}}));
     EXPECT_EQ(byId(tasks, "packages").needs, "dnf");
     // no menu folder yet
     EXPECT_EQ(byId(tasks, "menus").reason, LF("Indisponível: falta %@", QString("~/.local/share/applications")));
@@ -123,34 +123,47 @@ TEST(LinuxMaintenance, AvailableWhereTheProgramsAndFoldersAre)
     // A routine that cannot run is left out even when ticked.
     std::vector<std::string> userSeen;
     tasks[4].available = false;  // flatpak
+    RecordingAdmin admin;
     Maintenance::run(tasks, {"flatpak", "fonts"},
-                     [&](const std::string& c) { userSeen.push_back(c); return Shell::Result{true, {}}; },
-                     [](const std::string&) { return Shell::Result{true, {}}; });
+                     [&](const std::string& c) { userSeen.push_back(c); return Shell::Result{true, {}}; }, admin.runner());
     EXPECT_EQ(userSeen, std::vector<std::string>{"fc-cache -f"});
 }
 
-TEST(LinuxMaintenance, FailuresCarryTheCommandsLastLine)
+TEST(LinuxMaintenance, TheAdministratorRoutinesAreOneRequestOfActionsEachAnsweredInTurn)
 {
-    // The real shell runs the batch with reasons kept.
-    const std::vector<MaintTask> tasks = {
-        {"ram", "Memória", "", "", "echo first; echo 'sh: cannot create /proc/sys/vm/drop_caches: Read-only' >&2; exit 2",
-         true},
-        {"dns", "DNS", "", "", "echo noise; true", true},
-        {"journal", "Diário", "", "", "false", true},
-        {"fonts", "Fontes", "", "", "echo working; echo 'fc-cache: no fonts' >&2; exit 1", false},
-    };
-    int prompts = 0;
-    const Maintenance::Outcome outcome = Maintenance::run(
-        tasks, {"ram", "dns", "journal", "fonts"}, [](const std::string& c) { return Shell::run(c); },
-        [&](const std::string& c) { ++prompts; return Shell::run(c); }, {}, Maintenance::Reasons::WithReasons);
-    EXPECT_EQ(prompts, 1);
-    EXPECT_EQ(outcome.okIds, QStringList{"dns"});
-    EXPECT_EQ(outcome.failures, (QStringList{"Memória: sh: cannot create /proc/sys/vm/drop_caches: Read-only",
-                                             "Diário", "Fontes: fc-cache: no fonts"}));
+    const fs::path tools = toolFolder("helper-tools", {"resolvectl", "journalctl", "pacman", "fc-cache"});
+    LinuxMaintenance::Environment env = fixtureEnvironment(tools, "helper");
+    writeFile(env.dropCaches, "");
+    fs::create_directories(env.resolved);
+    const std::vector<MaintTask> tasks = LinuxMaintenance::tasks(env);
+    for (const MaintTask& task : tasks)  // no command line behind a password
+        EXPECT_EQ(task.admin, task.action && task.cmd.empty()) << task.id.toStdString();
 
-    EXPECT_EQ(Maintenance::failureReason("OK:dns\nFAIL:ram:why not\n", "ram"), "why not");
-    EXPECT_EQ(Maintenance::failureReason("FAIL:ramx:other\n", "ram"), "");
-    EXPECT_EQ(Shell::lastLine("a\nb  \n\n"), "b");
+    // One prompt for the four, in list order; the helper answers each action.
+    RecordingAdmin admin;
+    admin.answer = Admin::Reply{false, "journal full", {QString(), "resolvectl: no", QString(), "busy"}, {}};
+    const QStringList all{"packages", "journal", "dns", "ram", "fonts"};
+    Maintenance::Outcome outcome = Maintenance::run(
+        tasks, all, [](const std::string&) { return Shell::Result{false, "working\nfc-cache: no fonts\n"}; },
+        admin.runner(), {}, Maintenance::Reasons::WithReasons);
+    ASSERT_EQ(admin.requests.size(), 1u);
+    EXPECT_EQ(admin.requests[0].actions,
+              (std::vector<Admin::Action>{{Admin::kDropCaches, {}}, {Admin::kFlushDns, {}}, {Admin::kVacuumJournal, {}},
+                                          {Admin::kCleanPackageCache, {"pacman"}}}));
+    EXPECT_TRUE(admin.requests[0].script.empty());
+    EXPECT_EQ(outcome.okIds, (QStringList{"ram", "journal"}));
+    EXPECT_EQ(outcome.failures, (QStringList{byId(tasks, "dns").title + ": resolvectl: no",
+                                             byId(tasks, "packages").title + ": busy",
+                                             byId(tasks, "fonts").title + ": fc-cache: no fonts"}));
+
+    // Refused or dismissed, the helper answered no action: one failure, its reason.
+    admin.answer = Admin::Reply{false, L("Cancelado"), {}, {}};
+    outcome = Maintenance::run(tasks, {"ram", "dns"}, {}, admin.runner());
+    EXPECT_EQ(outcome.failures, QStringList{L("Cancelado")});
+    EXPECT_TRUE(outcome.okIds.isEmpty());
+    // What the command line lists for them.
+    EXPECT_EQ(Maintenance::commandText(byId(tasks, "packages")), "pacman -Sc --noconfirm");
+    EXPECT_EQ(Maintenance::commandText(byId(tasks, "fonts")), "fc-cache -f");
 }
 
 TEST(LinuxMaintenance, APageCacheBeyondAnyMemoryCannotBeRead)
@@ -172,15 +185,12 @@ TEST(LinuxMaintenance, RamTellsHowMuchThePageCacheShrank)
 
     const std::vector<MaintTask> tasks = LinuxMaintenance::tasks(env);
     const MaintTask& ram = byId(tasks, "ram");
-    EXPECT_EQ(ram.cmd, "sync; echo 3 > " + Shell::q(env.dropCaches.native()));
-    // The batch "drops" the cache: meminfo shows less afterwards.
-    const Maintenance::Outcome outcome = Maintenance::run(
-        tasks, {"ram"}, [](const std::string&) { return Shell::Result{true, {}}; },
-        [&](const std::string&) {
-            writeFile(env.meminfo, "MemTotal:       24000000 kB\nCached:           851968 kB\n");
-            return Shell::Result{true, "OK:ram\n"};
-        },
-        {}, Maintenance::Reasons::WithReasons);
+    EXPECT_EQ(ram.action, (Admin::Action{Admin::kDropCaches, {}}));
+    // The helper "drops" the cache: meminfo shows less afterwards.
+    RecordingAdmin admin;
+    admin.before = [&] { writeFile(env.meminfo, "MemTotal:       24000000 kB\nCached:           851968 kB\n"); };
+    const Maintenance::Outcome outcome =
+        Maintenance::run(tasks, {"ram"}, {}, admin.runner(), {}, Maintenance::Reasons::WithReasons);
     EXPECT_EQ(outcome.okIds, QStringList{"ram"});
     EXPECT_EQ(outcome.notes, QStringList{LF("%@: o cache de páginas diminuiu %@.", ram.title,
                                             Fmt::bytes(std::int64_t(1024000) * 1024))});

@@ -3,7 +3,7 @@
 // the immutable attribute for parts that cannot be removed, running
 // quillmoor-cli into strings, sizes on disk, scoped environment variables, a
 // lowered descriptor limit, a process that holds a file and a stand-in for
-// the administrator's password prompt.
+// the administrator helper.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,6 +33,7 @@
 #include <QTextStream>
 
 #include "cli/Cli.h"
+#include "platform/Admin.h"
 #include "platform/Shell.h"
 
 // Readable failure messages for texts.
@@ -348,23 +349,46 @@ private:
     bool started_ = false;
 };
 
-// Stands in for the administrator's password prompt: records each command and
-// runs it with this process's rights (root wherever the immutable attribute
-// can be set), unless `answer` plays the prompt's outcome instead (a dismissed
-// prompt, a tool that fails).
+// Stands in for the administrator helper behind its password prompt: records
+// each request and does its work with this process's rights (root wherever
+// the immutable attribute can be set): a script runs in the shell, as macOS
+// would run it; a Trash entry goes (TRASH/RELATIVE-PATH) only while the
+// folder holding it is still the recorded one, as the helper checks; any
+// other action is answered done without doing anything. `answer` plays the
+// prompt's outcome instead (a dismissed prompt, a tool that fails).
 struct RecordingAdmin {
-    std::vector<std::string> commands;
-    std::optional<Shell::Result> answer;
+    std::vector<Admin::Request> requests;
+    std::optional<Admin::Reply> answer;
     std::function<void()> before;  // run first: what happens meanwhile (rights gained, a folder swapped)
 
-    Shell::Result operator()(const std::string& command)
+    Admin::Reply operator()(const Admin::Request& request)
     {
-        commands.push_back(command);
+        requests.push_back(request);
         if (answer)
             return *answer;
         if (before)
             before();
-        return Shell::run(command);
+        if (request.actions.empty()) {
+            const Shell::Result result = Shell::run(request.script);
+            return {result.ok, result.ok ? QString() : Shell::lastLine(result.out), {}, result.out};
+        }
+        Admin::Reply reply{true, {}, {}, {}};
+        for (const Admin::Action& action : request.actions) {
+            reply.failures.emplace_back();
+            if (action.verb != Admin::kTrashRemove)
+                continue;
+            const std::filesystem::path item = std::filesystem::path(action.args[0]) / action.args[2];
+            struct stat holder;
+            if (stat(item.parent_path().c_str(), &holder) != 0
+                || std::to_string(holder.st_dev) + ":" + std::to_string(holder.st_ino) != action.args[1]) {
+                reply.ok = false;
+                reply.failures.back() = reply.reason = QStringLiteral("moved");
+                continue;
+            }
+            std::error_code error;
+            std::filesystem::remove_all(item, error);
+        }
+        return reply;
     }
-    std::function<Shell::Result(const std::string&)> runner() { return std::ref(*this); }
+    Admin::Runner runner() { return std::ref(*this); }
 };

@@ -707,7 +707,7 @@ TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
     writeBytes(fx.home / ".config/xterm/settings", 4'000);
 
     states->uninstaller.setAppBackend(LinuxApps::backend(fx.sources(), fx.runner()));
-    states->removals.setRemovalAdminRunner([](const std::string&) { return Shell::Result{false, "not in the UI test"}; });
+    states->removals.setRemovalAdminRunner([](const Admin::Request&) { return Admin::Reply{false, "not in the UI test", {}, {}}; });
     states->uninstaller.selectApp({});
     states->uninstaller.loadApps();
     ASSERT_EVENTUALLY(states->uninstaller.appCount() == 10 && states->uninstaller.appSizes().size() >= 10, 10000);
@@ -923,7 +923,7 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
 
     // The prompt is dismissed; the user routine ticked too succeeds.
     states->maintenance.setMaintenanceRunners([](const std::string&) { QThread::msleep(600); return Shell::Result{true, {}}; },
-                      [](const std::string&) { QThread::msleep(600); return Shell::Result{false, L("Cancelado")}; });
+                      [](const Admin::Request&) { QThread::msleep(600); return Admin::Reply{false, L("Cancelado"), {}, {}}; });
     // The box and the card around it each toggle the routine once per click.
     for (const char* target : {"taskCheck-", "taskCard-", "taskCheck-"}) {
         const bool before = tools->sel().contains(userRoutine);
@@ -963,7 +963,7 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     };
     if (!available("fonts") || !available("menus"))
         return;
-    states->maintenance.setMaintenanceRunners({}, [](const std::string&) { return Shell::Result{false, "no administrator here"}; });
+    states->maintenance.setMaintenanceRunners({}, [](const Admin::Request&) { return Admin::Reply{false, "no administrator here", {}, {}}; });
     for (const QString& id : tools->sel())
         tools->toggle(id);
     tools->toggle("fonts");
@@ -995,7 +995,7 @@ TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
     sources.systemFolders = {system};
     sources.desktops = {"GNOME"};
     sources.user = [](const std::string&) { return Shell::Result{false, "offline"}; };
-    sources.admin = [](const std::string&) { return Shell::Result{false, L("Cancelado")}; };
+    sources.admin = [](const Admin::Request&) { return Admin::Reply{false, L("Cancelado"), {}, {}}; };
     states->startup.setStartupBackend(LinuxStartup::backend(sources));
     states->startup.loadAgents();
     ASSERT_EVENTUALLY(states->startup.agentCount() == 5, 5000);  // four entries and the login item

@@ -7,6 +7,7 @@
 #include <QLocale>
 
 #include "i18n/L.h"
+#include "platform/AdminDescription.h"
 #include "platform/FS.h"
 #include "platform/Processes.h"
 #include "platform/Quitting.h"
@@ -45,6 +46,13 @@ QString ownerText(const AppInfo& app, bool withId)
     return L("Sem dono");
 }
 
+QString ownerCommandText(const UninstallPlan& plan)
+{
+    if (!plan.adminActions.empty())
+        return Admin::describe(Admin::Request{plan.adminActions, {}});
+    return QString::fromStdString(plan.command);
+}
+
 void requestQuit(const AppInfo& app)
 {
     Processes::requestQuit(app.executable.empty() ? app.url : app.executable);
@@ -67,7 +75,7 @@ void appSizes(const std::vector<AppInfo>& apps, const std::function<void(std::si
 }
 
 UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const std::vector<JunkItem>& files,
-                           const AppBackend& backend, const Removal::AdminRunner& admin,
+                           const AppBackend& backend, const Admin::Runner& admin,
                            const std::function<bool(const std::filesystem::path&)>& mayDelete)
 {
     UninstallOutcome outcome;
@@ -89,10 +97,19 @@ UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const 
 
     if (!plan.ok()) {
         outcome.appStays = plan.refusal;
-    } else if (ownTicked && !plan.command.empty()) {
-        const Shell::Result result = plan.admin ? admin(plan.command) : backend.tools(plan.command);
-        if (!result.ok) {
-            const QString reason = Shell::lastLine(result.out);
+    } else if (ownTicked && plan.byOwner()) {
+        QString reason;
+        bool removed = false;
+        if (!plan.adminActions.empty()) {
+            const Admin::Reply reply = admin(Admin::Request{plan.adminActions, {}});
+            removed = reply.ok;
+            reason = reply.reason;
+        } else {
+            const Shell::Result result = backend.tools(plan.command);
+            removed = result.ok;
+            reason = Shell::lastLine(result.out);
+        }
+        if (!removed) {
             outcome.appStays = LF("Não removido: %@", reason.isEmpty() ? L("A ferramenta de pacotes não respondeu.") : reason);
             return outcome;  // the leftovers stay with the application
         }
@@ -102,11 +119,11 @@ UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const 
         if (mayDelete(own.url)) {
             targets.insert(targets.begin(), {own.url, false, own.size});
         } else {
-            const Shell::Result moved = Removal::adminTrash(own.url, {}, admin);
+            const Admin::Reply moved = Removal::adminTrash(own.url, {}, admin);
             if (moved.ok)
                 outcome.removal.trashed += own.size;
             else
-                outcome.appStays = LF("Não removido: %@", moved.out);
+                outcome.appStays = LF("Não removido: %@", moved.reason);
         }
     }
     const RemovalOutcome removed = Removal::run(targets, admin);

@@ -13,6 +13,7 @@
 #include "engines/records/Apps.h"
 #include "engines/records/Junk.h"
 #include "engines/removal/Removal.h"
+#include "platform/Admin.h"
 #include "platform/FS.h"
 #include "platform/Shell.h"
 
@@ -42,6 +43,10 @@ bool appMatches(const AppInfo& app, const QString& search);
 // the command line accepts) to "Flatpak" and "Snap".
 QString ownerText(const AppInfo& app, bool withId);
 
+// The owner's removal of the plan as a command line, for people (the
+// administrator's actions described); empty when its own item goes to the Trash.
+QString ownerCommandText(const UninstallPlan& plan);
+
 // Asks the application's running copies to quit, without waiting: the
 // processes of its program, or of anything inside its bundle.
 void requestQuit(const AppInfo& app);
@@ -62,14 +67,14 @@ void appSizes(const std::vector<AppInfo>& apps, const std::function<void(std::si
 //    ticked nothing is touched (`refused`, the refusal in `appStays`); with
 //    it unticked, the ticked leftovers alone go to the Trash and `appStays`
 //    says why the application stays;
-//  - otherwise its running copies are asked to quit, the owner's command
-//    runs (through `admin` where the plan says so, else the backend's tools)
-//    or its own item goes to the Trash (through `admin` when the user may not
-//    remove it), then the ticked leftovers go to the Trash; when the owner's
-//    command fails, nothing else is touched.
+//  - otherwise its running copies are asked to quit, the owner's removal
+//    runs (the plan's administrator actions through `admin`, its command
+//    through the backend's tools) or its own item goes to the Trash (through
+//    `admin` when the user may not remove it), then the ticked leftovers go
+//    to the Trash; when the owner's removal fails, nothing else is touched.
 // Blocks while an administrator prompt is open: never call it on the main thread.
 UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const std::vector<JunkItem>& files,
-                           const AppBackend& backend, const Removal::AdminRunner& admin,
+                           const AppBackend& backend, const Admin::Runner& admin,
                            const std::function<bool(const std::filesystem::path&)>& mayDelete = FS::mayDelete);
 
 } // namespace Sweeper

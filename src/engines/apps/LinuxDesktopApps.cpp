@@ -729,8 +729,7 @@ UninstallPlan planUninstall(const AppInfo& app, const std::vector<AppInfo>& inst
         return plan;
     }
     case AppOwner::snap:
-        plan.command = "snap remove " + Shell::q(name);
-        plan.admin = true;
+        plan.adminActions = {{Admin::kRemoveSnap, {name}}};
         return plan;
     case AppOwner::package:
         break;
@@ -760,8 +759,12 @@ UninstallPlan planUninstall(const AppInfo& app, const std::vector<AppInfo>& inst
         plan.refusal = LF("Remover %@ levaria junto o que o sistema precisa: %@", app.ownerName, needed.join(", "));
         return plan;
     }
-    plan.command = "DEBIAN_FRONTEND=noninteractive apt-get remove -y -- " + Shell::q(name);
-    plan.admin = true;
+    // The whole set the simulation named, so the helper can check as root
+    // that the removal still takes exactly these packages.
+    std::vector<std::string> packages;
+    for (const QString& package : parseAptRemovals(out, true))
+        packages.push_back(package.toStdString());
+    plan.adminActions = {{Admin::kRemovePackages, packages}};
     return plan;
 }
 

@@ -108,10 +108,12 @@ InUseCheck inUseCheck(const fs::path& executable, const fs::path& procRoot = "/p
 std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& installed, const Sources& sources,
                                const InUseCheck& inUse);
 
-// How an application is removed: through its owner's tool (apt-get after a
-// simulation that must take nothing the system needs, flatpak, snap), or its
-// own item to the Trash (a local entry, an AppImage); refused for an entry
-// nobody installed.
+// How an application is removed: by its owner (a package: the
+// administrator's remove-packages with the whole set a simulation with
+// apt-get names, which must take nothing the system needs; a Snap: the
+// administrator's remove-snap; a Flatpak: flatpak with the user's rights),
+// or its own item to the Trash (a local entry, an AppImage); refused for an
+// entry nobody installed.
 UninstallPlan planUninstall(const AppInfo& app, const std::vector<AppInfo>& installed, const CommandRunner& run);
 
 // The applications of these sources, with `run` answering the package tools.

@@ -45,13 +45,13 @@ std::map<QString, PackageFacts> parseDpkgShow(const QString& out)
     return facts;
 }
 
-QStringList parseAptRemovals(const QString& out)
+QStringList parseAptRemovals(const QString& out, bool keepArchitecture)
 {
     static const QRegularExpression pattern(QStringLiteral("^Remv (\\S+)"), QRegularExpression::MultilineOption);
     QStringList packages;
     auto it = pattern.globalMatch(out);
     while (it.hasNext())
-        packages << it.next().captured(1).section(':', 0, 0);
+        packages << (keepArchitecture ? it.next().captured(1) : it.next().captured(1).section(':', 0, 0));
     return packages;
 }
 

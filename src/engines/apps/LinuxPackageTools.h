@@ -22,8 +22,10 @@ struct PackageFacts {
 std::map<std::string, QString> parseDpkgSearch(const QString& out);
 // Lines of the format `kDpkgShowFormat` → package → facts.
 std::map<QString, PackageFacts> parseDpkgShow(const QString& out);
-// "Remv NAME [VERSION]" lines of "apt-get -s remove" → the packages, in order.
-QStringList parseAptRemovals(const QString& out);
+// "Remv NAME [VERSION]" lines of "apt-get -s remove" → the packages, in order;
+// NAME without its ":arch" unless `keepArchitecture` (apt writes it only for a
+// package of another architecture, so the name then stays exact for removal).
+QStringList parseAptRemovals(const QString& out, bool keepArchitecture = false);
 // "flatpak list --app --columns=application,version,installation" → id → version.
 std::map<QString, QString> parseFlatpakList(const QString& out);
 // "snap list" (header, then Name Version Rev …) → name → (version, revision).

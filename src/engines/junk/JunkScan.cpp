@@ -320,7 +320,7 @@ std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, co
 }
 
 RemovalOutcome cleanJunk(const std::vector<JunkGroup>& groups, const QStringList& groupIds,
-                         const Removal::AdminRunner& admin)
+                         const Admin::Runner& admin)
 {
     return Removal::run(cleanTargets(groups, groupIds), admin);
 }

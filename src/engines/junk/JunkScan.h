@@ -42,6 +42,6 @@ std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, co
 
 // The clean: removes cleanTargets(groups, groupIds) through the removal loop.
 RemovalOutcome cleanJunk(const std::vector<JunkGroup>& groups, const QStringList& groupIds,
-                         const Removal::AdminRunner& admin);
+                         const Admin::Runner& admin);
 
 } // namespace Sweeper

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "i18n/L.h"
+#include "platform/AdminDescription.h"
 #include "platform/Fmt.h"
 #include "platform/Quitting.h"
 
@@ -16,6 +17,11 @@ QStringList defaultSelection(const std::vector<MaintTask>& tasks, const QStringL
         if (task.available && wanted.contains(task.id))
             ids << task.id;
     return ids;
+}
+
+QString commandText(const MaintTask& task)
+{
+    return task.action ? Admin::describe(*task.action) : QString::fromStdString(task.cmd);
 }
 
 std::string adminBatch(const std::vector<MaintTask>& adminTasks, Reasons reasons)
@@ -85,7 +91,7 @@ void noteFreed(Outcome& outcome, const std::vector<MaintTask>& tasks, const std:
 } // namespace
 
 Outcome run(const std::vector<MaintTask>& all, const QStringList& selected, const Runner& user,
-            const Runner& admin, const std::function<void(const QString&)>& starting, Reasons reasons)
+            const Admin::Runner& admin, const std::function<void(const QString&)>& starting, Reasons reasons)
 {
     std::vector<MaintTask> adminTasks;
     std::vector<MaintTask> userTasks;
@@ -99,16 +105,37 @@ Outcome run(const std::vector<MaintTask>& all, const QStringList& selected, cons
         if (starting)
             starting(adminTasks.front().id);
         const std::map<QString, std::int64_t> before = readGauges(adminTasks);
-        const Shell::Result result = admin(adminBatch(adminTasks, reasons));
-        if (!result.ok) {
-            // A cancelled prompt, or no way to ask: one entry, and no routine of the batch ran.
-            outcome.failures.append(result.out);
+        Admin::Request request;
+        std::vector<MaintTask> scripted;
+        for (const MaintTask& task : adminTasks) {
+            if (task.action)
+                request.actions.push_back(*task.action);
+            else
+                scripted.push_back(task);
+        }
+        request.script = adminBatch(scripted, reasons);
+        const Admin::Reply reply = admin(request);
+        // The helper answers each action, a script run answers by succeeding.
+        const bool answered =
+            request.actions.empty() ? reply.ok : reply.failures.size() == request.actions.size();
+        if (!answered) {
+            // A cancelled prompt, a refused request, or no way to ask: one entry, and no routine ran.
+            outcome.failures.append(reply.reason);
         } else {
+            std::size_t index = 0;
             for (const MaintTask& task : adminTasks) {
-                if (markedOk(result.out, task.id))
+                if (task.action) {
+                    const std::size_t i = index++;
+                    if (reply.done(i))
+                        outcome.okIds.append(task.id);
+                    else
+                        outcome.failures.append(failure(task, reasons == Reasons::Silent ? QString()
+                                                                                          : reply.failures[i]));
+                } else if (markedOk(reply.out, task.id)) {
                     outcome.okIds.append(task.id);
-                else
-                    outcome.failures.append(failure(task, failureReason(result.out, task.id)));
+                } else {
+                    outcome.failures.append(failure(task, failureReason(reply.out, task.id)));
+                }
             }
             noteFreed(outcome, adminTasks, before);
         }

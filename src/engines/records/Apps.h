@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <QByteArray>
 #include <QString>
@@ -10,6 +11,7 @@
 #include <QStringList>
 
 #include "engines/records/Removal.h"
+#include "platform/AdminActions.h"
 
 // Who installed an application, and so how it is removed.
 enum class AppOwner { bundle, package, flatpak, snap, appimage, local, none };
@@ -56,11 +58,16 @@ struct AppInfo {
 // How an application is removed, decided before the confirmation.
 struct UninstallPlan {
     QString refusal;          // why it cannot be removed; empty when it can
-    std::string command;      // the owner's removal command; empty when its own item goes to the Trash
-    bool admin = false;       // the command needs administrator rights
+    // The owner's removal: a command run with the user's rights (a Flatpak's),
+    // or the administrator helper's actions (a package's, a Snap's); neither
+    // when its own item goes to the Trash.
+    std::string command;
+    std::vector<Admin::Action> adminActions;
     QStringList packages;     // the packages the removal takes along besides the application's own
     QStringList apps;         // the other applications that go with them (or share its package)
     bool ok() const { return refusal.isEmpty(); }
+    // Whether the application's owner removes it (rather than the Trash taking its own item).
+    bool byOwner() const { return !command.empty() || !adminActions.empty(); }
 };
 
 // What the uninstall of one application came to.

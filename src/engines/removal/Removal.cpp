@@ -13,6 +13,7 @@
 #include "platform/FS.h"
 #include "platform/Quitting.h"
 #include "platform/SafeDelete.h"
+#include "platform/Shell.h"
 #include "platform/Trash.h"
 
 namespace fs = std::filesystem;
@@ -54,6 +55,27 @@ bool isAbsent(const fs::path& path)
 std::string trashPrefix()
 {
     return withoutTrailingSlashes(FS::trashFolder().native()) + "/";
+}
+
+// The helper's action that removes an entry of the Trash folder (or something
+// deeper in one), held by the folder recorded as `folder`: the Trash folder,
+// that folder's device and inode, and the path below the Trash folder
+// (its names joined by single slashes).
+Admin::Action trashRemoveAction(const fs::path& entry, const Trash::FolderId& folder)
+{
+    const std::string prefix = trashPrefix();
+    const std::string below = entry.native().substr(prefix.size());
+    std::string relative;
+    std::size_t start = 0;
+    while (start <= below.size()) {
+        const std::size_t end = std::min(below.find('/', start), below.size());
+        if (end > start)
+            relative += (relative.empty() ? "" : "/") + below.substr(start, end - start);
+        start = end + 1;
+    }
+    return {Admin::kTrashRemove,
+            {prefix.substr(0, prefix.size() - 1), std::to_string(folder.device) + ":" + std::to_string(folder.inode),
+             relative}};
 }
 
 // One target. Only what was still there when its turn came counts as freed
@@ -103,25 +125,6 @@ bool retryEligible(const fs::path& path)
     return named;
 }
 
-std::string adminRetryCommand(const std::vector<AdminRetryItem>& items)
-{
-    std::string command;
-    for (const AdminRetryItem& item : items) {
-        const std::string text = withoutTrailingSlashes(item.path.native());
-        const std::size_t slash = text.rfind('/');
-        const std::string holder = slash == 0 ? "/" : text.substr(0, slash);
-        const std::string name = Shell::q("./" + text.substr(slash + 1));
-        const std::string id = std::to_string(item.folder.device) + ":" + std::to_string(item.folder.inode);
-        if (!command.empty())
-            command += "; ";
-        // In the folder that was checked, or nowhere: "cd -P" lands where a
-        // link swapped in would lead, and that folder's device and inode differ.
-        command += "(cd -P -- " + Shell::q(holder) + " && [ \"$(/usr/bin/stat -c %d:%i .)\" = " + Shell::q(id)
-            + " ] && { /usr/bin/chattr -R -i -a " + name + " 2>/dev/null; /bin/rm -rf -- " + name + "; })";
-    }
-    return command;
-}
-
 QString failureMessage(const std::vector<QString>& failures)
 {
     if (failures.empty())
@@ -137,7 +140,7 @@ QString failureMessage(const std::vector<QString>& failures)
     return text;
 }
 
-RemovalOutcome run(const std::vector<RemovalTarget>& targets, const AdminRunner& admin)
+RemovalOutcome run(const std::vector<RemovalTarget>& targets, const Admin::Runner& admin)
 {
     RemovalOutcome outcome;
     std::vector<RetryEntry> retry;
@@ -175,25 +178,32 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const AdminRunner&
         return outcome;
 
     // Each entry's folder is recorded now, from the checked Trash folder; the
-    // command acts only there. An entry whose folder cannot be found that way
-    // is not retried.
-    std::vector<AdminRetryItem> items;
+    // helper acts only there. An entry whose folder cannot be found that way,
+    // or that the helper would refuse (a name beyond its limits), is not
+    // retried, so it cannot spoil the request of the others.
+    Admin::Request request;
+    std::vector<Trash::FolderId> folders;
     std::vector<RetryEntry> sent;
     for (const RetryEntry& entry : eligible) {
-        if (const std::optional<Trash::FolderId> folder = Trash::holdingFolderId(entry.url)) {
-            items.push_back({entry.url, *folder});
-            sent.push_back(entry);
-        }
+        const std::optional<Trash::FolderId> folder = Trash::holdingFolderId(entry.url);
+        if (!folder)
+            continue;
+        Admin::Action action = trashRemoveAction(entry.url, *folder);
+        if (Admin::check(action))
+            continue;
+        request.actions.push_back(std::move(action));
+        folders.push_back(*folder);
+        sent.push_back(entry);
     }
-    if (items.empty())
+    if (sent.empty())
         return outcome;
-    admin(adminRetryCommand(items));  // judged by the file system, not by its answer
+    admin(request);  // judged by the file system, not by its answer
 
     for (std::size_t i = 0; i < sent.size(); ++i) {
         const RetryEntry& entry = sent[i];
         // Gone from the very folder that was checked, not merely from its path.
         const std::optional<Trash::FolderId> folder = Trash::holdingFolderId(entry.url);
-        if (!folder || folder->device != items[i].folder.device || folder->inode != items[i].folder.inode
+        if (!folder || folder->device != folders[i].device || folder->inode != folders[i].inode
             || !isAbsent(entry.url))
             continue;
         outcome.freed += entry.size;
@@ -211,19 +221,20 @@ std::string adminMoveCommand(const std::filesystem::path& item, const std::files
     return "mv -n -T " + from + " " + Shell::q(target.native()) + " && test ! -e " + from;
 }
 
-Shell::Result adminTrash(const std::filesystem::path& item, const std::string& before, const AdminRunner& admin)
+Admin::Reply adminTrash(const std::filesystem::path& item, const std::string& before, const Admin::Runner& admin)
 {
     QString error;
     const Trash::Reservation place = Trash::reserveInHomeTrash(item, error);
     if (place.target.empty())
-        return {false, error};
-    std::string command = adminMoveCommand(item, place.target);
+        return {false, error, {}, {}};
+    Admin::Request request;
+    request.script = adminMoveCommand(item, place.target);
     if (!before.empty())
-        command = before + "; " + command;
-    const Shell::Result result = admin(command);
-    if (!result.ok)
+        request.script = before + "; " + request.script;
+    const Admin::Reply reply = admin(request);
+    if (!reply.ok)
         Trash::release(place);
-    return result;
+    return reply;
 }
 
 } // namespace Removal

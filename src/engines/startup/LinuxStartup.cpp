@@ -418,13 +418,19 @@ std::optional<QString> setOn(const AgentItem& item, bool on, const Sources& sour
     const bool user = item.kind == QLatin1String("user-unit");
     if (!user && item.kind != QLatin1String("system-unit"))
         return item.key;
-    const std::string command = (systemctl(user) + (on ? "enable --now " : "disable --now ")).toStdString() +
-                                Shell::q(item.key.toStdString());
-    const Runner& runner = user ? sources.user : sources.admin;
-    const Shell::Result result = runner(command);
-    if (!result.ok) {
-        const QString out = result.out.trimmed();
-        return out.isEmpty() ? item.key : Shell::lastLine(out);
+    if (user) {
+        const std::string command = (systemctl(true) + (on ? "enable --now " : "disable --now ")).toStdString()
+                                    + Shell::q(item.key.toStdString());
+        const Shell::Result result = sources.user(command);
+        if (!result.ok) {
+            const QString out = result.out.trimmed();
+            return out.isEmpty() ? item.key : Shell::lastLine(out);
+        }
+    } else {
+        const Admin::Action action{on ? Admin::kUnitEnable : Admin::kUnitDisable, {item.key.toStdString()}};
+        const Admin::Reply reply = sources.admin(Admin::Request{{action}, {}});
+        if (!reply.ok)
+            return reply.reason.isEmpty() ? item.key : reply.reason;
     }
     // Remember what we switched off, so that it stays listed and can come back.
     auto prefs = Prefs::standard();
@@ -444,7 +450,7 @@ StartupBackend backend(const Sources& sources)
     backend.scan = [sources] { return scan(sources); };
     backend.setOn = [sources](const AgentItem& item, bool on) { return setOn(item, on, sources); };
     // Only the user's own entries are removable: to the Trash.
-    backend.remove = [](const AgentItem& item, const Removal::AdminRunner&) { return Startup::trashUserItem(item); };
+    backend.remove = [](const AgentItem& item, const Admin::Runner&) { return Startup::trashUserItem(item); };
     return backend;
 }
 

@@ -6,8 +6,8 @@
 // Switching off is always reversible: a user's own entry gets Hidden=true; a
 // system entry gets a user entry of the same name with Hidden=true, marked as
 // ours (kOverrideKey), which switching on deletes again; a service is
-// disabled and stopped with systemctl (the machine's through the
-// administrator prompt).
+// disabled and stopped with systemctl (the machine's by the administrator
+// helper's unit-disable, behind its password prompt).
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -19,6 +19,7 @@
 
 #include "engines/records/Startup.h"
 #include "engines/startup/Startup.h"
+#include "platform/Admin.h"
 #include "platform/Shell.h"
 
 namespace LinuxStartup {
@@ -36,7 +37,7 @@ struct Sources {
     QStringList desktops;                              // $XDG_CURRENT_DESKTOP, split at ':'
     bool systemdRunning = false;  // /run/systemd/system exists: the machine's services can be switched
     Runner user;                  // runs a command with the user's rights
-    Runner admin;                 // runs a command with administrator rights
+    Admin::Runner admin;          // switches a machine's service with administrator rights
     // What the session or the machine needs, never switched off: patterns on
     // the name without its suffix ("*" for any run of characters).
     QStringList entriesNeeded;    // autostart entries
@@ -71,8 +72,8 @@ bool neverOff(const QStringList& patterns, const QString& fileOrUnitName);
 QString lockReason();
 
 // Switches the item on or off; on failure, why (the file or unit that could
-// not be changed, or the last line systemctl printed). A locked item is
-// refused with lockReason().
+// not be changed, the last line systemctl printed, or the administrator
+// run's reason). A locked item is refused with lockReason().
 std::optional<QString> setOn(const AgentItem& item, bool on, const Sources& sources);
 
 // The services this program switched off, as "kind:name" (stored in the preferences).

@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include "engines/removal/Removal.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Plist.h"
@@ -29,16 +30,16 @@ std::string adminUnloadCommand(const fs::path& item, unsigned uid)
 
 namespace {
 
-StartupChange remove(const AgentItem& item, const Removal::AdminRunner& admin)
+StartupChange remove(const AgentItem& item, const Admin::Runner& admin)
 {
     const unsigned uid = getuid();
     if (item.userOwned) {
         Shell::run(userUnloadCommand(item.url, uid));
         return Startup::trashUserItem(item);
     }
-    const Shell::Result result = Removal::adminTrash(item.url, adminUnloadCommand(item.url, uid), admin);
-    if (!result.ok)
-        return {false, LF("Não removido: %@", result.out)};
+    const Admin::Reply reply = Removal::adminTrash(item.url, adminUnloadCommand(item.url, uid), admin);
+    if (!reply.ok)
+        return {false, LF("Não removido: %@", reply.reason)};
     return {true, LF("“%@” desativado e movido para a Lixeira.", item.label)};
 }
 

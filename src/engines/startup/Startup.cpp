@@ -14,7 +14,7 @@ StartupChange switchItem(const StartupBackend& backend, const AgentItem& item, b
     return {true, on ? LF("“%@” ativado.", item.label) : LF("“%@” desativado.", item.label)};
 }
 
-StartupChange removeItem(const StartupBackend& backend, const AgentItem& item, const Removal::AdminRunner& admin)
+StartupChange removeItem(const StartupBackend& backend, const AgentItem& item, const Admin::Runner& admin)
 {
     if (!item.removable || !backend.remove)
         return {false, LF("Não removido: %@", L("só as entradas do seu usuário podem ser removidas; desative esta."))};

@@ -10,7 +10,7 @@
 #include <QString>
 
 #include "engines/records/Startup.h"
-#include "engines/removal/Removal.h"
+#include "platform/Admin.h"
 
 // One system's startup items, bound to the places they are found.
 struct StartupBackend {
@@ -21,7 +21,7 @@ struct StartupBackend {
     std::function<std::optional<QString>(const AgentItem& item, bool on)> setOn;
     // Removes an item that is `removable`; blocks while an administrator
     // prompt is open.
-    std::function<StartupChange(const AgentItem& item, const Removal::AdminRunner& admin)> remove;
+    std::function<StartupChange(const AgentItem& item, const Admin::Runner& admin)> remove;
 };
 
 namespace Startup {
@@ -31,7 +31,7 @@ namespace Startup {
 StartupChange switchItem(const StartupBackend& backend, const AgentItem& item, bool on);
 
 // Removes the item: refused unless it is `removable`, else the backend's removal.
-StartupChange removeItem(const StartupBackend& backend, const AgentItem& item, const Removal::AdminRunner& admin);
+StartupChange removeItem(const StartupBackend& backend, const AgentItem& item, const Admin::Runner& admin);
 
 // The removal of the user's own item file: to the Trash, with the sentence to show.
 StartupChange trashUserItem(const AgentItem& item);

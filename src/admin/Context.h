@@ -1,0 +1,36 @@
+#pragma once
+// What the helper knows about its run: the user it acts for and where the
+// system's folders and tools are. In the installed helper the system is the
+// real one; only the test build (QUILLMOOR_ADMIN_TEST_BUILD) can put a
+// fixture folder in front of every system path and tool.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <sys/types.h>
+
+#include "platform/AdminActions.h"
+
+namespace AdminHelper {
+
+struct Context {
+    uid_t user = 0;    // the user the helper acts for
+    std::string root;  // empty: the real system; a fixture folder in the test build
+
+    // A system path ("/var/log") as this run sees it.
+    std::string system(std::string_view path) const { return root + std::string(path); }
+    // The absolute path of a tool from the system's own folders (/usr/sbin,
+    // /usr/bin, /sbin, /bin: never PATH); empty when it is not installed.
+    std::string tool(std::string_view name) const;
+};
+
+// Answers for one action (the index is filled in by the caller).
+Admin::Answer done();
+Admin::Answer failed(std::string code, std::string detail);
+
+// Runs a tool with exactly these arguments (no shell) and waits for it:
+// done when it exits with 0, else failed with its last line ("tool"), or
+// "missing" when it is not installed.
+Admin::Answer runTool(const Context& context, std::string_view name, const std::vector<std::string>& args);
+
+} // namespace AdminHelper

@@ -1,0 +1,317 @@
+// The administrator helper as a real process, run as root: its test build
+// with a fixture folder in front of every system path and tool, so each tool
+// is a stand-in that records the exact argument vector it gets. Skipped when
+// the tests do not run as root.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "support/Fixtures.h"
+#include "platform/AdminActions.h"
+#include "platform/Shell.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+// A stand-in tool: records its name and arguments (NUL-separated, one file
+// per call, in order) and its environment, then exits with the status in
+// status-NAME (0 without one). apt-get's simulation prints a removal for each
+// package it is given and for each line of apt-extra; dpkg-query calls the
+// packages listed in essential required.
+const char* kStandIn = R"SH(#!/bin/sh
+root="${0%/usr/*}"
+name="${0##*/}"
+mkdir -p "$root/calls"
+n=$(ls "$root/calls" | wc -l)
+printf '%s\0' "$name" "$@" > "$root/calls/$n"
+env > "$root/env-$name"
+case "$name $1" in
+"apt-get -s")
+  seen=""; for a in "$@"; do [ -n "$seen" ] && echo "Remv $a [1]"; [ "$a" = "--" ] && seen=1; done
+  [ -f "$root/apt-extra" ] && sed 's/.*/Remv & [1]/' "$root/apt-extra" ;;
+"dpkg-query "*)
+  seen=""; for a in "$@"; do
+    if [ -n "$seen" ]; then p=optional; grep -qx "$a" "$root/essential" 2>/dev/null && p=required
+      printf '%s\t1.0\t10\t%s\tno\n' "$a" "$p"; fi
+    [ "$a" = "--" ] && seen=1; done ;;
+esac
+exit "$(cat "$root/status-$name" 2>/dev/null || echo 0)"
+)SH";
+
+class AdminHelper : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (geteuid() != 0)
+            GTEST_SKIP() << "the helper only runs as root";
+        fs::remove_all(freshFolder("system"));
+        root_ = freshFolder("system");
+        for (const char* tool : {"apt-get", "dpkg-query", "snap", "systemctl", "resolvectl", "journalctl", "dnf",
+                                 "pacman", "flatpak"}) {
+            writeFile(root_ / "usr/bin" / tool, kStandIn);
+            fs::permissions(root_ / "usr/bin" / tool, fs::perms::owner_all);
+        }
+        fs::create_directories(root_ / "var/lib/dpkg");
+    }
+
+    // Runs the test build of the helper over the fixture system.
+    Shell::ProcessOutput run(const Args& args, const char* pkexecUid = "0")
+    {
+        ScopedEnv fixture("QUILLMOOR_ADMIN_TEST_ROOT", root_.native());
+        ScopedEnv uid("PKEXEC_UID", pkexecUid ? std::optional<std::string>(pkexecUid) : std::nullopt);
+        ScopedEnv handed("QM_HANDED_IN", std::string("handed-in"));
+        return Shell::runProcess(QUILLMOOR_ADMIN_TEST, args);
+    }
+
+    std::vector<Args> calls() const
+    {
+        std::vector<Args> list;
+        for (int n = 0; present(root_ / "calls" / std::to_string(n)); ++n) {
+            const std::string text = readFile(root_ / "calls" / std::to_string(n));
+            Args call;
+            for (std::size_t start = 0; start < text.size();) {
+                const std::size_t end = text.find('\0', start);
+                call.push_back(text.substr(start, end - start));
+                start = end + 1;
+            }
+            list.push_back(call);
+        }
+        return list;
+    }
+
+    static std::string out(const Shell::ProcessOutput& output) { return output.out.toStdString(); }
+
+    fs::path root_;
+};
+
+TEST_F(AdminHelper, EachToolGetsExactlyItsArgumentVectorInACleanEnvironment)
+{
+    const Shell::ProcessOutput output = run(Admin::encode({
+        {Admin::kRemoveSnap, {"hello-world"}},
+        {Admin::kRemoveSnapRevision, {"core22", "1033"}},
+        {Admin::kUnitDisable, {"cups.service"}},
+        {Admin::kUnitEnable, {"getty@tty1.service"}},
+        {Admin::kFlushDns, {}},
+        {Admin::kVacuumJournal, {}},
+        {Admin::kCleanPackageCache, {"apt"}},
+        {Admin::kCleanPackageCache, {"dnf"}},
+        {Admin::kCleanPackageCache, {"pacman"}},
+        {Admin::kRemoveFlatpakRuntimes, {"runtime/org.gnome.Platform/x86_64/44", "runtime/org.kde.Platform/x86_64/5.15"}},
+    }));
+    EXPECT_EQ(output.exitCode, 0) << out(output);
+    EXPECT_EQ(out(output), "done 0\ndone 1\ndone 2\ndone 3\ndone 4\ndone 5\ndone 6\ndone 7\ndone 8\ndone 9\n");
+    const std::vector<Args> expected{
+        {"snap", "remove", "--", "hello-world"},
+        {"snap", "remove", "--revision=1033", "--", "core22"},
+        {"systemctl", "disable", "--now", "--", "cups.service"},
+        {"systemctl", "enable", "--now", "--", "getty@tty1.service"},
+        {"resolvectl", "flush-caches"},
+        {"journalctl", "--vacuum-time=2weeks"},
+        {"apt-get", "clean"},
+        {"dnf", "clean", "packages"},
+        {"pacman", "-Sc", "--noconfirm"},
+        {"flatpak", "uninstall", "--system", "-y", "--noninteractive", "--", "runtime/org.gnome.Platform/x86_64/44",
+         "runtime/org.kde.Platform/x86_64/5.15"},
+    };
+    EXPECT_EQ(calls(), expected);
+    // Nothing handed in reaches a tool, the search path is the system's.
+    const std::string env = readFile(root_ / "env-snap");
+    EXPECT_EQ(env.find("handed-in"), std::string::npos) << env;
+    EXPECT_EQ(env.find("QUILLMOOR"), std::string::npos) << env;
+    EXPECT_NE(env.find("PATH=/usr/sbin:/usr/bin:/sbin:/bin"), std::string::npos) << env;
+}
+
+TEST_F(AdminHelper, AFailingToolFailsItsActionWithItsLastLineAndTheRunGoesOn)
+{
+    writeFile(root_ / "status-systemctl", "5");
+    fs::remove(root_ / "usr/bin/resolvectl");
+    const Shell::ProcessOutput output =
+        run(Admin::encode({{Admin::kUnitDisable, {"cups.service"}}, {Admin::kFlushDns, {}}, {Admin::kVacuumJournal, {}}}));
+    EXPECT_EQ(output.exitCode, Admin::kExitFailed);
+    const std::vector<Admin::Answer> answers = Admin::readAnswers(out(output));
+    ASSERT_EQ(answers.size(), 3u) << out(output);
+    EXPECT_EQ(answers[0].code, "tool");
+    EXPECT_EQ(answers[1].code, "missing");
+    EXPECT_EQ(answers[1].detail, "resolvectl");
+    EXPECT_TRUE(answers[2].done);
+}
+
+TEST_F(AdminHelper, AHostileRequestIsRefusedWholeBeforeAnythingRuns)
+{
+    const std::vector<Args> requests{
+        {"system-care", "vacuum-journal", "unit-disable", "-o/etc/evil.service"},
+        {"system-care", "vacuum-journal", "unit-disable", "../../x.service"},
+        {"remove-software", "remove-packages", "1", "vim; rm -rf /"},
+        {"remove-software", "remove-packages", "2", "vim"},         // a count that lies
+        {"system-care", "remove-snap", "hello"},                    // software under the milder class
+        {"system-care", "remove-rotated-log", "wtmp.1"},            // an audit trail
+        {"system-care", "remove-rotated-log", "../etc/shadow.1"},
+        {"system-care", "remove-core-dump", "core.x/../../etc"},
+        {"system-care", "trash-remove", "/etc/files", "1:2", "x"},  // not a Trash
+        {"system-care", "run-anything", "/bin/sh"},
+    };
+    for (const Args& request : requests) {
+        const Shell::ProcessOutput output = run(request);
+        EXPECT_EQ(output.exitCode, Admin::kExitRefused) << request.back();
+        EXPECT_EQ(out(output).rfind("refused ", 0), 0u) << out(output);
+    }
+    EXPECT_TRUE(calls().empty());
+}
+
+TEST_F(AdminHelper, TheUserComesFromPkexecAndOnlyRootRunsIt)
+{
+    EXPECT_EQ(out(run({"system-care", "vacuum-journal"}, "4000000000")), "refused user\n");
+    EXPECT_EQ(out(run({"system-care", "vacuum-journal"}, "0; id")), "refused user\n");
+    const Shell::ProcessOutput notRoot =
+        Shell::runProcess("/usr/sbin/runuser", {"-u", "nobody", "--", QUILLMOOR_ADMIN_TEST, "system-care", "vacuum-journal"});
+    EXPECT_EQ(notRoot.exitCode, Admin::kExitNotRoot);
+    EXPECT_TRUE(calls().empty());
+}
+
+TEST_F(AdminHelper, PackagesGoOnlyWhenTheSimulationAsRootTakesTheApprovedSet)
+{
+    const Args request = Admin::encode({{Admin::kRemovePackages, {"xterm", "xterm-extras"}}});
+    // The approved set: simulated, shown, removed, with the lock held for apt.
+    Shell::ProcessOutput output = run(request);
+    EXPECT_EQ(out(output), "done 0\n");
+    std::vector<Args> expected{
+        {"apt-get", "-s", "-o", "Debug::NoLocking=true", "remove", "--", "xterm", "xterm-extras"},
+        {"dpkg-query", "-W", std::string("-f=") + "${Package}\\t${Version}\\t${Installed-Size}\\t${Priority}\\t${Essential}\\n",
+         "--", "xterm", "xterm-extras"},
+        {"apt-get", "-y", "-o", "Debug::NoLocking=true", "remove", "--", "xterm", "xterm-extras"},
+    };
+    EXPECT_EQ(calls(), expected);
+    const std::string env = readFile(root_ / "env-apt-get");
+    EXPECT_NE(env.find("DPKG_FRONTEND_LOCKED=true"), std::string::npos);
+    EXPECT_NE(env.find("DEBIAN_FRONTEND=noninteractive"), std::string::npos);
+
+    // The plan changed since it was approved: nothing is removed.
+    fs::remove_all(root_ / "calls");
+    writeFile(root_ / "apt-extra", "libgone\n");
+    output = run(request);
+    EXPECT_EQ(out(output), "failed 0 changed +libgone\n");
+    EXPECT_EQ(calls().size(), 1u);  // the simulation alone
+    fs::remove(root_ / "apt-extra");
+
+    // Something the system needs: nothing is removed.
+    fs::remove_all(root_ / "calls");
+    writeFile(root_ / "essential", "xterm-extras\n");
+    output = run(request);
+    EXPECT_EQ(out(output), "failed 0 essential xterm-extras\n");
+    EXPECT_EQ(calls().size(), 2u);
+    fs::remove(root_ / "essential");
+
+    // Another package tool holds the lock: the helper waits, then says so.
+    fs::remove_all(root_ / "calls");
+    const int lockFd = open((root_ / "var/lib/dpkg/lock-frontend").c_str(), O_RDWR | O_CREAT, 0640);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    ASSERT_EQ(fcntl(lockFd, F_SETLK, &lock), 0);
+    output = run(request);
+    close(lockFd);
+    EXPECT_EQ(out(output), "failed 0 busy\n");
+    EXPECT_TRUE(calls().empty());
+}
+
+TEST_F(AdminHelper, ATrashEntryGoesOnlyFromTheRecordedFolderOfTheUsersOwnTrash)
+{
+    const fs::path files = freshFolder("data") / "Trash/files";
+    const fs::path entry = files / "folder/it's $(x)\n-o";
+    writeFile(entry / "inner.txt");
+    const fs::path outside = freshFolder("outside");
+    writeFile(outside / "keep.txt");
+    fs::create_directory_symlink(outside, entry / "link-out");
+    struct stat folder;
+    ASSERT_EQ(stat((files / "folder").c_str(), &folder), 0);
+    const std::string id = std::to_string(folder.st_dev) + ":" + std::to_string(folder.st_ino);
+    const Args request = Admin::encode({{Admin::kTrashRemove, {files.native(), id, "folder/it's $(x)\n-o"}}});
+
+    // Another user's Trash: refused, nothing touched.
+    EXPECT_EQ(out(run(request, "65534")), "failed 0 owner " + files.native() + "\n");
+    EXPECT_TRUE(present(entry / "inner.txt"));
+
+    // The holding folder swapped for another of the same name: refused.
+    fs::rename(files / "folder", files / "moved");
+    fs::create_directory(files / "folder");
+    writeFile(files / "folder/it's $(x)\n-o");
+    EXPECT_EQ(Admin::readAnswers(out(run(request))).at(0).code, "place");
+    EXPECT_TRUE(present(files / "folder/it's $(x)\n-o"));
+    fs::remove_all(files / "folder");
+    // ...or for a link to the real one: refused as well.
+    fs::create_directory_symlink(files / "moved", files / "folder");
+    EXPECT_EQ(Admin::readAnswers(out(run(request))).at(0).code, "place");
+    fs::remove(files / "folder");
+    fs::rename(files / "moved", files / "folder");
+
+    // The recorded folder: the entry goes, locked parts included, and the
+    // link inside goes as a link.
+    ImmutableGuard locked({entry / "inner.txt", entry});
+    EXPECT_EQ(out(run(request)), "done 0\n");
+    EXPECT_FALSE(present(entry));
+    EXPECT_TRUE(present(outside / "keep.txt"));
+}
+
+TEST_F(AdminHelper, SystemLeftoversGoOnlyFromTheirOwnFolders)
+{
+    const fs::path dumps = root_ / "var/lib/systemd/coredump";
+    writeFile(dumps / "core.bash.1000.zst");
+    writeFile(root_ / "var/crash/_usr_bin_x.1000.crash");
+    writeFile(root_ / "secret");
+    fs::create_directories(dumps);
+    fs::create_symlink(root_ / "secret", dumps / "core.link");
+    writeFile(root_ / "var/log/syslog");
+    writeFile(root_ / "var/log/syslog.2.gz");
+    writeFile(root_ / "var/log/apt/history.log.1");  // its live log is missing
+    writeFile(root_ / "var/log/kern.log.1");
+    writeFile(root_ / "var/log/kern.log");
+    fs::create_directory_symlink(root_ / "var/crash", root_ / "var/log/via-link");
+    writeFile(root_ / "var/crash/x.log");
+    writeFile(root_ / "var/crash/x.log.1");
+    const int held = open((root_ / "var/log/kern.log.1").c_str(), O_RDONLY);
+
+    const Shell::ProcessOutput output = run(Admin::encode({
+        {Admin::kRemoveCoreDump, {"core.bash.1000.zst"}},
+        {Admin::kRemoveCoreDump, {"core.link"}},
+        {Admin::kRemoveCrashReport, {"_usr_bin_x.1000.crash"}},
+        {Admin::kRemoveRotatedLog, {"syslog.2.gz"}},
+        {Admin::kRemoveRotatedLog, {"apt/history.log.1"}},
+        {Admin::kRemoveRotatedLog, {"kern.log.1"}},
+        {Admin::kRemoveRotatedLog, {"via-link/x.log.1"}},
+    }));
+    close(held);
+    const std::vector<Admin::Answer> answers = Admin::readAnswers(out(output));
+    ASSERT_EQ(answers.size(), 7u) << out(output);
+    EXPECT_EQ(listOf(answers, &Admin::Answer::code),
+              (std::vector<std::string>{"", "place", "", "", "place", "in-use", "place"}));
+    EXPECT_FALSE(present(dumps / "core.bash.1000.zst"));
+    EXPECT_TRUE(present(root_ / "secret"));
+    EXPECT_FALSE(present(root_ / "var/crash/_usr_bin_x.1000.crash"));
+    EXPECT_FALSE(present(root_ / "var/log/syslog.2.gz"));
+    EXPECT_TRUE(present(root_ / "var/log/syslog"));
+    EXPECT_TRUE(present(root_ / "var/log/kern.log.1"));
+    EXPECT_TRUE(present(root_ / "var/crash/x.log.1"));
+}
+
+TEST_F(AdminHelper, TheInstalledHelperHasNoWayToRedirectItsTools)
+{
+    const std::string binary = readFile(QUILLMOOR_ADMIN);
+    ASSERT_FALSE(binary.empty());
+    EXPECT_EQ(binary.find("QUILLMOOR_ADMIN_TEST_ROOT"), std::string::npos);
+    EXPECT_NE(readFile(QUILLMOOR_ADMIN_TEST).find("QUILLMOOR_ADMIN_TEST_ROOT"), std::string::npos);
+    // Asked for a crash report that only the fixture holds, it looks at the real /var/crash.
+    writeFile(root_ / "var/crash/only-in-the-fixture-4f1c.crash");
+    ScopedEnv fixture("QUILLMOOR_ADMIN_TEST_ROOT", root_.native());
+    const Shell::ProcessOutput output =
+        Shell::runProcess(QUILLMOOR_ADMIN, {"system-care", "remove-crash-report", "only-in-the-fixture-4f1c.crash"});
+    EXPECT_TRUE(present(root_ / "var/crash/only-in-the-fixture-4f1c.crash")) << out(output);
+}
+
+} // namespace

@@ -1,0 +1,264 @@
+// The administrator's request as the program makes it: the helper's words
+// and their checks against hostile values, its argument vector and where it
+// is found, and what its answer (or pkexec's) means for people.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "i18n/L.h"
+#include "platform/Admin.h"
+#include "support/Fixtures.h"
+
+namespace fs = std::filesystem;
+
+using Args = std::vector<std::string>;
+
+namespace {
+
+Shell::ProcessOutput finished(int exitCode, const char* out)
+{
+    return {true, QString(), exitCode, out, {}};
+}
+
+void makeProgram(const fs::path& file)
+{
+    writeFile(file, "#!/bin/sh\n");
+    fs::permissions(file, fs::perms::owner_all);
+}
+
+} // namespace
+
+TEST(AdminRun, ArgvIsPkexecHelperClassActionsEachArgumentWhole)
+{
+    const std::string hostile = "-it's \"$(reboot)\"\nx";
+    const std::vector<Admin::Action> actions{{Admin::kDropCaches, {}},
+                                             {Admin::kTrashRemove, {"/h/.local/share/Trash/files", "2049:7", hostile}},
+                                             {Admin::kRemovePackages, {"vim", "vim-runtime"}}};
+    const Args words{"remove-software", "drop-caches",     "trash-remove", "/h/.local/share/Trash/files", "2049:7",
+                     hostile,           "remove-packages", "2",            "vim",                         "vim-runtime"};
+    const std::string helper = "/usr/lib/quillmoor/quillmoor-admin";
+    Args viaPkexec{"/usr/bin/pkexec", helper};
+    viaPkexec.insert(viaPkexec.end(), words.begin(), words.end());
+    EXPECT_EQ(Admin::helperArgv(actions, helper, false, "/usr/bin/pkexec"), viaPkexec);
+    EXPECT_EQ(Admin::helperArgv(actions, helper, true, ""), Args(viaPkexec.begin() + 1, viaPkexec.end()));
+    EXPECT_TRUE(Admin::helperArgv(actions, helper, false, "").empty());  // no pkexec: nothing to run
+    EXPECT_EQ(Admin::helperArgv({{Admin::kFlushDns, {}}}, helper, true, "")[1], Admin::kClassCare);
+}
+
+TEST(AdminRun, TheHelperIsFoundInstalledFirstThenBesideTheProgram)
+{
+    const fs::path root = freshFolder("admin-place");
+    const fs::path bin = root / "bin";
+    fs::create_directories(bin);
+    EXPECT_EQ(Admin::helperPath(bin.native()), "");
+    EXPECT_EQ(Admin::helperPath(""), "");
+    writeFile(bin / "quillmoor-admin", "not executable");
+    fs::permissions(bin / "quillmoor-admin", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_directories(root / "lib/quillmoor/quillmoor-admin");  // a folder of that name
+    EXPECT_EQ(Admin::helperPath(bin.native()), "");
+
+    makeProgram(bin / "quillmoor-admin");
+    EXPECT_EQ(Admin::helperPath(bin.native()), (bin / "quillmoor-admin").native());
+    fs::remove(root / "lib/quillmoor/quillmoor-admin");
+    makeProgram(root / "lib/quillmoor/quillmoor-admin");
+    EXPECT_EQ(Admin::helperPath(bin.native()), bin.native() + "/../lib/quillmoor/quillmoor-admin");
+}
+
+TEST(AdminReply, WhatTheRunLeftBehindForPeople)
+{
+    const QString cancelled = L("Cancelado");
+    const QString notAuthorised =
+        L("Não autorizado: o sistema não permitiu esta ação como administrador, ou não há como pedir a senha aqui.");
+    const QString status2 = LF("O comando terminou com o código de saída %ld.", 2);
+
+    // pkexec's own statuses, and the helper's when not started by pkexec: nothing was done.
+    EXPECT_EQ(Admin::replyFrom(finished(126, ""), 2, true).reason, cancelled);
+    EXPECT_EQ(Admin::replyFrom(finished(127, ""), 2, true).reason, notAuthorised);
+    EXPECT_EQ(Admin::replyFrom(finished(Admin::kExitNotRoot, ""), 2, true).reason,
+              L("O ajudante de administrador só age quando iniciado pelo pkexec."));
+    // Run directly as root, 126 is no prompt: the actions merely went unanswered.
+    const Admin::Reply direct = Admin::replyFrom(finished(126, ""), 1, false);
+    EXPECT_EQ(direct.failures, std::vector<QString>{LF("O comando terminou com o código de saída %ld.", 126)});
+
+    // A refused request: its reason, and no action counts as done.
+    const Admin::Reply refused =
+        Admin::replyFrom(finished(Admin::kExitRefused, "done 0\nrefused argument -o/etc/x\n"), 2, true);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.reason, LF("Recusado pelo ajudante de administrador: argumento inválido (%@).", "-o/etc/x"));
+    EXPECT_TRUE(refused.failures.empty());
+    EXPECT_FALSE(refused.done(0));
+
+    // Each action's answer read back by its index, whatever the order; one
+    // without an answer failed; the first failure is the reason.
+    const Admin::Reply mixed = Admin::replyFrom(
+        finished(1, "noise\nfailed 2 essential vim-common\ndone 0\nfailed 9 tool beyond\nfailed 1 busy\n"), 4, true);
+    EXPECT_FALSE(mixed.ok);
+    EXPECT_EQ(mixed.failures,
+              (std::vector<QString>{{},
+                                    L("Outro programa está instalando ou removendo pacotes. Tente de novo quando ele terminar."),
+                                    LF("Recusado: %@ é necessário ao sistema.", "vim-common"),
+                                    LF("O comando terminou com o código de saída %ld.", 1)}));
+    EXPECT_EQ(mixed.reason, mixed.failures[1]);
+    EXPECT_TRUE(mixed.done(0));
+    EXPECT_FALSE(mixed.done(3));
+    EXPECT_FALSE(mixed.done(4));
+
+    // ok only with status 0 and every action done.
+    EXPECT_TRUE(Admin::replyFrom(finished(0, "done 0\ndone 1\n"), 2, true).ok);
+    EXPECT_FALSE(Admin::replyFrom(finished(0, "done 0\n"), 2, true).ok);
+    EXPECT_FALSE(Admin::replyFrom(finished(2, "done 0\n"), 1, true).ok);
+    EXPECT_EQ(Admin::replyFrom(finished(2, "done 0\n"), 1, true).reason, status2);
+    EXPECT_EQ(Admin::replyFrom(finished(-1, ""), 1, true).reason, L("O comando foi interrompido antes de terminar."));
+
+    // What each failure code says.
+    const struct {
+        const char* line;
+        QString reason;
+    } codes[] = {
+        {"failed 0 tool E: Sub-process /usr/bin/dpkg returned an error code (1)",
+         "E: Sub-process /usr/bin/dpkg returned an error code (1)"},
+        {"failed 0 tool", L("O comando foi interrompido antes de terminar.")},
+        {"failed 0 missing resolvectl", LF("Indisponível: falta %@", "resolvectl")},
+        {"failed 0 place /var/crash/x.crash", LF("Recusado: %@ não está mais onde foi verificado.", "/var/crash/x.crash")},
+        {"failed 0 owner /tmp/x", LF("Recusado: %@ não pertence a você.", "/tmp/x")},
+        {"failed 0 changed +libfoo -vim", LF("Recusado: a remoção mudou desde que foi aprovada (%@).", "+libfoo -vim")},
+        {"failed 0 in-use core.x", LF("Recusado: %@ está em uso.", "core.x")},
+        {"failed 0 user", L("Recusado: não foi possível saber para qual usuário agir.")},
+        {"refused class system-care", LF("Recusado pelo ajudante de administrador: pedido inválido (%@).", "class system-care")},
+    };
+    for (const auto& c : codes)
+        EXPECT_EQ(Admin::replyFrom(finished(1, c.line), 1, true).reason, c.reason) << c.line;
+
+    // A program that could not start says why, or at least that it did not.
+    Shell::ProcessOutput missing;
+    missing.startError = QStringLiteral(" No such file ");
+    EXPECT_EQ(Admin::replyFrom(missing, 1, true).reason, "No such file");
+    missing.startError.clear();
+    EXPECT_EQ(Admin::replyFrom(missing, 1, true).reason, L("Não foi possível iniciar o comando."));
+
+    // A detail never breaks its line, so it can never pass for another answer.
+    const std::string line = Admin::answerLine({false, 3, false, "tool", "bad\ndone 0\rx"});
+    EXPECT_EQ(line, "failed 3 tool bad done 0 x\n");
+    EXPECT_EQ(Admin::readAnswers(line).size(), 1u);
+}
+
+TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
+{
+    const std::string trash = "/home/u/.local/share/Trash/files";
+    const std::string longName(256, 'a');
+    // Each action and the refusal its check gives ("" when sound).
+    const std::vector<std::pair<Admin::Action, std::string>> actions = {
+        {{Admin::kRemovePackages, {"vim", "libc6:i386", "g++-12", "0ad"}}, ""},
+        {{Admin::kRemovePackages, {}}, "count"},
+        {{Admin::kRemovePackages, {"vim runtime"}}, "argument"},
+        {{Admin::kRemovePackages, {"vim'"}}, "argument"},
+        {{Admin::kRemovePackages, {"$(reboot)"}}, "argument"},
+        {{Admin::kRemovePackages, {"-oAPT::Get::x=1"}}, "argument"},
+        {{Admin::kRemovePackages, {"../vim"}}, "argument"},
+        {{Admin::kRemovePackages, {"Vim"}}, "argument"},
+        {{Admin::kRemovePackages, {"vim\x01"}}, "argument"},
+        {{Admin::kRemovePackages, {std::string(129, 'a')}}, "argument"},
+        {{Admin::kRemoveSnap, {"hello_x1"}}, ""},
+        {{Admin::kRemoveSnap, {"-x"}}, "argument"},
+        {{Admin::kRemoveSnap, {"1234"}}, "argument"},
+        {{Admin::kRemoveSnap, {"a", "b"}}, "count"},
+        {{Admin::kUnitEnable, {"getty@tty1.service"}}, ""},
+        {{Admin::kUnitDisable, {"/etc/systemd/system/x.service"}}, "argument"},
+        {{Admin::kUnitDisable, {"-o.service"}}, "argument"},
+        {{Admin::kUnitDisable, {"x.service; reboot"}}, "argument"},
+        {{Admin::kUnitDisable, {"cups"}}, "argument"},
+        {{Admin::kUnitDisable, {longName + ".service"}}, "argument"},
+        {{Admin::kTrashRemove, {trash, "2049:77", "-it's \"$(x)\"\n\xff/drop-caches"}}, ""},
+        {{Admin::kTrashRemove, {"/etc/files", "1:2", "x"}}, "argument"},
+        {{Admin::kTrashRemove, {"/home/u/Trash/files/../Trash/files", "1:2", "x"}}, "argument"},
+        {{Admin::kTrashRemove, {"home/u/Trash/files", "1:2", "x"}}, "argument"},
+        {{Admin::kTrashRemove, {trash, "1:2:3", "x"}}, "argument"},
+        {{Admin::kTrashRemove, {trash, "-1:2", "x"}}, "argument"},
+        {{Admin::kTrashRemove, {trash, "1:2", "../../.ssh"}}, "argument"},
+        {{Admin::kTrashRemove, {trash, "1:2", "a/../../b"}}, "argument"},
+        {{Admin::kTrashRemove, {trash, "1:2", "/etc"}}, "argument"},
+        {{Admin::kTrashRemove, {trash, "1:2", "a//b"}}, "argument"},
+        {{Admin::kTrashRemove, {trash, "1:2", longName}}, "argument"},
+        {{Admin::kTrashRemove, {trash, "1:2", std::string(4097, 'a')}}, "argument"},
+        {{Admin::kTrashRemove, {trash, "1:2", std::string("a\0b", 3)}}, "argument"},
+        {{Admin::kTrashRemove, {trash, "1:2"}}, "count"},
+        {{Admin::kDropCaches, {}}, ""},
+        {{Admin::kDropCaches, {"3"}}, "count"},
+        {{Admin::kCleanPackageCache, {"pacman"}}, ""},
+        {{Admin::kCleanPackageCache, {"apt-get"}}, "argument"},
+        {{Admin::kCleanPackageCache, {"-y"}}, "argument"},
+        {{Admin::kRemoveSnapRevision, {"core22", "x1"}}, ""},
+        {{Admin::kRemoveSnapRevision, {"core22", "-1"}}, "argument"},
+        {{Admin::kRemoveSnapRevision, {"core22", "1;rm"}}, "argument"},
+        {{Admin::kRemoveFlatpakRuntimes, {"runtime/org.gnome.Platform/x86_64/45"}}, ""},
+        {{Admin::kRemoveFlatpakRuntimes, {"app/org.x.Y/x86_64/stable"}}, "argument"},
+        {{Admin::kRemoveFlatpakRuntimes, {"runtime/../x86_64/45"}}, "argument"},
+        {{Admin::kRemoveFlatpakRuntimes, {"runtime/org.gnome.Platform/x86_64/--45"}}, "argument"},
+        {{Admin::kRemoveCoreDump, {"core.firefox.1000.abc.123.zst"}}, ""},
+        {{Admin::kRemoveCoreDump, {"core.x/../../etc"}}, "argument"},
+        {{Admin::kRemoveCoreDump, {"passwd"}}, "argument"},
+        {{Admin::kRemoveCrashReport, {"_usr_bin_x.1000.crash"}}, ""},
+        {{Admin::kRemoveCrashReport, {".crash"}}, "argument"},
+        {{Admin::kRemoveCrashReport, {"../x.crash"}}, "argument"},
+        {{Admin::kRemoveRotatedLog, {"apt/history.log.1.gz"}}, ""},
+        {{Admin::kRemoveRotatedLog, {"syslog"}}, "argument"},
+        {{Admin::kRemoveRotatedLog, {"wtmp.1"}}, "argument"},
+        {{Admin::kRemoveRotatedLog, {"auth.log.1"}}, "argument"},
+        {{Admin::kRemoveRotatedLog, {"audit/audit.log.1"}}, "argument"},
+        {{Admin::kRemoveRotatedLog, {"../etc/shadow.1"}}, "argument"},
+        {{"run-anything", {"/bin/sh"}}, "verb"},
+    };
+    for (const auto& [action, code] : actions) {
+        const std::optional<Admin::Refusal> refusal = Admin::check(action);
+        EXPECT_EQ(refusal ? refusal->code : "", code) << action.verb << " " << ::testing::PrintToString(action.args);
+        if (refusal) {  // shown to people: printable, one line
+            EXPECT_TRUE(std::none_of(refusal->detail.begin(), refusal->detail.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x20; }));
+        }
+    }
+
+    // The helper's command line read back: a count that lies, a class milder
+    // (or stricter) than the actions, unknown verbs, missing arguments.
+    const std::vector<std::pair<Args, std::string>> lines = {
+        {{"system-care", "unit-disable", "cups.service", "flush-dns"}, ""},
+        {{"remove-software", "remove-packages", "2", "vim"}, "count"},
+        {{"remove-software", "remove-packages", "1", "vim", "vim-runtime"}, "verb"},
+        {{"remove-software", "remove-packages", "0"}, "count"},
+        {{"remove-software", "remove-packages", "-1", "vim"}, "count"},
+        {{"remove-software", "remove-packages", "9999999", "vim"}, "count"},
+        {{"system-care", "remove-packages", "1", "vim"}, "class"},
+        {{"system-care", "remove-snap", "hello"}, "class"},
+        {{"remove-software", "drop-caches"}, "class"},
+        {{"root", "drop-caches"}, "class"},
+        {{}, "class"},
+        {{"system-care"}, "empty"},
+        {{"system-care", "rm", "-rf", "/"}, "verb"},
+        {{"system-care", "unit-disable"}, "count"},
+        {{"system-care", "drop-caches", "3"}, "verb"},
+    };
+    for (const auto& [line, code] : lines) {
+        const Admin::Parsed parsed = Admin::decode(line);
+        EXPECT_EQ(parsed.refusal ? parsed.refusal->code : "", code) << ::testing::PrintToString(line);
+        EXPECT_EQ(parsed.actions.empty(), parsed.refusal.has_value()) << ::testing::PrintToString(line);
+    }
+}
+
+TEST(AdminActions, EncodedActionsReadBackAsTheyWere)
+{
+    // Names that equal verbs or counts stay arguments: every list says its length.
+    const std::vector<std::vector<Admin::Action>> requests = {
+        {{Admin::kTrashRemove, {"/h/.local/share/Trash/files", "1:2", "drop-caches"}},
+         {Admin::kTrashRemove, {"/h/.local/share/Trash/files", "1:3", "remove-packages/2\n\xfe"}},
+         {Admin::kDropCaches, {}}},
+        {{Admin::kRemovePackages, {"unit-disable", "2", "vim"}}, {Admin::kUnitEnable, {"flush-dns.service"}}},
+        {{Admin::kRemoveFlatpakRuntimes, {"runtime/org.gnome.Platform/x86_64/45"}}, {Admin::kVacuumJournal, {}}},
+    };
+    for (const std::vector<Admin::Action>& actions : requests) {
+        const Args words = Admin::encode(actions);
+        EXPECT_EQ(words.front(), Admin::classFor(actions));
+        const Admin::Parsed parsed = Admin::decode(words);
+        EXPECT_FALSE(parsed.refusal) << ::testing::PrintToString(words);
+        EXPECT_EQ(parsed.actions, actions);
+    }
+    EXPECT_EQ(Admin::classFor({{Admin::kDropCaches, {}}, {Admin::kRemoveSnap, {"x"}}}), Admin::kClassSoftware);
+}
