@@ -1,8 +1,9 @@
 #pragma once
 // The files an installation gives the desktop, made from the translation
 // table at build time so their texts cannot drift from the program's:
-// the desktop entry com.halvick.Quillmoor.desktop and the AppStream
-// metadata com.halvick.Quillmoor.metainfo.xml.
+// the desktop entry com.halvick.Quillmoor.desktop, the AppStream metadata
+// com.halvick.Quillmoor.metainfo.xml and the polkit policy
+// com.halvick.Quillmoor.policy of the administrator helper.
 #include <utility>
 #include <vector>
 
@@ -23,5 +24,11 @@ QString comment(Lang lang);
 QString desktopEntry();
 // VERSION and DATE (YYYY-MM-DD) name the release.
 QString metainfo(const QString& version, const QString& date);
+
+// The polkit policy: one action per class of administrator work, named
+// com.halvick.Quillmoor.CLASS, that pkexec picks for "pkexec HELPER CLASS ..."
+// (its exec.path is HELPER, the installed helper's absolute path, and its
+// exec.argv1 the class word).
+QString polkitPolicy(const QString& helperPath);
 
 } // namespace DesktopMetadata
