@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "engines/removal/Removal.h"
 #include "i18n/L.h"
 #include "monitor/DesktopBus.h"
 #include "monitor/PanelValues.h"
@@ -212,20 +213,36 @@ void PanelActions::emptyTrash()
         return;
     emptying_ = true;
     const std::filesystem::path folder = FS::trashFolder();
+    const Admin::Runner admin = removals_ ? removals_->adminRunner() : Admin::Runner(Admin::run);
+    struct Emptied {
+        Trash::EmptyResult first;
+        RemovalOutcome retry;  // what the first pass kept, through the removal path and its administrator retry
+    };
     Background::run(
-        this, [folder] { return Trash::emptyTrash(folder); },
-        [this](Trash::EmptyResult result) {
+        this,
+        [folder, admin] {
+            Emptied emptied{Trash::emptyTrash(folder), {}};
+            if (emptied.first.failed > 0) {
+                std::vector<RemovalTarget> kept;
+                for (const std::filesystem::path& entry : Trash::entries(folder))
+                    if (entry.filename() != ".DS_Store")
+                        kept.push_back({entry, true, FS::size(entry)});
+                emptied.retry = Removal::run(kept, admin);
+            }
+            return emptied;
+        },
+        [this](Emptied emptied) {
             emptying_ = false;
-            if (result.refused)
+            const std::int64_t freed = emptied.first.freed + emptied.retry.freed;
+            if (emptied.first.refused)
                 say(L("A Lixeira não é uma pasta real deste usuário e não foi esvaziada."));
-            if (result.freed > 0) {
+            if (freed > 0) {
                 Sound::play(QStringLiteral("clean"));
                 if (removals_)
-                    removals_->record(result.freed, 0);  // the freed total and the time of the last cleanup
+                    removals_->record(freed, 0);  // the freed total and the time of the last cleanup
             }
-            if (result.failed > 0)
-                say(LP(qint64(result.failed), "%ld itens não puderam ser removidos (em uso ou protegidos pelo sistema): ",
-                       qint64(result.failed)));
+            if (!emptied.retry.failures.empty())
+                say(Removal::failureMessage(emptied.retry.failures, emptied.retry.adminReason));
             readLastClean();
             if (monitor_)
                 monitor_->refreshTrash();

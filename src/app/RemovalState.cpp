@@ -58,5 +58,5 @@ void RemovalState::publish(const RemovalOutcome& outcome)
         setCelebrate(Celebration{outcome.freed, outcome.trashed});
     }
     if (!outcome.failures.empty())
-        shell_.setMessage(Removal::failureMessage(outcome.failures));
+        shell_.setMessage(Removal::failureMessage(outcome.failures, outcome.adminReason));
 }

@@ -229,7 +229,7 @@ int runUninstall(Context& context)
     const UninstallOutcome outcome = Sweeper::uninstall(app, plan, files, chosen->where, Admin::run);
     if (auto settings = Prefs::standard())
         Prefs::recordRemoval(*settings, outcome.removal.freed, outcome.removal.trashed);
-    const QString message = Removal::failureMessage(outcome.removal.failures);
+    const QString message = Removal::failureMessage(outcome.removal.failures, outcome.removal.adminReason);
     if (context.json) {
         context.printJson(QJsonObject{{"removed", outcome.appRemoved}, {"trashed", qint64(outcome.removal.trashed)},
                                       {"appStays", outcome.appStays}, {"message", message}});

@@ -131,7 +131,7 @@ int runClean(Context& context)
     // Kept like the window keeps it, so both show the same running total.
     if (auto settings = Prefs::standard())
         Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);
-    const QString message = Removal::failureMessage(outcome.failures);
+    const QString message = Removal::failureMessage(outcome.failures, outcome.adminReason);
 
     if (context.json) {
         QJsonArray failures;

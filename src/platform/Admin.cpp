@@ -1,5 +1,7 @@
 #include "platform/Admin.h"
 
+#include <climits>
+#include <cstdlib>
 #include <mutex>
 
 #include <sys/stat.h>
@@ -63,8 +65,11 @@ std::string helperPath(const std::string& programFolder)
         return {};
     for (const char* place : {"/../lib/quillmoor/quillmoor-admin", "/quillmoor-admin"}) {
         const std::string path = programFolder + place;
-        if (isExecutableFile(path))
-            return path;
+        if (!isExecutableFile(path))
+            continue;
+        // pkexec matches the policy by the path as written: the real one.
+        char real[PATH_MAX];
+        return realpath(path.c_str(), real) ? std::string(real) : std::string();
     }
     return {};
 }

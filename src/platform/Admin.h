@@ -44,7 +44,7 @@ void setRunner(Runner runner);
 
 // Where the helper is for a program at `programFolder`: installed beside it
 // as ../lib/quillmoor/quillmoor-admin, else (the build folder) right beside
-// it; empty when neither exists.
+// it, as its real path (the one the policy names); empty when neither exists.
 std::string helperPath(const std::string& programFolder);
 
 // The argument vector: pkexec HELPER CLASS ACTION... (or HELPER CLASS

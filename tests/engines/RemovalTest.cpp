@@ -140,6 +140,7 @@ TEST(RemovalRetry, LockedTrashEntriesGetOneAdministratorRequest)
     EXPECT_EQ(outcome.freed, 0);
     EXPECT_EQ(outcome.failures, (std::vector<QString>{hostile.c_str(), hostile.c_str(), "inner"}));
     EXPECT_TRUE(present(first));
+    EXPECT_TRUE(Removal::failureMessage(outcome.failures, outcome.adminReason).endsWith(" — " + L("Cancelado")));
 
     admin.answer.reset();
     outcome = Removal::run(targets, admin.runner());

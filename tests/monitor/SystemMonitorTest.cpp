@@ -203,6 +203,29 @@ TEST_F(PanelTest, EmptyingTheTrashCountsTheFreedBytesOnceAndTheCleanup)
     fs::remove_all(files);
 }
 
+TEST_F(PanelTest, ALockedEntryGetsTheAdministratorRetryAndIsNamedWhenItStays)
+{
+    const fs::path files = FS::trashFolder();
+    writeFile(files / "locked box/inner.bin", std::string(8192, 'x'));
+    LockedPart lock({files / "locked box/inner.bin"});
+    SKIP_UNLESS_LOCKED(lock);
+    RecordingAdmin admin;
+    admin.answer = Admin::Reply{false, L("Cancelado"), {}, {}};  // the prompt dismissed
+    states.removals.setRemovalAdminRunner(admin.runner());
+    actions.emptyTrash();
+    ASSERT_TRUE(done.wait(5000));
+    ASSERT_EQ(admin.requests.size(), 1u);
+    EXPECT_EQ(admin.requests[0].actions.at(0).verb, Admin::kTrashRemove);
+    EXPECT_TRUE(states.shell.message().contains("locked box")) << states.shell.message().toStdString();
+    EXPECT_TRUE(states.shell.message().endsWith(L("Cancelado")));
+
+    admin.answer.reset();
+    admin.before = [&] { lock.unlock(); };  // what the administrator's rights overcome
+    actions.emptyTrash();
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_FALSE(present(files / "locked box"));
+}
+
 TEST_F(PanelTest, ATrashThatIsALinkIsNotEmptiedNorMeasured)
 {
     // The Trash folder itself is a link to a folder laid out like a trash.

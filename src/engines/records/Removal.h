@@ -16,4 +16,5 @@ struct RemovalOutcome {
     std::int64_t freed = 0;          // deleted for good
     std::int64_t trashed = 0;        // moved to the Trash
     std::vector<QString> failures;   // last path component of each target not removed, in order
+    QString adminReason;             // why the administrator's retry did nothing (a dismissed or refused prompt)
 };

@@ -125,7 +125,7 @@ bool retryEligible(const fs::path& path)
     return named;
 }
 
-QString failureMessage(const std::vector<QString>& failures)
+QString failureMessage(const std::vector<QString>& failures, const QString& adminReason)
 {
     if (failures.empty())
         return {};
@@ -137,6 +137,8 @@ QString failureMessage(const std::vector<QString>& failures)
         + joinList(shown);
     if (n > kNamesShown)
         text += QChar(0x2026);
+    if (!adminReason.isEmpty())
+        text += QStringLiteral(" — ") + adminReason;
     return text;
 }
 
@@ -197,7 +199,11 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const Admin::Runne
     }
     if (sent.empty())
         return outcome;
-    admin(request);  // judged by the file system, not by its answer
+    // Judged by the file system, not by the answer; a request that never ran
+    // (a dismissed prompt, not authorised) says why.
+    const Admin::Reply reply = admin(request);
+    if (!reply.ok && reply.failures.empty())
+        outcome.adminReason = reply.reason;
 
     for (std::size_t i = 0; i < sent.size(); ++i) {
         const RetryEntry& entry = sent[i];

@@ -39,7 +39,8 @@ std::string adminMoveCommand(const std::filesystem::path& item, const std::files
 Admin::Reply adminTrash(const std::filesystem::path& item, const std::string& before, const Admin::Runner& admin);
 
 // The one-line message naming what was not removed (at most six names, then
-// "…"); empty when nothing failed.
-QString failureMessage(const std::vector<QString>& failures);
+// "…"), followed by why the administrator could not help when that is known;
+// empty when nothing failed.
+QString failureMessage(const std::vector<QString>& failures, const QString& adminReason = {});
 
 } // namespace Removal
