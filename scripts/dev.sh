@@ -21,7 +21,7 @@ PACKAGES=(
   fonts-material-design-icons-iconfont fonts-dejavu-core fonts-noto-core fonts-noto-cjk
   pkexec
   libgtest-dev libgmock-dev libbenchmark-dev
-  desktop-file-utils appstream help2man man-db librsvg2-bin trash-cli
+  desktop-file-utils appstream help2man man-db librsvg2-bin trash-cli libxml2-utils
 )
 
 install_missing() {
