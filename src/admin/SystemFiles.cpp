@@ -41,16 +41,11 @@ private:
     int fd_;
 };
 
+// The names of a path between its slashes, as strings.
 std::vector<std::string> partsOf(const std::string& path)
 {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (std::size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', start)) {
-        parts.push_back(path.substr(start, slash - start));
-        start = slash + 1;
-    }
-    parts.push_back(path.substr(start));
-    return parts;
+    const std::vector<std::string_view> parts = Admin::pathParts(path);
+    return {parts.begin(), parts.end()};
 }
 
 // Goes down from `fd` through `names`, one real folder at a time (never a link).
@@ -64,15 +59,6 @@ Fd descend(Fd fd, const std::vector<std::string>& names)
     return fd;
 }
 
-// A real folder of the user, opened as `name` of `folderFd`.
-Fd openOwnFolder(int folderFd, const std::string& name, uid_t user)
-{
-    Fd fd(openat(folderFd, name.c_str(), FolderFd::kOpenFlags));
-    struct stat info;
-    if (!fd.ok() || fstat(fd.get(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != user)
-        return Fd();
-    return fd;
-}
 
 std::optional<std::pair<dev_t, ino_t>> deviceInode(const std::string& text)
 {
@@ -119,8 +105,8 @@ Admin::Answer removeTrashEntry(const Context& context, const Admin::Action& acti
     const Fd holderFd(open(holder.empty() ? "/" : holder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!holderFd.ok())
         return failed("place", files);
-    const Fd trashFd = openOwnFolder(holderFd.get(), "Trash", context.user);
-    Fd filesFd = trashFd.ok() ? openOwnFolder(trashFd.get(), "files", context.user) : Fd();
+    const Fd trashFd(FolderFd::openOwnFolder(holderFd.get(), "Trash", context.user));
+    Fd filesFd(trashFd.ok() ? FolderFd::openOwnFolder(trashFd.get(), "files", context.user) : -1);
     if (!filesFd.ok())
         return failed("owner", files);
 

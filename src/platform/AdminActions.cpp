@@ -14,36 +14,6 @@ constexpr std::size_t kMaxName = 255;
 // Most items one list verb takes.
 constexpr std::size_t kMaxListed = 10000;
 
-struct VerbShape {
-    const char* verb;
-    int fixed;   // arguments after the verb; -1: a count, then that many
-    bool software;
-};
-constexpr VerbShape kVerbs[] = {
-    {kRemovePackages, -1, true},
-    {kRemoveSnap, 1, true},
-    {kTrashRemove, 3, false},
-    {kUnitEnable, 1, false},
-    {kUnitDisable, 1, false},
-    {kDropCaches, 0, false},
-    {kFlushDns, 0, false},
-    {kVacuumJournal, 0, false},
-    {kCleanPackageCache, 1, false},
-    {kRemoveSnapRevision, 2, false},
-    {kRemoveFlatpakRuntimes, -1, false},
-    {kRemoveCoreDump, 1, false},
-    {kRemoveCrashReport, 1, false},
-    {kRemoveRotatedLog, 1, false},
-};
-
-const VerbShape* shapeOf(std::string_view verb)
-{
-    for (const VerbShape& shape : kVerbs)
-        if (verb == shape.verb)
-            return &shape;
-    return nullptr;
-}
-
 bool isLower(char c) { return c >= 'a' && c <= 'z'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isAlnum(char c) { return isLower(c) || isDigit(c) || (c >= 'A' && c <= 'Z'); }
@@ -82,19 +52,6 @@ std::string printable(std::string_view text)
     return shown;
 }
 
-std::vector<std::string_view> partsOf(std::string_view path)
-{
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t slash = path.find('/', start);
-        parts.push_back(path.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start));
-        if (slash == std::string_view::npos)
-            return parts;
-        start = slash + 1;
-    }
-}
-
 bool isDeviceInode(std::string_view text)
 {
     const std::size_t colon = text.find(':');
@@ -111,6 +68,52 @@ bool isAbsoluteTrashFiles(std::string_view text)
     if (text.size() < 2 || text.front() != '/' || text.size() > kMaxArgument)
         return false;
     return isRelativePath(text.substr(1)) && endsWith(text, "/Trash/files");
+}
+
+// What one argument must be.
+using ArgumentCheck = bool (*)(std::string_view);
+
+bool isPackageCacheTool(std::string_view text) { return text == "apt" || text == "dnf" || text == "pacman"; }
+bool isCoreDumpName(std::string_view text) { return isFileName(text) && startsWith(text, "core."); }
+bool isCrashReportName(std::string_view text)
+{
+    return isFileName(text) && endsWith(text, ".crash") && text.size() > 6;
+}
+bool isRotatedLogPath(std::string_view text)
+{
+    return isRelativePath(text) && !isAuditTrail(text) && isRotatedLogName(pathParts(text).back());
+}
+
+struct VerbShape {
+    const char* verb;
+    int fixed;   // arguments after the verb; -1: a count, then that many
+    bool software;
+    // Each argument's check in order; a list verb's one check is for every item.
+    ArgumentCheck checks[3] = {};
+};
+constexpr VerbShape kVerbs[] = {
+    {kRemovePackages, -1, true, {isPackageName}},
+    {kRemoveSnap, 1, true, {isSnapName}},
+    {kTrashRemove, 3, false, {isAbsoluteTrashFiles, isDeviceInode, isRelativePath}},
+    {kUnitEnable, 1, false, {isUnitName}},
+    {kUnitDisable, 1, false, {isUnitName}},
+    {kDropCaches, 0, false},
+    {kFlushDns, 0, false},
+    {kVacuumJournal, 0, false},
+    {kCleanPackageCache, 1, false, {isPackageCacheTool}},
+    {kRemoveSnapRevision, 2, false, {isSnapName, isSnapRevision}},
+    {kRemoveFlatpakRuntimes, -1, false, {isFlatpakRuntimeRef}},
+    {kRemoveCoreDump, 1, false, {isCoreDumpName}},
+    {kRemoveCrashReport, 1, false, {isCrashReportName}},
+    {kRemoveRotatedLog, 1, false, {isRotatedLogPath}},
+};
+
+const VerbShape* shapeOf(std::string_view verb)
+{
+    for (const VerbShape& shape : kVerbs)
+        if (verb == shape.verb)
+            return &shape;
+    return nullptr;
 }
 
 } // namespace
@@ -192,66 +195,12 @@ std::optional<Refusal> check(const Action& action)
         if (arg.size() > kMaxArgument || arg.find('\0') != std::string::npos)
             return Refusal{"argument", printable(arg)};
 
-    const std::string_view verb = action.verb;
-    const auto each = [&](bool (*sound)(std::string_view)) -> std::optional<Refusal> {
-        for (const std::string& arg : action.args)
-            if (!sound(arg))
-                return Refusal{"argument", printable(arg)};
-        return std::nullopt;
-    };
-    const auto argument = [&](std::size_t i) { return Refusal{"argument", printable(action.args[i])}; };
-    if (verb == kRemovePackages)
-        return each(isPackageName);
-    if (verb == kRemoveSnap)
-        return each(isSnapName);
-    if (verb == kUnitEnable || verb == kUnitDisable)
-        return each(isUnitName);
-    if (verb == kRemoveFlatpakRuntimes)
-        return each(isFlatpakRuntimeRef);
-    if (verb == kCleanPackageCache) {
-        const std::string& tool = action.args[0];
-        if (tool != "apt" && tool != "dnf" && tool != "pacman")
-            return argument(0);
-        return std::nullopt;
+    for (std::size_t i = 0; i < action.args.size(); ++i) {
+        const ArgumentCheck sound = shape->checks[shape->fixed < 0 ? 0 : i];
+        if (!sound(action.args[i]))
+            return Refusal{"argument", printable(action.args[i])};
     }
-    if (verb == kRemoveSnapRevision) {
-        if (!isSnapName(action.args[0]))
-            return argument(0);
-        if (!isSnapRevision(action.args[1]))
-            return argument(1);
-        return std::nullopt;
-    }
-    if (verb == kRemoveCoreDump) {
-        const std::string& name = action.args[0];
-        if (!isFileName(name) || !startsWith(name, "core."))
-            return argument(0);
-        return std::nullopt;
-    }
-    if (verb == kRemoveCrashReport) {
-        const std::string& name = action.args[0];
-        if (!isFileName(name) || !endsWith(name, ".crash") || name.size() == 6)
-            return argument(0);
-        return std::nullopt;
-    }
-    if (verb == kRemoveRotatedLog) {
-        const std::string& path = action.args[0];
-        if (!isRelativePath(path) || isAuditTrail(path))
-            return argument(0);
-        const std::string_view name = partsOf(path).back();
-        if (!isRotatedLogName(name))
-            return argument(0);
-        return std::nullopt;
-    }
-    if (verb == kTrashRemove) {
-        if (!isAbsoluteTrashFiles(action.args[0]))
-            return argument(0);
-        if (!isDeviceInode(action.args[1]))
-            return argument(1);
-        if (!isRelativePath(action.args[2]))
-            return argument(2);
-        return std::nullopt;
-    }
-    return std::nullopt;  // the verbs without arguments
+    return std::nullopt;
 }
 
 bool isPackageName(std::string_view text)
@@ -311,7 +260,7 @@ bool isUnitName(std::string_view text)
 
 bool isFlatpakRuntimeRef(std::string_view text)
 {
-    const std::vector<std::string_view> parts = partsOf(text);
+    const std::vector<std::string_view> parts = pathParts(text);
     if (parts.size() != 4 || parts[0] != "runtime")
         return false;
     for (std::size_t i = 1; i < 4; ++i) {
@@ -324,6 +273,19 @@ bool isFlatpakRuntimeRef(std::string_view text)
     return parts[1].find('.') != std::string_view::npos && parts[1].find("..") == std::string_view::npos;
 }
 
+std::vector<std::string_view> pathParts(std::string_view path)
+{
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t slash = path.find('/', start);
+        parts.push_back(path.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start));
+        if (slash == std::string_view::npos)
+            return parts;
+        start = slash + 1;
+    }
+}
+
 bool isFileName(std::string_view text)
 {
     return !text.empty() && text.size() <= kMaxName && text != "." && text != ".."
@@ -334,7 +296,7 @@ bool isRelativePath(std::string_view text)
 {
     if (text.empty() || text.size() > kMaxArgument || text.front() == '/')
         return false;
-    for (const std::string_view part : partsOf(text))
+    for (const std::string_view part : pathParts(text))
         if (!isFileName(part))
             return false;
     return true;
@@ -365,7 +327,7 @@ bool isRotatedLogName(std::string_view name) { return !rotatedLogBase(name).empt
 
 bool isAuditTrail(std::string_view relativePath)
 {
-    const std::vector<std::string_view> parts = partsOf(relativePath);
+    const std::vector<std::string_view> parts = pathParts(relativePath);
     if (parts.front() == "audit")
         return true;
     const std::string_view name = parts.back();

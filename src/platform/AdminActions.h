@@ -85,6 +85,8 @@ bool isUnitName(std::string_view text);         // cups.service, getty@tty1.serv
 bool isFlatpakRuntimeRef(std::string_view text);  // runtime/org.gnome.Platform/x86_64/45
 bool isFileName(std::string_view text);         // one entry of a folder: not "", ".", "..", no "/"
 bool isRelativePath(std::string_view text);     // names joined by "/", nothing climbing out
+// The names of a path between its slashes ("a//b" gives "a", "", "b").
+std::vector<std::string_view> pathParts(std::string_view path);
 bool isRotatedLogName(std::string_view name);   // syslog.1, syslog.2.gz, kern.log.old
 bool isAuditTrail(std::string_view relativePath);  // wtmp, btmp, lastlog, faillog, auth.log*, audit/...
 

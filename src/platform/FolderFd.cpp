@@ -158,4 +158,19 @@ std::vector<std::string> mountinfoFields(const std::string& line)
     return fields;
 }
 
+int openOwnFolder(int folderFd, const char* name, uid_t owner, bool* missing)
+{
+    const int fd = openat(folderFd, name, kOpenFlags);
+    if (missing)
+        *missing = fd < 0 && errno == ENOENT;
+    if (fd < 0)
+        return -1;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != owner) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace FolderFd

@@ -34,6 +34,11 @@ DIR* reopenParent(int childFd, dev_t device, ino_t inode);
 // 0, or the errno of the failure.
 int statEntry(int folderFd, const char* name, dev_t folderDevice, struct stat& info, bool& mountRoot);
 
+// Opens the entry `name` of the open folder `folderFd` only when it is a real
+// folder (not a link) owned by `owner`; -1 when it is anything else, with
+// `missing` (when given) telling whether nothing was there.
+int openOwnFolder(int folderFd, const char* name, uid_t owner, bool* missing = nullptr);
+
 // Whether the open folder `fd` is the top of a mount (its own descriptor is
 // looked at, so the answer holds for that very folder, whatever its path now).
 bool isMountRoot(int fd);

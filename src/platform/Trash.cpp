@@ -407,20 +407,9 @@ bool isTrashEntry(const fs::path& path)
 namespace {
 
 // A real folder (not a link) of this user, opened as `name` of `folderFd`.
-// -1 when it is anything else; `missing` tells when nothing is there.
 int openOwnFolder(int folderFd, const char* name, bool* missing = nullptr)
 {
-    const int fd = openat(folderFd, name, FolderFd::kOpenFlags);
-    if (missing)
-        *missing = fd < 0 && errno == ENOENT;
-    if (fd < 0)
-        return -1;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    return FolderFd::openOwnFolder(folderFd, name, getuid(), missing);
 }
 
 // A trash opened for reading or emptying; every descriptor checked.

@@ -66,13 +66,9 @@ Admin::Action trashRemoveAction(const fs::path& entry, const Trash::FolderId& fo
     const std::string prefix = trashPrefix();
     const std::string below = entry.native().substr(prefix.size());
     std::string relative;
-    std::size_t start = 0;
-    while (start <= below.size()) {
-        const std::size_t end = std::min(below.find('/', start), below.size());
-        if (end > start)
-            relative += (relative.empty() ? "" : "/") + below.substr(start, end - start);
-        start = end + 1;
-    }
+    for (const std::string_view part : Admin::pathParts(below))
+        if (!part.empty())
+            relative += (relative.empty() ? "" : "/") + std::string(part);
     return {Admin::kTrashRemove,
             {prefix.substr(0, prefix.size() - 1), std::to_string(folder.device) + ":" + std::to_string(folder.inode),
              relative}};
