@@ -80,4 +80,41 @@ std::map<QString, SnapFacts> parseSnapList(const QString& out)
     return snaps;
 }
 
+std::vector<SnapRevision> parseSnapRevisions(const QString& out)
+{
+    static const QStringList header{QStringLiteral("Name"), QStringLiteral("Version"), QStringLiteral("Rev"),
+                                     QStringLiteral("Tracking"), QStringLiteral("Publisher"), QStringLiteral("Notes")};
+    std::vector<SnapRevision> revisions;
+    const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+    if (lines.isEmpty() || lines.front().simplified().split(' ') != header)
+        return revisions;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QStringList fields = lines[i].simplified().split(' ');
+        if (fields.size() != header.size())
+            continue;
+        const QString& notes = fields[5];
+        revisions.push_back({fields[0], fields[1], fields[2],
+                             notes == QLatin1String("-") ? QStringList() : notes.split(',', Qt::SkipEmptyParts)});
+    }
+    return revisions;
+}
+
+std::vector<FlatpakRef> parseFlatpakRefs(const QString& out)
+{
+    std::vector<FlatpakRef> refs;
+    for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split('\t');
+        const QString ref = fields[0].trimmed();
+        const QStringList parts = ref.split('/');
+        if (fields.size() < 2 || parts.size() != 3 || parts.contains(QString()) || ref.contains(' '))
+            continue;
+        bool runtime = false;
+        if (fields.size() > 2)
+            for (const QString& option : fields[2].split(','))
+                runtime = runtime || option.trimmed() == QLatin1String("runtime");
+        refs.push_back({ref, fields[1].trimmed(), runtime});
+    }
+    return refs;
+}
+
 } // namespace LinuxApps

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,30 @@ struct SnapFacts {
     QString revision;
 };
 std::map<QString, SnapFacts> parseSnapList(const QString& out);
+// One row of "snap list --all": every installed revision, the disabled ones
+// (kept after a refresh) included.
+struct SnapRevision {
+    QString name;
+    QString version;
+    QString revision;
+    QStringList notes;  // the Notes column split at its commas ("base", "disabled"); empty for "-"
+};
+// Rows only below the header "Name Version Rev Tracking Publisher Notes":
+// output under any other header (another language, another tool) gives
+// nothing, and a row without exactly those six columns is passed over.
+std::vector<SnapRevision> parseSnapRevisions(const QString& out);
+
+// One row of "flatpak list --columns=ref,installation,options", applications
+// and runtimes together (flatpak then writes "runtime" among a runtime's options).
+struct FlatpakRef {
+    QString ref;           // ID/ARCH/BRANCH
+    QString installation;  // "system", "user", "system (ID)"
+    bool runtime = false;
+};
+// A row whose ref is not ID/ARCH/BRANCH is passed over; a row without its
+// options counts as an application's.
+std::vector<FlatpakRef> parseFlatpakRefs(const QString& out);
+inline constexpr const char* kFlatpakRefColumns = "ref,installation,options";
 
 // The format handed to dpkg-query -W.
 inline constexpr const char* kDpkgShowFormat =
