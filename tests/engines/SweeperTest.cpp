@@ -18,6 +18,24 @@ std::vector<QString> names(const JunkGroup& group) { return listOf(group.items, 
 
 } // namespace
 
+// ---- The records ------------------------------------------------------------
+
+TEST(JunkRecords, AnItemOfUnknownSizeCountsAsNothingInTheTotals)
+{
+    JunkGroup group;
+    group.items.resize(3);
+    group.items[0].size = 3000;
+    group.items[0].selected = true;
+    group.items[1].size = 9000;
+    group.items[1].selected = true;
+    group.items[1].sizeKnown = false;
+    group.items[2].size = 500;
+    EXPECT_FALSE(group.admin);
+    EXPECT_TRUE(group.items[0].actions.empty());
+    EXPECT_EQ(group.total(), 3500);
+    EXPECT_EQ(group.selectedTotal(), 3000);
+}
+
 // ---- The catalogue ---------------------------------------------------------
 
 TEST(JunkRules, OrderPreselectionTrashAndTheInstallerExtensions)

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QUuid>
 
+#include "platform/AdminActions.h"
+
 // One rule of a junk catalogue. Path texts are written as follows, and
 // resolved once per scan:
 //   "~/..."       under the home folder;
@@ -55,6 +57,11 @@ struct JunkItem {
     std::int64_t size = 0;
     bool selected = false;
     QString note;  // a short remark shown muted in the row ("In use by firefox", why a leftover starts unticked), or empty
+    // What the administrator helper removes it by (a system item); empty for
+    // what this user removes.
+    std::vector<Admin::Action> actions = {};
+    // Whether `size` was learned; an unknown size counts as 0 in every total.
+    bool sizeKnown = true;
 };
 
 // The result of one junk rule; items largest first.
@@ -65,19 +72,22 @@ struct JunkGroup {
     QString symbol;
     bool permanent = false;
     std::vector<JunkItem> items;
+    // The group's items are the system's: removed only through the administrator helper.
+    bool admin = false;
 
     std::int64_t total() const
     {
         std::int64_t sum = 0;
         for (const auto& item : items)
-            sum += item.size;
+            if (item.sizeKnown)
+                sum += item.size;
         return sum;
     }
     std::int64_t selectedTotal() const
     {
         std::int64_t sum = 0;
         for (const auto& item : items)
-            if (item.selected)
+            if (item.selected && item.sizeKnown)
                 sum += item.size;
         return sum;
     }
