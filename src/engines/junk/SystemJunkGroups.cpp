@@ -1,0 +1,284 @@
+#include "engines/junk/SystemJunkGroups.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+#include <sys/stat.h>
+
+#include <QFile>
+
+#include "engines/apps/LinuxPackageTools.h"
+#include "engines/junk/LinuxSystemJunk.h"
+#include "i18n/L.h"
+#include "platform/AdminActions.h"
+
+namespace fs = std::filesystem;
+
+namespace SystemJunk {
+
+namespace {
+
+std::string encoded(const QString& text)
+{
+    return QFile::encodeName(text).toStdString();
+}
+
+QString decoded(const std::string& bytes)
+{
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+bool present(const fs::path& path)
+{
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+// How a system place is named for people: its path on the real system.
+QString shownPath(const char* relative)
+{
+    return QStringLiteral("/") + QString::fromUtf8(relative);
+}
+
+JunkGroup groupOf(const char* id, const QString& title, const QString& detail, const char* symbol)
+{
+    JunkGroup group;
+    group.id = QString::fromUtf8(id);
+    group.title = title;
+    group.detail = detail;
+    group.symbol = QString::fromUtf8(symbol);
+    group.permanent = true;
+    group.admin = true;
+    return group;
+}
+
+JunkItem itemOf(fs::path url, QString name, std::optional<std::int64_t> bytes, bool selected,
+                std::vector<Admin::Action> actions)
+{
+    JunkItem item;
+    item.url = std::move(url);
+    item.name = std::move(name);
+    item.size = bytes.value_or(0);
+    item.sizeKnown = bytes.has_value();
+    item.selected = selected;
+    item.actions = std::move(actions);
+    return item;
+}
+
+void largestFirst(JunkGroup& group)
+{
+    std::stable_sort(group.items.begin(), group.items.end(),
+                     [](const JunkItem& a, const JunkItem& b) { return a.size > b.size; });
+}
+
+// A group of one item standing for every file of `found` (nothing when it
+// found nothing and could read everything).
+std::optional<JunkItem> wholeItem(const Found& found, const fs::path& root, const char* relative, bool selected,
+                                  std::vector<Admin::Action> actions)
+{
+    if (found.complete && found.files.empty())
+        return std::nullopt;
+    return itemOf(root / relative, shownPath(relative), found.total(), selected, std::move(actions));
+}
+
+// Each file of `found` an item removed by `verb` with its name.
+void fileItems(JunkGroup& group, const Found& found, const char* verb)
+{
+    for (const SystemFile& file : found.files)
+        group.items.push_back(itemOf(file.path, decoded(file.name), file.bytes, true, {{verb, {file.name}}}));
+    largestFirst(group);
+}
+
+// ---- The groups, one function each --------------------------------------------
+
+std::optional<JunkGroup> packageCaches(const fs::path& root)
+{
+    JunkGroup group = groupOf("pkgcache", L("Pacotes baixados"),
+                              L("Pacotes baixados que já foram instalados"), "shippingbox");
+    const char* apt = "var/cache/apt/archives";
+    if (present(root / apt))
+        if (std::optional<JunkItem> item =
+                wholeItem(aptArchives(root), root, apt, true, {{Admin::kCleanPackageCache, {"apt"}}}))
+            group.items.push_back(std::move(*item));
+    const char* dnf = "var/cache/dnf";
+    if (present(root / dnf)) {
+        const std::optional<std::int64_t> bytes = dnfCacheBytes(root);
+        if (bytes != 0)
+            group.items.push_back(
+                itemOf(root / dnf, shownPath(dnf), bytes, true, {{Admin::kCleanPackageCache, {"dnf"}}}));
+    }
+    if (group.items.empty())
+        return std::nullopt;
+    return group;
+}
+
+std::optional<JunkGroup> journal(const fs::path& root, std::chrono::system_clock::time_point now)
+{
+    const char* folder = "var/log/journal";
+    std::optional<JunkItem> item =
+        wholeItem(oldJournals(root, now), root, folder, false, {{Admin::kVacuumJournal, {}}});
+    if (!item)
+        return std::nullopt;
+    JunkGroup group = groupOf("journal", L("Diário do sistema antigo"),
+                              L("Registros do sistema com mais de duas semanas"), "doc.text");
+    group.items.push_back(std::move(*item));
+    return group;
+}
+
+std::optional<JunkGroup> snaps(const fs::path& root, const std::optional<QString>& snapListAll)
+{
+    if (!snapListAll)
+        return std::nullopt;
+    JunkGroup group = groupOf("snaps", L("Versões antigas de Snaps"),
+                              L("Revisões que o Snap guarda depois de cada atualização"), "square.stack.3d.up");
+    for (const OldSnap& snap : oldSnapRevisions(*snapListAll, root)) {
+        JunkItem item = itemOf(snap.file, snap.name + ' ' + snap.version + QStringLiteral(" (") + snap.revision + ')',
+                               snap.bytes, true,
+                               {{Admin::kRemoveSnapRevision, {encoded(snap.name), encoded(snap.revision)}}});
+        item.note = L("Não será possível voltar a esta versão");
+        group.items.push_back(std::move(item));
+    }
+    if (group.items.empty())
+        return std::nullopt;
+    largestFirst(group);
+    return group;
+}
+
+std::optional<JunkGroup> flatpakRuntimes(const SystemPlaces& places, const std::optional<QString>& flatpakList)
+{
+    if (!flatpakList)
+        return std::nullopt;
+    std::map<QString, fs::path> installations{{QStringLiteral("system"), places.root / "var/lib/flatpak"}};
+    if (!places.userFlatpak.empty())
+        installations.emplace(QStringLiteral("user"), places.userFlatpak);
+    JunkGroup group = groupOf("flatpak", L("Runtimes Flatpak sem uso"),
+                              L("Bases de apps que nenhum app instalado usa mais"), "app");
+    for (const UnusedRuntime& runtime : unusedFlatpakRuntimes(*flatpakList, installations)) {
+        // Only the two installations flatpak names plainly: another system
+        // installation is none the helper's "uninstall --system" reaches.
+        const bool system = runtime.installation == QLatin1String("system");
+        if (!system && !(runtime.installation == QLatin1String("user") && !places.userFlatpak.empty()))
+            continue;
+        std::vector<Admin::Action> actions;
+        if (system)
+            actions.push_back({Admin::kRemoveFlatpakRuntimes, {"1", encoded(runtime.ref)}});
+        group.items.push_back(itemOf(runtime.folder, runtime.ref.section('/', 1), runtime.bytes, false, std::move(actions)));
+    }
+    if (group.items.empty())
+        return std::nullopt;
+    largestFirst(group);
+    return group;
+}
+
+std::optional<JunkGroup> crashFiles(const Found& found, JunkGroup group, const char* verb)
+{
+    fileItems(group, found, verb);
+    if (group.items.empty())
+        return std::nullopt;
+    return group;
+}
+
+std::optional<JunkGroup> rotated(const fs::path& root)
+{
+    const Found found = rotatedLogs(root);
+    if (found.files.empty())
+        return std::nullopt;
+    std::vector<Admin::Action> actions;
+    for (const SystemFile& file : found.files)
+        actions.push_back({Admin::kRemoveRotatedLog, {file.name}});
+    JunkGroup group = groupOf("oldlogs", L("Logs antigos do sistema"),
+                              L("Logs já arquivados em /var/log, ao lado do log atual"), "archivebox.fill");
+    group.items.push_back(itemOf(root / "var/log", shownPath("var/log"), found.total(), true, std::move(actions)));
+    return group;
+}
+
+std::optional<JunkGroup> needlessPackages(const ToolOutputs& outputs)
+{
+    if (!outputs.aptAutoremove)
+        return std::nullopt;
+    JunkGroup group = groupOf("autoremove", L("Pacotes que nada usa"),
+                              L("Dependências instaladas automaticamente de que nenhum pacote precisa mais"),
+                              "shippingbox.fill");
+    for (const NeedlessPackage& package :
+         packagesNothingNeeds(*outputs.aptAutoremove, outputs.dpkgShow, outputs.kernelRelease)) {
+        const QString name = package.version.isEmpty() ? package.name : package.name + ' ' + package.version;
+        group.items.push_back(
+            itemOf({}, name, package.bytes, false, {{Admin::kRemovePackages, {"1", encoded(package.name)}}}));
+    }
+    if (group.items.empty())
+        return std::nullopt;
+    largestFirst(group);
+    return group;
+}
+
+// While the package manager works, nothing of its is ticked, and each item says who holds it.
+void heldBy(JunkGroup& group, const LockHolder& holder)
+{
+    for (JunkItem& item : group.items) {
+        item.selected = false;
+        item.note = LF("Em uso por %@", holder.name);
+    }
+}
+
+} // namespace
+
+ToolOutputs runTools(const ToolRunner& run)
+{
+    // A tool that is not there ends with 127 (timeout cannot start it): nothing.
+    const auto output = [&run](const std::string& command) -> std::optional<QString> {
+        const Shell::Result result = run(LinuxApps::toolCommand(command + " 2>/dev/null"));
+        return result.ok ? std::optional(result.out) : std::nullopt;
+    };
+    ToolOutputs outputs;
+    outputs.aptAutoremove = output("apt-get -s autoremove");
+    if (outputs.aptAutoremove) {
+        std::string names;
+        for (const QString& name : LinuxApps::parseAptRemovals(*outputs.aptAutoremove))
+            names += ' ' + Shell::q(encoded(name));
+        // dpkg-query ends with 1 when one name is unknown; the others' lines stand.
+        if (!names.empty())
+            outputs.dpkgShow = run(LinuxApps::toolCommand(std::string("dpkg-query -W -f=")
+                                                          + Shell::q(LinuxApps::kDpkgShowFormat) + " --" + names
+                                                          + " 2>/dev/null"))
+                                   .out;
+    }
+    outputs.snapListAll = output("snap list --all");
+    outputs.flatpakList = output(std::string("flatpak list --columns=") + LinuxApps::kFlatpakRefColumns);
+    outputs.kernelRelease = output("uname -r").value_or(QString()).trimmed();
+    return outputs;
+}
+
+std::vector<JunkGroup> systemGroups(const SystemPlaces& places, const ToolOutputs& outputs,
+                                    std::chrono::system_clock::time_point now)
+{
+    const fs::path& root = places.root;
+    std::vector<std::optional<JunkGroup>> found;
+    found.push_back(packageCaches(root));
+    found.push_back(journal(root, now));
+    found.push_back(snaps(root, outputs.snapListAll));
+    found.push_back(flatpakRuntimes(places, outputs.flatpakList));
+    found.push_back(crashFiles(coreDumps(root),
+                               groupOf("coredumps", L("Despejos de memória"),
+                                       L("Memória de programas que travaram, guardada para depuração"), "memorychip"),
+                               Admin::kRemoveCoreDump));
+    found.push_back(crashFiles(crashReports(root),
+                               groupOf("crashes", L("Relatórios de falha do sistema"),
+                                       L("Relatórios de programas que travaram, em /var/crash"), "doc.text.fill"),
+                               Admin::kRemoveCrashReport));
+    found.push_back(rotated(root));
+    found.push_back(needlessPackages(outputs));
+
+    const std::optional<LockHolder> holder = packageLockHolder(root, places.procRoot);
+    std::vector<JunkGroup> groups;
+    for (std::optional<JunkGroup>& group : found) {
+        if (!group)
+            continue;
+        if (holder && (group->id == QLatin1String("pkgcache") || group->id == QLatin1String("autoremove")))
+            heldBy(*group, *holder);
+        groups.push_back(std::move(*group));
+    }
+    return groups;
+}
+
+} // namespace SystemJunk

@@ -1,0 +1,63 @@
+#pragma once
+// The system's junk outside the home folder as junk groups: what the readers
+// of LinuxSystemJunk.h find, turned into items the administrator helper
+// removes (each item carries its helper actions, each group is marked admin).
+//
+// systemGroups only reads folders under a root and the package tools' output
+// it is handed, so it runs the same over a fixture root with recorded
+// output; runTools is the one part that runs the tools.
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QString>
+
+#include "engines/records/Junk.h"
+#include "platform/Shell.h"
+
+namespace SystemJunk {
+
+// Where the system part reads.
+struct SystemPlaces {
+    std::filesystem::path root = "/";          // the system's folders are read under it
+    std::filesystem::path procRoot = "/proc";  // for the package manager's lock holder
+    std::filesystem::path userFlatpak;         // the user's Flatpak installation; empty: none
+};
+
+// What the package tools printed. Nothing for a tool that is not there or
+// did not run to its end: its group is then left out.
+struct ToolOutputs {
+    std::optional<QString> aptAutoremove;  // apt-get -s autoremove
+    QString dpkgShow;                      // dpkg-query -W (LinuxApps::kDpkgShowFormat) of the packages apt named
+    std::optional<QString> snapListAll;    // snap list --all
+    std::optional<QString> flatpakList;    // flatpak list --columns=LinuxApps::kFlatpakRefColumns
+    QString kernelRelease;                 // uname -r
+};
+
+using ToolRunner = std::function<Shell::Result(const std::string& command)>;
+
+// Runs the package tools through `run`, each in the C locale with a time
+// limit (LinuxApps::toolCommand); a tool that is missing or fails gives nothing.
+ToolOutputs runTools(const ToolRunner& run = Shell::run);
+
+// The system's groups, in this order and each only where its folder or tool
+// is there and it offers something (or cannot tell how much):
+//   pkgcache    "Pacotes baixados"                 one item per package cache, ticked, clean-package-cache
+//   journal     "Diário do sistema antigo"         one item, unticked, vacuum-journal
+//   snaps       "Versões antigas de Snaps"         each disabled revision, ticked, remove-snap-revision
+//   flatpak     "Runtimes Flatpak sem uso"         each runtime, unticked, remove-flatpak-runtimes
+//                                                  (the user's installation's without the helper: no action)
+//   coredumps   "Despejos de memória"              each file, ticked, remove-core-dump
+//   crashes     "Relatórios de falha do sistema"   each file, ticked, remove-crash-report
+//   oldlogs     "Logs antigos do sistema"          one item, ticked, remove-rotated-log per file
+//   autoremove  "Pacotes que nada usa"             each package, unticked, remove-packages
+// An item whose size cannot be learned has sizeKnown false (and size 0).
+// While a process holds the package manager's lock, the items of pkgcache
+// and autoremove are unticked with the note "Em uso por NAME".
+std::vector<JunkGroup> systemGroups(const SystemPlaces& places, const ToolOutputs& outputs,
+                                    std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+
+} // namespace SystemJunk
