@@ -26,13 +26,28 @@ bool isRuleId(const QString& id)
 
 // ---- junk ----
 
+// A size, or that it is not known.
+QString sizeText(std::int64_t bytes, bool known)
+{
+    return known ? Fmt::bytes(bytes) : L("Tamanho desconhecido");
+}
+
+// The group's total; unknown when none of its items' sizes is known.
+QString totalText(const JunkGroup& group)
+{
+    const bool known = std::any_of(group.items.begin(), group.items.end(),
+                                   [](const JunkItem& item) { return item.sizeKnown; });
+    return sizeText(group.total(), known || group.items.empty());
+}
+
 void printGroups(const Context& context, const std::vector<JunkGroup>& groups)
 {
     for (const JunkGroup& group : groups) {
-        context.out << group.title << "  " << Fmt::bytes(group.total()) << "  [" << group.id << "]\n";
+        context.out << (group.admin ? "🔒 " : "") << group.title << "  " << totalText(group) << "  [" << group.id
+                    << "]\n";
         for (const JunkItem& item : group.items) {
             context.out << "  " << (item.selected ? "[x] " : "[ ] ")
-                        << Fmt::bytes(item.size).leftJustified(10) << " " << lineSafe(item.name);
+                        << sizeText(item.size, item.sizeKnown).leftJustified(10) << " " << lineSafe(item.name);
             if (!item.note.isEmpty())
                 context.out << "  (" << lineSafe(item.note) << ")";
             context.out << "\n";
@@ -44,7 +59,12 @@ int runJunk(Context& context)
 {
     if (!context.args.isEmpty())
         return context.usageError(LF("%@ não aceita argumentos (veja --help)", "junk"));
-    const std::vector<JunkGroup> groups = Sweeper::scanJunk(Profiles::active().junk.rules());
+    const Profiles::JunkCatalogue& catalogue = Profiles::active().junk;
+    std::vector<JunkGroup> groups = Sweeper::scanJunk(catalogue.rules());
+    // The system's groups after the home folder's (clean leaves them alone).
+    if (catalogue.systemGroups)
+        for (JunkGroup& group : catalogue.systemGroups())
+            groups.push_back(std::move(group));
     if (context.json)
         context.printJson(junkGroupsJson(groups));
     else
@@ -161,7 +181,7 @@ QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups)
         for (const JunkItem& item : group.items) {
             QJsonObject row{{"name", item.name},
                             {"path", FS::text(item.url)},
-                            {"size", qint64(item.size)},
+                            {"size", item.sizeKnown ? QJsonValue(qint64(item.size)) : QJsonValue()},
                             {"selected", item.selected}};
             if (!item.note.isEmpty())
                 row.insert("note", item.note);
@@ -172,6 +192,7 @@ QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups)
                                 {"detail", group.detail},
                                 {"symbol", group.symbol},
                                 {"permanent", group.permanent},
+                                {"admin", group.admin},
                                 {"total", qint64(group.total())},
                                 {"selectedTotal", qint64(group.selectedTotal())},
                                 {"items", items}});

@@ -16,7 +16,8 @@ namespace Cli {
 std::vector<Command> junkCommands();
 
 // A scan result as JSON: one object per group (id, title, detail, symbol,
-// permanent, total, selectedTotal, items) and per item (name, path, size, selected).
+// permanent, admin, total, selectedTotal, items) and per item (name, path,
+// size, selected, note when there is one); an unknown size is null.
 QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups);
 
 } // namespace Cli

@@ -896,6 +896,8 @@ const std::vector<TranslationRow>& translationRows()
          {"Packages nothing uses", "Paquetes que nada usa", "Pacchetti che nulla usa", "Paquets que rien n’utilise", "Pakete, die nichts nutzt", "何にも使われていないパッケージ", "没有任何程序使用的软件包", "حزم لا يستخدمها شيء"}},
         {"Dependências instaladas automaticamente de que nenhum pacote precisa mais",
          {"Automatically installed dependencies no package needs any more", "Dependencias instaladas automáticamente que ya no necesita ningún paquete", "Dipendenze installate automaticamente di cui nessun pacchetto ha più bisogno", "Dépendances installées automatiquement dont aucun paquet n’a plus besoin", "Automatisch installierte Abhängigkeiten, die kein Paket mehr braucht", "どのパッケージも必要としなくなった自動インストールの依存パッケージ", "自动安装且不再被任何软件包需要的依赖项", "تبعيات مثبّتة تلقائيًا لم تعد أي حزمة بحاجة إليها"}},
+        {"Tamanho desconhecido",
+         {"Size unknown", "Tamaño desconocido", "Dimensione sconosciuta", "Taille inconnue", "Größe unbekannt", "サイズ不明", "大小未知", "الحجم غير معروف"}},
     };
     return rows;
 }

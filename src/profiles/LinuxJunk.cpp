@@ -2,13 +2,17 @@
 // the session's logs, developer and media caches, downloaded AI models,
 // installers in the download folder, and every trash of the mounted file systems.
 // The titles and details are translated once, when the catalogue is first read.
-#include "profiles/JunkCatalogue.h"
+// Beside the rules, the system's part: what the system keeps outside the home
+// folder, read under "/" with the package tools' output.
+#include "profiles/LinuxJunk.h"
 
+#include <mutex>
 #include <set>
 
 #include "i18n/L.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"
+#include "profiles/JunkCatalogue.h"
 
 namespace fs = std::filesystem;
 
@@ -126,11 +130,38 @@ const std::vector<JunkRule>& rules()
     return list;
 }
 
+std::mutex sourceLock;
+std::optional<LinuxSystemJunkSource> chosenSource;
+
+LinuxSystemJunkSource systemSource()
+{
+    {
+        const std::lock_guard<std::mutex> hold(sourceLock);
+        if (chosenSource)
+            return *chosenSource;
+    }
+    SystemJunk::SystemPlaces places;
+    places.userFlatpak = Paths::dataHome() / "flatpak";
+    return {places, Shell::run};
+}
+
+std::vector<JunkGroup> systemGroups()
+{
+    const LinuxSystemJunkSource source = systemSource();
+    return SystemJunk::systemGroups(source.places, SystemJunk::runTools(source.run));
+}
+
 } // namespace
+
+void setLinuxSystemJunkSource(std::optional<LinuxSystemJunkSource> source)
+{
+    const std::lock_guard<std::mutex> hold(sourceLock);
+    chosenSource = std::move(source);
+}
 
 JunkCatalogue linuxJunk()
 {
-    return {.rules = rules};
+    return {.rules = rules, .systemGroups = systemGroups};
 }
 
 } // namespace Profiles

@@ -1,12 +1,15 @@
 // quillmoor-cli's "junk" and "clean" on a fixture home.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QJsonArray>
 #include <QJsonObject>
 
 #include "engines/JunkFixture.h"
 #include "i18n/L.h"
 #include "platform/Prefs.h"
+#include "profiles/LinuxJunk.h"
 #include "support/Fixtures.h"
 
 using namespace junkfixture;
@@ -190,4 +193,63 @@ TEST_F(LinuxJunkCli, AnItemInUseCarriesItsNote)
     ASSERT_EQ(caches.size(), 2) << qPrintable(r.out);
     EXPECT_EQ(caches[0]["note"].toString(), LF("Em uso por %@", QStringLiteral("sleep")));
     EXPECT_FALSE(caches[1].toObject().contains("note"));
+}
+
+// Points the system part at a fixture root whose package tools answer from
+// `outputs` (command text → output; any other tool is missing), then at
+// nothing again.
+class FixtureSystem {
+public:
+    FixtureSystem(const fs::path& root, std::map<std::string, QString> outputs)
+    {
+        Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{
+            {root, "/proc", {}}, [outputs = std::move(outputs)](const std::string& command) {
+                for (const auto& [tool, out] : outputs)
+                    if (command.find(tool) != std::string::npos)
+                        return Shell::Result{true, out};
+                return Shell::Result{};
+            }});
+    }
+    ~FixtureSystem()
+    {
+        Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{
+            {FS::home() / "no-system-root", "/proc", {}}, [](const std::string&) { return Shell::Result{}; }});
+    }
+};
+
+TEST_F(LinuxJunkCli, SystemGroupsFollowTheHomeGroupsMarkedForTheAdministrator)
+{
+    writeBytes(home / ".cache/browser/entry", 4 * 4096);
+    const fs::path root = freshFolder("cli-system-root");
+    const std::int64_t dump = writeBytes(root / "var/lib/systemd/coredump/core.vim.1000.2.zst", 20'000);
+    // apt's cache is a link: listed, its size unknown.
+    fs::create_directories(root / "var/cache/apt");
+    fs::create_directory_symlink(freshFolder("cli-system-elsewhere"), root / "var/cache/apt/archives");
+    const FixtureSystem system(root, {{"apt-get -s autoremove", "Remv libfoo1 [1.0-1]\n"},
+                                      {"dpkg-query", "libfoo1\t1.0-1\t12\toptional\tno\n"}});
+
+    const CliOutcome r = runCli({"--json", "junk"});
+    ASSERT_EQ(r.status, Cli::Success) << qPrintable(r.err);
+    const QJsonArray groups = jsonOf(r).array();
+    QStringList ids;
+    for (const QJsonValue& group : groups)
+        ids << group["id"].toString();
+    EXPECT_EQ(ids, (QStringList{"caches", "pkgcache", "coredumps", "autoremove"}));
+    EXPECT_FALSE(groups[0]["admin"].toBool());
+
+    const QJsonObject cache = groups[1].toObject();
+    EXPECT_TRUE(cache["admin"].toBool());
+    EXPECT_EQ(cache["title"].toString(), L("Pacotes baixados"));
+    EXPECT_EQ(cache["total"].toInteger(), 0);
+    EXPECT_TRUE(cache["items"][0]["size"].isNull()) << qPrintable(r.out);
+    EXPECT_TRUE(cache["items"][0]["selected"].toBool());
+    EXPECT_EQ(groups[2]["items"][0]["size"].toInteger(), dump);
+    EXPECT_EQ(groups[3]["items"][0]["size"].toInteger(), 12 * 1024);
+    EXPECT_FALSE(groups[3]["items"][0]["selected"].toBool());
+
+    const CliOutcome text = runCli({"junk"});
+    EXPECT_LT(text.out.indexOf("[caches]"), text.out.indexOf(QStringLiteral("🔒 ") + L("Pacotes baixados")));
+    EXPECT_TRUE(text.out.contains(L("Tamanho desconhecido"))) << qPrintable(text.out);
+    // clean takes only the home folder's groups.
+    EXPECT_FALSE(runCli({"clean", "--dry-run"}).out.contains("core.vim"));
 }
