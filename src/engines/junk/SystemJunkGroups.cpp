@@ -162,7 +162,7 @@ std::optional<JunkGroup> flatpakRuntimes(const SystemPlaces& places, const std::
             continue;
         std::vector<Admin::Action> actions;
         if (system)
-            actions.push_back({Admin::kRemoveFlatpakRuntimes, {"1", encoded(runtime.ref)}});
+            actions.push_back({Admin::kRemoveFlatpakRuntimes, {encoded(runtime.ref)}});
         group.items.push_back(itemOf(runtime.folder, runtime.ref.section('/', 1), runtime.bytes, false, std::move(actions)));
     }
     if (group.items.empty())
@@ -204,7 +204,7 @@ std::optional<JunkGroup> needlessPackages(const ToolOutputs& outputs)
          packagesNothingNeeds(*outputs.aptAutoremove, outputs.dpkgShow, outputs.kernelRelease)) {
         const QString name = package.version.isEmpty() ? package.name : package.name + ' ' + package.version;
         group.items.push_back(
-            itemOf({}, name, package.bytes, false, {{Admin::kRemovePackages, {"1", encoded(package.name)}}}));
+            itemOf({}, name, package.bytes, false, {{Admin::kRemovePackages, {encoded(package.name)}}}));
     }
     if (group.items.empty())
         return std::nullopt;
