@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <iterator>
+#include <memory>
+
 #include <QFile>
+#include <QThreadPool>
 #include <QTimer>
 #include <QVariantMap>
 
@@ -29,8 +33,8 @@ JunkState::JunkState(RemovalState& removals, ShellState& shell, QObject* parent)
     : QObject(parent), OneInstance(this), removals_(removals), shell_(shell)
 {
     junkGroupModel_ = new RecordListModel(
-        {"groupId", "title", "detail", "symbol", "permanent", "total", "selectedTotal", "count", "allOn",
-         "someOn", "items"},
+        {"groupId", "title", "detail", "symbol", "permanent", "admin", "held", "sizeKnown", "total", "selectedTotal",
+         "count", "allOn", "someOn", "items"},
         "groupId", this);
 }
 
@@ -81,17 +85,23 @@ void JunkState::refreshJunkModel()
                 {"name", item.name},
                 {"path", QFile::decodeName(QByteArray::fromStdString(item.url.native()))},
                 {"size", static_cast<qint64>(item.size)},
+                {"sizeKnown", item.sizeKnown},
                 {"selected", item.selected},
                 {"note", item.note},
             });
         }
         const int count = int(group.items.size());
+        const bool sizeKnown = count == 0
+            || std::any_of(group.items.begin(), group.items.end(), [](const JunkItem& i) { return i.sizeKnown; });
         rows.append(QVariantMap{
             {"groupId", group.id},
             {"title", group.title},
             {"detail", group.detail},
             {"symbol", group.symbol},
             {"permanent", group.permanent},
+            {"admin", group.admin},
+            {"held", group.held},
+            {"sizeKnown", sizeKnown},
             {"total", static_cast<qint64>(group.total())},
             {"selectedTotal", static_cast<qint64>(group.selectedTotal())},
             {"count", count},
@@ -127,6 +137,25 @@ bool JunkState::junkToTrash() const
     for (const JunkGroup& group : junkGroups_)
         if (!group.permanent && group.selectedTotal() > 0)
             return true;
+    return false;
+}
+
+QVariantMap JunkState::junkGroupTotals() const
+{
+    QVariantMap totals;
+    for (const JunkGroup& group : junkGroups_)
+        if (group.total() > 0)
+            totals.insert(group.id, static_cast<qint64>(group.total()));
+    return totals;
+}
+
+bool JunkState::junkAdminChosen() const
+{
+    for (const JunkGroup& group : junkGroups_)
+        if (group.admin && !group.held)
+            for (const JunkItem& item : group.items)
+                if (item.selected)
+                    return true;
     return false;
 }
 
@@ -176,9 +205,22 @@ void JunkState::toggleJunkGroup(const QString& groupId)
     }
 }
 
+namespace {
+
+// The package tools wait on their own threads, so they never hold up the
+// folder walks on the shared pool.
+QThreadPool& toolPool()
+{
+    static QThreadPool pool;
+    pool.setMaxThreadCount(int(std::size(SystemJunk::kParts)));
+    return pool;
+}
+
+} // namespace
+
 void JunkState::scanJunk()
 {
-    if (junkScanning_)
+    if (junkScanning_ || systemPending_ > 0)
         return;  // one scan at a time
     cleanedSinceScan_ = false;
     setJunkScanning(true);
@@ -187,7 +229,19 @@ void JunkState::scanJunk()
     Sound::play(QStringLiteral("scan_start"));
 
     const QPointer<QObject> self(this);
-    const std::vector<JunkRule> rules = Profiles::active().junk.rules();
+    const Profiles::JunkCatalogue& catalogue = Profiles::active().junk;
+    const std::vector<JunkRule> rules = catalogue.rules();
+    const unsigned long long ticket = scanTicket_.next();
+    systemEarly_.clear();
+    if (catalogue.systemPart) {
+        for (SystemJunk::Part part : SystemJunk::kParts) {
+            ++systemPending_;
+            Background::run(
+                this, [read = catalogue.systemPart, part] { return read(part); },
+                [this, ticket](std::vector<JunkGroup> groups) { systemPartRead(ticket, std::move(groups)); },
+                &toolPool());
+        }
+    }
     Background::run(
         this,
         [self, state = this, rules] {
@@ -203,30 +257,75 @@ void JunkState::scanJunk()
         },
         [this](std::vector<JunkGroup> groups) {
             // a short pause, so the last figure can be read before the result replaces it
-            QTimer::singleShot(400, this, [this, groups = std::move(groups)]() mutable {
-                setJunkGroups(std::move(groups));
-                setJunkScanning(false);
-                setJunkScanned(true);
-                Sound::play(QStringLiteral("scan_done"));
-            });
+            QTimer::singleShot(400, this, [this, groups = std::move(groups)]() mutable { homeRead(std::move(groups)); });
         });
+}
+
+void JunkState::homeRead(std::vector<JunkGroup> groups)
+{
+    for (JunkGroup& group : systemEarly_)
+        groups.push_back(std::move(group));
+    systemEarly_.clear();
+    SystemJunk::sortGroups(groups);  // the home folder's keep their order, ahead of the system's
+    setJunkGroups(std::move(groups));
+    setJunkScanning(false);
+    setJunkScanned(true);
+    emit junkSystemPendingChanged();
+    Sound::play(QStringLiteral("scan_done"));
+}
+
+void JunkState::systemPartRead(unsigned long long ticket, std::vector<JunkGroup> groups)
+{
+    --systemPending_;
+    if (scanTicket_.isCurrent(ticket)) {
+        if (junkScanning_) {
+            for (JunkGroup& group : groups)
+                systemEarly_.push_back(std::move(group));
+        } else if (!groups.empty()) {
+            for (JunkGroup& group : groups)
+                junkGroups_.push_back(std::move(group));
+            SystemJunk::sortGroups(junkGroups_);
+            setJunkGroups(std::move(junkGroups_));
+        }
+    }
+    emit junkSystemPendingChanged();
 }
 
 void JunkState::cleanJunk()
 {
     const std::vector<JunkGroup> groups = junkGroups_;
     const Admin::Runner admin = removals_.adminRunner();
-    removals_.performWork([groups, admin] { return Sweeper::cleanJunk(groups, {}, admin); }, [this] { pruneJunk(); });
+    const auto cleanSystem = Profiles::active().junk.cleanSystem;
+    auto outcome = std::make_shared<RemovalOutcome>();
+    removals_.performWork(
+        [groups, admin, cleanSystem, outcome] {
+            *outcome = Sweeper::cleanJunk(groups, {}, admin, cleanSystem);
+            return *outcome;
+        },
+        [this, outcome] { pruneJunk(*outcome); });
 }
 
-void JunkState::pruneJunk()
+void JunkState::pruneJunk(const RemovalOutcome& outcome)
 {
+    const auto cleaned = [&outcome](const JunkGroup& group) {
+        for (const GroupFreed& result : outcome.systemGroups)
+            if (result.id == group.id)
+                return result.failure.isEmpty();
+        return false;
+    };
     std::vector<JunkGroup> kept;
     for (JunkGroup& group : junkGroups_) {
-        std::erase_if(group.items, [](const JunkItem& item) {
-            std::error_code ec;
-            return !std::filesystem::exists(std::filesystem::symlink_status(item.url, ec));
-        });
+        if (group.admin) {
+            // The system's items are no files of this user: what a group's
+            // clean took without a failure is gone.
+            if (cleaned(group))
+                std::erase_if(group.items, [](const JunkItem& item) { return item.selected; });
+        } else {
+            std::erase_if(group.items, [](const JunkItem& item) {
+                std::error_code ec;
+                return !std::filesystem::exists(std::filesystem::symlink_status(item.url, ec));
+            });
+        }
         if (!group.items.empty())
             kept.push_back(std::move(group));
     }

@@ -8,10 +8,13 @@
 #include <QObject>
 #include <QString>
 #include <QVariantList>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include "app/OneInstance.h"
 #include "app/RecordListModel.h"
+#include "engines/records/Removal.h"
+#include "platform/Background.h"
 #include "engines/records/Junk.h"
 
 class RemovalState;
@@ -34,6 +37,9 @@ class JunkState : public QObject, public OneInstance<JunkState> {
     Q_PROPERTY(bool junkAllCleaned READ junkAllCleaned NOTIFY junkGroupsChanged)
     Q_PROPERTY(bool trashWillEmpty READ trashWillEmpty NOTIFY junkGroupsChanged)
     Q_PROPERTY(bool junkToTrash READ junkToTrash NOTIFY junkGroupsChanged)
+    Q_PROPERTY(bool junkAdminChosen READ junkAdminChosen NOTIFY junkGroupsChanged)
+    Q_PROPERTY(QVariantMap junkGroupTotals READ junkGroupTotals NOTIFY junkGroupsChanged)
+    Q_PROPERTY(bool junkSystemPending READ junkSystemPending NOTIFY junkSystemPendingChanged)
     Q_PROPERTY(RecordListModel* junkGroupModel READ junkGroupModel CONSTANT)
     Q_PROPERTY(QVariantList largestJunkGroups READ largestJunkGroups NOTIFY junkGroupsChanged)
 
@@ -54,6 +60,13 @@ public:
     bool trashWillEmpty() const;
     // Some ticked items (installers, archives) go to the Trash rather than being deleted.
     bool junkToTrash() const;
+    // What the last scan found in each group whose size it knows, by group id
+    // (the maintenance routines that free the same name it).
+    QVariantMap junkGroupTotals() const;
+    // Some ticked items are the system's: the clean asks for the administrator's password.
+    bool junkAdminChosen() const;
+    // The system's groups are still being read after the home folder's were listed.
+    bool junkSystemPending() const { return systemPending_ > 0 && !junkScanning_; }
     RecordListModel* junkGroupModel() const { return junkGroupModel_; }
     // The four largest groups ({title, total}), largest first.
     QVariantList largestJunkGroups() const;
@@ -81,6 +94,7 @@ signals:
     void junkScannedChanged();
     void junkLiveChanged();
     void junkCurrentChanged();
+    void junkSystemPendingChanged();
 
 private:
     RemovalState& removals_;
@@ -92,8 +106,16 @@ private:
     qint64 junkLive_ = 0;
     QString junkCurrent_;
     RecordListModel* junkGroupModel_ = nullptr;
+    // The system's parts of the running scan: how many are still read, and
+    // those read before the home folder's groups were listed.
+    int systemPending_ = 0;
+    std::vector<JunkGroup> systemEarly_;
+    Background::Latest scanTicket_;
+    void systemPartRead(unsigned long long ticket, std::vector<JunkGroup> groups);
+    void homeRead(std::vector<JunkGroup> groups);
     void refreshJunkModel();
-    // Drops the items whose files are gone, then the empty groups.
-    void pruneJunk();
+    // Drops the items whose files are gone and the system items that were
+    // cleaned, then the empty groups.
+    void pruneJunk(const RemovalOutcome& outcome);
     void updateDensity();
 };

@@ -42,7 +42,8 @@ QVariantList MaintenanceModel::taskList() const
                                 {"symbol", task.symbol},
                                 {"admin", task.admin},
                                 {"available", task.available},
-                                {"reason", task.reason}});
+                                {"reason", task.reason},
+                                {"junkGroup", task.junkGroup}});
     return list;
 }
 

@@ -57,6 +57,10 @@ void RemovalState::publish(const RemovalOutcome& outcome)
         Sound::play(QStringLiteral("clean"));
         setCelebrate(Celebration{outcome.freed, outcome.trashed});
     }
+    // What each of the system's groups freed, then what was not removed.
+    QStringList lines = Removal::groupReport(outcome.systemGroups);
     if (!outcome.failures.empty())
-        shell_.setMessage(Removal::failureMessage(outcome.failures, outcome.adminReason));
+        lines << Removal::failureMessage(outcome.failures, outcome.adminReason);
+    if (!lines.isEmpty())
+        shell_.setMessage(lines.join(QLatin1Char('\n')));
 }

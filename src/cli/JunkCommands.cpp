@@ -16,12 +16,23 @@ namespace Cli {
 
 namespace {
 
-bool isRuleId(const QString& id)
+bool isGroupId(const QString& id)
 {
-    for (const JunkRule& rule : Profiles::active().junk.rules())
+    const Profiles::JunkCatalogue& catalogue = Profiles::active().junk;
+    for (const JunkRule& rule : catalogue.rules())
         if (rule.id == id)
             return true;
-    return false;
+    return catalogue.systemPart && SystemJunk::isGroupId(id);
+}
+
+// The home folder's groups, then the system's.
+std::vector<JunkGroup> scanAll()
+{
+    const Profiles::JunkCatalogue& catalogue = Profiles::active().junk;
+    std::vector<JunkGroup> groups = Sweeper::scanJunk(catalogue.rules());
+    for (JunkGroup& group : Profiles::systemGroups(catalogue))
+        groups.push_back(std::move(group));
+    return groups;
 }
 
 // ---- junk ----
@@ -59,12 +70,7 @@ int runJunk(Context& context)
 {
     if (!context.args.isEmpty())
         return context.usageError(LF("%@ não aceita argumentos (veja --help)", "junk"));
-    const Profiles::JunkCatalogue& catalogue = Profiles::active().junk;
-    std::vector<JunkGroup> groups = Sweeper::scanJunk(catalogue.rules());
-    // The system's groups after the home folder's (clean leaves them alone).
-    if (catalogue.systemGroups)
-        for (JunkGroup& group : catalogue.systemGroups())
-            groups.push_back(std::move(group));
+    const std::vector<JunkGroup> groups = scanAll();
     if (context.json)
         context.printJson(junkGroupsJson(groups));
     else
@@ -93,7 +99,7 @@ QString parseClean(const QStringList& args, CleanOptions& options)
             if (i + 1 >= args.size())
                 return L("--group precisa do id de um grupo");
             const QString id = args[++i];
-            if (!isRuleId(id))
+            if (!isGroupId(id))
                 return LF("grupo desconhecido “%@”", id);
             options.groups << id;
         } else {
@@ -111,15 +117,36 @@ std::int64_t sizeOf(const std::vector<RemovalTarget>& targets)
     return sum;
 }
 
-void printPlan(const Context& context, const std::vector<RemovalTarget>& targets)
+// The system's chosen items, which the administrator removes.
+std::vector<JunkGroup> systemChosen(const std::vector<JunkGroup>& groups, const QStringList& ids)
 {
+    std::vector<JunkGroup> chosen = Sweeper::chosenGroups(groups, ids);
+    std::erase_if(chosen, [](const JunkGroup& group) { return !group.admin; });
+    return chosen;
+}
+
+void printPlan(const Context& context, const std::vector<RemovalTarget>& targets,
+               const std::vector<JunkGroup>& system)
+{
+    std::int64_t systemTotal = 0;
+    for (const JunkGroup& group : system)
+        systemTotal += group.total();
     if (context.json) {
         QJsonArray items;
         for (const RemovalTarget& target : targets)
             items.append(QJsonObject{{"path", FS::text(target.url)},
                                      {"size", qint64(target.size)},
                                      {"permanent", target.permanent}});
-        context.printJson(QJsonObject{{"dryRun", true}, {"items", items}, {"total", qint64(sizeOf(targets))}});
+        for (const JunkGroup& group : system)
+            for (const JunkItem& item : group.items)
+                items.append(QJsonObject{{"path", FS::text(item.url)},
+                                         {"name", item.name},
+                                         {"group", group.id},
+                                         {"size", item.sizeKnown ? QJsonValue(qint64(item.size)) : QJsonValue()},
+                                         {"permanent", true},
+                                         {"admin", true}});
+        context.printJson(QJsonObject{
+            {"dryRun", true}, {"items", items}, {"total", qint64(sizeOf(targets) + systemTotal)}});
         return;
     }
     context.out << L("Seria removido (execute de novo com --yes para remover):") << "\n";
@@ -130,7 +157,15 @@ void printPlan(const Context& context, const std::vector<RemovalTarget>& targets
     for (const RemovalTarget& target : targets)
         context.out << "  " << (target.permanent ? deleted : trashed).leftJustified(width)
                     << Fmt::bytes(target.size).leftJustified(10) << " " << lineSafe(target.url) << "\n";
-    context.out << LF("Total: %@", Fmt::bytes(sizeOf(targets))) << "\n";
+    for (const JunkGroup& group : system)
+        for (const JunkItem& item : group.items)
+            context.out << "  " << deleted.leftJustified(width) << sizeText(item.size, item.sizeKnown).leftJustified(10)
+                        << " " << lineSafe(item.name) << "  " << L("[administrador]") << "\n";
+    if (!system.empty())
+        context.out << L("Uma senha de administrador será pedida; pacotes e versões de Snaps removidos não podem ser "
+                         "recuperados da Lixeira.")
+                    << "\n";
+    context.out << LF("Total: %@", Fmt::bytes(sizeOf(targets) + systemTotal)) << "\n";
 }
 
 int runClean(Context& context)
@@ -140,14 +175,14 @@ int runClean(Context& context)
     if (!problem.isEmpty())
         return context.usageError(problem);
 
-    const std::vector<JunkGroup> groups = Sweeper::scanJunk(Profiles::active().junk.rules());
+    const std::vector<JunkGroup> groups = scanAll();
     if (options.dryRun || !options.yes) {
-        printPlan(context, Sweeper::cleanTargets(groups, options.groups));
+        printPlan(context, Sweeper::cleanTargets(groups, options.groups), systemChosen(groups, options.groups));
         return Success;
     }
 
-    const RemovalOutcome outcome =
-        Sweeper::cleanJunk(groups, options.groups, Admin::run);
+    const Profiles::JunkCatalogue& catalogue = Profiles::active().junk;
+    const RemovalOutcome outcome = Sweeper::cleanJunk(groups, options.groups, Admin::run, catalogue.cleanSystem);
     // Kept like the window keeps it, so both show the same running total.
     if (auto settings = Prefs::standard())
         Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);
@@ -157,18 +192,28 @@ int runClean(Context& context)
         QJsonArray failures;
         for (const QString& name : outcome.failures)
             failures.append(name);
+        QJsonArray system;
+        for (const GroupFreed& group : outcome.systemGroups) {
+            QJsonObject row{{"id", group.id}, {"title", group.title}, {"freed", qint64(group.freed)}};
+            if (!group.failure.isEmpty())
+                row.insert("failure", group.failure);
+            system.append(row);
+        }
         context.printJson(QJsonObject{{"freed", qint64(outcome.freed)},
                                       {"trashed", qint64(outcome.trashed)},
                                       {"failures", failures},
-                                      {"message", message}});
+                                      {"message", message},
+                                      {"systemGroups", system}});
     } else {
+        for (const QString& line : Removal::groupReport(outcome.systemGroups))
+            context.out << lineSafe(line) << "\n";
         context.out << LF("%@ liberados", Fmt::bytes(outcome.freed)) << "\n";
         if (outcome.trashed > 0)
             context.out << LF("%@ na Lixeira", Fmt::bytes(outcome.trashed)) << "\n";
         if (!message.isEmpty())
             context.err << lineSafe(message) << "\n";
     }
-    return outcome.failures.empty() ? Success : Failure;
+    return outcome.complete() ? Success : Failure;
 }
 
 } // namespace

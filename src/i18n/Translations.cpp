@@ -898,6 +898,22 @@ const std::vector<TranslationRow>& translationRows()
          {"Automatically installed dependencies no package needs any more", "Dependencias instaladas automáticamente que ya no necesita ningún paquete", "Dipendenze installate automaticamente di cui nessun pacchetto ha più bisogno", "Dépendances installées automatiquement dont aucun paquet n’a plus besoin", "Automatisch installierte Abhängigkeiten, die kein Paket mehr braucht", "どのパッケージも必要としなくなった自動インストールの依存パッケージ", "自动安装且不再被任何软件包需要的依赖项", "تبعيات مثبّتة تلقائيًا لم تعد أي حزمة بحاجة إليها"}},
         {"Tamanho desconhecido",
          {"Size unknown", "Tamaño desconocido", "Dimensione sconosciuta", "Taille inconnue", "Größe unbekannt", "サイズ不明", "大小未知", "الحجم غير معروف"}},
+        {"A última varredura encontrou %@",
+         {"The last scan found %@", "El último análisis encontró %@", "L’ultima scansione ha trovato %@", "La dernière analyse a trouvé %@", "Der letzte Scan hat %@ gefunden", "前回のスキャンで %@ 見つかりました", "上次扫描发现 %@", "عثر آخر فحص على %@"}},
+        {"ADMINISTRADOR",
+         {"ADMINISTRATOR", "ADMINISTRADOR", "AMMINISTRATORE", "ADMINISTRATEUR", "ADMINISTRATOR", "管理者", "管理员", "المسؤول"}},
+        {"Uma senha de administrador será pedida; pacotes e versões de Snaps removidos não podem ser recuperados da Lixeira.",
+         {"An administrator password will be asked for; removed packages and Snap revisions cannot be brought back from the Trash.", "Se pedirá una contraseña de administrador; los paquetes y las versiones de Snaps eliminados no se pueden recuperar de la Papelera.", "Verrà chiesta una password di amministratore; i pacchetti e le versioni di Snap rimossi non si possono recuperare dal Cestino.", "Un mot de passe administrateur sera demandé ; les paquets et les versions de Snaps supprimés ne pourront pas être récupérés dans la Corbeille.", "Ein Administratorpasswort wird abgefragt; entfernte Pakete und Snap-Versionen lassen sich nicht aus dem Papierkorb zurückholen.", "管理者のパスワードを求められます。削除したパッケージと Snap のバージョンはゴミ箱から戻せません。", "将要求输入管理员密码；已移除的软件包和 Snap 版本无法从废纸篓恢复。", "ستُطلب كلمة مرور المسؤول؛ ولا يمكن استعادة الحزم وإصدارات Snap المحذوفة من سلة المهملات."}},
+        {"Verificando o que o sistema guarda fora da pasta pessoal…",
+         {"Checking what the system keeps outside your home folder…", "Comprobando lo que el sistema guarda fuera de tu carpeta de inicio…", "Controllo di ciò che il sistema conserva fuori dalla cartella Inizio…", "Vérification de ce que le système garde hors de votre dossier personnel…", "Prüfe, was das System außerhalb deines Benutzerordners aufbewahrt …", "ホームフォルダの外にシステムが保存しているものを確認しています…", "正在检查系统在个人文件夹之外保存的内容…", "جارٍ فحص ما يحتفظ به النظام خارج مجلدك الرئيسي…"}},
+        {"%@: %@ liberados",
+         {"%@: %@ freed", "%@: %@ liberados", "%@: %@ liberati", "%@ : %@ libérés", "%@: %@ freigegeben", "%@: %@ を解放しました", "%@：已释放 %@", "%@: تم تحرير %@"}},
+        {"Recusado: a remoção levaria %@ pacotes (no máximo %@ de uma vez).",
+         {"Refused: the removal would take %@ packages (at most %@ at a time).", "Rechazado: la eliminación se llevaría %@ paquetes (como máximo %@ a la vez).", "Rifiutato: la rimozione toglierebbe %@ pacchetti (al massimo %@ alla volta).", "Refusé : la suppression emporterait %@ paquets (au plus %@ à la fois).", "Abgelehnt: Die Entfernung würde %@ Pakete mitnehmen (höchstens %@ auf einmal).", "拒否しました: 削除すると %@ 個のパッケージが消えます（一度に %@ 個まで）。", "已拒绝：此次移除会带走 %@ 个软件包（一次最多 %@ 个）。", "مرفوض: ستزيل العملية %@ حزمة (بحد أقصى %@ في المرة الواحدة)."}},
+        {"Recusado: a remoção levaria também %@, que não foi oferecido.",
+         {"Refused: the removal would also take %@, which was not offered.", "Rechazado: la eliminación se llevaría también %@, que no se ofreció.", "Rifiutato: la rimozione toglierebbe anche %@, che non era stato proposto.", "Refusé : la suppression emporterait aussi %@, qui n’était pas proposé.", "Abgelehnt: Die Entfernung würde auch %@ mitnehmen, das nicht angeboten wurde.", "拒否しました: 削除すると、候補になかった %@ も消えます。", "已拒绝：此次移除还会带走未列出的 %@。", "مرفوض: ستزيل العملية أيضًا %@، وهي لم تُعرض."}},
+        {"Recusado: %@ instalou um app da lista de Apps.",
+         {"Refused: %@ installed an app on the Apps list.", "Rechazado: %@ instaló una app de la lista de Apps.", "Rifiutato: %@ ha installato un’app dell’elenco App.", "Refusé : %@ a installé une app de la liste Apps.", "Abgelehnt: %@ hat eine App aus der Apps-Liste installiert.", "拒否しました: %@ はアプリ一覧のアプリをインストールしたパッケージです。", "已拒绝：%@ 安装了应用列表中的某个应用。", "مرفوض: ثبّتت %@ تطبيقًا من قائمة التطبيقات."}},
     };
     return rows;
 }

@@ -29,14 +29,15 @@ void post(const QPointer<QObject>& owner, Fn fn)
         Qt::QueuedConnection);
 }
 
-// Runs work() on the thread pool, then done(result) (or done() for work that
-// returns nothing) on the main thread, unless `owner` is gone by then. `work`
-// must not touch `owner`: it gets everything it needs by value.
+// Runs work() on the thread pool (the shared one unless another is named),
+// then done(result) (or done() for work that returns nothing) on the main
+// thread, unless `owner` is gone by then. `work` must not touch `owner`: it
+// gets everything it needs by value.
 template <class Work, class Done>
-void run(QObject* owner, Work work, Done done)
+void run(QObject* owner, Work work, Done done, QThreadPool* pool = QThreadPool::globalInstance())
 {
     const QPointer<QObject> guard(owner);
-    QThreadPool::globalInstance()->start([guard, work, done]() mutable {
+    pool->start([guard, work, done]() mutable {
         using Result = decltype(work());
         if constexpr (std::is_void_v<Result>) {
             work();

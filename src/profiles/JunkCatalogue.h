@@ -3,6 +3,7 @@
 // it is offered. The junk scan (Sweeper::scanJunk) reads nothing else.
 #include <vector>
 
+#include "engines/junk/SystemClean.h"
 #include "engines/records/Junk.h"
 
 namespace Profiles {
@@ -11,11 +12,18 @@ struct JunkCatalogue {
     // The rules in catalogue order, built once on first use (texts through L
     // at that moment) and never changed afterwards.
     const std::vector<JunkRule>& (*rules)() = nullptr;
-    // The system's junk outside the home folder, found now, each group
-    // removed only through the administrator helper; nullptr where the
-    // profile has none.
-    std::vector<JunkGroup> (*systemGroups)() = nullptr;
+    // One part of the system's junk outside the home folder (see
+    // SystemJunk::kParts), found now, each group removed only through the
+    // administrator helper; nullptr where the profile has none.
+    std::vector<JunkGroup> (*systemPart)(SystemJunk::Part part) = nullptr;
+    // Cleans the chosen groups of the system's part (`offered`: every group as found).
+    SystemJunk::CleanReport (*cleanSystem)(const std::vector<JunkGroup>& chosen, const std::vector<JunkGroup>& offered,
+                                           const Admin::Runner& admin) = nullptr;
 };
+
+// Every part of the catalogue's system junk, read at once (each part on its
+// own thread), in the order the groups are shown; nothing without a system part.
+std::vector<JunkGroup> systemGroups(const JunkCatalogue& catalogue);
 
 JunkCatalogue linuxJunk();
 JunkCatalogue macosJunk();

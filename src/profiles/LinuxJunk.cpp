@@ -12,6 +12,7 @@
 #include "i18n/L.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"
+#include "profiles/AppSources.h"
 #include "profiles/JunkCatalogue.h"
 
 namespace fs = std::filesystem;
@@ -145,10 +146,28 @@ LinuxSystemJunkSource systemSource()
     return {places, Shell::run};
 }
 
-std::vector<JunkGroup> systemGroups()
+std::vector<JunkGroup> systemPart(SystemJunk::Part part)
 {
     const LinuxSystemJunkSource source = systemSource();
-    return SystemJunk::systemGroups(source.places, SystemJunk::runTools(source.run));
+    return SystemJunk::partGroups(part, source.places, SystemJunk::runTools(part, source.run));
+}
+
+// The packages that own an application of the Apps page.
+QStringList appPackages()
+{
+    QStringList packages;
+    for (const AppInfo& app : linuxApps().backend().scan())
+        if (app.ownerKind == AppOwner::package)
+            packages << app.ownerName;
+    return packages;
+}
+
+SystemJunk::CleanReport cleanSystem(const std::vector<JunkGroup>& chosen, const std::vector<JunkGroup>& offered,
+                                    const Admin::Runner& admin)
+{
+    const LinuxSystemJunkSource source = systemSource();
+    return SystemJunk::clean(chosen, offered,
+                             {source.places, source.run, admin, source.appPackages ? source.appPackages : appPackages});
 }
 
 } // namespace
@@ -161,7 +180,7 @@ void setLinuxSystemJunkSource(std::optional<LinuxSystemJunkSource> source)
 
 JunkCatalogue linuxJunk()
 {
-    return {.rules = rules, .systemGroups = systemGroups};
+    return {.rules = rules, .systemPart = systemPart, .cleanSystem = cleanSystem};
 }
 
 } // namespace Profiles

@@ -84,10 +84,12 @@ std::vector<MaintTask> tasks(const Environment& env)
         markMissing(dns, QStringLiteral("systemd-resolved"));
     list.push_back(dns);
 
-    list.push_back(withAction(programRoutine("journal", L("Compactar o diário do sistema"),
-                                             L("Apaga registros com mais de duas semanas"), "doc.text", "journalctl",
-                                             "", true, env),
-                              Admin::kVacuumJournal));
+    MaintTask journal = withAction(programRoutine("journal", L("Compactar o diário do sistema"),
+                                                  L("Apaga registros com mais de duas semanas"), "doc.text", "journalctl",
+                                                  "", true, env),
+                                   Admin::kVacuumJournal);
+    journal.junkGroup = QStringLiteral("journal");
+    list.push_back(journal);
 
     MaintTask packages = withAction(routine("packages", L("Limpar cache de pacotes"),
                                             L("Pacotes baixados que já foram instalados"), "shippingbox", "", true),
@@ -104,10 +106,14 @@ std::vector<MaintTask> tasks(const Environment& env)
     }
     if (!found)
         markMissing(packages, packages.needs);
+    packages.junkGroup = QStringLiteral("pkgcache");
     list.push_back(packages);
 
-    list.push_back(programRoutine("flatpak", L("Remover runtimes sem uso"), L("Bibliotecas Flatpak que nenhum app usa mais"),
-                                  "square.stack.3d.up", "flatpak", "flatpak uninstall --unused -y --noninteractive", false, env));
+    MaintTask flatpak = programRoutine("flatpak", L("Remover runtimes sem uso"), L("Bibliotecas Flatpak que nenhum app usa mais"),
+                                       "square.stack.3d.up", "flatpak", "flatpak uninstall --unused -y --noninteractive",
+                                       false, env);
+    flatpak.junkGroup = QStringLiteral("flatpak");
+    list.push_back(flatpak);
     list.push_back(programRoutine("fonts", L("Reconstruir cache de fontes"), L("Fontes que faltam ou aparecem erradas"),
                                   "textformat", "fc-cache", "fc-cache -f", false, env));
 

@@ -1,8 +1,11 @@
 // The system's junk groups over fixture roots and recorded tool output: which
 // groups appear, what starts ticked, the helper's actions per item, unknown
-// sizes and the package manager's lock held by a real process.
+// sizes and the package manager's lock held by a real process; then the
+// clean: one administrator run, what each group freed measured on the fixture,
+// the dismissed prompt, and the package plan's refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 
@@ -11,6 +14,9 @@
 #include <unistd.h>
 
 #include "engines/apps/LinuxPackageTools.h"
+#include "engines/junk/JunkScan.h"
+#include "engines/junk/LinuxSystemJunk.h"
+#include "engines/junk/SystemClean.h"
 #include "engines/junk/SystemJunkGroups.h"
 #include "i18n/L.h"
 #include "support/Fixtures.h"
@@ -239,6 +245,7 @@ TEST(SystemJunkGroups, WhileThePackageLockIsHeldPackageGroupsAreUntickedAndSaySo
         const bool packages = group.id == "pkgcache" || group.id == "autoremove";
         for (const JunkItem& item : group.items) {
             EXPECT_EQ(item.note == note, packages) << qPrintable(group.id);
+            EXPECT_EQ(group.held, packages) << qPrintable(group.id);
             if (packages) {
                 EXPECT_FALSE(item.selected) << qPrintable(group.id);
             }
@@ -262,10 +269,256 @@ TEST(SystemJunkGroups, ToolsRunInTheCLocaleWithATimeLimitAndMissingOnesGiveNothi
     ASSERT_EQ(commands.size(), 5u);
     for (const std::string& command : commands)
         EXPECT_EQ(command.rfind(LinuxApps::toolCommand(""), 0), 0u) << command;
-    EXPECT_NE(commands[1].find(" -- 'libfoo1' 'it'\\''s'"), std::string::npos) << commands[1];
+    const auto dpkg = std::find_if(commands.begin(), commands.end(),
+                                   [](const std::string& c) { return c.find("dpkg-query") != std::string::npos; });
+    ASSERT_NE(dpkg, commands.end());
+    EXPECT_NE(dpkg->find(" -- 'libfoo1' 'it'\\''s'"), std::string::npos) << *dpkg;
     EXPECT_TRUE(outputs.aptAutoremove.has_value());
     EXPECT_EQ(outputs.dpkgShow, "libfoo1\t1.0-1\t12\toptional\tno\n");  // kept though one name was unknown
     EXPECT_EQ(outputs.snapListAll, std::nullopt);
     EXPECT_EQ(outputs.flatpakList, std::nullopt);
     EXPECT_EQ(outputs.kernelRelease, "6.1.0-18-amd64");
+}
+
+// ---- The clean ----------------------------------------------------------------
+
+namespace {
+
+// dpkg's status with the packages the recorded autoremove names, installed.
+void installedStatus(const fs::path& root, const QStringList& removed = {})
+{
+    std::string text;
+    for (const char* name : {"libc++1-14", "libc++abi1-14", "libunwind-14", "xbitmaps"}) {
+        const bool gone = removed.contains(QString::fromLatin1(name));
+        text += std::string("Package: ") + name + "\nStatus: install ok " + (gone ? "config-files" : "installed")
+            + "\nArchitecture: amd64\nInstalled-Size: 100\n\n";
+    }
+    writeFile(root / "var/lib/dpkg/status", text);
+}
+
+// Does what the helper would on the fixture root; fails the crash report.
+struct FakeHelper {
+    fs::path root;
+    std::vector<Admin::Request> requests;
+
+    Admin::Reply operator()(const Admin::Request& request)
+    {
+        requests.push_back(request);
+        Admin::Reply reply;
+        reply.ok = false;
+        for (const Admin::Action& action : request.actions) {
+            QString failure;
+            const std::string arg = action.args.empty() ? "" : action.args.front();
+            if (action.verb == Admin::kCleanPackageCache)
+                fs::remove(root / "var/cache/apt/archives/vim_9.0_amd64.deb");
+            else if (action.verb == Admin::kRemoveCoreDump)
+                fs::remove(root / "var/lib/systemd/coredump" / arg);
+            else if (action.verb == Admin::kRemoveCrashReport)
+                failure = QStringLiteral("E: the tool's last line");
+            else if (action.verb == Admin::kRemoveRotatedLog)
+                fs::remove(root / "var/log" / arg);
+            else if (action.verb == Admin::kRemoveSnapRevision)
+                fs::remove(root / "var/lib/snapd/snaps" / (arg + "_" + action.args.at(1) + ".snap"));
+            else if (action.verb == Admin::kRemoveFlatpakRuntimes)
+                fs::remove_all(root / "var/lib/flatpak/runtime/org.gnome.Platform");
+            else if (action.verb == Admin::kRemovePackages) {
+                QStringList names;
+                for (const std::string& name : action.args)
+                    names << QString::fromStdString(name);
+                installedStatus(root, names);
+            }
+            reply.failures.push_back(failure);
+        }
+        return reply;
+    }
+};
+
+std::vector<JunkGroup> everythingTicked(std::vector<JunkGroup> groups)
+{
+    for (JunkGroup& group : groups)
+        for (JunkItem& item : group.items)
+            item.selected = true;
+    return groups;
+}
+
+const GroupFreed* resultOf(const CleanReport& report, const char* id)
+{
+    for (const GroupFreed& group : report.groups)
+        if (group.id == id)
+            return &group;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(SystemJunkClean, OneAdministratorRunForEveryGroupEachReportingWhatLeftTheDisk)
+{
+    const FullRoot full;
+    const fs::path& root = full.places.root;
+    installedStatus(root);
+    const std::vector<JunkGroup> offered = systemGroups(full.places, full.outputs);
+    std::vector<JunkGroup> chosen = everythingTicked(offered);
+    // Two of the packages; apt would take exactly those.
+    JunkGroup& packages = *std::find_if(chosen.begin(), chosen.end(), [](const JunkGroup& g) { return g.id == "autoremove"; });
+    packages.items.resize(2);
+    std::erase_if(chosen, [](const JunkGroup& g) { return g.id == "journal"; });
+
+    FakeHelper helper{root, {}};
+    std::vector<std::string> commands;
+    CleanTools tools;
+    tools.places = full.places;
+    tools.admin = [&helper](const Admin::Request& request) { return helper(request); };
+    tools.appPackages = [] { return QStringList{"firefox-esr"}; };
+    tools.run = [&](const std::string& command) {
+        commands.push_back(command);
+        if (command.find("apt-get -s remove") != std::string::npos)
+            return Shell::Result{true, QStringLiteral("Remv libc++1-14 [1:14.0.6-12]\nRemv libc++abi1-14 [1:14.0.6-12]\n")};
+        if (command.find("flatpak uninstall") != std::string::npos)
+            fs::remove_all(full.places.userFlatpak / "runtime");
+        return Shell::Result{true, QString()};
+    };
+    const std::int64_t dumps = groupIn(offered, "coredumps")->total();
+    const std::int64_t logs = groupIn(offered, "oldlogs")->total();
+
+    const CleanReport report = clean(chosen, offered, tools);
+
+    ASSERT_EQ(helper.requests.size(), 1u);  // one prompt for all of it
+    const std::vector<Admin::Action>& actions = helper.requests[0].actions;
+    EXPECT_EQ(Admin::classFor(actions), Admin::kClassSoftware);
+    EXPECT_EQ(std::count_if(actions.begin(), actions.end(),
+                            [](const Admin::Action& a) { return a.verb == Admin::kRemovePackages; }),
+              1);
+    for (const Admin::Action& action : actions) {
+        EXPECT_EQ(Admin::check(action), std::nullopt) << action.verb;
+        if (action.verb == Admin::kRemovePackages)
+            EXPECT_EQ(action.args, (std::vector<std::string>{"libc++1-14", "libc++abi1-14"}));
+        if (action.verb == Admin::kRemoveFlatpakRuntimes)  // the user's runtime went without the helper
+            EXPECT_EQ(action.args, (std::vector<std::string>{"runtime/org.gnome.Platform/x86_64/44"}));
+    }
+    ASSERT_EQ(std::count_if(commands.begin(), commands.end(),
+                            [](const std::string& c) { return c.find("flatpak uninstall --user") != std::string::npos; }),
+              1);
+
+    EXPECT_EQ(listOf(report.groups, &GroupFreed::id),
+              (std::vector<QString>{"pkgcache", "snaps", "flatpak", "coredumps", "crashes", "oldlogs", "autoremove"}));
+    EXPECT_TRUE(report.adminReason.isEmpty());
+    EXPECT_EQ(resultOf(report, "pkgcache")->freed, full.debs);
+    EXPECT_EQ(resultOf(report, "snaps")->freed, full.newSnap);
+    EXPECT_EQ(resultOf(report, "coredumps")->freed, dumps);
+    EXPECT_EQ(resultOf(report, "oldlogs")->freed, logs);
+    EXPECT_EQ(resultOf(report, "autoremove")->freed, 2 * 100 * 1024);
+    EXPECT_GT(resultOf(report, "flatpak")->freed, 16'000);
+    EXPECT_TRUE(present(root / "var/log/syslog"));  // the live log stays
+    // The failed group: nothing freed, the tool's own words.
+    EXPECT_EQ(resultOf(report, "crashes")->freed, 0);
+    EXPECT_EQ(resultOf(report, "crashes")->failure, "E: the tool's last line");
+    for (const GroupFreed& group : report.groups)
+        if (group.id != "crashes")
+            EXPECT_TRUE(group.failure.isEmpty()) << qPrintable(group.id);
+}
+
+TEST(SystemJunkClean, ADismissedPromptLeavesEverythingAndTheHomeFolderIsCleanedAnyway)
+{
+    const FullRoot full;
+    const std::vector<JunkGroup> offered = systemGroups(full.places, full.outputs);
+    std::vector<JunkGroup> groups = offered;
+    std::erase_if(groups, [](const JunkGroup& g) { return g.id == "autoremove" || g.id == "flatpak"; });
+    const fs::path home = freshFolder("clean-dismissed-home");
+    const std::int64_t cache = writeBytes(home / "cache/blob", 5'000);
+    JunkGroup homeGroup;
+    homeGroup.id = "appcache";
+    homeGroup.title = "Caches";
+    homeGroup.permanent = true;
+    homeGroup.items.push_back({QUuid::createUuid(), home / "cache", "cache", cache, true});
+    groups.insert(groups.begin(), homeGroup);
+
+    int asked = 0;
+    CleanTools tools;
+    tools.places = full.places;
+    tools.run = [](const std::string&) { return Shell::Result{false, QString()}; };
+    tools.admin = [&asked](const Admin::Request&) {
+        ++asked;
+        return Admin::Reply{false, L("Cancelado"), {}, {}};
+    };
+    const RemovalOutcome outcome = Sweeper::cleanJunk(
+        groups, {}, tools.admin,
+        [&tools](const std::vector<JunkGroup>& chosen, const std::vector<JunkGroup>& all, const Admin::Runner&) {
+            return clean(chosen, all, tools);
+        });
+
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(present(home / "cache"));
+    EXPECT_EQ(outcome.freed, cache);
+    EXPECT_EQ(outcome.adminReason, L("Cancelado"));
+    EXPECT_FALSE(outcome.complete());
+    ASSERT_FALSE(outcome.systemGroups.empty());
+    for (const GroupFreed& group : outcome.systemGroups) {
+        EXPECT_EQ(group.freed, 0) << qPrintable(group.id);
+        EXPECT_EQ(group.failure, L("Cancelado")) << qPrintable(group.id);
+    }
+    EXPECT_TRUE(present(full.places.root / "var/cache/apt/archives/vim_9.0_amd64.deb"));
+    EXPECT_TRUE(present(full.places.root / "var/log/syslog.1"));
+}
+
+TEST(SystemJunkClean, APackagePlanIsRefusedWhenItIsTooLargeTakesWhatWasNotOfferedOrAnApp)
+{
+    const QStringList offered{"libold1", "libold2:i386", "firefox-esr"};
+    EXPECT_EQ(packagePlanRefusal({"libold1", "libold2:i386"}, offered, {}), std::nullopt);
+    EXPECT_EQ(packagePlanRefusal({"libold1", "libc6"}, offered, {}),
+              LF("Recusado: a remoção levaria também %@, que não foi oferecido.", "libc6"));
+    EXPECT_EQ(packagePlanRefusal({"firefox-esr"}, offered, {"firefox-esr"}),
+              LF("Recusado: %@ instalou um app da lista de Apps.", "firefox-esr"));
+    QStringList many;
+    for (int i = 0; i <= kMaxPackages; ++i)
+        many << QStringLiteral("lib%1").arg(i);
+    ASSERT_TRUE(packagePlanRefusal(many, many, {}).has_value());
+    EXPECT_TRUE(packagePlanRefusal(many, many, {})->contains("31"));
+
+    // A refused plan asks for no package removal; the other groups still go.
+    const FullRoot full;
+    installedStatus(full.places.root);
+    const std::vector<JunkGroup> offeredGroups = systemGroups(full.places, full.outputs);
+    std::vector<JunkGroup> chosen = everythingTicked(offeredGroups);
+    std::erase_if(chosen, [](const JunkGroup& g) { return g.id != "autoremove" && g.id != "coredumps"; });
+    FakeHelper helper{full.places.root, {}};
+    CleanTools tools;
+    tools.places = full.places;
+    tools.admin = [&helper](const Admin::Request& request) { return helper(request); };
+    tools.run = [](const std::string&) {
+        return Shell::Result{true, QStringLiteral("Remv libc++1-14 [1]\nRemv libc6 [2]\n")};
+    };
+    const CleanReport report = clean(chosen, offeredGroups, tools);
+    ASSERT_EQ(helper.requests.size(), 1u);
+    for (const Admin::Action& action : helper.requests[0].actions)
+        EXPECT_EQ(action.verb, Admin::kRemoveCoreDump);
+    EXPECT_EQ(resultOf(report, "autoremove")->failure,
+              LF("Recusado: a remoção levaria também %@, que não foi oferecido.", "libc6"));
+    EXPECT_EQ(resultOf(report, "autoremove")->freed, 0);
+    EXPECT_GT(resultOf(report, "coredumps")->freed, 0);
+}
+
+TEST(SystemJunkClean, AHeldGroupIsNeverChosen)
+{
+    JunkGroup held;
+    held.id = "pkgcache";
+    held.admin = true;
+    held.held = true;
+    held.items.push_back({QUuid::createUuid(), "/var/cache/apt/archives", "archives", 10, false});
+    EXPECT_TRUE(Sweeper::chosenGroups({held}, {"pkgcache"}).empty());
+}
+
+TEST(LinuxSystemJunk, AnInstalledPackagesSizeComesFromDpkgsStatus)
+{
+    const fs::path root = freshFolder("dpkg-status-root");
+    EXPECT_EQ(installedPackageBytes(root, "vim"), std::nullopt);  // no status to read
+    writeFile(root / "var/lib/dpkg/status",
+              "Package: vim\nStatus: install ok installed\nArchitecture: amd64\nInstalled-Size: 4000\n\n"
+              "Package: libfoo1\nStatus: install ok installed\nArchitecture: i386\nInstalled-Size: 10\n\n"
+              "Package: libfoo1\nStatus: deinstall ok config-files\nArchitecture: amd64\nInstalled-Size: 10\n\n"
+              "Package: gone\nStatus: purge ok not-installed\nArchitecture: amd64\n");
+    EXPECT_EQ(installedPackageBytes(root, "vim"), 4000 * 1024);
+    EXPECT_EQ(installedPackageBytes(root, "libfoo1:i386"), 10 * 1024);
+    EXPECT_EQ(installedPackageBytes(root, "libfoo1:amd64"), 0);
+    EXPECT_EQ(installedPackageBytes(root, "gone"), 0);
+    EXPECT_EQ(installedPackageBytes(root, "never-seen"), 0);
 }

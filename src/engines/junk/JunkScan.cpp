@@ -305,24 +305,47 @@ std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const Jun
     return groups;
 }
 
+std::vector<JunkGroup> chosenGroups(const std::vector<JunkGroup>& groups, const QStringList& groupIds)
+{
+    std::vector<JunkGroup> chosen;
+    for (const JunkGroup& group : groups) {
+        const bool wholeGroup = groupIds.contains(group.id);
+        if ((!groupIds.isEmpty() && !wholeGroup) || group.held)
+            continue;
+        JunkGroup kept = group;
+        std::erase_if(kept.items, [wholeGroup](const JunkItem& item) { return !wholeGroup && !item.selected; });
+        if (!kept.items.empty())
+            chosen.push_back(std::move(kept));
+    }
+    return chosen;
+}
+
 std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, const QStringList& groupIds)
 {
     std::vector<RemovalTarget> targets;
-    for (const JunkGroup& group : groups) {
-        const bool wholeGroup = groupIds.contains(group.id);
-        if (!groupIds.isEmpty() && !wholeGroup)
-            continue;
-        for (const JunkItem& item : group.items)
-            if (wholeGroup || item.selected)
+    for (const JunkGroup& group : chosenGroups(groups, groupIds))
+        if (!group.admin)
+            for (const JunkItem& item : group.items)
                 targets.push_back({item.url, group.permanent, item.size});
-    }
     return targets;
 }
 
 RemovalOutcome cleanJunk(const std::vector<JunkGroup>& groups, const QStringList& groupIds,
-                         const Admin::Runner& admin)
+                         const Admin::Runner& admin, const SystemCleaner& cleanSystem)
 {
-    return Removal::run(cleanTargets(groups, groupIds), admin);
+    RemovalOutcome outcome = Removal::run(cleanTargets(groups, groupIds), admin);
+    std::vector<JunkGroup> system = chosenGroups(groups, groupIds);
+    std::erase_if(system, [](const JunkGroup& group) { return !group.admin; });
+    if (system.empty() || !cleanSystem)
+        return outcome;
+    // The home folder's groups are cleaned whatever the system's do.
+    const SystemJunk::CleanReport report = cleanSystem(system, groups, admin);
+    for (const GroupFreed& group : report.groups)
+        outcome.freed += group.freed;
+    if (outcome.adminReason.isEmpty())
+        outcome.adminReason = report.adminReason;
+    outcome.systemGroups = report.groups;
+    return outcome;
 }
 
 } // namespace Sweeper

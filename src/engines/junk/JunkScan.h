@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "engines/junk/SystemClean.h"
 #include "engines/records/Junk.h"
 #include "engines/removal/Removal.h"
 
@@ -35,13 +36,25 @@ using JunkProgress = std::function<void(const QString& ruleTitle, std::int64_t b
 std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& rules, const JunkProgress& progress = {},
                                 const std::filesystem::path& procRoot = "/proc");
 
-// What a clean removes, groups in order and items in order: with no group ids
+// What a clean takes, groups in order and items in order: with no group ids
+// the ticked items of every group; with ids every item of those groups,
+// ticked or not. A group held by another program (JunkGroup::held) is never taken.
+std::vector<JunkGroup> chosenGroups(const std::vector<JunkGroup>& groups, const QStringList& groupIds = {});
+
+// What a clean removes of the home folder's groups (chosenGroups less the
+// administrator's), groups in order and items in order: with no group ids
 // the ticked items of every group; with ids every item of those groups,
 // ticked or not. Each target takes its group's permanent flag and the item's size.
 std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, const QStringList& groupIds = {});
 
-// The clean: removes cleanTargets(groups, groupIds) through the removal loop.
+// Cleans the system's chosen groups (the chosen ones, then every group as found).
+using SystemCleaner = std::function<SystemJunk::CleanReport(
+    const std::vector<JunkGroup>& chosen, const std::vector<JunkGroup>& offered, const Admin::Runner& admin)>;
+
+// The clean: removes cleanTargets(groups, groupIds) through the removal loop,
+// then the chosen administrator's groups through `cleanSystem` (their freed
+// bytes counted in, each group's result in systemGroups).
 RemovalOutcome cleanJunk(const std::vector<JunkGroup>& groups, const QStringList& groupIds,
-                         const Admin::Runner& admin);
+                         const Admin::Runner& admin, const SystemCleaner& cleanSystem = {});
 
 } // namespace Sweeper

@@ -74,25 +74,6 @@ Found filesIn(const fs::path& folder, int depth, const Take& take)
     return found;
 }
 
-// The whole tree of a folder; nothing when it is not there or cannot be listed.
-std::optional<std::int64_t> folderBytes(const fs::path& folder)
-{
-    const int fd = open(folder.c_str(), FolderFd::kOpenFlags);
-    if (fd < 0)
-        return std::nullopt;
-    close(fd);
-    return FS::size(folder);
-}
-
-// A regular file's allocated size; nothing for anything else or nothing at all.
-std::optional<std::int64_t> regularFileBytes(const fs::path& file)
-{
-    struct stat info;
-    if (lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-    return std::int64_t(info.st_blocks) * 512;
-}
-
 std::string readText(const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);
@@ -184,6 +165,23 @@ std::vector<std::string_view> wordsOf(std::string_view line)
 }
 
 } // namespace
+
+std::optional<std::int64_t> folderBytes(const fs::path& folder)
+{
+    const int fd = open(folder.c_str(), FolderFd::kOpenFlags);
+    if (fd < 0)
+        return std::nullopt;
+    close(fd);
+    return FS::size(folder);
+}
+
+std::optional<std::int64_t> regularFileBytes(const fs::path& file)
+{
+    struct stat info;
+    if (lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return std::int64_t(info.st_blocks) * 512;
+}
 
 std::optional<std::int64_t> Found::total() const
 {
@@ -392,6 +390,43 @@ std::vector<NeedlessPackage> packagesNothingNeeds(const QString& aptAutoremove, 
         packages.push_back({name, found->second.version, bytes > 0 ? std::optional(bytes) : std::nullopt});
     }
     return packages;
+}
+
+std::optional<std::int64_t> installedPackageBytes(const fs::path& root, const QString& package)
+{
+    std::ifstream in(root / "var/lib/dpkg/status");
+    if (!in)
+        return std::nullopt;
+    const std::string name = encoded(package.section(':', 0, 0));
+    const std::string arch = encoded(package.section(':', 1));
+    // Each stanza's fields of interest, judged at its blank line.
+    std::string stanzaName, stanzaArch, status, size;
+    std::int64_t bytes = 0;
+    const auto judge = [&] {
+        const bool installed = !status.empty() && !status.ends_with(" not-installed")
+            && !status.ends_with(" config-files");
+        if (stanzaName == name && (arch.empty() || stanzaArch == arch) && installed) {
+            std::int64_t kib = 0;
+            readNumber(size, kib);
+            bytes += std::max<std::int64_t>(kib, 1) * 1024;
+        }
+        stanzaName.clear(), stanzaArch.clear(), status.clear(), size.clear();
+    };
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty())
+            judge();
+        else if (line.starts_with("Package: "))
+            stanzaName = line.substr(9);
+        else if (line.starts_with("Architecture: "))
+            stanzaArch = line.substr(14);
+        else if (line.starts_with("Status: "))
+            status = line.substr(8);
+        else if (line.starts_with("Installed-Size: "))
+            size = line.substr(16);
+    }
+    judge();
+    return bytes;
 }
 
 // ---- Crash leftovers and rotated logs -------------------------------------------

@@ -46,6 +46,11 @@ struct Found {
     std::optional<std::int64_t> total() const;
 };
 
+// A regular file's allocated size; nothing for anything else or nothing at all.
+std::optional<std::int64_t> regularFileBytes(const fs::path& file);
+// The whole tree of a folder; nothing when it is not there or cannot be listed.
+std::optional<std::int64_t> folderBytes(const fs::path& folder);
+
 // ---- Package caches --------------------------------------------------------
 
 // The packages apt downloaded: "*.deb" regular files directly in
@@ -147,6 +152,12 @@ bool isRunningKernelPackage(const QString& package, const QString& release);
 // LinuxApps::kDpkgShowFormat, for the names LinuxApps::parseAptRemovals gives).
 std::vector<NeedlessPackage> packagesNothingNeeds(const QString& aptAutoremove, const QString& dpkgShow,
                                                   const QString& kernelRelease);
+
+// The installed size of an installed package (dpkg's var/lib/dpkg/status:
+// Installed-Size in KiB, times 1024), 0 when it is not installed (or only
+// its configuration files are left), nothing when the status cannot be read.
+// "NAME:ARCH" names that architecture's package only.
+std::optional<std::int64_t> installedPackageBytes(const fs::path& root, const QString& package);
 
 // ---- Crash leftovers and rotated logs --------------------------------------
 

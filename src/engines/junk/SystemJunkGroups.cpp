@@ -215,6 +215,7 @@ std::optional<JunkGroup> needlessPackages(const ToolOutputs& outputs)
 // While the package manager works, nothing of its is ticked, and each item says who holds it.
 void heldBy(JunkGroup& group, const LockHolder& holder)
 {
+    group.held = true;
     for (JunkItem& item : group.items) {
         item.selected = false;
         item.note = LF("Em uso por %@", holder.name);
@@ -223,7 +224,30 @@ void heldBy(JunkGroup& group, const LockHolder& holder)
 
 } // namespace
 
-ToolOutputs runTools(const ToolRunner& run)
+bool isGroupId(const QString& id)
+{
+    for (const char* known : kGroupIds)
+        if (id == QLatin1String(known))
+            return true;
+    return false;
+}
+
+void sortGroups(std::vector<JunkGroup>& groups)
+{
+    const auto rank = [](const JunkGroup& group) {
+        int index = 0;
+        for (const char* known : kGroupIds) {
+            if (group.id == QLatin1String(known))
+                return index;
+            ++index;
+        }
+        return -1;  // not the system's: ahead, in its own order
+    };
+    std::stable_sort(groups.begin(), groups.end(),
+                     [&rank](const JunkGroup& a, const JunkGroup& b) { return rank(a) < rank(b); });
+}
+
+ToolOutputs runTools(Part part, const ToolRunner& run)
 {
     // A tool that is not there ends with 127 (timeout cannot start it): nothing.
     const auto output = [&run](const std::string& command) -> std::optional<QString> {
@@ -231,53 +255,97 @@ ToolOutputs runTools(const ToolRunner& run)
         return result.ok ? std::optional(result.out) : std::nullopt;
     };
     ToolOutputs outputs;
-    outputs.aptAutoremove = output("apt-get -s autoremove");
-    if (outputs.aptAutoremove) {
-        std::string names;
-        for (const QString& name : LinuxApps::parseAptRemovals(*outputs.aptAutoremove))
-            names += ' ' + Shell::q(encoded(name));
-        // dpkg-query ends with 1 when one name is unknown; the others' lines stand.
-        if (!names.empty())
-            outputs.dpkgShow = run(LinuxApps::toolCommand(std::string("dpkg-query -W -f=")
-                                                          + Shell::q(LinuxApps::kDpkgShowFormat) + " --" + names
-                                                          + " 2>/dev/null"))
-                                   .out;
+    switch (part) {
+    case Part::Files:
+        break;
+    case Part::Snaps:
+        outputs.snapListAll = output("snap list --all");
+        break;
+    case Part::Flatpak:
+        outputs.flatpakList = output(std::string("flatpak list --columns=") + LinuxApps::kFlatpakRefColumns);
+        break;
+    case Part::Packages:
+        outputs.aptAutoremove = output("apt-get -s autoremove");
+        if (outputs.aptAutoremove) {
+            std::string names;
+            for (const QString& name : LinuxApps::parseAptRemovals(*outputs.aptAutoremove))
+                names += ' ' + Shell::q(encoded(name));
+            // dpkg-query ends with 1 when one name is unknown; the others' lines stand.
+            if (!names.empty())
+                outputs.dpkgShow = run(LinuxApps::toolCommand(std::string("dpkg-query -W -f=")
+                                                              + Shell::q(LinuxApps::kDpkgShowFormat) + " --" + names
+                                                              + " 2>/dev/null"))
+                                       .out;
+            outputs.kernelRelease = output("uname -r").value_or(QString()).trimmed();
+        }
+        break;
     }
-    outputs.snapListAll = output("snap list --all");
-    outputs.flatpakList = output(std::string("flatpak list --columns=") + LinuxApps::kFlatpakRefColumns);
-    outputs.kernelRelease = output("uname -r").value_or(QString()).trimmed();
     return outputs;
+}
+
+ToolOutputs runTools(const ToolRunner& run)
+{
+    ToolOutputs all;
+    all.snapListAll = runTools(Part::Snaps, run).snapListAll;
+    all.flatpakList = runTools(Part::Flatpak, run).flatpakList;
+    const ToolOutputs packages = runTools(Part::Packages, run);
+    all.aptAutoremove = packages.aptAutoremove;
+    all.dpkgShow = packages.dpkgShow;
+    all.kernelRelease = packages.kernelRelease;
+    return all;
+}
+
+std::vector<JunkGroup> partGroups(Part part, const SystemPlaces& places, const ToolOutputs& outputs,
+                                  std::chrono::system_clock::time_point now)
+{
+    const fs::path& root = places.root;
+    std::vector<std::optional<JunkGroup>> found;
+    switch (part) {
+    case Part::Files:
+        found.push_back(packageCaches(root));
+        found.push_back(journal(root, now));
+        found.push_back(crashFiles(coreDumps(root),
+                                   groupOf("coredumps", L("Despejos de memória"),
+                                           L("Memória de programas que travaram, guardada para depuração"),
+                                           "memorychip"),
+                                   Admin::kRemoveCoreDump));
+        found.push_back(crashFiles(crashReports(root),
+                                   groupOf("crashes", L("Relatórios de falha do sistema"),
+                                           L("Relatórios de programas que travaram, em /var/crash"), "doc.text.fill"),
+                                   Admin::kRemoveCrashReport));
+        found.push_back(rotated(root));
+        break;
+    case Part::Snaps:
+        found.push_back(snaps(root, outputs.snapListAll));
+        break;
+    case Part::Flatpak:
+        found.push_back(flatpakRuntimes(places, outputs.flatpakList));
+        break;
+    case Part::Packages:
+        found.push_back(needlessPackages(outputs));
+        break;
+    }
+
+    std::vector<JunkGroup> groups;
+    for (std::optional<JunkGroup>& group : found) {
+        if (!group)
+            continue;
+        if (group->id == QLatin1String("pkgcache") || group->id == QLatin1String("autoremove"))
+            if (const std::optional<LockHolder> holder = packageLockHolder(root, places.procRoot))
+                heldBy(*group, *holder);
+        groups.push_back(std::move(*group));
+    }
+    return groups;
 }
 
 std::vector<JunkGroup> systemGroups(const SystemPlaces& places, const ToolOutputs& outputs,
                                     std::chrono::system_clock::time_point now)
 {
-    const fs::path& root = places.root;
-    std::vector<std::optional<JunkGroup>> found;
-    found.push_back(packageCaches(root));
-    found.push_back(journal(root, now));
-    found.push_back(snaps(root, outputs.snapListAll));
-    found.push_back(flatpakRuntimes(places, outputs.flatpakList));
-    found.push_back(crashFiles(coreDumps(root),
-                               groupOf("coredumps", L("Despejos de memória"),
-                                       L("Memória de programas que travaram, guardada para depuração"), "memorychip"),
-                               Admin::kRemoveCoreDump));
-    found.push_back(crashFiles(crashReports(root),
-                               groupOf("crashes", L("Relatórios de falha do sistema"),
-                                       L("Relatórios de programas que travaram, em /var/crash"), "doc.text.fill"),
-                               Admin::kRemoveCrashReport));
-    found.push_back(rotated(root));
-    found.push_back(needlessPackages(outputs));
-
-    const std::optional<LockHolder> holder = packageLockHolder(root, places.procRoot);
     std::vector<JunkGroup> groups;
-    for (std::optional<JunkGroup>& group : found) {
-        if (!group)
-            continue;
-        if (holder && (group->id == QLatin1String("pkgcache") || group->id == QLatin1String("autoremove")))
-            heldBy(*group, *holder);
-        groups.push_back(std::move(*group));
-    }
+    for (Part part : kParts)
+        for (JunkGroup& group : partGroups(part, places, outputs, now))
+            groups.push_back(std::move(group));
+    sortGroups(groups);
     return groups;
 }
 

@@ -39,9 +39,28 @@ struct ToolOutputs {
 
 using ToolRunner = std::function<Shell::Result(const std::string& command)>;
 
-// Runs the package tools through `run`, each in the C locale with a time
-// limit (LinuxApps::toolCommand); a tool that is missing or fails gives nothing.
+// The system part is read in pieces, so that a slow tool holds back no other
+// group: the folders alone, then each package tool's groups.
+enum class Part { Files, Snaps, Flatpak, Packages };
+inline constexpr Part kParts[] = {Part::Files, Part::Snaps, Part::Flatpak, Part::Packages};
+
+// The system groups' ids in the order they are shown.
+inline constexpr const char* kGroupIds[] = {"pkgcache", "journal",   "snaps",   "flatpak",
+                                            "coredumps", "crashes", "oldlogs", "autoremove"};
+bool isGroupId(const QString& id);
+// Puts the system's groups in the order of kGroupIds, after every other group
+// (which keep their order).
+void sortGroups(std::vector<JunkGroup>& groups);
+
+// Runs the package tools a part needs (all of them by default) through
+// `run`, each in the C locale with a time limit (LinuxApps::toolCommand); a
+// tool that is missing or fails gives nothing. Files runs none.
 ToolOutputs runTools(const ToolRunner& run = Shell::run);
+ToolOutputs runTools(Part part, const ToolRunner& run);
+
+// One part's groups (see systemGroups), in the order of kGroupIds.
+std::vector<JunkGroup> partGroups(Part part, const SystemPlaces& places, const ToolOutputs& outputs,
+                                  std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
 // The system's groups, in this order and each only where its folder or tool
 // is there and it offers something (or cannot tell how much):

@@ -74,6 +74,9 @@ struct JunkGroup {
     std::vector<JunkItem> items;
     // The group's items are the system's: removed only through the administrator helper.
     bool admin = false;
+    // Another program holds what the group's removal needs (the package
+    // manager's lock): listed, never cleaned.
+    bool held = false;
 
     std::int64_t total() const
     {

@@ -20,6 +20,7 @@ struct MaintTask {
     QString needs = {};       // the program (or file) the command needs
     bool available = true;    // that program is there: the routine can run
     QString reason = {};      // localised, when not available: "Indisponível: falta …"
+    QString junkGroup = {};   // the junk scan's group that measures what it frees ("pkgcache"); empty: none
     // What the routine frees, read before and after it runs (bytes); none for most.
     std::function<std::int64_t()> gauge = {};
     // What the administrator helper does for a routine that needs rights on

@@ -11,6 +11,7 @@
 
 #include "i18n/L.h"
 #include "platform/FS.h"
+#include "platform/Fmt.h"
 #include "platform/Quitting.h"
 #include "platform/SafeDelete.h"
 #include "platform/Shell.h"
@@ -136,6 +137,18 @@ QString failureMessage(const std::vector<QString>& failures, const QString& admi
     if (!adminReason.isEmpty())
         text += QStringLiteral(" — ") + adminReason;
     return text;
+}
+
+QStringList groupReport(const std::vector<GroupFreed>& groups)
+{
+    QStringList lines;
+    for (const GroupFreed& group : groups) {
+        QString line = LF("%@: %@ liberados", group.title, Fmt::bytes(group.freed));
+        if (!group.failure.isEmpty())
+            line += QStringLiteral(" — ") + group.failure;
+        lines << line;
+    }
+    return lines;
 }
 
 RemovalOutcome run(const std::vector<RemovalTarget>& targets, const Admin::Runner& admin)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <QString>
+#include <QStringList>
 
 #include "engines/records/Removal.h"
 #include "platform/Admin.h"
@@ -42,5 +43,8 @@ Admin::Reply adminTrash(const std::filesystem::path& item, const std::string& be
 // "…"), followed by why the administrator could not help when that is known;
 // empty when nothing failed.
 QString failureMessage(const std::vector<QString>& failures, const QString& adminReason = {});
+
+// One line per system group cleaned: what it freed and, when it failed, why.
+QStringList groupReport(const std::vector<GroupFreed>& groups);
 
 } // namespace Removal

@@ -12,6 +12,8 @@ Card {
     property string detail
     property string symbol
     property bool permanent: true
+    property bool admin: false      // the system's: removed with the administrator's password
+    property bool sizeKnown: true
     property real total: 0
     property real selectedTotal: 0
     property int count: 0
@@ -74,6 +76,12 @@ Card {
                             text: I18n.L("LIXEIRA")
                             tint: DS.warning
                         }
+                        Chip {
+                            objectName: "adminChip-" + card.groupId
+                            visible: card.admin
+                            text: I18n.L("ADMINISTRADOR")
+                            tint: DS.primary
+                        }
                     }
                     Text {
                         textFormat: Text.PlainText
@@ -87,7 +95,8 @@ Card {
                 }
                 Text {
                     textFormat: Text.PlainText
-                    text: Fmt.bytes(card.someOn ? card.selectedTotal : card.total)
+                    text: card.sizeKnown ? Fmt.bytes(card.someOn ? card.selectedTotal : card.total)
+                                         : I18n.L("Tamanho desconhecido")
                     color: card.someOn ? DS.text : DS.muted
                     font: DS.mono(14, Font.DemiBold)
                 }
@@ -172,11 +181,11 @@ Card {
                     }
                     Text {
                         textFormat: Text.PlainText
-                        text: Fmt.bytes(modelData.size)
+                        text: modelData.sizeKnown ? Fmt.bytes(modelData.size) : I18n.L("Tamanho desconhecido")
                         color: DS.muted
                         font: DS.mono(12)
                     }
-                    RevealButton { path: modelData.path }
+                    RevealButton { path: modelData.path; visible: modelData.path.length > 0 }
                 }
             }
         }

@@ -66,7 +66,10 @@ Card {
             Text {
                 textFormat: Text.PlainText
                 Layout.fillWidth: true
+                // with what the last junk scan found that this routine frees
+                readonly property real found: JunkState.junkGroupTotals[card.task.junkGroup || ""] || 0
                 text: card.task.detail
+                      + (found > 0 ? "  ·  " + I18n.LF("A última varredura encontrou %@", [Fmt.bytes(found)]) : "")
                 color: DS.muted
                 font.pixelSize: 12
                 elide: Text.ElideRight

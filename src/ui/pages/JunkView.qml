@@ -69,6 +69,19 @@ Item {
             spacing: 10
             model: JunkState.junkGroupModel
             boundsBehavior: Flickable.StopAtBounds
+            // while the package tools are still being asked what the system keeps
+            footer: Text {
+                objectName: "junkSystemPending"
+                visible: JunkState.junkSystemPending
+                height: visible ? implicitHeight + 20 : 0
+                width: groups.width
+                topPadding: 12
+                textFormat: Text.PlainText
+                text: I18n.L("Verificando o que o sistema guarda fora da pasta pessoal…")
+                color: DS.muted
+                font.pixelSize: 12
+                horizontalAlignment: Text.AlignHCenter
+            }
             delegate: JunkGroupCard {
                 id: groupCard
                 objectName: "junkCard-" + model.groupId
@@ -78,6 +91,8 @@ Item {
                 detail: model.detail
                 symbol: model.symbol
                 permanent: model.permanent
+                admin: model.admin
+                sizeKnown: model.sizeKnown
                 total: model.total
                 selectedTotal: model.selectedTotal
                 count: model.count
@@ -112,6 +127,7 @@ Item {
         message: (JunkState.junkToTrash ? I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Instaladores e Archives vão para a Lixeira. Feche os apps abertos para um resultado melhor.")
                                          : I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Feche os apps abertos para um resultado melhor."))
                  + (JunkState.trashWillEmpty ? " " + I18n.L("A Lixeira será esvaziada definitivamente.") : "")
+                 + (JunkState.junkAdminChosen ? " " + I18n.L("Uma senha de administrador será pedida; pacotes e versões de Snaps removidos não podem ser recuperados da Lixeira.") : "")
         confirmText: I18n.L("Limpar")
         onConfirmed: JunkState.cleanJunk()
     }
