@@ -162,9 +162,9 @@ void printPlan(const Context& context, const std::vector<RemovalTarget>& targets
             context.out << "  " << deleted.leftJustified(width) << sizeText(item.size, item.sizeKnown).leftJustified(10)
                         << " " << lineSafe(item.name) << "  " << L("[administrador]") << "\n";
     if (!system.empty())
-        context.out << L("Uma senha de administrador será pedida; pacotes e versões de Snaps removidos não podem ser "
-                         "recuperados da Lixeira.")
-                    << "\n";
+        context.out
+            << L("Uma senha de administrador será pedida; pacotes e versões de Snaps removidos não podem ser recuperados da Lixeira.")
+            << "\n";
     context.out << LF("Total: %@", Fmt::bytes(sizeOf(targets) + systemTotal)) << "\n";
 }
 

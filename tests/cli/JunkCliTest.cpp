@@ -8,6 +8,7 @@
 
 #include "engines/JunkFixture.h"
 #include "i18n/L.h"
+#include "platform/Admin.h"
 #include "platform/Prefs.h"
 #include "profiles/LinuxJunk.h"
 #include "support/Fixtures.h"
@@ -250,6 +251,30 @@ TEST_F(LinuxJunkCli, SystemGroupsFollowTheHomeGroupsMarkedForTheAdministrator)
     const CliOutcome text = runCli({"junk"});
     EXPECT_LT(text.out.indexOf("[caches]"), text.out.indexOf(QStringLiteral("🔒 ") + L("Pacotes baixados")));
     EXPECT_TRUE(text.out.contains(L("Tamanho desconhecido"))) << qPrintable(text.out);
-    // clean takes only the home folder's groups.
-    EXPECT_FALSE(runCli({"clean", "--dry-run"}).out.contains("core.vim"));
+    // clean's plan takes the ticked system items, for the administrator; a
+    // system group can be named, one that is not there cannot.
+    const CliOutcome plan = runCli({"clean", "--dry-run"});
+    EXPECT_TRUE(plan.out.contains("core.vim")) << qPrintable(plan.out);
+    EXPECT_TRUE(plan.out.contains(L("[administrador]")));
+    EXPECT_FALSE(plan.out.contains("libfoo1"));  // not ticked
+    EXPECT_TRUE(runCli({"clean", "--group", "autoremove", "--dry-run"}).out.contains("libfoo1"));
+    EXPECT_EQ(runCli({"clean", "--group", "nonesuch"}).status, Cli::BadUsage);
+
+    // A system group cleaned alone: one administrator run, what it freed measured.
+    std::vector<Admin::Request> asked;
+    Admin::setRunner([&](const Admin::Request& request) {
+        asked.push_back(request);
+        fs::remove(root / "var/lib/systemd/coredump/core.vim.1000.2.zst");
+        return Admin::Reply{true, {}, {QString()}, {}};
+    });
+    const CliOutcome cleaned = runCli({"--json", "clean", "--group", "coredumps", "--yes"});
+    Admin::setRunner({});
+    EXPECT_EQ(cleaned.status, Cli::Success) << qPrintable(cleaned.err);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].actions, (std::vector<Admin::Action>{{Admin::kRemoveCoreDump, {"core.vim.1000.2.zst"}}}));
+    const QJsonObject result = jsonOf(cleaned).object();
+    EXPECT_EQ(result["freed"].toInteger(), dump);
+    EXPECT_EQ(result["systemGroups"][0]["id"].toString(), "coredumps");
+    EXPECT_EQ(result["systemGroups"][0]["freed"].toInteger(), dump);
+    EXPECT_TRUE(present(home / ".cache/browser/entry"));  // only the group named
 }

@@ -32,6 +32,8 @@
 #include "platform/Prefs.h"
 #include "platform/Shell.h"
 #include "engines/startup/LinuxStartup.h"
+#include "platform/Admin.h"
+#include "profiles/LinuxJunk.h"
 #include "profiles/Profile.h"
 #include "space/SpaceModel.h"
 #include "support/Bundles.h"
@@ -520,6 +522,71 @@ TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
     settle();
     EXPECT_GT(withTrash.size(), shownText("confirmMessage").size());
     escape();
+}
+
+TEST_F(UiTest, JunkPageWithTheSystemsGroups)
+{
+    // A system with downloaded packages, a core dump, rotated logs and an old
+    // kernel nothing needs; the package tools answer from recorded lines.
+    const fs::path root = FS::home() / "system-root";
+    writeBytes(root / "var/cache/apt/archives/libreoffice-core_7.4_amd64.deb", 3'000'000);
+    writeBytes(root / "var/cache/apt/archives/firefox-esr_115_amd64.deb", 2'000'000);
+    writeBytes(root / "var/lib/systemd/coredump/core.gedit.1000.1.zst", 800'000);
+    writeBytes(root / "var/log/syslog", 1'000);
+    writeBytes(root / "var/log/syslog.2.gz", 90'000);
+    const auto tools = [](const std::string& command) {
+        if (command.find("apt-get -s autoremove") != std::string::npos)
+            return Shell::Result{true, "Remv linux-image-6.1.0-17-amd64 [6.1.69-1]\n"};
+        if (command.find("dpkg-query") != std::string::npos)
+            return Shell::Result{true, "linux-image-6.1.0-17-amd64\t6.1.69-1\t398000\toptional\tno\n"};
+        if (command.find("uname -r") != std::string::npos)
+            return Shell::Result{true, "6.1.0-18-amd64\n"};
+        return Shell::Result{};
+    };
+    Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{{root, "/proc", {}}, tools});
+    states->junk.setJunkGroups({});
+    states->junk.setJunkScanned(false);
+    showSection("junk");
+    states->junk.scanJunk();
+    ASSERT_EVENTUALLY(states->junk.junkScanned() && !states->junk.junkSystemPending(), 20000);
+    EXPECT_EQ(junkIds(), (std::vector<QString>{"pkgcache", "coredumps", "oldlogs", "autoremove"}));
+    auto* card = findVisible("junkCard-pkgcache");
+    ASSERT_NE(card, nullptr);
+    EXPECT_NE(findVisible("adminChip-pkgcache"), nullptr);
+    card->setProperty("expanded", true);
+    settle(900);
+    snap("junk-system");
+
+    // The confirmation says a password will be asked, and what cannot come back.
+    click(findVisible("actionBarPrimary"));
+    settle();
+    EXPECT_TRUE(shownText("confirmMessage").contains(L("Uma senha de administrador será pedida; pacotes e versões de "
+                                                       "Snaps removidos não podem ser recuperados da Lixeira.")));
+    snap("junk-system-confirm");
+
+    // A dismissed prompt: nothing of the system's goes, and each group says so.
+    int asked = 0;
+    Admin::setRunner([&asked](const Admin::Request&) {
+        ++asked;
+        return Admin::Reply{false, L("Cancelado"), {}, {}};
+    });
+    click(findVisible("confirmButton"));
+    ASSERT_EVENTUALLY(states->shell.hasMessage(), 20000);
+    Admin::setRunner({});
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(states->shell.message().contains(L("Pacotes baixados"))) << qPrintable(states->shell.message());
+    EXPECT_TRUE(states->shell.message().contains(L("Cancelado")));
+    EXPECT_TRUE(fs::exists(root / "var/lib/systemd/coredump/core.gedit.1000.1.zst"));
+    EXPECT_EQ(junkIds(), (std::vector<QString>{"pkgcache", "coredumps", "oldlogs", "autoremove"}));
+    settle();
+    snap("junk-system-cancelled");
+    states->shell.dismissMessage();
+
+    Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{
+        {FS::home() / "no-system-root", "/proc", {}}, [](const std::string&) { return Shell::Result{}; }});
+    states->junk.setJunkGroups({});
+    states->junk.setJunkScanned(false);
+    settle();
 }
 
 TEST_F(UiTest, RealScanAndCleanFromTheOverviewLeaveWhatIsInUse)
@@ -1171,6 +1238,9 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     Profiles::active();  // as the program settles it at start
+    // The system's junk is read under a root that holds nothing, with no package tool.
+    Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{
+        {home.path() / "no-system-root", "/proc", {}}, [](const std::string&) { return Shell::Result{}; }});
     QApplication::setLayoutDirection(appLayoutDirection());
     installFonts(app);
     QQuickStyle::setStyle("Basic");

@@ -143,10 +143,13 @@ QStringList groupReport(const std::vector<GroupFreed>& groups)
 {
     QStringList lines;
     for (const GroupFreed& group : groups) {
-        QString line = LF("%@: %@ liberados", group.title, Fmt::bytes(group.freed));
-        if (!group.failure.isEmpty())
-            line += QStringLiteral(" — ") + group.failure;
-        lines << line;
+        // A group that freed nothing says only why.
+        if (!group.failure.isEmpty() && group.freed == 0)
+            lines << group.title + QStringLiteral(": ") + group.failure;
+        else if (!group.failure.isEmpty())
+            lines << LF("%@: %@ liberados", group.title, Fmt::bytes(group.freed)) + QStringLiteral(" — ") + group.failure;
+        else
+            lines << LF("%@: %@ liberados", group.title, Fmt::bytes(group.freed));
     }
     return lines;
 }

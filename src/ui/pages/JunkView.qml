@@ -70,17 +70,19 @@ Item {
             model: JunkState.junkGroupModel
             boundsBehavior: Flickable.StopAtBounds
             // while the package tools are still being asked what the system keeps
-            footer: Text {
-                objectName: "junkSystemPending"
-                visible: JunkState.junkSystemPending
-                height: visible ? implicitHeight + 20 : 0
+            footer: Item {
                 width: groups.width
-                topPadding: 12
-                textFormat: Text.PlainText
-                text: I18n.L("Verificando o que o sistema guarda fora da pasta pessoal…")
-                color: DS.muted
-                font.pixelSize: 12
-                horizontalAlignment: Text.AlignHCenter
+                height: JunkState.junkSystemPending ? pendingText.implicitHeight + 24 : 0
+                Text {
+                    id: pendingText
+                    objectName: "junkSystemPending"
+                    visible: JunkState.junkSystemPending
+                    anchors.centerIn: parent
+                    textFormat: Text.PlainText
+                    text: I18n.L("Verificando o que o sistema guarda fora da pasta pessoal…")
+                    color: DS.muted
+                    font.pixelSize: 12
+                }
             }
             delegate: JunkGroupCard {
                 id: groupCard
