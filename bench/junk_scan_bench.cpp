@@ -4,7 +4,8 @@
 // check's reading of 300 processes' /proc entries (a fixture /proc tree, 20
 // open files each). The home is made once per profile and reused by later
 // runs; HOME, XDG_DATA_HOME and XDG_CACHE_HOME point at it while the
-// benchmark runs.
+// benchmark runs. Last, the system's part of this machine (linux): each part's
+// time, and the home folder's groups with and without it beside them.
 //
 //   junk_scan_bench [--profile linux|macos] [FOLDER]   (default: linux, /tmp/quillmoor-junk-bench)
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -171,6 +173,45 @@ long long scanTotal(const Profiles::Profile& profile, const fs::path& proc)
 
 } // namespace
 
+// The system's part (the linux profile): each part alone, then the whole
+// scan as the window runs it, the parts on their own threads beside the home
+// folder's walk, against the home folder's walk alone.
+void benchSystemPart(const Profiles::Profile& profile, const fs::path& proc)
+{
+    const Profiles::JunkCatalogue& catalogue = profile.junk;
+    if (!catalogue.systemPart)
+        return;
+    const char* names[] = {"folders", "snap", "flatpak", "apt"};
+    double slowest = 0;
+    for (SystemJunk::Part part : SystemJunk::kParts) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::size_t groups = catalogue.systemPart(part).size();
+        const double took = secondsSince(start);
+        slowest = std::max(slowest, took);
+        std::printf("system part:  %-8s %8.1f ms (%zu groups)\n", names[int(part)], took * 1000, groups);
+    }
+    std::vector<double> alone, homeBeside, whole;
+    for (int round = 0; round < 3; ++round) {
+        auto start = std::chrono::steady_clock::now();
+        scanTotal(profile, proc);
+        alone.push_back(secondsSince(start));
+
+        start = std::chrono::steady_clock::now();
+        std::vector<std::future<std::vector<JunkGroup>>> parts;
+        for (SystemJunk::Part part : SystemJunk::kParts)
+            parts.push_back(std::async(std::launch::async, catalogue.systemPart, part));
+        scanTotal(profile, proc);
+        homeBeside.push_back(secondsSince(start));
+        for (auto& part : parts)
+            part.get();
+        whole.push_back(secondsSince(start));
+    }
+    std::printf("home groups:  %8.1f ms alone, %8.1f ms beside the system part (medians of 3): %+.1f %%\n",
+                median(alone) * 1000, median(homeBeside) * 1000, (median(homeBeside) / median(alone) - 1) * 100);
+    std::printf("whole scan:   %8.1f ms (median), slowest part alone %.1f ms: %+.1f %%\n", median(whole) * 1000,
+                slowest * 1000, (median(whole) / slowest - 1) * 100);
+}
+
 int main(int argc, char** argv)
 {
     QString profileName = QStringLiteral("linux");
@@ -275,5 +316,6 @@ int main(int argc, char** argv)
     std::printf("in-use check: %8.1f ms median for %d processes (%zu held places); this machine's /proc: %.1f ms "
                 "(%zu held places)\n",
                 median(inUse) * 1000, kProcesses, held, here * 1000, heldHere);
+    benchSystemPart(*profile, proc);
     return 0;
 }

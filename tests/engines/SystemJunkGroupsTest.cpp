@@ -522,3 +522,29 @@ TEST(LinuxSystemJunk, AnInstalledPackagesSizeComesFromDpkgsStatus)
     EXPECT_EQ(installedPackageBytes(root, "gone"), 0);
     EXPECT_EQ(installedPackageBytes(root, "never-seen"), 0);
 }
+
+TEST(LinuxSystemJunk, PacmansCacheCountsOnlyVersionsNotInstalled)
+{
+    EXPECT_EQ(pacmanPackageOf("vim-9.1.0-1-x86_64.pkg.tar.zst"), "vim-9.1.0-1");
+    EXPECT_EQ(pacmanPackageOf("lib32-glibc-2.39-1-x86_64.pkg.tar.zst.sig"), "lib32-glibc-2.39-1");
+    EXPECT_EQ(pacmanPackageOf("notes.txt"), "");
+    EXPECT_EQ(pacmanPackageOf("-x86_64.pkg.tar.zst"), "");
+
+    const fs::path root = freshFolder("pacman-root");
+    EXPECT_FALSE(pacmanCache(root).complete);  // nothing tells what is installed
+    fs::create_directories(root / "var/lib/pacman/local/vim-9.1.0-1");
+    const fs::path cache = root / "var/cache/pacman/pkg";
+    writeBytes(cache / "vim-9.1.0-1-x86_64.pkg.tar.zst", 5'000);  // installed: kept
+    writeBytes(cache / "vim-9.0.9-2-x86_64.pkg.tar.zst", 5'000);
+    writeBytes(cache / "vim-9.0.9-2-x86_64.pkg.tar.zst.sig", 100);
+    writeBytes(cache / "gone-1.0-1-any.pkg.tar.xz", 3'000);
+    fs::create_symlink(cache / "gone-1.0-1-any.pkg.tar.xz", cache / "link-1.0-1-any.pkg.tar.xz");
+    const Found found = pacmanCache(root);
+    std::vector<std::string> names = listOf(found.files, &SystemFile::name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"gone-1.0-1-any.pkg.tar.xz", "vim-9.0.9-2-x86_64.pkg.tar.zst",
+                                               "vim-9.0.9-2-x86_64.pkg.tar.zst.sig"}));
+    const std::vector<JunkGroup> groups = systemGroups({root, "/proc", {}}, {});
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].items.at(0).actions, (std::vector<Admin::Action>{{Admin::kCleanPackageCache, {"pacman"}}}));
+}

@@ -213,6 +213,41 @@ std::optional<std::int64_t> dnfCacheBytes(const fs::path& root)
     return folderBytes(cache);
 }
 
+std::string pacmanPackageOf(std::string_view file)
+{
+    if (file.ends_with(".sig"))
+        file.remove_suffix(4);
+    const std::size_t tar = file.rfind(".pkg.tar");
+    if (tar == std::string_view::npos)
+        return {};
+    const std::string_view stem = file.substr(0, tar);  // NAME-VERSION-RELEASE-ARCH
+    const std::size_t arch = stem.rfind('-');
+    return arch == std::string_view::npos || arch == 0 ? std::string() : std::string(stem.substr(0, arch));
+}
+
+Found pacmanCache(const fs::path& root)
+{
+    // What is installed: var/lib/pacman/local holds one folder NAME-VERSION-RELEASE each.
+    std::set<std::string> installed;
+    const int local = open((root / "var/lib/pacman/local").c_str(), FolderFd::kOpenFlags);
+    if (local < 0) {
+        Found unknown;
+        unknown.complete = false;
+        return unknown;
+    }
+    Walker::walkOpen(local, (root / "var/lib/pacman/local").native(), [&installed](const Walker::Entry& entry) {
+        if (entry.isDir())
+            installed.emplace(entry.name);
+        return Walker::Step::Skip;
+    });
+    return filesIn(root / "var/cache/pacman/pkg", 1, [&installed](const Walker::Entry& entry) -> std::optional<std::string> {
+        const std::string package = pacmanPackageOf(entry.name);
+        if (package.empty() || installed.contains(package))
+            return std::nullopt;
+        return std::string(entry.name);
+    });
+}
+
 // ---- The journal ---------------------------------------------------------------
 
 std::optional<std::uint64_t> journalNewestEntry(std::string_view header)

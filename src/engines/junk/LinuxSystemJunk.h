@@ -61,6 +61,15 @@ Found aptArchives(const fs::path& root);
 // folder, nothing when it cannot be read or is a link.
 std::optional<std::int64_t> dnfCacheBytes(const fs::path& root);
 
+// The installed package a file of pacman's cache holds, as its folder in
+// var/lib/pacman/local is named ("vim-9.1.0-1" for
+// "vim-9.1.0-1-x86_64.pkg.tar.zst" or its ".sig"); empty for another file.
+std::string pacmanPackageOf(std::string_view file);
+// What "pacman -Sc" frees: the files of var/cache/pacman/pkg whose package
+// version is not installed. Unknown when the list of installed packages
+// cannot be read.
+Found pacmanCache(const fs::path& root);
+
 // ---- The journal -----------------------------------------------------------
 
 // How long vacuum-journal keeps the journal ("--vacuum-time=2weeks").

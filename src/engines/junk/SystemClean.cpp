@@ -155,7 +155,7 @@ std::optional<std::int64_t> leftBytes(const SystemPlaces& places, const JunkItem
     const std::string arg = action->args.empty() ? std::string() : action->args.front();
     const fs::path& root = places.root;
     if (verb == Admin::kCleanPackageCache)
-        return arg == "dnf" ? dnfCacheBytes(root) : aptArchives(root).total();
+        return arg == "dnf" ? dnfCacheBytes(root) : arg == "pacman" ? pacmanCache(root).total() : aptArchives(root).total();
     if (verb == Admin::kVacuumJournal)
         return oldJournals(root, now).total();
     if (verb == Admin::kRemovePackages)

@@ -108,6 +108,11 @@ std::optional<JunkGroup> packageCaches(const fs::path& root)
             group.items.push_back(
                 itemOf(root / dnf, shownPath(dnf), bytes, true, {{Admin::kCleanPackageCache, {"dnf"}}}));
     }
+    const char* pacman = "var/cache/pacman/pkg";
+    if (present(root / pacman))
+        if (std::optional<JunkItem> item =
+                wholeItem(pacmanCache(root), root, pacman, true, {{Admin::kCleanPackageCache, {"pacman"}}}))
+            group.items.push_back(std::move(*item));
     if (group.items.empty())
         return std::nullopt;
     return group;
