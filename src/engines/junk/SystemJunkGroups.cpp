@@ -227,7 +227,16 @@ void heldBy(JunkGroup& group, const LockHolder& holder)
     }
 }
 
+// A package tool of the scan: in the C locale with a time limit, and behind
+// the folder walks for the processor (apt-get works for seconds, and the
+// home folder's groups are listed no later for it).
+std::string scanTool(const std::string& command)
+{
+    return LinuxApps::toolCommand("nice -n 19 " + command + " 2>/dev/null");
+}
+
 } // namespace
+
 
 bool isGroupId(const QString& id)
 {
@@ -254,9 +263,9 @@ void sortGroups(std::vector<JunkGroup>& groups)
 
 ToolOutputs runTools(Part part, const ToolRunner& run)
 {
-    // A tool that is not there ends with 127 (timeout cannot start it): nothing.
+    // A tool that is not there ends with 127 (nice cannot start it): nothing.
     const auto output = [&run](const std::string& command) -> std::optional<QString> {
-        const Shell::Result result = run(LinuxApps::toolCommand(command + " 2>/dev/null"));
+        const Shell::Result result = run(scanTool(command));
         return result.ok ? std::optional(result.out) : std::nullopt;
     };
     ToolOutputs outputs;
@@ -277,9 +286,8 @@ ToolOutputs runTools(Part part, const ToolRunner& run)
                 names += ' ' + Shell::q(encoded(name));
             // dpkg-query ends with 1 when one name is unknown; the others' lines stand.
             if (!names.empty())
-                outputs.dpkgShow = run(LinuxApps::toolCommand(std::string("dpkg-query -W -f=")
-                                                              + Shell::q(LinuxApps::kDpkgShowFormat) + " --" + names
-                                                              + " 2>/dev/null"))
+                outputs.dpkgShow = run(scanTool(std::string("dpkg-query -W -f=") + Shell::q(LinuxApps::kDpkgShowFormat)
+                                                + " --" + names))
                                        .out;
             outputs.kernelRelease = output("uname -r").value_or(QString()).trimmed();
         }
