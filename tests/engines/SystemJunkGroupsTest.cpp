@@ -548,3 +548,21 @@ TEST(LinuxSystemJunk, PacmansCacheCountsOnlyVersionsNotInstalled)
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(groups[0].items.at(0).actions, (std::vector<Admin::Action>{{Admin::kCleanPackageCache, {"pacman"}}}));
 }
+
+TEST(SystemJunkGroups, ASnapRevisionAProgramStillRunsFromIsNeverOffered)
+{
+    EXPECT_EQ(snapRevisionOf("/snap/firefox/4259/usr/lib/firefox/firefox"), "firefox_4259");
+    EXPECT_EQ(snapRevisionOf("/snap/firefox/current"), "");
+    EXPECT_EQ(snapRevisionOf("/usr/bin/firefox"), "");
+    EXPECT_EQ(snapRevisionOf("/snap//4259/x"), "");
+
+    FullRoot full;
+    full.places.procRoot = freshFolder("snap-proc");
+    fs::create_directories(full.places.procRoot / "4242");
+    fs::create_symlink("/snap/core22/1122/usr/bin/helper", full.places.procRoot / "4242/exe");
+    fs::create_directories(full.places.procRoot / "self");  // not a process number
+    fs::create_symlink("/snap/firefox/4259/firefox", full.places.procRoot / "self/exe");
+    EXPECT_EQ(runningSnapRevisions(full.places.procRoot), (std::set<std::string>{"core22_1122"}));
+    const JunkGroup& snaps = *groupIn(systemGroups(full.places, full.outputs), "snaps");
+    EXPECT_EQ(listOf(snaps.items, &JunkItem::name), (std::vector<QString>{"firefox 126.0-2 (4259)"}));
+}

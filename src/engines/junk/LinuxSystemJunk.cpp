@@ -301,6 +301,38 @@ std::vector<OldSnap> oldSnapRevisions(const QString& snapListAll, const fs::path
     return old;
 }
 
+std::string snapRevisionOf(std::string_view path)
+{
+    constexpr std::string_view kSnaps = "/snap/";
+    if (!path.starts_with(kSnaps))
+        return {};
+    path.remove_prefix(kSnaps.size());
+    const std::size_t name = path.find('/');
+    if (name == std::string_view::npos || name == 0)
+        return {};
+    const std::size_t revision = path.find('/', name + 1);
+    if (revision == std::string_view::npos || revision == name + 1)
+        return {};
+    return std::string(path.substr(0, name)) + '_' + std::string(path.substr(name + 1, revision - name - 1));
+}
+
+std::set<std::string> runningSnapRevisions(const fs::path& procRoot)
+{
+    std::set<std::string> running;
+    std::error_code ec;
+    for (fs::directory_iterator it(procRoot, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string pid = it->path().filename().string();
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        char target[4096];
+        const ssize_t length = readlink((it->path() / "exe").c_str(), target, sizeof target);
+        if (length > 0)
+            if (std::string revision = snapRevisionOf({target, std::size_t(length)}); !revision.empty())
+                running.insert(std::move(revision));
+    }
+    return running;
+}
+
 // ---- Flatpak -----------------------------------------------------------------------
 
 std::optional<FlatpakNeeds> readFlatpakMetadata(const fs::path& file)

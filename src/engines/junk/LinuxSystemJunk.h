@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -103,6 +104,13 @@ struct OldSnap {
 // LinuxApps::parseSnapRevisions); names and revisions the helper would
 // refuse are left out.
 std::vector<OldSnap> oldSnapRevisions(const QString& snapListAll, const fs::path& root);
+
+// The snap and revision a program path lies in ("/snap/firefox/4259/usr/lib/…"
+// gives "firefox_4259"); empty for any other path.
+std::string snapRevisionOf(std::string_view path);
+// The revisions, as NAME_REVISION, whose programs are running now (each
+// process's <procRoot>/PID/exe; processes this user may not look at are passed over).
+std::set<std::string> runningSnapRevisions(const fs::path& procRoot = "/proc");
 
 // ---- Flatpak ---------------------------------------------------------------
 

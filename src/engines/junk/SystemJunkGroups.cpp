@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <utility>
 
 #include <sys/stat.h>
@@ -131,13 +132,18 @@ std::optional<JunkGroup> journal(const fs::path& root, std::chrono::system_clock
     return group;
 }
 
-std::optional<JunkGroup> snaps(const fs::path& root, const std::optional<QString>& snapListAll)
+std::optional<JunkGroup> snaps(const SystemPlaces& places, const std::optional<QString>& snapListAll)
 {
     if (!snapListAll)
         return std::nullopt;
+    const fs::path& root = places.root;
+    // A revision a program still runs from is never offered.
+    const std::set<std::string> running = runningSnapRevisions(places.procRoot);
     JunkGroup group = groupOf("snaps", L("Versões antigas de Snaps"),
                               L("Revisões que o Snap guarda depois de cada atualização"), "square.stack.3d.up");
     for (const OldSnap& snap : oldSnapRevisions(*snapListAll, root)) {
+        if (running.contains(encoded(snap.name + '_' + snap.revision)))
+            continue;
         JunkItem item = itemOf(snap.file, snap.name + ' ' + snap.version + QStringLiteral(" (") + snap.revision + ')',
                                snap.bytes, true,
                                {{Admin::kRemoveSnapRevision, {encoded(snap.name), encoded(snap.revision)}}});
@@ -329,7 +335,7 @@ std::vector<JunkGroup> partGroups(Part part, const SystemPlaces& places, const T
         found.push_back(rotated(root));
         break;
     case Part::Snaps:
-        found.push_back(snaps(root, outputs.snapListAll));
+        found.push_back(snaps(places, outputs.snapListAll));
         break;
     case Part::Flatpak:
         found.push_back(flatpakRuntimes(places, outputs.flatpakList));

@@ -66,7 +66,8 @@ std::vector<JunkGroup> partGroups(Part part, const SystemPlaces& places, const T
 // is there and it offers something (or cannot tell how much):
 //   pkgcache    "Pacotes baixados"                 one item per package cache, ticked, clean-package-cache
 //   journal     "Diário do sistema antigo"         one item, unticked, vacuum-journal
-//   snaps       "Versões antigas de Snaps"         each disabled revision, ticked, remove-snap-revision
+//   snaps       "Versões antigas de Snaps"         each disabled revision no program runs from, ticked,
+//                                                  remove-snap-revision
 //   flatpak     "Runtimes Flatpak sem uso"         each runtime, unticked, remove-flatpak-runtimes
 //                                                  (the user's installation's without the helper: no action)
 //   coredumps   "Despejos de memória"              each file, ticked, remove-core-dump
