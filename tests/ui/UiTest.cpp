@@ -28,6 +28,7 @@
 #include "i18n/Lang.h"
 #include "monitor/SystemMonitor.h"
 #include "platform/FS.h"
+#include "platform/Fmt.h"
 #include "platform/Paths.h"
 #include "platform/Prefs.h"
 #include "platform/Shell.h"
@@ -987,6 +988,20 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
         EXPECT_TRUE(shownText("taskStatus-" + task.id).contains(task.reason)) << task.id.toStdString();
     }
     ASSERT_FALSE(userRoutine.isEmpty());
+
+    // A routine that frees what the junk scan found says how much.
+    JunkGroup cache;
+    cache.id = "pkgcache";
+    cache.admin = true;
+    cache.items.push_back({QUuid::createUuid(), "/var/cache/apt/archives", "archives", 182'000'000, true});
+    states->junk.setJunkGroups({cache});
+    settle(50);
+    const auto packages = std::find_if(tools->tasks().begin(), tools->tasks().end(),
+                                       [](const MaintTask& task) { return task.id == "packages"; });
+    if (packages != tools->tasks().end() && packages->available)
+        EXPECT_TRUE(shownText("taskStatus-packages").contains(Fmt::bytes(182'000'000)));
+    snap("tools-found");
+    states->junk.setJunkGroups({});
 
     // The prompt is dismissed; the user routine ticked too succeeds.
     states->maintenance.setMaintenanceRunners([](const std::string&) { QThread::msleep(600); return Shell::Result{true, {}}; },

@@ -66,10 +66,7 @@ Card {
             Text {
                 textFormat: Text.PlainText
                 Layout.fillWidth: true
-                // with what the last junk scan found that this routine frees
-                readonly property real found: JunkState.junkGroupTotals[card.task.junkGroup || ""] || 0
                 text: card.task.detail
-                      + (found > 0 ? "  ·  " + I18n.LF("A última varredura encontrou %@", [Fmt.bytes(found)]) : "")
                 color: DS.muted
                 font.pixelSize: 12
                 elide: Text.ElideRight
@@ -98,9 +95,13 @@ Card {
                     objectName: "taskStatus-" + card.task.id
                     Layout.fillWidth: true
                     elide: Text.ElideRight
+                    // what the last junk scan found that this routine frees
+                    readonly property real found: JunkState.junkGroupTotals[card.task.junkGroup || ""] || 0
                     text: card.running ? I18n.L("Executando…")
                                        : (card.done ? I18n.L("Concluído")
-                                                    : (card.available ? I18n.L("Pronto para executar") : card.task.reason))
+                                                    : (card.available ? I18n.L("Pronto para executar")
+                                                                        + (found > 0 ? "  ·  " + I18n.LF("%@ a liberar", [Fmt.bytes(found)]) : "")
+                                                                      : card.task.reason))
                     color: card.running ? DS.glow : (card.done ? DS.success : (card.available ? DS.muted : DS.warning))
                     font.pixelSize: 11
                     font.weight: Font.DemiBold
