@@ -497,14 +497,25 @@ TEST(SystemJunkClean, APackagePlanIsRefusedWhenItIsTooLargeTakesWhatWasNotOffere
     EXPECT_GT(resultOf(report, "coredumps")->freed, 0);
 }
 
-TEST(SystemJunkClean, AHeldGroupIsNeverChosen)
+TEST(SystemJunkClean, AHeldGroupIsNeverRun)
 {
     JunkGroup held;
     held.id = "pkgcache";
     held.admin = true;
     held.held = true;
     held.items.push_back({QUuid::createUuid(), "/var/cache/apt/archives", "archives", 10, false});
+    held.items.front().note = "Em uso por apt-get";
     EXPECT_TRUE(Sweeper::chosenGroups({held}, {"pkgcache"}).empty());
+    // Named on its own, it is not run and says who holds it.
+    int asked = 0;
+    const RemovalOutcome outcome = Sweeper::cleanJunk({held}, {"pkgcache"}, {}, [&asked](auto&&...) {
+        ++asked;
+        return CleanReport{};
+    });
+    EXPECT_EQ(asked, 0);
+    ASSERT_EQ(outcome.systemGroups.size(), 1u);
+    EXPECT_EQ(outcome.systemGroups[0].failure, "Em uso por apt-get");
+    EXPECT_FALSE(outcome.complete());
 }
 
 TEST(LinuxSystemJunk, AnInstalledPackagesSizeComesFromDpkgsStatus)

@@ -336,6 +336,11 @@ RemovalOutcome cleanJunk(const std::vector<JunkGroup>& groups, const QStringList
     RemovalOutcome outcome = Removal::run(cleanTargets(groups, groupIds), admin);
     std::vector<JunkGroup> system = chosenGroups(groups, groupIds);
     std::erase_if(system, [](const JunkGroup& group) { return !group.admin; });
+    // A group named but held by another program is not run, and says who holds it.
+    for (const JunkGroup& group : groups)
+        if (group.held && groupIds.contains(group.id))
+            outcome.systemGroups.push_back(
+                {group.id, group.title, 0, group.items.empty() ? QString() : group.items.front().note});
     if (system.empty() || !cleanSystem)
         return outcome;
     // The home folder's groups are cleaned whatever the system's do.
@@ -344,7 +349,7 @@ RemovalOutcome cleanJunk(const std::vector<JunkGroup>& groups, const QStringList
         outcome.freed += group.freed;
     if (outcome.adminReason.isEmpty())
         outcome.adminReason = report.adminReason;
-    outcome.systemGroups = report.groups;
+    outcome.systemGroups.insert(outcome.systemGroups.end(), report.groups.begin(), report.groups.end());
     return outcome;
 }
 
