@@ -220,8 +220,8 @@ QThreadPool& toolPool()
 
 void JunkState::scanJunk()
 {
-    if (junkScanning_ || systemPending_ > 0)
-        return;  // one scan at a time
+    if (junkScanning_)
+        return;  // one scan at a time (the system's parts of an older one are dropped when they come)
     cleanedSinceScan_ = false;
     setJunkScanning(true);
     setJunkLive(0);
@@ -233,6 +233,7 @@ void JunkState::scanJunk()
     const std::vector<JunkRule> rules = catalogue.rules();
     const unsigned long long ticket = scanTicket_.next();
     systemEarly_.clear();
+    systemPending_ = 0;
     if (catalogue.systemPart) {
         for (SystemJunk::Part part : SystemJunk::kParts) {
             ++systemPending_;
@@ -276,17 +277,17 @@ void JunkState::homeRead(std::vector<JunkGroup> groups)
 
 void JunkState::systemPartRead(unsigned long long ticket, std::vector<JunkGroup> groups)
 {
+    if (!scanTicket_.isCurrent(ticket))
+        return;  // a newer scan reads its own
     --systemPending_;
-    if (scanTicket_.isCurrent(ticket)) {
-        if (junkScanning_) {
-            for (JunkGroup& group : groups)
-                systemEarly_.push_back(std::move(group));
-        } else if (!groups.empty()) {
-            for (JunkGroup& group : groups)
-                junkGroups_.push_back(std::move(group));
-            SystemJunk::sortGroups(junkGroups_);
-            setJunkGroups(std::move(junkGroups_));
-        }
+    if (junkScanning_) {
+        for (JunkGroup& group : groups)
+            systemEarly_.push_back(std::move(group));
+    } else if (!groups.empty()) {
+        for (JunkGroup& group : groups)
+            junkGroups_.push_back(std::move(group));
+        SystemJunk::sortGroups(junkGroups_);
+        setJunkGroups(std::move(junkGroups_));
     }
     emit junkSystemPendingChanged();
 }
