@@ -574,6 +574,7 @@ TEST(SystemJunkGroups, ASnapRevisionAProgramStillRunsFromIsNeverOffered)
     fs::create_directories(full.places.procRoot / "self");  // not a process number
     fs::create_symlink("/snap/firefox/4259/firefox", full.places.procRoot / "self/exe");
     EXPECT_EQ(runningSnapRevisions(full.places.procRoot), (std::set<std::string>{"core22_1122"}));
-    const JunkGroup& snaps = *groupIn(systemGroups(full.places, full.outputs), "snaps");
+    const std::vector<JunkGroup> groups = systemGroups(full.places, full.outputs);
+    const JunkGroup& snaps = *groupIn(groups, "snaps");
     EXPECT_EQ(listOf(snaps.items, &JunkItem::name), (std::vector<QString>{"firefox 126.0-2 (4259)"}));
 }
