@@ -211,9 +211,12 @@ namespace {
 // folder walks on the shared pool.
 QThreadPool& toolPool()
 {
-    static QThreadPool pool;
-    pool.setMaxThreadCount(int(std::size(SystemJunk::kParts)));
-    return pool;
+    static QThreadPool* pool = [] {
+        auto* made = new QThreadPool;  // lives as long as the program: a tool may still be finishing at exit
+        made->setMaxThreadCount(int(std::size(SystemJunk::kParts)));
+        return made;
+    }();
+    return *pool;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "cli/JunkCommands.h"
 
 #include <algorithm>
+#include <future>
 
 #include <QJsonObject>
 
@@ -29,8 +30,11 @@ bool isGroupId(const QString& id)
 std::vector<JunkGroup> scanAll()
 {
     const Profiles::JunkCatalogue& catalogue = Profiles::active().junk;
+    // The package tools answer while the home folder is walked.
+    std::future<std::vector<JunkGroup>> system =
+        std::async(std::launch::async, [&catalogue] { return Profiles::systemGroups(catalogue); });
     std::vector<JunkGroup> groups = Sweeper::scanJunk(catalogue.rules());
-    for (JunkGroup& group : Profiles::systemGroups(catalogue))
+    for (JunkGroup& group : system.get())
         groups.push_back(std::move(group));
     return groups;
 }

@@ -13,7 +13,7 @@
 #include "app/FeatureStates.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
-#include "profiles/LinuxJunk.h"
+#include "support/FixtureSystem.h"
 #include "platform/Prefs.h"
 #include "support/Fixtures.h"
 #include "support/WaitFor.h"
@@ -200,17 +200,16 @@ TEST(ScanJunk, TheSystemsGroupsJoinTheListAsEachPartIsRead)
     const std::filesystem::path root = freshFolder("states-system-root");
     writeBytes(root / "var/lib/systemd/coredump/core.vim.1000.2.zst", 20'000);
     auto release = std::make_shared<std::atomic<bool>>(false);
-    Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{
-        {root, "/proc", {}}, [release](const std::string& command) {
-            if (command.find("apt-get -s autoremove") != std::string::npos) {
-                for (int i = 0; i < 1000 && !*release; ++i)
-                    QThread::msleep(10);
-                return Shell::Result{true, "Remv libfoo1 [1.0-1]\n"};
-            }
-            if (command.find("dpkg-query") != std::string::npos)
-                return Shell::Result{true, "libfoo1\t1.0-1\t12\toptional\tno\n"};
-            return Shell::Result{};
-        }});
+    const FixtureSystem system(root, [release](const std::string& command) {
+        if (command.find("apt-get -s autoremove") != std::string::npos) {
+            for (int i = 0; i < 1000 && !*release; ++i)
+                QThread::msleep(10);
+            return Shell::Result{true, "Remv libfoo1 [1.0-1]\n"};
+        }
+        if (command.find("dpkg-query") != std::string::npos)
+            return Shell::Result{true, "libfoo1\t1.0-1\t12\toptional\tno\n"};
+        return Shell::Result{};
+    });
     const auto ids = [](const JunkState& junk) {
         std::vector<QString> list;
         for (const JunkGroup& group : junk.junkGroups())
@@ -225,8 +224,6 @@ TEST(ScanJunk, TheSystemsGroupsJoinTheListAsEachPartIsRead)
     *release = true;
     ASSERT_EVENTUALLY(!states.junk.junkSystemPending(), 20000);
     EXPECT_EQ(ids(states.junk), (std::vector<QString>{"coredumps", "autoremove"}));
-    Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{
-        {FS::home() / "no-system-root", "/proc", {}}, [](const std::string&) { return Shell::Result{}; }});
 }
 
 TEST(LargeFiles, OldestFirstPutsUndatedFilesFirstAndKeepsTiesInOrder)

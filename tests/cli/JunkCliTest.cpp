@@ -10,7 +10,7 @@
 #include "i18n/L.h"
 #include "platform/Admin.h"
 #include "platform/Prefs.h"
-#include "profiles/LinuxJunk.h"
+#include "support/FixtureSystem.h"
 #include "support/Fixtures.h"
 
 using namespace junkfixture;
@@ -195,28 +195,6 @@ TEST_F(LinuxJunkCli, AnItemInUseCarriesItsNote)
     EXPECT_EQ(caches[0]["note"].toString(), LF("Em uso por %@", QStringLiteral("sleep")));
     EXPECT_FALSE(caches[1].toObject().contains("note"));
 }
-
-// Points the system part at a fixture root whose package tools answer from
-// `outputs` (command text → output; any other tool is missing), then at
-// nothing again.
-class FixtureSystem {
-public:
-    FixtureSystem(const fs::path& root, std::map<std::string, QString> outputs)
-    {
-        Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{
-            {root, "/proc", {}}, [outputs = std::move(outputs)](const std::string& command) {
-                for (const auto& [tool, out] : outputs)
-                    if (command.find(tool) != std::string::npos)
-                        return Shell::Result{true, out};
-                return Shell::Result{};
-            }});
-    }
-    ~FixtureSystem()
-    {
-        Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{
-            {FS::home() / "no-system-root", "/proc", {}}, [](const std::string&) { return Shell::Result{}; }});
-    }
-};
 
 TEST_F(LinuxJunkCli, SystemGroupsFollowTheHomeGroupsMarkedForTheAdministrator)
 {

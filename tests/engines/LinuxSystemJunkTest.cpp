@@ -14,6 +14,7 @@
 
 #include "engines/junk/LinuxSystemJunk.h"
 #include "support/Fixtures.h"
+#include "support/LockHolderProcess.h"
 
 namespace fs = std::filesystem;
 using namespace SystemJunk;
@@ -415,37 +416,15 @@ TEST(SystemJunk, TheLockHolderIsARealProcessSeenInProcLocks)
     EXPECT_EQ(lockHolder(root / "missing"), std::nullopt);
 
     // A child takes apt's lock as apt does (fcntl F_SETLK) and waits.
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const int fd = open(lists.c_str(), O_RDWR);
-        struct flock lock {};
-        lock.l_type = F_WRLCK;
-        lock.l_whence = SEEK_SET;
-        const char taken = fd >= 0 && fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
-        if (write(ready[1], &taken, 1) != 1)
-            _exit(1);
-        pause();
-        _exit(0);
-    }
-    char taken = 'n';
-    EXPECT_EQ(read(ready[0], &taken, 1), 1);
-    close(ready[0]);
-    close(ready[1]);
-    EXPECT_EQ(taken, 'y');
+    const LockHolderProcess child(lists);
+    EXPECT_TRUE(child.held());
 
     const std::optional<LockHolder> holder = packageLockHolder(root);
     ASSERT_TRUE(holder.has_value());
-    EXPECT_EQ(holder->pid, child);
+    EXPECT_EQ(holder->pid, child.pid());
     EXPECT_EQ(holder->name.toStdString() + "\n", readFile("/proc/self/comm"));
     EXPECT_EQ(lockHolder(root / "var/lib/dpkg/lock-frontend"), std::nullopt);
     // Through another /proc root that lacks the process: nothing.
     writeFile(root / "proc/locks", readFile("/proc/locks"));
     EXPECT_EQ(packageLockHolder(root, root / "proc"), std::nullopt);
-
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
 }

@@ -20,6 +20,7 @@
 #include "engines/junk/SystemJunkGroups.h"
 #include "i18n/L.h"
 #include "support/Fixtures.h"
+#include "support/LockHolderProcess.h"
 
 namespace fs = std::filesystem;
 using namespace SystemJunk;
@@ -89,46 +90,6 @@ struct FullRoot {
         outputs.flatpakList = kFlatpaks;
         outputs.kernelRelease = "6.1.0-18-amd64";
     }
-};
-
-// A child process holding `file` with an fcntl write lock, as apt holds its locks.
-class LockHolderProcess {
-public:
-    explicit LockHolderProcess(const fs::path& file)
-    {
-        int ready[2];
-        if (pipe(ready) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            const int fd = open(file.c_str(), O_RDWR);
-            struct flock lock {};
-            lock.l_type = F_WRLCK;
-            lock.l_whence = SEEK_SET;
-            const char taken = fd >= 0 && fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
-            if (write(ready[1], &taken, 1) != 1)
-                _exit(1);
-            pause();
-            _exit(0);
-        }
-        char taken = 'n';
-        held_ = pid_ > 0 && read(ready[0], &taken, 1) == 1 && taken == 'y';
-        close(ready[0]);
-        close(ready[1]);
-    }
-    ~LockHolderProcess()
-    {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGKILL);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-    }
-    bool held() const { return held_; }
-
-private:
-    pid_t pid_ = -1;
-    bool held_ = false;
 };
 
 } // namespace
@@ -390,10 +351,12 @@ TEST(SystemJunkClean, OneAdministratorRunForEveryGroupEachReportingWhatLeftTheDi
               1);
     for (const Admin::Action& action : actions) {
         EXPECT_EQ(Admin::check(action), std::nullopt) << action.verb;
-        if (action.verb == Admin::kRemovePackages)
+        if (action.verb == Admin::kRemovePackages) {
             EXPECT_EQ(action.args, (std::vector<std::string>{"libc++1-14", "libc++abi1-14"}));
-        if (action.verb == Admin::kRemoveFlatpakRuntimes)  // the user's runtime went without the helper
+        }
+        if (action.verb == Admin::kRemoveFlatpakRuntimes) {  // the user's runtime went without the helper
             EXPECT_EQ(action.args, (std::vector<std::string>{"runtime/org.gnome.Platform/x86_64/44"}));
+        }
     }
     ASSERT_EQ(std::count_if(commands.begin(), commands.end(),
                             [](const std::string& c) { return c.find("flatpak uninstall --user") != std::string::npos; }),
@@ -413,8 +376,9 @@ TEST(SystemJunkClean, OneAdministratorRunForEveryGroupEachReportingWhatLeftTheDi
     EXPECT_EQ(resultOf(report, "crashes")->freed, 0);
     EXPECT_EQ(resultOf(report, "crashes")->failure, "E: the tool's last line");
     for (const GroupFreed& group : report.groups)
-        if (group.id != "crashes")
+        if (group.id != "crashes") {
             EXPECT_TRUE(group.failure.isEmpty()) << qPrintable(group.id);
+        }
 }
 
 TEST(SystemJunkClean, ADismissedPromptLeavesEverythingAndTheHomeFolderIsCleanedAnyway)
@@ -429,7 +393,7 @@ TEST(SystemJunkClean, ADismissedPromptLeavesEverythingAndTheHomeFolderIsCleanedA
     homeGroup.id = "appcache";
     homeGroup.title = "Caches";
     homeGroup.permanent = true;
-    homeGroup.items.push_back({QUuid::createUuid(), home / "cache", "cache", cache, true});
+    homeGroup.items.push_back({QUuid::createUuid(), home / "cache", "cache", cache, true, {}, {}, true});
     groups.insert(groups.begin(), homeGroup);
 
     int asked = 0;
@@ -503,7 +467,7 @@ TEST(SystemJunkClean, AHeldGroupIsNeverRun)
     held.id = "pkgcache";
     held.admin = true;
     held.held = true;
-    held.items.push_back({QUuid::createUuid(), "/var/cache/apt/archives", "archives", 10, false});
+    held.items.push_back({QUuid::createUuid(), "/var/cache/apt/archives", "archives", 10, false, {}, {}, true});
     held.items.front().note = "Em uso por apt-get";
     EXPECT_TRUE(Sweeper::chosenGroups({held}, {"pkgcache"}).empty());
     // Named on its own, it is not run and says who holds it.

@@ -10,7 +10,7 @@
 #include <QThreadPool>
 
 #include "platform/Prefs.h"
-#include "profiles/LinuxJunk.h"
+#include "support/FixtureSystem.h"
 #include "profiles/Profile.h"
 #include "support/TempHome.h"
 
@@ -22,8 +22,7 @@ int main(int argc, char** argv)
     Profiles::active();  // its protected places and words, as at the program's start
     // The system's junk is read under a root that holds nothing, and no
     // package tool runs: a test that wants some points it at a fixture root.
-    Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{
-        {home.path() / "no-system-root", "/proc", {}}, [](const std::string&) { return Shell::Result{}; }});
+    useNoSystem(home.path());
     // No sounds unless a test asks for them: there is no audio device here, and
     // Qt's sample loader can deadlock the exit of a process that just played one.
     Prefs::standard()->setValue(QStringLiteral("soundEnabled"), false);

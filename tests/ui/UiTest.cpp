@@ -34,7 +34,7 @@
 #include "platform/Shell.h"
 #include "engines/startup/LinuxStartup.h"
 #include "platform/Admin.h"
-#include "profiles/LinuxJunk.h"
+#include "support/FixtureSystem.h"
 #include "profiles/Profile.h"
 #include "space/SpaceModel.h"
 #include "support/Bundles.h"
@@ -535,16 +535,9 @@ TEST_F(UiTest, JunkPageWithTheSystemsGroups)
     writeBytes(root / "var/lib/systemd/coredump/core.gedit.1000.1.zst", 800'000);
     writeBytes(root / "var/log/syslog", 1'000);
     writeBytes(root / "var/log/syslog.2.gz", 90'000);
-    const auto tools = [](const std::string& command) {
-        if (command.find("apt-get -s autoremove") != std::string::npos)
-            return Shell::Result{true, "Remv linux-image-6.1.0-17-amd64 [6.1.69-1]\n"};
-        if (command.find("dpkg-query") != std::string::npos)
-            return Shell::Result{true, "linux-image-6.1.0-17-amd64\t6.1.69-1\t398000\toptional\tno\n"};
-        if (command.find("uname -r") != std::string::npos)
-            return Shell::Result{true, "6.1.0-18-amd64\n"};
-        return Shell::Result{};
-    };
-    Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{{root, "/proc", {}}, tools});
+    const FixtureSystem system(root, {{"apt-get -s autoremove", "Remv linux-image-6.1.0-17-amd64 [6.1.69-1]\n"},
+                                      {"dpkg-query", "linux-image-6.1.0-17-amd64\t6.1.69-1\t398000\toptional\tno\n"},
+                                      {"uname -r", "6.1.0-18-amd64\n"}});
     states->junk.setJunkGroups({});
     states->junk.setJunkScanned(false);
     showSection("junk");
@@ -582,9 +575,6 @@ TEST_F(UiTest, JunkPageWithTheSystemsGroups)
     settle();
     snap("junk-system-cancelled");
     states->shell.dismissMessage();
-
-    Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{
-        {FS::home() / "no-system-root", "/proc", {}}, [](const std::string&) { return Shell::Result{}; }});
     states->junk.setJunkGroups({});
     states->junk.setJunkScanned(false);
     settle();
@@ -993,13 +983,14 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     JunkGroup cache;
     cache.id = "pkgcache";
     cache.admin = true;
-    cache.items.push_back({QUuid::createUuid(), "/var/cache/apt/archives", "archives", 182'000'000, true});
+    cache.items.push_back({QUuid::createUuid(), "/var/cache/apt/archives", "archives", 182'000'000, true, {}, {}, true});
     states->junk.setJunkGroups({cache});
     settle(50);
     const auto packages = std::find_if(tools->tasks().begin(), tools->tasks().end(),
                                        [](const MaintTask& task) { return task.id == "packages"; });
-    if (packages != tools->tasks().end() && packages->available)
+    if (packages != tools->tasks().end() && packages->available) {
         EXPECT_TRUE(shownText("taskStatus-packages").contains(Fmt::bytes(182'000'000)));
+    }
     snap("tools-found");
     states->junk.setJunkGroups({});
 
@@ -1254,8 +1245,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     Profiles::active();  // as the program settles it at start
     // The system's junk is read under a root that holds nothing, with no package tool.
-    Profiles::setLinuxSystemJunkSource(Profiles::LinuxSystemJunkSource{
-        {home.path() / "no-system-root", "/proc", {}}, [](const std::string&) { return Shell::Result{}; }});
+    useNoSystem(home.path());
     QApplication::setLayoutDirection(appLayoutDirection());
     installFonts(app);
     QQuickStyle::setStyle("Basic");

@@ -320,21 +320,31 @@ std::vector<JunkGroup> chosenGroups(const std::vector<JunkGroup>& groups, const 
     return chosen;
 }
 
-std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, const QStringList& groupIds)
+namespace {
+
+// The removal targets of the chosen groups that are the user's own.
+std::vector<RemovalTarget> targetsOf(const std::vector<JunkGroup>& chosen)
 {
     std::vector<RemovalTarget> targets;
-    for (const JunkGroup& group : chosenGroups(groups, groupIds))
+    for (const JunkGroup& group : chosen)
         if (!group.admin)
             for (const JunkItem& item : group.items)
                 targets.push_back({item.url, group.permanent, item.size});
     return targets;
 }
 
+} // namespace
+
+std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, const QStringList& groupIds)
+{
+    return targetsOf(chosenGroups(groups, groupIds));
+}
+
 RemovalOutcome cleanJunk(const std::vector<JunkGroup>& groups, const QStringList& groupIds,
                          const Admin::Runner& admin, const SystemCleaner& cleanSystem)
 {
-    RemovalOutcome outcome = Removal::run(cleanTargets(groups, groupIds), admin);
     std::vector<JunkGroup> system = chosenGroups(groups, groupIds);
+    RemovalOutcome outcome = Removal::run(targetsOf(system), admin);
     std::erase_if(system, [](const JunkGroup& group) { return !group.admin; });
     // A group named but held by another program is not run, and says who holds it.
     for (const JunkGroup& group : groups)

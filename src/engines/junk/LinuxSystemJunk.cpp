@@ -30,12 +30,17 @@
 
 namespace SystemJunk {
 
-namespace {
-
 std::string encoded(const QString& text)
 {
     return QFile::encodeName(text).toStdString();
 }
+
+QString decoded(const std::string& bytes)
+{
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+namespace {
 
 bool helperTakes(const char* verb, std::vector<std::string> args)
 {

@@ -47,6 +47,11 @@ struct Found {
     std::optional<std::int64_t> total() const;
 };
 
+// A text as the bytes a tool, the helper or a file name takes (the file-name
+// encoding), and such bytes back as text.
+std::string encoded(const QString& text);
+QString decoded(const std::string& bytes);
+
 // A regular file's allocated size; nothing for anything else or nothing at all.
 std::optional<std::int64_t> regularFileBytes(const fs::path& file);
 // The whole tree of a folder; nothing when it is not there or cannot be listed.

@@ -16,16 +16,6 @@ namespace SystemJunk {
 
 namespace {
 
-std::string encoded(const QString& text)
-{
-    return QFile::encodeName(text).toStdString();
-}
-
-QString decoded(const std::string& bytes)
-{
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
-
 QString lastLine(const QString& text)
 {
     const QStringList lines = text.trimmed().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -181,7 +171,7 @@ CleanReport clean(const std::vector<JunkGroup>& groups, const std::vector<JunkGr
     for (const JunkGroup& group : groups) {
         if (!group.admin || group.items.empty())
             continue;
-        Planned part{&group, {}, {}};
+        Planned part{&group, {}, {}, {}};
         const std::size_t first = actions.size();
         if (group.id == QLatin1String("autoremove")) {
             if (std::optional<Admin::Action> action = packageAction(group, offered, tools, part.failure))

@@ -20,16 +20,6 @@ namespace SystemJunk {
 
 namespace {
 
-std::string encoded(const QString& text)
-{
-    return QFile::encodeName(text).toStdString();
-}
-
-QString decoded(const std::string& bytes)
-{
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
-
 bool present(const fs::path& path)
 {
     struct stat info;
