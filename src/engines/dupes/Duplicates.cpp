@@ -1,0 +1,175 @@
+#include "engines/dupes/Duplicates.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+namespace fs = std::filesystem;
+
+namespace Dupes {
+
+namespace {
+
+// The full hash reads this much at a time.
+constexpr std::size_t kReadBlock = 1 << 20;
+
+// An open file that is still the regular file of `size` bytes it was.
+class OpenFile {
+public:
+    OpenFile(const fs::path& path, std::int64_t size)
+    {
+        fd_ = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+        struct stat info;
+        if (fd_ >= 0 && (fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size != size)) {
+            close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~OpenFile()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    bool ok() const { return fd_ >= 0; }
+
+    // Reads exactly `length` bytes at `offset`; false on a short read.
+    bool readAt(char* into, std::size_t length, std::int64_t offset) const
+    {
+        std::size_t done = 0;
+        while (done < length) {
+            const ssize_t got = pread(fd_, into + done, length - done, offset + std::int64_t(done));
+            if (got <= 0)
+                return false;
+            done += std::size_t(got);
+        }
+        return true;
+    }
+    void sequential() const { posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL); }
+
+private:
+    int fd_ = -1;
+};
+
+Digest digestOf(XXH128_hash_t hash)
+{
+    return {hash.low64, hash.high64};
+}
+
+} // namespace
+
+std::vector<Set> sameSize(std::vector<Candidate> files)
+{
+    std::erase_if(files, [](const Candidate& file) { return file.size <= 0; });
+    std::sort(files.begin(), files.end(), [](const Candidate& a, const Candidate& b) {
+        return std::tie(a.size, a.device, a.inode, a.path) < std::tie(b.size, b.device, b.inode, b.path);
+    });
+    std::vector<Set> sets;
+    Set current;
+    const auto flush = [&] {
+        if (current.size() >= 2)
+            sets.push_back(std::move(current));
+        current.clear();
+    };
+    for (Candidate& file : files) {
+        if (!current.empty() && current.front().file.size != file.size)
+            flush();
+        if (!current.empty() && current.back().file.device == file.device && current.back().file.inode == file.inode)
+            current.back().otherNames.push_back(std::move(file.path));  // another name of the same file
+        else
+            current.push_back({std::move(file), {}});
+    }
+    flush();
+    return sets;
+}
+
+std::optional<Digest> edgeDigest(const fs::path& path, std::int64_t size)
+{
+    const OpenFile file(path, size);
+    if (!file.ok())
+        return std::nullopt;
+    const std::int64_t head = std::min(size, kEdgeBytes);
+    const std::int64_t tail = std::min(size - head, kEdgeBytes);
+    std::vector<char> bytes(std::size_t(head + tail));
+    if (!file.readAt(bytes.data(), std::size_t(head), 0)
+        || (tail > 0 && !file.readAt(bytes.data() + head, std::size_t(tail), size - tail)))
+        return std::nullopt;
+    return digestOf(XXH3_128bits(bytes.data(), bytes.size()));
+}
+
+std::optional<Digest> fullDigest(const fs::path& path, std::int64_t size)
+{
+    const OpenFile file(path, size);
+    if (!file.ok())
+        return std::nullopt;
+    file.sequential();
+    XXH3_state_t state;
+    XXH3_128bits_reset(&state);
+    std::vector<char> block(kReadBlock);
+    std::int64_t offset = 0;
+    while (offset < size) {
+        const std::size_t length = std::size_t(std::min<std::int64_t>(size - offset, std::int64_t(block.size())));
+        if (!file.readAt(block.data(), length, offset))
+            return std::nullopt;
+        XXH3_128bits_update(&state, block.data(), length);
+        offset += std::int64_t(length);
+    }
+    // A file that grew while it was read is no longer the file that was sized.
+    char extra;
+    if (file.readAt(&extra, 1, size))
+        return std::nullopt;
+    return digestOf(XXH3_128bits_digest(&state));
+}
+
+std::vector<Set> splitBy(const std::vector<Set>& sets, const DigestFn& digest, int& unreadable)
+{
+    std::vector<Set> split;
+    for (const Set& set : sets) {
+        std::map<Digest, Set> byDigest;
+        for (const Copy& copy : set) {
+            if (const std::optional<Digest> d = digest(copy))
+                byDigest[*d].push_back(copy);
+            else
+                ++unreadable;
+        }
+        for (auto& [d, part] : byDigest)
+            if (part.size() >= 2)
+                split.push_back(std::move(part));
+    }
+    return split;
+}
+
+Found findDuplicates(std::vector<Candidate> files)
+{
+    Found found;
+    std::vector<Set> sets = sameSize(std::move(files));
+    sets = splitBy(sets, [](const Copy& c) { return edgeDigest(c.file.path, c.file.size); }, found.unreadable);
+    // Files no longer than both edges were read whole already.
+    std::vector<Set> whole, small;
+    for (Set& set : sets)
+        (set.front().file.size > 2 * kEdgeBytes ? whole : small).push_back(std::move(set));
+    whole = splitBy(whole, [](const Copy& c) { return fullDigest(c.file.path, c.file.size); }, found.unreadable);
+    found.sets = std::move(small);
+    found.sets.insert(found.sets.end(), std::make_move_iterator(whole.begin()), std::make_move_iterator(whole.end()));
+    std::sort(found.sets.begin(), found.sets.end(), [](const Set& a, const Set& b) {
+        const std::int64_t ra = reclaimable(a), rb = reclaimable(b);
+        return ra != rb ? ra > rb : a.front().file.path < b.front().file.path;
+    });
+    return found;
+}
+
+std::int64_t reclaimable(const Set& set)
+{
+    return set.empty() ? 0 : set.front().file.size * std::int64_t(set.size() - 1);
+}
+
+} // namespace Dupes

@@ -1,0 +1,72 @@
+#pragma once
+// Duplicate files: which of a list of files hold the same bytes. Files are
+// grouped by size, then by a hash of their first and last blocks, then by a
+// hash of their whole content (XXH3-128); names of one file (hard links) are
+// one file, never copies of each other. Plain functions over paths: the walk
+// that finds the files and the page that shows the groups are elsewhere.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace Dupes {
+
+// One name of a regular file, as the walk met it.
+struct Candidate {
+    std::filesystem::path path;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::int64_t size = 0;       // st_size
+    std::int64_t mtimeNs = 0;    // st_mtim, in nanoseconds since 1970
+};
+
+// One file of a set: its first name and any other names (hard links).
+struct Copy {
+    Candidate file;
+    std::vector<std::filesystem::path> otherNames;
+};
+using Set = std::vector<Copy>;
+
+// How many bytes of each end the edge hash reads.
+inline constexpr std::int64_t kEdgeBytes = 16 * 1024;
+
+// A 128-bit content hash.
+using Digest = std::array<std::uint64_t, 2>;
+
+// The files that could be copies of each other: one set per size held by at
+// least two distinct files (device and inode), each file once with all its
+// names. Empty files are never copies.
+std::vector<Set> sameSize(std::vector<Candidate> files);
+
+// The hash of the first and last kEdgeBytes of a file of `size` bytes (the
+// whole file when it is no longer than twice that); nothing when it cannot be
+// read whole or its size is no longer `size`.
+std::optional<Digest> edgeDigest(const std::filesystem::path& path, std::int64_t size);
+// The hash of a file's whole content, read in large sequential blocks;
+// nothing when it cannot be read or its length is no longer `size`.
+std::optional<Digest> fullDigest(const std::filesystem::path& path, std::int64_t size);
+
+using DigestFn = std::function<std::optional<Digest>(const Copy& copy)>;
+
+// Splits every set by `digest`: copies with equal digests stay together,
+// sets left with one copy are dropped, and a copy without a digest (it could
+// not be read, or changed) is counted in `unreadable` and dropped.
+std::vector<Set> splitBy(const std::vector<Set>& sets, const DigestFn& digest, int& unreadable);
+
+// The sets of files with the same content, the most reclaimable first (equal
+// ones by the first copy's path): sameSize, then the edge hash, then the full
+// hash (files no longer than both edges were read whole by the edge hash).
+struct Found {
+    std::vector<Set> sets;
+    int unreadable = 0;
+};
+Found findDuplicates(std::vector<Candidate> files);
+
+// What a set frees when every copy but one goes: size times (copies − 1).
+std::int64_t reclaimable(const Set& set);
+
+} // namespace Dupes

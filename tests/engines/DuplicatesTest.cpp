@@ -1,0 +1,130 @@
+// The duplicate grouping over fixture trees: each phase splits what it must
+// (the first block, the last block, the middle), hard links are one file,
+// empty files are never copies, sparse files compare by content, and files
+// that change between the phases drop out.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "engines/dupes/Duplicates.h"
+#include "support/Fixtures.h"
+
+namespace fs = std::filesystem;
+using namespace Dupes;
+
+namespace {
+
+Candidate candidateOf(const fs::path& path)
+{
+    struct stat info;
+    EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+    return {path, info.st_dev, info.st_ino, info.st_size,
+            std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+std::vector<Candidate> candidatesIn(const fs::path& folder)
+{
+    std::vector<Candidate> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (!entry.is_symlink() && entry.is_regular_file())
+            files.push_back(candidateOf(entry.path()));
+    return files;
+}
+
+// Each set as its file names, sorted, the sets in the order found.
+std::vector<std::vector<std::string>> namesOf(const std::vector<Set>& sets)
+{
+    std::vector<std::vector<std::string>> all;
+    for (const Set& set : sets) {
+        std::vector<std::string> names;
+        for (const Copy& copy : set)
+            names.push_back(copy.file.path.filename().string());
+        std::sort(names.begin(), names.end());
+        all.push_back(names);
+    }
+    return all;
+}
+
+std::string pattern(std::size_t bytes, char seed)
+{
+    std::string text(bytes, '\0');
+    for (std::size_t i = 0; i < bytes; ++i)
+        text[i] = char(seed + char(i * 7 % 251));
+    return text;
+}
+
+} // namespace
+
+TEST(Duplicates, EachPhaseSplitsWhatItMust)
+{
+    const fs::path root = freshFolder("dupes-phases");
+    const std::string big = pattern(200'000, 'a');
+    for (const char* name : {"a1", "a2", "a3"})
+        writeFile(root / name, big);
+    std::string first = big, last = big, middle = big;
+    first[0] ^= 1;
+    last[big.size() - 1] ^= 1;
+    middle[big.size() / 2] ^= 1;  // only the full hash sees it
+    writeFile(root / "first", first);
+    writeFile(root / "last", last);
+    writeFile(root / "middle", middle);
+    writeFile(root / "small1", "tiny same");
+    writeFile(root / "small2", "tiny same");
+    writeFile(root / "small3", "tiny diff");
+    writeFile(root / "alone", pattern(123, 'z'));
+
+    const Found found = findDuplicates(candidatesIn(root));
+    EXPECT_EQ(namesOf(found.sets), (std::vector<std::vector<std::string>>{{"a1", "a2", "a3"}, {"small1", "small2"}}));
+    EXPECT_EQ(reclaimable(found.sets[0]), 2 * 200'000);
+    EXPECT_EQ(found.unreadable, 0);
+}
+
+TEST(Duplicates, HardLinksAreOneFileAndEmptyFilesAreNeverCopies)
+{
+    const fs::path root = freshFolder("dupes-links");
+    writeFile(root / "photo.jpg", pattern(50'000, 'p'));
+    fs::create_hard_link(root / "photo.jpg", root / "photo-link.jpg");
+    for (int i = 0; i < 50; ++i)
+        writeFile(root / ("empty" + std::to_string(i)), "");
+    fs::create_symlink(root / "photo.jpg", root / "photo-symlink.jpg");  // a link is never a copy
+
+    EXPECT_TRUE(findDuplicates(candidatesIn(root)).sets.empty());
+
+    writeFile(root / "photo-copy.jpg", pattern(50'000, 'p'));
+    const Found found = findDuplicates(candidatesIn(root));
+    ASSERT_EQ(found.sets.size(), 1u);
+    ASSERT_EQ(found.sets[0].size(), 2u);  // the linked file once, with both names
+    const Copy& linked = found.sets[0][0].otherNames.empty() ? found.sets[0][1] : found.sets[0][0];
+    EXPECT_EQ(linked.otherNames.size(), 1u);
+    EXPECT_EQ(reclaimable(found.sets[0]), 50'000);
+}
+
+TEST(Duplicates, SparseFilesCompareByContentAndChangedOrUnreadableFilesDropOut)
+{
+    const fs::path root = freshFolder("dupes-sparse");
+    sparseFile(root / "disk1.img", 64 << 20);
+    sparseFile(root / "disk2.img", 64 << 20);
+    writeFile(root / "dense.img", std::string(64 << 20, '\0'));  // the same bytes, written out
+    const std::string text = pattern(100'000, 'c');
+    writeFile(root / "c1", text);
+    writeFile(root / "c2", text);
+    writeFile(root / "c3", text);
+
+    std::vector<Candidate> files = candidatesIn(root);
+    // c3 grows after it was listed; c2 can no longer be read.
+    writeFile(root / "c3", text + "more");
+    chmod((root / "c2").c_str(), 0);
+    const Found found = findDuplicates(files);
+    chmod((root / "c2").c_str(), 0644);
+    if (geteuid() == 0) {  // root reads c2 anyway: c1 and c2 stay copies
+        EXPECT_EQ(namesOf(found.sets),
+                  (std::vector<std::vector<std::string>>{{"dense.img", "disk1.img", "disk2.img"}, {"c1", "c2"}}));
+        EXPECT_EQ(found.unreadable, 1);
+    } else {
+        EXPECT_EQ(namesOf(found.sets), (std::vector<std::vector<std::string>>{{"dense.img", "disk1.img", "disk2.img"}}));
+        EXPECT_EQ(found.unreadable, 2);
+    }
+}
