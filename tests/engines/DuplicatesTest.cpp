@@ -128,3 +128,48 @@ TEST(Duplicates, SparseFilesCompareByContentAndChangedOrUnreadableFilesDropOut)
         EXPECT_EQ(found.unreadable, 2);
     }
 }
+
+// ---- Which copy stays ------------------------------------------------------------
+
+#include "engines/dupes/DuplicateChoice.h"
+
+namespace {
+
+Set setOf(std::vector<std::pair<const char*, std::int64_t>> copies)
+{
+    Set set;
+    for (const auto& [path, mtime] : copies)
+        set.push_back({{path, 1, ino_t(set.size() + 1), 10, mtime}, {}});
+    return set;
+}
+
+} // namespace
+
+TEST(DuplicateChoice, TheKeepRulesAndTheirTies)
+{
+    const Set set = setOf({{"/h/Pictures/2019/img.jpg", 300}, {"/h/Downloads/img.jpg", 100},
+                           {"/h/Desktop/b/img.jpg", 100}, {"/h/x/img.jpg", 900}});
+    EXPECT_EQ(keptCopy(set, KeepRule::Oldest), 2u);  // two equally old: the path that sorts first
+    EXPECT_EQ(keptCopy(set, KeepRule::Newest), 3u);
+    EXPECT_EQ(keptCopy(set, KeepRule::ShortestPath), 3u);
+    EXPECT_EQ(keptCopy(set, KeepRule::InFolder, "/h/Pictures"), 0u);
+    EXPECT_EQ(keptCopy(set, KeepRule::InFolder, "/h/Pict"), 2u);  // a folder, not a prefix of a name
+    EXPECT_EQ(keptCopy(set, KeepRule::InFolder, "/h/Music"), 2u);
+}
+
+TEST(DuplicateChoice, ProjectCopiesStartUntickedAndTheLastCopyNeverGoes)
+{
+    const auto gitAt = [](const fs::path& folder) { return folder == "/h/code/app"; };
+    EXPECT_TRUE(inProject("/h/web/node_modules/lodash/index.js", gitAt));
+    EXPECT_TRUE(inProject("/h/py/.venv/lib/python3/site-packages/x.py", gitAt));
+    EXPECT_TRUE(inProject("/h/code/app/assets/logo.png", gitAt));
+    EXPECT_FALSE(inProject("/h/Pictures/build-day.jpg", gitAt));  // a name, not a folder
+    EXPECT_FALSE(inProject("/h/code/notes.txt", gitAt));
+
+    const Set set = setOf({{"/h/a", 1}, {"/h/web/node_modules/a", 2}, {"/h/b", 3}});
+    const std::vector<bool> ticks = firstTicks(set, 0, {false, true, false});
+    EXPECT_EQ(ticks, (std::vector<bool>{false, false, true}));
+    EXPECT_TRUE(mayTick(ticks, 1));  // the kept copy still stays
+    EXPECT_FALSE(mayTick({false, true, true}, 0));
+    EXPECT_FALSE(mayTick({false}, 0));
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Which copy of a duplicate set is kept and which start ticked for removal,
+// and the guard that never lets the last copy of a set go. Pure functions.
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "engines/dupes/Duplicates.h"
+
+namespace Dupes {
+
+enum class KeepRule { Oldest, Newest, ShortestPath, InFolder };
+
+// The copy kept: the oldest (earliest modification), the newest, the one with
+// the shortest path, or the first inside `preferred` (else the oldest). Ties
+// go to the path that sorts first, so the choice never depends on the order found.
+std::size_t keptCopy(const Set& set, KeepRule rule, const std::filesystem::path& preferred = {});
+
+// Whether a path lies in a project's working folders: below node_modules,
+// .venv, venv, site-packages, target, build or dist, or inside a Git working
+// tree (some folder above it holds ".git", as `holdsGit` tells).
+bool inProject(const std::filesystem::path& path,
+               const std::function<bool(const std::filesystem::path& folder)>& holdsGit);
+
+// The first ticks of a set: every copy but the kept one, except copies in a project.
+std::vector<bool> firstTicks(const Set& set, std::size_t kept, const std::vector<bool>& inProjects);
+
+// Whether copy `index` may be ticked: some other copy of the set stays unticked.
+bool mayTick(const std::vector<bool>& ticked, std::size_t index);
+
+} // namespace Dupes
