@@ -17,7 +17,7 @@ PACKAGES=(
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-dialogs qml6-module-qtquick-shapes
   qml6-module-qt-labs-folderlistmodel
-  libplist-dev libglib2.0-dev libxxhash-dev
+  libplist-dev libglib2.0-dev libxxhash-dev xfsprogs
   fonts-material-design-icons-iconfont fonts-dejavu-core fonts-noto-core fonts-noto-cjk
   pkexec
   libgtest-dev libgmock-dev libbenchmark-dev
