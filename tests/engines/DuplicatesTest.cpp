@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -172,4 +173,32 @@ TEST(DuplicateChoice, ProjectCopiesStartUntickedAndTheLastCopyNeverGoes)
     EXPECT_TRUE(mayTick(ticks, 1));  // the kept copy still stays
     EXPECT_FALSE(mayTick({false, true, true}, 0));
     EXPECT_FALSE(mayTick({false}, 0));
+}
+
+TEST(Duplicates, RightBeforeACopyGoesItAndItsKeeperAreCheckedAgain)
+{
+    const fs::path root = freshFolder("dupes-hold");
+    const std::string text = pattern(3'000'000, 'k');
+    writeFile(root / "kept", text);
+    writeFile(root / "copy", text);
+    const Candidate copy = candidateOf(root / "copy");
+    EXPECT_EQ(holdBeforeRemoval(copy, root / "kept"), Hold::None);
+
+    std::string late = text;
+    late[2'500'000] ^= 1;  // past the first block read
+    writeFile(root / "kept", late);
+    EXPECT_EQ(holdBeforeRemoval(copy, root / "kept"), Hold::Differs);
+    fs::remove(root / "kept");
+    EXPECT_EQ(holdBeforeRemoval(copy, root / "kept"), Hold::KeptGone);
+    fs::create_symlink(root / "copy", root / "kept");  // a link to the copy is no keeper
+    EXPECT_EQ(holdBeforeRemoval(copy, root / "kept"), Hold::KeptGone);
+    fs::remove(root / "kept");
+    fs::create_hard_link(root / "copy", root / "kept");
+    EXPECT_EQ(holdBeforeRemoval(copy, root / "kept"), Hold::SameFile);
+    fs::remove(root / "kept");
+    writeFile(root / "kept", text);
+    writeFile(root / "copy", text);  // rewritten: a new modification time
+    struct timespec times[2] = {{0, UTIME_OMIT}, {1, 0}};
+    utimensat(AT_FDCWD, (root / "copy").c_str(), times, 0);
+    EXPECT_EQ(holdBeforeRemoval(copy, root / "kept"), Hold::CopyChanged);
 }

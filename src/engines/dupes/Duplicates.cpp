@@ -1,6 +1,7 @@
 #include "engines/dupes/Duplicates.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <utility>
 #include <vector>
@@ -165,6 +166,43 @@ Found findDuplicates(std::vector<Candidate> files)
         return ra != rb ? ra > rb : a.front().file.path < b.front().file.path;
     });
     return found;
+}
+
+std::optional<bool> sameBytes(const fs::path& a, const fs::path& b, std::int64_t size)
+{
+    const OpenFile fa(a, size), fb(b, size);
+    if (!fa.ok() || !fb.ok())
+        return std::nullopt;
+    fa.sequential();
+    fb.sequential();
+    std::vector<char> ba(kReadBlock), bb(kReadBlock);
+    for (std::int64_t offset = 0; offset < size;) {
+        const std::size_t length = std::size_t(std::min<std::int64_t>(size - offset, std::int64_t(kReadBlock)));
+        if (!fa.readAt(ba.data(), length, offset) || !fb.readAt(bb.data(), length, offset))
+            return std::nullopt;
+        if (std::memcmp(ba.data(), bb.data(), length) != 0)
+            return false;
+        offset += std::int64_t(length);
+    }
+    return true;
+}
+
+Hold holdBeforeRemoval(const Candidate& copy, const fs::path& kept)
+{
+    struct stat now, keeper;
+    if (lstat(copy.path.c_str(), &now) != 0 || !S_ISREG(now.st_mode) || now.st_size != copy.size
+        || std::int64_t(now.st_mtim.tv_sec) * 1'000'000'000 + now.st_mtim.tv_nsec != copy.mtimeNs)
+        return Hold::CopyChanged;
+    if (lstat(kept.c_str(), &keeper) != 0 || !S_ISREG(keeper.st_mode))
+        return Hold::KeptGone;
+    if (keeper.st_dev == now.st_dev && keeper.st_ino == now.st_ino)
+        return Hold::SameFile;
+    if (keeper.st_size != copy.size)
+        return Hold::Differs;
+    const std::optional<bool> same = sameBytes(copy.path, kept, copy.size);
+    if (!same)
+        return Hold::Unreadable;
+    return *same ? Hold::None : Hold::Differs;
 }
 
 std::int64_t reclaimable(const Set& set)

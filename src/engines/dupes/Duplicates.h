@@ -66,6 +66,24 @@ struct Found {
 };
 Found findDuplicates(std::vector<Candidate> files);
 
+// Why a copy may not go right now, checked just before it is removed.
+enum class Hold {
+    None,         // it may go: the kept copy is another file with the same bytes
+    KeptGone,     // the kept copy is no longer there (or no longer a regular file)
+    SameFile,     // the kept copy is now the same file (a name of it)
+    CopyChanged,  // the copy's size or modification time moved since the scan
+    Differs,      // the two files' bytes are no longer the same
+    Unreadable,   // one of them cannot be read
+};
+// Compares `copy` (as the scan saw it) with `kept`: both still regular files
+// of the scanned size, two different files, the copy's modification time
+// unchanged, and every byte the same.
+Hold holdBeforeRemoval(const Candidate& copy, const std::filesystem::path& kept);
+
+// Whether two files of `size` bytes hold the same bytes, read side by side in
+// large blocks; nothing when one cannot be read whole.
+std::optional<bool> sameBytes(const std::filesystem::path& a, const std::filesystem::path& b, std::int64_t size);
+
 // What a set frees when every copy but one goes: size times (copies − 1).
 std::int64_t reclaimable(const Set& set);
 
