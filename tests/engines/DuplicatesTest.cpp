@@ -202,3 +202,41 @@ TEST(Duplicates, RightBeforeACopyGoesItAndItsKeeperAreCheckedAgain)
     utimensat(AT_FDCWD, (root / "copy").c_str(), times, 0);
     EXPECT_EQ(holdBeforeRemoval(copy, root / "kept"), Hold::CopyChanged);
 }
+
+// ---- The walk --------------------------------------------------------------------
+
+#include "engines/dupes/DuplicateWalk.h"
+#include "platform/FS.h"
+
+TEST(DuplicateWalk, TakesRegularFilesOnlyAndLeavesTheTrashHiddenFoldersAndSmallFilesOut)
+{
+    const fs::path home = FS::home();
+    const fs::path top = home / "walk";
+    writeFile(top / "photos/a.jpg", pattern(5'000, 'a'));
+    writeFile(top / "photos/b.jpg", pattern(5'000, 'a'));
+    writeFile(top / ".hidden/c.jpg", pattern(5'000, 'a'));
+    writeFile(top / "small.txt", "x");
+    writeFile(top / "empty", "");
+    fs::create_symlink(top / "photos/a.jpg", top / "link.jpg");
+    mkfifo((top / "pipe").c_str(), 0600);
+    writeFile(FS::trashFolder() / "thrown.jpg", pattern(5'000, 'a'));
+
+    const auto names = [](const std::vector<Candidate>& files) {
+        std::vector<std::string> list;
+        for (const Candidate& file : files)
+            list.push_back(file.path.lexically_relative(FS::home()).string());
+        std::sort(list.begin(), list.end());
+        return list;
+    };
+    CancelFlag flag;
+    EXPECT_EQ(names(walkFiles(top, {1'000, false, 2}, flag)),
+              (std::vector<std::string>{"walk/photos/a.jpg", "walk/photos/b.jpg"}));
+    EXPECT_EQ(names(walkFiles(top, {0, true, 2}, flag)),
+              (std::vector<std::string>{"walk/.hidden/c.jpg", "walk/photos/a.jpg", "walk/photos/b.jpg",
+                                        "walk/small.txt"}));
+    // The home folder's Trash is never walked, even with hidden entries.
+    for (const std::string& name : names(walkFiles(home, {1'000, true, 2}, flag)))
+        EXPECT_EQ(name.find("thrown"), std::string::npos) << name;
+    fs::remove_all(top);
+    fs::remove(FS::trashFolder() / "thrown.jpg");
+}

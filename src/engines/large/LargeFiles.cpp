@@ -17,61 +17,15 @@
 #include <QTimeZone>
 
 #include "engines/large/LargeFiles.h"
+#include "engines/common/WalkPlaces.h"
 #include "platform/FolderFd.h"
 #include "platform/ParallelWalk.h"
 #include "platform/Walker.h"
 
 namespace fs = std::filesystem;
+using namespace WalkPlaces;
 
 namespace {
-
-// A path as the walker spells it: lexically normal, no trailing slash, and
-// the root "/" as "" (the walker's folder text for the root).
-std::string walkerText(const fs::path& path)
-{
-    std::string text = path.lexically_normal().native();
-    while (!text.empty() && text.back() == '/')
-        text.pop_back();
-    return text;
-}
-
-// One place the walk neither enters nor counts, as (holding folder, name).
-struct SkipPlace {
-    std::string folder;
-    std::string name;
-};
-
-// The folder with every link on its way resolved (as the walker meets it),
-// or as it is written when it cannot be resolved.
-fs::path resolvedFolder(const fs::path& folder)
-{
-    std::error_code error;
-    const fs::path real = fs::canonical(folder, error);
-    return error ? folder : real;
-}
-
-// The Trash folder and the system's own skipped folders below the normalised home.
-std::vector<SkipPlace> skipPlaces(const fs::path& home, const std::vector<std::string>& skip)
-{
-    const fs::path trash = resolvedFolder(FS::trashFolder().lexically_normal().parent_path()) / "files";
-    std::vector<fs::path> all{trash, trash.parent_path()};
-    for (const std::string& name : skip)
-        all.push_back(home / name);
-    std::vector<SkipPlace> places;
-    for (const fs::path& place : all) {
-        const fs::path normal = place.lexically_normal();
-        places.push_back({walkerText(normal.parent_path()), normal.filename().native()});
-    }
-    return places;
-}
-
-bool isSkipped(const Walker::Entry& entry, const std::vector<SkipPlace>& places)
-{
-    for (const SkipPlace& place : places)
-        if (entry.name == place.name && entry.folder == place.folder)
-            return true;
-    return false;
-}
 
 // The extension of a name in lower case without the dot ("" when it has none).
 std::string lowerExtension(std::string_view name)

@@ -1,0 +1,32 @@
+#pragma once
+// The walk that finds the files the duplicate search compares.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "engines/dupes/Duplicates.h"
+#include "engines/records/Large.h"
+
+namespace Dupes {
+
+struct WalkOptions {
+    std::int64_t minBytes = 1'000'000;  // smaller files are passed over (never less than 1 byte)
+    bool hidden = false;                // also enter hidden folders and take hidden files
+    int workers = 0;                    // walking threads; 0: as many as the folder sizing uses
+};
+
+// Files met between two progress reports (and cancel checks).
+inline constexpr int kWalkProgressStep = 2000;
+
+// Every regular file of at least minBytes below `folder`, in no set order.
+// Never entered: the Trash, other mounts below the folder (a chosen folder
+// that is itself a mount point is walked), and hidden entries unless asked;
+// links are never followed nor listed; devices, FIFOs and sockets are never
+// taken. Paths keep the folder's own spelling. Every kWalkProgressStep files
+// `progress(count)` is called and then the cancel flag read; once it is set
+// the walk ends and returns nothing.
+std::vector<Candidate> walkFiles(const std::filesystem::path& folder, const WalkOptions& options,
+                                 const CancelFlag& flag, const std::function<void(int)>& progress = {});
+
+} // namespace Dupes
