@@ -45,7 +45,8 @@ std::vector<Candidate> walkFiles(const fs::path& folder, const WalkOptions& opti
             path = writtenText + path.substr(rootText.size());
         found[std::size_t(place.worker)].push_back(
             {fs::path(std::move(path)), entry.info.st_dev, entry.info.st_ino, std::int64_t(entry.info.st_size),
-             std::int64_t(entry.info.st_mtim.tv_sec) * 1'000'000'000 + entry.info.st_mtim.tv_nsec});
+             std::int64_t(entry.info.st_mtim.tv_sec) * 1'000'000'000 + entry.info.st_mtim.tv_nsec,
+             std::int64_t(entry.info.st_nlink)});
         const int count = files.fetch_add(1) + 1;
         if (count % kWalkProgressStep == 0) {
             if (progress) {

@@ -149,25 +149,6 @@ std::vector<Set> splitBy(const std::vector<Set>& sets, const DigestFn& digest, i
     return split;
 }
 
-Found findDuplicates(std::vector<Candidate> files)
-{
-    Found found;
-    std::vector<Set> sets = sameSize(std::move(files));
-    sets = splitBy(sets, [](const Copy& c) { return edgeDigest(c.file.path, c.file.size); }, found.unreadable);
-    // Files no longer than both edges were read whole already.
-    std::vector<Set> whole, small;
-    for (Set& set : sets)
-        (set.front().file.size > 2 * kEdgeBytes ? whole : small).push_back(std::move(set));
-    whole = splitBy(whole, [](const Copy& c) { return fullDigest(c.file.path, c.file.size); }, found.unreadable);
-    found.sets = std::move(small);
-    found.sets.insert(found.sets.end(), std::make_move_iterator(whole.begin()), std::make_move_iterator(whole.end()));
-    std::sort(found.sets.begin(), found.sets.end(), [](const Set& a, const Set& b) {
-        const std::int64_t ra = reclaimable(a), rb = reclaimable(b);
-        return ra != rb ? ra > rb : a.front().file.path < b.front().file.path;
-    });
-    return found;
-}
-
 std::optional<bool> sameBytes(const fs::path& a, const fs::path& b, std::int64_t size)
 {
     const OpenFile fa(a, size), fb(b, size);

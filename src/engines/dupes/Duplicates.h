@@ -22,6 +22,7 @@ struct Candidate {
     ino_t inode = 0;
     std::int64_t size = 0;       // st_size
     std::int64_t mtimeNs = 0;    // st_mtim, in nanoseconds since 1970
+    std::int64_t links = 1;      // st_nlink: how many names the file has in all
 };
 
 // One file of a set: its first name and any other names (hard links).
@@ -57,14 +58,12 @@ using DigestFn = std::function<std::optional<Digest>(const Copy& copy)>;
 // not be read, or changed) is counted in `unreadable` and dropped.
 std::vector<Set> splitBy(const std::vector<Set>& sets, const DigestFn& digest, int& unreadable);
 
-// The sets of files with the same content, the most reclaimable first (equal
-// ones by the first copy's path): sameSize, then the edge hash, then the full
-// hash (files no longer than both edges were read whole by the edge hash).
+// The sets of files with the same content, and how many files could not be
+// read (or changed while they were) and were left out.
 struct Found {
     std::vector<Set> sets;
     int unreadable = 0;
 };
-Found findDuplicates(std::vector<Candidate> files);
 
 // Why a copy may not go right now, checked just before it is removed.
 enum class Hold {

@@ -1,0 +1,242 @@
+#include "engines/dupes/DuplicateScan.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unordered_map>
+
+#include <sys/stat.h>
+
+#include "engines/dupes/DuplicateSpace.h"
+#include "platform/Processes.h"
+
+namespace fs = std::filesystem;
+
+namespace Dupes {
+
+namespace {
+
+// Progress is passed on at most this often.
+constexpr auto kProgressEvery = std::chrono::milliseconds(100);
+
+// Reports from several reading threads, one at a time and not too often.
+class Reporter {
+public:
+    Reporter(const ProgressFn& progress, Phase phase, std::int64_t total, std::atomic<std::int64_t>& bytesRead)
+        : progress_(progress), phase_(phase), total_(total), bytesRead_(bytesRead)
+    {
+    }
+    void fileDone(std::int64_t bytes, bool last = false)
+    {
+        const std::int64_t files = files_.fetch_add(1) + 1;
+        bytesRead_ += bytes;
+        if (!progress_)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        const std::lock_guard hold(reporting_);
+        if (!last && now - lastReport_ < kProgressEvery)
+            return;
+        lastReport_ = now;
+        progress_({phase_, files, total_, bytesRead_.load()});
+    }
+    void start()
+    {
+        if (progress_)
+            progress_({phase_, 0, total_, bytesRead_.load()});
+    }
+
+private:
+    const ProgressFn& progress_;
+    Phase phase_;
+    std::int64_t total_;
+    std::atomic<std::int64_t>& bytesRead_;
+    std::atomic<std::int64_t> files_{0};
+    std::mutex reporting_;
+    std::chrono::steady_clock::time_point lastReport_{};
+};
+
+// The bytes a digest reads of a file of `size` bytes.
+using ReadFn = std::optional<Digest> (*)(const fs::path&, std::int64_t);
+
+// Splits `sets` by the digest `read` gives each copy, the copies read by
+// `readers` threads in the order of their places on the disk (device, inode),
+// which keeps a cold disk reading forward. Nothing when cancelled.
+std::optional<std::vector<Set>> splitInParallel(const std::vector<Set>& sets, ReadFn read, std::int64_t (*bytesOf)(std::int64_t),
+                                                int readers, const CancelFlag& flag, Reporter& reporter, int& unreadable)
+{
+    std::vector<const Copy*> work;
+    for (const Set& set : sets)
+        for (const Copy& copy : set)
+            work.push_back(&copy);
+    std::sort(work.begin(), work.end(), [](const Copy* a, const Copy* b) {
+        return std::tie(a->file.device, a->file.inode) < std::tie(b->file.device, b->file.inode);
+    });
+    std::vector<std::optional<Digest>> digests(work.size());
+    std::atomic<std::size_t> next{0};
+    const auto readSome = [&] {
+        for (std::size_t i = next.fetch_add(1); i < work.size() && !flag.cancelled.load(); i = next.fetch_add(1)) {
+            digests[i] = read(work[i]->file.path, work[i]->file.size);
+            reporter.fileDone(bytesOf(work[i]->file.size), i + 1 == work.size());
+        }
+    };
+    reporter.start();
+    {
+        std::vector<std::jthread> threads;
+        const int count = std::clamp(readers, 1, int(std::max<std::size_t>(work.size(), 1)));
+        for (int t = 1; t < count; ++t)
+            threads.emplace_back(readSome);
+        readSome();
+    }
+    if (flag.cancelled.load())
+        return std::nullopt;
+    std::unordered_map<const Copy*, std::optional<Digest>> byCopy;
+    byCopy.reserve(work.size());
+    for (std::size_t i = 0; i < work.size(); ++i)
+        byCopy.emplace(work[i], digests[i]);
+    return splitBy(sets, [&](const Copy& copy) { return byCopy.at(&copy); }, unreadable);
+}
+
+std::int64_t edgeBytes(std::int64_t size) { return std::min(size, 2 * kEdgeBytes); }
+std::int64_t wholeBytes(std::int64_t size) { return size; }
+
+// Marks the copies whose data lie where another copy's do.
+void markShared(Group& group)
+{
+    std::vector<std::optional<std::vector<Extent>>> extents;
+    for (const ShownCopy& shown : group.copies)
+        extents.push_back(extentsOf(shown.copy.file.path));
+    for (std::size_t i = 0; i < extents.size(); ++i)
+        for (std::size_t j = 0; j < extents.size() && !group.copies[i].shares; ++j)
+            group.copies[i].shares = i != j && extents[i] && extents[j] && sameExtents(*extents[i], *extents[j]);
+}
+
+} // namespace
+
+Found findDuplicates(std::vector<Candidate> files, int readers, const CancelFlag& flag, const ProgressFn& progress)
+{
+    Found found;
+    std::atomic<std::int64_t> bytesRead{0};
+    std::vector<Set> sets = sameSize(std::move(files));
+    std::int64_t count = 0;
+    for (const Set& set : sets)
+        count += std::int64_t(set.size());
+    Reporter edges(progress, Phase::Edges, count, bytesRead);
+    std::optional<std::vector<Set>> split =
+        splitInParallel(sets, edgeDigest, edgeBytes, readers, flag, edges, found.unreadable);
+    if (!split)
+        return {};
+    // Files no longer than both edges were read whole already.
+    std::vector<Set> whole;
+    count = 0;
+    for (Set& set : *split) {
+        if (set.front().file.size > 2 * kEdgeBytes) {
+            count += std::int64_t(set.size());
+            whole.push_back(std::move(set));
+        } else {
+            found.sets.push_back(std::move(set));
+        }
+    }
+    Reporter contents(progress, Phase::Contents, count, bytesRead);
+    split = splitInParallel(whole, fullDigest, wholeBytes, readers, flag, contents, found.unreadable);
+    if (!split)
+        return {};
+    std::move(split->begin(), split->end(), std::back_inserter(found.sets));
+    return found;
+}
+
+std::int64_t freedBy(const Group& group, const ShownCopy& copy)
+{
+    return copy.shares || copy.partial ? 0 : group.size;
+}
+
+std::int64_t reclaimable(const Group& group)
+{
+    std::int64_t sum = 0;
+    for (const ShownCopy& copy : group.copies)
+        sum += copy.kept ? 0 : freedBy(group, copy);
+    return sum;
+}
+
+std::int64_t selectedBytes(const Group& group)
+{
+    std::int64_t sum = 0;
+    for (const ShownCopy& copy : group.copies)
+        sum += copy.selected ? freedBy(group, copy) : 0;
+    return sum;
+}
+
+void choose(std::vector<Group>& groups, KeepRule rule, const fs::path& preferred)
+{
+    for (Group& group : groups) {
+        Set set;
+        for (const ShownCopy& shown : group.copies)
+            set.push_back(shown.copy);
+        const std::size_t kept = keptCopy(set, rule, preferred);
+        for (std::size_t i = 0; i < group.copies.size(); ++i) {
+            ShownCopy& shown = group.copies[i];
+            shown.kept = i == kept;
+            shown.selected = !shown.kept && !shown.shares && !shown.inProject && !shown.partial && shown.holder.empty();
+        }
+    }
+    std::stable_sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
+        const std::int64_t ra = reclaimable(a), rb = reclaimable(b);
+        return ra != rb ? ra > rb : a.copies.front().copy.file.path < b.copies.front().copy.file.path;
+    });
+}
+
+ScanResult scan(const fs::path& folder, const ScanOptions& options, const CancelFlag& flag, const ProgressFn& progress)
+{
+    ScanResult result;
+    const auto walked = [&](int count) {
+        if (progress)
+            progress({Phase::Walking, count, 0, 0});
+    };
+    std::vector<Candidate> files = walkFiles(folder, options.walk, flag, walked);
+    result.files = std::int64_t(files.size());
+    const int readers = options.readers > 0 ? options.readers : kReaders;
+    Found found = flag.cancelled.load() ? Found{} : findDuplicates(std::move(files), readers, flag, progress);
+    if (flag.cancelled.load()) {
+        result.cancelled = true;
+        return result;
+    }
+    result.unreadable = found.unreadable;
+
+    const std::vector<Processes::Holder> holders =
+        found.sets.empty() ? std::vector<Processes::Holder>{} : Processes::heldPlaces();
+    std::unordered_map<std::string, bool> gitFolders;
+    const auto holdsGit = [&gitFolders](const fs::path& place) {
+        const auto [at, added] = gitFolders.try_emplace(place.native(), false);
+        if (added) {
+            struct stat info;
+            at->second = lstat((place / ".git").c_str(), &info) == 0;
+        }
+        return at->second;
+    };
+    for (Set& set : found.sets) {
+        Group group;
+        group.size = set.front().file.size;
+        for (Copy& copy : set) {
+            ShownCopy shown;
+            shown.inProject = inProject(copy.file.path, holdsGit);
+            shown.partial = copy.file.links > std::int64_t(1 + copy.otherNames.size());
+            if (const Processes::Holder* holder = Processes::holderInside(holders, copy.file.path.native()))
+                shown.holder = holder->process;
+            for (const fs::path& name : copy.otherNames)
+                if (shown.holder.empty())
+                    if (const Processes::Holder* holder = Processes::holderInside(holders, name.native()))
+                        shown.holder = holder->process;
+            shown.copy = std::move(copy);
+            group.copies.push_back(std::move(shown));
+        }
+        markShared(group);
+        result.groups.push_back(std::move(group));
+    }
+    choose(result.groups, KeepRule::Oldest);
+    return result;
+}
+
+} // namespace Dupes

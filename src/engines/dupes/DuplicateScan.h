@@ -1,0 +1,85 @@
+#pragma once
+// The whole duplicate search as the window and the command line run it: the
+// walk, the grouping with its reads spread over a few threads (each holding
+// one file open at a time), then what each copy is (already sharing its data
+// with another copy, inside a project, held open by a running program), and
+// which copy is kept and which start ticked.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engines/dupes/DuplicateChoice.h"
+#include "engines/dupes/DuplicateWalk.h"
+#include "engines/dupes/Duplicates.h"
+#include "engines/records/Large.h"
+
+namespace Dupes {
+
+enum class Phase { Walking, Edges, Contents };
+
+struct Progress {
+    Phase phase = Phase::Walking;
+    std::int64_t files = 0;      // files met (walking) or compared so far
+    std::int64_t total = 0;      // files to compare in this phase (0 while walking)
+    std::int64_t bytesRead = 0;  // bytes read by the comparisons so far
+};
+using ProgressFn = std::function<void(const Progress&)>;
+
+// One copy of a group, as the page and the command line show it.
+struct ShownCopy {
+    Copy copy;
+    bool shares = false;     // its data already lie where another copy's do: removing it frees nothing
+    bool inProject = false;  // inside a project's working folders
+    bool partial = false;    // some of its names lie outside the search: removing these frees nothing
+    std::string holder;      // the program that holds it open, or empty
+    bool kept = false;
+    bool selected = false;
+};
+
+struct Group {
+    std::int64_t size = 0;  // of each copy
+    std::vector<ShownCopy> copies;
+};
+
+struct ScanOptions {
+    WalkOptions walk;
+    int readers = 0;  // threads that read files; 0: the default (kReaders)
+};
+
+// Files read at the same time by the comparison phases.
+inline constexpr int kReaders = 4;
+
+struct ScanResult {
+    std::vector<Group> groups;  // the most reclaimable first
+    std::int64_t files = 0;     // files the walk took
+    int unreadable = 0;         // files that could not be read (or changed) and were left out
+    bool cancelled = false;     // the search was stopped: nothing was kept
+};
+
+// Walks `folder`, groups its copies, and chooses with `rule`. Progress comes
+// from the reading threads (one at a time); the cancel flag is read between
+// files, and a cancelled search returns no group.
+ScanResult scan(const std::filesystem::path& folder, const ScanOptions& options, const CancelFlag& flag,
+                const ProgressFn& progress = {});
+
+// The grouping alone, on files already found: sameSize, then the edge hash,
+// then the whole content, each phase read by `readers` threads.
+Found findDuplicates(std::vector<Candidate> files, int readers, const CancelFlag& flag,
+                     const ProgressFn& progress = {});
+
+// Sets the kept copy and the first ticks of every group by `rule`: the kept
+// copy stays unticked, and so do copies that share the data already, lie in a
+// project, are held open or keep names outside the search.
+void choose(std::vector<Group>& groups, KeepRule rule, const std::filesystem::path& preferred = {});
+
+// What removing each copy frees: the group's size for a copy whose data are
+// its own and whose every name was found, else nothing.
+std::int64_t freedBy(const Group& group, const ShownCopy& copy);
+// What the group can give back: freedBy over every copy but the kept one.
+std::int64_t reclaimable(const Group& group);
+// What the ticked copies give back.
+std::int64_t selectedBytes(const Group& group);
+
+} // namespace Dupes
