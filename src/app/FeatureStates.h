@@ -2,6 +2,7 @@
 // Every feature's state object, made once for the run in the order they
 // depend on each other (the window and the tray panel share them; each is a
 // QML singleton). What must survive the window being closed lives here.
+#include "app/DupesState.h"
 #include "app/JunkState.h"
 #include "app/LargeState.h"
 #include "app/MaintenanceState.h"
@@ -16,6 +17,7 @@ struct FeatureStates {
     RemovalState removals{shell};
     JunkState junk{removals, shell};
     LargeState large{removals};
+    DupesState dupes{removals};
     UninstallerState uninstaller{removals, shell};
     StartupState startup{removals, shell};
     MaintenanceState maintenance{shell};

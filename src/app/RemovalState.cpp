@@ -57,8 +57,8 @@ void RemovalState::publish(const RemovalOutcome& outcome)
         Sound::play(QStringLiteral("clean"));
         setCelebrate(Celebration{outcome.freed, outcome.trashed});
     }
-    // What each of the system's groups freed, then what was not removed.
-    QStringList lines = Removal::groupReport(outcome.systemGroups);
+    // What each of the system's groups freed, what was left on purpose, then what was not removed.
+    QStringList lines = Removal::groupReport(outcome.systemGroups) + outcome.held;
     if (!outcome.failures.empty())
         lines << Removal::failureMessage(outcome.failures, outcome.adminReason);
     if (!lines.isEmpty())

@@ -103,17 +103,6 @@ std::optional<std::vector<Set>> splitInParallel(const std::vector<Set>& sets, Re
 std::int64_t edgeBytes(std::int64_t size) { return std::min(size, 2 * kEdgeBytes); }
 std::int64_t wholeBytes(std::int64_t size) { return size; }
 
-// Marks the copies whose data lie where another copy's do.
-void markShared(Group& group)
-{
-    std::vector<std::optional<std::vector<Extent>>> extents;
-    for (const ShownCopy& shown : group.copies)
-        extents.push_back(extentsOf(shown.copy.file.path));
-    for (std::size_t i = 0; i < extents.size(); ++i)
-        for (std::size_t j = 0; j < extents.size() && !group.copies[i].shares; ++j)
-            group.copies[i].shares = i != j && extents[i] && extents[j] && sameExtents(*extents[i], *extents[j]);
-}
-
 } // namespace
 
 Found findDuplicates(std::vector<Candidate> files, int readers, const CancelFlag& flag, const ProgressFn& progress)
@@ -146,6 +135,16 @@ Found findDuplicates(std::vector<Candidate> files, int readers, const CancelFlag
         return {};
     std::move(split->begin(), split->end(), std::back_inserter(found.sets));
     return found;
+}
+
+void markShared(Group& group)
+{
+    std::vector<std::optional<std::vector<Extent>>> extents;
+    for (const ShownCopy& shown : group.copies)
+        extents.push_back(extentsOf(shown.copy.file.path));
+    for (std::size_t i = 0; i < extents.size(); ++i)
+        for (std::size_t j = 0; j < extents.size() && !group.copies[i].shares; ++j)
+            group.copies[i].shares = i != j && extents[i] && extents[j] && sameExtents(*extents[i], *extents[j]);
 }
 
 std::int64_t freedBy(const Group& group, const ShownCopy& copy)

@@ -74,6 +74,9 @@ Found findDuplicates(std::vector<Candidate> files, int readers, const CancelFlag
 // project, are held open or keep names outside the search.
 void choose(std::vector<Group>& groups, KeepRule rule, const std::filesystem::path& preferred = {});
 
+// Marks the copies whose data already lie where another copy's do.
+void markShared(Group& group);
+
 // What removing each copy frees: the group's size for a copy whose data are
 // its own and whose every name was found, else nothing.
 std::int64_t freedBy(const Group& group, const ShownCopy& copy);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QString>
+#include <QStringList>
 
 struct RemovalTarget {
     std::filesystem::path url;
@@ -26,6 +27,7 @@ struct RemovalOutcome {
     std::vector<QString> failures;   // last path component of each target not removed, in order
     QString adminReason;             // why the administrator's retry did nothing (a dismissed or refused prompt)
     std::vector<GroupFreed> systemGroups;  // the system's groups cleaned (their bytes are in `freed`)
+    QStringList held;                // items left on purpose, each "name: why" (a duplicate that changed)
 
     // Whether everything asked for went.
     bool complete() const
@@ -33,6 +35,6 @@ struct RemovalOutcome {
         for (const GroupFreed& group : systemGroups)
             if (!group.failure.isEmpty())
                 return false;
-        return failures.empty();
+        return failures.empty() && held.isEmpty();
     }
 };

@@ -1,0 +1,149 @@
+#include "engines/dupes/DuplicateRemoval.h"
+
+#include <sys/stat.h>
+#include <sys/statfs.h>
+
+#include <QFile>
+
+#include "engines/dupes/DuplicateSpace.h"
+#include "engines/removal/Removal.h"
+#include "i18n/L.h"
+
+namespace fs = std::filesystem;
+
+namespace Dupes {
+
+namespace {
+
+// File systems whose files can share data.
+constexpr long kXfsMagic = 0x58465342;
+constexpr long kBtrfsMagic = 0x9123683E;
+
+QString nameOf(const fs::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.filename().native())); }
+
+// The copy each ticked copy of a group is checked against: the kept copy when
+// it stays, else the first copy that stays; none when every copy is ticked.
+const ShownCopy* keeperOf(const Group& group)
+{
+    for (const ShownCopy& shown : group.copies)
+        if (shown.kept && !shown.selected)
+            return &shown;
+    for (const ShownCopy& shown : group.copies)
+        if (!shown.selected)
+            return &shown;
+    return nullptr;
+}
+
+bool sharesData(const fs::path& path)
+{
+    struct statfs info;
+    return statfs(path.c_str(), &info) == 0
+        && (long(info.f_type) == kXfsMagic || long(info.f_type) == kBtrfsMagic);
+}
+
+bool sameDevice(const fs::path& a, const fs::path& b)
+{
+    struct stat sa, sb;
+    return lstat(a.c_str(), &sa) == 0 && lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
+}
+
+} // namespace
+
+std::vector<PlannedCopy> removalPlan(const std::vector<Group>& groups)
+{
+    std::vector<PlannedCopy> plan;
+    for (const Group& group : groups) {
+        const ShownCopy* keeper = keeperOf(group);
+        if (!keeper)
+            continue;  // never the last copy
+        for (const ShownCopy& shown : group.copies)
+            if (shown.selected)
+                plan.push_back({shown.copy, keeper->copy.file.path, freedBy(group, shown)});
+    }
+    return plan;
+}
+
+QString holdText(Hold hold)
+{
+    switch (hold) {
+    case Hold::KeptGone:
+        return L("a cópia mantida não existe mais");
+    case Hold::SameFile:
+        return L("a cópia mantida agora é o mesmo arquivo");
+    case Hold::CopyChanged:
+        return L("mudou depois da análise");
+    case Hold::Differs:
+        return L("o conteúdo não é mais o mesmo da cópia mantida");
+    case Hold::Unreadable:
+        return L("não pôde ser lido");
+    case Hold::None:
+        break;
+    }
+    return {};
+}
+
+RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Runner& admin)
+{
+    RemovalOutcome outcome;
+    for (const PlannedCopy& planned : plan) {
+        const Hold hold = holdBeforeRemoval(planned.copy.file, planned.keeper);
+        if (hold != Hold::None) {
+            outcome.held << nameOf(planned.copy.file.path) + QStringLiteral(": ") + holdText(hold);
+            continue;
+        }
+        // Every name of the file goes, so its space comes back.
+        std::vector<RemovalTarget> names{{planned.copy.file.path, false, planned.freed}};
+        for (const fs::path& other : planned.copy.otherNames)
+            names.push_back({other, false, 0});
+        const RemovalOutcome one = Removal::run(names, admin);
+        outcome.trashed += one.trashed;
+        outcome.freed += one.freed;
+        outcome.failures.insert(outcome.failures.end(), one.failures.begin(), one.failures.end());
+        if (outcome.adminReason.isEmpty())
+            outcome.adminReason = one.adminReason;
+    }
+    return outcome;
+}
+
+RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan)
+{
+    RemovalOutcome outcome;
+    for (const PlannedCopy& planned : plan) {
+        const Hold hold = holdBeforeRemoval(planned.copy.file, planned.keeper);
+        if (hold != Hold::None) {
+            outcome.held << nameOf(planned.copy.file.path) + QStringLiteral(": ") + holdText(hold);
+            continue;
+        }
+        switch (shareWith(planned.keeper, planned.copy.file.path, planned.copy.file.size)) {
+        case ShareResult::Done:
+            outcome.freed += planned.freed;
+            break;
+        case ShareResult::Differs:
+            outcome.held << nameOf(planned.copy.file.path) + QStringLiteral(": ") + holdText(Hold::Differs);
+            break;
+        case ShareResult::Unsupported:
+            outcome.held << nameOf(planned.copy.file.path) + QStringLiteral(": ")
+                    + L("este sistema de arquivos não compartilha dados entre arquivos");
+            break;
+        case ShareResult::Failed:
+            outcome.failures.push_back(nameOf(planned.copy.file.path));
+            break;
+        }
+    }
+    return outcome;
+}
+
+bool shareOffered(const std::vector<Group>& groups)
+{
+    for (const Group& group : groups) {
+        const ShownCopy* keeper = keeperOf(group);
+        if (!keeper || !sharesData(keeper->copy.file.path))
+            continue;
+        for (const ShownCopy& shown : group.copies)
+            if (shown.selected && sameDevice(shown.copy.file.path, keeper->copy.file.path))
+                return true;
+    }
+    return false;
+}
+
+} // namespace Dupes
