@@ -28,20 +28,6 @@ fs::path pathOf(const QString& folder)
     return fs::path(QFile::encodeName(local).toStdString());
 }
 
-// The note beside a copy: why it starts unticked, or what it costs nothing.
-QString noteOf(const Dupes::ShownCopy& shown)
-{
-    if (!shown.holder.empty())
-        return LF("Em uso por %@", QString::fromStdString(shown.holder));
-    if (shown.shares)
-        return L("Já compartilham o espaço");
-    if (shown.partial)
-        return L("Tem outros nomes fora desta busca");
-    if (shown.inProject)
-        return L("Parte de um projeto");
-    return {};
-}
-
 QString rowId(std::size_t group, std::size_t copy) { return QString::number(group) + ':' + QString::number(copy); }
 
 } // namespace
@@ -187,7 +173,7 @@ void DupesState::refresh()
                          {"kept", shown.kept},
                          {"selected", shown.selected},
                          {"mayTick", shown.selected || Dupes::mayTick(ticked, c)},
-                         {"note", noteOf(shown)}});
+                         {"note", Dupes::copyNote(shown)}});
         }
     }
     model_->setRows(std::move(rows));

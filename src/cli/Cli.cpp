@@ -7,6 +7,7 @@
 
 #include "cli/AppCommands.h"
 #include "cli/JunkCommands.h"
+#include "cli/DupesCommands.h"
 #include "cli/LargeCommands.h"
 #include "cli/MaintenanceCommands.h"
 #include "cli/SpaceCommands.h"
@@ -130,6 +131,7 @@ std::vector<Command> commands()
     };
     add(junkCommands());
     add(largeCommands());
+    add(dupesCommands());
     add(appCommands());
     add(startupCommands());
     add(spaceCommands());

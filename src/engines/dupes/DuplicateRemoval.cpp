@@ -63,6 +63,19 @@ std::vector<PlannedCopy> removalPlan(const std::vector<Group>& groups)
     return plan;
 }
 
+QString copyNote(const ShownCopy& shown)
+{
+    if (!shown.holder.empty())
+        return LF("Em uso por %@", QString::fromStdString(shown.holder));
+    if (shown.shares)
+        return L("Já compartilham o espaço");
+    if (shown.partial)
+        return L("Tem outros nomes fora desta busca");
+    if (shown.inProject)
+        return L("Parte de um projeto");
+    return {};
+}
+
 QString holdText(Hold hold)
 {
     switch (hold) {

@@ -25,6 +25,9 @@ struct PlannedCopy {
 
 std::vector<PlannedCopy> removalPlan(const std::vector<Group>& groups);
 
+// The note beside a copy: why it starts unticked, or why it frees nothing.
+QString copyNote(const ShownCopy& shown);
+
 // Why a copy stayed, as the user reads it.
 QString holdText(Hold hold);
 

@@ -1,0 +1,240 @@
+#include "cli/DupesCommands.h"
+
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonObject>
+
+#include "engines/dupes/DuplicateRemoval.h"
+#include "engines/dupes/DuplicateScan.h"
+#include "engines/removal/Removal.h"
+#include "i18n/L.h"
+#include "platform/FS.h"
+#include "platform/Fmt.h"
+#include "platform/Prefs.h"
+#include "platform/Quitting.h"
+
+namespace fs = std::filesystem;
+
+namespace Cli {
+
+namespace {
+
+enum class Action { List, Trash, Share };
+
+struct DupesOptions {
+    fs::path folder;
+    Dupes::ScanOptions scan;
+    Dupes::KeepRule keep = Dupes::KeepRule::Oldest;
+    Action action = Action::List;
+    bool yes = false;
+};
+
+// Reads dupes' arguments; an empty text on success, else what was wrong.
+QString parseDupes(const QStringList& args, DupesOptions& options)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == "--min") {
+            const std::optional<std::int64_t> bytes = i + 1 < args.size() ? parseDupesMin(args[++i]) : std::nullopt;
+            if (!bytes)
+                return L("--min precisa de um tamanho (0, 100KB, 1MB, 10MB, 100MB ou bytes)");
+            options.scan.walk.minBytes = *bytes;
+        } else if (arg == "--hidden") {
+            options.scan.walk.hidden = true;
+        } else if (arg == "--keep") {
+            const QString rule = i + 1 < args.size() ? args[++i] : QString();
+            if (rule == "oldest")
+                options.keep = Dupes::KeepRule::Oldest;
+            else if (rule == "newest")
+                options.keep = Dupes::KeepRule::Newest;
+            else if (rule == "shortest")
+                options.keep = Dupes::KeepRule::ShortestPath;
+            else
+                return L("--keep precisa de oldest, newest ou shortest");
+        } else if (arg == "--trash" || arg == "--reflink") {
+            const Action action = arg == "--trash" ? Action::Trash : Action::Share;
+            if (options.action != Action::List && options.action != action)
+                return L("--trash e --reflink não podem ser usados juntos");
+            options.action = action;
+        } else if (arg == "--yes") {
+            options.yes = true;
+        } else if (!arg.startsWith('-') && options.folder.empty()) {
+            options.folder = fs::path(QFile::encodeName(arg).toStdString());
+        } else {
+            return LF("argumento desconhecido “%@” para %@ (veja --help)", arg, "dupes");
+        }
+    }
+    return {};
+}
+
+QString dateOf(const Dupes::ShownCopy& shown)
+{
+    return Fmt::date(QDateTime::fromMSecsSinceEpoch(shown.copy.file.mtimeNs / 1'000'000));
+}
+
+std::int64_t totalReclaimable(const std::vector<Dupes::Group>& groups)
+{
+    std::int64_t sum = 0;
+    for (const Dupes::Group& group : groups)
+        sum += Dupes::reclaimable(group);
+    return sum;
+}
+
+void printGroups(const Context& context, const Dupes::ScanResult& result)
+{
+    const QString kept = L("[mantida]");
+    const qsizetype width = std::max<qsizetype>(kept.size(), 3) + 1;
+    for (const Dupes::Group& group : result.groups) {
+        context.out << LF("%@ × %ld", Fmt::bytes(group.size), long(group.copies.size())) << "  "
+                    << LF("%@ podem voltar", Fmt::bytes(Dupes::reclaimable(group))) << "\n";
+        for (const Dupes::ShownCopy& shown : group.copies) {
+            const QString mark = shown.kept ? kept : shown.selected ? QStringLiteral("[x]") : QStringLiteral("[ ]");
+            context.out << "  " << mark.leftJustified(width) << dateOf(shown).leftJustified(12) << "  "
+                        << lineSafe(shown.copy.file.path);
+            const QString note = Dupes::copyNote(shown);
+            if (!note.isEmpty())
+                context.out << "  (" << lineSafe(note) << ")";
+            context.out << "\n";
+        }
+    }
+    const qint64 count = qint64(result.groups.size());
+    context.out << LP(count, "%ld grupos de cópias", count) << ", "
+                << LF("%@ podem voltar", Fmt::bytes(totalReclaimable(result.groups))) << "\n";
+    if (result.unreadable > 0)
+        context.out << LP(result.unreadable, "%ld arquivos não puderam ser lidos", long(result.unreadable)) << "\n";
+}
+
+int act(Context& context, const DupesOptions& options, const Dupes::ScanResult& result)
+{
+    const std::vector<Dupes::PlannedCopy> plan = Dupes::removalPlan(result.groups);
+    const RemovalOutcome outcome =
+        options.action == Action::Trash ? Dupes::trashCopies(plan) : Dupes::shareCopies(plan);
+    if (auto settings = Prefs::standard())
+        Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);
+    const QString message = Removal::failureMessage(outcome.failures, outcome.adminReason);
+    if (context.json) {
+        QJsonArray failures, held;
+        for (const QString& name : outcome.failures)
+            failures.append(name);
+        for (const QString& line : outcome.held)
+            held.append(line);
+        context.printJson(QJsonObject{{"freed", qint64(outcome.freed)},
+                                      {"trashed", qint64(outcome.trashed)},
+                                      {"held", held},
+                                      {"failures", failures},
+                                      {"message", message}});
+    } else {
+        for (const QString& line : outcome.held)
+            context.out << lineSafe(line) << "\n";
+        if (options.action == Action::Share)
+            context.out << LF("%@ liberados", Fmt::bytes(outcome.freed)) << "\n";
+        else
+            context.out << LF("%@ na Lixeira", Fmt::bytes(outcome.trashed)) << "\n";
+        if (!message.isEmpty())
+            context.err << lineSafe(message) << "\n";
+    }
+    return outcome.complete() ? Success : Failure;
+}
+
+int runDupes(Context& context)
+{
+    DupesOptions options;
+    const QString problem = parseDupes(context.args, options);
+    if (!problem.isEmpty())
+        return context.usageError(problem);
+    const fs::path folder = options.folder.empty() ? FS::home() : options.folder;
+    if (!FS::isDir(folder))
+        return context.usageError(LF("“%@” não é uma pasta", FS::text(folder)));
+
+    // A live count only for a person watching a terminal; Ctrl+C stops the search.
+    const bool showProgress = isatty(STDERR_FILENO) == 1;
+    CancelFlag flag;
+    const auto progress = [&](const Dupes::Progress& now) {
+        if (Quitting::requested())
+            flag.cancelled = true;
+        if (!showProgress)
+            return;
+        context.err << "\r… " << now.files;
+        if (now.total > 0)
+            context.err << " / " << now.total << "  " << Fmt::bytes(now.bytesRead);
+        context.err << "     ";
+        context.err.flush();
+    };
+    Dupes::ScanResult result = Dupes::scan(folder, options.scan, flag, progress);
+    if (showProgress) {
+        context.err << "\r" << QString(48, ' ') << "\r";
+        context.err.flush();
+    }
+    if (result.cancelled)
+        return Interrupted;
+    if (options.keep != Dupes::KeepRule::Oldest)
+        Dupes::choose(result.groups, options.keep);
+
+    if (options.action != Action::List && options.yes)
+        return act(context, options, result);
+    if (context.json)
+        context.printJson(dupeGroupsJson(result.groups));
+    else
+        printGroups(context, result);
+    if (options.action != Action::List)
+        context.out << L("Nada foi mudado: execute de novo com --yes para agir sobre os selecionados.") << "\n";
+    return Success;
+}
+
+} // namespace
+
+std::optional<std::int64_t> parseDupesMin(const QString& text)
+{
+    QString compact = text.simplified().remove(' ').toUpper();
+    std::int64_t unit = 1;
+    for (const auto& [suffix, bytes] : {std::pair{"KB", 1'000LL}, {"MB", 1'000'000LL}, {"GB", 1'000'000'000LL}})
+        if (compact.endsWith(QLatin1String(suffix))) {
+            unit = bytes;
+            compact.chop(2);
+            break;
+        }
+    if (compact.isEmpty() || compact.size() > 15)
+        return std::nullopt;
+    for (const QChar c : compact)
+        if (c < '0' || c > '9')
+            return std::nullopt;
+    return compact.toLongLong() * unit;
+}
+
+QJsonArray dupeGroupsJson(const std::vector<Dupes::Group>& groups)
+{
+    QJsonArray list;
+    for (const Dupes::Group& group : groups) {
+        QJsonArray copies;
+        for (const Dupes::ShownCopy& shown : group.copies) {
+            QJsonArray others;
+            for (const fs::path& name : shown.copy.otherNames)
+                others.append(FS::text(name));
+            const QString note = Dupes::copyNote(shown);
+            copies.append(QJsonObject{{"path", FS::text(shown.copy.file.path)},
+                                      {"keep", shown.kept},
+                                      {"selected", shown.selected},
+                                      {"note", note.isEmpty() ? QJsonValue() : QJsonValue(note)},
+                                      {"otherNames", others}});
+        }
+        list.append(QJsonObject{{"size", qint64(group.size)},
+                                {"reclaimable", qint64(Dupes::reclaimable(group))},
+                                {"copies", copies}});
+    }
+    return list;
+}
+
+std::vector<Command> dupesCommands()
+{
+    return {
+        {QStringLiteral("dupes"),
+         QStringLiteral("dupes [PATH] [--min SIZE] [--hidden] [--keep oldest|newest|shortest] [--trash|--reflink --yes]"),
+         L("arquivos iguais na pasta pessoal ou em PATH (padrão a partir de 1MB); --trash move as cópias selecionadas "
+           "para a Lixeira, --reflink faz com que compartilhem o espaço da mantida"),
+         runDupes},
+    };
+}
+
+} // namespace Cli

@@ -1,0 +1,27 @@
+#pragma once
+// quillmoor-cli's "dupes": the duplicate search over a folder, and the move of
+// the selected copies to the Trash or their sharing of the kept copy's data.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include <QJsonArray>
+#include <QString>
+
+#include "cli/Cli.h"
+#include "engines/dupes/DuplicateScan.h"
+
+namespace Cli {
+
+// "dupes".
+std::vector<Command> dupesCommands();
+
+// Reads a --min value: a count of bytes, or one with KB, MB or GB (powers of
+// 1000, any letter case, blanks allowed); nothing for anything else.
+std::optional<std::int64_t> parseDupesMin(const QString& text);
+
+// The groups as JSON: each with size, reclaimable and copies (path, keep,
+// selected, note or null, otherNames).
+QJsonArray dupeGroupsJson(const std::vector<Dupes::Group>& groups);
+
+} // namespace Cli
