@@ -295,3 +295,43 @@ TEST(LargeFiles, ANewerScanSupersedesTheOlderOneAndTrashingPrunes)
     states.large.setLargeMin(1'000'000'000);
     EXPECT_EQ(states.large.largeMinLabel(), "1 GB");
 }
+
+TEST(Duplicates, TicksNeverTakeAGroupsLastCopyAndTrashingPrunes)
+{
+    const auto folder = freshFolder("dupes-state");
+    for (const char* name : {"one", "two", "three"})
+        writeFile(folder / name, std::string(40'000, 'd'));
+
+    FeatureStates states;
+    states.dupes.chooseDupesFolder(QString::fromStdString(folder.native()));
+    states.dupes.setDupesMin(0);
+    states.dupes.scanDupes();
+    ASSERT_EVENTUALLY(states.dupes.dupesScanned() && !states.dupes.dupesScanning(), 20000);
+    ASSERT_EQ(states.dupes.dupesGroupCount(), 1);
+    EXPECT_EQ(states.dupes.dupesSelectedCount(), 2);  // all but the kept copy
+    EXPECT_EQ(states.dupes.dupesReclaimable(), 80'000);
+
+    // The kept copy is the last unticked one: ticking it is refused, here and in the row.
+    const auto& copies = states.dupes.groups()[0].copies;
+    const auto kept = std::size_t(std::find_if(copies.begin(), copies.end(), [](const auto& c) { return c.kept; }) - copies.begin());
+    const QString keptRow = "0:" + QString::number(kept);
+    states.dupes.toggleDupe(keptRow);
+    EXPECT_EQ(states.dupes.dupesSelectedCount(), 2);
+    for (const QVariantMap& row : states.dupes.dupesModel()->rows()) {
+        if (row["rowId"] == keptRow) {
+            EXPECT_FALSE(row["mayTick"].toBool());
+        }
+    }
+    // Untick another copy: now the kept one may be ticked, and that one stays instead.
+    const QString other = "0:" + QString::number((kept + 1) % 3);
+    states.dupes.toggleDupe(other);
+    states.dupes.toggleDupe(keptRow);
+    EXPECT_EQ(states.dupes.dupesSelectedCount(), 2);
+    states.dupes.selectNoDupes();
+    states.dupes.selectAllDupes();  // every copy but the kept one
+    EXPECT_EQ(states.dupes.dupesSelectedCount(), 2);
+
+    states.dupes.trashDupes();
+    ASSERT_EVENTUALLY(!states.removals.busy() && states.dupes.dupesGroupCount() == 0, 20000);
+    EXPECT_TRUE(std::filesystem::exists(folder / "one"));  // the oldest stays
+}
