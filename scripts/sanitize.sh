@@ -36,13 +36,14 @@ ASAN_TESTS=(
   linux_startup_test linux_apps_test uninstall_test
   cli_test junk_cli_test large_cli_test app_cli_test space_cli_test startup_cli_test
   app_state_test space_model_test quit_test admin_test admin_helper_test linux_system_junk_test
+  duplicates_test dupes_cli_test
 )
 # ThreadSanitizer sees only what is built with it: Qt's own locks (QMutex on
 # futexes, QThreadPool) are invisible to it, so every hand-over through them
 # would read as a race. These programs walk on ParallelWalk's plain threads.
 # Tests that start a process stay out: ThreadSanitizer's fork handling aborts
 # inside Qt's process start and reports the child's half-copied state.
-TSAN_TESTS=(fs_test large_files_test sweeper_test linux_junk_test)
+TSAN_TESTS=(fs_test large_files_test sweeper_test linux_junk_test duplicates_test)
 TSAN_SKIP='FSAccess.SettingsAddressAndRelaunchCommand'
 
 export QT_QPA_PLATFORM=offscreen LANGUAGE= LC_ALL=C.UTF-8
