@@ -71,6 +71,9 @@ TEST_F(QuitDuringWork, WalksStopAndTheirResultsAreDropped)
     for (int round = 0; round < kRounds; ++round) {
         states->junk.scanJunk();
         states->large.scanLarge();
+        states->dupes.setDupesMin(0);
+        states->dupes.setDupesHidden(true);
+        states->dupes.scanDupes();
         SpaceModel map;
         map.open(QString::fromStdString(FS::home().native()), false);
         letItRun(60);

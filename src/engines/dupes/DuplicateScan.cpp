@@ -13,6 +13,7 @@
 
 #include "engines/dupes/DuplicateSpace.h"
 #include "platform/Processes.h"
+#include "platform/Quitting.h"
 
 namespace fs = std::filesystem;
 
@@ -59,8 +60,15 @@ private:
     std::chrono::steady_clock::time_point lastReport_{};
 };
 
-// The bytes a digest reads of a file of `size` bytes.
-using ReadFn = std::optional<Digest> (*)(const fs::path&, std::int64_t);
+bool stopped(const CancelFlag& flag) { return flag.cancelled.load() || Quitting::requested(); }
+
+std::optional<Digest> edgeRead(const fs::path& path, std::int64_t size, const std::atomic<bool>*)
+{
+    return edgeDigest(path, size);
+}
+
+// A digest of a file of `size` bytes, which may give up once `stop` is on.
+using ReadFn = std::optional<Digest> (*)(const fs::path&, std::int64_t, const std::atomic<bool>* stop);
 
 // Splits `sets` by the digest `read` gives each copy, the copies read by
 // `readers` threads in the order of their places on the disk (device, inode),
@@ -78,8 +86,8 @@ std::optional<std::vector<Set>> splitInParallel(const std::vector<Set>& sets, Re
     std::vector<std::optional<Digest>> digests(work.size());
     std::atomic<std::size_t> next{0};
     const auto readSome = [&] {
-        for (std::size_t i = next.fetch_add(1); i < work.size() && !flag.cancelled.load(); i = next.fetch_add(1)) {
-            digests[i] = read(work[i]->file.path, work[i]->file.size);
+        for (std::size_t i = next.fetch_add(1); i < work.size() && !stopped(flag); i = next.fetch_add(1)) {
+            digests[i] = read(work[i]->file.path, work[i]->file.size, &flag.cancelled);
             reporter.fileDone(bytesOf(work[i]->file.size), i + 1 == work.size());
         }
     };
@@ -91,7 +99,7 @@ std::optional<std::vector<Set>> splitInParallel(const std::vector<Set>& sets, Re
             threads.emplace_back(readSome);
         readSome();
     }
-    if (flag.cancelled.load())
+    if (stopped(flag))
         return std::nullopt;
     std::unordered_map<const Copy*, std::optional<Digest>> byCopy;
     byCopy.reserve(work.size());
@@ -115,7 +123,7 @@ Found findDuplicates(std::vector<Candidate> files, int readers, const CancelFlag
         count += std::int64_t(set.size());
     Reporter edges(progress, Phase::Edges, count, bytesRead);
     std::optional<std::vector<Set>> split =
-        splitInParallel(sets, edgeDigest, edgeBytes, readers, flag, edges, found.unreadable);
+        splitInParallel(sets, edgeRead, edgeBytes, readers, flag, edges, found.unreadable);
     if (!split)
         return {};
     // Files no longer than both edges were read whole already.
@@ -197,8 +205,8 @@ ScanResult scan(const fs::path& folder, const ScanOptions& options, const Cancel
     std::vector<Candidate> files = walkFiles(folder, options.walk, flag, walked);
     result.files = std::int64_t(files.size());
     const int readers = options.readers > 0 ? options.readers : kReaders;
-    Found found = flag.cancelled.load() ? Found{} : findDuplicates(std::move(files), readers, flag, progress);
-    if (flag.cancelled.load()) {
+    Found found = stopped(flag) ? Found{} : findDuplicates(std::move(files), readers, flag, progress);
+    if (stopped(flag)) {
         result.cancelled = true;
         return result;
     }

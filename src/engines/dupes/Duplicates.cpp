@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Quitting.h"
+
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
@@ -107,7 +109,7 @@ std::optional<Digest> edgeDigest(const fs::path& path, std::int64_t size)
     return digestOf(XXH3_128bits(bytes.data(), bytes.size()));
 }
 
-std::optional<Digest> fullDigest(const fs::path& path, std::int64_t size)
+std::optional<Digest> fullDigest(const fs::path& path, std::int64_t size, const std::atomic<bool>* stop)
 {
     const OpenFile file(path, size);
     if (!file.ok())
@@ -118,6 +120,8 @@ std::optional<Digest> fullDigest(const fs::path& path, std::int64_t size)
     std::vector<char> block(kReadBlock);
     std::int64_t offset = 0;
     while (offset < size) {
+        if ((stop && stop->load()) || Quitting::requested())
+            return std::nullopt;
         const std::size_t length = std::size_t(std::min<std::int64_t>(size - offset, std::int64_t(block.size())));
         if (!file.readAt(block.data(), length, offset))
             return std::nullopt;

@@ -5,6 +5,7 @@
 // one file, never copies of each other. Plain functions over paths: the walk
 // that finds the files and the page that shows the groups are elsewhere.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -48,8 +49,10 @@ std::vector<Set> sameSize(std::vector<Candidate> files);
 // read whole or its size is no longer `size`.
 std::optional<Digest> edgeDigest(const std::filesystem::path& path, std::int64_t size);
 // The hash of a file's whole content, read in large sequential blocks;
-// nothing when it cannot be read or its length is no longer `size`.
-std::optional<Digest> fullDigest(const std::filesystem::path& path, std::int64_t size);
+// nothing when it cannot be read, its length is no longer `size`, or `stop`
+// (or the program's quit flag) turns on between two blocks.
+std::optional<Digest> fullDigest(const std::filesystem::path& path, std::int64_t size,
+                                 const std::atomic<bool>* stop = nullptr);
 
 using DigestFn = std::function<std::optional<Digest>(const Copy& copy)>;
 
