@@ -109,6 +109,10 @@ void printGroups(const Context& context, const Dupes::ScanResult& result)
 int act(Context& context, const DupesOptions& options, const Dupes::ScanResult& result)
 {
     const std::vector<Dupes::PlannedCopy> plan = Dupes::removalPlan(result.groups);
+    if (plan.empty() && !context.json) {
+        context.out << L("Nenhuma cópia está selecionada: nada foi mudado.") << "\n";
+        return Success;
+    }
     const RemovalOutcome outcome =
         options.action == Action::Trash ? Dupes::trashCopies(plan) : Dupes::shareCopies(plan);
     if (auto settings = Prefs::standard())
