@@ -564,7 +564,7 @@ std::vector<std::vector<std::string>> ourGroups(const Dupes::ScanResult& result)
     for (const Dupes::Group& group : result.groups) {
         std::vector<std::string> paths;
         for (const Dupes::ShownCopy& shown : group.copies)
-            paths.push_back(shown.copy.file.path.native());
+            paths.push_back(shown.copy.file.path);
         groups.push_back(std::move(paths));
     }
     return groups;

@@ -214,7 +214,7 @@ QJsonArray dupeGroupsJson(const std::vector<Dupes::Group>& groups)
         QJsonArray copies;
         for (const Dupes::ShownCopy& shown : group.copies) {
             QJsonArray others;
-            for (const fs::path& name : shown.copy.otherNames)
+            for (const std::string& name : shown.copy.otherNames)
                 others.append(FS::text(name));
             const QString note = Dupes::copyNote(shown);
             copies.append(QJsonObject{{"path", FS::text(shown.copy.file.path)},

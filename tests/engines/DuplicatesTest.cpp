@@ -42,7 +42,7 @@ std::vector<std::vector<std::string>> namesOf(const std::vector<Set>& sets)
     for (const Set& set : sets) {
         std::vector<std::string> names;
         for (const Copy& copy : set)
-            names.push_back(copy.file.path.filename().string());
+            names.push_back(fs::path(copy.file.path).filename().string());
         std::sort(names.begin(), names.end());
         all.push_back(names);
     }
@@ -225,7 +225,7 @@ TEST(DuplicateWalk, TakesRegularFilesOnlyAndLeavesTheTrashHiddenFoldersAndSmallF
     const auto names = [](const std::vector<Candidate>& files) {
         std::vector<std::string> list;
         for (const Candidate& file : files)
-            list.push_back(file.path.lexically_relative(FS::home()).string());
+            list.push_back(fs::path(file.path).lexically_relative(FS::home()).string());
         std::sort(list.begin(), list.end());
         return list;
     };

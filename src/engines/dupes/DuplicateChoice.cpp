@@ -16,9 +16,9 @@ std::size_t keptCopy(const Set& set, KeepRule rule, const fs::path& preferred)
     const auto inPreferred = [&preferred](const Copy& copy) {
         if (preferred.empty())
             return false;
-        const auto [end, at] = std::mismatch(preferred.begin(), preferred.end(), copy.file.path.begin(),
-                                             copy.file.path.end());
-        return end == preferred.end() && at != copy.file.path.end();
+        const fs::path path(copy.file.path);
+        const auto [end, at] = std::mismatch(preferred.begin(), preferred.end(), path.begin(), path.end());
+        return end == preferred.end() && at != path.end();
     };
     // A key per rule, smaller is kept; the path breaks ties.
     const auto before = [&](const Copy& a, const Copy& b) {
@@ -26,7 +26,7 @@ std::size_t keptCopy(const Set& set, KeepRule rule, const fs::path& preferred)
         case KeepRule::Newest:
             return std::tie(b.file.mtimeNs, a.file.path) < std::tie(a.file.mtimeNs, b.file.path);
         case KeepRule::ShortestPath: {
-            const auto la = a.file.path.native().size(), lb = b.file.path.native().size();
+            const auto la = a.file.path.size(), lb = b.file.path.size();
             return std::tie(la, a.file.path) < std::tie(lb, b.file.path);
         }
         case KeepRule::InFolder: {

@@ -1,7 +1,6 @@
 #include "engines/dupes/DuplicateRemoval.h"
 
 #include <sys/stat.h>
-#include <sys/statfs.h>
 
 #include <QFile>
 
@@ -14,10 +13,6 @@ namespace fs = std::filesystem;
 namespace Dupes {
 
 namespace {
-
-// File systems whose files can share data.
-constexpr long kXfsMagic = 0x58465342;
-constexpr long kBtrfsMagic = 0x9123683E;
 
 QString nameOf(const fs::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.filename().native())); }
 
@@ -32,13 +27,6 @@ const ShownCopy* keeperOf(const Group& group)
         if (!shown.selected)
             return &shown;
     return nullptr;
-}
-
-bool sharesData(const fs::path& path)
-{
-    struct statfs info;
-    return statfs(path.c_str(), &info) == 0
-        && (long(info.f_type) == kXfsMagic || long(info.f_type) == kBtrfsMagic);
 }
 
 bool sameDevice(const fs::path& a, const fs::path& b)
@@ -106,7 +94,7 @@ RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Ru
         }
         // Every name of the file goes, so its space comes back.
         std::vector<RemovalTarget> names{{planned.copy.file.path, false, planned.freed}};
-        for (const fs::path& other : planned.copy.otherNames)
+        for (const std::string& other : planned.copy.otherNames)
             names.push_back({other, false, 0});
         const RemovalOutcome one = Removal::run(names, admin);
         outcome.trashed += one.trashed;
@@ -150,7 +138,7 @@ bool shareOffered(const std::vector<Group>& groups)
 {
     for (const Group& group : groups) {
         const ShownCopy* keeper = keeperOf(group);
-        if (!keeper || !sharesData(keeper->copy.file.path))
+        if (!keeper || !mayShareData(keeper->copy.file.path))
             continue;
         for (const ShownCopy& shown : group.copies)
             if (shown.selected && sameDevice(shown.copy.file.path, keeper->copy.file.path))

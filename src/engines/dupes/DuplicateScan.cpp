@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -62,50 +61,50 @@ private:
 
 bool stopped(const CancelFlag& flag) { return flag.cancelled.load() || Quitting::requested(); }
 
-std::optional<Digest> edgeRead(const fs::path& path, std::int64_t size, const std::atomic<bool>*)
+std::optional<Digest> edgeRead(const std::string& path, std::int64_t size, const std::atomic<bool>*)
 {
     return edgeDigest(path, size);
 }
 
 // A digest of a file of `size` bytes, which may give up once `stop` is on.
-using ReadFn = std::optional<Digest> (*)(const fs::path&, std::int64_t, const std::atomic<bool>* stop);
+using ReadFn = std::optional<Digest> (*)(const std::string&, std::int64_t, const std::atomic<bool>* stop);
 
 // Splits `sets` by the digest `read` gives each copy, the copies read by
 // `readers` threads in the order of their places on the disk (device, inode),
-// which keeps a cold disk reading forward. Nothing when cancelled.
-std::optional<std::vector<Set>> splitInParallel(const std::vector<Set>& sets, ReadFn read, std::int64_t (*bytesOf)(std::int64_t),
+// which keeps a cold disk reading forward. Nothing when stopped.
+std::optional<std::vector<Set>> splitInParallel(std::vector<Set> sets, ReadFn read, std::int64_t (*bytesOf)(std::int64_t),
                                                 int readers, const CancelFlag& flag, Reporter& reporter, int& unreadable)
 {
-    std::vector<const Copy*> work;
+    std::vector<const Candidate*> files;  // set by set, copy by copy
     for (const Set& set : sets)
         for (const Copy& copy : set)
-            work.push_back(&copy);
-    std::sort(work.begin(), work.end(), [](const Copy* a, const Copy* b) {
-        return std::tie(a->file.device, a->file.inode) < std::tie(b->file.device, b->file.inode);
+            files.push_back(&copy.file);
+    std::vector<std::uint32_t> order(files.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = std::uint32_t(i);
+    std::sort(order.begin(), order.end(), [&files](std::uint32_t a, std::uint32_t b) {
+        return std::tie(files[a]->device, files[a]->inode) < std::tie(files[b]->device, files[b]->inode);
     });
-    std::vector<std::optional<Digest>> digests(work.size());
+    std::vector<std::optional<Digest>> digests(files.size());
     std::atomic<std::size_t> next{0};
     const auto readSome = [&] {
-        for (std::size_t i = next.fetch_add(1); i < work.size() && !stopped(flag); i = next.fetch_add(1)) {
-            digests[i] = read(work[i]->file.path, work[i]->file.size, &flag.cancelled);
-            reporter.fileDone(bytesOf(work[i]->file.size), i + 1 == work.size());
+        for (std::size_t k = next.fetch_add(1); k < order.size() && !stopped(flag); k = next.fetch_add(1)) {
+            const Candidate& file = *files[order[k]];
+            digests[order[k]] = read(file.path, file.size, &flag.cancelled);
+            reporter.fileDone(bytesOf(file.size), k + 1 == order.size());
         }
     };
     reporter.start();
     {
         std::vector<std::jthread> threads;
-        const int count = std::clamp(readers, 1, int(std::max<std::size_t>(work.size(), 1)));
+        const int count = std::clamp(readers, 1, int(std::max<std::size_t>(order.size(), 1)));
         for (int t = 1; t < count; ++t)
             threads.emplace_back(readSome);
         readSome();
     }
     if (stopped(flag))
         return std::nullopt;
-    std::unordered_map<const Copy*, std::optional<Digest>> byCopy;
-    byCopy.reserve(work.size());
-    for (std::size_t i = 0; i < work.size(); ++i)
-        byCopy.emplace(work[i], digests[i]);
-    return splitBy(sets, [&](const Copy& copy) { return byCopy.at(&copy); }, unreadable);
+    return splitBy(std::move(sets), digests, unreadable);
 }
 
 std::int64_t edgeBytes(std::int64_t size) { return std::min(size, 2 * kEdgeBytes); }
@@ -123,7 +122,7 @@ Found findDuplicates(std::vector<Candidate> files, int readers, const CancelFlag
         count += std::int64_t(set.size());
     Reporter edges(progress, Phase::Edges, count, bytesRead);
     std::optional<std::vector<Set>> split =
-        splitInParallel(sets, edgeRead, edgeBytes, readers, flag, edges, found.unreadable);
+        splitInParallel(std::move(sets), edgeRead, edgeBytes, readers, flag, edges, found.unreadable);
     if (!split)
         return {};
     // Files no longer than both edges were read whole already.
@@ -138,7 +137,7 @@ Found findDuplicates(std::vector<Candidate> files, int readers, const CancelFlag
         }
     }
     Reporter contents(progress, Phase::Contents, count, bytesRead);
-    split = splitInParallel(whole, fullDigest, wholeBytes, readers, flag, contents, found.unreadable);
+    split = splitInParallel(std::move(whole), fullDigest, wholeBytes, readers, flag, contents, found.unreadable);
     if (!split)
         return {};
     std::move(split->begin(), split->end(), std::back_inserter(found.sets));
@@ -147,6 +146,8 @@ Found findDuplicates(std::vector<Candidate> files, int readers, const CancelFlag
 
 void markShared(Group& group)
 {
+    if (group.copies.empty() || !mayShareData(group.copies.front().copy.file.path))
+        return;  // a file system whose files never share data
     std::vector<std::optional<std::vector<Extent>>> extents;
     for (const ShownCopy& shown : group.copies)
         extents.push_back(extentsOf(shown.copy.file.path));
@@ -230,11 +231,11 @@ ScanResult scan(const fs::path& folder, const ScanOptions& options, const Cancel
             ShownCopy shown;
             shown.inProject = inProject(copy.file.path, holdsGit);
             shown.partial = copy.file.links > std::int64_t(1 + copy.otherNames.size());
-            if (const Processes::Holder* holder = Processes::holderInside(holders, copy.file.path.native()))
+            if (const Processes::Holder* holder = Processes::holderInside(holders, copy.file.path))
                 shown.holder = holder->process;
-            for (const fs::path& name : copy.otherNames)
+            for (const std::string& name : copy.otherNames)
                 if (shown.holder.empty())
-                    if (const Processes::Holder* holder = Processes::holderInside(holders, name.native()))
+                    if (const Processes::Holder* holder = Processes::holderInside(holders, name))
                         shown.holder = holder->process;
             shown.copy = std::move(copy);
             group.copies.push_back(std::move(shown));

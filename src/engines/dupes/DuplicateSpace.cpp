@@ -8,6 +8,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -43,7 +44,18 @@ bool regularOfSize(int fd, std::int64_t size)
     return fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == size;
 }
 
+// File systems whose files can share data.
+constexpr long kXfsMagic = 0x58465342;
+constexpr long kBtrfsMagic = 0x9123683E;
+
 } // namespace
+
+bool mayShareData(const fs::path& path)
+{
+    struct statfs info;
+    return statfs(path.c_str(), &info) == 0
+        && (long(info.f_type) == kXfsMagic || long(info.f_type) == kBtrfsMagic);
+}
 
 std::optional<std::vector<Extent>> extentsOf(const fs::path& path)
 {

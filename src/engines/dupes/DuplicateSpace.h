@@ -27,6 +27,9 @@ std::optional<std::vector<Extent>> extentsOf(const std::filesystem::path& path);
 // both (a file of holes only shares nothing).
 bool sameExtents(const std::vector<Extent>& a, const std::vector<Extent>& b);
 
+// Whether the file system holding `path` can share data between files (btrfs, XFS).
+bool mayShareData(const std::filesystem::path& path);
+
 // Whether the two files already share their data on the disk.
 bool shareSpace(const std::filesystem::path& a, const std::filesystem::path& b);
 

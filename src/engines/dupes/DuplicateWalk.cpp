@@ -40,11 +40,13 @@ std::vector<Candidate> walkFiles(const fs::path& folder, const WalkOptions& opti
             return entry.mountRoot ? Walker::Step::Skip : Walker::Step::Enter;
         if (!entry.isFile() || std::int64_t(entry.info.st_size) < minBytes)
             return Walker::Step::Skip;  // links, devices, FIFOs, sockets, small files
-        std::string path = entry.path().native();
+        std::string path;  // built by hand: a filesystem::path would split it into parts
+        path.reserve(entry.folder.size() + 1 + entry.name.size());
+        path.append(entry.folder).append(1, '/').append(entry.name);
         if (rootText != writtenText && path.compare(0, rootText.size() + 1, rootText + "/") == 0)
             path = writtenText + path.substr(rootText.size());
         found[std::size_t(place.worker)].push_back(
-            {fs::path(std::move(path)), entry.info.st_dev, entry.info.st_ino, std::int64_t(entry.info.st_size),
+            {std::move(path), entry.info.st_dev, entry.info.st_ino, std::int64_t(entry.info.st_size),
              std::int64_t(entry.info.st_mtim.tv_sec) * 1'000'000'000 + entry.info.st_mtim.tv_nsec,
              std::int64_t(entry.info.st_nlink)});
         const int count = files.fetch_add(1) + 1;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -27,9 +26,9 @@ constexpr std::size_t kReadBlock = 1 << 20;
 // An open file that is still the regular file of `size` bytes it was.
 class OpenFile {
 public:
-    OpenFile(const fs::path& path, std::int64_t size)
+    OpenFile(const char* path, std::int64_t size)
     {
-        fd_ = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+        fd_ = open(path, O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
         struct stat info;
         if (fd_ >= 0 && (fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size != size)) {
             close(fd_);
@@ -95,23 +94,23 @@ std::vector<Set> sameSize(std::vector<Candidate> files)
     return sets;
 }
 
-std::optional<Digest> edgeDigest(const fs::path& path, std::int64_t size)
+std::optional<Digest> edgeDigest(const std::string& path, std::int64_t size)
 {
-    const OpenFile file(path, size);
+    const OpenFile file(path.c_str(), size);
     if (!file.ok())
         return std::nullopt;
     const std::int64_t head = std::min(size, kEdgeBytes);
     const std::int64_t tail = std::min(size - head, kEdgeBytes);
-    std::vector<char> bytes(std::size_t(head + tail));
+    thread_local std::array<char, 2 * kEdgeBytes> bytes;  // one per reading thread, never cleared
     if (!file.readAt(bytes.data(), std::size_t(head), 0)
         || (tail > 0 && !file.readAt(bytes.data() + head, std::size_t(tail), size - tail)))
         return std::nullopt;
-    return digestOf(XXH3_128bits(bytes.data(), bytes.size()));
+    return digestOf(XXH3_128bits(bytes.data(), std::size_t(head + tail)));
 }
 
-std::optional<Digest> fullDigest(const fs::path& path, std::int64_t size, const std::atomic<bool>* stop)
+std::optional<Digest> fullDigest(const std::string& path, std::int64_t size, const std::atomic<bool>* stop)
 {
-    const OpenFile file(path, size);
+    const OpenFile file(path.c_str(), size);
     if (!file.ok())
         return std::nullopt;
     file.sequential();
@@ -135,27 +134,41 @@ std::optional<Digest> fullDigest(const fs::path& path, std::int64_t size, const 
     return digestOf(XXH3_128bits_digest(&state));
 }
 
-std::vector<Set> splitBy(const std::vector<Set>& sets, const DigestFn& digest, int& unreadable)
+std::vector<Set> splitBy(std::vector<Set> sets, const std::vector<std::optional<Digest>>& digests, int& unreadable)
 {
     std::vector<Set> split;
-    for (const Set& set : sets) {
-        std::map<Digest, Set> byDigest;
-        for (const Copy& copy : set) {
-            if (const std::optional<Digest> d = digest(copy))
-                byDigest[*d].push_back(copy);
+    std::size_t at = 0;
+    std::vector<std::pair<Digest, std::size_t>> keyed;
+    for (Set& set : sets) {
+        keyed.clear();
+        for (std::size_t i = 0; i < set.size(); ++i, ++at) {
+            if (digests[at])
+                keyed.emplace_back(*digests[at], i);
             else
                 ++unreadable;
         }
-        for (auto& [d, part] : byDigest)
-            if (part.size() >= 2)
+        std::sort(keyed.begin(), keyed.end());
+        for (std::size_t first = 0; first < keyed.size();) {
+            std::size_t end = first + 1;
+            while (end < keyed.size() && keyed[end].first == keyed[first].first)
+                ++end;
+            if (end - first >= 2) {
+                Set part;
+                part.reserve(end - first);
+                for (std::size_t k = first; k < end; ++k)
+                    part.push_back(std::move(set[keyed[k].second]));
                 split.push_back(std::move(part));
+            }
+            first = end;
+        }
+        Set().swap(set);  // what it held is moved or dropped: give the memory back now
     }
     return split;
 }
 
 std::optional<bool> sameBytes(const fs::path& a, const fs::path& b, std::int64_t size)
 {
-    const OpenFile fa(a, size), fb(b, size);
+    const OpenFile fa(a.c_str(), size), fb(b.c_str(), size);
     if (!fa.ok() || !fb.ok())
         return std::nullopt;
     fa.sequential();

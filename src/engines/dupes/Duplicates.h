@@ -8,17 +8,18 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <sys/types.h>
 
 namespace Dupes {
 
-// One name of a regular file, as the walk met it.
+// One name of a regular file, as the walk met it. Paths are plain byte
+// strings here: a search holds hundreds of thousands of them.
 struct Candidate {
-    std::filesystem::path path;
+    std::string path;
     dev_t device = 0;
     ino_t inode = 0;
     std::int64_t size = 0;       // st_size
@@ -29,7 +30,7 @@ struct Candidate {
 // One file of a set: its first name and any other names (hard links).
 struct Copy {
     Candidate file;
-    std::vector<std::filesystem::path> otherNames;
+    std::vector<std::string> otherNames;
 };
 using Set = std::vector<Copy>;
 
@@ -47,19 +48,18 @@ std::vector<Set> sameSize(std::vector<Candidate> files);
 // The hash of the first and last kEdgeBytes of a file of `size` bytes (the
 // whole file when it is no longer than twice that); nothing when it cannot be
 // read whole or its size is no longer `size`.
-std::optional<Digest> edgeDigest(const std::filesystem::path& path, std::int64_t size);
+std::optional<Digest> edgeDigest(const std::string& path, std::int64_t size);
 // The hash of a file's whole content, read in large sequential blocks;
 // nothing when it cannot be read, its length is no longer `size`, or `stop`
 // (or the program's quit flag) turns on between two blocks.
-std::optional<Digest> fullDigest(const std::filesystem::path& path, std::int64_t size,
+std::optional<Digest> fullDigest(const std::string& path, std::int64_t size,
                                  const std::atomic<bool>* stop = nullptr);
 
-using DigestFn = std::function<std::optional<Digest>(const Copy& copy)>;
-
-// Splits every set by `digest`: copies with equal digests stay together,
-// sets left with one copy are dropped, and a copy without a digest (it could
-// not be read, or changed) is counted in `unreadable` and dropped.
-std::vector<Set> splitBy(const std::vector<Set>& sets, const DigestFn& digest, int& unreadable);
+// Splits every set by the digest of each of its copies (`digests` holds them
+// set by set, copy by copy): copies with equal digests stay together, in
+// their order; sets left with one copy are dropped, and a copy without a
+// digest (it could not be read, or changed) is counted in `unreadable`.
+std::vector<Set> splitBy(std::vector<Set> sets, const std::vector<std::optional<Digest>>& digests, int& unreadable);
 
 // The sets of files with the same content, and how many files could not be
 // read (or changed while they were) and were left out.
