@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QJsonDocument>
 #include <QJsonObject>
 
 #include "engines/dupes/DuplicateRemoval.h"
@@ -178,9 +179,14 @@ int runDupes(Context& context)
 
     if (options.action != Action::List && options.yes)
         return act(context, options, result);
-    if (context.json)
-        context.printJson(dupeGroupsJson(result.groups));
-    else
+    if (context.json) {
+        // One group at a time: a whole document of tens of thousands of copies would weigh more than the search.
+        context.out << "[";
+        for (std::size_t i = 0; i < result.groups.size(); ++i)
+            context.out << (i == 0 ? "\n" : ",\n")
+                        << QString::fromUtf8(QJsonDocument(dupeGroupJson(result.groups[i])).toJson(QJsonDocument::Compact));
+        context.out << "\n]\n";
+    } else
         printGroups(context, result);
     if (options.action != Action::List)
         context.out << L("Nada foi mudado: execute de novo com --yes para agir sobre os selecionados.") << "\n";
@@ -207,27 +213,22 @@ std::optional<std::int64_t> parseDupesMin(const QString& text)
     return compact.toLongLong() * unit;
 }
 
-QJsonArray dupeGroupsJson(const std::vector<Dupes::Group>& groups)
+QJsonObject dupeGroupJson(const Dupes::Group& group)
 {
-    QJsonArray list;
-    for (const Dupes::Group& group : groups) {
-        QJsonArray copies;
-        for (const Dupes::ShownCopy& shown : group.copies) {
-            QJsonArray others;
-            for (const std::string& name : shown.copy.otherNames)
-                others.append(FS::text(name));
-            const QString note = Dupes::copyNote(shown);
-            copies.append(QJsonObject{{"path", FS::text(shown.copy.file.path)},
-                                      {"keep", shown.kept},
-                                      {"selected", shown.selected},
-                                      {"note", note.isEmpty() ? QJsonValue() : QJsonValue(note)},
-                                      {"otherNames", others}});
-        }
-        list.append(QJsonObject{{"size", qint64(group.size)},
-                                {"reclaimable", qint64(Dupes::reclaimable(group))},
-                                {"copies", copies}});
+    QJsonArray copies;
+    for (const Dupes::ShownCopy& shown : group.copies) {
+        QJsonArray others;
+        for (const std::string& name : shown.copy.otherNames)
+            others.append(FS::text(name));
+        const QString note = Dupes::copyNote(shown);
+        copies.append(QJsonObject{{"path", FS::text(shown.copy.file.path)},
+                                  {"keep", shown.kept},
+                                  {"selected", shown.selected},
+                                  {"note", note.isEmpty() ? QJsonValue() : QJsonValue(note)},
+                                  {"otherNames", others}});
     }
-    return list;
+    return QJsonObject{
+        {"size", qint64(group.size)}, {"reclaimable", qint64(Dupes::reclaimable(group))}, {"copies", copies}};
 }
 
 std::vector<Command> dupesCommands()

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 
 #include "cli/Cli.h"
@@ -20,8 +20,8 @@ std::vector<Command> dupesCommands();
 // 1000, any letter case, blanks allowed); nothing for anything else.
 std::optional<std::int64_t> parseDupesMin(const QString& text);
 
-// The groups as JSON: each with size, reclaimable and copies (path, keep,
-// selected, note or null, otherNames).
-QJsonArray dupeGroupsJson(const std::vector<Dupes::Group>& groups);
+// A group as JSON: size, reclaimable and copies (path, keep, selected, note
+// or null, otherNames). The command prints a list of them.
+QJsonObject dupeGroupJson(const Dupes::Group& group);
 
 } // namespace Cli

@@ -67,9 +67,15 @@ std::vector<Candidate> walkFiles(const fs::path& folder, const WalkOptions& opti
     if (flag.cancelled.load())
         return {};
 
+    std::size_t total = 0;
+    for (const std::vector<Candidate>& part : found)
+        total += part.size();
     std::vector<Candidate> all;
-    for (std::vector<Candidate>& part : found)
+    all.reserve(total);
+    for (std::vector<Candidate>& part : found) {
         std::move(part.begin(), part.end(), std::back_inserter(all));
+        std::vector<Candidate>().swap(part);  // given back at once
+    }
     return all;
 }
 

@@ -75,22 +75,28 @@ std::vector<Set> sameSize(std::vector<Candidate> files)
     std::sort(files.begin(), files.end(), [](const Candidate& a, const Candidate& b) {
         return std::tie(a.size, a.device, a.inode, a.path) < std::tie(b.size, b.device, b.inode, b.path);
     });
-    std::vector<Set> sets;
-    Set current;
-    const auto flush = [&] {
-        if (current.size() >= 2)
-            sets.push_back(std::move(current));
-        current.clear();
+    const auto sameFile = [](const Candidate& a, const Candidate& b) {
+        return a.device == b.device && a.inode == b.inode;
     };
-    for (Candidate& file : files) {
-        if (!current.empty() && current.front().file.size != file.size)
-            flush();
-        if (!current.empty() && current.back().file.device == file.device && current.back().file.inode == file.inode)
-            current.back().otherNames.push_back(std::move(file.path));  // another name of the same file
-        else
-            current.push_back({std::move(file), {}});
+    std::vector<Set> sets;
+    for (std::size_t first = 0; first < files.size();) {
+        // One run of equal sizes: how many distinct files it holds, so the set is made at its size.
+        std::size_t end = first + 1, distinct = 1;
+        for (; end < files.size() && files[end].size == files[first].size; ++end)
+            distinct += sameFile(files[end], files[end - 1]) ? 0 : 1;
+        if (distinct >= 2) {
+            Set set;
+            set.reserve(distinct);
+            for (std::size_t i = first; i < end; ++i) {
+                if (i > first && sameFile(files[i], files[i - 1]))
+                    set.back().otherNames.push_back(std::move(files[i].path));  // another name of the same file
+                else
+                    set.push_back({std::move(files[i]), {}});
+            }
+            sets.push_back(std::move(set));
+        }
+        first = end;
     }
-    flush();
     return sets;
 }
 
