@@ -205,7 +205,8 @@ ScanResult scan(const fs::path& folder, const ScanOptions& options, const Cancel
     };
     std::vector<Candidate> files = walkFiles(folder, options.walk, flag, walked);
     result.files = std::int64_t(files.size());
-    const int readers = options.readers > 0 ? options.readers : kReaders;
+    // Hashing a warm cache is processor work: more readers than processors only take turns.
+    const int readers = options.readers > 0 ? options.readers : std::clamp(int(std::thread::hardware_concurrency()), 2, 8);
     Found found = stopped(flag) ? Found{} : findDuplicates(std::move(files), readers, flag, progress);
     if (stopped(flag)) {
         result.cancelled = true;

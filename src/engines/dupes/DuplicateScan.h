@@ -45,11 +45,8 @@ struct Group {
 
 struct ScanOptions {
     WalkOptions walk;
-    int readers = 0;  // threads that read files; 0: the default (kReaders)
+    int readers = 0;  // threads that read files; 0: one per processor, 2 to 8
 };
-
-// Files read at the same time by the comparison phases.
-inline constexpr int kReaders = 4;
 
 struct ScanResult {
     std::vector<Group> groups;  // the most reclaimable first
