@@ -2,12 +2,14 @@
 
 namespace {
 
-constexpr std::array<AppSectionInfo, 7> kSections{{
+constexpr std::array<AppSectionInfo, 8> kSections{{
     {AppSection::overview, "overview", "Visão geral", "gauge.with.dots.needle.67percent", "blue",
      "Painel", "square.grid.2x2"},
     {AppSection::junk, "junk", "Lixo do sistema", "sparkles", "pink", "Limpeza", "wand.and.stars"},
     {AppSection::large, "large", "Arquivos grandes", "doc.on.doc.fill", "orange", "Arquivos grandes",
      "doc.on.doc"},
+    {AppSection::duplicates, "duplicates", "Duplicados", "square.on.square.fill", "yellow", "Duplicados",
+     "square.on.square"},
     {AppSection::uninstaller, "uninstaller", "Desinstalador", "xmark.app.fill", "red", "Apps",
      "app.badge"},
     {AppSection::orbitMap, "orbitMap", "Mapa de espaço", "chart.pie.fill", "purple", "Espaço",
@@ -20,7 +22,7 @@ constexpr std::array<AppSectionInfo, 7> kSections{{
 
 } // namespace
 
-const std::array<AppSectionInfo, 7>& allSections() { return kSections; }
+const std::array<AppSectionInfo, 8>& allSections() { return kSections; }
 
 const AppSectionInfo& infoFor(AppSection section)
 {

@@ -1,11 +1,11 @@
 #pragma once
-// The seven sections of the main window, in sidebar order.
+// The eight sections of the main window, in sidebar order.
 #include <array>
 #include <optional>
 
 #include <QString>
 
-enum class AppSection { overview, junk, large, uninstaller, orbitMap, startup, maintenance };
+enum class AppSection { overview, junk, large, duplicates, uninstaller, orbitMap, startup, maintenance };
 
 struct AppSectionInfo {
     AppSection section;
@@ -17,7 +17,7 @@ struct AppSectionInfo {
     const char* icon;    // sidebar icon, symbol name
 };
 
-const std::array<AppSectionInfo, 7>& allSections();
+const std::array<AppSectionInfo, 8>& allSections();
 const AppSectionInfo& infoFor(AppSection section);
 std::optional<AppSection> sectionFromId(const QString& id);
 QString sectionId(AppSection section);

@@ -30,6 +30,7 @@ Item {
             "overview": overviewPage,
             "junk": junkPage,
             "large": largePage,
+            "duplicates": duplicatesPage,
             "uninstaller": uninstallerPage,
             "startup": startupPage,
             "orbitMap": spacePage,
@@ -64,6 +65,7 @@ Item {
     Component { id: overviewPage; OverviewView {} }
     Component { id: junkPage; JunkView {} }
     Component { id: largePage; LargeFilesView {} }
+    Component { id: duplicatesPage; DuplicatesView {} }
     Component { id: uninstallerPage; UninstallerView {} }
     Component { id: startupPage; StartupView {} }
     Component { id: spacePage; SpaceView {} }

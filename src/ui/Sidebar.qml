@@ -2,7 +2,7 @@ import QtQuick
 import QtQuick.Layouts
 import Quillmoor
 
-// The mark and name, the seven sections, the total freed so far, the sound
+// The mark and name, the eight sections, the total freed so far, the sound
 // switch and the way to the settings.
 Rectangle {
     id: sidebar

@@ -15,6 +15,8 @@ QString materialGlyphFor(const QString& symbol)
         {"wand.and.stars", "auto_fix_high"},
         {"doc.on.doc", "file_copy"},
         {"doc.on.doc.fill", "file_copy"},
+        {"square.on.square", "content_copy"},
+        {"square.on.square.fill", "content_copy"},
         {"app.badge", "apps"},
         {"rectangle.split.3x3", "grid_on"},
         {"power", "power_settings_new"},

@@ -39,7 +39,7 @@ TEST(Symbols, EverySectionIconHasItsOwnGlyph)
 
 TEST(Sections, IdsRoundTripInSidebarOrderAndLabelsAreTranslationKeys)
 {
-    const char* order[] = {"overview", "junk", "large", "uninstaller", "orbitMap", "startup", "maintenance"};
+    const char* order[] = {"overview", "junk", "large", "duplicates", "uninstaller", "orbitMap", "startup", "maintenance"};
     int i = 0;
     for (const AppSectionInfo& info : allSections()) {
         EXPECT_STREQ(info.id, order[i++]);

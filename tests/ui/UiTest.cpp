@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <tuple>
 
@@ -255,6 +256,15 @@ protected:
         return found.isEmpty() ? nullptr : found.first();
     }
 
+    // The first visible item under ROOT whose text ends in TEXT (a button, a label).
+    static QQuickItem* shownItem(const QString& text, QQuickItem* root = window->contentItem())
+    {
+        const QList<QQuickItem*> found = visibleItems(root, [&](QQuickItem* item) {
+            return item->property("text").toString().endsWith(text);
+        });
+        return found.isEmpty() ? nullptr : found.first();
+    }
+
     static QString shownText(const QString& name)
     {
         QQuickItem* item = findVisible(name);
@@ -446,7 +456,7 @@ TEST_F(UiTest, SidebarFollowsMouseAndKeyboard)
     QList<QQuickItem*> rows = visibleItems(sidebar, [](QQuickItem* item) {
         return item->property("section").isValid() && item->property("active").isValid();
     });
-    ASSERT_EQ(rows.size(), 7);
+    ASSERT_EQ(rows.size(), 8);
     std::sort(rows.begin(), rows.end(), [](QQuickItem* a, QQuickItem* b) {
         return a->mapToScene({0, 0}).y() < b->mapToScene({0, 0}).y();
     });
@@ -454,8 +464,8 @@ TEST_F(UiTest, SidebarFollowsMouseAndKeyboard)
     settle(200);
     EXPECT_EQ(states->shell.section(), "large");
 
-    // Keyboard: focus the fourth item, move down one, press Return.
-    rows[3]->forceActiveFocus();
+    // Keyboard: focus the fifth item ("Apps"), move down one, press Return.
+    rows[4]->forceActiveFocus();
     QTest::keyClick(window, Qt::Key_Down);
     QTest::keyClick(window, Qt::Key_Return);
     settle(200);
@@ -742,6 +752,143 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     EXPECT_TRUE(fs::exists(FS::trashFolder() / "backup.tar"));
     EXPECT_TRUE(fs::exists(home / "Videos/holiday 2024.mkv"));
     dismissCelebration();
+}
+
+TEST_F(UiTest, DuplicatesFoundGuardedAndTrashed)
+{
+    // A photo folder copied twice, a download saved three times (one of them
+    // with a second name), a copy inside node_modules, a song with a name
+    // outside the search; a file of the same size with other bytes, a unique
+    // file and copies below the minimum size are no copies.
+    const fs::path top = FS::home() / "Arquivo";
+    const auto bytes = [](std::size_t size, char seed) {
+        std::string text(size, '\0');
+        for (std::size_t i = 0; i < size; ++i)
+            text[i] = char(seed + char(i * 13 % 241));
+        return text;
+    };
+    const auto write = [&](const fs::path& path, const std::string& text, int daysOld) {
+        writeFile(path, text);
+        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(24 * daysOld));
+    };
+    const std::string photo1 = bytes(300'000, 'a'), photo2 = bytes(250'000, 'b'), report = bytes(600'000, 'c');
+    const std::string data = bytes(200'000, 'd'), song = bytes(500'000, 'e');
+    for (const auto& [folder, age] : {std::pair{"Photos", 30}, {"Photos (copy)", 20}, {"Backup/Photos", 10}}) {
+        write(top / folder / "IMG_0001.jpg", photo1, age);
+        write(top / folder / "IMG_0002.jpg", photo2, age);
+    }
+    write(top / "Photos/IMG_0003.jpg", bytes(300'000, 'z'), 30);
+    write(top / "Downloads/report.pdf", report, 9);
+    write(top / "Downloads/report (1).pdf", report, 8);
+    write(top / "Downloads/report (2).pdf", report, 7);
+    fs::create_directories(top / "Mail");
+    fs::create_hard_link(top / "Downloads/report (1).pdf", top / "Mail/report.pdf");
+    write(top / "Vendor/data.bin", data, 6);
+    write(top / "Code/app/node_modules/pkg/data.bin", data, 5);
+    write(top / "Music/song copy.flac", song, 4);
+    write(top / "Music/song.flac", song, 3);
+    fs::create_hard_link(top / "Music/song.flac", FS::home() / "song elsewhere.flac");
+    write(top / "notes.txt", bytes(150'000, 'n'), 2);
+    write(top / "tiny/a.txt", bytes(2'000, 't'), 2);
+    write(top / "tiny/b.txt", bytes(2'000, 't'), 2);
+
+    showSection("duplicates");
+    snapPage("dupes-idle");
+
+    // A search held up by two huge twins (sparse: nothing on the disk) shows its
+    // figures while it reads them, and its stop keeps nothing.
+    const fs::path discs = FS::home() / "Discos";
+    for (int i = 0; i < 20; ++i)
+        for (const char* copy : {"a", "b"})
+            writeFile(discs / "parts" / (std::to_string(i) + copy), bytes(100'000, char('A' + i)));
+    sparseFile(discs / "disk.img", 1LL << 39);
+    sparseFile(discs / "disk copy.img", 1LL << 39);
+    states->dupes.chooseDupesFolder(textOf(discs));
+    states->dupes.setDupesMin(0);
+    states->dupes.scanDupes();
+    ASSERT_EVENTUALLY(states->dupes.dupesPhase() == L("Comparando o conteúdo"), 20000);
+    settle(300);
+    snap("dupes-scanning");
+    EXPECT_TRUE(states->dupes.dupesScanning());
+    click(shownItem(L("Parar")));
+    ASSERT_EVENTUALLY(!states->dupes.dupesScanning(), 5000);
+    EXPECT_FALSE(states->dupes.dupesScanned());
+    fs::remove_all(discs);
+
+    states->dupes.chooseDupesFolder(textOf(top));
+    click(shownItem(states->dupes.dupesMinOptions().at(1).toMap().value("label").toString(), findVisible("dupesMinChoice")));
+    settle(200);
+    EXPECT_EQ(states->dupes.dupesMin(), 100'000);
+    click(findVisible("scanIntroButton"));
+    ASSERT_EVENTUALLY(states->dupes.dupesScanned() && !states->dupes.dupesScanning(), 20000);
+    ASSERT_EQ(states->dupes.dupesGroupCount(), 5);
+    EXPECT_EQ(states->dupes.dupesReclaimable(), 2 * 600'000 + 2 * 300'000 + 2 * 250'000 + 200'000);
+    EXPECT_EQ(states->dupes.dupesSelectedCount(), 6);
+    const auto copyRow = [&](const fs::path& path) {
+        for (const QVariantMap& row : states->dupes.dupesModel()->rows())
+            if (row.value("path").toString() == textOf(path))
+                return row;
+        ADD_FAILURE() << path;
+        return QVariantMap();
+    };
+    EXPECT_EQ(copyRow(top / "Code/app/node_modules/pkg/data.bin").value("note"), L("Parte de um projeto"));
+    const QVariantMap partial = copyRow(top / "Music/song.flac");
+    EXPECT_EQ(partial.value("note"), L("Tem outros nomes fora desta busca"));
+    EXPECT_EQ(partial.value("cost").toLongLong(), 0);
+    EXPECT_FALSE(partial.value("selected").toBool());
+    states->dupes.setGroups(std::vector(states->dupes.groups()), 1);  // as if one file could not be read
+    settle();
+    snap("dupes-scanned");
+    EXPECT_TRUE(shows(LP(1, "%ld arquivos não puderam ser lidos", 1)));
+    EXPECT_EQ(shows(L("Substituir por cópia compartilhada")), states->dupes.dupesShareOffered());
+    QMetaObject::invokeMethod(findVisible("dupesList"), "positionViewAtEnd");
+    settle();
+    snap("dupes-scanned-end");
+    EXPECT_TRUE(shows(L("Tem outros nomes fora desta busca")));
+
+    // The kept report is the last copy left once the other two are ticked: its box refuses.
+    const QString kept = copyRow(top / "Downloads/report.pdf").value("rowId").toString();
+    const QString other = copyRow(top / "Downloads/report (2).pdf").value("rowId").toString();
+    EXPECT_FALSE(copyRow(top / "Downloads/report.pdf").value("mayTick").toBool());
+    QMetaObject::invokeMethod(findVisible("dupesList"), "positionViewAtBeginning");
+    settle();
+    QQuickItem* keptBox = findVisible("dupeCheck-" + kept);
+    ASSERT_NE(keptBox, nullptr);
+    EXPECT_FALSE(keptBox->isEnabled());
+    click(keptBox);
+    settle(200);
+    EXPECT_FALSE(copyRow(top / "Downloads/report.pdf").value("selected").toBool());
+    // unticking another copy frees it; Space ticks that copy again and the guard is back
+    click(findVisible("dupeCheck-" + other));
+    settle(200);
+    EXPECT_TRUE(keptBox->isEnabled());
+    findVisible("dupeCheck-" + other)->forceActiveFocus();
+    QTest::keyClick(window, Qt::Key_Space);
+    settle(200);
+    EXPECT_TRUE(copyRow(top / "Downloads/report (2).pdf").value("selected").toBool());
+    EXPECT_FALSE(keptBox->isEnabled());
+
+    const auto trashed = [] {
+        fs::create_directories(FS::trashFolder());
+        return std::distance(fs::directory_iterator(FS::trashFolder()), fs::directory_iterator());
+    };
+    const auto before = trashed();
+    confirm("dupes-confirm");
+    ASSERT_EVENTUALLY(!states->removals.busy() && states->dupes.dupesGroupCount() == 2, 20000);
+    EXPECT_EQ(trashed() - before, 7);  // six copies, one of them with its second name
+    for (const char* gone : {"Photos (copy)/IMG_0001.jpg", "Backup/Photos/IMG_0002.jpg", "Downloads/report (1).pdf",
+                             "Mail/report.pdf", "Downloads/report (2).pdf"})
+        EXPECT_FALSE(fs::exists(top / gone)) << gone;
+    for (const char* left : {"Photos/IMG_0001.jpg", "Photos/IMG_0002.jpg", "Downloads/report.pdf", "Vendor/data.bin",
+                             "Code/app/node_modules/pkg/data.bin", "Music/song.flac", "Music/song copy.flac"})
+        EXPECT_TRUE(fs::exists(top / left)) << left;
+    dismissCelebration();
+
+    states->dupes.setGroups({}, 0);
+    settle();
+    snap("dupes-none");
+    EXPECT_TRUE(shows(L("Nenhuma cópia encontrada")));
+    states->dupes.chooseDupesFolder("");
 }
 
 TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
@@ -1223,7 +1370,7 @@ TEST_F(UiTest, TelemetrySymbolsAreGlyphsOfTheIconFont)
     for (const char* symbol : {"powerplug", "battery.100.bolt", "battery.25", "battery.50", "battery.75", "battery.100",
                                "externaldrive", "eject.fill", "ellipsis.circle", "circle.hexagongrid", "sparkles",
                                "memorychip", "wifi", "trash", "trash.fill", "arrow.up.right", "internaldrive", "cpu",
-                               "app.badge", "doc.on.doc", "power", "chevron.forward", "menubar.rectangle", "link"}) {
+                               "app.badge", "doc.on.doc", "square.on.square", "power", "chevron.forward", "menubar.rectangle", "link"}) {
         QTextLayout layout(materialGlyphFor(symbol), font);
         layout.beginLayout();
         layout.createLine();

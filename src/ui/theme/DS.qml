@@ -20,7 +20,7 @@ QtObject {
 
     // The platform's named colours that the sections use as tints.
     readonly property var tints: ({
-        "blue": "#0A84FF", "pink": "#FF375F", "orange": "#FF9F0A", "red": "#FF453A",
+        "blue": "#0A84FF", "pink": "#FF375F", "orange": "#FF9F0A", "yellow": "#FFD60A", "red": "#FF453A",
         "purple": "#BF5AF2", "green": "#30D158", "teal": "#40C8E0"
     })
 

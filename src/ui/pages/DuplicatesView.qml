@@ -1,0 +1,446 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Dialogs
+import QtQuick.Layouts
+import Quillmoor
+
+// The duplicates page: where to look, from what size and whether hidden
+// folders count; the introduction with the phase, the files compared and the
+// bytes read; then each group of identical files as a heading over its copies
+// (the kept one marked, a note where a copy starts unticked or frees nothing),
+// which copy stays, and the two actions on the ticked copies, each confirmed.
+Item {
+    id: page
+    objectName: "duplicatesView"
+
+    readonly property bool listShown: DupesState.dupesScanned && !DupesState.dupesScanning
+
+    function minIndex() {
+        const options = DupesState.dupesMinOptions
+        for (let i = 0; i < options.length; ++i)
+            if (options[i].bytes === DupesState.dupesMin)
+                return i
+        return -1
+    }
+
+    // Looks somewhere else; a list already shown is made again for the new place.
+    function lookIn(folder) {
+        const before = DupesState.dupesFolder
+        DupesState.chooseDupesFolder(folder)
+        if (DupesState.dupesScanned && DupesState.dupesFolder !== before)
+            DupesState.scanDupes()
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: 32
+        anchors.bottomMargin: 24
+        spacing: 16
+
+        PageHeader {
+            Layout.fillWidth: true
+            eyebrow: I18n.L("Duplicados")
+            l1: I18n.L("Cópias iguais,")
+            l2: I18n.L("uma só basta.")
+            sub: I18n.L("Compara o conteúdo de cada arquivo, não o nome. Uma cópia de cada grupo sempre fica, e a mantida nunca é removida.")
+            GhostButton {
+                id: placeButton
+                objectName: "dupesPlaceButton"
+                compact: true
+                enabled: !DupesState.dupesScanning
+                text: I18n.L("Trocar local") + "  ▾"
+                onClicked: placeMenu.open()
+                Menu {
+                    id: placeMenu
+                    objectName: "dupesPlaceMenu"
+                    y: placeButton.height + 6
+                    padding: 6
+                    background: Card { implicitWidth: 300; radius: 10 }
+                    MenuRow {
+                        objectName: "dupesPlaceHome"
+                        text: I18n.L("Pasta pessoal")
+                        symbol: "house"
+                        onTriggered: page.lookIn("")
+                    }
+                    MenuRow {
+                        objectName: "dupesPlaceChoose"
+                        text: I18n.L("Escolher pasta…")
+                        symbol: "folder"
+                        onTriggered: placeChooser.open()
+                    }
+                }
+            }
+            GhostButton {
+                objectName: "dupesScanAgain"
+                visible: page.listShown
+                text: I18n.L("Analisar de novo")
+                compact: true
+                onClicked: DupesState.scanDupes()
+            }
+        }
+
+        // What the next search takes: the place, the smallest file, hidden folders.
+        RowLayout {
+            objectName: "dupesOptions"
+            Layout.fillWidth: true
+            enabled: !DupesState.dupesScanning
+            spacing: 10
+            Icon { symbol: "folder"; size: 17; color: DS.muted }
+            Text {
+                textFormat: Text.PlainText
+                objectName: "dupesFolderLabel"
+                Layout.fillWidth: true
+                text: I18n.isolate(DupesState.dupesFolderLabel)
+                color: DS.text
+                font.pixelSize: 13
+                font.weight: Font.DemiBold
+                elide: Text.ElideMiddle
+                horizontalAlignment: Text.AlignLeft
+            }
+            Text {
+                textFormat: Text.PlainText
+                text: I18n.L("A partir de")
+                color: DS.muted
+                font.pixelSize: 12
+            }
+            Segmented {
+                objectName: "dupesMinChoice"
+                labels: DupesState.dupesMinOptions.map(o => o.label)
+                current: page.minIndex()
+                onChosen: (index) => DupesState.dupesMin = DupesState.dupesMinOptions[index].bytes
+            }
+            ThemedSwitch {
+                objectName: "dupesHiddenSwitch"
+                Layout.leftMargin: 8
+                text: I18n.L("Incluir pastas ocultas")
+                checked: DupesState.dupesHidden
+                onToggled: {
+                    DupesState.dupesHidden = checked
+                    checked = Qt.binding(() => DupesState.dupesHidden)
+                }
+            }
+        }
+
+        ScanIntro {
+            visible: !page.listShown
+            Layout.fillWidth: true
+            title: I18n.L("Arquivos guardados mais de uma vez")
+            detail: DupesState.dupesScanning ? I18n.LF("%@ lidos", [Fmt.bytes(DupesState.dupesBytesRead)])
+                                             : I18n.L("Fotos, downloads e documentos com o mesmo conteúdo, mesmo com outro nome.")
+            scanning: DupesState.dupesScanning
+            live: DupesState.dupesProgressTotal > 0
+                  ? DupesState.dupesProgressFiles + " / " + DupesState.dupesProgressTotal
+                  : DupesState.dupesProgressFiles.toString()
+            liveCaption: DupesState.dupesPhase
+            button: I18n.L("Analisar")
+            stoppable: true
+            onAction: DupesState.scanDupes()
+            onStop: DupesState.cancelDupes()
+        }
+        Item { visible: !page.listShown; Layout.fillHeight: true }
+
+        RowLayout {
+            visible: page.listShown
+            Layout.fillWidth: true
+            spacing: 12
+            Text {
+                textFormat: Text.PlainText
+                objectName: "dupesSummary"
+                Layout.fillWidth: true
+                opacity: DupesState.dupesGroupCount > 0 ? 1 : 0
+                text: I18n.LP(DupesState.dupesGroupCount, "%ld grupos de cópias", [DupesState.dupesGroupCount])
+                      + "  ·  " + I18n.LF("%@ podem voltar", [Fmt.bytes(DupesState.dupesReclaimable)])
+                color: DS.text
+                font.pixelSize: 14
+                font.weight: Font.DemiBold
+                elide: Text.ElideRight
+                horizontalAlignment: Text.AlignLeft
+            }
+            Text {
+                textFormat: Text.PlainText
+                objectName: "dupesUnreadable"
+                visible: DupesState.dupesUnreadable > 0
+                text: I18n.LP(DupesState.dupesUnreadable, "%ld arquivos não puderam ser lidos", [DupesState.dupesUnreadable])
+                color: DS.warning
+                font.pixelSize: 12
+            }
+        }
+
+        // Which copy of each group stays, and the ticks all at once.
+        RowLayout {
+            visible: page.listShown && DupesState.dupesGroupCount > 0
+            Layout.fillWidth: true
+            spacing: 10
+            Text {
+                textFormat: Text.PlainText
+                text: I18n.L("Manter")
+                color: DS.muted
+                font.pixelSize: 12
+            }
+            Segmented {
+                objectName: "dupesKeepChoice"
+                labels: DupesState.dupesKeepOptions
+                current: DupesState.dupesKeepRule
+                // "inside a folder" asks for the folder first; a dismissed dialog changes nothing
+                onChosen: (index) => {
+                    if (index === 3)
+                        preferredChooser.open()
+                    else
+                        DupesState.dupesKeepRule = index
+                }
+            }
+            Text {
+                textFormat: Text.PlainText
+                objectName: "dupesPreferred"
+                Layout.fillWidth: true
+                visible: DupesState.dupesKeepRule === 3
+                text: I18n.isolate(DupesState.dupesPreferredLabel)
+                color: DS.muted
+                font.pixelSize: 12
+                elide: Text.ElideMiddle
+                horizontalAlignment: Text.AlignLeft
+            }
+            Item { visible: DupesState.dupesKeepRule !== 3; Layout.fillWidth: true }
+            GhostButton {
+                objectName: "dupesSelectAll"
+                compact: true
+                text: I18n.L("Selecionar tudo")
+                onClicked: DupesState.selectAllDupes()
+            }
+            GhostButton {
+                objectName: "dupesSelectNone"
+                compact: true
+                text: I18n.L("Nenhum")
+                onClicked: DupesState.selectNoDupes()
+            }
+        }
+
+        Card {
+            visible: page.listShown
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+
+            ColumnLayout {
+                objectName: "dupesEmpty"
+                visible: DupesState.dupesGroupCount === 0
+                anchors.centerIn: parent
+                width: parent.width - 48
+                spacing: 6
+                Icon { Layout.alignment: Qt.AlignHCenter; symbol: "checkmark"; size: 30; color: DS.success }
+                Text {
+                    textFormat: Text.PlainText
+                    Layout.fillWidth: true
+                    text: I18n.L("Nenhuma cópia encontrada")
+                    color: DS.text
+                    font.pixelSize: 15
+                    font.weight: Font.DemiBold
+                    horizontalAlignment: Text.AlignHCenter
+                }
+                Text {
+                    textFormat: Text.PlainText
+                    Layout.fillWidth: true
+                    text: I18n.L("Cada arquivo desta busca é único.")
+                    color: DS.muted
+                    font.pixelSize: 12
+                    wrapMode: Text.Wrap
+                    horizontalAlignment: Text.AlignHCenter
+                }
+            }
+
+            ListView {
+                id: copies
+                objectName: "dupesList"
+                KeepFocusInView { flickable: copies }
+                visible: DupesState.dupesGroupCount > 0
+                anchors.fill: parent
+                anchors.margins: 6
+                clip: true
+                model: DupesState.dupesModel
+                boundsBehavior: Flickable.StopAtBounds
+                delegate: Item {
+                    id: row
+                    readonly property bool heading: model.kind === "group"
+                    width: copies.width
+                    height: heading ? (index === 0 ? 38 : 50) : 52
+
+                    Loader {
+                        anchors.fill: parent
+                        sourceComponent: row.heading ? groupHeading : copyRow
+                    }
+
+                    // The group: the size of each copy, how many there are, what it can give back.
+                    Component {
+                        id: groupHeading
+                        Item {
+                            Rectangle {
+                                anchors.fill: parent
+                                anchors.topMargin: index === 0 ? 0 : 12
+                                radius: 8
+                                color: Qt.rgba(1, 1, 1, 0.035)
+                                RowLayout {
+                                    anchors.fill: parent
+                                    anchors.leftMargin: 12
+                                    anchors.rightMargin: 12
+                                    spacing: 10
+                                    Text {
+                                        textFormat: Text.PlainText
+                                        objectName: "dupesGroupTitle"
+                                        Layout.fillWidth: true
+                                        text: I18n.LP(model.count, "%ld cópias de %@", [model.count, Fmt.bytes(model.size)])
+                                        color: DS.text
+                                        font.pixelSize: 12
+                                        font.weight: Font.DemiBold
+                                        elide: Text.ElideRight
+                                        horizontalAlignment: Text.AlignLeft
+                                    }
+                                    Text {
+                                        textFormat: Text.PlainText
+                                        visible: model.reclaimable > 0
+                                        text: I18n.LF("%@ podem voltar", [Fmt.bytes(model.reclaimable)])
+                                        color: DS.glow
+                                        font.pixelSize: 12
+                                        font.weight: Font.DemiBold
+                                    }
+                                }
+                            }
+                        }
+                    }
+
+                    // One copy: its tick (refused for the last unticked copy), where it is, why it stays.
+                    Component {
+                        id: copyRow
+                        Item {
+                            RowLayout {
+                                anchors.fill: parent
+                                anchors.leftMargin: 12
+                                anchors.rightMargin: 10
+                                spacing: 12
+                                CheckBox {
+                                    objectName: "dupeCheck-" + model.rowId
+                                    on: model.selected
+                                    enabled: model.mayTick
+                                    opacity: enabled ? 1 : 0.35
+                                    Accessible.name: model.name
+                                    onToggled: DupesState.toggleDupe(model.rowId)
+                                }
+                                FileIcon { path: model.path; size: 26 }
+                                ColumnLayout {
+                                    Layout.fillWidth: true
+                                    spacing: 1
+                                    RowLayout {
+                                        Layout.fillWidth: true
+                                        spacing: 8
+                                        Text {
+                                            textFormat: Text.PlainText
+                                            Layout.fillWidth: true
+                                            // whole pixels: a width a fraction short would elide the name
+                                            Layout.maximumWidth: Math.ceil(implicitWidth)
+                                            text: I18n.isolate(model.name)
+                                            color: DS.text
+                                            font.pixelSize: 13
+                                            elide: Text.ElideMiddle
+                                            horizontalAlignment: Text.AlignLeft
+                                        }
+                                        Chip {
+                                            objectName: "dupeKept"
+                                            visible: model.kept
+                                            text: I18n.L("Mantida")
+                                            tint: DS.success
+                                        }
+                                        Item { Layout.fillWidth: true }
+                                    }
+                                    Text {
+                                        textFormat: Text.PlainText
+                                        Layout.fillWidth: true
+                                        text: I18n.isolate(model.folder)
+                                        color: DS.muted
+                                        font.pixelSize: 11
+                                        elide: Text.ElideMiddle
+                                        horizontalAlignment: Text.AlignLeft
+                                    }
+                                }
+                                Text {
+                                    textFormat: Text.PlainText
+                                    objectName: "dupeNote"
+                                    visible: model.note !== ""
+                                    Layout.maximumWidth: 210
+                                    text: I18n.directed(model.note)
+                                    color: DS.warning
+                                    font.pixelSize: 11
+                                    elide: Text.ElideRight
+                                }
+                                Text {
+                                    textFormat: Text.PlainText
+                                    text: Fmt.date(model.modified)
+                                    color: DS.muted
+                                    font: DS.figureFont(text, 11)
+                                }
+                                Text {
+                                    textFormat: Text.PlainText
+                                    Layout.preferredWidth: 84
+                                    text: model.cost > 0 ? Fmt.bytes(model.cost) : "—"
+                                    color: model.cost > 0 ? DS.text : DS.muted
+                                    font: DS.mono(13, Font.DemiBold)
+                                    horizontalAlignment: Text.AlignRight
+                                }
+                                RevealButton { path: model.path }
+                            }
+                            Rectangle {
+                                anchors.bottom: parent.bottom
+                                anchors.left: parent.left
+                                anchors.right: parent.right
+                                anchors.leftMargin: 12
+                                anchors.rightMargin: 12
+                                height: 1
+                                color: DS.border
+                                visible: index < copies.count - 1
+                            }
+                        }
+                    }
+                }
+            }
+        }
+
+        ActionBar {
+            visible: page.listShown && DupesState.dupesGroupCount > 0
+            Layout.fillWidth: true
+            caption: I18n.LP(DupesState.dupesSelectedCount, "%ld selecionados", [DupesState.dupesSelectedCount])
+            value: Fmt.bytes(DupesState.dupesSelectedTotal)
+            secondaryTitle: DupesState.dupesShareOffered ? I18n.L("Substituir por cópia compartilhada") : ""
+            title: I18n.L("Mover para a Lixeira")
+            disabled: DupesState.dupesSelectedCount <= 0
+            onAction: trashConfirm.open()
+            onSecondary: shareConfirm.open()
+        }
+    }
+
+    ConfirmDialog {
+        id: trashConfirm
+        objectName: "dupesTrashConfirm"
+        heading: I18n.LF("Mover %@ para a Lixeira?", [Fmt.bytes(DupesState.dupesSelectedTotal)])
+        message: I18n.L("Logo antes de ir, cada cópia é comparada com a mantida, byte a byte; uma cópia de cada grupo sempre fica. Você ainda pode recuperar pela Lixeira.")
+        confirmText: I18n.L("Mover para a Lixeira")
+        onConfirmed: DupesState.trashDupes()
+    }
+
+    ConfirmDialog {
+        id: shareConfirm
+        objectName: "dupesShareConfirm"
+        heading: I18n.LF("Recuperar %@ sem apagar nenhum arquivo?", [Fmt.bytes(DupesState.dupesSelectedTotal)])
+        message: I18n.L("Cada cópia passa a usar o mesmo espaço da mantida: todo nome continua no lugar e lê os mesmos bytes, e o espaço que ocupava volta. Antes, cada uma é comparada com a mantida.")
+        confirmText: I18n.L("Substituir")
+        onConfirmed: DupesState.shareDupes()
+    }
+
+    FolderDialog {
+        id: placeChooser
+        currentFolder: DupesState.dupesFolderUrl
+        onAccepted: page.lookIn(selectedFolder.toString())
+    }
+
+    FolderDialog {
+        id: preferredChooser
+        currentFolder: DupesState.dupesFolderUrl
+        onAccepted: DupesState.preferDupesFolder(selectedFolder.toString())
+    }
+}
