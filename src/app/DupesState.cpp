@@ -9,15 +9,19 @@
 #include "i18n/L.h"
 #include "platform/Background.h"
 #include "platform/FS.h"
-#include "platform/Fmt.h"
 #include "platform/Sound.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The minimum sizes offered, in bytes.
-constexpr qint64 kMinOptions[] = {0, 100'000, 1'000'000, 10'000'000, 100'000'000};
+// The minimum sizes offered.
+struct MinOption {
+    const char* label;
+    qint64 bytes;
+};
+constexpr MinOption kMinOptions[] = {
+    {"0", 0}, {"100 KB", 100'000}, {"1 MB", 1'000'000}, {"10 MB", 10'000'000}, {"100 MB", 100'000'000}};
 
 QString text(const fs::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.native())); }
 
@@ -70,8 +74,8 @@ void DupesState::setDupesMin(qint64 bytes)
 QVariantList DupesState::dupesMinOptions() const
 {
     QVariantList list;
-    for (const qint64 bytes : kMinOptions)
-        list.append(QVariantMap{{"label", bytes == 0 ? QStringLiteral("0") : Fmt::bytes(bytes)}, {"bytes", bytes}});
+    for (const MinOption& option : kMinOptions)
+        list.append(QVariantMap{{"label", QString::fromLatin1(option.label)}, {"bytes", option.bytes}});
     return list;
 }
 
