@@ -236,8 +236,7 @@ std::vector<Command> dupesCommands()
     return {
         {QStringLiteral("dupes"),
          QStringLiteral("dupes [PATH] [--min SIZE] [--hidden] [--keep oldest|newest|shortest] [--trash|--reflink --yes]"),
-         L("arquivos iguais na pasta pessoal ou em PATH (padrão a partir de 1MB); --trash move as cópias selecionadas "
-           "para a Lixeira, --reflink faz com que compartilhem o espaço da mantida"),
+         L("arquivos iguais na pasta pessoal ou em PATH (padrão a partir de 1MB); --trash move as cópias selecionadas para a Lixeira, --reflink faz com que compartilhem o espaço da mantida"),
          runDupes},
     };
 }
