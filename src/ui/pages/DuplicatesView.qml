@@ -54,6 +54,7 @@ Item {
                     id: placeMenu
                     objectName: "dupesPlaceMenu"
                     y: placeButton.height + 6
+                    margins: 8  // kept inside the window, however near its edge the button sits
                     padding: 6
                     background: Card { implicitWidth: 300; radius: 10 }
                     MenuRow {

@@ -39,6 +39,7 @@ Item {
                     id: placeMenu
                     objectName: "placeMenu"
                     y: placeButton.height + 6
+                    margins: 8  // kept inside the window, however near its edge the button sits
                     padding: 6
                     background: Card { implicitWidth: 300; radius: 10 }
                     MenuRow {
