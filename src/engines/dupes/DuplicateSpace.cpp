@@ -102,13 +102,6 @@ bool sameExtents(const std::vector<Extent>& a, const std::vector<Extent>& b)
     return !a.empty() && a == b;
 }
 
-bool shareSpace(const fs::path& a, const fs::path& b)
-{
-    const std::optional<std::vector<Extent>> ea = extentsOf(a);
-    const std::optional<std::vector<Extent>> eb = extentsOf(b);
-    return ea && eb && sameExtents(*ea, *eb);
-}
-
 ShareResult shareWith(const fs::path& kept, const fs::path& copy, std::int64_t size)
 {
     const Fd source(open(kept.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));

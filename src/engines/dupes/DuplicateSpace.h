@@ -30,9 +30,6 @@ bool sameExtents(const std::vector<Extent>& a, const std::vector<Extent>& b);
 // Whether the file system holding `path` can share data between files (btrfs, XFS).
 bool mayShareData(const std::filesystem::path& path);
 
-// Whether the two files already share their data on the disk.
-bool shareSpace(const std::filesystem::path& a, const std::filesystem::path& b);
-
 enum class ShareResult {
     Done,         // the copy now shares the kept file's data
     Differs,      // the kernel found different bytes: nothing changed

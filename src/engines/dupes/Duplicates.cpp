@@ -209,9 +209,5 @@ Hold holdBeforeRemoval(const Candidate& copy, const fs::path& kept)
     return *same ? Hold::None : Hold::Differs;
 }
 
-std::int64_t reclaimable(const Set& set)
-{
-    return set.empty() ? 0 : set.front().file.size * std::int64_t(set.size() - 1);
-}
 
 } // namespace Dupes

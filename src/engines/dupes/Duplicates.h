@@ -86,7 +86,5 @@ Hold holdBeforeRemoval(const Candidate& copy, const std::filesystem::path& kept)
 // large blocks; nothing when one cannot be read whole.
 std::optional<bool> sameBytes(const std::filesystem::path& a, const std::filesystem::path& b, std::int64_t size);
 
-// What a set frees when every copy but one goes: size times (copies − 1).
-std::int64_t reclaimable(const Set& set);
 
 } // namespace Dupes
