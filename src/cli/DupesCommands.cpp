@@ -120,14 +120,12 @@ int act(Context& context, const DupesOptions& options, const Dupes::ScanResult& 
         Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);
     const QString message = Removal::failureMessage(outcome.failures, outcome.adminReason);
     if (context.json) {
-        QJsonArray failures, held;
+        QJsonArray failures;
         for (const QString& name : outcome.failures)
             failures.append(name);
-        for (const QString& line : outcome.held)
-            held.append(line);
         context.printJson(QJsonObject{{"freed", qint64(outcome.freed)},
                                       {"trashed", qint64(outcome.trashed)},
-                                      {"held", held},
+                                      {"held", QJsonArray::fromStringList(outcome.held)},
                                       {"failures", failures},
                                       {"message", message}});
     } else {

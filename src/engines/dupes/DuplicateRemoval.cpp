@@ -1,7 +1,5 @@
 #include "engines/dupes/DuplicateRemoval.h"
 
-#include <sys/stat.h>
-
 #include <QFile>
 
 #include "engines/dupes/DuplicateSpace.h"
@@ -29,10 +27,19 @@ const ShownCopy* keeperOf(const Group& group)
     return nullptr;
 }
 
-bool sameDevice(const fs::path& a, const fs::path& b)
+// Adds "name: why" for a copy that stays.
+void hold(RemovalOutcome& outcome, const PlannedCopy& planned, const QString& why)
 {
-    struct stat sa, sb;
-    return lstat(a.c_str(), &sa) == 0 && lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
+    outcome.held << nameOf(planned.copy.file.path) + QStringLiteral(": ") + why;
+}
+
+// The check right before a copy goes; false, with its line, when it stays.
+bool mayGo(RemovalOutcome& outcome, const PlannedCopy& planned, bool compareBytes)
+{
+    const Hold why = holdBeforeRemoval(planned.copy.file, planned.keeper, compareBytes);
+    if (why != Hold::None)
+        hold(outcome, planned, holdText(why));
+    return why == Hold::None;
 }
 
 } // namespace
@@ -87,11 +94,8 @@ RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Ru
 {
     RemovalOutcome outcome;
     for (const PlannedCopy& planned : plan) {
-        const Hold hold = holdBeforeRemoval(planned.copy.file, planned.keeper);
-        if (hold != Hold::None) {
-            outcome.held << nameOf(planned.copy.file.path) + QStringLiteral(": ") + holdText(hold);
+        if (!mayGo(outcome, planned, true))
             continue;
-        }
         // Every name of the file goes, so its space comes back.
         std::vector<RemovalTarget> names{{planned.copy.file.path, false, planned.freed}};
         for (const std::string& other : planned.copy.otherNames)
@@ -110,21 +114,18 @@ RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan)
 {
     RemovalOutcome outcome;
     for (const PlannedCopy& planned : plan) {
-        const Hold hold = holdBeforeRemoval(planned.copy.file, planned.keeper);
-        if (hold != Hold::None) {
-            outcome.held << nameOf(planned.copy.file.path) + QStringLiteral(": ") + holdText(hold);
+        // The kernel compares the bytes itself and changes nothing when they differ.
+        if (!mayGo(outcome, planned, false))
             continue;
-        }
         switch (shareWith(planned.keeper, planned.copy.file.path, planned.copy.file.size)) {
         case ShareResult::Done:
             outcome.freed += planned.freed;
             break;
         case ShareResult::Differs:
-            outcome.held << nameOf(planned.copy.file.path) + QStringLiteral(": ") + holdText(Hold::Differs);
+            hold(outcome, planned, holdText(Hold::Differs));
             break;
         case ShareResult::Unsupported:
-            outcome.held << nameOf(planned.copy.file.path) + QStringLiteral(": ")
-                    + L("este sistema de arquivos não compartilha dados entre arquivos");
+            hold(outcome, planned, L("este sistema de arquivos não compartilha dados entre arquivos"));
             break;
         case ShareResult::Failed:
             outcome.failures.push_back(nameOf(planned.copy.file.path));
@@ -138,10 +139,10 @@ bool shareOffered(const std::vector<Group>& groups)
 {
     for (const Group& group : groups) {
         const ShownCopy* keeper = keeperOf(group);
-        if (!keeper || !mayShareData(keeper->copy.file.path))
+        if (!keeper || !keeper->sharingFs)
             continue;
         for (const ShownCopy& shown : group.copies)
-            if (shown.selected && sameDevice(shown.copy.file.path, keeper->copy.file.path))
+            if (shown.selected && shown.copy.file.device == keeper->copy.file.device)
                 return true;
     }
     return false;

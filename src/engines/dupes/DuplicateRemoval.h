@@ -41,7 +41,7 @@ RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan);
 
 // Whether the "share" action is offered for the groups: some ticked copy lies
 // on the same file system as its keeper, and that file system shares data
-// between files (btrfs, XFS).
+// between files (btrfs, XFS), as the scan read it: no disk is asked on a tick.
 bool shareOffered(const std::vector<Group>& groups);
 
 } // namespace Dupes

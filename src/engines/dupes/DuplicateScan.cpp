@@ -146,7 +146,7 @@ Found findDuplicates(std::vector<Candidate> files, int readers, const CancelFlag
 
 void markShared(Group& group)
 {
-    if (group.copies.empty() || !mayShareData(group.copies.front().copy.file.path))
+    if (group.copies.empty() || !group.copies.front().sharingFs)
         return;  // a file system whose files never share data
     std::vector<std::optional<std::vector<Extent>>> extents;
     for (const ShownCopy& shown : group.copies)
@@ -232,6 +232,7 @@ ScanResult scan(const fs::path& folder, const ScanOptions& options, const Cancel
             ShownCopy shown;
             shown.inProject = inProject(copy.file.path, holdsGit);
             shown.partial = copy.file.links > std::int64_t(1 + copy.otherNames.size());
+            shown.sharingFs = mayShareData(copy.file.path);
             if (const Processes::Holder* holder = Processes::holderInside(holders, copy.file.path))
                 shown.holder = holder->process;
             for (const std::string& name : copy.otherNames)

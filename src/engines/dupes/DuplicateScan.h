@@ -33,6 +33,7 @@ struct ShownCopy {
     bool shares = false;     // its data already lie where another copy's do: removing it frees nothing
     bool inProject = false;  // inside a project's working folders
     bool partial = false;    // some of its names lie outside the search: removing these frees nothing
+    bool sharingFs = false;  // it lies on a file system that can share data between files (btrfs, XFS)
     std::string holder;      // the program that holds it open, or empty
     bool kept = false;
     bool selected = false;

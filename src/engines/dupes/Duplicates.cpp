@@ -191,7 +191,7 @@ std::optional<bool> sameBytes(const fs::path& a, const fs::path& b, std::int64_t
     return true;
 }
 
-Hold holdBeforeRemoval(const Candidate& copy, const fs::path& kept)
+Hold holdBeforeRemoval(const Candidate& copy, const fs::path& kept, bool compareBytes)
 {
     struct stat now, keeper;
     if (lstat(copy.path.c_str(), &now) != 0 || !S_ISREG(now.st_mode) || now.st_size != copy.size
@@ -203,6 +203,8 @@ Hold holdBeforeRemoval(const Candidate& copy, const fs::path& kept)
         return Hold::SameFile;
     if (keeper.st_size != copy.size)
         return Hold::Differs;
+    if (!compareBytes)
+        return Hold::None;
     const std::optional<bool> same = sameBytes(copy.path, kept, copy.size);
     if (!same)
         return Hold::Unreadable;

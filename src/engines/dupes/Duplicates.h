@@ -80,7 +80,9 @@ enum class Hold {
 // Compares `copy` (as the scan saw it) with `kept`: both still regular files
 // of the scanned size, two different files, the copy's modification time
 // unchanged, and every byte the same.
-Hold holdBeforeRemoval(const Candidate& copy, const std::filesystem::path& kept);
+// `compareBytes` false leaves the bytes to a caller that compares them itself
+// (the kernel's deduplication request).
+Hold holdBeforeRemoval(const Candidate& copy, const std::filesystem::path& kept, bool compareBytes = true);
 
 // Whether two files of `size` bytes hold the same bytes, read side by side in
 // large blocks; nothing when one cannot be read whole.
