@@ -26,12 +26,14 @@ Candidate candidateOf(const fs::path& path)
             std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
-std::vector<Candidate> candidatesIn(const fs::path& folder)
+FileList candidatesIn(const fs::path& folder)
 {
-    std::vector<Candidate> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (!entry.is_symlink() && entry.is_regular_file())
-            files.push_back(candidateOf(entry.path()));
+    FileList files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        struct stat info;
+        if (lstat(entry.path().c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            files.add(entry.path().native(), info);
+    }
     return files;
 }
 
@@ -118,7 +120,7 @@ TEST(Duplicates, SparseFilesCompareByContentAndChangedOrUnreadableFilesDropOut)
     writeFile(root / "c2", text);
     writeFile(root / "c3", text);
 
-    std::vector<Candidate> files = candidatesIn(root);
+    FileList files = candidatesIn(root);
     // c3 grows after it was listed; c2 can no longer be read.
     writeFile(root / "c3", text + "more");
     chmod((root / "c2").c_str(), 0);
@@ -225,10 +227,10 @@ TEST(DuplicateWalk, TakesRegularFilesOnlyAndLeavesTheTrashHiddenFoldersAndSmallF
     mkfifo((top / "pipe").c_str(), 0600);
     writeFile(FS::trashFolder() / "thrown.jpg", pattern(5'000, 'a'));
 
-    const auto names = [](const std::vector<Candidate>& files) {
+    const auto names = [](const FileList& files) {
         std::vector<std::string> list;
-        for (const Candidate& file : files)
-            list.push_back(fs::path(file.path).lexically_relative(FS::home()).string());
+        for (std::size_t i = 0; i < files.size(); ++i)
+            list.push_back(fs::path(files.pathOf(files[i])).lexically_relative(FS::home()).string());
         std::sort(list.begin(), list.end());
         return list;
     };
@@ -238,6 +240,11 @@ TEST(DuplicateWalk, TakesRegularFilesOnlyAndLeavesTheTrashHiddenFoldersAndSmallF
     EXPECT_EQ(names(walkFiles(top, {0, true, 2}, flag)),
               (std::vector<std::string>{"walk/.hidden/c.jpg", "walk/photos/a.jpg", "walk/photos/b.jpg",
                                         "walk/small.txt"}));
+    // A folder reached through a link is walked, and its files keep the link's spelling.
+    fs::create_directory_symlink(top, home / "walk-link");
+    EXPECT_EQ(names(walkFiles(home / "walk-link", {1'000, false, 2}, flag)),
+              (std::vector<std::string>{"walk-link/photos/a.jpg", "walk-link/photos/b.jpg"}));
+    fs::remove(home / "walk-link");
     // The home folder's Trash is never walked, even with hidden entries.
     for (const std::string& name : names(walkFiles(home, {1'000, true, 2}, flag)))
         EXPECT_EQ(name.find("thrown"), std::string::npos) << name;

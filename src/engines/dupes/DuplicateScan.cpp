@@ -72,25 +72,23 @@ using ReadFn = std::optional<Digest> (*)(const std::string&, std::int64_t, const
 // Splits `sets` by the digest `read` gives each copy, the copies read by
 // `readers` threads in the order of their places on the disk (device, inode),
 // which keeps a cold disk reading forward. Nothing when stopped.
-std::optional<std::vector<Set>> splitInParallel(std::vector<Set> sets, ReadFn read, std::int64_t (*bytesOf)(std::int64_t),
-                                                int readers, const CancelFlag& flag, Reporter& reporter, int& unreadable)
+std::optional<CopySets> splitInParallel(const FileList& files, const CopySets& sets, ReadFn read,
+                                        std::int64_t (*bytesOf)(std::int64_t), int readers, const CancelFlag& flag,
+                                        Reporter& reporter, int& unreadable)
 {
-    std::vector<const Candidate*> files;  // set by set, copy by copy
-    for (const Set& set : sets)
-        for (const Copy& copy : set)
-            files.push_back(&copy.file);
-    std::vector<std::uint32_t> order(files.size());
+    const auto fileAt = [&](std::uint32_t at) -> const FileList::File& { return files[sets.copies[at]]; };
+    std::vector<std::uint32_t> order(sets.copies.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = std::uint32_t(i);
-    std::sort(order.begin(), order.end(), [&files](std::uint32_t a, std::uint32_t b) {
-        return std::tie(files[a]->device, files[a]->inode) < std::tie(files[b]->device, files[b]->inode);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return std::tie(fileAt(a).device, fileAt(a).inode) < std::tie(fileAt(b).device, fileAt(b).inode);
     });
-    std::vector<std::optional<Digest>> digests(files.size());
+    std::vector<std::optional<Digest>> digests(order.size());
     std::atomic<std::size_t> next{0};
     const auto readSome = [&] {
         for (std::size_t k = next.fetch_add(1); k < order.size() && !stopped(flag); k = next.fetch_add(1)) {
-            const Candidate& file = *files[order[k]];
-            digests[order[k]] = read(file.path, file.size, &flag.cancelled);
+            const FileList::File& file = fileAt(order[k]);
+            digests[order[k]] = read(files.pathOf(file), file.size, &flag.cancelled);
             reporter.fileDone(bytesOf(file.size), k + 1 == order.size());
         }
     };
@@ -104,7 +102,7 @@ std::optional<std::vector<Set>> splitInParallel(std::vector<Set> sets, ReadFn re
     }
     if (stopped(flag))
         return std::nullopt;
-    return splitBy(std::move(sets), digests, unreadable);
+    return splitBy(sets, digests, unreadable);
 }
 
 std::int64_t edgeBytes(std::int64_t size) { return std::min(size, 2 * kEdgeBytes); }
@@ -112,35 +110,30 @@ std::int64_t wholeBytes(std::int64_t size) { return size; }
 
 } // namespace
 
-Found findDuplicates(std::vector<Candidate> files, int readers, const CancelFlag& flag, const ProgressFn& progress)
+Found findDuplicates(FileList files, int readers, const CancelFlag& flag, const ProgressFn& progress)
 {
-    Found found;
+    int unreadable = 0;
     std::atomic<std::int64_t> bytesRead{0};
-    std::vector<Set> sets = sameSize(std::move(files));
-    std::int64_t count = 0;
-    for (const Set& set : sets)
-        count += std::int64_t(set.size());
-    Reporter edges(progress, Phase::Edges, count, bytesRead);
-    std::optional<std::vector<Set>> split =
-        splitInParallel(std::move(sets), edgeRead, edgeBytes, readers, flag, edges, found.unreadable);
+    const CopySets sets = sameSize(files);
+    Reporter edges(progress, Phase::Edges, std::int64_t(sets.copies.size()), bytesRead);
+    const std::optional<CopySets> split = splitInParallel(files, sets, edgeRead, edgeBytes, readers, flag, edges, unreadable);
     if (!split)
         return {};
     // Files no longer than both edges were read whole already.
-    std::vector<Set> whole;
-    count = 0;
-    for (Set& set : *split) {
-        if (set.front().file.size > 2 * kEdgeBytes) {
-            count += std::int64_t(set.size());
-            whole.push_back(std::move(set));
-        } else {
-            found.sets.push_back(std::move(set));
-        }
+    CopySets done, whole;
+    for (std::size_t s = 0; s < split->count(); ++s) {
+        const auto first = split->copies.begin() + split->bounds[s], end = split->copies.begin() + split->bounds[s + 1];
+        CopySets& into = files[*first].size > 2 * kEdgeBytes ? whole : done;
+        into.copies.insert(into.copies.end(), first, end);
+        into.bounds.push_back(std::uint32_t(into.copies.size()));
     }
-    Reporter contents(progress, Phase::Contents, count, bytesRead);
-    split = splitInParallel(std::move(whole), fullDigest, wholeBytes, readers, flag, contents, found.unreadable);
-    if (!split)
+    Reporter contents(progress, Phase::Contents, std::int64_t(whole.copies.size()), bytesRead);
+    const std::optional<CopySets> same = splitInParallel(files, whole, fullDigest, wholeBytes, readers, flag, contents, unreadable);
+    if (!same)
         return {};
-    std::move(split->begin(), split->end(), std::back_inserter(found.sets));
+    Found found{setsOf(files, done), unreadable};
+    std::vector<Set> rest = setsOf(files, *same);
+    std::move(rest.begin(), rest.end(), std::back_inserter(found.sets));
     return found;
 }
 
@@ -203,7 +196,7 @@ ScanResult scan(const fs::path& folder, const ScanOptions& options, const Cancel
         if (progress)
             progress({Phase::Walking, count, 0, 0});
     };
-    std::vector<Candidate> files = walkFiles(folder, options.walk, flag, walked);
+    FileList files = walkFiles(folder, options.walk, flag, walked);
     result.files = std::int64_t(files.size());
     // Hashing a warm cache is processor work: more readers than processors only take turns.
     const int readers = options.readers > 0 ? options.readers : std::clamp(int(std::thread::hardware_concurrency()), 2, 8);

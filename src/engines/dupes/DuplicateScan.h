@@ -64,7 +64,7 @@ ScanResult scan(const std::filesystem::path& folder, const ScanOptions& options,
 
 // The grouping alone, on files already found: sameSize, then the edge hash,
 // then the whole content, each phase read by `readers` threads.
-Found findDuplicates(std::vector<Candidate> files, int readers, const CancelFlag& flag,
+Found findDuplicates(FileList files, int readers, const CancelFlag& flag,
                      const ProgressFn& progress = {});
 
 // Sets the kept copy and the first ticks of every group by `rule`: the kept

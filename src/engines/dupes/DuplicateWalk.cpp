@@ -17,7 +17,7 @@ using namespace WalkPlaces;
 
 namespace Dupes {
 
-std::vector<Candidate> walkFiles(const fs::path& folder, const WalkOptions& options, const CancelFlag& flag,
+FileList walkFiles(const fs::path& folder, const WalkOptions& options, const CancelFlag& flag,
                                  const std::function<void(int)>& progress)
 {
     // A folder reached through a link is resolved once here; links below it
@@ -30,8 +30,24 @@ std::vector<Candidate> walkFiles(const fs::path& folder, const WalkOptions& opti
     const std::int64_t minBytes = std::max<std::int64_t>(options.minBytes, 1);
     const int workers = options.workers > 0 ? options.workers : FS::sizeWorkers(std::thread::hardware_concurrency());
 
-    std::vector<std::vector<Candidate>> found(static_cast<std::size_t>(workers));
-    std::atomic<int> files{0};
+    // The folder's own spelling for a folder the walk names by its resolved path.
+    const auto spelled = [&](const std::string& folder) {
+        if (rootText == writtenText || folder.compare(0, rootText.size(), rootText) != 0
+            || (folder.size() > rootText.size() && folder[rootText.size()] != '/'))
+            return folder;
+        return writtenText + folder.substr(rootText.size());
+    };
+
+    FileList found;
+    std::mutex adding;
+    // The folder each worker last added a file of, and its number in the list:
+    // a worker lists one folder at a time, so each folder is added about once.
+    struct LastFolder {
+        bool known = false;
+        std::string path;
+        std::uint32_t number = 0;
+    };
+    std::vector<LastFolder> last(static_cast<std::size_t>(workers));
     std::mutex reporting;
     const ParallelWalk::Visit visit = [&](const Walker::Entry& entry, const ParallelWalk::Place& place) {
         if ((!options.hidden && entry.isHidden()) || isSkipped(entry, skipped))
@@ -40,20 +56,22 @@ std::vector<Candidate> walkFiles(const fs::path& folder, const WalkOptions& opti
             return entry.mountRoot ? Walker::Step::Skip : Walker::Step::Enter;
         if (!entry.isFile() || std::int64_t(entry.info.st_size) < minBytes)
             return Walker::Step::Skip;  // links, devices, FIFOs, sockets, small files
-        std::string path;  // built by hand: a filesystem::path would split it into parts
-        path.reserve(entry.folder.size() + 1 + entry.name.size());
-        path.append(entry.folder).append(1, '/').append(entry.name);
-        if (rootText != writtenText && path.compare(0, rootText.size() + 1, rootText + "/") == 0)
-            path = writtenText + path.substr(rootText.size());
-        found[std::size_t(place.worker)].push_back(
-            {std::move(path), entry.info.st_dev, entry.info.st_ino, std::int64_t(entry.info.st_size),
-             std::int64_t(entry.info.st_mtim.tv_sec) * 1'000'000'000 + entry.info.st_mtim.tv_nsec,
-             std::int64_t(entry.info.st_nlink)});
-        const int count = files.fetch_add(1) + 1;
+        LastFolder& folder = last[std::size_t(place.worker)];
+        std::size_t count = 0;
+        {
+            const std::lock_guard hold(adding);
+            if (!folder.known || folder.path != entry.folder) {
+                folder.known = true;
+                folder.path = entry.folder;
+                folder.number = found.addFolder(spelled(entry.folder));
+            }
+            found.add(folder.number, entry.name, entry.info);
+            count = found.size();
+        }
         if (count % kWalkProgressStep == 0) {
             if (progress) {
                 const std::lock_guard hold(reporting);
-                progress(count);
+                progress(int(count));
             }
             if (flag.cancelled.load())
                 return Walker::Step::Stop;
@@ -66,17 +84,7 @@ std::vector<Candidate> walkFiles(const fs::path& folder, const WalkOptions& opti
     ParallelWalk::run({root}, openRoot, visit, {}, {workers, &flag.cancelled, 0});
     if (flag.cancelled.load())
         return {};
-
-    std::size_t total = 0;
-    for (const std::vector<Candidate>& part : found)
-        total += part.size();
-    std::vector<Candidate> all;
-    all.reserve(total);
-    for (std::vector<Candidate>& part : found) {
-        std::move(part.begin(), part.end(), std::back_inserter(all));
-        std::vector<Candidate>().swap(part);  // given back at once
-    }
-    return all;
+    return found;
 }
 
 } // namespace Dupes

@@ -26,7 +26,7 @@ inline constexpr int kWalkProgressStep = 2000;
 // taken. Paths keep the folder's own spelling. Every kWalkProgressStep files
 // `progress(count)` is called and then the cancel flag read; once it is set
 // the walk ends and returns nothing.
-std::vector<Candidate> walkFiles(const std::filesystem::path& folder, const WalkOptions& options,
-                                 const CancelFlag& flag, const std::function<void(int)>& progress = {});
+FileList walkFiles(const std::filesystem::path& folder, const WalkOptions& options, const CancelFlag& flag,
+                   const std::function<void(int)>& progress = {});
 
 } // namespace Dupes

@@ -67,33 +67,27 @@ Digest digestOf(XXH128_hash_t hash)
     return {hash.low64, hash.high64};
 }
 
+bool sameFile(const FileList::File& a, const FileList::File& b)
+{
+    return a.device == b.device && a.inode == b.inode;
+}
+
 } // namespace
 
-std::vector<Set> sameSize(std::vector<Candidate> files)
+CopySets sameSize(FileList& files)
 {
-    std::erase_if(files, [](const Candidate& file) { return file.size <= 0; });
-    std::sort(files.begin(), files.end(), [](const Candidate& a, const Candidate& b) {
-        return std::tie(a.size, a.device, a.inode, a.path) < std::tie(b.size, b.device, b.inode, b.path);
-    });
-    const auto sameFile = [](const Candidate& a, const Candidate& b) {
-        return a.device == b.device && a.inode == b.inode;
-    };
-    std::vector<Set> sets;
+    files.sortForGrouping();
+    CopySets sets;
     for (std::size_t first = 0; first < files.size();) {
-        // One run of equal sizes: how many distinct files it holds, so the set is made at its size.
+        // One run of equal sizes, and how many distinct files it holds.
         std::size_t end = first + 1, distinct = 1;
         for (; end < files.size() && files[end].size == files[first].size; ++end)
             distinct += sameFile(files[end], files[end - 1]) ? 0 : 1;
         if (distinct >= 2) {
-            Set set;
-            set.reserve(distinct);
-            for (std::size_t i = first; i < end; ++i) {
-                if (i > first && sameFile(files[i], files[i - 1]))
-                    set.back().otherNames.push_back(std::move(files[i].path));  // another name of the same file
-                else
-                    set.push_back({std::move(files[i]), {}});
-            }
-            sets.push_back(std::move(set));
+            for (std::size_t i = first; i < end; ++i)
+                if (i == first || !sameFile(files[i], files[i - 1]))  // not another name of the file before
+                    sets.copies.push_back(std::uint32_t(i));
+            sets.bounds.push_back(std::uint32_t(sets.copies.size()));
         }
         first = end;
     }
@@ -140,16 +134,15 @@ std::optional<Digest> fullDigest(const std::string& path, std::int64_t size, con
     return digestOf(XXH3_128bits_digest(&state));
 }
 
-std::vector<Set> splitBy(std::vector<Set> sets, const std::vector<std::optional<Digest>>& digests, int& unreadable)
+CopySets splitBy(const CopySets& sets, const std::vector<std::optional<Digest>>& digests, int& unreadable)
 {
-    std::vector<Set> split;
-    std::size_t at = 0;
-    std::vector<std::pair<Digest, std::size_t>> keyed;
-    for (Set& set : sets) {
+    CopySets split;
+    std::vector<std::pair<Digest, std::uint32_t>> keyed;  // a digest and the copy's place in sets.copies
+    for (std::size_t s = 0; s < sets.count(); ++s) {
         keyed.clear();
-        for (std::size_t i = 0; i < set.size(); ++i, ++at) {
+        for (std::uint32_t at = sets.bounds[s]; at < sets.bounds[s + 1]; ++at) {
             if (digests[at])
-                keyed.emplace_back(*digests[at], i);
+                keyed.emplace_back(*digests[at], at);
             else
                 ++unreadable;
         }
@@ -159,17 +152,33 @@ std::vector<Set> splitBy(std::vector<Set> sets, const std::vector<std::optional<
             while (end < keyed.size() && keyed[end].first == keyed[first].first)
                 ++end;
             if (end - first >= 2) {
-                Set part;
-                part.reserve(end - first);
                 for (std::size_t k = first; k < end; ++k)
-                    part.push_back(std::move(set[keyed[k].second]));
-                split.push_back(std::move(part));
+                    split.copies.push_back(sets.copies[keyed[k].second]);
+                split.bounds.push_back(std::uint32_t(split.copies.size()));
             }
             first = end;
         }
-        Set().swap(set);  // what it held is moved or dropped: give the memory back now
     }
     return split;
+}
+
+std::vector<Set> setsOf(const FileList& files, const CopySets& sets)
+{
+    std::vector<Set> result(sets.count());
+    for (std::size_t s = 0; s < sets.count(); ++s) {
+        result[s].reserve(sets.bounds[s + 1] - sets.bounds[s]);
+        for (std::uint32_t at = sets.bounds[s]; at < sets.bounds[s + 1]; ++at) {
+            const std::size_t first = sets.copies[at];
+            Copy copy{files.candidate(files[first]), {}};
+            // Its other names follow it in the list, at the same size.
+            for (std::size_t name = first + 1;
+                 name < files.size() && files[name].size == files[first].size && sameFile(files[name], files[first]);
+                 ++name)
+                copy.otherNames.push_back(files.pathOf(files[name]));
+            result[s].push_back(std::move(copy));
+        }
+    }
+    return result;
 }
 
 std::optional<bool> sameBytes(const fs::path& a, const fs::path& b, std::int64_t size)

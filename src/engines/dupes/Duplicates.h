@@ -14,10 +14,12 @@
 
 #include <sys/types.h>
 
+#include "engines/dupes/FileList.h"
+
 namespace Dupes {
 
-// One name of a regular file, as the walk met it. Paths are plain byte
-// strings here: a search holds hundreds of thousands of them.
+// One name of a regular file found to have copies. Paths are plain byte
+// strings here.
 struct Candidate {
     std::string path;
     dev_t device = 0;
@@ -40,10 +42,21 @@ inline constexpr std::int64_t kEdgeBytes = 16 * 1024;
 // A 128-bit content hash.
 using Digest = std::array<std::uint64_t, 2>;
 
+// Sets of copies over a FileList ordered for grouping, held as ranges of one
+// array: a copy is named by the place of its first name in the list (its
+// other names follow it there), and set s holds the copies at
+// copies[bounds[s]] up to, not including, copies[bounds[s + 1]].
+struct CopySets {
+    std::vector<std::uint32_t> copies;
+    std::vector<std::uint32_t> bounds{0};
+
+    std::size_t count() const { return bounds.size() - 1; }
+};
+
 // The files that could be copies of each other: one set per size held by at
 // least two distinct files (device and inode), each file once with all its
-// names. Empty files are never copies.
-std::vector<Set> sameSize(std::vector<Candidate> files);
+// names. Empty files are never copies. Orders `files` for grouping.
+CopySets sameSize(FileList& files);
 
 // The hash of the first and last kEdgeBytes of a file of `size` bytes (the
 // whole file when it is no longer than twice that); nothing when it cannot be
@@ -56,10 +69,13 @@ std::optional<Digest> fullDigest(const std::string& path, std::int64_t size,
                                  const std::atomic<bool>* stop = nullptr);
 
 // Splits every set by the digest of each of its copies (`digests` holds them
-// set by set, copy by copy): copies with equal digests stay together, in
+// in the order of sets.copies): copies with equal digests stay together, in
 // their order; sets left with one copy are dropped, and a copy without a
 // digest (it could not be read, or changed) is counted in `unreadable`.
-std::vector<Set> splitBy(std::vector<Set> sets, const std::vector<std::optional<Digest>>& digests, int& unreadable);
+CopySets splitBy(const CopySets& sets, const std::vector<std::optional<Digest>>& digests, int& unreadable);
+
+// The sets as results: every copy with its path and its other names.
+std::vector<Set> setsOf(const FileList& files, const CopySets& sets);
 
 // The sets of files with the same content, and how many files could not be
 // read (or changed while they were) and were left out.
