@@ -1,7 +1,6 @@
 #include "engines/dupes/DuplicateWalk.h"
 
 #include <algorithm>
-#include <atomic>
 #include <mutex>
 #include <thread>
 
