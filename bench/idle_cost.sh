@@ -106,16 +106,22 @@ shot() { if [ -n "${IDLE_SHOTS:-}" ]; then mkdir -p "$IDLE_SHOTS"; import -windo
 # Processor time of PID in clock ticks (user + system, fields 14 and 15 of its stat).
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
-# The share of one core PID used over the span, in per cent.
+# A field of PID's status in MB (VmRSS: all it holds in memory; RssAnon: the
+# part not mapped from files).
+resident() { awk -v field="$2:" '$1 == field { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
+
+# The share of one core PID used over the span, in per cent, then its
+# resident and anonymous memory in MB at the span's end.
 measure() {
     local pid=$1 before after
     before=$(ticks "$pid")
     sleep "$span"
     after=$(ticks "$pid")
     awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v s="$span" 'BEGIN { printf "%.1f", t / hz / s * 100 }'
+    printf ' %s %s' "$(resident "$1" VmRSS)" "$(resident "$1" RssAnon)"
 }
 
-declare -A lowest
+declare -A lowest least
 for round in $(seq "$rounds"); do
     home="$work/home-$round"
     mkdir -p "$home/.config" "$home/.local/share" "$home/.cache" "$home/Documents"
@@ -144,13 +150,18 @@ for round in $(seq "$rounds"); do
     wait "$pid" 2>/dev/null || true
 
     for figure in "${figures[@]}"; do
-        read -r state value <<<"$figure"
-        printf 'round %d  %-10s %5s %% of a core\n' "$round" "$state" "$value"
+        read -r state value rss anon <<<"$figure"
+        printf 'round %d  %-10s %5s %% of a core, %6s MB (anonymous %s MB)\n' "$round" "$state" "$value" "$rss" "$anon"
         if [ -z "${lowest[$state]:-}" ] || awk -v a="$value" -v b="${lowest[$state]}" 'BEGIN { exit !(a < b) }'; then
             lowest[$state]=$value
+        fi
+        if [ -z "${least[$state]:-}" ] || awk -v a="$rss" -v b="${least[$state]%% *}" 'BEGIN { exit !(a < b) }'; then
+            least[$state]="$rss $anon"
         fi
     done
 done
 for state in overview space tray-only; do
-    printf 'lowest   %-10s %5s %% of a core (over %d s, %d rounds)\n' "$state" "${lowest[$state]}" "$span" "$rounds"
+    read -r rss anon <<<"${least[$state]}"
+    printf 'lowest   %-10s %5s %% of a core, %6s MB (anonymous %s MB) (over %d s, %d rounds)\n' \
+        "$state" "${lowest[$state]}" "$rss" "$anon" "$span" "$rounds"
 done

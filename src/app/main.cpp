@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <QtQml/qqmlextensionplugin.h>
 
+#include <cstring>
 #include <memory>
 
 #include "app/FeatureStates.h"
@@ -27,6 +28,8 @@ Q_IMPORT_QML_PLUGIN(QuillmoorPlugin)
 
 int main(int argc, char* argv[])
 {
+    if (argc == 2 && std::strcmp(argv[1], kProbeRendererArgument) == 0)
+        return probeRenderer(argc, argv);
     RuntimeLog::open(Paths::logFolder());
     CrashHandler::install();
     // The profile is settled once, before anything reads the file system or a text.
