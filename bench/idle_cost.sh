@@ -6,7 +6,11 @@
 #   bash bench/idle_cost.sh [SECONDS] [ROUNDS]     (QUILLMOOR_BIN=… measures another build)
 #
 # Prints one line per state and round: the overview, the space page, and the
-# tray icon alone (the window closed), then the lowest of each over the rounds.
+# tray icon alone (the window closed), each with the share of a core and the
+# resident memory (VmRSS, and its anonymous part), then how long the window
+# took to come back from the tray (from the click on "Open Quillmoor" in the
+# tray panel to the window mapped, and to its first frame as the program's
+# log has it); then the lowest of each over the rounds.
 # Other work on the machine raises the figures: compare lowest with lowest.
 #
 # Runs ./build/quillmoor (build it first) on a temporary home, under its own
@@ -79,6 +83,44 @@ if command == "wait":
             sys.exit(0)
         time.sleep(0.1)
     sys.exit(1)
+def ours(w):
+    cls = w.get_wm_class()
+    return cls is not None and cls[0] == "quillmoor"
+def press(w, x, y):  # a click at x y inside window w
+    at = w.translate_coords(d.screen().root, 0, 0)
+    xtest.fake_input(d, X.MotionNotify, x=x - at.x, y=y - at.y)
+    d.sync()
+    time.sleep(0.1)
+    start = time.monotonic()
+    xtest.fake_input(d, X.ButtonPress, 1)
+    xtest.fake_input(d, X.ButtonRelease, 1)
+    d.sync()
+    return start
+def viewable(test):
+    for w in windows(d.screen().root):
+        try:
+            if w.get_attributes().map_state == X.IsViewable and test(w):
+                return w
+        except Exception:
+            pass
+    return None
+if command == "tray":  # a click on the program's tray icon
+    icon = viewable(lambda w: ours(w) and w.get_geometry().width <= 64)
+    if icon is None:
+        sys.exit(1)
+    press(icon, icon.get_geometry().width // 2, icon.get_geometry().height // 2)
+    sys.exit(0)
+if command == "reopen":  # "Open Quillmoor" in the open tray panel; prints the ms until the window is mapped
+    panel = viewable(lambda w: ours(w) and w.get_geometry().width == 320)
+    if panel is None:
+        sys.exit(1)
+    start = press(panel, 95, panel.get_geometry().height - 33)
+    while time.monotonic() - start < 10:
+        if main_window():
+            print("%.0f" % ((time.monotonic() - start) * 1000))
+            sys.exit(0)
+        time.sleep(0.002)
+    sys.exit(1)
 w = main_window()
 if w is None:
     sys.exit(1)
@@ -122,6 +164,7 @@ measure() {
 }
 
 declare -A lowest least
+reopens=()
 for round in $(seq "$rounds"); do
     home="$work/home-$round"
     mkdir -p "$home/.config" "$home/.local/share" "$home/.cache" "$home/Documents"
@@ -136,8 +179,8 @@ for round in $(seq "$rounds"); do
     figures=()
     shot "overview-$round"
     figures+=("overview $(measure "$pid")")
-    # "Espaço" in the sidebar (the sixth row) opens the space page.
-    x11 click 80 274
+    # "Espaço" in the sidebar (the seventh row) opens the space page.
+    x11 click 80 314
     sleep 5
     shot "space-$round"
     figures+=("space $(measure "$pid")")
@@ -146,6 +189,15 @@ for round in $(seq "$rounds"); do
     kill -0 "$pid" 2>/dev/null || { echo "idle_cost: the program quit when its window closed (no tray?)" >&2; exit 1; }
     shot "tray-only-$round"
     figures+=("tray-only $(measure "$pid")")
+    # Back through the tray: its icon opens the panel, whose "Open Quillmoor" opens the window.
+    x11 tray || { echo "idle_cost: no tray icon to click" >&2; exit 1; }
+    sleep 1.5
+    mapped=$(x11 reopen) || { echo "idle_cost: the window did not come back from the tray" >&2; exit 1; }
+    sleep 2
+    shot "reopened-$round"
+    drawn=$(grep -o 'first frame in [0-9]* ms' "$home/.local/state/Quillmoor/runtime.log" | tail -1 | grep -o '[0-9]\+' || echo '?')
+    reopens+=("$mapped $drawn")
+    printf 'round %d  window back from the tray: mapped in %s ms, first frame in %s ms\n' "$round" "$mapped" "$drawn"
     kill "$pid"
     wait "$pid" 2>/dev/null || true
 
@@ -160,6 +212,8 @@ for round in $(seq "$rounds"); do
         fi
     done
 done
+slowest=$(printf '%s\n' "${reopens[@]}" | sort -n | tail -1)
+printf 'slowest  window back from the tray: mapped in %s ms, first frame in %s ms\n' ${slowest}
 for state in overview space tray-only; do
     read -r rss anon <<<"${least[$state]}"
     printf 'lowest   %-10s %5s %% of a core, %6s MB (anonymous %s MB) (over %d s, %d rounds)\n' \

@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 #include <QIcon>
 #include <QQmlApplicationEngine>
+#include <QQuickWindow>
 #include <QQuickStyle>
 #include <QSystemTrayIcon>
 #include <QtQml/qqmlextensionplugin.h>
@@ -14,6 +15,7 @@
 #include "app/FeatureStates.h"
 #include "app/CrashHandler.h"
 #include "app/GraphicsBackend.h"
+#include "app/HiddenWindowMemory.h"
 #include "app/RuntimeLog.h"
 #include "i18n/Lang.h"
 #include "platform/Installation.h"
@@ -70,6 +72,8 @@ int main(int argc, char* argv[])
     QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     engine.load(QUrl(QStringLiteral("qrc:/Quillmoor/Main.qml")));
+    if (auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().value(0)))
+        releaseMemoryWhenHidden(engine, *window);
     const int status = app.exec();
     // Walks stop, a removal ends after its current item, and a program we
     // started (a package tool) is waited for: nothing outlives the states.

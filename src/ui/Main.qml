@@ -26,15 +26,20 @@ ApplicationWindow {
         requestActivate()
     }
 
-    RootView {
-        id: rootView
-        objectName: "rootView"
+    // The window's content exists only while the window is shown: closed to
+    // the tray, the program keeps its state objects and nothing drawn.
+    Loader {
+        id: content
         anchors.fill: parent
-        LayoutMirroring.enabled: I18n.rightToLeft
-        LayoutMirroring.childrenInherit: true
-        onOpenSettings: settings.open()
-        trayAvailable: tray.available
-        onOpenPanel: panelWindow.toggle()
+        active: main.visible
+        sourceComponent: RootView {
+            objectName: "rootView"
+            LayoutMirroring.enabled: I18n.rightToLeft
+            LayoutMirroring.childrenInherit: true
+            onOpenSettings: settings.open()
+            trayAvailable: tray.available
+            onOpenPanel: panelWindow.toggle()
+        }
     }
 
     SettingsWindow { id: settings }

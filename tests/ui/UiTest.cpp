@@ -1200,6 +1200,77 @@ TEST_F(UiTest, ToolsPageRunsTheTickedRoutines)
     snap("tools-fonts-menus");
 }
 
+// Closed to the tray, the window lets go of its pages; the work under way
+// goes on in the state objects and the window shows its end when it opens.
+TEST_F(UiTest, WorkGoesOnWhileTheWindowIsClosedToTheTray)
+{
+    const fs::path home = FS::home();
+    writeBytes(home / ".cache/toolB/blob.bin", 300'000);
+    writeBytes(home / ".cache/toolC/blob.bin", 200'000);
+    sparseFile(home / "Videos/film.mkv", 1'200'000'000);  // above every minimum the page offers
+    const qint64 freed = states->removals.totalFreed();
+    const auto closeToTray = [] {
+        window->hide();
+        settle(100);
+        EXPECT_EQ(find("rootView"), nullptr);  // the pages are gone while nobody sees them
+    };
+    const auto reopen = [](const QString& section) {
+        states->shell.setSection(section);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        settle();
+        ASSERT_NE(find("rootView"), nullptr);
+    };
+
+    // A junk scan ends while the window is closed; an unticked item stays unticked.
+    states->junk.setJunkScanned(false);
+    states->junk.scanJunk();
+    closeToTray();
+    ASSERT_EVENTUALLY(states->junk.junkScanned() && !states->junk.junkScanning(), 20000);
+    const JunkGroup caches = states->junk.junkGroups().front();
+    ASSERT_GE(caches.items.size(), 2u);
+    const QString item = caches.items.front().id.toString(QUuid::WithoutBraces);
+    states->junk.toggleJunkItem(caches.id, item);
+    reopen("junk");
+    snap("junk-after-tray");
+    EXPECT_FALSE(states->junk.junkGroups().front().items.front().selected);
+    EXPECT_NE(findVisible("junkCard-" + caches.id), nullptr);
+    EXPECT_EQ(states->removals.totalFreed(), freed);
+
+    // The large-file walk.
+    states->large.scanLarge();
+    closeToTray();
+    ASSERT_EVENTUALLY(states->large.largeScanned() && !states->large.largeScanning(), 20000);
+    reopen("large");
+    EXPECT_EQ(states->large.largeCount(), 1);
+    EXPECT_TRUE(shows("film.mkv"));
+
+    // A maintenance run.
+    showSection("maintenance");
+    auto* tools = qvariant_cast<MaintenanceModel*>(findVisible("toolsView")->property("model"));
+    ASSERT_NE(tools, nullptr);
+    QString routine;
+    for (const MaintTask& task : tools->tasks())
+        if (task.available && !task.admin && routine.isEmpty())
+            routine = task.id;
+    ASSERT_FALSE(routine.isEmpty());
+    states->maintenance.setMaintenanceRunners([](const std::string&) { QThread::msleep(600); return Shell::Result{true, {}}; }, {});
+    ASSERT_TRUE(states->maintenance.runMaintenance(tools->tasks(), {routine}));
+    closeToTray();
+    EXPECT_FALSE(states->maintenance.maintRunning().isEmpty());  // still at work with no window
+    ASSERT_EVENTUALLY(states->maintenance.maintRunning().isEmpty(), 10000);
+    reopen("maintenance");
+    EXPECT_TRUE(states->maintenance.maintDone().contains(routine));
+    EXPECT_TRUE(shownText("taskStatus-" + routine).contains(L("Concluído")));
+    states->shell.dismissMessage();
+
+    fs::remove_all(home / ".cache");
+    fs::remove_all(home / "Videos");
+    states->junk.setJunkGroups({});
+    states->junk.setJunkScanned(false);
+    settle();
+}
+
 TEST_F(UiTest, StartupEntriesSwitchOffAndOnAgain)
 {
     const fs::path system = FS::home() / "fixture-xdg/autostart";
