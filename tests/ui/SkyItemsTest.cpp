@@ -165,6 +165,14 @@ TEST(SkyFrames, TimersRunOnlyWhileSomethingCanBeSeen)
     field.setWidth(width);
     EXPECT_TRUE(field.isAnimating());
 
+    window.showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(field.isAnimating());
+    EXPECT_FALSE(nebula.isAnimating());
+    window.showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(field.isAnimating());
+
     window.hide();
     EXPECT_FALSE(field.isAnimating());
     EXPECT_FALSE(nebula.isAnimating());

@@ -18,7 +18,8 @@ Item {
         anchors.left: parent.left
         anchors.top: parent.top
         anchors.bottom: parent.bottom
-        width: Math.max(height, parent.width * Math.max(0, Math.min(1, bar.value)))
+        // whole pixels: a change too small to see starts no animation (and no frames)
+        width: Math.max(height, Math.round(parent.width * Math.max(0, Math.min(1, bar.value))))
         radius: height / 2
         color: bar.color
         Behavior on width { NumberAnimation { duration: 600; easing.type: Easing.OutCubic } }

@@ -2,7 +2,7 @@
 // The clock and the frame timer shared by the drawn items. The timer repaints
 // an item at most 24 times a second (or at the interval it is given), and only
 // while the item can be seen: it is visible, has a size, sits in a window and
-// that window is shown. An item whose picture changes slowly asks for fewer
+// that window is shown and not minimised. An item whose picture changes slowly asks for fewer
 // frames through its pace.
 #include <functional>
 
@@ -64,11 +64,12 @@ public:
             QObject::disconnect(windowShown_);
             window_ = window;
             if (window)
-                windowShown_ = QObject::connect(window, &QWindow::visibleChanged, item_,
+                windowShown_ = QObject::connect(window, &QWindow::visibilityChanged, item_,
                                                 [this] { refresh(window_, wanted_); });
         }
-        const bool run = wanted_ && window_ && window_->isVisible() && item_->isVisible() && item_->width() > 0
-            && item_->height() > 0;
+        // A hidden or minimised window shows nothing: no frames for it.
+        const bool shown = window_ && window_->isVisible() && window_->visibility() != QWindow::Minimized;
+        const bool run = wanted_ && shown && item_->isVisible() && item_->width() > 0 && item_->height() > 0;
         if (run && !timer_.isActive())
             timer_.start();
         else if (!run && timer_.isActive())
