@@ -22,5 +22,5 @@ struct FeatureStates {
     UninstallerState uninstaller{removals, shell};
     StartupState startup{removals, shell};
     MaintenanceState maintenance{shell};
-    LowSpaceWatcher lowSpace;  // started by the program, not by tests
+    LowSpaceWatcher lowSpace{LowSpaceWatcher::standardPlaces()};  // started by the program, not by tests
 };

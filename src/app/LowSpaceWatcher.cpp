@@ -16,11 +16,13 @@ constexpr int kCheckEveryMs = 60 * 1000;
 
 } // namespace
 
-LowSpaceWatcher::LowSpaceWatcher(QObject* parent)
+std::vector<std::filesystem::path> LowSpaceWatcher::standardPlaces() { return {FS::home(), "/"}; }
+
+LowSpaceWatcher::LowSpaceWatcher(std::vector<std::filesystem::path> places, QObject* parent)
     : QObject(parent),
       OneInstance(this),
       settings_(LowSpace::readSettings(*Prefs::standard())),
-      places_{FS::home(), "/"},
+      places_(std::move(places)),
       probe_(&LowSpace::read),
       clock_([] { return QDateTime::currentMSecsSinceEpoch(); })
 {

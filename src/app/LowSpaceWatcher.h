@@ -32,7 +32,12 @@ public:
     using Probe = std::function<std::optional<LowSpace::Reading>(const std::filesystem::path&)>;
     using Clock = std::function<std::int64_t()>;  // ms since the epoch
 
-    explicit LowSpaceWatcher(QObject* parent = nullptr);
+    // Watches the file systems holding PLACES (tests: any paths; a probe of
+    // their own reads them). There is no default constructor: QML would make
+    // an instance of its own with it instead of asking create().
+    explicit LowSpaceWatcher(std::vector<std::filesystem::path> places, QObject* parent = nullptr);
+    // The home folder and "/".
+    static std::vector<std::filesystem::path> standardPlaces();
 
     // Checks now, then every minute. The program calls it; tests call check().
     void start();
@@ -45,9 +50,7 @@ public:
     int minimumGb() const { return int(settings_.minimumGb); }
     void setMinimumGb(int gb);  // stored at once; outside 1 to 100000 it is ignored
 
-    // Seams for tests: the folders watched (home and "/" by default), how a
-    // file system is read, and the clock.
-    void setPlaces(std::vector<std::filesystem::path> places) { places_ = std::move(places); }
+    // Seams for tests: how a file system is read, and the clock.
     void setProbe(Probe probe) { probe_ = std::move(probe); }
     void setClock(Clock clock) { clock_ = std::move(clock); }
     DesktopNotifications& notifications() { return notifications_; }

@@ -44,13 +44,12 @@ class NoticeTest : public ::testing::Test {
 protected:
     QDBusConnection service = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-notifier");
     FakeNotifier notifier;
-    LowSpaceWatcher watcher;
+    LowSpaceWatcher watcher{{"/home/someone", "/"}};  // two places on one file system
 
     void SetUp() override
     {
         ASSERT_TRUE(service.isConnected()) << "no session bus: run under dbus-run-session";
-        // Two places on one low file system, read at a fixed time.
-        watcher.setPlaces({"/home/someone", "/"});
+        // Low, read at a fixed time.
         watcher.setProbe([](const std::filesystem::path&) {
             return std::optional<LowSpace::Reading>({7, {100 * LowSpace::kGb, 2 * LowSpace::kGb}});
         });
@@ -110,6 +109,23 @@ TEST_F(NoticeTest, WithoutTheServiceNothingShowsAndNothingWaits)
     EXPECT_FALSE(answered.at(0).at(0).toBool());
     EXPECT_TRUE(notifier.shown.empty());
     EXPECT_EQ(open.count(), 0);
+}
+
+TEST(LowSpaceSettings, StoredAtOnceAndReadByTheNextRun)
+{
+    {
+        LowSpaceWatcher watcher{{}};
+        EXPECT_TRUE(watcher.noticeOn());
+        EXPECT_EQ(watcher.minimumGb(), 5);
+        watcher.setNoticeOn(false);
+        watcher.setMinimumGb(20);
+        watcher.setMinimumGb(0);  // no figure a check could use
+    }
+    LowSpaceWatcher later{{}};
+    EXPECT_FALSE(later.noticeOn());
+    EXPECT_EQ(later.minimumGb(), 20);
+    later.setNoticeOn(true);
+    later.setMinimumGb(5);
 }
 
 #include "LowSpaceNoticeTest.moc"
