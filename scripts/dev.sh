@@ -19,7 +19,7 @@ PACKAGES=(
   qml6-module-qt-labs-folderlistmodel
   libplist-dev libglib2.0-dev libxxhash-dev xfsprogs
   fonts-material-design-icons-iconfont fonts-dejavu-core fonts-noto-core fonts-noto-cjk
-  pkexec
+  pkexec dbus-daemon
   libgtest-dev libgmock-dev libbenchmark-dev
   desktop-file-utils appstream help2man man-db librsvg2-bin trash-cli libxml2-utils
 )

@@ -5,6 +5,7 @@
 #include "app/DupesState.h"
 #include "app/JunkState.h"
 #include "app/LargeState.h"
+#include "app/LowSpaceWatcher.h"
 #include "app/MaintenanceState.h"
 #include "app/RemovalState.h"
 #include "app/ShellState.h"
@@ -21,4 +22,5 @@ struct FeatureStates {
     UninstallerState uninstaller{removals, shell};
     StartupState startup{removals, shell};
     MaintenanceState maintenance{shell};
+    LowSpaceWatcher lowSpace{LowSpaceWatcher::standardPlaces()};  // started by the program, not by tests
 };

@@ -66,6 +66,7 @@ int main(int argc, char* argv[])
     }
 
     FeatureStates states;  // for the life of the process
+    states.lowSpace.start();
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));

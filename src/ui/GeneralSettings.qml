@@ -2,7 +2,7 @@ import QtQuick
 import QtQuick.Layouts
 import Quillmoor
 
-// The general tab: sounds, opening at login, the version and the language.
+// The general tab: sounds, opening at login, the low-space notice, the version and the language.
 Item {
     id: form
     property bool sound: Sound.enabled
@@ -73,6 +73,40 @@ Item {
                     Layout.fillWidth: true
                     Layout.bottomMargin: 6
                     horizontalAlignment: Text.AlignLeft
+                }
+                Divider {}
+                ThemedSwitch {
+                    objectName: "lowSpaceSwitch"
+                    Layout.fillWidth: true
+                    text: I18n.L("Avisar quando o espaço livre acabar")
+                    checked: LowSpaceWatcher.noticeOn
+                    onToggled: {
+                        LowSpaceWatcher.noticeOn = checked
+                        checked = Qt.binding(() => LowSpaceWatcher.noticeOn)
+                    }
+                }
+                RowLayout {
+                    Layout.fillWidth: true
+                    Layout.preferredHeight: 34
+                    Layout.leftMargin: 6
+                    Layout.rightMargin: 6
+                    enabled: LowSpaceWatcher.noticeOn
+                    opacity: enabled ? 1 : 0.5
+                    Text {
+                        textFormat: Text.PlainText
+                        text: I18n.L("Espaço livre mínimo (GB)")
+                        color: DS.text
+                        font.pixelSize: 13
+                        Layout.fillWidth: true
+                        horizontalAlignment: Text.AlignLeft
+                    }
+                    Segmented {
+                        objectName: "lowSpaceMinimum"
+                        readonly property var figures: [1, 5, 10, 20, 50]
+                        labels: figures.map(gb => String(gb))
+                        current: figures.indexOf(LowSpaceWatcher.minimumGb)  // none for a figure set elsewhere
+                        onChosen: (index) => LowSpaceWatcher.minimumGb = figures[index]
+                    }
                 }
                 Divider {}
                 FormRow { label: I18n.L("Versão"); value: General.version }

@@ -55,6 +55,12 @@ ApplicationWindow {
         onOpenSettings: settings.open()
     }
 
+    // A low-space notice's action, even while the window is closed to the tray.
+    Connections {
+        target: LowSpaceWatcher
+        function onOpenSection(section) { main.openMain(section) }
+    }
+
     Shortcut {
         sequences: [StandardKey.Preferences, "Ctrl+,"]
         onActivated: settings.open()

@@ -10,9 +10,9 @@ ApplicationWindow {
     objectName: "settings"
     title: I18n.L("Geral")
     width: 480
-    height: 320
+    height: 380
     minimumWidth: 420
-    minimumHeight: 300
+    minimumHeight: 360
     color: DS.bg
     visible: false
 

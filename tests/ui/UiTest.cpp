@@ -444,8 +444,19 @@ TEST_F(UiTest, SettingsWindowRenders)
     snap("settings", settings);
     EXPECT_TRUE(shows(L("Geral"), settings));
     EXPECT_TRUE(shows(L("Sons"), settings));
+    EXPECT_TRUE(shows(L("Espaço livre mínimo (GB)"), settings));
     settings->close();
     settle();
+}
+
+// A low-space notice's action, chosen while the window is closed to the tray.
+TEST_F(UiTest, TheLowSpaceNoticesActionOpensTheJunkPage)
+{
+    states->shell.setSection("overview");
+    window->hide();
+    emit states->lowSpace.openSection("junk");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_EQ(states->shell.section(), "junk");
 }
 
 TEST_F(UiTest, SidebarFollowsMouseAndKeyboard)
