@@ -57,6 +57,26 @@ TEST(SkyStars, OpacityStaysWithinTheTwinkleBand)
     EXPECT_EQ(starCentre(StarPoint{0.25, 0.75, 1, 0, 1}, 800, 400), QPointF(200, 300));
 }
 
+TEST(SkyStars, OnlyAVisibleStepDrawsAStarAgain)
+{
+    EXPECT_FALSE(showsNewOpacity(0.30, 0.31));  // too small to see
+    EXPECT_TRUE(showsNewOpacity(0.30, 0.30 + kStarOpacityStep));
+    EXPECT_TRUE(showsNewOpacity(0.30, 0.30 - kStarOpacityStep));
+    EXPECT_TRUE(showsNewOpacity(0.01, 0.0));  // the band's ends are always reached
+    EXPECT_TRUE(showsNewOpacity(0.99, 1.0));
+    EXPECT_FALSE(showsNewOpacity(1.0, 1.0));
+    // At the sky's pace a star still moves through its whole band.
+    const StarPoint star{0.5, 0.5, 1.0, 0.0, 1.5};
+    double shown = starOpacity(star, 0, 0.7), lowest = shown, highest = shown;
+    for (double t = 0; t < 10; t += slowFrameMs / 1000.0) {
+        if (showsNewOpacity(shown, starOpacity(star, t, 0.7)))
+            shown = starOpacity(star, t, 0.7);
+        lowest = std::min(lowest, shown), highest = std::max(highest, shown);
+    }
+    EXPECT_LT(lowest, 0.105 + kStarOpacityStep);
+    EXPECT_GT(highest, 0.42 - kStarOpacityStep);
+}
+
 TEST(SkyShootingStar, OnlyDuringTheFirstOnePointOneSecondsOfEachPeriod)
 {
     for (double t : {0.0, 0.5, 1.0999, 11.0, 11.5, 12.0999, -11.0})

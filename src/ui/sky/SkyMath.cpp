@@ -63,6 +63,11 @@ double starOpacity(const StarPoint& star, double t, double brightness)
     return clampOpacity(twinkle(star, t, brightness) * 0.75);
 }
 
+bool showsNewOpacity(double shown, double next)
+{
+    return std::abs(next - shown) >= kStarOpacityStep || (next != shown && (next <= 0 || next >= 1));
+}
+
 QPointF starCentre(const StarPoint& star, double width, double height)
 {
     return {star.x * width, star.y * height};

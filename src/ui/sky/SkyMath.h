@@ -44,6 +44,11 @@ std::vector<StarPoint> makeStars(QRandomGenerator& random, int count = starCount
 double twinkle(const StarPoint& star, double t, double brightness);
 // The opacity the star is filled with: twinkle × 0.75, held to 0...1.
 double starOpacity(const StarPoint& star, double t, double brightness);
+// Whether a star shown at opacity `shown` must be drawn again for `next`: a
+// step smaller than kStarOpacityStep cannot be seen on a point of light, and
+// every star drawn again costs the renderer's whole frame more work.
+inline constexpr double kStarOpacityStep = 1.0 / 40;
+bool showsNewOpacity(double shown, double next);
 // The star's centre on a WIDTH × HEIGHT canvas.
 QPointF starCentre(const StarPoint& star, double width, double height);
 // The small square, on whole points, that holds the star with its soft

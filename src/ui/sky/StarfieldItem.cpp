@@ -160,7 +160,10 @@ QSGNode* Starfield::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
     starsAt_ = t;
     QSGNode* child = root->firstChild();
     for (const SkyMath::StarPoint& star : stars_) {
-        static_cast<QSGOpacityNode*>(child)->setOpacity(SkyMath::starOpacity(star, t, brightness_));
+        auto* opacity = static_cast<QSGOpacityNode*>(child);
+        const double next = SkyMath::starOpacity(star, t, brightness_);
+        if (SkyMath::showsNewOpacity(opacity->opacity(), next))
+            opacity->setOpacity(next);
         child = child->nextSibling();
     }
     return root;
