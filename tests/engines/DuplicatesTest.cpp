@@ -32,7 +32,7 @@ FileList candidatesIn(const fs::path& folder)
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         struct stat info;
         if (lstat(entry.path().c_str(), &info) == 0 && S_ISREG(info.st_mode))
-            files.add(entry.path().native(), info);
+            files.add(files.addFolder(entry.path().parent_path()), entry.path().filename().native(), info);
     }
     return files;
 }

@@ -23,15 +23,6 @@ void FileList::add(std::uint32_t folder, std::string_view name, const struct sta
                       std::uint32_t(info.st_nlink)});
 }
 
-void FileList::add(const std::string& path, const struct stat& info)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        add(addFolder("."), path, info);
-    else
-        add(addFolder(path.substr(0, slash)), std::string_view(path).substr(slash + 1), info);
-}
-
 std::string_view FileList::nameOf(const File& file) const
 {
     const char* name = names_.data() + file.nameAt;

@@ -30,9 +30,6 @@ public:
     std::uint32_t addFolder(std::string path);
     // Adds the file `name` of folder number `folder`, as `info` describes it.
     void add(std::uint32_t folder, std::string_view name, const struct stat& info);
-    // Adds a file by its whole path (its folder is added each time: for lists
-    // made by hand, not by a walk).
-    void add(const std::string& path, const struct stat& info);
 
     std::size_t size() const { return files_.size(); }
     bool empty() const { return files_.empty(); }
