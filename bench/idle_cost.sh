@@ -68,25 +68,20 @@ def windows(w):
     yield w
     for child in w.query_tree().children:
         yield from windows(child)
-def main_window():
+def viewable(test):  # the first shown window that passes test
     for w in windows(d.screen().root):
         try:
-            if w.get_wm_name() == "Quillmoor" and w.get_attributes().map_state == X.IsViewable:
+            if w.get_attributes().map_state == X.IsViewable and test(w):
                 return w
         except Exception:
             pass
     return None
-command = sys.argv[1]
-if command == "wait":
-    for _ in range(300):
-        if main_window():
-            sys.exit(0)
-        time.sleep(0.1)
-    sys.exit(1)
+def main_window():
+    return viewable(lambda w: w.get_wm_name() == "Quillmoor")
 def ours(w):
     cls = w.get_wm_class()
     return cls is not None and cls[0] == "quillmoor"
-def press(w, x, y):  # a click at x y inside window w
+def press(w, x, y):  # a click at x y inside window w; returns when the button went down
     at = w.translate_coords(d.screen().root, 0, 0)
     xtest.fake_input(d, X.MotionNotify, x=x - at.x, y=y - at.y)
     d.sync()
@@ -96,14 +91,13 @@ def press(w, x, y):  # a click at x y inside window w
     xtest.fake_input(d, X.ButtonRelease, 1)
     d.sync()
     return start
-def viewable(test):
-    for w in windows(d.screen().root):
-        try:
-            if w.get_attributes().map_state == X.IsViewable and test(w):
-                return w
-        except Exception:
-            pass
-    return None
+command = sys.argv[1]
+if command == "wait":
+    for _ in range(300):
+        if main_window():
+            sys.exit(0)
+        time.sleep(0.1)
+    sys.exit(1)
 if command == "tray":  # a click on the program's tray icon
     icon = viewable(lambda w: ours(w) and w.get_geometry().width <= 64)
     if icon is None:
@@ -125,14 +119,7 @@ w = main_window()
 if w is None:
     sys.exit(1)
 if command == "click":  # x y inside the window
-    at = w.translate_coords(d.screen().root, 0, 0)
-    x, y = int(sys.argv[2]) - at.x, int(sys.argv[3]) - at.y
-    xtest.fake_input(d, X.MotionNotify, x=x, y=y)
-    d.sync()
-    time.sleep(0.1)
-    xtest.fake_input(d, X.ButtonPress, 1)
-    xtest.fake_input(d, X.ButtonRelease, 1)
-    d.sync()
+    press(w, int(sys.argv[2]), int(sys.argv[3]))
 elif command == "close":  # as a window manager's close button does
     protocols = d.intern_atom("WM_PROTOCOLS")
     delete = d.intern_atom("WM_DELETE_WINDOW")

@@ -22,8 +22,7 @@ Candidate candidateOf(const fs::path& path)
 {
     struct stat info;
     EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
-    return {path, info.st_dev, info.st_ino, info.st_size,
-            std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+    return {path, info.st_dev, info.st_ino, info.st_size, mtimeNsOf(info)};
 }
 
 FileList candidatesIn(const fs::path& folder)

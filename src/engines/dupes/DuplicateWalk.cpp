@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <fcntl.h>
@@ -17,7 +18,7 @@ using namespace WalkPlaces;
 namespace Dupes {
 
 FileList walkFiles(const fs::path& folder, const WalkOptions& options, const CancelFlag& flag,
-                                 const std::function<void(int)>& progress)
+                   const std::function<void(int)>& progress)
 {
     // A folder reached through a link is resolved once here; links below it
     // are still never followed. Results keep the folder's own spelling.
@@ -42,8 +43,7 @@ FileList walkFiles(const fs::path& folder, const WalkOptions& options, const Can
     // The folder each worker last added a file of, and its number in the list:
     // a worker lists one folder at a time, so each folder is added about once.
     struct LastFolder {
-        bool known = false;
-        std::string path;
+        std::optional<std::string> path;  // as the walker names it
         std::uint32_t number = 0;
     };
     std::vector<LastFolder> last(static_cast<std::size_t>(workers));
@@ -59,8 +59,7 @@ FileList walkFiles(const fs::path& folder, const WalkOptions& options, const Can
         std::size_t count = 0;
         {
             const std::lock_guard hold(adding);
-            if (!folder.known || folder.path != entry.folder) {
-                folder.known = true;
+            if (folder.path != entry.folder) {
                 folder.path = entry.folder;
                 folder.number = found.addFolder(spelled(entry.folder));
             }

@@ -204,7 +204,7 @@ Hold holdBeforeRemoval(const Candidate& copy, const fs::path& kept, bool compare
 {
     struct stat now, keeper;
     if (lstat(copy.path.c_str(), &now) != 0 || !S_ISREG(now.st_mode) || now.st_size != copy.size
-        || std::int64_t(now.st_mtim.tv_sec) * 1'000'000'000 + now.st_mtim.tv_nsec != copy.mtimeNs)
+        || mtimeNsOf(now) != copy.mtimeNs)
         return Hold::CopyChanged;
     if (lstat(kept.c_str(), &keeper) != 0 || !S_ISREG(keeper.st_mode))
         return Hold::KeptGone;

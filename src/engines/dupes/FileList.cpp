@@ -18,8 +18,7 @@ void FileList::add(std::uint32_t folder, std::string_view name, const struct sta
 {
     const std::uint64_t at = names_.size();
     names_.append(name).push_back('\0');
-    files_.push_back({info.st_dev, info.st_ino, std::int64_t(info.st_size),
-                      std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec, at, folder,
+    files_.push_back({info.st_dev, info.st_ino, std::int64_t(info.st_size), mtimeNsOf(info), at, folder,
                       std::uint32_t(info.st_nlink)});
 }
 

@@ -14,6 +14,12 @@ namespace Dupes {
 
 struct Candidate;
 
+// A file's modification time (st_mtim) in nanoseconds since 1970.
+inline std::int64_t mtimeNsOf(const struct stat& info)
+{
+    return std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+}
+
 class FileList {
 public:
     struct File {

@@ -2,8 +2,8 @@
 // The clock and the frame timer shared by the drawn items. The timer repaints
 // an item at most 24 times a second (or at the interval it is given), and only
 // while the item can be seen: it is visible, has a size, sits in a window and
-// that window is shown and not minimised. An item whose picture changes slowly asks for fewer
-// frames through its pace.
+// that window is shown and not minimised. An item whose picture changes
+// slowly asks for fewer frames through its pace.
 #include <functional>
 
 #include <QDateTime>
