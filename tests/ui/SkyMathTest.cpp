@@ -100,8 +100,24 @@ TEST(SkyShootingStar, FramesAreFastOnlyAroundACrossing)
     // the quiet rest of the period twinkles slowly
     for (double t : {22.0 - 0.1, 22.0, 22.0 + 1.05})
         EXPECT_EQ(starfieldFrameMs(t), fastFrameMs) << t;
-    for (double t : {22.0 + 1.2, 22.0 + 6.0, 33.0 - 0.2})
+    for (double t : {22.0 + 1.2, 22.0 + 6.0, 33.0 - 0.3})
         EXPECT_EQ(starfieldFrameMs(t), slowFrameMs) << t;
+}
+
+TEST(SkyFrames, EveryPaceTicksOnTheSameWallClockMultiples)
+{
+    // from anywhere in an interval to the next multiple; a timer that fired a
+    // little early or late still waits about one whole interval
+    EXPECT_EQ(msToNextTick(1'000'010, 250), 240);
+    EXPECT_EQ(msToNextTick(1'000'249, 250), 251);
+    EXPECT_EQ(msToNextTick(1'000'000, 250), 250);
+    EXPECT_EQ(msToNextTick(1'000'100, 250), 150);
+    EXPECT_EQ(msToNextTick(1'000'130, 250), 370);  // past the middle: the next tick is the nearest
+    // the nebula's once a second falls on every fourth frame of the stars
+    const qint64 now = 1'765'000'000'123;
+    EXPECT_EQ((now + msToNextTick(now, nebulaFrameMs)) % slowFrameMs, 0);
+    EXPECT_EQ(nebulaFrameMs % slowFrameMs, 0);
+    EXPECT_GT(msToNextTick(now, 0), 0);
 }
 
 TEST(SkyShootingStar, StartsAtItsStartPointFadesAsItRunsAndKeepsItsPath)

@@ -3,7 +3,9 @@
 // an item at most 24 times a second (or at the interval it is given), and only
 // while the item can be seen: it is visible, has a size, sits in a window and
 // that window is shown and not minimised. An item whose picture changes
-// slowly asks for fewer frames through its pace.
+// slowly asks for fewer frames through its pace. Every timer's frames fall
+// on whole multiples of its interval on the wall clock, so items with the
+// same or related paces draw in the same frames instead of one after another.
 #include <functional>
 
 #include <QDateTime>
@@ -12,6 +14,8 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTimer>
+
+#include "ui/sky/SkyMath.h"
 
 namespace SkyFrames {
 
@@ -28,16 +32,18 @@ class Timer {
 public:
     // Repaints every `interval` milliseconds while running, unless a pace says otherwise.
     explicit Timer(QQuickItem* item, int interval = intervalMs)
-        : item_(item)
+        : item_(item), interval_(interval)
     {
-        timer_.setInterval(interval);
+        timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);  // a coarse timer would drift off the shared ticks
         QObject::connect(&timer_, &QTimer::timeout, item, [this, item] {
             if (onFrame_)
                 onFrame_();
             else
                 item->update();
             if (pace_)
-                timer_.setInterval(pace_(now()));
+                interval_ = pace_(now());
+            scheduleNext();
         });
     }
     // Replaces the plain repaint of the whole item at each frame (an item that
@@ -48,7 +54,7 @@ public:
     {
         pace_ = std::move(pace);
         if (pace_)
-            timer_.setInterval(pace_(now()));
+            interval_ = pace_(now());
     }
     ~Timer() { QObject::disconnect(windowShown_); }
     Timer(const Timer&) = delete;
@@ -71,18 +77,22 @@ public:
         const bool shown = window_ && window_->isVisible() && window_->visibility() != QWindow::Minimized;
         const bool run = wanted_ && shown && item_->isVisible() && item_->width() > 0 && item_->height() > 0;
         if (run && !timer_.isActive())
-            timer_.start();
+            scheduleNext();
         else if (!run && timer_.isActive())
             timer_.stop();
     }
 
     bool isActive() const { return timer_.isActive(); }
-    int interval() const { return timer_.interval(); }
-    void setInterval(int ms) { timer_.setInterval(ms); }
+    int interval() const { return interval_; }
+    // The interval from the next frame on.
+    void setInterval(int ms) { interval_ = ms; }
 
 private:
+    void scheduleNext() { timer_.start(SkyMath::msToNextTick(QDateTime::currentMSecsSinceEpoch(), interval_)); }
+
     QQuickItem* item_;
     QTimer timer_;
+    int interval_;
     QPointer<QQuickWindow> window_;
     QMetaObject::Connection windowShown_;
     bool wanted_ = true;

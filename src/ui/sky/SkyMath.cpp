@@ -258,6 +258,14 @@ int starfieldFrameMs(double t)
     return local < shootingDuration || local > shootingPeriod - lead ? fastFrameMs : slowFrameMs;
 }
 
+int msToNextTick(qint64 nowMs, int intervalMs)
+{
+    const qint64 interval = std::max(intervalMs, 1);
+    // The tick nearest now is the one this frame belongs to, even when its timer fired early.
+    const qint64 nearest = (nowMs + interval / 2) / interval;
+    return int((nearest + 1) * interval - nowMs);
+}
+
 QRectF shootingBounds(const ShootingStar& star)
 {
     const double pad = 2.0;  // half the pen, its round cap and the anti-aliased edge

@@ -45,9 +45,11 @@ double twinkle(const StarPoint& star, double t, double brightness);
 // The opacity the star is filled with: twinkle × 0.75, held to 0...1.
 double starOpacity(const StarPoint& star, double t, double brightness);
 // Whether a star shown at opacity `shown` must be drawn again for `next`: a
-// step smaller than kStarOpacityStep cannot be seen on a point of light, and
-// every star drawn again costs the renderer's whole frame more work.
-inline constexpr double kStarOpacityStep = 1.0 / 40;
+// step smaller than kStarOpacityStep hardly shows on a point of light, and
+// every star drawn again costs the renderer work over the whole scene (its
+// square is checked against every other item), so the stars' twinkle takes
+// five or six steps through its band.
+inline constexpr double kStarOpacityStep = 1.0 / 16;
 bool showsNewOpacity(double shown, double next);
 // The star's centre on a WIDTH × HEIGHT canvas.
 QPointF starCentre(const StarPoint& star, double width, double height);
@@ -82,14 +84,22 @@ std::optional<ShootingStar> shootingStar(double t, double width, double height, 
 QRectF shootingBounds(const ShootingStar& star);
 
 // The time to the star field's next frame at time t: 24 frames a second
-// while a shooting star crosses (from a frame before it starts), else 5, which
+// while a shooting star crosses (from a frame before it starts), else 4, which
 // is plenty for stars that twinkle over seconds. In milliseconds.
 inline constexpr int fastFrameMs = 42;
-inline constexpr int slowFrameMs = 200;
+inline constexpr int slowFrameMs = 250;
 // The nebula's clouds drift a few points a second and its sparkles twinkle
-// over eight seconds: two frames a second show them moving just as well.
-inline constexpr int nebulaFrameMs = 500;
+// over eight seconds: a frame a second shows them moving just as well. A
+// multiple of the stars' pace, so that both fall on the same frames.
+inline constexpr int nebulaFrameMs = 1000;
 int starfieldFrameMs(double t);
+
+// The milliseconds from NOW_MS (on the wall clock) to the next whole multiple
+// of INTERVAL_MS after the one nearest now. The sky's items all count their
+// frames from the same zero, so a frame of the stars and one of the nebula
+// due together are drawn as one; a timer that fired a little early or late
+// still waits about one interval.
+int msToNextTick(qint64 nowMs, int intervalMs);
 
 // ---- Nebula ----
 
