@@ -117,9 +117,10 @@ int frameInterval(QSizeF size)
     double fastest = 0;
     for (std::size_t k = 0; k < 3; ++k)
         fastest = std::max(fastest, kRingSpeeds[k] * geometry.orbits[k].width());
-    if (fastest <= 0)
-        return 100;
-    return int(std::clamp(std::ceil(500.0 / fastest), 34.0, 100.0));
+    for (int interval : {250, 125})
+        if (fastest * interval / 1000.0 <= kMostPointsPerFrame)
+            return interval;
+    return 50;
 }
 
 std::vector<std::size_t> drawOrder(const std::vector<OrbitPlaced>& placed, bool front)

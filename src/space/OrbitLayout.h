@@ -68,9 +68,11 @@ bool hitsCenter(QPointF point, QSizeF size);
 // The label form of a name: more than 18 characters become the first 16 and "…".
 QString shortName(const QString& name);
 
-// Milliseconds between frames in a view of `size`: often enough that the
-// fastest planet moves about half a point per frame, but never more than 30
-// frames a second (34 ms) nor fewer than 10 (100 ms).
+// Milliseconds between frames in a view of `size`: 250, 125 or 50, whole
+// fractions of the quarter second the sky twinkles on, so that the map's
+// frames carry the stars' too; the longest in which the fastest planet moves
+// at most kMostPointsPerFrame (the map moves its pictures by whole pixels).
+inline constexpr double kMostPointsPerFrame = 1.5;
 int frameInterval(QSizeF size);
 
 // The order of drawing: the planets behind the sun (depth < 0) or in front of

@@ -5,51 +5,78 @@
 
 #include <QCursor>
 #include <QFontMetricsF>
-#include <QGuiApplication>
-#include <QPainter>
-#include <QPainterPath>
-#include <QRadialGradient>
+#include <QQuickWindow>
+#include <QSGImageNode>
+#include <QSGNode>
 
 #include "platform/Fmt.h"
 
 namespace {
 
-const QColor kFileColor(0x5F, 0xC8, 0xE8);
-
-QColor withAlpha(QColor color, double alpha)
+// A picture of IMAGE's size placed with its top left at TOP_LEFT, moved to
+// the nearest whole device pixel: drawn pixel for pixel, and left where it
+// is until it has moved by a whole pixel.
+QRectF snapped(QPointF topLeft, const QImage& image, qreal ratio)
 {
-    color.setAlphaF(float(std::clamp(alpha, 0.0, 1.0)));
-    return color;
+    return {QPointF(std::round(topLeft.x() * ratio), std::round(topLeft.y() * ratio)) / ratio,
+            QSizeF(image.size()) / ratio};
 }
 
-// Text centred on (x, y), the vertical middle of its line at y.
-void centredText(QPainter* painter, const QString& text, double x, double y)
+void show(QQuickWindow* window, QSGImageNode* node, const QImage& image, QRectF rect)
 {
-    const QFontMetricsF metrics(painter->font());
-    const double width = metrics.horizontalAdvance(text);
-    painter->drawText(QPointF(x - width / 2, y + (metrics.ascent() - metrics.descent()) / 2), text);
+    QSGTexture* texture = window->createTextureFromImage(image);
+    node->setTexture(texture);  // the node owns it and lets the last one go
+    node->setSourceRect(QRectF(QPointF(0, 0), texture->textureSize()));
+    node->setRect(rect);
 }
 
-QFont fontOf(const QString& family, int pixels, QFont::Weight weight)
+QSGImageNode* newImageNode(QQuickWindow* window)
 {
-    QFont font = family.isEmpty() ? QGuiApplication::font() : QFont(family);
-    font.setPixelSize(pixels);
-    font.setWeight(weight);
-    return font;
+    QSGImageNode* node = window->createImageNode();
+    node->setOwnsTexture(true);
+    node->setFiltering(QSGTexture::Linear);
+    return node;
 }
 
 } // namespace
 
-OrbitMapItem::OrbitMapItem(QQuickItem* parent) : QQuickPaintedItem(parent)
+// The map's nodes: the rings at the bottom, then the planets behind the sun,
+// the sun and the planets in front of it, then the labels on top.
+struct OrbitMapItem::Scene : QSGNode {
+    struct Planet {
+        QSGImageNode* node = nullptr;
+        OrbitPictures::PlanetLook look;
+        QImage image;  // kept for its size
+    };
+    struct Label {
+        QSGImageNode* node = nullptr;
+        OrbitPictures::LabelLook look;
+        QSizeF box;
+        QImage image;
+    };
+    QSGImageNode* backdrop = nullptr;
+    QSGImageNode* sun = nullptr;
+    // Transform nodes, though they move nothing: Qt Quick's software renderer
+    // places a node added later from the state it keeps for its parent, and
+    // it keeps one only for transform, clip and opacity nodes.
+    QSGTransformNode* bodies = new QSGTransformNode;
+    QSGTransformNode* labels = new QSGTransformNode;
+    std::vector<Planet> planets;  // by body
+    std::vector<Label> shownLabels;
+    std::vector<QSGNode*> order;  // the bodies' children as they are now
+    qreal ratio = 0;
+};
+
+OrbitMapItem::OrbitMapItem(QQuickItem* parent) : QQuickItem(parent)
 {
-    setAntialiasing(true);
-    // Opaque, on the card's own colour: the software renderer then redraws
-    // only the map for each frame, not the sky and the card beneath it.
-    setOpaquePainting(true);
-    setFillColor(QColor(0x16, 0x16, 0x1A));
+    setFlag(ItemHasContents, true);
     setAcceptedMouseButtons(Qt::LeftButton);
     setAcceptHoverEvents(true);
     clock_.start();
+    connect(this, &OrbitMapItem::colorsChanged, this, [this] {
+        redrawAll_ = true;
+        update();
+    });
 }
 
 void OrbitMapItem::setModel(SpaceModel* model)
@@ -61,10 +88,15 @@ void OrbitMapItem::setModel(SpaceModel* model)
     model_ = model;
     if (model_) {
         connect(model_, &SpaceModel::entriesChanged, this, &OrbitMapItem::refreshBodies);
-        connect(model_, &SpaceModel::currentChanged, this, [this] { update(); });
-        connect(model_, &SpaceModel::totalsChanged, this, [this] { update(); });
+        const auto sunChanged = [this] {
+            redrawSun_ = true;
+            update();
+        };
+        connect(model_, &SpaceModel::currentChanged, this, sunChanged);
+        connect(model_, &SpaceModel::totalsChanged, this, sunChanged);
         connect(model_, &SpaceModel::hoveredChanged, this, [this] { update(); });
     }
+    redrawSun_ = true;
     refreshBodies();
     emit modelChanged();
 }
@@ -103,8 +135,8 @@ void OrbitMapItem::refreshFrames()
 {
     // Nothing moves without planets: the still picture needs no frames. The
     // planets creep a few points a second, so a frame is drawn only when they
-    // have moved about half a point.
-    frames_.setInterval(std::max(OrbitMap::frameInterval(size()), SkyFrames::intervalMs));
+    // have moved a point or so.
+    frames_.setInterval(OrbitMap::frameInterval(size()));
     frames_.refresh(window(), !bodies_.empty() && !paused_);
 }
 
@@ -117,90 +149,115 @@ QPointF OrbitMapItem::planetCentre(const QString& id) const
     return QPointF(-1, -1);
 }
 
-void OrbitMapItem::paint(QPainter* painter) { paintAt(painter, elapsed()); }
-
-void OrbitMapItem::paintAt(QPainter* painter, double t) const
-{
-    if (width() <= 0 || height() <= 0)
-        return;
-    painter->setRenderHint(QPainter::Antialiasing, true);
-    painter->setRenderHint(QPainter::TextAntialiasing, true);
-    const OrbitMap::Layout layout = OrbitMap::layout(bodies_, size(), t);
-
-    painter->setBrush(Qt::NoBrush);
-    painter->setPen(QPen(withAlpha(Qt::white, 0.07), 1));
-    for (const QSizeF& orbit : layout.orbits)
-        painter->drawEllipse(layout.center, orbit.width(), orbit.height());
-
-    for (std::size_t index : OrbitMap::drawOrder(layout.placed, false))
-        paintPlanet(painter, layout.placed[index]);
-    paintSun(painter, layout);
-    for (std::size_t index : OrbitMap::drawOrder(layout.placed, true))
-        paintPlanet(painter, layout.placed[index]);
-    paintLabels(painter, layout);
-}
-
-void OrbitMapItem::paintSun(QPainter* painter, const OrbitMap::Layout& layout) const
-{
-    const QPointF c = layout.center;
-    const double r = layout.sunRadius;
-    // A wide, faint corona, then the body lit from the upper left.
-    QRadialGradient corona(c, r * 2.4);
-    corona.setColorAt(0.0, withAlpha(glow_, 0.30));
-    corona.setColorAt(0.4, withAlpha(primary_, 0.14));
-    corona.setColorAt(1.0, withAlpha(primary_, 0.0));
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(corona);
-    painter->drawEllipse(c, r * 2.4, r * 2.4);
-
-    QRadialGradient body(c - QPointF(r * 0.35, r * 0.35), r * 1.4);
-    body.setColorAt(0.0, glow_.lighter(115));
-    body.setColorAt(0.55, primary_);
-    body.setColorAt(1.0, primary_.darker(160));
-    painter->setBrush(body);
-    painter->drawEllipse(c, r, r);
-
-    // Light text over a soft dark shadow reads on the sun and beside it alike
-    // (a long name is wider than a small sun).
-    const QString total = Fmt::bytes(model_ ? model_->total() : 0);
-    const QString name = OrbitMap::shortName(model_ ? model_->currentName() : QString());
-    const auto shadowed = [&](const QString& text, double y, double opacity) {
-        painter->setPen(withAlpha(QColor(0x0E, 0x0E, 0x0E), 0.55 * opacity));
-        centredText(painter, text, c.x() + 0.8, y + 1);
-        painter->setPen(withAlpha(text_, opacity));
-        centredText(painter, text, c.x(), y);
-    };
-    painter->setFont(sunTotalFont());
-    shadowed(total, c.y() + OrbitMap::kSunTotalDy, 1.0);
-    painter->setFont(sunNameFont());
-    shadowed(name, c.y() + OrbitMap::kSunNameDy, 0.8);
-}
-
-QFont OrbitMapItem::sunTotalFont() const { return fontOf(monoFamily_, 13, QFont::Bold); }
-QFont OrbitMapItem::sunNameFont() const { return fontOf(QString(), 10, QFont::DemiBold); }
-QFont OrbitMapItem::labelNameFont() const { return fontOf(QString(), 11, QFont::DemiBold); }
-QFont OrbitMapItem::labelSizeFont() const { return fontOf(monoFamily_, 10, QFont::Medium); }
-
 bool OrbitMapItem::isHovered(const QString& id) const
 {
     // under the pointer here, or its row under the pointer in the list
     return hover_ == id || (model_ && model_->hovered() == id);
 }
 
-void OrbitMapItem::paintLabels(QPainter* painter, const OrbitMap::Layout& layout) const
+OrbitPictures::Palette OrbitMapItem::palette() const
 {
-    const QFontMetricsF totalMetrics(sunTotalFont());
-    const QFontMetricsF nameMetrics(sunNameFont());
-    const QString total = Fmt::bytes(model_ ? model_->total() : 0);
-    const QString name = OrbitMap::shortName(model_ ? model_->currentName() : QString());
-    const QRectF sunLabel = OrbitMap::sunLabelRect(layout.center,
-                                                   QSizeF(totalMetrics.horizontalAdvance(total), totalMetrics.height()),
-                                                   QSizeF(nameMetrics.horizontalAdvance(name), nameMetrics.height()));
+    return {primary_, glow_, text_, muted_, surface_, monoFamily_};
+}
 
+QString OrbitMapItem::sunTotal() const { return Fmt::bytes(model_ ? model_->total() : 0); }
+
+QString OrbitMapItem::sunName() const { return OrbitMap::shortName(model_ ? model_->currentName() : QString()); }
+
+QSGNode* OrbitMapItem::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
+{
+    auto* scene = static_cast<Scene*>(old);
+    if (width() <= 0 || height() <= 0 || !window()) {
+        delete scene;
+        return nullptr;
+    }
+    const qreal ratio = window()->effectiveDevicePixelRatio();
+    if (!scene || scene->ratio != ratio) {
+        delete scene;
+        scene = new Scene;
+        scene->ratio = ratio;
+        scene->backdrop = newImageNode(window());
+        scene->sun = newImageNode(window());
+        scene->appendChildNode(scene->backdrop);
+        scene->appendChildNode(scene->bodies);
+        scene->appendChildNode(scene->labels);
+        redrawAll_ = true;
+    }
+    const OrbitMap::Layout layout = OrbitMap::layout(bodies_, size(), elapsed());
+    const OrbitPictures::Palette colours = palette();
+    if (redrawAll_) {
+        const QImage rings = OrbitPictures::backdrop(size(), layout, colours, ratio);
+        show(window(), scene->backdrop, rings, QRectF(QPointF(0, 0), QSizeF(rings.size()) / ratio));
+        for (Scene::Planet& planet : scene->planets)
+            planet.look = {};
+        for (Scene::Label& label : scene->shownLabels)
+            label.look = {};
+        redrawSun_ = true;
+    }
+    if (redrawSun_) {
+        const QRectF area = OrbitPictures::sunArea(layout, sunTotal(), sunName(), colours);
+        const QImage sun = OrbitPictures::sun(layout, sunTotal(), sunName(), colours, area, ratio);
+        show(window(), scene->sun, sun, snapped(area.topLeft(), sun, ratio));
+    }
+    redrawAll_ = redrawSun_ = false;
+    placePlanets(*scene, layout, ratio);
+    placeLabels(*scene, layout, ratio);
+    return scene;
+}
+
+void OrbitMapItem::placePlanets(Scene& scene, const OrbitMap::Layout& layout, qreal ratio)
+{
+    if (scene.planets.size() != layout.placed.size()) {
+        while (QSGNode* child = scene.bodies->firstChild())
+            scene.bodies->removeChildNode(child);
+        for (Scene::Planet& planet : scene.planets)
+            delete planet.node;
+        scene.planets.assign(layout.placed.size(), {});
+        for (Scene::Planet& planet : scene.planets)
+            planet.node = newImageNode(window());
+        scene.order.clear();
+    }
+    const OrbitPictures::Palette colours = palette();
+    for (std::size_t i = 0; i < layout.placed.size(); ++i) {
+        const OrbitMap::OrbitPlaced& placed = layout.placed[i];
+        Scene::Planet& planet = scene.planets[i];
+        const QString id = placed.body.entry.id();
+        const OrbitPictures::PlanetLook look =
+            OrbitPictures::planetLook(placed, model_ && model_->isSelected(id), isHovered(id));
+        const double reach = OrbitPictures::planetReach(look.radius);
+        const QPointF topLeft = placed.p - QPointF(reach, reach);
+        if (look != planet.look || planet.image.isNull()) {
+            planet.look = look;
+            planet.image = OrbitPictures::planet(look, colours, ratio);
+            show(window(), planet.node, planet.image, snapped(topLeft, planet.image, ratio));
+        } else if (const QRectF rect = snapped(topLeft, planet.image, ratio); rect != planet.node->rect()) {
+            planet.node->setRect(rect);
+        }
+    }
+
+    // Behind the sun from the back forwards, the sun, then in front of it.
+    std::vector<QSGNode*> order;
+    for (std::size_t index : OrbitMap::drawOrder(layout.placed, false))
+        order.push_back(scene.planets[index].node);
+    order.push_back(scene.sun);
+    for (std::size_t index : OrbitMap::drawOrder(layout.placed, true))
+        order.push_back(scene.planets[index].node);
+    if (order != scene.order) {
+        while (QSGNode* child = scene.bodies->firstChild())
+            scene.bodies->removeChildNode(child);
+        for (QSGNode* node : order)
+            scene.bodies->appendChildNode(node);
+        scene.order = std::move(order);
+    }
+}
+
+void OrbitMapItem::placeLabels(Scene& scene, const OrbitMap::Layout& layout, qreal ratio)
+{
     // The hovered and selected planets and the five largest have a label,
     // two lines (name, size) 14 points apart.
-    const QFontMetricsF labelName(labelNameFont());
-    const QFontMetricsF labelSize(labelSizeFont());
+    const OrbitPictures::Palette colours = palette();
+    const QFontMetricsF nameMetrics(OrbitPictures::labelNameFont());
+    const QFontMetricsF sizeMetrics(OrbitPictures::labelSizeFont(colours));
     std::vector<OrbitMap::LabelWish> wishes;
     for (std::size_t i = 0; i < layout.placed.size(); ++i) {
         const SizeEntry& entry = layout.placed[i].body.entry;
@@ -208,71 +265,36 @@ void OrbitMapItem::paintLabels(QPainter* painter, const OrbitMap::Layout& layout
         const bool hovered = isHovered(entry.id());
         if (layout.placed[i].body.rank > 4 && !selected && !hovered)
             continue;
-        const double width = std::max(labelName.horizontalAdvance(OrbitMap::shortName(entry.name())),
-                                      labelSize.horizontalAdvance(Fmt::bytes(entry.size)));
+        const double width = std::max(nameMetrics.horizontalAdvance(OrbitMap::shortName(entry.name())),
+                                      sizeMetrics.horizontalAdvance(Fmt::bytes(entry.size)));
         wishes.push_back({i, QSizeF(std::ceil(width), 28), hovered, selected});
     }
-    for (const OrbitMap::LabelSpot& spot : OrbitMap::placeLabels(layout.placed, wishes, sunLabel, size())) {
-        const OrbitMap::OrbitPlaced& planet = layout.placed[spot.planet];
-        const double light = (planet.depth + 1) * 0.5 * 0.5 + 0.5;
-        const double x = spot.rect.center().x();
-        painter->setPen(withAlpha(text_, 0.55 + 0.45 * light));
-        painter->setFont(labelNameFont());
-        centredText(painter, OrbitMap::shortName(planet.body.entry.name()), x, spot.rect.top() + 7);
-        painter->setPen(withAlpha(muted_, 0.55 + 0.45 * light));
-        painter->setFont(labelSizeFont());
-        centredText(painter, Fmt::bytes(planet.body.entry.size), x, spot.rect.top() + 21);
+    const QRectF sunLabel = OrbitPictures::sunLabel(layout, sunTotal(), sunName(), colours);
+    const std::vector<OrbitMap::LabelSpot> spots = OrbitMap::placeLabels(layout.placed, wishes, sunLabel, size());
+
+    while (scene.shownLabels.size() > spots.size()) {
+        scene.labels->removeChildNode(scene.shownLabels.back().node);
+        delete scene.shownLabels.back().node;
+        scene.shownLabels.pop_back();
     }
-}
-
-void OrbitMapItem::paintPlanet(QPainter* painter, const OrbitMap::OrbitPlaced& planet) const
-{
-    const double R = planet.body.r * planet.scale;
-    const double light = (planet.depth + 1) * 0.5 * 0.5 + 0.5;
-    const QPointF p = planet.p;
-    const SizeEntry& entry = planet.body.entry;
-    const QString id = entry.id();
-
-    QRadialGradient halo(p, 1.8 * R);
-    halo.setColorAt(0.5 / 1.8, withAlpha(primary_, 0.22 * light));
-    halo.setColorAt(1.0, withAlpha(primary_, 0.0));
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(halo);
-    painter->drawEllipse(p, 1.8 * R, 1.8 * R);
-
-    // The disc, dimmer at the back, with a soft light from the upper left.
-    const QColor base = entry.isDir ? primary_ : kFileColor;
-    QRadialGradient disc(p - QPointF(R * 0.4, R * 0.4), R * 1.6);
-    disc.setColorAt(0.0, base.lighter(125));
-    disc.setColorAt(1.0, base.darker(int(150 + (1 - light) * 60)));
-    painter->setBrush(disc);
-    painter->drawEllipse(p, R, R);
-
-    if (planet.body.rank == 0) {
-        // The lower half of a flat ring, in 48 segments, turned by -0.1π.
-        QPainterPath ring;
-        const double turn = -0.1 * M_PI;
-        for (int i = 0; i <= 48; ++i) {
-            const double a = M_PI * i / 48;
-            const double x = std::cos(a) * 1.75 * R;
-            const double y = std::sin(a) * 0.42 * R;
-            const QPointF point(p.x() + x * std::cos(turn) - y * std::sin(turn),
-                                p.y() + x * std::sin(turn) + y * std::cos(turn));
-            if (i == 0)
-                ring.moveTo(point);
-            else
-                ring.lineTo(point);
+    for (std::size_t k = 0; k < spots.size(); ++k) {
+        if (k == scene.shownLabels.size())
+            scene.shownLabels.push_back({newImageNode(window()), {}, {}, {}});
+        Scene::Label& label = scene.shownLabels[k];
+        const OrbitMap::OrbitPlaced& planet = layout.placed[spots[k].planet];
+        const OrbitPictures::LabelLook look{OrbitMap::shortName(planet.body.entry.name()),
+                                            Fmt::bytes(planet.body.entry.size), OrbitPictures::lightAt(planet.depth)};
+        const QPointF topLeft = spots[k].rect.topLeft() - QPointF(OrbitPictures::kLabelPad, OrbitPictures::kLabelPad);
+        if (look != label.look || spots[k].rect.size() != label.box || label.image.isNull()) {
+            label.look = look;
+            label.box = spots[k].rect.size();
+            label.image = OrbitPictures::label(look, label.box, colours, ratio);
+            show(window(), label.node, label.image, snapped(topLeft, label.image, ratio));
+            if (!label.node->parent())  // a node joins the scene with its picture
+                scene.labels->appendChildNode(label.node);
+        } else if (const QRectF rect = snapped(topLeft, label.image, ratio); rect != label.node->rect()) {
+            label.node->setRect(rect);
         }
-        painter->setBrush(Qt::NoBrush);
-        painter->setPen(QPen(withAlpha(glow_, 0.8 * light), 1.6, Qt::SolidLine, Qt::RoundCap));
-        painter->drawPath(ring);
-    }
-
-    const bool selected = model_ && model_->isSelected(id);
-    if (selected || isHovered(id)) {
-        painter->setBrush(Qt::NoBrush);
-        painter->setPen(selected ? QPen(Qt::white, 2) : QPen(withAlpha(Qt::white, 0.5), 1));
-        painter->drawEllipse(p, R + 4, R + 4);
     }
 }
 
@@ -327,7 +349,7 @@ void OrbitMapItem::setHover(const QString& id)
 
 void OrbitMapItem::itemChange(ItemChange change, const ItemChangeData& value)
 {
-    QQuickPaintedItem::itemChange(change, value);
+    QQuickItem::itemChange(change, value);
     if (change == ItemSceneChange)
         frames_.refresh(value.window, !bodies_.empty() && !paused_);
     else if (change == ItemVisibleHasChanged)
@@ -336,6 +358,10 @@ void OrbitMapItem::itemChange(ItemChange change, const ItemChangeData& value)
 
 void OrbitMapItem::geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry)
 {
-    QQuickPaintedItem::geometryChange(newGeometry, oldGeometry);
+    QQuickItem::geometryChange(newGeometry, oldGeometry);
+    if (newGeometry.size() != oldGeometry.size()) {
+        redrawAll_ = true;
+        update();
+    }
     refreshFrames();
 }

@@ -3,24 +3,33 @@
 // name, its largest children as planets turning on three orbits. A click on
 // a planet or on the sun is handed to the page; the pointer highlights the
 // planet under it and holds the planets still while it is over the map.
-// Repaints at most 30 times a second (less when the planets move less than
-// half a point a frame), and only while there are planets to move and the
-// map can be seen. The geometry is OrbitMap's
-// (space/OrbitLayout.h); this item only draws it and reads the pointer.
+// Moves its planets at most 20 times a second, on the ticks the sky's stars
+// twinkle on (fewer on a small map, whose planets move slower), and only while
+// there are planets to move and the map can be seen. The geometry is
+// OrbitMap's (space/OrbitLayout.h).
+//
+// The map is a handful of pictures (OrbitPictures.h) in the scene graph: the
+// rings on the card, the sun, each planet and each label. A frame only moves
+// the planets' and labels' pictures to their new whole pixels, so a renderer
+// that repaints what changed (Qt Quick's software renderer) redraws the small
+// squares they left and entered, not the whole map.
 #include <vector>
 
 #include <QColor>
 #include <QElapsedTimer>
-#include <QFont>
 #include <QPointer>
-#include <QQuickPaintedItem>
+#include <QQuickItem>
 #include <QtQml/qqmlregistration.h>
 
 #include "space/OrbitLayout.h"
 #include "space/SpaceModel.h"
+#include "ui/OrbitPictures.h"
 #include "ui/sky/SkyFrames.h"
 
-class OrbitMapItem : public QQuickPaintedItem {
+class QSGImageNode;
+class QSGNode;
+
+class OrbitMapItem : public QQuickItem {
     Q_OBJECT
     QML_NAMED_ELEMENT(OrbitMap)
     Q_PROPERTY(SpaceModel* model READ model WRITE setModel NOTIFY modelChanged)
@@ -32,12 +41,9 @@ class OrbitMapItem : public QQuickPaintedItem {
     Q_PROPERTY(QColor mutedColor MEMBER muted_ NOTIFY colorsChanged)
     Q_PROPERTY(QString monoFamily MEMBER monoFamily_ NOTIFY colorsChanged)
     // The colour under the map (it paints opaque): the card's surface.
-    Q_PROPERTY(QColor backgroundColor READ fillColor WRITE setFillColor NOTIFY colorsChanged)
+    Q_PROPERTY(QColor backgroundColor MEMBER surface_ NOTIFY colorsChanged)
 
 public:
-    // 34 ms is the first whole millisecond above 1/30 s.
-    static constexpr int kFrameMs = 34;
-
     explicit OrbitMapItem(QQuickItem* parent = nullptr);
 
     SpaceModel* model() const { return model_; }
@@ -53,10 +59,6 @@ public:
     // Where the planet of `id` is now (view coordinates); (-1, -1) when it has none.
     Q_INVOKABLE QPointF planetCentre(const QString& id) const;
 
-    void paint(QPainter* painter) override;
-    // Draws the map as it is at `t` seconds.
-    void paintAt(QPainter* painter, double t) const;
-
 signals:
     void modelChanged();
     void hoverChanged();
@@ -68,6 +70,7 @@ signals:
     void centerTapped();
 
 protected:
+    QSGNode* updatePaintNode(QSGNode* old, UpdatePaintNodeData*) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void hoverEnterEvent(QHoverEvent* event) override;
@@ -77,18 +80,18 @@ protected:
     void geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) override;
 
 private:
+    struct Scene;
+
     void refreshBodies();
     void refreshFrames();
     void setHover(const QString& id);
-    void paintPlanet(QPainter* painter, const OrbitMap::OrbitPlaced& planet) const;
-    void paintSun(QPainter* painter, const OrbitMap::Layout& layout) const;
-    void paintLabels(QPainter* painter, const OrbitMap::Layout& layout) const;
     bool isHovered(const QString& id) const;
     void setPaused(bool paused);
-    QFont sunTotalFont() const;
-    QFont sunNameFont() const;
-    QFont labelNameFont() const;
-    QFont labelSizeFont() const;
+    OrbitPictures::Palette palette() const;
+    QString sunTotal() const;
+    QString sunName() const;
+    void placePlanets(Scene& scene, const OrbitMap::Layout& layout, qreal ratio);
+    void placeLabels(Scene& scene, const OrbitMap::Layout& layout, qreal ratio);
 
     QPointer<SpaceModel> model_;
     std::vector<OrbitMap::OrbitBody> bodies_;
@@ -99,10 +102,13 @@ private:
     double runBefore_ = 0;
     bool paused_ = false;
     QPointF pressedAt_;
-    SkyFrames::Timer frames_{this, kFrameMs};
+    SkyFrames::Timer frames_{this, SkyMath::slowFrameMs};  // the map's size sets the pace
     QColor primary_{0x94, 0x98, 0xF2};
     QColor glow_{0xB4, 0xB7, 0xF7};
     QColor text_{0xF4, 0xF4, 0xF5};
     QColor muted_{0xA1, 0xA1, 0xAA};
+    QColor surface_{0x16, 0x16, 0x1A};
     QString monoFamily_ = QStringLiteral("DejaVu Sans Mono");
+    bool redrawAll_ = true;  // every picture must be drawn again (size, colours)
+    bool redrawSun_ = true;  // the sun's must (its total or name changed)
 };
