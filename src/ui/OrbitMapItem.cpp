@@ -72,7 +72,7 @@ OrbitMapItem::OrbitMapItem(QQuickItem* parent) : QQuickItem(parent)
     setFlag(ItemHasContents, true);
     setAcceptedMouseButtons(Qt::LeftButton);
     setAcceptHoverEvents(true);
-    clock_.start();
+    setClock(SkyFrames::monotonicNow);
     connect(this, &OrbitMapItem::colorsChanged, this, [this] {
         redrawAll_ = true;
         update();
@@ -103,7 +103,15 @@ void OrbitMapItem::setModel(SpaceModel* model)
 
 double OrbitMapItem::elapsed() const
 {
-    return runBefore_ + (paused_ ? 0.0 : double(clock_.nsecsElapsed()) / 1e9);
+    return runBefore_ + (paused_ ? 0.0 : clock_() - runFrom_);
+}
+
+void OrbitMapItem::setClock(std::function<double()> clock)
+{
+    clock_ = std::move(clock);
+    runBefore_ = 0;
+    runFrom_ = clock_();
+    update();
 }
 
 void OrbitMapItem::setPaused(bool paused)
@@ -113,7 +121,7 @@ void OrbitMapItem::setPaused(bool paused)
     // The clock stops where it is and later goes on from there, so that no planet jumps.
     runBefore_ = elapsed();
     paused_ = paused;
-    clock_.restart();
+    runFrom_ = clock_();
     refreshFrames();
 }
 

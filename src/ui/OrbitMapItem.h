@@ -13,10 +13,10 @@
 // the planets' and labels' pictures to their new whole pixels, so a renderer
 // that repaints what changed (Qt Quick's software renderer) redraws the small
 // squares they left and entered, not the whole map.
+#include <functional>
 #include <vector>
 
 #include <QColor>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QQuickItem>
 #include <QtQml/qqmlregistration.h>
@@ -56,6 +56,9 @@ public:
     // Seconds the map has turned since it was first shown: the animation
     // clock, which stands still while the pointer is over the map.
     double elapsed() const;
+    // Replaces the clock the map turns by, in seconds (for tests that need a
+    // known moment); the map's turning starts again from 0.
+    void setClock(std::function<double()> clock);
     // Where the planet of `id` is now (view coordinates); (-1, -1) when it has none.
     Q_INVOKABLE QPointF planetCentre(const QString& id) const;
 
@@ -97,9 +100,11 @@ private:
     std::vector<OrbitMap::OrbitBody> bodies_;
     QString hover_;
     // The animation clock: the seconds run before the last pause, and the
-    // time since the map went on (it stands still while the pointer is over it).
-    QElapsedTimer clock_;
+    // clock's reading when the planets last set off (they stand still while
+    // the pointer is over the map).
+    std::function<double()> clock_;
     double runBefore_ = 0;
+    double runFrom_ = 0;
     bool paused_ = false;
     QPointF pressedAt_;
     SkyFrames::Timer frames_{this, SkyMath::slowFrameMs};  // the map's size sets the pace

@@ -6,6 +6,7 @@
 // slowly asks for fewer frames through its pace. Every timer's frames fall
 // on whole multiples of its interval on the wall clock, so items with the
 // same or related paces draw in the same frames instead of one after another.
+#include <chrono>
 #include <functional>
 
 #include <QDateTime>
@@ -26,6 +27,12 @@ inline constexpr int intervalMs = 42;
 inline double now()
 {
     return QDateTime::currentMSecsSinceEpoch() / 1000.0;
+}
+
+// Seconds on a clock that only goes forward, from an arbitrary zero.
+inline double monotonicNow()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 class Timer {
