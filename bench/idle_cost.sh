@@ -154,8 +154,19 @@ declare -A lowest least
 reopens=()
 for round in $(seq "$rounds"); do
     home="$work/home-$round"
-    mkdir -p "$home/.config" "$home/.local/share" "$home/.cache" "$home/Documents"
-    head -c 3000000 /dev/zero >"$home/Documents/report.pdf"
+    mkdir -p "$home/.config" "$home/.local/share" "$home/.cache"
+    # A home with a dozen folders and files of different sizes, so that the
+    # space page turns a full map of twelve planets.
+    size=3000000
+    for name in Documents Music Pictures Videos Downloads Projects Desktop Books Games; do
+        mkdir -p "$home/$name"
+        head -c "$size" /dev/zero >"$home/$name/data"
+        size=$((size * 4 / 5))
+    done
+    for name in disk.iso backup.zip clip.mov; do
+        head -c "$size" /dev/zero >"$home/$name"
+        size=$((size * 4 / 5))
+    done
     HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_CACHE_HOME="$home/.cache" \
         QT_QPA_PLATFORM=xcb "$program" >"$work/quillmoor-$round.log" 2>&1 &
     pid=$!
