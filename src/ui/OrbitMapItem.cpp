@@ -64,6 +64,9 @@ struct OrbitMapItem::Scene : QSGNode {
     std::vector<Planet> planets;  // by body
     std::vector<Label> shownLabels;
     std::vector<QSGNode*> order;  // the bodies' children as they are now
+    QString sunTotal;             // what the sun's picture shows
+    QString sunName;
+    QRectF sunLabel;              // the sun's two lines, which no planet's label covers
     qreal ratio = 0;
 };
 
@@ -88,15 +91,9 @@ void OrbitMapItem::setModel(SpaceModel* model)
     model_ = model;
     if (model_) {
         connect(model_, &SpaceModel::entriesChanged, this, &OrbitMapItem::refreshBodies);
-        const auto sunChanged = [this] {
-            redrawSun_ = true;
-            update();
-        };
-        connect(model_, &SpaceModel::currentChanged, this, sunChanged);
-        connect(model_, &SpaceModel::totalsChanged, this, sunChanged);
-        connect(model_, &SpaceModel::hoveredChanged, this, [this] { update(); });
+        for (const auto changed : {&SpaceModel::currentChanged, &SpaceModel::totalsChanged, &SpaceModel::hoveredChanged})
+            connect(model_, changed, this, [this] { update(); });
     }
-    redrawSun_ = true;
     refreshBodies();
     emit modelChanged();
 }
@@ -200,21 +197,27 @@ QSGNode* OrbitMapItem::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
             planet.look = {};
         for (Scene::Label& label : scene->shownLabels)
             label.look = {};
-        redrawSun_ = true;
     }
-    if (redrawSun_) {
-        const QRectF area = OrbitPictures::sunArea(layout, sunTotal(), sunName(), colours);
-        const QImage sun = OrbitPictures::sun(layout, sunTotal(), sunName(), colours, area, ratio);
+    // The sun shows the folder's total, which grows while its children are measured.
+    const QString total = sunTotal();
+    const QString name = sunName();
+    if (redrawAll_ || total != scene->sunTotal || name != scene->sunName) {
+        const QRectF area = OrbitPictures::sunArea(layout, total, name, colours);
+        const QImage sun = OrbitPictures::sun(layout, total, name, colours, area, ratio);
         show(window(), scene->sun, sun, snapped(area.topLeft(), sun, ratio));
+        scene->sunTotal = total;
+        scene->sunName = name;
+        scene->sunLabel = OrbitPictures::sunLabel(layout, total, name, colours);
     }
-    redrawAll_ = redrawSun_ = false;
-    placePlanets(*scene, layout, ratio);
-    placeLabels(*scene, layout, ratio);
+    redrawAll_ = false;
+    placePlanets(*scene, layout, colours);
+    placeLabels(*scene, layout, colours);
     return scene;
 }
 
-void OrbitMapItem::placePlanets(Scene& scene, const OrbitMap::Layout& layout, qreal ratio)
+void OrbitMapItem::placePlanets(Scene& scene, const OrbitMap::Layout& layout, const OrbitPictures::Palette& colours)
 {
+    const qreal ratio = scene.ratio;
     if (scene.planets.size() != layout.placed.size()) {
         while (QSGNode* child = scene.bodies->firstChild())
             scene.bodies->removeChildNode(child);
@@ -225,7 +228,6 @@ void OrbitMapItem::placePlanets(Scene& scene, const OrbitMap::Layout& layout, qr
             planet.node = newImageNode(window());
         scene.order.clear();
     }
-    const OrbitPictures::Palette colours = palette();
     for (std::size_t i = 0; i < layout.placed.size(); ++i) {
         const OrbitMap::OrbitPlaced& placed = layout.placed[i];
         Scene::Planet& planet = scene.planets[i];
@@ -259,11 +261,11 @@ void OrbitMapItem::placePlanets(Scene& scene, const OrbitMap::Layout& layout, qr
     }
 }
 
-void OrbitMapItem::placeLabels(Scene& scene, const OrbitMap::Layout& layout, qreal ratio)
+void OrbitMapItem::placeLabels(Scene& scene, const OrbitMap::Layout& layout, const OrbitPictures::Palette& colours)
 {
     // The hovered and selected planets and the five largest have a label,
     // two lines (name, size) 14 points apart.
-    const OrbitPictures::Palette colours = palette();
+    const qreal ratio = scene.ratio;
     const QFontMetricsF nameMetrics(OrbitPictures::labelNameFont());
     const QFontMetricsF sizeMetrics(OrbitPictures::labelSizeFont(colours));
     std::vector<OrbitMap::LabelWish> wishes;
@@ -277,8 +279,7 @@ void OrbitMapItem::placeLabels(Scene& scene, const OrbitMap::Layout& layout, qre
                                       sizeMetrics.horizontalAdvance(Fmt::bytes(entry.size)));
         wishes.push_back({i, QSizeF(std::ceil(width), 28), hovered, selected});
     }
-    const QRectF sunLabel = OrbitPictures::sunLabel(layout, sunTotal(), sunName(), colours);
-    const std::vector<OrbitMap::LabelSpot> spots = OrbitMap::placeLabels(layout.placed, wishes, sunLabel, size());
+    const std::vector<OrbitMap::LabelSpot> spots = OrbitMap::placeLabels(layout.placed, wishes, scene.sunLabel, size());
 
     while (scene.shownLabels.size() > spots.size()) {
         scene.labels->removeChildNode(scene.shownLabels.back().node);

@@ -51,7 +51,6 @@ public:
     QString hover() const { return hover_; }
     int planetCount() const { return int(bodies_.size()); }
     bool isAnimating() const { return frames_.isActive(); }
-    int frameMs() const { return frames_.interval(); }
 
     // Seconds the map has turned since it was first shown: the animation
     // clock, which stands still while the pointer is over the map.
@@ -93,8 +92,8 @@ private:
     OrbitPictures::Palette palette() const;
     QString sunTotal() const;
     QString sunName() const;
-    void placePlanets(Scene& scene, const OrbitMap::Layout& layout, qreal ratio);
-    void placeLabels(Scene& scene, const OrbitMap::Layout& layout, qreal ratio);
+    void placePlanets(Scene& scene, const OrbitMap::Layout& layout, const OrbitPictures::Palette& colours);
+    void placeLabels(Scene& scene, const OrbitMap::Layout& layout, const OrbitPictures::Palette& colours);
 
     QPointer<SpaceModel> model_;
     std::vector<OrbitMap::OrbitBody> bodies_;
@@ -115,5 +114,4 @@ private:
     QColor surface_{0x16, 0x16, 0x1A};
     QString monoFamily_ = QStringLiteral("DejaVu Sans Mono");
     bool redrawAll_ = true;  // every picture must be drawn again (size, colours)
-    bool redrawSun_ = true;  // the sun's must (its total or name changed)
 };

@@ -1,6 +1,6 @@
 // The orbit map in a window, through the software renderer the application
-// uses here: a map that has turned for a while shows exactly what a map shown
-// first at that moment shows, planets and labels at their places.
+// uses here: a map that has turned for a while, as its folder was measured,
+// shows exactly what a map shown first at that moment shows.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -52,15 +52,14 @@ TEST(OrbitMapItem, ATurnedMapShowsWhatAFreshOneShows)
     const fs::path folder = freshFolder("orbit-map");
     for (int i = 0; i < 12; ++i)
         writeFile(folder / ("item " + std::to_string(i)), std::string(1000 * (i + 1), 'o'));
+    // The map is shown before the sizes arrive: the sun's total follows them.
     SpaceModel model;
+    MapWindow turning(model);
     model.open(folder, false);
     QElapsedTimer waited;
     waited.start();
     while ((model.loading() || model.count() < 12) && waited.elapsed() < 20000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    ASSERT_EQ(model.count(), 12);
-
-    MapWindow turning(model);
     ASSERT_EQ(turning.map.planetCount(), 12);
     const QImage start = turning.at(0.0);
     // Half a turn of the inner ring later every planet has changed sides, and
