@@ -82,10 +82,11 @@ void chooseSceneGraphBackend()
     bool software = true;  // no graphics device: every driver would draw on the processor
     if (!devices.empty()) {
         const std::string key = QGuiApplication::platformName().toStdString() + " " + devices;
-        const auto known = RendererChoice::remembered(RendererChoice::rememberedFile(), key);
+        const std::filesystem::path file = RendererChoice::rememberedFile();
+        const auto known = RendererChoice::remembered(file, key);
         software = known ? *known : softwareByProbe();
         if (!known)
-            RendererChoice::remember(RendererChoice::rememberedFile(), key, software);
+            RendererChoice::remember(file, key, software);
     }
     if (software)
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);

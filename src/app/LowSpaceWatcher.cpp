@@ -54,7 +54,7 @@ void LowSpaceWatcher::check()
             std::vector<Look> looks;
             for (const auto& place : places)
                 if (const auto reading = probe(place))
-                    looks.push_back({*reading, FS::pretty(LowSpace::mountPointOf(place))});
+                    looks.push_back({*reading, FS::pretty(FS::mountPointOf(place.native(), dev_t(reading->device)))});
             return looks;
         },
         [this](const std::vector<Look>& looks) {

@@ -57,20 +57,4 @@ std::optional<Reading> read(const std::filesystem::path& path)
     return Reading{std::uint64_t(info.st_dev), Figures{disk.total, disk.free}};
 }
 
-std::filesystem::path mountPointOf(const std::filesystem::path& path)
-{
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return path;
-    std::filesystem::path top = path;
-    while (top.has_relative_path()) {
-        const std::filesystem::path parent = top.parent_path();
-        struct stat above {};
-        if (::stat(parent.c_str(), &above) != 0 || above.st_dev != info.st_dev)
-            break;
-        top = parent;
-    }
-    return top;
-}
-
 } // namespace LowSpace

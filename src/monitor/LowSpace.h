@@ -62,8 +62,5 @@ struct Reading {
 };
 // One stat and one statvfs of PATH; nothing when either fails.
 std::optional<Reading> read(const std::filesystem::path& path);
-// The folder where the file system holding PATH is mounted: PATH's highest
-// ancestor on the same device.
-std::filesystem::path mountPointOf(const std::filesystem::path& path);
 
 } // namespace LowSpace

@@ -440,6 +440,22 @@ Disk disk(const Path& root)
     return result;
 }
 
+std::string mountPointOf(const std::string& folder, dev_t device)
+{
+    std::string current = folder;
+    while (current != "/") {
+        const std::size_t slash = current.rfind('/');
+        if (slash == std::string::npos)
+            break;
+        const std::string up = slash == 0 ? "/" : current.substr(0, slash);
+        struct stat info;
+        if (stat(up.c_str(), &info) != 0 || info.st_dev != device)
+            break;
+        current = up;
+    }
+    return current;
+}
+
 Memory memory(const Path& meminfo)
 {
     std::ifstream file(meminfo);

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/types.h>
+
 #include "platform/ParallelWalk.h"
 
 namespace FS {
@@ -98,6 +100,10 @@ struct Disk {
 };
 // Capacity of the volume holding `root` ("/" by default); zeros when unreadable.
 Disk disk(const Path& root = "/");
+
+// The folder where the file system on DEVICE that holds FOLDER (an absolute,
+// real path on it) is mounted: FOLDER's highest ancestor still on DEVICE.
+std::string mountPointOf(const std::string& folder, dev_t device);
 
 struct Memory {
     std::uint64_t total = 0;

@@ -90,20 +90,6 @@ dev_t nearestDevice(fs::path path)
     return info.st_dev;
 }
 
-// The mount point holding `folder` (a real path): walk up while the device stays the same.
-std::string topdirOf(const std::string& folder, dev_t device)
-{
-    std::string current = folder;
-    while (current != "/") {
-        const std::string up = parentOf(current);
-        struct stat info;
-        if (stat(up.c_str(), &info) != 0 || info.st_dev != device)
-            break;
-        current = up;
-    }
-    return current;
-}
-
 // The trash for an item on `device` whose real parent folder is `parent`.
 std::optional<TrashPlace> trashFor(const std::string& parent, dev_t device, QString& error)
 {
@@ -123,7 +109,7 @@ std::optional<TrashPlace> trashFor(const std::string& parent, dev_t device, QStr
         return std::nullopt;
     }
 
-    const std::string topdir = topdirOf(parent, device);
+    const std::string topdir = FS::mountPointOf(parent, device);
     const fs::path root = Trash::volumeTrash(topdir);
     if (!root.empty())
         return TrashPlace{root.native(), topdir};

@@ -13,13 +13,13 @@
 
 namespace {
 
-// A picture of IMAGE's size placed with its top left at TOP_LEFT, moved to
+// A picture of PIXELS placed with its top left at TOP_LEFT, moved to
 // the nearest whole device pixel: drawn pixel for pixel, and left where it
 // is until it has moved by a whole pixel.
-QRectF snapped(QPointF topLeft, const QImage& image, qreal ratio)
+QRectF snapped(QPointF topLeft, QSize pixels, qreal ratio)
 {
     return {QPointF(std::round(topLeft.x() * ratio), std::round(topLeft.y() * ratio)) / ratio,
-            QSizeF(image.size()) / ratio};
+            QSizeF(pixels) / ratio};
 }
 
 void show(QQuickWindow* window, QSGImageNode* node, const QImage& image, QRectF rect)
@@ -46,13 +46,13 @@ struct OrbitMapItem::Scene : QSGNode {
     struct Planet {
         QSGImageNode* node = nullptr;
         OrbitPictures::PlanetLook look;
-        QImage image;  // kept for its size
+        QSize pixels;  // its picture's size; empty before the first
     };
     struct Label {
         QSGImageNode* node = nullptr;
         OrbitPictures::LabelLook look;
         QSizeF box;
-        QImage image;
+        QSize pixels;
     };
     QSGImageNode* backdrop = nullptr;
     QSGImageNode* sun = nullptr;
@@ -204,7 +204,7 @@ QSGNode* OrbitMapItem::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
     if (redrawAll_ || total != scene->sunTotal || name != scene->sunName) {
         const QRectF area = OrbitPictures::sunArea(layout, total, name, colours);
         const QImage sun = OrbitPictures::sun(layout, total, name, colours, area, ratio);
-        show(window(), scene->sun, sun, snapped(area.topLeft(), sun, ratio));
+        show(window(), scene->sun, sun, snapped(area.topLeft(), sun.size(), ratio));
         scene->sunTotal = total;
         scene->sunName = name;
         scene->sunLabel = OrbitPictures::sunLabel(layout, total, name, colours);
@@ -236,11 +236,12 @@ void OrbitMapItem::placePlanets(Scene& scene, const OrbitMap::Layout& layout, co
             OrbitPictures::planetLook(placed, model_ && model_->isSelected(id), isHovered(id));
         const double reach = OrbitPictures::planetReach(look.radius);
         const QPointF topLeft = placed.p - QPointF(reach, reach);
-        if (look != planet.look || planet.image.isNull()) {
+        if (look != planet.look || planet.pixels.isEmpty()) {
+            const QImage picture = OrbitPictures::planet(look, colours, ratio);
             planet.look = look;
-            planet.image = OrbitPictures::planet(look, colours, ratio);
-            show(window(), planet.node, planet.image, snapped(topLeft, planet.image, ratio));
-        } else if (const QRectF rect = snapped(topLeft, planet.image, ratio); rect != planet.node->rect()) {
+            planet.pixels = picture.size();
+            show(window(), planet.node, picture, snapped(topLeft, planet.pixels, ratio));
+        } else if (const QRectF rect = snapped(topLeft, planet.pixels, ratio); rect != planet.node->rect()) {
             planet.node->setRect(rect);
         }
     }
@@ -294,14 +295,15 @@ void OrbitMapItem::placeLabels(Scene& scene, const OrbitMap::Layout& layout, con
         const OrbitPictures::LabelLook look{OrbitMap::shortName(planet.body.entry.name()),
                                             Fmt::bytes(planet.body.entry.size), OrbitPictures::lightAt(planet.depth)};
         const QPointF topLeft = spots[k].rect.topLeft() - QPointF(OrbitPictures::kLabelPad, OrbitPictures::kLabelPad);
-        if (look != label.look || spots[k].rect.size() != label.box || label.image.isNull()) {
+        if (look != label.look || spots[k].rect.size() != label.box || label.pixels.isEmpty()) {
             label.look = look;
             label.box = spots[k].rect.size();
-            label.image = OrbitPictures::label(look, label.box, colours, ratio);
-            show(window(), label.node, label.image, snapped(topLeft, label.image, ratio));
+            const QImage picture = OrbitPictures::label(look, label.box, colours, ratio);
+            label.pixels = picture.size();
+            show(window(), label.node, picture, snapped(topLeft, label.pixels, ratio));
             if (!label.node->parent())  // a node joins the scene with its picture
                 scene.labels->appendChildNode(label.node);
-        } else if (const QRectF rect = snapped(topLeft, label.image, ratio); rect != label.node->rect()) {
+        } else if (const QRectF rect = snapped(topLeft, label.pixels, ratio); rect != label.node->rect()) {
             label.node->setRect(rect);
         }
     }

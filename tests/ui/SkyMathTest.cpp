@@ -116,7 +116,6 @@ TEST(SkyFrames, EveryPaceTicksOnTheSameWallClockMultiples)
     // the nebula's once a second falls on every fourth frame of the stars
     const qint64 now = 1'765'000'000'123;
     EXPECT_EQ((now + msToNextTick(now, nebulaFrameMs)) % slowFrameMs, 0);
-    EXPECT_EQ(nebulaFrameMs % slowFrameMs, 0);
     EXPECT_GT(msToNextTick(now, 0), 0);
 }
 

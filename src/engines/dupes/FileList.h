@@ -38,7 +38,6 @@ public:
     void add(std::uint32_t folder, std::string_view name, const struct stat& info);
 
     std::size_t size() const { return files_.size(); }
-    bool empty() const { return files_.empty(); }
     const File& operator[](std::size_t i) const { return files_[i]; }
 
     std::string pathOf(const File& file) const;

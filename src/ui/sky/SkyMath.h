@@ -92,6 +92,7 @@ inline constexpr int slowFrameMs = 250;
 // over eight seconds: a frame a second shows them moving just as well. A
 // multiple of the stars' pace, so that both fall on the same frames.
 inline constexpr int nebulaFrameMs = 1000;
+static_assert(nebulaFrameMs % slowFrameMs == 0, "the nebula's frames fall on the stars'");
 int starfieldFrameMs(double t);
 
 // The milliseconds from NOW_MS (on the wall clock) to the next whole multiple
