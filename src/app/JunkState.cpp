@@ -4,16 +4,19 @@
 #include <filesystem>
 
 #include <iterator>
+#include <map>
 #include <memory>
 
 #include <QFile>
-#include <QThreadPool>
 #include <QTimer>
 #include <QVariantMap>
 
 #include "app/RemovalState.h"
 #include "app/ShellState.h"
+#include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
+#include "i18n/L.h"
+#include "platform/Fmt.h"
 #include "platform/Background.h"
 #include "platform/Sound.h"
 #include "profiles/Profile.h"
@@ -64,6 +67,24 @@ void JunkState::setJunkGroups(std::vector<JunkGroup> groups)
     refreshJunkModel();
     emit junkGroupsChanged();
     updateDensity();
+    if (plan_.shown())
+        planClean();  // the confirmation shows the plan of the list as it is now
+}
+
+QVariantMap JunkState::cleanPlan() const { return plan_.map(); }
+
+void JunkState::planClean()
+{
+    Plan::Record plan = Sweeper::planClean(junkGroups_);
+    const QString heading = LF("Limpar %@?", Fmt::bytes(Plan::totalBytes(plan)));
+    plan_.show(std::move(plan), heading);
+    emit cleanPlanChanged();
+}
+
+void JunkState::closePlan()
+{
+    if (plan_.close())
+        emit cleanPlanChanged();
 }
 
 void JunkState::updateDensity()
@@ -124,22 +145,6 @@ QVariantList JunkState::largestJunkGroups() const
     return list;
 }
 
-bool JunkState::trashWillEmpty() const
-{
-    for (const JunkGroup& group : junkGroups_)
-        if (group.id == QLatin1String("trash") && group.selectedTotal() > 0)
-            return true;
-    return false;
-}
-
-bool JunkState::junkToTrash() const
-{
-    for (const JunkGroup& group : junkGroups_)
-        if (!group.permanent && group.selectedTotal() > 0)
-            return true;
-    return false;
-}
-
 QVariantMap JunkState::junkGroupTotals() const
 {
     QVariantMap totals;
@@ -147,16 +152,6 @@ QVariantMap JunkState::junkGroupTotals() const
         if (group.total() > 0)
             totals.insert(group.id, static_cast<qint64>(group.total()));
     return totals;
-}
-
-bool JunkState::junkAdminChosen() const
-{
-    for (const JunkGroup& group : junkGroups_)
-        if (group.admin && !group.held)
-            for (const JunkItem& item : group.items)
-                if (item.selected)
-                    return true;
-    return false;
 }
 
 qint64 JunkState::junkSelectedTotal() const
@@ -205,22 +200,6 @@ void JunkState::toggleJunkGroup(const QString& groupId)
     }
 }
 
-namespace {
-
-// The package tools wait on their own threads, so they never hold up the
-// folder walks on the shared pool.
-QThreadPool& toolPool()
-{
-    static QThreadPool* pool = [] {
-        auto* made = new QThreadPool;  // lives as long as the program: a tool may still be finishing at exit
-        made->setMaxThreadCount(int(std::size(SystemJunk::kParts)));
-        return made;
-    }();
-    return *pool;
-}
-
-} // namespace
-
 void JunkState::scanJunk()
 {
     if (junkScanning_)
@@ -234,35 +213,31 @@ void JunkState::scanJunk()
     const QPointer<QObject> self(this);
     const Profiles::JunkCatalogue& catalogue = Profiles::active().junk;
     const std::vector<JunkRule> rules = catalogue.rules();
+    const Sweeper::SystemPartReader systemPart =
+        catalogue.systemPart ? Sweeper::SystemPartReader(catalogue.systemPart) : Sweeper::SystemPartReader();
     const unsigned long long ticket = scanTicket_.next();
     systemEarly_.clear();
-    systemPending_ = 0;
-    if (catalogue.systemPart) {
-        for (SystemJunk::Part part : SystemJunk::kParts) {
-            ++systemPending_;
-            Background::run(
-                this, [read = catalogue.systemPart, part] { return read(part); },
-                [this, ticket](std::vector<JunkGroup> groups) { systemPartRead(ticket, std::move(groups)); },
-                &toolPool());
-        }
-    }
-    Background::run(
-        this,
-        [self, state = this, rules] {
-            // The walking threads only hand `state` on; it is used on the main thread.
-            std::vector<JunkGroup> groups = Sweeper::scanJunk(rules, [self, state](const QString& title, std::int64_t bytes) {
-                Background::post(self, [state, title, bytes] {
-                    state->setJunkCurrent(title);
-                    if (bytes > 0)
-                        state->setJunkLive(state->junkLive_ + bytes);
-                });
-            });
-            return groups;
-        },
-        [this](std::vector<JunkGroup> groups) {
-            // a short pause, so the last figure can be read before the result replaces it
-            QTimer::singleShot(400, this, [this, groups = std::move(groups)]() mutable { homeRead(std::move(groups)); });
+    systemPending_ = systemPart ? int(std::size(SystemJunk::kParts)) : 0;
+    // The threads only hand `state` on; it is used on the main thread.
+    Sweeper::JunkScanReports reports;
+    reports.progress = [self, state = this](const QString& title, std::int64_t bytes) {
+        Background::post(self, [state, title, bytes] {
+            state->setJunkCurrent(title);
+            if (bytes > 0)
+                state->setJunkLive(state->junkLive_ + bytes);
         });
+    };
+    reports.homeRead = [self, state = this](const std::vector<JunkGroup>& groups) {
+        Background::post(self, [state, groups] {
+            // a short pause, so the last figure can be read before the result replaces it
+            QTimer::singleShot(400, state, [state, groups]() mutable { state->homeRead(std::move(groups)); });
+        });
+    };
+    reports.partRead = [self, state = this, ticket](const std::vector<JunkGroup>& groups) {
+        Background::post(self, [state, ticket, groups] { state->systemPartRead(ticket, groups); });
+    };
+    // what the scan returns is what the reports already said
+    Background::run(this, [rules, systemPart, reports] { Sweeper::scanAllJunk(rules, systemPart, reports); }, [] {});
 }
 
 void JunkState::homeRead(std::vector<JunkGroup> groups)
@@ -297,13 +272,17 @@ void JunkState::systemPartRead(unsigned long long ticket, std::vector<JunkGroup>
 
 void JunkState::cleanJunk()
 {
+    const Plan::Record plan = plan_.take([this] { return Sweeper::planClean(junkGroups_); });
+    emit cleanPlanChanged();
+    if (plan.empty())
+        return;
     const std::vector<JunkGroup> groups = junkGroups_;
     const Admin::Runner admin = removals_.adminRunner();
     const auto cleanSystem = Profiles::active().junk.cleanSystem;
     auto outcome = std::make_shared<RemovalOutcome>();
     removals_.performWork(
-        [groups, admin, cleanSystem, outcome] {
-            *outcome = Sweeper::cleanJunk(groups, {}, admin, cleanSystem);
+        [plan, groups, admin, cleanSystem, outcome] {
+            *outcome = Sweeper::cleanJunk(plan, groups, admin, cleanSystem);
             return *outcome;
         },
         [this, outcome] { pruneJunk(*outcome); });
@@ -311,25 +290,37 @@ void JunkState::cleanJunk()
 
 void JunkState::pruneJunk(const RemovalOutcome& outcome)
 {
-    const auto cleaned = [&outcome](const JunkGroup& group) {
-        for (const GroupFreed& result : outcome.systemGroups)
-            if (result.id == group.id)
-                return result.failure.isEmpty();
-        return false;
-    };
+    // Each planned item by its group and id: what went (or was gone) leaves
+    // the list; what stayed is unticked with the reason beside it; the rest
+    // keeps the user's ticks.
+    std::map<QString, const Plan::ItemResult*> results;
+    if (outcome.record)
+        for (std::size_t i = 0; i < outcome.record->plan.items.size(); ++i) {
+            const Plan::Item& item = outcome.record->plan.items[i];
+            results[item.group + QLatin1Char('/') + item.id] = &outcome.record->results[i];
+        }
     std::vector<JunkGroup> kept;
     for (JunkGroup& group : junkGroups_) {
-        if (group.admin) {
-            // The system's items are no files of this user: what a group's
-            // clean took without a failure is gone.
-            if (cleaned(group))
-                std::erase_if(group.items, [](const JunkItem& item) { return item.selected; });
-        } else {
-            std::erase_if(group.items, [](const JunkItem& item) {
+        std::vector<JunkItem> items;
+        for (JunkItem& item : group.items) {
+            const auto found = results.find(group.id + QLatin1Char('/') + item.id.toString(QUuid::WithoutBraces));
+            if (found != results.end()) {
+                const Plan::Result result = found->second->result;
+                if (result == Plan::Result::done || result == Plan::Result::gone)
+                    continue;
+                if (result != Plan::Result::notRun) {
+                    item.selected = false;
+                    if (!found->second->reason.isEmpty())
+                        item.note = found->second->reason;
+                }
+            } else if (!group.admin) {
                 std::error_code ec;
-                return !std::filesystem::exists(std::filesystem::symlink_status(item.url, ec));
-            });
+                if (!std::filesystem::exists(std::filesystem::symlink_status(item.url, ec)))
+                    continue;
+            }
+            items.push_back(std::move(item));
         }
+        group.items = std::move(items);
         if (!group.items.empty())
             kept.push_back(std::move(group));
     }

@@ -16,6 +16,7 @@
 #include "engines/records/Removal.h"
 #include "platform/Background.h"
 #include "engines/records/Junk.h"
+#include "engines/removal/PlanMap.h"
 
 class RemovalState;
 class ShellState;
@@ -35,13 +36,11 @@ class JunkState : public QObject, public OneInstance<JunkState> {
     Q_PROPERTY(qint64 junkSelectedTotal READ junkSelectedTotal NOTIFY junkGroupsChanged)
     Q_PROPERTY(qint64 junkUnselectedTotal READ junkUnselectedTotal NOTIFY junkGroupsChanged)
     Q_PROPERTY(bool junkAllCleaned READ junkAllCleaned NOTIFY junkGroupsChanged)
-    Q_PROPERTY(bool trashWillEmpty READ trashWillEmpty NOTIFY junkGroupsChanged)
-    Q_PROPERTY(bool junkToTrash READ junkToTrash NOTIFY junkGroupsChanged)
-    Q_PROPERTY(bool junkAdminChosen READ junkAdminChosen NOTIFY junkGroupsChanged)
     Q_PROPERTY(QVariantMap junkGroupTotals READ junkGroupTotals NOTIFY junkGroupsChanged)
     Q_PROPERTY(bool junkSystemPending READ junkSystemPending NOTIFY junkSystemPendingChanged)
     Q_PROPERTY(RecordListModel* junkGroupModel READ junkGroupModel CONSTANT)
     Q_PROPERTY(QVariantList largestJunkGroups READ largestJunkGroups NOTIFY junkGroupsChanged)
+    Q_PROPERTY(QVariantMap cleanPlan READ cleanPlan NOTIFY cleanPlanChanged)
 
 public:
     JunkState(RemovalState& removals, ShellState& shell, QObject* parent = nullptr);
@@ -56,15 +55,9 @@ public:
     qint64 junkUnselectedTotal() const;
     // A clean has run since the scan and nothing found is ticked any more.
     bool junkAllCleaned() const { return cleanedSinceScan_ && junkSelectedTotal() == 0; }
-    // The next cleanup will empty the Trash for good.
-    bool trashWillEmpty() const;
-    // Some ticked items (installers, archives) go to the Trash rather than being deleted.
-    bool junkToTrash() const;
     // What the last scan found in each group whose size it knows, by group id
     // (the maintenance routines that free the same name it).
     QVariantMap junkGroupTotals() const;
-    // Some ticked items are the system's: the clean asks for the administrator's password.
-    bool junkAdminChosen() const;
     // The system's groups are still being read after the home folder's were listed.
     bool junkSystemPending() const { return systemPending_ > 0 && !junkScanning_; }
     RecordListModel* junkGroupModel() const { return junkGroupModel_; }
@@ -73,7 +66,15 @@ public:
 
     // Scans the profile's junk rules in the background; one scan at a time.
     Q_INVOKABLE void scanJunk();
-    // Removes the ticked items through the removal path, then drops what is gone.
+    // The plan of the clean of the ticked items, for the confirmation (see
+    // planMap); made by planClean and made again whenever the groups change
+    // while it is shown, until closePlan.
+    QVariantMap cleanPlan() const;
+    const Plan::Record& cleanPlanRecord() const { return plan_.record(); }
+    Q_INVOKABLE void planClean();
+    Q_INVOKABLE void closePlan();
+    // Carries out the plan shown (made now when none is) through the removal
+    // path, then drops what is gone.
     Q_INVOKABLE void cleanJunk();
     // Ticks or unticks one item; ticks every item of a group unless all are
     // ticked, then unticks them all.
@@ -95,6 +96,7 @@ signals:
     void junkLiveChanged();
     void junkCurrentChanged();
     void junkSystemPendingChanged();
+    void cleanPlanChanged();
 
 private:
     RemovalState& removals_;
@@ -111,6 +113,7 @@ private:
     int systemPending_ = 0;
     std::vector<JunkGroup> systemEarly_;
     Background::Latest scanTicket_;
+    ShownPlan plan_;
     void systemPartRead(unsigned long long ticket, std::vector<JunkGroup> groups);
     void homeRead(std::vector<JunkGroup> groups);
     void refreshJunkModel();

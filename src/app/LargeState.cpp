@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include <QFile>
 #include <QVariantMap>
 
 #include "app/RemovalState.h"
 #include "engines/large/LargeFiles.h"
+#include "engines/removal/Removal.h"
+#include "i18n/L.h"
 #include "platform/Background.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
@@ -92,6 +95,8 @@ void LargeState::setLargeFiles(std::vector<LargeFile> files)
     largeFiles_ = std::move(files);
     refreshLargeModels();
     emit largeFilesChanged();
+    if (plan_.shown())
+        planTrash();  // the confirmation shows the plan of the list as it is now
 }
 
 void LargeState::refreshLargeModels()
@@ -169,18 +174,49 @@ void LargeState::scanLarge()
 
 void LargeState::cancelLarge() { largeFlag_->cancelled = true; }
 
-void LargeState::trashLarge()
+Plan::Record LargeState::makePlan() const
 {
     std::vector<RemovalTarget> targets;
     for (const LargeFile& file : shownLargeFiles())
         if (file.selected)
             targets.push_back({file.url, false, file.size});
-    removals_.perform(std::move(targets), [this] {
+    return Removal::planTrash(QStringLiteral("large"), L("Arquivos grandes"), targets);
+}
+
+void LargeState::planTrash()
+{
+    Plan::Record plan = makePlan();
+    const QString heading = LF("Mover %@ para a Lixeira?", Fmt::bytes(Plan::totalBytes(plan)));
+    plan_.show(std::move(plan), heading);
+    emit trashPlanChanged();
+}
+
+void LargeState::closePlan()
+{
+    if (plan_.close())
+        emit trashPlanChanged();
+}
+
+void LargeState::trashLarge()
+{
+    Plan::Record plan = plan_.take([this] { return makePlan(); });
+    emit trashPlanChanged();
+    if (plan.empty())
+        return;
+    removals_.performPlan(std::move(plan), [this](const RemovalOutcome& outcome) {
+        // What went leaves the list; what stayed is unticked; the rest keeps its ticks.
+        std::map<std::filesystem::path, Plan::Result> results;
+        if (outcome.record)
+            for (std::size_t i = 0; i < outcome.record->plan.items.size(); ++i)
+                results[outcome.record->plan.items[i].path] = outcome.record->results[i].result;
         std::vector<LargeFile> kept;
         for (LargeFile& file : largeFiles_) {
-            std::error_code ec;
-            if (std::filesystem::exists(std::filesystem::symlink_status(file.url, ec)))
-                kept.push_back(std::move(file));
+            const auto found = results.find(file.url);
+            if (found != results.end() && (found->second == Plan::Result::done || found->second == Plan::Result::gone))
+                continue;
+            if (found != results.end() && found->second != Plan::Result::notRun)
+                file.selected = false;
+            kept.push_back(std::move(file));
         }
         setLargeFiles(std::move(kept));
     });

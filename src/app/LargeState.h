@@ -9,9 +9,11 @@
 #include <QObject>
 #include <QString>
 #include <QVariantList>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include "app/OneInstance.h"
+#include "engines/removal/PlanMap.h"
 #include "app/RecordListModel.h"
 #include "engines/records/Large.h"
 
@@ -39,6 +41,7 @@ class LargeState : public QObject, public OneInstance<LargeState> {
     Q_PROPERTY(int largeCount READ largeCount NOTIFY largeFilesChanged)
     Q_PROPERTY(RecordListModel* largeFileModel READ largeFileModel CONSTANT)
     Q_PROPERTY(RecordListModel* largeFileModelByAge READ largeFileModelByAge CONSTANT)
+    Q_PROPERTY(QVariantMap trashPlan READ trashPlan NOTIFY trashPlanChanged)
 
 public:
     explicit LargeState(RemovalState& removals, QObject* parent = nullptr);
@@ -71,7 +74,15 @@ public:
     Q_INVOKABLE void scanLarge();
     // Asks the running walk to stop; what it found is still published.
     Q_INVOKABLE void cancelLarge();
-    // Moves the ticked files to the Trash, then drops the entries that are gone.
+    // The plan of moving the ticked files to the Trash, for the confirmation
+    // (see planMap): made by planTrash, made again when the list changes
+    // while it is shown, until closePlan.
+    QVariantMap trashPlan() const { return plan_.map(); }
+    const Plan::Record& trashPlanRecord() const { return plan_.record(); }
+    Q_INVOKABLE void planTrash();
+    Q_INVOKABLE void closePlan();
+    // Carries out the plan shown (made now when none is), then drops the
+    // entries that went and unticks, with the reason, those that stayed.
     Q_INVOKABLE void trashLarge();
     Q_INVOKABLE void toggleLargeFile(const QString& fileId);
 
@@ -86,6 +97,7 @@ signals:
     void largeScannedChanged();
     void largeProgressChanged();
     void largeMinChanged();
+    void trashPlanChanged();
 
 private:
     RemovalState& removals_;
@@ -98,5 +110,7 @@ private:
     CancelFlagPtr largeFlag_ = std::make_shared<CancelFlag>();
     RecordListModel* largeFileModel_ = nullptr;
     RecordListModel* largeFileModelByAge_ = nullptr;
+    ShownPlan plan_;
+    Plan::Record makePlan() const;
     void refreshLargeModels();
 };

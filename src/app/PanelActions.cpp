@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "engines/removal/PlanText.h"
 #include "engines/removal/Removal.h"
 #include "i18n/L.h"
 #include "monitor/DesktopBus.h"
@@ -205,44 +206,55 @@ void PanelActions::testSpeed()
         });
 }
 
+void PanelActions::planEmptyTrash()
+{
+    const unsigned long long ticket = ++emptyPlanTicket_;
+    emptyPlan_.close();
+    emit emptyPlanChanged();
+    Background::run(
+        this, [folder = FS::trashFolder()] { return Removal::planEmptyTrash(folder); },
+        [this, ticket](Plan::Record plan) {
+            if (ticket != emptyPlanTicket_)
+                return;  // closed, or asked again meanwhile
+            emptyPlan_.show(std::move(plan), L("Esvaziar a Lixeira?"));
+            emit emptyPlanChanged();
+        });
+}
+
+void PanelActions::closeEmptyPlan()
+{
+    ++emptyPlanTicket_;
+    if (emptyPlan_.close())
+        emit emptyPlanChanged();
+}
+
 void PanelActions::emptyTrash()
 {
     // A second request while the first runs (a double click, the confirmation
     // answered twice) would count what the first frees again.
-    if (emptying_)
+    if (emptying_ || !emptyPlan_.shown())
         return;
+    const Plan::Record plan = emptyPlan_.take([] { return Plan::Record{}; });
+    ++emptyPlanTicket_;
+    emit emptyPlanChanged();
+    if (!plan.refusal.isEmpty()) {
+        say(plan.refusal);
+        return;
+    }
     emptying_ = true;
-    const std::filesystem::path folder = FS::trashFolder();
     const Admin::Runner admin = removals_ ? removals_->adminRunner() : Admin::Runner(Admin::run);
-    struct Emptied {
-        Trash::EmptyResult first;
-        RemovalOutcome retry;  // what the first pass kept, through the removal path and its administrator retry
-    };
     Background::run(
-        this,
-        [folder, admin] {
-            Emptied emptied{Trash::emptyTrash(folder), {}};
-            if (emptied.first.failed > 0) {
-                std::vector<RemovalTarget> kept;
-                for (const std::filesystem::path& entry : Trash::entries(folder))
-                    if (entry.filename() != ".DS_Store")
-                        kept.push_back({entry, true, FS::size(entry)});
-                emptied.retry = Removal::run(kept, admin);
-            }
-            return emptied;
-        },
-        [this](Emptied emptied) {
+        this, [plan, admin] { return Removal::runPlan(plan, admin); },
+        [this](RemovalOutcome outcome) {
             emptying_ = false;
-            const std::int64_t freed = emptied.first.freed + emptied.retry.freed;
-            if (emptied.first.refused)
-                say(L("A Lixeira não é uma pasta real deste usuário e não foi esvaziada."));
-            if (freed > 0) {
+            if (outcome.freed > 0) {
                 Sound::play(QStringLiteral("clean"));
                 if (removals_)
-                    removals_->record(freed, 0);  // the freed total and the time of the last cleanup
+                    removals_->record(outcome.freed, 0);  // the freed total and the time of the last cleanup
             }
-            if (!emptied.retry.failures.empty())
-                say(Removal::failureMessage(emptied.retry.failures, emptied.retry.adminReason));
+            const Plan::Report report = Plan::reportOf(outcome);
+            if (!report.problems.isEmpty())
+                say(report.problems.join(QLatin1Char('\n')));
             readLastClean();
             if (monitor_)
                 monitor_->refreshTrash();

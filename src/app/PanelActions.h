@@ -9,12 +9,14 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include "app/MaintenanceState.h"
 #include "app/RemovalState.h"
 #include "app/ShellState.h"
 #include "app/StartupState.h"
+#include "engines/removal/PlanMap.h"
 #include "monitor/SystemMonitor.h"
 
 class PanelActions : public QObject {
@@ -34,6 +36,7 @@ class PanelActions : public QObject {
     Q_PROPERTY(bool speedAvailable READ speedAvailable CONSTANT)
     Q_PROPERTY(QString speed READ speed NOTIFY speedChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY launchAtLoginChanged)
+    Q_PROPERTY(QVariantMap emptyPlan READ emptyPlan NOTIFY emptyPlanChanged)
     Q_PROPERTY(double cloudiness READ cloudiness NOTIFY skyChanged)
     Q_PROPERTY(QString skyTitle READ skyTitle NOTIFY skyChanged)
     Q_PROPERTY(QString skyText READ skyText NOTIFY skyChanged)
@@ -62,8 +65,15 @@ public:
     Q_INVOKABLE void freeRAM();
     // Runs the speed-test tool in the background.
     Q_INVOKABLE void testSpeed();
-    // Empties the Trash for good in the background (after the confirmation);
-    // ignored while a previous request still runs.
+    // The plan of emptying the Trash, for the confirmation (see planMap):
+    // planEmptyTrash lists and measures the entries in the background and
+    // publishes it; an empty map until then and after closeEmptyPlan.
+    QVariantMap emptyPlan() const { return emptyPlan_.map(); }
+    Q_INVOKABLE void planEmptyTrash();
+    Q_INVOKABLE void closeEmptyPlan();
+    // Carries out the plan shown in the background (after the confirmation),
+    // each entry deleted for good, locked ones retried once as administrator;
+    // ignored while a previous request still runs or before the plan is made.
     Q_INVOKABLE void emptyTrash();
     // Unmounts and ejects the volume mounted at PATH in the background (a
     // D-Bus call can take many seconds); nothing for a volume UDisks2 cannot
@@ -91,6 +101,7 @@ signals:
     void speedChanged();
     void launchAtLoginChanged();
     void skyChanged();
+    void emptyPlanChanged();
     // A background action has finished (tests wait for it).
     void finished();
 
@@ -105,6 +116,8 @@ private:
     bool testing_ = false;
     bool freeing_ = false;
     bool emptying_ = false;  // the Trash is being emptied in the background
+    ShownPlan emptyPlan_;
+    unsigned long long emptyPlanTicket_ = 0;  // the newest planning asked for
     QStringList ejecting_;
     std::optional<QString> speed_;
     bool launchAtLogin_ = false;

@@ -1,6 +1,9 @@
 #include "app/RemovalState.h"
 
+#include <memory>
+
 #include "app/ShellState.h"
+#include "engines/removal/PlanText.h"
 #include "platform/Background.h"
 #include "platform/Prefs.h"
 #include "platform/Sound.h"
@@ -33,6 +36,21 @@ void RemovalState::perform(std::vector<RemovalTarget> targets, std::function<voi
     performWork([targets = std::move(targets), admin] { return Removal::run(targets, admin); }, std::move(then));
 }
 
+void RemovalState::performPlan(Plan::Record plan, std::function<void(const RemovalOutcome&)> then)
+{
+    const Admin::Runner admin = adminRunner();
+    auto outcome = std::make_shared<RemovalOutcome>();
+    performWork(
+        [plan = std::move(plan), admin, outcome] {
+            *outcome = Removal::runPlan(plan, admin);
+            return *outcome;
+        },
+        [outcome, then = std::move(then)] {
+            if (then)
+                then(*outcome);
+        });
+}
+
 void RemovalState::performWork(std::function<RemovalOutcome()> work, std::function<void()> then)
 {
     assign(busy_, true, &RemovalState::busyChanged);
@@ -53,14 +71,18 @@ void RemovalState::publish(const RemovalOutcome& outcome)
 {
     assign(busy_, false, &RemovalState::busyChanged);
     record(outcome.freed, outcome.trashed);
+    // What each group came to (the home folder's and the system's alike) is
+    // shown on the celebration; what stayed also in the one-line alert.
+    Plan::Report report = Plan::reportOf(outcome);
     if (outcome.freed + outcome.trashed > 0) {
         Sound::play(QStringLiteral("clean"));
-        setCelebrate(Celebration{outcome.freed, outcome.trashed});
+        setCelebrate(Celebration{outcome.freed, outcome.trashed, {}, report.groups});
+    } else {
+        // nothing went: a group that failed says why in the alert
+        for (const GroupFreed& group : outcome.systemGroups)
+            if (!group.failure.isEmpty())
+                report.problems.prepend(Removal::groupReport({group}).join(QString()));
     }
-    // What each of the system's groups freed, what was left on purpose, then what was not removed.
-    QStringList lines = Removal::groupReport(outcome.systemGroups) + outcome.held;
-    if (!outcome.failures.empty())
-        lines << Removal::failureMessage(outcome.failures, outcome.adminReason);
-    if (!lines.isEmpty())
-        shell_.setMessage(lines.join(QLatin1Char('\n')));
+    if (!report.problems.isEmpty())
+        shell_.setMessage(report.problems.join(QLatin1Char('\n')));
 }

@@ -11,6 +11,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
 #include "app/OneInstance.h"
@@ -24,6 +25,7 @@ struct Celebration {
     std::int64_t freed = 0;    // deleted for good
     std::int64_t trashed = 0;  // moved to the Trash
     QString removed = {};      // the application uninstalled, or empty
+    QStringList report = {};   // one line per group: what it freed, what stayed
     bool operator==(const Celebration&) const = default;
 };
 
@@ -39,6 +41,7 @@ class RemovalState : public QObject, public RemovalService, public OneInstance<R
     Q_PROPERTY(qint64 celebrateFreed READ celebrateFreed NOTIFY celebrateChanged)
     Q_PROPERTY(qint64 celebrateTrashed READ celebrateTrashed NOTIFY celebrateChanged)
     Q_PROPERTY(QString celebrateRemoved READ celebrateRemoved NOTIFY celebrateChanged)
+    Q_PROPERTY(QStringList celebrateReport READ celebrateReport NOTIFY celebrateChanged)
 
 public:
     explicit RemovalState(ShellState& shell, QObject* parent = nullptr);
@@ -51,12 +54,14 @@ public:
     qint64 celebrateFreed() const { return celebrate_ ? celebrate_->freed : 0; }
     qint64 celebrateTrashed() const { return celebrate_ ? celebrate_->trashed : 0; }
     QString celebrateRemoved() const { return celebrate_ ? celebrate_->removed : QString(); }
+    QStringList celebrateReport() const { return celebrate_ ? celebrate_->report : QStringList(); }
     void setCelebrate(std::optional<Celebration> value);
     Q_INVOKABLE void dismissCelebration();
 
     // Deletes or trashes the targets in the background, then publishes the
     // outcome and runs `then` (main thread).
     void perform(std::vector<RemovalTarget> targets, std::function<void()> then = {}) override;
+    void performPlan(Plan::Record plan, std::function<void(const RemovalOutcome&)> then = {}) override;
     // The same for a removal made of more than the loop (an uninstall): `work`
     // runs in the background (it may wait for an administrator prompt) and
     // returns what it removed.

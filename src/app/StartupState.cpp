@@ -4,6 +4,7 @@
 
 #include "app/RemovalState.h"
 #include "app/ShellState.h"
+#include "i18n/L.h"
 #include "platform/Background.h"
 #include "platform/FS.h"
 #include "platform/LoginItem.h"
@@ -75,6 +76,23 @@ const AgentItem* StartupState::findAgent(const QString& agentId) const
     return nullptr;
 }
 
+void StartupState::planRemoval(const QString& agentId)
+{
+    const AgentItem* item = findAgent(agentId);
+    if (!item)
+        return;
+    plan_.show(Startup::planRemoval(*item), item->stopsFirst ? LF("Desativar “%@”?", item->label)
+                                                             : LF("Remover “%@”?", item->label));
+    planned_ = item->id;
+    emit removalPlanChanged();
+}
+
+void StartupState::closePlan()
+{
+    if (plan_.close())
+        emit removalPlanChanged();
+}
+
 void StartupState::removeAgent(const QString& agentId)
 {
     if (const AgentItem* item = findAgent(agentId))
@@ -83,10 +101,13 @@ void StartupState::removeAgent(const QString& agentId)
 
 void StartupState::removeAgent(const AgentItem& item)
 {
+    const bool shownForIt = plan_.shown() && planned_ == item.id;
+    const Plan::Record plan = shownForIt ? plan_.record() : Startup::planRemoval(item);
+    closePlan();
     const StartupBackend startup = backend();
     const Admin::Runner admin = removals_.adminRunner();
     // The password prompt may stay open for long: the window keeps responding.
-    Background::run(this, [startup, item, admin] { return Startup::removeItem(startup, item, admin); },
+    Background::run(this, [startup, item, plan, admin] { return Startup::removeItem(startup, item, plan, admin); },
                     [this](StartupChange change) {
                         shell_.setMessage(change.message);
                         relist();

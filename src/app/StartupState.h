@@ -7,10 +7,12 @@
 
 #include <QObject>
 #include <QString>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include "app/OneInstance.h"
 #include "app/RecordListModel.h"
+#include "engines/removal/PlanMap.h"
 #include "engines/startup/Startup.h"
 
 class RemovalState;
@@ -24,6 +26,7 @@ class StartupState : public QObject, public OneInstance<StartupState> {
     Q_PROPERTY(int agentCount READ agentCount NOTIFY agentsChanged)
     Q_PROPERTY(RecordListModel* agentModel READ agentModel CONSTANT)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY launchAtLoginChanged)
+    Q_PROPERTY(QVariantMap removalPlan READ removalPlan NOTIFY removalPlanChanged)
 
 public:
     StartupState(RemovalState& removals, ShellState& shell, QObject* parent = nullptr);
@@ -34,8 +37,14 @@ public:
 
     // Lists the startup items in the background, in the order the system gives.
     Q_INVOKABLE void loadAgents();
-    // Removes an item (the user's own to the Trash, a system launch item
-    // through the administrator) in the background, then lists the items again.
+    // The plan of removing an item, for the confirmation (see planMap);
+    // made by planRemoval, until closePlan.
+    QVariantMap removalPlan() const { return plan_.map(); }
+    Q_INVOKABLE void planRemoval(const QString& agentId);
+    Q_INVOKABLE void closePlan();
+    // Carries out the plan shown for the item (made now when none is):
+    // removes it (the user's own to the Trash, a system launch item through
+    // the administrator) in the background, then lists the items again.
     Q_INVOKABLE void removeAgent(const QString& agentId);
     void removeAgent(const AgentItem& item);
     // Switches an item on or off in the background (a service may take its
@@ -55,6 +64,7 @@ public:
 signals:
     void agentsChanged();
     void launchAtLoginChanged();
+    void removalPlanChanged();
     // A switch or a removal has finished and the list was asked for again (tests wait for it).
     void changeFinished();
 
@@ -65,6 +75,8 @@ private:
     bool launchAtLogin_ = false;
     std::optional<StartupBackend> backend_;
     RecordListModel* agentModel_ = nullptr;
+    ShownPlan plan_;
+    QUuid planned_;  // the item whose plan is shown
     StartupBackend backend() const;
     const AgentItem* findAgent(const QString& agentId) const;
     void setAgents(std::vector<AgentItem> agents);

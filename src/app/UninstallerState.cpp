@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "app/RemovalState.h"
+#include "engines/removal/PlanText.h"
 #include "app/ShellState.h"
 #include "i18n/L.h"
 #include "platform/Background.h"
@@ -133,6 +134,29 @@ void UninstallerState::setAppFiles(std::vector<JunkItem> files)
     appFileModel_->setRows(std::move(rows));
     emit appFilesChanged();
     emit selectedAppInfoChanged();
+    if (plan_.shown())
+        planUninstall();  // the confirmation shows the plan of the ticks as they are now
+}
+
+QVariantMap UninstallerState::uninstallPlan() const { return plan_.map(); }
+
+Plan::Record UninstallerState::makePlan() const
+{
+    const AppInfo* app = selectedApp_ ? findApp(*selectedApp_) : nullptr;
+    const auto mayDelete = mayDelete_ ? mayDelete_ : std::function<bool(const fs::path&)>(FS::mayDelete);
+    return app && !appLoading_ ? Sweeper::planUninstall(*app, appPlan_, appFiles_, mayDelete) : Plan::Record{};
+}
+
+void UninstallerState::planUninstall()
+{
+    plan_.show(makePlan(), L("Desinstalar?"));
+    emit uninstallPlanChanged();
+}
+
+void UninstallerState::closePlan()
+{
+    if (plan_.close())
+        emit uninstallPlanChanged();
 }
 
 QVariantMap UninstallerState::selectedAppInfo() const
@@ -149,12 +173,7 @@ QVariantMap UninstallerState::selectedAppInfo() const
             {"owner", ownerLabel(*app)},
             {"icon", iconUrl(*app)},
             {"removable", appPlan_.ok() || !ownTicked},
-            {"byPackage", ownTicked && appPlan_.ok() && app->ownerKind == AppOwner::package},
-            {"leftoversTicked", std::any_of(appFiles_.begin() + (appFiles_.empty() ? 0 : 1), appFiles_.end(),
-                                            [](const JunkItem& item) { return item.selected; })},
-            {"why", appPlan_.refusal},
-            {"packages", joinList(appPlan_.packages)},
-            {"takesApps", joinList(appPlan_.apps)}};
+            {"why", appPlan_.refusal}};
 }
 
 qint64 UninstallerState::appSelectedTotal() const
@@ -214,19 +233,19 @@ void UninstallerState::uninstallSelected()
     const AppInfo* found = selectedApp_ ? findApp(*selectedApp_) : nullptr;
     if (!found || appLoading_)
         return;
+    const Plan::Record record = plan_.take([this] { return makePlan(); });
+    emit uninstallPlanChanged();
     const AppInfo app = *found;
     const QString id = app.id();
     const UninstallPlan plan = appPlan_;
-    const std::vector<JunkItem> files = appFiles_;
     const AppBackend apps = backend();
     const Admin::Runner admin = removals_.adminRunner();
-    const auto mayDelete = mayDelete_ ? mayDelete_ : std::function<bool(const fs::path&)>(FS::mayDelete);
     // Everything runs in the background: the owner's tool and the password
     // prompt may take their time, the window keeps responding.
     auto outcome = std::make_shared<UninstallOutcome>();
     removals_.performWork(
-        [app, plan, files, apps, admin, mayDelete, outcome] {
-            *outcome = Sweeper::uninstall(app, plan, files, apps, admin, mayDelete);
+        [app, plan, record, apps, admin, outcome] {
+            *outcome = Sweeper::uninstall(app, plan, record, apps, admin);
             return outcome->removal;
         },
         [this, id, name = app.name, outcome] {
@@ -237,7 +256,8 @@ void UninstallerState::uninstallSelected()
                 return;
             if (outcome->appRemoved) {
                 // the celebration names what was uninstalled, even when nothing went to the Trash
-                removals_.setCelebrate(Celebration{outcome->removal.freed, outcome->removal.trashed, name});
+                removals_.setCelebrate(Celebration{outcome->removal.freed, outcome->removal.trashed, name,
+                                                   Plan::reportOf(outcome->removal).groups});
                 setSelectedApp(std::nullopt);
                 setAppFiles({});
                 loadApps();  // the list is read again: what the owner removed is gone

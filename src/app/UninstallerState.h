@@ -14,6 +14,7 @@
 
 #include "app/OneInstance.h"
 #include "app/RecordListModel.h"
+#include "engines/removal/PlanMap.h"
 #include "engines/apps/Apps.h"
 
 class RemovalState;
@@ -32,6 +33,7 @@ class UninstallerState : public QObject, public OneInstance<UninstallerState> {
     Q_PROPERTY(QVariantMap selectedAppInfo READ selectedAppInfo NOTIFY selectedAppInfoChanged)
     Q_PROPERTY(qint64 appSelectedTotal READ appSelectedTotal NOTIFY appFilesChanged)
     Q_PROPERTY(int appSelectedCount READ appSelectedCount NOTIFY appFilesChanged)
+    Q_PROPERTY(QVariantMap uninstallPlan READ uninstallPlan NOTIFY uninstallPlanChanged)
 
 public:
     UninstallerState(RemovalState& removals, ShellState& shell, QObject* parent = nullptr);
@@ -45,8 +47,7 @@ public:
     RecordListModel* appModel() const { return appModel_; }
     RecordListModel* appFileModel() const { return appFileModel_; }
     // The chosen application ({name, bundleID, version, path, owner, icon,
-    // removable, why, byPackage: its package goes, packages and takesApps: the
-    // others that go with it}); empty when none.
+    // removable, why}); empty when none.
     QVariantMap selectedAppInfo() const;
     qint64 appSelectedTotal() const;
     int appSelectedCount() const;
@@ -58,7 +59,15 @@ public:
     // its file list, its own item first, and its removal plan, in the background.
     Q_INVOKABLE void selectApp(const QString& id);
     Q_INVOKABLE void toggleAppFile(const QString& fileId);
-    // Asks the chosen application to quit and removes it with its ticked files.
+    // The plan of the chosen application's uninstall with its ticked files,
+    // for the confirmation (see planMap): made by planUninstall, made again
+    // when the ticks change while it is shown, until closePlan.
+    QVariantMap uninstallPlan() const;
+    const Plan::Record& uninstallPlanRecord() const { return plan_.record(); }
+    Q_INVOKABLE void planUninstall();
+    Q_INVOKABLE void closePlan();
+    // Carries out the plan shown (made now when none is): asks the chosen
+    // application to quit and removes it with its ticked files.
     Q_INVOKABLE void uninstallSelected();
 
     // The applications in use (tests: fixture places); the active profile's by default.
@@ -72,6 +81,7 @@ signals:
     void appFilesChanged();
     void appLoadingChanged();
     void selectedAppInfoChanged();
+    void uninstallPlanChanged();
 
 private:
     RemovalState& removals_;
@@ -81,6 +91,8 @@ private:
     std::optional<QString> selectedApp_;
     std::vector<JunkItem> appFiles_;
     bool appLoading_ = false;
+    ShownPlan plan_;
+    Plan::Record makePlan() const;
     UninstallPlan appPlan_;   // the chosen application's, built with its file list
     std::optional<AppBackend> backend_;
     std::function<bool(const std::filesystem::path&)> mayDelete_;

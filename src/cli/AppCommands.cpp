@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "cli/PlanOutput.h"
 #include "engines/removal/Removal.h"
 #include "platform/Admin.h"
 #include "platform/Prefs.h"
@@ -180,68 +181,40 @@ int runUninstall(Context& context)
         files.front().selected = !leftoversOnly;
     const bool ownTicked = !files.empty() && files.front().selected;
     const UninstallPlan plan = chosen->where.plan(app, chosen->apps);
+    const Plan::Record record = Sweeper::planUninstall(app, plan, files);
 
-    // The plan: the owner's command, what it takes along, what goes to the Trash.
-    const bool byCommand = ownTicked && plan.ok() && plan.byOwner();
-    const QString command = byCommand ? Sweeper::ownerCommandText(plan) : QString();
-    QJsonArray trash;
-    for (std::size_t i = 0; i < files.size(); ++i)
-        if (files[i].selected && !(i == 0 && byCommand))
-            trash.append(QJsonObject{{"path", FS::text(files[i].url)}, {"size", qint64(files[i].size)}});
+    // The plan, in the words of the window's confirmation.
     if (!context.json) {
         context.out << lineSafe(app.name) << "  (" << lineSafe(Sweeper::ownerText(app, true)) << ")\n";
-        if (byCommand)
-            context.out << LF("Comando: %@", lineSafe(command))
-                        << (plan.adminActions.empty() ? QString() : "  " + L("[administrador]")) << "\n";
-        if (ownTicked && !plan.packages.isEmpty())
-            context.out << LF("Também serão removidos os pacotes: %@", joinList(plan.packages)) << "\n";
-        if (ownTicked && !plan.apps.isEmpty())
-            context.out << LF("Apps que saem junto: %@", joinList(plan.apps)) << "\n";
-        if (!trash.isEmpty())
-            context.out << L("Para a Lixeira:") << "\n";
-        for (const QJsonValue& item : trash)
-            context.out << "  " << Fmt::bytes(item["size"].toInteger()).leftJustified(10) << " "
-                        << lineSafe(item["path"].toString()) << "\n";
+        printPlan(context, record, QString());
         for (const JunkItem& item : files)
             if (!item.selected && !item.note.isEmpty())
                 context.out << "  " << L("mantido").leftJustified(10) << " " << lineSafe(item.url) << "  ("
                             << lineSafe(item.note) << ")\n";
     }
     // A refused plan never removes the application itself.
-    if (!plan.ok() && ownTicked) {
+    if (!record.refusal.isEmpty()) {
         if (context.json)
-            context.printJson(QJsonObject{{"refused", plan.refusal}});
-        context.err << lineSafe(plan.refusal) << "\n";
+            context.printJson(QJsonObject{{"refused", record.refusal}});
+        context.err << lineSafe(record.refusal) << "\n";
         return Failure;
     }
     if (!yes) {
         if (context.json)
-            context.printJson(QJsonObject{{"dryRun", true},
-                                          {"command", command},
-                                          {"packages", QJsonArray::fromStringList(ownTicked ? plan.packages : QStringList())},
-                                          {"apps", QJsonArray::fromStringList(ownTicked ? plan.apps : QStringList())},
-                                          {"trash", trash}, {"appStays", ownTicked ? QString() : plan.refusal}});
+            printPlan(context, record, QString());
         else
             context.out << L("Execute de novo com --yes para desinstalar.") << "\n";
         return Success;
     }
 
-    const UninstallOutcome outcome = Sweeper::uninstall(app, plan, files, chosen->where, Admin::run);
-    if (auto settings = Prefs::standard())
-        Prefs::recordRemoval(*settings, outcome.removal.freed, outcome.removal.trashed);
-    const QString message = Removal::failureMessage(outcome.removal.failures, outcome.removal.adminReason);
-    if (context.json) {
-        context.printJson(QJsonObject{{"removed", outcome.appRemoved}, {"trashed", qint64(outcome.removal.trashed)},
-                                      {"appStays", outcome.appStays}, {"message", message}});
-    } else {
-        context.out << LF("%@ na Lixeira", Fmt::bytes(outcome.removal.trashed)) << "\n";
-        if (!outcome.appStays.isEmpty())
-            context.err << lineSafe(outcome.appStays) << "\n";
-        if (!message.isEmpty())
-            context.err << lineSafe(message) << "\n";
-    }
+    const UninstallOutcome outcome = Sweeper::uninstall(app, plan, record, chosen->where, Admin::run, Plan::Origin::cli);
+    if (!context.json && !outcome.appStays.isEmpty())
+        context.err << lineSafe(outcome.appStays) << "\n";
+    printOutcome(context, outcome.removal, QJsonObject{{"removed", outcome.appRemoved}, {"appStays", outcome.appStays}});
     // Asked for, the application had to go; and every ticked file had to.
-    return outcome.removal.failures.empty() && (!ownTicked || outcome.appRemoved) ? Success : Failure;
+    return outcome.removal.failures.empty() && outcome.removal.held.isEmpty() && (!ownTicked || outcome.appRemoved)
+               ? Success
+               : Failure;
 }
 
 } // namespace

@@ -1,16 +1,16 @@
 #include "cli/JunkCommands.h"
 
 #include <algorithm>
-#include <future>
 
 #include <QJsonObject>
 
+#include "cli/PlanOutput.h"
+#include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
 #include "i18n/L.h"
 #include "platform/Admin.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
-#include "platform/Prefs.h"
 #include "profiles/Profile.h"
 
 namespace Cli {
@@ -30,13 +30,8 @@ bool isGroupId(const QString& id)
 std::vector<JunkGroup> scanAll()
 {
     const Profiles::JunkCatalogue& catalogue = Profiles::active().junk;
-    // The package tools answer while the home folder is walked.
-    std::future<std::vector<JunkGroup>> system =
-        std::async(std::launch::async, [&catalogue] { return Profiles::systemGroups(catalogue); });
-    std::vector<JunkGroup> groups = Sweeper::scanJunk(catalogue.rules());
-    for (JunkGroup& group : system.get())
-        groups.push_back(std::move(group));
-    return groups;
+    return Sweeper::scanAllJunk(catalogue.rules(), catalogue.systemPart ? Sweeper::SystemPartReader(catalogue.systemPart)
+                                                                       : Sweeper::SystemPartReader());
 }
 
 // ---- junk ----
@@ -113,65 +108,6 @@ QString parseClean(const QStringList& args, CleanOptions& options)
     return {};
 }
 
-std::int64_t sizeOf(const std::vector<RemovalTarget>& targets)
-{
-    std::int64_t sum = 0;
-    for (const RemovalTarget& target : targets)
-        sum += target.size;
-    return sum;
-}
-
-// The system's chosen items, which the administrator removes.
-std::vector<JunkGroup> systemChosen(const std::vector<JunkGroup>& groups, const QStringList& ids)
-{
-    std::vector<JunkGroup> chosen = Sweeper::chosenGroups(groups, ids);
-    std::erase_if(chosen, [](const JunkGroup& group) { return !group.admin; });
-    return chosen;
-}
-
-void printPlan(const Context& context, const std::vector<RemovalTarget>& targets,
-               const std::vector<JunkGroup>& system)
-{
-    std::int64_t systemTotal = 0;
-    for (const JunkGroup& group : system)
-        systemTotal += group.total();
-    if (context.json) {
-        QJsonArray items;
-        for (const RemovalTarget& target : targets)
-            items.append(QJsonObject{{"path", FS::text(target.url)},
-                                     {"size", qint64(target.size)},
-                                     {"permanent", target.permanent}});
-        for (const JunkGroup& group : system)
-            for (const JunkItem& item : group.items)
-                items.append(QJsonObject{{"path", FS::text(item.url)},
-                                         {"name", item.name},
-                                         {"group", group.id},
-                                         {"size", item.sizeKnown ? QJsonValue(qint64(item.size)) : QJsonValue()},
-                                         {"permanent", true},
-                                         {"admin", true}});
-        context.printJson(QJsonObject{
-            {"dryRun", true}, {"items", items}, {"total", qint64(sizeOf(targets) + systemTotal)}});
-        return;
-    }
-    context.out << L("Seria removido (execute de novo com --yes para remover):") << "\n";
-    // How each item goes, in a column as wide as the longer of the two words.
-    const QString deleted = L("apagar");
-    const QString trashed = L("para a Lixeira");
-    const qsizetype width = std::max(deleted.size(), trashed.size()) + 1;
-    for (const RemovalTarget& target : targets)
-        context.out << "  " << (target.permanent ? deleted : trashed).leftJustified(width)
-                    << Fmt::bytes(target.size).leftJustified(10) << " " << lineSafe(target.url) << "\n";
-    for (const JunkGroup& group : system)
-        for (const JunkItem& item : group.items)
-            context.out << "  " << deleted.leftJustified(width) << sizeText(item.size, item.sizeKnown).leftJustified(10)
-                        << " " << lineSafe(item.name) << "  " << L("[administrador]") << "\n";
-    if (!system.empty())
-        context.out
-            << L("Uma senha de administrador será pedida; pacotes e versões de Snaps removidos não podem ser recuperados da Lixeira.")
-            << "\n";
-    context.out << LF("Total: %@", Fmt::bytes(sizeOf(targets) + systemTotal)) << "\n";
-}
-
 int runClean(Context& context)
 {
     CleanOptions options;
@@ -180,43 +116,14 @@ int runClean(Context& context)
         return context.usageError(problem);
 
     const std::vector<JunkGroup> groups = scanAll();
+    const Plan::Record plan = Sweeper::planClean(groups, options.groups);
     if (options.dryRun || !options.yes) {
-        printPlan(context, Sweeper::cleanTargets(groups, options.groups), systemChosen(groups, options.groups));
+        printPlan(context, plan, L("Seria removido (execute de novo com --yes para remover):"));
         return Success;
     }
-
-    const Profiles::JunkCatalogue& catalogue = Profiles::active().junk;
-    const RemovalOutcome outcome = Sweeper::cleanJunk(groups, options.groups, Admin::run, catalogue.cleanSystem);
-    // Kept like the window keeps it, so both show the same running total.
-    if (auto settings = Prefs::standard())
-        Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);
-    const QString message = Removal::failureMessage(outcome.failures, outcome.adminReason);
-
-    if (context.json) {
-        QJsonArray failures;
-        for (const QString& name : outcome.failures)
-            failures.append(name);
-        QJsonArray system;
-        for (const GroupFreed& group : outcome.systemGroups) {
-            QJsonObject row{{"id", group.id}, {"title", group.title}, {"freed", qint64(group.freed)}};
-            if (!group.failure.isEmpty())
-                row.insert("failure", group.failure);
-            system.append(row);
-        }
-        context.printJson(QJsonObject{{"freed", qint64(outcome.freed)},
-                                      {"trashed", qint64(outcome.trashed)},
-                                      {"failures", failures},
-                                      {"message", message},
-                                      {"systemGroups", system}});
-    } else {
-        for (const QString& line : Removal::groupReport(outcome.systemGroups))
-            context.out << lineSafe(line) << "\n";
-        context.out << LF("%@ liberados", Fmt::bytes(outcome.freed)) << "\n";
-        if (outcome.trashed > 0)
-            context.out << LF("%@ na Lixeira", Fmt::bytes(outcome.trashed)) << "\n";
-        if (!message.isEmpty())
-            context.err << lineSafe(message) << "\n";
-    }
+    const RemovalOutcome outcome =
+        Sweeper::cleanJunk(plan, groups, Admin::run, Profiles::active().junk.cleanSystem, Plan::Origin::cli);
+    printOutcome(context, outcome);
     return outcome.complete() ? Success : Failure;
 }
 

@@ -74,7 +74,7 @@ int switchItem(Context& context, const AgentItem& item, bool on)
 int removeItem(Context& context, const AgentItem& item)
 {
     const Admin::Runner admin = adminOverride ? adminOverride : Admin::Runner(Admin::run);
-    const StartupChange removal = Startup::removeItem(backend(), item, admin);
+    const StartupChange removal = Startup::removeItem(backend(), item, Startup::planRemoval(item), admin);
     (removal.ok ? context.out : context.err) << removal.message << "\n";
     return removal.ok ? Success : Failure;
 }

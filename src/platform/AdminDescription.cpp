@@ -67,6 +67,22 @@ QString describe(const Action& action)
     return text(verb) + (action.args.empty() ? QString() : QLatin1Char(' ') + joined(action.args));
 }
 
+QString toolOf(const Action& action)
+{
+    const std::string& verb = action.verb;
+    if (verb == kRemovePackages)
+        return QStringLiteral("apt-get remove");
+    if (verb == kRemoveSnap || verb == kRemoveSnapRevision)
+        return QStringLiteral("snap remove");
+    if (verb == kRemoveFlatpakRuntimes)
+        return QStringLiteral("flatpak uninstall");
+    if (verb == kVacuumJournal || verb == kCleanPackageCache)
+        return describe(action);
+    if (verb == kUnitEnable || verb == kUnitDisable)
+        return QStringLiteral("systemctl");
+    return {};
+}
+
 QString describe(const Request& request)
 {
     if (request.actions.empty())

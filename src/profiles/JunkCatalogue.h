@@ -21,10 +21,6 @@ struct JunkCatalogue {
                                            const Admin::Runner& admin) = nullptr;
 };
 
-// Every part of the catalogue's system junk, read at once (each part on its
-// own thread), in the order the groups are shown; nothing without a system part.
-std::vector<JunkGroup> systemGroups(const JunkCatalogue& catalogue);
-
 JunkCatalogue linuxJunk();
 JunkCatalogue macosJunk();
 

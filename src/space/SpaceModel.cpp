@@ -6,7 +6,10 @@
 #include <QSemaphore>
 #include <QVariantMap>
 
+#include "engines/removal/Removal.h"
+#include "i18n/L.h"
 #include "platform/FS.h"
+#include "platform/Fmt.h"
 #include "platform/Sound.h"
 #include "space/SpaceMeasure.h"
 
@@ -100,6 +103,11 @@ SpaceModel::SpaceModel(QObject* parent)
     : QObject(parent), current_(cleaned(FS::home())), entryModel_(new SpaceEntryModel(this))
 {
     pool_.setMaxThreadCount(8);
+    // the confirmation shows the plan of the selection as it is now
+    connect(this, &SpaceModel::totalsChanged, this, [this] {
+        if (plan_.shown())
+            planTrash();
+    });
 }
 
 SpaceModel::~SpaceModel()
@@ -308,15 +316,37 @@ void SpaceModel::setRemovals(QObject* removals)
     emit removalsChanged();
 }
 
-void SpaceModel::trashSelection()
+Plan::Record SpaceModel::makePlan() const
 {
     std::vector<RemovalTarget> targets;
     for (const SizeEntry& entry : selectedEntries())
         targets.push_back({entry.url, false, std::max<std::int64_t>(entry.size, 0)});
-    if (targets.empty() || !removals_ || !removalsObject_)
+    return Removal::planTrash(QStringLiteral("space"), L("Espaço"), targets);
+}
+
+void SpaceModel::planTrash()
+{
+    Plan::Record plan = makePlan();
+    const auto count = qint64(plan.items.size());
+    const QString heading = LP(count, "Mover %ld itens (%@) para a Lixeira?", count, Fmt::bytes(Plan::totalBytes(plan)));
+    plan_.show(std::move(plan), heading);
+    emit trashPlanChanged();
+}
+
+void SpaceModel::closePlan()
+{
+    if (plan_.close())
+        emit trashPlanChanged();
+}
+
+void SpaceModel::trashSelection()
+{
+    Plan::Record plan = plan_.take([this] { return makePlan(); });
+    emit trashPlanChanged();
+    if (plan.empty() || !removals_ || !removalsObject_)
         return;
     const QPointer<SpaceModel> self(this);
-    removals_->perform(std::move(targets), [self] {
+    removals_->performPlan(std::move(plan), [self](const RemovalOutcome&) {
         if (self)
             self->open(self->current(), false);
     });

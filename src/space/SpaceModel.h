@@ -19,8 +19,10 @@
 #include <QUrl>
 #include <QUuid>
 #include <QVariantList>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
+#include "engines/removal/PlanMap.h"
 #include "engines/removal/RemovalService.h"
 #include "space/SpaceLogic.h"
 
@@ -67,6 +69,7 @@ class SpaceModel : public QObject {
     Q_PROPERTY(QString homePath READ homePath CONSTANT)
     // The window's removal path (an object that is a RemovalService).
     Q_PROPERTY(QObject* removals READ removals WRITE setRemovals NOTIFY removalsChanged)
+    Q_PROPERTY(QVariantMap trashPlan READ trashPlan NOTIFY trashPlanChanged)
 
 public:
     explicit SpaceModel(QObject* parent = nullptr);
@@ -88,8 +91,16 @@ public:
     Q_INVOKABLE void activate(const QString& id);
     // Whether the entry may be selected (and so removed).
     Q_INVOKABLE bool canSelect(const QString& id) const;
-    // Moves the selected entries to the Trash through the removal path, then
-    // lists the folder again; nothing without a selection or a removal path.
+    // The plan of moving the selected entries to the Trash, for the
+    // confirmation (see planMap): made by planTrash, made again when the
+    // selection or its sizes change while it is shown, until closePlan.
+    QVariantMap trashPlan() const { return plan_.map(); }
+    const Plan::Record& trashPlanRecord() const { return plan_.record(); }
+    Q_INVOKABLE void planTrash();
+    Q_INVOKABLE void closePlan();
+    // Carries out the plan shown (made now when none is) through the removal
+    // path, then lists the folder again; nothing without a selection or a
+    // removal path.
     Q_INVOKABLE void trashSelection();
 
     QObject* removals() const { return removalsObject_; }
@@ -132,6 +143,7 @@ signals:
     void hoveredChanged();
     void showHiddenChanged();
     void removalsChanged();
+    void trashPlanChanged();
 
 private:
     void finishLoad(const QUuid& token);
@@ -150,6 +162,8 @@ private:
     SpaceEntryModel* entryModel_;
     QPointer<QObject> removalsObject_;
     RemovalService* removals_ = nullptr;
+    ShownPlan plan_;
+    Plan::Record makePlan() const;
     QThreadPool pool_;  // the loads' measuring; a superseded one ends soon after its cancel
 
     friend class SpaceEntryModel;

@@ -9,6 +9,7 @@ Item {
     property real freed: 0
     property real trashed: 0
     property string removed: ""   // the application uninstalled, if any
+    property var report: []       // one line per group: what it freed, what stayed
     signal dismiss()
 
     // the running figure: to `freed` when something was deleted, else to `trashed`
@@ -112,6 +113,29 @@ Item {
                 font.pixelSize: 12
                 wrapMode: Text.WordWrap
                 horizontalAlignment: Text.AlignHCenter
+            }
+            // what each group came to
+            Rectangle {
+                Layout.fillWidth: true
+                Layout.topMargin: 6
+                visible: view.report.length > 0
+                implicitHeight: 1
+                color: DS.withAlpha(DS.text, 0.12)
+            }
+            Repeater {
+                model: view.report
+                Text {
+                    required property string modelData
+                    objectName: "celebrationReportLine"
+                    textFormat: Text.PlainText
+                    Layout.fillWidth: true
+                    Layout.maximumWidth: 324
+                    text: modelData
+                    color: DS.muted
+                    font.pixelSize: 12
+                    wrapMode: Text.Wrap
+                    horizontalAlignment: Text.AlignLeft
+                }
             }
             PrimaryButton {
                 id: done

@@ -265,7 +265,10 @@ Item {
                     visible: mon.trashKnown && mon.trashSize > 0
                     compact: true
                     text: I18n.L("Esvaziar")
-                    onClicked: confirmEmpty.open()
+                    onClicked: {
+                        actions.planEmptyTrash()
+                        confirmEmpty.open()
+                    }
                 }
             }
             TelemetryRow {
@@ -404,9 +407,10 @@ Item {
         objectName: "emptyTrashConfirm"
         width: panel.width - 32
         heading: I18n.L("Esvaziar a Lixeira?")
-        message: I18n.LF("%@ serão apagados definitivamente. Não dá para desfazer.", [Fmt.bytes(mon.trashSize)])
+        plan: actions.emptyPlan
         confirmText: I18n.L("Esvaziar")
         onConfirmed: actions.emptyTrash()
+        onClosed: actions.closeEmptyPlan()
     }
 
     Shortcut { sequences: ["Esc"]; enabled: !confirmEmpty.visible && !footerMenu.visible; onActivated: panel.dismiss() }

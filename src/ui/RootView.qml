@@ -56,6 +56,7 @@ Item {
             freed: RemovalState.celebrateFreed
             trashed: RemovalState.celebrateTrashed
             removed: RemovalState.celebrateRemoved
+            report: RemovalState.celebrateReport
             onDismiss: RemovalState.dismissCelebration()
         }
     }

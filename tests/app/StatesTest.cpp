@@ -152,25 +152,28 @@ TEST(CleanJunk, TickingFollowsTheGroupRules)
 {
     FeatureStates states;
     states.junk.setJunkGroups({groupOf("trash", {itemAt("/nowhere/a", 10, true), itemAt("/nowhere/b", 20, false)})});
-    EXPECT_TRUE(states.junk.trashWillEmpty());
     states.junk.toggleJunkGroup("trash");  // some ticked → all ticked
     EXPECT_EQ(states.junk.junkSelectedTotal(), 30);
     states.junk.toggleJunkGroup("trash");  // all ticked → none
     EXPECT_EQ(states.junk.junkSelectedTotal(), 0);
-    EXPECT_FALSE(states.junk.trashWillEmpty());
     states.junk.toggleJunkItem("trash", states.junk.junkGroups()[0].items[1].id.toString(QUuid::WithoutBraces));
     EXPECT_EQ(states.junk.junkSelectedTotal(), 20);
     EXPECT_EQ(states.junk.junkGroupModel()->count(), 1);
     EXPECT_TRUE(states.junk.junkGroupModel()->get(0).value("someOn").toBool());
     EXPECT_FALSE(states.junk.junkGroupModel()->get(0).value("allOn").toBool());
 
-    // the confirmation says that installers go to the Trash only while one is ticked
+    // the confirmation's plan follows the ticks while it is shown: installers
+    // go to the Trash only once one is ticked, and nothing after it closed
     JunkGroup caches = groupOf("caches", {itemAt("/nowhere/c", 5, true)});
     caches.permanent = true;
     states.junk.setJunkGroups({caches, groupOf("installers", {itemAt("/nowhere/setup.deb", 7, false)})});
-    EXPECT_FALSE(states.junk.junkToTrash());
+    states.junk.planClean();
+    EXPECT_EQ(Plan::totalOf(states.junk.cleanPlanRecord(), Plan::Fate::trashed).count, 0);
     states.junk.toggleJunkGroup("installers");
-    EXPECT_TRUE(states.junk.junkToTrash());
+    EXPECT_EQ(Plan::totalOf(states.junk.cleanPlanRecord(), Plan::Fate::trashed).count, 1);
+    EXPECT_EQ(states.junk.cleanPlan().value("lines").toStringList().size(), 2);
+    states.junk.closePlan();
+    EXPECT_TRUE(states.junk.cleanPlan().isEmpty());
 }
 
 TEST(LargestFirst, KeepsFourAndTheOrderOfEqualTotals)

@@ -6,6 +6,7 @@
 
 #include "cli/AppCommands.h"
 #include "i18n/L.h"
+#include "platform/Fmt.h"
 #include "platform/FS.h"
 #include "profiles/Profile.h"
 #include "support/Bundles.h"
@@ -109,7 +110,10 @@ TEST(LinuxAppCli, AppsLeftoversAndThePlan)
     // the package name names both of its applications: one plan that names the other, nothing done without --yes
     const CliOutcome plan = runCli({"uninstall", "xterm"});
     EXPECT_EQ(plan.status, Cli::Success) << qPrintable(plan.err);
-    EXPECT_TRUE(plan.out.contains(LF("Comando: %@", "apt-get remove xterm") + "  " + L("[administrador]"))) << qPrintable(plan.out);
+    EXPECT_TRUE(plan.out.contains(LF("Removidos por %@ (não podem ser restaurados): %@", "apt-get remove",
+                                     itemCount(1) + ", " + Fmt::bytes(2456 * 1024))))
+        << qPrintable(plan.out);
+    EXPECT_TRUE(plan.out.contains(LF("Com senha de administrador: %@", "XTerm"))) << qPrintable(plan.out);
     EXPECT_TRUE(plan.out.contains(LF("Apps que saem junto: %@", "UXTerm"))) << qPrintable(plan.out);
     EXPECT_TRUE(std::filesystem::exists(fx.home / ".config/xterm"));
 

@@ -9,6 +9,7 @@
 #include "engines/JunkFixture.h"
 #include "i18n/L.h"
 #include "platform/Admin.h"
+#include "platform/FS.h"
 #include "platform/Prefs.h"
 #include "support/FixtureSystem.h"
 #include "support/Fixtures.h"
@@ -81,7 +82,7 @@ TEST_F(JunkCli, CleanRemovesOnlyWithYesAndOnlyTheSelectedOrTheNamedGroup)
         EXPECT_TRUE(fs::exists(installer()));
     }
     const CliOutcome plan = runCli({"clean"});
-    EXPECT_TRUE(plan.out.contains(QString::fromStdString(example().string())));
+    EXPECT_TRUE(plan.out.contains(FS::pretty(example()))) << qPrintable(plan.out);
     EXPECT_FALSE(plan.out.contains("Safari"));
     EXPECT_EQ(storedTotal(), before);
 

@@ -98,7 +98,7 @@ TEST(RemovalLoop, FailuresOutsideTheTrashAreOnlyReported)
         writeFile(locked.back());
         targets.push_back({locked.back(), i % 2 == 0, 100});  // deletions and Trash moves alike
     }
-    writeFile(folder / "caf\xe9/x");  // the last component, shown even when not UTF-8
+    writeFile(folder / "caf\xe9/x");
     locked.push_back(folder / "caf\xe9/x");
     targets.push_back({folder.native() + "/caf\xe9/", true, 100});
     LockedPart lock(locked);
@@ -108,8 +108,11 @@ TEST(RemovalLoop, FailuresOutsideTheTrashAreOnlyReported)
     const RemovalOutcome outcome = Removal::run(targets, admin.runner());
 
     EXPECT_EQ(outcome.freed + outcome.trashed, 0);
-    EXPECT_EQ(outcome.failures, (std::vector<QString>{"busy1.db", "busy2.db", "busy3.db", "busy4.db", "busy5.db", "busy6.db",
-                                       "busy7.db", "caf\xef\xbf\xbd"}));
+    std::vector<QString> named;  // each by its whole path, shown even when not UTF-8
+    for (int i = 1; i <= 7; ++i)
+        named.push_back(FS::pretty(folder / ("busy" + std::to_string(i) + ".db")));
+    named.push_back(FS::pretty(folder) + "/caf\xef\xbf\xbd");
+    EXPECT_EQ(outcome.failures, named);
     EXPECT_TRUE(admin.requests.empty());  // neither failed moves nor deletions outside the Trash
     for (const fs::path& file : locked) {
         EXPECT_TRUE(present(file));
@@ -138,7 +141,8 @@ TEST(RemovalRetry, LockedTrashEntriesGetOneAdministratorRequest)
         {folder / "elsewhere" / hostile, true, 1}, {first, true, 20}, {box / "inner", true, 300}};
     RemovalOutcome outcome = Removal::run(targets, admin.runner());
     EXPECT_EQ(outcome.freed, 0);
-    EXPECT_EQ(outcome.failures, (std::vector<QString>{hostile.c_str(), hostile.c_str(), "inner"}));
+    EXPECT_EQ(outcome.failures, (std::vector<QString>{FS::pretty(folder / "elsewhere" / hostile), FS::pretty(first),
+                                                      FS::pretty(box / "inner")}));
     EXPECT_TRUE(present(first));
     EXPECT_TRUE(Removal::failureMessage(outcome.failures, outcome.adminReason).endsWith(" — " + L("Cancelado")));
 
@@ -157,7 +161,7 @@ TEST(RemovalRetry, LockedTrashEntriesGetOneAdministratorRequest)
                                           {Admin::kTrashRemove, {trash, idOf(box / "inner"), box.filename().native() + "/inner"}}}));
     EXPECT_TRUE(admin.requests[1].script.empty());
     EXPECT_EQ(outcome.freed, 320);
-    EXPECT_EQ(outcome.failures, (std::vector<QString>{hostile.c_str()}));  // only the one outside is left
+    EXPECT_EQ(outcome.failures, (std::vector<QString>{FS::pretty(folder / "elsewhere" / hostile)}));  // only the one outside is left
     EXPECT_TRUE(present(folder / "elsewhere" / hostile));
     EXPECT_FALSE(present(first));
     EXPECT_FALSE(present(infoFor(first)));
@@ -200,7 +204,7 @@ TEST(RemovalRetry, ASwapBeforeTheAdministratorRunsLeavesTheItemAFailure)
     ASSERT_EQ(requests, 1);
     EXPECT_FALSE(present(entry));  // as its path reads now
     EXPECT_EQ(outcome.freed, 0);
-    EXPECT_EQ(outcome.failures, std::vector<QString>{"locked"});
+    EXPECT_EQ(outcome.failures, std::vector<QString>{FS::pretty(entry)});
     fs::remove(FS::trashFolder());
     fs::rename(real, FS::trashFolder());
     EXPECT_TRUE(present(entry / "inner"));
@@ -221,7 +225,7 @@ TEST(RemovalRetry, AMountPointInsideIsNeverRetried)
     RecordingAdmin admin;
     const RemovalOutcome outcome = Removal::run({{entry, true, 500}}, admin.runner());
     EXPECT_TRUE(admin.requests.empty());
-    EXPECT_EQ(outcome.failures, std::vector<QString>{"cache"});
+    EXPECT_EQ(outcome.failures, std::vector<QString>{FS::pretty(entry)});
     EXPECT_EQ(outcome.freed, 0);
     EXPECT_EQ(readFile(folder / "Documents/thesis.tex"), "years of work");
 }
@@ -239,7 +243,95 @@ TEST(RemovalLoop, ATrashThatIsALinkIsNeitherEmptiedNorRetried)
     const RemovalOutcome outcome = Removal::run({{FS::trashFolder() / "thesis.tex", true, 4096}}, admin.runner());
     EXPECT_EQ(readFile(folder / "Important/thesis.tex"), "precious");
     EXPECT_EQ(outcome.freed, 0);
-    EXPECT_EQ(outcome.failures, std::vector<QString>{"thesis.tex"});
+    EXPECT_EQ(outcome.failures, std::vector<QString>{FS::pretty(FS::trashFolder() / "thesis.tex")});
     EXPECT_TRUE(admin.requests.empty());
     fs::remove(FS::trashFolder());
+}
+
+TEST(RemovalPlan, WhatChangedSinceThePlanIsHeldBackUntouched)
+{
+    const fs::path folder = freshFolder("removal-plan-changed");
+    const fs::path elsewhere = freshFolder("removal-plan-elsewhere");
+    writeFile(folder / "grows.log", "a little");
+    writeFile(folder / "swapped.txt");
+    writeFile(folder / "renewed/inside");
+    writeFile(folder / "same.txt");
+    writeFile(elsewhere / "precious");
+    const Plan::Record plan = Removal::planTrash(
+        "large", "Large", {{folder / "grows.log", false, 1}, {folder / "swapped.txt", false, 1},
+                           {folder / "renewed", false, 1}, {folder / "same.txt", false, 1}});
+    ASSERT_EQ(plan.items.size(), 4u);
+    EXPECT_EQ(plan.items[0].label, FS::pretty(folder / "grows.log"));
+
+    // between the confirmation and the click: a file grows, one becomes a
+    // link to something else, a folder is made anew
+    writeFile(folder / "grows.log", "a little, and then much more");
+    fs::remove(folder / "swapped.txt");
+    fs::create_symlink(elsewhere / "precious", folder / "swapped.txt");
+    writeFile(folder / "replacement/inside");
+    fs::remove_all(folder / "renewed");
+    fs::rename(folder / "replacement", folder / "renewed");
+
+    const RemovalOutcome outcome = Removal::runPlan(plan, {});
+    ASSERT_TRUE(outcome.record);
+    const std::vector<Plan::ItemResult>& results = outcome.record->results;
+    EXPECT_EQ(results[0].result, Plan::Result::held);
+    EXPECT_EQ(results[0].reason, L("mudou depois da análise"));
+    EXPECT_EQ(results[1].result, Plan::Result::held);
+    EXPECT_EQ(results[1].reason, L("um link tomou o lugar do item"));
+    EXPECT_EQ(results[2].result, Plan::Result::held);
+    EXPECT_EQ(results[3].result, Plan::Result::done);
+    EXPECT_FALSE(results[3].trashedAs.empty());
+    EXPECT_TRUE(present(folder / "grows.log"));
+    EXPECT_TRUE(fs::is_symlink(folder / "swapped.txt"));
+    EXPECT_TRUE(present(elsewhere / "precious"));
+    EXPECT_TRUE(present(folder / "renewed/inside"));
+    EXPECT_FALSE(present(folder / "same.txt"));
+    EXPECT_EQ(outcome.trashed, 1);
+    EXPECT_EQ(outcome.held.size(), 3);
+    EXPECT_FALSE(outcome.complete());
+}
+
+TEST(RemovalPlan, ThePathInTwoGroupsGoesOnceAndCountsOnce)
+{
+    const fs::path folder = freshFolder("removal-plan-twice");
+    writeFile(folder / "cache/blob");
+    Plan::Record plan;
+    for (const char* group : {"caches", "devcache"}) {
+        Plan::Item item;
+        item.group = group;
+        item.path = folder / "cache";
+        item.size = 4096;
+        item.identity = Removal::identityOf(item.path);
+        plan.items.push_back(item);
+    }
+    const RemovalOutcome outcome = Removal::runPlan(plan, {});
+    EXPECT_EQ(outcome.record->results[0].result, Plan::Result::done);
+    EXPECT_EQ(outcome.record->results[1].result, Plan::Result::gone);
+    EXPECT_EQ(outcome.freed, 4096);
+    EXPECT_TRUE(outcome.complete());
+    EXPECT_FALSE(present(folder / "cache"));
+}
+
+TEST(RemovalPlan, EmptyingTheTrashListsEveryEntryAndRefusesALink)
+{
+    const fs::path folder = freshFolder("removal-plan-trash");
+    trashed(folder, "one.txt");
+    trashed(folder, ".hidden");
+    const Plan::Record plan = Removal::planEmptyTrash(FS::trashFolder());
+    EXPECT_TRUE(plan.refusal.isEmpty());
+    EXPECT_GE(plan.items.size(), 2u);
+    for (const Plan::Item& item : plan.items)
+        EXPECT_EQ(item.fate, Plan::Fate::deleted);
+    const RemovalOutcome outcome = Removal::runPlan(plan, {});
+    EXPECT_TRUE(outcome.complete());
+    EXPECT_TRUE(Trash::entries(FS::trashFolder()).empty());
+
+    const fs::path real = freshFolder("removal-plan-real-trash");
+    const fs::path trash = FS::trashFolder().parent_path();
+    fs::rename(trash, real / "Trash");
+    fs::create_directory_symlink(real / "Trash", trash);
+    EXPECT_FALSE(Removal::planEmptyTrash(FS::trashFolder()).refusal.isEmpty());
+    fs::remove(trash);
+    fs::rename(real / "Trash", trash);
 }

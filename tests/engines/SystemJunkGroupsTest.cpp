@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "engines/apps/LinuxPackageTools.h"
+#include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
 #include "engines/junk/LinuxSystemJunk.h"
 #include "engines/junk/SystemClean.h"
@@ -405,7 +406,7 @@ TEST(SystemJunkClean, ADismissedPromptLeavesEverythingAndTheHomeFolderIsCleanedA
         return Admin::Reply{false, L("Cancelado"), {}, {}};
     };
     const RemovalOutcome outcome = Sweeper::cleanJunk(
-        groups, {}, tools.admin,
+        Sweeper::planClean(groups), groups, tools.admin,
         [&tools](const std::vector<JunkGroup>& chosen, const std::vector<JunkGroup>& all, const Admin::Runner&) {
             return clean(chosen, all, tools);
         });
@@ -422,6 +423,16 @@ TEST(SystemJunkClean, ADismissedPromptLeavesEverythingAndTheHomeFolderIsCleanedA
     }
     EXPECT_TRUE(present(full.places.root / "var/cache/apt/archives/vim_9.0_amd64.deb"));
     EXPECT_TRUE(present(full.places.root / "var/log/syslog.1"));
+    // The record says what went and what did not, item by item: the home
+    // folder's cache went, every system item stayed with the prompt's answer.
+    ASSERT_TRUE(outcome.record);
+    const Plan::Outcome& record = *outcome.record;
+    for (std::size_t i = 0; i < record.plan.items.size(); ++i) {
+        const bool home = record.plan.items[i].group == "appcache";
+        EXPECT_EQ(record.results[i].result, home ? Plan::Result::done : Plan::Result::failed) << i;
+        if (!home)
+            EXPECT_EQ(record.results[i].reason, L("Cancelado")) << i;
+    }
 }
 
 TEST(SystemJunkClean, APackagePlanIsRefusedWhenItIsTooLargeTakesWhatWasNotOfferedOrAnApp)
@@ -467,18 +478,20 @@ TEST(SystemJunkClean, AHeldGroupIsNeverRun)
     held.id = "pkgcache";
     held.admin = true;
     held.held = true;
+    held.title = "Downloaded packages";
     held.items.push_back({QUuid::createUuid(), "/var/cache/apt/archives", "archives", 10, false, {}, {}, true});
     held.items.front().note = "Em uso por apt-get";
     EXPECT_TRUE(Sweeper::chosenGroups({held}, {"pkgcache"}).empty());
-    // Named on its own, it is not run and says who holds it.
+    // Named on its own, it is not run and its plan says who holds it.
     int asked = 0;
-    const RemovalOutcome outcome = Sweeper::cleanJunk({held}, {"pkgcache"}, {}, [&asked](auto&&...) {
+    const Plan::Record plan = Sweeper::planClean({held}, {"pkgcache"});
+    EXPECT_TRUE(plan.empty());
+    EXPECT_EQ(plan.leftOut, QStringList{"Downloaded packages: Em uso por apt-get"});
+    const RemovalOutcome outcome = Sweeper::cleanJunk(plan, {held}, {}, [&asked](auto&&...) {
         ++asked;
         return CleanReport{};
     });
     EXPECT_EQ(asked, 0);
-    ASSERT_EQ(outcome.systemGroups.size(), 1u);
-    EXPECT_EQ(outcome.systemGroups[0].failure, "Em uso por apt-get");
     EXPECT_FALSE(outcome.complete());
 }
 

@@ -24,6 +24,7 @@
 #include "app/MaintenanceModel.h"
 #include "app/PanelActions.h"
 #include "engines/large/LargeFiles.h"
+#include "engines/removal/PlanText.h"
 #include "profiles/SystemPlaces.h"
 #include "i18n/L.h"
 #include "i18n/Lang.h"
@@ -531,19 +532,15 @@ TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
     EXPECT_FALSE(box()->property("on").toBool());
     EXPECT_FALSE(box()->property("mixed").toBool());
 
-    // the confirmation names the emptying of the Trash only while its group is ticked
-    ASSERT_TRUE(states->junk.trashWillEmpty());
+    // the confirmation shows the plan's own lines, and its list one click away
     click(findVisible("actionBarPrimary"));
+    settle();
+    EXPECT_EQ(shownText("confirmMessage"), Plan::summaryLines(states->junk.cleanPlanRecord()).join('\n'));
+    click(findVisible("confirmListToggle"));
     settle();
     snap("junk-confirm");
-    const QString withTrash = shownText("confirmMessage");
     escape();
-    states->junk.toggleJunkGroup("trash");
-    EXPECT_FALSE(states->junk.trashWillEmpty());
-    click(findVisible("actionBarPrimary"));
-    settle();
-    EXPECT_GT(withTrash.size(), shownText("confirmMessage").size());
-    escape();
+    EXPECT_TRUE(states->junk.cleanPlan().isEmpty());  // closed: no plan follows the list any more
 }
 
 TEST_F(UiTest, JunkPageWithTheSystemsGroups)
@@ -572,11 +569,11 @@ TEST_F(UiTest, JunkPageWithTheSystemsGroups)
     settle(900);
     snap("junk-system");
 
-    // The confirmation says a password will be asked, and what cannot come back.
+    // The confirmation says what runs as administrator, and by which tool.
     click(findVisible("actionBarPrimary"));
     settle();
-    EXPECT_TRUE(shownText("confirmMessage").contains(L("Uma senha de administrador será pedida; pacotes e versões de "
-                                                       "Snaps removidos não podem ser recuperados da Lixeira.")));
+    EXPECT_TRUE(shownText("confirmMessage").contains("apt-get clean")) << qPrintable(shownText("confirmMessage"));
+    EXPECT_TRUE(shownText("confirmMessage").contains(LF("Com senha de administrador: %@", "")));
     snap("junk-system-confirm");
 
     // A dismissed prompt: nothing of the system's goes, and each group says so.
@@ -953,7 +950,7 @@ TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
     click(findVisible("actionBarPrimary"));
     settle();
     EXPECT_TRUE(shownText("confirmMessage").contains("UXTerm"));
-    EXPECT_EQ(shownText("confirmMessage").count("xterm", Qt::CaseInsensitive), 1);
+    EXPECT_TRUE(shownText("confirmMessage").contains(LF("Com senha de administrador: %@", "XTerm")));
     snap("uninstaller-linux-confirm");
     escape();
     // it names the Trash only while a leftover is ticked
@@ -962,7 +959,7 @@ TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
             states->uninstaller.toggleAppFile(file.id.toString(QUuid::WithoutBraces));
     click(findVisible("actionBarPrimary"));
     settle();
-    EXPECT_TRUE(shownText("confirmMessage").contains(L("O app será fechado e o pacote será removido.")));
+    EXPECT_FALSE(shownText("confirmMessage").contains(L("Para a Lixeira (podem ser restaurados): %@").section('(', 0, 0)));
     escape();
 
     // nobody owns it: the uninstall button is off and says why
@@ -1027,7 +1024,7 @@ TEST_F(UiTest, StartupItemsConfirmByOwner)
     settle(600);
     click(findVisible("agentRemove"));
     settle();
-    EXPECT_TRUE(shownText("confirmMessage").endsWith(L("Item do sistema: vai pedir sua senha de administrador.")));
+    EXPECT_TRUE(shownText("confirmMessage").contains(LF("Com senha de administrador: %@", "")));
     snap("startup-confirm-system");
     escape();
     EXPECT_TRUE(fs::exists(daemons / "org.backup.daemon.plist"));

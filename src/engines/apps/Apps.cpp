@@ -6,6 +6,7 @@
 #include <QCollator>
 #include <QLocale>
 
+#include "engines/removal/Removal.h"
 #include "i18n/L.h"
 #include "platform/AdminDescription.h"
 #include "platform/FS.h"
@@ -74,34 +75,105 @@ void appSizes(const std::vector<AppInfo>& apps, const std::function<void(std::si
                  [&](std::size_t index, std::int64_t bytes) { sized(measured[index], bytes); });
 }
 
+Plan::Record planUninstall(const AppInfo& app, const UninstallPlan& plan, const std::vector<JunkItem>& files,
+                           const std::function<bool(const std::filesystem::path&)>& mayDelete)
+{
+    Plan::Record record;
+    record.action = QStringLiteral("uninstall");
+    const bool ownTicked = !files.empty() && files.front().selected;
+    if (!plan.ok() && ownTicked) {
+        record.refusal = plan.refusal;
+        return record;
+    }
+    if (ownTicked) {
+        const JunkItem& own = files.front();
+        Plan::Item item;
+        item.id = own.id.toString(QUuid::WithoutBraces);
+        item.group = QStringLiteral("app");
+        item.groupTitle = app.name;
+        item.size = own.size;
+        item.sizeKnown = own.sizeKnown;
+        if (plan.byOwner()) {
+            item.label = app.name + QStringLiteral(" (") + ownerText(app, true) + QLatin1Char(')');
+            item.fate = Plan::Fate::byTool;
+            item.actions = plan.adminActions;
+            item.admin = !plan.adminActions.empty();
+            item.tool = item.admin ? Admin::toolOf(plan.adminActions.front())
+                                   : QString::fromStdString(plan.command).section(QLatin1Char(' '), 0, 1);
+        } else {
+            item.path = own.url;
+            item.label = FS::pretty(own.url);
+            item.fate = Plan::Fate::trashed;
+            item.admin = !mayDelete(own.url);
+            item.identity = Removal::identityOf(own.url);
+        }
+        record.items.push_back(std::move(item));
+        if (!plan.packages.isEmpty())
+            record.alongside << LF("Também serão removidos os pacotes: %@", joinList(plan.packages));
+        if (!plan.apps.isEmpty())
+            record.alongside << LF("Apps que saem junto: %@", joinList(plan.apps));
+    } else if (!plan.ok()) {
+        record.alongside << app.name + QStringLiteral(": ") + plan.refusal;  // the application stays
+    }
+    bool leftovers = false;
+    for (std::size_t i = 1; i < files.size(); ++i) {
+        if (!files[i].selected)
+            continue;
+        Plan::Item item;
+        item.id = files[i].id.toString(QUuid::WithoutBraces);
+        item.group = QStringLiteral("leftovers");
+        item.groupTitle = LF("Restos de %@", app.name);
+        item.path = files[i].url;
+        item.label = FS::pretty(files[i].url);
+        item.size = files[i].size;
+        item.sizeKnown = files[i].sizeKnown;
+        item.fate = Plan::Fate::trashed;
+        item.identity = Removal::identityOf(files[i].url);
+        record.items.push_back(std::move(item));
+        leftovers = true;
+    }
+    if (ownTicked || leftovers)
+        record.alongside << L("Se o app estiver aberto, ele será fechado.");
+    return record;
+}
+
 UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const std::vector<JunkItem>& files,
                            const AppBackend& backend, const Admin::Runner& admin,
                            const std::function<bool(const std::filesystem::path&)>& mayDelete)
 {
+    return uninstall(app, plan, planUninstall(app, plan, files, mayDelete), backend, admin);
+}
+
+UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const Plan::Record& record,
+                           const AppBackend& backend, const Admin::Runner& admin, Plan::Origin origin)
+{
     UninstallOutcome outcome;
-    const bool ownTicked = !files.empty() && files.front().selected;
-    if (!plan.ok() && ownTicked) {
+    if (!record.refusal.isEmpty()) {
         outcome.refused = true;
-        outcome.appStays = plan.refusal;
+        outcome.appStays = record.refusal;
         return outcome;
     }
-    std::vector<RemovalTarget> targets;
-    for (std::size_t i = 1; i < files.size(); ++i)
-        if (files[i].selected)
-            targets.push_back({files[i].url, false, files[i].size});
-    if (!ownTicked && targets.empty())
+    if (record.empty())
         return outcome;
     if (Quitting::requested())
         return outcome;  // asked to end before anything began: nothing is begun
     requestQuit(app);  // a polite request, not waited for
 
+    Plan::Outcome done = Plan::Outcome::of(record, origin);
+    const auto ownAt = std::find_if(record.items.begin(), record.items.end(),
+                                    [](const Plan::Item& item) { return item.group == QLatin1String("app"); });
+    const std::size_t own = std::size_t(ownAt - record.items.begin());
+    // What the removal loop takes: the plan's items to the Trash that this user may move.
+    Plan::Record loop = record;
+    std::erase_if(loop.items, [](const Plan::Item& item) { return item.admin || item.fate != Plan::Fate::trashed; });
+
     if (!plan.ok()) {
         outcome.appStays = plan.refusal;
-    } else if (ownTicked && plan.byOwner()) {
+    } else if (ownAt != record.items.end() && ownAt->fate == Plan::Fate::byTool) {
         QString reason;
         bool removed = false;
-        if (!plan.adminActions.empty()) {
-            const Admin::Reply reply = admin(Admin::Request{plan.adminActions, {}});
+        if (!ownAt->actions.empty()) {
+            const Admin::Reply reply = admin(Admin::Request{ownAt->actions, {}});
             removed = reply.ok;
             reason = reply.reason;
         } else {
@@ -111,29 +183,39 @@ UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const 
         }
         if (!removed) {
             outcome.appStays = LF("Não removido: %@", reason.isEmpty() ? L("A ferramenta de pacotes não respondeu.") : reason);
+            done.results[own] = {Plan::Result::failed, reason, {}};
+            outcome.removal.record = std::move(done);
             return outcome;  // the leftovers stay with the application
         }
+        done.results[own].result = Plan::Result::done;
         outcome.appRemoved = true;
-    } else if (ownTicked) {
-        const JunkItem& own = files.front();
-        if (mayDelete(own.url)) {
-            targets.insert(targets.begin(), {own.url, false, own.size});
+    } else if (ownAt != record.items.end() && ownAt->admin) {
+        const QString change = ownAt->identity ? Removal::changeSince(ownAt->path, *ownAt->identity) : QString();
+        const Admin::Reply moved = change.isEmpty() ? Removal::adminTrash(ownAt->path, {}, admin)
+                                                    : Admin::Reply{false, change, {}, {}};
+        if (moved.ok) {
+            outcome.removal.trashed += ownAt->size;
+            done.results[own].result = Plan::Result::done;
         } else {
-            const Admin::Reply moved = Removal::adminTrash(own.url, {}, admin);
-            if (moved.ok)
-                outcome.removal.trashed += own.size;
-            else
-                outcome.appStays = LF("Não removido: %@", moved.reason);
+            outcome.appStays = LF("Não removido: %@", moved.reason);
+            done.results[own] = {change.isEmpty() ? Plan::Result::failed : Plan::Result::held, moved.reason, {}};
         }
     }
-    const RemovalOutcome removed = Removal::run(targets, admin);
+    const RemovalOutcome removed = Removal::runPlan(loop, admin, origin);
     outcome.removal.freed += removed.freed;
     outcome.removal.trashed += removed.trashed;
     outcome.removal.failures = removed.failures;
-    if (ownTicked && !outcome.appRemoved) {
+    outcome.removal.held = removed.held;
+    // the loop's results back into the whole plan's places
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < record.items.size(); ++i)
+        if (!record.items[i].admin && record.items[i].fate == Plan::Fate::trashed)
+            done.results[i] = removed.record->results[next++];
+    if (ownAt != record.items.end() && !outcome.appRemoved && ownAt->fate == Plan::Fate::trashed) {
         std::error_code error;
-        outcome.appRemoved = !std::filesystem::exists(std::filesystem::symlink_status(files.front().url, error));
+        outcome.appRemoved = !std::filesystem::exists(std::filesystem::symlink_status(ownAt->path, error));
     }
+    outcome.removal.record = std::move(done);
     return outcome;
 }
 

@@ -12,6 +12,7 @@
 
 #include "engines/records/Apps.h"
 #include "engines/records/Junk.h"
+#include "engines/records/Plan.h"
 #include "engines/removal/Removal.h"
 #include "platform/Admin.h"
 #include "platform/FS.h"
@@ -60,6 +61,17 @@ void requestQuit(const AppInfo& app);
 // of the application list goes through here.
 void appSizes(const std::vector<AppInfo>& apps, const std::function<void(std::size_t, std::int64_t)>& sized);
 
+// The uninstall as a plan, for the confirmation and the command line, from
+// the same inputs as `uninstall`: the application's own item (group "app":
+// by its owner's tool, as administrator for a package or a Snap; else to the
+// Trash, as administrator when `mayDelete` says the user may not), then each
+// ticked leftover to the Trash (group "leftovers"), with the packages and
+// applications that go along. A refused plan with the application's own item
+// ticked carries the refusal; with it unticked, the leftovers alone, and
+// why the application stays.
+Plan::Record planUninstall(const AppInfo& app, const UninstallPlan& plan, const std::vector<JunkItem>& files,
+                           const std::function<bool(const std::filesystem::path&)>& mayDelete = FS::mayDelete);
+
 // Uninstalls an application, whatever its owner: `files` is its file list as
 // the backend made it (its own item first, then its leftovers) with the
 // user's ticks, `plan` its owner's plan. One rule for every front end:
@@ -76,5 +88,12 @@ void appSizes(const std::vector<AppInfo>& apps, const std::function<void(std::si
 UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const std::vector<JunkItem>& files,
                            const AppBackend& backend, const Admin::Runner& admin,
                            const std::function<bool(const std::filesystem::path&)>& mayDelete = FS::mayDelete);
+
+// The same, carrying out `record` (planUninstall's, as the user confirmed
+// it) exactly: what changed on the disk since it was made is held back, and
+// each item's result is in the outcome's record.
+UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const Plan::Record& record,
+                           const AppBackend& backend, const Admin::Runner& admin,
+                           Plan::Origin origin = Plan::Origin::window);
 
 } // namespace Sweeper

@@ -305,6 +305,31 @@ std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const Jun
     return groups;
 }
 
+std::vector<JunkGroup> scanAllJunk(const std::vector<JunkRule>& rules, const SystemPartReader& systemPart,
+                                   const JunkScanReports& reports)
+{
+    std::vector<std::future<std::vector<JunkGroup>>> parts;
+    if (systemPart)
+        for (SystemJunk::Part part : SystemJunk::kParts)
+            parts.push_back(std::async(std::launch::async, [&systemPart, &reports, part] {
+                std::vector<JunkGroup> groups = systemPart(part);
+                if (reports.partRead)
+                    reports.partRead(groups);
+                return groups;
+            }));
+    std::vector<JunkGroup> groups = scanJunk(rules, reports.progress);
+    if (reports.homeRead)
+        reports.homeRead(groups);
+    std::vector<JunkGroup> system;
+    for (auto& part : parts)
+        for (JunkGroup& group : part.get())
+            system.push_back(std::move(group));
+    SystemJunk::sortGroups(system);
+    for (JunkGroup& group : system)
+        groups.push_back(std::move(group));
+    return groups;
+}
+
 std::vector<JunkGroup> chosenGroups(const std::vector<JunkGroup>& groups, const QStringList& groupIds)
 {
     std::vector<JunkGroup> chosen;
@@ -318,49 +343,6 @@ std::vector<JunkGroup> chosenGroups(const std::vector<JunkGroup>& groups, const 
             chosen.push_back(std::move(kept));
     }
     return chosen;
-}
-
-namespace {
-
-// The removal targets of the chosen groups that are the user's own.
-std::vector<RemovalTarget> targetsOf(const std::vector<JunkGroup>& chosen)
-{
-    std::vector<RemovalTarget> targets;
-    for (const JunkGroup& group : chosen)
-        if (!group.admin)
-            for (const JunkItem& item : group.items)
-                targets.push_back({item.url, group.permanent, item.size});
-    return targets;
-}
-
-} // namespace
-
-std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, const QStringList& groupIds)
-{
-    return targetsOf(chosenGroups(groups, groupIds));
-}
-
-RemovalOutcome cleanJunk(const std::vector<JunkGroup>& groups, const QStringList& groupIds,
-                         const Admin::Runner& admin, const SystemCleaner& cleanSystem)
-{
-    std::vector<JunkGroup> system = chosenGroups(groups, groupIds);
-    RemovalOutcome outcome = Removal::run(targetsOf(system), admin);
-    std::erase_if(system, [](const JunkGroup& group) { return !group.admin; });
-    // A group named but held by another program is not run, and says who holds it.
-    for (const JunkGroup& group : groups)
-        if (group.held && groupIds.contains(group.id))
-            outcome.systemGroups.push_back(
-                {group.id, group.title, 0, group.items.empty() ? QString() : group.items.front().note});
-    if (system.empty() || !cleanSystem)
-        return outcome;
-    // The home folder's groups are cleaned whatever the system's do.
-    const SystemJunk::CleanReport report = cleanSystem(system, groups, admin);
-    for (const GroupFreed& group : report.groups)
-        outcome.freed += group.freed;
-    if (outcome.adminReason.isEmpty())
-        outcome.adminReason = report.adminReason;
-    outcome.systemGroups.insert(outcome.systemGroups.end(), report.groups.begin(), report.groups.end());
-    return outcome;
 }
 
 } // namespace Sweeper

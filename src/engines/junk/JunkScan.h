@@ -36,25 +36,34 @@ using JunkProgress = std::function<void(const QString& ruleTitle, std::int64_t b
 std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& rules, const JunkProgress& progress = {},
                                 const std::filesystem::path& procRoot = "/proc");
 
+// Reads one part of the system's junk outside the home folder.
+using SystemPartReader = std::function<std::vector<JunkGroup>(SystemJunk::Part part)>;
+
+// Who hears of a whole scan as it goes: the rules' titles and bytes (from
+// the walking threads), the home folder's groups once they are known, and
+// each of the system's parts as it answers (from the part's own thread).
+struct JunkScanReports {
+    JunkProgress progress = {};
+    std::function<void(const std::vector<JunkGroup>& groups)> homeRead = {};
+    std::function<void(const std::vector<JunkGroup>& groups)> partRead = {};
+};
+
+// The whole junk scan, the home folder's and the system's: every part of the
+// system (SystemJunk::kParts) is read on a thread of its own, so a slow tool
+// holds back neither the home folder's walk on the calling thread nor the
+// other parts. Returns every group once all answered: the home folder's in
+// catalogue order, then the system's in the order they are shown. Without
+// `systemPart`, the home folder's alone.
+std::vector<JunkGroup> scanAllJunk(const std::vector<JunkRule>& rules, const SystemPartReader& systemPart,
+                                   const JunkScanReports& reports = {});
+
 // What a clean takes, groups in order and items in order: with no group ids
 // the ticked items of every group; with ids every item of those groups,
 // ticked or not. A group held by another program (JunkGroup::held) is never taken.
 std::vector<JunkGroup> chosenGroups(const std::vector<JunkGroup>& groups, const QStringList& groupIds = {});
 
-// What a clean removes of the home folder's groups (chosenGroups less the
-// administrator's), groups in order and items in order: with no group ids
-// the ticked items of every group; with ids every item of those groups,
-// ticked or not. Each target takes its group's permanent flag and the item's size.
-std::vector<RemovalTarget> cleanTargets(const std::vector<JunkGroup>& groups, const QStringList& groupIds = {});
-
 // Cleans the system's chosen groups (the chosen ones, then every group as found).
 using SystemCleaner = std::function<SystemJunk::CleanReport(
     const std::vector<JunkGroup>& chosen, const std::vector<JunkGroup>& offered, const Admin::Runner& admin)>;
-
-// The clean: removes cleanTargets(groups, groupIds) through the removal loop,
-// then the chosen administrator's groups through `cleanSystem` (their freed
-// bytes counted in, each group's result in systemGroups).
-RemovalOutcome cleanJunk(const std::vector<JunkGroup>& groups, const QStringList& groupIds,
-                         const Admin::Runner& admin, const SystemCleaner& cleanSystem = {});
 
 } // namespace Sweeper

@@ -16,6 +16,7 @@
 #include "platform/SafeDelete.h"
 #include "platform/Shell.h"
 #include "platform/Trash.h"
+#include "platform/FailReason.h"
 
 namespace fs = std::filesystem;
 
@@ -36,13 +37,11 @@ std::string withoutTrailingSlashes(std::string text)
     return text;
 }
 
-// The last path component as display text (names need not be valid UTF-8).
-QString displayName(const fs::path& path)
+// How a failure names an item: its whole path, home-relative, so that two
+// items of one name are told apart (names need not be valid UTF-8).
+QString shownPath(const fs::path& path)
 {
-    const std::string text = withoutTrailingSlashes(path.native());
-    const std::size_t slash = text.rfind('/');
-    const std::string name = slash == std::string::npos ? text : text.substr(slash + 1);
-    return QFile::decodeName(QByteArray(name.data(), qsizetype(name.size())));
+    return FS::pretty(fs::path(withoutTrailingSlashes(path.native())));
 }
 
 // Only "nothing there" counts as absent; a folder we may not look into is not.
@@ -77,7 +76,8 @@ Admin::Action trashRemoveAction(const fs::path& entry, const Trash::FolderId& fo
 
 // One target. Only what was still there when its turn came counts as freed
 // or trashed.
-SafeDelete::Result removeOne(const RemovalTarget& target, std::int64_t& freed, std::int64_t& trashed)
+SafeDelete::Result removeOne(const RemovalTarget& target, std::int64_t& freed, std::int64_t& trashed,
+                             fs::path& trashedAs)
 {
     if (target.permanent) {
         const SafeDelete::Result result = Trash::isTrashEntry(target.url) ? Trash::deleteEntry(target.url)
@@ -91,6 +91,7 @@ SafeDelete::Result removeOne(const RemovalTarget& target, std::int64_t& freed, s
     const Trash::MoveResult moved = Trash::moveToTrash(target.url);
     if (moved.ok) {
         trashed += target.size;
+        trashedAs = moved.trashedAs;
         return {SafeDelete::Outcome::Removed, FailReason::None};
     }
     qWarning("Removal: %s: %s", target.url.c_str(), qPrintable(moved.error));
@@ -157,37 +158,60 @@ QStringList groupReport(const std::vector<GroupFreed>& groups)
 RemovalOutcome run(const std::vector<RemovalTarget>& targets, const Admin::Runner& admin)
 {
     RemovalOutcome outcome;
+    outcome.results.resize(targets.size());
     std::vector<RetryEntry> retry;
+    std::vector<std::size_t> retryIndex;
 
-    for (const RemovalTarget& target : targets) {
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        const RemovalTarget& target = targets[i];
+        Plan::ItemResult& result = outcome.results[i];
         // Asked to end: the item removed last was removed whole; the next is not begun.
         if (Quitting::requested())
             break;
         // The last check before anything is touched: a protected place is
         // never removed, whoever asked for it.
         if (FS::isProtected(target.url)) {
-            outcome.failures.push_back(displayName(target.url));
+            outcome.failures.push_back(shownPath(target.url));
+            result = {Plan::Result::failed, L("protegido pelo sistema"), {}};
             continue;
         }
         // Gone since the scan (removed by someone else): nothing to do and
         // nothing to report, and nothing freed by us either.
-        if (isAbsent(target.url))
+        if (isAbsent(target.url)) {
+            result.result = Plan::Result::gone;
             continue;
-        const SafeDelete::Result result = removeOne(target, outcome.freed, outcome.trashed);
-        if (result.gone())
+        }
+        // Something else in its place since the plan was made: not touched.
+        if (target.identity) {
+            if (const QString change = changeSince(target.url, *target.identity); !change.isEmpty()) {
+                outcome.held << shownPath(target.url) + QStringLiteral(": ") + change;
+                result = {Plan::Result::held, change, {}};
+                continue;
+            }
+        }
+        const SafeDelete::Result removed = removeOne(target, outcome.freed, outcome.trashed, result.trashedAs);
+        if (removed.gone()) {
+            result.result = removed.outcome == SafeDelete::Outcome::Removed ? Plan::Result::done : Plan::Result::gone;
             continue;
-        outcome.failures.push_back(displayName(target.url));
+        }
+        result = {Plan::Result::failed, failReasonText(removed.reason), {}};
+        outcome.failures.push_back(shownPath(target.url));
         // A mount point inside stays whoever asks: an administrator's rm would go into it.
-        if (target.permanent && result.reason != FailReason::MountInside)
+        if (target.permanent && removed.reason != FailReason::MountInside) {
             retry.push_back({target.url, target.size});
+            retryIndex.push_back(i);
+        }
     }
 
     // Locked entries of the Trash folder get one administrator attempt, all
     // under one password prompt. Nothing else is ever retried that way.
     std::vector<RetryEntry> eligible;
-    for (const RetryEntry& entry : retry)
-        if (retryEligible(entry.url))
-            eligible.push_back(entry);
+    std::vector<std::size_t> eligibleIndex;
+    for (std::size_t i = 0; i < retry.size(); ++i)
+        if (retryEligible(retry[i].url)) {
+            eligible.push_back(retry[i]);
+            eligibleIndex.push_back(retryIndex[i]);
+        }
     if (eligible.empty() || !admin || Quitting::requested())
         return outcome;
 
@@ -198,7 +222,9 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const Admin::Runne
     Admin::Request request;
     std::vector<Trash::FolderId> folders;
     std::vector<RetryEntry> sent;
-    for (const RetryEntry& entry : eligible) {
+    std::vector<std::size_t> sentIndex;
+    for (std::size_t i = 0; i < eligible.size(); ++i) {
+        const RetryEntry& entry = eligible[i];
         const std::optional<Trash::FolderId> folder = Trash::holdingFolderId(entry.url);
         if (!folder)
             continue;
@@ -208,6 +234,7 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const Admin::Runne
         request.actions.push_back(std::move(action));
         folders.push_back(*folder);
         sent.push_back(entry);
+        sentIndex.push_back(eligibleIndex[i]);
     }
     if (sent.empty())
         return outcome;
@@ -222,14 +249,113 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const Admin::Runne
         // Gone from the very folder that was checked, not merely from its path.
         const std::optional<Trash::FolderId> folder = Trash::holdingFolderId(entry.url);
         if (!folder || folder->device != folders[i].device || folder->inode != folders[i].inode
-            || !isAbsent(entry.url))
+            || !isAbsent(entry.url)) {
+            if (!outcome.adminReason.isEmpty())
+                outcome.results[sentIndex[i]].reason = outcome.adminReason;
             continue;
+        }
         outcome.freed += entry.size;
+        outcome.results[sentIndex[i]] = {Plan::Result::done, {}, {}};
         Trash::removeInfo(entry.url);
-        const auto named = std::find(outcome.failures.begin(), outcome.failures.end(), displayName(entry.url));
+        const auto named = std::find(outcome.failures.begin(), outcome.failures.end(), shownPath(entry.url));
         if (named != outcome.failures.end())
             outcome.failures.erase(named);
     }
+    return outcome;
+}
+
+std::optional<Plan::Identity> identityOf(const fs::path& path)
+{
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    Plan::Identity identity{std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), unsigned(info.st_mode & S_IFMT)};
+    if (S_ISREG(info.st_mode)) {
+        identity.bytes = info.st_size;
+        identity.mtimeNs = std::int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    }
+    return identity;
+}
+
+QString changeSince(const fs::path& path, const Plan::Identity& planned)
+{
+    const std::optional<Plan::Identity> now = identityOf(path);
+    if (!now)
+        return failReasonText(FailReason::Missing);
+    if (now->mode == S_IFLNK && planned.mode != S_IFLNK)
+        return L("um link tomou o lugar do item");
+    if (*now != planned)
+        return L("mudou depois da análise");
+    return {};
+}
+
+std::vector<RemovalTarget> targetsOf(const Plan::Record& plan)
+{
+    std::vector<RemovalTarget> targets;
+    for (const Plan::Item& item : plan.items)
+        if (!item.admin && !item.path.empty()
+            && (item.fate == Plan::Fate::deleted || item.fate == Plan::Fate::trashed))
+            targets.push_back({item.path, item.fate == Plan::Fate::deleted, item.sizeKnown ? item.size : 0,
+                               item.identity});
+    return targets;
+}
+
+Plan::Record planTrash(const QString& action, const QString& groupTitle, const std::vector<RemovalTarget>& targets)
+{
+    Plan::Record plan;
+    plan.action = action;
+    for (const RemovalTarget& target : targets) {
+        Plan::Item item;
+        item.id = FS::text(target.url);
+        item.group = action;
+        item.groupTitle = groupTitle;
+        item.path = target.url;
+        item.label = FS::pretty(target.url);
+        item.size = target.size;
+        item.fate = Plan::Fate::trashed;
+        item.identity = identityOf(target.url);
+        plan.items.push_back(std::move(item));
+    }
+    return plan;
+}
+
+Plan::Record planEmptyTrash(const fs::path& filesFolder)
+{
+    Plan::Record plan;
+    plan.action = QStringLiteral("emptyTrash");
+    if (!Trash::isUsable(filesFolder)) {
+        plan.refusal = L("A Lixeira não é uma pasta real deste usuário e não foi esvaziada.");
+        return plan;
+    }
+    for (const fs::path& entry : Trash::entries(filesFolder)) {
+        if (entry.filename() == ".DS_Store")
+            continue;
+        Plan::Item item;
+        item.id = FS::text(entry);
+        item.group = QStringLiteral("trash");
+        item.groupTitle = L("Lixeira");
+        item.path = entry;
+        item.label = FS::pretty(entry);
+        item.size = FS::size(entry);
+        item.fate = Plan::Fate::deleted;
+        item.identity = identityOf(entry);
+        plan.items.push_back(std::move(item));
+    }
+    return plan;
+}
+
+RemovalOutcome runPlan(const Plan::Record& plan, const Admin::Runner& admin, Plan::Origin origin)
+{
+    RemovalOutcome outcome = run(targetsOf(plan), admin);
+    Plan::Outcome record = Plan::Outcome::of(plan, origin);
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < plan.items.size(); ++i) {
+        const Plan::Item& item = plan.items[i];
+        if (!item.admin && !item.path.empty()
+            && (item.fate == Plan::Fate::deleted || item.fate == Plan::Fate::trashed))
+            record.results[i] = outcome.results[next++];
+    }
+    outcome.record = std::move(record);
     return outcome;
 }
 

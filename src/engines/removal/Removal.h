@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,36 @@
 #include "platform/Admin.h"
 
 namespace Removal {
+
+// What is at `path` now, not following a link; nothing when nothing is there
+// or it cannot be read.
+std::optional<Plan::Identity> identityOf(const std::filesystem::path& path);
+
+// Why what is at `path` is no longer what the plan saw (`planned`): a link in
+// its place, another file, a file that grew or was written since; empty when
+// it is the same.
+QString changeSince(const std::filesystem::path& path, const Plan::Identity& planned);
+
+// The loop's targets of a plan: its items that go to the Trash or are
+// deleted by this user (not by a tool, not as administrator), in order, each
+// with its identity.
+std::vector<RemovalTarget> targetsOf(const Plan::Record& plan);
+
+// The plan that moves these files or folders to the Trash (large files, the
+// space map's selection), one group titled `groupTitle`, each item's
+// identity read now.
+Plan::Record planTrash(const QString& action, const QString& groupTitle, const std::vector<RemovalTarget>& targets);
+
+// The plan that empties the Trash folder `filesFolder` for good: each entry
+// (hidden ones too, not ".DS_Store") measured, deleted. A Trash that is not a
+// real folder of this user is refused, and nothing is listed.
+Plan::Record planEmptyTrash(const std::filesystem::path& filesFolder);
+
+// Carries out targetsOf(plan) through the loop and returns the outcome with
+// the plan and each of those items' result; the plan's other items are left
+// as not run, for the caller that carries them out.
+RemovalOutcome runPlan(const Plan::Record& plan, const Admin::Runner& admin = Admin::run,
+                       Plan::Origin origin = Plan::Origin::window);
 
 // Runs the loop. `admin` runs the one administrator request of the retry
 // (Admin::run by default; tests inject their own).
@@ -39,7 +70,7 @@ std::string adminMoveCommand(const std::filesystem::path& item, const std::files
 // given back.
 Admin::Reply adminTrash(const std::filesystem::path& item, const std::string& before, const Admin::Runner& admin);
 
-// The one-line message naming what was not removed (at most six names, then
+// The one-line message naming what was not removed (at most six paths, then
 // "…"), followed by why the administrator could not help when that is known;
 // empty when nothing failed.
 QString failureMessage(const std::vector<QString>& failures, const QString& adminReason = {});

@@ -14,6 +14,10 @@ public:
     virtual ~RemovalService() = default;
     // Removes the targets in the background; `then` runs afterwards on the main thread.
     virtual void perform(std::vector<RemovalTarget> targets, std::function<void()> then) = 0;
+    // Carries out a plan the user confirmed (its items the removal loop
+    // takes) in the background; `then` runs afterwards on the main thread
+    // with what happened.
+    virtual void performPlan(Plan::Record plan, std::function<void(const RemovalOutcome&)> then) = 0;
 };
 
 #define RemovalService_iid "com.halvick.Quillmoor.RemovalService"

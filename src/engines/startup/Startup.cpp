@@ -1,6 +1,8 @@
 #include "engines/startup/Startup.h"
 
+#include "engines/removal/Removal.h"
 #include "i18n/L.h"
+#include "platform/FS.h"
 #include "platform/Trash.h"
 
 namespace Startup {
@@ -19,6 +21,42 @@ StartupChange removeItem(const StartupBackend& backend, const AgentItem& item, c
     if (!item.removable || !backend.remove)
         return {false, LF("Não removido: %@", L("só as entradas do seu usuário podem ser removidas; desative esta."))};
     return backend.remove(item, admin);
+}
+
+Plan::Record planRemoval(const AgentItem& item)
+{
+    Plan::Record plan;
+    plan.action = QStringLiteral("startup");
+    if (!item.removable) {
+        plan.refusal = LF("Não removido: %@", L("só as entradas do seu usuário podem ser removidas; desative esta."));
+        return plan;
+    }
+    Plan::Item planned;
+    planned.id = item.key;
+    planned.group = QStringLiteral("startup");
+    planned.groupTitle = item.label;
+    planned.path = item.url;
+    planned.label = item.url.empty() ? item.label : FS::pretty(item.url);
+    planned.size = item.url.empty() ? 0 : FS::size(item.url);
+    planned.fate = Plan::Fate::trashed;
+    planned.admin = !item.userOwned;
+    planned.identity = Removal::identityOf(item.url);
+    plan.items.push_back(std::move(planned));
+    plan.alongside << (item.stopsFirst ? L("O agente para agora e não volta no próximo login.")
+                                       : L("A entrada vai para a Lixeira e não volta no próximo login."));
+    return plan;
+}
+
+StartupChange removeItem(const StartupBackend& backend, const AgentItem& item, const Plan::Record& plan,
+                         const Admin::Runner& admin)
+{
+    if (!plan.refusal.isEmpty())
+        return {false, plan.refusal};
+    for (const Plan::Item& planned : plan.items)
+        if (planned.identity)
+            if (const QString change = Removal::changeSince(planned.path, *planned.identity); !change.isEmpty())
+                return {false, LF("Não removido: %@", planned.label + QStringLiteral(": ") + change)};
+    return removeItem(backend, item, admin);
 }
 
 StartupChange trashUserItem(const AgentItem& item)

@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include "engines/records/Plan.h"
 #include "engines/records/Startup.h"
 #include "platform/Admin.h"
 
@@ -30,8 +31,18 @@ namespace Startup {
 // the reason it could not be changed.
 StartupChange switchItem(const StartupBackend& backend, const AgentItem& item, bool on);
 
+// The plan of removing the item, for the confirmation and the command line:
+// its file to the Trash (as administrator when it is not the user's), what
+// stops with it; refused unless it is `removable`.
+Plan::Record planRemoval(const AgentItem& item);
+
 // Removes the item: refused unless it is `removable`, else the backend's removal.
 StartupChange removeItem(const StartupBackend& backend, const AgentItem& item, const Admin::Runner& admin);
+
+// Carries out planRemoval's plan: the same, but nothing is touched when the
+// item's file is no longer what the plan saw (the reason is the message).
+StartupChange removeItem(const StartupBackend& backend, const AgentItem& item, const Plan::Record& plan,
+                         const Admin::Runner& admin);
 
 // The removal of the user's own item file: to the Trash, with the sentence to show.
 StartupChange trashUserItem(const AgentItem& item);

@@ -5,12 +5,18 @@ import QtQuick.Templates as T
 import Quillmoor
 
 // A confirmation drawn in the theme: a title, a message, "Cancelar" and the
-// confirming button. Closing it any other way changes nothing.
+// confirming button. Closing it any other way changes nothing. Given a
+// removal's plan (a state's planMap), it shows the plan's heading and lines
+// and, one click away, the plan's list of items with each one's fate.
 Dialog {
     id: dialog
-    property string heading
-    property string message
+    property var plan: null
+    // the plan has been made (a plan made in the background is an empty map until then)
+    readonly property bool planned: !!plan && plan.count !== undefined
+    property string heading: planned ? plan.heading : ""
+    property string message: planned ? plan.lines.join("\n") : ""
     property string confirmText
+    property bool listShown: false
     signal confirmed()
 
     modal: true
@@ -45,6 +51,69 @@ Dialog {
             Layout.fillWidth: true
             horizontalAlignment: Text.AlignLeft
         }
+        Text {
+            textFormat: Text.PlainText
+            objectName: "confirmRefusal"
+            visible: dialog.planned && dialog.plan.refusal !== ""
+            text: dialog.planned ? dialog.plan.refusal : ""
+            color: DS.warning
+            font.pixelSize: 13
+            wrapMode: Text.Wrap
+            Layout.fillWidth: true
+            horizontalAlignment: Text.AlignLeft
+        }
+        GhostButton {
+            objectName: "confirmListToggle"
+            visible: dialog.planned && dialog.plan.count > 0
+            compact: true
+            text: dialog.listShown ? I18n.L("Ocultar a lista")
+                                   : I18n.L("Ver a lista") + " (" + (dialog.planned ? I18n.items(dialog.plan.count) : "") + ")"
+            onClicked: dialog.listShown = !dialog.listShown
+        }
+        ListView {
+            id: planList
+            objectName: "confirmList"
+            visible: dialog.listShown && dialog.planned
+            Layout.fillWidth: true
+            Layout.preferredHeight: Math.min(contentHeight, 220)
+            clip: true
+            boundsBehavior: Flickable.StopAtBounds
+            model: dialog.listShown && dialog.planned ? dialog.plan.rows : []
+            delegate: RowLayout {
+                required property var modelData
+                width: planList.width
+                spacing: 8
+                Text {
+                    textFormat: Text.PlainText
+                    text: modelData.label
+                    color: DS.text
+                    font.pixelSize: 12
+                    elide: Text.ElideMiddle
+                    Layout.fillWidth: true
+                    horizontalAlignment: Text.AlignLeft
+                }
+                Text {
+                    textFormat: Text.PlainText
+                    text: modelData.fate + (modelData.admin ? " " + I18n.L("[administrador]") : "")
+                    color: DS.muted
+                    font.pixelSize: 11
+                }
+                Text {
+                    textFormat: Text.PlainText
+                    text: modelData.size
+                    color: DS.muted
+                    font: DS.mono(11)
+                }
+            }
+            footer: Text {
+                textFormat: Text.PlainText
+                visible: dialog.planned && dialog.plan.more > 0
+                height: visible ? implicitHeight + 4 : 0
+                text: dialog.planned && dialog.plan.more > 0 ? I18n.LP(dialog.plan.more, "e mais %ld itens", [dialog.plan.more]) : ""
+                color: DS.muted
+                font.pixelSize: 11
+            }
+        }
         RowLayout {
             Layout.alignment: Qt.AlignRight
             Layout.topMargin: 8
@@ -59,6 +128,7 @@ Dialog {
                 objectName: "confirmButton"
                 text: dialog.confirmText
                 compact: true
+                enabled: !dialog.plan || (dialog.planned && dialog.plan.refusal === "" && dialog.plan.count > 0)
                 // confirmed first, so the page still holds what was confirmed
                 onClicked: {
                     dialog.confirmed()
@@ -68,4 +138,5 @@ Dialog {
         }
     }
     onOpened: confirmButton.forceActiveFocus()
+    onClosed: listShown = false
 }

@@ -118,19 +118,19 @@ Item {
             value: Fmt.bytes(JunkState.junkSelectedTotal)
             title: I18n.LF("Limpar %@", [Fmt.bytes(JunkState.junkSelectedTotal)])
             disabled: JunkState.junkSelectedTotal <= 0
-            onAction: confirm.open()
+            onAction: {
+                JunkState.planClean()
+                confirm.open()
+            }
         }
     }
 
     ConfirmDialog {
         id: confirm
         objectName: "junkConfirm"
-        heading: I18n.LF("Limpar %@?", [Fmt.bytes(JunkState.junkSelectedTotal)])
-        message: (JunkState.junkToTrash ? I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Instaladores e Archives vão para a Lixeira. Feche os apps abertos para um resultado melhor.")
-                                         : I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Feche os apps abertos para um resultado melhor."))
-                 + (JunkState.trashWillEmpty ? " " + I18n.L("A Lixeira será esvaziada definitivamente.") : "")
-                 + (JunkState.junkAdminChosen ? " " + I18n.L("Uma senha de administrador será pedida; pacotes e versões de Snaps removidos não podem ser recuperados da Lixeira.") : "")
+        plan: JunkState.cleanPlan
         confirmText: I18n.L("Limpar")
         onConfirmed: JunkState.cleanJunk()
+        onClosed: JunkState.closePlan()
     }
 }

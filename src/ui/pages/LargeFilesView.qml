@@ -187,16 +187,19 @@ Item {
             value: Fmt.bytes(LargeState.largeSelectedTotal)
             title: I18n.L("Mover para a Lixeira")
             disabled: LargeState.largeSelectedTotal <= 0
-            onAction: confirm.open()
+            onAction: {
+                LargeState.planTrash()
+                confirm.open()
+            }
         }
     }
 
     ConfirmDialog {
         id: confirm
         objectName: "largeConfirm"
-        heading: I18n.LF("Mover %@ para a Lixeira?", [Fmt.bytes(LargeState.largeSelectedTotal)])
-        message: I18n.L("Você ainda pode recuperar pela Lixeira. Arquivos dentro do Dropbox/Creative Cloud também somem da nuvem.")
+        plan: LargeState.trashPlan
         confirmText: I18n.L("Mover para a Lixeira")
         onConfirmed: LargeState.trashLarge()
+        onClosed: LargeState.closePlan()
     }
 }

@@ -120,7 +120,10 @@ Item {
                 Layout.leftMargin: 32
                 Layout.rightMargin: 32
                 onReview: ShellState.section = "junk"
-                onClean: confirm.open()
+                onClean: {
+                    JunkState.planClean()
+                    confirm.open()
+                }
             }
             RowLayout {
                 Layout.fillWidth: true
@@ -165,11 +168,9 @@ Item {
     ConfirmDialog {
         id: confirm
         objectName: "overviewConfirm"
-        heading: I18n.LF("Limpar %@?", [Fmt.bytes(JunkState.junkSelectedTotal)])
-        message: (JunkState.junkToTrash ? I18n.L("Caches e logs são apagados (os apps recriam o que precisarem). Instaladores e Archives vão para a Lixeira.")
-                                         : I18n.L("Caches e logs são apagados (os apps recriam o que precisarem)."))
-                 + (JunkState.trashWillEmpty ? " " + I18n.L("A Lixeira será esvaziada definitivamente.") : "")
+        plan: JunkState.cleanPlan
         confirmText: I18n.L("Limpar")
         onConfirmed: JunkState.cleanJunk()
+        onClosed: JunkState.closePlan()
     }
 }

@@ -322,17 +322,22 @@ Item {
             value: Fmt.bytes(m.selectedTotal)
             title: I18n.L("Mover para a Lixeira")
             disabled: m.selectedCount === 0
-            onAction: if (m.selectedCount > 0) confirm.open()
+            onAction: {
+                if (m.selectedCount === 0)
+                    return
+                m.planTrash()
+                confirm.open()
+            }
         }
     }
 
     ConfirmDialog {
         id: confirm
         objectName: "spaceConfirm"
-        heading: I18n.LP(m.selectedCount, "Mover %ld itens (%@) para a Lixeira?", [m.selectedCount, Fmt.bytes(m.selectedTotal)])
-        message: I18n.L("Você ainda pode recuperar pela Lixeira. Arquivos dentro do Dropbox/Creative Cloud também somem da nuvem.")
+        plan: m.trashPlan
         confirmText: I18n.L("Mover para a Lixeira")
         onConfirmed: m.trashSelection()
+        onClosed: m.closePlan()
     }
 
     FolderDialog {

@@ -11,7 +11,7 @@ import Quillmoor
 Item {
     id: page
     objectName: "startupView"
-    // the item waiting for confirmation ({agentId, label, userOwned, stopsFirst}), or null
+    // the item waiting for confirmation ({agentId, stopsFirst}), or null
     property var pending: null
 
     // Opened before anything was listed (the overview lists them too): list now.
@@ -128,8 +128,8 @@ Item {
                         text: I18n.L("Remover")
                         compact: true
                         onClicked: {
-                            page.pending = { agentId: card.agentId, label: card.label, userOwned: card.userOwned,
-                                             stopsFirst: card.stopsFirst }
+                            page.pending = { agentId: card.agentId, stopsFirst: card.stopsFirst }
+                            StartupState.planRemoval(card.agentId)
                             confirm.open()
                         }
                     }
@@ -165,20 +165,16 @@ Item {
     ConfirmDialog {
         id: confirm
         objectName: "agentConfirm"
-        heading: !page.pending ? ""
-                 : !page.pending.stopsFirst ? I18n.LF("Remover “%@”?", [page.pending.label])
-                                                   : I18n.LF("Desativar “%@”?", [page.pending.label])
-        message: !page.pending ? ""
-                 : !page.pending.stopsFirst
-                   ? I18n.L("A entrada vai para a Lixeira e não volta no próximo login.")
-                   : (!page.pending.userOwned ? I18n.L("Item do sistema: vai pedir sua senha de administrador.")
-                                              : I18n.L("O agente para agora e não volta no próximo login."))
+        plan: StartupState.removalPlan
         confirmText: page.pending && !page.pending.stopsFirst ? I18n.L("Mover para a Lixeira")
                                                                     : I18n.L("Desativar e mover para a Lixeira")
         onConfirmed: {
             if (page.pending)
                 StartupState.removeAgent(page.pending.agentId)
         }
-        onClosed: page.pending = null
+        onClosed: {
+            page.pending = null
+            StartupState.closePlan()
+        }
     }
 }

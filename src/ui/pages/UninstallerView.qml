@@ -313,27 +313,19 @@ Item {
             title: I18n.L("Desinstalar")
             disabled: UninstallerState.appSelectedTotal <= 0 || UninstallerState.selectedAppInfo.removable === false
             hint: UninstallerState.selectedAppInfo.why || ""
-            onAction: confirm.open()
+            onAction: {
+                UninstallerState.planUninstall()
+                confirm.open()
+            }
         }
     }
 
     ConfirmDialog {
         id: confirm
         objectName: "uninstallConfirm"
-        heading: I18n.L("Desinstalar?")
-        readonly property string packages: UninstallerState.selectedAppInfo.packages || ""
-        readonly property string takesApps: UninstallerState.selectedAppInfo.takesApps || ""
-        // a package's removal names the other packages and applications it takes along, if any
-        readonly property string alongside: [packages !== "" ? I18n.LF("Também serão removidos os pacotes: %@", [packages]) : "",
-                                              takesApps !== "" ? I18n.LF("Apps que saem junto: %@", [takesApps]) : ""]
-                                             .filter(line => line !== "").join("\n")
-        message: UninstallerState.selectedAppInfo.byPackage !== true
-                 ? I18n.L("O app será fechado e os itens marcados vão para a Lixeira.")
-                 : (UninstallerState.selectedAppInfo.leftoversTicked
-                    ? I18n.L("O app será fechado, o pacote será removido e os itens marcados vão para a Lixeira.")
-                    : I18n.L("O app será fechado e o pacote será removido."))
-                   + (alongside !== "" ? "\n\n" + alongside : "")
+        plan: UninstallerState.uninstallPlan
         confirmText: I18n.L("Desinstalar")
         onConfirmed: UninstallerState.uninstallSelected()
+        onClosed: UninstallerState.closePlan()
     }
 }
