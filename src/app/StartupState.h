@@ -12,6 +12,7 @@
 #include "app/OneInstance.h"
 #include "app/RecordListModel.h"
 #include "engines/startup/Startup.h"
+#include "platform/Background.h"
 
 class RemovalState;
 class ShellState;
@@ -34,6 +35,11 @@ public:
 
     // Lists the startup items in the background, in the order the system gives.
     Q_INVOKABLE void loadAgents();
+    // Lists them again, each item in the row it had and the ones whose file
+    // is gone dropped: when the page opens, and after a change elsewhere (an
+    // uninstall may take an application's autostart entry with it).
+    Q_INVOKABLE void pageShown() { relist(); }
+    void relist();
     // Removes an item (the user's own to the Trash, a system launch item
     // through the administrator) in the background, then lists the items again.
     Q_INVOKABLE void removeAgent(const QString& agentId);
@@ -67,7 +73,6 @@ private:
     RecordListModel* agentModel_ = nullptr;
     StartupBackend backend() const;
     const AgentItem* findAgent(const QString& agentId) const;
+    Background::Latest listing_;  // an older listing's result is dropped
     void setAgents(std::vector<AgentItem> agents);
-    // Lists them again after a change, each item in the row it had.
-    void relist();
 };

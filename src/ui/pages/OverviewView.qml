@@ -16,10 +16,8 @@ Item {
     function shown() {
         mon.start()
         ShellState.refreshFda()
-        if (UninstallerState.appCount === 0)
-            UninstallerState.loadApps()
-        if (StartupState.agentCount === 0)
-            StartupState.loadAgents()
+        UninstallerState.pageShown()
+        StartupState.pageShown()
     }
     Component.onCompleted: if (visible) shown()
     Component.onDestruction: mon.stop()
