@@ -67,7 +67,7 @@ Item {
                         MeterBar {
                             Layout.fillWidth: true
                             value: 1 - mon.diskFreeFraction
-                            color: mon.diskFreeFraction < 0.12 ? DS.warning : DS.primary
+                            color: mon.diskLow ? DS.warning : DS.primary
                         }
                         Text {
                             textFormat: Text.PlainText
