@@ -221,6 +221,14 @@ QThreadPool& toolPool()
 
 } // namespace
 
+void JunkState::rescanJunk()
+{
+    if (junkScanning_)
+        return;
+    setJunkScanned(false);
+    scanJunk();
+}
+
 void JunkState::scanJunk()
 {
     if (junkScanning_)

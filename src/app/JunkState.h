@@ -73,6 +73,9 @@ public:
 
     // Scans the profile's junk rules in the background; one scan at a time.
     Q_INVOKABLE void scanJunk();
+    // "Scan again": the last results are put away (the page shows the scan
+    // under way) and a new scan starts; nothing while one runs.
+    Q_INVOKABLE void rescanJunk();
     // Removes the ticked items through the removal path, then drops what is gone.
     Q_INVOKABLE void cleanJunk();
     // Ticks or unticks one item; ticks every item of a group unless all are
