@@ -23,4 +23,12 @@ struct FeatureStates {
     StartupState startup{removals, shell};
     MaintenanceState maintenance{shell};
     LowSpaceWatcher lowSpace{LowSpaceWatcher::standardPlaces()};  // started by the program, not by tests
+
+    FeatureStates()
+    {
+        // an uninstall may take an application's autostart entry to the Trash
+        QObject::connect(&uninstaller, &UninstallerState::uninstallFinished, &startup, &StartupState::relist);
+    }
+    FeatureStates(const FeatureStates&) = delete;
+    FeatureStates& operator=(const FeatureStates&) = delete;
 };

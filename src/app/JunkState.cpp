@@ -200,6 +200,14 @@ void JunkState::toggleJunkGroup(const QString& groupId)
     }
 }
 
+void JunkState::rescanJunk()
+{
+    if (junkScanning_)
+        return;
+    setJunkScanned(false);
+    scanJunk();
+}
+
 void JunkState::scanJunk()
 {
     if (junkScanning_)

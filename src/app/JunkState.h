@@ -66,6 +66,9 @@ public:
 
     // Scans the profile's junk rules in the background; one scan at a time.
     Q_INVOKABLE void scanJunk();
+    // "Scan again": the last results are put away (the page shows the scan
+    // under way) and a new scan starts; nothing while one runs.
+    Q_INVOKABLE void rescanJunk();
     // The plan of the clean of the ticked items, for the confirmation (see
     // planMap); made by planClean and made again whenever the groups change
     // while it is shown, until closePlan.

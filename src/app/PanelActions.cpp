@@ -239,6 +239,7 @@ void PanelActions::emptyTrash()
     emit emptyPlanChanged();
     if (!plan.refusal.isEmpty()) {
         say(plan.refusal);
+        QMetaObject::invokeMethod(this, &PanelActions::finished, Qt::QueuedConnection);  // as any run ends: later
         return;
     }
     emptying_ = true;

@@ -56,15 +56,20 @@ void StartupState::loadAgents()
 {
     const StartupBackend startup = backend();
     Background::run(this, [startup] { return startup.scan(); },
-                    [this](std::vector<AgentItem> list) { setAgents(std::move(list)); });
+                    [this, ticket = listing_.next()](std::vector<AgentItem> list) {
+                        if (listing_.isCurrent(ticket))
+                            setAgents(std::move(list));
+                    });
 }
 
 void StartupState::relist()
 {
     const StartupBackend startup = backend();
-    Background::run(this, [startup] { return startup.scan(); }, [this](std::vector<AgentItem> list) {
-        setAgents(Startup::inShownOrder(agents_, std::move(list)));
-    });
+    Background::run(this, [startup] { return startup.scan(); },
+                    [this, ticket = listing_.next()](std::vector<AgentItem> list) {
+                        if (listing_.isCurrent(ticket))
+                            setAgents(Startup::inShownOrder(agents_, std::move(list)));
+                    });
 }
 
 const AgentItem* StartupState::findAgent(const QString& agentId) const

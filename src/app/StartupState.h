@@ -14,6 +14,7 @@
 #include "app/RecordListModel.h"
 #include "engines/removal/PlanMap.h"
 #include "engines/startup/Startup.h"
+#include "platform/Background.h"
 
 class RemovalState;
 class ShellState;
@@ -37,6 +38,11 @@ public:
 
     // Lists the startup items in the background, in the order the system gives.
     Q_INVOKABLE void loadAgents();
+    // Lists them again, each item in the row it had and the ones whose file
+    // is gone dropped: when the page opens, and after a change elsewhere (an
+    // uninstall may take an application's autostart entry with it).
+    Q_INVOKABLE void pageShown() { relist(); }
+    void relist();
     // The plan of removing an item, for the confirmation (see planMap);
     // made by planRemoval, until closePlan.
     QVariantMap removalPlan() const { return plan_.map(); }
@@ -79,7 +85,6 @@ private:
     QUuid planned_;  // the item whose plan is shown
     StartupBackend backend() const;
     const AgentItem* findAgent(const QString& agentId) const;
+    Background::Latest listing_;  // an older listing's result is dropped
     void setAgents(std::vector<AgentItem> agents);
-    // Lists them again after a change, each item in the row it had.
-    void relist();
 };

@@ -74,6 +74,12 @@ void UninstallerState::refreshAppModel()
 
 void UninstallerState::setApps(std::vector<AppInfo> apps)
 {
+    // A size stays with an application that is still there in the same version.
+    for (const AppInfo& before : apps_) {
+        const auto now = std::find_if(apps.begin(), apps.end(), [&](const AppInfo& a) { return a.id() == before.id(); });
+        if (now == apps.end() || now->version != before.version)
+            appSizes_.remove(before.id());
+    }
     apps_ = std::move(apps);
     refreshAppModel();
     emit appsChanged();
@@ -94,22 +100,39 @@ void UninstallerState::setAppSize(const QString& id, std::int64_t size)
 
 void UninstallerState::loadApps()
 {
-    const QList<QString> measuredList = appSizes_.keys();
-    const QSet<QString> measured(measuredList.begin(), measuredList.end());
+    QHash<QString, QString> measured;  // id -> the version measured
+    for (const AppInfo& app : apps_)
+        if (appSizes_.contains(app.id()))
+            measured.insert(app.id(), app.version);
     const AppBackend apps = backend();
+    // taken before the reading, so that a change during it is seen next time
+    listedStamp_ = Sweeper::changeStamp(apps.watched);
+    const auto ticket = listing_.next();
     const QPointer<QObject> self(this);
-    Background::run(this, [self, state = this, measured, apps] {
+    Background::run(this, [self, state = this, ticket, measured, apps] {
         const std::vector<AppInfo> list = apps.scan();
-        Background::post(self, [state, list] { state->setApps(list); });
+        Background::post(self, [state, ticket, list] {
+            if (state->listing_.isCurrent(ticket))
+                state->setApps(list);
+        });
         // Each size published as soon as it is known.
         std::vector<AppInfo> unmeasured;
         for (const AppInfo& app : list)
-            if (!measured.contains(app.id()))
+            if (const auto known = measured.constFind(app.id()); known == measured.cend() || *known != app.version)
                 unmeasured.push_back(app);
         Sweeper::appSizes(unmeasured, [&](std::size_t index, std::int64_t size) {
-            Background::post(self, [state, id = unmeasured[index].id(), size] { state->setAppSize(id, size); });
+            Background::post(self, [state, ticket, id = unmeasured[index].id(), size] {
+                if (state->listing_.isCurrent(ticket))
+                    state->setAppSize(id, size);
+            });
         });
     }, [] {});
+}
+
+void UninstallerState::pageShown()
+{
+    if (!listedStamp_ || Sweeper::changeStamp(backend().watched) != *listedStamp_)
+        loadApps();
 }
 
 void UninstallerState::setSelectedApp(std::optional<QString> id)
@@ -260,9 +283,12 @@ void UninstallerState::uninstallSelected()
                                                    Plan::reportOf(outcome->removal).groups});
                 setSelectedApp(std::nullopt);
                 setAppFiles({});
-                loadApps();  // the list is read again: what the owner removed is gone
             } else {
                 selectApp(id);  // the application stays: its files as they are now
             }
+            // The list is read again (the owner may have taken other applications
+            // with it), and whoever lists what starts at login reads it again too.
+            loadApps();
+            emit uninstallFinished();
         });
 }

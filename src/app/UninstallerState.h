@@ -16,6 +16,7 @@
 #include "app/RecordListModel.h"
 #include "engines/removal/PlanMap.h"
 #include "engines/apps/Apps.h"
+#include "platform/Background.h"
 
 class RemovalState;
 class ShellState;
@@ -53,8 +54,12 @@ public:
     int appSelectedCount() const;
 
     // Lists the installed applications, then measures the ones not measured
-    // yet, publishing each size as it arrives.
+    // yet (or whose version changed), publishing each size as it arrives; the
+    // rows that stay keep their sizes and the chosen application stays chosen.
     Q_INVOKABLE void loadApps();
+    // The page opens: lists the applications when they were never listed or a
+    // watched place (the package database, an entry folder) changed since.
+    Q_INVOKABLE void pageShown();
     // Chooses the application shown in detail (empty text: none) and builds
     // its file list, its own item first, and its removal plan, in the background.
     Q_INVOKABLE void selectApp(const QString& id);
@@ -82,6 +87,8 @@ signals:
     void appLoadingChanged();
     void selectedAppInfoChanged();
     void uninstallPlanChanged();
+    // An uninstall has finished (what starts at login may have gone with it).
+    void uninstallFinished();
 
 private:
     RemovalState& removals_;
@@ -95,6 +102,9 @@ private:
     Plan::Record makePlan() const;
     UninstallPlan appPlan_;   // the chosen application's, built with its file list
     std::optional<AppBackend> backend_;
+    // The watched places as they were when the last listing began; none before the first.
+    std::optional<std::vector<std::int64_t>> listedStamp_;
+    Background::Latest listing_;  // an older listing's results are dropped
     std::function<bool(const std::filesystem::path&)> mayDelete_;
     RecordListModel* appModel_ = nullptr;
     RecordListModel* appFileModel_ = nullptr;

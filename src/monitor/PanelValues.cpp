@@ -22,11 +22,11 @@ std::optional<int> daysSinceClean(const QVariant& lastClean, const QDateTime& no
 double cloudiness(std::optional<int> days, double diskFreeFraction, double memFraction)
 {
     double value = days ? std::min(*days / 28.0, 0.5) : 0.35;
-    if (diskFreeFraction < 0.12)
+    if (diskFreeFraction < kLowDiskFreeFraction)
         value += 0.35;
     else if (diskFreeFraction < 0.25)
         value += 0.15;
-    if (memFraction > 0.88)
+    if (memFraction > kCloudyMemoryFraction)
         value += 0.15;
     return std::min(value, 1.0);
 }

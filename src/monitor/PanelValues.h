@@ -12,13 +12,21 @@
 
 namespace Panel {
 
+// Under this share of the disk free, the disk is nearly full: its gauges turn
+// to the warning colour and the panel's sky clouds over.
+inline constexpr double kLowDiskFreeFraction = 0.12;
+// Over this share of the memory in use, the memory gauge turns to the warning colour.
+inline constexpr double kHighMemoryFraction = 0.85;
+// Over this share of the memory in use, the panel's sky clouds over.
+inline constexpr double kCloudyMemoryFraction = 0.88;
+
 // Whole calendar days from the last cleanup to now; nothing when the stored
 // value is missing or not a date.
 std::optional<int> daysSinceClean(const QVariant& lastClean, const QDateTime& now);
 
 // 0 (clear) to 1 (overcast): the days since the last cleanup (0.35 when never,
-// else days / 28 up to 0.5), plus 0.35 when under 12 % of the disk is free (or
-// 0.15 under 25 %), plus 0.15 when over 88 % of the memory is used.
+// else days / 28 up to 0.5), plus 0.35 when the disk is low (kLowDiskFreeFraction;
+// or 0.15 under 25 % free), plus 0.15 over kCloudyMemoryFraction of the memory used.
 double cloudiness(std::optional<int> days, double diskFreeFraction, double memFraction);
 
 QString skyTitle(double cloudiness);

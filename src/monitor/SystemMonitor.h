@@ -12,6 +12,7 @@
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
+#include "monitor/PanelValues.h"
 #include "monitor/Sampling.h"
 #include "monitor/Sources.h"
 #include "platform/FS.h"
@@ -41,6 +42,9 @@ class SystemMonitor : public QObject {
     Q_PROPERTY(qint64 trashSize READ trashSizeOrZero NOTIFY trashSizeChanged)
     Q_PROPERTY(double memFraction READ memFraction NOTIFY sampled)
     Q_PROPERTY(double diskFreeFraction READ diskFreeFraction NOTIFY sampled)
+    // Whether the disk is nearly full and the memory nearly used up (Panel's thresholds).
+    Q_PROPERTY(bool diskLow READ diskLow NOTIFY sampled)
+    Q_PROPERTY(bool memoryHigh READ memoryHigh NOTIFY sampled)
     Q_PROPERTY(bool running READ running NOTIFY runningChanged)
 
 public:
@@ -87,6 +91,8 @@ public:
     qint64 trashSizeOrZero() const { return trashSize_.value_or(0); }
     double memFraction() const { return Monitor::memFraction(mem_); }
     double diskFreeFraction() const { return Monitor::diskFreeFraction(disk_); }
+    bool diskLow() const { return diskFreeFraction() < Panel::kLowDiskFreeFraction; }
+    bool memoryHigh() const { return memFraction() > Panel::kHighMemoryFraction; }
     bool running() const { return timer_.isActive(); }
 
     // The volume mounted at PATH in the last sample, if any.

@@ -46,6 +46,7 @@ LinuxApps::Sources linuxAppPlaces()
     s.flatpakSystem = "/var/lib/flatpak";
     s.snapDesktop = "/var/lib/snapd/desktop/applications";
     s.snapFiles = "/var/lib/snapd/snaps";
+    s.packageStatus = "/var/lib/dpkg/status";
     for (const fs::path& extra : {s.flatpakUser / "exports/share/applications",
                                   s.flatpakSystem / "exports/share/applications", s.snapDesktop}) {
         const bool named = std::any_of(s.folders.begin(), s.folders.end(), [&](const fs::path& f) {

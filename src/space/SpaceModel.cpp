@@ -137,6 +137,7 @@ void SpaceModel::open(const std::filesystem::path& url, bool push)
     }
     current_ = folder;
     selected_.clear();
+    setRefusal({}, {});
     entries_ = Space::listEntries(folder, showHidden_);
     entryModel_->reset();
     emit currentChanged();
@@ -237,13 +238,27 @@ void SpaceModel::toggle(const QString& id)
     const int row = rowOf(id);
     if (row < 0)
         return;
+    const SizeEntry& entry = entries_[std::size_t(row)];
     if (!selected_.remove(id)) {
-        if (FS::isProtected(entries_[std::size_t(row)].url))
+        if (FS::isProtected(entry.url)) {
+            setRefusal(id, entry.isDir ? L("Pasta protegida: o Quillmoor não a remove")
+                                       : L("Arquivo protegido: o Quillmoor não o remove"));
             return;
+        }
         selected_.insert(id);
     }
+    setRefusal({}, {});
     entryModel_->rowsChanged({std::size_t(row)}, {SpaceEntryModel::Selected});
     emit totalsChanged();
+}
+
+void SpaceModel::setRefusal(const QString& id, const QString& why)
+{
+    if (refusedEntry_ == id && refusal_ == why)
+        return;
+    refusedEntry_ = id;
+    refusal_ = why;
+    emit refusalChanged();
 }
 
 void SpaceModel::activate(const QString& id)

@@ -67,6 +67,9 @@ class SpaceModel : public QObject {
     Q_PROPERTY(QString hovered READ hovered WRITE setHovered NOTIFY hoveredChanged)
     Q_PROPERTY(bool showHidden READ showHidden WRITE setShowHidden NOTIFY showHiddenChanged)
     Q_PROPERTY(QString homePath READ homePath CONSTANT)
+    // The entry whose tick was just refused, and why (plain text); empty when none.
+    Q_PROPERTY(QString refusedEntry READ refusedEntry NOTIFY refusalChanged)
+    Q_PROPERTY(QString refusal READ refusal NOTIFY refusalChanged)
     // The window's removal path (an object that is a RemovalService).
     Q_PROPERTY(QObject* removals READ removals WRITE setRemovals NOTIFY removalsChanged)
     Q_PROPERTY(QVariantMap trashPlan READ trashPlan NOTIFY trashPlanChanged)
@@ -83,7 +86,8 @@ public:
     Q_INVOKABLE void openHome(bool push);
     // Returns to the most recent folder of the back stack; nothing when it is empty.
     Q_INVOKABLE void back();
-    // Selects the entry, or deselects it; protected entries are never selected.
+    // Selects the entry, or deselects it; a protected entry is never
+    // selected: the refusal then names it and says why.
     Q_INVOKABLE void toggle(const QString& id);
     // A click on a planet: a folder is entered (with a tick), a link to a
     // folder opens that folder by its real path, a file (or any other link) is
@@ -126,6 +130,8 @@ public:
     qint64 total() const { return Space::total(entries_); }
     qint64 selectedTotal() const { return Space::selectedTotal(entries_, selected_); }
     int selectedCount() const { return int(selectedEntries().size()); }
+    QString refusedEntry() const { return refusedEntry_; }
+    QString refusal() const { return refusal_; }
     QString hovered() const { return hovered_; }
     void setHovered(const QString& id);
     bool showHidden() const { return showHidden_; }
@@ -144,17 +150,21 @@ signals:
     void showHiddenChanged();
     void removalsChanged();
     void trashPlanChanged();
+    void refusalChanged();
 
 private:
     void finishLoad(const QUuid& token);
     void setLoading(bool loading);
     int rowOf(const QString& id) const;
+    void setRefusal(const QString& id, const QString& why);
 
     std::filesystem::path current_;
     std::vector<SizeEntry> entries_;
     bool loading_ = false;
     std::vector<std::filesystem::path> history_;
     QSet<QString> selected_;
+    QString refusedEntry_;
+    QString refusal_;
     QString hovered_;
     bool showHidden_ = false;
     QUuid token_ = QUuid::createUuid();

@@ -14,7 +14,6 @@
 #include "i18n/Lang.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
-#include "platform/LoginItem.h"
 #include "platform/Reveal.h"
 #include "platform/Sound.h"
 #include "platform/Version.h"
@@ -133,14 +132,6 @@ void FSBridge::openFullDiskAccessSettings() const
 void FSBridge::relaunch() const { FS::relaunch(); }
 
 QString GeneralBridge::version() const { return appVersionText(); }
-
-bool GeneralBridge::loginItemRegistered() const { return LoginItem::isRegistered(); }
-
-QString GeneralBridge::setLoginItem(bool on) const
-{
-    const auto error = on ? LoginItem::registerItem(LoginItem::programToStart()) : LoginItem::unregisterItem();
-    return error.value_or(QString());
-}
 
 double MotionBridge::spring(double t, double response, double dampingFraction) const
 {

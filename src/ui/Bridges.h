@@ -80,7 +80,7 @@ public:
     Q_INVOKABLE void relaunch() const;
 };
 
-// The general settings: the version text and the login item.
+// The general settings: the version text (the login item is StartupState's).
 class GeneralBridge : public QObject {
     Q_OBJECT
     QML_NAMED_ELEMENT(General)
@@ -89,9 +89,6 @@ class GeneralBridge : public QObject {
 public:
     using QObject::QObject;
     QString version() const;
-    Q_INVOKABLE bool loginItemRegistered() const;
-    // Registers or unregisters the login item; the error text, or empty on success.
-    Q_INVOKABLE QString setLoginItem(bool on) const;
 };
 
 class MotionBridge : public QObject {

@@ -15,8 +15,8 @@ Item {
     signal dismiss()
 
     readonly property color cpuColor: "#C56CF0"
-    readonly property color diskColor: mon.diskFreeFraction < 0.12 ? DS.warning : DS.primary
-    readonly property color memColor: mon.memFraction > 0.85 ? DS.warning : "#3BA7E0"
+    readonly property color diskColor: mon.diskLow ? DS.warning : DS.primary
+    readonly property color memColor: mon.memoryHigh ? DS.warning : "#3BA7E0"
 
     implicitWidth: 320
     implicitHeight: column.implicitHeight + 32
@@ -43,10 +43,9 @@ Item {
     Component.onDestruction: mon.stop()
 
     function runScan() {
-        JunkState.junkScanned = false
         ShellState.section = "overview"
         panel.openMain("")
-        JunkState.scanJunk()
+        JunkState.rescanJunk()
     }
 
     // one line of the dial's legend: a coloured dot, the title and value, a sub-line

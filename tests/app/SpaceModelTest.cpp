@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "app/FeatureStates.h"
+#include "i18n/L.h"
 #include "platform/FS.h"
 #include "space/SpaceModel.h"
 #include "support/Fixtures.h"
@@ -108,11 +109,18 @@ TEST(SpaceModel, BackStackAndSelection)
     EXPECT_EQ(model.current(), root);
     ASSERT_TRUE(waitLoaded(model));
 
-    // Protected entries are never selected (here: the home folder's own Documents).
+    // Protected entries are never selected (here: the home folder's own
+    // Documents); the refusal names the entry and says why until the next tick.
     ScopedEnv home("HOME", root.native());
     fs::create_directory(root / "Documents");
     ASSERT_TRUE(openAndWait(model, root));
     model.toggle(textOf(root / "Documents"));
+    EXPECT_EQ(model.refusedEntry(), textOf(root / "Documents"));
+    EXPECT_EQ(model.refusal(), L("Pasta protegida: o Quillmoor não a remove"));
+    model.toggle(textOf(root / "one"));
+    EXPECT_TRUE(model.isSelected(textOf(root / "one")));
+    EXPECT_TRUE(model.refusedEntry().isEmpty());
+    EXPECT_TRUE(model.refusal().isEmpty());
     model.activate(textOf(root / "Documents"));
     EXPECT_FALSE(model.isSelected(textOf(root / "Documents")));
     EXPECT_FALSE(model.canSelect(textOf(root / "Documents")));

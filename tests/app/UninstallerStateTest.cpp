@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -12,9 +13,11 @@
 #include "app/FeatureStates.h"
 #include "cli/AppCommands.h"
 #include "engines/apps/LinuxDesktopApps.h"
+#include "engines/startup/LinuxStartup.h"
 #include "i18n/L.h"
 #include "platform/Shell.h"
 #include "profiles/Profile.h"
+#include "profiles/SystemPlaces.h"
 #include "support/Bundles.h"
 #include "support/DesktopFixture.h"
 
@@ -175,4 +178,78 @@ TEST(UninstallRefusal, TheWindowAndTheCommandLineSayTheSame)
     EXPECT_FALSE(present(fx.home / ".config/xterm"));
     EXPECT_TRUE(admin.requests.empty());
     Cli::setAppBackend(std::nullopt);
+}
+
+// The list follows what was installed and removed meanwhile: read again when
+// the page opens after the package database or an entry folder changed, and
+// after an uninstall, whose autostart entry leaves the startup list too.
+TEST(UninstallerListing, FollowsTheSystemWithoutLosingSizesOrTheChoice)
+{
+    DesktopFixture fx;
+    fx.populate();
+    const fs::path status = fx.root / "var/lib/dpkg/status";
+    writeFile(status, "Package: xterm\nStatus: install ok installed\n");
+    writeFile(fx.home / ".config/autostart/mytool.desktop",
+              "[Desktop Entry]\nType=Application\nName=My Tool\nExec=env GDK_BACKEND=x11 python3 "
+                  + (fx.home / "bin/mytool.py").string() + "\n");
+    FeatureStates states;
+    states.uninstaller.setAppBackend(LinuxApps::backend(fx.sources(), [&fx](const std::string& c) { return fx.answer(c); }));
+    LinuxStartup::Sources startup = Profiles::linuxStartupPlaces();
+    startup.systemdRunning = false;
+    startup.userFolder = fx.home / ".config/autostart";
+    startup.systemFolders = {};
+    startup.user = [](const std::string&) { return Shell::Result{false, "offline"}; };
+    states.startup.setStartupBackend(LinuxStartup::backend(startup));
+    const auto idOf = [&](const QString& name) {
+        for (const AppInfo& app : states.uninstaller.apps())
+            if (app.name == name)
+                return app.id();
+        return QString();
+    };
+    const auto allMeasured = [&] {
+        return states.uninstaller.appSizes().size() == qsizetype(states.uninstaller.apps().size());
+    };
+
+    states.uninstaller.pageShown();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return states.uninstaller.appCount() == 9 && allMeasured(); }, 10000));
+    const QString vim = idOf("Vim");
+    states.uninstaller.selectApp(vim);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !states.uninstaller.appLoading(); }, 10000));
+    QSignalSpy listed(&states.uninstaller, &UninstallerState::appsChanged);
+
+    // nothing changed: nothing is read
+    states.uninstaller.pageShown();
+    QTest::qWait(300);
+    EXPECT_EQ(listed.count(), 0);
+
+    // apt-get remove xterm: its entry goes; the others keep their sizes, shown at once, and the choice
+    const auto sizes = states.uninstaller.appSizes();
+    fs::remove(fx.system / "debian-xterm.desktop");
+    states.uninstaller.pageShown();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return states.uninstaller.appCount() == 8; }, 10000));
+    EXPECT_TRUE(idOf("XTerm").isEmpty());
+    for (const QVariantMap& row : states.uninstaller.appModel()->rows())
+        EXPECT_EQ(row.value("size").toLongLong(), sizes.value(row.value("appId").toString())) << qPrintable(row.value("name").toString());
+    EXPECT_EQ(states.uninstaller.selectedApp(), vim);
+    EXPECT_FALSE(states.uninstaller.appFiles().empty());
+
+    // the package database alone changed (a package upgraded in place): read again
+    listed.clear();
+    fs::last_write_time(status, fs::last_write_time(status) + std::chrono::seconds(5));
+    states.uninstaller.pageShown();
+    ASSERT_TRUE(listed.wait(10000));
+
+    // an uninstall reads both lists again: the autostart entry went with the application
+    states.startup.pageShown();
+    const auto listsMyTool = [&] {
+        const std::vector<AgentItem>& agents = states.startup.agents();
+        return std::any_of(agents.begin(), agents.end(), [](const AgentItem& a) { return a.key == "mytool.desktop"; });
+    };
+    ASSERT_TRUE(QTest::qWaitFor(listsMyTool, 5000));
+    states.uninstaller.selectApp(idOf("My Tool"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !states.uninstaller.appLoading(); }, 10000));
+    ASSERT_NE(itemAt(states.uninstaller.appFiles(), fx.home / ".config/autostart/mytool.desktop"), nullptr);
+    ASSERT_TRUE(itemAt(states.uninstaller.appFiles(), fx.home / ".config/autostart/mytool.desktop")->selected);
+    states.uninstaller.uninstallSelected();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return states.uninstaller.appCount() == 7 && !listsMyTool(); }, 10000));
 }

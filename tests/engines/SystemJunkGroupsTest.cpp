@@ -161,12 +161,16 @@ TEST(SystemJunkGroups, EveryGroupWithItsItemsTicksAndActions)
     EXPECT_EQ(groupIn(groups, "crashes")->items.at(0).actions,
               (std::vector<Admin::Action>{{Admin::kRemoveCrashReport, {"_usr_bin_gedit.1000.crash"}}}));
 
+    // Rotated logs: each archived file a row of its own, never one for the folder.
     const JunkGroup& logs = *groupIn(groups, "oldlogs");
-    ASSERT_EQ(logs.items.size(), 1u);
-    std::vector<Admin::Action> logActions = logs.items[0].actions;
-    std::sort(logActions.begin(), logActions.end(), [](const auto& a, const auto& b) { return a.args < b.args; });
-    EXPECT_EQ(logActions, (std::vector<Admin::Action>{{Admin::kRemoveRotatedLog, {"syslog.1"}},
-                                                      {Admin::kRemoveRotatedLog, {"syslog.2.gz"}}}));
+    ASSERT_EQ(logs.items.size(), 2u);
+    for (const JunkItem& item : logs.items) {
+        const std::string file = item.url.filename().native();
+        EXPECT_TRUE(file == "syslog.1" || file == "syslog.2.gz") << file;
+        EXPECT_EQ(item.name, QString::fromStdString("/var/log/" + file));
+        EXPECT_EQ(item.size, allocatedSize(item.url));
+        EXPECT_EQ(item.actions, (std::vector<Admin::Action>{{Admin::kRemoveRotatedLog, {file}}}));
+    }
 
     // Packages: one item each, the required one left out, largest first.
     const JunkGroup& packages = *groupIn(groups, "autoremove");
@@ -324,6 +328,10 @@ TEST(SystemJunkClean, OneAdministratorRunForEveryGroupEachReportingWhatLeftTheDi
     JunkGroup& packages = *std::find_if(chosen.begin(), chosen.end(), [](const JunkGroup& g) { return g.id == "autoremove"; });
     packages.items.resize(2);
     std::erase_if(chosen, [](const JunkGroup& g) { return g.id == "journal"; });
+    // One rotated log of the two: only that one goes.
+    JunkGroup& logGroup = *std::find_if(chosen.begin(), chosen.end(), [](const JunkGroup& g) { return g.id == "oldlogs"; });
+    std::erase_if(logGroup.items, [](const JunkItem& item) { return item.url.filename() == "syslog.2.gz"; });
+    ASSERT_EQ(logGroup.items.size(), 1u);
 
     FakeHelper helper{root, {}};
     std::vector<std::string> commands;
@@ -340,7 +348,7 @@ TEST(SystemJunkClean, OneAdministratorRunForEveryGroupEachReportingWhatLeftTheDi
         return Shell::Result{true, QString()};
     };
     const std::int64_t dumps = groupIn(offered, "coredumps")->total();
-    const std::int64_t logs = groupIn(offered, "oldlogs")->total();
+    const std::int64_t logs = allocatedSize(root / "var/log/syslog.1");
 
     const CleanReport report = clean(chosen, offered, tools);
 
@@ -373,6 +381,8 @@ TEST(SystemJunkClean, OneAdministratorRunForEveryGroupEachReportingWhatLeftTheDi
     EXPECT_EQ(resultOf(report, "autoremove")->freed, 2 * 100 * 1024);
     EXPECT_GT(resultOf(report, "flatpak")->freed, 16'000);
     EXPECT_TRUE(present(root / "var/log/syslog"));  // the live log stays
+    EXPECT_FALSE(present(root / "var/log/syslog.1"));
+    EXPECT_TRUE(present(root / "var/log/syslog.2.gz"));  // not chosen
     // The failed group: nothing freed, the tool's own words.
     EXPECT_EQ(resultOf(report, "crashes")->freed, 0);
     EXPECT_EQ(resultOf(report, "crashes")->failure, "E: the tool's last line");

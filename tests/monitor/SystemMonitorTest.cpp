@@ -120,6 +120,12 @@ protected:
     PanelActions actions;
     PanelTest() { actions.setStates(&states.shell, &states.removals, &states.startup, &states.maintenance); }
     QSignalSpy done{&actions, &PanelActions::finished};
+    // What the confirmation does when it opens: the plan is made in the background.
+    void planEmptying()
+    {
+        actions.planEmptyTrash();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !actions.emptyPlan().isEmpty(); }, 5000));
+    }
 };
 
 TEST_F(PanelTest, SpeedTestReadsSpeedtestCliAndSaysWhenItCannot)
@@ -177,6 +183,8 @@ TEST_F(PanelTest, EmptyingTheTrashCountsTheFreedBytesOnceAndTheCleanup)
     // only a .DS_Store: nothing freed, no cleanup recorded
     writeFile(files / ".DS_Store", "finder");
     const qint64 before = states.removals.totalFreed();
+    planEmptying();
+    EXPECT_EQ(actions.emptyPlan()["count"].toInt(), 0);  // what the confirmation shows
     actions.emptyTrash();
     ASSERT_TRUE(done.wait(5000));
     EXPECT_EQ(states.removals.totalFreed(), before);
@@ -189,6 +197,8 @@ TEST_F(PanelTest, EmptyingTheTrashCountsTheFreedBytesOnceAndTheCleanup)
         total += writeBytes(files / ("part" + std::to_string(i)), 4096);
         writeFile(files.parent_path() / "info" / ("part" + std::to_string(i) + ".trashinfo"), "[Trash Info]\n");
     }
+    planEmptying();
+    EXPECT_EQ(actions.emptyPlan()["count"].toInt(), 200);
     actions.emptyTrash();
     actions.emptyTrash();
     ASSERT_TRUE(done.wait(5000));
@@ -212,6 +222,7 @@ TEST_F(PanelTest, ALockedEntryGetsTheAdministratorRetryAndIsNamedWhenItStays)
     RecordingAdmin admin;
     admin.answer = Admin::Reply{false, L("Cancelado"), {}, {}};  // the prompt dismissed
     states.removals.setRemovalAdminRunner(admin.runner());
+    planEmptying();
     actions.emptyTrash();
     ASSERT_TRUE(done.wait(5000));
     ASSERT_EQ(admin.requests.size(), 1u);
@@ -221,6 +232,7 @@ TEST_F(PanelTest, ALockedEntryGetsTheAdministratorRetryAndIsNamedWhenItStays)
 
     admin.answer.reset();
     admin.before = [&] { lock.unlock(); };  // what the administrator's rights overcome
+    planEmptying();
     actions.emptyTrash();
     ASSERT_TRUE(done.wait(5000));
     EXPECT_FALSE(present(files / "locked box"));
@@ -243,6 +255,7 @@ TEST_F(PanelTest, ATrashThatIsALinkIsNotEmptiedNorMeasured)
     EXPECT_EQ(mon.trashSizeOrZero(), 0);
 
     const qint64 before = states.removals.totalFreed();
+    planEmptying();
     actions.emptyTrash();
     ASSERT_TRUE(done.wait(5000));
     EXPECT_EQ(readFile(outside / "files/thesis.tex"), std::string(50000, 't'));

@@ -113,6 +113,7 @@ struct DesktopFixture {
         s.flatpakSystem = flatpakSystem;
         s.snapDesktop = snapDesktop;
         s.snapFiles = root / "var/lib/snapd/snaps";
+        s.packageStatus = root / "var/lib/dpkg/status";
         s.home = home;
         s.leftoverFolders = {home / ".config", home / ".local/share", home / ".local/state", home / ".cache"};
         s.flatpakData = home / ".var/app";

@@ -553,6 +553,7 @@ TEST_F(UiTest, JunkPageWithTheSystemsGroups)
     writeBytes(root / "var/lib/systemd/coredump/core.gedit.1000.1.zst", 800'000);
     writeBytes(root / "var/log/syslog", 1'000);
     writeBytes(root / "var/log/syslog.2.gz", 90'000);
+    writeBytes(root / "var/log/syslog.1", 40'000);
     const FixtureSystem system(root, {{"apt-get -s autoremove", "Remv linux-image-6.1.0-17-amd64 [6.1.69-1]\n"},
                                       {"dpkg-query", "linux-image-6.1.0-17-amd64\t6.1.69-1\t398000\toptional\tno\n"},
                                       {"uname -r", "6.1.0-18-amd64\n"}});
@@ -566,6 +567,7 @@ TEST_F(UiTest, JunkPageWithTheSystemsGroups)
     ASSERT_NE(card, nullptr);
     EXPECT_NE(findVisible("adminChip-pkgcache"), nullptr);
     card->setProperty("expanded", true);
+    findVisible("junkCard-oldlogs")->setProperty("expanded", true);  // each rotated log its own row
     settle(900);
     snap("junk-system");
 

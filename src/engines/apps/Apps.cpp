@@ -1,6 +1,7 @@
 #include "engines/apps/Apps.h"
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 
 #include <QCollator>
@@ -14,6 +15,20 @@
 #include "platform/Quitting.h"
 
 namespace Sweeper {
+
+std::vector<std::int64_t> changeStamp(const std::vector<std::filesystem::path>& watched)
+{
+    std::vector<std::int64_t> stamp;
+    stamp.reserve(watched.size());
+    for (const std::filesystem::path& place : watched) {
+        std::error_code error;
+        const auto modified = std::filesystem::last_write_time(place, error);
+        stamp.push_back(error ? -1
+                              : std::int64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                                 modified.time_since_epoch()).count()));
+    }
+    return stamp;
+}
 
 void sortAppsByName(std::vector<AppInfo>& apps)
 {

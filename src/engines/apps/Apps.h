@@ -4,6 +4,7 @@
 // file beside this one and chosen by the profile), and what every system
 // shares: sizes, ordering, search.
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,9 +29,17 @@ struct AppBackend {
     std::function<UninstallPlan(const AppInfo& app, const std::vector<AppInfo>& installed)> plan;
     // Runs an owner's removal command that needs no administrator rights.
     std::function<Shell::Result(const std::string& command)> tools;
+    // The files and folders whose modification time changes when an
+    // application comes or goes (the package database, the entry folders).
+    std::vector<std::filesystem::path> watched;
 };
 
 namespace Sweeper {
+
+// When each watched place was last modified (nanoseconds; -1 for one that is
+// not there): the list is read again when this differs from what it was
+// before the last reading.
+std::vector<std::int64_t> changeStamp(const std::vector<std::filesystem::path>& watched);
 
 // Orders applications by name, locale-aware and case-insensitive; stable.
 void sortAppsByName(std::vector<AppInfo>& apps);

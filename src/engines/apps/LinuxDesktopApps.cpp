@@ -779,6 +779,12 @@ AppBackend backend(const Sources& sources, const CommandRunner& run)
         return planUninstall(app, installed, run);
     };
     backend.tools = run;
+    backend.watched = sources.folders;
+    for (const fs::path& exports : {sources.flatpakUser / "exports/share/applications",
+                                    sources.flatpakSystem / "exports/share/applications", sources.snapDesktop})
+        if (std::find(backend.watched.begin(), backend.watched.end(), exports) == backend.watched.end())
+            backend.watched.push_back(exports);
+    backend.watched.push_back(sources.packageStatus);
     return backend;
 }
 

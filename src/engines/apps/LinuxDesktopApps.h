@@ -38,6 +38,7 @@ struct Sources {
     fs::path flatpakSystem;     // /var/lib/flatpak
     fs::path snapDesktop;       // /var/lib/snapd/desktop/applications
     fs::path snapFiles;         // /var/lib/snapd/snaps (NAME_REV.snap)
+    fs::path packageStatus;     // /var/lib/dpkg/status: rewritten whenever a package comes or goes
     QStringList desktops;       // $XDG_CURRENT_DESKTOP, split at ':'
     // Where an application's leftovers are looked for:
     fs::path home;                          // the user's home folder
@@ -116,7 +117,9 @@ std::vector<JunkItem> appFiles(const AppInfo& app, const std::vector<AppInfo>& i
 // entry nobody installed.
 UninstallPlan planUninstall(const AppInfo& app, const std::vector<AppInfo>& installed, const CommandRunner& run);
 
-// The applications of these sources, with `run` answering the package tools.
+// The applications of these sources, with `run` answering the package tools;
+// it watches the package status file, the entry folders and the Flatpak and
+// Snap export folders (also while they are not there yet).
 AppBackend backend(const Sources& sources, const CommandRunner& run);
 
 } // namespace LinuxApps

@@ -124,6 +124,7 @@ AppBackend backend(const Places& places)
     };
     backend.plan = [](const AppInfo&, const std::vector<AppInfo>&) { return UninstallPlan{}; };
     backend.tools = [](const std::string& command) { return Shell::run(command); };
+    backend.watched = places.folders;
     return backend;
 }
 

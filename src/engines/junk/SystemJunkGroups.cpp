@@ -185,12 +185,14 @@ std::optional<JunkGroup> rotated(const fs::path& root)
     const Found found = rotatedLogs(root);
     if (found.files.empty())
         return std::nullopt;
-    std::vector<Admin::Action> actions;
-    for (const SystemFile& file : found.files)
-        actions.push_back({Admin::kRemoveRotatedLog, {file.name}});
     JunkGroup group = groupOf("oldlogs", L("Logs antigos do sistema"),
                               L("Logs já arquivados em /var/log, ao lado do log atual"), "archivebox.fill");
-    group.items.push_back(itemOf(root / "var/log", shownPath("var/log"), found.total(), true, std::move(actions)));
+    // Each archived file its own row, named by its full path, removed by the
+    // one action that takes exactly it: never a row that reads like the folder.
+    for (const SystemFile& file : found.files)
+        group.items.push_back(itemOf(file.path, shownPath("var/log/") + decoded(file.name), file.bytes, true,
+                                     {{Admin::kRemoveRotatedLog, {file.name}}}));
+    largestFirst(group);
     return group;
 }
 

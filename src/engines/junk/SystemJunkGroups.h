@@ -72,7 +72,8 @@ std::vector<JunkGroup> partGroups(Part part, const SystemPlaces& places, const T
 //                                                  (the user's installation's without the helper: no action)
 //   coredumps   "Despejos de memória"              each file, ticked, remove-core-dump
 //   crashes     "Relatórios de falha do sistema"   each file, ticked, remove-crash-report
-//   oldlogs     "Logs antigos do sistema"          one item, ticked, remove-rotated-log per file
+//   oldlogs     "Logs antigos do sistema"          each archived file (its full path), ticked,
+//                                                  remove-rotated-log
 //   autoremove  "Pacotes que nada usa"             each package, unticked, remove-packages
 // An item whose size cannot be learned has sizeKnown false (and size 0).
 // While a process holds the package manager's lock, the items of pkgcache

@@ -3,10 +3,13 @@ import Quillmoor
 
 // A small check box: on, off, or mixed (some of a group ticked). Clicking it,
 // or Space/Enter while it has focus, emits `toggled`; the owner changes the state.
+// A blocked box looks disabled (dimmed, no hand cursor) but still emits
+// `toggled`, so that its owner can say why it stays as it is.
 Rectangle {
     id: box
     property bool on: false
     property bool mixed: false
+    property bool blocked: false
     signal toggled()
 
     width: 18
@@ -30,7 +33,7 @@ Rectangle {
     // Takes the click for itself: a card or row that reacts to clicks around
     // the box does not also get this one.
     TapHandler { gesturePolicy: TapHandler.ReleaseWithinBounds; onTapped: box.toggled() }
-    HoverHandler { cursorShape: Qt.PointingHandCursor }
+    HoverHandler { enabled: !box.blocked; cursorShape: Qt.PointingHandCursor }
     Keys.onPressed: (event) => {
         if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
             box.toggled()

@@ -60,10 +60,7 @@ Card {
                 visible: JunkState.junkScanned && !JunkState.junkScanning
                 text: I18n.L("Varrer de novo")
                 compact: true
-                onClicked: {
-                    JunkState.junkScanned = false
-                    JunkState.scanJunk()
-                }
+                onClicked: JunkState.rescanJunk()
             }
         }
 

@@ -16,10 +16,8 @@ Item {
     function shown() {
         mon.start()
         ShellState.refreshFda()
-        if (UninstallerState.appCount === 0)
-            UninstallerState.loadApps()
-        if (StartupState.agentCount === 0)
-            StartupState.loadAgents()
+        UninstallerState.pageShown()
+        StartupState.pageShown()
     }
     Component.onCompleted: if (visible) shown()
     Component.onDestruction: mon.stop()
@@ -69,7 +67,7 @@ Item {
                         MeterBar {
                             Layout.fillWidth: true
                             value: 1 - mon.diskFreeFraction
-                            color: mon.diskFreeFraction < 0.12 ? DS.warning : DS.primary
+                            color: mon.diskLow ? DS.warning : DS.primary
                         }
                         Text {
                             textFormat: Text.PlainText

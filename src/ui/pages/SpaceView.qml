@@ -240,8 +240,10 @@ Item {
                             required property bool opensFolder
                             required property bool selected
                             required property bool protectedEntry
+                            // the model's reason when this row's tick was just refused
+                            readonly property string note: m.refusedEntry === entryId ? m.refusal : ""
                             width: list.width
-                            height: 40
+                            height: note !== "" ? 60 : 40
 
                             Rectangle {
                                 anchors.fill: parent
@@ -266,14 +268,17 @@ Item {
                                 onDoubleTapped: m.activate(row.entryId)
                             }
                             RowLayout {
-                                anchors.fill: parent
+                                anchors.left: parent.left
+                                anchors.right: parent.right
+                                anchors.top: parent.top
+                                height: 40
                                 anchors.leftMargin: 10
                                 anchors.rightMargin: 8
                                 spacing: 10
                                 CheckBox {
+                                    objectName: "spaceTick"
                                     on: row.selected
-                                    enabled: !row.protectedEntry
-                                    opacity: row.protectedEntry ? 0.3 : 1
+                                    blocked: row.protectedEntry
                                     onToggled: m.toggle(row.entryId)
                                 }
                                 FileIcon { path: row.path; size: 18; color: row.opensFolder ? DS.primary : "#5FC8E8" }
@@ -302,6 +307,22 @@ Item {
                                     HoverHandler { id: enterHover; enabled: row.opensFolder; cursorShape: Qt.PointingHandCursor }
                                     TapHandler { enabled: row.opensFolder; onTapped: m.activate(row.entryId) }
                                 }
+                            }
+                            Text {
+                                objectName: "spaceRefusal"
+                                visible: row.note !== ""
+                                anchors.left: parent.left
+                                anchors.right: parent.right
+                                anchors.bottom: parent.bottom
+                                anchors.leftMargin: 38
+                                anchors.rightMargin: 8
+                                anchors.bottomMargin: 6
+                                text: row.note
+                                textFormat: Text.PlainText
+                                color: DS.warning
+                                font.pixelSize: 11
+                                elide: Text.ElideRight
+                                horizontalAlignment: Text.AlignLeft
                             }
                         }
                         Text {

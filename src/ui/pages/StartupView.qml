@@ -14,8 +14,8 @@ Item {
     // the item waiting for confirmation ({agentId, stopsFirst}), or null
     property var pending: null
 
-    // Opened before anything was listed (the overview lists them too): list now.
-    Component.onCompleted: if (StartupState.agentCount === 0) StartupState.loadAgents()
+    // Listed again at each opening: an item's file may have gone meanwhile.
+    Component.onCompleted: StartupState.pageShown()
 
     ColumnLayout {
         anchors.fill: parent

@@ -10,8 +10,8 @@ Item {
     objectName: "uninstallerView"
     property string search: ""
 
-    // Opened before anything was listed (the overview lists them too): list now.
-    Component.onCompleted: if (UninstallerState.appCount === 0) UninstallerState.loadApps()
+    // Listed again when something was installed or removed since the last listing.
+    Component.onCompleted: UninstallerState.pageShown()
 
     ColumnLayout {
         anchors.fill: parent
