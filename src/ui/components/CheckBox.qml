@@ -2,12 +2,15 @@ import QtQuick
 import Quillmoor
 
 // A small check box: on, off, or mixed (some of a group ticked). Clicking it,
-// or Space/Enter while it has focus, emits `toggled`; the owner changes the state.
+// or Space/Enter while it has focus, emits `toggled`; the owner changes the
+// state. The menu key (or Shift+F10) emits `menuRequested`, for owners that
+// offer more on the item.
 Rectangle {
     id: box
     property bool on: false
     property bool mixed: false
     signal toggled()
+    signal menuRequested()
 
     width: 18
     height: 18
@@ -34,6 +37,9 @@ Rectangle {
     Keys.onPressed: (event) => {
         if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
             box.toggled()
+            event.accepted = true
+        } else if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
+            box.menuRequested()
             event.accepted = true
         }
     }
