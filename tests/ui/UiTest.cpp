@@ -918,6 +918,7 @@ TEST_F(UiTest, DuplicatesFoundGuardedAndTrashed)
     EXPECT_TRUE(copyRow(keptReport).value("kept").toBool());
     EXPECT_FALSE(copyRow(keptReport).value("selected").toBool());
     EXPECT_TRUE(copyRow(report2).value("selected").toBool());
+    EXPECT_EQ(focused(), "dupeCheck-" + copyRow(keptReport).value("rowId").toString());  // the focus moved with it
 
     // Both ticked copies of the second photo unticked, one by mouse and one by keyboard.
     const fs::path photoCopy = top / "Photos (copy)/IMG_0002.jpg", photoBackup = top / "Backup/Photos/IMG_0002.jpg";

@@ -19,6 +19,9 @@ Item {
     readonly property bool listShown: DupesState.dupesScanned && !DupesState.dupesScanning
     // The date column's width, shared by the rows and their heading.
     readonly property int dateWidth: 104
+    // The row whose box takes the keyboard focus once the list is made again
+    // (a copy kept from the keyboard moves to the top of its group).
+    property string focusRow: ""
 
     function minIndex() {
         const options = DupesState.dupesMinOptions
@@ -358,7 +361,19 @@ Item {
                                     Accessible.name: model.name
                                     Accessible.description: model.refusal
                                     onToggled: DupesState.toggleDupe(model.rowId)
-                                    onMenuRequested: copyMenu.openFor(model.rowId, model.kept, tick, Qt.point(0, tick.height))
+                                    onMenuRequested: {
+                                        copyMenu.openFor(model.rowId, model.kept, tick, Qt.point(0, tick.height))
+                                        copyMenu.fromKeyboard = true
+                                    }
+                                    Connections {
+                                        target: DupesState
+                                        function onDupesGroupsChanged() {
+                                            if (page.focusRow !== "" && page.focusRow === model.rowId) {
+                                                page.focusRow = ""
+                                                tick.forceActiveFocus()
+                                            }
+                                        }
+                                    }
                                 }
                                 FileIcon { path: model.path; size: 26 }
                                 ColumnLayout {
@@ -449,6 +464,7 @@ Item {
                                         if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter
                                                 || event.key === Qt.Key_Menu) {
                                             copyMenu.openFor(model.rowId, model.kept, more, Qt.point(0, more.height))
+                                            copyMenu.fromKeyboard = true
                                             event.accepted = true
                                         }
                                     }
@@ -490,9 +506,11 @@ Item {
         objectName: "dupeCopyMenu"
         property string rowId
         property bool kept
+        property bool fromKeyboard: false
         function openFor(row, isKept, item, at) {
             rowId = row
             kept = isKept
+            fromKeyboard = false
             const place = item.mapToItem(page, at.x, at.y)
             popup(page, place.x, place.y)
         }
@@ -504,7 +522,12 @@ Item {
             text: I18n.L("Manter esta")
             symbol: "checkmark"
             enabled: !copyMenu.kept
-            onTriggered: DupesState.keepDupe(copyMenu.rowId)
+            onTriggered: {
+                // the kept copy comes first in its group: the focus follows it there
+                if (copyMenu.fromKeyboard)
+                    page.focusRow = copyMenu.rowId.split(":")[0] + ":0"
+                DupesState.keepDupe(copyMenu.rowId)
+            }
         }
     }
 
