@@ -184,7 +184,7 @@ void DupesState::refresh()
                          {"folder", FS::pretty(path.parent_path())},
                          {"path", text(path)},
                          {"modified", QDateTime::fromMSecsSinceEpoch(shown.copy.file.mtimeNs / 1'000'000)},
-                         {"cost", qint64(Dupes::freedBy(group, shown))},
+                         {"cost", shown.kept ? qint64(0) : qint64(Dupes::freedBy(group, shown))},  // the kept copy frees nothing
                          {"kept", shown.kept},
                          {"selected", shown.selected},
                          {"mayTick", shown.selected || (!shown.kept && Dupes::mayTick(ticked, c))},

@@ -46,7 +46,8 @@ class DupesState : public QObject, public OneInstance<DupesState> {
     Q_PROPERTY(QStringList dupesKeepOptions READ dupesKeepOptions CONSTANT)
     Q_PROPERTY(QString dupesPreferredLabel READ dupesPreferredLabel NOTIFY dupesOptionsChanged)
     // The list: rows of kind "group" (size, count, reclaimable) and "copy"
-    // (name, folder, path, modified, cost, kept, selected, mayTick, note, and
+    // (name, folder, path, modified, cost (what removing it frees: nothing for
+    // the kept copy), kept, selected, mayTick, note, and
     // refusal: why the last click on that row was refused, else empty).
     Q_PROPERTY(RecordListModel* dupesModel READ dupesModel CONSTANT)
     Q_PROPERTY(int dupesGroupCount READ dupesGroupCount NOTIFY dupesGroupsChanged)

@@ -337,6 +337,8 @@ TEST(Duplicates, TheKeptCopyIsNeverTickedAndTheUsersChoicesOutliveARemoval)
     EXPECT_FALSE(row("X/one").value("selected").toBool());
     EXPECT_TRUE(row("X/one").value("kept").toBool());
     EXPECT_FALSE(row("X/one").value("mayTick").toBool());
+    EXPECT_EQ(row("X/one").value("cost").toLongLong(), 0);  // it never goes, so it frees nothing
+    EXPECT_EQ(row("X/two").value("cost").toLongLong(), 40'000);
     EXPECT_EQ(row("X/one").value("refusal").toString(), L("A mantida fica: use “Manter esta” em outra cópia"));
     EXPECT_EQ(row("X/two").value("refusal").toString(), QString());
     // "Keep this one" on two: two is kept and unticked, one becomes an ordinary, ticked copy.
