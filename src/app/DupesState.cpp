@@ -1,11 +1,13 @@
 #include "app/DupesState.h"
 
+#include <memory>
+#include <utility>
+
 #include <QDateTime>
 #include <QFile>
 #include <QVariantMap>
 
 #include "app/RemovalState.h"
-#include "engines/dupes/DuplicateRemoval.h"
 #include "i18n/L.h"
 #include "platform/Background.h"
 #include "platform/FS.h"
@@ -40,7 +42,7 @@ DupesState::DupesState(RemovalState& removals, QObject* parent)
     : QObject(parent), OneInstance(this), removals_(removals)
 {
     model_ = new RecordListModel({"rowId", "kind", "group", "size", "count", "reclaimable", "name", "folder", "path",
-                                  "modified", "cost", "kept", "selected", "mayTick", "note"},
+                                  "modified", "cost", "kept", "selected", "mayTick", "note", "refusal"},
                                  "rowId", this);
 }
 
@@ -87,7 +89,10 @@ void DupesState::setDupesKeepRule(int rule)
         return;
     rule_ = Dupes::KeepRule(rule);
     emit dupesOptionsChanged();
+    // The rule now says which copy stays; the user's ticks still hold.
+    choices_.kept.clear();
     Dupes::choose(groups_, rule_, preferred_);
+    Dupes::applyChoices(groups_, choices_);
     refresh();
 }
 
@@ -103,7 +108,9 @@ void DupesState::preferDupesFolder(const QString& folder)
     preferred_ = pathOf(folder);
     rule_ = Dupes::KeepRule::InFolder;
     emit dupesOptionsChanged();
+    choices_.kept.clear();
     Dupes::choose(groups_, rule_, preferred_);
+    Dupes::applyChoices(groups_, choices_);
     refresh();
 }
 
@@ -146,12 +153,16 @@ void DupesState::setGroups(std::vector<Dupes::Group> groups, int unreadable)
     groups_ = std::move(groups);
     unreadable_ = unreadable;
     scanned_ = true;
+    Dupes::forgetMissing(choices_, groups_);
+    Dupes::applyChoices(groups_, choices_);
     refresh();
 }
 
 void DupesState::refresh()
 {
     QList<QVariantMap> rows;
+    const QString refusedRow = std::exchange(refusedRow_, {});  // a refusal is said once, beside its row
+    const QString refusal = std::exchange(refusal_, {});
     for (std::size_t g = 0; g < groups_.size(); ++g) {
         const Dupes::Group& group = groups_[g];
         rows.append({{"rowId", QString::number(g)},
@@ -173,11 +184,12 @@ void DupesState::refresh()
                          {"folder", FS::pretty(path.parent_path())},
                          {"path", text(path)},
                          {"modified", QDateTime::fromMSecsSinceEpoch(shown.copy.file.mtimeNs / 1'000'000)},
-                         {"cost", qint64(Dupes::freedBy(group, shown))},
+                         {"cost", shown.kept ? qint64(0) : qint64(Dupes::freedBy(group, shown))},  // the kept copy frees nothing
                          {"kept", shown.kept},
                          {"selected", shown.selected},
-                         {"mayTick", shown.selected || Dupes::mayTick(ticked, c)},
-                         {"note", Dupes::copyNote(shown)}});
+                         {"mayTick", shown.selected || (!shown.kept && Dupes::mayTick(ticked, c))},
+                         {"note", Dupes::copyNote(shown)},
+                         {"refusal", rowId(g, c) == refusedRow ? refusal : QString()}});
         }
     }
     model_->setRows(std::move(rows));
@@ -185,37 +197,82 @@ void DupesState::refresh()
     emit dupesGroupsChanged();
 }
 
-void DupesState::toggleDupe(const QString& id)
+Dupes::Group* DupesState::groupOf(const QString& id, std::size_t& copy)
 {
     const QStringList parts = id.split(':');
     if (parts.size() != 2)
+        return nullptr;
+    const std::size_t g = parts[0].toULongLong();
+    copy = parts[1].toULongLong();
+    if (g >= groups_.size() || copy >= groups_[g].copies.size())
+        return nullptr;
+    return &groups_[g];
+}
+
+void DupesState::toggleDupe(const QString& id)
+{
+    std::size_t c = 0;
+    Dupes::Group* group = groupOf(id, c);
+    if (!group)
         return;
-    const std::size_t g = parts[0].toULongLong(), c = parts[1].toULongLong();
-    if (g >= groups_.size() || c >= groups_[g].copies.size())
+    const bool on = !group->copies[c].selected;
+    switch (Dupes::tick(*group, c, on)) {
+    case Dupes::Refusal::None: {
+        const Dupes::CopyId copy = Dupes::idOf(group->copies[c].copy.file);
+        choices_.ticks[copy] = on;
+        choices_.held.erase(copy);  // ticked again: the removal checks it again
+        group->copies[c].held = Dupes::Hold::None;
+        break;
+    }
+    case Dupes::Refusal::Kept:
+        refusedRow_ = id;
+        refusal_ = L("A mantida fica: use “Manter esta” em outra cópia");
+        break;
+    case Dupes::Refusal::LastCopy:
+        refusedRow_ = id;
+        refusal_ = L("Uma cópia de cada grupo sempre fica");
+        break;
+    }
+    refresh();
+}
+
+void DupesState::keepDupe(const QString& id)
+{
+    std::size_t c = 0;
+    Dupes::Group* group = groupOf(id, c);
+    if (!group)
         return;
-    Dupes::ShownCopy& shown = groups_[g].copies[c];
-    std::vector<bool> ticked;
-    for (const Dupes::ShownCopy& other : groups_[g].copies)
-        ticked.push_back(other.selected);
-    if (!shown.selected && !Dupes::mayTick(ticked, c))
-        return;  // the last copy left stays
-    shown.selected = !shown.selected;
+    const Dupes::CopyId copy = Dupes::idOf(group->copies[c].copy.file);
+    for (const Dupes::ShownCopy& shown : group->copies) {
+        const Dupes::CopyId other = Dupes::idOf(shown.copy.file);
+        choices_.kept.erase(other);
+        if (shown.kept || other == copy)
+            choices_.ticks.erase(other);  // their ticks follow the keeping
+    }
+    choices_.kept.insert(copy);
+    Dupes::keep(*group, c);
     refresh();
 }
 
 void DupesState::selectAllDupes()
 {
     for (Dupes::Group& group : groups_)
-        for (Dupes::ShownCopy& shown : group.copies)
+        for (Dupes::ShownCopy& shown : group.copies) {
             shown.selected = !shown.kept;
+            shown.held = Dupes::Hold::None;
+            choices_.ticks[Dupes::idOf(shown.copy.file)] = shown.selected;
+        }
+    choices_.held.clear();
     refresh();
 }
 
 void DupesState::selectNoDupes()
 {
     for (Dupes::Group& group : groups_)
-        for (Dupes::ShownCopy& shown : group.copies)
+        for (Dupes::ShownCopy& shown : group.copies) {
             shown.selected = false;
+            choices_.ticks[Dupes::idOf(shown.copy.file)] = false;
+        }
     refresh();
 }
 
@@ -259,6 +316,7 @@ void DupesState::scanDupes()
             assign(scanning_, false, &DupesState::dupesScanningChanged);
             if (result.cancelled)
                 return;  // a stopped search keeps nothing: the last list stays
+            choices_.held.clear();  // the search has looked at every copy afresh
             setGroups(std::move(result.groups), result.unreadable);
             Sound::play(QStringLiteral("scan_done"));
         });
@@ -266,36 +324,42 @@ void DupesState::scanDupes()
 
 void DupesState::cancelDupes() { flag_->cancelled = true; }
 
-void DupesState::afterRemoval()
+void DupesState::afterRemoval(const std::vector<Dupes::HeldCopy>& held)
 {
     // What is gone leaves its group; a group left with one copy leaves the list.
-    std::vector<Dupes::Group> kept;
+    std::vector<Dupes::Group> left;
     for (Dupes::Group& group : groups_) {
         std::erase_if(group.copies, [](const Dupes::ShownCopy& shown) {
             std::error_code ec;
             return !fs::exists(fs::symlink_status(shown.copy.file.path, ec));
         });
         if (group.copies.size() >= 2)
-            kept.push_back(std::move(group));
+            left.push_back(std::move(group));
     }
-    Dupes::choose(kept, rule_, preferred_);
-    setGroups(std::move(kept), unreadable_);
+    // What the check before removal left stays, unticked, with its reason.
+    for (const Dupes::HeldCopy& copy : held)
+        choices_.held[copy.id] = copy.hold;
+    Dupes::choose(left, rule_, preferred_);
+    setGroups(std::move(left), unreadable_);
 }
 
 void DupesState::trashDupes()
 {
     const Admin::Runner admin = removals_.adminRunner();
-    removals_.performWork([plan = Dupes::removalPlan(groups_), admin] { return Dupes::trashCopies(plan, admin); },
-                          [this] { afterRemoval(); });
+    auto held = std::make_shared<std::vector<Dupes::HeldCopy>>();
+    removals_.performWork(
+        [plan = Dupes::removalPlan(groups_), admin, held] { return Dupes::trashCopies(plan, admin, held.get()); },
+        [this, held] { afterRemoval(*held); });
 }
 
 void DupesState::shareDupes()
 {
-    removals_.performWork([plan = Dupes::removalPlan(groups_)] { return Dupes::shareCopies(plan); },
-                          [this] {
+    auto held = std::make_shared<std::vector<Dupes::HeldCopy>>();
+    removals_.performWork([plan = Dupes::removalPlan(groups_), held] { return Dupes::shareCopies(plan, held.get()); },
+                          [this, held] {
                               // Copies that now share cost nothing any more.
                               for (Dupes::Group& group : groups_)
                                   Dupes::markShared(group);
-                              afterRemoval();
+                              afterRemoval(*held);
                           });
 }

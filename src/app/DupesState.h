@@ -2,8 +2,9 @@
 // The duplicate search as the window shows it: where to look and from what
 // size, the search with its phases and its stop, the groups as one flat list
 // (a heading row per group, then its copies), which copy is kept, the ticks
-// with the guard that always leaves one copy of a group, and the two actions
-// on the ticked copies (to the Trash, or sharing the kept copy's data).
+// (never the kept copy's), and the two actions on the ticked copies (to the
+// Trash, or sharing the kept copy's data). The user's ticks and kept copies
+// are remembered by copy, so a removal or a new search keeps them.
 #include <cstdint>
 #include <vector>
 
@@ -15,7 +16,9 @@
 
 #include "app/OneInstance.h"
 #include "app/RecordListModel.h"
+#include "engines/dupes/DuplicateRemoval.h"
 #include "engines/dupes/DuplicateScan.h"
+#include "engines/dupes/DuplicateTicks.h"
 
 class RemovalState;
 
@@ -43,7 +46,9 @@ class DupesState : public QObject, public OneInstance<DupesState> {
     Q_PROPERTY(QStringList dupesKeepOptions READ dupesKeepOptions CONSTANT)
     Q_PROPERTY(QString dupesPreferredLabel READ dupesPreferredLabel NOTIFY dupesOptionsChanged)
     // The list: rows of kind "group" (size, count, reclaimable) and "copy"
-    // (name, folder, path, modified, cost, kept, selected, mayTick, note).
+    // (name, folder, path, modified, cost (what removing it frees: nothing for
+    // the kept copy), kept, selected, mayTick, note, and
+    // refusal: why the last click on that row was refused, else empty).
     Q_PROPERTY(RecordListModel* dupesModel READ dupesModel CONSTANT)
     Q_PROPERTY(int dupesGroupCount READ dupesGroupCount NOTIFY dupesGroupsChanged)
     Q_PROPERTY(qint64 dupesReclaimable READ dupesReclaimable NOTIFY dupesGroupsChanged)
@@ -91,9 +96,11 @@ public:
     Q_INVOKABLE void chooseDupesFolder(const QString& folder);
     // Keeps, in each group, the first copy inside this folder (the rule becomes 3).
     Q_INVOKABLE void preferDupesFolder(const QString& folder);
-    // Ticks or unticks one copy ("group:copy" row id); a tick that would leave
-    // its group without an unticked copy is refused.
+    // Ticks or unticks one copy ("group:copy" row id); ticking the kept copy
+    // is refused, and the row says why.
     Q_INVOKABLE void toggleDupe(const QString& rowId);
+    // Keeps this copy of its group instead of the one kept now.
+    Q_INVOKABLE void keepDupe(const QString& rowId);
     // Ticks every copy but one per group (the kept one stays), or none.
     Q_INVOKABLE void selectAllDupes();
     Q_INVOKABLE void selectNoDupes();
@@ -126,8 +133,13 @@ private:
     Dupes::KeepRule rule_ = Dupes::KeepRule::Oldest;
     CancelFlagPtr flag_ = std::make_shared<CancelFlag>();
     RecordListModel* model_ = nullptr;
+    Dupes::Choices choices_;
+    QString refusedRow_;  // the row whose last click was refused, and why
+    QString refusal_;
 
     std::filesystem::path searchedFolder() const;
+    // The copy a row id names, or null.
+    Dupes::Group* groupOf(const QString& rowId, std::size_t& copy);
     void refresh();
-    void afterRemoval();
+    void afterRemoval(const std::vector<Dupes::HeldCopy>& held);
 };

@@ -75,21 +75,20 @@ QString dateOf(const Dupes::ShownCopy& shown)
     return Fmt::date(QDateTime::fromMSecsSinceEpoch(shown.copy.file.mtimeNs / 1'000'000));
 }
 
-std::int64_t totalReclaimable(const std::vector<Dupes::Group>& groups)
-{
-    std::int64_t sum = 0;
-    for (const Dupes::Group& group : groups)
-        sum += Dupes::reclaimable(group);
-    return sum;
-}
-
+// Each group as the window shows it (kept copy first), with what it can give
+// back and what its ticks give back; then the totals.
 void printGroups(const Context& context, const Dupes::ScanResult& result)
 {
     const QString kept = L("[mantida]");
     const qsizetype width = std::max<qsizetype>(kept.size(), 3) + 1;
+    const QString dot = QStringLiteral("  ·  ");
+    std::int64_t reclaimable = 0, selected = 0;
     for (const Dupes::Group& group : result.groups) {
-        context.out << LF("%@ × %ld", Fmt::bytes(group.size), long(group.copies.size())) << "  "
-                    << LF("%@ podem voltar", Fmt::bytes(Dupes::reclaimable(group))) << "\n";
+        reclaimable += Dupes::reclaimable(group);
+        selected += Dupes::selectedBytes(group);
+        context.out << LF("%@ × %ld", Fmt::bytes(group.size), long(group.copies.size())) << dot
+                    << LF("%@ podem voltar", Fmt::bytes(Dupes::reclaimable(group))) << dot
+                    << LF("%@ selecionados", Fmt::bytes(Dupes::selectedBytes(group))) << "\n";
         for (const Dupes::ShownCopy& shown : group.copies) {
             const QString mark = shown.kept ? kept : shown.selected ? QStringLiteral("[x]") : QStringLiteral("[ ]");
             context.out << "  " << mark.leftJustified(width) << dateOf(shown).leftJustified(12) << "  "
@@ -101,8 +100,8 @@ void printGroups(const Context& context, const Dupes::ScanResult& result)
         }
     }
     const qint64 count = qint64(result.groups.size());
-    context.out << LP(count, "%ld grupos de cópias", count) << ", "
-                << LF("%@ podem voltar", Fmt::bytes(totalReclaimable(result.groups))) << "\n";
+    context.out << LP(count, "%ld grupos de cópias", count) << dot << LF("%@ podem voltar", Fmt::bytes(reclaimable))
+                << dot << LF("%@ selecionados", Fmt::bytes(selected)) << "\n";
     if (result.unreadable > 0)
         context.out << LP(result.unreadable, "%ld arquivos não puderam ser lidos", long(result.unreadable)) << "\n";
 }
@@ -225,8 +224,10 @@ QJsonObject dupeGroupJson(const Dupes::Group& group)
                                   {"note", note.isEmpty() ? QJsonValue() : QJsonValue(note)},
                                   {"otherNames", others}});
     }
-    return QJsonObject{
-        {"size", qint64(group.size)}, {"reclaimable", qint64(Dupes::reclaimable(group))}, {"copies", copies}};
+    return QJsonObject{{"size", qint64(group.size)},
+                       {"reclaimable", qint64(Dupes::reclaimable(group))},
+                       {"selectedBytes", qint64(Dupes::selectedBytes(group))},
+                       {"copies", copies}};
 }
 
 std::vector<Command> dupesCommands()

@@ -20,8 +20,9 @@ std::vector<Command> dupesCommands();
 // 1000, any letter case, blanks allowed); nothing for anything else.
 std::optional<std::int64_t> parseDupesMin(const QString& text);
 
-// A group as JSON: size, reclaimable and copies (path, keep, selected, note
-// or null, otherNames). The command prints a list of them.
+// A group as JSON: size, reclaimable, selectedBytes and copies (path, keep,
+// selected, note or null, otherNames), the kept copy first. The command
+// prints a list of them in the window's order.
 QJsonObject dupeGroupJson(const Dupes::Group& group);
 
 } // namespace Cli

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 
 #include <QSignalSpy>
@@ -11,6 +12,7 @@
 #include <QTest>
 
 #include "app/FeatureStates.h"
+#include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "support/FixtureSystem.h"
@@ -299,42 +301,79 @@ TEST(LargeFiles, ANewerScanSupersedesTheOlderOneAndTrashingPrunes)
     EXPECT_EQ(states.large.largeMinLabel(), "1 GB");
 }
 
-TEST(Duplicates, TicksNeverTakeAGroupsLastCopyAndTrashingPrunes)
+TEST(Duplicates, TheKeptCopyIsNeverTickedAndTheUsersChoicesOutliveARemoval)
 {
     const auto folder = freshFolder("dupes-state");
-    for (const char* name : {"one", "two", "three"})
-        writeFile(folder / name, std::string(40'000, 'd'));
+    const auto write = [&](const char* name, char fill, int size, int daysOld) {
+        writeFile(folder / name, std::string(std::size_t(size), fill));
+        std::filesystem::last_write_time(folder / name, std::filesystem::file_time_type::clock::now()
+                                                            - std::chrono::hours(24 * daysOld));
+    };
+    write("X/one", 'x', 40'000, 9);  // the oldest: kept
+    write("X/two", 'x', 40'000, 8);
+    write("X/three", 'x', 40'000, 7);
+    write("Y/p", 'y', 30'000, 6);
+    write("Y/q", 'y', 30'000, 5);
+    write("Z/m1", 'z', 20'000, 4);
+    write("Z/m2", 'z', 20'000, 3);
 
     FeatureStates states;
-    states.dupes.chooseDupesFolder(QString::fromStdString(folder.native()));
-    states.dupes.setDupesMin(0);
-    states.dupes.scanDupes();
-    ASSERT_EVENTUALLY(states.dupes.dupesScanned() && !states.dupes.dupesScanning(), 20000);
-    ASSERT_EQ(states.dupes.dupesGroupCount(), 1);
-    EXPECT_EQ(states.dupes.dupesSelectedCount(), 2);  // all but the kept copy
-    EXPECT_EQ(states.dupes.dupesReclaimable(), 80'000);
+    DupesState& dupes = states.dupes;
+    dupes.chooseDupesFolder(QString::fromStdString(folder.native()));
+    dupes.setDupesMin(0);
+    dupes.scanDupes();
+    ASSERT_EVENTUALLY(dupes.dupesScanned() && !dupes.dupesScanning(), 20000);
+    ASSERT_EQ(dupes.dupesGroupCount(), 3);
+    EXPECT_EQ(dupes.dupesSelectedCount(), 4);  // all but the kept copies
+    const auto row = [&](const char* name) {
+        for (const QVariantMap& r : dupes.dupesModel()->rows())
+            if (r.value("path").toString() == QString::fromStdString((folder / name).native()))
+                return r;
+        ADD_FAILURE() << name;
+        return QVariantMap();
+    };
+    const auto id = [&](const char* name) { return row(name).value("rowId").toString(); };
 
-    // The kept copy is the last unticked one: ticking it is refused, here and in the row.
-    const auto& copies = states.dupes.groups()[0].copies;
-    const auto kept = std::size_t(std::find_if(copies.begin(), copies.end(), [](const auto& c) { return c.kept; }) - copies.begin());
-    const QString keptRow = "0:" + QString::number(kept);
-    states.dupes.toggleDupe(keptRow);
-    EXPECT_EQ(states.dupes.dupesSelectedCount(), 2);
-    for (const QVariantMap& row : states.dupes.dupesModel()->rows()) {
-        if (row["rowId"] == keptRow) {
-            EXPECT_FALSE(row["mayTick"].toBool());
-        }
-    }
-    // Untick another copy: now the kept one may be ticked, and that one stays instead.
-    const QString other = "0:" + QString::number((kept + 1) % 3);
-    states.dupes.toggleDupe(other);
-    states.dupes.toggleDupe(keptRow);
-    EXPECT_EQ(states.dupes.dupesSelectedCount(), 2);
-    states.dupes.selectNoDupes();
-    states.dupes.selectAllDupes();  // every copy but the kept one
-    EXPECT_EQ(states.dupes.dupesSelectedCount(), 2);
+    // Untick two, then tick the kept copy: refused, and its row says why.
+    dupes.toggleDupe(id("X/two"));
+    dupes.toggleDupe(id("X/one"));
+    EXPECT_FALSE(row("X/one").value("selected").toBool());
+    EXPECT_TRUE(row("X/one").value("kept").toBool());
+    EXPECT_FALSE(row("X/one").value("mayTick").toBool());
+    EXPECT_EQ(row("X/one").value("cost").toLongLong(), 0);  // it never goes, so it frees nothing
+    EXPECT_EQ(row("X/two").value("cost").toLongLong(), 40'000);
+    EXPECT_EQ(row("X/one").value("refusal").toString(), L("A mantida fica: use “Manter esta” em outra cópia"));
+    EXPECT_EQ(row("X/two").value("refusal").toString(), QString());
+    // "Keep this one" on two: two is kept and unticked, one becomes an ordinary, ticked copy.
+    dupes.keepDupe(id("X/two"));
+    EXPECT_TRUE(row("X/two").value("kept").toBool());
+    EXPECT_FALSE(row("X/two").value("selected").toBool());
+    EXPECT_FALSE(row("X/one").value("kept").toBool());
+    EXPECT_TRUE(row("X/one").value("selected").toBool());
+    EXPECT_EQ(row("X/one").value("refusal").toString(), QString());  // said once
+    dupes.selectNoDupes();
+    dupes.selectAllDupes();  // every copy but the kept ones
+    EXPECT_EQ(dupes.dupesSelectedCount(), 4);
+    EXPECT_FALSE(row("X/two").value("selected").toBool());
 
-    states.dupes.trashDupes();
-    ASSERT_EVENTUALLY(!states.removals.busy() && states.dupes.dupesGroupCount() == 0, 20000);
-    EXPECT_TRUE(std::filesystem::exists(folder / "one"));  // the oldest stays
+    // Untick both ticked copies of X; m2 changes after the scan; move the rest.
+    dupes.toggleDupe(id("X/one"));
+    dupes.toggleDupe(id("X/three"));
+    std::filesystem::last_write_time(folder / "Z/m2", std::filesystem::file_time_type::clock::now());
+    dupes.trashDupes();
+    ASSERT_EVENTUALLY(!states.removals.busy() && dupes.dupesGroupCount() == 2, 20000);
+    EXPECT_FALSE(std::filesystem::exists(folder / "Y/q"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "Z/m2"));
+    EXPECT_EQ(dupes.dupesSelectedCount(), 0);  // X's unticks hold; m2 stays, unticked, with its reason
+    EXPECT_TRUE(row("X/two").value("kept").toBool());
+    EXPECT_EQ(row("Z/m2").value("note").toString(), L("mudou depois da análise"));
+    EXPECT_FALSE(row("Z/m2").value("selected").toBool());
+
+    // A new search of the same files keeps the user's choices; m2 is looked at afresh.
+    dupes.scanDupes();
+    ASSERT_EVENTUALLY(dupes.dupesScanned() && !dupes.dupesScanning(), 20000);
+    EXPECT_TRUE(row("X/two").value("kept").toBool());
+    EXPECT_FALSE(row("X/one").value("selected").toBool() || row("X/three").value("selected").toBool());
+    EXPECT_TRUE(row("Z/m2").value("selected").toBool());
+    EXPECT_EQ(row("Z/m2").value("note").toString(), QString());
 }

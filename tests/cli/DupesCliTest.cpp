@@ -1,5 +1,6 @@
-// quillmoor-cli's "dupes" on a fixture folder: the JSON of the groups, the
-// keep rule, and --trash that acts only with --yes.
+// quillmoor-cli's "dupes" on a fixture folder: the groups in the window's
+// order (kept copy first) as text and JSON, what can come back beside what is
+// ticked, the keep rule, and --trash that acts only with --yes.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,7 +9,9 @@
 #include <QJsonObject>
 
 #include "cli/DupesCommands.h"
+#include "i18n/L.h"
 #include "platform/FS.h"
+#include "platform/Fmt.h"
 #include "support/Fixtures.h"
 
 namespace fs = std::filesystem;
@@ -28,15 +31,21 @@ TEST(DupesCli, ListsGroupsAsJsonAndTrashesOnlyWithYes)
     writeFile(root / "Downloads/a much longer name/song (1).mp3", song);
     writeFile(root / "small1", "same");
     writeFile(root / "small2", "same");
+    const std::string lib(1'500'000, 'l');  // a copy inside a project: nothing of it starts ticked
+    writeFile(root / "lib.bin", lib);
+    writeFile(root / "app/node_modules/x/lib.bin", lib);
     // The copies are written within one clock tick on some file systems: say which is oldest.
     fs::last_write_time(root / "Music/song.mp3", fs::file_time_type::clock::now() - std::chrono::hours(48));
 
     CliOutcome r = runCli({"dupes", text(root), "--json"});
     ASSERT_EQ(r.status, Cli::Success) << qPrintable(r.err);
     QJsonArray groups = jsonOf(r).array();
-    ASSERT_EQ(groups.size(), 1);  // the small files are under the default 1 MB
+    ASSERT_EQ(groups.size(), 2);  // the small files are under the default 1 MB
     EXPECT_EQ(groups[0].toObject()["size"].toInteger(), 2'000'000);
     EXPECT_EQ(groups[0].toObject()["reclaimable"].toInteger(), 4'000'000);
+    EXPECT_EQ(groups[0].toObject()["selectedBytes"].toInteger(), 4'000'000);
+    EXPECT_EQ(groups[1].toObject()["reclaimable"].toInteger(), 1'500'000);
+    EXPECT_EQ(groups[1].toObject()["selectedBytes"].toInteger(), 0);
     const QJsonArray copies = groups[0].toObject()["copies"].toArray();
     ASSERT_EQ(copies.size(), 3);
     EXPECT_EQ(copies[0]["path"].toString(), text(root / "Music/song.mp3"));  // the oldest is kept
@@ -44,9 +53,23 @@ TEST(DupesCli, ListsGroupsAsJsonAndTrashesOnlyWithYes)
     EXPECT_FALSE(copies[0]["selected"].toBool());
     EXPECT_TRUE(copies[1]["selected"].toBool() && copies[2]["selected"].toBool());
     EXPECT_TRUE(copies[1]["note"].isNull());
+    EXPECT_LT(copies[1]["path"].toString(), copies[2]["path"].toString());  // then the others by path
+
+    // The text says, per group and in all, what can come back and what is ticked.
+    r = runCli({"dupes", text(root)});
+    ASSERT_EQ(r.status, Cli::Success) << qPrintable(r.err);
+    const QString dot = "  ·  ";
+    const QStringList lines = r.out.split('\n');
+    ASSERT_GE(lines.size(), 9) << qPrintable(r.out);
+    EXPECT_EQ(lines[0], LF("%@ × %ld", Fmt::bytes(2'000'000), 3L) + dot + LF("%@ podem voltar", Fmt::bytes(4'000'000))
+                            + dot + LF("%@ selecionados", Fmt::bytes(4'000'000)));
+    EXPECT_TRUE(lines[1].startsWith("  " + L("[mantida]")) && lines[1].endsWith(text(root / "Music/song.mp3")));
+    EXPECT_TRUE(lines[4].endsWith(dot + LF("%@ selecionados", Fmt::bytes(0)))) << qPrintable(lines[4]);
+    EXPECT_EQ(lines[7], LP(2, "%ld grupos de cópias", 2L) + dot + LF("%@ podem voltar", Fmt::bytes(5'500'000)) + dot
+                            + LF("%@ selecionados", Fmt::bytes(4'000'000)));
 
     groups = jsonOf(runCli({"dupes", text(root), "--min", "0", "--keep", "shortest", "--json"})).array();
-    ASSERT_EQ(groups.size(), 2);
+    ASSERT_EQ(groups.size(), 3);
     for (const QJsonValue& copy : groups[0].toObject()["copies"].toArray())
         EXPECT_EQ(copy["keep"].toBool(), copy["path"].toString() == text(root / "Music/song.mp3"));
 

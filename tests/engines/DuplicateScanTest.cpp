@@ -1,10 +1,14 @@
 // The whole duplicate search on a fixture folder (what each copy is and which
-// start ticked, a stopped search), and what happens to the ticked copies: the
-// last copy of a group never goes, a copy that changed after the scan stays
-// with its reason, and every name of a trashed copy goes so its space comes back.
+// start ticked, a stopped search), the user's ticks and kept copies, and what
+// happens to the ticked copies: the kept copy never goes, a copy that changed
+// after the scan stays with its reason, and every name of a trashed copy goes
+// so its space comes back.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "engines/dupes/DuplicateRemoval.h"
+#include "engines/dupes/DuplicateTicks.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "support/Fixtures.h"
@@ -90,47 +94,128 @@ TEST(DuplicateScan, EachCopySaysWhatItIsAndOnlyFreeCopiesStartTicked)
     EXPECT_TRUE(none.groups.empty());
 }
 
-TEST(DuplicateRemoval, TheLastCopyStaysAndEveryCopyIsCheckedRightBeforeItGoes)
+TEST(DuplicateTicks, TheKeptCopyIsNeverTickedAndKeepingAnotherMovesTheTicks)
+{
+    // A kept as the oldest, B and C ticked, D in a project (unticked).
+    Group group{10, {}};
+    for (const char* path : {"/h/A", "/h/B", "/h/C", "/h/web/node_modules/D"}) {
+        ShownCopy shown;
+        shown.copy.file = {path, 1, ino_t(path[3]), 10, path[3]};
+        shown.inProject = path[3] == 'w';
+        group.copies.push_back(shown);
+    }
+    std::vector<Group> groups{group};
+    choose(groups, KeepRule::Oldest);
+    Group& g = groups[0];
+    const auto at = [&g](const std::string& path) {
+        return std::size_t(std::find_if(g.copies.begin(), g.copies.end(),
+                                        [&](const ShownCopy& c) { return c.copy.file.path == path; })
+                           - g.copies.begin());
+    };
+    ASSERT_TRUE(g.copies[0].kept);  // the kept copy comes first
+    EXPECT_EQ(g.copies[0].copy.file.path, "/h/A");
+
+    // Untick B, then tick A: refused, A stays unticked and kept.
+    EXPECT_EQ(tick(g, at("/h/B"), false), Refusal::None);
+    EXPECT_EQ(tick(g, at("/h/A"), true), Refusal::Kept);
+    EXPECT_FALSE(g.copies[at("/h/A")].selected);
+    EXPECT_TRUE(g.copies[at("/h/A")].kept);
+
+    // "Keep this one" on B: B is kept, unticked and first; A is ticked by the rules.
+    keep(g, at("/h/B"));
+    EXPECT_EQ(g.copies[0].copy.file.path, "/h/B");
+    EXPECT_TRUE(g.copies[0].kept && !g.copies[0].selected);
+    EXPECT_TRUE(!g.copies[at("/h/A")].kept && g.copies[at("/h/A")].selected);
+    EXPECT_TRUE(g.copies[at("/h/C")].selected);
+    // Keeping D, then B again: D, a project copy, goes back to unticked.
+    keep(g, at("/h/web/node_modules/D"));
+    keep(g, at("/h/B"));
+    EXPECT_FALSE(g.copies[at("/h/web/node_modules/D")].selected);
+
+    // Whatever the ticks say, the plan never takes the kept copy.
+    g.copies[0].selected = true;
+    for (const PlannedCopy& planned : removalPlan(groups)) {
+        EXPECT_NE(planned.copy.file.path, "/h/B");
+        EXPECT_EQ(planned.keeper, "/h/B");
+    }
+    // A group without a kept copy (never made by a search) loses nothing.
+    for (ShownCopy& shown : g.copies)
+        shown.kept = false;
+    EXPECT_TRUE(removalPlan(groups).empty());
+    EXPECT_EQ(tick(g, 0, true), Refusal::None);  // then the last unticked copy guards it
+    for (std::size_t i = 1; i + 1 < g.copies.size(); ++i)
+        tick(g, i, true);
+    EXPECT_EQ(tick(g, g.copies.size() - 1, true), Refusal::LastCopy);
+
+    // The choices, by copy, outlive the groups they were made on: a fresh
+    // search of the same files, chosen by the rule, shows them again.
+    Choices choices;
+    choices.kept.insert({1, ino_t('C'), "/h/C"});
+    choices.ticks[{1, ino_t('B'), "/h/B"}] = false;
+    choices.ticks[{1, ino_t('C'), "/h/C"}] = true;  // C is kept: never ticked
+    choices.held[{1, ino_t('w'), "/h/web/node_modules/D"}] = Hold::CopyChanged;
+    choices.ticks[{1, ino_t('Z'), "/h/Z"}] = true;  // a copy no search holds any more
+    std::vector<Group> fresh{group};
+    choose(fresh, KeepRule::Oldest);
+    applyChoices(fresh, choices);
+    const Group& f = fresh[0];
+    EXPECT_EQ(f.copies[0].copy.file.path, "/h/C");
+    EXPECT_TRUE(f.copies[0].kept && !f.copies[0].selected);
+    std::map<std::string, bool> ticked;
+    for (const ShownCopy& shown : f.copies)
+        ticked[shown.copy.file.path] = shown.selected;
+    EXPECT_EQ(ticked, (std::map<std::string, bool>{{"/h/A", true}, {"/h/B", false}, {"/h/C", false},
+                                                   {"/h/web/node_modules/D", false}}));
+    EXPECT_EQ(copyNote(f.copies.back()), L("mudou depois da análise"));
+    forgetMissing(choices, fresh);
+    EXPECT_EQ(choices.ticks.size(), 2u);
+}
+
+TEST(DuplicateRemoval, TheKeptCopyStaysAndEveryCopyIsCheckedRightBeforeItGoes)
 {
     const fs::path root = freshFolder("dupes-remove");
     const std::string a = bytesOf(50'000, 'a'), b = bytesOf(60'000, 'b'), c = bytesOf(80'000, 'c');
     for (const char* name : {"a1", "a2", "a3"})
-        writeFile(root / name, a);
-    writeFile(root / "b1", b);
-    writeFile(root / "b2", b);
-    writeFile(root / "c1", c);
-    writeFile(root / "c2", c);
-    fs::create_hard_link(root / "c2", root / "c2-link");
+        writeFile(root / "A" / name, a);
+    writeFile(root / "B/b1", b);
+    writeFile(root / "B/b2", b);
+    writeFile(root / "C/c1", c);
+    writeFile(root / "C/c2", c);
+    fs::create_hard_link(root / "C/c2", root / "C/c2-link");
 
     std::vector<Group> groups = scanned(root).groups;
     ASSERT_EQ(groups.size(), 3u);
-    // Every copy of the "b" group ticked: the group is left alone. In the "a"
-    // group the kept copy is ticked too: an unticked one becomes its keeper.
-    for (Group& group : groups) {
-        if (group.size == 60'000)
-            for (ShownCopy& shown : group.copies)
-                shown.selected = true;
-        if (group.size == 50'000) {
-            group.copies[0].selected = group.copies[1].selected = true;
-            group.copies[2].selected = false;
-        }
-    }
+    // Every copy ticked, the kept ones too (which the ticks never allow): the
+    // kept copies still stay, and every other ticked copy is checked against its group's.
+    for (Group& group : groups)
+        for (ShownCopy& shown : group.copies)
+            shown.selected = true;
+    groups[0].copies.back().selected = false;  // a3
     const std::vector<PlannedCopy> plan = removalPlan(groups);
-    ASSERT_EQ(plan.size(), 3u);  // a×2, and the c copy (kept: c1, the older)
+    ASSERT_EQ(plan.size(), 3u);  // a2, b2, c2
     for (const PlannedCopy& planned : plan)
-        EXPECT_NE(fs::path(planned.copy.file.path).filename().string()[0], 'b');
+        EXPECT_EQ(fs::path(planned.copy.file.path).filename().string().back(), '2') << planned.copy.file.path;
 
-    // One "a" copy changes after the scan (same size, other bytes): it stays.
-    writeFile(plan[0].copy.file.path, bytesOf(50'000, 'z'));
-    const RemovalOutcome outcome = trashCopies(plan);
-    ASSERT_EQ(outcome.held.size(), 1);
-    EXPECT_TRUE(outcome.held[0].endsWith(": " + L("mudou depois da análise"))) << qPrintable(outcome.held[0]);
-    EXPECT_TRUE(present(plan[0].copy.file.path));
-    EXPECT_FALSE(present(plan[1].copy.file.path));
-    // Both names of c2 went to the Trash, so its space comes back; b and c1 stay.
-    EXPECT_FALSE(present(root / "c2") || present(root / "c2-link"));
+    // One "a" copy changes after the scan (same size, other bytes), and the
+    // kept "b" copy goes: both stay, each named with its folder, and the
+    // missing kept copy is the one named as missing.
+    writeFile(root / "A/a2", bytesOf(50'000, 'z'));
+    fs::remove(root / "B/b1");
+    std::vector<HeldCopy> held;
+    const RemovalOutcome outcome = trashCopies(plan, Admin::run, &held);
+    ASSERT_EQ(outcome.held.size(), 2);
+    EXPECT_EQ(outcome.held[0], FS::pretty(root / "A/a2") + ": " + L("mudou depois da análise"));
+    EXPECT_TRUE(outcome.held[0].startsWith("~/"));
+    EXPECT_EQ(outcome.held[1], FS::pretty(root / "B/b2") + ": " + LF("a cópia mantida (%@) não existe mais", FS::pretty(root / "B/b1")));
+    ASSERT_EQ(held.size(), 2u);
+    EXPECT_EQ(held[0].id, idOf(plan[0].copy.file));
+    EXPECT_EQ(held[0].hold, Hold::CopyChanged);
+    EXPECT_EQ(held[1].hold, Hold::KeptGone);
+    // Both names of c2 went to the Trash, so its space comes back; the rest stays.
+    EXPECT_FALSE(present(root / "C/c2") || present(root / "C/c2-link"));
     EXPECT_TRUE(present(FS::trashFolder() / "c2-link") && present(FS::trashFolder() / "c2"));
-    EXPECT_TRUE(present(root / "b1") && present(root / "b2") && present(root / "c1"));
-    EXPECT_EQ(outcome.trashed, 50'000 + 80'000);
+    for (const char* left : {"A/a1", "A/a2", "A/a3", "B/b2", "C/c1"})
+        EXPECT_TRUE(present(root / left)) << left;
+    EXPECT_EQ(outcome.trashed, 80'000);
     EXPECT_FALSE(outcome.complete());
 }

@@ -1,16 +1,19 @@
 // The duplicate grouping over fixture trees: each phase splits what it must
 // (the first block, the last block, the middle), hard links are one file,
 // empty files are never copies, sparse files compare by content, and files
-// that change between the phases drop out.
+// that change between the phases drop out; no read moves an access time.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "engines/dupes/DuplicateScan.h"
+#include "platform/QuietOpen.h"
 #include "support/Fixtures.h"
 
 namespace fs = std::filesystem;
@@ -133,6 +136,74 @@ TEST(Duplicates, SparseFilesCompareByContentAndChangedOrUnreadableFilesDropOut)
         EXPECT_EQ(namesOf(found.sets), (std::vector<std::vector<std::string>>{{"dense.img", "disk1.img", "disk2.img"}}));
         EXPECT_EQ(found.unreadable, 2);
     }
+}
+
+namespace {
+
+std::int64_t accessNs(const fs::path& path)
+{
+    struct stat info;
+    EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
+    return std::int64_t(info.st_atim.tv_sec) * 1'000'000'000 + info.st_atim.tv_nsec;
+}
+
+// Sets a file's access and modification times this many days back.
+void ageFile(const fs::path& path, int accessedDaysAgo, int modifiedDaysAgo)
+{
+    const time_t now = time(nullptr);
+    const struct timespec times[2] = {{now - accessedDaysAgo * 86'400, 0}, {now - modifiedDaysAgo * 86'400, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+} // namespace
+
+TEST(Duplicates, ReadsLeaveAccessTimesAloneAndFilesOfOthersAreStillRead)
+{
+    // Old copies, edges and whole contents read: the large-file list would
+    // show them used today (relatime moves a day-old access time on any read).
+    const fs::path root = freshFolder("dupes-atime");
+    const std::string text = pattern(200'000, 'a');
+    for (const char* name : {"old1", "old2", "old3"}) {
+        writeFile(root / name, text);
+        ageFile(root / name, 3, 4);
+    }
+    std::vector<std::int64_t> before;
+    for (const char* name : {"old1", "old2", "old3"})
+        before.push_back(accessNs(root / name));
+    const Found found = findDuplicates(candidatesIn(root), 2, CancelFlag{});
+    ASSERT_EQ(found.sets.size(), 1u);
+    EXPECT_EQ(holdBeforeRemoval(found.sets[0][1].file, found.sets[0][0].file.path), Hold::None);
+    for (std::size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(accessNs(root / ("old" + std::to_string(i + 1))), before[i]) << i;
+
+    // A file this process does not own is still read (without O_NOATIME, which only its owner may ask).
+    if (geteuid() != 0) {
+        const int fd = QuietOpen::open("/etc/passwd", O_RDONLY | O_CLOEXEC);
+        EXPECT_GE(fd, 0);
+        close(fd);
+        return;
+    }
+    // As root: a search run as nobody over files root owns.
+    char shared[] = "/tmp/quillmoor-dupes-XXXXXX";
+    ASSERT_NE(mkdtemp(shared), nullptr);
+    chmod(shared, 0755);
+    for (const char* name : {"r1", "r2"}) {
+        writeFile(fs::path(shared) / name, text);
+        chmod((fs::path(shared) / name).c_str(), 0644);
+    }
+    const FileList theirs = candidatesIn(shared);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
+            _exit(3);
+        const Found seen = findDuplicates(theirs, 2, CancelFlag{});
+        _exit(seen.sets.size() == 1 && seen.unreadable == 0 ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    fs::remove_all(shared);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 // ---- Which copy stays ------------------------------------------------------------

@@ -755,6 +755,7 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     ASSERT_EQ(states->large.largeCount(), 2);
     settle();
     snap("large-scanned");
+    EXPECT_TRUE(shownText("largeDateHeading").endsWith(L("Último acesso")));  // the date shown is the last read
 
     states->large.toggleLargeFile(states->large.largeFiles()[1].id.toString(QUuid::WithoutBraces));  // the smaller
     confirm("large-confirm");
@@ -856,27 +857,78 @@ TEST_F(UiTest, DuplicatesFoundGuardedAndTrashed)
     snap("dupes-scanned-end");
     EXPECT_TRUE(shows(L("Tem outros nomes fora desta busca")));
 
-    // The kept report is the last copy left once the other two are ticked: its box refuses.
-    const QString kept = copyRow(top / "Downloads/report.pdf").value("rowId").toString();
-    const QString other = copyRow(top / "Downloads/report (2).pdf").value("rowId").toString();
-    EXPECT_FALSE(copyRow(top / "Downloads/report.pdf").value("mayTick").toBool());
-    QMetaObject::invokeMethod(findVisible("dupesList"), "positionViewAtBeginning");
-    settle();
-    QQuickItem* keptBox = findVisible("dupeCheck-" + kept);
+    // A row brought into view, and its tick box.
+    const auto showRow = [&](const fs::path& path) {
+        const QList<QVariantMap> rows = states->dupes.dupesModel()->rows();
+        for (int i = 0; i < rows.size(); ++i)
+            if (rows[i].value("path").toString() == textOf(path))
+                QMetaObject::invokeMethod(findVisible("dupesList"), "positionViewAtIndex", Q_ARG(int, i), Q_ARG(int, 4));
+        settle(200);
+        return findVisible("dupeCheck-" + copyRow(path).value("rowId").toString());
+    };
+    const fs::path keptReport = top / "Downloads/report.pdf", report2 = top / "Downloads/report (2).pdf";
+    const QString refused = L("A mantida fica: use “Manter esta” em outra cópia");
+
+    // The kept report takes no tick, by mouse or by keyboard, and its row says why.
+    QQuickItem* keptBox = showRow(keptReport);
     ASSERT_NE(keptBox, nullptr);
-    EXPECT_FALSE(keptBox->isEnabled());
+    EXPECT_TRUE(copyRow(keptReport).value("kept").toBool());
     click(keptBox);
     settle(200);
-    EXPECT_FALSE(copyRow(top / "Downloads/report.pdf").value("selected").toBool());
-    // unticking another copy frees it; Space ticks that copy again and the guard is back
-    click(findVisible("dupeCheck-" + other));
+    EXPECT_FALSE(copyRow(keptReport).value("selected").toBool());
+    EXPECT_NE(findVisible("dupeRefusal"), nullptr);
+    EXPECT_TRUE(shows(refused));
+    snap("dupes-refused");
+    click(showRow(report2));  // untick another copy: the kept one still refuses
     settle(200);
-    EXPECT_TRUE(keptBox->isEnabled());
-    findVisible("dupeCheck-" + other)->forceActiveFocus();
+    EXPECT_FALSE(copyRow(report2).value("selected").toBool());
+    EXPECT_EQ(findVisible("dupeRefusal"), nullptr);  // a refusal is said once
+    keptBox = showRow(keptReport);
+    keptBox->forceActiveFocus();
     QTest::keyClick(window, Qt::Key_Space);
     settle(200);
-    EXPECT_TRUE(copyRow(top / "Downloads/report (2).pdf").value("selected").toBool());
-    EXPECT_FALSE(keptBox->isEnabled());
+    EXPECT_FALSE(copyRow(keptReport).value("selected").toBool());
+    EXPECT_TRUE(shows(refused));
+
+    // "Keep this one" from the row's menu by mouse (a right click) moves the
+    // badge: the new kept copy is unticked, the old one ticked by the rules.
+    QQuickItem* box2 = showRow(report2);
+    ASSERT_NE(box2, nullptr);
+    QQuickItem* list = findVisible("dupesList");
+    const QPointF inRow(list->mapToScene(QPointF(list->width() / 2, 0)).x(),
+                        box2->mapToScene(QPointF(0, box2->height() / 2)).y());  // over the name, either way round
+    QTest::mouseClick(window, Qt::RightButton, Qt::NoModifier, inRow.toPoint());
+    settle(300);
+    snap("dupes-copy-menu");
+    click(findVisible("dupeKeepThis"));
+    settle(300);
+    EXPECT_TRUE(copyRow(report2).value("kept").toBool());
+    EXPECT_FALSE(copyRow(report2).value("selected").toBool());
+    EXPECT_FALSE(copyRow(keptReport).value("kept").toBool());
+    EXPECT_TRUE(copyRow(keptReport).value("selected").toBool());
+    // ...and back by keyboard: the menu key on the report's box, then the menu's first row.
+    showRow(keptReport)->forceActiveFocus();
+    QTest::keyClick(window, Qt::Key_Menu);
+    settle(300);
+    ASSERT_NE(findVisible("dupeKeepThis"), nullptr);
+    QTest::keyClick(window, Qt::Key_Down);
+    QTest::keyClick(window, Qt::Key_Return);
+    settle(300);
+    EXPECT_TRUE(copyRow(keptReport).value("kept").toBool());
+    EXPECT_FALSE(copyRow(keptReport).value("selected").toBool());
+    EXPECT_TRUE(copyRow(report2).value("selected").toBool());
+    EXPECT_EQ(focused(), "dupeCheck-" + copyRow(keptReport).value("rowId").toString());  // the focus moved with it
+
+    // Both ticked copies of the second photo unticked, one by mouse and one by keyboard.
+    const fs::path photoCopy = top / "Photos (copy)/IMG_0002.jpg", photoBackup = top / "Backup/Photos/IMG_0002.jpg";
+    click(showRow(photoCopy));
+    showRow(photoBackup)->forceActiveFocus();
+    QTest::keyClick(window, Qt::Key_Space);
+    settle(200);
+    EXPECT_FALSE(copyRow(photoCopy).value("selected").toBool() || copyRow(photoBackup).value("selected").toBool());
+    QMetaObject::invokeMethod(findVisible("dupesList"), "positionViewAtBeginning");
+    settle();
+    EXPECT_TRUE(shownText("dupesDateHeading").endsWith(L("Modificado em")));
 
     const auto trashed = [] {
         fs::create_directories(FS::trashFolder());
@@ -884,14 +936,17 @@ TEST_F(UiTest, DuplicatesFoundGuardedAndTrashed)
     };
     const auto before = trashed();
     confirm("dupes-confirm");
-    ASSERT_EVENTUALLY(!states->removals.busy() && states->dupes.dupesGroupCount() == 2, 20000);
-    EXPECT_EQ(trashed() - before, 7);  // six copies, one of them with its second name
-    for (const char* gone : {"Photos (copy)/IMG_0001.jpg", "Backup/Photos/IMG_0002.jpg", "Downloads/report (1).pdf",
+    ASSERT_EVENTUALLY(!states->removals.busy() && states->dupes.dupesGroupCount() == 3, 20000);
+    EXPECT_EQ(trashed() - before, 5);  // four copies, one of them with its second name
+    for (const char* gone : {"Photos (copy)/IMG_0001.jpg", "Backup/Photos/IMG_0001.jpg", "Downloads/report (1).pdf",
                              "Mail/report.pdf", "Downloads/report (2).pdf"})
         EXPECT_FALSE(fs::exists(top / gone)) << gone;
-    for (const char* left : {"Photos/IMG_0001.jpg", "Photos/IMG_0002.jpg", "Downloads/report.pdf", "Vendor/data.bin",
+    for (const char* left : {"Photos/IMG_0001.jpg", "Photos/IMG_0002.jpg", "Photos (copy)/IMG_0002.jpg",
+                             "Backup/Photos/IMG_0002.jpg", "Downloads/report.pdf", "Vendor/data.bin",
                              "Code/app/node_modules/pkg/data.bin", "Music/song.flac", "Music/song copy.flac"})
         EXPECT_TRUE(fs::exists(top / left)) << left;
+    // What the user unticked stays unticked.
+    EXPECT_EQ(states->dupes.dupesSelectedCount(), 0);
     dismissCelebration();
 
     states->dupes.setGroups({}, 0);

@@ -1,10 +1,9 @@
 #include "engines/dupes/DuplicateRemoval.h"
 
-#include <QFile>
-
 #include "engines/dupes/DuplicateSpace.h"
 #include "engines/removal/Removal.h"
 #include "i18n/L.h"
+#include "platform/FS.h"
 
 namespace fs = std::filesystem;
 
@@ -12,34 +11,34 @@ namespace Dupes {
 
 namespace {
 
-QString nameOf(const fs::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.filename().native())); }
-
-// The copy each ticked copy of a group is checked against: the kept copy when
-// it stays, else the first copy that stays; none when every copy is ticked.
-const ShownCopy* keeperOf(const Group& group)
+// The kept copy of a group, which every ticked copy is checked against; none
+// when the group has none.
+const ShownCopy* keptOf(const Group& group)
 {
     for (const ShownCopy& shown : group.copies)
-        if (shown.kept && !shown.selected)
-            return &shown;
-    for (const ShownCopy& shown : group.copies)
-        if (!shown.selected)
+        if (shown.kept)
             return &shown;
     return nullptr;
 }
 
-// Adds "name: why" for a copy that stays.
+// Adds "~/folder/name: why" for a copy that stays.
 void hold(RemovalOutcome& outcome, const PlannedCopy& planned, const QString& why)
 {
-    outcome.held << nameOf(planned.copy.file.path) + QStringLiteral(": ") + why;
+    outcome.held << FS::pretty(planned.copy.file.path) + QStringLiteral(": ") + why;
 }
 
 // The check right before a copy goes; false, with its line, when it stays.
-bool mayGo(RemovalOutcome& outcome, const PlannedCopy& planned, bool compareBytes)
+bool mayGo(RemovalOutcome& outcome, std::vector<HeldCopy>* heldCopies, const PlannedCopy& planned, bool compareBytes)
 {
     const Hold why = holdBeforeRemoval(planned.copy.file, planned.keeper, compareBytes);
-    if (why != Hold::None)
-        hold(outcome, planned, holdText(why));
-    return why == Hold::None;
+    if (why == Hold::None)
+        return true;
+    // The line names the kept copy where the reason is about it.
+    hold(outcome, planned,
+         why == Hold::KeptGone ? LF("a cópia mantida (%@) não existe mais", FS::pretty(planned.keeper)) : holdText(why));
+    if (heldCopies)
+        heldCopies->push_back({idOf(planned.copy.file), why});
+    return false;
 }
 
 } // namespace
@@ -48,18 +47,20 @@ std::vector<PlannedCopy> removalPlan(const std::vector<Group>& groups)
 {
     std::vector<PlannedCopy> plan;
     for (const Group& group : groups) {
-        const ShownCopy* keeper = keeperOf(group);
-        if (!keeper)
-            continue;  // never the last copy
+        const ShownCopy* kept = keptOf(group);
+        if (!kept)
+            continue;  // nothing is known to stay: nothing goes
         for (const ShownCopy& shown : group.copies)
-            if (shown.selected)
-                plan.push_back({shown.copy, keeper->copy.file.path, freedBy(group, shown)});
+            if (shown.selected && &shown != kept)
+                plan.push_back({shown.copy, kept->copy.file.path, freedBy(group, shown)});
     }
     return plan;
 }
 
 QString copyNote(const ShownCopy& shown)
 {
+    if (shown.held != Hold::None)
+        return holdText(shown.held);
     if (!shown.holder.empty())
         return LF("Em uso por %@", QString::fromStdString(shown.holder));
     if (shown.shares)
@@ -90,11 +91,12 @@ QString holdText(Hold hold)
     return {};
 }
 
-RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Runner& admin)
+RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Runner& admin,
+                           std::vector<HeldCopy>* heldCopies)
 {
     RemovalOutcome outcome;
     for (const PlannedCopy& planned : plan) {
-        if (!mayGo(outcome, planned, true))
+        if (!mayGo(outcome, heldCopies, planned, true))
             continue;
         // Every name of the file goes, so its space comes back.
         std::vector<RemovalTarget> names{{planned.copy.file.path, false, planned.freed}};
@@ -110,12 +112,12 @@ RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Ru
     return outcome;
 }
 
-RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan)
+RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan, std::vector<HeldCopy>* heldCopies)
 {
     RemovalOutcome outcome;
     for (const PlannedCopy& planned : plan) {
         // The kernel compares the bytes itself and changes nothing when they differ.
-        if (!mayGo(outcome, planned, false))
+        if (!mayGo(outcome, heldCopies, planned, false))
             continue;
         switch (shareWith(planned.keeper, planned.copy.file.path, planned.copy.file.size)) {
         case ShareResult::Done:
@@ -123,12 +125,14 @@ RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan)
             break;
         case ShareResult::Differs:
             hold(outcome, planned, holdText(Hold::Differs));
+            if (heldCopies)
+                heldCopies->push_back({idOf(planned.copy.file), Hold::Differs});
             break;
         case ShareResult::Unsupported:
             hold(outcome, planned, L("este sistema de arquivos não compartilha dados entre arquivos"));
             break;
         case ShareResult::Failed:
-            outcome.failures.push_back(nameOf(planned.copy.file.path));
+            outcome.failures.push_back(FS::text(fs::path(planned.copy.file.path).filename()));
             break;
         }
     }
@@ -138,11 +142,11 @@ RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan)
 bool shareOffered(const std::vector<Group>& groups)
 {
     for (const Group& group : groups) {
-        const ShownCopy* keeper = keeperOf(group);
-        if (!keeper || !keeper->sharingFs)
+        const ShownCopy* kept = keptOf(group);
+        if (!kept || !kept->sharingFs)
             continue;
         for (const ShownCopy& shown : group.copies)
-            if (shown.selected && shown.copy.file.device == keeper->copy.file.device)
+            if (shown.selected && !shown.kept && shown.copy.file.device == kept->copy.file.device)
                 return true;
     }
     return false;

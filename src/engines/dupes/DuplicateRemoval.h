@@ -1,9 +1,9 @@
 #pragma once
 // What happens to the ticked copies: each goes to the Trash, or is made to
 // share the kept copy's data, only after the check made right before it
-// (unchanged since the scan, its keeper still another file with the same
-// bytes). A group never loses its last copy: its keeper is the kept copy, or
-// another unticked one, and a group with every copy ticked is left alone.
+// (unchanged since the scan, the kept copy still another file with the same
+// bytes). The kept copy never goes, whatever the ticks say, and a group
+// without a kept copy is left alone.
 #include <cstdint>
 #include <filesystem>
 #include <vector>
@@ -16,7 +16,7 @@
 
 namespace Dupes {
 
-// One ticked copy and the copy it is checked against.
+// One ticked copy and the kept copy it is checked against.
 struct PlannedCopy {
     Copy copy;
     std::filesystem::path keeper;
@@ -25,19 +25,28 @@ struct PlannedCopy {
 
 std::vector<PlannedCopy> removalPlan(const std::vector<Group>& groups);
 
-// The note beside a copy: why it starts unticked, or why it frees nothing.
+// The note beside a copy: why a removal left it, why it starts unticked, or
+// why it frees nothing.
 QString copyNote(const ShownCopy& shown);
 
 // Why a copy stayed, as the user reads it.
 QString holdText(Hold hold);
 
-// Checks each planned copy, then moves every name of it to the Trash through
-// the removal loop. Copies that stay are named with their reason in `notes`.
-RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Runner& admin = Admin::run);
+// A copy the check before removal left where it was, and why.
+struct HeldCopy {
+    CopyId id;
+    Hold hold = Hold::None;
+};
 
-// Checks each planned copy, then has the kernel make it share its keeper's
+// Checks each planned copy, then moves every name of it to the Trash through
+// the removal loop. Copies that stay are named (home-relative) with their
+// reason in the outcome's `held`, and listed in `heldCopies` when given.
+RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Runner& admin = Admin::run,
+                           std::vector<HeldCopy>* heldCopies = nullptr);
+
+// Checks each planned copy, then has the kernel make it share its kept copy's
 // data; what was given back is counted as freed.
-RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan);
+RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan, std::vector<HeldCopy>* heldCopies = nullptr);
 
 // Whether the "share" action is offered for the groups: some ticked copy lies
 // on the same file system as its keeper, and that file system shares data

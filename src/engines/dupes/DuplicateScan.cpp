@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <tuple>
 #include <unordered_map>
 
 #include <sys/stat.h>
@@ -170,6 +171,18 @@ std::int64_t selectedBytes(const Group& group)
     return sum;
 }
 
+bool startsTicked(const ShownCopy& copy)
+{
+    return !copy.shares && !copy.inProject && !copy.partial && copy.holder.empty();
+}
+
+void orderCopies(Group& group)
+{
+    std::stable_sort(group.copies.begin(), group.copies.end(), [](const ShownCopy& a, const ShownCopy& b) {
+        return std::tie(b.kept, a.copy.file.path) < std::tie(a.kept, b.copy.file.path);
+    });
+}
+
 void choose(std::vector<Group>& groups, KeepRule rule, const fs::path& preferred)
 {
     for (Group& group : groups) {
@@ -180,8 +193,9 @@ void choose(std::vector<Group>& groups, KeepRule rule, const fs::path& preferred
         for (std::size_t i = 0; i < group.copies.size(); ++i) {
             ShownCopy& shown = group.copies[i];
             shown.kept = i == kept;
-            shown.selected = !shown.kept && !shown.shares && !shown.inProject && !shown.partial && shown.holder.empty();
+            shown.selected = !shown.kept && startsTicked(shown);
         }
+        orderCopies(group);
     }
     std::stable_sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
         const std::int64_t ra = reclaimable(a), rb = reclaimable(b);

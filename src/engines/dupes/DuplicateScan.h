@@ -35,8 +35,9 @@ struct ShownCopy {
     bool partial = false;    // some of its names lie outside the search: removing these frees nothing
     bool sharingFs = false;  // it lies on a file system that can share data between files (btrfs, XFS)
     std::string holder;      // the program that holds it open, or empty
+    Hold held = Hold::None;  // why a removal left it, when one did
     bool kept = false;
-    bool selected = false;
+    bool selected = false;  // never the kept copy
 };
 
 struct Group {
@@ -69,8 +70,17 @@ Found findDuplicates(FileList files, int readers, const CancelFlag& flag,
 
 // Sets the kept copy and the first ticks of every group by `rule`: the kept
 // copy stays unticked, and so do copies that share the data already, lie in a
-// project, are held open or keep names outside the search.
+// project, are held open or keep names outside the search (startsTicked).
+// Each group lists its kept copy first, then the others by path; the groups
+// come the most reclaimable first.
 void choose(std::vector<Group>& groups, KeepRule rule, const std::filesystem::path& preferred = {});
+
+// Whether a copy other than the kept one starts ticked: its data are its
+// own, every name of it was found, it lies in no project and nothing holds it open.
+bool startsTicked(const ShownCopy& copy);
+
+// Puts a group's kept copy first, then the others by path.
+void orderCopies(Group& group);
 
 // Marks the copies whose data already lie where another copy's do.
 void markShared(Group& group);

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/QuietOpen.h"
 #include "platform/Quitting.h"
 
 #define XXH_INLINE_ALL
@@ -23,12 +24,13 @@ namespace {
 // The full hash reads this much at a time.
 constexpr std::size_t kReadBlock = 1 << 20;
 
-// An open file that is still the regular file of `size` bytes it was.
+// An open file that is still the regular file of `size` bytes it was. Every
+// read of the search goes through it, and leaves the file's access time alone.
 class OpenFile {
 public:
     OpenFile(const char* path, std::int64_t size)
     {
-        fd_ = open(path, O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+        fd_ = QuietOpen::open(path, O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
         struct stat info;
         if (fd_ >= 0 && (fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size != size)) {
             close(fd_);

@@ -29,6 +29,15 @@ struct Candidate {
     std::int64_t links = 1;      // st_nlink: how many names the file has in all
 };
 
+// A copy as the user's choices name it: the same name of the same file.
+struct CopyId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string path;
+    auto operator<=>(const CopyId&) const = default;
+};
+inline CopyId idOf(const Candidate& file) { return {file.device, file.inode, file.path}; }
+
 // One file of a set: its first name and any other names (hard links).
 struct Copy {
     Candidate file;

@@ -7,13 +7,21 @@ import Quillmoor
 // The duplicates page: where to look, from what size and whether hidden
 // folders count; the introduction with the phase, the files compared and the
 // bytes read; then each group of identical files as a heading over its copies
-// (the kept one marked, a note where a copy starts unticked or frees nothing),
-// which copy stays, and the two actions on the ticked copies, each confirmed.
+// (the kept one marked and never ticked, a note where a copy starts unticked,
+// frees nothing or was left by a removal, and why a click was refused), which
+// copy stays (by rule, or "Keep this one" from a copy's menu: its ⋯ button, a
+// right click, or the menu key on its box), and the two actions on the ticked
+// copies, each confirmed.
 Item {
     id: page
     objectName: "duplicatesView"
 
     readonly property bool listShown: DupesState.dupesScanned && !DupesState.dupesScanning
+    // The date column's width, shared by the rows and their heading.
+    readonly property int dateWidth: 104
+    // The row whose box takes the keyboard focus once the list is made again
+    // (a copy kept from the keyboard moves to the top of its group).
+    property string focusRow: ""
 
     function minIndex() {
         const options = DupesState.dupesMinOptions
@@ -258,6 +266,29 @@ Item {
                 clip: true
                 model: DupesState.dupesModel
                 boundsBehavior: Flickable.StopAtBounds
+                // The heading of the date column.
+                header: Item {
+                    width: copies.width
+                    height: 24
+                    RowLayout {
+                        anchors.fill: parent
+                        anchors.leftMargin: 12
+                        anchors.rightMargin: 10
+                        spacing: 12
+                        Item { Layout.fillWidth: true }
+                        Text {
+                            textFormat: Text.PlainText
+                            objectName: "dupesDateHeading"
+                            Layout.preferredWidth: page.dateWidth
+                            text: I18n.L("Modificado em")
+                            color: DS.muted
+                            font.pixelSize: 11
+                            elide: Text.ElideRight
+                            horizontalAlignment: Text.AlignRight
+                        }
+                        Item { Layout.preferredWidth: 84 + 12 + 26 + 12 + 26 }  // the cost, the menu and reveal buttons
+                    }
+                }
                 delegate: Item {
                     id: row
                     readonly property bool heading: model.kind === "group"
@@ -307,22 +338,42 @@ Item {
                         }
                     }
 
-                    // One copy: its tick (refused for the last unticked copy), where it is, why it stays.
+                    // One copy: its tick (refused, with the reason beside it, for the
+                    // kept copy), where it is, why it stays, and its menu.
                     Component {
                         id: copyRow
                         Item {
+                            TapHandler {
+                                acceptedButtons: Qt.RightButton
+                                onTapped: (point) => copyMenu.openFor(model.rowId, model.kept, parent, point.position)
+                            }
                             RowLayout {
                                 anchors.fill: parent
                                 anchors.leftMargin: 12
                                 anchors.rightMargin: 10
                                 spacing: 12
                                 CheckBox {
+                                    id: tick
                                     objectName: "dupeCheck-" + model.rowId
                                     on: model.selected
-                                    enabled: model.mayTick
-                                    opacity: enabled ? 1 : 0.35
+                                    // still takes the click, to say why it is refused
+                                    opacity: model.mayTick ? 1 : 0.35
                                     Accessible.name: model.name
+                                    Accessible.description: model.refusal
                                     onToggled: DupesState.toggleDupe(model.rowId)
+                                    onMenuRequested: {
+                                        copyMenu.openFor(model.rowId, model.kept, tick, Qt.point(0, tick.height))
+                                        copyMenu.fromKeyboard = true
+                                    }
+                                    Connections {
+                                        target: DupesState
+                                        function onDupesGroupsChanged() {
+                                            if (page.focusRow !== "" && page.focusRow === model.rowId) {
+                                                page.focusRow = ""
+                                                tick.forceActiveFocus()
+                                            }
+                                        }
+                                    }
                                 }
                                 FileIcon { path: model.path; size: 26 }
                                 ColumnLayout {
@@ -360,21 +411,27 @@ Item {
                                         horizontalAlignment: Text.AlignLeft
                                     }
                                 }
+                                // Why the last click here was refused, else the copy's note.
                                 Text {
                                     textFormat: Text.PlainText
-                                    objectName: "dupeNote"
-                                    visible: model.note !== ""
-                                    Layout.maximumWidth: 210
-                                    text: I18n.directed(model.note)
-                                    color: DS.warning
+                                    objectName: model.refusal !== "" ? "dupeRefusal" : "dupeNote"
+                                    visible: text !== ""
+                                    Layout.maximumWidth: 250
+                                    text: I18n.directed(model.refusal !== "" ? model.refusal : model.note)
+                                    color: model.refusal !== "" ? DS.text : DS.warning
                                     font.pixelSize: 11
+                                    font.weight: model.refusal !== "" ? Font.DemiBold : Font.Normal
+                                    wrapMode: Text.Wrap
+                                    maximumLineCount: 2
                                     elide: Text.ElideRight
                                 }
                                 Text {
                                     textFormat: Text.PlainText
+                                    Layout.preferredWidth: page.dateWidth
                                     text: Fmt.date(model.modified)
                                     color: DS.muted
                                     font: DS.figureFont(text, 11)
+                                    horizontalAlignment: Text.AlignRight
                                 }
                                 Text {
                                     textFormat: Text.PlainText
@@ -383,6 +440,34 @@ Item {
                                     color: model.cost > 0 ? DS.text : DS.muted
                                     font: DS.mono(13, Font.DemiBold)
                                     horizontalAlignment: Text.AlignRight
+                                }
+                                Rectangle {
+                                    id: more
+                                    objectName: "dupeMenu-" + model.rowId
+                                    width: 26
+                                    height: 26
+                                    radius: 7
+                                    color: moreHover.hovered ? Qt.rgba(1, 1, 1, 0.06) : "transparent"
+                                    activeFocusOnTab: true
+                                    Accessible.role: Accessible.Button
+                                    Accessible.name: I18n.L("Mais ações")
+                                    FocusRing { shown: more.activeFocus; around: more.radius }
+                                    // (a row the list is dropping has no window to show it in)
+                                    HintTip { shown: moreHover.hovered && more.Window.window !== null; text: I18n.L("Mais ações") }
+                                    Icon { anchors.centerIn: parent; symbol: "ellipsis.circle"; size: 16; color: moreHover.hovered ? DS.text : DS.muted }
+                                    HoverHandler { id: moreHover; cursorShape: Qt.PointingHandCursor }
+                                    TapHandler {
+                                        gesturePolicy: TapHandler.ReleaseWithinBounds
+                                        onTapped: copyMenu.openFor(model.rowId, model.kept, more, Qt.point(0, more.height))
+                                    }
+                                    Keys.onPressed: (event) => {
+                                        if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter
+                                                || event.key === Qt.Key_Menu) {
+                                            copyMenu.openFor(model.rowId, model.kept, more, Qt.point(0, more.height))
+                                            copyMenu.fromKeyboard = true
+                                            event.accepted = true
+                                        }
+                                    }
                                 }
                                 RevealButton { path: model.path }
                             }
@@ -412,6 +497,37 @@ Item {
             disabled: DupesState.dupesSelectedCount <= 0
             onAction: trashConfirm.open()
             onSecondary: shareConfirm.open()
+        }
+    }
+
+    // A copy's menu: keep this copy instead of the one kept now.
+    Menu {
+        id: copyMenu
+        objectName: "dupeCopyMenu"
+        property string rowId
+        property bool kept
+        property bool fromKeyboard: false
+        function openFor(row, isKept, item, at) {
+            rowId = row
+            kept = isKept
+            fromKeyboard = false
+            const place = item.mapToItem(page, at.x, at.y)
+            popup(page, place.x, place.y)
+        }
+        margins: 8
+        padding: 6
+        background: Card { implicitWidth: 260; radius: 10 }
+        MenuRow {
+            objectName: "dupeKeepThis"
+            text: I18n.L("Manter esta")
+            symbol: "checkmark"
+            enabled: !copyMenu.kept
+            onTriggered: {
+                // the kept copy comes first in its group: the focus follows it there
+                if (copyMenu.fromKeyboard)
+                    page.focusRow = copyMenu.rowId.split(":")[0] + ":0"
+                DupesState.keepDupe(copyMenu.rowId)
+            }
         }
     }
 

@@ -9,6 +9,8 @@ Item {
     id: page
     objectName: "largeFilesView"
     property bool sortByAge: false
+    // The date column's width, shared by the rows and their heading.
+    readonly property int dateWidth: 104
 
     function thresholdIndex() {
         const options = LargeState.largeOptions
@@ -115,6 +117,29 @@ Item {
                 clip: true
                 model: page.sortByAge ? LargeState.largeFileModelByAge : LargeState.largeFileModel
                 boundsBehavior: Flickable.StopAtBounds
+                // The heading of the date column: the last time each file was read.
+                header: Item {
+                    width: files.width
+                    height: 24
+                    RowLayout {
+                        anchors.fill: parent
+                        anchors.leftMargin: 12
+                        anchors.rightMargin: 10
+                        spacing: 12
+                        Item { Layout.fillWidth: true }
+                        Text {
+                            textFormat: Text.PlainText
+                            objectName: "largeDateHeading"
+                            Layout.preferredWidth: page.dateWidth
+                            text: I18n.L("Último acesso")
+                            color: DS.muted
+                            font.pixelSize: 11
+                            elide: Text.ElideRight
+                            horizontalAlignment: Text.AlignRight
+                        }
+                        Item { Layout.preferredWidth: 84 + 12 + 26 }  // the size and the reveal button
+                    }
+                }
                 delegate: Item {
                     width: files.width
                     height: 52
@@ -152,9 +177,11 @@ Item {
                         }
                         Text {
                             textFormat: Text.PlainText
+                            Layout.preferredWidth: page.dateWidth
                             text: Fmt.date(model.accessed)
                             color: DS.muted
                             font: DS.figureFont(text, 11)
+                            horizontalAlignment: Text.AlignRight
                         }
                         Text {
                             textFormat: Text.PlainText
