@@ -11,6 +11,7 @@
 #include "i18n/L.h"
 #include "platform/Background.h"
 #include "platform/FS.h"
+#include "platform/Fmt.h"
 #include "platform/Sound.h"
 
 namespace fs = std::filesystem;
@@ -195,6 +196,33 @@ void DupesState::refresh()
     model_->setRows(std::move(rows));
     shareOffered_ = Dupes::shareOffered(groups_);
     emit dupesGroupsChanged();
+    if (plan_.shown())
+        planDupes(planShares_);  // the confirmation shows the plan of the ticks as they are now
+}
+
+void DupesState::planDupes(bool share)
+{
+    planned_ = Dupes::removalPlan(groups_);
+    planShares_ = share;
+    Plan::Record record = Dupes::planRecord(planned_, share);
+    const QString total = Fmt::bytes(Plan::totalBytes(record));
+    plan_.show(std::move(record), share ? LF("Recuperar %@ sem apagar nenhum arquivo?", total)
+                                        : LF("Mover %@ para a Lixeira?", total));
+    emit dupesPlanChanged();
+}
+
+void DupesState::closePlan()
+{
+    if (plan_.close())
+        emit dupesPlanChanged();
+}
+
+std::vector<Dupes::PlannedCopy> DupesState::takePlan(bool share)
+{
+    std::vector<Dupes::PlannedCopy> planned =
+        plan_.shown() && planShares_ == share ? planned_ : Dupes::removalPlan(groups_);
+    closePlan();
+    return planned;
 }
 
 Dupes::Group* DupesState::groupOf(const QString& id, std::size_t& copy)
@@ -348,14 +376,14 @@ void DupesState::trashDupes()
     const Admin::Runner admin = removals_.adminRunner();
     auto held = std::make_shared<std::vector<Dupes::HeldCopy>>();
     removals_.performWork(
-        [plan = Dupes::removalPlan(groups_), admin, held] { return Dupes::trashCopies(plan, admin, held.get()); },
+        [plan = takePlan(false), admin, held] { return Dupes::trashCopies(plan, admin, held.get()); },
         [this, held] { afterRemoval(*held); });
 }
 
 void DupesState::shareDupes()
 {
     auto held = std::make_shared<std::vector<Dupes::HeldCopy>>();
-    removals_.performWork([plan = Dupes::removalPlan(groups_), held] { return Dupes::shareCopies(plan, held.get()); },
+    removals_.performWork([plan = takePlan(true), held] { return Dupes::shareCopies(plan, held.get()); },
                           [this, held] {
                               // Copies that now share cost nothing any more.
                               for (Dupes::Group& group : groups_)

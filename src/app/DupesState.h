@@ -12,10 +12,12 @@
 #include <QString>
 #include <QUrl>
 #include <QVariantList>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include "app/OneInstance.h"
 #include "app/RecordListModel.h"
+#include "engines/removal/PlanMap.h"
 #include "engines/dupes/DuplicateRemoval.h"
 #include "engines/dupes/DuplicateScan.h"
 #include "engines/dupes/DuplicateTicks.h"
@@ -56,6 +58,7 @@ class DupesState : public QObject, public OneInstance<DupesState> {
     Q_PROPERTY(qint64 dupesSelectedTotal READ dupesSelectedTotal NOTIFY dupesGroupsChanged)
     Q_PROPERTY(int dupesUnreadable READ dupesUnreadable NOTIFY dupesGroupsChanged)
     Q_PROPERTY(bool dupesShareOffered READ dupesShareOffered NOTIFY dupesGroupsChanged)
+    Q_PROPERTY(QVariantMap dupesPlan READ dupesPlan NOTIFY dupesPlanChanged)
 
 public:
     explicit DupesState(RemovalState& removals, QObject* parent = nullptr);
@@ -104,7 +107,16 @@ public:
     // Ticks every copy but one per group (the kept one stays), or none.
     Q_INVOKABLE void selectAllDupes();
     Q_INVOKABLE void selectNoDupes();
-    // Moves the ticked copies to the Trash / makes them share the kept copy's data.
+    // The plan of moving the ticked copies to the Trash (or, with `share`, of
+    // making them share the kept copy's data), for the confirmation (see
+    // planMap): made by planDupes, made again when the ticks change while it
+    // is shown, until closePlan.
+    QVariantMap dupesPlan() const { return plan_.map(); }
+    const Plan::Record& dupesPlanRecord() const { return plan_.record(); }
+    Q_INVOKABLE void planDupes(bool share);
+    Q_INVOKABLE void closePlan();
+    // Carries out the plan shown (made now when none is): moves the ticked
+    // copies to the Trash / makes them share the kept copy's data.
     Q_INVOKABLE void trashDupes();
     Q_INVOKABLE void shareDupes();
 
@@ -117,6 +129,7 @@ signals:
     void dupesFolderChanged();
     void dupesOptionsChanged();
     void dupesGroupsChanged();
+    void dupesPlanChanged();
 
 private:
     RemovalState& removals_;
@@ -136,6 +149,11 @@ private:
     Dupes::Choices choices_;
     QString refusedRow_;  // the row whose last click was refused, and why
     QString refusal_;
+    ShownPlan plan_;
+    bool planShares_ = false;
+    std::vector<Dupes::PlannedCopy> planned_;  // the copies of the plan shown
+    // The plan shown for `share`, or a new one; closes what is shown.
+    std::vector<Dupes::PlannedCopy> takePlan(bool share);
 
     std::filesystem::path searchedFolder() const;
     // The copy a row id names, or null.

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "cli/PlanOutput.h"
 #include "engines/dupes/DuplicateRemoval.h"
 #include "engines/dupes/DuplicateScan.h"
 #include "engines/removal/Removal.h"
@@ -115,28 +116,7 @@ int act(Context& context, const DupesOptions& options, const Dupes::ScanResult& 
     }
     const RemovalOutcome outcome =
         options.action == Action::Trash ? Dupes::trashCopies(plan) : Dupes::shareCopies(plan);
-    if (auto settings = Prefs::standard())
-        Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);
-    const QString message = Removal::failureMessage(outcome.failures, outcome.adminReason);
-    if (context.json) {
-        QJsonArray failures;
-        for (const QString& name : outcome.failures)
-            failures.append(name);
-        context.printJson(QJsonObject{{"freed", qint64(outcome.freed)},
-                                      {"trashed", qint64(outcome.trashed)},
-                                      {"held", QJsonArray::fromStringList(outcome.held)},
-                                      {"failures", failures},
-                                      {"message", message}});
-    } else {
-        for (const QString& line : outcome.held)
-            context.out << lineSafe(line) << "\n";
-        if (options.action == Action::Share)
-            context.out << LF("%@ liberados", Fmt::bytes(outcome.freed)) << "\n";
-        else
-            context.out << LF("%@ na Lixeira", Fmt::bytes(outcome.trashed)) << "\n";
-        if (!message.isEmpty())
-            context.err << lineSafe(message) << "\n";
-    }
+    printOutcome(context, outcome);
     return outcome.complete() ? Success : Failure;
 }
 
@@ -176,6 +156,12 @@ int runDupes(Context& context)
 
     if (options.action != Action::List && options.yes)
         return act(context, options, result);
+    const Plan::Record plan =
+        Dupes::planRecord(Dupes::removalPlan(result.groups), options.action == Action::Share);
+    if (context.json && options.action != Action::List) {
+        printPlan(context, plan, QString());  // what --yes would do, as the window's confirmation shows it
+        return Success;
+    }
     if (context.json) {
         // One group at a time: a whole document of tens of thousands of copies would weigh more than the search.
         context.out << "[";
@@ -185,8 +171,10 @@ int runDupes(Context& context)
         context.out << "\n]\n";
     } else
         printGroups(context, result);
-    if (options.action != Action::List)
+    if (options.action != Action::List) {
+        printPlan(context, plan, QString());
         context.out << L("Nada foi mudado: execute de novo com --yes para agir sobre os selecionados.") << "\n";
+    }
     return Success;
 }
 

@@ -1078,6 +1078,8 @@ const std::vector<TranslationRow>& translationRows()
          {"Leftovers of %@", "Restos de %@", "Residui di %@", "Restes de %@", "Reste von %@", "%@ の残りファイル", "%@ 的残留文件", "بقايا %@"}},
         {"Se o app estiver aberto, ele será fechado.",
          {"If the app is open, it will be closed.", "Si la app está abierta, se cerrará.", "Se l’app è aperta, verrà chiusa.", "Si l’app est ouverte, elle sera fermée.", "Ist die App geöffnet, wird sie beendet.", "アプリが開いている場合は終了します。", "如果应用正在运行，将会被关闭。", "إذا كان التطبيق مفتوحًا فسيُغلق."}},
+        {"Logo antes, cada cópia é comparada com a mantida; uma cópia de cada grupo sempre fica.",
+         {"Right before, each copy is compared with the kept one; one copy of each group always stays.", "Justo antes, cada copia se compara con la conservada; siempre queda una copia de cada grupo.", "Subito prima, ogni copia viene confrontata con quella mantenuta; una copia di ogni gruppo resta sempre.", "Juste avant, chaque copie est comparée à celle conservée ; une copie de chaque groupe reste toujours.", "Unmittelbar davor wird jede Kopie mit der behaltenen verglichen; von jeder Gruppe bleibt immer eine Kopie.", "直前に各コピーを保持するコピーと比較します。各グループのコピーが必ず1つ残ります。", "操作前会将每个副本与保留的副本逐一比较；每组始终保留一个副本。", "قبل ذلك مباشرةً تُقارن كل نسخة بالنسخة المحتفَظ بها؛ وتبقى دائمًا نسخة واحدة من كل مجموعة."}},
     };
     return rows;
 }

@@ -177,3 +177,36 @@ TEST(PlanParity, TheUninstallOfAFlatpakAPackageAndAnAppImage)
     ASSERT_EVENTUALLY(states.uninstaller.appCount() == 8, 10000);
     Cli::setAppBackend(std::nullopt);
 }
+
+TEST(PlanParity, TheDuplicatesToTheTrash)
+{
+    const fs::path folder = freshFolder("parity-dupes");
+    writeFile(folder / "A/report.pdf", std::string(30'000, 'r'));
+    writeFile(folder / "B/report.pdf", std::string(30'000, 'r'));
+    writeFile(folder / "C/report.pdf", std::string(30'000, 'r'));
+    writeFile(folder / "A/photo.jpg", std::string(20'000, 'p'));
+    writeFile(folder / "B/photo.jpg", std::string(20'000, 'p'));
+
+    FeatureStates states;
+    states.dupes.chooseDupesFolder(QString::fromStdString(folder.native()));
+    states.dupes.setDupesMin(0);
+    states.dupes.scanDupes();
+    ASSERT_EVENTUALLY(states.dupes.dupesScanned() && !states.dupes.dupesScanning(), 20000);
+    states.dupes.planDupes(false);
+    const Plan::Record window = states.dupes.dupesPlanRecord();
+    ASSERT_EQ(window.items.size(), 3u);  // every copy but the kept one of each group
+
+    const CliOutcome cli = runCli({"--json", "dupes", QString::fromStdString(folder.native()), "--min", "0", "--trash"});
+    ASSERT_EQ(cli.status, Cli::Success) << qPrintable(cli.err);
+    EXPECT_EQ(rowsOf(window), rowsOf(jsonOf(cli)["items"].toArray()));
+    EXPECT_EQ(Plan::summaryLines(window), jsonOf(cli)["summary"].toVariant().toStringList());
+
+    states.dupes.trashDupes();
+    ASSERT_EVENTUALLY(!states.removals.busy() && states.dupes.dupesGroupCount() == 0, 10000);
+    for (const Plan::Item& item : window.items)
+        EXPECT_FALSE(present(item.path)) << item.path;
+    int left = 0;
+    for (const char* name : {"A/report.pdf", "B/report.pdf", "C/report.pdf", "A/photo.jpg", "B/photo.jpg"})
+        left += present(folder / name) ? 1 : 0;
+    EXPECT_EQ(left, 2);  // one of each
+}

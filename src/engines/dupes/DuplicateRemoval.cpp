@@ -27,15 +27,20 @@ void hold(RemovalOutcome& outcome, const PlannedCopy& planned, const QString& wh
     outcome.held << FS::pretty(planned.copy.file.path) + QStringLiteral(": ") + why;
 }
 
-// The check right before a copy goes; false, with its line, when it stays.
-bool mayGo(RemovalOutcome& outcome, std::vector<HeldCopy>* heldCopies, const PlannedCopy& planned, bool compareBytes)
+// The check right before a copy goes; false, with its line and the result
+// of its `names` items of the record, when it stays.
+bool mayGo(RemovalOutcome& outcome, std::vector<HeldCopy>* heldCopies, const PlannedCopy& planned, bool compareBytes,
+           std::size_t first, std::size_t names)
 {
     const Hold why = holdBeforeRemoval(planned.copy.file, planned.keeper, compareBytes);
     if (why == Hold::None)
         return true;
     // The line names the kept copy where the reason is about it.
-    hold(outcome, planned,
-         why == Hold::KeptGone ? LF("a cópia mantida (%@) não existe mais", FS::pretty(planned.keeper)) : holdText(why));
+    const QString reason =
+        why == Hold::KeptGone ? LF("a cópia mantida (%@) não existe mais", FS::pretty(planned.keeper)) : holdText(why);
+    hold(outcome, planned, reason);
+    for (std::size_t i = first; i < first + names; ++i)
+        outcome.record->results[i] = {Plan::Result::held, reason, {}};
     if (heldCopies)
         heldCopies->push_back({idOf(planned.copy.file), why});
     return false;
@@ -55,6 +60,32 @@ std::vector<PlannedCopy> removalPlan(const std::vector<Group>& groups)
                 plan.push_back({shown.copy, kept->copy.file.path, freedBy(group, shown)});
     }
     return plan;
+}
+
+Plan::Record planRecord(const std::vector<PlannedCopy>& plan, bool share)
+{
+    Plan::Record record;
+    record.action = share ? QStringLiteral("share") : QStringLiteral("dupes");
+    const auto add = [&](const fs::path& path, std::int64_t size) {
+        Plan::Item item;
+        item.id = FS::text(path);
+        item.group = QStringLiteral("copies");
+        item.groupTitle = L("Duplicados");
+        item.path = path;
+        item.label = FS::pretty(path);
+        item.size = size;
+        item.fate = share ? Plan::Fate::shared : Plan::Fate::trashed;
+        record.items.push_back(std::move(item));
+    };
+    for (const PlannedCopy& planned : plan) {
+        add(planned.copy.file.path, planned.freed);
+        if (!share)
+            for (const std::string& other : planned.copy.otherNames)
+                add(other, 0);  // its space is counted on the copy
+    }
+    if (!record.empty())
+        record.alongside << L("Logo antes, cada cópia é comparada com a mantida; uma cópia de cada grupo sempre fica.");
+    return record;
 }
 
 QString copyNote(const ShownCopy& shown)
@@ -95,14 +126,21 @@ RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Ru
                            std::vector<HeldCopy>* heldCopies)
 {
     RemovalOutcome outcome;
+    outcome.record = Plan::Outcome::of(planRecord(plan, false));
+    std::size_t first = 0;
     for (const PlannedCopy& planned : plan) {
-        if (!mayGo(outcome, heldCopies, planned, true))
+        const std::size_t count = 1 + planned.copy.otherNames.size();
+        const std::size_t at = first;
+        first += count;
+        if (!mayGo(outcome, heldCopies, planned, true, at, count))
             continue;
         // Every name of the file goes, so its space comes back.
         std::vector<RemovalTarget> names{{planned.copy.file.path, false, planned.freed}};
         for (const std::string& other : planned.copy.otherNames)
             names.push_back({other, false, 0});
         const RemovalOutcome one = Removal::run(names, admin);
+        for (std::size_t i = 0; i < count; ++i)
+            outcome.record->results[at + i] = one.results[i];
         outcome.trashed += one.trashed;
         outcome.freed += one.freed;
         outcome.failures.insert(outcome.failures.end(), one.failures.begin(), one.failures.end());
@@ -115,24 +153,31 @@ RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Ru
 RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan, std::vector<HeldCopy>* heldCopies)
 {
     RemovalOutcome outcome;
-    for (const PlannedCopy& planned : plan) {
+    outcome.record = Plan::Outcome::of(planRecord(plan, true));
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const PlannedCopy& planned = plan[i];
+        Plan::ItemResult& result = outcome.record->results[i];
         // The kernel compares the bytes itself and changes nothing when they differ.
-        if (!mayGo(outcome, heldCopies, planned, false))
+        if (!mayGo(outcome, heldCopies, planned, false, i, 1))
             continue;
         switch (shareWith(planned.keeper, planned.copy.file.path, planned.copy.file.size)) {
         case ShareResult::Done:
             outcome.freed += planned.freed;
+            result.result = Plan::Result::done;
             break;
         case ShareResult::Differs:
             hold(outcome, planned, holdText(Hold::Differs));
+            result = {Plan::Result::held, holdText(Hold::Differs), {}};
             if (heldCopies)
                 heldCopies->push_back({idOf(planned.copy.file), Hold::Differs});
             break;
         case ShareResult::Unsupported:
             hold(outcome, planned, L("este sistema de arquivos não compartilha dados entre arquivos"));
+            result = {Plan::Result::held, L("este sistema de arquivos não compartilha dados entre arquivos"), {}};
             break;
         case ShareResult::Failed:
-            outcome.failures.push_back(FS::text(fs::path(planned.copy.file.path).filename()));
+            outcome.failures.push_back(FS::pretty(planned.copy.file.path));
+            result.result = Plan::Result::failed;
             break;
         }
     }

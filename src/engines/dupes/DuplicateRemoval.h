@@ -25,6 +25,11 @@ struct PlannedCopy {
 
 std::vector<PlannedCopy> removalPlan(const std::vector<Group>& groups);
 
+// The plan as the confirmation and the command line show it: each ticked
+// copy to the Trash with every other name it has (what it gives back on the
+// copy itself), or each made to share its kept copy's data.
+Plan::Record planRecord(const std::vector<PlannedCopy>& plan, bool share);
+
 // The note beside a copy: why a removal left it, why it starts unticked, or
 // why it frees nothing.
 QString copyNote(const ShownCopy& shown);
@@ -40,12 +45,14 @@ struct HeldCopy {
 
 // Checks each planned copy, then moves every name of it to the Trash through
 // the removal loop. Copies that stay are named (home-relative) with their
-// reason in the outcome's `held`, and listed in `heldCopies` when given.
+// reason in the outcome's `held`, and listed in `heldCopies` when given. The
+// outcome's record is planRecord's with each item's result.
 RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Runner& admin = Admin::run,
                            std::vector<HeldCopy>* heldCopies = nullptr);
 
 // Checks each planned copy, then has the kernel make it share its kept copy's
-// data; what was given back is counted as freed.
+// data; what was given back is counted as freed. The outcome's record is
+// planRecord's with each item's result.
 RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan, std::vector<HeldCopy>* heldCopies = nullptr);
 
 // Whether the "share" action is offered for the groups: some ticked copy lies

@@ -495,8 +495,14 @@ Item {
             secondaryTitle: DupesState.dupesShareOffered ? I18n.L("Substituir por cópia compartilhada") : ""
             title: I18n.L("Mover para a Lixeira")
             disabled: DupesState.dupesSelectedCount <= 0
-            onAction: trashConfirm.open()
-            onSecondary: shareConfirm.open()
+            onAction: {
+                DupesState.planDupes(false)
+                trashConfirm.open()
+            }
+            onSecondary: {
+                DupesState.planDupes(true)
+                shareConfirm.open()
+            }
         }
     }
 
@@ -534,19 +540,19 @@ Item {
     ConfirmDialog {
         id: trashConfirm
         objectName: "dupesTrashConfirm"
-        heading: I18n.LF("Mover %@ para a Lixeira?", [Fmt.bytes(DupesState.dupesSelectedTotal)])
-        message: I18n.L("Logo antes de ir, cada cópia é comparada com a mantida, byte a byte; uma cópia de cada grupo sempre fica. Você ainda pode recuperar pela Lixeira.")
+        plan: DupesState.dupesPlan
         confirmText: I18n.L("Mover para a Lixeira")
         onConfirmed: DupesState.trashDupes()
+        onClosed: DupesState.closePlan()
     }
 
     ConfirmDialog {
         id: shareConfirm
         objectName: "dupesShareConfirm"
-        heading: I18n.LF("Recuperar %@ sem apagar nenhum arquivo?", [Fmt.bytes(DupesState.dupesSelectedTotal)])
-        message: I18n.L("Cada cópia passa a usar o mesmo espaço da mantida: todo nome continua no lugar e lê os mesmos bytes, e o espaço que ocupava volta. Antes, cada uma é comparada com a mantida.")
+        plan: DupesState.dupesPlan
         confirmText: I18n.L("Substituir")
         onConfirmed: DupesState.shareDupes()
+        onClosed: DupesState.closePlan()
     }
 
     FolderDialog {
