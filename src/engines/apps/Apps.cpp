@@ -204,6 +204,8 @@ UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const 
         }
         done.results[own].result = Plan::Result::done;
         outcome.appRemoved = true;
+        // what its owner's tool freed, as the owner counts it (a package's installed size)
+        outcome.removal.freed += ownAt->sizeKnown ? ownAt->size : 0;
     } else if (ownAt != record.items.end() && ownAt->admin) {
         const QString change = ownAt->identity ? Removal::changeSince(ownAt->path, *ownAt->identity) : QString();
         const Admin::Reply moved = change.isEmpty() ? Removal::adminTrash(ownAt->path, {}, admin)
