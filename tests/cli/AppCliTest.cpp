@@ -111,7 +111,7 @@ TEST(LinuxAppCli, AppsLeftoversAndThePlan)
     const CliOutcome plan = runCli({"uninstall", "xterm"});
     EXPECT_EQ(plan.status, Cli::Success) << qPrintable(plan.err);
     EXPECT_TRUE(plan.out.contains(LF("Removidos por %@ (não podem ser restaurados): %@", "apt-get remove",
-                                     itemCount(1) + ", " + Fmt::bytes(2456 * 1024))))
+                                     joinList({itemCount(1), Fmt::bytes(2456 * 1024)}))))
         << qPrintable(plan.out);
     EXPECT_TRUE(plan.out.contains(LF("Com senha de administrador: %@", "XTerm"))) << qPrintable(plan.out);
     EXPECT_TRUE(plan.out.contains(LF("Apps que saem junto: %@", "UXTerm"))) << qPrintable(plan.out);

@@ -30,13 +30,13 @@ TEST(PlanText, EachFateSaysWhetherItComesBackAndTheAdministratorOnlyForItsOwn)
     Plan::Record plan;
     plan.items = {itemOf("caches", Plan::Fate::deleted, 1000), itemOf("installers", Plan::Fate::trashed, 2000)};
     EXPECT_EQ(Plan::summaryLines(plan),
-              (QStringList{LF("Apagados para sempre (não podem ser restaurados): %@", itemCount(1) + ", " + Fmt::bytes(1000)),
-                           LF("Para a Lixeira (podem ser restaurados): %@", itemCount(1) + ", " + Fmt::bytes(2000))}));
+              (QStringList{LF("Apagados para sempre (não podem ser restaurados): %@", joinList({itemCount(1), Fmt::bytes(1000)})),
+                           LF("Para a Lixeira (podem ser restaurados): %@", joinList({itemCount(1), Fmt::bytes(2000)}))}));
 
     // a core dump deleted as administrator: deleted for good, no tool, and the administrator named
     plan.items = {itemOf("coredumps", Plan::Fate::deleted, 500, true)};
     EXPECT_EQ(Plan::summaryLines(plan),
-              (QStringList{LF("Apagados para sempre (não podem ser restaurados): %@", itemCount(1) + ", " + Fmt::bytes(500)),
+              (QStringList{LF("Apagados para sempre (não podem ser restaurados): %@", joinList({itemCount(1), Fmt::bytes(500)})),
                            LF("Com senha de administrador: %@", "coredumps")}));
 
     // two tools, one line each, in the order they come; an unknown size says so
@@ -47,7 +47,7 @@ TEST(PlanText, EachFateSaysWhetherItComesBackAndTheAdministratorOnlyForItsOwn)
     const QStringList lines = Plan::summaryLines(plan);
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines[0], LF("Removidos por %@ (não podem ser restaurados): %@", "apt-get clean",
-                           itemCount(2) + ", " + LF("pelo menos %@", Fmt::bytes(700))));
+                           joinList({itemCount(2), LF("pelo menos %@", Fmt::bytes(700))})));
     EXPECT_TRUE(lines[1].contains("flatpak uninstall"));
     EXPECT_EQ(lines[2], LF("Com senha de administrador: %@", "pkgcache"));
 }
@@ -74,7 +74,7 @@ TEST(PlanText, TheReportGivesEveryGroupAndWhatStayed)
     outcome.results[1] = {Plan::Result::held, "mudou", {}};
     outcome.results[2].result = Plan::Result::done;
     const QStringList report = Plan::groupReport(outcome, {{"coredumps", "coredumps", 4096, {}}});
-    EXPECT_EQ(report, (QStringList{"caches: " + LF("%@ liberados", Fmt::bytes(1000)) + ", " + LP(1, "%ld não removidos", 1),
+    EXPECT_EQ(report, (QStringList{"caches: " + joinList({LF("%@ liberados", Fmt::bytes(1000)), LP(1, "%ld não removidos", 1)}),
                                    "installers: " + LF("%@ na Lixeira", Fmt::bytes(2000)),
                                    LF("%@: %@ liberados", "coredumps", Fmt::bytes(4096))}));
 }

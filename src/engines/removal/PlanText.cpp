@@ -58,7 +58,7 @@ QString amountText(const FateTotal& total)
         bytes = LF("pelo menos %@", Fmt::bytes(total.bytes));
     else
         bytes = Fmt::bytes(total.bytes);
-    return itemCount(total.count) + QStringLiteral(", ") + bytes;
+    return joinList({itemCount(total.count), bytes});
 }
 
 QStringList summaryLines(const Record& plan)
@@ -143,7 +143,7 @@ QStringList groupReport(const Outcome& outcome, const std::vector<GroupFreed>& m
             parts << LF("%@ na Lixeira", Fmt::bytes(sum.trashed));
         if (sum.left > 0)
             parts << LP(sum.left, "%ld não removidos", sum.left);
-        lines << sum.title + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
+        lines << sum.title + QStringLiteral(": ") + joinList(parts);
     }
     return lines;
 }
