@@ -636,7 +636,7 @@ TEST_F(UiTest, RealScanAndCleanFromTheOverviewLeaveWhatIsInUse)
 
     // Clean what starts ticked: the caches not in use, the thumbnails, the
     // developer cache and the Trash; the installers are not ticked.
-    confirm({}, "cleanNowButton");
+    confirm("overview-confirm", "cleanNowButton");
     ASSERT_EVENTUALLY(states->removals.celebrating(), 20000);
     settle(2000);
     snap("celebration-after-clean");
@@ -990,6 +990,13 @@ TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
     ASSERT_EVENTUALLY(!states->uninstaller.appLoading()
                           && states->uninstaller.selectedAppInfo()["name"].toString() == "Calculator",
                       10000);
+    // a Flatpak goes by flatpak, which no Trash gives back
+    settle();
+    click(findVisible("actionBarPrimary"));
+    settle();
+    EXPECT_TRUE(shownText("confirmMessage").contains("flatpak uninstall")) << qPrintable(shownText("confirmMessage"));
+    snap("uninstaller-flatpak-confirm");
+    escape();
 
     const auto choose = [&](const QString& name) {
         QString id;
@@ -1034,7 +1041,7 @@ TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)
     EXPECT_EQ(shared->note, LF("Também usado por %@", "Notes Sync"));
     ASSERT_NE(findVisible("appFileNote"), nullptr);
     snap("uninstaller-linux-appimage");
-    confirm();
+    confirm("uninstaller-appimage-confirm");
     ASSERT_EVENTUALLY(!states->removals.busy() && states->uninstaller.appCount() == 9, 20000);
     const fs::path trash = FS::trashFolder();
     EXPECT_TRUE(fs::exists(trash / "Notes-2.1.AppImage"));
