@@ -1,6 +1,5 @@
-// The monitor object over recorded sources, and the tray panel's objects
-// (freeing memory, the speed test, emptying the Trash, ejecting, the sky)
-// over the temporary home.
+// The monitor object over recorded sources, and the tray panel's objects over
+// the temporary home.
 #include <gtest/gtest.h>
 
 #include <atomic>
