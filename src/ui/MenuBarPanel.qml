@@ -22,19 +22,27 @@ Item {
     implicitHeight: column.implicitHeight + 32
 
     SystemMonitor { id: mon; objectName: "panelMonitor" }
-    PanelActions {
-        id: actions
-        objectName: "panelActions"
+    PanelSky { id: sky; objectName: "panelSky"; monitor: mon; removals: RemovalState }
+    PanelMemory {
+        id: memory
+        objectName: "panelMemory"
+        monitor: mon
+        shell: ShellState
+        maintenance: MaintenanceState
+    }
+    SpeedTest { id: speedTest; objectName: "speedTest" }
+    TrashEmptying {
+        id: trashEmptying
+        objectName: "trashEmptying"
         monitor: mon
         shell: ShellState
         removals: RemovalState
-        startup: StartupState
-        maintenance: MaintenanceState
     }
+    VolumeEject { id: volumeEject; objectName: "volumeEject"; monitor: mon; shell: ShellState }
 
     onShownChanged: {
         if (shown) {
-            actions.readLastClean()
+            sky.readLastClean()
             mon.start()
         } else {
             mon.stop()
@@ -100,7 +108,7 @@ Item {
     }
 
     Rectangle { anchors.fill: parent; color: DS.bg }
-    Nebula { anchors.fill: parent; density: actions.cloudiness * 0.85 + 0.15 }
+    Nebula { anchors.fill: parent; density: sky.cloudiness * 0.85 + 0.15 }
     Starfield { anchors.fill: parent; brightness: 0.8 }
 
     ColumnLayout {
@@ -123,7 +131,7 @@ Item {
                     textFormat: Text.PlainText
                     objectName: "skyTitle"
                     Layout.fillWidth: true
-                    text: actions.skyTitle
+                    text: sky.title
                     color: DS.text
                     font.pixelSize: 14
                     font.weight: Font.Bold
@@ -133,7 +141,7 @@ Item {
                 Text {
                     textFormat: Text.PlainText
                     Layout.fillWidth: true
-                    text: actions.skyText
+                    text: sky.text
                     color: DS.muted
                     font.pixelSize: 11
                     elide: Text.ElideRight
@@ -206,8 +214,8 @@ Item {
                 symbol: "memorychip"
                 title: I18n.L("Liberar memória")
                 hint: I18n.L("Esvazia a memória RAM que os apps deixaram ocupada.")
-                busy: actions.freeing
-                onClicked: actions.freeRAM()
+                busy: memory.freeing
+                onClicked: memory.freeRAM()
             }
             PillAction {
                 objectName: "pillSpeed"
@@ -216,11 +224,11 @@ Item {
                 symbol: "wifi"
                 title: I18n.L("Testar internet")
                 // where no speed-test tool is installed, the hint says which to install
-                available: actions.speedAvailable
-                hint: actions.speedAvailable ? I18n.L("Mede a velocidade de download e upload da sua conexão.")
+                available: speedTest.available
+                hint: speedTest.available ? I18n.L("Mede a velocidade de download e upload da sua conexão.")
                                              : I18n.L("Instale o speedtest-cli para medir a velocidade da conexão.")
-                busy: actions.testing
-                onClicked: if (actions.speedAvailable) actions.testSpeed()
+                busy: speedTest.testing
+                onClicked: if (speedTest.available) speedTest.test()
             }
             PillAction {
                 objectName: "pillMap"
@@ -244,7 +252,7 @@ Item {
                 Layout.fillWidth: true
                 symbol: "wifi"
                 title: mon.wifi !== "" ? mon.wifi : I18n.L("Rede")
-                detail: I18n.isolate(actions.speed !== "" ? actions.speed
+                detail: I18n.isolate(speedTest.speed !== "" ? speedTest.speed
                                      : "↑ " + mon.rate(mon.up) + "   ↓ " + mon.rate(mon.down))
                 Sparkline {
                     width: 64
@@ -265,7 +273,7 @@ Item {
                     compact: true
                     text: I18n.L("Esvaziar")
                     onClicked: {
-                        actions.planEmptyTrash()
+                        trashEmptying.makePlan()
                         confirmEmpty.open()
                     }
                 }
@@ -289,7 +297,7 @@ Item {
                 TelemetryRow {
                     id: volumeRow
                     // the eject runs in the background; the row shows it meanwhile
-                    readonly property bool ejecting: actions.ejecting.indexOf(modelData.path) >= 0
+                    readonly property bool ejecting: volumeEject.ejecting.indexOf(modelData.path) >= 0
                     objectName: "volumeRow"
                     Layout.fillWidth: true
                     symbol: "externaldrive"
@@ -318,7 +326,7 @@ Item {
                         Keys.onEnterPressed: clicked()
                         Accessible.name: I18n.LF("Ejetar %@", [modelData.name])
                         HintTip { shown: ejectButton.hovered; text: I18n.LF("Ejetar %@", [modelData.name]) }
-                        onClicked: actions.eject(modelData.path)
+                        onClicked: volumeEject.eject(modelData.path)
                     }
                 }
             }
@@ -382,8 +390,14 @@ Item {
                     Action {
                         text: I18n.L("Abrir ao iniciar sessão")
                         checkable: true
-                        checked: actions.launchAtLogin
-                        onTriggered: actions.setLaunchAtLogin(checked)
+                        // the login item the startup page and the settings show
+                        checked: StartupState.launchAtLogin
+                        onTriggered: {
+                            const error = StartupState.setLaunchAtLogin(checked)
+                            if (error !== "")
+                                ShellState.message = I18n.LF("Não foi possível alterar: %@", [error])
+                            checked = Qt.binding(() => StartupState.launchAtLogin)  // back to the stored state
+                        }
                     }
                     Action {
                         text: I18n.L("Ajustes…")
@@ -406,10 +420,10 @@ Item {
         objectName: "emptyTrashConfirm"
         width: panel.width - 32
         heading: I18n.L("Esvaziar a Lixeira?")
-        plan: actions.emptyPlan
+        plan: trashEmptying.plan
         confirmText: I18n.L("Esvaziar")
-        onConfirmed: actions.emptyTrash()
-        onClosed: actions.closeEmptyPlan()
+        onConfirmed: trashEmptying.empty()
+        onClosed: trashEmptying.closePlan()
     }
 
     Shortcut { sequences: ["Esc"]; enabled: !confirmEmpty.visible && !footerMenu.visible; onActivated: panel.dismiss() }

@@ -1,4 +1,4 @@
-// The monitor object over recorded sources, and the tray panel's actions over
+// The monitor object over recorded sources, and the tray panel's objects over
 // the temporary home.
 #include <gtest/gtest.h>
 
@@ -10,7 +10,11 @@
 #include <QTest>
 
 #include "app/FeatureStates.h"
-#include "app/PanelActions.h"
+#include "app/PanelMemory.h"
+#include "app/PanelSky.h"
+#include "app/SpeedTest.h"
+#include "app/TrashEmptying.h"
+#include "app/VolumeEject.h"
 #include "i18n/L.h"
 #include "monitor/SystemMonitor.h"
 #include "platform/FS.h"
@@ -112,19 +116,29 @@ TEST(SystemMonitor, TrashIsMeasuredInTheBackgroundAtMostEveryTwentySeconds)
     fs::remove_all(FS::trashFolder());
 }
 
-// The panel's actions with sounds off and no cleanup recorded yet.
+// The panel's objects wired to the feature states as the panel wires them,
+// with sounds off and no cleanup recorded yet.
 class PanelTest : public ::testing::Test {
 protected:
     Quiet quiet;
     FeatureStates states;
-    PanelActions actions;
-    PanelTest() { actions.setStates(&states.shell, &states.removals, &states.startup, &states.maintenance); }
-    QSignalSpy done{&actions, &PanelActions::finished};
+    PanelMemory memory;
+    SpeedTest speedTest;
+    TrashEmptying trashEmptying;
+    VolumeEject ejection;
+    PanelSky sky;
+    PanelTest()
+    {
+        memory.setStates(&states.shell, &states.maintenance);
+        trashEmptying.setStates(&states.shell, &states.removals);
+        ejection.setShell(&states.shell);
+        sky.setRemovals(&states.removals);
+    }
     // What the confirmation does when it opens: the plan is made in the background.
     void planEmptying()
     {
-        actions.planEmptyTrash();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !actions.emptyPlan().isEmpty(); }, 5000));
+        trashEmptying.makePlan();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !trashEmptying.plan().isEmpty(); }, 5000));
     }
 };
 
@@ -133,21 +147,22 @@ TEST_F(PanelTest, SpeedTestReadsSpeedtestCliAndSaysWhenItCannot)
     {
         // without speedtest-cli on PATH, the pill is dimmed and nothing runs
         ScopedEnv path("PATH", freshFolder("no-tools").native());
-        PanelActions bare;
-        EXPECT_FALSE(bare.speedAvailable());
-        bare.testSpeed();
+        SpeedTest bare;
+        EXPECT_FALSE(bare.available());
+        bare.test();
         EXPECT_FALSE(bare.testing());
     }
     const std::pair<QByteArray, QString> cases[] = {
         {"sh: 1: /usr/bin/networkQuality: not found\n", L("Não foi possível medir agora.")},
         {QByteArray::fromStdString(recorded("speedtest-cli.json")), QStringLiteral("↓ 95 Mbps   ↑ 12 Mbps")}};
+    QSignalSpy done{&speedTest, &SpeedTest::finished};
     for (const auto& [output, text] : cases) {
-        actions.setSpeedTool([output] { return output; });
-        actions.testSpeed();
-        EXPECT_TRUE(actions.testing());
+        speedTest.setTool([output] { return output; });
+        speedTest.test();
+        EXPECT_TRUE(speedTest.testing());
         ASSERT_TRUE(done.wait(5000));
-        EXPECT_FALSE(actions.testing());
-        EXPECT_EQ(actions.speed(), text);
+        EXPECT_FALSE(speedTest.testing());
+        EXPECT_EQ(speedTest.speed(), text);
     }
 }
 
@@ -159,16 +174,17 @@ TEST_F(PanelTest, LinuxFreeMemoryRunsTheRamRoutine)
                                  requests.push_back(request);
                                  return Admin::Reply{true, {}, {QString()}, {}};
                              });
-    actions.freeRAM();
+    QSignalSpy done{&memory, &PanelMemory::finished};
+    memory.freeRAM();
     if (!std::filesystem::exists("/proc/sys/vm/drop_caches")) {
-        EXPECT_FALSE(actions.freeing());  // the routine cannot run here: it says why
+        EXPECT_FALSE(memory.freeing());  // the routine cannot run here: it says why
         EXPECT_TRUE(states.shell.message().contains(L("Liberar memória")));
         return;
     }
-    EXPECT_TRUE(actions.freeing());
+    EXPECT_TRUE(memory.freeing());
     EXPECT_EQ(states.maintenance.maintRunning(), "ram");
     ASSERT_TRUE(done.wait(5000));
-    EXPECT_FALSE(actions.freeing());
+    EXPECT_FALSE(memory.freeing());
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].actions, (std::vector<Admin::Action>{{Admin::kDropCaches, {}}}));
     EXPECT_TRUE(states.shell.message().startsWith(L("Liberar memória") + ": "));  // how much the page cache shrank
@@ -177,19 +193,21 @@ TEST_F(PanelTest, LinuxFreeMemoryRunsTheRamRoutine)
 TEST_F(PanelTest, EmptyingTheTrashCountsTheFreedBytesOnceAndTheCleanup)
 {
     SystemMonitor mon;
-    actions.setMonitor(&mon);
+    trashEmptying.setMonitor(&mon);
+    sky.setMonitor(&mon);
+    QSignalSpy done{&trashEmptying, &TrashEmptying::finished};
     const fs::path files = FS::trashFolder();
 
     // only a .DS_Store: nothing freed, no cleanup recorded
     writeFile(files / ".DS_Store", "finder");
     const qint64 before = states.removals.totalFreed();
     planEmptying();
-    EXPECT_EQ(actions.emptyPlan()["count"].toInt(), 0);  // what the confirmation shows
-    actions.emptyTrash();
+    EXPECT_EQ(trashEmptying.plan()["count"].toInt(), 0);  // what the confirmation shows
+    trashEmptying.empty();
     ASSERT_TRUE(done.wait(5000));
     EXPECT_EQ(states.removals.totalFreed(), before);
     EXPECT_FALSE(Prefs::standard()->contains("lastClean"));
-    EXPECT_EQ(actions.skyText(), L("Nenhuma limpeza ainda."));
+    EXPECT_EQ(sky.text(), L("Nenhuma limpeza ainda."));
 
     // Emptied again once finished; a double click on the confirmation runs and counts once.
     std::int64_t total = 0;
@@ -198,9 +216,9 @@ TEST_F(PanelTest, EmptyingTheTrashCountsTheFreedBytesOnceAndTheCleanup)
         writeFile(files.parent_path() / "info" / ("part" + std::to_string(i) + ".trashinfo"), "[Trash Info]\n");
     }
     planEmptying();
-    EXPECT_EQ(actions.emptyPlan()["count"].toInt(), 200);
-    actions.emptyTrash();
-    actions.emptyTrash();
+    EXPECT_EQ(trashEmptying.plan()["count"].toInt(), 200);
+    trashEmptying.empty();
+    trashEmptying.empty();
     ASSERT_TRUE(done.wait(5000));
     QTest::qWait(300);  // a second run, if one had started, ends meanwhile
     EXPECT_EQ(done.count(), 2);
@@ -208,7 +226,7 @@ TEST_F(PanelTest, EmptyingTheTrashCountsTheFreedBytesOnceAndTheCleanup)
     EXPECT_FALSE(present(files / "part0"));
     EXPECT_FALSE(present(files.parent_path() / "info/part0.trashinfo"));
     EXPECT_TRUE(Prefs::standard()->contains("lastClean"));
-    EXPECT_EQ(actions.skyText(), L("Limpo hoje."));
+    EXPECT_EQ(sky.text(), L("Limpo hoje."));
     ASSERT_EVENTUALLY(mon.trashKnown(), 5000);
     fs::remove_all(files);
 }
@@ -219,11 +237,12 @@ TEST_F(PanelTest, ALockedEntryGetsTheAdministratorRetryAndIsNamedWhenItStays)
     writeFile(files / "locked box/inner.bin", std::string(8192, 'x'));
     LockedPart lock({files / "locked box/inner.bin"});
     SKIP_UNLESS_LOCKED(lock);
+    QSignalSpy done{&trashEmptying, &TrashEmptying::finished};
     RecordingAdmin admin;
     admin.answer = Admin::Reply{false, L("Cancelado"), {}, {}};  // the prompt dismissed
     states.removals.setRemovalAdminRunner(admin.runner());
     planEmptying();
-    actions.emptyTrash();
+    trashEmptying.empty();
     ASSERT_TRUE(done.wait(5000));
     ASSERT_EQ(admin.requests.size(), 1u);
     EXPECT_EQ(admin.requests[0].actions.at(0).verb, Admin::kTrashRemove);
@@ -233,7 +252,7 @@ TEST_F(PanelTest, ALockedEntryGetsTheAdministratorRetryAndIsNamedWhenItStays)
     admin.answer.reset();
     admin.before = [&] { lock.unlock(); };  // what the administrator's rights overcome
     planEmptying();
-    actions.emptyTrash();
+    trashEmptying.empty();
     ASSERT_TRUE(done.wait(5000));
     EXPECT_FALSE(present(files / "locked box"));
 }
@@ -255,8 +274,9 @@ TEST_F(PanelTest, ATrashThatIsALinkIsNotEmptiedNorMeasured)
     EXPECT_EQ(mon.trashSizeOrZero(), 0);
 
     const qint64 before = states.removals.totalFreed();
+    QSignalSpy done{&trashEmptying, &TrashEmptying::finished};
     planEmptying();
-    actions.emptyTrash();
+    trashEmptying.empty();
     ASSERT_TRUE(done.wait(5000));
     EXPECT_EQ(readFile(outside / "files/thesis.tex"), std::string(50000, 't'));
     EXPECT_EQ(states.removals.totalFreed(), before);
@@ -286,12 +306,13 @@ TEST_F(PanelTest, EjectRunsInTheBackgroundAndOnlyForBlockDevices)
         ejectable[volume.toMap()["path"].toString()] = volume.toMap()["ejectable"].toBool();
     EXPECT_EQ(ejectable, (QMap<QString, bool>{{stick, true}, {share, false}}));
 
-    actions.setMonitor(&mon);
+    ejection.setMonitor(&mon);
+    QSignalSpy done{&ejection, &VolumeEject::finished};
     QSemaphore release;
     std::atomic<int> calls{0};
     std::atomic<bool> onMainThread{true};
     std::string asked;
-    actions.setEjector([&](const std::string& device) {
+    ejection.setEjector([&](const std::string& device) {
         asked = device;
         onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
         ++calls;  // last: the test reads the fields above once it sees the call
@@ -299,20 +320,20 @@ TEST_F(PanelTest, EjectRunsInTheBackgroundAndOnlyForBlockDevices)
         return std::optional<QString>("target is busy");
     });
 
-    actions.eject(share);  // a network share: nothing is asked of UDisks2
-    EXPECT_TRUE(actions.ejecting().isEmpty());
+    ejection.eject(share);  // a network share: nothing is asked of UDisks2
+    EXPECT_TRUE(ejection.ejecting().isEmpty());
 
     // The call returns while the ejector still works; the row shows it, and a
     // second click meanwhile does not eject again.
-    actions.eject(stick);
-    EXPECT_EQ(actions.ejecting(), QStringList{stick});
-    actions.eject(stick);
+    ejection.eject(stick);
+    EXPECT_EQ(ejection.ejecting(), QStringList{stick});
+    ejection.eject(stick);
     ASSERT_EVENTUALLY(calls.load() == 1, 5000);
     EXPECT_FALSE(onMainThread.load());
     EXPECT_EQ(asked, "/dev/loop3");
     release.release();
     ASSERT_TRUE(done.wait(5000));
     EXPECT_EQ(calls.load(), 1);
-    EXPECT_TRUE(actions.ejecting().isEmpty());
+    EXPECT_TRUE(ejection.ejecting().isEmpty());
     EXPECT_EQ(states.shell.message(), LF("Não foi possível ejetar %@: %@", "STICK", "target is busy"));
 }

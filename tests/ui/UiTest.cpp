@@ -22,7 +22,7 @@
 
 #include "app/FeatureStates.h"
 #include "app/MaintenanceModel.h"
-#include "app/PanelActions.h"
+#include "app/VolumeEject.h"
 #include "engines/large/LargeFiles.h"
 #include "engines/removal/PlanText.h"
 #include "profiles/SystemPlaces.h"
@@ -1482,21 +1482,21 @@ TEST_F(UiTest, PanelOpensFromTheSidebarAndEmptiesTheTrash)
     ASSERT_EQ(ejectButtons.size(), 1);
 
     // ejecting runs in the background: the row says so meanwhile
-    auto* actions = panel->findChild<PanelActions*>("panelActions");
-    ASSERT_NE(actions, nullptr);
+    auto* ejection = panel->findChild<VolumeEject*>("volumeEject");
+    ASSERT_NE(ejection, nullptr);
     std::atomic<bool> release{false};
-    actions->setEjector([&](const std::string&) {
+    ejection->setEjector([&](const std::string&) {
         while (!release)
             QThread::msleep(10);
         return std::optional<QString>();
     });
     click(ejectButtons.first());
     settle();
-    EXPECT_EQ(actions->ejecting().size(), 1);
+    EXPECT_EQ(ejection->ejecting().size(), 1);
     EXPECT_TRUE(shows(L("Ejetando…"), panel));
     snap("panel-ejecting", panel);
     release = true;
-    ASSERT_EVENTUALLY(actions->ejecting().isEmpty(), 5000);
+    ASSERT_EVENTUALLY(ejection->ejecting().isEmpty(), 5000);
 
     // "Abrir Quillmoor" hides the panel, whose monitor rests
     click(panel->findChild<QQuickItem*>("openMainButton"));
