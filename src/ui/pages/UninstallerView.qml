@@ -311,7 +311,7 @@ Item {
                                                  : I18n.items(UninstallerState.appSelectedCount)
             value: Fmt.bytes(UninstallerState.appSelectedTotal)
             title: I18n.L("Desinstalar")
-            disabled: UninstallerState.appSelectedTotal <= 0 || UninstallerState.selectedAppInfo.removable === false
+            disabled: UninstallerState.appSelectedCount <= 0 || UninstallerState.selectedAppInfo.removable === false
             hint: UninstallerState.selectedAppInfo.why || ""
             onAction: {
                 UninstallerState.planUninstall()
