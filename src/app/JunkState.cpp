@@ -16,6 +16,7 @@
 #include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
 #include "i18n/L.h"
+#include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "platform/Background.h"
 #include "platform/Sound.h"
@@ -179,6 +180,7 @@ void JunkState::toggleJunkItem(const QString& groupId, const QString& itemId)
         for (JunkItem& item : group.items) {
             if (item.id == id) {
                 item.selected = !item.selected;
+                ticks_.remember(group.id + QLatin1Char('/') + FS::text(item.url), item.url, item.selected);
                 setJunkGroups(std::move(junkGroups_));
                 return;
             }
@@ -193,11 +195,24 @@ void JunkState::toggleJunkGroup(const QString& groupId)
             continue;
         const bool allOn = !group.items.empty()
             && std::all_of(group.items.begin(), group.items.end(), [](const JunkItem& i) { return i.selected; });
-        for (JunkItem& item : group.items)
+        for (JunkItem& item : group.items) {
             item.selected = !allOn;
+            ticks_.remember(group.id + QLatin1Char('/') + FS::text(item.url), item.url, item.selected);
+        }
         setJunkGroups(std::move(junkGroups_));
         return;
     }
+}
+
+void JunkState::withUsersTicks(std::vector<JunkGroup>& groups) const
+{
+    for (JunkGroup& group : groups)
+        for (JunkItem& item : group.items) {
+            // an item the rules leave unticked for a reason (held open) is never ticked again by a memory
+            const bool given = item.selected;
+            const bool tick = ticks_.tickFor(group.id + QLatin1Char('/') + FS::text(item.url), item.url, given);
+            item.selected = tick && (given || item.note.isEmpty());
+        }
 }
 
 void JunkState::rescanJunk()
@@ -250,6 +265,7 @@ void JunkState::scanJunk()
 
 void JunkState::homeRead(std::vector<JunkGroup> groups)
 {
+    withUsersTicks(groups);
     for (JunkGroup& group : systemEarly_)
         groups.push_back(std::move(group));
     systemEarly_.clear();
@@ -266,6 +282,7 @@ void JunkState::systemPartRead(unsigned long long ticket, std::vector<JunkGroup>
     if (!scanTicket_.isCurrent(ticket))
         return;  // a newer scan reads its own
     --systemPending_;
+    withUsersTicks(groups);
     if (junkScanning_) {
         for (JunkGroup& group : groups)
             systemEarly_.push_back(std::move(group));

@@ -13,6 +13,7 @@
 
 #include "app/OneInstance.h"
 #include "app/RecordListModel.h"
+#include "app/RememberedTicks.h"
 #include "engines/records/Removal.h"
 #include "platform/Background.h"
 #include "engines/records/Junk.h"
@@ -117,6 +118,9 @@ private:
     std::vector<JunkGroup> systemEarly_;
     Background::Latest scanTicket_;
     ShownPlan plan_;
+    RememberedTicks ticks_;  // the user's ticks, kept when the groups are found again
+    // The scan's groups with the user's ticks where they still hold.
+    void withUsersTicks(std::vector<JunkGroup>& groups) const;
     void systemPartRead(unsigned long long ticket, std::vector<JunkGroup> groups);
     void homeRead(std::vector<JunkGroup> groups);
     void refreshJunkModel();

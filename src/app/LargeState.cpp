@@ -130,6 +130,7 @@ void LargeState::toggleLargeFile(const QString& fileId)
     for (LargeFile& file : largeFiles_) {
         if (file.id == id) {
             file.selected = !file.selected;
+            ticks_.remember(FS::text(file.url), file.url, file.selected);
             setLargeFiles(std::move(largeFiles_));
             return;
         }
@@ -165,6 +166,8 @@ void LargeState::scanLarge()
             if (largeFlag_ != flag)
                 return;  // a newer walk has started: this result is dropped
             listMin_ = minBytes;
+            for (LargeFile& file : found)
+                file.selected = ticks_.tickFor(FS::text(file.url), file.url, file.selected);
             setLargeFiles(std::move(found));
             setLargeScanning(false);
             assign(largeScanned_, true, &LargeState::largeScannedChanged);

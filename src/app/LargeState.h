@@ -15,6 +15,7 @@
 #include "app/OneInstance.h"
 #include "engines/removal/PlanMap.h"
 #include "app/RecordListModel.h"
+#include "app/RememberedTicks.h"
 #include "engines/records/Large.h"
 
 class RemovalState;
@@ -111,6 +112,7 @@ private:
     RecordListModel* largeFileModel_ = nullptr;
     RecordListModel* largeFileModelByAge_ = nullptr;
     ShownPlan plan_;
+    RememberedTicks ticks_;  // the user's ticks, kept when the files are found again
     Plan::Record makePlan() const;
     void refreshLargeModels();
 };

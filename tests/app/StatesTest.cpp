@@ -377,3 +377,38 @@ TEST(Duplicates, TheKeptCopyIsNeverTickedAndTheUsersChoicesOutliveARemoval)
     EXPECT_TRUE(row("Z/m2").value("selected").toBool());
     EXPECT_EQ(row("Z/m2").value("note").toString(), QString());
 }
+
+TEST(ScanJunk, TheUsersTicksOutliveANewScanButATickNeverPassesToAnotherFile)
+{
+    const auto home = FS::home();
+    writeBytes(home / ".cache/browser/entry", 8192);
+    writeBytes(home / "Downloads/tool_2.0_amd64.deb", 8192);
+    FeatureStates states;
+    const auto item = [&](const QString& group) -> const JunkItem* {
+        for (const JunkGroup& g : states.junk.junkGroups())
+            if (g.id == group && !g.items.empty())
+                return &g.items.front();
+        return nullptr;
+    };
+    const auto scan = [&] {
+        states.junk.rescanJunk();
+        ASSERT_EVENTUALLY(states.junk.junkScanned() && !states.junk.junkScanning(), 20000);
+    };
+    scan();
+    ASSERT_TRUE(item("caches") && item("installers"));
+    ASSERT_TRUE(item("caches")->selected);
+    ASSERT_FALSE(item("installers")->selected);
+    states.junk.toggleJunkItem("caches", item("caches")->id.toString(QUuid::WithoutBraces));
+    states.junk.toggleJunkItem("installers", item("installers")->id.toString(QUuid::WithoutBraces));
+
+    scan();
+    EXPECT_FALSE(item("caches")->selected);    // kept as the user left it
+    EXPECT_TRUE(item("installers")->selected);
+
+    // another file under the same name is not what the user ticked
+    writeBytes(home / "Downloads/tool.new", 8192);
+    std::filesystem::rename(home / "Downloads/tool.new", home / "Downloads/tool_2.0_amd64.deb");
+    scan();
+    EXPECT_FALSE(item("installers")->selected);
+    EXPECT_FALSE(item("caches")->selected);
+}

@@ -67,15 +67,8 @@ Plan::Record planRecord(const std::vector<PlannedCopy>& plan, bool share)
     Plan::Record record;
     record.action = share ? QStringLiteral("share") : QStringLiteral("dupes");
     const auto add = [&](const fs::path& path, std::int64_t size) {
-        Plan::Item item;
-        item.id = FS::text(path);
-        item.group = QStringLiteral("copies");
-        item.groupTitle = L("Duplicados");
-        item.path = path;
-        item.label = FS::pretty(path);
-        item.size = size;
-        item.fate = share ? Plan::Fate::shared : Plan::Fate::trashed;
-        record.items.push_back(std::move(item));
+        record.items.push_back(Removal::itemAt(path, QStringLiteral("copies"), L("Duplicados"), size,
+                                               share ? Plan::Fate::shared : Plan::Fate::trashed));
     };
     for (const PlannedCopy& planned : plan) {
         add(planned.copy.file.path, planned.freed);

@@ -74,11 +74,13 @@ struct FateTotal {
     bool someUnknown = false;    // some item's size is not known
 };
 
-inline FateTotal totalOf(const Record& plan, Fate fate)
+// The totals of the items `which` picks.
+template <typename Which>
+FateTotal totalWhere(const Record& plan, Which which)
 {
     FateTotal total;
     for (const Item& item : plan.items) {
-        if (item.fate != fate)
+        if (!which(item))
             continue;
         ++total.count;
         if (item.sizeKnown)
@@ -87,6 +89,11 @@ inline FateTotal totalOf(const Record& plan, Fate fate)
             total.someUnknown = true;
     }
     return total;
+}
+
+inline FateTotal totalOf(const Record& plan, Fate fate)
+{
+    return totalWhere(plan, [fate](const Item& item) { return item.fate == fate; });
 }
 
 inline std::int64_t totalBytes(const Record& plan)

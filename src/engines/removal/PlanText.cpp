@@ -22,21 +22,6 @@ QStringList toolsOf(const Record& plan)
     return tools;
 }
 
-FateTotal toolTotal(const Record& plan, const QString& tool)
-{
-    FateTotal total;
-    for (const Item& item : plan.items) {
-        if (item.fate != Fate::byTool || item.tool != tool)
-            continue;
-        ++total.count;
-        if (item.sizeKnown)
-            total.bytes += item.size;
-        else
-            total.someUnknown = true;
-    }
-    return total;
-}
-
 // The groups of the plan whose items run as administrator, as people read them.
 QStringList adminGroups(const Record& plan)
 {
@@ -68,8 +53,11 @@ QStringList summaryLines(const Record& plan)
         lines << LF("Apagados para sempre (não podem ser restaurados): %@", amountText(deleted));
     if (const FateTotal trashed = totalOf(plan, Fate::trashed); trashed.count > 0)
         lines << LF("Para a Lixeira (podem ser restaurados): %@", amountText(trashed));
-    for (const QString& tool : toolsOf(plan))
-        lines << LF("Removidos por %@ (não podem ser restaurados): %@", tool, amountText(toolTotal(plan, tool)));
+    for (const QString& tool : toolsOf(plan)) {
+        const FateTotal byTool =
+            totalWhere(plan, [&tool](const Item& item) { return item.fate == Fate::byTool && item.tool == tool; });
+        lines << LF("Removidos por %@ (não podem ser restaurados): %@", tool, amountText(byTool));
+    }
     if (const FateTotal shared = totalOf(plan, Fate::shared); shared.count > 0)
         lines << LF("Passam a compartilhar o espaço da cópia mantida (todo nome continua no lugar): %@",
                     amountText(shared));

@@ -300,22 +300,27 @@ std::vector<RemovalTarget> targetsOf(const Plan::Record& plan)
     return targets;
 }
 
+Plan::Item itemAt(const fs::path& path, const QString& group, const QString& groupTitle, std::int64_t size,
+                  Plan::Fate fate)
+{
+    Plan::Item item;
+    item.id = FS::text(path);
+    item.group = group;
+    item.groupTitle = groupTitle;
+    item.path = path;
+    item.label = FS::pretty(path);
+    item.size = size;
+    item.fate = fate;
+    item.identity = identityOf(path);
+    return item;
+}
+
 Plan::Record planTrash(const QString& action, const QString& groupTitle, const std::vector<RemovalTarget>& targets)
 {
     Plan::Record plan;
     plan.action = action;
-    for (const RemovalTarget& target : targets) {
-        Plan::Item item;
-        item.id = FS::text(target.url);
-        item.group = action;
-        item.groupTitle = groupTitle;
-        item.path = target.url;
-        item.label = FS::pretty(target.url);
-        item.size = target.size;
-        item.fate = Plan::Fate::trashed;
-        item.identity = identityOf(target.url);
-        plan.items.push_back(std::move(item));
-    }
+    for (const RemovalTarget& target : targets)
+        plan.items.push_back(itemAt(target.url, action, groupTitle, target.size, Plan::Fate::trashed));
     return plan;
 }
 
@@ -327,20 +332,9 @@ Plan::Record planEmptyTrash(const fs::path& filesFolder)
         plan.refusal = L("A Lixeira não é uma pasta real deste usuário e não foi esvaziada.");
         return plan;
     }
-    for (const fs::path& entry : Trash::entries(filesFolder)) {
-        if (entry.filename() == ".DS_Store")
-            continue;
-        Plan::Item item;
-        item.id = FS::text(entry);
-        item.group = QStringLiteral("trash");
-        item.groupTitle = L("Lixeira");
-        item.path = entry;
-        item.label = FS::pretty(entry);
-        item.size = FS::size(entry);
-        item.fate = Plan::Fate::deleted;
-        item.identity = identityOf(entry);
-        plan.items.push_back(std::move(item));
-    }
+    for (const fs::path& entry : Trash::entries(filesFolder))
+        if (entry.filename() != ".DS_Store")
+            plan.items.push_back(itemAt(entry, QStringLiteral("trash"), L("Lixeira"), FS::size(entry), Plan::Fate::deleted));
     return plan;
 }
 

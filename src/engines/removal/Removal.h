@@ -32,6 +32,11 @@ QString changeSince(const std::filesystem::path& path, const Plan::Identity& pla
 // with its identity.
 std::vector<RemovalTarget> targetsOf(const Plan::Record& plan);
 
+// An item of a plan for what is at `path`: named home-relative, its
+// identity read now.
+Plan::Item itemAt(const std::filesystem::path& path, const QString& group, const QString& groupTitle, std::int64_t size,
+                  Plan::Fate fate);
+
 // The plan that moves these files or folders to the Trash (large files, the
 // space map's selection), one group titled `groupTitle`, each item's
 // identity read now.
