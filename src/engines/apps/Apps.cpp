@@ -178,9 +178,6 @@ UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const 
     const auto ownAt = std::find_if(record.items.begin(), record.items.end(),
                                     [](const Plan::Item& item) { return item.group == QLatin1String("app"); });
     const std::size_t own = std::size_t(ownAt - record.items.begin());
-    // What the removal loop takes: the plan's items to the Trash that this user may move.
-    Plan::Record loop = record;
-    std::erase_if(loop.items, [](const Plan::Item& item) { return item.admin || item.fate != Plan::Fate::trashed; });
 
     if (!plan.ok()) {
         outcome.appStays = plan.refusal;
@@ -218,16 +215,15 @@ UninstallOutcome uninstall(const AppInfo& app, const UninstallPlan& plan, const 
             done.results[own] = {change.isEmpty() ? Plan::Result::failed : Plan::Result::held, moved.reason, {}};
         }
     }
-    const RemovalOutcome removed = Removal::runPlan(loop, admin, origin);
+    // The removal loop takes the plan's items this user moves to the Trash, and leaves the others as not run.
+    const RemovalOutcome removed = Removal::runPlan(record, admin, origin);
     outcome.removal.freed += removed.freed;
     outcome.removal.trashed += removed.trashed;
     outcome.removal.failures = removed.failures;
     outcome.removal.held = removed.held;
-    // the loop's results back into the whole plan's places
-    std::size_t next = 0;
     for (std::size_t i = 0; i < record.items.size(); ++i)
-        if (!record.items[i].admin && record.items[i].fate == Plan::Fate::trashed)
-            done.results[i] = removed.record->results[next++];
+        if (removed.record->results[i].result != Plan::Result::notRun)
+            done.results[i] = removed.record->results[i];
     if (ownAt != record.items.end() && !outcome.appRemoved && ownAt->fate == Plan::Fate::trashed) {
         std::error_code error;
         outcome.appRemoved = !std::filesystem::exists(std::filesystem::symlink_status(ownAt->path, error));
