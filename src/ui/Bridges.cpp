@@ -12,6 +12,7 @@
 
 #include "i18n/L.h"
 #include "i18n/Lang.h"
+#include "i18n/ShownText.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "platform/Reveal.h"
@@ -48,7 +49,7 @@ QString withDirection(const QString& text)
 // A text of its own direction inside a right-to-left sentence keeps its order.
 QString isolated(const QString& text)
 {
-    return appLayoutDirection() == Qt::RightToLeft ? QChar(0x2068) + text + QChar(0x2069) : text;
+    return isolatedRun(text, appLayoutDirection() == Qt::RightToLeft);
 }
 
 } // namespace
