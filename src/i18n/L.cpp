@@ -4,12 +4,13 @@
 #include <optional>
 #include <vector>
 
+#include "i18n/FormatLocale.h"
 #include "i18n/Translations.h"
 
 QString FmtArg::text() const
 {
     if (const auto* number = std::get_if<std::int64_t>(&value_))
-        return QString::number(*number);
+        return localNumber(*number);
     return std::get<QString>(value_);
 }
 
@@ -214,7 +215,7 @@ std::optional<QString> formNamed(const QString& forms, QStringView category)
 
 bool hasForms(const QString& text)
 {
-    static const QStringView names[] = {u"zero:", u"one:", u"two:", u"few:", u"many:", u"other:"};
+    static const QStringView names[] = {u"=0:", u"zero:", u"one:", u"two:", u"few:", u"many:", u"other:"};
     if (!text.contains(u'|'))
         return false;
     for (const QStringView name : names)
@@ -229,6 +230,10 @@ QString pluralForm(const QString& forms, std::int64_t n, Lang lang)
 {
     if (!hasForms(forms))
         return forms;
+    if (n == 0) {
+        if (std::optional<QString> none = formNamed(forms, u"=0"))
+            return *none;
+    }
     if (std::optional<QString> form = formNamed(forms, pluralName(pluralCategory(n, lang))))
         return *form;
     return formNamed(forms, u"other").value_or(forms);

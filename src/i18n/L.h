@@ -53,8 +53,10 @@ enum class Plural { zero, one, two, few, many, other };
 Plural pluralCategory(std::int64_t n, Lang lang);
 
 // A text that changes with a count holds its forms as "one:%ld item|other:%ld
-// itens" (any of zero, one, two, few, many, other). Picks the form for n; a
-// missing category takes "other"; a text without forms is its only form.
+// itens" (any of zero, one, two, few, many, other, and "=0" for exactly
+// nothing where the language's category for 0 reads badly: Portuguese counts 0
+// as "one"). Picks the form for n; a missing category takes "other"; a text
+// without forms is its only form.
 QString pluralForm(const QString& forms, std::int64_t n, Lang lang);
 
 // The text of a count key in a language: the key is the Portuguese text for

@@ -5,6 +5,8 @@
 
 #include <QLocale>
 
+#include "i18n/FormatLocale.h"
+
 namespace Monitor {
 
 std::optional<double> busyFraction(const Ticks& previous, const Ticks& current)
@@ -54,10 +56,11 @@ QString rate(double bytesPerSecond)
 {
     if (!(bytesPerSecond >= 1024)) {
         const double whole = std::isfinite(bytesPerSecond) ? std::max(0.0, std::trunc(bytesPerSecond)) : 0.0;
-        return QString::number(static_cast<qint64>(whole)) + QStringLiteral(" B/s");
+        return withUnit(localNumber(static_cast<std::int64_t>(whole)), QStringLiteral("B/s"));
     }
     const qint64 bytes = static_cast<qint64>(std::min(std::trunc(bytesPerSecond), 9.0e18));
-    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat) + QStringLiteral("/s");
+    const QString size = formattingLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+    return QString(size).replace(QLatin1Char(' '), QChar(0x00A0)) + QStringLiteral("/s");
 }
 
 double Sampler::takeTicks(const std::optional<Ticks>& ticks)

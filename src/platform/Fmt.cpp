@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "i18n/FormatLocale.h"
 #include "i18n/L.h"
 
 namespace Fmt {
@@ -150,7 +151,7 @@ bool hasField(const std::vector<PatternToken>& tokens, QChar letter)
 
 QString bytes(std::int64_t n)
 {
-    return bytes(n, QLocale::system());
+    return bytes(n, formattingLocale());
 }
 
 QString bytes(std::int64_t n, const QLocale& locale)
@@ -164,7 +165,7 @@ QString bytes(std::int64_t n, const QLocale& locale, Lang lang)
         return QStringLiteral("\u2026");
     const QLocale numbers = plainNumbers(locale);
     if (n < 1000)
-        return LPin(lang, n, "%@ bytes", numbers.toString(static_cast<qlonglong>(n)));
+        return LPin(lang, n, "%@ bytes", numbers.toString(static_cast<qlonglong>(n))).replace(QLatin1Char(' '), QChar(0x00A0));
 
     const auto value = static_cast<std::uint64_t>(n);
     std::size_t unit = 0;
@@ -186,7 +187,7 @@ QString bytes(std::int64_t n, const QLocale& locale, Lang lang)
         ++unit;
     }
     const double shown = static_cast<double>(steps) / static_cast<double>(tenTo(decimals));
-    return numbers.toString(shown, 'f', decimals) + QLatin1Char(' ') + L(QLatin1String(byteUnits[unit].symbol), lang);
+    return withUnit(numbers.toString(shown, 'f', decimals), L(QLatin1String(byteUnits[unit].symbol), lang));
 }
 
 QString mediumDatePattern(const QLocale& locale)
@@ -214,7 +215,7 @@ QString mediumDatePattern(const QLocale& locale)
 
 QString date(const std::optional<QDateTime>& d)
 {
-    return date(d, QLocale::system());
+    return date(d, formattingLocale());
 }
 
 QString date(const std::optional<QDateTime>& d, const QLocale& locale)

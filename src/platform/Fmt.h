@@ -1,5 +1,6 @@
 #pragma once
-// Display text for byte counts and dates, in the user's locale.
+// Display text for byte counts and dates, in the formatting locale (the
+// system's, or the interface language's when the system names none).
 #include <cstdint>
 #include <optional>
 
@@ -13,7 +14,8 @@ namespace Fmt {
 
 // "…" for a negative (unknown) count; else decimal file-style units
 // (1 KB = 1000 bytes) with the locale's decimal separator: "0 bytes",
-// "1 byte", "999 bytes", "12 KB", "3.4 MB", "5.67 GB" (TB, PB, EB alike).
+// "1 byte", "999 bytes", "12 KB", "3.4 MB", "5.67 GB" (TB, PB, EB alike),
+// the number and its unit joined by a no-break space.
 // Rounds half up and moves to the next unit when rounding reaches 1000.
 // The words are the language's ("0 バイト", "1,5 Mo"); without one, the
 // interface language's.

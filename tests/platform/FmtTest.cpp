@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include <QLocale>
 #include <QTime>
 
+#include "i18n/FormatLocale.h"
+#include "i18n/L.h"
 #include "platform/Fmt.h"
 
 namespace {
@@ -20,6 +23,13 @@ namespace {
 const QLocale usEnglish(QLocale::English, QLocale::UnitedStates);
 const QLocale german(QLocale::German, QLocale::Germany);
 const QDateTime sundayAfternoon(QDate(2026, 12, 6), QTime(13, 47, 59));
+
+// The figures are written with a plain space; the program joins a number and
+// its unit with a no-break one.
+QString spaced(const char* text)
+{
+    return QString::fromUtf8(text).replace(QLatin1Char(' '), QChar(0x00A0));
+}
 
 } // namespace
 
@@ -39,24 +49,24 @@ TEST(FmtBytes, UnitsAndRoundingAtEveryEdge)
         {999'995'000'000'000'000, "1.00 EB"}, {highest, "9.22 EB"},
     };
     for (const auto& [n, text] : cases)
-        EXPECT_EQ(Fmt::bytes(n, usEnglish), QString::fromUtf8(text)) << "n = " << n;
+        EXPECT_EQ(Fmt::bytes(n, usEnglish), spaced(text)) << "n = " << n;
     // With the default locale too.
     EXPECT_EQ(Fmt::bytes(-1), QStringLiteral("\u2026"));
-    EXPECT_EQ(Fmt::bytes(0), QStringLiteral("0 bytes"));
+    EXPECT_EQ(Fmt::bytes(0), spaced("0 bytes"));
 
     // The decimal separator follows the locale, with no thousands separators
     // even when the largest unit runs past 999.
-    EXPECT_EQ(Fmt::bytes(1'500'000, german), QStringLiteral("1,5 MB"));
-    EXPECT_EQ(Fmt::bytes(1'234'567'890, german), QStringLiteral("1,23 GB"));
-    EXPECT_EQ(Fmt::bytes(999, german), QStringLiteral("999 bytes"));
-    EXPECT_EQ(Fmt::bytes(1'500'000, usEnglish), QStringLiteral("1.5 MB"));
+    EXPECT_EQ(Fmt::bytes(1'500'000, german), spaced("1,5 MB"));
+    EXPECT_EQ(Fmt::bytes(1'234'567'890, german), spaced("1,23 GB"));
+    EXPECT_EQ(Fmt::bytes(999, german), spaced("999 bytes"));
+    EXPECT_EQ(Fmt::bytes(1'500'000, usEnglish), spaced("1.5 MB"));
     EXPECT_FALSE(Fmt::bytes(highest, german).contains(QLatin1Char('.')));
 
     // The words are the language's.
-    EXPECT_EQ(Fmt::bytes(0, usEnglish, Lang::ja), QStringLiteral("0 バイト"));
-    EXPECT_EQ(Fmt::bytes(1, german, Lang::fr), QStringLiteral("1 octet"));
-    EXPECT_EQ(Fmt::bytes(1'500'000, QLocale(QLocale::French), Lang::fr), QStringLiteral("1,5 Mo"));
-    EXPECT_EQ(Fmt::bytes(12, usEnglish, Lang::ar), QStringLiteral("12 بايت"));
+    EXPECT_EQ(Fmt::bytes(0, usEnglish, Lang::ja), spaced("0 バイト"));
+    EXPECT_EQ(Fmt::bytes(1, german, Lang::fr), spaced("1 octet"));
+    EXPECT_EQ(Fmt::bytes(1'500'000, QLocale(QLocale::French), Lang::fr), spaced("1,5 Mo"));
+    EXPECT_EQ(Fmt::bytes(12, usEnglish, Lang::ar), spaced("12 بايت"));
 }
 
 TEST(FmtDate, MediumStyleInTheLocaleOrderWithoutTimeOrWeekdayAndAbsentIsADash)
@@ -90,5 +100,54 @@ TEST(FmtDate, MediumStyleInTheLocaleOrderWithoutTimeOrWeekdayAndAbsentIsADash)
         EXPECT_FALSE(text.contains(plain.toString(59)));
         EXPECT_FALSE(text.contains(locale.dayName(7, QLocale::LongFormat)));
         EXPECT_EQ(text, text.trimmed());
+    }
+}
+
+TEST(FormattingLocale, TheSystemsWhenItNamesOneElseTheInterfaceLanguages)
+{
+    const std::vector<std::tuple<const char*, Lang, const char*>> cases = {
+        {"pt_BR.UTF-8", Lang::en, "pt_BR"},  // Brazilian formats in English text
+        {"de_CH.UTF-8@euro", Lang::fr, "de_CH"},
+        {"C.UTF-8", Lang::pt, "pt_BR"},
+        {"C", Lang::de, "de_DE"},
+        {"POSIX", Lang::ja, "ja_JP"},
+        {"", Lang::fr, "fr_FR"},
+        {"xx_YY.UTF-8", Lang::it, "it_IT"},  // no such locale
+        {"C.UTF-8", Lang::zh, "zh_CN"},
+        {"ar_EG.UTF-8", Lang::ar, "ar_AE"},  // Arabic keeps Latin digits
+        {"ar_MA.UTF-8", Lang::en, "ar_MA"},
+    };
+    for (const auto& [system, lang, expected] : cases)
+        EXPECT_EQ(formattingLocaleFor(QString::fromUtf8(system), lang).name(), QLatin1String(expected)) << system;
+    EXPECT_EQ(formattingLocaleFor("C", Lang::ar).zeroDigit(), QStringLiteral("0"));
+}
+
+TEST(FormattingLocale, SizesCountsPercentsAndDatesInEachInterfaceLanguageUnderC)
+{
+    struct Case {
+        Lang lang;
+        const char* size;     // 80.11 GB
+        const char* zero;     // nothing at all
+        const char* count;    // 1234 items
+        const char* date;     // 3 October 2019
+    };
+    const std::vector<Case> cases = {
+        {Lang::pt, "80,11 GB", "0 bytes", "1.234 itens", "3 de out. de 2019"},
+        {Lang::en, "80.11 GB", "0 bytes", "1,234 items", "Oct 3, 2019"},
+        {Lang::de, "80,11 GB", "0 Byte", "1.234 Objekte", "3. Okt. 2019"},
+        {Lang::fr, "80,11 Go", "0 octet", "1\u202F234 éléments", "3 oct. 2019"},
+        {Lang::ja, "80.11 GB", "0 バイト", "1,234 項目", "2019年10月3日"},
+        {Lang::ar, "80.11 GB", "0 بايت", "1,234 عنصرًا", "3 أكتوبر 2019"},
+    };
+    const QDateTime october(QDate(2019, 10, 3), QTime(12, 0));
+    for (const Case& c : cases) {
+        const QLocale locale = formattingLocaleFor(QStringLiteral("C.UTF-8"), c.lang);
+        SCOPED_TRACE(locale.name().toStdString());
+        EXPECT_EQ(Fmt::bytes(80'110'000'000, locale, c.lang), spaced(c.size));
+        EXPECT_EQ(Fmt::bytes(0, locale, c.lang), spaced(c.zero));
+        EXPECT_EQ(formatText(countFormat("%ld itens", 1234, c.lang), {localNumber(1234, locale)}),
+                  QString::fromUtf8(c.count));
+        EXPECT_EQ(Fmt::date(october, locale), QString::fromUtf8(c.date));
+        EXPECT_EQ(localPercent(0.429, locale), QStringLiteral("42%"));
     }
 }

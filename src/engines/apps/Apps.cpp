@@ -8,6 +8,7 @@
 #include <QLocale>
 
 #include "engines/removal/Removal.h"
+#include "i18n/FormatLocale.h"
 #include "i18n/L.h"
 #include "platform/AdminDescription.h"
 #include "platform/FS.h"
@@ -32,7 +33,7 @@ std::vector<std::int64_t> changeStamp(const std::vector<std::filesystem::path>& 
 
 void sortAppsByName(std::vector<AppInfo>& apps)
 {
-    QCollator collator{QLocale()};
+    QCollator collator{formattingLocale()};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(apps.begin(), apps.end(),
                      [&](const AppInfo& a, const AppInfo& b) { return collator.compare(a.name, b.name) < 0; });
@@ -42,7 +43,7 @@ bool appMatches(const AppInfo& app, const QString& search)
 {
     if (search.isEmpty())
         return true;
-    const QLocale locale;
+    const QLocale& locale = formattingLocale();
     const QString needle = locale.toLower(search);
     return locale.toLower(app.name).contains(needle) || locale.toLower(app.bundleID).contains(needle);
 }

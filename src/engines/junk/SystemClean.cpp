@@ -8,6 +8,7 @@
 
 #include "engines/apps/LinuxPackageTools.h"
 #include "engines/junk/LinuxSystemJunk.h"
+#include "i18n/FormatLocale.h"
 #include "i18n/L.h"
 
 namespace fs = std::filesystem;
@@ -121,8 +122,8 @@ std::optional<QString> packagePlanRefusal(const QStringList& plan, const QString
 {
     const auto bare = [](const QString& name) { return name.section(QLatin1Char(':'), 0, 0); };
     if (plan.size() > kMaxPackages)
-        return LF("Recusado: a remoção levaria %@ pacotes (no máximo %@ de uma vez).", QString::number(plan.size()),
-                  QString::number(kMaxPackages));
+        return LF("Recusado: a remoção levaria %@ pacotes (no máximo %@ de uma vez).", localNumber(plan.size()),
+                  localNumber(kMaxPackages));
     for (const QString& name : plan) {
         const bool wasOffered = std::any_of(offered.begin(), offered.end(),
                                             [&](const QString& o) { return o == name || bare(o) == bare(name); });
