@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QThread>
 
+#include "i18n/FormatLocale.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "monitor/DesktopBus.h"
@@ -23,7 +24,7 @@ constexpr int kIntervalMs = 2000;
 
 QString percent(double fraction)
 {
-    return QString::number(static_cast<qint64>(std::trunc(fraction * 100))) + QStringLiteral("%");
+    return localPercent(fraction);
 }
 
 int runMonitor(Context& context)
@@ -99,7 +100,7 @@ QString monitorLine(const MonitorReading& reading)
     parts << "↓ " + Monitor::rate(reading.rates.down) + "   ↑ " + Monitor::rate(reading.rates.up);
     QString power = Panel::batteryStatus(reading.battery);
     if (reading.battery)
-        power += " " + QString::number(reading.battery->level) + "%";
+        power += " " + localNumber(reading.battery->level) + "%";
     parts << LF("Energia: %@", power);
     parts << LF("Rede: %@", lineSafe(reading.wifi.value_or(QStringLiteral("—"))));
     for (const Monitor::VolumeInfo& volume : reading.volumes)

@@ -1,10 +1,12 @@
 #include "monitor/PanelValues.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "i18n/FormatLocale.h"
 #include "i18n/L.h"
 
 namespace Panel {
@@ -83,7 +85,11 @@ QString speedResult(const QByteArray& toolOutput, const QString& downKey, const 
     const QJsonObject object = document.object();
     const double dl = object.value(downKey).toDouble(0) / 1'000'000;
     const double ul = object.value(upKey).toDouble(0) / 1'000'000;
-    return QString::asprintf("↓ %.0f Mbps   ↑ %.0f Mbps", dl, ul);
+    const auto megabits = [](double rate) {
+        return withUnit(localNumber(static_cast<std::int64_t>(std::llround(std::clamp(rate, 0.0, 1e12)))),
+                        QStringLiteral("Mbps"));
+    };
+    return QStringLiteral("↓ ") + megabits(dl) + QStringLiteral("   ↑ ") + megabits(ul);
 }
 
 } // namespace Panel

@@ -56,7 +56,7 @@ TEST(MonitorCommand, SampleCountAndOneLinePerReading)
     reading.volumes.push_back({"/media/al/STICK", "STICK", 5'000'000, "/dev/sdb1"});
     const QString line = Cli::monitorLine(reading);
     EXPECT_FALSE(line.contains('\n'));
-    for (const char* part : {"25%", "12%", "2.0 kB/s", "10 B/s", "57%", "STICK"})
+    for (const char* part : {"25%", "12%", "2.0\u00A0kB/s", "10\u00A0B/s", "57%", "STICK"})
         EXPECT_TRUE(line.contains(part)) << qPrintable(line);
     const QJsonObject json = Cli::monitorJson(reading);
     EXPECT_EQ(json["battery"].toObject()["level"].toInt(), 57);

@@ -61,12 +61,12 @@ TEST(SpeedTest, ReadsTheToolsJsonAndRefusesAnythingElse)
     const auto recorded = [](const char* name) {
         return QByteArray::fromStdString(readFile(std::filesystem::path(RECORDED_DIR) / name));
     };
-    EXPECT_EQ(speedResult(recorded("networkQuality.json")), "↓ 95 Mbps   ↑ 12 Mbps");
-    EXPECT_EQ(speedResult(R"({"dl_throughput": "fast"})"), "↓ 0 Mbps   ↑ 0 Mbps");
+    EXPECT_EQ(speedResult(recorded("networkQuality.json")), "↓ 95\u00A0Mbps   ↑ 12\u00A0Mbps");
+    EXPECT_EQ(speedResult(R"({"dl_throughput": "fast"})"), "↓ 0\u00A0Mbps   ↑ 0\u00A0Mbps");
     // speedtest-cli --json: download and upload, also in bits per second
     const QByteArray cli = recorded("speedtest-cli.json");
-    EXPECT_EQ(speedResult(cli, "download", "upload"), "↓ 95 Mbps   ↑ 12 Mbps");
-    EXPECT_EQ(speedResult(cli), "↓ 0 Mbps   ↑ 0 Mbps");  // not networkQuality's keys
+    EXPECT_EQ(speedResult(cli, "download", "upload"), "↓ 95\u00A0Mbps   ↑ 12\u00A0Mbps");
+    EXPECT_EQ(speedResult(cli), "↓ 0\u00A0Mbps   ↑ 0\u00A0Mbps");  // not networkQuality's keys
     for (const char* broken : {"", "sh: 1: /usr/bin/networkQuality: not found", "[1, 2]", "{\"dl_throughput\": 95",
                                "\xff\xfe"})
         EXPECT_EQ(speedResult(broken), L("Não foi possível medir agora.")) << broken;

@@ -62,7 +62,7 @@ TEST(History, KeepsTheLastSixtyValuesAndFractionsOfZeroAreNeutral)
 TEST(Rate, WholeBytesBelow1024AndA1024BasedFormatAbove)
 {
     for (const auto& [bytes, text] : std::vector<std::pair<double, const char*>>{
-             {0, "0 B/s"}, {512.7, "512 B/s"}, {1023.9, "1023 B/s"}, {-3, "0 B/s"},
-             {1024, "1.0 kB/s"}, {1536, "1.5 kB/s"}, {3 * 1024.0 * 1024.0, "3.0 MB/s"}})
+             {0, "0\u00A0B/s"}, {512.7, "512\u00A0B/s"}, {1023.9, "1,023\u00A0B/s"}, {-3, "0\u00A0B/s"},
+             {1024, "1.0\u00A0kB/s"}, {1536, "1.5\u00A0kB/s"}, {3 * 1024.0 * 1024.0, "3.0\u00A0MB/s"}})
         EXPECT_EQ(rate(bytes), text) << bytes;
 }

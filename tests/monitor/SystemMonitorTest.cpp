@@ -154,7 +154,7 @@ TEST_F(PanelTest, SpeedTestReadsSpeedtestCliAndSaysWhenItCannot)
     }
     const std::pair<QByteArray, QString> cases[] = {
         {"sh: 1: /usr/bin/networkQuality: not found\n", L("Não foi possível medir agora.")},
-        {QByteArray::fromStdString(recorded("speedtest-cli.json")), QStringLiteral("↓ 95 Mbps   ↑ 12 Mbps")}};
+        {QByteArray::fromStdString(recorded("speedtest-cli.json")), QStringLiteral("↓ 95\u00A0Mbps   ↑ 12\u00A0Mbps")}};
     QSignalSpy done{&speedTest, &SpeedTest::finished};
     for (const auto& [output, text] : cases) {
         speedTest.setTool([output] { return output; });
