@@ -52,11 +52,7 @@ void LargeState::setLargeMin(qint64 bytes)
 
 QString LargeState::largeMinLabel() const { return Sweeper::largeThresholdLabel(largeMin_); }
 
-QString LargeState::largeShownMinLabel() const
-{
-    const QString label = Sweeper::largeThresholdLabel(largeShownMin());
-    return label.isEmpty() ? Fmt::bytes(largeShownMin()) : label;
-}
+QString LargeState::largeShownMinLabel() const { return Sweeper::largeThresholdLabel(largeShownMin()); }
 
 std::vector<LargeFile> LargeState::shownLargeFiles() const
 {
@@ -71,7 +67,7 @@ QVariantList LargeState::largeOptions() const
 {
     QVariantList list;
     for (const Sweeper::LargeThreshold& option : Sweeper::largeThresholds())
-        list.append(QVariantMap{{"label", QString::fromLatin1(option.label)},
+        list.append(QVariantMap{{"label", Sweeper::largeThresholdLabel(option.bytes)},
                                 {"bytes", static_cast<qint64>(option.bytes)}});
     return list;
 }

@@ -296,9 +296,9 @@ TEST(LargeFiles, ANewerScanSupersedesTheOlderOneAndTrashingPrunes)
     EXPECT_FALSE(states.large.largeFiles()[0].selected);
     EXPECT_TRUE(std::filesystem::exists(FS::trashFolder() / "b.bin"));
     EXPECT_EQ(states.removals.celebrateTrashed(), 200'000);
-    EXPECT_EQ(states.large.largeMinLabel(), QString());  // 150 kB is none of the offered thresholds
+    EXPECT_EQ(states.large.largeMinLabel(), "150\u00A0KB");  // none of the offered thresholds: its size
     states.large.setLargeMin(1'000'000'000);
-    EXPECT_EQ(states.large.largeMinLabel(), "1 GB");
+    EXPECT_EQ(states.large.largeMinLabel(), "1\u00A0GB");
 }
 
 TEST(Duplicates, TheKeptCopyIsNeverTickedAndTheUsersChoicesOutliveARemoval)

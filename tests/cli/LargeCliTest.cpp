@@ -58,7 +58,7 @@ TEST_F(LargeCli, MinChoosesTheThresholdAndTextEndsWithTheSummary)
     ASSERT_EQ(lines.size(), 4);
     EXPECT_TRUE(lines[0].endsWith("/Movies/film.mkv")) << qPrintable(lines[0]);
     EXPECT_TRUE(lines[2].endsWith("/Music/album.flac")) << qPrintable(lines[2]);
-    EXPECT_TRUE(lines[3].contains("3") && lines[3].contains("100 MB")) << qPrintable(lines[3]);
+    EXPECT_TRUE(lines[3].contains("3") && lines[3].contains("100\u00A0MB")) << qPrintable(lines[3]);
 
     // A threshold that is not one of the labels is shown in bytes.
     const CliOutcome odd = runCli({"large", "--min", "1500000000"});
@@ -87,6 +87,6 @@ TEST(LargeMin, ThresholdTextsAndPlainBytes)
                             "9223372036854775808"})
         EXPECT_EQ(Cli::parseLargeMin(bad), std::nullopt) << bad;
 
-    EXPECT_EQ(Cli::largeMinLabel(5000000000), "5 GB");
-    EXPECT_EQ(Cli::largeMinLabel(5000000001), "");
+    EXPECT_EQ(Cli::largeMinLabel(5000000000), "5\u00A0GB");
+    EXPECT_EQ(Cli::largeMinLabel(5000000001), "5.00\u00A0GB");
 }

@@ -18,6 +18,9 @@
 
 #include "engines/large/LargeFiles.h"
 #include "engines/common/WalkPlaces.h"
+#include "i18n/FormatLocale.h"
+#include "i18n/L.h"
+#include "platform/Fmt.h"
 #include "platform/FolderFd.h"
 #include "platform/ParallelWalk.h"
 #include "platform/Walker.h"
@@ -248,7 +251,10 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
 const std::array<LargeThreshold, 4>& largeThresholds()
 {
     static constexpr std::array<LargeThreshold, 4> options{{
-        {"100 MB", 100'000'000}, {"500 MB", 500'000'000}, {"1 GB", 1'000'000'000}, {"5 GB", 5'000'000'000}}};
+        {"100 MB", 100, "MB", 100'000'000},
+        {"500 MB", 500, "MB", 500'000'000},
+        {"1 GB", 1, "GB", 1'000'000'000},
+        {"5 GB", 5, "GB", 5'000'000'000}}};
     return options;
 }
 
@@ -256,8 +262,8 @@ QString largeThresholdLabel(std::int64_t bytes)
 {
     for (const LargeThreshold& option : largeThresholds())
         if (option.bytes == bytes)
-            return QString::fromLatin1(option.label);
-    return {};
+            return withUnit(localNumber(option.amount), L(QLatin1String(option.unit)));
+    return Fmt::bytes(bytes);
 }
 
 } // namespace Sweeper

@@ -18,14 +18,18 @@ inline constexpr int kLargeProgressStep = 2000;
 // The most files one large-file scan returns.
 inline constexpr std::size_t kMaxLargeFiles = 1500;
 
-// The thresholds the large-file page offers, as (label, bytes); the labels
-// are shown as written, in every language.
+// The thresholds the large-file page offers: the label typed on the command
+// line ("100 MB"), the amount and unit it is shown with, and its bytes.
 struct LargeThreshold {
     const char* label;
+    int amount;
+    const char* unit;
     std::int64_t bytes;
 };
 const std::array<LargeThreshold, 4>& largeThresholds();
-// The label of the offered threshold of exactly `bytes`, or empty.
+// A threshold as the user reads it: an offered one as its amount in the
+// formatting locale and the language's unit ("100 Mo" in French), any other
+// as its size.
 QString largeThresholdLabel(std::int64_t bytes);
 
 // Walks `home` for files of at least `minBytes` bytes and returns them
