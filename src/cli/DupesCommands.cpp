@@ -88,7 +88,7 @@ void printGroups(const Context& context, const Dupes::ScanResult& result)
         reclaimable += Dupes::reclaimable(group);
         selected += Dupes::selectedBytes(group);
         context.out << LF("%@ × %ld", Fmt::bytes(group.size), long(group.copies.size())) << dot
-                    << LF("%@ podem voltar", Fmt::bytes(Dupes::reclaimable(group))) << dot
+                    << LF("%@ a liberar", Fmt::bytes(Dupes::reclaimable(group))) << dot
                     << LF("%@ selecionados", Fmt::bytes(Dupes::selectedBytes(group))) << "\n";
         for (const Dupes::ShownCopy& shown : group.copies) {
             const QString mark = shown.kept ? kept : shown.selected ? QStringLiteral("[x]") : QStringLiteral("[ ]");
@@ -101,7 +101,7 @@ void printGroups(const Context& context, const Dupes::ScanResult& result)
         }
     }
     const qint64 count = qint64(result.groups.size());
-    context.out << LP(count, "%ld grupos de cópias", count) << dot << LF("%@ podem voltar", Fmt::bytes(reclaimable))
+    context.out << LP(count, "%ld grupos de cópias", count) << dot << LF("%@ a liberar", Fmt::bytes(reclaimable))
                 << dot << LF("%@ selecionados", Fmt::bytes(selected)) << "\n";
     if (result.unreadable > 0)
         context.out << LP(result.unreadable, "%ld arquivos não puderam ser lidos", long(result.unreadable)) << "\n";

@@ -41,7 +41,7 @@ TEST(CliLanguage, NothingOfItsOwnIsLeftInEnglish)
     EXPECT_TRUE(shown.contains("apt-get remove")) << qPrintable(shown);
     for (const char* english :
          {"Usage", "Options:", "Commands:", "Exit status", "(profile", "unknown", "no command", "takes", "needs",
-          "bad ", "Would remove", "delete ", "trash ", "Total:", "files over", "apps found", "package:", "(package", "names ",
+          "bad ", "Would remove", "delete ", " trash ", "Total:", "files over", "apps found", "package:", "(package", "names ",
           "no application", "Command:", "[admin]", "To the Trash", " kept ", "Run again", "no startup", "routine",
           "Done:", "not a folder", "Disk:", "Memory:", "Processor:", "Power:", "Network:", " free", " items"})
         EXPECT_FALSE(shown.contains(english)) << english << "\n" << qPrintable(shown);

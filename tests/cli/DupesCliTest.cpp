@@ -61,11 +61,11 @@ TEST(DupesCli, ListsGroupsAsJsonAndTrashesOnlyWithYes)
     const QString dot = "  ·  ";
     const QStringList lines = r.out.split('\n');
     ASSERT_GE(lines.size(), 9) << qPrintable(r.out);
-    EXPECT_EQ(lines[0], LF("%@ × %ld", Fmt::bytes(2'000'000), 3L) + dot + LF("%@ podem voltar", Fmt::bytes(4'000'000))
+    EXPECT_EQ(lines[0], LF("%@ × %ld", Fmt::bytes(2'000'000), 3L) + dot + LF("%@ a liberar", Fmt::bytes(4'000'000))
                             + dot + LF("%@ selecionados", Fmt::bytes(4'000'000)));
     EXPECT_TRUE(lines[1].startsWith("  " + L("[mantida]")) && lines[1].endsWith(text(root / "Music/song.mp3")));
     EXPECT_TRUE(lines[4].endsWith(dot + LF("%@ selecionados", Fmt::bytes(0)))) << qPrintable(lines[4]);
-    EXPECT_EQ(lines[7], LP(2, "%ld grupos de cópias", 2L) + dot + LF("%@ podem voltar", Fmt::bytes(5'500'000)) + dot
+    EXPECT_EQ(lines[7], LP(2, "%ld grupos de cópias", 2L) + dot + LF("%@ a liberar", Fmt::bytes(5'500'000)) + dot
                             + LF("%@ selecionados", Fmt::bytes(4'000'000)));
 
     groups = jsonOf(runCli({"dupes", text(root), "--min", "0", "--keep", "shortest", "--json"})).array();

@@ -158,7 +158,7 @@ Item {
                 Layout.fillWidth: true
                 opacity: DupesState.dupesGroupCount > 0 ? 1 : 0
                 text: I18n.LP(DupesState.dupesGroupCount, "%ld grupos de cópias", [DupesState.dupesGroupCount])
-                      + "  ·  " + I18n.LF("%@ podem voltar", [Fmt.bytes(DupesState.dupesReclaimable)])
+                      + "  ·  " + I18n.LF("%@ a liberar", [Fmt.bytes(DupesState.dupesReclaimable)])
                 color: DS.text
                 font.pixelSize: 14
                 font.weight: Font.DemiBold
@@ -328,7 +328,7 @@ Item {
                                     Text {
                                         textFormat: Text.PlainText
                                         visible: model.reclaimable > 0
-                                        text: I18n.LF("%@ podem voltar", [Fmt.bytes(model.reclaimable)])
+                                        text: I18n.LF("%@ a liberar", [Fmt.bytes(model.reclaimable)])
                                         color: DS.glow
                                         font.pixelSize: 12
                                         font.weight: Font.DemiBold

@@ -31,7 +31,7 @@ Item {
             eyebrow: I18n.L("Limpeza")
             l1: I18n.L("Recupere espaço,")
             l2: I18n.L("sem perder nada.")
-            sub: I18n.L("Tudo o que aparece aqui é recriado pelos próprios apps quando necessário.")
+            sub: I18n.L("O que se acumula com o uso, em grupos: cada um diz o que contém, e você escolhe o que sai.")
             GhostButton {
                 visible: JunkState.junkScanned && !JunkState.junkScanning
                 text: I18n.L("Varrer de novo")
