@@ -1,5 +1,5 @@
 // How the translation table writes each language, over every row: the
-// classes of defect a native-speaker review found (issue 35). Japanese and
+// classes of defect a native-speaker review found. Japanese and
 // Chinese take full-width colons and brackets and space Latin words from their
 // own script; French puts a no-break space before : ; ? ! and inside « »;
 // Italian writes ’; a few concepts have one term per language (the glossary);
