@@ -7,10 +7,12 @@
 #include <set>
 
 #include "cli/PlanOutput.h"
+#include "cli/TerminalText.h"
 #include "engines/removal/Removal.h"
 #include "platform/Admin.h"
 #include "platform/Prefs.h"
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "profiles/Profile.h"
@@ -47,34 +49,54 @@ QJsonObject ownerJson(const AppInfo& app)
 
 // ---- apps ----
 
+// The owner and the version in columns at most this wide; a longer one is shortened in the middle.
+constexpr int kOwnerCells = 24;
+constexpr int kVersionCells = 20;
+
+void printApps(const Context& context, const std::vector<AppInfo>& apps, const std::vector<std::int64_t>& sizes)
+{
+    QStringList sizeCells, owners, versions;
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        sizeCells << Fmt::bytes(sizes[i]);
+        owners << elidedMiddle(shownName(Sweeper::ownerText(apps[i], true)), kOwnerCells);
+        versions << elidedMiddle(shownName(apps[i].version), kVersionCells);
+    }
+    const int sizeWidth = columnWidth(sizeCells) + 2;
+    const int ownerWidth = columnWidth(owners) + 2;
+    const int versionWidth = columnWidth(versions) + 2;
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        const qsizetype row = qsizetype(i);
+        context.out << padded(sizeCells[row], sizeWidth) << padded(owners[row], ownerWidth)
+                    << padded(versions[row], versionWidth) << shownName(apps[i].name) << "  ("
+                    << shownName(jsonId(apps[i])) << ")\n";
+    }
+    // What to do next, in the tool's own words.
+    const qint64 count = qint64(apps.size());
+    context.out << (count == 0 ? L("Nenhum app encontrado.")
+                               : LP(count, "%ld apps encontrados. Para ver um deles com os arquivos que deixou: quillmoor-cli leftovers APP", count))
+                << "\n";
+}
+
 int runApps(Context& context)
 {
     if (!context.args.isEmpty())
         return context.usageError(LF("%@ não aceita argumentos (veja --help)", "apps"));
     const std::vector<AppInfo> apps = backend().scan();
-    const qint64 count = qint64(apps.size());
     std::vector<std::int64_t> sizes(apps.size(), 0);
     // Each application is reported once, so the threads write different slots.
     Sweeper::appSizes(apps, [&](std::size_t index, std::int64_t bytes) { sizes[index] = bytes; });
+    if (!context.json) {
+        printApps(context, apps, sizes);
+        return Success;
+    }
     QJsonArray list;
     for (std::size_t i = 0; i < apps.size(); ++i) {
         const AppInfo& app = apps[i];
-        const std::int64_t size = sizes[i];
-        if (context.json) {
-            list.append(QJsonObject{{"id", jsonId(app)}, {"name", app.name}, {"bundleID", app.bundleID},
-                                    {"owner", ownerJson(app)}, {"version", app.version},
-                                    {"path", FS::text(app.url)}, {"size", qint64(size)}, {"icon", app.icon}});
-        } else {
-            context.out << Fmt::bytes(size).leftJustified(10) << "  " << lineSafe(Sweeper::ownerText(app, true)).leftJustified(22) << "  "
-                        << lineSafe(app.version).leftJustified(24) << "  " << lineSafe(app.name) << "  ("
-                        << lineSafe(jsonId(app)) << ")\n";
-        }
+        list.append(QJsonObject{{"id", jsonId(app)}, {"name", app.name}, {"bundleID", app.bundleID},
+                                {"owner", ownerJson(app)}, {"version", app.version},
+                                {"path", FS::text(app.url)}, {"size", qint64(sizes[i])}, {"icon", app.icon}});
     }
-    if (context.json)
-        context.printJson(list);
-    else
-        context.out << LP(count, "%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", count)
-                    << "\n";
+    context.printJson(list);
     return Success;
 }
 
@@ -84,7 +106,7 @@ std::optional<AppInfo> oneApp(Context& context, const std::vector<AppInfo>& apps
 {
     const std::vector<AppInfo> found = appsNamed(apps, context.args.first());
     if (found.empty()) {
-        context.err << "quillmoor-cli: " << lineSafe(LF("nenhum app “%@”", context.args.first())) << "\n";
+        context.err << "quillmoor-cli: " << lineSafe(LF("nenhum app “%@”", escapeDirectionMarks(context.args.first()))) << "\n";
         status = Failure;
         return std::nullopt;
     }
@@ -96,10 +118,10 @@ std::optional<AppInfo> oneApp(Context& context, const std::vector<AppInfo>& apps
     if (owners.size() > 1) {
         const qint64 count = qint64(found.size());
         context.err << "quillmoor-cli: "
-                    << lineSafe(LP(count, "“%@” corresponde a %ld apps; indique um destes:", context.args.first(), count))
+                    << lineSafe(LP(count, "“%@” corresponde a %ld apps; indique um destes:", escapeDirectionMarks(context.args.first()), count))
                     << "\n";
         for (const AppInfo& app : found)
-            context.err << "  " << lineSafe(app.id()) << "  " << lineSafe(app.name) << "\n";
+            context.err << "  " << shownName(app.id()) << "  " << shownName(app.name) << "\n";
         status = BadUsage;
         return std::nullopt;
     }
@@ -141,22 +163,26 @@ int runLeftovers(Context& context)
     const std::vector<JunkItem>& files = chosen->files;
     std::int64_t total = 0;
     QJsonArray items;
+    QStringList sizes;
     for (const JunkItem& item : files) {
         total += item.size;
-        if (context.json)
-            items.append(QJsonObject{{"path", FS::text(item.url)}, {"size", qint64(item.size)},
-                                     {"selected", item.selected}, {"note", item.note}});
-        else
-            context.out << (item.selected ? "[x] " : "[ ] ") << Fmt::bytes(item.size).leftJustified(10) << "  "
-                        << lineSafe(item.name) << (item.note.isEmpty() ? QString() : "  (" + lineSafe(item.note) + ")") << "\n";
+        sizes << Fmt::bytes(item.size);
+        items.append(QJsonObject{{"path", FS::text(item.url)}, {"size", qint64(item.size)},
+                                 {"selected", item.selected}, {"note", item.note}});
     }
     if (context.json) {
         context.printJson(QJsonObject{{"name", app.name}, {"bundleID", app.bundleID}, {"owner", ownerJson(app)},
                                       {"version", app.version}, {"path", FS::text(app.url)}, {"files", items},
                                       {"total", qint64(total)}});
-    } else {
-        context.out << itemCount(qint64(files.size())) << "  " << Fmt::bytes(total) << "\n";
+        return Success;
     }
+    const int sizeWidth = columnWidth(sizes) + 2;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const JunkItem& item = files[i];
+        context.out << (item.selected ? "[x] " : "[ ] ") << padded(sizes[qsizetype(i)], sizeWidth) << shownName(item.name)
+                    << (item.note.isEmpty() ? QString() : "  (" + lineSafe(item.note) + ")") << "\n";
+    }
+    context.out << itemCount(qint64(files.size())) << "  " << Fmt::bytes(total) << "\n";
     return Success;
 }
 
@@ -185,11 +211,11 @@ int runUninstall(Context& context)
 
     // The plan, in the words of the window's confirmation.
     if (!context.json) {
-        context.out << lineSafe(app.name) << "  (" << lineSafe(Sweeper::ownerText(app, true)) << ")\n";
+        context.out << shownName(app.name) << "  (" << shownName(Sweeper::ownerText(app, true)) << ")\n";
         printPlan(context, record, QString());
         for (const JunkItem& item : files)
             if (!item.selected && !item.note.isEmpty())
-                context.out << "  " << L("mantido").leftJustified(10) << " " << lineSafe(item.url) << "  ("
+                context.out << "  " << padded(L("mantido"), 10) << " " << shownName(item.url) << "  ("
                             << lineSafe(item.note) << ")\n";
     }
     // A refused plan never removes the application itself.

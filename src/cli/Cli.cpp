@@ -13,6 +13,8 @@
 #include "cli/SpaceCommands.h"
 #include "cli/StartupCommands.h"
 #include "cli/MonitorCommands.h"
+#include "cli/TerminalText.h"
+#include "i18n/ShownText.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Quitting.h"
@@ -23,39 +25,50 @@ namespace Cli {
 
 namespace {
 
-// A table of two columns for --help: each description starts after the
-// widest first column; a description's further lines start there too.
-void printColumns(QTextStream& s, const std::vector<std::pair<QString, QString>>& rows)
+// A paragraph of the help, wrapped to the width.
+void printParagraph(QTextStream& s, const QString& text, int width)
 {
-    qsizetype width = 0;
-    for (const auto& [left, right] : rows)
-        width = std::max(width, left.size());
-    const QString indent = "\n" + QString(width + 4, u' ');
-    for (const auto& [left, right] : rows)
-        s << "  " << left.leftJustified(width + 2) << QString(right).replace(u'\n', indent) << "\n";
+    for (const QString& line : wrapped(text, width))
+        s << line << "\n";
 }
 
-QString helpText()
+void printColumns(QTextStream& s, const std::vector<std::pair<QString, QString>>& rows, int width)
+{
+    for (const QString& line : twoColumns(rows, width))
+        s << line << "\n";
+}
+
+} // namespace
+
+QString helpText(int width)
 {
     QString text;
     QTextStream s(&text);
-    s << LF("Uso: %@", "quillmoor-cli [--json] [--profile NAME] COMMAND [ARGS]") << "\n\n"
-      << L("Os recursos do Quillmoor sem a janela.") << "\n\n"
-      << L("Opções:") << "\n";
-    printColumns(s, {{"--json", L("imprime um único documento JSON em vez de texto")},
-                     {"--profile NAME", L("o sistema operacional cujos lugares e ferramentas usar") + "\n"
-                                            + L("(linux ou macos; padrão: QUILLMOOR_PROFILE, senão o deste sistema)")},
-                     {"-h, --help", L("mostra esta ajuda")},
-                     {"--version", L("mostra a versão e o perfil em uso")}});
+    printParagraph(s, LF("Uso: %@", "quillmoor-cli [--json] [--profile NAME] COMMAND [ARGS]"), width);
+    s << "\n";
+    printParagraph(s, L("Os recursos do Quillmoor sem a janela."), width);
+    s << "\n" << L("Opções:") << "\n";
+    printColumns(s,
+                 {{"--json", L("imprime um único documento JSON em vez de texto")},
+                  {"--profile NAME", L("o sistema operacional cujos lugares e ferramentas usar") + "\n"
+                                         + L("(linux ou macos; padrão: QUILLMOOR_PROFILE, senão o deste sistema)")},
+                  {"-h, --help", L("mostra esta ajuda")},
+                  {"--version", L("mostra a versão e o perfil em uso")}},
+                 width);
     s << "\n" << L("Comandos:") << "\n";
     std::vector<std::pair<QString, QString>> rows;
     for (const Command& command : commands())
         rows.emplace_back(command.usage, command.summary);
-    printColumns(s, rows);
-    s << "\n" << L("Status de saída: 0 sucesso, 1 falha, 2 uso incorreto, 130 interrompido.") << "\n"
-      << L("Os textos seguem o idioma da interface (LANGUAGE, LC_ALL, LC_MESSAGES, LANG).") << "\n";
+    printColumns(s, rows, width);
+    s << "\n";
+    printParagraph(s, L("Status de saída: 0 sucesso, 1 falha, 2 uso incorreto, 130 interrompido."), width);
+    printParagraph(s, L("Os textos seguem o idioma da interface (LANGUAGE, LC_ALL, LC_MESSAGES, LANG)."), width);
+    s << "\n";
+    printParagraph(s, L("Para scripts, leia --json: a saída em texto é feita para pessoas, e o seu espaçamento (como o espaço inseparável entre um número e a sua unidade) pode mudar."), width);
     return text;
 }
+
+namespace {
 
 // Makes a profile active for one run of the tool and gives the previous one
 // back afterwards (tests run the tool many times in one process).
@@ -105,6 +118,16 @@ QString lineSafe(const std::filesystem::path& path)
     return lineSafe(FS::text(path));
 }
 
+QString shownName(const QString& name)
+{
+    return lineSafe(escapeDirectionMarks(name));
+}
+
+QString shownName(const std::filesystem::path& path)
+{
+    return shownName(FS::text(path));
+}
+
 int Context::usageError(const QString& text) const
 {
     err << "quillmoor-cli: " << lineSafe(text) << "\n";
@@ -152,7 +175,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         if (arg == "--json") {
             context.json = true;
         } else if (arg == "-h" || arg == "--help") {
-            out << helpText();
+            out << helpText(terminalColumns());
             out.flush();
             return Success;
         } else if (arg == "--profile") {

@@ -42,6 +42,16 @@ struct Command {
 QString lineSafe(const QString& text);
 // A path's bytes decoded as file names are, then made line-safe.
 QString lineSafe(const std::filesystem::path& path);
+// A name or path from outside (a file, an application, a version, a startup
+// item) as the text output shows it: line-safe, and with its direction
+// controls written out ("<U+202E>", escapeDirectionMarks), so that no name can
+// reorder the terminal line it is on. Only for a name alone: a translated
+// sentence may carry marks of its own.
+QString shownName(const QString& name);
+QString shownName(const std::filesystem::path& path);
+
+// The help, laid out for a terminal `width` cells wide.
+QString helpText(int width);
 
 // The commands, in the order --help lists them.
 std::vector<Command> commands();

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 
 #include "cli/PlanOutput.h"
+#include "cli/TerminalText.h"
 #include "engines/dupes/DuplicateRemoval.h"
 #include "engines/dupes/DuplicateScan.h"
 #include "engines/removal/Removal.h"
@@ -81,7 +82,12 @@ QString dateOf(const Dupes::ShownCopy& shown)
 void printGroups(const Context& context, const Dupes::ScanResult& result)
 {
     const QString kept = L("[mantida]");
-    const qsizetype width = std::max<qsizetype>(kept.size(), 3) + 1;
+    const int markWidth = std::max(displayWidth(kept), 3) + 1;
+    QStringList dates;
+    for (const Dupes::Group& group : result.groups)
+        for (const Dupes::ShownCopy& shown : group.copies)
+            dates << dateOf(shown);
+    const int dateWidth = columnWidth(dates) + 2;
     const QString dot = QStringLiteral("  ·  ");
     std::int64_t reclaimable = 0, selected = 0;
     for (const Dupes::Group& group : result.groups) {
@@ -92,8 +98,8 @@ void printGroups(const Context& context, const Dupes::ScanResult& result)
                     << LF("%@ selecionados", Fmt::bytes(Dupes::selectedBytes(group))) << "\n";
         for (const Dupes::ShownCopy& shown : group.copies) {
             const QString mark = shown.kept ? kept : shown.selected ? QStringLiteral("[x]") : QStringLiteral("[ ]");
-            context.out << "  " << mark.leftJustified(width) << dateOf(shown).leftJustified(12) << "  "
-                        << lineSafe(shown.copy.file.path);
+            context.out << "  " << padded(mark, markWidth) << padded(dateOf(shown), dateWidth)
+                        << shownName(shown.copy.file.path);
             const QString note = Dupes::copyNote(shown);
             if (!note.isEmpty())
                 context.out << "  (" << lineSafe(note) << ")";
@@ -128,7 +134,7 @@ int runDupes(Context& context)
         return context.usageError(problem);
     const fs::path folder = options.folder.empty() ? FS::home() : options.folder;
     if (!FS::isDir(folder))
-        return context.usageError(LF("“%@” não é uma pasta", FS::text(folder)));
+        return context.usageError(LF("“%@” não é uma pasta", shownName(folder)));
 
     // A live count only for a person watching a terminal; Ctrl+C stops the search.
     const bool showProgress = isatty(STDERR_FILENO) == 1;

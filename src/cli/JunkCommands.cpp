@@ -5,6 +5,7 @@
 #include <QJsonObject>
 
 #include "cli/PlanOutput.h"
+#include "cli/TerminalText.h"
 #include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
 #include "i18n/L.h"
@@ -52,12 +53,18 @@ QString totalText(const JunkGroup& group)
 
 void printGroups(const Context& context, const std::vector<JunkGroup>& groups)
 {
+    // One size column for every group's items.
+    QStringList sizes;
+    for (const JunkGroup& group : groups)
+        for (const JunkItem& item : group.items)
+            sizes << sizeText(item.size, item.sizeKnown);
+    const int sizeWidth = columnWidth(sizes) + 1;
     for (const JunkGroup& group : groups) {
         context.out << (group.admin ? "🔒 " : "") << group.title << "  " << totalText(group) << "  [" << group.id
                     << "]\n";
         for (const JunkItem& item : group.items) {
             context.out << "  " << (item.selected ? "[x] " : "[ ] ")
-                        << sizeText(item.size, item.sizeKnown).leftJustified(10) << " " << lineSafe(item.name);
+                        << padded(sizeText(item.size, item.sizeKnown), sizeWidth) << shownName(item.name);
             if (!item.note.isEmpty())
                 context.out << "  (" << lineSafe(item.note) << ")";
             context.out << "\n";

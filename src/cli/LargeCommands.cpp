@@ -7,6 +7,7 @@
 
 #include <QJsonObject>
 
+#include "cli/TerminalText.h"
 #include "engines/large/LargeFiles.h"
 #include "profiles/Profile.h"
 #include "i18n/L.h"
@@ -35,9 +36,16 @@ QString parseLarge(const QStringList& args, std::int64_t& minBytes)
 
 void printFiles(const Context& context, const std::vector<LargeFile>& files, std::int64_t minBytes)
 {
-    for (const LargeFile& file : files)
-        context.out << Fmt::bytes(file.size).leftJustified(10) << "  "
-                    << Fmt::date(file.accessed).leftJustified(12) << "  " << lineSafe(file.url) << "\n";
+    QStringList sizes, dates;
+    for (const LargeFile& file : files) {
+        sizes << Fmt::bytes(file.size);
+        dates << Fmt::date(file.accessed);
+    }
+    const int sizeWidth = columnWidth(sizes) + 2;
+    const int dateWidth = columnWidth(dates) + 2;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        context.out << padded(sizes[qsizetype(i)], sizeWidth) << padded(dates[qsizetype(i)], dateWidth)
+                    << shownName(files[i].url) << "\n";
     const QString label = largeMinLabel(minBytes);
     const qint64 count = qint64(files.size());
     context.out << LP(count, "%ld arquivos acima de %@", count, label) << "\n";

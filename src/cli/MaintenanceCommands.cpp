@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 
+#include "cli/TerminalText.h"
 #include "i18n/L.h"
 #include "profiles/Profile.h"
 
@@ -50,8 +51,12 @@ void listTasks(const Context& context, const std::vector<MaintTask>& tasks)
         context.printJson(list);
         return;
     }
+    QStringList ids;
     for (const MaintTask& task : tasks)
-        context.out << task.id.leftJustified(9) << (task.admin ? "🔒 " : "   ") << task.title << " — " << task.detail
+        ids << task.id;
+    const int idWidth = columnWidth(ids) + 1;
+    for (const MaintTask& task : tasks)
+        context.out << padded(task.id, idWidth) << (task.admin ? "🔒 " : "   ") << task.title << " — " << task.detail
                     << (task.available ? QString() : "  (" + task.reason + ")") << "\n";
 }
 

@@ -102,9 +102,9 @@ QString monitorLine(const MonitorReading& reading)
     if (reading.battery)
         power += " " + localNumber(reading.battery->level) + "%";
     parts << LF("Energia: %@", power);
-    parts << LF("Rede: %@", lineSafe(reading.wifi.value_or(QStringLiteral("—"))));
+    parts << LF("Rede: %@", shownName(reading.wifi.value_or(QStringLiteral("—"))));
     for (const Monitor::VolumeInfo& volume : reading.volumes)
-        parts << LF("%@: %@ livres", lineSafe(volume.name), Fmt::bytes(volume.free));
+        parts << LF("%@: %@ livres", shownName(volume.name), Fmt::bytes(volume.free));
     return parts.join(QStringLiteral("  ·  "));
 }
 

@@ -1,9 +1,8 @@
 #include "cli/PlanOutput.h"
 
-#include <algorithm>
-
 #include <QJsonArray>
 
+#include "cli/TerminalText.h"
 #include "engines/removal/PlanText.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
@@ -78,15 +77,20 @@ void printPlan(const Context& context, const Plan::Record& plan, const QString& 
     }
     if (!intro.isEmpty())
         context.out << intro << "\n";
-    // How each item goes, in a column as wide as the widest word.
-    qsizetype width = 0;
-    for (const Plan::Item& item : plan.items)
-        width = std::max(width, Plan::fateWord(item).size());
-    for (const Plan::Item& item : plan.items)
-        context.out << "  " << Plan::fateWord(item).leftJustified(width + 1)
-                    << (item.sizeKnown ? Fmt::bytes(item.size) : L("Tamanho desconhecido")).leftJustified(10) << " "
-                    << lineSafe(item.label) << (item.admin ? QStringLiteral("  ") + L("[administrador]") : QString())
+    // How each item goes and its size, in columns as wide as their widest cell.
+    QStringList fates, sizes;
+    for (const Plan::Item& item : plan.items) {
+        fates << Plan::fateWord(item);
+        sizes << (item.sizeKnown ? Fmt::bytes(item.size) : L("Tamanho desconhecido"));
+    }
+    const int fateWidth = columnWidth(fates) + 1;
+    const int sizeWidth = columnWidth(sizes) + 1;
+    for (std::size_t i = 0; i < plan.items.size(); ++i) {
+        const Plan::Item& item = plan.items[i];
+        context.out << "  " << padded(fates[qsizetype(i)], fateWidth) << padded(sizes[qsizetype(i)], sizeWidth)
+                    << shownName(item.label) << (item.admin ? QStringLiteral("  ") + L("[administrador]") : QString())
                     << "\n";
+    }
     for (const QString& line : summary)
         context.out << lineSafe(line) << "\n";
     if (!plan.refusal.isEmpty())

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QJsonArray>
 
+#include "cli/TerminalText.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
@@ -36,7 +37,7 @@ int runDu(Context& context)
     if (const std::filesystem::path target = Space::linkedFolder(folder); !target.empty())
         folder = target;
     if (!FS::isDir(folder)) {
-        context.err << "quillmoor-cli: " << LF("não é uma pasta: %@", lineSafe(folder)) << "\n";
+        context.err << "quillmoor-cli: " << LF("não é uma pasta: %@", shownName(folder)) << "\n";
         return Failure;
     }
 
@@ -47,16 +48,20 @@ int runDu(Context& context)
         context.printJson(folderJson(folder, entries));
         return Success;
     }
-    for (const SizeEntry& entry : entries) {
-        // A link has no size of its own: its place in the size column stays blank.
-        context.out << (entry.isLink ? QString() : Fmt::bytes(entry.size)).leftJustified(10) << "  "
-                    << lineSafe(entry.name()) << (entry.isDir ? "/" : "");
+    // A link has no size of its own: its place in the size column stays blank.
+    QStringList sizes;
+    for (const SizeEntry& entry : entries)
+        sizes << (entry.isLink ? QString() : Fmt::bytes(entry.size));
+    const int sizeWidth = columnWidth(sizes) + 2;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const SizeEntry& entry = entries[i];
+        context.out << padded(sizes[qsizetype(i)], sizeWidth) << shownName(entry.name()) << (entry.isDir ? "/" : "");
         if (entry.isLink)
-            context.out << " -> " << (entry.target.empty() ? QStringLiteral("?") : lineSafe(entry.target) + "/");
+            context.out << " -> " << (entry.target.empty() ? QStringLiteral("?") : shownName(entry.target) + "/");
         context.out << "\n";
     }
     context.out << Fmt::bytes(Space::total(entries)) << " · " << itemCount(qint64(entries.size())) << "  "
-                << lineSafe(folder) << "\n";
+                << shownName(folder) << "\n";
     return Success;
 }
 

@@ -5,6 +5,7 @@
 
 #include "engines/startup/Startup.h"
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/FS.h"
 #include "profiles/Profile.h"
 
@@ -43,17 +44,29 @@ int list(Context& context)
                                     {"program", item.program},
                                     {"path", FS::text(item.url)}});
         } else {
-            context.out << item.key << "  " << item.label << "  [" << item.scope << "]  " << stateText(item)
+            context.out << shownName(item.key) << "  " << shownName(item.label) << "  [" << item.scope << "]  "
+                        << stateText(item)
                         << (item.otherDesktop ? "  (" + L("Não nesta área de trabalho") + ")" : QString()) << "  "
-                        << item.program << "\n";
+                        << shownName(item.program) << "\n";
         }
     }
     if (context.json)
         context.printJson(json);
     else
-        context.out << LP(count, "%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.", count)
+        // What to do next, in the tool's own words.
+        context.out << (count == 0 ? L("Nenhum agente ou serviço em segundo plano.")
+                                   : LP(count, "%ld agentes e serviços em segundo plano. Para iniciar mais rápido, desative o que você não usa: quillmoor-cli startup off ID", count))
                     << "\n";
     return Success;
+}
+
+// A change's message (which names the item) with the item's name shown as every name is.
+QString messageOf(const StartupChange& change, const AgentItem& item)
+{
+    QString message = change.message;
+    if (!item.label.isEmpty())
+        message.replace(item.label, escapeDirectionMarks(item.label));
+    return lineSafe(message);
 }
 
 std::optional<AgentItem> find(const QString& id)
@@ -67,7 +80,7 @@ std::optional<AgentItem> find(const QString& id)
 int switchItem(Context& context, const AgentItem& item, bool on)
 {
     const StartupChange change = Startup::switchItem(backend(), item, on);
-    (change.ok ? context.out : context.err) << change.message << "\n";
+    (change.ok ? context.out : context.err) << messageOf(change, item) << "\n";
     return change.ok ? Success : Failure;
 }
 
@@ -75,7 +88,7 @@ int removeItem(Context& context, const AgentItem& item)
 {
     const Admin::Runner admin = adminOverride ? adminOverride : Admin::Runner(Admin::run);
     const StartupChange removal = Startup::removeItem(backend(), item, Startup::planRemoval(item), admin);
-    (removal.ok ? context.out : context.err) << removal.message << "\n";
+    (removal.ok ? context.out : context.err) << messageOf(removal, item) << "\n";
     return removal.ok ? Success : Failure;
 }
 
@@ -91,7 +104,7 @@ int runStartup(Context& context)
     const std::optional<AgentItem> item = find(context.args[1]);
     if (!item) {
         context.err << "quillmoor-cli: "
-                    << lineSafe(LF("nenhum item de inicialização “%@” (veja quillmoor-cli startup)", context.args[1])) << "\n";
+                    << lineSafe(LF("nenhum item de inicialização “%@” (veja quillmoor-cli startup)", escapeDirectionMarks(context.args[1]))) << "\n";
         return Failure;
     }
     if (action == "remove")

@@ -47,6 +47,7 @@ TEST_F(AppCli, AppsListsByNameWithSizes)
     EXPECT_EQ(text.status, Cli::Success);
     EXPECT_TRUE(text.out.contains("bundle")) << qPrintable(text.out);
     EXPECT_TRUE(text.out.contains("Maker  (com.maker.app)")) << qPrintable(text.out);
+    EXPECT_TRUE(text.out.trimmed().endsWith("quillmoor-cli leftovers APP")) << qPrintable(text.out);  // not the window's words
     EXPECT_EQ(runCli({"apps", "extra"}).status, Cli::BadUsage);
 }
 

@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include "cli/MonitorCommands.h"
+#include "cli/TerminalText.h"
 #include "i18n/L.h"
 #include "profiles/Profile.h"
 #include "support/Fixtures.h"
@@ -158,4 +159,73 @@ TEST(CliQuit, ASignalWaitsForThePackageToolItStartedAndBeginsNothingMore)
     const QString err = QString::fromUtf8(cli.readAllStandardError());
     EXPECT_TRUE(err.contains(LF("Aguardando %@ terminar antes de sair…", QStringLiteral("flatpak")))) << qPrintable(err);
     EXPECT_TRUE(err.contains(L("Interrompido: o que foi mostrado pode estar incompleto, e nada mais foi começado.")));
+}
+
+TEST(CliHelp, FitsTheTerminalInEveryLanguage)
+{
+    // The tool itself, for a language and a width of its own.
+    const auto help = [](const char* language, const char* columns) {
+        QProcess cli;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LANGUAGE", language);
+        environment.insert("COLUMNS", columns);
+        cli.setProcessEnvironment(environment);
+        cli.start(QStringLiteral(QUILLMOOR_CLI), {"--help"});
+        cli.waitForFinished(30000);
+        return QString::fromUtf8(cli.readAllStandardOutput()).split('\n');
+    };
+    for (const char* language : {"pt", "en", "es", "it", "fr", "de", "ja", "zh", "ar"}) {
+        for (const auto& [columns, width] : {std::pair{"80", 80}, std::pair{"200", 200}}) {
+            const QStringList lines = help(language, columns);
+            ASSERT_GT(lines.size(), 30) << language;
+            int widest = 0;
+            for (const QString& line : lines) {
+                EXPECT_LE(Cli::displayWidth(line), width) << language << " " << columns << "\n" << qPrintable(line);
+                widest = std::max(widest, Cli::displayWidth(line));
+            }
+            EXPECT_GT(widest, width * 3 / 4) << language << " " << columns;  // and uses the room
+        }
+    }
+    // Scripts are pointed to --json, in the help and so in the manual page made from it.
+    EXPECT_TRUE(Cli::helpText(80).contains(Cli::wrapped(L("Para scripts, leia --json: a saída em texto é feita para "
+                                                         "pessoas, e o seu espaçamento (como o espaço inseparável entre "
+                                                         "um número e a sua unidade) pode mudar."),
+                                                       80)
+                                               .join('\n')));
+}
+
+TEST(CliHints, NameACommandInEveryLanguage)
+{
+    const struct {
+        const char* key;
+        const char* command;
+    } hints[] = {
+        {"%ld apps encontrados. Para ver um deles com os arquivos que deixou: quillmoor-cli leftovers APP",
+         "quillmoor-cli leftovers APP"},
+        {"%ld agentes e serviços em segundo plano. Para iniciar mais rápido, desative o que você não usa: quillmoor-cli "
+         "startup off ID",
+         "quillmoor-cli startup off ID"},
+    };
+    for (const auto& hint : hints)
+        for (const Lang lang : {Lang::pt, Lang::en, Lang::es, Lang::it, Lang::fr, Lang::de, Lang::ja, Lang::zh, Lang::ar})
+            for (const std::int64_t n : {1, 2, 3, 11, 100, 101}) {
+                const QString text = LPin(lang, n, hint.key, n);
+                EXPECT_TRUE(text.endsWith(hint.command)) << rawValue(lang) << " " << n << " " << qPrintable(text);
+                EXPECT_FALSE(text.contains("%")) << qPrintable(text);
+            }
+}
+
+TEST(CliNames, DirectionControlsInANameAreShownWrittenOut)
+{
+    const std::filesystem::path folder = freshFolder("direction marks");
+    const QString name = QString("photo") + QChar(0x202E) + "gpj.exe";
+    writeFile(folder / name.toStdString(), "x");
+    const QString where = QString::fromStdString(folder.native());
+
+    const CliOutcome text = runCli({"du", where});
+    EXPECT_TRUE(text.out.contains("photo<U+202E>gpj.exe")) << qPrintable(text.out);
+    EXPECT_FALSE(text.out.contains(QChar(0x202E)));
+    // JSON gives the name as it is.
+    const QJsonObject json = jsonOf(runCli({"--json", "du", where})).object();
+    EXPECT_EQ(json["entries"].toArray()[0].toObject()["name"].toString(), name);
 }
