@@ -11,6 +11,7 @@
 #include "engines/large/LargeFiles.h"
 #include "engines/removal/Removal.h"
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/Background.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
@@ -56,6 +57,12 @@ QString LargeState::largeShownMinLabel() const
 {
     const QString label = Sweeper::largeThresholdLabel(largeShownMin());
     return label.isEmpty() ? Fmt::bytes(largeShownMin()) : label;
+}
+
+QString LargeState::largeSummary() const
+{
+    // the threshold keeps its own order inside a right-to-left sentence
+    return Sweeper::largeCountSentence(largeCount(), shownRun(largeShownMinLabel()));
 }
 
 std::vector<LargeFile> LargeState::shownLargeFiles() const
@@ -189,7 +196,7 @@ Plan::Record LargeState::makePlan() const
 void LargeState::planTrash()
 {
     Plan::Record plan = makePlan();
-    const QString heading = LF("Mover %@ para a Lixeira?", Fmt::bytes(Plan::totalBytes(plan)));
+    const QString heading = LF("Mover %@ para a Lixeira?", shownRun(Fmt::bytes(Plan::totalBytes(plan))));
     plan_.show(std::move(plan), heading);
     emit trashPlanChanged();
 }

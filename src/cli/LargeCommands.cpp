@@ -40,7 +40,7 @@ void printFiles(const Context& context, const std::vector<LargeFile>& files, std
                     << Fmt::date(file.accessed).leftJustified(12) << "  " << lineSafe(file.url) << "\n";
     const QString label = largeMinLabel(minBytes);
     const qint64 count = qint64(files.size());
-    context.out << LP(count, "%ld arquivos acima de %@", count, label.isEmpty() ? Fmt::bytes(minBytes) : label) << "\n";
+    context.out << Sweeper::largeCountSentence(count, label.isEmpty() ? Fmt::bytes(minBytes) : label) << "\n";
 }
 
 int runLarge(Context& context)

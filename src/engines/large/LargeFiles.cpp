@@ -18,6 +18,7 @@
 
 #include "engines/large/LargeFiles.h"
 #include "engines/common/WalkPlaces.h"
+#include "i18n/L.h"
 #include "platform/FolderFd.h"
 #include "platform/ParallelWalk.h"
 #include "platform/Walker.h"
@@ -258,6 +259,13 @@ QString largeThresholdLabel(std::int64_t bytes)
         if (option.bytes == bytes)
             return QString::fromLatin1(option.label);
     return {};
+}
+
+QString largeCountSentence(std::int64_t count, const QString& threshold)
+{
+    if (count == 0)
+        return LF("Nenhum arquivo acima de %@", threshold);
+    return LP(count, "%ld arquivos acima de %@", count, threshold);
 }
 
 } // namespace Sweeper
