@@ -15,8 +15,7 @@ PACKAGES=(
   qt6-multimedia-dev qt6-qpa-plugins qt6-wayland
   qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts
-  qml6-module-qtquick-window qml6-module-qtquick-dialogs qml6-module-qtquick-shapes
-  qml6-module-qt-labs-folderlistmodel
+  qml6-module-qtquick-window qml6-module-qtquick-shapes
   libplist-dev libglib2.0-dev libxxhash-dev xfsprogs
   fonts-material-design-icons-iconfont fonts-dejavu-core fonts-noto-core fonts-noto-cjk
   pkexec dbus-daemon

@@ -9,6 +9,7 @@
 
 #include "app/RemovalState.h"
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/Background.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
@@ -205,7 +206,7 @@ void DupesState::planDupes(bool share)
     planned_ = Dupes::removalPlan(groups_);
     planShares_ = share;
     Plan::Record record = Dupes::planRecord(planned_, share);
-    const QString total = Fmt::bytes(Plan::totalBytes(record));
+    const QString total = shownRun(Fmt::bytes(Plan::totalBytes(record)));
     plan_.show(std::move(record), share ? LF("Recuperar %@ sem apagar nenhum arquivo?", total)
                                         : LF("Mover %@ para a Lixeira?", total));
     emit dupesPlanChanged();

@@ -16,6 +16,7 @@
 #include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "platform/Background.h"
@@ -77,7 +78,7 @@ QVariantMap JunkState::cleanPlan() const { return plan_.map(); }
 void JunkState::planClean()
 {
     Plan::Record plan = Sweeper::planClean(junkGroups_);
-    const QString heading = LF("Limpar %@?", Fmt::bytes(Plan::totalBytes(plan)));
+    const QString heading = LF("Limpar %@?", shownRun(Fmt::bytes(Plan::totalBytes(plan))));
     plan_.show(std::move(plan), heading);
     emit cleanPlanChanged();
 }

@@ -11,6 +11,7 @@
 #include "engines/large/LargeFiles.h"
 #include "engines/removal/Removal.h"
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/Background.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
@@ -53,6 +54,12 @@ void LargeState::setLargeMin(qint64 bytes)
 QString LargeState::largeMinLabel() const { return Sweeper::largeThresholdLabel(largeMin_); }
 
 QString LargeState::largeShownMinLabel() const { return Sweeper::largeThresholdLabel(largeShownMin()); }
+
+QString LargeState::largeSummary() const
+{
+    // the threshold keeps its own order inside a right-to-left sentence
+    return Sweeper::largeCountSentence(largeCount(), shownRun(largeShownMinLabel()));
+}
 
 std::vector<LargeFile> LargeState::shownLargeFiles() const
 {
@@ -185,7 +192,7 @@ Plan::Record LargeState::makePlan() const
 void LargeState::planTrash()
 {
     Plan::Record plan = makePlan();
-    const QString heading = LF("Mover %@ para a Lixeira?", Fmt::bytes(Plan::totalBytes(plan)));
+    const QString heading = LF("Mover %@ para a Lixeira?", shownRun(Fmt::bytes(Plan::totalBytes(plan))));
     plan_.show(std::move(plan), heading);
     emit trashPlanChanged();
 }

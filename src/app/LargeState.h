@@ -36,6 +36,7 @@ class LargeState : public QObject, public OneInstance<LargeState> {
     Q_PROPERTY(QString largeMinLabel READ largeMinLabel NOTIFY largeMinChanged)
     Q_PROPERTY(QString largeShownMinLabel READ largeShownMinLabel NOTIFY largeFilesChanged)
     Q_PROPERTY(bool largeListAboveMin READ largeListAboveMin NOTIFY largeFilesChanged)
+    Q_PROPERTY(QString largeSummary READ largeSummary NOTIFY largeFilesChanged)
     Q_PROPERTY(QVariantList largeOptions READ largeOptions CONSTANT)
     Q_PROPERTY(qint64 largeSelectedTotal READ largeSelectedTotal NOTIFY largeFilesChanged)
     Q_PROPERTY(int largeSelectedCount READ largeSelectedCount NOTIFY largeFilesChanged)
@@ -61,6 +62,9 @@ public:
     // skipped: the list then stays the walk's, and says so.
     qint64 largeShownMin() const { return std::max(largeMin_, listMin_); }
     QString largeShownMinLabel() const;
+    // What the list holds, as the command line says it too: "3 arquivos acima
+    // de 1 GB", "Nenhum arquivo acima de 1 GB".
+    QString largeSummary() const;
     bool largeListAboveMin() const { return largeScanned_ && largeMin_ < listMin_; }
     // What the list shows (ticks of hidden files neither count nor act).
     std::vector<LargeFile> shownLargeFiles() const;

@@ -5,6 +5,7 @@
 #include "app/RemovalState.h"
 #include "app/ShellState.h"
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/Background.h"
 #include "platform/FS.h"
 #include "platform/LoginItem.h"
@@ -29,6 +30,7 @@ StartupBackend StartupState::backend() const
 void StartupState::setAgents(std::vector<AgentItem> agents)
 {
     agents_ = std::move(agents);
+    agentsListed_ = true;
     std::error_code error;
     QList<QVariantMap> rows;
     for (const AgentItem& item : agents_)
@@ -86,8 +88,9 @@ void StartupState::planRemoval(const QString& agentId)
     const AgentItem* item = findAgent(agentId);
     if (!item)
         return;
-    plan_.show(Startup::planRemoval(*item), item->stopsFirst ? LF("Desativar “%@”?", item->label)
-                                                             : LF("Remover “%@”?", item->label));
+    // the item's name as itself: its marks written out, its order its own
+    plan_.show(Startup::planRemoval(*item), item->stopsFirst ? LF("Desativar “%@”?", shownRun(item->label))
+                                                             : LF("Remover “%@”?", shownRun(item->label)));
     planned_ = item->id;
     emit removalPlanChanged();
 }

@@ -25,6 +25,8 @@ class StartupState : public QObject, public OneInstance<StartupState> {
     QML_SINGLETON
 
     Q_PROPERTY(int agentCount READ agentCount NOTIFY agentsChanged)
+    // Whether a listing has arrived: before it, no count is shown (not even a zero).
+    Q_PROPERTY(bool agentsListed READ agentsListed NOTIFY agentsChanged)
     Q_PROPERTY(RecordListModel* agentModel READ agentModel CONSTANT)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(QVariantMap removalPlan READ removalPlan NOTIFY removalPlanChanged)
@@ -34,6 +36,7 @@ public:
 
     const std::vector<AgentItem>& agents() const { return agents_; }
     int agentCount() const { return int(agents_.size()); }
+    bool agentsListed() const { return agentsListed_; }
     RecordListModel* agentModel() const { return agentModel_; }
 
     // Lists the startup items in the background, in the order the system gives.
@@ -78,6 +81,7 @@ private:
     RemovalState& removals_;
     ShellState& shell_;
     std::vector<AgentItem> agents_;
+    bool agentsListed_ = false;
     bool launchAtLogin_ = false;
     std::optional<StartupBackend> backend_;
     RecordListModel* agentModel_ = nullptr;

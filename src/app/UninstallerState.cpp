@@ -81,6 +81,7 @@ void UninstallerState::setApps(std::vector<AppInfo> apps)
             appSizes_.remove(before.id());
     }
     apps_ = std::move(apps);
+    appsListed_ = true;
     refreshAppModel();
     emit appsChanged();
     emit selectedAppInfoChanged();

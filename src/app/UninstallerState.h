@@ -27,6 +27,8 @@ class UninstallerState : public QObject, public OneInstance<UninstallerState> {
     QML_SINGLETON
 
     Q_PROPERTY(int appCount READ appCount NOTIFY appsChanged)
+    // Whether a listing has arrived: before it, no count is shown (not even a zero).
+    Q_PROPERTY(bool appsListed READ appsListed NOTIFY appsChanged)
     Q_PROPERTY(QString selectedApp READ selectedApp NOTIFY selectedAppChanged)
     Q_PROPERTY(bool appLoading READ appLoading NOTIFY appLoadingChanged)
     Q_PROPERTY(RecordListModel* appModel READ appModel CONSTANT)
@@ -45,6 +47,7 @@ public:
     const std::vector<JunkItem>& appFiles() const { return appFiles_; }
     bool appLoading() const { return appLoading_; }
     int appCount() const { return int(apps_.size()); }
+    bool appsListed() const { return appsListed_; }
     RecordListModel* appModel() const { return appModel_; }
     RecordListModel* appFileModel() const { return appFileModel_; }
     // The chosen application ({name, bundleID, version, path, owner, icon,
@@ -94,6 +97,7 @@ private:
     RemovalState& removals_;
     ShellState& shell_;
     std::vector<AppInfo> apps_;
+    bool appsListed_ = false;
     QHash<QString, std::int64_t> appSizes_;
     std::optional<QString> selectedApp_;
     std::vector<JunkItem> appFiles_;

@@ -48,7 +48,7 @@ void printFiles(const Context& context, const std::vector<LargeFile>& files, std
                     << shownName(files[i].url) << "\n";
     const QString label = largeMinLabel(minBytes);
     const qint64 count = qint64(files.size());
-    context.out << LP(count, "%ld arquivos acima de %@", count, label) << "\n";
+    context.out << Sweeper::largeCountSentence(count, label) << "\n";
 }
 
 int runLarge(Context& context)

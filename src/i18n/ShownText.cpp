@@ -1,5 +1,7 @@
 #include "i18n/ShownText.h"
 
+#include "i18n/Lang.h"
+
 namespace {
 
 bool isDirectionControl(char16_t c)
@@ -30,3 +32,5 @@ QString isolatedRun(const QString& text, bool rightToLeft)
         return escaped;
     return QChar(0x2066) + escaped + QChar(0x2069);
 }
+
+QString shownRun(const QString& text) { return isolatedRun(text, appLayoutDirection() == Qt::RightToLeft); }

@@ -12,3 +12,6 @@ QString escapeDirectionMarks(const QString& name);
 // escaped, then wrapped in U+2066 … U+2069), for right-to-left text; in a
 // left-to-right interface only the escaping is done.
 QString isolatedRun(const QString& text, bool rightToLeft);
+// The same in the interface's direction (appLayoutDirection): a name, path or
+// size the window sets inside a sentence it makes.
+QString shownRun(const QString& text);

@@ -8,6 +8,7 @@
 
 #include "engines/removal/Removal.h"
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "platform/Sound.h"
@@ -343,7 +344,7 @@ void SpaceModel::planTrash()
 {
     Plan::Record plan = makePlan();
     const auto count = qint64(plan.items.size());
-    const QString heading = LP(count, "Mover %ld itens (%@) para a Lixeira?", count, Fmt::bytes(Plan::totalBytes(plan)));
+    const QString heading = LP(count, "Mover %ld itens (%@) para a Lixeira?", count, shownRun(Fmt::bytes(Plan::totalBytes(plan))));
     plan_.show(std::move(plan), heading);
     emit trashPlanChanged();
 }

@@ -150,7 +150,7 @@ Item {
             }
             Text {
                 textFormat: Text.PlainText
-                text: mon.model
+                text: I18n.isolate(mon.model)
                 color: DS.muted
                 font: DS.figureFont(mon.model, 11)
             }
@@ -301,7 +301,7 @@ Item {
                     objectName: "volumeRow"
                     Layout.fillWidth: true
                     symbol: "externaldrive"
-                    title: modelData.name
+                    title: I18n.isolate(modelData.name)
                     detail: ejecting ? I18n.L("Ejetando…") : I18n.isolate(Fmt.bytes(modelData.free)) + " " + I18n.L("livres")
                     BusyIndicator {
                         visible: volumeRow.ejecting

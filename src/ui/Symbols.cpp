@@ -96,6 +96,7 @@ QString materialGlyphFor(const QString& symbol)
         {"dock.rectangle", "dock"},
         {"chevron.forward", "chevron_right"},
         {"house", "home"},
+        {"arrow.up", "arrow_upward"},
         {"link", "link"},
     };
     return table.value(symbol, QStringLiteral("circle"));

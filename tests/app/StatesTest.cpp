@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "app/FeatureStates.h"
+#include "engines/large/LargeFiles.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
@@ -259,6 +260,9 @@ TEST(LargeFiles, ANewerScanSupersedesTheOlderOneAndTrashingPrunes)
     ASSERT_EVENTUALLY(states.large.largeScanned() && !states.large.largeScanning(), 20000);
     QTest::qWait(300);
     EXPECT_EQ(states.large.largeCount(), 0);
+    // none is a sentence, the one the command line prints too
+    EXPECT_EQ(states.large.largeSummary(), Sweeper::largeCountSentence(0, Fmt::bytes(10'000'000'000)));
+    EXPECT_EQ(states.large.largeSummary(), LF("Nenhum arquivo acima de %@", Fmt::bytes(10'000'000'000)));
 
     states.large.setLargeMin(150'000);
     states.large.scanLarge();

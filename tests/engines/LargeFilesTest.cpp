@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "engines/large/LargeFiles.h"
+#include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Walker.h"
 #include "profiles/Profile.h"
@@ -363,4 +364,15 @@ TEST_F(LargeScan, MountsUnderTheHomeAreNotWalked)
                   (std::set<fs::path>{home / "Documents/film.mkv", home / "outside/big.iso"}))
             << workers << " threads";
     }
+}
+
+// One sentence for the window's list and the command line: none is said in words.
+TEST(LargeCount, NothingIsASentenceAndACountIsItsPluralForm)
+{
+    using Sweeper::largeCountSentence;
+    EXPECT_EQ(largeCountSentence(0, "1 GB"), LF("Nenhum arquivo acima de %@", "1 GB"));
+    EXPECT_EQ(largeCountSentence(3, "1 GB"), LP(3, "%ld arquivos acima de %@", 3, "1 GB"));
+    EXPECT_EQ(LFin(Lang::pt, "Nenhum arquivo acima de %@", "1 GB"), "Nenhum arquivo acima de 1 GB");
+    EXPECT_EQ(LFin(Lang::en, "Nenhum arquivo acima de %@", "1 GB"), "No files over 1 GB");
+    EXPECT_FALSE(largeCountSentence(0, "1 GB").startsWith('0'));
 }

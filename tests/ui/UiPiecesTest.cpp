@@ -3,10 +3,16 @@
 
 #include <vector>
 
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include "support/Fixtures.h"
+
 #include "app/AppSection.h"
 #include "i18n/Translations.h"
 #include "profiles/Profile.h"
 #include "ui/ChartMath.h"
+#include "ui/FolderListing.h"
 #include "ui/Motion.h"
 #include "ui/Symbols.h"
 #include "ui/TitleLines.h"
@@ -147,4 +153,48 @@ TEST(TitleLines, BreakBetweenWordsNearTheMiddleOrNotAtAll)
     // between kanji and katakana rather than inside the kanji compound
     EXPECT_EQ(twoLines(QString::fromUtf8("回線速度テスト")), QString::fromUtf8("回線速度\nテスト"));
     EXPECT_EQ(twoLines("Mapa"), "Mapa");
+}
+
+// The folder picker's listing: real folders only, in alphabetical order with
+// numbers as numbers, hidden ones on request; up remembers where it came from;
+// a folder that cannot be opened leaves the listing where it was and says why.
+TEST(FolderListing, ListsFoldersInOrderGoesUpAndRefusesWhatItCannotOpen)
+{
+    QTemporaryDir dir;
+    const std::filesystem::path top(dir.path().toStdString());
+    for (const char* folder : {"b", "a10", "A2", ".hidden", "a10/inner"})
+        std::filesystem::create_directories(top / folder);
+    writeFile(top / "a-file.txt");
+    std::filesystem::create_directory_symlink(top / "b", top / "link-to-b");
+
+    FolderListing listing;
+    ASSERT_TRUE(listing.open(QUrl::fromLocalFile(dir.path()).toString()));  // a URL is taken too
+    EXPECT_EQ(listing.folder(), dir.path());
+    ASSERT_EQ(listing.count(), 3);
+    const auto names = [&] {
+        QStringList shown;
+        for (int row = 0; row < listing.count(); ++row)
+            shown << listing.data(listing.index(row), FolderListing::NameRole).toString();
+        return shown;
+    };
+    EXPECT_EQ(names(), (QStringList{"A2", "a10", "b"}));
+    EXPECT_TRUE(listing.data(listing.index(0), FolderListing::ModifiedRole).toDateTime().isValid());
+    EXPECT_EQ(listing.rowStartingWith("b", 0), 2);
+    EXPECT_EQ(listing.rowStartingWith("a", 1), 1);  // from the row after the highlighted one
+    listing.setShowHidden(true);
+    EXPECT_EQ(names(), (QStringList{".hidden", "A2", "a10", "b"}));
+    listing.setShowHidden(false);
+
+    ASSERT_TRUE(listing.open(listing.pathAt(1)));
+    EXPECT_EQ(names(), QStringList{"inner"});
+    listing.up();
+    EXPECT_EQ(listing.folder(), dir.path());
+    EXPECT_EQ(listing.rowOf(dir.path() + "/a10"), 1);
+
+    EXPECT_FALSE(listing.open(dir.path() + "/a-file.txt"));
+    EXPECT_FALSE(listing.open(dir.path() + "/no such folder"));
+    EXPECT_EQ(listing.folder(), dir.path());
+    EXPECT_FALSE(listing.problem().isEmpty());
+    EXPECT_TRUE(listing.open("a10"));  // a name typed is taken inside the open folder
+    EXPECT_TRUE(listing.problem().isEmpty());
 }

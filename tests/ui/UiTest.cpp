@@ -28,6 +28,7 @@
 #include "profiles/SystemPlaces.h"
 #include "i18n/L.h"
 #include "i18n/Lang.h"
+#include "i18n/ShownText.h"
 #include "monitor/SystemMonitor.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
@@ -181,8 +182,26 @@ protected:
         return texts;
     }
 
-    // Whether a text ending in EXPECTED (Arabic texts carry a direction mark in front) can be seen in W.
+    // TEXT without the direction marks and isolates the window sets around
+    // texts and names in a right-to-left interface.
+    static QString bare(QString text)
+    {
+        text.removeIf([](QChar c) { return c == QChar(0x200E) || c == QChar(0x200F) || (c >= QChar(0x2066) && c <= QChar(0x2069)); });
+        return text;
+    }
+
+    // Whether a text ending in EXPECTED can be seen in W (the marks of a
+    // right-to-left interface aside).
     static bool shows(const QString& expected, QQuickWindow* w = window)
+    {
+        for (const QString& text : shownTexts(w))
+            if (bare(text).endsWith(bare(expected)))
+                return true;
+        return false;
+    }
+
+    // The same, marks and all.
+    static bool showsAsIs(const QString& expected, QQuickWindow* w = window)
     {
         for (const QString& text : shownTexts(w))
             if (text.endsWith(expected))
@@ -535,7 +554,7 @@ TEST_F(UiTest, JunkPageBeforeDuringAndAfterAScan)
     // the confirmation shows the plan's own lines, and its list one click away
     click(findVisible("actionBarPrimary"));
     settle();
-    EXPECT_EQ(shownText("confirmMessage"), Plan::summaryLines(states->junk.cleanPlanRecord()).join('\n'));
+    EXPECT_EQ(bare(shownText("confirmMessage")), Plan::summaryLines(states->junk.cleanPlanRecord()).join('\n'));
     click(findVisible("confirmListToggle"));
     settle();
     snap("junk-confirm");
@@ -1503,6 +1522,195 @@ TEST_F(UiTest, PanelOpensFromTheSidebarAndEmptiesTheTrash)
     settle();
     EXPECT_FALSE(panel->isVisible());
     EXPECT_FALSE(mon->property("running").toBool());
+}
+
+// Long paths, a name with no break in it and a name carrying its own
+// direction controls, on Arquivos grandes, Duplicados and the panel; nothing
+// found and nothing selected; the window's own folder picker, by keyboard; and
+// every page at 1280×800 and at the smallest window. Every name reads as
+// itself (its marks written out, in a right-to-left window one left-to-right
+// run), every figure keeps clear of its card's edge, every tile label fits.
+TEST_F(UiTest, LongNamesNothingFoundAndTheFolderPicker)
+{
+    const fs::path home = FS::home();
+    const fs::path top = home / "Long";
+    const fs::path deep = top / "Projects/webapp/assets/rendered-frames-for-the-final-cut/2024-holiday-edition";
+    const std::string hash = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08e5f3c1a7";
+    const std::string marked = "invoice\u202Efdp.exe";  // reads "invoiceexe.pdf" if its mark is obeyed
+    const bool rtl = appLayoutDirection() == Qt::RightToLeft;
+    // No raw mark of a name reaches the screen; its written-out form does.
+    const auto marksEscaped = [](QQuickWindow* w, const QString& what) {
+        const QString all = shownTexts(w).join('\n');
+        EXPECT_FALSE(all.contains(QChar(0x202E))) << qPrintable(what);
+        EXPECT_TRUE(all.contains("invoice<U+202E>fdp.exe") || all.contains("LABEL<U+202E>evil")) << qPrintable(what);
+    };
+    // The painted words of a Text, in the window.
+    const auto painted = [](QQuickItem* text) {
+        const qreal wide = text->property("contentWidth").toReal();
+        const int align = text->property("effectiveHorizontalAlignment").toInt();
+        const qreal x = (align & Qt::AlignRight) ? text->width() - wide : (align & Qt::AlignHCenter) ? (text->width() - wide) / 2 : 0;
+        return text->mapRectToScene(QRectF(x, 0, wide, text->height()));
+    };
+    // Every text seen inside BOX stays MARGIN clear of its sides.
+    const auto textsInside = [&](QQuickItem* box, qreal margin, const QString& what) {
+        ASSERT_NE(box, nullptr) << qPrintable(what);
+        const QRectF inside = box->mapRectToScene(QRectF(0, 0, box->width(), box->height())).adjusted(margin, 0, -margin, 0);
+        for (QQuickItem* text : visibleItems(box, [](QQuickItem* i) { return i->inherits("QQuickText") && !i->property("text").toString().trimmed().isEmpty(); })) {
+            const QRectF words = painted(text);
+            if (words.center().y() < inside.top() || words.center().y() > inside.bottom())
+                continue;  // scrolled out of the list
+            EXPECT_GE(words.left(), inside.left() - 0.5) << qPrintable(what + ": " + text->property("text").toString());
+            EXPECT_LE(words.right(), inside.right() + 0.5) << qPrintable(what + ": " + text->property("text").toString());
+        }
+    };
+    const auto actionBarClear = [&](const QString& what) {
+        for (QQuickItem* bar : allVisible("actionBar"))
+            textsInside(bar, 12, what + " (action bar)");
+    };
+
+    // Arquivos grandes: a long hash, a marked name deep down, and a plain one.
+    sparseFile(deep / (hash + ".bin"), 300'000'000);
+    sparseFile(deep / marked, 200'000'000);
+    sparseFile(home / "Videos/holiday.mkv", 150'000'000);
+    showSection("large");
+    states->large.setLargeMin(100'000'000);
+    states->large.scanLarge();
+    ASSERT_EVENTUALLY(states->large.largeScanned() && !states->large.largeScanning(), 20000);
+    ASSERT_EQ(states->large.largeCount(), 3);
+    states->large.toggleLargeFile(states->large.largeFiles()[0].id.toString(QUuid::WithoutBraces));
+    settle();
+    snap("long-large");
+    marksEscaped(window, "large");
+    EXPECT_TRUE(showsAsIs(isolatedRun(FS::pretty(deep), rtl))) << "the folder, one left-to-right run";
+    textsInside(findVisible("largeFiles"), 4, "large");
+    actionBarClear("large");
+
+    // Nothing over 5 GB: a sentence, what can be done, and nothing selected.
+    states->large.setLargeMin(5'000'000'000);
+    states->large.scanLarge();
+    ASSERT_EVENTUALLY(states->large.largeScanned() && !states->large.largeScanning(), 20000);
+    settle();
+    snap("zero-large");
+    EXPECT_EQ(states->large.largeCount(), 0);
+    EXPECT_TRUE(shows(states->large.largeSummary()));
+    EXPECT_TRUE(states->large.largeSummary().contains(isolatedRun("5 GB", rtl)));
+    EXPECT_NE(findVisible("largeEmpty"), nullptr);
+    EXPECT_TRUE(shows(L("Nada selecionado")));
+    EXPECT_FALSE(shows(Fmt::bytes(0)));
+    states->large.setLargeMin(500'000'000);
+    states->large.setLargeFiles({});
+
+    // Duplicados: the same long and marked names, copied.
+    const std::string body(120'000, 'q');
+    for (const fs::path& folder : {deep, top / "Backup"}) {
+        writeFile(folder / (hash + ".dat"), body);
+        writeFile(folder / marked, body + "x");
+    }
+    showSection("duplicates");
+    states->dupes.chooseDupesFolder(textOf(top));
+    states->dupes.setDupesMin(0);
+    states->dupes.scanDupes();
+    ASSERT_EVENTUALLY(states->dupes.dupesScanned() && !states->dupes.dupesScanning(), 20000);
+    ASSERT_EQ(states->dupes.dupesGroupCount(), 2);
+    settle();
+    snap("long-dupes");
+    marksEscaped(window, "dupes");
+    EXPECT_TRUE(showsAsIs(isolatedRun(FS::pretty(deep), rtl)));
+    textsInside(findVisible("dupesList"), 4, "dupes");
+    actionBarClear("dupes");
+    states->dupes.selectNoDupes();
+    settle();
+    EXPECT_NE(findVisible("actionBarNothing"), nullptr);
+    snap("zero-selected");
+
+    // The folder picker: titled, in the window's language, by keyboard alone.
+    click(findVisible("dupesPlaceButton"));
+    settle();
+    click(findVisible("dupesPlaceChoose"));
+    settle();
+    snap("picker");
+    ASSERT_NE(findVisible("folderPickerTitle"), nullptr);
+    EXPECT_TRUE(shows(L("Pasta onde procurar cópias")));
+    EXPECT_TRUE(shows(L("Escolher")));
+    EXPECT_TRUE(shows(L("Cancelar")));
+    EXPECT_EQ(focused(), "folderPickerList");
+    const auto pathShown = [] { return findVisible("folderPickerPath")->property("text").toString(); };
+    EXPECT_EQ(pathShown(), FS::pretty(top));
+    QTest::keyClick(window, 'p');  // to "Projects", then into it and back
+    QTest::keyClick(window, Qt::Key_Return);
+    settle(100);
+    EXPECT_EQ(pathShown(), FS::pretty(top / "Projects"));
+    QTest::keyClick(window, Qt::Key_Backspace);
+    settle(100);
+    EXPECT_EQ(pathShown(), FS::pretty(top));
+    EXPECT_TRUE(shownText("folderPickerChoice").contains(FS::pretty(top / "Projects")));
+    QTest::keyClick(window, 'b');
+    QTest::keyClick(window, Qt::Key_Return, Qt::ControlModifier);  // chooses Backup
+    ASSERT_EVENTUALLY(states->dupes.dupesFolder() == textOf(top / "Backup"), 2000);
+    EXPECT_EQ(findVisible("folderPickerTitle"), nullptr);
+    ASSERT_EVENTUALLY(states->dupes.dupesScanned() && !states->dupes.dupesScanning(), 20000);
+    states->dupes.setGroups({}, 0);
+    settle();
+    snap("zero-dupes");
+    EXPECT_NE(findVisible("dupesEmpty"), nullptr);
+    EXPECT_NE(findVisible("dupesEmptyChoose"), nullptr);
+    states->dupes.chooseDupesFolder("");
+    states->dupes.setDupesMin(1'000'000);
+
+    // Limpeza with nothing found.
+    states->junk.setJunkGroups({});
+    states->junk.setJunkScanned(true);
+    showSection("junk");
+    snap("zero-junk");
+    EXPECT_NE(findVisible("junkEmpty"), nullptr);
+    EXPECT_TRUE(shows(L("Limpar")));
+    states->junk.setJunkScanned(false);
+
+    // The panel: a volume with a long label carrying a mark; the tiles' labels fit.
+    auto* panel = window->findChild<QQuickWindow*>("panelWindow");
+    ASSERT_NE(panel, nullptr);
+    const fs::path fake = home / "fixtures/long-volume";
+    const fs::path stick = fake / "media/BACKUP-DRIVE-2024-WITH-A-VERY-LONG-LABEL\u202Eevil";
+    fs::create_directories(stick);
+    writeFile(fake / "proc/self/mountinfo", "60 28 7:7 / " + stick.native() + " rw - vfat /dev/loop7 rw\n");
+    writeFile(fake / "proc/stat", "cpu  100 0 50 850 0 0 0 0 0 0\n");
+    writeFile(fake / "proc/meminfo", "MemTotal: 8000000 kB\nMemAvailable: 2000000 kB\n");
+    click(findVisible("panelButton"));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
+    auto* monitor = qobject_cast<SystemMonitor*>(panel->findChild<QObject*>("panelMonitor"));
+    ASSERT_NE(monitor, nullptr);
+    monitor->setRoots({fake / "proc", fake / "sys", fake / "dev"});
+    monitor->refresh();
+    settle(900);
+    snap("long-panel", panel);
+    marksEscaped(panel, "panel");
+    const QList<QQuickItem*> labels = allVisible("pillLabel", panel);
+    ASSERT_EQ(labels.size(), 4);
+    for (QQuickItem* label : labels) {
+        EXPECT_LE(label->property("contentWidth").toReal(), label->width() + 0.5) << qPrintable(label->property("text").toString());
+        EXPECT_LE(label->property("lineCount").toInt(), 2) << qPrintable(label->property("text").toString());
+        textsInside(label->parentItem()->parentItem(), 4, "tile");
+    }
+    textsInside(findVisible("volumeRow", panel), 0, "panel");
+    monitor->setRoots({});
+    panel->hide();
+    settle();
+
+    // Every page at the size the issue names and at the smallest the window allows.
+    const QSize size = window->size();
+    for (const QSize& at : {QSize(1280, 800), QSize(window->minimumWidth(), window->minimumHeight())}) {
+        window->resize(at);
+        for (const QVariant& entry : states->shell.sections()) {
+            const QString id = entry.toMap().value("id").toString();
+            showSection(id);
+            snap(QString("size-%1x%2-%3").arg(at.width()).arg(at.height()).arg(id));
+            actionBarClear(id);
+        }
+    }
+    window->resize(size);
+    showSection("overview");
+    fs::remove_all(top);
+    fs::remove_all(home / "Videos");
 }
 
 TEST_F(UiTest, TelemetrySymbolsAreGlyphsOfTheIconFont)

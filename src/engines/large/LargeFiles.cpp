@@ -266,4 +266,11 @@ QString largeThresholdLabel(std::int64_t bytes)
     return Fmt::bytes(bytes);
 }
 
+QString largeCountSentence(std::int64_t count, const QString& threshold)
+{
+    if (count == 0)
+        return LF("Nenhum arquivo acima de %@", threshold);
+    return LP(count, "%ld arquivos acima de %@", count, threshold);
+}
+
 } // namespace Sweeper

@@ -31,6 +31,10 @@ const std::array<LargeThreshold, 4>& largeThresholds();
 // formatting locale and the language's unit ("100 Mo" in French), any other
 // as its size.
 QString largeThresholdLabel(std::int64_t bytes);
+// How many files a walk found over THRESHOLD (a label or a size, as shown), in
+// the interface language: "3 arquivos acima de 1 GB", and for none the sentence
+// "Nenhum arquivo acima de 1 GB". The window's list and the CLI say it alike.
+QString largeCountSentence(std::int64_t count, const QString& threshold);
 
 // Walks `home` for files of at least `minBytes` bytes and returns them
 // largest first (equal sizes by path, so the list never depends on the order

@@ -3,6 +3,7 @@
 #include <QVariantList>
 
 #include "engines/removal/PlanText.h"
+#include "i18n/Lang.h"
 
 QVariantMap planMap(const Plan::Record& plan, const QString& heading)
 {
@@ -12,7 +13,8 @@ QVariantMap planMap(const Plan::Record& plan, const QString& heading)
     const qint64 count = qint64(plan.items.size());
     return QVariantMap{
         {"heading", heading},
-        {"lines", Plan::summaryLines(plan)},
+        // sizes and commands keep their own order in a right-to-left window
+        {"lines", Plan::summaryLines(plan, appLayoutDirection() == Qt::RightToLeft)},
         {"rows", rows},
         {"count", count},
         {"more", count - qint64(rows.size())},

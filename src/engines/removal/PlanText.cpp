@@ -5,6 +5,7 @@
 
 #include "engines/removal/Removal.h"
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
 
@@ -34,20 +35,21 @@ QStringList adminGroups(const Record& plan)
 
 } // namespace
 
-QString amountText(const FateTotal& total)
+QString amountText(const FateTotal& total, bool rightToLeft)
 {
     QString bytes;
     if (total.someUnknown && total.bytes == 0)
         bytes = L("Tamanho desconhecido");
     else if (total.someUnknown)
-        bytes = LF("pelo menos %@", Fmt::bytes(total.bytes));
+        bytes = LF("pelo menos %@", isolatedRun(Fmt::bytes(total.bytes), rightToLeft));
     else
-        bytes = Fmt::bytes(total.bytes);
+        bytes = isolatedRun(Fmt::bytes(total.bytes), rightToLeft);
     return joinList({itemCount(total.count), bytes});
 }
 
-QStringList summaryLines(const Record& plan)
+QStringList summaryLines(const Record& plan, bool rightToLeft)
 {
+    const auto amountText = [rightToLeft](const FateTotal& total) { return Plan::amountText(total, rightToLeft); };
     QStringList lines;
     if (const FateTotal deleted = totalOf(plan, Fate::deleted); deleted.count > 0)
         lines << LF("Apagados para sempre (não podem ser restaurados): %@", amountText(deleted));
@@ -56,7 +58,7 @@ QStringList summaryLines(const Record& plan)
     for (const QString& tool : toolsOf(plan)) {
         const FateTotal byTool =
             totalWhere(plan, [&tool](const Item& item) { return item.fate == Fate::byTool && item.tool == tool; });
-        lines << LF("Removidos por %@ (não podem ser restaurados): %@", tool, amountText(byTool));
+        lines << LF("Removidos por %@ (não podem ser restaurados): %@", isolatedRun(tool, rightToLeft), amountText(byTool));
     }
     if (const FateTotal shared = totalOf(plan, Fate::shared); shared.count > 0)
         lines << LF("Passam a compartilhar o espaço da cópia mantida (todo nome continua no lugar): %@",

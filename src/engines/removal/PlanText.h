@@ -11,12 +11,14 @@
 namespace Plan {
 
 // "3 itens, 1,2 GB": how many and how much (at least, when some size is unknown).
-QString amountText(const FateTotal& total);
+// With `rightToLeft` (a right-to-left window) the size is one left-to-right
+// run (see isolatedRun), as is a tool's command in the lines below.
+QString amountText(const FateTotal& total, bool rightToLeft = false);
 
 // One line per fate the plan holds (deleted for good, to the Trash, by
 // each owner's tool, shared), each saying whether it can be put back; then
 // which groups run with administrator rights; then what goes along.
-QStringList summaryLines(const Record& plan);
+QStringList summaryLines(const Record& plan, bool rightToLeft = false);
 
 // How one item goes, in a word for list rows: "apagar", "para a Lixeira",
 // the tool's command, "compartilhar".

@@ -4,10 +4,14 @@ import Quillmoor
 
 // The bar at the foot of a page: what is selected and how much, and the main
 // action (dimmed and inert while `disabled`), with an optional second one.
+// With `nothing` selected it says so in a sentence instead of a zero.
 Card {
     id: bar
+    objectName: "actionBar"
     property string caption
     property string value
+    property bool nothing: false
+    property string nothingText: I18n.L("Nada selecionado")
     property string secondaryTitle: ""
     property string title
     property bool disabled: false
@@ -23,16 +27,40 @@ Card {
         anchors.rightMargin: 16
         spacing: 12
         ColumnLayout {
+            objectName: "actionBarFigures"
+            visible: !bar.nothing
+            Layout.fillWidth: true
+            Layout.minimumWidth: 0
             spacing: 2
-            Eyebrow { text: bar.caption }
+            Eyebrow {
+                Layout.fillWidth: true
+                text: bar.caption
+                elide: Text.ElideRight
+                horizontalAlignment: Text.AlignLeft
+            }
             Text {
                 textFormat: Text.PlainText
+                objectName: "actionBarValue"
+                Layout.fillWidth: true
                 text: bar.value
                 color: DS.text
-                font: DS.mono(18, Font.DemiBold)
+                font: DS.figureFont(bar.value, 18, Font.DemiBold)
+                elide: Text.ElideRight
+                horizontalAlignment: Text.AlignLeft
             }
         }
-        Item { Layout.fillWidth: true }
+        Text {
+            textFormat: Text.PlainText
+            objectName: "actionBarNothing"
+            visible: bar.nothing
+            Layout.fillWidth: true
+            text: bar.nothingText
+            color: DS.muted
+            font.pixelSize: 14
+            font.weight: Font.DemiBold
+            elide: Text.ElideRight
+            horizontalAlignment: Text.AlignLeft
+        }
         GhostButton {
             visible: bar.secondaryTitle !== ""
             text: bar.secondaryTitle

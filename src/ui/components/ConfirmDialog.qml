@@ -29,11 +29,14 @@ Dialog {
     background: Card {}
     header: Item {}
     contentItem: ColumnLayout {
+        // a popup lives in the window's overlay, outside the page's mirroring
+        LayoutMirroring.enabled: I18n.rightToLeft
+        LayoutMirroring.childrenInherit: true
         spacing: 10
         Text {
             textFormat: Text.PlainText
             objectName: "confirmHeading"
-            text: dialog.heading
+            text: I18n.directed(dialog.heading)
             color: DS.text
             font.pixelSize: 16
             font.weight: Font.Bold
@@ -44,7 +47,7 @@ Dialog {
         Text {
             textFormat: Text.PlainText
             objectName: "confirmMessage"
-            text: dialog.message
+            text: I18n.directed(dialog.message)
             color: DS.muted
             font.pixelSize: 13
             wrapMode: Text.Wrap
@@ -85,7 +88,7 @@ Dialog {
                 spacing: 8
                 Text {
                     textFormat: Text.PlainText
-                    text: modelData.label
+                    text: I18n.isolate(modelData.label)
                     color: DS.text
                     font.pixelSize: 12
                     elide: Text.ElideMiddle

@@ -161,7 +161,7 @@ Card {
                         id: itemName
                         textFormat: Text.PlainText
                         Layout.fillWidth: true
-                        text: modelData.name
+                        text: I18n.isolate(modelData.name)
                         color: DS.text
                         font.pixelSize: 13
                         elide: Text.ElideMiddle

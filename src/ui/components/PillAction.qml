@@ -20,6 +20,9 @@ AbstractButton {
     Keys.onEnterPressed: clicked()
     opacity: pill.available ? 1 : 0.45
     implicitHeight: 66
+    // the label keeps clear of the tile's edge
+    leftPadding: 5
+    rightPadding: 5
     Accessible.name: title
     Accessible.description: hint
     HintTip { shown: pill.hovered; text: pill.hint }
@@ -57,6 +60,7 @@ AbstractButton {
         // type where a line is still too wide.
         Text {
             textFormat: Text.PlainText
+            objectName: "pillLabel"
             Layout.fillWidth: true
             text: oneLine.width <= width ? pill.title : I18n.twoLines(pill.title)
             color: DS.text

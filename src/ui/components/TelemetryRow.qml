@@ -33,7 +33,8 @@ Item {
                 color: DS.text
                 font.pixelSize: 12
                 font.weight: Font.DemiBold
-                elide: Text.ElideRight
+                // a volume's label may be one long word: its end shows too
+                elide: Text.ElideMiddle
                 horizontalAlignment: Text.AlignLeft
             }
             Text {

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls.Basic
-import QtQuick.Dialogs
 import QtQuick.Layouts
 import Quillmoor
 
@@ -248,11 +247,29 @@ Item {
                 Text {
                     textFormat: Text.PlainText
                     Layout.fillWidth: true
-                    text: I18n.L("Cada arquivo desta busca é único.")
+                    text: I18n.L("Cada arquivo desta busca é único.") + " "
+                          + I18n.L("Tente outra pasta, um tamanho mínimo menor ou incluir as pastas ocultas.")
                     color: DS.muted
                     font.pixelSize: 12
                     wrapMode: Text.Wrap
                     horizontalAlignment: Text.AlignHCenter
+                }
+                RowLayout {
+                    Layout.alignment: Qt.AlignHCenter
+                    Layout.topMargin: 6
+                    spacing: 8
+                    GhostButton {
+                        objectName: "dupesEmptyChoose"
+                        compact: true
+                        text: I18n.L("Escolher pasta…")
+                        onClicked: placeChooser.open()
+                    }
+                    GhostButton {
+                        objectName: "dupesEmptyScan"
+                        compact: true
+                        text: I18n.L("Analisar de novo")
+                        onClicked: DupesState.scanDupes()
+                    }
                 }
             }
 
@@ -490,6 +507,7 @@ Item {
         ActionBar {
             visible: page.listShown && DupesState.dupesGroupCount > 0
             Layout.fillWidth: true
+            nothing: DupesState.dupesSelectedCount === 0
             caption: I18n.LP(DupesState.dupesSelectedCount, "%ld selecionados", [DupesState.dupesSelectedCount])
             value: Fmt.bytes(DupesState.dupesSelectedTotal)
             secondaryTitle: DupesState.dupesShareOffered ? I18n.L("Substituir por cópia compartilhada") : ""
@@ -555,15 +573,19 @@ Item {
         onClosed: DupesState.closePlan()
     }
 
-    FolderDialog {
+    FolderPicker {
         id: placeChooser
-        currentFolder: DupesState.dupesFolderUrl
-        onAccepted: page.lookIn(selectedFolder.toString())
+        objectName: "dupesPlacePicker"
+        title: I18n.L("Pasta onde procurar cópias")
+        startFolder: DupesState.dupesFolder
+        onChosen: (path) => page.lookIn(path)
     }
 
-    FolderDialog {
+    FolderPicker {
         id: preferredChooser
-        currentFolder: DupesState.dupesFolderUrl
-        onAccepted: DupesState.preferDupesFolder(selectedFolder.toString())
+        objectName: "dupesPreferredPicker"
+        title: I18n.L("Pasta cujas cópias ficam")
+        startFolder: DupesState.dupesFolder
+        onChosen: (path) => DupesState.preferDupesFolder(path)
     }
 }

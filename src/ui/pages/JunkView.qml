@@ -81,6 +81,42 @@ Item {
                     font.pixelSize: 12
                 }
             }
+            // A scan that found nothing says so, and what can be done.
+            ColumnLayout {
+                objectName: "junkEmpty"
+                parent: groups  // over the list itself, not inside its scrolled content
+                visible: groups.count === 0 && !JunkState.junkScanning && !JunkState.junkSystemPending
+                anchors.centerIn: parent
+                width: Math.min(parent.width - 48, 480)
+                spacing: 8
+                Icon { Layout.alignment: Qt.AlignHCenter; symbol: "checkmark"; size: 30; color: DS.success }
+                Text {
+                    textFormat: Text.PlainText
+                    Layout.fillWidth: true
+                    text: I18n.L("Nada para limpar")
+                    color: DS.text
+                    font.pixelSize: 15
+                    font.weight: Font.DemiBold
+                    horizontalAlignment: Text.AlignHCenter
+                }
+                Text {
+                    textFormat: Text.PlainText
+                    Layout.fillWidth: true
+                    text: I18n.L("A varredura não encontrou nada que possa ser removido agora. Varra de novo mais tarde.")
+                    color: DS.muted
+                    font.pixelSize: 12
+                    wrapMode: Text.Wrap
+                    horizontalAlignment: Text.AlignHCenter
+                }
+                GhostButton {
+                    objectName: "junkEmptyScan"
+                    Layout.alignment: Qt.AlignHCenter
+                    Layout.topMargin: 6
+                    compact: true
+                    text: I18n.L("Varrer de novo")
+                    onClicked: JunkState.rescanJunk()
+                }
+            }
             delegate: JunkGroupCard {
                 id: groupCard
                 objectName: "junkCard-" + model.groupId
@@ -111,9 +147,10 @@ Item {
         ActionBar {
             visible: JunkState.junkScanned
             Layout.fillWidth: true
+            nothing: JunkState.junkSelectedTotal <= 0
             caption: I18n.L("Selecionado para limpar")
             value: Fmt.bytes(JunkState.junkSelectedTotal)
-            title: I18n.LF("Limpar %@", [Fmt.bytes(JunkState.junkSelectedTotal)])
+            title: JunkState.junkSelectedTotal > 0 ? I18n.LF("Limpar %@", [Fmt.bytes(JunkState.junkSelectedTotal)]) : I18n.L("Limpar")
             disabled: JunkState.junkSelectedTotal <= 0
             onAction: {
                 JunkState.planClean()

@@ -62,7 +62,7 @@ Item {
         Item { visible: !LargeState.largeScanned || LargeState.largeScanning; Layout.fillHeight: true }
 
         RowLayout {
-            visible: LargeState.largeScanned && !LargeState.largeScanning
+            visible: LargeState.largeScanned && !LargeState.largeScanning && LargeState.largeCount > 0
             Layout.fillWidth: true
             Text {
                 textFormat: Text.PlainText
@@ -70,7 +70,7 @@ Item {
                 Layout.fillWidth: true
                 // The threshold the shown list was made with, which is not the
                 // chosen one when the choice went below the last walk's.
-                text: I18n.LP(LargeState.largeCount, "%ld arquivos acima de %@", [LargeState.largeCount, LargeState.largeShownMinLabel])
+                text: I18n.directed(LargeState.largeSummary)
                 color: DS.text
                 font.pixelSize: 14
                 font.weight: Font.DemiBold
@@ -108,8 +108,55 @@ Item {
             visible: LargeState.largeScanned && !LargeState.largeScanning
             Layout.fillWidth: true
             Layout.fillHeight: true
+
+            // Nothing reached the threshold: what the walk looked for, and what can be done.
+            ColumnLayout {
+                objectName: "largeEmpty"
+                visible: LargeState.largeCount === 0
+                anchors.centerIn: parent
+                width: Math.min(parent.width - 48, 480)
+                spacing: 8
+                Icon { Layout.alignment: Qt.AlignHCenter; symbol: "checkmark"; size: 30; color: DS.success }
+                Text {
+                    textFormat: Text.PlainText
+                    objectName: "largeEmptyTitle"
+                    Layout.fillWidth: true
+                    text: I18n.directed(LargeState.largeSummary)
+                    color: DS.text
+                    font.pixelSize: 15
+                    font.weight: Font.DemiBold
+                    wrapMode: Text.Wrap
+                    horizontalAlignment: Text.AlignHCenter
+                }
+                Text {
+                    textFormat: Text.PlainText
+                    objectName: "largeEmptyHint"
+                    Layout.fillWidth: true
+                    visible: text !== ""
+                    // a list made for a larger threshold says so above it already
+                    text: LargeState.largeListAboveMin ? ""
+                          : LargeState.largeMin > LargeState.largeOptions[0].bytes
+                            ? I18n.L("Nada na sua pasta pessoal chega a esse tamanho.") + " "
+                              + I18n.L("Escolha um tamanho menor acima e analise de novo.")
+                            : I18n.L("Nada na sua pasta pessoal chega a esse tamanho.")
+                    color: DS.muted
+                    font.pixelSize: 12
+                    wrapMode: Text.Wrap
+                    horizontalAlignment: Text.AlignHCenter
+                }
+                GhostButton {
+                    objectName: "largeEmptyScan"
+                    Layout.alignment: Qt.AlignHCenter
+                    Layout.topMargin: 6
+                    compact: true
+                    text: I18n.L("Analisar de novo")
+                    onClicked: LargeState.scanLarge()
+                }
+            }
+
             ListView {
                 id: files
+                visible: LargeState.largeCount > 0
                 objectName: "largeFiles"
                 KeepFocusInView { flickable: files }
                 anchors.fill: parent
@@ -159,7 +206,7 @@ Item {
                             Text {
                                 textFormat: Text.PlainText
                                 Layout.fillWidth: true
-                                text: model.name
+                                text: I18n.isolate(model.name)
                                 color: DS.text
                                 font.pixelSize: 13
                                 elide: Text.ElideMiddle
@@ -168,7 +215,7 @@ Item {
                             Text {
                                 textFormat: Text.PlainText
                                 Layout.fillWidth: true
-                                text: model.folder
+                                text: I18n.isolate(model.folder)
                                 color: DS.muted
                                 font.pixelSize: 11
                                 elide: Text.ElideMiddle
@@ -210,6 +257,7 @@ Item {
         ActionBar {
             visible: LargeState.largeScanned && !LargeState.largeScanning
             Layout.fillWidth: true
+            nothing: LargeState.largeSelectedCount === 0
             caption: I18n.LP(LargeState.largeSelectedCount, "%ld selecionados", [LargeState.largeSelectedCount])
             value: Fmt.bytes(LargeState.largeSelectedTotal)
             title: I18n.L("Mover para a Lixeira")

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls.Basic
-import QtQuick.Dialogs
 import QtQuick.Layouts
 import Quillmoor
 
@@ -101,6 +100,11 @@ Item {
                 Row {
                     id: crumbs
                     objectName: "breadcrumbs"
+                    // a path reads left to right in every language; in a right-to-left
+                    // window it sits at the start (right) while it fits
+                    LayoutMirroring.enabled: false
+                    LayoutMirroring.childrenInherit: true
+                    x: I18n.rightToLeft ? Math.max(0, parent.parent.width - implicitWidth) : 0
                     height: parent.height
                     spacing: 2
                     Text {
@@ -130,7 +134,7 @@ Item {
                                 textFormat: Text.PlainText
                                 readonly property bool last: index === m.breadcrumbs.length - 1
                                 anchors.verticalCenter: parent.verticalCenter
-                                text: modelData.name
+                                text: I18n.isolate(modelData.name)
                                 color: last ? DS.text : (crumbHover.hovered ? DS.glow : DS.muted)
                                 font.pixelSize: 13
                                 font.weight: last ? Font.DemiBold : Font.Normal
@@ -185,9 +189,9 @@ Item {
                             textFormat: Text.PlainText
                             objectName: "spaceSummary"
                             Layout.fillWidth: true
-                            text: Fmt.bytes(m.total) + " · " + I18n.items(m.count)
+                            text: I18n.directed(I18n.isolate(Fmt.bytes(m.total)) + " · " + I18n.items(m.count))
                             color: DS.text
-                            font: DS.mono(13, Font.DemiBold)
+                            font: DS.figureFont(text, 13, Font.DemiBold)
                             elide: Text.ElideRight
                             horizontalAlignment: Text.AlignLeft
                         }
@@ -285,7 +289,7 @@ Item {
                                 Text {
                                     textFormat: Text.PlainText
                                     Layout.fillWidth: true
-                                    text: row.name
+                                    text: I18n.isolate(row.name)
                                     color: DS.text
                                     font.pixelSize: 13
                                     elide: Text.ElideMiddle
@@ -326,6 +330,9 @@ Item {
                             }
                         }
                         Text {
+                            objectName: "spaceEmpty"
+                            parent: list  // over the list itself, not inside its scrolled content
+                            textFormat: Text.PlainText
                             anchors.centerIn: parent
                             visible: m.count === 0 && !m.loading
                             text: I18n.L("Pasta vazia")
@@ -339,6 +346,7 @@ Item {
 
         ActionBar {
             Layout.fillWidth: true
+            nothing: m.selectedCount === 0
             caption: I18n.LP(m.selectedCount, "%ld selecionados", [m.selectedCount])
             value: Fmt.bytes(m.selectedTotal)
             title: I18n.L("Mover para a Lixeira")
@@ -361,9 +369,11 @@ Item {
         onClosed: m.closePlan()
     }
 
-    FolderDialog {
+    FolderPicker {
         id: chooser
-        currentFolder: m.currentUrl
-        onAccepted: m.openUrl(selectedFolder, true)
+        objectName: "spacePicker"
+        title: I18n.L("Pasta a mostrar no mapa")
+        startFolder: m.current
+        onChosen: (path) => m.open(path, true)
     }
 }

@@ -28,7 +28,9 @@ Item {
             eyebrow: I18n.L("Inicialização")
             l1: I18n.L("O que roda")
             l2: I18n.L("quando o Mac liga.")
-            sub: I18n.LP(StartupState.agentCount, "%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.", [StartupState.agentCount])
+            // no count before the listing, and none of nothing (the list says it)
+            sub: StartupState.agentCount === 0 ? ""
+                 : I18n.LP(StartupState.agentCount, "%ld agentes e serviços em segundo plano. Remova o que você não usa para iniciar mais rápido.", [StartupState.agentCount])
             // No login-items settings pane exists on this platform, so its button is left out.
             GhostButton {
                 objectName: "agentsRefresh"
@@ -48,6 +50,33 @@ Item {
             spacing: 10
             boundsBehavior: Flickable.StopAtBounds
             model: StartupState.agentModel
+            // An empty list says so, with the way to look again.
+            ColumnLayout {
+                objectName: "agentsEmpty"
+                parent: agentList  // over the list itself, not inside its scrolled content
+                visible: agentList.count === 0 && StartupState.agentsListed
+                anchors.centerIn: parent
+                width: Math.min(parent.width - 48, 480)
+                spacing: 8
+                Icon { Layout.alignment: Qt.AlignHCenter; symbol: "power"; size: 28; color: DS.muted }
+                Text {
+                    textFormat: Text.PlainText
+                    Layout.fillWidth: true
+                    text: I18n.L("Nada é iniciado com a sessão.")
+                    color: DS.text
+                    font.pixelSize: 15
+                    font.weight: Font.DemiBold
+                    wrapMode: Text.Wrap
+                    horizontalAlignment: Text.AlignHCenter
+                }
+                GhostButton {
+                    Layout.alignment: Qt.AlignHCenter
+                    Layout.topMargin: 6
+                    compact: true
+                    text: I18n.L("Atualizar")
+                    onClicked: StartupState.loadAgents()
+                }
+            }
             delegate: Card {
                 id: card
                 required property int index
@@ -93,7 +122,7 @@ Item {
                             Text {
                                 Layout.maximumWidth: titleRow.width - scopeChip.width - titleRow.spacing
                                                      - (elsewhereChip.visible ? elsewhereChip.width + titleRow.spacing : 0)
-                                text: card.label
+                                text: I18n.isolate(card.label)
                                 textFormat: Text.PlainText
                                 color: card.on ? DS.text : DS.muted
                                 font.pixelSize: 13
@@ -113,7 +142,7 @@ Item {
                         }
                         Text {
                             Layout.fillWidth: true
-                            text: card.program
+                            text: I18n.isolate(card.program)
                             textFormat: Text.PlainText
                             color: DS.muted
                             font: DS.mono(11)

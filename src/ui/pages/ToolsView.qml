@@ -56,6 +56,7 @@ Item {
 
         ActionBar {
             Layout.fillWidth: true
+            nothing: tools.sel.length === 0
             caption: I18n.L("Selecionadas")
             value: I18n.LP(tools.sel.length, "%ld rotinas", [tools.sel.length])
             title: tools.running === "" ? I18n.L("Executar") : I18n.L("Executando…")

@@ -24,7 +24,9 @@ Item {
             eyebrow: I18n.L("Apps")
             l1: I18n.L("Desinstale por completo,")
             l2: I18n.L("sem deixar rastros.")
-            sub: I18n.LP(UninstallerState.appCount, "%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", [UninstallerState.appCount])
+            // no count before the listing, and none of nothing (the list says it)
+            sub: UninstallerState.appCount === 0 ? ""
+                 : I18n.LP(UninstallerState.appCount, "%ld apps encontrados. Escolha um para ver o app e tudo o que ele espalhou pela Biblioteca.", [UninstallerState.appCount])
             GhostButton {
                 objectName: "appsRefresh"
                 text: I18n.L("Atualizar")
@@ -64,6 +66,33 @@ Item {
                             sourceModel: UninstallerState.appModel
                             search: page.search
                         }
+                        // An empty list says why: nothing matches the search, or nothing was found.
+                        ColumnLayout {
+                            objectName: "appsEmpty"
+                            parent: appList  // over the list itself, not inside its scrolled content
+                            visible: appList.count === 0 && (UninstallerState.appsListed || page.search !== "")
+                            anchors.centerIn: parent
+                            width: parent.width - 24
+                            spacing: 8
+                            Text {
+                                textFormat: Text.PlainText
+                                objectName: "appsEmptyText"
+                                Layout.fillWidth: true
+                                text: UninstallerState.appCount > 0 ? I18n.LF("Nenhum app corresponde a “%@”", [page.search])
+                                                                    : I18n.L("Nenhum app encontrado")
+                                color: DS.muted
+                                font.pixelSize: 13
+                                wrapMode: Text.Wrap
+                                horizontalAlignment: Text.AlignHCenter
+                            }
+                            GhostButton {
+                                Layout.alignment: Qt.AlignHCenter
+                                visible: UninstallerState.appCount === 0
+                                compact: true
+                                text: I18n.L("Atualizar")
+                                onClicked: UninstallerState.loadApps()
+                            }
+                        }
                         delegate: Rectangle {
                             required property string appId
                             required property string name
@@ -95,7 +124,7 @@ Item {
                                     spacing: 1
                                     Text {
                                         Layout.fillWidth: true
-                                        text: name
+                                        text: I18n.isolate(name)
                                         textFormat: Text.PlainText
                                         color: DS.text
                                         font.pixelSize: 13
@@ -107,7 +136,8 @@ Item {
                                         objectName: "appRowOwner"
                                         Layout.fillWidth: true
                                         visible: owner !== ""
-                                        text: owner + (version !== "" ? " · " + version : "")
+                                        // who installed it, in words, then the version as itself
+                                        text: I18n.directed(owner + (version !== "" ? " · " + I18n.isolate(version) : ""))
                                         textFormat: Text.PlainText
                                         color: DS.muted
                                         font.pixelSize: 10
@@ -195,13 +225,19 @@ Item {
                             Layout.fillWidth: true
                             spacing: 2
                             RowLayout {
+                                Layout.fillWidth: true
                                 spacing: 8
                                 Text {
                                     textFormat: Text.PlainText
-                                    text: UninstallerState.selectedAppInfo.name || ""
+                                    Layout.fillWidth: true
+                                    // whole pixels: a width a fraction short would elide the name
+                                    Layout.maximumWidth: Math.ceil(implicitWidth)
+                                    text: I18n.isolate(UninstallerState.selectedAppInfo.name || "")
                                     color: DS.text
                                     font.pixelSize: 17
                                     font.weight: Font.Bold
+                                    elide: Text.ElideMiddle
+                                    horizontalAlignment: Text.AlignLeft
                                 }
                                 Chip {
                                     visible: (UninstallerState.selectedAppInfo.version || "") !== ""
@@ -214,10 +250,11 @@ Item {
                                     text: UninstallerState.selectedAppInfo.owner || ""
                                     tint: DS.primary
                                 }
+                                Item { Layout.fillWidth: true }
                             }
                             Text {
                                 Layout.fillWidth: true
-                                text: UninstallerState.selectedAppInfo.bundleID || ""
+                                text: I18n.isolate(UninstallerState.selectedAppInfo.bundleID || "")
                                 textFormat: Text.PlainText
                                 color: DS.muted
                                 font: DS.mono(11)
@@ -272,7 +309,7 @@ Item {
                                     spacing: 1
                                     Text {
                                         Layout.fillWidth: true
-                                        text: name
+                                        text: I18n.isolate(name)
                                         textFormat: Text.PlainText
                                         color: DS.text
                                         font.pixelSize: 13
@@ -283,7 +320,7 @@ Item {
                                         objectName: "appFileNote"
                                         Layout.fillWidth: true
                                         visible: note !== ""
-                                        text: note
+                                        text: I18n.directed(note)
                                         textFormat: Text.PlainText
                                         color: DS.warning
                                         font.pixelSize: 11
@@ -307,8 +344,9 @@ Item {
 
         ActionBar {
             Layout.fillWidth: true
-            caption: UninstallerState.selectedApp === "" ? I18n.L("Nenhum app selecionado")
-                                                 : I18n.items(UninstallerState.appSelectedCount)
+            nothing: UninstallerState.selectedApp === "" || UninstallerState.appSelectedCount === 0
+            nothingText: UninstallerState.selectedApp === "" ? I18n.L("Nenhum app selecionado") : I18n.L("Nada selecionado")
+            caption: I18n.items(UninstallerState.appSelectedCount)
             value: Fmt.bytes(UninstallerState.appSelectedTotal)
             title: I18n.L("Desinstalar")
             disabled: UninstallerState.appSelectedCount <= 0 || UninstallerState.selectedAppInfo.removable === false
