@@ -5,6 +5,7 @@
 #include <QDateTime>
 
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/Background.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
@@ -75,7 +76,7 @@ void LowSpaceWatcher::decide(const std::vector<Look>& looks)
         mark = step.next;
         if (step.notify)
             notifications_.send(L("Pouco espaço livre"),
-                                LF("Restam %@ livres em %@.", Fmt::bytes(look.reading.figures.available), look.where),
+                                LF("Restam %@ livres em %@.", shownRun(Fmt::bytes(look.reading.figures.available)), shownRun(look.where)),
                                 {{QStringLiteral("default"), L("Limpar lixo")}, {QStringLiteral("junk"), L("Limpar lixo")}});
     }
 }

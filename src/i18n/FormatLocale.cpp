@@ -73,7 +73,8 @@ QString localNumber(std::int64_t n, const QLocale& locale)
 
 QString localPercent(double fraction, const QLocale& locale)
 {
-    const double whole = std::isfinite(fraction) ? std::trunc(std::clamp(fraction, -1e6, 1e6) * 100) : 0.0;
+    // The nudge keeps 0.57 at 57: 0.57 * 100 is 56.99999… in binary.
+    const double whole = std::isfinite(fraction) ? std::trunc(std::clamp(fraction, -1e6, 1e6) * 100 + 1e-9) : 0.0;
     return localNumber(static_cast<std::int64_t>(whole), locale) + QLatin1Char('%');
 }
 

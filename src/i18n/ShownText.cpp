@@ -1,5 +1,7 @@
 #include "i18n/ShownText.h"
 
+#include "i18n/L.h"
+
 #include "i18n/Lang.h"
 
 namespace {
@@ -34,3 +36,11 @@ QString isolatedRun(const QString& text, bool rightToLeft)
 }
 
 QString shownRun(const QString& text) { return isolatedRun(text, appLayoutDirection() == Qt::RightToLeft); }
+
+QString joinShown(const QStringList& names)
+{
+    QStringList shown;
+    for (const QString& name : names)
+        shown << shownRun(name);
+    return joinList(shown);
+}

@@ -1,5 +1,6 @@
 #include "ui/Bridges.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QMimeDatabase>
 
+#include "i18n/FormatLocale.h"
 #include "i18n/L.h"
 #include "i18n/Lang.h"
 #include "i18n/ShownText.h"
@@ -52,6 +54,17 @@ QString isolated(const QString& text)
     return isolatedRun(text, appLayoutDirection() == Qt::RightToLeft);
 }
 
+// An argument of a sentence, as it came: already a translated text or a
+// figure, or a name the page isolated itself. In a right-to-left interface it
+// takes the direction of its first strong letter, and nothing in it is escaped
+// (a translated text may carry its own direction marks).
+QString argumentRun(const QString& text)
+{
+    if (appLayoutDirection() != Qt::RightToLeft || text.isEmpty())
+        return text;
+    return QChar(0x2068) + text + QChar(0x2069);
+}
+
 } // namespace
 
 QString I18nBridge::L(const QString& text) const { return withDirection(::L(text)); }
@@ -81,7 +94,7 @@ std::vector<FmtArg> I18nBridge::arguments(const QVariantList& args) const
         }
         // In a right-to-left interface each text argument ("1.23 GB") keeps its
         // own direction inside the sentence instead of being split apart.
-        values.emplace_back(isolate(arg.toString()));
+        values.emplace_back(argumentRun(arg.toString()));
     }
     return values;
 }
@@ -104,6 +117,13 @@ QString FmtBridge::date(const QVariant& d) const
         return Fmt::date(std::nullopt);
     return Fmt::date(d.toDateTime());
 }
+
+QString FmtBridge::number(double n) const
+{
+    return localNumber(std::isfinite(n) ? static_cast<std::int64_t>(std::clamp(n, -9e18, 9e18)) : 0);
+}
+
+QString FmtBridge::percent(double fraction) const { return localPercent(fraction); }
 
 QString SymbolsBridge::glyph(const QString& symbol) const { return materialGlyphFor(symbol); }
 

@@ -45,6 +45,9 @@ public:
     using QObject::QObject;
     Q_INVOKABLE QString bytes(double n) const;
     Q_INVOKABLE QString date(const QVariant& d) const;
+    // A count and a share (0.42 → "42%") as the formatting locale writes them.
+    Q_INVOKABLE QString number(double n) const;
+    Q_INVOKABLE QString percent(double fraction) const;
 };
 
 class SymbolsBridge : public QObject {

@@ -182,13 +182,13 @@ Item {
                 LegendLine {
                     dot: panel.memColor
                     title: I18n.L("Memória")
-                    value: Math.floor(mon.memFraction * 100) + "%"
+                    value: Fmt.percent(mon.memFraction)
                     sub: Fmt.bytes(mon.memUsed)
                 }
                 LegendLine {
                     dot: panel.cpuColor
                     title: I18n.L("Processador")
-                    value: Math.floor(mon.cpu * 100) + "%"
+                    value: Fmt.percent(mon.cpu)
                     sub: I18n.L("carga média agora")
                 }
             }
@@ -287,7 +287,7 @@ Item {
                 Text {
                     textFormat: Text.PlainText
                     visible: mon.hasBattery
-                    text: mon.batteryLevel + "%"
+                    text: Fmt.number(mon.batteryLevel) + "%"
                     color: DS.text
                     font: DS.mono(12, Font.DemiBold)
                 }

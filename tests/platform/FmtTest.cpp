@@ -149,5 +149,6 @@ TEST(FormattingLocale, SizesCountsPercentsAndDatesInEachInterfaceLanguageUnderC)
                   QString::fromUtf8(c.count));
         EXPECT_EQ(Fmt::date(october, locale), QString::fromUtf8(c.date));
         EXPECT_EQ(localPercent(0.429, locale), QStringLiteral("42%"));
+        EXPECT_EQ(localPercent(0.57, locale), QStringLiteral("57%"));
     }
 }

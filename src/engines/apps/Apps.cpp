@@ -10,6 +10,7 @@
 #include "engines/removal/Removal.h"
 #include "i18n/FormatLocale.h"
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/AdminDescription.h"
 #include "platform/FS.h"
 #include "platform/Processes.h"
@@ -125,9 +126,9 @@ Plan::Record planUninstall(const AppInfo& app, const UninstallPlan& plan, const 
         }
         record.items.push_back(std::move(item));
         if (!plan.packages.isEmpty())
-            record.alongside << LF("Também serão removidos os pacotes: %@", joinList(plan.packages));
+            record.alongside << LF("Também serão removidos os pacotes: %@", joinShown(plan.packages));
         if (!plan.apps.isEmpty())
-            record.alongside << LF("Apps que saem junto: %@", joinList(plan.apps));
+            record.alongside << LF("Apps que saem junto: %@", joinShown(plan.apps));
     } else if (!plan.ok()) {
         record.alongside << app.name + QStringLiteral(": ") + plan.refusal;  // the application stays
     }

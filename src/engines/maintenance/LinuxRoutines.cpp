@@ -7,6 +7,7 @@
 
 #include "engines/common/Units.h"
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 
 namespace LinuxRoutines {
 
@@ -26,7 +27,7 @@ MaintTask routine(const char* id, const QString& title, const QString& detail, c
 void markMissing(MaintTask& task, const QString& what)
 {
     task.available = false;
-    task.reason = LF("Indisponível: falta %@", what);
+    task.reason = LF("Indisponível: falta %@", shownRun(what));
 }
 
 MaintTask programRoutine(const char* id, const QString& title, const QString& detail, const char* symbol,

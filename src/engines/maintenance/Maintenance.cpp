@@ -4,6 +4,7 @@
 #include <map>
 
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/AdminDescription.h"
 #include "platform/Fmt.h"
 #include "platform/Quitting.h"
@@ -84,7 +85,7 @@ void noteFreed(Outcome& outcome, const std::vector<MaintTask>& tasks, const std:
         if (!task.gauge || !outcome.okIds.contains(task.id))
             continue;
         const std::int64_t shrank = std::max<std::int64_t>(0, before.at(task.id) - task.gauge());
-        outcome.notes.append(LF("%@: o cache de páginas diminuiu %@.", task.title, Fmt::bytes(shrank)));
+        outcome.notes.append(LF("%@: o cache de páginas diminuiu %@.", task.title, shownRun(Fmt::bytes(shrank))));
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "platform/Quitting.h"
@@ -130,7 +131,7 @@ QString failureMessage(const std::vector<QString>& failures, const QString& admi
     const std::size_t n = failures.size();
     QStringList shown;
     for (std::size_t i = 0; i < std::min(n, kNamesShown); ++i)
-        shown << failures[i];
+        shown << shownRun(failures[i]);
     QString text = LP(long(n), "%ld itens não puderam ser removidos (em uso ou protegidos pelo sistema): ", long(n))
         + joinList(shown);
     if (n > kNamesShown)

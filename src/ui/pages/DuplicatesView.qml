@@ -138,7 +138,7 @@ Item {
             scanning: DupesState.dupesScanning
             live: DupesState.dupesProgressTotal > 0
                   ? DupesState.dupesProgressFiles + " / " + DupesState.dupesProgressTotal
-                  : DupesState.dupesProgressFiles.toString()
+                  : Fmt.number(DupesState.dupesProgressFiles)
             liveCaption: DupesState.dupesPhase
             button: I18n.L("Analisar")
             stoppable: true

@@ -52,7 +52,7 @@ Item {
             title: I18n.LF("Arquivos acima de %@", [LargeState.largeMinLabel])
             detail: I18n.L("Vídeos, projetos, instaladores e backups esquecidos.")
             scanning: LargeState.largeScanning
-            live: LargeState.largeProgress.toString()
+            live: Fmt.number(LargeState.largeProgress)
             liveCaption: I18n.L("Itens verificados")
             button: I18n.L("Analisar")
             stoppable: true

@@ -86,7 +86,7 @@ Item {
                     delay: 100
                     title: I18n.L("Memória")
                     symbol: "memorychip"
-                    value: Math.floor(mon.memFraction * 100) + "%"
+                    value: Fmt.percent(mon.memFraction)
                     sub: I18n.LF("%@ de %@", [Fmt.bytes(mon.memUsed), Fmt.bytes(mon.memTotal)])
                     Sparkline {
                         anchors.fill: parent
@@ -102,7 +102,7 @@ Item {
                     delay: 150
                     title: I18n.L("Processador")
                     symbol: "cpu"
-                    value: Math.floor(mon.cpu * 100) + "%"
+                    value: Fmt.percent(mon.cpu)
                     sub: I18n.L("carga média agora")
                     Sparkline {
                         anchors.fill: parent
