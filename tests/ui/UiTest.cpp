@@ -1593,7 +1593,7 @@ TEST_F(UiTest, LongNamesNothingFoundAndTheFolderPicker)
     snap("zero-large");
     EXPECT_EQ(states->large.largeCount(), 0);
     EXPECT_TRUE(shows(states->large.largeSummary()));
-    EXPECT_TRUE(states->large.largeSummary().contains(isolatedRun("5 GB", rtl)));
+    EXPECT_TRUE(states->large.largeSummary().contains(isolatedRun(QStringLiteral("5\u00A0GB"), rtl)));
     EXPECT_NE(findVisible("largeEmpty"), nullptr);
     EXPECT_TRUE(shows(L("Nada selecionado")));
     EXPECT_FALSE(shows(Fmt::bytes(0)));
