@@ -1,5 +1,6 @@
 pragma Singleton
 import QtQuick
+import Quillmoor
 
 // The dark palette, card radius and figure font that every view shares.
 QtObject {
@@ -29,7 +30,11 @@ QtObject {
     readonly property string iconFamily: "Material Icons"
 
     // DS.mono(size, weight): a monospaced font of `size` points, medium unless told.
+    // In Arabic the figures carry Arabic words ("0 بايت") that a monospaced face
+    // breaks apart, so they take the normal face.
     function mono(size, weight) {
+        if (I18n.rightToLeft)
+            return Qt.font({ pixelSize: size, weight: weight === undefined ? Font.Medium : weight })
         return Qt.font({ family: monoFamily, pixelSize: size,
                          weight: weight === undefined ? Font.Medium : weight })
     }
