@@ -1,0 +1,85 @@
+#include "engines/removal/HistoryRecord.h"
+
+#include <algorithm>
+
+#include <QJsonArray>
+
+#include "engines/removal/PlanJson.h"
+#include "platform/HistoryFile.h"
+
+namespace History {
+
+namespace {
+
+std::optional<Plan::Origin> originNamed(const QString& name)
+{
+    for (Plan::Origin origin : {Plan::Origin::window, Plan::Origin::cli})
+        if (originName(origin) == name)
+            return origin;
+    return std::nullopt;
+}
+
+} // namespace
+
+QString originName(Plan::Origin origin)
+{
+    switch (origin) {
+    case Plan::Origin::window: return QStringLiteral("window");
+    case Plan::Origin::cli: return QStringLiteral("cli");
+    }
+    return {};
+}
+
+std::optional<Entry> entryOf(const RemovalOutcome& outcome, const QDateTime& finishedAt)
+{
+    if (!outcome.record)
+        return std::nullopt;
+    const std::vector<Plan::ItemResult>& results = outcome.record->results;
+    const bool ran = std::any_of(results.begin(), results.end(),
+                                 [](const Plan::ItemResult& r) { return r.result != Plan::Result::notRun; });
+    if (!ran)
+        return std::nullopt;
+    return Entry{finishedAt.toUTC(), *outcome.record, outcome.freed, outcome.trashed};
+}
+
+bool keep(const RemovalOutcome& outcome)
+{
+    const std::optional<Entry> entry = entryOf(outcome, QDateTime::currentDateTimeUtc());
+    return entry && HistoryFile::append(toJson(*entry));
+}
+
+QJsonObject toJson(const Entry& entry)
+{
+    return QJsonObject{{"v", HistoryFile::kFormatVersion},
+                       {"time", entry.time.toUTC().toString(Qt::ISODate)},
+                       {"origin", originName(entry.outcome.origin)},
+                       {"action", entry.outcome.plan.action},
+                       {"items", Plan::itemsJson(entry.outcome)},
+                       {"freed", qint64(entry.freed)},
+                       {"trashed", qint64(entry.trashed)}};
+}
+
+std::optional<Entry> fromJson(const QJsonObject& object)
+{
+    const std::optional<Plan::Origin> origin = originNamed(object.value("origin").toString());
+    const QDateTime time = QDateTime::fromString(object.value("time").toString(), Qt::ISODate);
+    if (object.value("v").toInt() != HistoryFile::kFormatVersion || !origin || !time.isValid()
+        || object.value("action").toString().isEmpty() || !object.value("items").isArray())
+        return std::nullopt;
+    Entry entry;
+    entry.time = time.toUTC();
+    entry.outcome.origin = *origin;
+    entry.outcome.plan.action = object.value("action").toString();
+    for (const QJsonValue& value : object.value("items").toArray()) {
+        std::optional<Plan::ItemWithResult> row = Plan::itemFromJson(value.toObject());
+        if (!row)
+            return std::nullopt;
+        entry.outcome.plan.items.push_back(std::move(row->item));
+        entry.outcome.results.push_back(std::move(row->result));
+    }
+    entry.freed = object.value("freed").toInteger();
+    entry.trashed = object.value("trashed").toInteger();
+    return entry;
+}
+
+} // namespace History
