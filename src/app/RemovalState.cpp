@@ -2,7 +2,10 @@
 
 #include <memory>
 
+#include <QThreadPool>
+
 #include "app/ShellState.h"
+#include "engines/removal/HistoryRecord.h"
 #include "engines/removal/PlanText.h"
 #include "platform/Background.h"
 #include "platform/Prefs.h"
@@ -67,10 +70,17 @@ void RemovalState::record(std::int64_t freed, std::int64_t trashed)
     assign(totalFreed_, Prefs::recordRemoval(*standard, freed, trashed), &RemovalState::totalFreedChanged);
 }
 
+void RemovalState::record(const RemovalOutcome& outcome)
+{
+    record(outcome.freed, outcome.trashed);
+    // Written on the pool, since it waits for the disk; quitting waits for the pool.
+    QThreadPool::globalInstance()->start([outcome] { History::keep(outcome); });
+}
+
 void RemovalState::publish(const RemovalOutcome& outcome)
 {
     assign(busy_, false, &RemovalState::busyChanged);
-    record(outcome.freed, outcome.trashed);
+    record(outcome);
     // What each group came to (the home folder's and the system's alike) is
     // shown on the celebration; what stayed also in the one-line alert.
     Plan::Report report = Plan::reportOf(outcome);

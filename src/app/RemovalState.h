@@ -67,9 +67,11 @@ public:
     // returns what it removed.
     void performWork(std::function<RemovalOutcome()> work, std::function<void()> then = {});
 
-    // Adds what a removal elsewhere freed (the panel's emptying of the Trash)
-    // to the running total and the time of the last cleanup.
+    // Adds what a removal freed to the running total and the time of the last cleanup.
     void record(std::int64_t freed, std::int64_t trashed);
+    // The same for a finished removal (every one published here, and the
+    // panel's emptying of the Trash), which also goes into the history file.
+    void record(const RemovalOutcome& outcome);
 
     // The administrator runner of removals (Admin::run unless a test set one).
     Admin::Runner adminRunner() const;

@@ -63,11 +63,10 @@ void TrashEmptying::empty()
         this, [plan, admin] { return Removal::runPlan(plan, admin); },
         [this](RemovalOutcome outcome) {
             emptying_ = false;
-            if (outcome.freed > 0) {
+            if (outcome.freed > 0)
                 Sound::play(QStringLiteral("clean"));
-                if (removals_)
-                    removals_->record(outcome.freed, 0);  // the freed total and the time of the last cleanup
-            }
+            if (removals_)
+                removals_->record(outcome);  // the freed total, the time of the last cleanup, the history
             const Plan::Report report = Plan::reportOf(outcome);
             if (!report.problems.isEmpty())
                 say(report.problems.join(QLatin1Char('\n')));

@@ -8,6 +8,7 @@
 #include "cli/AppCommands.h"
 #include "cli/JunkCommands.h"
 #include "cli/DupesCommands.h"
+#include "cli/HistoryCommands.h"
 #include "cli/LargeCommands.h"
 #include "cli/MaintenanceCommands.h"
 #include "cli/SpaceCommands.h"
@@ -159,6 +160,7 @@ std::vector<Command> commands()
     add(startupCommands());
     add(spaceCommands());
     add(maintenanceCommands());
+    add(historyCommands());
     add(monitorCommands());
     return all;
 }

@@ -3,63 +3,14 @@
 #include <QJsonArray>
 
 #include "cli/TerminalText.h"
+#include "engines/removal/HistoryRecord.h"
+#include "engines/removal/PlanJson.h"
 #include "engines/removal/PlanText.h"
 #include "i18n/L.h"
-#include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "platform/Prefs.h"
 
 namespace Cli {
-
-namespace {
-
-QString fateName(Plan::Fate fate)
-{
-    switch (fate) {
-    case Plan::Fate::deleted: return QStringLiteral("deleted");
-    case Plan::Fate::trashed: return QStringLiteral("trashed");
-    case Plan::Fate::byTool: return QStringLiteral("byTool");
-    case Plan::Fate::shared: return QStringLiteral("shared");
-    }
-    return {};
-}
-
-QString resultName(Plan::Result result)
-{
-    switch (result) {
-    case Plan::Result::notRun: return QStringLiteral("notRun");
-    case Plan::Result::done: return QStringLiteral("done");
-    case Plan::Result::failed: return QStringLiteral("failed");
-    case Plan::Result::held: return QStringLiteral("held");
-    case Plan::Result::gone: return QStringLiteral("gone");
-    }
-    return {};
-}
-
-QJsonObject itemJson(const Plan::Item& item)
-{
-    QJsonObject row{{"label", item.label},
-                    {"group", item.group},
-                    {"size", item.sizeKnown ? QJsonValue(qint64(item.size)) : QJsonValue()},
-                    {"fate", fateName(item.fate)},
-                    {"admin", item.admin},
-                    {"restorable", item.restorable()}};
-    if (!item.path.empty())
-        row.insert("path", FS::text(item.path));
-    if (!item.tool.isEmpty())
-        row.insert("tool", item.tool);
-    return row;
-}
-
-} // namespace
-
-QJsonArray planItemsJson(const Plan::Record& plan)
-{
-    QJsonArray items;
-    for (const Plan::Item& item : plan.items)
-        items.append(itemJson(item));
-    return items;
-}
 
 void printPlan(const Context& context, const Plan::Record& plan, const QString& intro)
 {
@@ -67,7 +18,7 @@ void printPlan(const Context& context, const Plan::Record& plan, const QString& 
     if (context.json) {
         QJsonObject document{{"dryRun", true},
                              {"action", plan.action},
-                             {"items", planItemsJson(plan)},
+                             {"items", Plan::itemsJson(plan)},
                              {"summary", QJsonArray::fromStringList(summary)},
                              {"total", qint64(Plan::totalBytes(plan))}};
         if (!plan.refusal.isEmpty())
@@ -103,6 +54,7 @@ void printOutcome(const Context& context, const RemovalOutcome& outcome, const Q
     // Kept like the window keeps it, so both show the same running total.
     if (auto settings = Prefs::standard())
         Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);
+    History::keep(outcome);
     const Plan::Report report = Plan::reportOf(outcome);
     if (context.json) {
         QJsonArray failures;
@@ -121,20 +73,8 @@ void printOutcome(const Context& context, const RemovalOutcome& outcome, const Q
                              {"message", report.problems.join(QLatin1Char('\n'))},
                              {"groups", QJsonArray::fromStringList(report.groups)},
                              {"systemGroups", system}};
-        if (outcome.record) {
-            QJsonArray items;
-            for (std::size_t i = 0; i < outcome.record->plan.items.size(); ++i) {
-                QJsonObject row = itemJson(outcome.record->plan.items[i]);
-                const Plan::ItemResult& result = outcome.record->results[i];
-                row.insert("result", resultName(result.result));
-                if (!result.reason.isEmpty())
-                    row.insert("reason", result.reason);
-                if (!result.trashedAs.empty())
-                    row.insert("trashedAs", FS::text(result.trashedAs));
-                items.append(row);
-            }
-            document.insert("items", items);
-        }
+        if (outcome.record)
+            document.insert("items", Plan::itemsJson(*outcome.record));
         for (auto it = extra.begin(); it != extra.end(); ++it)
             document.insert(it.key(), it.value());
         context.printJson(document);

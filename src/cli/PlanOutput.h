@@ -15,12 +15,10 @@ namespace Cli {
 // `intro`, or as JSON ({dryRun, action, items, summary, total, refusal}).
 void printPlan(const Context& context, const Plan::Record& plan, const QString& intro);
 
-// The plan's items as JSON rows ({label, path, group, size, fate, tool, admin, restorable}).
-QJsonArray planItemsJson(const Plan::Record& plan);
-
 // What the removal came to: each group's line, the freed and trashed
 // figures, and what stayed on the error stream; as JSON the same figures
-// with each item's result. Records the freed figures as the window does.
+// with each item's result. Records the freed figures and the history entry
+// as the window does.
 void printOutcome(const Context& context, const RemovalOutcome& outcome, const QJsonObject& extra = {});
 
 } // namespace Cli

@@ -1128,6 +1128,27 @@ const std::vector<TranslationRow>& translationRows()
          {"Could not open %@.", "No se pudo abrir %@.", "Impossibile aprire %@.", "Impossible d’ouvrir %@.", "%@ konnte nicht geöffnet werden.", "%@ を開けませんでした。", "无法打开 %@。", "تعذّر فتح %@."}},
         {"Mostrar pastas ocultas",
          {"Show hidden folders", "Mostrar carpetas ocultas", "Mostra le cartelle nascoste", "Afficher les dossiers masqués", "Versteckte Ordner anzeigen", "隠しフォルダを表示", "显示隐藏文件夹", "إظهار المجلدات المخفية"}},
+        // history
+        {"as remoções feitas até agora, das mais recentes às mais antigas",
+         {"the removals made so far, newest first", "las eliminaciones hechas hasta ahora, de la más reciente a la más antigua", "le rimozioni fatte finora, dalla più recente alla più vecchia", "les suppressions effectuées jusqu’ici, des plus récentes aux plus anciennes", "die bisherigen Entfernungen, die neuesten zuerst", "これまでの削除の記録（新しい順）", "迄今为止的删除记录（从新到旧）", "عمليات الإزالة التي تمت حتى الآن، من الأحدث إلى الأقدم"}},
+        {"Nenhuma remoção registrada ainda.",
+         {"No removals recorded yet.", "Aún no hay eliminaciones registradas.", "Nessuna rimozione registrata finora.", "Aucune suppression enregistrée pour l’instant.", "Noch keine Entfernungen aufgezeichnet.", "削除の記録はまだありません。", "尚无删除记录。", "لا توجد عمليات إزالة مسجّلة بعد."}},
+        {"janela",
+         {"window", "ventana", "finestra", "fenêtre", "Fenster", "ウィンドウ", "窗口", "النافذة"}},
+        {"linha de comando",
+         {"command line", "línea de comandos", "riga di comando", "ligne de commande", "Befehlszeile", "コマンドライン", "命令行", "سطر الأوامر"}},
+        {"feito",
+         {"done", "hecho", "fatto", "fait", "erledigt", "完了", "已完成", "تم"}},
+        {"falhou",
+         {"failed", "falló", "non riuscito", "échec", "fehlgeschlagen", "失敗", "失败", "فشل"}},
+        {"retido",
+         {"held back", "retenido", "trattenuto", "retenu", "zurückgehalten", "保留", "已保留", "تم الإبقاء عليه"}},
+        {"já não existia",
+         {"already gone", "ya no existía", "non esisteva più", "n’existait plus", "nicht mehr vorhanden", "既に存在しない", "已不存在", "لم يعد موجودًا"}},
+        {"não executado",
+         {"not run", "no ejecutado", "non eseguito", "non exécuté", "nicht ausgeführt", "未実行", "未执行", "لم يُنفَّذ"}},
+        {"Linhas ilegíveis ignoradas no histórico: %@",
+         {"Unreadable history lines skipped: %@", "Líneas ilegibles omitidas del historial: %@", "Righe illeggibili ignorate nella cronologia: %@", "Lignes illisibles ignorées dans l’historique : %@", "Übersprungene unlesbare Zeilen im Verlauf: %@", "履歴の読めない行をスキップしました：%@", "已跳过历史记录中无法读取的行：%@", "أسطر غير مقروءة تم تخطيها في السجل: %@"}},
     };
     return rows;
 }

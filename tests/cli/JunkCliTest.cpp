@@ -10,6 +10,7 @@
 #include "i18n/L.h"
 #include "platform/Admin.h"
 #include "platform/FS.h"
+#include "platform/Paths.h"
 #include "platform/Prefs.h"
 #include "support/FixtureSystem.h"
 #include "support/Fixtures.h"
@@ -107,6 +108,40 @@ TEST_F(JunkCli, CleanRemovesOnlyWithYesAndOnlyTheSelectedOrTheNamedGroup)
     EXPECT_TRUE(fs::exists(FS::trashFolder() / "Setup.DMG"));
     EXPECT_TRUE(fs::exists(example()));
     EXPECT_EQ(storedTotal(), before + exampleSize);
+}
+
+TEST_F(JunkCli, ACleanGoesIntoTheHistoryWithTheItemsItsPlanShowed)
+{
+    fs::remove_all(Paths::logFolder());
+    const CliOutcome empty = runCli({"history"});
+    EXPECT_EQ(empty.status, Cli::Success);
+    EXPECT_EQ(empty.out.trimmed(), L("Nenhuma remoção registrada ainda."));
+    runCli({"clean", "--dry-run"});  // a plan shown is not history
+    EXPECT_TRUE(jsonOf(runCli({"--json", "history"})).array().isEmpty());
+
+    const QJsonArray planned = jsonOf(runCli({"--json", "clean"})).object()["items"].toArray();
+    ASSERT_FALSE(planned.isEmpty());
+    ASSERT_EQ(runCli({"clean", "--yes"}).status, Cli::Success);
+
+    const QJsonArray history = jsonOf(runCli({"--json", "history"})).array();
+    ASSERT_EQ(history.size(), 1);
+    const QJsonObject record = history[0].toObject();
+    EXPECT_EQ(record["v"].toInt(), 1);
+    EXPECT_EQ(record["origin"].toString(), "cli");
+    EXPECT_EQ(record["action"].toString(), "clean");
+    EXPECT_EQ(record["freed"].toInteger(), exampleSize);
+    const QJsonArray items = record["items"].toArray();
+    ASSERT_EQ(items.size(), planned.size());
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        QJsonObject item = items[i].toObject();
+        EXPECT_EQ(item.take("result").toString(), "done");
+        EXPECT_EQ(item, planned[i].toObject());
+    }
+
+    const CliOutcome text = runCli({"history"});
+    EXPECT_TRUE(text.out.contains(L("linha de comando"))) << qPrintable(text.out);
+    EXPECT_TRUE(text.out.contains(planned[0]["label"].toString())) << qPrintable(text.out);
+    EXPECT_TRUE(text.out.contains(L("feito")));
 }
 
 TEST_F(JunkCli, CleanFailureIsExitOneWithTheMessage)

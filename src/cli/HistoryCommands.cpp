@@ -1,0 +1,134 @@
+#include "cli/HistoryCommands.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include "cli/TerminalText.h"
+#include "engines/removal/HistoryRecord.h"
+#include "engines/removal/PlanText.h"
+#include "i18n/FormatLocale.h"
+#include "i18n/L.h"
+#include "platform/Fmt.h"
+#include "platform/HistoryFile.h"
+
+namespace Cli {
+
+namespace {
+
+// How many records the command shows: all the file keeps.
+constexpr int kShown = HistoryFile::Limits{}.records;
+
+QString originWord(Plan::Origin origin)
+{
+    switch (origin) {
+    case Plan::Origin::window: return L("janela");
+    case Plan::Origin::cli: return L("linha de comando");
+    }
+    return {};
+}
+
+// The feature a removal was made in, by its plan's action; the action
+// itself when it is one this version does not know.
+QString actionWord(const QString& action)
+{
+    if (action == "clean")
+        return L("Limpeza");
+    if (action == "large")
+        return L("Arquivos grandes");
+    if (action == "dupes" || action == "share")
+        return L("Duplicados");
+    if (action == "uninstall")
+        return L("Desinstalar");
+    if (action == "space")
+        return L("Espaço");
+    if (action == "startup")
+        return L("Inicialização");
+    if (action == "emptyTrash")
+        return L("Lixeira");
+    return action;
+}
+
+QString resultWord(Plan::Result result)
+{
+    switch (result) {
+    case Plan::Result::notRun: return L("não executado");
+    case Plan::Result::done: return L("feito");
+    case Plan::Result::failed: return L("falhou");
+    case Plan::Result::held: return L("retido");
+    case Plan::Result::gone: return L("já não existia");
+    }
+    return {};
+}
+
+// "12 mar. 2025 14:05": the date and the short time, in local time.
+QString whenText(const QDateTime& time)
+{
+    const QDateTime local = time.toLocalTime();
+    return Fmt::date(local) + QLatin1Char(' ') + formattingLocale().toString(local.time(), QLocale::ShortFormat);
+}
+
+void printEntry(const Context& context, const History::Entry& entry)
+{
+    const Plan::Outcome& outcome = entry.outcome;
+    QString line = whenText(entry.time) + "  " + originWord(outcome.origin) + "  " + actionWord(outcome.plan.action)
+        + "  " + itemCount(qint64(outcome.plan.items.size())) + "  " + LF("%@ liberados", Fmt::bytes(entry.freed));
+    if (entry.trashed > 0)
+        line += "  " + LF("%@ na Lixeira", Fmt::bytes(entry.trashed));
+    context.out << line << "\n";
+
+    QStringList fates, results;
+    for (std::size_t i = 0; i < outcome.plan.items.size(); ++i) {
+        fates << Plan::fateWord(outcome.plan.items[i]);
+        results << resultWord(outcome.results[i].result);
+    }
+    const int fateWidth = columnWidth(fates) + 1;
+    const int resultWidth = columnWidth(results) + 1;
+    for (std::size_t i = 0; i < outcome.plan.items.size(); ++i) {
+        const Plan::ItemResult& result = outcome.results[i];
+        context.out << "    " << padded(shownName(fates[qsizetype(i)]), fateWidth)
+                    << padded(results[qsizetype(i)], resultWidth) << shownName(outcome.plan.items[i].label);
+        if (!result.reason.isEmpty())
+            context.out << ": " << lineSafe(result.reason);
+        context.out << "\n";
+    }
+}
+
+int runHistory(Context& context)
+{
+    if (!context.args.isEmpty())
+        return context.usageError(LF("argumento desconhecido “%@” para %@ (veja --help)", context.args.first(), "history"));
+
+    const HistoryFile::Reading reading = HistoryFile::read(kShown);
+    if (reading.skipped > 0)
+        context.err << LF("Linhas ilegíveis ignoradas no histórico: %@", localNumber(reading.skipped)) << "\n";
+    if (context.json) {
+        QJsonArray records;
+        for (const QJsonObject& record : reading.records)
+            records.append(record);
+        context.printJson(records);
+        return Success;
+    }
+    int shown = 0;
+    for (const QJsonObject& record : reading.records) {
+        // A line of this version that is not a whole record is passed over like any unreadable one.
+        if (const std::optional<History::Entry> entry = History::fromJson(record)) {
+            printEntry(context, *entry);
+            ++shown;
+        }
+    }
+    if (shown == 0)
+        context.out << L("Nenhuma remoção registrada ainda.") << "\n";
+    return Success;
+}
+
+} // namespace
+
+std::vector<Command> historyCommands()
+{
+    return {
+        {QStringLiteral("history"), QStringLiteral("history"),
+         L("as remoções feitas até agora, das mais recentes às mais antigas"), runHistory},
+    };
+}
+
+} // namespace Cli
