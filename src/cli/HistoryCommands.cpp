@@ -71,7 +71,9 @@ void printEntry(const Context& context, const History::Entry& entry)
 {
     const Plan::Outcome& outcome = entry.outcome;
     QString line = whenText(entry.time) + "  " + originWord(outcome.origin) + "  " + actionWord(outcome.plan.action)
-        + "  " + itemCount(qint64(outcome.plan.items.size())) + "  " + LF("%@ liberados", Fmt::bytes(entry.freed));
+        + "  " + itemCount(qint64(outcome.plan.items.size()));
+    if (entry.freed > 0 || entry.trashed <= 0)
+        line += "  " + LF("%@ liberados", Fmt::bytes(entry.freed));
     if (entry.trashed > 0)
         line += "  " + LF("%@ na Lixeira", Fmt::bytes(entry.trashed));
     context.out << line << "\n";
