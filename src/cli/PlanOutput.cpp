@@ -54,7 +54,11 @@ void printOutcome(const Context& context, const RemovalOutcome& outcome, const Q
     // Kept like the window keeps it, so both show the same running total.
     if (auto settings = Prefs::standard())
         Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);
-    History::keep(outcome);
+    // Whatever the engine filled in, what this tool carried out started here.
+    RemovalOutcome kept = outcome;
+    if (kept.record)
+        kept.record->origin = Plan::Origin::cli;
+    History::keep(kept);
     const Plan::Report report = Plan::reportOf(outcome);
     if (context.json) {
         QJsonArray failures;

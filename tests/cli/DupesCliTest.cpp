@@ -86,4 +86,8 @@ TEST(DupesCli, ListsGroupsAsJsonAndTrashesOnlyWithYes)
     EXPECT_TRUE(present(root / "Music/song.mp3"));
     EXPECT_FALSE(present(root / "Downloads/song.mp3"));
     EXPECT_TRUE(present(FS::trashFolder() / "song (1).mp3"));
+    // The history says the command line started it.
+    r = runCli({"history", "--json"});
+    ASSERT_EQ(jsonOf(r).array().size(), 1);
+    EXPECT_EQ(jsonOf(r).array()[0].toObject()["origin"].toString(), "cli");
 }
