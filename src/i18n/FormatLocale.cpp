@@ -19,6 +19,8 @@ QString bareName(const QString& name)
     return bare;
 }
 
+} // namespace
+
 QLocale interfaceLocale(Lang lang)
 {
     switch (lang) {
@@ -34,8 +36,6 @@ QLocale interfaceLocale(Lang lang)
     }
     return QLocale(QLocale::Portuguese, QLocale::Brazil);
 }
-
-} // namespace
 
 QString systemFormattingName()
 {

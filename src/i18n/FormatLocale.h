@@ -12,6 +12,10 @@
 // LC_TIME and LANG.
 QString systemFormattingName();
 
+// The interface language's own locale (pt_BR for Portuguese, ar_AE for
+// Arabic: Latin digits).
+QLocale interfaceLocale(Lang lang);
+
 // The locale for a system locale name and an interface language: the named
 // locale when it is a real one ("pt_BR.UTF-8", "de_CH@euro"); when it is C,
 // POSIX, unset or unknown, the interface language's own (so a Portuguese

@@ -51,7 +51,7 @@ QString withDirection(const QString& text)
 // A text of its own direction inside a right-to-left sentence keeps its order.
 QString isolated(const QString& text)
 {
-    return isolatedRun(text, appLayoutDirection() == Qt::RightToLeft);
+    return shownRun(text);
 }
 
 // An argument of a sentence, as it came: already a translated text or a

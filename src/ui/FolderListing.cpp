@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLocale>
 
+#include "i18n/FormatLocale.h"
 #include "i18n/L.h"
 #include "i18n/Lang.h"
 #include "i18n/ShownText.h"
@@ -23,11 +24,7 @@ namespace {
 // The interface language's alphabetical order: "foto 2" before "Foto 10".
 QCollator interfaceOrder()
 {
-    static const QLocale::Language languages[] = {QLocale::English, QLocale::Spanish, QLocale::Italian,
-                                                  QLocale::French,  QLocale::German,  QLocale::Japanese,
-                                                  QLocale::Chinese, QLocale::Arabic};
-    const Lang lang = appLang();
-    QCollator order(lang == Lang::pt ? QLocale(QLocale::Portuguese) : QLocale(languages[rawValue(lang)]));
+    QCollator order(interfaceLocale(appLang()));
     order.setNumericMode(true);
     order.setCaseSensitivity(Qt::CaseInsensitive);
     return order;
@@ -149,8 +146,7 @@ bool FolderListing::open(const QString& where)
         return true;
     }
     // the folder named stays in its own order inside the sentence, its marks written out
-    setProblem(LF("Não foi possível abrir %@.",
-                  isolatedRun(path.empty() ? where : FS::pretty(path), appLayoutDirection() == Qt::RightToLeft)));
+    setProblem(LF("Não foi possível abrir %@.", shownRun(path.empty() ? where : FS::pretty(path))));
     if (folder_.empty())
         list(FS::home());  // a picker always shows some folder
     return false;

@@ -11,24 +11,14 @@ namespace History {
 
 namespace {
 
-std::optional<Plan::Origin> originNamed(const QString& name)
-{
-    for (Plan::Origin origin : {Plan::Origin::window, Plan::Origin::cli})
-        if (originName(origin) == name)
-            return origin;
-    return std::nullopt;
-}
+constexpr Plan::NameTable<Plan::Origin, 2> kOrigins{{
+    {Plan::Origin::window, "window"},
+    {Plan::Origin::cli, "cli"},
+}};
 
 } // namespace
 
-QString originName(Plan::Origin origin)
-{
-    switch (origin) {
-    case Plan::Origin::window: return QStringLiteral("window");
-    case Plan::Origin::cli: return QStringLiteral("cli");
-    }
-    return {};
-}
+QString originName(Plan::Origin origin) { return Plan::nameIn(kOrigins, origin); }
 
 std::optional<Entry> entryOf(const RemovalOutcome& outcome, const QDateTime& finishedAt)
 {
@@ -61,7 +51,7 @@ QJsonObject toJson(const Entry& entry)
 
 std::optional<Entry> fromJson(const QJsonObject& object)
 {
-    const std::optional<Plan::Origin> origin = originNamed(object.value("origin").toString());
+    const std::optional<Plan::Origin> origin = Plan::valueIn(kOrigins, object.value("origin").toString());
     const QDateTime time = QDateTime::fromString(object.value("time").toString(), Qt::ISODate);
     if (object.value("v").toInt() != HistoryFile::kFormatVersion || !origin || !time.isValid()
         || object.value("action").toString().isEmpty() || !object.value("items").isArray())

@@ -1,22 +1,19 @@
 #include "engines/removal/PlanJson.h"
 
-#include <array>
-#include <utility>
-
 #include <QByteArray>
 
 namespace Plan {
 
 namespace {
 
-constexpr std::array<std::pair<Fate, const char*>, 4> kFates{{
+constexpr NameTable<Fate, 4> kFates{{
     {Fate::deleted, "deleted"},
     {Fate::trashed, "trashed"},
     {Fate::byTool, "byTool"},
     {Fate::shared, "shared"},
 }};
 
-constexpr std::array<std::pair<Result, const char*>, 5> kResults{{
+constexpr NameTable<Result, 5> kResults{{
     {Result::notRun, "notRun"},
     {Result::done, "done"},
     {Result::failed, "failed"},
@@ -32,37 +29,10 @@ bool isUtf8(const QByteArray& bytes)
 
 } // namespace
 
-QString fateName(Fate fate)
-{
-    for (const auto& [value, name] : kFates)
-        if (value == fate)
-            return QString::fromLatin1(name);
-    return {};
-}
-
-std::optional<Fate> fateNamed(const QString& name)
-{
-    for (const auto& [value, word] : kFates)
-        if (name == QLatin1String(word))
-            return value;
-    return std::nullopt;
-}
-
-QString resultName(Result result)
-{
-    for (const auto& [value, name] : kResults)
-        if (value == result)
-            return QString::fromLatin1(name);
-    return {};
-}
-
-std::optional<Result> resultNamed(const QString& name)
-{
-    for (const auto& [value, word] : kResults)
-        if (name == QLatin1String(word))
-            return value;
-    return std::nullopt;
-}
+QString fateName(Fate fate) { return nameIn(kFates, fate); }
+std::optional<Fate> fateNamed(const QString& name) { return valueIn(kFates, name); }
+QString resultName(Result result) { return nameIn(kResults, result); }
+std::optional<Result> resultNamed(const QString& name) { return valueIn(kResults, name); }
 
 void insertPath(QJsonObject& row, const QString& key, const std::filesystem::path& path)
 {

@@ -1,8 +1,10 @@
 #pragma once
 // The one JSON form of a plan's items, and of an item with what happened to
 // it: the command line prints it and the removal history stores it.
+#include <array>
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -14,6 +16,27 @@ namespace Plan {
 
 // The words of fates and results in JSON ("trashed", "done"…), and back;
 // nothing for a word that is none of them.
+// A table of an enumeration's names in JSON: the name of a value, and the
+// value a name stands for (nothing for a name not in the table).
+template <typename E, std::size_t N>
+using NameTable = std::array<std::pair<E, const char*>, N>;
+template <typename E, std::size_t N>
+QString nameIn(const NameTable<E, N>& table, E value)
+{
+    for (const auto& [entry, name] : table)
+        if (entry == value)
+            return QString::fromLatin1(name);
+    return {};
+}
+template <typename E, std::size_t N>
+std::optional<E> valueIn(const NameTable<E, N>& table, const QString& name)
+{
+    for (const auto& [entry, word] : table)
+        if (name == QLatin1String(word))
+            return entry;
+    return std::nullopt;
+}
+
 QString fateName(Fate fate);
 std::optional<Fate> fateNamed(const QString& name);
 QString resultName(Result result);
