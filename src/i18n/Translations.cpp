@@ -1149,6 +1149,18 @@ const std::vector<TranslationRow>& translationRows()
          {"not run", "no ejecutado", "non eseguito", "non exécuté", "nicht ausgeführt", "未実行", "未执行", "لم يُنفَّذ"}},
         {"Linhas ilegíveis ignoradas no histórico: %@",
          {"Unreadable history lines skipped: %@", "Líneas ilegibles omitidas del historial: %@", "Righe illeggibili ignorate nella cronologia: %@", "Lignes illisibles ignorées dans l’historique : %@", "Übersprungene unlesbare Zeilen im Verlauf: %@", "履歴の読めない行をスキップしました：%@", "已跳过历史记录中无法读取的行：%@", "أسطر غير مقروءة تم تخطيها في السجل: %@"}},
+        // Places never touched
+        {"Informe uma pasta ou um arquivo.",
+         {"Give a folder or a file.", "Indica una carpeta o un archivo.", "Indica una cartella o un file.", "Indiquez un dossier ou un fichier.", "Gib einen Ordner oder eine Datei an.", "フォルダまたはファイルを指定してください。", "请指定一个文件夹或文件。", "حدّد مجلدًا أو ملفًا."}},
+        {"O caminho contém um caractere nulo.",
+         {"The path contains a null character.", "La ruta contiene un carácter nulo.", "Il percorso contiene un carattere nullo.", "Le chemin contient un caractère nul.", "Der Pfad enthält ein Nullzeichen.", "パスに NUL 文字が含まれています。", "路径中包含空字符。", "يحتوي المسار على محرف فارغ."}},
+        {"O caminho precisa ser absoluto.",
+         {"The path must be absolute.", "La ruta debe ser absoluta.", "Il percorso deve essere assoluto.", "Le chemin doit être absolu.", "Der Pfad muss absolut sein.", "パスは絶対パスである必要があります。", "路径必须是绝对路径。", "يجب أن يكون المسار مطلقًا."}},
+        {"O sistema de arquivos inteiro não pode ser ignorado.",
+         {"The whole file system cannot be ignored.", "No se puede ignorar todo el sistema de archivos.", "Non è possibile ignorare l’intero file system.", "Le système de fichiers entier ne peut pas être ignoré.", "Das gesamte Dateisystem kann nicht ignoriert werden.", "ファイルシステム全体を無視することはできません。", "无法忽略整个文件系统。", "لا يمكن تجاهل نظام الملفات بأكمله."}},
+        {"%ld itens ignorados",
+         {"one:%ld item ignored|other:%ld items ignored", "one:%ld elemento ignorado|other:%ld elementos ignorados", "one:%ld elemento ignorato|other:%ld elementi ignorati", "one:%ld élément ignoré|other:%ld éléments ignorés", "one:%ld Objekt ignoriert|other:%ld Objekte ignoriert", "%ld 項目を無視", "已忽略 %ld 项", "zero:لم يُتجاهل أي عنصر|one:تم تجاهل عنصر واحد|two:تم تجاهل عنصرين|few:تم تجاهل %ld عناصر|many:تم تجاهل %ld عنصرًا|other:تم تجاهل %ld عنصر"},
+         "=0:%ld itens ignorados|one:%ld item ignorado|other:%ld itens ignorados"},
     };
     return rows;
 }
