@@ -7,6 +7,7 @@
 #include "app/LargeState.h"
 #include "app/LowSpaceWatcher.h"
 #include "app/MaintenanceState.h"
+#include "app/NeverTouchState.h"
 #include "app/RemovalState.h"
 #include "app/ShellState.h"
 #include "app/StartupState.h"
@@ -15,6 +16,7 @@
 
 struct FeatureStates {
     ShellState shell{Profiles::active().traits.fullDiskAccessProbe};
+    NeverTouchState neverTouch;  // before every feature that honours it
     RemovalState removals{shell};
     JunkState junk{removals, shell};
     LargeState large{removals};
