@@ -3,6 +3,7 @@
 // depend on each other (the window and the tray panel share them; each is a
 // QML singleton). What must survive the window being closed lives here.
 #include "app/DupesState.h"
+#include "app/HistoryState.h"
 #include "app/JunkState.h"
 #include "app/LargeState.h"
 #include "app/LowSpaceWatcher.h"
@@ -24,12 +25,18 @@ struct FeatureStates {
     UninstallerState uninstaller{removals, shell};
     StartupState startup{removals, shell};
     MaintenanceState maintenance{shell};
+    HistoryState history{shell};
     LowSpaceWatcher lowSpace{LowSpaceWatcher::standardPlaces()};  // started by the program, not by tests
 
     FeatureStates()
     {
         // an uninstall may take an application's autostart entry to the Trash
         QObject::connect(&uninstaller, &UninstallerState::uninstallFinished, &startup, &StartupState::relist);
+        // a removal kept in the history shows there at once when it is open
+        QObject::connect(&removals, &RemovalState::historyKept, &history, [this] {
+            if (history.shown())
+                history.reload();
+        });
     }
     FeatureStates(const FeatureStates&) = delete;
     FeatureStates& operator=(const FeatureStates&) = delete;

@@ -74,7 +74,10 @@ void RemovalState::record(const RemovalOutcome& outcome)
 {
     record(outcome.freed, outcome.trashed);
     // Written on the pool, since it waits for the disk; quitting waits for the pool.
-    QThreadPool::globalInstance()->start([outcome] { History::keep(outcome); });
+    Background::run(this, [outcome] { return History::keep(outcome); }, [this](bool kept) {
+        if (kept)
+            emit historyKept();
+    });
 }
 
 void RemovalState::publish(const RemovalOutcome& outcome)

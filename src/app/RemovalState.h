@@ -81,6 +81,8 @@ signals:
     void busyChanged();
     void totalFreedChanged();
     void celebrateChanged();
+    // A finished removal was appended to the history file.
+    void historyKept();
 
 private:
     ShellState& shell_;

@@ -5,6 +5,7 @@
 
 #include "cli/TerminalText.h"
 #include "engines/removal/HistoryRecord.h"
+#include "engines/removal/HistoryText.h"
 #include "engines/removal/PlanText.h"
 #include "i18n/FormatLocale.h"
 #include "i18n/L.h"
@@ -18,60 +19,11 @@ namespace {
 // How many records the command shows: all the file keeps.
 constexpr int kShown = HistoryFile::Limits{}.records;
 
-QString originWord(Plan::Origin origin)
-{
-    switch (origin) {
-    case Plan::Origin::window: return L("janela");
-    case Plan::Origin::cli: return L("linha de comando");
-    }
-    return {};
-}
-
-// The feature a removal was made in, by its plan's action; the action
-// itself when it is one this version does not know.
-QString actionWord(const QString& action)
-{
-    if (action == "clean")
-        return L("Limpeza");
-    if (action == "large")
-        return L("Arquivos grandes");
-    if (action == "dupes" || action == "share")
-        return L("Duplicados");
-    if (action == "uninstall")
-        return L("Desinstalar");
-    if (action == "space")
-        return L("Espaço");
-    if (action == "startup")
-        return L("Inicialização");
-    if (action == "emptyTrash")
-        return L("Lixeira");
-    return action;
-}
-
-QString resultWord(Plan::Result result)
-{
-    switch (result) {
-    case Plan::Result::notRun: return L("não executado");
-    case Plan::Result::done: return L("feito");
-    case Plan::Result::failed: return L("falhou");
-    case Plan::Result::held: return L("retido");
-    case Plan::Result::gone: return L("já não existia");
-    }
-    return {};
-}
-
-// "12 mar. 2025 14:05": the date and the short time, in local time.
-QString whenText(const QDateTime& time)
-{
-    const QDateTime local = time.toLocalTime();
-    return Fmt::date(local) + QLatin1Char(' ') + formattingLocale().toString(local.time(), QLocale::ShortFormat);
-}
-
 void printEntry(const Context& context, const History::Entry& entry)
 {
     const Plan::Outcome& outcome = entry.outcome;
-    QString line = whenText(entry.time) + "  " + originWord(outcome.origin) + "  " + actionWord(outcome.plan.action)
-        + "  " + itemCount(qint64(outcome.plan.items.size()));
+    QString line = History::whenText(entry.time) + "  " + History::originWord(outcome.origin) + "  "
+        + History::actionWord(outcome.plan.action) + "  " + itemCount(qint64(outcome.plan.items.size()));
     if (entry.freed > 0 || entry.trashed <= 0)
         line += "  " + LF("%@ liberados", Fmt::bytes(entry.freed));
     if (entry.trashed > 0)
@@ -81,7 +33,7 @@ void printEntry(const Context& context, const History::Entry& entry)
     QStringList fates, results;
     for (std::size_t i = 0; i < outcome.plan.items.size(); ++i) {
         fates << Plan::fateWord(outcome.plan.items[i]);
-        results << resultWord(outcome.results[i].result);
+        results << History::resultWord(outcome.results[i].result);
     }
     const int fateWidth = columnWidth(fates) + 1;
     const int resultWidth = columnWidth(results) + 1;
