@@ -147,7 +147,12 @@ Way walk(UniqueFd start, const fs::path& startPath, const Names& names)
             way.missing.assign(names.begin() + long(i), names.end());
             return way;
         } else {
+            // A link opened with O_NOFOLLOW | O_DIRECTORY fails as "not a folder": say which it is.
             way.error = errno;
+            struct stat info;
+            if ((errno == ENOTDIR || errno == ELOOP)
+                && fstatat(way.folder.get(), names[i].c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+                way.error = S_ISLNK(info.st_mode) ? ELOOP : ENOTDIR;
             return way;
         }
     }
