@@ -191,16 +191,17 @@ Examined refusedWith(State state, const QString& reason)
 
 Examined examine(const Entry& entry)
 {
-    if (!Trash::isTrashEntry(entry.trashedAs) || entry.deletionDate.isEmpty())
+    const std::optional<Names> wanted = namesOf(entry.original.native());
+    if (!Trash::isTrashEntry(entry.trashedAs) || entry.deletionDate.isEmpty() || !wanted
+        || !entry.original.is_absolute())
         return refusedWith(State::refused, L("O histórico não diz o bastante sobre esta entrada da Lixeira para restaurá-la."));
     const fs::path root = entry.trashedAs.parent_path().parent_path();
     const bool inHomeTrash = root == FS::trashFolder().parent_path();
-    const std::optional<Names> wanted = namesOf(entry.original.native());
-    if (!wanted || !entry.original.is_absolute())
-        return refusedWith(State::refused, L("O histórico não diz o bastante sobre esta entrada da Lixeira para restaurá-la."));
 
     // A volume's Trash ($topdir/.Trash-$uid or $topdir/.Trash/$uid): its top
-    // folder must still be the mount of the item's file system.
+    // folder must still be on the item's file system. Unmounted, it is gone or
+    // a plain folder of the file system above; the device is asked rather than
+    // whether it is a mount's top, since a btrfs subvolume's top is not one.
     fs::path top = "/";
     UniqueFd topFolder = openRoot();
     if (!inHomeTrash) {
@@ -209,8 +210,8 @@ Examined examine(const Entry& entry)
         if (toTop.error == ELOOP)
             return refusedWith(State::refused, wayProblem(toTop));
         struct stat info;
-        if (toTop.error != 0 || !toTop.missing.empty() || !FolderFd::isMountRoot(toTop.folder.get())
-            || fstat(toTop.folder.get(), &info) != 0 || std::uint64_t(info.st_dev) != entry.device)
+        if (toTop.error != 0 || !toTop.missing.empty() || fstat(toTop.folder.get(), &info) != 0
+            || std::uint64_t(info.st_dev) != entry.device)
             return refusedWith(State::unmounted, LF("O volume em %@ não está montado.", shown(top)));
         topFolder = std::move(toTop.folder);
     }
@@ -344,8 +345,8 @@ Done restore(const Entry& entry, const std::optional<std::string>& otherName)
         return {false, L("O novo nome precisa ser um nome simples, sem “/”."), {}};
     Examined examined = examine(entry);
     const Check& check = examined.check;
-    const bool free = check.state == State::available || (check.state == State::occupied && otherName);
-    if (!free)
+    const bool mayGo = check.state == State::available || (check.state == State::occupied && otherName);
+    if (!mayGo)
         return {false, check.reason, {}};
 
     // The folders missing on the way are made (with the umask's mode), each

@@ -264,7 +264,7 @@ TEST(Restore, AVolumesTrashPutsBackBelowItsTopAndSaysWhenItIsNotMounted)
                                                   top / "docs/climbing.txt", top / "docs/later.txt"});
     const fs::path volumeTrash = top / (".Trash-" + std::to_string(getuid()));
     EXPECT_EQ(entryOf(record, 0), volumeTrash / "files/back.txt");
-    EXPECT_EQ(readFile(infoFor(entryOf(record, 0))).find("Path=docs/back.txt\n") != std::string::npos, true);
+    EXPECT_NE(readFile(infoFor(entryOf(record, 0))).find("\nPath=docs/back.txt\n"), std::string::npos);
 
     fs::remove_all(top / "docs");
     const Restore::Done back = restoreOf(record, 0);
