@@ -14,6 +14,7 @@
 #include "cli/SpaceCommands.h"
 #include "cli/StartupCommands.h"
 #include "cli/MonitorCommands.h"
+#include "cli/RestoreCommands.h"
 #include "cli/TerminalText.h"
 #include "i18n/ShownText.h"
 #include "i18n/L.h"
@@ -161,6 +162,7 @@ std::vector<Command> commands()
     add(spaceCommands());
     add(maintenanceCommands());
     add(historyCommands());
+    add(restoreCommands());
     add(monitorCommands());
     return all;
 }

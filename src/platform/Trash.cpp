@@ -192,6 +192,11 @@ int renameNoReplace(const std::string& from, const std::string& to)
 
 namespace Trash {
 
+QString deletionDateText(const QDateTime& deletedAt)
+{
+    return deletedAt.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"));
+}
+
 std::string trashInfoText(const std::string& originalPath, const QDateTime& deletedAt)
 {
     static const char* hex = "0123456789ABCDEF";
@@ -208,8 +213,7 @@ std::string trashInfoText(const std::string& originalPath, const QDateTime& dele
             encoded += hex[c & 0xF];
         }
     }
-    const std::string date = deletedAt.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toStdString();
-    return "[Trash Info]\nPath=" + encoded + "\nDeletionDate=" + date + "\n";
+    return "[Trash Info]\nPath=" + encoded + "\nDeletionDate=" + deletionDateText(deletedAt).toStdString() + "\n";
 }
 
 namespace {
@@ -295,7 +299,8 @@ MoveResult moveToTrash(const fs::path& item)
         return result;
     }
 
-    const std::string infoText = trashInfoText(pathForInfo(*place, realPath), QDateTime::currentDateTime());
+    const QDateTime now = QDateTime::currentDateTime();
+    const std::string infoText = trashInfoText(pathForInfo(*place, realPath), now);
     for (int n = 1;; ++n) {
         const std::optional<Reservation> claimed = claimName(place->root, name, infoText, n, result.error);
         if (!claimed)
@@ -304,6 +309,8 @@ MoveResult moveToTrash(const fs::path& item)
         if (error == 0) {
             result.ok = true;
             result.trashedAs = claimed->target;
+            result.deletionDate = deletionDateText(now);
+            result.originalPath = realPath;
             return result;
         }
         release(*claimed);
@@ -398,89 +405,6 @@ int openOwnFolder(int folderFd, const char* name, bool* missing = nullptr)
     return FolderFd::openOwnFolder(folderFd, name, getuid(), missing);
 }
 
-// A trash opened for reading or emptying; every descriptor checked.
-class OpenTrash {
-public:
-    // `root` is the folder holding files/ and info/.
-    explicit OpenTrash(const std::string& root)
-    {
-        // The folder holding the trash is reached by its path: links above the
-        // trash (a data folder kept on another disk) are the user's own choice.
-        const std::string holder = parentOf(root);
-        const int holderFd = open(holder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (holderFd < 0)
-            return;
-        // $topdir/.Trash/$uid: the shared .Trash must itself be a real folder with the sticky bit.
-        if (lastName(holder) == ".Trash" && lastName(root) == uidText()) {
-            const int top = open(parentOf(holder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            const int shared = top >= 0 ? openat(top, ".Trash", FolderFd::kOpenFlags) : -1;
-            struct stat info;
-            struct stat reached;
-            const bool sound = shared >= 0 && fstat(shared, &info) == 0 && S_ISDIR(info.st_mode)
-                && (info.st_mode & S_ISVTX) && fstat(holderFd, &reached) == 0
-                && reached.st_dev == info.st_dev && reached.st_ino == info.st_ino;
-            if (top >= 0)
-                close(top);
-            if (shared >= 0)
-                close(shared);
-            if (!sound) {
-                close(holderFd);
-                return;
-            }
-        }
-        root_ = openOwnFolder(holderFd, lastName(root).c_str());
-        close(holderFd);
-        if (root_ < 0)
-            return;
-        files_ = openOwnFolder(root_, "files");
-        bool noInfo = false;
-        info_ = openOwnFolder(root_, "info", &noInfo);
-        usable_ = files_ >= 0 && (info_ >= 0 || noInfo);
-    }
-    ~OpenTrash()
-    {
-        for (int fd : {root_, files_, info_})
-            if (fd >= 0)
-                close(fd);
-    }
-    OpenTrash(const OpenTrash&) = delete;
-    OpenTrash& operator=(const OpenTrash&) = delete;
-
-    bool usable() const { return usable_; }
-    int files() const { return files_; }
-
-    // The names in files/, hidden ones included.
-    std::vector<std::string> names() const
-    {
-        std::vector<std::string> list;
-        const int fd = dup(files_);
-        DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
-        if (!dir) {
-            if (fd >= 0)
-                close(fd);
-            return list;
-        }
-        rewinddir(dir);
-        while (const dirent* entry = readdir(dir))
-            if (!FolderFd::isDotOrDotDot(entry->d_name))
-                list.emplace_back(entry->d_name);
-        closedir(dir);
-        return list;
-    }
-
-    void removeInfo(const std::string& name) const
-    {
-        if (info_ >= 0)
-            unlinkat(info_, (name + kInfoSuffix).c_str(), 0);
-    }
-
-private:
-    int root_ = -1;
-    int files_ = -1;
-    int info_ = -1;
-    bool usable_ = false;
-};
-
 // The trash folder of a files/ folder's path.
 std::string rootOf(const fs::path& filesFolder)
 {
@@ -488,6 +412,73 @@ std::string rootOf(const fs::path& filesFolder)
 }
 
 } // namespace
+
+OpenTrash::OpenTrash(const std::string& root)
+{
+    const std::string holder = parentOf(root);
+    const int holderFd = open(holder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (holderFd < 0) {
+        missing_ = errno == ENOENT;
+        return;
+    }
+    // $topdir/.Trash/$uid: the shared .Trash must itself be a real folder with the sticky bit.
+    if (lastName(holder) == ".Trash" && lastName(root) == uidText()) {
+        const int top = open(parentOf(holder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int shared = top >= 0 ? openat(top, ".Trash", FolderFd::kOpenFlags) : -1;
+        struct stat info;
+        struct stat reached;
+        const bool sound = shared >= 0 && fstat(shared, &info) == 0 && S_ISDIR(info.st_mode)
+            && (info.st_mode & S_ISVTX) && fstat(holderFd, &reached) == 0
+            && reached.st_dev == info.st_dev && reached.st_ino == info.st_ino;
+        if (top >= 0)
+            close(top);
+        if (shared >= 0)
+            close(shared);
+        if (!sound) {
+            close(holderFd);
+            return;
+        }
+    }
+    root_ = openOwnFolder(holderFd, lastName(root).c_str(), &missing_);
+    close(holderFd);
+    if (root_ < 0)
+        return;
+    files_ = openOwnFolder(root_, "files");
+    bool noInfo = false;
+    info_ = openOwnFolder(root_, "info", &noInfo);
+    usable_ = files_ >= 0 && (info_ >= 0 || noInfo);
+}
+
+OpenTrash::~OpenTrash()
+{
+    for (int fd : {root_, files_, info_})
+        if (fd >= 0)
+            close(fd);
+}
+
+std::vector<std::string> OpenTrash::names() const
+{
+    std::vector<std::string> list;
+    const int fd = dup(files_);
+    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            close(fd);
+        return list;
+    }
+    rewinddir(dir);
+    while (const dirent* entry = readdir(dir))
+        if (!FolderFd::isDotOrDotDot(entry->d_name))
+            list.emplace_back(entry->d_name);
+    closedir(dir);
+    return list;
+}
+
+void OpenTrash::removeInfo(const std::string& name) const
+{
+    if (info_ >= 0)
+        unlinkat(info_, (name + kInfoSuffix).c_str(), 0);
+}
 
 SafeDelete::Result deleteEntry(const fs::path& entryInFiles)
 {

@@ -24,6 +24,11 @@ struct MoveResult {
     bool ok = false;
     std::filesystem::path trashedAs;  // the item's new place inside files/
     QString error;                    // why it failed, for the log
+    // What its .trashinfo says: the DeletionDate as written (local time,
+    // YYYY-MM-DDThh:mm:ss) and the absolute path it names (the item's folder
+    // resolved, so it can differ from the path asked for).
+    QString deletionDate;
+    std::filesystem::path originalPath;
 };
 
 // Moves the item (file, folder or link; links are moved, not followed) to the
@@ -44,6 +49,38 @@ struct Reservation {
 Reservation reserveInHomeTrash(const std::filesystem::path& item, QString& error);
 // Gives the name back after the move did not happen: removes the .trashinfo.
 void release(const Reservation& reservation);
+
+// A trash opened for reading, emptying or putting an entry back: the trash
+// folder (`root`, holding files/ and info/) is reached by its path, links
+// above it being the user's own choice; a $topdir/.Trash/$uid only when
+// $topdir/.Trash is a real folder with the sticky bit. The trash folder, its
+// files/ and its info/ are opened only as real folders of this user.
+class OpenTrash {
+public:
+    explicit OpenTrash(const std::string& root);
+    ~OpenTrash();
+    OpenTrash(const OpenTrash&) = delete;
+    OpenTrash& operator=(const OpenTrash&) = delete;
+
+    // The trash, files/ and info/ (when there is one) passed the check.
+    bool usable() const { return usable_; }
+    // Nothing at all is at `root` (an emptied-away trash, an unmounted volume).
+    bool missing() const { return missing_; }
+    int files() const { return files_; }
+    int info() const { return info_; }  // -1 when the trash has no info/
+
+    // The names in files/, hidden ones included.
+    std::vector<std::string> names() const;
+    // Removes info/NAME.trashinfo.
+    void removeInfo(const std::string& name) const;
+
+private:
+    int root_ = -1;
+    int files_ = -1;
+    int info_ = -1;
+    bool usable_ = false;
+    bool missing_ = false;
+};
 
 // Reading and emptying a trash: the trash folder, its files/ and its info/
 // must be real folders (not links) of this user, checked on the descriptors
@@ -101,6 +138,8 @@ std::filesystem::path volumeTrash(const std::filesystem::path& topdir);
 // for other volumes) and a deletion time: Path percent-encoded byte by byte
 // (unreserved characters and "/" kept), DeletionDate as YYYY-MM-DDThh:mm:ss.
 std::string trashInfoText(const std::string& originalPath, const QDateTime& deletedAt);
+// A DeletionDate as .trashinfo files write it: YYYY-MM-DDThh:mm:ss.
+QString deletionDateText(const QDateTime& deletedAt);
 
 // The files/ folders of the trashes of every mounted file system this user
 // can write to (mount tops read from `mountTable`, as /proc/self/mounts

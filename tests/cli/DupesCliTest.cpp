@@ -91,3 +91,44 @@ TEST(DupesCli, ListsGroupsAsJsonAndTrashesOnlyWithYes)
     ASSERT_EQ(jsonOf(r).array().size(), 1);
     EXPECT_EQ(jsonOf(r).array()[0].toObject()["origin"].toString(), "cli");
 }
+
+TEST(DupesCli, TrashedCopiesComeBackByTheirHistoryId)
+{
+    const fs::path root = freshFolder("dupes-cli-restore");
+    writeFile(root / "kept.txt", "same bytes");
+    writeFile(root / "copy.txt", "same bytes");
+    fs::last_write_time(root / "kept.txt", fs::file_time_type::clock::now() - std::chrono::hours(48));
+    ASSERT_EQ(runCli({"dupes", text(root), "--min", "0", "--trash", "--yes"}).status, Cli::Success);
+    ASSERT_FALSE(present(root / "copy.txt"));
+    const QString id = jsonOf(runCli({"history", "--json"})).array()[0].toObject()["id"].toString();
+    ASSERT_EQ(id.size(), 8);
+    const CliOutcome history = runCli({"history"});
+    EXPECT_TRUE(history.out.startsWith(id + "  ")) << qPrintable(history.out);
+    EXPECT_TRUE(history.out.contains("    .1 ")) << qPrintable(history.out);
+
+    // Without --yes: what would come back, nothing moved.
+    CliOutcome r = runCli({"restore", id});
+    EXPECT_EQ(r.status, Cli::Success) << qPrintable(r.err);
+    EXPECT_TRUE(r.out.contains(id + ".1")) << qPrintable(r.out);
+    EXPECT_FALSE(present(root / "copy.txt"));
+
+    // Its place taken: refused (exit 1) and left alone; --as puts it beside.
+    writeFile(root / "copy.txt", "newer");
+    r = runCli({"restore", id, "--yes"});
+    EXPECT_EQ(r.status, Cli::Failure);
+    EXPECT_EQ(readFile(root / "copy.txt"), "newer");
+    r = runCli({"--json", "restore", id + ".1", "--as", "copy (restored).txt", "--yes"});
+    ASSERT_EQ(r.status, Cli::Success) << qPrintable(r.out + r.err);
+    const QJsonObject item = jsonOf(r).object()["items"].toArray()[0].toObject();
+    EXPECT_TRUE(item["restored"].toBool());
+    EXPECT_EQ(item["restoredAt"].toString(), text(root / "copy (restored).txt"));
+    EXPECT_EQ(readFile(root / "copy (restored).txt"), "same bytes");
+
+    // Once back, it is no longer in the Trash; unknown and malformed ids.
+    EXPECT_EQ(runCli({"restore", id, "--yes"}).status, Cli::Failure);
+    EXPECT_EQ(runCli({"restore", id == "00000000" ? "00000001" : "00000000"}).status, Cli::Failure);
+    EXPECT_EQ(runCli({"restore", id + ".9"}).status, Cli::Failure);
+    for (const QStringList& args : {QStringList{"restore"}, QStringList{"restore", "not-an-id"},
+                                    QStringList{"restore", id, "--as", "a/b"}, QStringList{"restore", id, "--force"}})
+        EXPECT_EQ(runCli(args).status, Cli::BadUsage) << qPrintable(args.join(' '));
+}

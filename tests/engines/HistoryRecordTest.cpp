@@ -36,7 +36,8 @@ RemovalOutcome sampleOutcome()
     plan.items[2].admin = true;
     RemovalOutcome outcome;
     outcome.record = Plan::Outcome::of(plan, Plan::Origin::cli);
-    outcome.record->results[0] = {Plan::Result::done, {}, "/home/a/.local/share/Trash/files/caf\xe9.2.iso"};
+    outcome.record->results[0] = {Plan::Result::done, {}, "/home/a/.local/share/Trash/files/caf\xe9.2.iso",
+                                  QStringLiteral("2025-03-12T15:05:08"), "/var/home/a/caf\xe9.iso"};
     outcome.record->results[1] = {Plan::Result::gone, {}, {}};
     outcome.record->results[2] = {Plan::Result::failed, QStringLiteral("the prompt was dismissed"), {}};
     outcome.freed = 0;
@@ -49,8 +50,9 @@ RemovalOutcome sampleOutcome()
 TEST(HistoryRecord, ReadsBackWhatItWroteByteForByte)
 {
     const QDateTime when(QDate(2025, 3, 12), QTime(14, 5, 9), Qt::UTC);
-    const std::optional<History::Entry> entry = History::entryOf(sampleOutcome(), when);
+    std::optional<History::Entry> entry = History::entryOf(sampleOutcome(), when);
     ASSERT_TRUE(entry);
+    entry->id = QStringLiteral("3fa2c91e");
     const QByteArray line = QJsonDocument(History::toJson(*entry)).toJson(QJsonDocument::Compact);
     EXPECT_FALSE(line.contains('\n'));
     EXPECT_TRUE(line.contains("\"time\":\"2025-03-12T14:05:09Z\"")) << line.constData();
@@ -59,6 +61,7 @@ TEST(HistoryRecord, ReadsBackWhatItWroteByteForByte)
     const std::optional<History::Entry> back = History::fromJson(QJsonDocument::fromJson(line).object());
     ASSERT_TRUE(back);
     EXPECT_EQ(back->time, when);
+    EXPECT_EQ(back->id, "3fa2c91e");
     EXPECT_EQ(back->outcome.origin, Plan::Origin::cli);
     EXPECT_EQ(back->outcome.plan.action, "clean");
     EXPECT_EQ(back->trashed, 4096);
@@ -81,6 +84,8 @@ TEST(HistoryRecord, ReadsBackWhatItWroteByteForByte)
         EXPECT_EQ(back->outcome.results[i].result, original.record->results[i].result);
         EXPECT_EQ(back->outcome.results[i].reason, original.record->results[i].reason);
         EXPECT_EQ(back->outcome.results[i].trashedAs, original.record->results[i].trashedAs);
+        EXPECT_EQ(back->outcome.results[i].deletionDate, original.record->results[i].deletionDate);
+        EXPECT_EQ(back->outcome.results[i].trashedFrom, original.record->results[i].trashedFrom);
     }
     // the Trash move keeps the device and inode it had (beyond what a JSON number holds exactly)
     ASSERT_TRUE(back->outcome.plan.items[0].identity);

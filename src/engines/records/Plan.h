@@ -126,6 +126,11 @@ struct ItemResult {
     Result result = Result::notRun;
     QString reason;                  // why it failed or was held
     std::filesystem::path trashedAs;  // a Trash move: the entry inside the Trash's files/
+    // A Trash move: what its .trashinfo says, the DeletionDate as written and
+    // the absolute path it names (the item's real folder, which can differ
+    // from `path` when a folder on the way is a link).
+    QString deletionDate{};
+    std::filesystem::path trashedFrom{};
 };
 
 // The plan with what happened to each of its items (the same order).

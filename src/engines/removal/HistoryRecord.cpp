@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QJsonArray>
+#include <QRandomGenerator>
 
 #include "engines/removal/PlanJson.h"
 #include "platform/HistoryFile.h"
@@ -32,21 +33,39 @@ std::optional<Entry> entryOf(const RemovalOutcome& outcome, const QDateTime& fin
     return Entry{finishedAt.toUTC(), *outcome.record, outcome.freed, outcome.trashed};
 }
 
+QString newId(const QSet<QString>& taken)
+{
+    for (;;) {
+        const QString id = QStringLiteral("%1").arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
+        if (!taken.contains(id))
+            return id;
+    }
+}
+
 bool keep(const RemovalOutcome& outcome)
 {
-    const std::optional<Entry> entry = entryOf(outcome, QDateTime::currentDateTimeUtc());
-    return entry && HistoryFile::append(toJson(*entry));
+    std::optional<Entry> entry = entryOf(outcome, QDateTime::currentDateTimeUtc());
+    if (!entry)
+        return false;
+    QSet<QString> taken;
+    for (const QJsonObject& record : HistoryFile::read(HistoryFile::Limits{}.records).records)
+        taken.insert(record.value("id").toString());
+    entry->id = newId(taken);
+    return HistoryFile::append(toJson(*entry));
 }
 
 QJsonObject toJson(const Entry& entry)
 {
-    return QJsonObject{{"v", HistoryFile::kFormatVersion},
-                       {"time", entry.time.toUTC().toString(Qt::ISODate)},
-                       {"origin", originName(entry.outcome.origin)},
-                       {"action", entry.outcome.plan.action},
-                       {"items", Plan::itemsJson(entry.outcome)},
-                       {"freed", qint64(entry.freed)},
-                       {"trashed", qint64(entry.trashed)}};
+    QJsonObject object{{"v", HistoryFile::kFormatVersion},
+                      {"time", entry.time.toUTC().toString(Qt::ISODate)},
+                      {"origin", originName(entry.outcome.origin)},
+                      {"action", entry.outcome.plan.action},
+                      {"items", Plan::itemsJson(entry.outcome)},
+                      {"freed", qint64(entry.freed)},
+                      {"trashed", qint64(entry.trashed)}};
+    if (!entry.id.isEmpty())
+        object.insert("id", entry.id);
+    return object;
 }
 
 std::optional<Entry> fromJson(const QJsonObject& object)
@@ -57,6 +76,7 @@ std::optional<Entry> fromJson(const QJsonObject& object)
         || object.value("action").toString().isEmpty() || !object.value("items").isArray())
         return std::nullopt;
     Entry entry;
+    entry.id = object.value("id").toString();
     entry.time = time.toUTC();
     entry.outcome.origin = *origin;
     entry.outcome.plan.action = object.value("action").toString();

@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QJsonObject>
+#include <QSet>
 
 #include "engines/records/Plan.h"
 #include "engines/records/Removal.h"
@@ -18,6 +19,10 @@ struct Entry {
     Plan::Outcome outcome;   // the plan, each item's result, the origin
     std::int64_t freed = 0;  // deleted for good
     std::int64_t trashed = 0;  // moved to the Trash
+    // Short and unique within the history file (8 lowercase hex digits);
+    // empty for records written before records had one, which cannot be
+    // put back by id.
+    QString id{};
 };
 
 // The entry for a finished removal, or nothing when it is not history: made
@@ -25,15 +30,20 @@ struct Entry {
 // dismissed before anything ran).
 std::optional<Entry> entryOf(const RemovalOutcome& outcome, const QDateTime& finishedAt);
 
-// {v, time, origin, action, items, freed, trashed}; the items in Plan::itemsJson's form.
+// {v, id, time, origin, action, items, freed, trashed}; the items in Plan::itemsJson's form.
 QJsonObject toJson(const Entry& entry);
 // The entry back; nothing when the object is not one (another format
 // version, no action, a row that is not an item).
 std::optional<Entry> fromJson(const QJsonObject& object);
 
-// Appends the finished removal's entry (entryOf, now) to the history file;
-// false when it is not history or could not be written.
+// Appends the finished removal's entry (entryOf, now) to the history file
+// with an id no record of the file has; false when it is not history or
+// could not be written.
 bool keep(const RemovalOutcome& outcome);
+
+// A fresh record id (8 lowercase hex digits from the system's random
+// source) that is none of `taken`.
+QString newId(const QSet<QString>& taken);
 
 // The origin's word in the record ("window", "cli").
 QString originName(Plan::Origin origin);

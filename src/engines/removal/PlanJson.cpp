@@ -79,6 +79,10 @@ QJsonObject itemJson(const Item& item, const ItemResult& result)
         // trashedAs is <trash>/files/<entry>
         insertPath(row, QStringLiteral("trash"), result.trashedAs.parent_path().parent_path());
         insertPath(row, QStringLiteral("entry"), result.trashedAs.filename());
+        if (!result.deletionDate.isEmpty())
+            row.insert("deletionDate", result.deletionDate);
+        if (result.trashedFrom != item.path)
+            insertPath(row, QStringLiteral("trashedFrom"), result.trashedFrom);
         if (item.identity) {
             // As text: JSON numbers lose precision beyond 2^53.
             row.insert("device", QString::number(item.identity->device));
@@ -124,8 +128,11 @@ std::optional<ItemWithResult> itemFromJson(const QJsonObject& row)
     read.result.reason = row.value("reason").toString();
     const std::filesystem::path trash = pathAt(row, QStringLiteral("trash"));
     const std::filesystem::path entry = pathAt(row, QStringLiteral("entry"));
-    if (!trash.empty() && !entry.empty())
+    if (!trash.empty() && !entry.empty()) {
         read.result.trashedAs = trash / "files" / entry;
+        read.result.deletionDate = row.value("deletionDate").toString();
+        read.result.trashedFrom = row.contains("trashedFrom") ? pathAt(row, QStringLiteral("trashedFrom")) : item.path;
+    }
     if (row.contains("device") || row.contains("inode"))
         item.identity = Identity{row.value("device").toString().toULongLong(), row.value("inode").toString().toULongLong()};
     return read;

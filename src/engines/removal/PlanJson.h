@@ -53,8 +53,10 @@ std::filesystem::path pathAt(const QJsonObject& row, const QString& key);
 // {label, path, group, size (null when unknown), fate, tool, admin, restorable}.
 QJsonObject itemJson(const Item& item);
 // The same with {result, reason} and, for a Trash move, the Trash folder
-// (`trash`, holding files/ and info/), the entry's name in it (`entry`) and
-// the `device` and `inode` the item had.
+// (`trash`, holding files/ and info/), the entry's name in it (`entry`), the
+// `device` and `inode` the item had, the `deletionDate` its .trashinfo was
+// written with and, when its .trashinfo names another path than `path`
+// (a link on the way), that path as `trashedFrom`.
 QJsonObject itemJson(const Item& item, const ItemResult& result);
 
 // Each item of the plan (itemJson).

@@ -76,9 +76,9 @@ Admin::Action trashRemoveAction(const fs::path& entry, const Trash::FolderId& fo
 }
 
 // One target. Only what was still there when its turn came counts as freed
-// or trashed.
+// or trashed; a Trash move fills in `moveRecord` (its entry and .trashinfo).
 SafeDelete::Result removeOne(const RemovalTarget& target, std::int64_t& freed, std::int64_t& trashed,
-                             fs::path& trashedAs)
+                             Plan::ItemResult& moveRecord)
 {
     if (target.permanent) {
         const SafeDelete::Result result = Trash::isTrashEntry(target.url) ? Trash::deleteEntry(target.url)
@@ -92,7 +92,9 @@ SafeDelete::Result removeOne(const RemovalTarget& target, std::int64_t& freed, s
     const Trash::MoveResult moved = Trash::moveToTrash(target.url);
     if (moved.ok) {
         trashed += target.size;
-        trashedAs = moved.trashedAs;
+        moveRecord.trashedAs = moved.trashedAs;
+        moveRecord.deletionDate = moved.deletionDate;
+        moveRecord.trashedFrom = moved.originalPath;
         return {SafeDelete::Outcome::Removed, FailReason::None};
     }
     qWarning("Removal: %s: %s", target.url.c_str(), qPrintable(moved.error));
@@ -190,7 +192,7 @@ RemovalOutcome run(const std::vector<RemovalTarget>& targets, const Admin::Runne
                 continue;
             }
         }
-        const SafeDelete::Result removed = removeOne(target, outcome.freed, outcome.trashed, result.trashedAs);
+        const SafeDelete::Result removed = removeOne(target, outcome.freed, outcome.trashed, result);
         if (removed.gone()) {
             result.result = removed.outcome == SafeDelete::Outcome::Removed ? Plan::Result::done : Plan::Result::gone;
             continue;
