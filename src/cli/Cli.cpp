@@ -9,6 +9,7 @@
 #include "cli/JunkCommands.h"
 #include "cli/DupesCommands.h"
 #include "cli/HistoryCommands.h"
+#include "cli/IgnoreCommands.h"
 #include "cli/LargeCommands.h"
 #include "cli/MaintenanceCommands.h"
 #include "cli/SpaceCommands.h"
@@ -161,6 +162,7 @@ std::vector<Command> commands()
     add(spaceCommands());
     add(maintenanceCommands());
     add(historyCommands());
+    add(ignoreCommands());
     add(monitorCommands());
     return all;
 }

@@ -219,3 +219,27 @@ TEST(DuplicateRemoval, TheKeptCopyStaysAndEveryCopyIsCheckedRightBeforeItGoes)
     EXPECT_EQ(outcome.trashed, 80'000);
     EXPECT_FALSE(outcome.complete());
 }
+
+TEST(DuplicateScan, AnIgnoredCopyIsNeitherReadNorListedNorKept)
+{
+    const fs::path root = freshFolder("dupes-scan-never");
+    const std::string data = bytesOf(20'000, 'n');
+    writeFile(root / "oldest.bin", data);
+    writeFile(root / "b.bin", data);
+    writeFile(root / "c.bin", data);
+    writeFile(root / "ignored/d.bin", data);
+    const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(24 * 365);
+    fs::last_write_time(root / "oldest.bin", longAgo);
+    fs::last_write_time(root / "ignored/d.bin", longAgo - std::chrono::hours(24));
+
+    ScanOptions options;
+    options.walk.minBytes = 1;
+    options.walk.never = NeverTouchList({root / "oldest.bin", root / "ignored"});
+    const ScanResult result = scan(root, options, CancelFlag{});
+    EXPECT_EQ(result.ignored, 2);
+    EXPECT_EQ(result.files, 2);  // neither ignored place was taken, so neither was read
+    ASSERT_EQ(result.groups.size(), 1u);
+    const Group& group = result.groups.front();
+    ASSERT_EQ(group.copies.size(), 2u);
+    EXPECT_TRUE(copyNamed(group, "b.bin").kept || copyNamed(group, "c.bin").kept);
+}
