@@ -11,6 +11,8 @@
 #include "engines/dupes/DuplicateTicks.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
+#include "platform/NeverTouch.h"
+#include "platform/Prefs.h"
 #include "support/Fixtures.h"
 #include "support/LockHolderProcess.h"
 
@@ -242,4 +244,16 @@ TEST(DuplicateScan, AnIgnoredCopyIsNeitherReadNorListedNorKept)
     const Group& group = result.groups.front();
     ASSERT_EQ(group.copies.size(), 2u);
     EXPECT_TRUE(copyNamed(group, "b.bin").kept || copyNamed(group, "c.bin").kept);
+
+    // The copy that would go is put on the list after the search: it stays, saying why.
+    const std::vector<PlannedCopy> plan = removalPlan(result.groups);
+    ASSERT_EQ(plan.size(), 1u);
+    NeverTouch::add(*Prefs::standard(), plan.front().copy.file.path);
+    std::vector<HeldCopy> held;
+    const RemovalOutcome outcome = trashCopies(plan, {}, &held);
+    NeverTouch::remove(*Prefs::standard(), plan.front().copy.file.path);
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held.front().hold, Hold::NeverTouch);
+    EXPECT_EQ(outcome.record->results.front().reason, L("Na lista Nunca tocar"));
+    EXPECT_TRUE(fs::exists(plan.front().copy.file.path));
 }
