@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <string>
 #include <vector>
@@ -166,7 +167,7 @@ double cpuSeconds(int who)
 long long scanTotal(const Profiles::Profile& profile, const fs::path& proc)
 {
     long long sum = 0;
-    for (const JunkGroup& group : Sweeper::scanJunk(profile.junk.rules(), {}, proc))
+    for (const JunkGroup& group : Sweeper::scanJunk(profile.junk.rules(), {}, {}, proc).groups)
         sum += group.total();
     return sum;
 }
@@ -188,7 +189,7 @@ void benchSystemPart(const Profiles::Profile& profile, const fs::path& proc)
     for (int round = 0; round < kSystemRounds; ++round) {
         for (SystemJunk::Part part : SystemJunk::kParts) {
             const auto start = std::chrono::steady_clock::now();
-            catalogue.systemPart(part);
+            catalogue.systemPart(part, {});
             partTimes[std::size_t(part)].push_back(secondsSince(start));
         }
 
@@ -197,9 +198,10 @@ void benchSystemPart(const Profiles::Profile& profile, const fs::path& proc)
         alone.push_back(secondsSince(start));
 
         start = std::chrono::steady_clock::now();
-        std::vector<std::future<std::vector<JunkGroup>>> parts;
+        std::vector<std::future<JunkFound>> parts;
+        const NeverTouchList none;
         for (SystemJunk::Part part : SystemJunk::kParts)
-            parts.push_back(std::async(std::launch::async, catalogue.systemPart, part));
+            parts.push_back(std::async(std::launch::async, catalogue.systemPart, part, std::cref(none)));
         scanTotal(profile, proc);
         homeBeside.push_back(secondsSince(start));
         for (auto& part : parts)

@@ -136,7 +136,7 @@ long long runFind(const QStringList& args)
 long long scanCount()
 {
     CancelFlag flag;
-    return static_cast<long long>(Sweeper::scanLarge(kMinBytes, flag).size());
+    return static_cast<long long>(Sweeper::scanLarge(kMinBytes, flag, {}).files.size());
 }
 
 // Seconds from setting the cancel flag, `after` seconds into a scan, until
@@ -147,7 +147,7 @@ double cancelDelay(double after)
     std::atomic<bool> returned{false};
     std::chrono::steady_clock::time_point end;
     std::thread scan([&] {
-        Sweeper::scanLarge(kMinBytes, flag);
+        Sweeper::scanLarge(kMinBytes, flag, {});
         end = std::chrono::steady_clock::now();
         returned = true;
     });

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QVariantMap>
 
+#include "app/NeverTouchState.h"
 #include "app/RemovalState.h"
 #include "i18n/L.h"
 #include "i18n/ShownText.h"
@@ -40,9 +41,10 @@ QString rowId(std::size_t group, std::size_t copy) { return QString::number(grou
 
 } // namespace
 
-DupesState::DupesState(RemovalState& removals, QObject* parent)
-    : QObject(parent), OneInstance(this), removals_(removals)
+DupesState::DupesState(RemovalState& removals, NeverTouchState& never, QObject* parent)
+    : QObject(parent), OneInstance(this), removals_(removals), never_(never)
 {
+    connect(&never_, &NeverTouchState::placesChanged, this, &DupesState::honourNeverTouch);
     model_ = new RecordListModel({"rowId", "kind", "group", "size", "count", "reclaimable", "name", "folder", "path",
                                   "modified", "cost", "kept", "selected", "mayTick", "note", "refusal"},
                                  "rowId", this);
@@ -318,6 +320,7 @@ void DupesState::scanDupes()
     Dupes::ScanOptions options;
     options.walk.minBytes = min_;
     options.walk.hidden = hidden_;
+    options.walk.never = never_.list();
     const fs::path folder = searchedFolder();
     const Dupes::KeepRule rule = rule_;
     const fs::path preferred = preferred_;
@@ -346,12 +349,34 @@ void DupesState::scanDupes()
             if (result.cancelled)
                 return;  // a stopped search keeps nothing: the last list stays
             choices_.held.clear();  // the search has looked at every copy afresh
+            assign(ignoredCount_, result.ignored, &DupesState::ignoredCountChanged);
             setGroups(std::move(result.groups), result.unreadable);
             Sound::play(QStringLiteral("scan_done"));
         });
 }
 
 void DupesState::cancelDupes() { flag_->cancelled = true; }
+
+void DupesState::honourNeverTouch()
+{
+    const NeverTouchList& never = never_.list();
+    const auto covered = [&never](const Dupes::ShownCopy& shown) { return never.covers(shown.copy.file.path); };
+    int hidden = 0;
+    for (const Dupes::Group& group : groups_)
+        hidden += int(std::count_if(group.copies.begin(), group.copies.end(), covered));
+    if (hidden == 0)
+        return;
+    std::vector<Dupes::Group> left;
+    for (Dupes::Group& group : groups_) {
+        std::erase_if(group.copies, covered);
+        if (group.copies.size() >= 2)
+            left.push_back(std::move(group));
+    }
+    // a group that lost its kept copy keeps another one
+    Dupes::choose(left, rule_, preferred_);
+    setGroups(std::move(left), unreadable_);
+    assign(ignoredCount_, ignoredCount_ + hidden, &DupesState::ignoredCountChanged);
+}
 
 void DupesState::afterRemoval(const std::vector<Dupes::HeldCopy>& held)
 {

@@ -24,6 +24,8 @@
 
 class RemovalState;
 
+class NeverTouchState;
+
 class DupesState : public QObject, public OneInstance<DupesState> {
     Q_OBJECT
     QML_ELEMENT
@@ -59,9 +61,12 @@ class DupesState : public QObject, public OneInstance<DupesState> {
     Q_PROPERTY(int dupesUnreadable READ dupesUnreadable NOTIFY dupesGroupsChanged)
     Q_PROPERTY(bool dupesShareOffered READ dupesShareOffered NOTIFY dupesGroupsChanged)
     Q_PROPERTY(QVariantMap dupesPlan READ dupesPlan NOTIFY dupesPlanChanged)
+    Q_PROPERTY(int ignoredCount READ ignoredCount NOTIFY ignoredCountChanged)
 
 public:
-    explicit DupesState(RemovalState& removals, QObject* parent = nullptr);
+    DupesState(RemovalState& removals, NeverTouchState& never, QObject* parent = nullptr);
+    // How many places the never-touch list kept the last search from (and copies it hid since).
+    int ignoredCount() const { return ignoredCount_; }
 
     bool dupesScanning() const { return scanning_; }
     bool dupesScanned() const { return scanned_; }
@@ -124,6 +129,7 @@ public:
     void setGroups(std::vector<Dupes::Group> groups, int unreadable);
 
 signals:
+    void ignoredCountChanged();
     void dupesScanningChanged();
     void dupesProgressChanged();
     void dupesFolderChanged();
@@ -133,6 +139,10 @@ signals:
 
 private:
     RemovalState& removals_;
+    NeverTouchState& never_;
+    int ignoredCount_ = 0;
+    // A place added to the never-touch list: the copies it covers leave their groups at once, counted.
+    void honourNeverTouch();
     std::vector<Dupes::Group> groups_;
     int unreadable_ = 0;
     bool scanning_ = false;

@@ -17,12 +17,12 @@
 
 struct FeatureStates {
     ShellState shell{Profiles::active().traits.fullDiskAccessProbe};
-    NeverTouchState neverTouch;  // before every feature that honours it
+    NeverTouchState neverTouch{nullptr};  // before every feature that honours it
     RemovalState removals{shell};
-    JunkState junk{removals, shell};
-    LargeState large{removals};
-    DupesState dupes{removals};
-    UninstallerState uninstaller{removals, shell};
+    JunkState junk{removals, shell, neverTouch};
+    LargeState large{removals, neverTouch};
+    DupesState dupes{removals, neverTouch};
+    UninstallerState uninstaller{removals, shell, neverTouch};
     StartupState startup{removals, shell};
     MaintenanceState maintenance{shell};
     HistoryState history{shell};

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QVariantMap>
 
+#include "app/NeverTouchState.h"
 #include "app/RemovalState.h"
 #include "app/ShellState.h"
 #include "engines/junk/JunkPlan.h"
@@ -34,9 +35,10 @@ std::vector<std::size_t> largestFirst(const std::vector<std::int64_t>& totals, s
     return order;
 }
 
-JunkState::JunkState(RemovalState& removals, ShellState& shell, QObject* parent)
-    : QObject(parent), OneInstance(this), removals_(removals), shell_(shell)
+JunkState::JunkState(RemovalState& removals, ShellState& shell, NeverTouchState& never, QObject* parent)
+    : QObject(parent), OneInstance(this), removals_(removals), shell_(shell), never_(never)
 {
+    connect(&never_, &NeverTouchState::placesChanged, this, &JunkState::honourNeverTouch);
     junkGroupModel_ = new RecordListModel(
         {"groupId", "title", "detail", "symbol", "permanent", "admin", "held", "sizeKnown", "total", "selectedTotal",
          "count", "allOn", "someOn", "items"},
@@ -242,6 +244,7 @@ void JunkState::scanJunk()
     const unsigned long long ticket = scanTicket_.next();
     systemEarly_.clear();
     systemPending_ = systemPart ? int(std::size(SystemJunk::kParts)) : 0;
+    setIgnoredCount(0);
     // The threads only hand `state` on; it is used on the main thread.
     Sweeper::JunkScanReports reports;
     reports.progress = [self, state = this](const QString& title, std::int64_t bytes) {
@@ -251,39 +254,45 @@ void JunkState::scanJunk()
                 state->setJunkLive(state->junkLive_ + bytes);
         });
     };
-    reports.homeRead = [self, state = this](const std::vector<JunkGroup>& groups) {
-        Background::post(self, [state, groups] {
+    reports.homeRead = [self, state = this](const JunkFound& found) {
+        Background::post(self, [state, found] {
             // a short pause, so the last figure can be read before the result replaces it
-            QTimer::singleShot(400, state, [state, groups]() mutable { state->homeRead(std::move(groups)); });
+            QTimer::singleShot(400, state, [state, found]() mutable { state->homeRead(std::move(found)); });
         });
     };
-    reports.partRead = [self, state = this, ticket](const std::vector<JunkGroup>& groups) {
-        Background::post(self, [state, ticket, groups] { state->systemPartRead(ticket, groups); });
+    reports.partRead = [self, state = this, ticket](const JunkFound& found) {
+        Background::post(self, [state, ticket, found] { state->systemPartRead(ticket, found); });
     };
     // what the scan returns is what the reports already said
-    Background::run(this, [rules, systemPart, reports] { Sweeper::scanAllJunk(rules, systemPart, reports); }, [] {});
+    Background::run(
+        this, [rules, never = never_.list(), systemPart, reports] { Sweeper::scanAllJunk(rules, never, systemPart, reports); },
+        [] {});
 }
 
-void JunkState::homeRead(std::vector<JunkGroup> groups)
+void JunkState::homeRead(JunkFound found)
 {
+    std::vector<JunkGroup>& groups = found.groups;
     withUsersTicks(groups);
     for (JunkGroup& group : systemEarly_)
         groups.push_back(std::move(group));
     systemEarly_.clear();
     SystemJunk::sortGroups(groups);  // the home folder's keep their order, ahead of the system's
     setJunkGroups(std::move(groups));
+    setIgnoredCount(ignoredCount_ + found.ignored);
     setJunkScanning(false);
     setJunkScanned(true);
     emit junkSystemPendingChanged();
     Sound::play(QStringLiteral("scan_done"));
 }
 
-void JunkState::systemPartRead(unsigned long long ticket, std::vector<JunkGroup> groups)
+void JunkState::systemPartRead(unsigned long long ticket, JunkFound found)
 {
     if (!scanTicket_.isCurrent(ticket))
         return;  // a newer scan reads its own
     --systemPending_;
+    std::vector<JunkGroup>& groups = found.groups;
     withUsersTicks(groups);
+    setIgnoredCount(ignoredCount_ + found.ignored);
     if (junkScanning_) {
         for (JunkGroup& group : groups)
             systemEarly_.push_back(std::move(group));
@@ -294,6 +303,43 @@ void JunkState::systemPartRead(unsigned long long ticket, std::vector<JunkGroup>
         setJunkGroups(std::move(junkGroups_));
     }
     emit junkSystemPendingChanged();
+}
+
+void JunkState::setIgnoredCount(int count)
+{
+    assign(ignoredCount_, count, &JunkState::ignoredCountChanged);
+}
+
+void JunkState::honourNeverTouch()
+{
+    if (junkScanning_ || !junkScanned_)
+        return;  // a scan under way took the list as it was; the next one takes it as it is
+    const NeverTouchList& never = never_.list();
+    int hidden = 0;
+    bool again = false;
+    for (JunkGroup& group : junkGroups_) {
+        const auto before = group.items.size();
+        std::erase_if(group.items, [&](const JunkItem& item) {
+            if (item.url.empty() || !never.touches(item.url))
+                return false;
+            // a folder holding a place offers its other entries, and a system group is held whole: found again
+            if (group.admin || !never.covers(item.url)) {
+                again = true;
+                return false;
+            }
+            return true;
+        });
+        hidden += int(before - group.items.size());
+    }
+    if (again) {
+        rescanJunk();
+        return;
+    }
+    if (hidden == 0)
+        return;
+    std::erase_if(junkGroups_, [](const JunkGroup& group) { return group.items.empty(); });
+    setJunkGroups(std::move(junkGroups_));
+    setIgnoredCount(ignoredCount_ + hidden);
 }
 
 void JunkState::cleanJunk()

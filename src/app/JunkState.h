@@ -19,6 +19,7 @@
 #include "engines/records/Junk.h"
 #include "engines/removal/PlanMap.h"
 
+class NeverTouchState;
 class RemovalState;
 class ShellState;
 
@@ -42,9 +43,10 @@ class JunkState : public QObject, public OneInstance<JunkState> {
     Q_PROPERTY(RecordListModel* junkGroupModel READ junkGroupModel CONSTANT)
     Q_PROPERTY(QVariantList largestJunkGroups READ largestJunkGroups NOTIFY junkGroupsChanged)
     Q_PROPERTY(QVariantMap cleanPlan READ cleanPlan NOTIFY cleanPlanChanged)
+    Q_PROPERTY(int ignoredCount READ ignoredCount NOTIFY ignoredCountChanged)
 
 public:
-    JunkState(RemovalState& removals, ShellState& shell, QObject* parent = nullptr);
+    JunkState(RemovalState& removals, ShellState& shell, NeverTouchState& never, QObject* parent = nullptr);
 
     const std::vector<JunkGroup>& junkGroups() const { return junkGroups_; }
     bool junkScanning() const { return junkScanning_; }
@@ -64,6 +66,8 @@ public:
     RecordListModel* junkGroupModel() const { return junkGroupModel_; }
     // The four largest groups ({title, total}), largest first.
     QVariantList largestJunkGroups() const;
+    // How many items the never-touch list hid from the last scan (and since).
+    int ignoredCount() const { return ignoredCount_; }
 
     // Scans the profile's junk rules in the background; one scan at a time.
     Q_INVOKABLE void scanJunk();
@@ -101,11 +105,14 @@ signals:
     void junkCurrentChanged();
     void junkSystemPendingChanged();
     void cleanPlanChanged();
+    void ignoredCountChanged();
 
 private:
     RemovalState& removals_;
     ShellState& shell_;
+    NeverTouchState& never_;
     std::vector<JunkGroup> junkGroups_;
+    int ignoredCount_ = 0;
     bool junkScanning_ = false;
     bool junkScanned_ = false;
     bool cleanedSinceScan_ = false;
@@ -121,8 +128,12 @@ private:
     RememberedTicks ticks_;  // the user's ticks, kept when the groups are found again
     // The scan's groups with the user's ticks where they still hold.
     void withUsersTicks(std::vector<JunkGroup>& groups) const;
-    void systemPartRead(unsigned long long ticket, std::vector<JunkGroup> groups);
-    void homeRead(std::vector<JunkGroup> groups);
+    void systemPartRead(unsigned long long ticket, JunkFound found);
+    void homeRead(JunkFound found);
+    void setIgnoredCount(int count);
+    // A place added to the never-touch list: the rows it covers leave at once
+    // (counted); when it lies inside a row, or in a system group, the scan runs again.
+    void honourNeverTouch();
     void refreshJunkModel();
     // Drops the items whose files are gone and the system items that were
     // cleaned, then the empty groups.

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QVariantMap>
 
+#include "app/NeverTouchState.h"
 #include "app/RemovalState.h"
 #include "engines/large/LargeFiles.h"
 #include "engines/removal/Removal.h"
@@ -33,9 +34,10 @@ std::vector<std::size_t> oldestFirst(const std::vector<LargeFile>& files)
     return order;
 }
 
-LargeState::LargeState(RemovalState& removals, QObject* parent)
-    : QObject(parent), OneInstance(this), removals_(removals)
+LargeState::LargeState(RemovalState& removals, NeverTouchState& never, QObject* parent)
+    : QObject(parent), OneInstance(this), removals_(removals), never_(never)
 {
+    connect(&never_, &NeverTouchState::placesChanged, this, &LargeState::honourNeverTouch);
     const QStringList roles{"fileId", "name", "folder", "path", "size", "accessed", "selected"};
     largeFileModel_ = new RecordListModel(roles, "fileId", this);
     largeFileModelByAge_ = new RecordListModel(roles, "fileId", this);
@@ -148,27 +150,31 @@ void LargeState::scanLarge()
     setLargeScanning(true);
     setLargeProgress(0);
     setLargeFiles({});
+    assign(ignoredCount_, 0, &LargeState::ignoredCountChanged);
     Sound::play(QStringLiteral("scan_start"));
 
     const std::int64_t minBytes = largeMin_;
     const LargeWalkRules rules = Profiles::active().traits.large;
+    const NeverTouchList never = never_.list();
     const QPointer<QObject> self(this);
     // The walking threads only hand `state` on; it is used on the main thread.
     Background::run(
         this,
-        [self, state = this, flag, minBytes, rules] {
+        [self, state = this, flag, minBytes, rules, never] {
             const auto progress = [self, state, flag](int count) {
                 Background::post(self, [state, flag, count] {
                     if (state->largeFlag_ == flag)
                         state->setLargeProgress(count);
                 });
             };
-            return Sweeper::scanLarge(minBytes, *flag, progress, FS::home(), 0, rules);
+            return Sweeper::scanLarge(minBytes, *flag, never, progress, FS::home(), 0, rules);
         },
-        [this, flag, minBytes](std::vector<LargeFile> found) {
+        [this, flag, minBytes](LargeFound result) {
             if (largeFlag_ != flag)
                 return;  // a newer walk has started: this result is dropped
             listMin_ = minBytes;
+            assign(ignoredCount_, result.ignored, &LargeState::ignoredCountChanged);
+            std::vector<LargeFile>& found = result.files;
             for (LargeFile& file : found)
                 file.selected = ticks_.tickFor(FS::text(file.url), file.url, file.selected);
             setLargeFiles(std::move(found));
@@ -179,6 +185,16 @@ void LargeState::scanLarge()
 }
 
 void LargeState::cancelLarge() { largeFlag_->cancelled = true; }
+
+void LargeState::honourNeverTouch()
+{
+    const NeverTouchList& never = never_.list();
+    const auto hidden = std::erase_if(largeFiles_, [&never](const LargeFile& file) { return never.covers(file.url); });
+    if (hidden == 0)
+        return;
+    setLargeFiles(std::move(largeFiles_));
+    assign(ignoredCount_, ignoredCount_ + int(hidden), &LargeState::ignoredCountChanged);
+}
 
 Plan::Record LargeState::makePlan() const
 {

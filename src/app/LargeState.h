@@ -18,6 +18,7 @@
 #include "app/RememberedTicks.h"
 #include "engines/records/Large.h"
 
+class NeverTouchState;
 class RemovalState;
 
 // The order in which the large-file page shows files by age: oldest access
@@ -44,9 +45,10 @@ class LargeState : public QObject, public OneInstance<LargeState> {
     Q_PROPERTY(RecordListModel* largeFileModel READ largeFileModel CONSTANT)
     Q_PROPERTY(RecordListModel* largeFileModelByAge READ largeFileModelByAge CONSTANT)
     Q_PROPERTY(QVariantMap trashPlan READ trashPlan NOTIFY trashPlanChanged)
+    Q_PROPERTY(int ignoredCount READ ignoredCount NOTIFY ignoredCountChanged)
 
 public:
-    explicit LargeState(RemovalState& removals, QObject* parent = nullptr);
+    LargeState(RemovalState& removals, NeverTouchState& never, QObject* parent = nullptr);
 
     const std::vector<LargeFile>& largeFiles() const { return largeFiles_; }
     bool largeScanning() const { return largeScanning_; }
@@ -73,6 +75,8 @@ public:
     int largeCount() const { return int(shownLargeFiles().size()); }
     RecordListModel* largeFileModel() const { return largeFileModel_; }
     RecordListModel* largeFileModelByAge() const { return largeFileModelByAge_; }
+    // How many places the never-touch list kept the last walk from (and files it hid since).
+    int ignoredCount() const { return ignoredCount_; }
 
     // Starts a walk of the home folder with the current threshold, superseding
     // a running one (whose result is then dropped).
@@ -103,10 +107,13 @@ signals:
     void largeProgressChanged();
     void largeMinChanged();
     void trashPlanChanged();
+    void ignoredCountChanged();
 
 private:
     RemovalState& removals_;
+    NeverTouchState& never_;
     std::vector<LargeFile> largeFiles_;
+    int ignoredCount_ = 0;
     bool largeScanning_ = false;
     bool largeScanned_ = false;
     int largeProgress_ = 0;
@@ -119,4 +126,6 @@ private:
     RememberedTicks ticks_;  // the user's ticks, kept when the files are found again
     Plan::Record makePlan() const;
     void refreshLargeModels();
+    // A place added to the never-touch list: the files it covers leave the list at once, counted.
+    void honourNeverTouch();
 };

@@ -23,7 +23,9 @@ class NeverTouchState : public QObject, public OneInstance<NeverTouchState> {
     Q_PROPERTY(QVariantList places READ places NOTIFY placesChanged)
 
 public:
-    explicit NeverTouchState(QObject* parent = nullptr);
+    // No default constructor: QML would make a second instance of its own
+    // rather than take this one from create().
+    explicit NeverTouchState(QObject* parent);
 
     QVariantList places() const;
     // The list as the scans take it.

@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QUrl>
 
+#include "app/NeverTouchState.h"
 #include "app/RemovalState.h"
 #include "engines/removal/PlanText.h"
 #include "app/ShellState.h"
@@ -32,9 +33,11 @@ QString iconUrl(const AppInfo& app)
 
 } // namespace
 
-UninstallerState::UninstallerState(RemovalState& removals, ShellState& shell, QObject* parent)
-    : QObject(parent), OneInstance(this), removals_(removals), shell_(shell)
+UninstallerState::UninstallerState(RemovalState& removals, ShellState& shell, NeverTouchState& never,
+                                   QObject* parent)
+    : QObject(parent), OneInstance(this), removals_(removals), shell_(shell), never_(never)
 {
+    connect(&never_, &NeverTouchState::placesChanged, this, &UninstallerState::honourNeverTouch);
     appModel_ = new RecordListModel({"appId", "name", "bundleID", "version", "path", "owner", "icon", "size"}, "appId", this);
     appFileModel_ = new RecordListModel({"fileId", "name", "path", "size", "selected", "note"}, "fileId", this);
 }
@@ -228,16 +231,35 @@ void UninstallerState::selectApp(const QString& id)
     const std::vector<AppInfo> installed = apps_;
     const AppBackend apps = backend();
     // the removal plan is shown in the confirmation, so it is made now
-    using Chosen = std::pair<std::vector<JunkItem>, UninstallPlan>;
+    struct Chosen {
+        std::vector<JunkItem> files;
+        UninstallPlan plan;
+        int ignored = 0;
+    };
     Background::run(
-        this, [copy, installed, apps] { return Chosen{apps.files(copy, installed), apps.plan(copy, installed)}; },
+        this,
+        [copy, installed, apps, never = never_.list()] {
+            Chosen chosen{apps.files(copy, installed), apps.plan(copy, installed)};
+            chosen.ignored = Sweeper::honourNeverTouch(chosen.files, never);
+            return chosen;
+        },
         [this, id](Chosen chosen) {
             if (selectedApp_ != id)
                 return;  // another application was chosen meanwhile: this list is dropped
-            appPlan_ = std::move(chosen.second);
-            setAppFiles(std::move(chosen.first));
+            appPlan_ = std::move(chosen.plan);
+            assign(ignoredCount_, chosen.ignored, &UninstallerState::ignoredCountChanged);
+            setAppFiles(std::move(chosen.files));
             setAppLoading(false);
         });
+}
+
+void UninstallerState::honourNeverTouch()
+{
+    const NeverTouchList& never = never_.list();
+    const bool touched = std::any_of(appFiles_.begin(), appFiles_.end(),
+                                     [&never](const JunkItem& item) { return !item.url.empty() && never.touches(item.url); });
+    if (touched && selectedApp_ && !appLoading_)
+        selectApp(*selectedApp_);  // a leftover holding the place is offered as its other entries
 }
 
 void UninstallerState::toggleAppFile(const QString& fileId)

@@ -21,6 +21,8 @@
 class RemovalState;
 class ShellState;
 
+class NeverTouchState;
+
 class UninstallerState : public QObject, public OneInstance<UninstallerState> {
     Q_OBJECT
     QML_ELEMENT
@@ -37,9 +39,12 @@ class UninstallerState : public QObject, public OneInstance<UninstallerState> {
     Q_PROPERTY(qint64 appSelectedTotal READ appSelectedTotal NOTIFY appFilesChanged)
     Q_PROPERTY(int appSelectedCount READ appSelectedCount NOTIFY appFilesChanged)
     Q_PROPERTY(QVariantMap uninstallPlan READ uninstallPlan NOTIFY uninstallPlanChanged)
+    Q_PROPERTY(int ignoredCount READ ignoredCount NOTIFY ignoredCountChanged)
 
 public:
-    UninstallerState(RemovalState& removals, ShellState& shell, QObject* parent = nullptr);
+    UninstallerState(RemovalState& removals, ShellState& shell, NeverTouchState& never, QObject* parent = nullptr);
+    // How many of the chosen application's leftovers the never-touch list hid.
+    int ignoredCount() const { return ignoredCount_; }
 
     const std::vector<AppInfo>& apps() const { return apps_; }
     const QHash<QString, std::int64_t>& appSizes() const { return appSizes_; }
@@ -84,6 +89,7 @@ public:
     void setMayDelete(std::function<bool(const std::filesystem::path&)> test) { mayDelete_ = std::move(test); }
 
 signals:
+    void ignoredCountChanged();
     void appsChanged();
     void selectedAppChanged();
     void appFilesChanged();
@@ -95,6 +101,10 @@ signals:
 
 private:
     RemovalState& removals_;
+    NeverTouchState& never_;
+    int ignoredCount_ = 0;
+    // A place added to the never-touch list: the chosen application's files are made again.
+    void honourNeverTouch();
     ShellState& shell_;
     std::vector<AppInfo> apps_;
     bool appsListed_ = false;

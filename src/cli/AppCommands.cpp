@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "cli/IgnoreCommands.h"
 #include "cli/PlanOutput.h"
 #include "cli/TerminalText.h"
 #include "engines/removal/Removal.h"
@@ -135,17 +136,19 @@ struct ChosenApp {
     std::vector<AppInfo> apps;
     AppInfo app;
     std::vector<JunkItem> files;
+    int ignored = 0;  // leftovers the never-touch list hid
 };
 
 std::optional<ChosenApp> chooseApp(Context& context, int& status)
 {
-    ChosenApp chosen{backend(), {}, {}, {}};
+    ChosenApp chosen{backend(), {}, {}, {}, 0};
     chosen.apps = chosen.where.scan();
     const std::optional<AppInfo> app = oneApp(context, chosen.apps, status);
     if (!app)
         return std::nullopt;
     chosen.app = *app;
     chosen.files = chosen.where.files(chosen.app, chosen.apps);
+    chosen.ignored = Sweeper::honourNeverTouch(chosen.files, neverTouchNow());
     return chosen;
 }
 
@@ -173,7 +176,7 @@ int runLeftovers(Context& context)
     if (context.json) {
         context.printJson(QJsonObject{{"name", app.name}, {"bundleID", app.bundleID}, {"owner", ownerJson(app)},
                                       {"version", app.version}, {"path", FS::text(app.url)}, {"files", items},
-                                      {"total", qint64(total)}});
+                                      {"total", qint64(total)}, {"ignored", chosen->ignored}});
         return Success;
     }
     const int sizeWidth = columnWidth(sizes) + 2;
@@ -183,6 +186,7 @@ int runLeftovers(Context& context)
                     << (item.note.isEmpty() ? QString() : "  (" + lineSafe(item.note) + ")") << "\n";
     }
     context.out << itemCount(qint64(files.size())) << "  " << Fmt::bytes(total) << "\n";
+    printIgnored(context, chosen->ignored);
     return Success;
 }
 

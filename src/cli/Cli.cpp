@@ -9,6 +9,7 @@
 #include "cli/JunkCommands.h"
 #include "cli/DupesCommands.h"
 #include "cli/HistoryCommands.h"
+#include "cli/IgnoreCommands.h"
 #include "cli/LargeCommands.h"
 #include "cli/MaintenanceCommands.h"
 #include "cli/SpaceCommands.h"
@@ -163,6 +164,7 @@ std::vector<Command> commands()
     add(maintenanceCommands());
     add(historyCommands());
     add(restoreCommands());
+    add(ignoreCommands());
     add(monitorCommands());
     return all;
 }

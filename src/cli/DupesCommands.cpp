@@ -3,10 +3,11 @@
 #include <unistd.h>
 
 #include <QDateTime>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "cli/ArgumentBytes.h"
+#include "cli/IgnoreCommands.h"
 #include "cli/PlanOutput.h"
 #include "cli/TerminalText.h"
 #include "engines/dupes/DuplicateRemoval.h"
@@ -64,7 +65,7 @@ QString parseDupes(const QStringList& args, DupesOptions& options)
         } else if (arg == "--yes") {
             options.yes = true;
         } else if (!arg.startsWith('-') && options.folder.empty()) {
-            options.folder = fs::path(QFile::encodeName(arg).toStdString());
+            options.folder = fs::path(argumentBytes(arg));
         } else {
             return LF("argumento desconhecido “%@” para %@ (veja --help)", arg, "dupes");
         }
@@ -150,7 +151,9 @@ int runDupes(Context& context)
         context.err << "     ";
         context.err.flush();
     };
-    Dupes::ScanResult result = Dupes::scan(folder, options.scan, flag, progress);
+    Dupes::ScanOptions scanOptions = options.scan;
+    scanOptions.walk.never = neverTouchNow();
+    Dupes::ScanResult result = Dupes::scan(folder, scanOptions, flag, progress);
     if (showProgress) {
         context.err << "\r" << QString(48, ' ') << "\r";
         context.err.flush();
@@ -175,8 +178,10 @@ int runDupes(Context& context)
             context.out << (i == 0 ? "\n" : ",\n")
                         << QString::fromUtf8(QJsonDocument(dupeGroupJson(result.groups[i])).toJson(QJsonDocument::Compact));
         context.out << "\n]\n";
-    } else
+    } else {
         printGroups(context, result);
+        printIgnored(context, result.ignored);
+    }
     if (options.action != Action::List) {
         printPlan(context, plan, QString());
         context.out << L("Nada foi mudado: execute de novo com --yes para agir sobre os selecionados.") << "\n";

@@ -4,6 +4,7 @@
 
 #include <QJsonObject>
 
+#include "cli/IgnoreCommands.h"
 #include "cli/PlanOutput.h"
 #include "cli/TerminalText.h"
 #include "engines/junk/JunkPlan.h"
@@ -27,12 +28,13 @@ bool isGroupId(const QString& id)
     return catalogue.systemPart && SystemJunk::isGroupId(id);
 }
 
-// The home folder's groups, then the system's.
-std::vector<JunkGroup> scanAll()
+// The home folder's groups, then the system's, as the never-touch list lets them be offered.
+JunkFound scanAll()
 {
     const Profiles::JunkCatalogue& catalogue = Profiles::active().junk;
-    return Sweeper::scanAllJunk(catalogue.rules(), catalogue.systemPart ? Sweeper::SystemPartReader(catalogue.systemPart)
-                                                                       : Sweeper::SystemPartReader());
+    return Sweeper::scanAllJunk(catalogue.rules(), neverTouchNow(),
+                                catalogue.systemPart ? Sweeper::SystemPartReader(catalogue.systemPart)
+                                                     : Sweeper::SystemPartReader());
 }
 
 // ---- junk ----
@@ -76,11 +78,13 @@ int runJunk(Context& context)
 {
     if (!context.args.isEmpty())
         return context.usageError(LF("%@ não aceita argumentos (veja --help)", "junk"));
-    const std::vector<JunkGroup> groups = scanAll();
-    if (context.json)
-        context.printJson(junkGroupsJson(groups));
-    else
-        printGroups(context, groups);
+    const JunkFound found = scanAll();
+    if (context.json) {
+        context.printJson(junkGroupsJson(found.groups));
+    } else {
+        printGroups(context, found.groups);
+        printIgnored(context, found.ignored);
+    }
     return Success;
 }
 
@@ -122,7 +126,7 @@ int runClean(Context& context)
     if (!problem.isEmpty())
         return context.usageError(problem);
 
-    const std::vector<JunkGroup> groups = scanAll();
+    const std::vector<JunkGroup> groups = scanAll().groups;
     const Plan::Record plan = Sweeper::planClean(groups, options.groups);
     if (options.dryRun || !options.yes) {
         printPlan(context, plan, L("Seria removido (execute de novo com --yes para remover):"));

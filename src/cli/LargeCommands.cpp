@@ -7,6 +7,7 @@
 
 #include <QJsonObject>
 
+#include "cli/IgnoreCommands.h"
 #include "cli/TerminalText.h"
 #include "engines/large/LargeFiles.h"
 #include "profiles/Profile.h"
@@ -67,18 +68,20 @@ int runLarge(Context& context)
 
     // Ctrl+C ends the walk at its next entry; what was found so far is still printed.
     const CancelFlag flag;
-    const std::vector<LargeFile> files =
-        Sweeper::scanLarge(minBytes, flag, showProgress ? std::function<void(int)>(progress) : std::function<void(int)>(),
+    const LargeFound found =
+        Sweeper::scanLarge(minBytes, flag, neverTouchNow(), showProgress ? std::function<void(int)>(progress) : std::function<void(int)>(),
                            FS::home(), 0, Profiles::active().traits.large);
     if (showProgress) {
         context.err << "\r" << QString(24, ' ') << "\r";
         context.err.flush();
     }
 
-    if (context.json)
-        context.printJson(largeFilesJson(files));
-    else
-        printFiles(context, files, minBytes);
+    if (context.json) {
+        context.printJson(largeFilesJson(found.files));
+    } else {
+        printFiles(context, found.files, minBytes);
+        printIgnored(context, found.ignored);
+    }
     return Success;
 }
 

@@ -2,9 +2,9 @@
 
 #include <unistd.h>
 
-#include <QFile>
 #include <QJsonArray>
 
+#include "cli/ArgumentBytes.h"
 #include "cli/TerminalText.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
@@ -28,7 +28,7 @@ int runDu(Context& context)
         } else if (gotPath) {
             return context.usageError(L("du aceita uma só pasta"));
         } else {
-            folder = FS::expand(QFile::encodeName(arg).toStdString());
+            folder = FS::expand(argumentBytes(arg));
             gotPath = true;
         }
     }

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include "cli/ArgumentBytes.h"
 #include "cli/Cli.h"
 #include "platform/Quitting.h"
 
@@ -45,5 +46,9 @@ int main(int argc, char* argv[])
     endOnSignals();
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return Cli::run(QCoreApplication::arguments().mid(1), out, err);
+    // every byte of every argument kept (a path need not be UTF-8)
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << Cli::argumentText(argv[i]);
+    return Cli::run(arguments, out, err);
 }

@@ -3,6 +3,7 @@
 // it is offered. The junk scan (Sweeper::scanJunk) reads nothing else.
 #include <vector>
 
+#include "engines/common/NeverTouchList.h"
 #include "engines/junk/SystemClean.h"
 #include "engines/records/Junk.h"
 
@@ -14,8 +15,9 @@ struct JunkCatalogue {
     const std::vector<JunkRule>& (*rules)() = nullptr;
     // One part of the system's junk outside the home folder (see
     // SystemJunk::kParts), found now, each group removed only through the
-    // administrator helper; nullptr where the profile has none.
-    std::vector<JunkGroup> (*systemPart)(SystemJunk::Part part) = nullptr;
+    // administrator helper, as the never-touch list lets it be offered;
+    // nullptr where the profile has none.
+    JunkFound (*systemPart)(SystemJunk::Part part, const NeverTouchList& never) = nullptr;
     // Cleans the chosen groups of the system's part (`offered`: every group as found).
     SystemJunk::CleanReport (*cleanSystem)(const std::vector<JunkGroup>& chosen, const std::vector<JunkGroup>& offered,
                                            const Admin::Runner& admin) = nullptr;

@@ -146,10 +146,10 @@ LinuxSystemJunkSource systemSource()
     return {places, Shell::run};
 }
 
-std::vector<JunkGroup> systemPart(SystemJunk::Part part)
+JunkFound systemPart(SystemJunk::Part part, const NeverTouchList& never)
 {
     const LinuxSystemJunkSource source = systemSource();
-    return SystemJunk::partGroups(part, source.places, SystemJunk::runTools(part, source.run));
+    return SystemJunk::partGroups(part, source.places, SystemJunk::runTools(part, source.run), never);
 }
 
 // The packages that own an application of the Apps page.

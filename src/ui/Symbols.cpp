@@ -93,6 +93,7 @@ QString materialGlyphFor(const QString& symbol)
         {"square.stack.3d.up", "layers"},
         {"textformat", "text_fields"},
         {"eye", "visibility"},
+        {"eye.slash", "visibility_off"},
         {"dock.rectangle", "dock"},
         {"chevron.forward", "chevron_right"},
         {"house", "home"},

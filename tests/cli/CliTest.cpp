@@ -11,9 +11,12 @@
 
 #include <QThread>
 
+#include "cli/ArgumentBytes.h"
 #include "cli/MonitorCommands.h"
 #include "cli/TerminalText.h"
+#include "engines/removal/PlanJson.h"
 #include "i18n/L.h"
+#include "platform/FS.h"
 #include "profiles/Profile.h"
 #include "support/Fixtures.h"
 
@@ -228,4 +231,52 @@ TEST(CliNames, DirectionControlsInANameAreShownWrittenOut)
     // JSON gives the name as it is.
     const QJsonObject json = jsonOf(runCli({"--json", "du", where})).object();
     EXPECT_EQ(json["entries"].toArray()[0].toObject()["name"].toString(), name);
+}
+
+TEST(IgnoreCommand, AddsListsAndRemovesPlacesWithOddNamesAndRelativePaths)
+{
+    namespace fs = std::filesystem;
+    const fs::path here = FS::home();
+    writeBytes(here / "odd\nname/big.bin", 3'000);
+    // relative to the current folder, through ".."
+    const fs::path walked = fs::relative(here / "odd\nname", fs::current_path()) / ".";
+    ASSERT_TRUE(walked.native().starts_with(".."));
+    const QString relative = QString::fromStdString(walked.native());
+    const fs::path odd = (fs::current_path() / walked).lexically_normal().parent_path();
+
+    CliOutcome r = runCli({"ignore", "add", relative});
+    ASSERT_EQ(r.status, Cli::Success) << qPrintable(r.err);
+    EXPECT_FALSE(r.out.contains('\n' + QStringLiteral("name")));  // the newline is written out, never a line break
+    runCli({"ignore", "add", QString::fromStdString((here / "gone").native())});
+
+    const QJsonArray list = jsonOf(runCli({"--json", "ignore", "list"})).array();
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(list[0].toObject()["path"].toString(), QString::fromStdString(odd.native()));
+    EXPECT_FALSE(list[0].toObject()["missing"].toBool());
+    EXPECT_TRUE(list[1].toObject()["missing"].toBool());
+    r = runCli({"ignore", "list"});
+    EXPECT_EQ(r.out.count('\n'), 2);
+    EXPECT_TRUE(r.out.contains(L("não existe mais")));
+
+    // the listings say what the list hid
+    EXPECT_TRUE(runCli({"large", "--min", "1"}).out.contains(LP(1, "%ld itens ignorados", 1)));
+
+    EXPECT_EQ(runCli({"ignore", "remove", relative}).status, Cli::Success);
+    EXPECT_EQ(runCli({"ignore", "remove", relative}).status, Cli::Failure);  // not listed any more
+    EXPECT_EQ(runCli({"ignore", "remove", QString::fromStdString((here / "gone").native())}).status, Cli::Success);
+    EXPECT_TRUE(jsonOf(runCli({"--json", "ignore", "list"})).array().isEmpty());
+
+    for (const QStringList& bad : {QStringList{"ignore"}, QStringList{"ignore", "add"}, QStringList{"ignore", "list", "x"},
+                                   QStringList{"ignore", "drop", "x"}})
+        EXPECT_EQ(runCli(bad).status, Cli::BadUsage) << qPrintable(bad.join(' '));
+    EXPECT_EQ(runCli({"ignore", "add", "/"}).status, Cli::Failure);
+
+    // A name that is not UTF-8 arrives as its bytes and is stored as them.
+    const std::string bad = (here / "bad\xffname").native();
+    ASSERT_EQ(runCli({"ignore", "add", Cli::argumentText(bad)}).status, Cli::Success);
+    const QJsonObject stored = jsonOf(runCli({"--json", "ignore", "list"})).array().at(0).toObject();
+    EXPECT_TRUE(stored["pathEncoded"].toBool());
+    EXPECT_EQ(Plan::pathAt(stored, "path"), fs::path(bad));
+    EXPECT_EQ(runCli({"ignore", "remove", Cli::argumentText(bad)}).status, Cli::Success);
+    EXPECT_EQ(Cli::argumentBytes(Cli::argumentText("a\xc3\x28\xed\xa0\x80é😀\xff")), "a\xc3\x28\xed\xa0\x80é😀\xff");
 }

@@ -303,3 +303,32 @@ TEST(Plist, ATextWithANulCharacterIsRefusedBeforeTheParserSeesIt)
     EXPECT_FALSE(Plist::parseDictionary(QByteArray("<plist><dict><key>k</key><string>a\0b</string></dict></plist>", 60))
                      .has_value());
 }
+
+TEST(Leftovers, TheNeverTouchListHidesLeftoversOpensTheirFoldersAndKeepsTheApplication)
+{
+    const fs::path root = freshFolder("leftovers-never");
+    writeFile(root / "Tool.app/Contents/Info.plist");
+    writeFile(root / "Config/tool/settings/mine.conf");
+    writeFile(root / "Config/tool/cache.db", std::string(5'000, 'c'));
+    writeFile(root / "Logs/tool.log");
+    const auto item = [](const fs::path& url, const QString& name) {
+        JunkItem made;
+        made.url = url;
+        made.name = name;
+        made.selected = true;
+        return made;
+    };
+    std::vector<JunkItem> files{item(root / "Tool.app", "Tool"), item(root / "Config/tool", "tool"),
+                                item(root / "Logs/tool.log", "tool.log")};
+    const NeverTouchList never({root / "Tool.app/Contents/Info.plist", root / "Config/tool/settings",
+                                root / "Logs/tool.log"});
+    EXPECT_EQ(Sweeper::honourNeverTouch(files, never), 2);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].url, root / "Tool.app");  // the application stays listed, unticked, saying why
+    EXPECT_FALSE(files[0].selected);
+    EXPECT_EQ(files[0].note, L("Na lista Nunca tocar"));
+    EXPECT_EQ(files[1].url, root / "Config/tool/cache.db");  // the folder's other entry, one level down
+    EXPECT_EQ(files[1].name, "tool/cache.db");
+    EXPECT_TRUE(files[1].selected);
+    EXPECT_GT(files[1].size, 0);
+}

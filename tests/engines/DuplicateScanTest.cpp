@@ -11,6 +11,8 @@
 #include "engines/dupes/DuplicateTicks.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
+#include "platform/NeverTouch.h"
+#include "platform/Prefs.h"
 #include "support/Fixtures.h"
 #include "support/LockHolderProcess.h"
 
@@ -218,4 +220,40 @@ TEST(DuplicateRemoval, TheKeptCopyStaysAndEveryCopyIsCheckedRightBeforeItGoes)
         EXPECT_TRUE(present(root / left)) << left;
     EXPECT_EQ(outcome.trashed, 80'000);
     EXPECT_FALSE(outcome.complete());
+}
+
+TEST(DuplicateScan, AnIgnoredCopyIsNeitherReadNorListedNorKept)
+{
+    const fs::path root = freshFolder("dupes-scan-never");
+    const std::string data = bytesOf(20'000, 'n');
+    writeFile(root / "oldest.bin", data);
+    writeFile(root / "b.bin", data);
+    writeFile(root / "c.bin", data);
+    writeFile(root / "ignored/d.bin", data);
+    const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(24 * 365);
+    fs::last_write_time(root / "oldest.bin", longAgo);
+    fs::last_write_time(root / "ignored/d.bin", longAgo - std::chrono::hours(24));
+
+    ScanOptions options;
+    options.walk.minBytes = 1;
+    options.walk.never = NeverTouchList({root / "oldest.bin", root / "ignored"});
+    const ScanResult result = scan(root, options, CancelFlag{});
+    EXPECT_EQ(result.ignored, 2);
+    EXPECT_EQ(result.files, 2);  // neither ignored place was taken, so neither was read
+    ASSERT_EQ(result.groups.size(), 1u);
+    const Group& group = result.groups.front();
+    ASSERT_EQ(group.copies.size(), 2u);
+    EXPECT_TRUE(copyNamed(group, "b.bin").kept || copyNamed(group, "c.bin").kept);
+
+    // The copy that would go is put on the list after the search: it stays, saying why.
+    const std::vector<PlannedCopy> plan = removalPlan(result.groups);
+    ASSERT_EQ(plan.size(), 1u);
+    NeverTouch::add(*Prefs::standard(), plan.front().copy.file.path);
+    std::vector<HeldCopy> held;
+    const RemovalOutcome outcome = trashCopies(plan, {}, &held);
+    NeverTouch::remove(*Prefs::standard(), plan.front().copy.file.path);
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held.front().hold, Hold::NeverTouch);
+    EXPECT_EQ(outcome.record->results.front().reason, L("Na lista Nunca tocar"));
+    EXPECT_TRUE(fs::exists(plan.front().copy.file.path));
 }

@@ -37,7 +37,7 @@ protected:
     std::vector<LargeFile> scan(std::int64_t minBytes, const std::function<void(int)>& progress = {})
     {
         CancelFlag flag;
-        return Sweeper::scanLarge(minBytes, flag, progress, home, 0, rules);
+        return Sweeper::scanLarge(minBytes, flag, {}, progress, home, 0, rules).files;
     }
 
     // What the system adds to the walk's rules (the linux profile adds nothing).
@@ -165,7 +165,7 @@ TEST_F(LargeScan, EqualSizesGoByPathAndCapMatchesFullSort)
 
     for (int workers : {1, 2, FS::kMaxSizeWorkers}) {
         CancelFlag flag;
-        EXPECT_EQ(rows(Sweeper::scanLarge(1, flag, {}, home, workers)), all) << workers << " threads";
+        EXPECT_EQ(rows(Sweeper::scanLarge(1, flag, {}, {}, home, workers).files), all) << workers << " threads";
     }
 }
 
@@ -201,11 +201,11 @@ TEST_F(LargeScan, EveryThreadCountGivesTheListOfTheSingleThreadedWalk)
 
     fs::permissions(home / "Locked", fs::perms::none);
     CancelFlag flag;
-    const std::vector<LargeFile> single = Sweeper::scanLarge(1, flag, {}, home, 1);
+    const std::vector<LargeFile> single = Sweeper::scanLarge(1, flag, {}, {}, home, 1).files;
     std::vector<std::pair<int, std::vector<LargeFile>>> shared;
     for (int round = 0; round < 2; ++round)
         for (int workers : {2, 3, FS::kMaxSizeWorkers})
-            shared.emplace_back(workers, Sweeper::scanLarge(1, flag, {}, home, workers));
+            shared.emplace_back(workers, Sweeper::scanLarge(1, flag, {}, {}, home, workers).files);
     fs::permissions(home / "Locked", fs::perms::owner_all);
 
     // The cap is full; the odd names and both names of the hard link made it;
@@ -228,9 +228,9 @@ TEST_F(LargeScan, EveryThreadCountGivesTheListOfTheSingleThreadedWalk)
     }
 
     // The small files down the deep chain, without the cap in the way.
-    const std::vector<LargeFile> small = Sweeper::scanLarge(1, flag, {}, home / "deep", 2);
+    const std::vector<LargeFile> small = Sweeper::scanLarge(1, flag, {}, {}, home / "deep", 2).files;
     EXPECT_EQ(small.size(), 11u);  // ten on the way down and one at the bottom
-    EXPECT_EQ(pathsOf(small), pathsOf(Sweeper::scanLarge(1, flag, {}, home / "deep", 1)));
+    EXPECT_EQ(pathsOf(small), pathsOf(Sweeper::scanLarge(1, flag, {}, {}, home / "deep", 1).files));
 }
 
 TEST_F(LargeScan, ProgressEveryTwoThousandAndCancelReturnsSortedPartialResult)
@@ -265,12 +265,12 @@ TEST_F(LargeScan, ProgressEveryTwoThousandAndCancelReturnsSortedPartialResult)
     CancelFlag flag;
     reports.clear();
     const std::vector<LargeFile> partial = Sweeper::scanLarge(
-        minBytes, flag,
+        minBytes, flag, {},
         [&](int count) {
             reports.push_back(count);
             flag.cancelled = true;
         },
-        home, 1);
+        home, 1).files;
     EXPECT_EQ(reports, (std::vector<int>{2000}));
     EXPECT_FALSE(partial.empty());
     EXPECT_LT(partial.size(), complete.size());
@@ -282,18 +282,18 @@ TEST_F(LargeScan, ProgressEveryTwoThousandAndCancelReturnsSortedPartialResult)
     for (int workers : {2, FS::kMaxSizeWorkers}) {
         reports.clear();
         CancelFlag whole;
-        Sweeper::scanLarge(minBytes, whole, [&](int count) { reports.push_back(count); }, home, workers);
+        Sweeper::scanLarge(minBytes, whole, {}, [&](int count) { reports.push_back(count); }, home, workers).files;
         EXPECT_EQ(reports, (std::vector<int>{2000, 4000})) << workers << " threads";
 
         reports.clear();
         CancelFlag stop;
         const std::vector<LargeFile> cut = Sweeper::scanLarge(
-            minBytes, stop,
+            minBytes, stop, {},
             [&](int count) {
                 reports.push_back(count);
                 stop.cancelled = true;
             },
-            home, workers);
+            home, workers).files;
         EXPECT_EQ(reports, (std::vector<int>{2000})) << workers << " threads";
         EXPECT_LT(cut.size(), complete.size());
         EXPECT_TRUE(largestFirst(cut));
@@ -305,7 +305,7 @@ TEST_F(LargeScan, ProgressEveryTwoThousandAndCancelReturnsSortedPartialResult)
     // A flag already set: nothing is walked at all.
     CancelFlag early;
     early.cancelled = true;
-    EXPECT_TRUE(Sweeper::scanLarge(0, early, {}, home, 2).empty());
+    EXPECT_TRUE(Sweeper::scanLarge(0, early, {}, {}, home, 2).files.empty());
 }
 
 TEST_F(LargeScan, UnreadableFoldersAndMissingHomesArePassedOver)
@@ -322,8 +322,8 @@ TEST_F(LargeScan, UnreadableFoldersAndMissingHomesArePassedOver)
     }
 
     CancelFlag flag;
-    EXPECT_TRUE(Sweeper::scanLarge(0, flag, {}, home / "missing").empty());
-    EXPECT_TRUE(Sweeper::scanLarge(0, flag, {}, home / "Open/visible.bin").empty());
+    EXPECT_TRUE(Sweeper::scanLarge(0, flag, {}, {}, home / "missing").files.empty());
+    EXPECT_TRUE(Sweeper::scanLarge(0, flag, {}, {}, home / "Open/visible.bin").files.empty());
 }
 
 TEST_F(LargeScan, AHomeReachedThroughALinkIsWalkedAndKeepsItsSpelling)
@@ -338,7 +338,7 @@ TEST_F(LargeScan, AHomeReachedThroughALinkIsWalkedAndKeepsItsSpelling)
     fs::create_directory_symlink(real, link);
 
     CancelFlag flag;
-    const std::vector<LargeFile> found = Sweeper::scanLarge(100 * kMB, flag, {}, link);
+    const std::vector<LargeFile> found = Sweeper::scanLarge(100 * kMB, flag, {}, {}, link).files;
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].url, link / "Movies/film.mkv");
 }
@@ -360,7 +360,7 @@ TEST_F(LargeScan, MountsUnderTheHomeAreNotWalked)
     // mount, whichever thread meets the mount point.
     for (int workers : {1, 2, FS::kMaxSizeWorkers}) {
         CancelFlag flag;
-        EXPECT_EQ(pathsOf(Sweeper::scanLarge(100 * kMB, flag, {}, home, workers)),
+        EXPECT_EQ(pathsOf(Sweeper::scanLarge(100 * kMB, flag, {}, {}, home, workers).files),
                   (std::set<fs::path>{home / "Documents/film.mkv", home / "outside/big.iso"}))
             << workers << " threads";
     }
@@ -375,4 +375,18 @@ TEST(LargeCount, NothingIsASentenceAndACountIsItsPluralForm)
     EXPECT_EQ(LFin(Lang::pt, "Nenhum arquivo acima de %@", "1 GB"), "Nenhum arquivo acima de 1 GB");
     EXPECT_EQ(LFin(Lang::en, "Nenhum arquivo acima de %@", "1 GB"), "No files over 1 GB");
     EXPECT_FALSE(largeCountSentence(0, "1 GB").startsWith('0'));
+}
+
+TEST_F(LargeScan, TheNeverTouchListKeepsItsFilesAndFoldersOutAndCountsThem)
+{
+    sparseFile(home / "Movies/kept.mov", 200 * kMB);
+    sparseFile(home / "Movies/ignored.mov", 200 * kMB);
+    sparseFile(home / "Movies/small-ignored.mov", 1 * kMB);  // below the threshold: nothing to hide
+    sparseFile(home / "Archive/a.iso", 300 * kMB);
+    sparseFile(home / "Archive/b.iso", 300 * kMB);
+    const NeverTouchList never({home / "Movies/ignored.mov", home / "Movies/small-ignored.mov", home / "Archive"});
+    CancelFlag flag;
+    const LargeFound found = Sweeper::scanLarge(100 * kMB, flag, never, {}, home, 0, rules);
+    EXPECT_EQ(pathsOf(found.files), std::set<fs::path>{home / "Movies/kept.mov"});
+    EXPECT_EQ(found.ignored, 2);  // the file and the folder, never entered
 }

@@ -57,7 +57,7 @@ TEST_F(LinuxJunk, EachRuleFindsItsOwnFixtureAndNothingElse)
     writeBytes(FS::trashFolder() / "old.txt", 2'000);
     writeFile(FS::trashFolder().parent_path() / "info/old.txt.trashinfo", "[Trash Info]\n");
 
-    const std::vector<JunkGroup> groups = Sweeper::scanJunk(linuxRules());
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(linuxRules(), {}).groups;
     const auto found = itemsByGroup(groups, home);
     const std::map<QString, std::set<std::string>> expected{
         {"caches", {".cache/mozilla", ".cache/fontconfig", ".var/app/org.gimp.GIMP/cache"}},
@@ -104,7 +104,7 @@ TEST_F(LinuxJunk, NoByteIsCountedInTwoGroups)
     written += writeBytes(home / ".var/app/org.example.App/cache/x", 3'000);
     written += writeBytes(home / ".local/share/xorg/Xorg.1.log", 3'000);
 
-    const std::vector<JunkGroup> groups = Sweeper::scanJunk(linuxRules());
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(linuxRules(), {}).groups;
     std::int64_t counted = 0;
     std::vector<fs::path> items;
     for (const JunkGroup& group : groups)
@@ -142,7 +142,7 @@ TEST_F(LinuxJunk, ExcludedEntriesBelongToTheirOwnRuleOnly)
         {.id = "b", .title = "B", .detail = {}, .symbol = {}, .paths = {"~/box/other"}, .children = false},
         {.id = "c", .title = "C", .detail = {}, .symbol = {}, .paths = {"~/box/*"}, .namePatterns = {"*.log"}},
     };
-    const auto found = itemsByGroup(Sweeper::scanJunk(rules), home);
+    const auto found = itemsByGroup(Sweeper::scanJunk(rules, {}).groups, home);
     EXPECT_EQ(found.at("a"), (std::set<std::string>{"box/keep", "box/other.log"}));
     EXPECT_EQ(found.at("b"), std::set<std::string>{"box/other"});
     EXPECT_EQ(found.at("c"), std::set<std::string>{"box/other.log"});
@@ -174,7 +174,7 @@ TEST_F(LinuxJunk, AnItemInUseIsListedUnselectedWithTheProgramsName)
     const Sleeper working({}, cache / "editor/state");
     ASSERT_TRUE(holding.started() && working.started());
 
-    const std::vector<JunkGroup> groups = Sweeper::scanJunk(linuxRules());
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(linuxRules(), {}).groups;
     for (const char* name : {"browser", "editor"}) {
         const JunkItem* item = itemAt(groups, cache / name);
         ASSERT_NE(item, nullptr) << name;
@@ -193,7 +193,7 @@ TEST_F(LinuxJunk, ARelativeOrEmptyCacheFolderIsIgnored)
     for (const char* value : {"", "relative/cache", "./cache"}) {
         ScopedEnv cacheHome("XDG_CACHE_HOME", value);
         EXPECT_EQ(Paths::cacheHome(), home / ".cache") << value;
-        EXPECT_NE(itemAt(Sweeper::scanJunk(linuxRules()), home / ".cache/app"), nullptr) << value;
+        EXPECT_NE(itemAt(Sweeper::scanJunk(linuxRules(), {}).groups, home / ".cache/app"), nullptr) << value;
     }
 }
 
@@ -208,7 +208,7 @@ TEST_F(LinuxJunk, ACacheFolderThatIsALinkIsResolvedAndLinksInsideStayLinks)
     fs::create_directory_symlink(real, home / "cachelink");
     ScopedEnv cacheHome("XDG_CACHE_HOME", (home / "cachelink").native());
 
-    const std::vector<JunkGroup> groups = Sweeper::scanJunk(linuxRules());
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(linuxRules(), {}).groups;
     // Items are named where the link leads, once.
     ASSERT_NE(itemAt(groups, real / "app"), nullptr);
     const JunkItem* link = itemAt(groups, real / "pointer");
@@ -227,7 +227,7 @@ TEST_F(LinuxJunk, InstallersAreFoundInTheDownloadFolderTheUserNamed)
     writeFile(Paths::configHome() / "user-dirs.dirs", "XDG_DOWNLOAD_DIR=\"$HOME/Transferências\"\n");
     writeBytes(home / "Transferências/setup.RPM", 3'000);
     writeBytes(home / "Downloads/ignored.deb", 3'000);
-    auto found = itemsByGroup(Sweeper::scanJunk(linuxRules()), home);
+    auto found = itemsByGroup(Sweeper::scanJunk(linuxRules(), {}).groups, home);
     EXPECT_EQ(found["installers"], std::set<std::string>{"Transferências/setup.RPM"});
     fs::remove(Paths::configHome() / "user-dirs.dirs");
 }
@@ -249,7 +249,7 @@ TEST_F(LinuxJunk, TheTrashOfAnotherFileSystemIsEmptiedWithItsInformation)
     const std::vector<JunkRule> rules{{.id = "trash", .title = "T", .detail = {}, .symbol = {}, .paths = {"~/.Trash"},
                                        .places = [] { return Trash::volumeTrashFolders(FS::home() / "mounts"); },
                                        .hidden = true}};
-    const std::vector<JunkGroup> groups = Sweeper::scanJunk(rules);
+    const std::vector<JunkGroup> groups = Sweeper::scanJunk(rules, {}).groups;
     const JunkItem* item = itemAt(groups, top / (".Trash-" + uid) / "files/entry");
     ASSERT_NE(item, nullptr);
     EXPECT_NE(itemAt(groups, top / ".Trash" / uid / "files/.hidden"), nullptr);
@@ -257,4 +257,49 @@ TEST_F(LinuxJunk, TheTrashOfAnotherFileSystemIsEmptiedWithItsInformation)
     EXPECT_TRUE(outcome.failures.empty());
     EXPECT_FALSE(fs::exists(top / (".Trash-" + uid) / "files/entry"));
     EXPECT_FALSE(fs::exists(top / (".Trash-" + uid) / "info/entry.trashinfo"));
+}
+
+TEST_F(LinuxJunk, TheNeverTouchListHidesItsPlacesAndOpensTheFoldersHoldingThem)
+{
+    const fs::path cache = home / ".cache";
+    // A cache holding an ignored folder: its other entries are offered one level
+    // down, and further down where an entry holds the place too.
+    writeBytes(cache / "app/keep/data", 4'000);
+    writeBytes(cache / "app/tmp/x", 4'000);
+    writeBytes(cache / "app/blob", 4'000);
+    writeBytes(cache / "deep/sub/kept/y", 4'000);
+    writeBytes(cache / "deep/sub/other", 4'000);
+    writeBytes(cache / "deep/top", 4'000);
+    writeBytes(cache / "whole/z", 4'000);
+    // A link to an ignored folder is an item of its own: the target is never walked nor removed through it.
+    const fs::path precious = home / "precious-folder-whose-name-is-long-enough-for-a-block-of-its-own";
+    writeBytes(precious / "data", 5'000);
+    fs::create_directory_symlink(precious, cache / "pointer");
+
+    const NeverTouchList never({cache / "app/keep", cache / "deep/sub/kept", cache / "whole", precious,
+                                home / "nothing-there"});
+    const JunkFound found = Sweeper::scanJunk(linuxRules(), never);
+    const auto items = itemsByGroup(found.groups, home);
+    std::set<std::string> cacheItems;
+    for (const auto& [group, paths] : items)
+        for (const std::string& path : paths)
+            if (path.starts_with(".cache/"))
+                cacheItems.insert(path);
+    EXPECT_EQ(cacheItems, (std::set<std::string>{".cache/app/blob", ".cache/app/tmp", ".cache/deep/sub/other",
+                                                 ".cache/deep/top", ".cache/pointer"}));
+    EXPECT_EQ(found.ignored, 3);  // app/keep, deep/sub/kept, whole
+    const JunkItem* opened = itemAt(found.groups, cache / "deep/sub/other");
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->name, "deep/sub/other");
+
+    // Cleaning everything offered leaves every place of the list as it was.
+    std::vector<RemovalTarget> targets;
+    for (const JunkGroup& group : found.groups)
+        for (const JunkItem& item : group.items)
+            targets.push_back({item.url, true, item.size});
+    EXPECT_TRUE(Removal::run(targets).failures.empty());
+    for (const char* kept : {".cache/app/keep/data", ".cache/deep/sub/kept/y", ".cache/whole/z"})
+        EXPECT_TRUE(fs::exists(home / kept)) << kept;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(cache / "pointer")));
+    EXPECT_TRUE(fs::exists(precious / "data"));
 }

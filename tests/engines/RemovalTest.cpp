@@ -10,6 +10,8 @@
 #include "engines/removal/Removal.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
+#include "platform/NeverTouch.h"
+#include "platform/Prefs.h"
 #include "platform/Trash.h"
 #include "support/Fixtures.h"
 
@@ -334,4 +336,33 @@ TEST(RemovalPlan, EmptyingTheTrashListsEveryEntryAndRefusesALink)
     EXPECT_FALSE(Removal::planEmptyTrash(FS::trashFolder()).refusal.isEmpty());
     fs::remove(trash);
     fs::rename(real / "Trash", trash);
+}
+
+TEST(RemovalPlan, APlaceAddedToTheNeverTouchListAfterThePlanIsHeldBack)
+{
+    const fs::path folder = freshFolder("removal-plan-never");
+    writeFile(folder / "kept.txt");
+    writeFile(folder / "holder/ignored/inside");
+    writeFile(folder / "goes.txt");
+    const Plan::Record plan = Removal::planTrash(
+        "large", "Large", {{folder / "kept.txt", false, 1}, {folder / "holder", false, 1}, {folder / "goes.txt", false, 1}});
+
+    // added between the confirmation and the click
+    for (const fs::path& place : {folder / "kept.txt", folder / "holder/ignored"})
+        NeverTouch::add(*Prefs::standard(), place);
+    const RemovalOutcome outcome = Removal::runPlan(plan, {});
+    for (const fs::path& place : {folder / "kept.txt", folder / "holder/ignored"})
+        NeverTouch::remove(*Prefs::standard(), place);
+
+    ASSERT_TRUE(outcome.record);
+    const std::vector<Plan::ItemResult>& results = outcome.record->results;
+    for (std::size_t i : {0, 1}) {
+        EXPECT_EQ(results[i].result, Plan::Result::held) << i;
+        EXPECT_EQ(results[i].reason, L("Na lista Nunca tocar")) << i;
+    }
+    EXPECT_EQ(results[2].result, Plan::Result::done);
+    EXPECT_TRUE(present(folder / "kept.txt"));
+    EXPECT_TRUE(present(folder / "holder/ignored/inside"));
+    EXPECT_FALSE(present(folder / "goes.txt"));
+    EXPECT_EQ(outcome.held.size(), 2);
 }

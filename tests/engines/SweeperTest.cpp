@@ -84,7 +84,7 @@ TEST_F(JunkScan, SystemCachesComeFirstButAreNotSelected)
     const auto safari = writeBytes(home / "Library/Caches/com.apple.Safari/data", 12'000'000);
     const auto example = writeBytes(home / "Library/Caches/com.example.app/data", 5'000'000);
 
-    const auto groups = Sweeper::scanJunk(macosRules());
+    const auto groups = Sweeper::scanJunk(macosRules(), {}).groups;
     ASSERT_EQ(ids(groups), std::vector<QString>{"caches"});
     const JunkGroup& caches = groups.front();
     ASSERT_EQ(names(caches), (std::vector<QString>{"com.apple.Safari", "com.example.app"}));
@@ -105,9 +105,9 @@ TEST_F(JunkScan, GroupsInCatalogueOrderAndTwoProgressReportsPerRule)
     writeBytes(home / "Library/Caches/thing/x", 8192);
 
     std::vector<std::pair<QString, std::int64_t>> reports;
-    const auto groups = Sweeper::scanJunk(macosRules(), [&](const QString& title, std::int64_t bytes) {
+    const auto groups = Sweeper::scanJunk(macosRules(), {}, [&](const QString& title, std::int64_t bytes) {
         reports.emplace_back(title, bytes);
-    });
+    }).groups;
     ASSERT_EQ(ids(groups), (std::vector<QString>{"caches", "logs", "dotcache", "trash"}));
     // Each rule announces itself with 0, then reports what it found, even 0.
     const auto& rules = macosRules();
@@ -131,7 +131,7 @@ TEST_F(JunkScan, OwnCachesAndEmptyEntriesAreNeverListed)
     fs::create_directories(home / "Library/Caches/bare");
     fs::create_directories(home / "Library/Developer/Xcode/DerivedData/Empty");
 
-    const auto groups = Sweeper::scanJunk(macosRules());
+    const auto groups = Sweeper::scanJunk(macosRules(), {}).groups;
     ASSERT_EQ(ids(groups), std::vector<QString>{"dotcache"});
     EXPECT_EQ(names(groups.front()), std::vector<QString>{"other"});
 }
@@ -144,7 +144,7 @@ TEST_F(JunkScan, InstallersByExtensionInAnyCaseFoldersIncluded)
     for (const auto& [name, blocks] : files)
         writeBytes(home / "Downloads" / name, blocks * 4096);
 
-    const auto groups = Sweeper::scanJunk(macosRules());
+    const auto groups = Sweeper::scanJunk(macosRules(), {}).groups;
     const JunkGroup* installers = findGroup(groups, "installers");
     ASSERT_NE(installers, nullptr);
     EXPECT_EQ(names(*installers), (std::vector<QString>{"a.DMG", "b.iso", "d.pkg"}));
@@ -164,7 +164,7 @@ TEST_F(JunkScan, HiddenEntriesAreListedOnlyInTheTrashAndDSStoreNever)
                              "Library/Logs/shown.log"})
         writeBytes(home / file, 4096);
 
-    const auto groups = Sweeper::scanJunk(macosRules());
+    const auto groups = Sweeper::scanJunk(macosRules(), {}).groups;
     ASSERT_EQ(ids(groups), (std::vector<QString>{"logs", "trash"}));
     EXPECT_EQ(names(groups[0]), std::vector<QString>{"shown.log"});
     std::vector<QString> found = names(groups[1]);
@@ -179,7 +179,7 @@ TEST_F(JunkScan, WholeFolderRulesNameTheirFolderFromHome)
     const auto derived = writeBytes(home / "Library/Developer/Xcode/DerivedData/App-abc/Build/x", 8192)
         + writeBytes(home / "Library/Developer/Xcode/DerivedData/App-abc/.hidden", 4096);
 
-    const auto groups = Sweeper::scanJunk(macosRules());
+    const auto groups = Sweeper::scanJunk(macosRules(), {}).groups;
     ASSERT_EQ(ids(groups), std::vector<QString>{"xcode"});
     const JunkGroup& xcode = groups.front();
     ASSERT_EQ(xcode.items.size(), 1u);
@@ -201,7 +201,7 @@ TEST_F(JunkScan, EqualSizesKeepTheListingOrder)
         if (child.filename() != "big")
             listing.push_back(QString::fromStdString(child.filename().string()));
 
-    const auto groups = Sweeper::scanJunk(macosRules());
+    const auto groups = Sweeper::scanJunk(macosRules(), {}).groups;
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(names(groups.front()), listing);
 }
@@ -217,7 +217,7 @@ TEST_F(JunkScan, AwkwardNamesAreListedAndSizedByTheirBytes)
         sizes.push_back(writeBytes(i == 3 ? top / "x" : top, (4 - i) * 4096));
     }
 
-    const auto groups = Sweeper::scanJunk(macosRules());
+    const auto groups = Sweeper::scanJunk(macosRules(), {}).groups;
     ASSERT_EQ(groups.size(), 1u);
     const JunkGroup& caches = groups.front();
     ASSERT_EQ(caches.items.size(), 4u);
@@ -242,7 +242,7 @@ TEST_F(JunkScan, ProtectedPlacesAreNeverOffered)
     };
     writeBytes(FS::trashFolder() / "t", 4096);
     std::vector<std::int64_t> reports;
-    const auto groups = Sweeper::scanJunk(rules, [&](const QString&, std::int64_t bytes) { reports.push_back(bytes); });
+    const auto groups = Sweeper::scanJunk(rules, {}, [&](const QString&, std::int64_t bytes) { reports.push_back(bytes); }).groups;
     EXPECT_TRUE(groups.empty());
     EXPECT_EQ(reports, (std::vector<std::int64_t>{0, 0}));
 }
@@ -252,7 +252,7 @@ TEST_F(JunkScan, MissingAndUnreadableFoldersContributeNothing)
     writeBytes(home / "Library/Caches/locked/x", 4096);
     writeBytes(home / "Library/Logs/app.log", 4096);
     fs::permissions(home / "Library/Caches", fs::perms::none);
-    const auto groups = Sweeper::scanJunk(macosRules());
+    const auto groups = Sweeper::scanJunk(macosRules(), {}).groups;
     fs::permissions(home / "Library/Caches", fs::perms::owner_all);
     if (geteuid() == 0)
         GTEST_SKIP() << "root reads every folder";
@@ -276,7 +276,7 @@ TEST_F(JunkScan, CandidatesSizedTogetherMatchEachMeasuredAlone)
     fs::create_hard_link(caches / "big/d0/f0", caches / "small0/same-file");
     writeBytes(home / ".npm/_cacache/index/x", 5000);
 
-    const auto groups = Sweeper::scanJunk(macosRules());
+    const auto groups = Sweeper::scanJunk(macosRules(), {}).groups;
     const JunkGroup* group = findGroup(groups, "caches");
     ASSERT_NE(group, nullptr);
     std::set<fs::path> listed;

@@ -565,3 +565,39 @@ TEST(SystemJunkGroups, ASnapRevisionAProgramStillRunsFromIsNeverOffered)
     const JunkGroup& snaps = *groupIn(groups, "snaps");
     EXPECT_EQ(listOf(snaps.items, &JunkItem::name), (std::vector<QString>{"firefox 126.0-2 (4259)"}));
 }
+
+TEST(SystemJunkGroups, TheNeverTouchListHidesFilesAndHoldsBackWhatAToolRemovesWhole)
+{
+    const FullRoot full;
+    const fs::path root = full.places.root;
+    // apt-get clean would take the ignored package with the whole cache; a core dump goes by itself.
+    const NeverTouchList never({root / "var/cache/apt/archives/vim_9.0_amd64.deb",
+                                root / "var/lib/systemd/coredump/core.vim.1000.2.zst"});
+    const JunkFound found = partGroups(Part::Files, full.places, full.outputs, never);
+    EXPECT_EQ(found.ignored, 1);
+    const auto findGroup = [](const std::vector<JunkGroup>& groups, const char* id) -> const JunkGroup* {
+        const auto at = std::find_if(groups.begin(), groups.end(), [id](const JunkGroup& g) { return g.id == id; });
+        return at == groups.end() ? nullptr : &*at;
+    };
+
+    const JunkGroup* cache = findGroup(found.groups, "pkgcache");
+    ASSERT_NE(cache, nullptr);
+    EXPECT_TRUE(cache->held);
+    ASSERT_FALSE(cache->items.empty());
+    for (const JunkItem& item : cache->items) {
+        EXPECT_FALSE(item.selected);
+        EXPECT_EQ(item.note, L("Contém um lugar da lista Nunca tocar"));
+    }
+    const JunkGroup* dumps = findGroup(found.groups, "coredumps");
+    ASSERT_NE(dumps, nullptr);
+    EXPECT_FALSE(dumps->held);
+    ASSERT_EQ(dumps->items.size(), 1u);
+    EXPECT_EQ(dumps->items.front().url, root / "var/lib/systemd/coredump/core.gedit.1000.1.zst");
+
+    // A clean naming the held group leaves it out and says why.
+    const Plan::Record plan = Sweeper::planClean(found.groups, {"pkgcache", "coredumps"});
+    EXPECT_EQ(plan.leftOut,
+              QStringList{cache->title + QStringLiteral(": ") + L("Contém um lugar da lista Nunca tocar")});
+    for (const Plan::Item& item : plan.items)
+        EXPECT_NE(item.group, "pkgcache");
+}

@@ -784,6 +784,54 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     dismissCelebration();
 }
 
+TEST_F(UiTest, AlwaysIgnoreFromALargeFilesRowByMouseAndByKeyboard)
+{
+    const fs::path home = FS::home();
+    for (const auto& [path, bytes] : {std::pair{"Ignore me/first.iso", 900'000'000}, {"Ignore me/second.iso", 800'000'000}})
+        sparseFile(home / path, bytes);
+    states->large.setLargeMin(500'000'000);
+    showSection("large");
+    states->large.scanLarge();
+    ASSERT_EVENTUALLY(states->large.largeScanned() && !states->large.largeScanning(), 20000);
+    const auto shownPaths = [] { return listOf(states->large.shownLargeFiles(), &LargeFile::url); };
+    ASSERT_EQ(shownPaths().front(), home / "Ignore me/first.iso");
+    settle();
+
+    // By mouse: a right click on the largest row, then "Sempre ignorar".
+    QQuickItem* box = findVisible("largeCheck-0");
+    ASSERT_NE(box, nullptr);
+    const QPointF overName = box->mapToScene(QPointF(box->width() + 80, box->height() / 2));
+    QTest::mouseClick(window, Qt::RightButton, Qt::NoModifier, overName.toPoint());
+    settle(300);
+    snap("large-row-menu");
+    click(findVisible("alwaysIgnore"));
+    settle(300);
+    EXPECT_EQ(shownPaths().front(), home / "Ignore me/second.iso");
+    EXPECT_EQ(states->large.ignoredCount(), 1);
+    EXPECT_TRUE(shows(LP(1, "%ld itens ignorados", 1)));
+
+    // By keyboard: the menu key on the focused row's box, then the menu's only row.
+    findVisible("largeCheck-0")->forceActiveFocus();
+    QTest::keyClick(window, Qt::Key_Menu);
+    settle(300);
+    ASSERT_NE(findVisible("alwaysIgnore"), nullptr);
+    QTest::keyClick(window, Qt::Key_Down);
+    QTest::keyClick(window, Qt::Key_Return);
+    settle(300);
+    EXPECT_TRUE(shownPaths().empty() || shownPaths().front() != home / "Ignore me/second.iso");
+    EXPECT_EQ(states->large.ignoredCount(), 2);
+    EXPECT_TRUE(shows(LP(2, "%ld itens ignorados", 2)));
+    snap("large-ignored");
+
+    // A new walk neither lists nor enters them, and says so.
+    states->large.scanLarge();
+    ASSERT_EVENTUALLY(states->large.largeScanned() && !states->large.largeScanning(), 20000);
+    EXPECT_EQ(states->large.ignoredCount(), 2);
+    for (const QVariant& place : states->neverTouch.places())
+        states->neverTouch.remove(place.toMap().value("key").toString());
+    fs::remove_all(home / "Ignore me");
+}
+
 TEST_F(UiTest, DuplicatesFoundGuardedAndTrashed)
 {
     // A photo folder copied twice, a download saved three times (one of them

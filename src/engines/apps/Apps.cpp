@@ -18,6 +18,40 @@
 
 namespace Sweeper {
 
+int honourNeverTouch(std::vector<JunkItem>& files, const NeverTouchList& never)
+{
+    if (never.empty() || files.empty())
+        return 0;
+    int ignored = 0;
+    std::vector<JunkItem> kept;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        JunkItem& item = files[i];
+        if (i == 0 || item.url.empty()) {
+            if (!item.url.empty() && never.touches(item.url)) {
+                item.selected = false;
+                item.note = L("Na lista Nunca tocar");
+            }
+            kept.push_back(std::move(item));
+            continue;
+        }
+        for (std::filesystem::path& part : untouchedParts(item.url, never, ignored)) {
+            if (part == item.url) {
+                kept.push_back(std::move(item));
+                break;
+            }
+            JunkItem below;
+            below.name = item.name + '/' + FS::text(part.lexically_relative(item.url));
+            below.size = FS::size(part);
+            below.selected = item.selected;
+            below.note = item.note;
+            below.url = std::move(part);
+            kept.push_back(std::move(below));
+        }
+    }
+    files = std::move(kept);
+    return ignored;
+}
+
 std::vector<std::int64_t> changeStamp(const std::vector<std::filesystem::path>& watched)
 {
     std::vector<std::int64_t> stamp;

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "engines/records/Apps.h"
+#include "engines/common/NeverTouchList.h"
 #include "engines/records/Junk.h"
 #include "engines/records/Plan.h"
 #include "engines/removal/Removal.h"
@@ -35,6 +36,15 @@ struct AppBackend {
 };
 
 namespace Sweeper {
+
+// An application's file list (its own item first, then its leftovers) as the
+// never-touch list lets it be offered: a leftover the list covers is left out,
+// one holding a place of the list is offered as its other entries (see
+// untouchedParts, each measured, named "leftover/entry", ticked as it was);
+// the application's own item that is or holds a place stays, unticked, with
+// the reason, so the application itself is not removed. Returns how many the
+// list hid.
+int honourNeverTouch(std::vector<JunkItem>& files, const NeverTouchList& never);
 
 // When each watched place was last modified (nanoseconds; -1 for one that is
 // not there): the list is read again when this differs from what it was

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include <sys/stat.h>
+
+#include "platform/FS.h"
+
 namespace {
 
 // `inner` is `outer` or lies below it, component by component ("/a/bc" is not inside "/a/b").
@@ -37,3 +41,30 @@ bool NeverTouchList::holdsInside(const std::filesystem::path& folder) const
         return place != folder && isWithin(place, folder);
     });
 }
+
+std::vector<std::filesystem::path> untouchedParts(const std::filesystem::path& place, const NeverTouchList& never,
+                                                  int& ignored)
+{
+    std::vector<std::filesystem::path> parts;
+    std::vector<std::filesystem::path> pending{place};
+    while (!pending.empty()) {
+        std::filesystem::path next = std::move(pending.back());
+        pending.pop_back();
+        if (never.covers(next)) {
+            ++ignored;
+            continue;
+        }
+        struct stat info;
+        if (!never.holdsInside(next) || lstat(next.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            parts.push_back(std::move(next));
+            continue;
+        }
+        std::vector<std::filesystem::path> children = FS::children(next, true);
+        std::sort(children.rbegin(), children.rend());  // taken from the back: in name order
+        for (std::filesystem::path& child : children)
+            if (!FS::isProtected(child))
+                pending.push_back(std::move(child));
+    }
+    return parts;
+}
+

@@ -25,3 +25,12 @@ public:
 private:
     std::vector<std::filesystem::path> m_places;
 };
+
+// What may be offered in place of `place` for the list: nothing when the list
+// covers it (counted in `ignored`); for a real folder holding a place of the
+// list, its other entries (hidden ones too, in name order), one level down
+// and further where an entry holds one too, the covered ones counted; else
+// the place itself. A link is offered as itself: its target is never entered.
+std::vector<std::filesystem::path> untouchedParts(const std::filesystem::path& place, const NeverTouchList& never,
+                                                  int& ignored);
+

@@ -1,9 +1,13 @@
 #include "engines/dupes/DuplicateRemoval.h"
 
+#include <algorithm>
+
+#include "engines/common/NeverTouchList.h"
 #include "engines/dupes/DuplicateSpace.h"
 #include "engines/removal/Removal.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
+#include "platform/NeverTouch.h"
 
 namespace fs = std::filesystem;
 
@@ -29,10 +33,19 @@ void hold(RemovalOutcome& outcome, const PlannedCopy& planned, const QString& wh
 
 // The check right before a copy goes; false, with its line and the result
 // of its `names` items of the record, when it stays.
-bool mayGo(RemovalOutcome& outcome, std::vector<HeldCopy>* heldCopies, const PlannedCopy& planned, bool compareBytes,
-           std::size_t first, std::size_t names)
+// Whether the never-touch list covers any name of the copy.
+bool neverTouched(const PlannedCopy& planned, const NeverTouchList& never)
 {
-    const Hold why = holdBeforeRemoval(planned.copy.file, planned.keeper, compareBytes);
+    return never.covers(planned.copy.file.path)
+           || std::any_of(planned.copy.otherNames.begin(), planned.copy.otherNames.end(),
+                          [&never](const std::string& name) { return never.covers(name); });
+}
+
+bool mayGo(RemovalOutcome& outcome, std::vector<HeldCopy>* heldCopies, const PlannedCopy& planned, bool compareBytes,
+           std::size_t first, std::size_t names, const NeverTouchList& never)
+{
+    const Hold why = neverTouched(planned, never) ? Hold::NeverTouch
+                                                  : holdBeforeRemoval(planned.copy.file, planned.keeper, compareBytes);
     if (why == Hold::None)
         return true;
     // The line names the kept copy where the reason is about it.
@@ -109,6 +122,8 @@ QString holdText(Hold hold)
         return L("o conteúdo não é mais o mesmo da cópia mantida");
     case Hold::Unreadable:
         return L("não pôde ser lido");
+    case Hold::NeverTouch:
+        return L("Na lista Nunca tocar");
     case Hold::None:
         break;
     }
@@ -120,12 +135,13 @@ RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Ru
 {
     RemovalOutcome outcome;
     outcome.record = Plan::Outcome::of(planRecord(plan, false));
+    const NeverTouchList never(NeverTouch::current());  // as it is now: a place added since the scan holds its copy
     std::size_t first = 0;
     for (const PlannedCopy& planned : plan) {
         const std::size_t count = 1 + planned.copy.otherNames.size();
         const std::size_t at = first;
         first += count;
-        if (!mayGo(outcome, heldCopies, planned, true, at, count))
+        if (!mayGo(outcome, heldCopies, planned, true, at, count, never))
             continue;
         // Every name of the file goes, so its space comes back.
         std::vector<RemovalTarget> names{{planned.copy.file.path, false, planned.freed}};
@@ -147,11 +163,12 @@ RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan, std::vector<Hel
 {
     RemovalOutcome outcome;
     outcome.record = Plan::Outcome::of(planRecord(plan, true));
+    const NeverTouchList never(NeverTouch::current());
     for (std::size_t i = 0; i < plan.size(); ++i) {
         const PlannedCopy& planned = plan[i];
         Plan::ItemResult& result = outcome.record->results[i];
         // The kernel compares the bytes itself and changes nothing when they differ.
-        if (!mayGo(outcome, heldCopies, planned, false, i, 1))
+        if (!mayGo(outcome, heldCopies, planned, false, i, 1, never))
             continue;
         switch (shareWith(planned.keeper, planned.copy.file.path, planned.copy.file.size)) {
         case ShareResult::Done:

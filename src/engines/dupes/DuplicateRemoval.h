@@ -43,14 +43,15 @@ struct HeldCopy {
     Hold hold = Hold::None;
 };
 
-// Checks each planned copy, then moves every name of it to the Trash through
-// the removal loop. Copies that stay are named (home-relative) with their
+// Checks each planned copy (a name on the never-touch list as the settings
+// hold it now keeps it: Hold::NeverTouch), then moves every name of it to the
+// Trash through the removal loop. Copies that stay are named (home-relative) with their
 // reason in the outcome's `held`, and listed in `heldCopies` when given. The
 // outcome's record is planRecord's with each item's result.
 RemovalOutcome trashCopies(const std::vector<PlannedCopy>& plan, const Admin::Runner& admin = Admin::run,
                            std::vector<HeldCopy>* heldCopies = nullptr);
 
-// Checks each planned copy, then has the kernel make it share its kept copy's
+// Checks each planned copy (as trashCopies does), then has the kernel make it share its kept copy's
 // data; what was given back is counted as freed. The outcome's record is
 // planRecord's with each item's result.
 RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan, std::vector<HeldCopy>* heldCopies = nullptr);

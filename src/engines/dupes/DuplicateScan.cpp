@@ -210,7 +210,7 @@ ScanResult scan(const fs::path& folder, const ScanOptions& options, const Cancel
         if (progress)
             progress({Phase::Walking, count, 0, 0});
     };
-    FileList files = walkFiles(folder, options.walk, flag, walked);
+    FileList files = walkFiles(folder, options.walk, flag, walked, &result.ignored);
     result.files = std::int64_t(files.size());
     // Hashing a warm cache is processor work: more readers than processors only take turns.
     const int readers = options.readers > 0 ? options.readers : std::clamp(int(std::thread::hardware_concurrency()), 2, 8);

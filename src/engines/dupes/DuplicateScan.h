@@ -54,6 +54,7 @@ struct ScanResult {
     std::vector<Group> groups;  // the most reclaimable first
     std::int64_t files = 0;     // files the walk took
     int unreadable = 0;         // files that could not be read (or changed) and were left out
+    int ignored = 0;            // places the never-touch list kept the walk from (WalkOptions::never)
     bool cancelled = false;     // the search was stopped: nothing was kept
 };
 

@@ -1,6 +1,7 @@
 #include "engines/dupes/DuplicateWalk.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -18,7 +19,7 @@ using namespace WalkPlaces;
 namespace Dupes {
 
 FileList walkFiles(const fs::path& folder, const WalkOptions& options, const CancelFlag& flag,
-                   const std::function<void(int)>& progress)
+                   const std::function<void(int)>& progress, int* ignored)
 {
     // A folder reached through a link is resolved once here; links below it
     // are still never followed. Results keep the folder's own spelling.
@@ -48,9 +49,21 @@ FileList walkFiles(const fs::path& folder, const WalkOptions& options, const Can
     };
     std::vector<LastFolder> last(static_cast<std::size_t>(workers));
     std::mutex reporting;
+    std::atomic<int> hidden{0};
+    // Whether the list covers the entry, by the folder's own spelling or as the walk reached it.
+    const auto neverTouched = [&](const Walker::Entry& entry) {
+        if (options.never.empty())
+            return false;
+        const fs::path path = entry.path();
+        return options.never.covers(path) || options.never.covers(fs::path(spelled(entry.folder)) / entry.name);
+    };
     const ParallelWalk::Visit visit = [&](const Walker::Entry& entry, const ParallelWalk::Place& place) {
         if ((!options.hidden && entry.isHidden()) || isSkipped(entry, skipped))
             return Walker::Step::Skip;
+        if ((entry.isDir() || (entry.isFile() && std::int64_t(entry.info.st_size) >= minBytes)) && neverTouched(entry)) {
+            ++hidden;
+            return Walker::Step::Skip;
+        }
         if (entry.isDir())
             return entry.mountRoot ? Walker::Step::Skip : Walker::Step::Enter;
         if (!entry.isFile() || std::int64_t(entry.info.st_size) < minBytes)
@@ -80,6 +93,8 @@ FileList walkFiles(const fs::path& folder, const WalkOptions& options, const Can
         return open(root.c_str(), FolderFd::kOpenFlags);
     };
     ParallelWalk::run({root}, openRoot, visit, {}, {workers, &flag.cancelled, 0});
+    if (ignored)
+        *ignored = hidden.load();
     if (flag.cancelled.load())
         return {};
     return found;

@@ -101,6 +101,7 @@ enum class Hold {
     CopyChanged,  // the copy's size or modification time moved since the scan
     Differs,      // the two files' bytes are no longer the same
     Unreadable,   // one of them cannot be read
+    NeverTouch,   // one of its names is on the never-touch list (added after the scan)
 };
 // Compares `copy` (as the scan saw it) with `kept`: both still regular files
 // of the scanned size, two different files, the copy's modification time

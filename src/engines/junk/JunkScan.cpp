@@ -15,6 +15,7 @@
 #include <QFile>
 
 #include "engines/common/Names.h"
+#include "engines/common/NeverTouchList.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
 #include "platform/Trash.h"
@@ -171,8 +172,23 @@ std::string heldPath(const fs::path& item)
     return (resolved(item.parent_path()) / item.filename()).native();
 }
 
+// Adds what the never-touch list lets a candidate offer (see untouchedParts):
+// a part below the candidate is named after it ("folder/entry").
+void addUntouched(Candidate candidate, const NeverTouchList& never, std::vector<Candidate>& offered, int& ignored)
+{
+    for (fs::path& part : untouchedParts(candidate.path, never, ignored)) {
+        if (part == candidate.path) {
+            offered.push_back(std::move(candidate));
+            return;
+        }
+        const QString below = nameText(part.lexically_relative(candidate.path).native());
+        offered.push_back({std::move(part), candidate.name + '/' + below, false});
+    }
+}
+
 // What the rule may offer in this scan, before it is sized.
-std::vector<Candidate> offeredCandidates(const JunkRule& rule, const ScanPlaces& places)
+std::vector<Candidate> offeredCandidates(const JunkRule& rule, const ScanPlaces& places, const NeverTouchList& never,
+                                         int& ignored)
 {
     std::vector<fs::path> exclude;
     for (const std::string& text : rule.exclude)
@@ -181,7 +197,7 @@ std::vector<Candidate> offeredCandidates(const JunkRule& rule, const ScanPlaces&
     std::vector<Candidate> candidates;
     for (Candidate& candidate : candidatesOf(rule, places))
         if (offered(rule, candidate, exclude))
-            candidates.push_back(std::move(candidate));
+            addUntouched(std::move(candidate), never, candidates, ignored);
     return candidates;
 }
 
@@ -231,9 +247,10 @@ bool startsSelected(const JunkRule& rule, std::string_view name)
     return rule.systemPrefix.empty() || !name.starts_with(rule.systemPrefix);
 }
 
-std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const JunkProgress& progress,
-                                const fs::path& procRoot)
+JunkFound scanJunk(const std::vector<JunkRule>& ruleList, const NeverTouchList& never, const JunkProgress& progress,
+                   const fs::path& procRoot)
 {
+    JunkFound found;
     const ScanPlaces places = scanPlaces();
     // What running programs hold, read once for the whole scan on a thread of
     // its own while the folders are measured (on the calling thread when no
@@ -255,7 +272,7 @@ std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const Jun
     std::vector<std::size_t> firstOf;       // each rule's first index in `paths`
     std::vector<std::size_t> left(ruleCount, 0);
     for (std::size_t r = 0; r < ruleCount; ++r) {
-        candidates.push_back(offeredCandidates(ruleList[r], places));
+        candidates.push_back(offeredCandidates(ruleList[r], places, never, found.ignored));
         firstOf.push_back(paths.size());
         for (const Candidate& candidate : candidates.back()) {
             paths.push_back(candidate.path);
@@ -269,13 +286,13 @@ std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const Jun
     // it found nothing, so the screen moves on). Reports come from the walking
     // threads, one at a time.
     std::vector<std::int64_t> sizes(paths.size(), 0);
-    std::vector<std::int64_t> found(ruleCount, 0);
+    std::vector<std::int64_t> bytesFound(ruleCount, 0);
     std::mutex reporting;
     std::size_t reported = 0;
     const auto reportFinishedRules = [&] {
         while (reported < ruleCount && left[reported] == 0) {
             if (progress)
-                progress(ruleList[reported].title, found[reported]);
+                progress(ruleList[reported].title, bytesFound[reported]);
             if (++reported < ruleCount && progress)
                 progress(ruleList[reported].title, 0);
         }
@@ -288,46 +305,48 @@ std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& ruleList, const Jun
                      const std::lock_guard<std::mutex> hold(reporting);
                      sizes[index] = bytes;
                      const std::size_t r = ruleOf[index];
-                     found[r] += std::max<std::int64_t>(bytes, 0);
+                     bytesFound[r] += std::max<std::int64_t>(bytes, 0);
                      --left[r];
                      reportFinishedRules();
                  });
 
     const std::vector<Processes::Holder> held = holders.get();
-    std::vector<JunkGroup> groups;
     for (std::size_t r = 0; r < ruleCount; ++r) {
         const JunkRule& rule = ruleList[r];
         std::vector<JunkItem> items = itemsOf(rule, candidates[r], sizes.data() + firstOf[r], held);
         if (items.empty())
             continue;
-        groups.push_back({rule.id, rule.title, rule.detail, rule.symbol, rule.permanent, std::move(items)});
+        found.groups.push_back({rule.id, rule.title, rule.detail, rule.symbol, rule.permanent, std::move(items)});
     }
-    return groups;
+    return found;
 }
 
-std::vector<JunkGroup> scanAllJunk(const std::vector<JunkRule>& rules, const SystemPartReader& systemPart,
-                                   const JunkScanReports& reports)
+JunkFound scanAllJunk(const std::vector<JunkRule>& rules, const NeverTouchList& never,
+                      const SystemPartReader& systemPart, const JunkScanReports& reports)
 {
-    std::vector<std::future<std::vector<JunkGroup>>> parts;
+    std::vector<std::future<JunkFound>> parts;
     if (systemPart)
         for (SystemJunk::Part part : SystemJunk::kParts)
-            parts.push_back(std::async(std::launch::async, [&systemPart, &reports, part] {
-                std::vector<JunkGroup> groups = systemPart(part);
+            parts.push_back(std::async(std::launch::async, [&systemPart, &reports, &never, part] {
+                JunkFound found = systemPart(part, never);
                 if (reports.partRead)
-                    reports.partRead(groups);
-                return groups;
+                    reports.partRead(found);
+                return found;
             }));
-    std::vector<JunkGroup> groups = scanJunk(rules, reports.progress);
+    JunkFound found = scanJunk(rules, never, reports.progress);
     if (reports.homeRead)
-        reports.homeRead(groups);
+        reports.homeRead(found);
     std::vector<JunkGroup> system;
-    for (auto& part : parts)
-        for (JunkGroup& group : part.get())
+    for (auto& part : parts) {
+        JunkFound partFound = part.get();
+        found.ignored += partFound.ignored;
+        for (JunkGroup& group : partFound.groups)
             system.push_back(std::move(group));
+    }
     SystemJunk::sortGroups(system);
     for (JunkGroup& group : system)
-        groups.push_back(std::move(group));
-    return groups;
+        found.groups.push_back(std::move(group));
+    return found;
 }
 
 std::vector<JunkGroup> chosenGroups(const std::vector<JunkGroup>& groups, const QStringList& groupIds)

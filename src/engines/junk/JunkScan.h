@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "engines/common/NeverTouchList.h"
 #include "engines/junk/SystemClean.h"
 #include "engines/records/Junk.h"
 #include "engines/removal/Removal.h"
@@ -33,29 +34,32 @@ using JunkProgress = std::function<void(const QString& ruleTitle, std::int64_t b
 // while the folders are measured: an item inside which a process of the user
 // has a file open or its working folder is listed unselected, with a note
 // naming it. A link among the entries is an item of its own (never followed).
-std::vector<JunkGroup> scanJunk(const std::vector<JunkRule>& rules, const JunkProgress& progress = {},
-                                const std::filesystem::path& procRoot = "/proc");
+// What `never` covers is never offered (each counted in JunkFound::ignored);
+// a folder holding one of its places is offered as its other entries, one
+// level down (further down where an entry holds one too), named "folder/entry".
+JunkFound scanJunk(const std::vector<JunkRule>& rules, const NeverTouchList& never, const JunkProgress& progress = {},
+                   const std::filesystem::path& procRoot = "/proc");
 
-// Reads one part of the system's junk outside the home folder.
-using SystemPartReader = std::function<std::vector<JunkGroup>(SystemJunk::Part part)>;
+// Reads one part of the system's junk outside the home folder, honouring the never-touch list.
+using SystemPartReader = std::function<JunkFound(SystemJunk::Part part, const NeverTouchList& never)>;
 
 // Who hears of a whole scan as it goes: the rules' titles and bytes (from
 // the walking threads), the home folder's groups once they are known, and
 // each of the system's parts as it answers (from the part's own thread).
 struct JunkScanReports {
     JunkProgress progress = {};
-    std::function<void(const std::vector<JunkGroup>& groups)> homeRead = {};
-    std::function<void(const std::vector<JunkGroup>& groups)> partRead = {};
+    std::function<void(const JunkFound& found)> homeRead = {};
+    std::function<void(const JunkFound& found)> partRead = {};
 };
 
 // The whole junk scan, the home folder's and the system's: every part of the
 // system (SystemJunk::kParts) is read on a thread of its own, so a slow tool
 // holds back neither the home folder's walk on the calling thread nor the
 // other parts. Returns every group once all answered: the home folder's in
-// catalogue order, then the system's in the order they are shown. Without
-// `systemPart`, the home folder's alone.
-std::vector<JunkGroup> scanAllJunk(const std::vector<JunkRule>& rules, const SystemPartReader& systemPart,
-                                   const JunkScanReports& reports = {});
+// catalogue order, then the system's in the order they are shown, with what
+// `never` hid from all of them. Without `systemPart`, the home folder's alone.
+JunkFound scanAllJunk(const std::vector<JunkRule>& rules, const NeverTouchList& never,
+                      const SystemPartReader& systemPart, const JunkScanReports& reports = {});
 
 // What a clean takes, groups in order and items in order: with no group ids
 // the ticked items of every group; with ids every item of those groups,

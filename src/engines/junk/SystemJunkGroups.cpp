@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include "engines/apps/LinuxPackageTools.h"
+#include "engines/common/NeverTouchList.h"
 #include "engines/junk/LinuxSystemJunk.h"
 #include "i18n/L.h"
 #include "platform/AdminActions.h"
@@ -225,6 +226,41 @@ void heldBy(JunkGroup& group, const LockHolder& holder)
     }
 }
 
+// Whether the helper removes the item as the one file it names (a core dump,
+// a crash report, a rotated log), not as a whole its tool decides on.
+bool removedAsFile(const JunkItem& item)
+{
+    return !item.actions.empty()
+           && std::all_of(item.actions.begin(), item.actions.end(), [](const Admin::Action& action) {
+                  return action.verb == Admin::kRemoveCoreDump || action.verb == Admin::kRemoveCrashReport
+                         || action.verb == Admin::kRemoveRotatedLog;
+              });
+}
+
+// What the never-touch list asks of a group: a file the list covers is not
+// offered (returns how many); an item a tool removes as a whole (the package
+// cache, the journal, a Snap revision, a Flatpak runtime) that is or holds a
+// place of the list holds the whole group back, every row saying why.
+int honourNeverTouch(JunkGroup& group, const NeverTouchList& never)
+{
+    if (never.empty())
+        return 0;
+    const std::size_t before = group.items.size();
+    std::erase_if(group.items,
+                  [&](const JunkItem& item) { return removedAsFile(item) && never.covers(item.url); });
+    const bool touched = std::any_of(group.items.begin(), group.items.end(), [&](const JunkItem& item) {
+        return !item.url.empty() && !removedAsFile(item) && never.touches(item.url);
+    });
+    if (touched) {
+        group.held = true;
+        for (JunkItem& item : group.items) {
+            item.selected = false;
+            item.note = L("Contém um lugar da lista Nunca tocar");
+        }
+    }
+    return int(before - group.items.size());
+}
+
 // A package tool of the scan: in the C locale with a time limit, and behind
 // the folder walks for the processor (apt-get works for seconds, and the
 // home folder's groups are listed no later for it).
@@ -306,8 +342,8 @@ ToolOutputs runTools(const ToolRunner& run)
     return all;
 }
 
-std::vector<JunkGroup> partGroups(Part part, const SystemPlaces& places, const ToolOutputs& outputs,
-                                  std::chrono::system_clock::time_point now)
+JunkFound partGroups(Part part, const SystemPlaces& places, const ToolOutputs& outputs, const NeverTouchList& never,
+                     std::chrono::system_clock::time_point now)
 {
     const fs::path& root = places.root;
     std::vector<std::optional<JunkGroup>> found;
@@ -337,16 +373,18 @@ std::vector<JunkGroup> partGroups(Part part, const SystemPlaces& places, const T
         break;
     }
 
-    std::vector<JunkGroup> groups;
+    JunkFound result;
     for (std::optional<JunkGroup>& group : found) {
         if (!group)
             continue;
         if (group->id == QLatin1String("pkgcache") || group->id == QLatin1String("autoremove"))
             if (const std::optional<LockHolder> holder = packageLockHolder(root, places.procRoot))
                 heldBy(*group, *holder);
-        groups.push_back(std::move(*group));
+        result.ignored += honourNeverTouch(*group, never);
+        if (!group->items.empty())
+            result.groups.push_back(std::move(*group));
     }
-    return groups;
+    return result;
 }
 
 std::vector<JunkGroup> systemGroups(const SystemPlaces& places, const ToolOutputs& outputs,
@@ -354,7 +392,7 @@ std::vector<JunkGroup> systemGroups(const SystemPlaces& places, const ToolOutput
 {
     std::vector<JunkGroup> groups;
     for (Part part : kParts)
-        for (JunkGroup& group : partGroups(part, places, outputs, now))
+        for (JunkGroup& group : partGroups(part, places, outputs, NeverTouchList(), now).groups)
             groups.push_back(std::move(group));
     sortGroups(groups);
     return groups;

@@ -15,6 +15,7 @@
 
 #include <QString>
 
+#include "engines/common/NeverTouchList.h"
 #include "engines/records/Junk.h"
 #include "platform/Shell.h"
 
@@ -58,9 +59,14 @@ void sortGroups(std::vector<JunkGroup>& groups);
 ToolOutputs runTools(const ToolRunner& run = Shell::run);
 ToolOutputs runTools(Part part, const ToolRunner& run);
 
-// One part's groups (see systemGroups), in the order of kGroupIds.
-std::vector<JunkGroup> partGroups(Part part, const SystemPlaces& places, const ToolOutputs& outputs,
-                                  std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+// One part's groups (see systemGroups), in the order of kGroupIds, as the
+// never-touch list lets them be offered: a core dump, crash report or rotated
+// log the list covers is left out (counted in JunkFound::ignored); a group
+// whose item a tool removes as a whole (the package cache, the journal, a Snap
+// revision, a Flatpak runtime) is or holds a place of the list is held back
+// whole (JunkGroup::held, unticked, each row noting why).
+JunkFound partGroups(Part part, const SystemPlaces& places, const ToolOutputs& outputs, const NeverTouchList& never,
+                     std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
 // The system's groups, in this order and each only where its folder or tool
 // is there and it offers something (or cannot tell how much):
@@ -77,7 +83,8 @@ std::vector<JunkGroup> partGroups(Part part, const SystemPlaces& places, const T
 //   autoremove  "Pacotes que nada usa"             each package, unticked, remove-packages
 // An item whose size cannot be learned has sizeKnown false (and size 0).
 // While a process holds the package manager's lock, the items of pkgcache
-// and autoremove are unticked with the note "Em uso por NAME".
+// and autoremove are unticked with the note "Em uso por NAME". No place is
+// never touched here (partGroups takes the list).
 std::vector<JunkGroup> systemGroups(const SystemPlaces& places, const ToolOutputs& outputs,
                                     std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 

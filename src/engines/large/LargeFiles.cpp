@@ -177,9 +177,9 @@ private:
 
 namespace Sweeper {
 
-std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
-                                 const std::function<void(int)>& progress, const fs::path& home, int workers,
-                                 const LargeWalkRules& rules)
+LargeFound scanLarge(std::int64_t minBytes, const CancelFlag& flag, const NeverTouchList& never,
+                     const std::function<void(int)>& progress, const fs::path& home, int workers,
+                     const LargeWalkRules& rules)
 {
     // A home folder reached through a link is resolved once here; links
     // below it are still never followed. Results keep the home's own spelling.
@@ -197,6 +197,14 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
         workers = FS::sizeWorkers(std::thread::hardware_concurrency());
     std::vector<LargestKept> kept(static_cast<std::size_t>(workers), LargestKept(kMaxLargeFiles));
     Examined examined(flag, progress, workers);
+    std::atomic<int> ignored{0};
+    // Whether the list covers the entry, by the home's own spelling or as the walk reached it.
+    const auto ignoredPlace = [&](const Walker::Entry& entry) {
+        if (never.empty())
+            return false;
+        const fs::path path = entry.path();
+        return never.covers(asWritten(path)) || never.covers(path);
+    };
 
     const auto consider = [&](const Walker::Entry& entry, int worker, std::int64_t size) {
         LargestKept& mine = kept[std::size_t(worker)];
@@ -209,6 +217,10 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
             return Walker::Step::Skip;
         if (!examined.count(place.worker))
             return Walker::Step::Stop;
+        if ((entry.isDir() || (entry.isFile() && std::int64_t(entry.info.st_size) >= minBytes)) && ignoredPlace(entry)) {
+            ++ignored;
+            return Walker::Step::Skip;
+        }
 
         if (entry.isDir()) {
             if (entry.mountRoot)
@@ -237,15 +249,16 @@ std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
     ParallelWalk::run({root}, openHome, visit, {}, {workers, &flag.cancelled, 0});
     examined.finish();
 
-    std::vector<LargeFile> files;
+    LargeFound result;
+    result.ignored = ignored.load();
     for (Found& found : LargestKept::take(kept, kMaxLargeFiles)) {
         LargeFile file;
         file.url = std::move(found.path);
         file.size = found.size;
         file.accessed = std::move(found.accessed);
-        files.push_back(std::move(file));
+        result.files.push_back(std::move(file));
     }
-    return files;
+    return result;
 }
 
 const std::array<LargeThreshold, 4>& largeThresholds()

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include "engines/common/NeverTouchList.h"
 #include "engines/records/Large.h"
 #include "platform/FS.h"
 
@@ -45,7 +46,9 @@ QString largeCountSentence(std::int64_t count, const QString& threshold);
 // (`rules.applicationExtension`) is never listed, any other package is one
 // entry of its whole allocated size (FS::size). A regular file counts with its
 // logical length (st_size). Links are never followed and list nothing;
-// unreadable folders and other mounts are passed over.
+// unreadable folders and other mounts are passed over. A file `never` covers is
+// not listed and a folder it covers not entered, each counted in
+// LargeFound::ignored (a file only when it reaches `minBytes`).
 // The walk runs on `workers` threads (0: as many as FS::size uses), the
 // calling thread among them. Every kLargeProgressStep examined entries
 // `progress(count)` is called, from whichever thread counted that entry (one
@@ -53,9 +56,9 @@ QString largeCountSentence(std::int64_t count, const QString& threshold);
 // also read before every entry and every folder, and once set every thread
 // ends its walk and what was found so far is returned, sorted and capped the
 // same way. Memory stays within the kept results and the walks' open folders.
-std::vector<LargeFile> scanLarge(std::int64_t minBytes, const CancelFlag& flag,
-                                 const std::function<void(int)>& progress = {},
-                                 const std::filesystem::path& home = FS::home(), int workers = 0,
-                                 const LargeWalkRules& rules = {});
+LargeFound scanLarge(std::int64_t minBytes, const CancelFlag& flag, const NeverTouchList& never,
+                     const std::function<void(int)>& progress = {},
+                     const std::filesystem::path& home = FS::home(), int workers = 0,
+                     const LargeWalkRules& rules = {});
 
 } // namespace Sweeper

@@ -95,3 +95,10 @@ struct JunkGroup {
         return sum;
     }
 };
+
+// What a junk scan, or one part of it, found: its groups, and how many items
+// the never-touch list hid from them.
+struct JunkFound {
+    std::vector<JunkGroup> groups;
+    int ignored = 0;
+};

@@ -20,6 +20,12 @@ struct LargeFile {
     bool selected = false;
 };
 
+// What one large-file walk found, and how many places the never-touch list kept it from.
+struct LargeFound {
+    std::vector<LargeFile> files;
+    int ignored = 0;
+};
+
 // Shared by the screen and one large-file scan; a fresh one for every scan.
 struct CancelFlag {
     std::atomic<bool> cancelled{false};

@@ -9,10 +9,12 @@
 
 #include <QFile>
 
+#include "engines/common/NeverTouchList.h"
 #include "i18n/L.h"
 #include "i18n/ShownText.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
+#include "platform/NeverTouch.h"
 #include "platform/Quitting.h"
 #include "platform/SafeDelete.h"
 #include "platform/Shell.h"
@@ -343,14 +345,31 @@ Plan::Record planEmptyTrash(const fs::path& filesFolder)
 
 RemovalOutcome runPlan(const Plan::Record& plan, const Admin::Runner& admin, Plan::Origin origin)
 {
-    RemovalOutcome outcome = run(targetsOf(plan), admin);
-    Plan::Outcome record = Plan::Outcome::of(plan, origin);
-    std::size_t next = 0;
+    // The never-touch list as it is now: a place added after the plan was
+    // made is held back too, and so is anything holding one.
+    const NeverTouchList never(NeverTouch::current());
+    const QString neverReason = L("Na lista Nunca tocar");
+    std::vector<RemovalTarget> targets;
+    std::vector<std::size_t> targetItems;  // the plan item of each target
+    std::vector<std::size_t> neverItems;   // the plan items the list holds back
     for (std::size_t i = 0; i < plan.items.size(); ++i) {
         const Plan::Item& item = plan.items[i];
-        if (!item.admin && !item.path.empty()
-            && (item.fate == Plan::Fate::deleted || item.fate == Plan::Fate::trashed))
-            record.results[i] = outcome.results[next++];
+        if (item.admin || item.path.empty() || (item.fate != Plan::Fate::deleted && item.fate != Plan::Fate::trashed))
+            continue;
+        if (never.touches(item.path)) {
+            neverItems.push_back(i);
+            continue;
+        }
+        targets.push_back({item.path, item.fate == Plan::Fate::deleted, item.sizeKnown ? item.size : 0, item.identity});
+        targetItems.push_back(i);
+    }
+    RemovalOutcome outcome = run(targets, admin);
+    Plan::Outcome record = Plan::Outcome::of(plan, origin);
+    for (std::size_t t = 0; t < targetItems.size(); ++t)
+        record.results[targetItems[t]] = outcome.results[t];
+    for (std::size_t i : neverItems) {
+        outcome.held << shownPath(plan.items[i].path) + QStringLiteral(": ") + neverReason;
+        record.results[i] = {Plan::Result::held, neverReason, {}};
     }
     outcome.record = std::move(record);
     return outcome;

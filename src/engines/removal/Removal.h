@@ -49,7 +49,9 @@ Plan::Record planEmptyTrash(const std::filesystem::path& filesFolder);
 
 // Carries out targetsOf(plan) through the loop and returns the outcome with
 // the plan and each of those items' result; the plan's other items are left
-// as not run, for the caller that carries them out.
+// as not run, for the caller that carries them out. The never-touch list is
+// read from the settings now: an item it covers or that holds one of its
+// places is held back ("Na lista Nunca tocar"), whenever it was added.
 RemovalOutcome runPlan(const Plan::Record& plan, const Admin::Runner& admin = Admin::run,
                        Plan::Origin origin = Plan::Origin::window);
 

@@ -21,6 +21,9 @@ Card {
     property bool someOn: false
     property var items: []
     property bool expanded: false
+    // A row with a path asks for its menu (a right click, or the menu key on
+    // its box): the page opens it at `at` in `item`.
+    signal rowMenuRequested(string path, Item item, point at, bool keyboard)
     // The row whose box was ticked from the keyboard: the rows are made anew
     // when the items change, and the focus goes back to that row's box.
     property int keyboardRow: -1
@@ -139,9 +142,15 @@ Card {
             id: rows
             model: card.expanded ? card.items : []
             Item {
+                id: itemRow
                 property alias box: itemBox
                 Layout.fillWidth: true
                 implicitHeight: 38
+                TapHandler {
+                    acceptedButtons: Qt.RightButton
+                    enabled: modelData.path.length > 0
+                    onTapped: (point) => card.rowMenuRequested(modelData.path, itemRow, point.position, false)
+                }
                 RowLayout {
                     anchors.fill: parent
                     anchors.leftMargin: 16
@@ -155,6 +164,8 @@ Card {
                             card.keyboardRow = activeFocus ? index : -1
                             JunkState.toggleJunkItem(card.groupId, modelData.itemId)
                         }
+                        onMenuRequested: if (modelData.path.length > 0)
+                                             card.rowMenuRequested(modelData.path, itemBox, Qt.point(0, itemBox.height), true)
                     }
                     FileIcon { path: modelData.path; size: 16 }
                     Text {

@@ -157,6 +157,7 @@ Card {
                             color: DS.muted
                             font.pixelSize: 11
                         }
+                        IgnoredCount { count: JunkState.ignoredCount }
                     }
                     Item { Layout.fillWidth: true }
                     GhostButton {

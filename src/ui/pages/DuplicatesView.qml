@@ -87,6 +87,8 @@ Item {
             }
         }
 
+        IgnoredCount { Layout.fillWidth: true; count: DupesState.ignoredCount }
+
         // What the next search takes: the place, the smallest file, hidden folders.
         RowLayout {
             objectName: "dupesOptions"
@@ -362,7 +364,7 @@ Item {
                         Item {
                             TapHandler {
                                 acceptedButtons: Qt.RightButton
-                                onTapped: (point) => copyMenu.openFor(model.rowId, model.kept, parent, point.position)
+                                onTapped: (point) => copyMenu.openCopy(model.rowId, model.kept, model.path, parent, point.position, false)
                             }
                             RowLayout {
                                 anchors.fill: parent
@@ -378,10 +380,8 @@ Item {
                                     Accessible.name: model.name
                                     Accessible.description: model.refusal
                                     onToggled: DupesState.toggleDupe(model.rowId)
-                                    onMenuRequested: {
-                                        copyMenu.openFor(model.rowId, model.kept, tick, Qt.point(0, tick.height))
-                                        copyMenu.fromKeyboard = true
-                                    }
+                                    onMenuRequested: copyMenu.openCopy(model.rowId, model.kept, model.path, tick,
+                                                                       Qt.point(0, tick.height), true)
                                     Connections {
                                         target: DupesState
                                         function onDupesGroupsChanged() {
@@ -475,13 +475,14 @@ Item {
                                     HoverHandler { id: moreHover; cursorShape: Qt.PointingHandCursor }
                                     TapHandler {
                                         gesturePolicy: TapHandler.ReleaseWithinBounds
-                                        onTapped: copyMenu.openFor(model.rowId, model.kept, more, Qt.point(0, more.height))
+                                        onTapped: copyMenu.openCopy(model.rowId, model.kept, model.path, more,
+                                                                    Qt.point(0, more.height), false)
                                     }
                                     Keys.onPressed: (event) => {
                                         if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter
                                                 || event.key === Qt.Key_Menu) {
-                                            copyMenu.openFor(model.rowId, model.kept, more, Qt.point(0, more.height))
-                                            copyMenu.fromKeyboard = true
+                                            copyMenu.openCopy(model.rowId, model.kept, model.path, more,
+                                                              Qt.point(0, more.height), true)
                                             event.accepted = true
                                         }
                                     }
@@ -524,23 +525,17 @@ Item {
         }
     }
 
-    // A copy's menu: keep this copy instead of the one kept now.
-    Menu {
+    // A copy's menu: keep this copy instead of the one kept now, or never offer it.
+    PathMenu {
         id: copyMenu
         objectName: "dupeCopyMenu"
         property string rowId
         property bool kept
-        property bool fromKeyboard: false
-        function openFor(row, isKept, item, at) {
+        function openCopy(row, isKept, rowPath, item, at, keyboard) {
             rowId = row
             kept = isKept
-            fromKeyboard = false
-            const place = item.mapToItem(page, at.x, at.y)
-            popup(page, place.x, place.y)
+            openFor(rowPath, item, at, page, keyboard)
         }
-        margins: 8
-        padding: 6
-        background: Card { implicitWidth: 260; radius: 10 }
         MenuRow {
             objectName: "dupeKeepThis"
             text: I18n.L("Manter esta")

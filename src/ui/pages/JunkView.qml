@@ -40,6 +40,8 @@ Item {
             }
         }
 
+        IgnoredCount { Layout.fillWidth: true; count: JunkState.ignoredCount }
+
         FDABanner { Layout.fillWidth: true }
 
         ScanIntro {
@@ -120,6 +122,7 @@ Item {
             delegate: JunkGroupCard {
                 id: groupCard
                 objectName: "junkCard-" + model.groupId
+                onRowMenuRequested: (path, item, at, keyboard) => rowMenu.openFor(path, item, at, page, keyboard)
                 width: groups.width
                 groupId: model.groupId
                 title: model.title
@@ -157,6 +160,11 @@ Item {
                 confirm.open()
             }
         }
+    }
+
+    PathMenu {
+        id: rowMenu
+        objectName: "junkRowMenu"
     }
 
     ConfirmDialog {

@@ -46,6 +46,8 @@ Item {
             }
         }
 
+        IgnoredCount { Layout.fillWidth: true; count: LargeState.ignoredCount }
+
         ScanIntro {
             visible: !LargeState.largeScanned || LargeState.largeScanning
             Layout.fillWidth: true
@@ -190,14 +192,21 @@ Item {
                 delegate: Item {
                     width: files.width
                     height: 52
+                    TapHandler {
+                        acceptedButtons: Qt.RightButton
+                        onTapped: (point) => rowMenu.openFor(model.path, parent, point.position, page, false)
+                    }
                     RowLayout {
                         anchors.fill: parent
                         anchors.leftMargin: 12
                         anchors.rightMargin: 10
                         spacing: 12
                         CheckBox {
+                            id: tick
+                            objectName: "largeCheck-" + index
                             on: model.selected
                             onToggled: LargeState.toggleLargeFile(model.fileId)
+                            onMenuRequested: rowMenu.openFor(model.path, tick, Qt.point(0, tick.height), page, true)
                         }
                         FileIcon { path: model.path; size: 26 }
                         ColumnLayout {
@@ -267,6 +276,11 @@ Item {
                 confirm.open()
             }
         }
+    }
+
+    PathMenu {
+        id: rowMenu
+        objectName: "largeRowMenu"
     }
 
     ConfirmDialog {

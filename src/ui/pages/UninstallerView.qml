@@ -35,6 +35,8 @@ Item {
             }
         }
 
+        IgnoredCount { Layout.fillWidth: true; count: UninstallerState.ignoredCount }
+
         RowLayout {
             Layout.fillWidth: true
             Layout.fillHeight: true
@@ -292,16 +294,27 @@ Item {
                             required property var size
                             required property bool selected
                             required property string note
+                            required property int index
+                            // the application's own item comes first; the leftovers may be ignored
+                            readonly property bool leftover: index > 0 && path !== ""
                             width: fileList.width
                             height: note !== "" ? 46 : 38
+                            TapHandler {
+                                acceptedButtons: Qt.RightButton
+                                enabled: fileRow.leftover
+                                onTapped: (point) => rowMenu.openFor(fileRow.path, fileRow, point.position, page, false)
+                            }
                             RowLayout {
                                 anchors.fill: parent
                                 anchors.leftMargin: 4
                                 anchors.rightMargin: 4
                                 spacing: 12
                                 CheckBox {
+                                    id: fileTick
                                     on: selected
                                     onToggled: UninstallerState.toggleAppFile(fileId)
+                                    onMenuRequested: if (fileRow.leftover)
+                                                         rowMenu.openFor(fileRow.path, fileTick, Qt.point(0, fileTick.height), page, true)
                                 }
                                 FileIcon { path: fileRow.path; size: 16 }
                                 ColumnLayout {
@@ -356,6 +369,11 @@ Item {
                 confirm.open()
             }
         }
+    }
+
+    PathMenu {
+        id: rowMenu
+        objectName: "appFileMenu"
     }
 
     ConfirmDialog {
