@@ -16,7 +16,7 @@
 
 struct FeatureStates {
     ShellState shell{Profiles::active().traits.fullDiskAccessProbe};
-    NeverTouchState neverTouch;  // before every feature that honours it
+    NeverTouchState neverTouch{nullptr};  // before every feature that honours it
     RemovalState removals{shell};
     JunkState junk{removals, shell};
     LargeState large{removals};
