@@ -20,9 +20,18 @@ QVariantList NeverTouchState::places() const
         rows.append(QVariantMap{{"key", NeverTouch::encode(place)},
                                 {"path", FS::pretty(place)},
                                 {"missing", !std::filesystem::exists(status)},
-                                {"link", std::filesystem::is_symlink(status)}});
+                                {"link", std::filesystem::is_symlink(status)},
+                                {"folder", std::filesystem::is_directory(status)}});
     }
     return rows;
+}
+
+QStringList NeverTouchState::keys() const
+{
+    QStringList keys;
+    for (const std::filesystem::path& place : list_.places())
+        keys << NeverTouch::encode(place);
+    return keys;
 }
 
 QString NeverTouchState::add(const QString& path)

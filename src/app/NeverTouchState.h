@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
@@ -19,8 +20,10 @@ class NeverTouchState : public QObject, public OneInstance<NeverTouchState> {
     QML_ELEMENT
     QML_SINGLETON
 
-    // Each place: {key (its stored text, for remove), path (as shown), missing (nothing there now), link}.
+    // Each place: {key (its stored text, for remove), path (as shown), missing (nothing there now), link, folder}.
     Q_PROPERTY(QVariantList places READ places NOTIFY placesChanged)
+    // The places' stored texts, in order: what the space map takes.
+    Q_PROPERTY(QStringList keys READ keys NOTIFY placesChanged)
 
 public:
     // No default constructor: QML would make a second instance of its own
@@ -28,6 +31,7 @@ public:
     explicit NeverTouchState(QObject* parent);
 
     QVariantList places() const;
+    QStringList keys() const;
     // The list as the scans take it.
     const NeverTouchList& list() const { return list_; }
 

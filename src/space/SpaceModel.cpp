@@ -1,18 +1,21 @@
 #include "space/SpaceModel.h"
 
+#include <numeric>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QPointer>
 #include <QSemaphore>
 #include <QVariantMap>
 
-#include "engines/removal/Removal.h"
 #include "i18n/L.h"
 #include "i18n/ShownText.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
+#include "platform/NeverTouch.h"
 #include "platform/Sound.h"
 #include "space/SpaceMeasure.h"
+#include "space/SpacePlan.h"
 
 namespace {
 
@@ -70,6 +73,10 @@ QVariant SpaceEntryModel::data(const QModelIndex& index, int role) const
         return owner_->selected_.contains(entry.id());
     case Protected:
         return FS::isProtected(entry.url);
+    case Ignored:
+        return owner_->neverTouch_.covers(entry.url);
+    case NeverTouch:
+        return Space::neverTouchReason(entry.url, owner_->neverTouch_);
     default:
         return {};
     }
@@ -77,9 +84,10 @@ QVariant SpaceEntryModel::data(const QModelIndex& index, int role) const
 
 QHash<int, QByteArray> SpaceEntryModel::roleNames() const
 {
-    return {{EntryId, "entryId"}, {Name, "name"},         {Path, "path"},
-            {Size, "size"},       {IsDir, "isDir"},       {Selected, "selected"},
-            {Protected, "protectedEntry"}, {IsLink, "isLink"}, {OpensFolder, "opensFolder"}};
+    return {{EntryId, "entryId"},     {Name, "name"},          {Path, "path"},
+            {Size, "size"},           {IsDir, "isDir"},        {Selected, "selected"},
+            {Protected, "protectedEntry"}, {IsLink, "isLink"}, {OpensFolder, "opensFolder"},
+            {Ignored, "ignored"},     {NeverTouch, "neverTouch"}};
 }
 
 void SpaceEntryModel::reset()
@@ -231,8 +239,12 @@ int SpaceModel::rowOf(const QString& id) const
 bool SpaceModel::canSelect(const QString& id) const
 {
     const int row = rowOf(id);
-    return row >= 0 && !FS::isProtected(entries_[std::size_t(row)].url);
+    return row >= 0 && !FS::isProtected(entries_[std::size_t(row)].url) && neverTouchReason(id).isEmpty();
 }
+
+bool SpaceModel::isIgnored(const QString& id) const { return neverTouch_.covers(pathOf(id)); }
+
+QString SpaceModel::neverTouchReason(const QString& id) const { return Space::neverTouchReason(pathOf(id), neverTouch_); }
 
 void SpaceModel::toggle(const QString& id)
 {
@@ -244,6 +256,10 @@ void SpaceModel::toggle(const QString& id)
         if (FS::isProtected(entry.url)) {
             setRefusal(id, entry.isDir ? L("Pasta protegida: o Quillmoor não a remove")
                                        : L("Arquivo protegido: o Quillmoor não o remove"));
+            return;
+        }
+        if (const QString why = Space::neverTouchReason(entry.url, neverTouch_); !why.isEmpty()) {
+            setRefusal(id, why);
             return;
         }
         selected_.insert(id);
@@ -332,13 +348,39 @@ void SpaceModel::setRemovals(QObject* removals)
     emit removalsChanged();
 }
 
-Plan::Record SpaceModel::makePlan() const
+void SpaceModel::setNeverTouchKeys(const QStringList& keys)
 {
-    std::vector<RemovalTarget> targets;
-    for (const SizeEntry& entry : selectedEntries())
-        targets.push_back({entry.url, false, std::max<std::int64_t>(entry.size, 0)});
-    return Removal::planTrash(QStringLiteral("space"), L("Espaço"), targets);
+    if (keys == neverTouchKeys_)
+        return;
+    neverTouchKeys_ = keys;
+    std::vector<std::filesystem::path> places;
+    for (const QString& key : keys)
+        if (const std::optional<std::filesystem::path> place = NeverTouch::decode(key))
+            places.push_back(*place);
+    setNeverTouch(NeverTouchList(std::move(places)));
 }
+
+void SpaceModel::setNeverTouch(NeverTouchList list)
+{
+    neverTouch_ = std::move(list);
+    // A ticked entry the list keeps now is unticked (the plan would leave it out anyway).
+    bool unticked = false;
+    for (const SizeEntry& entry : entries_)
+        if (!Space::neverTouchReason(entry.url, neverTouch_).isEmpty())
+            unticked |= selected_.remove(entry.id());
+    if (!entries_.empty()) {
+        std::vector<std::size_t> rows(entries_.size());
+        std::iota(rows.begin(), rows.end(), std::size_t(0));
+        entryModel_->rowsChanged(rows, {SpaceEntryModel::Selected, SpaceEntryModel::Ignored, SpaceEntryModel::NeverTouch});
+    }
+    emit neverTouchChanged();
+    if (unticked)
+        emit totalsChanged();  // a plan on screen is made again
+    else if (plan_.shown())
+        planTrash();
+}
+
+Plan::Record SpaceModel::makePlan() const { return Space::trashPlan(selectedEntries(), neverTouch_); }
 
 void SpaceModel::planTrash()
 {

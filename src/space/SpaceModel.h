@@ -15,6 +15,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSet>
+#include <QStringList>
 #include <QThreadPool>
 #include <QUrl>
 #include <QUuid>
@@ -22,6 +23,7 @@
 #include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
+#include "engines/common/NeverTouchList.h"
 #include "engines/removal/PlanMap.h"
 #include "engines/removal/RemovalService.h"
 #include "space/SpaceLogic.h"
@@ -35,7 +37,19 @@ class SpaceEntryModel : public QAbstractListModel {
     QML_UNCREATABLE("made by SpaceModel")
 
 public:
-    enum Role { EntryId = Qt::UserRole + 1, Name, Path, Size, IsDir, Selected, Protected, IsLink, OpensFolder };
+    enum Role {
+        EntryId = Qt::UserRole + 1,
+        Name,
+        Path,
+        Size,
+        IsDir,
+        Selected,
+        Protected,
+        IsLink,
+        OpensFolder,
+        Ignored,     // a place of the never-touch list or inside one
+        NeverTouch,  // why the never-touch list keeps it (ignored, or a folder holding a place); empty when it does not
+    };
 
     explicit SpaceEntryModel(SpaceModel* owner);
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -73,6 +87,9 @@ class SpaceModel : public QObject {
     // The window's removal path (an object that is a RemovalService).
     Q_PROPERTY(QObject* removals READ removals WRITE setRemovals NOTIFY removalsChanged)
     Q_PROPERTY(QVariantMap trashPlan READ trashPlan NOTIFY trashPlanChanged)
+    // The never-touch list as stored (NeverTouchState.keys): its places are
+    // marked, never ticked, and left out of the plan.
+    Q_PROPERTY(QStringList neverTouch READ neverTouchKeys WRITE setNeverTouchKeys NOTIFY neverTouchChanged)
 
 public:
     explicit SpaceModel(QObject* parent = nullptr);
@@ -95,6 +112,10 @@ public:
     Q_INVOKABLE void activate(const QString& id);
     // Whether the entry may be selected (and so removed).
     Q_INVOKABLE bool canSelect(const QString& id) const;
+    // Whether the entry is a place of the never-touch list or lies inside one.
+    Q_INVOKABLE bool isIgnored(const QString& id) const;
+    // Why the never-touch list keeps the entry from being removed; empty when it does not.
+    Q_INVOKABLE QString neverTouchReason(const QString& id) const;
     // The plan of moving the selected entries to the Trash, for the
     // confirmation (see planMap): made by planTrash, made again when the
     // selection or its sizes change while it is shown, until closePlan.
@@ -106,6 +127,13 @@ public:
     // path, then lists the folder again; nothing without a selection or a
     // removal path.
     Q_INVOKABLE void trashSelection();
+
+    // Takes a changed never-touch list: the marks follow at once, and a
+    // selected entry the list now keeps is unticked.
+    void setNeverTouch(NeverTouchList list);
+    const NeverTouchList& neverTouch() const { return neverTouch_; }
+    QStringList neverTouchKeys() const { return neverTouchKeys_; }
+    void setNeverTouchKeys(const QStringList& keys);
 
     QObject* removals() const { return removalsObject_; }
     void setRemovals(QObject* removals);
@@ -151,6 +179,7 @@ signals:
     void removalsChanged();
     void trashPlanChanged();
     void refusalChanged();
+    void neverTouchChanged();
 
 private:
     void finishLoad(const QUuid& token);
@@ -172,6 +201,8 @@ private:
     SpaceEntryModel* entryModel_;
     QPointer<QObject> removalsObject_;
     RemovalService* removals_ = nullptr;
+    NeverTouchList neverTouch_;
+    QStringList neverTouchKeys_;
     ShownPlan plan_;
     Plan::Record makePlan() const;
     QThreadPool pool_;  // the loads' measuring; a superseded one ends soon after its cancel

@@ -16,19 +16,6 @@ Item {
         anchors.margins: 20
         spacing: 14
 
-        // the tab header
-        RowLayout {
-            Layout.alignment: Qt.AlignHCenter
-            spacing: 6
-            Icon { symbol: "gearshape"; size: 18; color: DS.primary }
-            Text {
-                text: I18n.L("Geral")
-                color: DS.text
-                font.pixelSize: 13
-                font.weight: Font.DemiBold
-            }
-        }
-
         Card {
             Layout.fillWidth: true
             Layout.preferredHeight: rows.implicitHeight + 24

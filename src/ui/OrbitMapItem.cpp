@@ -73,7 +73,7 @@ struct OrbitMapItem::Scene : QSGNode {
 OrbitMapItem::OrbitMapItem(QQuickItem* parent) : QQuickItem(parent)
 {
     setFlag(ItemHasContents, true);
-    setAcceptedMouseButtons(Qt::LeftButton);
+    setAcceptedMouseButtons(Qt::LeftButton | Qt::RightButton);
     setAcceptHoverEvents(true);
     setClock(SkyFrames::monotonicNow);
     connect(this, &OrbitMapItem::colorsChanged, this, [this] {
@@ -91,7 +91,8 @@ void OrbitMapItem::setModel(SpaceModel* model)
     model_ = model;
     if (model_) {
         connect(model_, &SpaceModel::entriesChanged, this, &OrbitMapItem::refreshBodies);
-        for (const auto changed : {&SpaceModel::currentChanged, &SpaceModel::totalsChanged, &SpaceModel::hoveredChanged})
+        for (const auto changed : {&SpaceModel::currentChanged, &SpaceModel::totalsChanged, &SpaceModel::hoveredChanged,
+                                   &SpaceModel::neverTouchChanged})
             connect(model_, changed, this, [this] { update(); });
     }
     refreshBodies();
@@ -233,7 +234,8 @@ void OrbitMapItem::placePlanets(Scene& scene, const OrbitMap::Layout& layout, co
         Scene::Planet& planet = scene.planets[i];
         const QString id = placed.body.entry.id();
         const OrbitPictures::PlanetLook look =
-            OrbitPictures::planetLook(placed, model_ && model_->isSelected(id), isHovered(id));
+            OrbitPictures::planetLook(placed, model_ && model_->isSelected(id), isHovered(id),
+                                      model_ && model_->neverTouch().covers(placed.body.entry.url));
         const double reach = OrbitPictures::planetReach(look.radius);
         const QPointF topLeft = placed.p - QPointF(reach, reach);
         if (look != planet.look || planet.pixels.isEmpty()) {
@@ -321,7 +323,13 @@ void OrbitMapItem::mouseReleaseEvent(QMouseEvent* event)
     event->accept();
     if (std::hypot(at.x() - pressedAt_.x(), at.y() - pressedAt_.y()) > 6)
         return;  // a drag, not a click
-    if (const std::optional<SizeEntry> entry = OrbitMap::hit(bodies_, at, size(), elapsed()))
+    const std::optional<SizeEntry> entry = OrbitMap::hit(bodies_, at, size(), elapsed());
+    if (event->button() == Qt::RightButton) {
+        if (entry)
+            emit planetMenuRequested(entry->id(), at);
+        return;
+    }
+    if (entry)
         emit planetTapped(entry->id());
     else if (OrbitMap::hitsCenter(at, size()))
         emit centerTapped();

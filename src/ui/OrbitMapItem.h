@@ -1,8 +1,10 @@
 #pragma once
 // The space page's orbit map: the shown folder as a sun with its total and
 // name, its largest children as planets turning on three orbits. A click on
-// a planet or on the sun is handed to the page; the pointer highlights the
-// planet under it and holds the planets still while it is over the map.
+// a planet or on the sun is handed to the page (a right click on a planet
+// asks for its menu); the pointer highlights the planet under it and holds
+// the planets still while it is over the map. A planet on the never-touch
+// list wears a lock.
 // Moves its planets at most 20 times a second, on the ticks the sky's stars
 // twinkle on (fewer on a small map, whose planets move slower), and only while
 // there are planets to move and the map can be seen. The geometry is
@@ -68,6 +70,8 @@ signals:
     void colorsChanged();
     // A planet was clicked.
     void planetTapped(const QString& id);
+    // A planet was clicked with the right button, at `at` (map coordinates): its menu.
+    void planetMenuRequested(const QString& id, QPointF at);
     // The sun was clicked (and no planet).
     void centerTapped();
 

@@ -49,11 +49,33 @@ QImage clearImage(QSizeF size, qreal ratio)
 
 double quantized(double value, double steps) { return std::round(value * steps) / steps; }
 
+// A round badge of radius B centred on C with a padlock in it: a shackle
+// over a body, drawn in units of a fifth of the badge.
+void lockBadge(QPainter* painter, QPointF c, double b, const Palette& palette)
+{
+    painter->setPen(QPen(withAlpha(palette.glow, 0.9), 1));
+    painter->setBrush(palette.surface);
+    painter->drawEllipse(c, b, b);
+
+    const double u = b / 5;
+    QPainterPath shackle;
+    shackle.moveTo(c.x() - 1.4 * u, c.y() - 0.4 * u);
+    shackle.lineTo(c.x() - 1.4 * u, c.y() - 1.5 * u);
+    shackle.arcTo(QRectF(c.x() - 1.4 * u, c.y() - 2.9 * u, 2.8 * u, 2.8 * u), 180, -180);
+    shackle.lineTo(c.x() + 1.4 * u, c.y() - 0.4 * u);
+    painter->setBrush(Qt::NoBrush);
+    painter->setPen(QPen(palette.text, 1.0 * u, Qt::SolidLine, Qt::RoundCap));
+    painter->drawPath(shackle);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(palette.text);
+    painter->drawRoundedRect(QRectF(c.x() - 2.1 * u, c.y() - 0.6 * u, 4.2 * u, 3.1 * u), 0.6 * u, 0.6 * u);
+}
+
 } // namespace
 
 double lightAt(double depth) { return quantized((depth + 1) * 0.5 * 0.5 + 0.5, 32); }
 
-PlanetLook planetLook(const OrbitMap::OrbitPlaced& planet, bool selected, bool hovered)
+PlanetLook planetLook(const OrbitMap::OrbitPlaced& planet, bool selected, bool hovered, bool ignored)
 {
     PlanetLook look;
     look.radius = quantized(planet.body.r * planet.scale, 4);
@@ -62,6 +84,7 @@ PlanetLook planetLook(const OrbitMap::OrbitPlaced& planet, bool selected, bool h
     look.ringed = planet.body.rank == 0;
     look.selected = selected;
     look.hovered = hovered;
+    look.ignored = ignored;
     return look;
 }
 
@@ -195,6 +218,9 @@ QImage planet(const PlanetLook& look, const Palette& palette, qreal ratio)
         painter.setPen(look.selected ? QPen(Qt::white, 2) : QPen(withAlpha(Qt::white, 0.5), 1));
         painter.drawEllipse(p, R + 4, R + 4);
     }
+
+    if (look.ignored)
+        lockBadge(&painter, p + QPointF(0.72 * R, -0.72 * R), std::clamp(0.38 * R + 2.5, 5.0, 8.0), palette);
     return image;
 }
 

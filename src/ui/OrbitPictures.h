@@ -32,14 +32,15 @@ struct PlanetLook {
     bool ringed = false;  // the largest planet wears a ring
     bool selected = false;
     bool hovered = false;
+    bool ignored = false;  // on the never-touch list: a small lock on its shoulder
     bool operator==(const PlanetLook&) const = default;
 };
 
 // The light of a planet at DEPTH (−1 at the back, 1 at the front), on thirty-seconds.
 double lightAt(double depth);
-PlanetLook planetLook(const OrbitMap::OrbitPlaced& planet, bool selected, bool hovered);
-// How far a planet's picture reaches from its centre (halo, ring and the
-// highlight circle, with a point for the soft edge).
+PlanetLook planetLook(const OrbitMap::OrbitPlaced& planet, bool selected, bool hovered, bool ignored);
+// How far a planet's picture reaches from its centre (halo, ring, the
+// highlight circle and the lock badge, with a point for the soft edge).
 double planetReach(double radius);
 
 // A label's two lines (the name over the size) and their light.
@@ -67,7 +68,8 @@ QRectF sunArea(const OrbitMap::Layout& layout, const QString& total, const QStri
 // The sun with its total and folder name, drawn over AREA (from sunArea).
 QImage sun(const OrbitMap::Layout& layout, const QString& total, const QString& name, const Palette& palette,
            QRectF area, qreal ratio);
-// A planet, centred in a square of twice its reach.
+// A planet, centred in a square of twice its reach; an ignored one wears a
+// lock badge on its upper right shoulder.
 QImage planet(const PlanetLook& look, const Palette& palette, qreal ratio);
 // A label for a box of BOX_SIZE, with kLabelPad more on every side.
 QImage label(const LabelLook& look, QSizeF boxSize, const Palette& palette, qreal ratio);

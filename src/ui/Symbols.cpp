@@ -99,6 +99,8 @@ QString materialGlyphFor(const QString& symbol)
         {"house", "home"},
         {"arrow.up", "arrow_upward"},
         {"link", "link"},
+        // the never-touch list
+        {"xmark", "close"},
     };
     return table.value(symbol, QStringLiteral("circle"));
 }

@@ -1,5 +1,6 @@
 // The space page's model on fixture folders: listing, sizes in batches, order,
-// the back stack, a newer open, selection, links, and trashing the selection.
+// the back stack, a newer open, selection, links, trashing the selection, and
+// what the never-touch list keeps.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
@@ -10,6 +11,7 @@
 #include "app/FeatureStates.h"
 #include "i18n/L.h"
 #include "platform/FS.h"
+#include "platform/NeverTouch.h"
 #include "space/SpaceModel.h"
 #include "support/Fixtures.h"
 
@@ -228,4 +230,52 @@ TEST(SpaceModel, TheSelectionGoesToTheTrashAndTheFolderIsListedAgain)
     ASSERT_TRUE(states.removals.celebrating());
     EXPECT_GT(states.removals.celebrateTrashed(), 0);
     EXPECT_EQ(states.removals.celebrateFreed(), 0);
+}
+
+TEST(SpaceModel, TheNeverTouchListMarksItsPlacesRefusesTheirTicksAndUnticksWhatItGains)
+{
+    const fs::path root = freshFolder("space-never");
+    writeBytes(root / "Photos/beach.jpg", 3000);
+    writeBytes(root / "Work/keep/notes.txt", 500);
+    writeBytes(root / "loose.iso", 4000);
+    const QString photos = textOf(root / "Photos");
+    const QString work = textOf(root / "Work");
+    const QString loose = textOf(root / "loose.iso");
+
+    SpaceModel model;
+    ASSERT_TRUE(openAndWait(model, root));
+    model.toggle(loose);
+    model.toggle(work);
+    QSignalSpy marks(&model, &SpaceModel::neverTouchChanged);
+    model.setNeverTouchKeys({NeverTouch::encode(root / "Photos"), NeverTouch::encode(root / "Work/keep")});
+    EXPECT_EQ(marks.count(), 1);
+    EXPECT_EQ(model.neverTouchKeys().size(), 2);
+
+    // Shown, marked, never ticked: the refusal says why.
+    EXPECT_EQ(model.count(), 3);
+    EXPECT_TRUE(model.isIgnored(photos));
+    EXPECT_FALSE(model.isIgnored(work));
+    const int row = int(std::find_if(model.entries().begin(), model.entries().end(),
+                                     [&](const SizeEntry& entry) { return entry.id() == photos; })
+                        - model.entries().begin());
+    EXPECT_TRUE(model.entryModel()->data(model.entryModel()->index(row), SpaceEntryModel::Ignored).toBool());
+    EXPECT_FALSE(model.canSelect(photos));
+    model.toggle(photos);
+    EXPECT_FALSE(model.isSelected(photos));
+    EXPECT_EQ(model.refusedEntry(), photos);
+    EXPECT_EQ(model.refusal(), L("Está na lista Nunca tocar"));
+
+    // A ticked folder that now holds a place is unticked; the rest stays ticked.
+    EXPECT_FALSE(model.isSelected(work));
+    EXPECT_EQ(model.neverTouchReason(work), L("Contém um local da lista Nunca tocar"));
+    EXPECT_TRUE(model.isSelected(loose));
+    model.planTrash();
+    EXPECT_EQ(model.trashPlanRecord().items.size(), 1u);
+    EXPECT_TRUE(model.trashPlanRecord().leftOut.isEmpty());
+
+    // Inside a place everything is ignored, until the list lets it go.
+    ASSERT_TRUE(openAndWait(model, root / "Photos"));
+    EXPECT_TRUE(model.isIgnored(textOf(root / "Photos/beach.jpg")));
+    model.setNeverTouch(NeverTouchList());
+    EXPECT_TRUE(model.canSelect(textOf(root / "Photos/beach.jpg")));
 }

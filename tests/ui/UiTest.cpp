@@ -465,6 +465,72 @@ TEST_F(UiTest, SettingsWindowRenders)
     EXPECT_TRUE(shows(L("Geral"), settings));
     EXPECT_TRUE(shows(L("Sons"), settings));
     EXPECT_TRUE(shows(L("Espaço livre mínimo (GB)"), settings));
+
+    // The never-touch tab, empty: it says what the list is for.
+    click(findVisible("settingsTabNeverTouch", settings));
+    settle();
+    EXPECT_TRUE(shows(L("Nenhum local na lista."), settings));
+    snap("settings-never-touch-empty", settings);
+
+    // Filled: a folder, a file, one that is gone, a link, a long name and an odd one.
+    const fs::path home = FS::home() / "Kept";  // gone at the end: the other pages list the home folder
+    writeBytes(home / "Projects/keep/plan.txt", 100);
+    writeBytes(home / "notes/secret.txt", 100);
+    fs::create_directories(home / "Music");
+    fs::create_directory_symlink(home / "Music", home / "Music link");
+    fs::create_directories(home / "Archive/2019/Client – a very long project name that will not fit/final");
+    fs::create_directories(home / "Família");
+    for (const fs::path& place : {home / "Projects/keep", home / "notes/secret.txt", home / "Old exports", home / "Music link",
+                                  home / "Archive/2019/Client – a very long project name that will not fit/final", home / "Família"})
+        EXPECT_EQ(states->neverTouch.add(textOf(place)), "");
+    settle();
+    EXPECT_EQ(allVisible("neverTouchPath", settings).size(), 6);
+    EXPECT_EQ(allVisible("neverTouchMissing", settings).size(), 1);
+    EXPECT_EQ(allVisible("neverTouchLink", settings).size(), 1);
+    EXPECT_TRUE(shows(L("Não existe mais"), settings));
+
+    // A path typed in: the whole file system is refused beside the field; a file is taken.
+    QQuickItem* field = findVisible("neverTouchField", settings);
+    ASSERT_NE(field, nullptr);
+    field->forceActiveFocus();
+    QTest::keyClick(settings, '/');
+    QTest::keyClick(settings, Qt::Key_Return);
+    settle(200);
+    EXPECT_TRUE(shows(L("O sistema de arquivos inteiro não pode ser ignorado."), settings));
+    snap("settings-never-touch", settings);
+    field->setProperty("text", textOf(home / "notes"));
+    click(findVisible("neverTouchAdd", settings));
+    settle(200);
+    EXPECT_EQ(states->neverTouch.places().size(), 7);
+    EXPECT_EQ(field->property("text").toString(), "");
+
+    // Removed by keyboard: Tab onto the first row's button, Delete; the focus stays on the list.
+    const auto settingsFocus = [&] { return settings->activeFocusItem() ? settings->activeFocusItem()->objectName() : QString(); };
+    for (int i = 0; i < 30 && settingsFocus() != "neverTouchRemove"; ++i)
+        QTest::keyClick(settings, Qt::Key_Tab);
+    ASSERT_EQ(settingsFocus(), "neverTouchRemove");
+    QTest::keyClick(settings, Qt::Key_Delete);
+    settle(200);
+    EXPECT_EQ(states->neverTouch.places().size(), 6);
+    EXPECT_EQ(settingsFocus(), "neverTouchRemove");
+    QTest::keyClick(settings, Qt::Key_Space);
+    settle(200);
+    EXPECT_EQ(states->neverTouch.places().size(), 5);
+    // ...and by mouse.
+    click(findVisible("neverTouchRemove", settings));
+    settle(200);
+    EXPECT_EQ(states->neverTouch.places().size(), 4);
+
+    // The folder picker of the settings window adds a folder.
+    click(findVisible("neverTouchAddFolder", settings));
+    settle();
+    snap("settings-never-touch-picker", settings);
+    QTest::keyClick(settings, Qt::Key_Escape);
+    settle();
+    for (const QVariant& place : states->neverTouch.places())
+        states->neverTouch.remove(place.toMap().value("key").toString());
+    fs::remove_all(home);
+
     settings->close();
     settle();
 }
@@ -1203,6 +1269,49 @@ TEST_F(UiTest, SpacePageBrowsesSelectsAndTrashes)
     model->toggle(diary);
     QTest::mouseMove(window, QPoint(2, 2));  // away: the planets turn again
     EXPECT_TRUE(map->isAnimating());
+
+    // "Sempre ignorar" from a planet's menu (a right click): the planet wears
+    // a lock at once, its row says "Ignorado", and its tick is refused.
+    const QString projects = textOf(home / "Projects");
+    const QPoint onProjects = map->mapToScene(map->planetCentre(projects)).toPoint();
+    ASSERT_GE(map->planetCentre(projects).x(), 0);
+    QTest::mouseMove(window, onProjects);
+    QTest::qWait(300);
+    QTest::mouseClick(window, Qt::RightButton, Qt::NoModifier, map->mapToScene(map->planetCentre(projects)).toPoint());
+    settle(300);
+    snap("space-entry-menu");
+    click(findVisible("spaceAlwaysIgnore"));
+    settle(200);
+    EXPECT_TRUE(model->isIgnored(projects));
+    EXPECT_EQ(allVisible("spaceIgnored").size(), 1);
+    model->toggle(projects);
+    EXPECT_FALSE(model->isSelected(projects));
+    EXPECT_EQ(model->refusal(), L("Está na lista Nunca tocar"));
+    // the reason under the pointer, over the map
+    QTest::mouseMove(window, map->mapToScene(map->planetCentre(projects)).toPoint());
+    QTest::qWait(1000);
+    EXPECT_TRUE(shows(L("Está na lista Nunca tocar")));
+    snap("space-ignored");
+    // ...and from the keyboard: the Menu key on the list's current row; its item is off for what is ignored.
+    QQuickItem* entries = findVisible("spaceEntries");
+    ASSERT_NE(entries, nullptr);
+    entries->forceActiveFocus();
+    entries->setProperty("currentIndex", [&] {
+        for (int i = 0; i < model->count(); ++i)
+            if (model->entries()[std::size_t(i)].id() == projects)
+                return i;
+        return -1;
+    }());
+    QTest::keyClick(window, Qt::Key_F10, Qt::ShiftModifier);
+    settle(300);
+    ASSERT_NE(findVisible("spaceAlwaysIgnore"), nullptr);
+    EXPECT_FALSE(findVisible("spaceAlwaysIgnore")->isEnabled());
+    escape();
+    for (const QVariant& place : states->neverTouch.places())
+        states->neverTouch.remove(place.toMap().value("key").toString());
+    settle(200);
+    EXPECT_FALSE(model->isIgnored(projects));
+    QTest::mouseMove(window, QPoint(2, 2));
 
     // A click on the Projects planet enters the folder.
     const QPointF at = map->planetCentre(textOf(home / "Projects"));

@@ -5,12 +5,15 @@ import Quillmoor
 
 // The space page: the shown folder as an orbit map beside the list of its
 // children with their sizes, breadcrumbs with the way back, the location
-// menu, and moving the selection to the Trash after a confirmation.
+// menu, and moving the selection to the Trash after a confirmation. What
+// the never-touch list holds is shown with a lock and never ticked; an
+// entry's menu (right click, the Menu key or Shift+F10 on its row) adds it
+// to the list.
 Item {
     id: page
     objectName: "spaceView"
 
-    SpaceModel { id: m; removals: RemovalState }
+    SpaceModel { id: m; removals: RemovalState; neverTouch: NeverTouchState.keys }
     // For the UI test, which drives the page's own model.
     property alias model: m
 
@@ -170,7 +173,18 @@ Item {
                     backgroundColor: DS.surface
                     monoFamily: DS.monoFamily
                     onPlanetTapped: (id) => m.activate(id)
+                    onPlanetMenuRequested: (id, at) => entryMenu.openFor(id, map, at)
                     onCenterTapped: if (m.historyCount > 0) m.back()
+                }
+                // Why the never-touch list keeps the planet under the pointer.
+                HintTip {
+                    objectName: "planetNeverTouch"
+                    parent: map
+                    readonly property point at: map.hover !== "" ? map.planetCentre(map.hover) : Qt.point(0, 0)
+                    shown: text !== ""
+                    text: map.hover !== "" && m.neverTouch.length > 0 ? m.neverTouchReason(map.hover) : ""
+                    x: Math.min(at.x + 14, map.width - width)
+                    y: at.y + 14
                 }
             }
 
@@ -230,6 +244,9 @@ Item {
                             } else if (event.key === Qt.Key_Backspace) {
                                 m.back()
                                 event.accepted = true
+                            } else if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
+                                entryMenu.openFor(list.currentItem.entryId, list.currentItem, Qt.point(I18n.rightToLeft ? list.width - 38 : 38, 34))
+                                event.accepted = true
                             }
                         }
                         delegate: Item {
@@ -244,6 +261,8 @@ Item {
                             required property bool opensFolder
                             required property bool selected
                             required property bool protectedEntry
+                            required property bool ignored
+                            required property string neverTouch
                             // the model's reason when this row's tick was just refused
                             readonly property string note: m.refusedEntry === entryId ? m.refusal : ""
                             width: list.width
@@ -271,6 +290,15 @@ Item {
                                 }
                                 onDoubleTapped: m.activate(row.entryId)
                             }
+                            TapHandler {
+                                acceptedButtons: Qt.RightButton
+                                onTapped: (point) => {
+                                    list.currentIndex = row.index
+                                    entryMenu.openFor(row.entryId, row, point.position)
+                                }
+                            }
+                            // why the tick is blocked (a row the list is dropping has no window to show it in)
+                            HintTip { shown: rowHover.hovered && row.note === "" && row.Window.window !== null; text: row.neverTouch }
                             RowLayout {
                                 anchors.left: parent.left
                                 anchors.right: parent.right
@@ -280,10 +308,12 @@ Item {
                                 anchors.rightMargin: 8
                                 spacing: 10
                                 CheckBox {
+                                    id: tick
                                     objectName: "spaceTick"
                                     on: row.selected
-                                    blocked: row.protectedEntry
+                                    blocked: row.protectedEntry || row.neverTouch !== ""
                                     onToggled: m.toggle(row.entryId)
+                                    onMenuRequested: entryMenu.openFor(row.entryId, tick, Qt.point(0, tick.height))
                                 }
                                 FileIcon { path: row.path; size: 18; color: row.opensFolder ? DS.primary : "#5FC8E8" }
                                 Text {
@@ -294,6 +324,12 @@ Item {
                                     font.pixelSize: 13
                                     elide: Text.ElideMiddle
                                     horizontalAlignment: Text.AlignLeft
+                                }
+                                Chip {
+                                    objectName: "spaceIgnored"
+                                    visible: row.ignored
+                                    text: I18n.L("Ignorado")
+                                    tint: DS.glow
                                 }
                                 Text {
                                     textFormat: Text.PlainText
@@ -356,6 +392,34 @@ Item {
                     return
                 m.planTrash()
                 confirm.open()
+            }
+        }
+    }
+
+    // An entry's menu: keep it from every scan and removal from now on.
+    Menu {
+        id: entryMenu
+        objectName: "spaceEntryMenu"
+        property string entryId
+        function openFor(id, item, at) {
+            entryId = id
+            const place = item.mapToItem(page, at.x, at.y)
+            popup(page, place.x, place.y)
+        }
+        margins: 8
+        padding: 6
+        background: Card { implicitWidth: 240; radius: 10 }
+        MenuRow {
+            objectName: "spaceAlwaysIgnore"
+            implicitWidth: 240
+            text: I18n.L("Sempre ignorar")
+            symbol: "lock"
+            // (m.neverTouch: asked again when the list changes)
+            enabled: entryMenu.entryId !== "" && m.neverTouch.length >= 0 && !m.isIgnored(entryMenu.entryId)
+            onTriggered: {
+                const problem = NeverTouchState.add(entryMenu.entryId)
+                if (problem !== "")
+                    ShellState.message = problem
             }
         }
     }

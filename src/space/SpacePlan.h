@@ -1,0 +1,26 @@
+#pragma once
+// What the space map may remove: the never-touch list keeps its places, and
+// whatever lies inside them, from ever being ticked or moved to the Trash,
+// and keeps a folder holding one of them from going whole. The plan of the
+// map's selection leaves such entries out and says why.
+#include <filesystem>
+#include <vector>
+
+#include <QString>
+
+#include "engines/common/NeverTouchList.h"
+#include "engines/records/Plan.h"
+#include "space/SizeEntry.h"
+
+namespace Space {
+
+// Why the never-touch list keeps `path` from being removed: it is one of the
+// places or lies inside one, or it is a folder holding one below it; empty
+// when the list does not keep it.
+QString neverTouchReason(const std::filesystem::path& path, const NeverTouchList& neverTouch);
+
+// The plan of moving `chosen` to the Trash (action "space"): the entries the
+// never-touch list keeps are left out, each "~/path: why".
+Plan::Record trashPlan(const std::vector<SizeEntry>& chosen, const NeverTouchList& neverTouch);
+
+} // namespace Space
