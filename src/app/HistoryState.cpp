@@ -3,8 +3,10 @@
 #include "app/ShellState.h"
 #include "engines/removal/HistoryText.h"
 #include "engines/removal/PlanText.h"
+#include "engines/removal/Restore.h"
 #include "i18n/L.h"
 #include "platform/Background.h"
+#include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "platform/HistoryFile.h"
 
@@ -24,10 +26,23 @@ int restorableCount(const History::Entry& entry)
 {
     int count = 0;
     for (std::size_t i = 0; i < entry.outcome.plan.items.size(); ++i)
-        if (entry.outcome.plan.items[i].fate == Plan::Fate::trashed
-            && entry.outcome.results[i].result == Plan::Result::done)
+        if (Restore::inTrash(entry.outcome.plan.items[i], entry.outcome.results[i]))
             ++count;
     return count;
+}
+
+// The word the view keys a restore's state by.
+QString stateName(Restore::State state)
+{
+    switch (state) {
+    case Restore::State::available: return QStringLiteral("available");
+    case Restore::State::occupied: return QStringLiteral("occupied");
+    case Restore::State::gone: return QStringLiteral("gone");
+    case Restore::State::unmounted: return QStringLiteral("unmounted");
+    case Restore::State::notOurs: return QStringLiteral("notOurs");
+    case Restore::State::refused: return QStringLiteral("refused");
+    }
+    return {};
 }
 
 QVariantMap rowOf(const History::Entry& entry, int index)
@@ -98,6 +113,12 @@ QVariantList HistoryState::items(int row) const
                           {"size", item.sizeKnown ? Fmt::bytes(item.size) : QString()},
                           {"restoreState", QString()},
                           {"restoreReason", QString()}};
+        // Only what went to the Trash is looked for there, and only when its record is opened.
+        if (Restore::inTrash(item, result)) {
+            const Restore::Check check = Restore::check(item, result);
+            shown.insert("restoreState", stateName(check.state));
+            shown.insert("restoreReason", check.reason);
+        }
         items.append(shown);
     }
     return items;
@@ -105,8 +126,18 @@ QVariantList HistoryState::items(int row) const
 
 QString HistoryState::restore(int row, int item, const QString& otherName)
 {
-    Q_UNUSED(row);
-    Q_UNUSED(item);
-    Q_UNUSED(otherName);
+    if (row < 0 || std::size_t(row) >= entries_.size())
+        return {};
+    const Plan::Outcome& outcome = entries_[std::size_t(row)].outcome;
+    if (item < 0 || std::size_t(item) >= outcome.plan.items.size())
+        return {};
+    std::optional<std::string> name;
+    if (!otherName.isEmpty())
+        name = otherName.toUtf8().toStdString();
+    const Restore::Done done = Restore::run(outcome.plan.items[std::size_t(item)], outcome.results[std::size_t(item)], name);
+    emit itemsChanged(row);
+    if (!done.ok)
+        return done.reason;
+    shell_.setMessage(LF("Restaurado em %@", FS::pretty(done.restoredAt)));
     return {};
 }

@@ -1286,6 +1286,9 @@ const std::vector<TranslationRow>& translationRows()
          {"On the Never touch list", "Está en la lista No tocar nunca", "È nell’elenco Non toccare mai", "Figure dans la liste Ne jamais toucher", "Steht auf der Liste „Nie anfassen“", "「触れない場所」のリストにあります", "在“永不触碰”列表中", "مدرج في قائمة «لا تلمس أبدًا»"}},
         {"Contém um local da lista Nunca tocar",
          {"Holds a place on the Never touch list", "Contiene un lugar de la lista No tocar nunca", "Contiene un percorso dell’elenco Non toccare mai", "Contient un emplacement de la liste Ne jamais toucher", "Enthält einen Ort der Liste „Nie anfassen“", "「触れない場所」のリストにある場所を含みます", "包含“永不触碰”列表中的位置", "يحتوي على موقع من قائمة «لا تلمس أبدًا»"}},
+        // The history in the window
+        {"Restaurado em %@",
+         {"Restored to %@", "Restaurado en %@", "Ripristinato in %@", "Restauré dans %@", "Wiederhergestellt in %@", "%@ に復元しました", "已恢复到 %@", "تمت الاستعادة إلى %@"}},
     };
     return rows;
 }
