@@ -35,7 +35,7 @@ QString iconUrl(const AppInfo& app)
 
 UninstallerState::UninstallerState(RemovalState& removals, ShellState& shell, NeverTouchState& never,
                                    QObject* parent)
-    : QObject(parent), OneInstance(this), removals_(removals), shell_(shell), never_(never)
+    : QObject(parent), OneInstance(this), removals_(removals), never_(never), shell_(shell)
 {
     connect(&never_, &NeverTouchState::placesChanged, this, &UninstallerState::honourNeverTouch);
     appModel_ = new RecordListModel({"appId", "name", "bundleID", "version", "path", "owner", "icon", "size"}, "appId", this);

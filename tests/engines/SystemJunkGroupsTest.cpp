@@ -440,8 +440,9 @@ TEST(SystemJunkClean, ADismissedPromptLeavesEverythingAndTheHomeFolderIsCleanedA
     for (std::size_t i = 0; i < record.plan.items.size(); ++i) {
         const bool home = record.plan.items[i].group == "appcache";
         EXPECT_EQ(record.results[i].result, home ? Plan::Result::done : Plan::Result::failed) << i;
-        if (!home)
+        if (!home) {
             EXPECT_EQ(record.results[i].reason, L("Cancelado")) << i;
+        }
     }
 }
 

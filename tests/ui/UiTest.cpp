@@ -866,7 +866,9 @@ TEST_F(UiTest, AlwaysIgnoreFromALargeFilesRowByMouseAndByKeyboard)
     // By mouse: a right click on the largest row, then "Sempre ignorar".
     QQuickItem* box = findVisible("largeCheck-0");
     ASSERT_NE(box, nullptr);
-    const QPointF overName = box->mapToScene(QPointF(box->width() + 80, box->height() / 2));
+    // The name follows the box in the reading direction.
+    const bool rtl = appLayoutDirection() == Qt::RightToLeft;
+    const QPointF overName = box->mapToScene(QPointF(rtl ? -80 : box->width() + 80, box->height() / 2));
     QTest::mouseClick(window, Qt::RightButton, Qt::NoModifier, overName.toPoint());
     settle(300);
     snap("large-row-menu");
