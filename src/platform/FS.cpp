@@ -252,6 +252,12 @@ QString text(const Path& path)
     return QFile::decodeName(QByteArray::fromStdString(path.native()));
 }
 
+bool isUtf8(const QByteArray& bytes)
+{
+    // Invalid sequences decode to U+FFFD, so they do not come back the same.
+    return QString::fromUtf8(bytes).toUtf8() == bytes;
+}
+
 QString pretty(const Path& path)
 {
     const std::string text = path.native();

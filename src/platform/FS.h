@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +28,8 @@ Path expand(const std::string& path);
 // The path as text: its bytes decoded as file names are everywhere (a name
 // that is not valid UTF-8 still shows, though not byte for byte).
 QString text(const Path& path);
+// Whether the bytes are valid UTF-8 (a name that is not reads back differently from text).
+bool isUtf8(const QByteArray& bytes);
 // The path for display: a leading home folder becomes "~" (only a whole folder
 // name matches, so with home "/home/al" the path "/home/alice" stays as it is).
 QString pretty(const Path& path);

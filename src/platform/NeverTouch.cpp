@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "i18n/L.h"
+#include "platform/FS.h"
 #include "platform/Prefs.h"
 
 namespace NeverTouch {
@@ -14,12 +15,6 @@ namespace {
 
 const QString kKey = QStringLiteral("neverTouch");
 const QString kEncoded = QStringLiteral("encoded:");
-
-bool isUtf8(const QByteArray& bytes)
-{
-    // Invalid sequences decode to U+FFFD, so they do not come back the same.
-    return QString::fromUtf8(bytes).toUtf8() == bytes;
-}
 
 // "/a/./b//c/../d/" → "/a/b/d", by name only: no link is followed.
 std::filesystem::path byName(const std::filesystem::path& absolute)
@@ -51,7 +46,7 @@ void store(QSettings& settings, const std::vector<std::filesystem::path>& places
 QString encode(const std::filesystem::path& place)
 {
     const QByteArray bytes = QByteArray::fromStdString(place.native());
-    if (isUtf8(bytes))
+    if (FS::isUtf8(bytes))
         return QString::fromUtf8(bytes);
     return kEncoded + QString::fromLatin1(bytes.toPercentEncoding("/"));
 }

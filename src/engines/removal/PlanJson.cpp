@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include "platform/FS.h"
+
 namespace Plan {
 
 namespace {
@@ -21,12 +23,6 @@ constexpr NameTable<Result, 5> kResults{{
     {Result::gone, "gone"},
 }};
 
-bool isUtf8(const QByteArray& bytes)
-{
-    // Invalid sequences decode to U+FFFD, so they do not come back the same.
-    return QString::fromUtf8(bytes).toUtf8() == bytes;
-}
-
 } // namespace
 
 QString fateName(Fate fate) { return nameIn(kFates, fate); }
@@ -39,7 +35,7 @@ void insertPath(QJsonObject& row, const QString& key, const std::filesystem::pat
     if (path.empty())
         return;
     const QByteArray bytes = QByteArray::fromStdString(path.native());
-    if (isUtf8(bytes)) {
+    if (FS::isUtf8(bytes)) {
         row.insert(key, QString::fromUtf8(bytes));
         return;
     }
