@@ -1289,6 +1289,18 @@ const std::vector<TranslationRow>& translationRows()
         // The history in the window
         {"Restaurado em %@",
          {"Restored to %@", "Restaurado en %@", "Ripristinato in %@", "Restauré dans %@", "Wiederhergestellt in %@", "%@ に復元しました", "已恢复到 %@", "تمت الاستعادة إلى %@"}},
+        {"Histórico",
+         {"History", "Historial", "Cronologia", "Historique", "Verlauf", "履歴", "历史记录", "السجل"}},
+        {"O que foi removido",
+         {"What was removed", "Lo que se eliminó", "Ciò che è stato rimosso", "Ce qui a été supprimé", "Was entfernt wurde", "削除したもの", "已删除的内容", "ما تمت إزالته"}},
+        {"e o que pode voltar.",
+         {"and what can come back.", "y lo que puede volver.", "e ciò che può tornare.", "et ce qui peut revenir.", "und was zurückkommen kann.", "と、元に戻せるもの。", "以及可以恢复的内容。", "وما يمكن استعادته."}},
+        {"Itens movidos para a Lixeira podem ser restaurados ao seu lugar.",
+         {"Items moved to the Trash can be put back where they were.", "Los elementos movidos a la Papelera pueden volver a su sitio.", "Gli elementi spostati nel Cestino possono tornare al loro posto.", "Les éléments placés dans la Corbeille peuvent être remis à leur place.", "In den Papierkorb verschobene Objekte können an ihren Ort zurückgelegt werden.", "ゴミ箱に移した項目は元の場所に戻せます。", "移到废纸篓的项目可以放回原处。", "يمكن إعادة العناصر المنقولة إلى سلة المهملات إلى مكانها."}},
+        {"Restaurar",
+         {"Put Back", "Restaurar", "Ripristina", "Remettre", "Zurücklegen", "元に戻す", "放回原处", "استعادة"}},
+        {"Fechar",
+         {"Close", "Cerrar", "Chiudi", "Fermer", "Schließen", "閉じる", "关闭", "إغلاق"}},
     };
     return rows;
 }

@@ -42,6 +42,21 @@ Item {
         anchors.bottom: parent.bottom
     }
 
+    // The removal history, over the page, opened from the sidebar's freed total.
+    Rectangle {
+        objectName: "historyOverlay"
+        anchors.fill: pageArea
+        visible: HistoryState.shown
+        color: DS.bg
+        Loader {
+            anchors.fill: parent
+            active: HistoryState.shown
+            focus: true
+            sourceComponent: HistoryView { focus: true }
+            onLoaded: item.forceActiveFocus()
+        }
+    }
+
     BusyOverlay {
         objectName: "busyOverlay"
         anchors.fill: parent

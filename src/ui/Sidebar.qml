@@ -84,12 +84,35 @@ Rectangle {
             property real shown: RemovalState.totalFreed
             Behavior on shown { NumberAnimation { duration: 900; easing.type: Easing.OutCubic } }
 
+            // Opens the history of what was removed.
+            objectName: "freedTotal"
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: I18n.L("Histórico")
+            Keys.onReturnPressed: HistoryState.open()
+            Keys.onSpacePressed: HistoryState.open()
+            FocusRing { shown: parent.activeFocus; around: parent.radius }
+            MouseArea {
+                anchors.fill: parent
+                cursorShape: Qt.PointingHandCursor
+                onClicked: HistoryState.open()
+            }
+
             ColumnLayout {
                 id: freedColumn
                 anchors.fill: parent
                 anchors.margins: 12
                 spacing: 4
-                Eyebrow { text: I18n.L("LIBERADO") }
+                RowLayout {
+                    Layout.fillWidth: true
+                    Eyebrow { text: I18n.L("LIBERADO"); Layout.fillWidth: true }
+                    Text {
+                        textFormat: Text.PlainText
+                        text: I18n.L("Histórico") + (I18n.rightToLeft ? " ‹" : " ›")
+                        color: DS.primary
+                        font.pixelSize: 11
+                    }
+                }
                 Text {
                     textFormat: Text.PlainText
                     text: Fmt.bytes(Math.round(parent.parent.shown))

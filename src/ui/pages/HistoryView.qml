@@ -1,0 +1,176 @@
+import QtQuick
+import QtQuick.Layouts
+import Quillmoor
+
+// The removal history, over the current page: one card a removal, newest
+// first; opening one lists its items, and what is still in the Trash can be
+// put back ("Restaurar"), under another name when its place is taken.
+Item {
+    id: page
+    objectName: "historyView"
+
+    Keys.onEscapePressed: HistoryState.close()
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: 32
+        anchors.bottomMargin: 24
+        spacing: 18
+
+        PageHeader {
+            Layout.fillWidth: true
+            eyebrow: I18n.L("Histórico")
+            l1: I18n.L("O que foi removido")
+            l2: I18n.L("e o que pode voltar.")
+            sub: I18n.L("Itens movidos para a Lixeira podem ser restaurados ao seu lugar.")
+            GhostButton {
+                objectName: "historyClose"
+                text: I18n.L("Fechar")
+                compact: true
+                onClicked: HistoryState.close()
+            }
+        }
+
+        ListView {
+            id: records
+            objectName: "historyList"
+            KeepFocusInView { flickable: records }
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+            spacing: 10
+            focus: true
+            boundsBehavior: Flickable.StopAtBounds
+            model: HistoryState.recordModel
+
+            Text {
+                parent: records
+                anchors.centerIn: parent
+                visible: records.count === 0 && !HistoryState.loading
+                textFormat: Text.PlainText
+                text: I18n.L("Nenhuma remoção registrada ainda.")
+                color: DS.muted
+                font.pixelSize: 15
+            }
+
+            delegate: Card {
+                id: card
+                required property int index
+                required property string when
+                required property string origin
+                required property string action
+                required property string count
+                required property string freed
+                required property string trashed
+                required property int restorable
+                property bool open: false
+                property var items: []
+                width: records.width
+                height: column.implicitHeight + 24
+                activeFocusOnTab: true
+
+                function toggle() {
+                    open = !open
+                    if (open)
+                        items = HistoryState.items(index)
+                }
+                Keys.onReturnPressed: toggle()
+                Keys.onSpacePressed: toggle()
+                Connections {
+                    target: HistoryState
+                    function onItemsChanged(row) {
+                        if (row === card.index && card.open)
+                            card.items = HistoryState.items(card.index)
+                    }
+                }
+                FocusRing { shown: card.activeFocus; around: DS.radius }
+
+                ColumnLayout {
+                    id: column
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    anchors.top: parent.top
+                    anchors.margins: 12
+                    spacing: 6
+                    RowLayout {
+                        Layout.fillWidth: true
+                        spacing: 12
+                        Text {
+                            textFormat: Text.PlainText
+                            text: card.open ? "▾" : "▸"
+                            color: DS.muted
+                        }
+                        Text {
+                            textFormat: Text.PlainText
+                            text: card.action
+                            color: DS.text
+                            font.weight: Font.DemiBold
+                        }
+                        Text {
+                            textFormat: Text.PlainText
+                            Layout.fillWidth: true
+                            text: I18n.isolate(card.when) + " · " + card.origin + " · " + card.count
+                            color: DS.muted
+                            elide: Text.ElideRight
+                        }
+                        Text {
+                            textFormat: Text.PlainText
+                            text: [card.freed, card.trashed].filter(function (t) { return t !== "" }).join(" · ")
+                            color: DS.glow
+                        }
+                    }
+                    Repeater {
+                        model: card.open ? card.items : []
+                        RowLayout {
+                            id: itemRow
+                            required property var modelData
+                            required property int index
+                            Layout.fillWidth: true
+                            Layout.leftMargin: 24
+                            spacing: 10
+                            Text {
+                                textFormat: Text.PlainText
+                                text: itemRow.modelData.fate + " · " + itemRow.modelData.result
+                                color: DS.muted
+                                font.pixelSize: 12
+                            }
+                            Text {
+                                textFormat: Text.PlainText
+                                Layout.fillWidth: true
+                                text: I18n.isolate(itemRow.modelData.label)
+                                      + (itemRow.modelData.restoreReason !== "" ? "  —  " + itemRow.modelData.restoreReason : "")
+                                color: DS.text
+                                font.pixelSize: 12
+                                elide: Text.ElideMiddle
+                            }
+                            Text {
+                                textFormat: Text.PlainText
+                                text: itemRow.modelData.size
+                                color: DS.muted
+                                font.pixelSize: 12
+                            }
+                            GhostButton {
+                                objectName: "restoreButton"
+                                visible: itemRow.modelData.restoreState === "available"
+                                compact: true
+                                text: I18n.L("Restaurar")
+                                onClicked: {
+                                    const why = HistoryState.restore(card.index, itemRow.index, "")
+                                    if (why !== "")
+                                        ShellState.message = why
+                                }
+                            }
+                        }
+                    }
+                }
+                MouseArea {
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    anchors.top: parent.top
+                    height: 40
+                    onClicked: { card.forceActiveFocus(); card.toggle() }
+                }
+            }
+        }
+    }
+}
