@@ -5,6 +5,7 @@
 #include "engines/removal/PlanText.h"
 #include "engines/removal/Restore.h"
 #include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/Background.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
@@ -138,6 +139,6 @@ QString HistoryState::restore(int row, int item, const QString& otherName)
     emit itemsChanged(row);
     if (!done.ok)
         return done.reason;
-    shell_.setMessage(LF("Restaurado em %@", FS::pretty(done.restoredAt)));
+    shell_.setMessage(LF("Restaurado em %@", shownRun(FS::pretty(done.restoredAt))));
     return {};
 }

@@ -1301,6 +1301,10 @@ const std::vector<TranslationRow>& translationRows()
          {"Put Back", "Restaurar", "Ripristina", "Remettre", "Zurücklegen", "元に戻す", "放回原处", "استعادة"}},
         {"Fechar",
          {"Close", "Cerrar", "Chiudi", "Fermer", "Schließen", "閉じる", "关闭", "إغلاق"}},
+        {"Outro nome",
+         {"Another name", "Otro nombre", "Altro nome", "Autre nom", "Anderer Name", "別の名前", "其他名称", "اسم آخر"}},
+        {"Restaurar com este nome",
+         {"Put Back with This Name", "Restaurar con este nombre", "Ripristina con questo nome", "Remettre sous ce nom", "Unter diesem Namen zurücklegen", "この名前で戻す", "以此名称放回", "استعادة بهذا الاسم"}},
     };
     return rows;
 }

@@ -204,30 +204,14 @@ Item {
         RowLayout {
             Layout.fillWidth: true
             spacing: 8
-            TextField {
+            TextBox {
                 id: pathField
                 objectName: "neverTouchField"
                 Layout.fillWidth: true
                 placeholderText: I18n.L("Caminho de uma pasta ou de um arquivo")
-                leftPadding: 12
-                rightPadding: 12
-                topPadding: 8
-                bottomPadding: 8
-                color: DS.text
-                placeholderTextColor: DS.muted
-                selectionColor: DS.primaryDeep
-                selectedTextColor: DS.text
-                font.pixelSize: 13
-                horizontalAlignment: Text.AlignLeft
+                refused: form.err !== ""
                 onTextEdited: form.err = ""
                 onAccepted: form.addTyped()
-                background: Rectangle {
-                    implicitHeight: 34
-                    radius: 10
-                    color: DS.elevated
-                    border.width: pathField.activeFocus ? 1.5 : 1
-                    border.color: form.err !== "" ? DS.warning : (pathField.activeFocus ? DS.primary : DS.border)
-                }
             }
             GhostButton {
                 objectName: "neverTouchAdd"

@@ -848,6 +848,32 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     EXPECT_TRUE(fs::exists(FS::trashFolder() / "backup.tar"));
     EXPECT_TRUE(fs::exists(home / "Videos/holiday 2024.mkv"));
     dismissCelebration();
+
+    // Back from the history, opened from the sidebar's freed total: another file
+    // has its place now, so it goes back beside it under a name typed there.
+    sparseFile(home / "Projects/backup.tar", 10);
+    click(findVisible("freedTotal"));
+    ASSERT_EVENTUALLY(findVisible("historyRecord-0") != nullptr && !states->history.loading(), 5000);
+    click(findVisible("historyRecord-0"));
+    settle(300);
+    QQuickItem* otherName = findVisible("restoreOtherName");
+    ASSERT_NE(otherName, nullptr);
+    EXPECT_TRUE(shows(LF("Já existe um item em %@.", "~/Projects/backup.tar")));
+    snap("history-occupied");
+    otherName->forceActiveFocus();
+    for (const char key : std::string_view("backup (old).tar"))
+        QTest::keyClick(window, key);
+    QTest::keyClick(window, Qt::Key_Return);
+    settle(300);
+    EXPECT_EQ(fs::file_size(home / "Projects/backup (old).tar"), 120'000'000u);
+    EXPECT_EQ(fs::file_size(home / "Projects/backup.tar"), 10u);
+    EXPECT_FALSE(fs::exists(FS::trashFolder() / "backup.tar"));
+    EXPECT_EQ(findVisible("restoreOtherName"), nullptr);
+    snap("history-restored");
+    QTest::keyClick(window, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(states->history.shown());
+    fs::remove_all(home / "Projects");
 }
 
 TEST_F(UiTest, AlwaysIgnoreFromALargeFilesRowByMouseAndByKeyboard)

@@ -113,29 +113,16 @@ Popup {
                     folders.currentIndex = -1
                 }
             }
-            TextField {
+            TextBox {
                 id: pathField
                 objectName: "folderPickerPath"
                 Layout.fillWidth: true
                 // a path reads left to right in every language
                 LayoutMirroring.enabled: false
-                horizontalAlignment: Text.AlignLeft
-                leftPadding: 12
-                rightPadding: 12
                 topPadding: 7
                 bottomPadding: 7
-                color: DS.text
-                selectionColor: DS.primaryDeep
-                selectedTextColor: DS.text
                 font: DS.mono(12)
                 Accessible.name: I18n.L("Caminho")
-                background: Rectangle {
-                    implicitHeight: 32
-                    radius: 9
-                    color: DS.elevated
-                    border.width: pathField.activeFocus ? 1.5 : 1
-                    border.color: pathField.activeFocus ? DS.primary : DS.border
-                }
                 onAccepted: {
                     if (listing.open(text)) {
                         folders.currentIndex = -1

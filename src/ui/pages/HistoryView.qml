@@ -64,6 +64,7 @@ Item {
                 required property string trashed
                 required property int restorable
                 property bool open: false
+                objectName: "historyRecord-" + index
                 property var items: []
                 width: records.width
                 height: column.implicitHeight + 24
@@ -73,6 +74,13 @@ Item {
                     open = !open
                     if (open)
                         items = HistoryState.items(index)
+                }
+                // The item's rows are made again afterwards, so the card keeps the focus.
+                function restoreItem(item, name) {
+                    const why = HistoryState.restore(index, item, name)
+                    card.forceActiveFocus()
+                    if (why !== "")
+                        ShellState.message = why
                 }
                 Keys.onReturnPressed: toggle()
                 Keys.onSpacePressed: toggle()
@@ -134,14 +142,28 @@ Item {
                                 color: DS.muted
                                 font.pixelSize: 12
                             }
-                            Text {
-                                textFormat: Text.PlainText
+                            // The item, and under it why it cannot simply go back when it cannot.
+                            ColumnLayout {
                                 Layout.fillWidth: true
-                                text: I18n.isolate(itemRow.modelData.label)
-                                      + (itemRow.modelData.restoreReason !== "" ? "  —  " + itemRow.modelData.restoreReason : "")
-                                color: DS.text
-                                font.pixelSize: 12
-                                elide: Text.ElideMiddle
+                                spacing: 2
+                                Text {
+                                    textFormat: Text.PlainText
+                                    Layout.fillWidth: true
+                                    text: I18n.isolate(itemRow.modelData.label)
+                                    color: DS.text
+                                    font.pixelSize: 12
+                                    elide: Text.ElideMiddle
+                                }
+                                Text {
+                                    objectName: "restoreReason"
+                                    textFormat: Text.PlainText
+                                    Layout.fillWidth: true
+                                    visible: text !== ""
+                                    text: itemRow.modelData.restoreReason
+                                    color: itemRow.modelData.restoreState === "occupied" ? DS.warning : DS.muted
+                                    font.pixelSize: 11
+                                    wrapMode: Text.Wrap
+                                }
                             }
                             Text {
                                 textFormat: Text.PlainText
@@ -154,12 +176,27 @@ Item {
                                 visible: itemRow.modelData.restoreState === "available"
                                 compact: true
                                 text: I18n.L("Restaurar")
-                                onClicked: {
-                                    const why = HistoryState.restore(card.index, itemRow.index, "")
-                                    if (why !== "")
-                                        ShellState.message = why
-                                }
+                                onClicked: itemRow.restoreAs("")
                             }
+                            // Its place is taken: put back beside it, under a name typed here.
+                            TextBox {
+                                id: otherName
+                                objectName: "restoreOtherName"
+                                visible: itemRow.modelData.restoreState === "occupied"
+                                Layout.preferredWidth: 200
+                                placeholderText: I18n.L("Outro nome")
+                                Accessible.name: I18n.L("Outro nome")
+                                onAccepted: itemRow.restoreAs(text)
+                            }
+                            GhostButton {
+                                objectName: "restoreAsButton"
+                                visible: otherName.visible
+                                enabled: otherName.text !== ""
+                                compact: true
+                                text: I18n.L("Restaurar com este nome")
+                                onClicked: itemRow.restoreAs(otherName.text)
+                            }
+                            function restoreAs(name) { card.restoreItem(itemRow.index, name) }
                         }
                     }
                 }
