@@ -1296,7 +1296,7 @@ const std::vector<TranslationRow>& translationRows()
         {"e o que pode voltar.",
          {"and what can come back.", "y lo que puede volver.", "e ciò che può tornare.", "et ce qui peut revenir.", "und was zurückkommen kann.", "と、元に戻せるもの。", "以及可以恢复的内容。", "وما يمكن استعادته."}},
         {"Itens movidos para a Lixeira podem ser restaurados ao seu lugar.",
-         {"Items moved to the Trash can be put back where they were.", "Los elementos movidos a la Papelera pueden volver a su sitio.", "Gli elementi spostati nel Cestino possono tornare al loro posto.", "Les éléments placés dans la Corbeille peuvent être remis à leur place.", "In den Papierkorb verschobene Objekte können an ihren Ort zurückgelegt werden.", "ゴミ箱に移した項目は元の場所に戻せます。", "移到废纸篓的项目可以放回原处。", "يمكن إعادة العناصر المنقولة إلى سلة المهملات إلى مكانها."}},
+         {"Items moved to the Trash can be restored to where they were.", "Los elementos movidos a la Papelera se pueden restaurar en su sitio.", "Gli elementi spostati nel Cestino si possono ripristinare al loro posto.", "Les éléments placés dans la Corbeille peuvent être restaurés à leur place.", "In den Papierkorb verschobene Objekte sind an ihrem Ort wiederherstellbar.", "ゴミ箱に移した項目は元の場所に復元できます。", "移到废纸篓的项目可以恢复到原处。", "العناصر المنقولة إلى سلة المهملات يمكن استعادتها إلى مكانها."}},
         {"Restaurar",
          {"Put Back", "Restaurar", "Ripristina", "Remettre", "Zurücklegen", "元に戻す", "放回原处", "استعادة"}},
         {"Fechar",
