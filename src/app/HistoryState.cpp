@@ -114,8 +114,12 @@ QVariantList HistoryState::items(int row) const
                           {"size", item.sizeKnown ? Fmt::bytes(item.size) : QString()},
                           {"restoreState", QString()},
                           {"restoreReason", QString()}};
-        // Only what went to the Trash is looked for there, and only when its record is opened.
-        if (Restore::inTrash(item, result)) {
+        // What was put back from here says where it went; only what went to
+        // the Trash is looked for there, and only when its record is opened.
+        if (const auto done = restoredTo_.find(restoreKey(row, int(i))); done != restoredTo_.end()) {
+            shown.insert("restoreState", QStringLiteral("restored"));
+            shown.insert("restoreReason", LF("Restaurado em %@", shownRun(FS::pretty(done->second))));
+        } else if (Restore::inTrash(item, result)) {
             const Restore::Check check = Restore::check(item, result);
             shown.insert("restoreState", stateName(check.state));
             shown.insert("restoreReason", check.reason);
@@ -136,9 +140,15 @@ QString HistoryState::restore(int row, int item, const QString& otherName)
     if (!otherName.isEmpty())
         name = otherName.toUtf8().toStdString();
     const Restore::Done done = Restore::run(outcome.plan.items[std::size_t(item)], outcome.results[std::size_t(item)], name);
+    if (done.ok)
+        restoredTo_[restoreKey(row, item)] = done.restoredAt;
     emit itemsChanged(row);
-    if (!done.ok)
-        return done.reason;
-    shell_.setMessage(LF("Restaurado em %@", shownRun(FS::pretty(done.restoredAt))));
-    return {};
+    return done.ok ? QString() : done.reason;
+}
+
+QString HistoryState::restoreKey(int row, int item) const
+{
+    // by the record's time and id, which stay when the history is read again
+    const History::Entry& entry = entries_[std::size_t(row)];
+    return entry.time.toString(Qt::ISODateWithMs) + QLatin1Char(' ') + entry.id + QLatin1Char('.') + QString::number(item);
 }

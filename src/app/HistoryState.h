@@ -2,6 +2,8 @@
 // The removal history as the window shows it: opened from the sidebar's freed
 // total, the records newest first, each one's items on demand (with whether
 // each can still be put back from the Trash), and the restore itself.
+#include <filesystem>
+#include <map>
 #include <vector>
 
 #include <QObject>
@@ -40,11 +42,13 @@ public:
 
     // The items of the record at `row`: {label, fate, result, reason, size,
     // restorable, restoreState, restoreReason}; restoreState is "available",
-    // "occupied" (put back only under another name), or another reason it
-    // cannot be ("" for what never was in the Trash).
+    // "occupied" (put back only under another name), "restored" (from here,
+    // the reason saying where to), or another reason it cannot be ("" for
+    // what never was in the Trash).
     Q_INVOKABLE QVariantList items(int row) const;
     // Puts item `item` of the record at `row` back at its place (or under
-    // `otherName` beside it); empty when done, else why not.
+    // `otherName` beside it); empty when done (its row then says where to),
+    // else why not.
     Q_INVOKABLE QString restore(int row, int item, const QString& otherName = {});
 
     const std::vector<History::Entry>& entries() const { return entries_; }
@@ -57,10 +61,13 @@ signals:
 
 private:
     void publish(std::vector<History::Entry> entries);
+    QString restoreKey(int row, int item) const;
 
     ShellState& shell_;
     RecordListModel* recordModel_;
     std::vector<History::Entry> entries_;
+    // Where each item put back while the window is open went (by restoreKey).
+    std::map<QString, std::filesystem::path> restoredTo_;
     bool shown_ = false;
     bool loading_ = false;
 };

@@ -869,6 +869,7 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     EXPECT_EQ(fs::file_size(home / "Projects/backup.tar"), 10u);
     EXPECT_FALSE(fs::exists(FS::trashFolder() / "backup.tar"));
     EXPECT_EQ(findVisible("restoreOtherName"), nullptr);
+    EXPECT_TRUE(shownText("restoreReason").contains("backup (old).tar"));
     snap("history-restored");
     QTest::keyClick(window, Qt::Key_Escape);
     settle();

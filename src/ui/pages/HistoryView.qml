@@ -160,7 +160,8 @@ Item {
                                     Layout.fillWidth: true
                                     visible: text !== ""
                                     text: itemRow.modelData.restoreReason
-                                    color: itemRow.modelData.restoreState === "occupied" ? DS.warning : DS.muted
+                                    color: itemRow.modelData.restoreState === "occupied" ? DS.warning
+                                           : itemRow.modelData.restoreState === "restored" ? DS.glow : DS.muted
                                     font.pixelSize: 11
                                     wrapMode: Text.Wrap
                                 }
