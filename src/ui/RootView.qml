@@ -44,16 +44,18 @@ Item {
 
     // The removal history, over the page, opened from the sidebar's freed total.
     Rectangle {
+        id: historyOverlay
         objectName: "historyOverlay"
         anchors.fill: pageArea
         visible: HistoryState.shown
         color: DS.bg
         Loader {
             anchors.fill: parent
-            active: HistoryState.shown
+            // once the overlay shows: an item not yet visible cannot take the focus
+            active: historyOverlay.visible
             focus: true
             sourceComponent: HistoryView { focus: true }
-            onLoaded: item.forceActiveFocus()
+            onLoaded: item.takeFocus()
         }
     }
 

@@ -849,18 +849,18 @@ TEST_F(UiTest, LargeFilesFoundChosenAndTrashed)
     EXPECT_TRUE(fs::exists(home / "Videos/holiday 2024.mkv"));
     dismissCelebration();
 
-    // Back from the history, opened from the sidebar's freed total: another file
-    // has its place now, so it goes back beside it under a name typed there.
+    // Back from the history, by keyboard alone: another file has its place
+    // now, so it goes back beside it under a name typed there.
     sparseFile(home / "Projects/backup.tar", 10);
-    click(findVisible("freedTotal"));
-    ASSERT_EVENTUALLY(findVisible("historyRecord-0") != nullptr && !states->history.loading(), 5000);
-    click(findVisible("historyRecord-0"));
+    findVisible("freedTotal")->forceActiveFocus();
+    QTest::keyClick(window, Qt::Key_Return);
+    ASSERT_EVENTUALLY(findVisible("historyRecord-0") != nullptr && findVisible("historyRecord-0")->hasActiveFocus(), 5000);
+    QTest::keyClick(window, Qt::Key_Return);
     settle(300);
-    QQuickItem* otherName = findVisible("restoreOtherName");
-    ASSERT_NE(otherName, nullptr);
     EXPECT_TRUE(shows(LF("Já existe um item em %@.", "~/Projects/backup.tar")));
     snap("history-occupied");
-    otherName->forceActiveFocus();
+    QTest::keyClick(window, Qt::Key_Tab);
+    ASSERT_EQ(window->activeFocusItem(), findVisible("restoreOtherName"));
     for (const char key : std::string_view("backup (old).tar"))
         QTest::keyClick(window, key);
     QTest::keyClick(window, Qt::Key_Return);

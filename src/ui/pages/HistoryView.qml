@@ -11,6 +11,16 @@ Item {
 
     Keys.onEscapePressed: HistoryState.close()
 
+    // The keyboard starts on the newest record (on "Fechar" until the records
+    // are read), so Tab goes on through the history, not back to the sidebar.
+    function takeFocus() {
+        const newest = records.itemAtIndex(0)
+        if (newest)
+            newest.forceActiveFocus()
+        else
+            closeButton.forceActiveFocus()
+    }
+
     ColumnLayout {
         anchors.fill: parent
         anchors.margins: 32
@@ -24,6 +34,7 @@ Item {
             l2: I18n.L("e o que pode voltar.")
             sub: I18n.L("Itens movidos para a Lixeira podem ser restaurados ao seu lugar.")
             GhostButton {
+                id: closeButton
                 objectName: "historyClose"
                 text: I18n.L("Fechar")
                 compact: true
@@ -42,6 +53,7 @@ Item {
             focus: true
             boundsBehavior: Flickable.StopAtBounds
             model: HistoryState.recordModel
+            onCountChanged: if (count > 0 && closeButton.activeFocus) Qt.callLater(page.takeFocus)
 
             Text {
                 parent: records
