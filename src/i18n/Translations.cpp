@@ -1305,6 +1305,15 @@ const std::vector<TranslationRow>& translationRows()
          {"Another name", "Otro nombre", "Altro nome", "Autre nom", "Anderer Name", "別の名前", "其他名称", "اسم آخر"}},
         {"Restaurar com este nome",
          {"Put Back with This Name", "Restaurar con este nombre", "Ripristina con questo nome", "Remettre sous ce nom", "Unter diesem Namen zurücklegen", "この名前で戻す", "以此名称放回", "استعادة بهذا الاسم"}},
+        // cleaning on a schedule
+        {"A limpeza automática está desligada.",
+         {"Automatic cleaning is off.", "La limpieza automática está desactivada.", "La pulizia automatica è disattivata.", "Le nettoyage automatique est désactivé.", "Die automatische Reinigung ist ausgeschaltet.", "自動クリーンアップはオフです。", "自动清理已关闭。", "التنظيف التلقائي متوقف."}},
+        {"Outra limpeza do Quillmoor está em andamento.",
+         {"Another Quillmoor cleanup is in progress.", "Hay otra limpieza de Quillmoor en curso.", "È in corso un’altra pulizia di Quillmoor.", "Un autre nettoyage de Quillmoor est en cours.", "Eine andere Reinigung von Quillmoor läuft gerade.", "Quillmoor の別のクリーンアップが実行中です。", "Quillmoor 的另一次清理正在进行。", "هناك تنظيف آخر من Quillmoor قيد التنفيذ."}},
+        {"Na bateria com menos de 30%.",
+         {"On battery below 30%.", "Con batería por debajo del 30 %.", "A batteria sotto il 30%.", "Sur batterie à moins de 30 %.", "Im Akkubetrieb unter 30 %.", "バッテリー残量が 30% 未満です。", "使用电池且电量低于 30%。", "على البطارية بأقل من 30%."}},
+        {"A próxima limpeza automática é em %@.",
+         {"The next automatic cleanup is on %@.", "La próxima limpieza automática será el %@.", "La prossima pulizia automatica sarà il %@.", "Le prochain nettoyage automatique aura lieu le %@.", "Die nächste automatische Reinigung ist am %@.", "次の自動クリーンアップは %@ です。", "下次自动清理时间为 %@。", "التنظيف التلقائي التالي في %@."}},
     };
     return rows;
 }
