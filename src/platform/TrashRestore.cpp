@@ -334,6 +334,22 @@ bool isPlainName(const std::string& name)
         && name.find('\0') == std::string::npos;
 }
 
+std::optional<QDateTime> deletedAt(const fs::path& entryInFiles)
+{
+    const Trash::OpenTrash trash(entryInFiles.parent_path().parent_path().native());
+    if (!trash.usable())
+        return std::nullopt;
+    const std::optional<std::string> text = readInfo(trash.info(), entryInFiles.filename().native());
+    const std::optional<Info> info = text ? parseInfo(*text) : std::nullopt;
+    if (!info)
+        return std::nullopt;
+    QDateTime when = QDateTime::fromString(info->deletionDate, Qt::ISODate);
+    if (!when.isValid())
+        return std::nullopt;
+    when.setTimeSpec(Qt::LocalTime);
+    return when;
+}
+
 Check check(const Entry& entry)
 {
     return examine(entry).check;

@@ -10,9 +10,16 @@
 #include <optional>
 #include <string>
 
+#include <QDateTime>
 #include <QString>
 
 namespace TrashRestore {
+
+// When an entry of a trash (a path directly in its files/ folder) was moved
+// there, as its .trashinfo's DeletionDate says (local time); nothing when the
+// trash is not a real folder of this user or the .trashinfo is missing,
+// unreadable or holds no valid date.
+std::optional<QDateTime> deletedAt(const std::filesystem::path& entryInFiles);
 
 // The entry as the removal left it.
 struct Entry {

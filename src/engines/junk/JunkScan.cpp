@@ -222,6 +222,7 @@ std::vector<JunkItem> itemsOf(const JunkRule& rule, const std::vector<Candidate>
         if (!link) {
             if (const Processes::Holder* holder = Processes::holderInside(held, heldPath(candidate.path))) {
                 item.selected = false;
+                item.inUse = true;
                 item.note = LF("Em uso por %@", QString::fromStdString(holder->process));
             }
         }

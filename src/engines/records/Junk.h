@@ -62,6 +62,8 @@ struct JunkItem {
     std::vector<Admin::Action> actions = {};
     // Whether `size` was learned; an unknown size counts as 0 in every total.
     bool sizeKnown = true;
+    // A running program holds it open (`note` names it): never ticked at first.
+    bool inUse = false;
 };
 
 // The result of one junk rule; items largest first.
