@@ -7,10 +7,14 @@
 #include "cli/IgnoreCommands.h"
 #include "cli/PlanOutput.h"
 #include "cli/TerminalText.h"
+#include "engines/autoclean/AutoRun.h"
 #include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
 #include "i18n/L.h"
+#include "monitor/Sources.h"
 #include "platform/Admin.h"
+#include "platform/AutoCleanFiles.h"
+#include "platform/FileLock.h"
 #include "platform/FS.h"
 #include "platform/Fmt.h"
 #include "profiles/Profile.h"
@@ -94,6 +98,8 @@ struct CleanOptions {
     QStringList groups;
     bool dryRun = false;
     bool yes = false;
+    bool automatic = false;  // --auto: the automatic choice, now
+    bool ifDue = false;      // --if-due: only when the schedule says it is time
 };
 
 // Reads clean's arguments; an empty text on success, else what was wrong.
@@ -105,6 +111,10 @@ QString parseClean(const QStringList& args, CleanOptions& options)
             options.dryRun = true;
         } else if (arg == "--yes") {
             options.yes = true;
+        } else if (arg == "--auto") {
+            options.automatic = true;
+        } else if (arg == "--if-due") {
+            options.ifDue = true;
         } else if (arg == "--group") {
             if (i + 1 >= args.size())
                 return L("--group precisa do id de um grupo");
@@ -116,7 +126,37 @@ QString parseClean(const QStringList& args, CleanOptions& options)
             return LF("argumento desconhecido “%@” para %@ (veja --help)", arg, "clean");
         }
     }
+    if (options.ifDue && !options.automatic)
+        return L("--if-due vale só com --auto");
+    if (options.automatic && (!options.groups.isEmpty() || options.dryRun))
+        return L("--auto limpa os grupos escolhidos nos ajustes: sem --group nem --dry-run");
     return {};
+}
+
+// The battery as the schedule weighs it.
+AutoClean::Power powerNow()
+{
+    const std::optional<Monitor::Battery> battery = Monitor::batteryInfo();
+    if (!battery)
+        return {};
+    return {.onBattery = !battery->plugged, .level = battery->level};
+}
+
+// The automatic clean, as the timer and the resident program run it.
+int runAutoClean(Context& context, const CleanOptions& options)
+{
+    const AutoClean::Run run = AutoClean::runNow(Profiles::active().junk.rules(), options.ifDue,
+                                                 QDateTime::currentDateTime(), powerNow());
+    if (run.outcome) {
+        printOutcome(context, *run.outcome);
+        return run.outcome->complete() ? Success : Failure;
+    }
+    const QString why = run.decision.run ? L("Nada a limpar agora.") : run.decision.reason;
+    if (context.json)
+        context.printJson(QJsonObject{{"ran", false}, {"reason", why}});
+    else
+        context.out << why << "\n";
+    return Success;
 }
 
 int runClean(Context& context)
@@ -125,12 +165,20 @@ int runClean(Context& context)
     const QString problem = parseClean(context.args, options);
     if (!problem.isEmpty())
         return context.usageError(problem);
+    if (options.automatic)
+        return runAutoClean(context, options);
 
     const std::vector<JunkGroup> groups = scanAll().groups;
     const Plan::Record plan = Sweeper::planClean(groups, options.groups);
     if (options.dryRun || !options.yes) {
         printPlan(context, plan, L("Seria removido (execute de novo com --yes para remover):"));
         return Success;
+    }
+    // Never while another clean of this user runs (an automatic one, say).
+    const FileLock lock(AutoCleanFiles::cleanLock(), FileLock::Wait::no);
+    if (!lock.held()) {
+        context.err << L("Outra limpeza do Quillmoor está em andamento.") << "\n";
+        return Failure;
     }
     const RemovalOutcome outcome =
         Sweeper::cleanJunk(plan, groups, Admin::run, Profiles::active().junk.cleanSystem, Plan::Origin::cli);
@@ -172,7 +220,7 @@ std::vector<Command> junkCommands()
     return {
         {QStringLiteral("junk"), QStringLiteral("junk"),
          L("procura lixo: grupos, itens, tamanhos e seleção"), runJunk},
-        {QStringLiteral("clean"), QStringLiteral("clean [--group ID]... [--dry-run] [--yes]"),
+        {QStringLiteral("clean"), QStringLiteral("clean [--group ID]... [--dry-run] [--yes] | clean --auto [--if-due]"),
          L("remove o lixo selecionado (ou os grupos indicados); --yes para remover de fato"), runClean},
     };
 }

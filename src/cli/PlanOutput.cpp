@@ -54,9 +54,10 @@ void printOutcome(const Context& context, const RemovalOutcome& outcome, const Q
     // Kept like the window keeps it, so both show the same running total.
     if (auto settings = Prefs::standard())
         Prefs::recordRemoval(*settings, outcome.freed, outcome.trashed);
-    // Whatever the engine filled in, what this tool carried out started here.
+    // Whatever the engine filled in, what this tool carried out started here
+    // (an automatic run says so itself).
     RemovalOutcome kept = outcome;
-    if (kept.record)
+    if (kept.record && kept.record->origin != Plan::Origin::automatic)
         kept.record->origin = Plan::Origin::cli;
     History::keep(kept);
     const Plan::Report report = Plan::reportOf(outcome);

@@ -1310,10 +1310,18 @@ const std::vector<TranslationRow>& translationRows()
          {"Automatic cleaning is off.", "La limpieza automática está desactivada.", "La pulizia automatica è disattivata.", "Le nettoyage automatique est désactivé.", "Die automatische Reinigung ist ausgeschaltet.", "自動クリーンアップはオフです。", "自动清理已关闭。", "التنظيف التلقائي متوقف."}},
         {"Outra limpeza do Quillmoor está em andamento.",
          {"Another Quillmoor cleanup is in progress.", "Hay otra limpieza de Quillmoor en curso.", "È in corso un’altra pulizia di Quillmoor.", "Un autre nettoyage de Quillmoor est en cours.", "Eine andere Reinigung von Quillmoor läuft gerade.", "Quillmoor の別のクリーンアップが実行中です。", "Quillmoor 的另一次清理正在进行。", "هناك تنظيف آخر من Quillmoor قيد التنفيذ."}},
-        {"Na bateria com menos de 30%.",
-         {"On battery below 30%.", "Con batería por debajo del 30 %.", "A batteria sotto il 30%.", "Sur batterie à moins de 30 %.", "Im Akkubetrieb unter 30 %.", "バッテリー残量が 30% 未満です。", "使用电池且电量低于 30%。", "على البطارية بأقل من 30%."}},
+        {"Na bateria com menos de %ld%%.",
+         {"On battery below %ld%%.", "Con batería por debajo del %ld %%.", "A batteria sotto il %ld%%.", "Sur batterie à moins de %ld %%.", "Im Akkubetrieb unter %ld %%.", "バッテリー残量が %ld%% 未満です。", "使用电池且电量低于 %ld%%。", "على البطارية بأقل من %ld%%."}},
         {"A próxima limpeza automática é em %@.",
          {"The next automatic cleanup is on %@.", "La próxima limpieza automática será el %@.", "La prossima pulizia automatica sarà il %@.", "Le prochain nettoyage automatique aura lieu le %@.", "Die nächste automatische Reinigung ist am %@.", "次の自動クリーンアップは %@ です。", "下次自动清理时间为 %@。", "التنظيف التلقائي التالي في %@."}},
+        {"automática",
+         {"automatic", "automática", "automatica", "automatique", "automatisch", "自動", "自动", "تلقائي"}},
+        {"--if-due vale só com --auto",
+         {"--if-due only goes with --auto", "--if-due solo vale con --auto", "--if-due vale solo con --auto", "--if-due ne s’emploie qu’avec --auto", "--if-due gilt nur mit --auto", "--if-due は --auto と一緒にだけ使えます", "--if-due 只能与 --auto 一起使用", "--if-due لا يُستخدم إلا مع --auto"}},
+        {"--auto limpa os grupos escolhidos nos ajustes: sem --group nem --dry-run",
+         {"--auto cleans the groups chosen in the settings: no --group or --dry-run", "--auto limpia los grupos elegidos en los ajustes: sin --group ni --dry-run", "--auto pulisce i gruppi scelti nelle impostazioni: senza --group né --dry-run", "--auto nettoie les groupes choisis dans les réglages : ni --group ni --dry-run", "--auto reinigt die in den Einstellungen gewählten Gruppen: ohne --group und --dry-run", "--auto は設定で選んだグループを削除します。--group と --dry-run は使えません", "--auto 清理设置中选定的组：不能与 --group 或 --dry-run 同用", "--auto ينظف المجموعات المختارة في الإعدادات: بلا --group ولا --dry-run"}},
+        {"Nada a limpar agora.",
+         {"Nothing to clean now.", "Nada que limpiar ahora.", "Niente da pulire ora.", "Rien à nettoyer pour l’instant.", "Im Moment gibt es nichts zu reinigen.", "今はクリーンアップするものがありません。", "现在没有可清理的内容。", "لا شيء للتنظيف الآن."}},
     };
     return rows;
 }

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QSaveFile>
 
+#include "platform/FileLock.h"
 #include "platform/Paths.h"
 
 namespace HistoryFile {
@@ -29,27 +30,6 @@ struct Fd {
     }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
-};
-
-// An exclusive flock on the lock file while it lives. The kernel lets go of
-// it when the process ends, so a crash never leaves the history locked.
-class Lock {
-public:
-    explicit Lock(const fs::path& lockFile) : fd_(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-        if (fd_.fd < 0)
-            return;
-        int status;
-        do
-            status = ::flock(fd_.fd, LOCK_EX);
-        while (status != 0 && errno == EINTR);
-        held_ = status == 0;
-    }
-    bool held() const { return held_; }
-
-private:
-    Fd fd_;
-    bool held_ = false;
 };
 
 // At most the last `maxBytes` of the file, starting at a line's beginning
@@ -122,7 +102,7 @@ bool append(const QJsonObject& record, const fs::path& file, Limits limits, cons
         return false;
     std::error_code ec;
     fs::create_directories(file.parent_path(), ec);  // a failure shows up as open() failing below
-    const Lock lock(file.parent_path() / "history.lock");
+    const FileLock lock(file.parent_path() / "history.lock", FileLock::Wait::untilFree);
     if (!lock.held())
         return false;
     const Fd fd(::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600));

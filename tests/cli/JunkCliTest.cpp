@@ -7,8 +7,12 @@
 #include <QJsonObject>
 
 #include "engines/JunkFixture.h"
+#include "engines/autoclean/AutoChoice.h"
+#include "engines/autoclean/AutoSettings.h"
 #include "i18n/L.h"
 #include "platform/Admin.h"
+#include "platform/AutoCleanFiles.h"
+#include "platform/FileLock.h"
 #include "platform/FS.h"
 #include "platform/Paths.h"
 #include "platform/Prefs.h"
@@ -291,4 +295,55 @@ TEST_F(LinuxJunkCli, SystemGroupsFollowTheHomeGroupsMarkedForTheAdministrator)
     EXPECT_EQ(result["systemGroups"][0]["id"].toString(), "coredumps");
     EXPECT_EQ(result["systemGroups"][0]["freed"].toInteger(), dump);
     EXPECT_TRUE(present(home / ".cache/browser/entry"));  // only the group named
+}
+
+TEST_F(LinuxJunkCli, AnAutomaticCleanTakesItsChoiceOnceWaitsForAnotherCleanAndLeavesItsRecord)
+{
+    writeBytes(home / ".cache/fontconfig/a.cache-8", 4 * 4096);
+    writeBytes(home / ".cache/browser/cache2/entry", 8 * 4096);
+    writeBytes(home / ".cache/kept/data", 4 * 4096);
+    writeBytes(home / "Downloads/tool.deb", 4 * 4096);
+    ASSERT_EQ(runCli({"ignore", "add", FS::text(home / ".cache/kept")}).status, Cli::Success);
+    const Sleeper holding(home / ".cache/browser/cache2/entry", {});
+    ASSERT_TRUE(holding.started());
+    fs::remove_all(Paths::logFolder());
+
+    // Off: the schedule does nothing and says so; usage mistakes are refused.
+    EXPECT_EQ(runCli({"clean", "--auto", "--if-due"}).out.trimmed(), L("A limpeza automática está desligada."));
+    EXPECT_EQ(runCli({"clean", "--if-due"}).status, Cli::BadUsage);
+    EXPECT_EQ(runCli({"clean", "--auto", "--group", "caches"}).status, Cli::BadUsage);
+    {
+        auto settings = Prefs::standard();
+        AutoClean::save(*settings, {AutoClean::Interval::daily, AutoClean::defaultGroups()});
+    }
+
+    // Another clean holds the lock: neither an automatic nor a manual one starts.
+    {
+        const FileLock other(AutoCleanFiles::cleanLock(), FileLock::Wait::no);
+        ASSERT_TRUE(other.held());
+        EXPECT_EQ(runCli({"clean", "--auto", "--if-due"}).out.trimmed(), L("Outra limpeza do Quillmoor está em andamento."));
+        const CliOutcome manual = runCli({"clean", "--yes"});
+        EXPECT_EQ(manual.status, Cli::Failure);
+        EXPECT_TRUE(manual.err.contains(L("Outra limpeza do Quillmoor está em andamento.")));
+        EXPECT_TRUE(fs::exists(home / ".cache/fontconfig"));
+    }
+
+    // Due: the default groups as the window ticks them, never what is in use,
+    // ignored or an installer; the record appended is the one printed.
+    const CliOutcome ran = runCli({"--json", "clean", "--auto", "--if-due"});
+    ASSERT_EQ(ran.status, Cli::Success) << qPrintable(ran.out + ran.err);
+    const QJsonArray items = jsonOf(ran).object()["items"].toArray();
+    ASSERT_EQ(items.size(), 1) << qPrintable(ran.out);
+    EXPECT_EQ(items[0]["path"].toString(), FS::text(home / ".cache/fontconfig"));
+    EXPECT_FALSE(fs::exists(home / ".cache/fontconfig"));
+    for (const char* stays : {".cache/browser/cache2/entry", ".cache/kept/data", "Downloads/tool.deb"})
+        EXPECT_TRUE(fs::exists(home / stays)) << stays;
+    const QJsonObject record = jsonOf(runCli({"--json", "history"})).array()[0].toObject();
+    EXPECT_EQ(record["origin"].toString(), "auto");
+    EXPECT_EQ(record["items"].toArray(), items);
+
+    // Right after, it is not due, and says when it will be.
+    const CliOutcome again = runCli({"--json", "clean", "--auto", "--if-due"});
+    EXPECT_FALSE(jsonOf(again).object()["ran"].toBool());
+    EXPECT_EQ(jsonOf(runCli({"--json", "history"})).array().size(), 1);
 }

@@ -36,7 +36,7 @@ Decision decide(Interval interval, const std::optional<QDateTime>& last, const Q
     if (otherRunHoldsLock)
         return {false, L("Outra limpeza do Quillmoor está em andamento.")};
     if (power.onBattery && power.level < kLowestBattery)
-        return {false, L("Na bateria com menos de 30%.")};
+        return {false, LF("Na bateria com menos de %ld%%.", kLowestBattery)};
     if (!ifDue || !last || !last->isValid() || now < *last)
         return {true, {}};
     const QDateTime due = nextDue(interval, *last);

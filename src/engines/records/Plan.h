@@ -25,7 +25,7 @@ enum class Fate {
 };
 
 // What a removal was started from.
-enum class Origin { window, cli };
+enum class Origin { window, cli, automatic };
 
 // Who the item is, as read when the plan was made: execution acts only on
 // the very same thing (a link swapped in, another inode or a file that grew

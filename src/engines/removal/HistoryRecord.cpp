@@ -12,9 +12,10 @@ namespace History {
 
 namespace {
 
-constexpr Plan::NameTable<Plan::Origin, 2> kOrigins{{
+constexpr Plan::NameTable<Plan::Origin, 3> kOrigins{{
     {Plan::Origin::window, "window"},
     {Plan::Origin::cli, "cli"},
+    {Plan::Origin::automatic, "auto"},
 }};
 
 } // namespace

@@ -11,6 +11,7 @@ QString originWord(Plan::Origin origin)
     switch (origin) {
     case Plan::Origin::window: return L("janela");
     case Plan::Origin::cli: return L("linha de comando");
+    case Plan::Origin::automatic: return L("automática");
     }
     return {};
 }

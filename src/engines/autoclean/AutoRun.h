@@ -1,0 +1,32 @@
+#pragma once
+// One automatic clean, whoever starts it (the command line, the resident
+// program, the systemd timer): the decision, then the window's clean of the
+// automatic choice, holding the clean lock throughout.
+#include <optional>
+#include <vector>
+
+#include <QDateTime>
+
+#include "engines/autoclean/AutoSchedule.h"
+#include "engines/records/Junk.h"
+#include "engines/records/Plan.h"
+#include "engines/records/Removal.h"
+
+namespace AutoClean {
+
+struct Run {
+    Decision decision;                      // why nothing ran, when nothing did
+    Plan::Record plan;                      // what it set out to remove (empty: nothing was due)
+    std::optional<RemovalOutcome> outcome;  // what the removal came to, when it ran
+};
+
+// Runs the automatic clean now when decide() lets it: the settings, the last
+// run's stamp and the clean lock are read here, `now` and `power` are given.
+// Once it runs the stamp is `now` (so a crash midway does not run it again
+// at once); the home folder's groups of `rules` are scanned on the calling
+// thread at the lowest priority, honouring the never-touch list, and what
+// automaticChoice() ticks is cleaned with the automatic origin. The caller
+// keeps the outcome in the history and the freed total, as for any removal.
+Run runNow(const std::vector<JunkRule>& rules, bool ifDue, const QDateTime& now, Power power);
+
+} // namespace AutoClean
