@@ -2,6 +2,7 @@
 // Every feature's state object, made once for the run in the order they
 // depend on each other (the window and the tray panel share them; each is a
 // QML singleton). What must survive the window being closed lives here.
+#include "app/AutoCleanState.h"
 #include "app/DupesState.h"
 #include "app/HistoryState.h"
 #include "app/JunkState.h"
@@ -27,11 +28,14 @@ struct FeatureStates {
     MaintenanceState maintenance{shell};
     HistoryState history{shell};
     LowSpaceWatcher lowSpace{LowSpaceWatcher::standardPlaces()};  // started by the program, not by tests
+    AutoCleanState autoClean{removals, junk};                       // the same
 
     FeatureStates()
     {
         // an uninstall may take an application's autostart entry to the Trash
         QObject::connect(&uninstaller, &UninstallerState::uninstallFinished, &startup, &StartupState::relist);
+        // an automatic run's notice opens the history
+        QObject::connect(&autoClean, &AutoCleanState::openHistory, &history, &HistoryState::open);
         // a removal kept in the history shows there at once when it is open
         QObject::connect(&removals, &RemovalState::historyKept, &history, [this] {
             if (history.shown())

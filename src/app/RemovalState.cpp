@@ -7,7 +7,9 @@
 #include "app/ShellState.h"
 #include "engines/removal/HistoryRecord.h"
 #include "engines/removal/PlanText.h"
+#include "platform/AutoCleanFiles.h"
 #include "platform/Background.h"
+#include "platform/FileLock.h"
 #include "platform/Prefs.h"
 #include "platform/Sound.h"
 
@@ -57,7 +59,13 @@ void RemovalState::performPlan(Plan::Record plan, std::function<void(const Remov
 void RemovalState::performWork(std::function<RemovalOutcome()> work, std::function<void()> then)
 {
     assign(busy_, true, &RemovalState::busyChanged);
-    Background::run(this, std::move(work), [this, then = std::move(then)](RemovalOutcome outcome) {
+    // One clean of this user at a time: an automatic one or the command
+    // line's under way is waited for, under the busy veil.
+    auto locked = [work = std::move(work)] {
+        const FileLock lock(AutoCleanFiles::cleanLock(), FileLock::Wait::untilFree);
+        return work();
+    };
+    Background::run(this, std::move(locked), [this, then = std::move(then)](RemovalOutcome outcome) {
         publish(outcome);
         if (then)
             then();

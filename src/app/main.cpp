@@ -67,6 +67,7 @@ int main(int argc, char* argv[])
 
     FeatureStates states;  // for the life of the process
     states.lowSpace.start();
+    states.autoClean.start();
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));

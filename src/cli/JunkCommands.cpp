@@ -11,7 +11,6 @@
 #include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
 #include "i18n/L.h"
-#include "monitor/Sources.h"
 #include "platform/Admin.h"
 #include "platform/AutoCleanFiles.h"
 #include "platform/FileLock.h"
@@ -133,20 +132,11 @@ QString parseClean(const QStringList& args, CleanOptions& options)
     return {};
 }
 
-// The battery as the schedule weighs it.
-AutoClean::Power powerNow()
-{
-    const std::optional<Monitor::Battery> battery = Monitor::batteryInfo();
-    if (!battery)
-        return {};
-    return {.onBattery = !battery->plugged, .level = battery->level};
-}
-
 // The automatic clean, as the timer and the resident program run it.
 int runAutoClean(Context& context, const CleanOptions& options)
 {
     const AutoClean::Run run = AutoClean::runNow(Profiles::active().junk.rules(), options.ifDue,
-                                                 QDateTime::currentDateTime(), powerNow());
+                                                 QDateTime::currentDateTime(), AutoClean::powerNow());
     if (run.outcome) {
         printOutcome(context, *run.outcome);
         return run.outcome->complete() ? Success : Failure;

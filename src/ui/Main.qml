@@ -60,6 +60,11 @@ ApplicationWindow {
         target: LowSpaceWatcher
         function onOpenSection(section) { main.openMain(section) }
     }
+    // An automatic clean's notice: the window, on its history.
+    Connections {
+        target: AutoCleanState
+        function onOpenHistory() { main.openMain("") }
+    }
 
     Shortcut {
         sequences: [StandardKey.Preferences, "Ctrl+,"]

@@ -3,15 +3,17 @@ import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Quillmoor
 
-// The settings window: two tabs, "Geral" and "Nunca tocar", chosen in the
+// The settings window: three tabs, "Geral", "Nunca tocar" and "Limpeza automática", chosen in the
 // bar at its top. A tab's form is made anew each time it is shown, so it
 // reads the values of that moment.
 ApplicationWindow {
     id: window
     objectName: "settings"
-    // 0: Geral, 1: Nunca tocar
+    // 0: Geral, 1: Nunca tocar, 2: Limpeza automática
     property int tab: 0
-    readonly property var tabs: [{name: I18n.L("Geral"), symbol: "gearshape"}, {name: I18n.L("Nunca tocar"), symbol: "lock"}]
+    readonly property var tabs: [{name: I18n.L("Geral"), symbol: "gearshape", key: "settingsTabGeneral"},
+                                 {name: I18n.L("Nunca tocar"), symbol: "lock", key: "settingsTabNeverTouch"},
+                                 {name: I18n.L("Limpeza automática"), symbol: "clock", key: "settingsTabAutoClean"}]
     title: tabs[tab].name
     width: 580
     height: 480
@@ -48,7 +50,7 @@ ApplicationWindow {
                         required property var modelData
                         required property int index
                         readonly property bool current: window.tab === index
-                        objectName: index === 0 ? "settingsTabGeneral" : "settingsTabNeverTouch"
+                        objectName: modelData.key
                         width: Math.max(84, tabLabel.implicitWidth + 24)
                         height: 52
                         radius: 10
@@ -94,11 +96,12 @@ ApplicationWindow {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 active: window.visible
-                sourceComponent: window.tab === 0 ? generalTab : neverTouchTab
+                sourceComponent: [generalTab, neverTouchTab, autoCleanTab][window.tab]
             }
         }
         Component { id: generalTab; GeneralSettings {} }
         Component { id: neverTouchTab; NeverTouchSettings {} }
+        Component { id: autoCleanTab; AutoCleanSettings {} }
         Shortcut { sequences: [StandardKey.Close]; onActivated: window.close() }
         Shortcut { sequences: ["Esc"]; onActivated: window.close() }
     }

@@ -45,6 +45,7 @@ QString materialGlyphFor(const QString& symbol)
         {"doc", "description"},
         {"magnifyingglass", "search"},
         {"lock", "lock"},
+        {"clock", "schedule"},
         {"wifi", "wifi"},
         {"battery.100", "battery_full"},
         {"bolt", "bolt"},

@@ -28,6 +28,10 @@ TEST(AutoSchedule, DueOnlyOnceTheIntervalHasPassed)
     EXPECT_EQ(nextDue(Interval::monthly, kLast), QDateTime(QDate(2026, 2, 28), QTime(3, 0), Qt::UTC));
     EXPECT_FALSE(runs(Interval::monthly, kLast, kLast.addDays(27)));
     EXPECT_TRUE(runs(Interval::monthly, kLast, kLast.addDays(28)));
+    // shortened to try it out: any interval but off lasts that long
+    EXPECT_EQ(nextDue(Interval::monthly, kLast, 120), kLast.addSecs(120));
+    EXPECT_FALSE(decide(Interval::weekly, kLast, kLast.addSecs(119), kMains, false, true, 120).run);
+    EXPECT_TRUE(decide(Interval::weekly, kLast, kLast.addSecs(120), kMains, false, true, 120).run);
     // not yet: the reason says when
     const Decision early = decide(Interval::daily, kLast, kLast.addSecs(60), kMains, false, true);
     EXPECT_FALSE(early.reason.isEmpty());

@@ -291,6 +291,34 @@ TEST_F(Install, ThePolicyCarriesTheTableTextsInEveryLanguage)
     }
 }
 
+TEST_F(Install, TheUserUnitsNameTheInstalledCommandLineAndVerify)
+{
+    const QString unitDir = file(QStringLiteral("lib/systemd/user"));
+    QFile service(unitDir + QStringLiteral("/quillmoor-autoclean.service"));
+    ASSERT_TRUE(service.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(service.readAll());
+    const QString execStart = QStringLiteral("ExecStart=\"%1/bin/quillmoor-cli\" clean --auto --if-due").arg(kPrefix);
+    EXPECT_TRUE(text.contains(execStart)) << qPrintable(text);
+    EXPECT_EQ(modeOf(service.fileName()), 0644u);
+
+    // systemd's own check, on copies that run the staged program (the final
+    // path exists only once the package is installed).
+    QTemporaryDir units;
+    QTemporaryDir runtime;
+    QFile copy(units.filePath(QStringLiteral("quillmoor-autoclean.service")));
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+    copy.write(QString(text).replace(kPrefix, prefix_).toUtf8());
+    copy.close();
+    ASSERT_TRUE(QFile::copy(unitDir + QStringLiteral("/quillmoor-autoclean.timer"),
+                            units.filePath(QStringLiteral("quillmoor-autoclean.timer"))));
+    const Outcome verify = run(QStringLiteral("systemd-analyze"),
+                               {QStringLiteral("verify"), QStringLiteral("--user"), QStringLiteral("--man=no"),
+                                copy.fileName(), units.filePath(QStringLiteral("quillmoor-autoclean.timer"))},
+                               {QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path()});
+    EXPECT_EQ(verify.exitCode, 0) << qPrintable(verify.output);
+    EXPECT_FALSE(verify.output.contains(QLatin1String("quillmoor"), Qt::CaseInsensitive)) << qPrintable(verify.output);
+}
+
 TEST_F(Install, TheManualPageOpens)
 {
     const Outcome page = run(QStringLiteral("man"), {QStringLiteral("-l"), file(kManual)},

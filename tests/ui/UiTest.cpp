@@ -21,6 +21,7 @@
 #include <QtQml/qqmlextensionplugin.h>
 
 #include "app/FeatureStates.h"
+#include "engines/autoclean/AutoSettings.h"
 #include "app/MaintenanceModel.h"
 #include "app/VolumeEject.h"
 #include "engines/large/LargeFiles.h"
@@ -530,6 +531,24 @@ TEST_F(UiTest, SettingsWindowRenders)
     for (const QVariant& place : states->neverTouch.places())
         states->neverTouch.remove(place.toMap().value("key").toString());
     fs::remove_all(home);
+
+    // Automatic cleaning: off at first, its groups dimmed; daily by a click,
+    // the Trash added by keyboard.
+    click(findVisible("settingsTabAutoClean", settings));
+    settle();
+    EXPECT_EQ(states->autoClean.interval(), "off");
+    snap("settings-auto-clean-off", settings);
+    click(findVisible("autoCleanInterval", settings)->childItems().first()->childItems().at(1));
+    settle(200);
+    EXPECT_EQ(states->autoClean.interval(), "daily");
+    findVisible("autoCleanGroup-trash", settings)->forceActiveFocus();
+    QTest::keyClick(settings, Qt::Key_Space);
+    settle(200);
+    EXPECT_TRUE(AutoClean::load(*Prefs::standard()).groups.contains("trash"));
+    EXPECT_TRUE(shows(LF("Só o que está na Lixeira há mais de %ld dias", 30), settings));
+    snap("settings-auto-clean", settings);
+    states->autoClean.setGroupOn("trash", false);
+    states->autoClean.setInterval("off");
 
     settings->close();
     settle();

@@ -4,6 +4,7 @@
 #include "engines/autoclean/AutoSettings.h"
 #include "engines/common/NeverTouchList.h"
 #include "engines/junk/JunkPlan.h"
+#include "monitor/Sources.h"
 #include "platform/Admin.h"
 #include "platform/AutoCleanFiles.h"
 #include "platform/FileLock.h"
@@ -14,12 +15,21 @@
 
 namespace AutoClean {
 
+Power powerNow()
+{
+    const std::optional<Monitor::Battery> battery = Monitor::batteryInfo();
+    if (!battery)
+        return {};
+    return {.onBattery = !battery->plugged, .level = battery->level};
+}
+
 Run runNow(const std::vector<JunkRule>& rules, bool ifDue, const QDateTime& now, Power power)
 {
     Run run;
     const Settings settings = load(*Prefs::standard());
     const FileLock lock(AutoCleanFiles::cleanLock(), FileLock::Wait::no);
-    run.decision = decide(settings.interval, AutoCleanFiles::lastRun(), now, power, !lock.held(), ifDue);
+    run.decision = decide(settings.interval, AutoCleanFiles::lastRun(), now, power, !lock.held(), ifDue,
+                          shortenedInterval());
     if (!run.decision.run)
         return run;
     AutoCleanFiles::stamp(now);

@@ -20,6 +20,9 @@ struct Run {
     std::optional<RemovalOutcome> outcome;  // what the removal came to, when it ran
 };
 
+// The battery as the schedule weighs it (none: not on battery).
+Power powerNow();
+
 // Runs the automatic clean now when decide() lets it: the settings, the last
 // run's stamp and the clean lock are read here, `now` and `power` are given.
 // Once it runs the stamp is `now` (so a crash midway does not run it again

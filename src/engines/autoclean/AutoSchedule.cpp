@@ -17,8 +17,10 @@ constexpr Plan::NameTable<Interval, 4> kIntervals{{
 
 } // namespace
 
-QDateTime nextDue(Interval interval, const QDateTime& last)
+QDateTime nextDue(Interval interval, const QDateTime& last, std::optional<int> shortened)
 {
+    if (shortened && interval != Interval::off)
+        return last.addSecs(*shortened);
     switch (interval) {
     case Interval::daily: return last.addDays(1);
     case Interval::weekly: return last.addDays(7);
@@ -28,8 +30,17 @@ QDateTime nextDue(Interval interval, const QDateTime& last)
     return {};
 }
 
+std::optional<int> shortenedInterval()
+{
+    bool number = false;
+    const int seconds = qEnvironmentVariableIntValue("QUILLMOOR_AUTO_CLEAN_EVERY", &number);
+    if (!number || seconds < 60)
+        return std::nullopt;
+    return seconds;
+}
+
 Decision decide(Interval interval, const std::optional<QDateTime>& last, const QDateTime& now, Power power,
-                bool otherRunHoldsLock, bool ifDue)
+                bool otherRunHoldsLock, bool ifDue, std::optional<int> shortened)
 {
     if (ifDue && interval == Interval::off)
         return {false, L("A limpeza automática está desligada.")};
@@ -39,7 +50,7 @@ Decision decide(Interval interval, const std::optional<QDateTime>& last, const Q
         return {false, LF("Na bateria com menos de %ld%%.", kLowestBattery)};
     if (!ifDue || !last || !last->isValid() || now < *last)
         return {true, {}};
-    const QDateTime due = nextDue(interval, *last);
+    const QDateTime due = nextDue(interval, *last, shortened);
     if (now < due)
         return {false, LF("A próxima limpeza automática é em %@.", History::whenText(due))};
     return {true, {}};

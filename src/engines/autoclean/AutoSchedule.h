@@ -27,8 +27,14 @@ struct Decision {
 constexpr int kLowestBattery = 30;
 
 // The moment the next run is due after `last`: a day, a week or a calendar
-// month later (a month from 31 January is the last day of February).
-QDateTime nextDue(Interval interval, const QDateTime& last);
+// month later (a month from 31 January is the last day of February), or
+// `shortened` seconds later whatever the interval (to try the schedule out).
+QDateTime nextDue(Interval interval, const QDateTime& last, std::optional<int> shortened = std::nullopt);
+
+// QUILLMOOR_AUTO_CLEAN_EVERY, a whole number of seconds from 60 on: when set,
+// every interval but off lasts that long, and the resident program asks that
+// often. Nothing when unset or not such a number.
+std::optional<int> shortenedInterval();
 
 // Whether an automatic run starts now. Never on battery below kLowestBattery
 // or while another run holds the lock. With `ifDue` (the schedule asking) it
@@ -37,7 +43,7 @@ QDateTime nextDue(Interval interval, const QDateTime& last);
 // interval), and a clock set back before `last` counts as due, once, so a
 // wrong clock never stops the schedule. Without `ifDue` (asked by hand) it runs now.
 Decision decide(Interval interval, const std::optional<QDateTime>& last, const QDateTime& now, Power power,
-                bool otherRunHoldsLock, bool ifDue);
+                bool otherRunHoldsLock, bool ifDue, std::optional<int> shortened = std::nullopt);
 
 // "off", "daily", "weekly", "monthly" as stored in the settings; an unknown word is off.
 QString intervalName(Interval interval);

@@ -1,14 +1,22 @@
-// The low-space notice over a private session bus (the test runs under
-// dbus-run-session): a stand-in notification service records what it is
-// asked to show and plays the user's click back.
+// The desktop notices (running low on space, an automatic clean) over a
+// private session bus (the test runs under dbus-run-session): a stand-in
+// notification service records what it is asked to show and plays the
+// user's click back.
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 
+#include "app/AutoCleanState.h"
+#include "app/JunkState.h"
 #include "app/LowSpaceWatcher.h"
+#include "app/NeverTouchState.h"
+#include "app/RemovalState.h"
+#include "app/ShellState.h"
 #include "i18n/L.h"
+#include "platform/Fmt.h"
+#include "platform/HistoryFile.h"
 #include "support/WaitFor.h"
 
 namespace {
@@ -22,15 +30,16 @@ class FakeNotifier : public QObject {
 public:
     struct Shown {
         QString title;
+        QString body;
         QStringList actions;
     };
     std::vector<Shown> shown;
 
 public slots:
-    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString&,
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
                 const QStringList& actions, const QVariantMap&, int)
     {
-        shown.push_back({summary, actions});
+        shown.push_back({summary, body, actions});
         return 40 + uint(shown.size());
     }
 
@@ -111,6 +120,61 @@ TEST_F(NoticeTest, WithoutTheServiceNothingShowsAndNothingWaits)
     EXPECT_EQ(open.count(), 0);
 }
 
+TEST_F(NoticeTest, AnAutomaticRunIsKeptAsEveryRemovalAndToldOnlyWhenItFreedSomething)
+{
+    registerNotifier();
+    ShellState shell(false);
+    RemovalState removals(shell);
+    NeverTouchState never(nullptr);
+    JunkState junk(removals, shell, never);
+    AutoCleanState autoClean(removals, junk);
+    QSignalSpy answered(&autoClean.notifications(), &DesktopNotifications::answered);
+    QSignalSpy openHistory(&autoClean, &AutoCleanState::openHistory);
+    QSignalSpy kept(&removals, &RemovalState::historyKept);
+
+    // A run that freed 1.2 GB: in the history as automatic, in the total, and told.
+    Plan::Item item;
+    item.group = "caches";
+    item.path = "/h/.cache/a";
+    item.label = "~/.cache/a";
+    item.size = 1'200'000'000;
+    Plan::Record plan;
+    plan.action = "clean";
+    plan.items = {item};
+    RemovalOutcome freed;
+    freed.freed = 1'200'000'000;
+    freed.record = Plan::Outcome::of(plan, Plan::Origin::automatic);
+    freed.record->results[0].result = Plan::Result::done;
+    autoClean.setRunner([freed] { return AutoClean::Run{{true, {}}, freed.record->plan, freed}; });
+    const qint64 before = removals.totalFreed();
+    autoClean.check();
+    ASSERT_EVENTUALLY(answered.count() == 1 && kept.count() == 1 && !autoClean.running(), 5000);
+    EXPECT_EQ(removals.totalFreed(), before + 1'200'000'000);
+    ASSERT_EQ(notifier.shown.size(), 1u);
+    EXPECT_EQ(notifier.shown[0].title, L("Limpeza automática"));
+    EXPECT_EQ(notifier.shown[0].body, LF("O Quillmoor liberou %@", Fmt::bytes(1'200'000'000)));
+    EXPECT_TRUE(notifier.shown[0].actions.contains(L("Ver o histórico")));
+    const HistoryFile::Reading history = HistoryFile::read(10);
+    ASSERT_FALSE(history.records.empty());
+    EXPECT_EQ(history.records.front()["origin"].toString(), "auto");
+    emit notifier.ActionInvoked(41, "default");
+    ASSERT_EVENTUALLY(openHistory.count() == 1, 5000);
+
+    // Nothing due or nothing freed: no notice. The window removing: no run at all.
+    autoClean.setRunner([] { return AutoClean::Run{{false, "not due"}, {}, {}}; });
+    autoClean.check();
+    ASSERT_EVENTUALLY(!autoClean.running(), 5000);
+    bool ran = false;
+    autoClean.setRunner([&ran] { ran = true; return AutoClean::Run{}; });
+    removals.performWork([] { QThread::msleep(300); return RemovalOutcome{}; });
+    autoClean.check();
+    EXPECT_FALSE(autoClean.running());
+    ASSERT_EVENTUALLY(!removals.busy(), 5000);
+    QTest::qWait(200);
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(notifier.shown.size(), 1u);
+}
+
 TEST(LowSpaceSettings, StoredAtOnceAndReadByTheNextRun)
 {
     {
@@ -128,4 +192,4 @@ TEST(LowSpaceSettings, StoredAtOnceAndReadByTheNextRun)
     later.setMinimumGb(5);
 }
 
-#include "LowSpaceNoticeTest.moc"
+#include "DesktopNoticeTest.moc"
