@@ -2,12 +2,9 @@
 
 #include <QDateTime>
 
-#include "app/JunkState.h"
 #include "app/RemovalState.h"
 #include "engines/autoclean/AutoChoice.h"
 #include "i18n/L.h"
-#include "i18n/ShownText.h"
-#include "platform/Fmt.h"
 #include "platform/Prefs.h"
 #include "profiles/Profile.h"
 
@@ -23,11 +20,11 @@ AutoClean::Run runWhenDue()
 
 } // namespace
 
-AutoCleanState::AutoCleanState(RemovalState& removals, JunkState& junk, QObject* parent)
+AutoCleanState::AutoCleanState(RemovalState& removals, std::function<bool()> windowBusy, QObject* parent)
     : QObject(parent),
       OneInstance(this),
       removals_(removals),
-      junk_(junk),
+      windowBusy_(std::move(windowBusy)),
       settings_(AutoClean::load(*Prefs::standard())),
       runner_(&runWhenDue)
 {
@@ -53,7 +50,7 @@ void AutoCleanState::start()
 void AutoCleanState::check()
 {
     // Never beside the window's own work: the next hour asks again.
-    if (thread_ || removals_.busy() || junk_.junkScanning())
+    if (thread_ || removals_.busy() || windowBusy_())
         return;
     // A thread of its own, since the run lowers the priority of the thread it is on for good.
     thread_ = QThread::create([this, runner = runner_] {
@@ -73,7 +70,7 @@ void AutoCleanState::finish(const AutoClean::Run& run)
         return;
     removals_.record(*run.outcome);
     if (run.outcome->freed > 0)
-        notifications_.send(L("Limpeza automática"), LF("O Quillmoor liberou %@", shownRun(Fmt::bytes(run.outcome->freed))),
+        notifications_.send(AutoClean::noticeTitle(), AutoClean::noticeText(run.outcome->freed),
                             {{QStringLiteral("default"), L("Ver o histórico")}, {QStringLiteral("history"), L("Ver o histórico")}});
 }
 

@@ -18,7 +18,6 @@
 #include "engines/autoclean/AutoSettings.h"
 #include "monitor/DesktopNotifications.h"
 
-class JunkState;
 class RemovalState;
 
 class AutoCleanState : public QObject, public OneInstance<AutoCleanState> {
@@ -36,7 +35,8 @@ public:
     // One run (AutoClean::runNow with ifDue in the program); tests give their own.
     using Runner = std::function<AutoClean::Run()>;
 
-    AutoCleanState(RemovalState& removals, JunkState& junk, QObject* parent = nullptr);
+    // `windowBusy`: whether the window is removing or scanning right now.
+    AutoCleanState(RemovalState& removals, std::function<bool()> windowBusy, QObject* parent = nullptr);
     // Waits for a run under way (it ends soon once quitting began).
     ~AutoCleanState() override;
 
@@ -65,7 +65,7 @@ private:
     void store();
 
     RemovalState& removals_;
-    JunkState& junk_;
+    std::function<bool()> windowBusy_;
     AutoClean::Settings settings_;
     Runner runner_;
     QTimer timer_;

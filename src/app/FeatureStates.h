@@ -28,7 +28,9 @@ struct FeatureStates {
     MaintenanceState maintenance{shell};
     HistoryState history{shell};
     LowSpaceWatcher lowSpace{LowSpaceWatcher::standardPlaces()};  // started by the program, not by tests
-    AutoCleanState autoClean{removals, junk};                       // the same
+    AutoCleanState autoClean{removals, [this] {                     // started by the program too
+        return junk.junkScanning() || large.largeScanning() || dupes.dupesScanning();
+    }};
 
     FeatureStates()
     {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include <QEventLoop>
 #include <QJsonObject>
+#include <QTimer>
 
 #include "cli/IgnoreCommands.h"
 #include "cli/PlanOutput.h"
@@ -11,6 +13,7 @@
 #include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
 #include "i18n/L.h"
+#include "monitor/DesktopNotifications.h"
 #include "platform/Admin.h"
 #include "platform/AutoCleanFiles.h"
 #include "platform/FileLock.h"
@@ -132,6 +135,24 @@ QString parseClean(const QStringList& args, CleanOptions& options)
     return {};
 }
 
+// Says on the desktop what an automatic run freed, as the resident program
+// does but with no action (nothing here would answer it); waits a moment
+// for the service to take it, since the program ends right after.
+void tellFreed(std::int64_t freed)
+{
+    DesktopNotifications notices;
+    QEventLoop loop;
+    bool answered = false;
+    QObject::connect(&notices, &DesktopNotifications::answered, &loop, [&] {
+        answered = true;
+        loop.quit();
+    });
+    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+    notices.send(AutoClean::noticeTitle(), AutoClean::noticeText(freed), {});
+    if (!answered)
+        loop.exec();
+}
+
 // The automatic clean, as the timer and the resident program run it.
 int runAutoClean(Context& context, const CleanOptions& options)
 {
@@ -139,6 +160,8 @@ int runAutoClean(Context& context, const CleanOptions& options)
                                                  QDateTime::currentDateTime(), AutoClean::powerNow());
     if (run.outcome) {
         printOutcome(context, *run.outcome);
+        if (run.outcome->freed > 0)
+            tellFreed(run.outcome->freed);
         return run.outcome->complete() ? Success : Failure;
     }
     const QString why = run.decision.run ? L("Nada a limpar agora.") : run.decision.reason;

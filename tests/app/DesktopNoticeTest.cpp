@@ -9,9 +9,7 @@
 #include <QSignalSpy>
 
 #include "app/AutoCleanState.h"
-#include "app/JunkState.h"
 #include "app/LowSpaceWatcher.h"
-#include "app/NeverTouchState.h"
 #include "app/RemovalState.h"
 #include "app/ShellState.h"
 #include "i18n/L.h"
@@ -125,9 +123,8 @@ TEST_F(NoticeTest, AnAutomaticRunIsKeptAsEveryRemovalAndToldOnlyWhenItFreedSomet
     registerNotifier();
     ShellState shell(false);
     RemovalState removals(shell);
-    NeverTouchState never(nullptr);
-    JunkState junk(removals, shell, never);
-    AutoCleanState autoClean(removals, junk);
+    bool scanning = false;
+    AutoCleanState autoClean(removals, [&scanning] { return scanning; });
     QSignalSpy answered(&autoClean.notifications(), &DesktopNotifications::answered);
     QSignalSpy openHistory(&autoClean, &AutoCleanState::openHistory);
     QSignalSpy kept(&removals, &RemovalState::historyKept);
@@ -171,6 +168,9 @@ TEST_F(NoticeTest, AnAutomaticRunIsKeptAsEveryRemovalAndToldOnlyWhenItFreedSomet
     EXPECT_FALSE(autoClean.running());
     ASSERT_EVENTUALLY(!removals.busy(), 5000);
     QTest::qWait(200);
+    scanning = true;  // nor while the window scans
+    autoClean.check();
+    EXPECT_FALSE(autoClean.running());
     EXPECT_FALSE(ran);
     EXPECT_EQ(notifier.shown.size(), 1u);
 }

@@ -4,10 +4,13 @@
 #include "engines/autoclean/AutoSettings.h"
 #include "engines/common/NeverTouchList.h"
 #include "engines/junk/JunkPlan.h"
+#include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "monitor/Sources.h"
 #include "platform/Admin.h"
 #include "platform/AutoCleanFiles.h"
 #include "platform/FileLock.h"
+#include "platform/Fmt.h"
 #include "platform/LowPriority.h"
 #include "platform/NeverTouch.h"
 #include "platform/Prefs.h"
@@ -22,6 +25,10 @@ Power powerNow()
         return {};
     return {.onBattery = !battery->plugged, .level = battery->level};
 }
+
+QString noticeTitle() { return L("Limpeza automática"); }
+
+QString noticeText(std::int64_t freed) { return LF("O Quillmoor liberou %@", shownRun(Fmt::bytes(freed))); }
 
 Run runNow(const std::vector<JunkRule>& rules, bool ifDue, const QDateTime& now, Power power)
 {

@@ -2,10 +2,12 @@
 // One automatic clean, whoever starts it (the command line, the resident
 // program, the systemd timer): the decision, then the window's clean of the
 // automatic choice, holding the clean lock throughout.
+#include <cstdint>
 #include <optional>
 #include <vector>
 
 #include <QDateTime>
+#include <QString>
 
 #include "engines/autoclean/AutoSchedule.h"
 #include "engines/records/Junk.h"
@@ -22,6 +24,10 @@ struct Run {
 
 // The battery as the schedule weighs it (none: not on battery).
 Power powerNow();
+
+// The desktop notice of a run that freed something: its title and its text.
+QString noticeTitle();
+QString noticeText(std::int64_t freed);
 
 // Runs the automatic clean now when decide() lets it: the settings, the last
 // run's stamp and the clean lock are read here, `now` and `power` are given.
