@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 
 #include "app/FeatureStates.h"
@@ -178,6 +179,8 @@ TEST(UninstallRefusal, TheWindowAndTheCommandLineSayTheSame)
     EXPECT_FALSE(present(fx.home / ".config/xterm"));
     EXPECT_TRUE(admin.requests.empty());
     Cli::setAppBackend(std::nullopt);
+    // The list read again after the uninstall asks the fixture's tools: done before the fixture goes.
+    QThreadPool::globalInstance()->waitForDone();
 }
 
 // The list follows what was installed and removed meanwhile: read again when

@@ -4,6 +4,7 @@
 // that answers the package tools with the outputs recorded on this machine
 // (their /usr paths moved onto the fixture folders).
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,7 @@ struct DesktopFixture {
     std::filesystem::path snapDesktop = root / "var/lib/snapd/desktop/applications";
     std::filesystem::path bin = root / "usr/bin";
     std::vector<std::string> commands;   // what the runner was asked, in order
+    std::mutex commandsLock;             // the window's pool and the command line may ask at once
     bool toolsMissing = false;           // the runner answers like a shell without the tools
 
     // Writes a desktop entry; `body` follows the [Desktop Entry] line.
@@ -135,7 +137,10 @@ struct DesktopFixture {
 
     Shell::Result answer(const std::string& command)
     {
-        commands.push_back(command);
+        {
+            const std::lock_guard<std::mutex> hold(commandsLock);
+            commands.push_back(command);
+        }
         if (toolsMissing)
             return {false, {}};
         const auto has = [&](const char* text) { return command.find(text) != std::string::npos; };
