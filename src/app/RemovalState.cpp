@@ -82,7 +82,7 @@ void RemovalState::record(const RemovalOutcome& outcome)
 {
     record(outcome.freed, outcome.trashed);
     // Written on the pool, since it waits for the disk; quitting waits for the pool.
-    Background::run(this, [outcome] { return History::keep(outcome); }, [this](bool kept) {
+    Background::run(this, [outcome] { return History::keep(outcome).has_value(); }, [this](bool kept) {
         if (kept)
             emit historyKept();
     });

@@ -59,7 +59,7 @@ void printOutcome(const Context& context, const RemovalOutcome& outcome, const Q
     RemovalOutcome kept = outcome;
     if (kept.record && kept.record->origin != Plan::Origin::automatic)
         kept.record->origin = Plan::Origin::cli;
-    History::keep(kept);
+    const std::optional<QJsonObject> written = History::keep(kept);
     const Plan::Report report = Plan::reportOf(outcome);
     if (context.json) {
         QJsonArray failures;
@@ -80,6 +80,8 @@ void printOutcome(const Context& context, const RemovalOutcome& outcome, const Q
                              {"systemGroups", system}};
         if (outcome.record)
             document.insert("items", Plan::itemsJson(*outcome.record));
+        if (written)
+            document.insert("history", *written);  // the record appended, as `history --json` shows it
         for (auto it = extra.begin(); it != extra.end(); ++it)
             document.insert(it.key(), it.value());
         context.printJson(document);

@@ -341,6 +341,7 @@ TEST_F(LinuxJunkCli, AnAutomaticCleanTakesItsChoiceOnceWaitsForAnotherCleanAndLe
     const QJsonObject record = jsonOf(runCli({"--json", "history"})).array()[0].toObject();
     EXPECT_EQ(record["origin"].toString(), "auto");
     EXPECT_EQ(record["items"].toArray(), items);
+    EXPECT_EQ(jsonOf(ran).object()["history"].toObject(), record);
 
     // Right after, it is not due, and says when it will be.
     const CliOutcome again = runCli({"--json", "clean", "--auto", "--if-due"});

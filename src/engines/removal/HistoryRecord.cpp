@@ -43,16 +43,19 @@ QString newId(const QSet<QString>& taken)
     }
 }
 
-bool keep(const RemovalOutcome& outcome)
+std::optional<QJsonObject> keep(const RemovalOutcome& outcome)
 {
     std::optional<Entry> entry = entryOf(outcome, QDateTime::currentDateTimeUtc());
     if (!entry)
-        return false;
+        return std::nullopt;
     QSet<QString> taken;
     for (const QJsonObject& record : HistoryFile::read(HistoryFile::Limits{}.records).records)
         taken.insert(record.value("id").toString());
     entry->id = newId(taken);
-    return HistoryFile::append(toJson(*entry));
+    const QJsonObject record = toJson(*entry);
+    if (!HistoryFile::append(record))
+        return std::nullopt;
+    return record;
 }
 
 QJsonObject toJson(const Entry& entry)

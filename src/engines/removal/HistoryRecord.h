@@ -37,9 +37,9 @@ QJsonObject toJson(const Entry& entry);
 std::optional<Entry> fromJson(const QJsonObject& object);
 
 // Appends the finished removal's entry (entryOf, now) to the history file
-// with an id no record of the file has; false when it is not history or
-// could not be written.
-bool keep(const RemovalOutcome& outcome);
+// with an id no record of the file has, and returns the record written;
+// nothing when it is not history or could not be written.
+std::optional<QJsonObject> keep(const RemovalOutcome& outcome);
 
 // A fresh record id (8 lowercase hex digits from the system's random
 // source) that is none of `taken`.
