@@ -29,7 +29,7 @@ AutoCleanState::AutoCleanState(RemovalState& removals, std::function<bool()> win
       runner_(&runWhenDue)
 {
     const std::optional<int> shortened = AutoClean::shortenedInterval();
-    timer_.setInterval(shortened ? std::min(*shortened * 1000, kAskEveryMs) : kAskEveryMs);
+    timer_.setInterval(shortened ? int(std::min<qint64>(qint64(*shortened) * 1000, kAskEveryMs)) : kAskEveryMs);
     connect(&timer_, &QTimer::timeout, this, &AutoCleanState::check);
     // The click on the notice and its button both open the history.
     connect(&notifications_, &DesktopNotifications::actionInvoked, this, [this] { emit openHistory(); });
