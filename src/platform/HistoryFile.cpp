@@ -3,7 +3,6 @@
 #include <cerrno>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,25 +11,13 @@
 
 #include "platform/FileLock.h"
 #include "platform/Paths.h"
+#include "platform/UniqueFd.h"
 
 namespace HistoryFile {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A descriptor closed when it goes.
-struct Fd {
-    int fd = -1;
-    explicit Fd(int value) : fd(value) {}
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
 
 // At most the last `maxBytes` of the file, starting at a line's beginning
 // (the line cut by the window is left out, and `cut` says so).
@@ -105,42 +92,42 @@ bool append(const QJsonObject& record, const fs::path& file, Limits limits, cons
     const FileLock lock(file.parent_path() / "history.lock", FileLock::Wait::untilFree);
     if (!lock.held())
         return false;
-    const Fd fd(::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+    const UniqueFd fd(::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
     struct stat st {};
-    if (fd.fd < 0 || ::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (!fd.ok() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     const off_t before = st.st_size;
 
     QByteArray data;
     char last = '\n';
-    if (before > 0 && ::pread(fd.fd, &last, 1, before - 1) == 1 && last != '\n')
+    if (before > 0 && ::pread(fd.get(), &last, 1, before - 1) == 1 && last != '\n')
         data += '\n';  // a line torn by a crash: end it, so this record starts a line of its own
     data += line;
     data += '\n';
     ssize_t written;
     do
-        written = write(fd.fd, data.constData(), std::size_t(data.size()));
+        written = write(fd.get(), data.constData(), std::size_t(data.size()));
     while (written < 0 && errno == EINTR);
     if (written != ssize_t(data.size())) {
         // A part of the line (a full disk, a size limit): take it back.
-        if (::ftruncate(fd.fd, before) != 0) {
+        if (::ftruncate(fd.get(), before) != 0) {
             // nothing more to do: reading skips the torn line
         }
         return false;
     }
-    ::fsync(fd.fd);
-    keepWithinLimits(fd.fd, file, limits);
+    ::fsync(fd.get());
+    keepWithinLimits(fd.get(), file, limits);
     return true;
 }
 
 Reading read(int newest, const fs::path& file, Limits limits)
 {
     Reading reading;
-    const Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.fd < 0)
+    const UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.ok())
         return reading;
     bool cut = false;
-    const QByteArray data = readTail(fd.fd, limits.bytes, cut);
+    const QByteArray data = readTail(fd.get(), limits.bytes, cut);
     if (cut)
         ++reading.skipped;  // a line longer than what is read
     qsizetype end = data.size();

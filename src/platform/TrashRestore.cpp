@@ -343,10 +343,10 @@ std::optional<QDateTime> deletedAt(const fs::path& entryInFiles)
     const std::optional<Info> info = text ? parseInfo(*text) : std::nullopt;
     if (!info)
         return std::nullopt;
-    QDateTime when = QDateTime::fromString(info->deletionDate, Qt::ISODate);
+    // written without an offset, so read as local time
+    const QDateTime when = QDateTime::fromString(info->deletionDate, Qt::ISODate);
     if (!when.isValid())
         return std::nullopt;
-    when.setTimeSpec(Qt::LocalTime);
     return when;
 }
 

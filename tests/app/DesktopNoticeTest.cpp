@@ -142,7 +142,7 @@ TEST_F(NoticeTest, AnAutomaticRunIsKeptAsEveryRemovalAndToldOnlyWhenItFreedSomet
     freed.freed = 1'200'000'000;
     freed.record = Plan::Outcome::of(plan, Plan::Origin::automatic);
     freed.record->results[0].result = Plan::Result::done;
-    autoClean.setRunner([freed] { return AutoClean::Run{{true, {}}, freed.record->plan, freed}; });
+    autoClean.setRunner([freed] { return AutoClean::Run{{true, {}}, freed}; });
     const qint64 before = removals.totalFreed();
     autoClean.check();
     ASSERT_EVENTUALLY(answered.count() == 1 && kept.count() == 1 && !autoClean.running(), 5000);
@@ -158,7 +158,7 @@ TEST_F(NoticeTest, AnAutomaticRunIsKeptAsEveryRemovalAndToldOnlyWhenItFreedSomet
     ASSERT_EVENTUALLY(openHistory.count() == 1, 5000);
 
     // Nothing due or nothing freed: no notice. The window removing: no run at all.
-    autoClean.setRunner([] { return AutoClean::Run{{false, "not due"}, {}, {}}; });
+    autoClean.setRunner([] { return AutoClean::Run{{false, "not due"}, {}}; });
     autoClean.check();
     ASSERT_EVENTUALLY(!autoClean.running(), 5000);
     bool ran = false;

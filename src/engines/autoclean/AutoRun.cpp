@@ -43,9 +43,9 @@ Run runNow(const std::vector<JunkRule>& rules, bool ifDue, const QDateTime& now,
     LowPriority::lowerThisThread();
     const JunkFound found = Sweeper::scanJunk(rules, NeverTouchList(NeverTouch::current()));
     const std::vector<JunkGroup> groups = automaticChoice(found.groups, settings.groups, now, TrashRestore::deletedAt);
-    run.plan = Sweeper::planClean(groups);
-    if (!run.plan.items.empty())
-        run.outcome = Sweeper::cleanJunk(run.plan, groups, Admin::run, {}, Plan::Origin::automatic);
+    const Plan::Record plan = Sweeper::planClean(groups);
+    if (!plan.items.empty())
+        run.outcome = Sweeper::cleanJunk(plan, groups, Admin::run, {}, Plan::Origin::automatic);
     return run;
 }
 

@@ -18,8 +18,7 @@ namespace AutoClean {
 
 struct Run {
     Decision decision;                      // why nothing ran, when nothing did
-    Plan::Record plan;                      // what it set out to remove (empty: nothing was due)
-    std::optional<RemovalOutcome> outcome;  // what the removal came to, when it ran
+    std::optional<RemovalOutcome> outcome;  // what the removal came to, when it removed anything
 };
 
 // The battery as the schedule weighs it (none: not on battery).
