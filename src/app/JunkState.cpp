@@ -124,7 +124,7 @@ void JunkState::refreshJunkModel()
             {"detail", group.detail},
             {"symbol", group.symbol},
             {"permanent", group.permanent},
-            {"admin", group.admin},
+            {"admin", group.asksPassword()},
             {"held", group.held},
             {"sizeKnown", sizeKnown},
             {"total", static_cast<qint64>(group.total())},

@@ -68,11 +68,13 @@ void printGroups(const Context& context, const std::vector<JunkGroup>& groups)
             sizes << sizeText(item.size, item.sizeKnown);
     const int sizeWidth = columnWidth(sizes) + 1;
     for (const JunkGroup& group : groups) {
-        context.out << (group.admin ? "🔒 " : "") << group.title << "  " << totalText(group) << "  [" << group.id
+        context.out << (group.asksPassword() ? "🔒 " : "") << group.title << "  " << totalText(group) << "  [" << group.id
                     << "]\n";
         for (const JunkItem& item : group.items) {
             context.out << "  " << (item.selected ? "[x] " : "[ ] ")
                         << padded(sizeText(item.size, item.sizeKnown), sizeWidth) << shownName(item.name);
+            if (!item.toolId.isEmpty())  // what --item takes
+                context.out << "  [" << item.toolId.left(12) << "]";
             if (!item.note.isEmpty())
                 context.out << "  (" << lineSafe(item.note) << ")";
             context.out << "\n";
@@ -98,6 +100,7 @@ int runJunk(Context& context)
 
 struct CleanOptions {
     QStringList groups;
+    QStringList items;       // --item: one item by the id its tool knows it by (a container, an image, a volume)
     bool dryRun = false;
     bool yes = false;
     bool automatic = false;  // --auto: the automatic choice, now
@@ -124,13 +127,17 @@ QString parseClean(const QStringList& args, CleanOptions& options)
             if (!isGroupId(id))
                 return LF("grupo desconhecido “%@”", id);
             options.groups << id;
+        } else if (arg == "--item") {
+            if (i + 1 >= args.size() || args[i + 1].isEmpty())
+                return L("--item precisa do id de um item");
+            options.items << args[++i];
         } else {
             return LF("argumento desconhecido “%@” para %@ (veja --help)", arg, "clean");
         }
     }
     if (options.ifDue && !options.automatic)
         return L("--if-due vale só com --auto");
-    if (options.automatic && (!options.groups.isEmpty() || options.dryRun))
+    if (options.automatic && (!options.groups.isEmpty() || !options.items.isEmpty() || options.dryRun))
         return L("--auto limpa os grupos escolhidos nos ajustes: sem --group nem --dry-run");
     return {};
 }
@@ -182,7 +189,7 @@ int runClean(Context& context)
         return runAutoClean(context, options);
 
     const std::vector<JunkGroup> groups = scanAll().groups;
-    const Plan::Record plan = Sweeper::planClean(groups, options.groups);
+    const Plan::Record plan = Sweeper::planClean(groups, options.groups, options.items);
     if (options.dryRun || !options.yes) {
         printPlan(context, plan, L("Seria removido (execute de novo com --yes para remover):"));
         return Success;
@@ -213,6 +220,8 @@ QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups)
                             {"selected", item.selected}};
             if (!item.note.isEmpty())
                 row.insert("note", item.note);
+            if (!item.toolId.isEmpty())
+                row.insert("item", item.toolId);
             items.append(row);
         }
         list.append(QJsonObject{{"id", group.id},
@@ -221,6 +230,7 @@ QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups)
                                 {"symbol", group.symbol},
                                 {"permanent", group.permanent},
                                 {"admin", group.admin},
+                                {"oneByOne", group.oneByOne},
                                 {"total", qint64(group.total())},
                                 {"selectedTotal", qint64(group.selectedTotal())},
                                 {"items", items}});
@@ -233,7 +243,7 @@ std::vector<Command> junkCommands()
     return {
         {QStringLiteral("junk"), QStringLiteral("junk"),
          L("procura lixo: grupos, itens, tamanhos e seleção"), runJunk},
-        {QStringLiteral("clean"), QStringLiteral("clean [--group ID]... [--dry-run] [--yes] | clean --auto [--if-due]"),
+        {QStringLiteral("clean"), QStringLiteral("clean [--group ID]... [--item ID]... [--dry-run] [--yes] | clean --auto [--if-due]"),
          L("remove o lixo selecionado (ou os grupos indicados); --yes para remover de fato"), runClean},
     };
 }

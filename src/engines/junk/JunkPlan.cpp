@@ -5,6 +5,8 @@
 
 #include <QUuid>
 
+#include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/AdminDescription.h"
 #include "platform/FS.h"
 #include "platform/Quitting.h"
@@ -14,25 +16,56 @@ namespace Sweeper {
 namespace {
 
 // How a system item goes: by the tool of its first action, or deleted as
-// administrator; an item without actions (the user's own Flatpak runtime)
-// by flatpak with the user's rights.
+// administrator; an item without actions by its own tool with the user's
+// rights (a container tool's, or flatpak for the user's own runtime).
 void systemFate(const JunkItem& item, Plan::Item& planned)
 {
     planned.admin = !item.actions.empty();
     planned.actions = item.actions;
-    const QString tool = item.actions.empty() ? QStringLiteral("flatpak uninstall") : Admin::toolOf(item.actions.front());
+    const QString tool = !item.actions.empty() ? Admin::toolOf(item.actions.front())
+                         : item.tool.isEmpty() ? QStringLiteral("flatpak uninstall")
+                                               : item.tool;
     planned.fate = tool.isEmpty() ? Plan::Fate::deleted : Plan::Fate::byTool;
     planned.tool = tool;
 }
 
+// The names of the items of `groups` whose tool ids are `ids`.
+QStringList namesOf(const std::vector<JunkGroup>& groups, const QStringList& ids)
+{
+    QStringList names;
+    for (const JunkGroup& group : groups)
+        for (const JunkItem& item : group.items)
+            if (!item.toolId.isEmpty() && ids.contains(item.toolId))
+                names << item.name.section(QStringLiteral(" ("), 0, 0);
+    return names;
+}
+
 } // namespace
 
-Plan::Record planClean(const std::vector<JunkGroup>& groups, const QStringList& groupIds)
+Plan::Record planClean(const std::vector<JunkGroup>& groups, const QStringList& groupIds, const QStringList& itemIds)
 {
     Plan::Record plan;
     plan.action = QStringLiteral("clean");
-    for (const JunkGroup& group : chosenGroups(groups, groupIds)) {
+    const std::vector<JunkGroup> chosen = chosenGroups(groups, groupIds, itemIds);
+    QStringList going;  // the tool ids the plan takes
+    for (const JunkGroup& group : chosen)
+        for (const JunkItem& item : group.items)
+            if (!item.toolId.isEmpty())
+                going << item.toolId;
+    for (const JunkGroup& group : chosen) {
         for (const JunkItem& item : group.items) {
+            // An item that goes only with others stays when one of them stays.
+            if (!item.goesWith.isEmpty()) {
+                QStringList staying;
+                for (const QString& id : item.goesWith)
+                    if (!going.contains(id))
+                        staying << id;
+                if (!staying.isEmpty()) {
+                    plan.leftOut << item.name + QStringLiteral(": ")
+                                        + LF("Fica porque o contêiner %@ fica", joinShown(namesOf(groups, staying)));
+                    continue;
+                }
+            }
             Plan::Item planned;
             planned.id = item.id.toString(QUuid::WithoutBraces);
             planned.group = group.id;
@@ -41,7 +74,8 @@ Plan::Record planClean(const std::vector<JunkGroup>& groups, const QStringList& 
             planned.sizeKnown = item.sizeKnown;
             if (group.admin) {
                 // what a tool removes by name is shown by that name
-                planned.label = item.name;
+                planned.label = item.goesWith.isEmpty() ? item.name
+                                                        : item.name + QStringLiteral(" (") + item.note + QLatin1Char(')');
                 systemFate(item, planned);
             } else {
                 planned.path = item.url;
@@ -101,7 +135,9 @@ RemovalOutcome cleanJunk(const Plan::Record& plan, const std::vector<JunkGroup>&
         if (!item.path.empty())
             continue;
         const auto found = byGroup.find(item.group);
-        if (found == byGroup.end())
+        if (const auto own = report.items.find(item.id); own != report.items.end())
+            record.results[i] = own->second;
+        else if (found == byGroup.end())
             record.results[i] = {Plan::Result::failed, report.adminReason, {}};
         else if (found->second->failure.isEmpty())
             record.results[i] = {Plan::Result::done, {}, {}};

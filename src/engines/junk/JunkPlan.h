@@ -13,9 +13,13 @@ namespace Sweeper {
 // in order and items in order. A home folder's item is deleted or goes to
 // the Trash as its group says, its identity read now; a system item goes by
 // its helper actions (by the owner's tool, or deleted, as administrator; the
-// user's own Flatpak runtimes by flatpak, without it). A group named in
-// `groupIds` but held by another program is left out and says so.
-Plan::Record planClean(const std::vector<JunkGroup>& groups, const QStringList& groupIds = {});
+// user's own Flatpak runtimes and container storage by their tools, without
+// it). An item that goes only with others (JunkItem::goesWith: an image with
+// its containers) is left out, saying why, unless they are all in the plan.
+// A group named in `groupIds` but held by another program is left out and
+// says so. `itemIds` names single items by their tool ids.
+Plan::Record planClean(const std::vector<JunkGroup>& groups, const QStringList& groupIds = {},
+                       const QStringList& itemIds = {});
 
 // Carries out the plan: its home items through the removal loop, then its
 // system items, regrouped as `groups` holds them, through `cleanSystem` in

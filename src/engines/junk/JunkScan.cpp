@@ -350,15 +350,26 @@ JunkFound scanAllJunk(const std::vector<JunkRule>& rules, const NeverTouchList& 
     return found;
 }
 
-std::vector<JunkGroup> chosenGroups(const std::vector<JunkGroup>& groups, const QStringList& groupIds)
+std::vector<JunkGroup> chosenGroups(const std::vector<JunkGroup>& groups, const QStringList& groupIds,
+                                    const QStringList& itemIds)
 {
+    const bool named = !groupIds.isEmpty() || !itemIds.isEmpty();
+    // An id is named whole, or by its first twelve characters or more, as the tools shorten them.
+    const auto namedItem = [&itemIds](const JunkItem& item) {
+        return !item.toolId.isEmpty() && std::any_of(itemIds.begin(), itemIds.end(), [&](const QString& id) {
+                   return id == item.toolId || (id.size() >= 12 && item.toolId.startsWith(id));
+               });
+    };
     std::vector<JunkGroup> chosen;
     for (const JunkGroup& group : groups) {
-        const bool wholeGroup = groupIds.contains(group.id);
-        if ((!groupIds.isEmpty() && !wholeGroup) || group.held)
+        // A group whose items hold data is never taken whole.
+        const bool wholeGroup = groupIds.contains(group.id) && !group.oneByOne;
+        if (group.held)
             continue;
         JunkGroup kept = group;
-        std::erase_if(kept.items, [wholeGroup](const JunkItem& item) { return !wholeGroup && !item.selected; });
+        std::erase_if(kept.items, [&](const JunkItem& item) {
+            return named ? !wholeGroup && !namedItem(item) : !item.selected;
+        });
         if (!kept.items.empty())
             chosen.push_back(std::move(kept));
     }

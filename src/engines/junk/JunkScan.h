@@ -61,10 +61,13 @@ struct JunkScanReports {
 JunkFound scanAllJunk(const std::vector<JunkRule>& rules, const NeverTouchList& never,
                       const SystemPartReader& systemPart, const JunkScanReports& reports = {});
 
-// What a clean takes, groups in order and items in order: with no group ids
-// the ticked items of every group; with ids every item of those groups,
-// ticked or not. A group held by another program (JunkGroup::held) is never taken.
-std::vector<JunkGroup> chosenGroups(const std::vector<JunkGroup>& groups, const QStringList& groupIds = {});
+// What a clean takes, groups in order and items in order: with no ids the
+// ticked items of every group; with ids every item of the groups named,
+// ticked or not (never a group whose items go one by one, such as volumes),
+// and each item whose tool id (JunkItem::toolId) is named. A group held by
+// another program (JunkGroup::held) is never taken.
+std::vector<JunkGroup> chosenGroups(const std::vector<JunkGroup>& groups, const QStringList& groupIds = {},
+                                    const QStringList& itemIds = {});
 
 // Cleans the system's chosen groups (the chosen ones, then every group as found).
 using SystemCleaner = std::function<SystemJunk::CleanReport(

@@ -169,9 +169,14 @@ CleanReport clean(const std::vector<JunkGroup>& groups, const std::vector<JunkGr
     CleanReport report;
     std::vector<Admin::Action> actions;
     std::vector<Planned> planned;
+    std::vector<const JunkGroup*> byTool;  // container storage: its tool, as this user
     for (const JunkGroup& group : groups) {
         if (!group.admin || group.items.empty())
             continue;
+        if (std::all_of(group.items.begin(), group.items.end(), [](const JunkItem& item) { return !item.toolId.isEmpty(); })) {
+            byTool.push_back(&group);
+            continue;
+        }
         Planned part{&group, {}, {}, {}};
         const std::size_t first = actions.size();
         if (group.id == QLatin1String("autoremove")) {
@@ -224,6 +229,19 @@ CleanReport clean(const std::vector<JunkGroup>& groups, const std::vector<JunkGr
         for (std::size_t i = 0; i < after.size(); ++i)
             if (before[p][i] && after[i])
                 result.freed += std::max<std::int64_t>(0, *before[p][i] - *after[i]);
+        report.groups.push_back(std::move(result));
+    }
+
+    QStringList went;
+    for (const JunkGroup* group : byTool) {
+        ToolRemoval removal = removeByTool(*group, tools.run, went);
+        went = removal.went;
+        GroupFreed result{group->id, group->title, removal.freed, {}};
+        for (const auto& [id, item] : removal.results) {
+            if (result.failure.isEmpty() && (item.result == Plan::Result::failed || item.result == Plan::Result::held))
+                result.failure = item.reason;
+            report.items[id] = item;
+        }
         report.groups.push_back(std::move(result));
     }
     return report;

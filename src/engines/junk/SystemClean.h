@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -14,6 +15,7 @@
 
 #include "engines/junk/SystemJunkGroups.h"
 #include "engines/records/Junk.h"
+#include "engines/records/Plan.h"
 #include "engines/records/Removal.h"
 #include "platform/Admin.h"
 
@@ -48,6 +50,9 @@ struct CleanTools {
 struct CleanReport {
     std::vector<GroupFreed> groups;  // each group that had something to clean, in order
     QString adminReason;             // why the administrator run did nothing at all (dismissed, refused)
+    // Items whose tool answers for each of them (container storage), by item
+    // id; every other item takes its group's result.
+    std::map<QString, Plan::ItemResult> items;
 };
 
 // Cleans every item of the admin groups in `groups` (the caller hands only

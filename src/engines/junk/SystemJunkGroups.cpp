@@ -246,10 +246,11 @@ int honourNeverTouch(JunkGroup& group, const NeverTouchList& never)
     if (never.empty())
         return 0;
     const std::size_t before = group.items.size();
-    std::erase_if(group.items,
-                  [&](const JunkItem& item) { return removedAsFile(item) && never.covers(item.url); });
+    // A volume goes one by one, so only the one the list covers stays out.
+    const auto alone = [&group](const JunkItem& item) { return group.oneByOne || removedAsFile(item); };
+    std::erase_if(group.items, [&](const JunkItem& item) { return alone(item) && never.covers(item.url); });
     const bool touched = std::any_of(group.items.begin(), group.items.end(), [&](const JunkItem& item) {
-        return !item.url.empty() && !removedAsFile(item) && never.touches(item.url);
+        return !item.url.empty() && !alone(item) && never.touches(item.url);
     });
     if (touched) {
         group.held = true;
@@ -312,6 +313,9 @@ ToolOutputs runTools(Part part, const ToolRunner& run)
     case Part::Flatpak:
         outputs.flatpakList = output(std::string("flatpak list --columns=") + LinuxApps::kFlatpakRefColumns);
         break;
+    case Part::Containers:
+        outputs.podman = readContainerTool(run);
+        break;
     case Part::Packages:
         outputs.aptAutoremove = output("apt-get -s autoremove");
         if (outputs.aptAutoremove) {
@@ -339,6 +343,7 @@ ToolOutputs runTools(const ToolRunner& run)
     all.aptAutoremove = packages.aptAutoremove;
     all.dpkgShow = packages.dpkgShow;
     all.kernelRelease = packages.kernelRelease;
+    all.podman = runTools(Part::Containers, run).podman;
     return all;
 }
 
@@ -370,6 +375,12 @@ JunkFound partGroups(Part part, const SystemPlaces& places, const ToolOutputs& o
         break;
     case Part::Packages:
         found.push_back(needlessPackages(outputs));
+        break;
+    case Part::Containers:
+        if (outputs.podman) {
+            found.push_back(containerGroup(*outputs.podman));
+            found.push_back(volumeGroup(*outputs.podman));
+        }
         break;
     }
 

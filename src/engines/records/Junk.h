@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include "platform/AdminActions.h"
@@ -64,6 +65,13 @@ struct JunkItem {
     bool sizeKnown = true;
     // A running program holds it open (`note` names it): never ticked at first.
     bool inUse = false;
+    // What a tool removes by id (a container, an image, a volume): that exact
+    // id, the command that removes it ("podman image rm"), and the ids of the
+    // items that must go in the same run for it to go (an image goes only
+    // with the containers that use it).
+    QString toolId = {};
+    QString tool = {};
+    QStringList goesWith = {};
 };
 
 // The result of one junk rule; items largest first.
@@ -79,7 +87,20 @@ struct JunkGroup {
     // Another program holds what the group's removal needs (the package
     // manager's lock): listed, never cleaned.
     bool held = false;
+    // Its items hold data (container volumes): each goes only when picked
+    // itself, never with the whole group.
+    bool oneByOne = false;
 
+    // Whether cleaning it asks for the administrator's password: some item
+    // goes through the helper (container storage and the user's own Flatpak
+    // runtimes go by their tools, as the user).
+    bool asksPassword() const
+    {
+        for (const auto& item : items)
+            if (!item.actions.empty())
+                return true;
+        return false;
+    }
     std::int64_t total() const
     {
         std::int64_t sum = 0;
