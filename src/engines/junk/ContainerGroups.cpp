@@ -67,8 +67,10 @@ std::optional<ContainerOutputs> readContainerTool(const std::function<Shell::Res
     };
     ContainerOutputs outputs;
     const std::optional<QByteArray> images = output("images --format json");
+    if (!images)
+        return std::nullopt;
     const std::optional<QByteArray> containers = output("ps --all --size --format json");
-    if (!images || !containers)
+    if (!containers)
         return std::nullopt;
     outputs.images = *images;
     outputs.containers = *containers;

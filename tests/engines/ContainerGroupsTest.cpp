@@ -1,0 +1,186 @@
+// Container storage as junk, over Podman 4.3's recorded output (Debian 12):
+// three images built on one imported base, an unused imported image, a
+// dangling one, a created container with a volume and a volume nobody uses.
+// The sizes are checked against "podman system df -v" of the same storage;
+// the removal runs against a stand-in tool that records every command.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QRegularExpression>
+
+#include "engines/junk/ContainerGroups.h"
+#include "engines/junk/ContainerStore.h"
+#include "engines/junk/JunkPlan.h"
+#include "engines/junk/JunkScan.h"
+#include "support/Fixtures.h"
+
+using namespace SystemJunk;
+
+namespace {
+
+const std::string kRecorded = std::string(RECORDED_DIR) + "/podman/";
+
+QByteArray recorded(const std::string& name)
+{
+    return QByteArray::fromStdString(readFile(kRecorded + name));
+}
+
+ContainerOutputs recordedOutputs()
+{
+    ContainerOutputs outputs{recorded("images.json"), recorded("ps.json"), recorded("image-inspect.json"),
+                             recorded("container-inspect.json"), recorded("volumes.json"), {}};
+    for (const QString& name : QDir(QString::fromStdString(kRecorded)).entryList({"history-*.json"}))
+        outputs.histories[name.mid(8, 64)] = recorded(name.toStdString());
+    return outputs;
+}
+
+// What "podman system df -v" says the images hold, counting their one
+// shared layer (the base's, "SHARED SIZE") once: every image's unique size
+// plus that layer. Podman writes sizes in decimal units with four digits.
+double dfImagesBytes()
+{
+    const QString text = QString::fromStdString(readFile(kRecorded + "system-df-v.txt"));
+    const QRegularExpression row(R"(^\S+\s+\S+\s+[0-9a-f]{12}\s+.*?\s([\d.]+)(k?M?B)\s+([\d.]+)(k?M?B)\s+([\d.]+)(k?M?B)\s+\d+$)",
+                                 QRegularExpression::MultilineOption);
+    const auto bytes = [](const QString& number, const QString& unit) {
+        return number.toDouble() * (unit == "MB" ? 1e6 : unit == "kB" ? 1e3 : 1);
+    };
+    double unique = 0, shared = 0;
+    for (auto match = row.globalMatch(text); match.hasNext();) {
+        const auto m = match.next();
+        unique += bytes(m.captured(5), m.captured(6));
+        shared = std::max(shared, bytes(m.captured(3), m.captured(4)));
+    }
+    return unique + shared;
+}
+
+const JunkItem* itemNamed(const JunkGroup& group, const QString& start)
+{
+    for (const JunkItem& item : group.items)
+        if (item.name.startsWith(start))
+            return &item;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(ContainerGroups, RecordedPodmanStorageIsOfferedAsTheToolFreesIt)
+{
+    const std::optional<JunkGroup> group = containerGroup(recordedOutputs());
+    ASSERT_TRUE(group);
+    QStringList names;
+    for (const JunkItem& item : group->items)
+        names << item.name;
+    // The container, then the image only it uses, then dangling, then tagged images, oldest first.
+    EXPECT_EQ(names, QStringList({"c1 (localhost/derived:1)", "localhost/derived:1", "<none> 1526a8ce2a97",
+                                  "localhost/base:1", "localhost/other:1", "localhost/tmp:1"}));
+    const JunkItem* container = itemNamed(*group, "c1");
+    const JunkItem* dependent = itemNamed(*group, "localhost/derived");
+    EXPECT_FALSE(container->selected);  // its writable layer may hold work
+    EXPECT_FALSE(dependent->selected);
+    EXPECT_EQ(dependent->goesWith, QStringList{container->toolId});
+    EXPECT_TRUE(itemNamed(*group, "localhost/other")->selected);
+    EXPECT_EQ(container->tool, kRemoveContainer);
+    EXPECT_EQ(dependent->tool, kRemoveImage);
+
+    // The base layer is shared by four images: counted once, with the first listed.
+    EXPECT_GT(dependent->size, 5'000'000);
+    EXPECT_LT(itemNamed(*group, "localhost/base")->size, 5'000);
+    const double df = dfImagesBytes();
+    EXPECT_NEAR(double(group->total()), df, df * 0.01);
+}
+
+TEST(ContainerGroups, VolumesAreNeverTickedAndNameTheirContainers)
+{
+    const std::optional<JunkGroup> group = volumeGroup(recordedOutputs());
+    ASSERT_TRUE(group);
+    EXPECT_TRUE(group->oneByOne);
+    ASSERT_EQ(group->items.size(), 2u);
+    for (const JunkItem& item : group->items)
+        EXPECT_FALSE(item.selected);
+    EXPECT_TRUE(itemNamed(*group, "vol1")->note.contains("c1"));
+    EXPECT_FALSE(itemNamed(*group, "vol2")->note.contains("c1"));
+}
+
+TEST(ContainerStore, LayersGoWithTheLastImageThatHasThem)
+{
+    using Containers::Image;
+    std::vector<Image> images(3);
+    images[0] = {"a", {}, 110, 0, 0, {"base", "top-a"}};
+    images[1] = {"b", {}, 130, 0, 0, {"base", "top-b"}};
+    images[2] = {"c", {}, 60, 0, 0, {"other"}};
+    const Containers::LayerSizes sizes{{"base", 100}, {"top-a", 10}, {"top-b", 20}, {"other", 50}};
+    // Both users of the base going: the base counts once, with the first; metadata stays each image's own.
+    EXPECT_EQ(Containers::freedBy(images, {1, 0}, sizes), (std::vector<std::int64_t>{130, 10}));
+    // An image that stays keeps the base.
+    EXPECT_EQ(Containers::freedBy(images, {0}, sizes), (std::vector<std::int64_t>{10}));
+    // Layers whose sizes are unknown: the whole image, nothing guessed smaller.
+    EXPECT_EQ(Containers::freedBy(images, {2}, {}), (std::vector<std::int64_t>{60}));
+}
+
+TEST(ContainerStore, ForeignOutputAndHostileIdsGiveNothing)
+{
+    EXPECT_FALSE(Containers::parseImages("Error: cannot re-exec process"));
+    EXPECT_FALSE(Containers::parseImages(R"({"Id": "abc"})"));  // another version's object, not a list
+    EXPECT_FALSE(Containers::parseContainers(""));
+    const auto images = Containers::parseImages(
+        R"([{"Id": "--force"}, {"Id": "0123456789ab; rm -rf ~"}, {"Id": 7}, {"Id": "0123456789abcdef", "Names": ["<none>:<none>"]}])");
+    ASSERT_TRUE(images);
+    ASSERT_EQ(images->size(), 1u);
+    EXPECT_TRUE(images->front().names.isEmpty());
+    const auto volumes = Containers::parseVolumes(
+        R"([{"Name": "-rf"}, {"Name": "../x"}, {"Name": "a b"}, {"Name": "data_1.v-2", "Mountpoint": "relative"}])");
+    ASSERT_TRUE(volumes);
+    ASSERT_EQ(volumes->size(), 1u);
+    EXPECT_TRUE(volumes->front().mountpoint.empty());
+    // A history whose layers do not match the image's: no sizes rather than wrong ones.
+    Containers::Image image{"a", {}, 10, 0, 0, {"one", "two"}};
+    EXPECT_FALSE(Containers::layerSizes(image, R"([{"size": 5}])"));
+}
+
+TEST(ContainerGroups, PlanTakesAnImageOnlyWithItsContainerAndVolumesOneByOne)
+{
+    std::vector<JunkGroup> groups{*containerGroup(recordedOutputs()), *volumeGroup(recordedOutputs())};
+    const QString dependent = itemNamed(groups[0], "localhost/derived")->toolId;
+
+    // The dependent image alone: left out, saying which container stays.
+    Plan::Record plan = Sweeper::planClean(groups, {}, {dependent.left(12)});
+    EXPECT_TRUE(plan.items.empty());
+    ASSERT_EQ(plan.leftOut.size(), 1);
+    EXPECT_TRUE(plan.leftOut.front().contains("c1"));
+
+    // The whole groups: every image and container, never a volume; a volume by its name.
+    plan = Sweeper::planClean(groups, {"podman", "podmanvolumes"}, {"vol2"});
+    ASSERT_EQ(plan.items.size(), groups[0].items.size() + 1);
+    EXPECT_EQ(plan.items.back().label, "vol2");
+    EXPECT_EQ(plan.items.back().tool, kRemoveVolume);
+    EXPECT_FALSE(plan.items.back().admin);
+    EXPECT_EQ(plan.items.front().fate, Plan::Fate::byTool);
+    EXPECT_TRUE(plan.items[1].label.contains("c1"));  // the plan says what it goes with
+}
+
+TEST(ContainerGroups, RemovalGoesByIdContainersFirstAndReportsWhatTheToolSaid)
+{
+    JunkGroup group = *containerGroup(recordedOutputs());
+    std::vector<std::string> commands;
+    const auto tool = [&](const std::string& command) {
+        commands.push_back(command);
+        if (command.find("container rm") != std::string::npos)
+            return Shell::Result{false, "Error: cannot remove container 0dfbd0791495 as it is running"};
+        if (command.find("cf13b9b85a40") != std::string::npos)
+            return Shell::Result{false, "Error: cf13b9b85a40: image not known"};
+        return Shell::Result{true, ""};
+    };
+    const ToolRemoval removal = removeByTool(group, tool);
+    ASSERT_EQ(commands.size(), group.items.size() - 1);  // the dependent image was not tried
+    EXPECT_NE(commands.front().find("podman container rm -- '0dfbd0791495"), std::string::npos);
+    const auto resultOf = [&](const char* name) {
+        return removal.results.at(itemNamed(group, name)->id.toString(QUuid::WithoutBraces)).result;
+    };
+    EXPECT_EQ(resultOf("c1"), Plan::Result::failed);  // started since the scan: the tool refuses, it stays
+    EXPECT_EQ(resultOf("localhost/derived"), Plan::Result::held);
+    EXPECT_EQ(resultOf("localhost/other"), Plan::Result::gone);
+    EXPECT_EQ(resultOf("localhost/tmp"), Plan::Result::done);
+    EXPECT_EQ(removal.freed, itemNamed(group, "localhost/tmp")->size + itemNamed(group, "localhost/base")->size
+                                 + itemNamed(group, "<none>")->size);
+}
