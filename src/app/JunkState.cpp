@@ -16,6 +16,9 @@
 #include "app/ShellState.h"
 #include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
+#include "engines/junk/ToolStores.h"
+#include "monitor/LowSpace.h"
+#include "platform/Prefs.h"
 #include "i18n/L.h"
 #include "i18n/ShownText.h"
 #include "platform/FS.h"
@@ -282,7 +285,28 @@ void JunkState::homeRead(JunkFound found)
     setJunkScanning(false);
     setJunkScanned(true);
     emit junkSystemPendingChanged();
+    if (systemPending_ == 0)
+        rememberLargestStore();
     Sound::play(QStringLiteral("scan_done"));
+}
+
+void JunkState::rememberLargestStore()
+{
+    std::optional<LowSpace::Cause> cause;
+    if (const auto store = SystemJunk::largestToolStore(junkGroups_))
+        cause = LowSpace::Cause{store->title, store->bytes};
+    const auto prefs = Prefs::standard();
+    LowSpace::storeCause(*prefs, cause);
+    prefs->sync();
+    emit largestStoreChanged();
+}
+
+QVariantMap JunkState::largestStore() const
+{
+    const std::optional<LowSpace::Cause> cause = LowSpace::readCause(*Prefs::standard());
+    if (!cause)
+        return {};
+    return {{"title", cause->title}, {"total", qint64(cause->bytes)}};
 }
 
 void JunkState::systemPartRead(unsigned long long ticket, JunkFound found)
@@ -303,6 +327,8 @@ void JunkState::systemPartRead(unsigned long long ticket, JunkFound found)
         setJunkGroups(std::move(junkGroups_));
     }
     emit junkSystemPendingChanged();
+    if (systemPending_ == 0 && !junkScanning_)
+        rememberLargestStore();
 }
 
 void JunkState::setIgnoredCount(int count)

@@ -44,6 +44,8 @@ class JunkState : public QObject, public OneInstance<JunkState> {
     Q_PROPERTY(QVariantList largestJunkGroups READ largestJunkGroups NOTIFY junkGroupsChanged)
     Q_PROPERTY(QVariantMap cleanPlan READ cleanPlan NOTIFY cleanPlanChanged)
     Q_PROPERTY(int ignoredCount READ ignoredCount NOTIFY ignoredCountChanged)
+    // What container tools keep that the last whole scan found most of: {title, total}, or empty.
+    Q_PROPERTY(QVariantMap largestStore READ largestStore NOTIFY largestStoreChanged)
 
 public:
     JunkState(RemovalState& removals, ShellState& shell, NeverTouchState& never, QObject* parent = nullptr);
@@ -68,6 +70,7 @@ public:
     QVariantList largestJunkGroups() const;
     // How many items the never-touch list hid from the last scan (and since).
     int ignoredCount() const { return ignoredCount_; }
+    QVariantMap largestStore() const;
 
     // Scans the profile's junk rules in the background; one scan at a time.
     Q_INVOKABLE void scanJunk();
@@ -106,8 +109,11 @@ signals:
     void junkSystemPendingChanged();
     void cleanPlanChanged();
     void ignoredCountChanged();
+    void largestStoreChanged();
 
 private:
+    // Once every part of a scan has answered: the largest tool store, kept for the low-space notice.
+    void rememberLargestStore();
     RemovalState& removals_;
     ShellState& shell_;
     NeverTouchState& never_;

@@ -76,7 +76,8 @@ void LowSpaceWatcher::decide(const std::vector<Look>& looks)
         mark = step.next;
         if (step.notify)
             notifications_.send(L("Pouco espaço livre"),
-                                LF("Restam %@ livres em %@.", shownRun(Fmt::bytes(look.reading.figures.available)), shownRun(look.where)),
+                                LowSpace::noticeText(look.reading.figures.available, look.where,
+                                                     LowSpace::readCause(*Prefs::standard())),
                                 {{QStringLiteral("default"), L("Limpar lixo")}, {QStringLiteral("junk"), L("Limpar lixo")}});
     }
 }

@@ -1368,6 +1368,8 @@ const std::vector<TranslationRow>& translationRows()
          {"The tool refused", "La herramienta lo rechazó", "Lo strumento si è rifiutato", "Refusé par l’outil", "Vom Werkzeug abgelehnt", "ツールが拒否しました", "工具拒绝了操作", "رفضت الأداة"}},
         {"--item precisa do id de um item",
          {"--item needs an item id", "--item necesita el id de un elemento", "--item richiede l’id di un elemento", "--item attend l’identifiant d’un élément", "--item braucht eine Objekt-ID", "--item には項目 ID が必要です", "--item 需要一个项目 ID", "يحتاج --item إلى معرّف عنصر"}},
+        {"O que mais ocupava na última varredura: %@ (%@).",
+         {"Taking the most space at the last scan: %@ (%@).", "Lo que más ocupaba en el último análisis: %@ (%@).", "Ciò che occupava più spazio all’ultima scansione: %@ (%@).", "Ce qui occupait le plus de place lors de la dernière analyse : %@ (%@).", "Am meisten Platz belegte beim letzten Scan: %@ (%@).", "前回のスキャンで最も容量を使っていたもの：%@（%@）。", "上次扫描时占用空间最多的是：%@（%@）。", "أكثر ما كان يشغل المساحة في آخر فحص: %@ (%@)."}},
     };
     return rows;
 }

@@ -4,7 +4,10 @@
 
 #include <sys/stat.h>
 
+#include "i18n/L.h"
+#include "i18n/ShownText.h"
 #include "platform/FS.h"
+#include "platform/Fmt.h"
 
 namespace LowSpace {
 
@@ -55,6 +58,37 @@ std::optional<Reading> read(const std::filesystem::path& path)
     if (disk.total <= 0)
         return std::nullopt;
     return Reading{std::uint64_t(info.st_dev), Figures{disk.total, disk.free}};
+}
+
+std::optional<Cause> readCause(const QSettings& settings)
+{
+    bool ok = false;
+    const qlonglong bytes = settings.value(kCauseBytesKey).toLongLong(&ok);
+    const QString title = settings.value(kCauseTitleKey).toString();
+    if (!ok || bytes <= 0 || title.isEmpty())
+        return std::nullopt;
+    return Cause{title, bytes};
+}
+
+void storeCause(QSettings& settings, const std::optional<Cause>& cause)
+{
+    if (!cause) {
+        settings.remove(kCauseTitleKey);
+        settings.remove(kCauseBytesKey);
+        return;
+    }
+    settings.setValue(kCauseTitleKey, cause->title);
+    settings.setValue(kCauseBytesKey, qlonglong(cause->bytes));
+}
+
+QString noticeText(std::int64_t available, const QString& where, const std::optional<Cause>& cause)
+{
+    QString text = LF("Restam %@ livres em %@.", shownRun(Fmt::bytes(available)), shownRun(where));
+    if (cause)
+        text += QLatin1Char(' ')
+                + LF("O que mais ocupava na última varredura: %@ (%@).", shownRun(cause->title),
+                     shownRun(Fmt::bytes(cause->bytes)));
+    return text;
 }
 
 } // namespace LowSpace

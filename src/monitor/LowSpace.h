@@ -63,4 +63,21 @@ struct Reading {
 // One stat and one statvfs of PATH; nothing when either fails.
 std::optional<Reading> read(const std::filesystem::path& path);
 
+// The largest store a tool keeps out of sight (container storage), as the
+// last junk scan measured it: the notice names it without running any tool.
+struct Cause {
+    QString title;
+    std::int64_t bytes = 0;
+    bool operator==(const Cause&) const = default;
+};
+inline const QString kCauseTitleKey = QStringLiteral("lowSpaceCause/title");
+inline const QString kCauseBytesKey = QStringLiteral("lowSpaceCause/bytes");
+// Nothing when none is stored or the stored one is unusable.
+std::optional<Cause> readCause(const QSettings& settings);
+// Stores the last scan's cause; nothing removes the one stored.
+void storeCause(QSettings& settings, const std::optional<Cause>& cause);
+
+// The notice's text: what is left where, and the cause when one is known.
+QString noticeText(std::int64_t available, const QString& where, const std::optional<Cause>& cause);
+
 } // namespace LowSpace

@@ -12,6 +12,7 @@
 #include "engines/junk/ContainerStore.h"
 #include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
+#include "engines/junk/ToolStores.h"
 #include "support/Fixtures.h"
 
 using namespace SystemJunk;
@@ -100,6 +101,18 @@ TEST(ContainerGroups, VolumesAreNeverTickedAndNameTheirContainers)
         EXPECT_FALSE(item.selected);
     EXPECT_TRUE(itemNamed(*group, "vol1")->note.contains("c1"));
     EXPECT_FALSE(itemNamed(*group, "vol2")->note.contains("c1"));
+}
+
+TEST(ContainerGroups, TheLargestToolStoreIsTheOneTheNoticeNames)
+{
+    std::vector<JunkGroup> groups{*containerGroup(recordedOutputs()), *volumeGroup(recordedOutputs())};
+    JunkGroup caches;  // a home folder's group is never a tool's store, however large
+    caches.items.push_back(JunkItem{.size = 1'000'000'000});
+    groups.push_back(caches);
+    const std::optional<StoreTotal> largest = largestToolStore(groups);
+    ASSERT_TRUE(largest);
+    EXPECT_EQ(largest->title, groups[0].title);
+    EXPECT_FALSE(largestToolStore({caches}));
 }
 
 TEST(ContainerStore, LayersGoWithTheLastImageThatHasThem)

@@ -88,3 +88,22 @@ TEST(LowSpace, SettingsReadTheirDefaultsForAnythingUnusable)
         EXPECT_EQ(readSettings(settings).minimumGb, 5) << bad.toString().toStdString();
     }
 }
+
+TEST(LowSpace, TheNoticeNamesTheLastScansLargestStoreOnlyWhileOneIsKnown)
+{
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("prefs.conf"), QSettings::IniFormat);
+    EXPECT_EQ(readCause(settings), std::nullopt);
+    const QString plain = noticeText(2 * kGb, "/", std::nullopt);
+    storeCause(settings, Cause{"Podman", 30 * kGb});
+    ASSERT_EQ(readCause(settings), (Cause{"Podman", 30 * kGb}));
+    const QString named = noticeText(2 * kGb, "/", readCause(settings));
+    EXPECT_TRUE(named.startsWith(plain));
+    EXPECT_TRUE(named.contains("Podman"));
+    // A scan that found none forgets it; a stored figure that is no number is none.
+    storeCause(settings, std::nullopt);
+    EXPECT_EQ(readCause(settings), std::nullopt);
+    settings.setValue(kCauseTitleKey, "Podman");
+    settings.setValue(kCauseBytesKey, "lots");
+    EXPECT_EQ(readCause(settings), std::nullopt);
+}

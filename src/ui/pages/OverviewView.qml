@@ -77,6 +77,20 @@ Item {
                             font: DS.figureFont(text, 11)
                             horizontalAlignment: Text.AlignLeft
                         }
+                        // When the disk runs low: what container tools keep, as the last scan found it.
+                        Text {
+                            objectName: "largestStore"
+                            textFormat: Text.PlainText
+                            Layout.fillWidth: true
+                            visible: mon.diskLow && JunkState.largestStore.title !== undefined
+                            text: visible ? I18n.LF("O que mais ocupava na última varredura: %@ (%@).",
+                                                    [I18n.isolate(JunkState.largestStore.title),
+                                                     I18n.isolate(Fmt.bytes(JunkState.largestStore.total))]) : ""
+                            color: DS.warning
+                            font.pixelSize: 11
+                            wrapMode: Text.Wrap
+                            horizontalAlignment: Text.AlignLeft
+                        }
                     }
                 }
                 GaugeCard {
