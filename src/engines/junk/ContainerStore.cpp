@@ -30,9 +30,14 @@ QStringList texts(const QJsonValue& value)
     return list;
 }
 
+// A whole number the JSON gives, 0 for anything else (a text, a fraction
+// past the range of a size, not-a-number).
 std::int64_t integer(const QJsonValue& value)
 {
-    return value.isDouble() ? std::int64_t(value.toDouble()) : 0;
+    if (!value.isDouble())
+        return 0;
+    const double number = value.toDouble();
+    return number > -9.0e18 && number < 9.0e18 ? std::int64_t(number) : 0;
 }
 
 // Go writes a time never set as the year 1: -62135596800 seconds.
@@ -78,7 +83,7 @@ std::optional<std::vector<Image>> parseImages(const QByteArray& json)
                 image.names << name;
         image.bytes = std::max<std::int64_t>(0, integer(object.value(QLatin1String("Size"))));
         image.created = whenSet(object.value(QLatin1String("Created")));
-        image.containers = int(integer(object.value(QLatin1String("Containers"))));
+        image.containers = int(std::clamp<std::int64_t>(integer(object.value(QLatin1String("Containers"))), 0, 1 << 30));
         images.push_back(std::move(image));
     }
     return images;

@@ -1,0 +1,55 @@
+// The readers of what the container tools print (images, containers,
+// volumes, inspections, histories), fed the same bytes: ids that reach a
+// command line are hexadecimal, volume names are plain words, and no size
+// or share of one is ever negative.
+#include <algorithm>
+
+#include "FuzzCheck.h"
+#include "engines/junk/ContainerGroups.h"
+#include "engines/junk/ContainerStore.h"
+
+namespace {
+
+bool isHexId(const QString& id)
+{
+    return id.size() >= 12 && id.size() <= 64
+           && std::all_of(id.begin(), id.end(), [](QChar c) { return QStringLiteral("0123456789abcdef").contains(c); });
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
+{
+    const QByteArray out = Fuzz::bytes(bytes, size);
+    std::vector<Containers::Image> images = Containers::parseImages(out).value_or(std::vector<Containers::Image>{});
+    std::vector<Containers::Container> containers =
+        Containers::parseContainers(out).value_or(std::vector<Containers::Container>{});
+    Containers::addImageLayers(images, out);
+    Containers::addContainerVolumes(containers, out);
+    for (const auto& image : images)
+        REQUIRE(isHexId(image.id) && image.bytes >= 0);
+    for (const auto& container : containers)
+        REQUIRE(isHexId(container.id) && container.rwBytes >= 0 && container.lastRan >= 0);
+    for (const auto& volume : Containers::parseVolumes(out).value_or(std::vector<Containers::Volume>{}))
+        REQUIRE(!volume.name.isEmpty() && !volume.name.startsWith('-') && !volume.name.contains('/')
+                && !volume.name.contains(' ') && (volume.mountpoint.empty() || volume.mountpoint.is_absolute()));
+
+    Containers::LayerSizes sizes;
+    for (const auto& image : images)
+        if (const auto layers = Containers::layerSizes(image, out))
+            sizes.insert(layers->begin(), layers->end());
+    std::vector<std::size_t> going;
+    for (std::size_t i = 0; i < images.size(); i += 2)
+        going.push_back(i);
+    for (std::int64_t freed : Containers::freedBy(images, going, sizes))
+        REQUIRE(freed >= 0);
+
+    const SystemJunk::ContainerOutputs outputs{out, out, out, out, out, {}};
+    for (const auto& group : {SystemJunk::containerGroup(outputs), SystemJunk::volumeGroup(outputs)})
+        if (group)
+            for (const JunkItem& item : group->items)
+                // only an image nothing else holds back starts ticked
+                REQUIRE(!item.toolId.isEmpty() && !item.toolId.startsWith('-') && item.size >= 0
+                        && item.selected == (item.tool == QLatin1String(SystemJunk::kRemoveImage) && item.goesWith.isEmpty()));
+    return 0;
+}
