@@ -5,7 +5,8 @@
 // open files each). The home is made once per profile and reused by later
 // runs; HOME, XDG_DATA_HOME and XDG_CACHE_HOME point at it while the
 // benchmark runs. Last, the system's part of this machine (linux): each part's
-// time, and the home folder's groups with and without it beside them.
+// time, and the home folder's groups with and without it beside them, and
+// beside the container tool's part alone.
 //
 //   junk_scan_bench [--profile linux|macos] [FOLDER]   (default: linux, /tmp/quillmoor-junk-bench)
 #include <algorithm>
@@ -182,10 +183,11 @@ void benchSystemPart(const Profiles::Profile& profile, const fs::path& proc)
     const Profiles::JunkCatalogue& catalogue = profile.junk;
     if (!catalogue.systemPart)
         return;
-    const char* names[] = {"folders", "snap", "flatpak", "apt"};
+    const char* names[] = {"folders", "snap", "flatpak", "apt", "containers"};
+    static_assert(std::size(names) == std::size(SystemJunk::kParts));
     constexpr int kSystemRounds = 3;
     std::vector<std::vector<double>> partTimes(std::size(SystemJunk::kParts));
-    std::vector<double> alone, homeBeside, whole;
+    std::vector<double> alone, homeBeside, whole, homeBesideContainers;
     for (int round = 0; round < kSystemRounds; ++round) {
         for (SystemJunk::Part part : SystemJunk::kParts) {
             const auto start = std::chrono::steady_clock::now();
@@ -207,6 +209,13 @@ void benchSystemPart(const Profiles::Profile& profile, const fs::path& proc)
         for (auto& part : parts)
             part.get();
         whole.push_back(secondsSince(start));
+
+        // The container tool alone beside the home folder's groups.
+        start = std::chrono::steady_clock::now();
+        auto containers = std::async(std::launch::async, catalogue.systemPart, SystemJunk::Part::Containers, std::cref(none));
+        scanTotal(profile, proc);
+        homeBesideContainers.push_back(secondsSince(start));
+        containers.get();
     }
     double slowest = 0;
     for (SystemJunk::Part part : SystemJunk::kParts) {
@@ -216,6 +225,9 @@ void benchSystemPart(const Profiles::Profile& profile, const fs::path& proc)
     }
     std::printf("home groups:  %8.1f ms alone, %8.1f ms beside the system part (medians): %+.1f %%\n",
                 median(alone) * 1000, median(homeBeside) * 1000, (median(homeBeside) / median(alone) - 1) * 100);
+    std::printf("home groups:  %8.1f ms beside the containers part alone (%.1f ms): %+.1f %%\n",
+                median(homeBesideContainers) * 1000, median(partTimes[std::size_t(SystemJunk::Part::Containers)]) * 1000,
+                (median(homeBesideContainers) / median(alone) - 1) * 100);
     std::printf("whole scan:   %8.1f ms (median), slowest part alone %.1f ms: %+.1f %%\n", median(whole) * 1000,
                 slowest * 1000, (median(whole) / slowest - 1) * 100);
 }

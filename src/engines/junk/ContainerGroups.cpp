@@ -82,9 +82,23 @@ std::optional<ContainerOutputs> readContainerTool(const std::function<Shell::Res
         containerIds += ' ' + container.id.toStdString();
     if (!imageIds.empty()) {
         outputs.imageInspect = output("image inspect --format json --" + imageIds).value_or(QByteArray());
-        for (const Image& image : Containers::parseImages(outputs.images).value_or(std::vector<Image>{}))
-            if (std::optional<QByteArray> history = output("history --format json -- " + image.id.toStdString()))
+        // One history tells the sizes of every layer of its image: the images
+        // with the most layers first, and none whose layers are all known.
+        std::vector<Image> images = Containers::parseImages(outputs.images).value_or(std::vector<Image>{});
+        Containers::addImageLayers(images, outputs.imageInspect);
+        std::stable_sort(images.begin(), images.end(),
+                         [](const Image& a, const Image& b) { return a.layers.size() > b.layers.size(); });
+        Containers::LayerSizes known;
+        for (const Image& image : images) {
+            if (!image.layers.empty() && std::all_of(image.layers.begin(), image.layers.end(),
+                                                     [&](const std::string& layer) { return known.contains(layer); }))
+                continue;
+            if (std::optional<QByteArray> history = output("history --format json -- " + image.id.toStdString())) {
                 outputs.histories[image.id] = *history;
+                if (const auto sizes = Containers::layerSizes(image, *history))
+                    known.insert(sizes->begin(), sizes->end());
+            }
+        }
     }
     if (!containerIds.empty())
         outputs.containerInspect = output("container inspect --format json --" + containerIds).value_or(QByteArray());
