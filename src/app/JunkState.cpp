@@ -27,6 +27,18 @@
 #include "platform/Sound.h"
 #include "profiles/Profile.h"
 
+namespace {
+
+// What a tick is remembered by: a tool's item by the id its tool knows it by
+// (an image's id is its content), any other by its group and path.
+QString tickKey(const JunkGroup& group, const JunkItem& item)
+{
+    return group.id + QLatin1Char('/')
+           + (item.toolId.isEmpty() ? FS::text(item.url) : QStringLiteral("id:") + item.toolId);
+}
+
+} // namespace
+
 std::vector<std::size_t> largestFirst(const std::vector<std::int64_t>& totals, std::size_t count)
 {
     std::vector<std::size_t> order(totals.size());
@@ -43,7 +55,7 @@ JunkState::JunkState(RemovalState& removals, ShellState& shell, NeverTouchState&
 {
     connect(&never_, &NeverTouchState::placesChanged, this, &JunkState::honourNeverTouch);
     junkGroupModel_ = new RecordListModel(
-        {"groupId", "title", "detail", "symbol", "permanent", "admin", "held", "sizeKnown", "total", "selectedTotal",
+        {"groupId", "title", "detail", "symbol", "permanent", "admin", "held", "oneByOne", "sizeKnown", "total", "selectedTotal",
          "count", "allOn", "someOn", "items"},
         "groupId", this);
 }
@@ -129,6 +141,7 @@ void JunkState::refreshJunkModel()
             {"permanent", group.permanent},
             {"admin", group.asksPassword()},
             {"held", group.held},
+            {"oneByOne", group.oneByOne},
             {"sizeKnown", sizeKnown},
             {"total", static_cast<qint64>(group.total())},
             {"selectedTotal", static_cast<qint64>(group.selectedTotal())},
@@ -186,7 +199,7 @@ void JunkState::toggleJunkItem(const QString& groupId, const QString& itemId)
         for (JunkItem& item : group.items) {
             if (item.id == id) {
                 item.selected = !item.selected;
-                ticks_.remember(group.id + QLatin1Char('/') + FS::text(item.url), item.url, item.selected);
+                ticks_.remember(tickKey(group, item), item.url, item.selected);
                 setJunkGroups(std::move(junkGroups_));
                 return;
             }
@@ -199,11 +212,15 @@ void JunkState::toggleJunkGroup(const QString& groupId)
     for (JunkGroup& group : junkGroups_) {
         if (group.id != groupId)
             continue;
+        if (group.oneByOne) {  // what holds data is picked one at a time
+            shell_.setMessage(L("Cada volume guarda dados: marque um a um os que podem sair."));
+            return;
+        }
         const bool allOn = !group.items.empty()
             && std::all_of(group.items.begin(), group.items.end(), [](const JunkItem& i) { return i.selected; });
         for (JunkItem& item : group.items) {
             item.selected = !allOn;
-            ticks_.remember(group.id + QLatin1Char('/') + FS::text(item.url), item.url, item.selected);
+            ticks_.remember(tickKey(group, item), item.url, item.selected);
         }
         setJunkGroups(std::move(junkGroups_));
         return;
@@ -216,7 +233,7 @@ void JunkState::withUsersTicks(std::vector<JunkGroup>& groups) const
         for (JunkItem& item : group.items) {
             // an item the rules leave unticked for a reason (held open) is never ticked again by a memory
             const bool given = item.selected;
-            const bool tick = ticks_.tickFor(group.id + QLatin1Char('/') + FS::text(item.url), item.url, given);
+            const bool tick = ticks_.tickFor(tickKey(group, item), item.url, given);
             item.selected = tick && (given || item.note.isEmpty());
         }
 }

@@ -1370,6 +1370,8 @@ const std::vector<TranslationRow>& translationRows()
          {"--item needs an item id", "--item necesita el id de un elemento", "--item richiede l’id di un elemento", "--item attend l’identifiant d’un élément", "--item braucht eine Objekt-ID", "--item には項目 ID が必要です", "--item 需要一个项目 ID", "يحتاج --item إلى معرّف عنصر"}},
         {"O que mais ocupava na última varredura: %@ (%@).",
          {"Taking the most space at the last scan: %@ (%@).", "Lo que más ocupaba en el último análisis: %@ (%@).", "Ciò che occupava più spazio all’ultima scansione: %@ (%@).", "Ce qui occupait le plus de place lors de la dernière analyse : %@ (%@).", "Am meisten Platz belegte beim letzten Scan: %@ (%@).", "前回のスキャンで最も容量を使っていたもの：%@（%@）。", "上次扫描时占用空间最多的是：%@（%@）。", "أكثر ما كان يشغل المساحة في آخر فحص: %@ (%@)."}},
+        {"Cada volume guarda dados: marque um a um os que podem sair.",
+         {"Each volume holds data: tick the ones that may go one at a time.", "Cada volumen guarda datos: marca uno a uno los que pueden irse.", "Ogni volume contiene dati: spunta uno alla volta quelli che possono essere rimossi.", "Chaque volume contient des données : cochez un par un ceux qui peuvent partir.", "Jedes Volume enthält Daten: Markieren Sie einzeln die, die weg dürfen.", "各ボリュームにはデータが入っています。削除してよいものを 1 つずつ選んでください。", "每个卷都存有数据：请逐个勾选可以移除的卷。", "كل وحدة تخزين تحفظ بيانات: حدّد واحدة تلو الأخرى ما يمكن إزالته."}},
     };
     return rows;
 }

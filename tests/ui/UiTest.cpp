@@ -704,6 +704,55 @@ TEST_F(UiTest, JunkPageWithTheSystemsGroups)
     settle();
 }
 
+TEST_F(UiTest, JunkPageWithContainerStorage)
+{
+    // Podman's storage as Debian 12's podman printed it: a created container,
+    // the image only it uses, unused images and two volumes.
+    const auto recorded = [](const char* name) {
+        return QString::fromStdString(readFile(fs::path(QUILLMOOR_RECORDED_DIR) / "podman" / name));
+    };
+    const FixtureSystem system(FS::home() / "system-root",
+                               {{"podman images", recorded("images.json")},
+                                {"podman ps", recorded("ps.json")},
+                                {"podman image inspect", recorded("image-inspect.json")},
+                                {"podman container inspect", recorded("container-inspect.json")},
+                                {"podman volume ls", recorded("volumes.json")}});
+    states->junk.setJunkGroups({});
+    states->junk.setJunkScanned(false);
+    showSection("junk");
+    states->junk.scanJunk();
+    ASSERT_EVENTUALLY(states->junk.junkScanned() && !states->junk.junkSystemPending(), 20000);
+    EXPECT_EQ(junkIds(), (std::vector<QString>{"podman", "podmanvolumes"}));
+    EXPECT_EQ(findVisible("adminChip-podman"), nullptr);  // the user's own storage: no password
+    settle(900);  // both groups' cards in
+    for (const char* card : {"junkCard-podmanvolumes", "junkCard-podman"}) {  // the lower one first, while shown
+        ASSERT_NE(findVisible(card), nullptr) << card;
+        findVisible(card)->setProperty("expanded", true);
+        settle(900);
+        snap(QStringLiteral("junk-") + card);
+    }
+
+    // Volumes hold data: the group's box says so and ticks none of them.
+    click(findVisible("groupCheck-podmanvolumes"));
+    settle();
+    EXPECT_TRUE(states->shell.hasMessage());
+    EXPECT_EQ(states->junk.junkGroups().back().selectedTotal(), 0);
+    states->shell.dismissMessage();
+
+    // The plan names the tool; the image its container keeps and the volumes stay out.
+    click(findVisible("actionBarPrimary"));
+    settle();
+    const QString message = shownText("confirmMessage");
+    EXPECT_TRUE(message.contains("podman image rm")) << qPrintable(message);
+    EXPECT_FALSE(message.contains("podman volume rm")) << qPrintable(message);
+    EXPECT_FALSE(message.contains(LF("Com senha de administrador: %@", "")));
+    snap("junk-containers-confirm");
+    escape();
+    states->junk.setJunkGroups({});
+    states->junk.setJunkScanned(false);
+    settle();
+}
+
 TEST_F(UiTest, RealScanAndCleanFromTheOverviewLeaveWhatIsInUse)
 {
     // What a Linux desktop leaves: caches (one held open by a running

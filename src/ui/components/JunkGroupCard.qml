@@ -13,6 +13,7 @@ Card {
     property string symbol
     property bool permanent: true
     property bool admin: false      // the system's: removed with the administrator's password
+    property bool oneByOne: false   // its items hold data: ticked one at a time, never all at once
     property bool sizeKnown: true
     property real total: 0
     property real selectedTotal: 0
@@ -59,6 +60,7 @@ Card {
                     objectName: "groupCheck-" + card.groupId
                     on: card.allOn
                     mixed: card.someOn && !card.allOn
+                    blocked: card.oneByOne  // still asks, so the page can say why
                     onToggled: JunkState.toggleJunkGroup(card.groupId)
                 }
                 Chip { symbol: card.symbol }

@@ -130,6 +130,7 @@ Item {
                 symbol: model.symbol
                 permanent: model.permanent
                 admin: model.admin
+                oneByOne: model.oneByOne
                 sizeKnown: model.sizeKnown
                 total: model.total
                 selectedTotal: model.selectedTotal
