@@ -314,7 +314,10 @@ ToolOutputs runTools(Part part, const ToolRunner& run)
         outputs.flatpakList = output(std::string("flatpak list --columns=") + LinuxApps::kFlatpakRefColumns);
         break;
     case Part::Containers:
-        outputs.podman = readContainerTool(run);
+        outputs.podman = readContainerTool(kPodman, run);
+        break;
+    case Part::Docker:
+        outputs.docker = readContainerTool(kDocker, run);
         break;
     case Part::Packages:
         outputs.aptAutoremove = output("apt-get -s autoremove");
@@ -344,6 +347,7 @@ ToolOutputs runTools(const ToolRunner& run)
     all.dpkgShow = packages.dpkgShow;
     all.kernelRelease = packages.kernelRelease;
     all.podman = runTools(Part::Containers, run).podman;
+    all.docker = runTools(Part::Docker, run).docker;
     return all;
 }
 
@@ -378,8 +382,14 @@ JunkFound partGroups(Part part, const SystemPlaces& places, const ToolOutputs& o
         break;
     case Part::Containers:
         if (outputs.podman) {
-            found.push_back(containerGroup(*outputs.podman));
-            found.push_back(volumeGroup(*outputs.podman));
+            found.push_back(containerGroup(kPodman, *outputs.podman));
+            found.push_back(volumeGroup(kPodman, *outputs.podman));
+        }
+        break;
+    case Part::Docker:
+        if (outputs.docker) {
+            found.push_back(containerGroup(kDocker, *outputs.docker));
+            found.push_back(volumeGroup(kDocker, *outputs.docker));
         }
         break;
     }
