@@ -1368,6 +1368,20 @@ const std::vector<TranslationRow>& translationRows()
          {"The tool refused", "La herramienta lo rechazó", "Lo strumento si è rifiutato", "Refusé par l’outil", "Vom Werkzeug abgelehnt", "ツールが拒否しました", "工具拒绝了操作", "رفضت الأداة"}},
         {"--item precisa do id de um item",
          {"--item needs an item id", "--item necesita el id de un elemento", "--item richiede l’id di un elemento", "--item attend l’identifiant d’un élément", "--item braucht eine Objekt-ID", "--item には項目 ID が必要です", "--item 需要一个项目 ID", "يحتاج --item إلى معرّف عنصر"}},
+        {"Contêineres e imagens do Docker",
+         {"Docker containers and images", "Contenedores e imágenes de Docker", "Container e immagini di Docker", "Conteneurs et images de Docker", "Docker-Container und -Images", "Docker のコンテナとイメージ", "Docker 容器和镜像", "حاويات Docker وصورها"}},
+        {"Volumes do Docker",
+         {"Docker volumes", "Volúmenes de Docker", "Volumi di Docker", "Volumes de Docker", "Docker-Volumes", "Docker のボリューム", "Docker 卷", "وحدات تخزين Docker"}},
+        {"Cache de build do Docker",
+         {"Docker build cache", "Caché de compilación de Docker", "Cache di build di Docker", "Cache de build de Docker", "Docker-Build-Cache", "Docker のビルドキャッシュ", "Docker 构建缓存", "ذاكرة البناء المؤقتة لـ Docker"}},
+        {"Etapas guardadas de builds anteriores, refeitas quando preciso",
+         {"Steps kept from earlier builds, redone when needed", "Pasos guardados de compilaciones anteriores; se rehacen cuando hace falta", "Passaggi conservati dalle build precedenti, rifatti quando servono", "Étapes conservées des builds précédents, refaites au besoin", "Gespeicherte Schritte früherer Builds, bei Bedarf neu erstellt", "以前のビルドで保存された手順。必要になれば作り直されます", "以前构建保留的步骤，需要时会重新生成", "خطوات محفوظة من عمليات بناء سابقة، تُعاد عند الحاجة"}},
+        {"Sai com a imagem %@",
+         {"Goes with image %@", "Se va con la imagen %@", "Va via con l’immagine %@", "Part avec l’image %@", "Wird mit dem Image %@ entfernt", "イメージ %@ と一緒に削除されます", "随镜像 %@ 一并移除", "تُزال مع الصورة %@"}},
+        {"Fica porque a imagem %@ fica",
+         {"Stays because image %@ stays", "Se queda porque la imagen %@ se queda", "Resta perché l’immagine %@ resta", "Reste parce que l’image %@ reste", "Bleibt, weil das Image %@ bleibt", "イメージ %@ が残るため、これも残ります", "镜像 %@ 保留，因此它也保留", "تبقى لأن الصورة %@ باقية"}},
+        {"A imagem feita sobre ela ficou",
+         {"The image built on it stayed", "La imagen creada sobre ella se quedó", "L’immagine costruita su di essa è rimasta", "L’image construite dessus est restée", "Das darauf aufbauende Image ist geblieben", "これをもとに作られたイメージが残っています", "基于它构建的镜像仍然保留", "بقيت الصورة المبنية عليها"}},
     };
     return rows;
 }
