@@ -222,7 +222,11 @@ std::optional<std::vector<Image>> parseDockerImages(const QByteArray& lines)
             continue;
         auto image = std::find_if(images.begin(), images.end(), [&](const Image& each) { return each.id == id; });
         if (image == images.end()) {
-            images.push_back(Image{id, {}, dockerBytes(text(object, "Size")).value_or(0), dockerTime(text(object, "CreatedAt")), 0, {}, {}});
+            Image first;
+            first.id = id;
+            first.bytes = dockerBytes(text(object, "Size")).value_or(0);  // rounded; the inspection has it exactly
+            first.created = dockerTime(text(object, "CreatedAt"));
+            images.push_back(std::move(first));
             image = images.end() - 1;
         }
         const QString repository = text(object, "Repository"), tag = text(object, "Tag");
@@ -256,7 +260,11 @@ std::optional<std::vector<Container>> parseDockerContainers(const QByteArray& li
     return containers;
 }
 
-void addImageLayers(std::vector<Image>& images, const QByteArray& inspectJson)
+namespace {
+
+// Hands each object of an inspection to `fill` with the record of the same id.
+template <typename Record, typename Fill>
+void eachInspected(std::vector<Record>& records, const QByteArray& inspectJson, Fill fill)
 {
     const std::optional<QJsonArray> rows = arrayOf(inspectJson);
     if (!rows)
@@ -264,52 +272,41 @@ void addImageLayers(std::vector<Image>& images, const QByteArray& inspectJson)
     for (const QJsonValue& row : *rows) {
         const QJsonObject object = row.toObject();
         const QString id = plainId(text(object, "Id"));
-        const auto image = std::find_if(images.begin(), images.end(), [&](const Image& each) { return each.id == id; });
-        if (image == images.end())
-            continue;
-        if (object.value(QLatin1String("Size")).isDouble())
-            image->bytes = std::max<std::int64_t>(0, integer(object.value(QLatin1String("Size"))));
-        image->layers.clear();
-        for (const QString& layer : texts(object.value(QLatin1String("RootFS")).toObject().value(QLatin1String("Layers"))))
-            image->layers.push_back(layer.toStdString());
+        const auto record = std::find_if(records.begin(), records.end(), [&](const Record& each) { return each.id == id; });
+        if (record != records.end())
+            fill(*record, object);
     }
+}
+
+} // namespace
+
+void addImageLayers(std::vector<Image>& images, const QByteArray& inspectJson)
+{
+    eachInspected(images, inspectJson, [](Image& image, const QJsonObject& object) {
+        if (object.value(QLatin1String("Size")).isDouble())
+            image.bytes = std::max<std::int64_t>(0, integer(object.value(QLatin1String("Size"))));
+        image.layers.clear();
+        for (const QString& layer : texts(object.value(QLatin1String("RootFS")).toObject().value(QLatin1String("Layers"))))
+            image.layers.push_back(layer.toStdString());
+    });
 }
 
 void addContainerVolumes(std::vector<Container>& containers, const QByteArray& inspectJson)
 {
-    const std::optional<QJsonArray> rows = arrayOf(inspectJson);
-    if (!rows)
-        return;
-    for (const QJsonValue& row : *rows) {
-        const QJsonObject object = row.toObject();
-        const QString id = object.value(QLatin1String("Id")).toString();
-        const auto container =
-            std::find_if(containers.begin(), containers.end(), [&](const Container& each) { return each.id == id; });
-        if (container == containers.end())
-            continue;
-        container->volumes = namedVolumes(object);
-    }
+    eachInspected(containers, inspectJson,
+                  [](Container& container, const QJsonObject& object) { container.volumes = namedVolumes(object); });
 }
 
 void addDockerContainerDetails(std::vector<Container>& containers, const QByteArray& inspectJson)
 {
-    const std::optional<QJsonArray> rows = arrayOf(inspectJson);
-    if (!rows)
-        return;
-    for (const QJsonValue& row : *rows) {
-        const QJsonObject object = row.toObject();
-        const QString id = text(object, "Id");
-        const auto container =
-            std::find_if(containers.begin(), containers.end(), [&](const Container& each) { return each.id == id; });
-        if (container == containers.end())
-            continue;
-        container->imageId = plainId(text(object, "Image"));
+    eachInspected(containers, inspectJson, [](Container& container, const QJsonObject& object) {
+        container.imageId = plainId(text(object, "Image"));
         if (object.value(QLatin1String("SizeRw")).isDouble())
-            container->rwBytes = std::max<std::int64_t>(0, integer(object.value(QLatin1String("SizeRw"))));
+            container.rwBytes = std::max<std::int64_t>(0, integer(object.value(QLatin1String("SizeRw"))));
         const QJsonObject state = object.value(QLatin1String("State")).toObject();
-        container->lastRan = std::max(dockerTime(text(state, "StartedAt")), dockerTime(text(state, "FinishedAt")));
-        container->volumes = namedVolumes(object);
-    }
+        container.lastRan = std::max(dockerTime(text(state, "StartedAt")), dockerTime(text(state, "FinishedAt")));
+        container.volumes = namedVolumes(object);
+    });
 }
 
 std::optional<History> parseHistory(const QByteArray& json)
