@@ -15,6 +15,7 @@
 #include "engines/junk/ContainerStore.h"
 #include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
+#include "i18n/L.h"
 #include "support/Fixtures.h"
 
 using namespace SystemJunk;
@@ -250,11 +251,11 @@ TEST(DockerGroups, RecordedDockerStorageIsOfferedAsTheToolFreesIt)
         names << item.name;
     // The running container and the base it runs from are not offered; two tags are one image.
     EXPECT_EQ(names, QStringList({"c1 (derived:1)", "c2 (ran:1)", "derived:1", "ran:1", "<none> 7c325869e43a",
-                                  "other:1, other:latest", "tmp:1", "Cache de build do Docker"}));
+                                  "other:1, other:latest", "tmp:1", L("Cache de build do Docker")}));
     EXPECT_EQ(dockerItem(*group, "derived")->goesWith, QStringList{dockerItem(*group, "c1")->toolId});
     EXPECT_FALSE(dockerItem(*group, "ran")->selected);
     EXPECT_TRUE(dockerItem(*group, "other")->selected);
-    EXPECT_TRUE(dockerItem(*group, "Cache")->selected);
+    EXPECT_TRUE(dockerItem(*group, L("Cache de build do Docker"))->selected);
     EXPECT_EQ(dockerItem(*group, "c2")->size, 300'000);  // exact, from the inspection
     EXPECT_EQ(dockerItem(*group, "c2")->tool, kDockerRemoveContainer);
     // The base layer stays with the running container: no image counts it.
@@ -294,7 +295,7 @@ TEST(DockerGroups, AnImageOthersWereBuiltOnGoesOnlyWithThemAndAfterThem)
     const ToolRemoval removal = removeByTool(group, tool);
     const Plan::ItemResult& held = removal.results.at(base->id.toString(QUuid::WithoutBraces));
     EXPECT_EQ(held.result, Plan::Result::held);
-    EXPECT_EQ(held.reason, "A imagem feita sobre ela ficou");
+    EXPECT_EQ(held.reason, L("A imagem feita sobre ela ficou"));
 }
 
 TEST(DockerGroups, ASocketThatRefusesOrADaemonThatIsDownGivesNoGroup)
