@@ -183,7 +183,7 @@ void benchSystemPart(const Profiles::Profile& profile, const fs::path& proc)
     const Profiles::JunkCatalogue& catalogue = profile.junk;
     if (!catalogue.systemPart)
         return;
-    const char* names[] = {"folders", "snap", "flatpak", "apt", "containers"};
+    const char* names[] = {"folders", "snap", "flatpak", "apt", "podman", "docker"};
     static_assert(std::size(names) == std::size(SystemJunk::kParts));
     constexpr int kSystemRounds = 3;
     std::vector<std::vector<double>> partTimes(std::size(SystemJunk::kParts));
@@ -210,12 +210,14 @@ void benchSystemPart(const Profiles::Profile& profile, const fs::path& proc)
             part.get();
         whole.push_back(secondsSince(start));
 
-        // The container tool alone beside the home folder's groups.
+        // The container tools alone beside the home folder's groups.
         start = std::chrono::steady_clock::now();
-        auto containers = std::async(std::launch::async, catalogue.systemPart, SystemJunk::Part::Containers, std::cref(none));
+        auto podman = std::async(std::launch::async, catalogue.systemPart, SystemJunk::Part::Podman, std::cref(none));
+        auto docker = std::async(std::launch::async, catalogue.systemPart, SystemJunk::Part::Docker, std::cref(none));
         scanTotal(profile, proc);
         homeBesideContainers.push_back(secondsSince(start));
-        containers.get();
+        podman.get();
+        docker.get();
     }
     double slowest = 0;
     for (SystemJunk::Part part : SystemJunk::kParts) {
@@ -225,8 +227,9 @@ void benchSystemPart(const Profiles::Profile& profile, const fs::path& proc)
     }
     std::printf("home groups:  %8.1f ms alone, %8.1f ms beside the system part (medians): %+.1f %%\n",
                 median(alone) * 1000, median(homeBeside) * 1000, (median(homeBeside) / median(alone) - 1) * 100);
-    std::printf("home groups:  %8.1f ms beside the containers part alone (%.1f ms): %+.1f %%\n",
-                median(homeBesideContainers) * 1000, median(partTimes[std::size_t(SystemJunk::Part::Containers)]) * 1000,
+    std::printf("home groups:  %8.1f ms beside the container parts alone (podman %.1f ms, docker %.1f ms): %+.1f %%\n",
+                median(homeBesideContainers) * 1000, median(partTimes[std::size_t(SystemJunk::Part::Podman)]) * 1000,
+                median(partTimes[std::size_t(SystemJunk::Part::Docker)]) * 1000,
                 (median(homeBesideContainers) / median(alone) - 1) * 100);
     std::printf("whole scan:   %8.1f ms (median), slowest part alone %.1f ms: %+.1f %%\n", median(whole) * 1000,
                 slowest * 1000, (median(whole) / slowest - 1) * 100);

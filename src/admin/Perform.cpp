@@ -64,6 +64,13 @@ Admin::Answer perform(const Context& context, const Admin::Action& action)
         return removeCrashReport(context, action);
     if (verb == Admin::kRemoveRotatedLog)
         return removeRotatedLog(context, action);
+    // Never -f: docker keeps what started since the scan, and says so.
+    if (verb == Admin::kRemoveDockerImages)
+        return runTool(context, "docker", withItems({"image", "rm"}, args));
+    if (verb == Admin::kRemoveDockerContainers)
+        return runTool(context, "docker", withItems({"container", "rm"}, args));
+    if (verb == Admin::kPruneDockerBuildCache)
+        return runTool(context, "docker", {"builder", "prune", "-f"});  // -f: no question on the terminal
     return failed("verb", verb);
 }
 

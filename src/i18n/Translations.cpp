@@ -1372,6 +1372,20 @@ const std::vector<TranslationRow>& translationRows()
          {"Taking the most space at the last scan: %@ (%@).", "Lo que más ocupaba en el último análisis: %@ (%@).", "Ciò che occupava più spazio all’ultima scansione: %@ (%@).", "Ce qui occupait le plus de place lors de la dernière analyse : %@ (%@).", "Am meisten Platz belegte beim letzten Scan: %@ (%@).", "前回のスキャンで最も容量を使っていたもの：%@（%@）。", "上次扫描时占用空间最多的是：%@（%@）。", "أكثر ما كان يشغل المساحة في آخر فحص: %@ (%@)."}},
         {"Cada volume guarda dados: marque um a um os que podem sair.",
          {"Each volume holds data: tick the ones that may go one at a time.", "Cada volumen guarda datos: marca uno a uno los que pueden irse.", "Ogni volume contiene dati: spunta uno alla volta quelli che possono essere rimossi.", "Chaque volume contient des données : cochez un par un ceux qui peuvent partir.", "Jedes Volume enthält Daten: Markieren Sie einzeln die, die weg dürfen.", "各ボリュームにはデータが入っています。削除してよいものを 1 つずつ選んでください。", "每个卷都存有数据：请逐个勾选可以移除的卷。", "كل وحدة تخزين تحفظ بيانات: حدّد واحدة تلو الأخرى ما يمكن إزالته."}},
+        {"Contêineres e imagens do Docker",
+         {"Docker containers and images", "Contenedores e imágenes de Docker", "Container e immagini di Docker", "Conteneurs et images de Docker", "Docker-Container und -Images", "Docker のコンテナとイメージ", "Docker 容器和镜像", "حاويات Docker وصورها"}},
+        {"Volumes do Docker",
+         {"Docker volumes", "Volúmenes de Docker", "Volumi di Docker", "Volumes de Docker", "Docker-Volumes", "Docker のボリューム", "Docker 卷", "وحدات تخزين Docker"}},
+        {"Cache de build do Docker",
+         {"Docker build cache", "Caché de compilación de Docker", "Cache di build di Docker", "Cache de build de Docker", "Docker-Build-Cache", "Docker のビルドキャッシュ", "Docker 构建缓存", "ذاكرة البناء المؤقتة لـ Docker"}},
+        {"Etapas guardadas de builds anteriores, refeitas quando preciso",
+         {"Steps kept from earlier builds, redone when needed", "Pasos guardados de compilaciones anteriores; se rehacen cuando hace falta", "Passaggi conservati dalle build precedenti, rifatti quando servono", "Étapes conservées des builds précédents, refaites au besoin", "Gespeicherte Schritte früherer Builds, bei Bedarf neu erstellt", "以前のビルドで保存された手順。必要になれば作り直されます", "以前构建保留的步骤，需要时会重新生成", "خطوات محفوظة من عمليات بناء سابقة، تُعاد عند الحاجة"}},
+        {"Sai com a imagem %@",
+         {"Goes with image %@", "Se va con la imagen %@", "Va via con l’immagine %@", "Part avec l’image %@", "Wird mit dem Image %@ entfernt", "イメージ %@ と一緒に削除されます", "随镜像 %@ 一并移除", "تُزال مع الصورة %@"}},
+        {"Fica porque a imagem %@ fica",
+         {"Stays because image %@ stays", "Se queda porque la imagen %@ se queda", "Resta perché l’immagine %@ resta", "Reste parce que l’image %@ reste", "Bleibt, weil das Image %@ bleibt", "イメージ %@ が残るため、これも残ります", "镜像 %@ 保留，因此它也保留", "تبقى لأن الصورة %@ باقية"}},
+        {"A imagem feita sobre ela ficou",
+         {"The image built on it stayed", "La imagen creada sobre ella se quedó", "L’immagine costruita su di essa è rimasta", "L’image construite dessus est restée", "Das darauf aufbauende Image ist geblieben", "これをもとに作られたイメージが残っています", "基于它构建的镜像仍然保留", "بقيت الصورة المبنية عليها"}},
     };
     return rows;
 }

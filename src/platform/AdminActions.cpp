@@ -106,6 +106,9 @@ constexpr VerbShape kVerbs[] = {
     {kRemoveCoreDump, 1, false, {isCoreDumpName}},
     {kRemoveCrashReport, 1, false, {isCrashReportName}},
     {kRemoveRotatedLog, 1, false, {isRotatedLogPath}},
+    {kRemoveDockerImages, -1, false, {isContainerToolId}},
+    {kRemoveDockerContainers, -1, false, {isContainerToolId}},
+    {kPruneDockerBuildCache, 0, false},
 };
 
 const VerbShape* shapeOf(std::string_view verb)
@@ -271,6 +274,11 @@ bool isFlatpakRuntimeRef(std::string_view text)
             return false;
     }
     return parts[1].find('.') != std::string_view::npos && parts[1].find("..") == std::string_view::npos;
+}
+
+bool isContainerToolId(std::string_view text)
+{
+    return text.size() >= 12 && text.size() <= 64 && allOf(text, [](char c) { return isDigit(c) || (c >= 'a' && c <= 'f'); });
 }
 
 std::vector<std::string_view> pathParts(std::string_view path)

@@ -40,6 +40,11 @@ inline constexpr const char* kRemoveFlatpakRuntimes = "remove-flatpak-runtimes";
 inline constexpr const char* kRemoveCoreDump = "remove-core-dump";      // NAME (in /var/lib/systemd/coredump)
 inline constexpr const char* kRemoveCrashReport = "remove-crash-report";  // NAME.crash (in /var/crash)
 inline constexpr const char* kRemoveRotatedLog = "remove-rotated-log";  // PATH relative to /var/log
+// Docker's storage, by the exact ids shown (a container that started since
+// is refused by docker itself: nothing is forced).
+inline constexpr const char* kRemoveDockerImages = "remove-docker-images";          // N ID...
+inline constexpr const char* kRemoveDockerContainers = "remove-docker-containers";  // N ID...
+inline constexpr const char* kPruneDockerBuildCache = "prune-docker-build-cache";
 
 // The two classes, each the first argument pkexec matches to a polkit action.
 inline constexpr const char* kClassSoftware = "remove-software";
@@ -83,6 +88,7 @@ bool isSnapName(std::string_view text);         // core22, gnome-42-2204, name_i
 bool isSnapRevision(std::string_view text);     // 1234, x1
 bool isUnitName(std::string_view text);         // cups.service, getty@tty1.service
 bool isFlatpakRuntimeRef(std::string_view text);  // runtime/org.gnome.Platform/x86_64/45
+bool isContainerToolId(std::string_view text);  // 12 to 64 lower-case hexadecimal digits
 bool isFileName(std::string_view text);         // one entry of a folder: not "", ".", "..", no "/"
 bool isRelativePath(std::string_view text);     // names joined by "/", nothing climbing out
 // The names of a path between its slashes ("a//b" gives "a", "", "b").

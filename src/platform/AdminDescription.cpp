@@ -64,6 +64,12 @@ QString describe(const Action& action)
         return QStringLiteral("rm /var/crash/") + arg(action, 0);
     if (verb == kRemoveRotatedLog)
         return QStringLiteral("rm /var/log/") + arg(action, 0);
+    if (verb == kRemoveDockerImages)
+        return QStringLiteral("docker image rm ") + joined(action.args);
+    if (verb == kRemoveDockerContainers)
+        return QStringLiteral("docker container rm ") + joined(action.args);
+    if (verb == kPruneDockerBuildCache)
+        return QStringLiteral("docker builder prune -f");
     return text(verb) + (action.args.empty() ? QString() : QLatin1Char(' ') + joined(action.args));
 }
 
@@ -76,8 +82,12 @@ QString toolOf(const Action& action)
         return QStringLiteral("snap remove");
     if (verb == kRemoveFlatpakRuntimes)
         return QStringLiteral("flatpak uninstall");
-    if (verb == kVacuumJournal || verb == kCleanPackageCache)
+    if (verb == kVacuumJournal || verb == kCleanPackageCache || verb == kPruneDockerBuildCache)
         return describe(action);
+    if (verb == kRemoveDockerImages)
+        return QStringLiteral("docker image rm");
+    if (verb == kRemoveDockerContainers)
+        return QStringLiteral("docker container rm");
     if (verb == kUnitEnable || verb == kUnitDisable)
         return QStringLiteral("systemctl");
     return {};

@@ -55,7 +55,7 @@ protected:
         fs::remove_all(freshFolder("system"));
         root_ = freshFolder("system");
         for (const char* tool : {"apt-get", "dpkg-query", "snap", "systemctl", "resolvectl", "journalctl", "dnf",
-                                 "pacman", "flatpak"}) {
+                                 "pacman", "flatpak", "docker"}) {
             writeFile(root_ / "usr/bin" / tool, kStandIn);
             fs::permissions(root_ / "usr/bin" / tool, fs::perms::owner_all);
         }
@@ -105,9 +105,13 @@ TEST_F(AdminHelper, EachToolGetsExactlyItsArgumentVectorInACleanEnvironment)
         {Admin::kCleanPackageCache, {"dnf"}},
         {Admin::kCleanPackageCache, {"pacman"}},
         {Admin::kRemoveFlatpakRuntimes, {"runtime/org.gnome.Platform/x86_64/44", "runtime/org.kde.Platform/x86_64/5.15"}},
+        {Admin::kRemoveDockerContainers, {"0c8471e4332c0eb7a9fd766abcef765b9ea820d196fbf55b06ae3682bf846f28"}},
+        {Admin::kRemoveDockerImages, {"ec10cf041f05", "7fb2c0ff2aaa"}},
+        {Admin::kPruneDockerBuildCache, {}},
     }));
     EXPECT_EQ(output.exitCode, 0) << out(output);
-    EXPECT_EQ(out(output), "done 0\ndone 1\ndone 2\ndone 3\ndone 4\ndone 5\ndone 6\ndone 7\ndone 8\ndone 9\n");
+    EXPECT_EQ(out(output), "done 0\ndone 1\ndone 2\ndone 3\ndone 4\ndone 5\ndone 6\ndone 7\ndone 8\ndone 9\n"
+                           "done 10\ndone 11\ndone 12\n");
     const std::vector<Args> expected{
         {"snap", "remove", "--", "hello-world"},
         {"snap", "remove", "--revision=1033", "--", "core22"},
@@ -120,6 +124,9 @@ TEST_F(AdminHelper, EachToolGetsExactlyItsArgumentVectorInACleanEnvironment)
         {"pacman", "-Sc", "--noconfirm"},
         {"flatpak", "uninstall", "--system", "-y", "--noninteractive", "--", "runtime/org.gnome.Platform/x86_64/44",
          "runtime/org.kde.Platform/x86_64/5.15"},
+        {"docker", "container", "rm", "--", "0c8471e4332c0eb7a9fd766abcef765b9ea820d196fbf55b06ae3682bf846f28"},
+        {"docker", "image", "rm", "--", "ec10cf041f05", "7fb2c0ff2aaa"},
+        {"docker", "builder", "prune", "-f"},
     };
     EXPECT_EQ(calls(), expected);
     // Nothing handed in reaches a tool, the search path is the system's.
@@ -157,6 +164,9 @@ TEST_F(AdminHelper, AHostileRequestIsRefusedWholeBeforeAnythingRuns)
         {"system-care", "remove-core-dump", "core.x/../../etc"},
         {"system-care", "trash-remove", "/etc/files", "1:2", "x"},  // not a Trash
         {"system-care", "run-anything", "/bin/sh"},
+        {"system-care", "remove-docker-images", "1", "--force"},
+        {"system-care", "remove-docker-containers", "2", "0c8471e4332c"},
+        {"system-care", "prune-docker-build-cache", "--all"},
     };
     for (const Args& request : requests) {
         const Shell::ProcessOutput output = run(request);

@@ -1,8 +1,11 @@
 // Container storage as junk, over Podman 4.3's recorded output (Debian 12):
 // three images built on one imported base, an unused imported image, a
 // dangling one, a created container with a volume and a volume nobody uses.
-// The sizes are checked against "podman system df -v" of the same storage;
-// the removal runs against a stand-in tool that records every command.
+// Then over Docker 20.10's (Debian 12): five images built on one imported
+// base a running container uses, one with two tags, one dangling, a created
+// and an exited container, two volumes and a build cache.
+// The sizes are checked against each tool's "system df -v" of the same
+// storage; the removal runs against a stand-in tool that records every command.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -13,6 +16,7 @@
 #include "engines/junk/JunkPlan.h"
 #include "engines/junk/JunkScan.h"
 #include "engines/junk/ToolStores.h"
+#include "i18n/L.h"
 #include "support/Fixtures.h"
 
 using namespace SystemJunk;
@@ -29,7 +33,7 @@ QByteArray recorded(const std::string& name)
 ContainerOutputs recordedOutputs()
 {
     ContainerOutputs outputs{recorded("images.json"), recorded("ps.json"), recorded("image-inspect.json"),
-                             recorded("container-inspect.json"), recorded("volumes.json"), {}};
+                             recorded("container-inspect.json"), recorded("volumes.json"), {}, {}};
     for (const QString& name : QDir(QString::fromStdString(kRecorded)).entryList({"history-*.json"}))
         outputs.histories[name.mid(8, 64)] = recorded(name.toStdString());
     return outputs;
@@ -67,7 +71,7 @@ const JunkItem* itemNamed(const JunkGroup& group, const QString& start)
 
 TEST(ContainerGroups, RecordedPodmanStorageIsOfferedAsTheToolFreesIt)
 {
-    const std::optional<JunkGroup> group = containerGroup(recordedOutputs());
+    const std::optional<JunkGroup> group = containerGroup(kPodman, recordedOutputs());
     ASSERT_TRUE(group);
     QStringList names;
     for (const JunkItem& item : group->items)
@@ -93,7 +97,7 @@ TEST(ContainerGroups, RecordedPodmanStorageIsOfferedAsTheToolFreesIt)
 
 TEST(ContainerGroups, VolumesAreNeverTickedAndNameTheirContainers)
 {
-    const std::optional<JunkGroup> group = volumeGroup(recordedOutputs());
+    const std::optional<JunkGroup> group = volumeGroup(kPodman, recordedOutputs());
     ASSERT_TRUE(group);
     EXPECT_TRUE(group->oneByOne);
     ASSERT_EQ(group->items.size(), 2u);
@@ -105,7 +109,7 @@ TEST(ContainerGroups, VolumesAreNeverTickedAndNameTheirContainers)
 
 TEST(ContainerGroups, TheLargestToolStoreIsTheOneTheNoticeNames)
 {
-    std::vector<JunkGroup> groups{*containerGroup(recordedOutputs()), *volumeGroup(recordedOutputs())};
+    std::vector<JunkGroup> groups{*containerGroup(kPodman, recordedOutputs()), *volumeGroup(kPodman, recordedOutputs())};
     JunkGroup caches;  // a home folder's group is never a tool's store, however large
     caches.items.push_back(JunkItem{.size = 1'000'000'000});
     groups.push_back(caches);
@@ -119,9 +123,9 @@ TEST(ContainerStore, LayersGoWithTheLastImageThatHasThem)
 {
     using Containers::Image;
     std::vector<Image> images(3);
-    images[0] = {"a", {}, 110, 0, 0, {"base", "top-a"}};
-    images[1] = {"b", {}, 130, 0, 0, {"base", "top-b"}};
-    images[2] = {"c", {}, 60, 0, 0, {"other"}};
+    images[0] = {"a", {}, 110, 0, 0, {"base", "top-a"}, {}};
+    images[1] = {"b", {}, 130, 0, 0, {"base", "top-b"}, {}};
+    images[2] = {"c", {}, 60, 0, 0, {"other"}, {}};
     const Containers::LayerSizes sizes{{"base", 100}, {"top-a", 10}, {"top-b", 20}, {"other", 50}};
     // Both users of the base going: the base counts once, with the first; metadata stays each image's own.
     EXPECT_EQ(Containers::freedBy(images, {1, 0}, sizes), (std::vector<std::int64_t>{130, 10}));
@@ -147,13 +151,13 @@ TEST(ContainerStore, ForeignOutputAndHostileIdsGiveNothing)
     ASSERT_EQ(volumes->size(), 1u);
     EXPECT_TRUE(volumes->front().mountpoint.empty());
     // A history whose layers do not match the image's: no sizes rather than wrong ones.
-    Containers::Image image{"a", {}, 10, 0, 0, {"one", "two"}};
-    EXPECT_FALSE(Containers::layerSizes(image, R"([{"size": 5}])"));
+    Containers::Image image{"a", {}, 10, 0, 0, {"one", "two"}, {}};
+    EXPECT_FALSE(Containers::layerSizes(image, *Containers::parseHistory(R"([{"size": 5}])")));
 }
 
 TEST(ContainerGroups, PlanTakesAnImageOnlyWithItsContainerAndVolumesOneByOne)
 {
-    std::vector<JunkGroup> groups{*containerGroup(recordedOutputs()), *volumeGroup(recordedOutputs())};
+    std::vector<JunkGroup> groups{*containerGroup(kPodman, recordedOutputs()), *volumeGroup(kPodman, recordedOutputs())};
     const QString dependent = itemNamed(groups[0], "localhost/derived")->toolId;
 
     // The dependent image alone: left out, saying which container stays.
@@ -174,7 +178,7 @@ TEST(ContainerGroups, PlanTakesAnImageOnlyWithItsContainerAndVolumesOneByOne)
 
 TEST(ContainerGroups, RemovalGoesByIdContainersFirstAndReportsWhatTheToolSaid)
 {
-    JunkGroup group = *containerGroup(recordedOutputs());
+    JunkGroup group = *containerGroup(kPodman, recordedOutputs());
     std::vector<std::string> commands;
     const auto tool = [&](const std::string& command) {
         commands.push_back(command);
@@ -196,4 +200,164 @@ TEST(ContainerGroups, RemovalGoesByIdContainersFirstAndReportsWhatTheToolSaid)
     EXPECT_EQ(resultOf("localhost/tmp"), Plan::Result::done);
     EXPECT_EQ(removal.freed, itemNamed(group, "localhost/tmp")->size + itemNamed(group, "localhost/base")->size
                                  + itemNamed(group, "<none>")->size);
+}
+
+// ---- Docker ---------------------------------------------------------------------
+
+namespace {
+
+const std::string kDockerRecorded = std::string(RECORDED_DIR) + "/docker/";
+
+QByteArray dockerRecorded(const std::string& name)
+{
+    return QByteArray::fromStdString(readFile(kDockerRecorded + name));
+}
+
+// `dropping`: the lines of the container list to leave out.
+ContainerOutputs dockerOutputs(const QString& dropping = {})
+{
+    QByteArray ps;
+    for (const QByteArray& line : dockerRecorded("ps.jsonl").split('\n'))
+        if (dropping.isEmpty() || !line.contains(dropping.toUtf8()))
+            ps += line + '\n';
+    ContainerOutputs outputs{dockerRecorded("images.jsonl"),         ps, dockerRecorded("image-inspect.json"),
+                             dockerRecorded("container-inspect.json"), dockerRecorded("volumes.jsonl"), {},
+                             dockerRecorded("system-df-v.json")};
+    for (const QString& name : QDir(QString::fromStdString(kDockerRecorded)).entryList({"history-*.jsonl"}))
+        outputs.histories[name.mid(8, 64)] = dockerRecorded(name.toStdString());
+    return outputs;
+}
+
+// What "docker system df -v" says removing the offered items frees: every
+// image's unique size (the base layer stays with the running container's
+// image), the stopped containers' sizes and the build cache.
+double dockerDfBytes()
+{
+    const QString text = QString::fromStdString(readFile(kDockerRecorded + "system-df-v.txt"));
+    const auto bytes = [](const QString& size) { return double(Containers::dockerBytes(size).value()); };
+    double sum = 0;
+    const QRegularExpression image(R"(^\S+\s+\S+\s+[0-9a-f]{12}\s.*\s(\S+B)\s+\d+$)", QRegularExpression::MultilineOption);
+    for (auto match = image.globalMatch(text); match.hasNext();)
+        sum += bytes(match.next().captured(1));
+    const QRegularExpression stopped(R"(^[0-9a-f]{12}\s.*\s(\S+B)\s+\S.*\s{2,}(Exited|Created))", QRegularExpression::MultilineOption);
+    for (auto match = stopped.globalMatch(text); match.hasNext();)
+        sum += bytes(match.next().captured(1));
+    return sum + bytes(QRegularExpression(R"(Build cache usage: (\S+))").match(text).captured(1));
+}
+
+const JunkItem* dockerItem(const JunkGroup& group, const QString& start)
+{
+    const JunkItem* item = itemNamed(group, start);
+    EXPECT_TRUE(item) << start.toStdString();
+    return item;
+}
+
+} // namespace
+
+TEST(DockerGroups, RecordedDockerStorageIsOfferedAsTheToolFreesIt)
+{
+    const std::optional<JunkGroup> group = containerGroup(kDocker, dockerOutputs());
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->id, "docker");
+    QStringList names;
+    for (const JunkItem& item : group->items)
+        names << item.name;
+    // The running container and the base it runs from are not offered; two tags are one image.
+    EXPECT_EQ(names, QStringList({"c1 (derived:1)", "c2 (ran:1)", "derived:1", "ran:1", "<none> 7c325869e43a",
+                                  "other:1, other:latest", "tmp:1", L("Cache de build do Docker")}));
+    EXPECT_EQ(dockerItem(*group, "derived")->goesWith, QStringList{dockerItem(*group, "c1")->toolId});
+    EXPECT_FALSE(dockerItem(*group, "ran")->selected);
+    EXPECT_TRUE(dockerItem(*group, "other")->selected);
+    EXPECT_TRUE(dockerItem(*group, L("Cache de build do Docker"))->selected);
+    EXPECT_EQ(dockerItem(*group, "c2")->size, 300'000);  // exact, from the inspection
+    EXPECT_EQ(dockerItem(*group, "c2")->tool, kDockerRemoveContainer);
+    // The base layer stays with the running container: no image counts it.
+    EXPECT_EQ(dockerItem(*group, "derived")->size, 2'000'000);
+    const double df = dockerDfBytes();
+    EXPECT_NEAR(double(group->total()), df, df * 0.01);
+
+    const std::optional<JunkGroup> volumes = volumeGroup(kDocker, dockerOutputs());
+    ASSERT_TRUE(volumes);
+    EXPECT_EQ(volumes->id, "dockervolumes");
+    EXPECT_TRUE(dockerItem(*volumes, "vol1")->note.contains("c1"));
+}
+
+TEST(DockerGroups, AnImageOthersWereBuiltOnGoesOnlyWithThemAndAfterThem)
+{
+    // Without the running container, the base may go: last, with the four images built on it.
+    const JunkGroup group = *containerGroup(kDocker, dockerOutputs("\"c3\""));
+    const JunkItem* base = dockerItem(group, "base:1");
+    EXPECT_EQ(group.items[group.items.size() - 2].name, "base:1");
+    EXPECT_EQ(base->goesWith.size(), 4);
+    EXPECT_FALSE(base->selected);  // two of them go only with their containers
+    // The shared layer counted once, with the first image listed.
+    EXPECT_EQ(dockerItem(group, "derived")->size, 7'220'784);
+    EXPECT_EQ(base->size, 0);
+
+    // Chosen without one of them, it stays, saying which image keeps it.
+    const Plan::Record plan = Sweeper::planClean({group}, {}, {base->toolId, dockerItem(group, "tmp")->toolId});
+    ASSERT_EQ(plan.leftOut.size(), 1);
+    EXPECT_TRUE(plan.leftOut.front().contains("derived:1"));
+
+    // An image built on it that the tool refuses to remove holds it back.
+    const auto tool = [](const std::string& command) {
+        if (command.find("ec10cf041f05") != std::string::npos)
+            return Shell::Result{false, "Error response from daemon: conflict: unable to delete ec10cf041f05"};
+        return Shell::Result{true, ""};
+    };
+    const ToolRemoval removal = removeByTool(group, tool);
+    const Plan::ItemResult& held = removal.results.at(base->id.toString(QUuid::WithoutBraces));
+    EXPECT_EQ(held.result, Plan::Result::held);
+    EXPECT_EQ(held.reason, L("A imagem feita sobre ela ficou"));
+}
+
+TEST(DockerGroups, ASocketThatRefusesOrADaemonThatIsDownGivesNoGroup)
+{
+    for (const char* said : {"permission-denied.txt", "daemon-down.txt"}) {
+        std::vector<std::string> commands;
+        const auto docker = [&](const std::string& command) {
+            commands.push_back(command);
+            return Shell::Result{false, QString::fromUtf8(dockerRecorded(said))};
+        };
+        EXPECT_FALSE(readContainerTool(kDocker, docker)) << said;
+        ASSERT_EQ(commands.size(), 1u);
+        EXPECT_NE(commands[0].find("docker image ls --no-trunc --format '{{json .}}'"), std::string::npos);
+    }
+}
+
+TEST(DockerGroups, RemovalGoesByTheFullIdAndTheBuildCacheByOnePrune)
+{
+    const JunkGroup group = *containerGroup(kDocker, dockerOutputs());
+    std::vector<std::string> commands;
+    removeByTool(group, [&](const std::string& command) {
+        commands.push_back(command);
+        return Shell::Result{true, ""};
+    });
+    ASSERT_EQ(commands.size(), group.items.size());
+    EXPECT_NE(commands[0].find("docker container rm -- 'b1e3557dd59153defb4ff3919908f53917d629bdbe4899cc68c2b71b10ca5bc2' 2>&1"),
+              std::string::npos);
+    EXPECT_NE(commands[2].find("docker image rm -- '72726a4a82060ed814b5bb1067ecec4e7fa1891d3e350a49eaa99de81659c35f'"),
+              std::string::npos);
+    EXPECT_NE(commands.back().find("docker builder prune -f 2>&1"), std::string::npos);
+    EXPECT_EQ(commands.back().find(" -- "), std::string::npos);
+}
+
+TEST(DockerStore, RoundedSizesAndForeignOutputGiveNothingRatherThanAGuess)
+{
+    EXPECT_EQ(Containers::dockerBytes("6.22MB"), 6'220'000);
+    EXPECT_EQ(Containers::dockerBytes("0B"), 0);
+    EXPECT_EQ(Containers::dockerBytes("1.5GB"), 1'500'000'000);
+    for (const char* foreign : {"N/A", "-1kB", "1.5 GB", "5MiB", ""})
+        EXPECT_FALSE(Containers::dockerBytes(foreign)) << foreign;
+    EXPECT_FALSE(Containers::parseDockerImages("permission denied while trying to connect"));
+    EXPECT_FALSE(Containers::parseDockerImages(R"([{"ID": "sha256:0123456789ab"}])"));  // a list, not lines
+    EXPECT_FALSE(Containers::parseDockerHistory(R"({"ID": "<missing>", "Size": "5.2MB"})"));  // sizes not in bytes
+    const auto images = Containers::parseDockerImages(
+        "{\"ID\": \"--force\"}\n{\"ID\": \"sha256:0123456789ab; rm -rf ~\"}\n"
+        "{\"ID\": \"sha256:0123456789abcdef\", \"Repository\": \"<none>\", \"Tag\": \"<none>\", \"Size\": \"N/A\"}\n");
+    ASSERT_TRUE(images);
+    ASSERT_EQ(images->size(), 1u);
+    EXPECT_EQ(images->front().id, "0123456789abcdef");
+    EXPECT_TRUE(images->front().names.isEmpty());
+    EXPECT_FALSE(Containers::dockerBuildCacheBytes("{}"));
 }

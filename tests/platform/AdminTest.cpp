@@ -207,6 +207,19 @@ TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
         {{Admin::kRemoveRotatedLog, {"auth.log.1"}}, "argument"},
         {{Admin::kRemoveRotatedLog, {"audit/audit.log.1"}}, "argument"},
         {{Admin::kRemoveRotatedLog, {"../etc/shadow.1"}}, "argument"},
+        {{Admin::kRemoveDockerImages, {"7fb2c0ff2aaa", std::string(64, 'e')}}, ""},
+        {{Admin::kRemoveDockerImages, {}}, "count"},
+        {{Admin::kRemoveDockerImages, {""}}, "argument"},
+        {{Admin::kRemoveDockerImages, {"--force"}}, "argument"},
+        {{Admin::kRemoveDockerContainers, {"-f"}}, "argument"},
+        {{Admin::kRemoveDockerContainers, {"7FB2C0FF2AAA"}}, "argument"},
+        {{Admin::kRemoveDockerContainers, {"7fb2c0ff2aag"}}, "argument"},
+        {{Admin::kRemoveDockerContainers, {"7fb2c0ff2aa"}}, "argument"},
+        {{Admin::kRemoveDockerContainers, {std::string(65, 'a')}}, "argument"},
+        {{Admin::kRemoveDockerContainers, {"sha256:7fb2c0ff2aaa"}}, "argument"},
+        {{Admin::kRemoveDockerImages, {"../../7fb2c0ff2aaa"}}, "argument"},
+        {{Admin::kPruneDockerBuildCache, {}}, ""},
+        {{Admin::kPruneDockerBuildCache, {"--all"}}, "count"},
         {{"run-anything", {"/bin/sh"}}, "verb"},
     };
     for (const auto& [action, code] : actions) {
@@ -236,6 +249,8 @@ TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
         {{"system-care", "rm", "-rf", "/"}, "verb"},
         {{"system-care", "unit-disable"}, "count"},
         {{"system-care", "drop-caches", "3"}, "verb"},
+        {{"system-care", "remove-docker-images", "2", "7fb2c0ff2aaa"}, "count"},
+        {{"system-care", "remove-docker-containers", "1", "7fb2c0ff2aaa", "0c8471e4332c"}, "verb"},
     };
     for (const auto& [line, code] : lines) {
         const Admin::Parsed parsed = Admin::decode(line);

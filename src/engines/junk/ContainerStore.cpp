@@ -1,10 +1,12 @@
 #include "engines/junk/ContainerStore.h"
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QDateTime>
 #include <QJsonObject>
 #include <QRegularExpression>
 
@@ -19,6 +21,22 @@ std::optional<QJsonArray> arrayOf(const QByteArray& json)
     if (error.error != QJsonParseError::NoError || !document.isArray())
         return std::nullopt;
     return document.array();
+}
+
+// Docker's lists: one object a line; nothing when a line is anything else.
+std::optional<QJsonArray> linesOf(const QByteArray& lines)
+{
+    QJsonArray rows;
+    for (const QByteArray& line : lines.split('\n')) {
+        if (line.trimmed().isEmpty())
+            continue;
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+        if (error.error != QJsonParseError::NoError || !document.isObject())
+            return std::nullopt;
+        rows.append(document.object());
+    }
+    return rows;
 }
 
 QStringList texts(const QJsonValue& value)
@@ -47,6 +65,42 @@ std::int64_t whenSet(const QJsonValue& value)
     return seconds > 0 ? seconds : 0;
 }
 
+// Docker's ids are "sha256:HEX"; the tool takes HEX alone.
+QString plainId(const QString& id)
+{
+    return id.startsWith(QLatin1String("sha256:")) ? id.mid(7) : id;
+}
+
+QString text(const QJsonObject& object, const char* key)
+{
+    return object.value(QLatin1String(key)).toString();
+}
+
+// Docker's times: "2026-12-09 18:47:38 +0000 UTC" in its lists,
+// "2026-12-09T18:47:42.126589026Z" in its inspections; 0 for the year 1
+// (never) or anything else.
+std::int64_t dockerTime(const QString& text)
+{
+    static const QRegularExpression form(
+        QStringLiteral(R"(^(\d{4}-\d\d-\d\d)[T ](\d\d:\d\d:\d\d)(?:\.\d+)?\s*(Z|([+-])(\d\d):?(\d\d))?)"));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return 0;
+    QDateTime when = QDateTime::fromString(match.captured(1) + QLatin1Char('T') + match.captured(2), Qt::ISODate);
+    if (!when.isValid())
+        return 0;
+    when.setTimeSpec(Qt::UTC);
+    std::int64_t seconds = when.toSecsSinceEpoch();
+    if (!match.captured(4).isEmpty()) {
+        const int offset = match.captured(5).toInt() * 3600 + match.captured(6).toInt() * 60;
+        seconds -= match.captured(4) == QLatin1String("+") ? offset : -offset;
+    }
+    return seconds > 0 ? seconds : 0;
+}
+
+// The digest of an empty layer (an empty tar), left by a step that changed nothing.
+constexpr const char* kEmptyLayer = "sha256:5f70bf18a086007016e948b04aed3b82103a36bea41755b6cddfaf10ace3c6ef";
+
 // A tool's id is plain hexadecimal, so it reaches the tool as itself.
 bool isToolId(const QString& id)
 {
@@ -55,6 +109,40 @@ bool isToolId(const QString& id)
     return std::all_of(id.begin(), id.end(), [](QChar c) {
         return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
     });
+}
+
+std::optional<std::vector<Volume>> volumesOf(const std::optional<QJsonArray>& rows)
+{
+    if (!rows)
+        return std::nullopt;
+    std::vector<Volume> volumes;
+    for (const QJsonValue& row : *rows) {
+        const QJsonObject object = row.toObject();
+        Volume volume;
+        volume.name = object.value(QLatin1String("Name")).toString();
+        // A name the tool made itself is hexadecimal; one the user gave keeps
+        // to letters, digits, "_", "." and "-", never starting with a dash.
+        if (volume.name.isEmpty() || volume.name.startsWith(QLatin1Char('-')) || volume.name.size() > 255
+            || volume.name.contains(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]"))))
+            continue;
+        const QString mountpoint = object.value(QLatin1String("Mountpoint")).toString();
+        if (mountpoint.startsWith(QLatin1Char('/')))
+            volume.mountpoint = std::filesystem::path(mountpoint.toStdString());
+        volumes.push_back(std::move(volume));
+    }
+    return volumes;
+}
+
+// The named volumes a container mounts, from its inspection.
+QStringList namedVolumes(const QJsonObject& container)
+{
+    QStringList names;
+    for (const QJsonValue& mount : container.value(QLatin1String("Mounts")).toArray()) {
+        const QJsonObject each = mount.toObject();
+        if (text(each, "Type") == QLatin1String("volume") && !text(each, "Name").isEmpty())
+            names << text(each, "Name");
+    }
+    return names;
 }
 
 } // namespace
@@ -118,83 +206,192 @@ std::optional<std::vector<Container>> parseContainers(const QByteArray& json)
 
 std::optional<std::vector<Volume>> parseVolumes(const QByteArray& json)
 {
-    const std::optional<QJsonArray> rows = arrayOf(json);
-    if (!rows)
-        return std::nullopt;
-    std::vector<Volume> volumes;
-    for (const QJsonValue& row : *rows) {
-        const QJsonObject object = row.toObject();
-        Volume volume;
-        volume.name = object.value(QLatin1String("Name")).toString();
-        // A name the tool made itself is hexadecimal; one the user gave keeps
-        // to letters, digits, "_", "." and "-", never starting with a dash.
-        if (volume.name.isEmpty() || volume.name.startsWith(QLatin1Char('-')) || volume.name.size() > 255
-            || volume.name.contains(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]"))))
-            continue;
-        const QString mountpoint = object.value(QLatin1String("Mountpoint")).toString();
-        if (mountpoint.startsWith(QLatin1Char('/')))
-            volume.mountpoint = std::filesystem::path(mountpoint.toStdString());
-        volumes.push_back(std::move(volume));
-    }
-    return volumes;
+    return volumesOf(arrayOf(json));
 }
 
-void addImageLayers(std::vector<Image>& images, const QByteArray& inspectJson)
+std::optional<std::vector<Volume>> parseDockerVolumes(const QByteArray& lines)
+{
+    return volumesOf(linesOf(lines));
+}
+
+std::optional<std::vector<Image>> parseDockerImages(const QByteArray& lines)
+{
+    const std::optional<QJsonArray> rows = linesOf(lines);
+    if (!rows)
+        return std::nullopt;
+    std::vector<Image> images;
+    for (const QJsonValue& row : *rows) {
+        const QJsonObject object = row.toObject();
+        const QString id = plainId(text(object, "ID"));
+        if (!isToolId(id))
+            continue;
+        auto image = std::find_if(images.begin(), images.end(), [&](const Image& each) { return each.id == id; });
+        if (image == images.end()) {
+            Image first;
+            first.id = id;
+            first.bytes = dockerBytes(text(object, "Size")).value_or(0);  // rounded; the inspection has it exactly
+            first.created = dockerTime(text(object, "CreatedAt"));
+            images.push_back(std::move(first));
+            image = images.end() - 1;
+        }
+        const QString repository = text(object, "Repository"), tag = text(object, "Tag");
+        if (!repository.isEmpty() && repository != QLatin1String("<none>"))
+            image->names << repository + QLatin1Char(':') + tag;
+    }
+    return images;
+}
+
+std::optional<std::vector<Container>> parseDockerContainers(const QByteArray& lines)
+{
+    const std::optional<QJsonArray> rows = linesOf(lines);
+    if (!rows)
+        return std::nullopt;
+    std::vector<Container> containers;
+    for (const QJsonValue& row : *rows) {
+        const QJsonObject object = row.toObject();
+        Container container;
+        container.id = text(object, "ID");
+        if (!isToolId(container.id))
+            continue;
+        const QString names = text(object, "Names").section(QLatin1Char(','), 0, 0);
+        container.name = names.isEmpty() ? container.id.left(12) : names;
+        container.imageName = text(object, "Image");
+        container.state = text(object, "State");
+        // "300kB (virtual 6.02MB)": rounded; the inspection has it exactly.
+        container.rwBytes = dockerBytes(text(object, "Size").section(QLatin1Char(' '), 0, 0)).value_or(0);
+        container.created = dockerTime(text(object, "CreatedAt"));
+        containers.push_back(std::move(container));
+    }
+    return containers;
+}
+
+namespace {
+
+// Hands each object of an inspection to `fill` with the record of the same id.
+template <typename Record, typename Fill>
+void eachInspected(std::vector<Record>& records, const QByteArray& inspectJson, Fill fill)
 {
     const std::optional<QJsonArray> rows = arrayOf(inspectJson);
     if (!rows)
         return;
     for (const QJsonValue& row : *rows) {
         const QJsonObject object = row.toObject();
-        const QString id = object.value(QLatin1String("Id")).toString();
-        const auto image = std::find_if(images.begin(), images.end(), [&](const Image& each) { return each.id == id; });
-        if (image == images.end())
-            continue;
-        image->layers.clear();
-        for (const QString& layer : texts(object.value(QLatin1String("RootFS")).toObject().value(QLatin1String("Layers"))))
-            image->layers.push_back(layer.toStdString());
+        const QString id = plainId(text(object, "Id"));
+        const auto record = std::find_if(records.begin(), records.end(), [&](const Record& each) { return each.id == id; });
+        if (record != records.end())
+            fill(*record, object);
     }
+}
+
+} // namespace
+
+void addImageLayers(std::vector<Image>& images, const QByteArray& inspectJson)
+{
+    eachInspected(images, inspectJson, [](Image& image, const QJsonObject& object) {
+        if (object.value(QLatin1String("Size")).isDouble())
+            image.bytes = std::max<std::int64_t>(0, integer(object.value(QLatin1String("Size"))));
+        image.layers.clear();
+        for (const QString& layer : texts(object.value(QLatin1String("RootFS")).toObject().value(QLatin1String("Layers"))))
+            image.layers.push_back(layer.toStdString());
+    });
 }
 
 void addContainerVolumes(std::vector<Container>& containers, const QByteArray& inspectJson)
 {
-    const std::optional<QJsonArray> rows = arrayOf(inspectJson);
-    if (!rows)
-        return;
-    for (const QJsonValue& row : *rows) {
-        const QJsonObject object = row.toObject();
-        const QString id = object.value(QLatin1String("Id")).toString();
-        const auto container =
-            std::find_if(containers.begin(), containers.end(), [&](const Container& each) { return each.id == id; });
-        if (container == containers.end())
-            continue;
-        container->volumes.clear();
-        for (const QJsonValue& mount : object.value(QLatin1String("Mounts")).toArray()) {
-            const QJsonObject each = mount.toObject();
-            if (each.value(QLatin1String("Type")).toString() == QLatin1String("volume")
-                && !each.value(QLatin1String("Name")).toString().isEmpty())
-                container->volumes << each.value(QLatin1String("Name")).toString();
-        }
-    }
+    eachInspected(containers, inspectJson,
+                  [](Container& container, const QJsonObject& object) { container.volumes = namedVolumes(object); });
 }
 
-std::optional<LayerSizes> layerSizes(const Image& image, const QByteArray& historyJson)
+void addDockerContainerDetails(std::vector<Container>& containers, const QByteArray& inspectJson)
 {
-    const std::optional<QJsonArray> rows = arrayOf(historyJson);
-    if (!rows || image.layers.empty())
+    eachInspected(containers, inspectJson, [](Container& container, const QJsonObject& object) {
+        container.imageId = plainId(text(object, "Image"));
+        if (object.value(QLatin1String("SizeRw")).isDouble())
+            container.rwBytes = std::max<std::int64_t>(0, integer(object.value(QLatin1String("SizeRw"))));
+        const QJsonObject state = object.value(QLatin1String("State")).toObject();
+        container.lastRan = std::max(dockerTime(text(state, "StartedAt")), dockerTime(text(state, "FinishedAt")));
+        container.volumes = namedVolumes(object);
+    });
+}
+
+std::optional<History> parseHistory(const QByteArray& json)
+{
+    const std::optional<QJsonArray> rows = arrayOf(json);
+    if (!rows)
         return std::nullopt;
-    std::vector<std::int64_t> made;  // top down
+    History history;
     for (const QJsonValue& row : *rows) {
         const std::int64_t size = integer(row.toObject().value(QLatin1String("size")));
         if (size > 0)
-            made.push_back(size);
+            history.made.push_back(size);
     }
-    if (made.size() != image.layers.size())
+    return history;
+}
+
+std::optional<History> parseDockerHistory(const QByteArray& lines)
+{
+    const std::optional<QJsonArray> rows = linesOf(lines);
+    if (!rows || rows->isEmpty())
+        return std::nullopt;
+    History history;
+    for (qsizetype i = 0; i < rows->size(); ++i) {
+        const QJsonObject object = rows->at(i).toObject();
+        bool number = false;
+        const std::int64_t size = text(object, "Size").toLongLong(&number);
+        if (!number)  // --human=false was not heeded
+            return std::nullopt;
+        if (size > 0)
+            history.made.push_back(size);
+        // The first row is the image itself; "<missing>" for a step it was pulled with.
+        const QString id = plainId(text(object, "ID"));
+        if (i > 0 && isToolId(id))
+            history.images << id;
+    }
+    return history;
+}
+
+std::optional<LayerSizes> layerSizes(const Image& image, const History& history)
+{
+    std::vector<std::string> layers;  // top down, the empty ones aside
+    for (auto layer = image.layers.rbegin(); layer != image.layers.rend(); ++layer)
+        if (*layer != kEmptyLayer)
+            layers.push_back(*layer);
+    if (image.layers.empty() || history.made.size() != layers.size())
         return std::nullopt;
     LayerSizes sizes;
-    for (std::size_t i = 0; i < made.size(); ++i)
-        sizes[image.layers[image.layers.size() - 1 - i]] = made[i];
+    for (std::size_t i = 0; i < layers.size(); ++i)
+        sizes[layers[i]] = history.made[i];
+    if (layers.size() != image.layers.size())
+        sizes[kEmptyLayer] = 0;
     return sizes;
+}
+
+std::optional<std::int64_t> dockerBuildCacheBytes(const QByteArray& systemDfJson)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(systemDfJson);
+    const QJsonValue records = document.object().value(QLatin1String("BuildCache"));
+    if (!records.isArray())
+        return std::nullopt;
+    std::int64_t bytes = 0;
+    for (const QJsonValue& record : records.toArray()) {
+        const QJsonObject object = record.toObject();
+        if (text(object, "InUse") != QLatin1String("false") || text(object, "Shared") != QLatin1String("false"))
+            continue;
+        bytes += dockerBytes(text(object, "Size")).value_or(0);
+    }
+    return bytes;
+}
+
+std::optional<std::int64_t> dockerBytes(const QString& text)
+{
+    // go-units' HumanSize: four significant digits, decimal units.
+    static const QRegularExpression form(QStringLiteral(R"(^(\d+(?:\.\d+)?)([kMGTP]?)B$)"));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QString units = QStringLiteral("kMGTP");
+    const int power = match.captured(2).isEmpty() ? 0 : int(units.indexOf(match.captured(2))) + 1;
+    return std::int64_t(std::llround(match.captured(1).toDouble() * std::pow(1000.0, power)));
 }
 
 std::vector<std::int64_t> freedBy(const std::vector<Image>& images, const std::vector<std::size_t>& going,

@@ -1,5 +1,5 @@
 #pragma once
-// What a container tool (Podman, as Debian 12 ships it) keeps: its images,
+// What a container tool (Podman 4.3 or Docker 20.10, as Debian 12 ships them) keeps: its images,
 // its containers and its volumes, read from the tool's own JSON, and what
 // removing some of them frees, counted as the tool frees it: a layer goes
 // only with the last image that has it, so each layer counts once.
@@ -29,6 +29,9 @@ struct Image {
     // Its layers, base first, each by the digest of its content; filled in
     // from the image's inspection.
     std::vector<std::string> layers;
+    // The images it was built on that the tool keeps, from its history:
+    // Docker refuses to remove an image while one built on it stays.
+    QStringList ancestors;
 };
 
 struct Container {
@@ -57,20 +60,52 @@ std::optional<std::vector<Image>> parseImages(const QByteArray& json);
 std::optional<std::vector<Container>> parseContainers(const QByteArray& json);
 // "podman volume ls --format json".
 std::optional<std::vector<Volume>> parseVolumes(const QByteArray& json);
+
+// Docker writes its lists one JSON object a line (--format '{{json .}}'),
+// its sizes there as rounded text ("6.22MB"), and its ids as "sha256:HEX"
+// (read here as HEX, which docker takes back).
+// "docker image ls --no-trunc": an image with several tags is one image.
+std::optional<std::vector<Image>> parseDockerImages(const QByteArray& lines);
+// "docker ps --all --size --no-trunc": the image id, the exact size of the
+// writable layer and when it ran come from its inspection.
+std::optional<std::vector<Container>> parseDockerContainers(const QByteArray& lines);
+// "docker volume ls".
+std::optional<std::vector<Volume>> parseDockerVolumes(const QByteArray& lines);
+// From "docker container inspect --size": each container's image id,
+// writable layer (SizeRw), when it last ran and its named volumes.
+void addDockerContainerDetails(std::vector<Container>& containers, const QByteArray& inspectJson);
+// What "docker builder prune -f" frees, from "docker system df -v --format
+// '{{json .}}'": the build cache records neither in use nor shared with an
+// image. Nothing when the output has no build cache list.
+std::optional<std::int64_t> dockerBuildCacheBytes(const QByteArray& systemDfJson);
+// Docker's rounded sizes ("0B", "300kB", "6.22MB", "1.5GB"), in bytes;
+// nothing for any other text.
+std::optional<std::int64_t> dockerBytes(const QString& text);
 // The layers of each image from "podman image inspect --format json", and
 // the named volumes of each container from "podman container inspect
-// --format json"; what the output does not name is left as it was.
+// --format json" (an image's exact size and layers from "docker image
+// inspect" too); what the output does not name is left as it was.
 void addImageLayers(std::vector<Image>& images, const QByteArray& inspectJson);
 void addContainerVolumes(std::vector<Container>& containers, const QByteArray& inspectJson);
 
-// The size of each layer of one image, by digest, from "podman history
-// --format json" of that image (newest first): the entries that made a
-// layer are those with a size, matched to the image's layers top down.
-// Nothing when the counts differ (the image is then counted as one piece).
-std::optional<std::map<std::string, std::int64_t>> layerSizes(const Image& image, const QByteArray& historyJson);
+// One image's history, newest first.
+struct History {
+    std::vector<std::int64_t> made;  // the size of each step that made a layer
+    QStringList images;              // the ids of the images its steps left, its own aside (Docker's)
+};
+// "podman history --format json" of one image.
+std::optional<History> parseHistory(const QByteArray& json);
+// "docker history --no-trunc --human=false" of one image.
+std::optional<History> parseDockerHistory(const QByteArray& lines);
 
 // Layer sizes by digest, for every image whose history could be read.
 using LayerSizes = std::map<std::string, std::int64_t>;
+
+// The size of each layer of one image, by digest: the steps that made a
+// layer, matched to the image's layers top down (an empty layer made by a
+// step that changed nothing counts 0). Nothing when the counts differ (the
+// image is then counted as one piece).
+std::optional<LayerSizes> layerSizes(const Image& image, const History& history);
 
 // What removing `going` (indexes into `images`, in this order) frees, for
 // each of them: its own metadata, and every layer no image outside `going`

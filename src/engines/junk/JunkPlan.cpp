@@ -40,6 +40,16 @@ QStringList namesOf(const std::vector<JunkGroup>& groups, const QStringList& ids
     return names;
 }
 
+// Whether one of the items of `groups` whose tool ids are `ids` is an image.
+bool anyImage(const std::vector<JunkGroup>& groups, const QStringList& ids)
+{
+    for (const JunkGroup& group : groups)
+        for (const JunkItem& item : group.items)
+            if (ids.contains(item.toolId) && item.tool.endsWith(QLatin1String(" image rm")))
+                return true;
+    return false;
+}
+
 } // namespace
 
 Plan::Record planClean(const std::vector<JunkGroup>& groups, const QStringList& groupIds, const QStringList& itemIds)
@@ -61,8 +71,10 @@ Plan::Record planClean(const std::vector<JunkGroup>& groups, const QStringList& 
                     if (!going.contains(id))
                         staying << id;
                 if (!staying.isEmpty()) {
+                    const QString names = joinShown(namesOf(groups, staying));
                     plan.leftOut << item.name + QStringLiteral(": ")
-                                        + LF("Fica porque o contêiner %@ fica", joinShown(namesOf(groups, staying)));
+                                        + (anyImage(groups, staying) ? LF("Fica porque a imagem %@ fica", names)
+                                                                     : LF("Fica porque o contêiner %@ fica", names));
                     continue;
                 }
             }

@@ -313,8 +313,11 @@ ToolOutputs runTools(Part part, const ToolRunner& run)
     case Part::Flatpak:
         outputs.flatpakList = output(std::string("flatpak list --columns=") + LinuxApps::kFlatpakRefColumns);
         break;
-    case Part::Containers:
-        outputs.podman = readContainerTool(run);
+    case Part::Podman:
+        outputs.podman = readContainerTool(kPodman, run);
+        break;
+    case Part::Docker:
+        outputs.docker = readContainerTool(kDocker, run);
         break;
     case Part::Packages:
         outputs.aptAutoremove = output("apt-get -s autoremove");
@@ -343,7 +346,8 @@ ToolOutputs runTools(const ToolRunner& run)
     all.aptAutoremove = packages.aptAutoremove;
     all.dpkgShow = packages.dpkgShow;
     all.kernelRelease = packages.kernelRelease;
-    all.podman = runTools(Part::Containers, run).podman;
+    all.podman = runTools(Part::Podman, run).podman;
+    all.docker = runTools(Part::Docker, run).docker;
     return all;
 }
 
@@ -376,10 +380,16 @@ JunkFound partGroups(Part part, const SystemPlaces& places, const ToolOutputs& o
     case Part::Packages:
         found.push_back(needlessPackages(outputs));
         break;
-    case Part::Containers:
+    case Part::Podman:
         if (outputs.podman) {
-            found.push_back(containerGroup(*outputs.podman));
-            found.push_back(volumeGroup(*outputs.podman));
+            found.push_back(containerGroup(kPodman, *outputs.podman));
+            found.push_back(volumeGroup(kPodman, *outputs.podman));
+        }
+        break;
+    case Part::Docker:
+        if (outputs.docker) {
+            found.push_back(containerGroup(kDocker, *outputs.docker));
+            found.push_back(volumeGroup(kDocker, *outputs.docker));
         }
         break;
     }

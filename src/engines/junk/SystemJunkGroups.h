@@ -38,18 +38,20 @@ struct ToolOutputs {
     std::optional<QString> flatpakList;    // flatpak list --columns=LinuxApps::kFlatpakRefColumns
     QString kernelRelease;                 // uname -r
     std::optional<ContainerOutputs> podman;  // see readContainerTool
+    std::optional<ContainerOutputs> docker;
 };
 
 using ToolRunner = std::function<Shell::Result(const std::string& command)>;
 
 // The system part is read in pieces, so that a slow tool holds back no other
 // group: the folders alone, then each package tool's groups.
-enum class Part { Files, Snaps, Flatpak, Packages, Containers };
-inline constexpr Part kParts[] = {Part::Files, Part::Snaps, Part::Flatpak, Part::Packages, Part::Containers};
+enum class Part { Files, Snaps, Flatpak, Packages, Podman, Docker };
+inline constexpr Part kParts[] = {Part::Files,    Part::Snaps,      Part::Flatpak,
+                                  Part::Packages, Part::Podman,     Part::Docker};
 
 // The system groups' ids in the order they are shown.
-inline constexpr const char* kGroupIds[] = {"pkgcache", "journal", "snaps",      "flatpak", "coredumps",
-                                            "crashes",  "oldlogs", "autoremove", "podman",  "podmanvolumes"};
+inline constexpr const char* kGroupIds[] = {"pkgcache",   "journal", "snaps",         "flatpak", "coredumps", "crashes",
+                                            "oldlogs",    "autoremove", "podman",   "podmanvolumes", "docker",  "dockervolumes"};
 bool isGroupId(const QString& id);
 // Puts the system's groups in the order of kGroupIds, after every other group
 // (which keep their order).
@@ -83,7 +85,7 @@ JunkFound partGroups(Part part, const SystemPlaces& places, const ToolOutputs& o
 //   oldlogs     "Logs antigos do sistema"          each archived file (its full path), ticked,
 //                                                  remove-rotated-log
 //   autoremove  "Pacotes que nada usa"             each package, unticked, remove-packages
-//   podman, podmanvolumes                          see ContainerGroups.h: by the tool, as this user
+//   podman, podmanvolumes, docker, dockervolumes   see ContainerGroups.h: by the tool, as this user
 // An item whose size cannot be learned has sizeKnown false (and size 0).
 // While a process holds the package manager's lock, the items of pkgcache
 // and autoremove are unticked with the note "Em uso por NAME". No place is
