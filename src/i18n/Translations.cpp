@@ -1372,6 +1372,8 @@ const std::vector<TranslationRow>& translationRows()
          {"Taking the most space at the last scan: %@ (%@).", "Lo que más ocupaba en el último análisis: %@ (%@).", "Ciò che occupava più spazio all’ultima scansione: %@ (%@).", "Ce qui occupait le plus de place lors de la dernière analyse : %@ (%@).", "Am meisten Platz belegte beim letzten Scan: %@ (%@).", "前回のスキャンで最も容量を使っていたもの：%@（%@）。", "上次扫描时占用空间最多的是：%@（%@）。", "أكثر ما كان يشغل المساحة في آخر فحص: %@ (%@)."}},
         {"Cada volume guarda dados: marque um a um os que podem sair.",
          {"Each volume holds data: tick the ones that may go one at a time.", "Cada volumen guarda datos: marca uno a uno los que pueden irse.", "Ogni volume contiene dati: spunta uno alla volta quelli che possono essere rimossi.", "Chaque volume contient des données : cochez un par un ceux qui peuvent partir.", "Jedes Volume enthält Daten: Markieren Sie einzeln die, die weg dürfen.", "各ボリュームにはデータが入っています。削除してよいものを 1 つずつ選んでください。", "每个卷都存有数据：请逐个勾选可以移除的卷。", "كل وحدة تخزين تحفظ بيانات: حدّد واحدة تلو الأخرى ما يمكن إزالته."}},
+        {"Contém dados de contêineres ou instantâneos do sistema",
+         {"Holds container data or system snapshots", "Contiene datos de contenedores o instantáneas del sistema", "Contiene dati di container o snapshot del sistema", "Contient des données de conteneurs ou des instantanés du système", "Enthält Containerdaten oder Snapshots des Systems", "コンテナのデータまたはシステムのスナップショットを含みます", "包含容器数据或系统快照", "يحتوي على بيانات حاويات أو لقطات للنظام"}},
     };
     return rows;
 }
