@@ -1386,6 +1386,8 @@ const std::vector<TranslationRow>& translationRows()
          {"Stays because image %@ stays", "Se queda porque la imagen %@ se queda", "Resta perché l’immagine %@ resta", "Reste parce que l’image %@ reste", "Bleibt, weil das Image %@ bleibt", "イメージ %@ が残るため、これも残ります", "镜像 %@ 保留，因此它也保留", "تبقى لأن الصورة %@ باقية"}},
         {"A imagem feita sobre ela ficou",
          {"The image built on it stayed", "La imagen creada sobre ella se quedó", "L’immagine costruita su di essa è rimasta", "L’image construite dessus est restée", "Das darauf aufbauende Image ist geblieben", "これをもとに作られたイメージが残っています", "基于它构建的镜像仍然保留", "بقيت الصورة المبنية عليها"}},
+        {"Contém dados de contêineres ou instantâneos do sistema",
+         {"Holds container data or system snapshots", "Contiene datos de contenedores o instantáneas del sistema", "Contiene dati di container o snapshot del sistema", "Contient des données de conteneurs ou des instantanés du système", "Enthält Containerdaten oder Snapshots des Systems", "コンテナのデータまたはシステムのスナップショットを含みます", "包含容器数据或系统快照", "يحتوي على بيانات حاويات أو لقطات للنظام"}},
     };
     return rows;
 }

@@ -83,6 +83,24 @@ std::string homeText()
     return normalised(FS::home());
 }
 
+// Each place normalised, and also with the links on the way to its holding
+// folder resolved (as a walk or a folder opened through such a link meets it);
+// a place that is a link itself stays that link.
+std::vector<FS::Path> withHoldingFolderResolved(const std::vector<FS::Path>& places)
+{
+    std::vector<FS::Path> all;
+    for (const FS::Path& place : places) {
+        const FS::Path normal = normalised(place);
+        std::error_code error;
+        const FS::Path holder = std::filesystem::canonical(normal.parent_path(), error);
+        const FS::Path resolved = error ? normal : holder / normal.filename();
+        for (const FS::Path& form : {normal, resolved})
+            if (std::find(all.begin(), all.end(), form) == all.end())
+                all.push_back(form);
+    }
+    return all;
+}
+
 bool hasDotDot(const FS::Path& path)
 {
     return std::any_of(path.begin(), path.end(), [](const FS::Path& part) { return part == ".."; });
@@ -369,8 +387,14 @@ void setProtection(Protection places)
 {
     for (Path& place : places.places)
         place = normalised(place);
+    places.storage = withHoldingFolderResolved(places.storage);
     std::atomic_store(&protectionSlot(), std::shared_ptr<const Protection>(
                                              std::make_shared<const Protection>(std::move(places))));
+}
+
+std::vector<Path> storagePlaces()
+{
+    return protection()->storage;
 }
 
 bool isProtected(const Path& path)
@@ -400,6 +424,9 @@ bool isProtected(const Path& path)
         if (root != places->usersRoot && startsWith(p, root + "/"))
             return true;
     }
+    for (const Path& place : places->storage)
+        if (p == place.native() || startsWith(p, place.native() + "/"))
+            return true;
     if (!places->usersRoot.empty() && (p == places->usersRoot || q == places->usersRoot))
         return true;
     if (startsWith(n, ".") && q == h

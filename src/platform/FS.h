@@ -84,8 +84,15 @@ struct Protection {
     // Hidden entries directly in the home folder that hold no settings, only
     // output (".xsession-errors"): not protected by the hidden-entry rule.
     std::vector<std::string> homeJunk = {};
+    // Folders holding other systems whole (containers' images and volumes,
+    // snapshots of the system): protected with everything below them, and
+    // never entered by the walks over the user's files.
+    std::vector<Path> storage = {};
 };
 void setProtection(Protection protection);
+// Protection::storage as the active profile handed it over, normalised, each
+// place also with the links on the way to its holding folder resolved.
+std::vector<Path> storagePlaces();
 // Whether the location must never be offered for removal. Relative paths and
 // paths with a ".." component are always protected (a link on the way could
 // make them land elsewhere than their text says).

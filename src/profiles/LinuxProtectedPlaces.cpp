@@ -7,6 +7,17 @@ namespace Profiles {
 
 namespace {
 
+// The folders that hold other systems whole: containers' images and volumes
+// (rootless Podman wherever XDG_DATA_HOME puts it and in its usual place, the
+// system's Podman and Docker) and snapshots of the whole system (snapper,
+// Timeshift, and the folder Timeshift mounts a btrfs disk under). Image layers
+// are full of absolute links and copies of system files.
+std::vector<std::filesystem::path> storagePlaces()
+{
+    return {Paths::dataHome() / "containers", Paths::home() / ".local/share/containers",
+            "/var/lib/containers", "/var/lib/docker", "/.snapshots", "/timeshift", "/run/timeshift"};
+}
+
 FS::Protection current()
 {
     FS::Protection places{
@@ -20,7 +31,8 @@ FS::Protection current()
                        "/.local/share/Trash/files", "/.config", "/.local", "/.local/share", "/.local/state",
                        "/.cache", "/.var", "/.var/app", "/snap"},
         .places = {},
-        .homeJunk = {".xsession-errors", ".xsession-errors.old"}};
+        .homeJunk = {".xsession-errors", ".xsession-errors.old"},
+        .storage = storagePlaces()};
     // The base folders wherever XDG_* puts them (the cache folder also as
     // its link resolves), and every folder the user's user-dirs.dirs names,
     // localised names included.

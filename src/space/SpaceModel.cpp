@@ -239,7 +239,8 @@ int SpaceModel::rowOf(const QString& id) const
 bool SpaceModel::canSelect(const QString& id) const
 {
     const int row = rowOf(id);
-    return row >= 0 && !FS::isProtected(entries_[std::size_t(row)].url) && neverTouchReason(id).isEmpty();
+    return row >= 0 && !FS::isProtected(entries_[std::size_t(row)].url)
+           && Space::keptReason(entries_[std::size_t(row)], neverTouch_).isEmpty();
 }
 
 bool SpaceModel::isIgnored(const QString& id) const { return neverTouch_.covers(pathOf(id)); }
@@ -258,7 +259,7 @@ void SpaceModel::toggle(const QString& id)
                                        : L("Arquivo protegido: o Quillmoor não o remove"));
             return;
         }
-        if (const QString why = Space::neverTouchReason(entry.url, neverTouch_); !why.isEmpty()) {
+        if (const QString why = Space::keptReason(entry, neverTouch_); !why.isEmpty()) {
             setRefusal(id, why);
             return;
         }

@@ -17,12 +17,29 @@ QString neverTouchReason(const std::filesystem::path& path, const NeverTouchList
     return {};
 }
 
+QString storageReason(const SizeEntry& entry)
+{
+    const NeverTouchList storage(FS::storagePlaces());
+    if (storage.covers(entry.url))
+        return entry.isDir ? L("Pasta protegida: o Quillmoor não a remove")
+                           : L("Arquivo protegido: o Quillmoor não o remove");
+    if (storage.holdsInside(entry.url))
+        return L("Contém dados de contêineres ou instantâneos do sistema");
+    return {};
+}
+
+QString keptReason(const SizeEntry& entry, const NeverTouchList& neverTouch)
+{
+    const QString why = storageReason(entry);
+    return why.isEmpty() ? neverTouchReason(entry.url, neverTouch) : why;
+}
+
 Plan::Record trashPlan(const std::vector<SizeEntry>& chosen, const NeverTouchList& neverTouch)
 {
     std::vector<RemovalTarget> targets;
     QStringList leftOut;
     for (const SizeEntry& entry : chosen) {
-        if (const QString why = neverTouchReason(entry.url, neverTouch); !why.isEmpty())
+        if (const QString why = keptReason(entry, neverTouch); !why.isEmpty())
             leftOut << FS::pretty(entry.url) + QStringLiteral(": ") + why;
         else
             targets.push_back({entry.url, false, std::max<std::int64_t>(entry.size, 0)});

@@ -283,6 +283,7 @@ TEST(Duplicates, RightBeforeACopyGoesItAndItsKeeperAreCheckedAgain)
 
 #include "engines/dupes/DuplicateWalk.h"
 #include "platform/FS.h"
+#include "profiles/Profile.h"
 
 TEST(DuplicateWalk, TakesRegularFilesOnlyAndLeavesTheTrashHiddenFoldersAndSmallFilesOut)
 {
@@ -320,4 +321,21 @@ TEST(DuplicateWalk, TakesRegularFilesOnlyAndLeavesTheTrashHiddenFoldersAndSmallF
         EXPECT_EQ(name.find("thrown"), std::string::npos) << name;
     fs::remove_all(top);
     fs::remove(FS::trashFolder() / "thrown.jpg");
+}
+
+TEST(DuplicateWalk, ContainerStorageIsNeverWalkedNorReachedThroughALink)
+{
+    const fs::path home = freshFolder("storage walk");
+    const fs::path store = home / ".local/share/containers", elsewhere = home / "data/containers";
+    FS::setProtection({.storage = {store, elsewhere}});
+    for (const fs::path& copy : {store / "storage/overlay/1/lib.so", store / "storage/overlay/2/lib.so",
+                                 elsewhere / "lib.so", home / "Projects/containers/lib.so", home / "Music/lib.so"})
+        writeFile(copy, pattern(5'000, 'l'));
+    fs::create_directory_symlink(store / "storage", home / "Music/layers");
+    fs::create_directory_symlink(elsewhere, home / "Music/containers");
+    const WalkOptions hidden{1, true, 2};
+    CancelFlag flag;
+    EXPECT_EQ(walkFiles(home, hidden, flag).size(), 2u);  // Projects/containers/lib.so and Music/lib.so
+    EXPECT_EQ(walkFiles(elsewhere, hidden, flag).size() + walkFiles(home / "Music/layers", hidden, flag).size(), 0u);
+    Profiles::apply(Profiles::active());
 }

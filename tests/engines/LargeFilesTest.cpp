@@ -139,6 +139,15 @@ TEST_F(LargeScan, TrashHiddenAndTheSystemsOwnPlacesAreNeverListed)
     EXPECT_EQ(pathsOf(scan(100 * kMB)), (std::set<fs::path>{home / "Projects/Library/kept.bin", home / "Data/kept.bin"}));
 }
 
+TEST_F(LargeScan, ContainerStorageIsNeverListed)
+{
+    FS::setProtection({.storage = {home / "Data/containers"}});
+    sparseFile(home / "Data/containers/storage/overlay/1/diff/big.img", 500 * kMB);
+    sparseFile(home / "Data/snapshots/containers/kept.img", 500 * kMB);
+    EXPECT_EQ(pathsOf(scan(100 * kMB)), (std::set<fs::path>{home / "Data/snapshots/containers/kept.img"}));
+    Profiles::apply(Profiles::active());
+}
+
 // The kept list must equal what keeping everything, sorting largest first
 // (equal sizes by path) and cutting after 1500 gives: many equal sizes spread
 // over folders, far more qualifying files than are kept, with every number of

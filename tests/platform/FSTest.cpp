@@ -527,7 +527,23 @@ TEST(FSProtected, TheMacOSPlacesAreTheDesignedOnes)
     expectProtected({"/System/Library/x", "/private/var/db", "/Library/Apple/x", "/Users", "/Users/bob", "/cores/x",
                      "/Users/alice/Library", "/Users/alice/.Trash", "/Users/alice/.zshrc", "/Applications"},
                     {"/Library/Caches", "/Users/alice/Library/Caches", "/Users/alice/Documents/a.txt",
-                     "/Users/alice/.cache/x", "/Library/Application Support/x"});
+                     "/Users/alice/.cache/x", "/Library/Application Support/x", "/.snapshots/1/x",
+                     "/Users/alice/.local/share/containers/x"});
+}
+
+TEST(FSProtected, LinuxContainerAndSnapshotStorageWithEverythingInside)
+{
+    const fs::path home = freshFolder("storage home");
+    fs::create_directories(home / "real-data");
+    fs::create_directory_symlink(home / "real-data", home / "data");
+    {
+        const ScopedEnv homeEnv("HOME", home.native()), data("XDG_DATA_HOME", (home / "data/").native());
+        const ProfilePlaces linux("linux");
+        expectProtected({(home / "data/containers").c_str(), (home / "real-data/containers/storage/x").c_str(),
+                         (home / ".local/share/containers/storage/x").c_str(), "/.snapshots/1/snapshot/etc"},
+                        {(home / "Projects/containers/x").c_str(), (home / "data/containers-old").c_str()});
+    }
+    Profiles::apply(Profiles::active());
 }
 
 TEST(UserDirs, QuotedLocalisedAndAbsoluteNamesAreRead)

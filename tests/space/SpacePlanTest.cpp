@@ -5,6 +5,7 @@
 
 #include "i18n/L.h"
 #include "platform/FS.h"
+#include "profiles/Profile.h"
 #include "space/SpacePlan.h"
 #include "support/Fixtures.h"
 
@@ -59,4 +60,21 @@ TEST(SpacePlan, TheNeverTouchListHoldsBackItsPlacesWhatIsInsideAndTheFoldersHold
     const Plan::Record free = Space::trashPlan(chosen, NeverTouchList());
     EXPECT_EQ(free.items.size(), chosen.size());
     EXPECT_TRUE(free.leftOut.isEmpty());
+}
+
+TEST(SpacePlan, ContainerStorageWhatIsInsideAndTheFoldersHoldingItAreLeftOut)
+{
+    const fs::path home = FS::home() / "storage home";
+    FS::setProtection({.storage = {home / "Stuff/data/containers"}});
+    const std::vector<SizeEntry> chosen{{home / "Stuff/data/containers", 0, true},
+                                        {home / "Stuff/data/containers/storage/layer.tar", 0, false},
+                                        {home / "Stuff", 0, true}, {home / "Work/containers", 0, true},
+                                        {home / "Work/layers", 0, false, true}};  // a link leading into it
+    const Plan::Record plan = Space::trashPlan(chosen, NeverTouchList());
+    EXPECT_EQ(listOf(plan.items, &Plan::Item::path), (std::vector<fs::path>{chosen[3].url, chosen[4].url}));
+    const auto why = [&](std::size_t i, const char* key) { return FS::pretty(chosen[i].url) + ": " + L(key); };
+    EXPECT_EQ(plan.leftOut, (QStringList{why(0, "Pasta protegida: o Quillmoor não a remove"),
+                                         why(1, "Arquivo protegido: o Quillmoor não o remove"),
+                                         why(2, "Contém dados de contêineres ou instantâneos do sistema")}));
+    Profiles::apply(Profiles::active());
 }

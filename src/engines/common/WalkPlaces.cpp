@@ -1,5 +1,6 @@
 #include "engines/common/WalkPlaces.h"
 
+#include "engines/common/NeverTouchList.h"
 #include "platform/FS.h"
 
 namespace fs = std::filesystem;
@@ -25,6 +26,8 @@ std::vector<SkipPlace> skipPlaces(const fs::path& home, const std::vector<std::s
 {
     const fs::path trash = resolvedFolder(FS::trashFolder().lexically_normal().parent_path()) / "files";
     std::vector<fs::path> all{trash, trash.parent_path()};
+    const std::vector<fs::path> storage = FS::storagePlaces();
+    all.insert(all.end(), storage.begin(), storage.end());
     for (const std::string& name : skip)
         all.push_back(home / name);
     std::vector<SkipPlace> places;
@@ -33,6 +36,12 @@ std::vector<SkipPlace> skipPlaces(const fs::path& home, const std::vector<std::s
         places.push_back({walkerText(normal.parent_path()), normal.filename().native()});
     }
     return places;
+}
+
+bool startsInStorage(const fs::path& written, const fs::path& root)
+{
+    const NeverTouchList storage(FS::storagePlaces());
+    return storage.covers(written) || storage.covers(root);
 }
 
 bool isSkipped(const Walker::Entry& entry, const std::vector<SkipPlace>& places)

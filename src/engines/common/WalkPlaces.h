@@ -1,7 +1,8 @@
 #pragma once
-// The places a walk over the user's files never enters nor counts (the Trash
-// and a system's own folders), and the spellings of paths the walker uses:
-// shared by the large-file walk and the duplicate walk.
+// The places a walk over the user's files never enters nor counts (the Trash,
+// a system's own folders, and the storage of containers and snapshots), and
+// the spellings of paths the walker uses: shared by the large-file walk and
+// the duplicate walk.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,8 +25,14 @@ struct SkipPlace {
     std::string name;
 };
 
-// The Trash folder and the folders `skip` names directly in `home` (normalised).
+// The Trash folder, the storage of containers and snapshots
+// (FS::storagePlaces) and the folders `skip` names directly in `home`
+// (normalised).
 std::vector<SkipPlace> skipPlaces(const std::filesystem::path& home, const std::vector<std::string>& skip = {});
+
+// Whether a walk asked for `written`, which the walk reaches as `root`, would
+// start in a storage place: it then walks nothing.
+bool startsInStorage(const std::filesystem::path& written, const std::filesystem::path& root);
 
 bool isSkipped(const Walker::Entry& entry, const std::vector<SkipPlace>& places);
 

@@ -28,6 +28,11 @@ FileList walkFiles(const fs::path& folder, const WalkOptions& options, const Can
     const std::string rootText = walkerText(root);
     const std::string writtenText = walkerText(written);
     const std::vector<SkipPlace> skipped = skipPlaces(root);
+    if (startsInStorage(written, root)) {
+        if (ignored)
+            *ignored = 0;
+        return {};
+    }
     const std::int64_t minBytes = std::max<std::int64_t>(options.minBytes, 1);
     const int workers = options.workers > 0 ? options.workers : FS::sizeWorkers(std::thread::hardware_concurrency());
 

@@ -22,14 +22,15 @@ struct WalkOptions {
 inline constexpr int kWalkProgressStep = 2000;
 
 // Every regular file of at least minBytes below `folder`, in no set order.
-// Never entered: the Trash, other mounts below the folder (a chosen folder
-// that is itself a mount point is walked), and hidden entries unless asked;
-// links are never followed nor listed; devices, FIFOs and sockets are never
-// taken. Paths keep the folder's own spelling. Every kWalkProgressStep files
-// `progress(count)` is called and then the cancel flag read; once it is set
-// the walk ends and returns nothing. A folder the never-touch list covers is
-// not entered and a file it covers not taken, each counted in `ignored` (a
-// file only when it reaches minBytes).
+// Never entered: the Trash, the storage of containers and snapshots
+// (FS::storagePlaces; a folder in one walks nothing), other mounts below the
+// folder (a chosen folder that is itself a mount point is walked), and hidden
+// entries unless asked; links are never followed nor listed; devices, FIFOs
+// and sockets are never taken. Paths keep the folder's own spelling. Every
+// kWalkProgressStep files `progress(count)` is called and then the cancel flag
+// read; once it is set the walk ends and returns nothing. A folder the
+// never-touch list covers is not entered and a file it covers not taken, each
+// counted in `ignored` (a file only when it reaches minBytes).
 FileList walkFiles(const std::filesystem::path& folder, const WalkOptions& options, const CancelFlag& flag,
                    const std::function<void(int)>& progress = {}, int* ignored = nullptr);
 

@@ -187,6 +187,8 @@ LargeFound scanLarge(std::int64_t minBytes, const CancelFlag& flag, const NeverT
     const fs::path root = resolvedFolder(written);
     const std::string rootText = walkerText(root);
     const std::vector<SkipPlace> skipped = skipPlaces(root, rules.skip);
+    if (startsInStorage(written, root))
+        return {};
     const auto asWritten = [&](fs::path path) {
         const std::string& text = path.native();
         if (root == written || text.compare(0, rootText.size() + 1, rootText + "/") != 0)

@@ -40,8 +40,9 @@ QString largeCountSentence(std::int64_t count, const QString& threshold);
 // Walks `home` for files of at least `minBytes` bytes and returns them
 // largest first (equal sizes by path, so the list never depends on the order
 // the threads met the files in), at most kMaxLargeFiles of them.
-// Never entered nor counted: hidden entries, the Trash folder and the
-// folders `rules.skip` names directly in the home folder. A folder with one of
+// Never entered nor counted: hidden entries, the Trash folder, the storage
+// of containers and snapshots (FS::storagePlaces) and the folders
+// `rules.skip` names directly in the home folder. A folder with one of
 // `rules.packageExtensions` is not entered: an application
 // (`rules.applicationExtension`) is never listed, any other package is one
 // entry of its whole allocated size (FS::size). A regular file counts with its
