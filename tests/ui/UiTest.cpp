@@ -711,7 +711,7 @@ TEST_F(UiTest, JunkPageWithContainerStorage)
     const auto recorded = [](const char* name) {
         return QString::fromStdString(readFile(fs::path(QUILLMOOR_RECORDED_DIR) / "podman" / name));
     };
-    const FixtureSystem system(FS::home() / "system-root",
+    const FixtureSystem system(FS::home() / "container-system-root",  // none of the other tests' system files
                                {{"podman images", recorded("images.json")},
                                 {"podman ps", recorded("ps.json")},
                                 {"podman image inspect", recorded("image-inspect.json")},
