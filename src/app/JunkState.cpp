@@ -51,7 +51,8 @@ std::vector<std::size_t> largestFirst(const std::vector<std::int64_t>& totals, s
 }
 
 JunkState::JunkState(RemovalState& removals, ShellState& shell, NeverTouchState& never, QObject* parent)
-    : QObject(parent), OneInstance(this), removals_(removals), shell_(shell), never_(never)
+    : QObject(parent), OneInstance(this), removals_(removals), shell_(shell), never_(never),
+      largestStore_(LowSpace::readCause(*Prefs::standard()))
 {
     connect(&never_, &NeverTouchState::placesChanged, this, &JunkState::honourNeverTouch);
     junkGroupModel_ = new RecordListModel(
@@ -315,15 +316,15 @@ void JunkState::rememberLargestStore()
     const auto prefs = Prefs::standard();
     LowSpace::storeCause(*prefs, cause);
     prefs->sync();
+    largestStore_ = cause;
     emit largestStoreChanged();
 }
 
 QVariantMap JunkState::largestStore() const
 {
-    const std::optional<LowSpace::Cause> cause = LowSpace::readCause(*Prefs::standard());
-    if (!cause)
+    if (!largestStore_)
         return {};
-    return {{"title", cause->title}, {"total", qint64(cause->bytes)}};
+    return {{"title", largestStore_->title}, {"total", qint64(largestStore_->bytes)}};
 }
 
 void JunkState::systemPartRead(unsigned long long ticket, JunkFound found)

@@ -3,6 +3,7 @@
 // live figures while scanning, the ticks, and the clean through the removal
 // path. The nebula of the sky follows the clutter found.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <QObject>
@@ -18,6 +19,7 @@
 #include "platform/Background.h"
 #include "engines/records/Junk.h"
 #include "engines/removal/PlanMap.h"
+#include "monitor/LowSpace.h"
 
 class NeverTouchState;
 class RemovalState;
@@ -119,6 +121,7 @@ private:
     NeverTouchState& never_;
     std::vector<JunkGroup> junkGroups_;
     int ignoredCount_ = 0;
+    std::optional<LowSpace::Cause> largestStore_;  // as the settings keep it, read once
     bool junkScanning_ = false;
     bool junkScanned_ = false;
     bool cleanedSinceScan_ = false;

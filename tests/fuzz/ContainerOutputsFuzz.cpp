@@ -2,21 +2,16 @@
 // volumes, inspections, histories), fed the same bytes: ids that reach a
 // command line are hexadecimal, volume names are plain words, and no size
 // or share of one is ever negative.
-#include <algorithm>
 
 #include "FuzzCheck.h"
 #include "engines/junk/ContainerGroups.h"
 #include "engines/junk/ContainerStore.h"
-
-namespace {
+#include "platform/AdminActions.h"
 
 bool isHexId(const QString& id)
 {
-    return id.size() >= 12 && id.size() <= 64
-           && std::all_of(id.begin(), id.end(), [](QChar c) { return QStringLiteral("0123456789abcdef").contains(c); });
+    return Admin::isContainerToolId(id.toStdString());
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {

@@ -8,6 +8,7 @@
 #include "engines/apps/LinuxPackageTools.h"
 #include "engines/junk/ContainerStore.h"
 #include "engines/junk/LinuxSystemJunk.h"
+#include "engines/junk/SystemJunkGroups.h"
 #include "i18n/L.h"
 #include "i18n/ShownText.h"
 #include "platform/Fmt.h"
@@ -24,17 +25,6 @@ QString dayOf(std::int64_t seconds)
     return Fmt::date(QDateTime::fromSecsSinceEpoch(seconds));
 }
 
-JunkGroup storageGroup(const char* id, const QString& title, const QString& detail, const char* symbol)
-{
-    JunkGroup group;
-    group.id = QString::fromUtf8(id);
-    group.title = title;
-    group.detail = detail;
-    group.symbol = QString::fromUtf8(symbol);
-    group.permanent = true;
-    group.admin = true;  // the system's: cleaned by its tool, not walked as files
-    return group;
-}
 
 bool isDocker(const ContainerTool& tool)
 {
@@ -268,7 +258,7 @@ std::optional<JunkGroup> containerGroup(const ContainerTool& tool, const Contain
     const std::vector<std::int64_t> freed = Containers::freedBy(*images, goingInOrder, sizes);
 
     const QString title = isDocker(tool) ? L("Contêineres e imagens do Docker") : L("Contêineres e imagens do Podman");
-    JunkGroup group = storageGroup(tool.group, title, L("Contêineres parados e imagens que nenhum contêiner usa"),
+    JunkGroup group = systemGroup(tool.group, title, L("Contêineres parados e imagens que nenhum contêiner usa"),
                                    "square.stack.3d.up");
     for (const Container* container : stopped) {
         const QString image = container->imageName.isEmpty() ? container->imageId.left(12) : container->imageName;
@@ -303,7 +293,7 @@ std::optional<JunkGroup> volumeGroup(const ContainerTool& tool, const ContainerO
     tool.addContainerDetails(containers, outputs.containerInspect);
 
     const QString title = isDocker(tool) ? L("Volumes do Docker") : L("Volumes do Podman");
-    JunkGroup group = storageGroup(tool.volumeGroup, title, L("Dados que os contêineres guardam: removidos só um a um"),
+    JunkGroup group = systemGroup(tool.volumeGroup, title, L("Dados que os contêineres guardam: removidos só um a um"),
                                    "archivebox.fill");
     group.oneByOne = true;
     for (const Containers::Volume& volume : *volumes) {

@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+#include "platform/AdminActions.h"
+
 namespace Containers {
 
 namespace {
@@ -58,6 +60,12 @@ std::int64_t integer(const QJsonValue& value)
     return number > -9.0e18 && number < 9.0e18 ? std::int64_t(number) : 0;
 }
 
+// A size the JSON gives; 0 for anything else or below 0.
+std::int64_t sizeOf(const QJsonValue& value)
+{
+    return std::max<std::int64_t>(0, integer(value));
+}
+
 // Go writes a time never set as the year 1: -62135596800 seconds.
 std::int64_t whenSet(const QJsonValue& value)
 {
@@ -101,14 +109,11 @@ std::int64_t dockerTime(const QString& text)
 // The digest of an empty layer (an empty tar), left by a step that changed nothing.
 constexpr const char* kEmptyLayer = "sha256:5f70bf18a086007016e948b04aed3b82103a36bea41755b6cddfaf10ace3c6ef";
 
-// A tool's id is plain hexadecimal, so it reaches the tool as itself.
+// A tool's id is plain hexadecimal, so it reaches the tool as itself: the
+// helper's own check of the ids it is handed.
 bool isToolId(const QString& id)
 {
-    if (id.size() < 12 || id.size() > 64)
-        return false;
-    return std::all_of(id.begin(), id.end(), [](QChar c) {
-        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
-    });
+    return Admin::isContainerToolId(id.toStdString());
 }
 
 std::optional<std::vector<Volume>> volumesOf(const std::optional<QJsonArray>& rows)
@@ -169,7 +174,7 @@ std::optional<std::vector<Image>> parseImages(const QByteArray& json)
         for (const QString& name : texts(object.value(QLatin1String("Names"))))
             if (!name.contains(QLatin1String("<none>")))
                 image.names << name;
-        image.bytes = std::max<std::int64_t>(0, integer(object.value(QLatin1String("Size"))));
+        image.bytes = sizeOf(object.value(QLatin1String("Size")));
         image.created = whenSet(object.value(QLatin1String("Created")));
         image.containers = int(std::clamp<std::int64_t>(integer(object.value(QLatin1String("Containers"))), 0, 1 << 30));
         images.push_back(std::move(image));
@@ -194,8 +199,7 @@ std::optional<std::vector<Container>> parseContainers(const QByteArray& json)
         container.imageId = object.value(QLatin1String("ImageID")).toString();
         container.imageName = object.value(QLatin1String("Image")).toString();
         container.state = object.value(QLatin1String("State")).toString();
-        container.rwBytes = std::max<std::int64_t>(
-            0, integer(object.value(QLatin1String("Size")).toObject().value(QLatin1String("rwSize"))));
+        container.rwBytes = sizeOf(object.value(QLatin1String("Size")).toObject().value(QLatin1String("rwSize")));
         container.created = whenSet(object.value(QLatin1String("Created")));
         container.lastRan = std::max(whenSet(object.value(QLatin1String("ExitedAt"))),
                                      whenSet(object.value(QLatin1String("StartedAt"))));
@@ -289,7 +293,7 @@ void addImageLayers(std::vector<Image>& images, const QByteArray& inspectJson)
 {
     eachInspected(images, inspectJson, [](Image& image, const QJsonObject& object) {
         if (object.value(QLatin1String("Size")).isDouble())
-            image.bytes = std::max<std::int64_t>(0, integer(object.value(QLatin1String("Size"))));
+            image.bytes = sizeOf(object.value(QLatin1String("Size")));
         image.layers.clear();
         for (const QString& layer : texts(object.value(QLatin1String("RootFS")).toObject().value(QLatin1String("Layers"))))
             image.layers.push_back(layer.toStdString());
@@ -307,7 +311,7 @@ void addDockerContainerDetails(std::vector<Container>& containers, const QByteAr
     eachInspected(containers, inspectJson, [](Container& container, const QJsonObject& object) {
         container.imageId = plainId(text(object, "Image"));
         if (object.value(QLatin1String("SizeRw")).isDouble())
-            container.rwBytes = std::max<std::int64_t>(0, integer(object.value(QLatin1String("SizeRw"))));
+            container.rwBytes = sizeOf(object.value(QLatin1String("SizeRw")));
         const QJsonObject state = object.value(QLatin1String("State")).toObject();
         container.lastRan = std::max(dockerTime(text(state, "StartedAt")), dockerTime(text(state, "FinishedAt")));
         container.volumes = namedVolumes(object);

@@ -8,6 +8,7 @@
 
 #include "engines/apps/LinuxPackageTools.h"
 #include "engines/junk/LinuxSystemJunk.h"
+#include "engines/junk/ToolStores.h"
 #include "i18n/FormatLocale.h"
 #include "i18n/L.h"
 
@@ -173,7 +174,7 @@ CleanReport clean(const std::vector<JunkGroup>& groups, const std::vector<JunkGr
     for (const JunkGroup& group : groups) {
         if (!group.admin || group.items.empty())
             continue;
-        if (std::all_of(group.items.begin(), group.items.end(), [](const JunkItem& item) { return !item.toolId.isEmpty(); })) {
+        if (isToolStore(group)) {
             byTool.push_back(&group);
             continue;
         }

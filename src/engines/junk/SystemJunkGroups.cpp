@@ -33,17 +33,6 @@ QString shownPath(const char* relative)
     return QStringLiteral("/") + QString::fromUtf8(relative);
 }
 
-JunkGroup groupOf(const char* id, const QString& title, const QString& detail, const char* symbol)
-{
-    JunkGroup group;
-    group.id = QString::fromUtf8(id);
-    group.title = title;
-    group.detail = detail;
-    group.symbol = QString::fromUtf8(symbol);
-    group.permanent = true;
-    group.admin = true;
-    return group;
-}
 
 JunkItem itemOf(fs::path url, QString name, std::optional<std::int64_t> bytes, bool selected,
                 std::vector<Admin::Action> actions)
@@ -86,7 +75,7 @@ void fileItems(JunkGroup& group, const Found& found, const char* verb)
 
 std::optional<JunkGroup> packageCaches(const fs::path& root)
 {
-    JunkGroup group = groupOf("pkgcache", L("Pacotes baixados"),
+    JunkGroup group = systemGroup("pkgcache", L("Pacotes baixados"),
                               L("Pacotes baixados que já foram instalados"), "shippingbox");
     const char* apt = "var/cache/apt/archives";
     if (present(root / apt))
@@ -117,7 +106,7 @@ std::optional<JunkGroup> journal(const fs::path& root, std::chrono::system_clock
         wholeItem(oldJournals(root, now), root, folder, false, {{Admin::kVacuumJournal, {}}});
     if (!item)
         return std::nullopt;
-    JunkGroup group = groupOf("journal", L("Diário do sistema antigo"),
+    JunkGroup group = systemGroup("journal", L("Diário do sistema antigo"),
                               L("Registros do sistema com mais de duas semanas"), "doc.text");
     group.items.push_back(std::move(*item));
     return group;
@@ -130,7 +119,7 @@ std::optional<JunkGroup> snaps(const SystemPlaces& places, const std::optional<Q
     const fs::path& root = places.root;
     // A revision a program still runs from is never offered.
     const std::set<std::string> running = runningSnapRevisions(places.procRoot);
-    JunkGroup group = groupOf("snaps", L("Versões antigas de Snaps"),
+    JunkGroup group = systemGroup("snaps", L("Versões antigas de Snaps"),
                               L("Revisões que o Snap guarda depois de cada atualização"), "square.stack.3d.up");
     for (const OldSnap& snap : oldSnapRevisions(*snapListAll, root)) {
         if (running.contains(encoded(snap.name + '_' + snap.revision)))
@@ -154,7 +143,7 @@ std::optional<JunkGroup> flatpakRuntimes(const SystemPlaces& places, const std::
     std::map<QString, fs::path> installations{{QStringLiteral("system"), places.root / "var/lib/flatpak"}};
     if (!places.userFlatpak.empty())
         installations.emplace(QStringLiteral("user"), places.userFlatpak);
-    JunkGroup group = groupOf("flatpak", L("Runtimes Flatpak sem uso"),
+    JunkGroup group = systemGroup("flatpak", L("Runtimes Flatpak sem uso"),
                               L("Bases de apps que nenhum app instalado usa mais"), "app");
     for (const UnusedRuntime& runtime : unusedFlatpakRuntimes(*flatpakList, installations)) {
         // Only the two installations flatpak names plainly: another system
@@ -186,7 +175,7 @@ std::optional<JunkGroup> rotated(const fs::path& root)
     const Found found = rotatedLogs(root);
     if (found.files.empty())
         return std::nullopt;
-    JunkGroup group = groupOf("oldlogs", L("Logs antigos do sistema"),
+    JunkGroup group = systemGroup("oldlogs", L("Logs antigos do sistema"),
                               L("Logs já arquivados em /var/log, ao lado do log atual"), "archivebox.fill");
     // Each archived file its own row, named by its full path, removed by the
     // one action that takes exactly it: never a row that reads like the folder.
@@ -201,7 +190,7 @@ std::optional<JunkGroup> needlessPackages(const ToolOutputs& outputs)
 {
     if (!outputs.aptAutoremove)
         return std::nullopt;
-    JunkGroup group = groupOf("autoremove", L("Pacotes que nada usa"),
+    JunkGroup group = systemGroup("autoremove", L("Pacotes que nada usa"),
                               L("Dependências instaladas automaticamente de que nenhum pacote precisa mais"),
                               "shippingbox.fill");
     for (const NeedlessPackage& package :
@@ -296,6 +285,18 @@ void sortGroups(std::vector<JunkGroup>& groups)
                      [&rank](const JunkGroup& a, const JunkGroup& b) { return rank(a) < rank(b); });
 }
 
+JunkGroup systemGroup(const char* id, const QString& title, const QString& detail, const char* symbol)
+{
+    JunkGroup group;
+    group.id = QString::fromUtf8(id);
+    group.title = title;
+    group.detail = detail;
+    group.symbol = QString::fromUtf8(symbol);
+    group.permanent = true;
+    group.admin = true;
+    return group;
+}
+
 ToolOutputs runTools(Part part, const ToolRunner& run)
 {
     // A tool that is not there ends with 127 (nice cannot start it): nothing.
@@ -361,12 +362,12 @@ JunkFound partGroups(Part part, const SystemPlaces& places, const ToolOutputs& o
         found.push_back(packageCaches(root));
         found.push_back(journal(root, now));
         found.push_back(crashFiles(coreDumps(root),
-                                   groupOf("coredumps", L("Despejos de memória"),
+                                   systemGroup("coredumps", L("Despejos de memória"),
                                            L("Memória de programas que travaram, guardada para depuração"),
                                            "memorychip"),
                                    Admin::kRemoveCoreDump));
         found.push_back(crashFiles(crashReports(root),
-                                   groupOf("crashes", L("Relatórios de falha do sistema"),
+                                   systemGroup("crashes", L("Relatórios de falha do sistema"),
                                            L("Relatórios de programas que travaram, em /var/crash"), "doc.text.fill"),
                                    Admin::kRemoveCrashReport));
         found.push_back(rotated(root));

@@ -53,6 +53,8 @@ inline constexpr Part kParts[] = {Part::Files,    Part::Snaps,      Part::Flatpa
 inline constexpr const char* kGroupIds[] = {"pkgcache",   "journal", "snaps",         "flatpak", "coredumps", "crashes",
                                             "oldlogs",    "autoremove", "podman",   "podmanvolumes", "docker",  "dockervolumes"};
 bool isGroupId(const QString& id);
+// An empty group of the system's: removed for good, by its tool or the helper, never walked as files.
+JunkGroup systemGroup(const char* id, const QString& title, const QString& detail, const char* symbol);
 // Puts the system's groups in the order of kGroupIds, after every other group
 // (which keep their order).
 void sortGroups(std::vector<JunkGroup>& groups);
