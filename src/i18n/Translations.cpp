@@ -1388,6 +1388,16 @@ const std::vector<TranslationRow>& translationRows()
          {"The image built on it stayed", "La imagen creada sobre ella se quedó", "L’immagine costruita su di essa è rimasta", "L’image construite dessus est restée", "Das darauf aufbauende Image ist geblieben", "これをもとに作られたイメージが残っています", "基于它构建的镜像仍然保留", "بقيت الصورة المبنية عليها"}},
         {"Contém dados de contêineres ou instantâneos do sistema",
          {"Holds container data or system snapshots", "Contiene datos de contenedores o instantáneas del sistema", "Contiene dati di container o snapshot del sistema", "Contient des données de conteneurs ou des instantanés du système", "Enthält Containerdaten oder Snapshots des Systems", "コンテナのデータまたはシステムのスナップショットを含みます", "包含容器数据或系统快照", "يحتوي على بيانات حاويات أو لقطات للنظام"}},
+        {"É o instantâneo mais recente",
+         {"The newest snapshot", "Es la instantánea más reciente", "È l’istantanea più recente", "C’est l’instantané le plus récent", "Der neueste Snapshot", "最新のスナップショットです", "这是最新的快照", "هذه أحدث لقطة"}},
+        {"O sistema inicia ou roda a partir dele",
+         {"The system boots or runs from it", "El sistema arranca o se ejecuta desde ella", "Il sistema si avvia o funziona da essa", "Le système démarre ou fonctionne à partir de lui", "Das System startet oder läuft von ihm", "システムがここから起動または動作しています", "系统从它启动或运行", "يُقلع النظام أو يعمل منها"}},
+        {"Marcado como importante",
+         {"Marked important", "Marcada como importante", "Contrassegnata come importante", "Marqué comme important", "Als wichtig markiert", "重要としてマーク済み", "已标记为重要", "موسومة بأنها مهمة"}},
+        {"Tem menos de um dia",
+         {"Less than a day old", "Tiene menos de un día", "Ha meno di un giorno", "A moins d’un jour", "Jünger als ein Tag", "作成から 1 日未満です", "创建还不到一天", "عمرها أقل من يوم"}},
+        {"Seu par antes/depois fica",
+         {"Its before/after partner stays", "Su pareja antes/después se queda", "La sua coppia prima/dopo resta", "Son jumeau avant/après reste", "Sein Vorher/Nachher-Partner bleibt", "対になる前後のスナップショットが残ります", "与之成对的前/后快照保留", "شريكتها قبل/بعد باقية"}},
     };
     return rows;
 }
