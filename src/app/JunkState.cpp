@@ -56,7 +56,7 @@ JunkState::JunkState(RemovalState& removals, ShellState& shell, NeverTouchState&
 {
     connect(&never_, &NeverTouchState::placesChanged, this, &JunkState::honourNeverTouch);
     junkGroupModel_ = new RecordListModel(
-        {"groupId", "title", "detail", "symbol", "permanent", "admin", "held", "oneByOne", "sizeKnown", "total", "selectedTotal",
+        {"groupId", "title", "detail", "symbol", "permanent", "admin", "held", "oneByOne", "measurable", "atLeast", "sizeKnown", "total", "selectedTotal",
          "count", "allOn", "someOn", "items"},
         "groupId", this);
 }
@@ -129,6 +129,7 @@ void JunkState::refreshJunkModel()
                 {"sizeKnown", item.sizeKnown},
                 {"selected", item.selected},
                 {"note", item.note},
+                {"listedOnly", item.listedOnly},
             });
         }
         const int count = int(group.items.size());
@@ -143,6 +144,8 @@ void JunkState::refreshJunkModel()
             {"admin", group.asksPassword()},
             {"held", group.held},
             {"oneByOne", group.oneByOne},
+            {"measurable", !group.measure.empty()},
+            {"atLeast", group.atLeast},
             {"sizeKnown", sizeKnown},
             {"total", static_cast<qint64>(group.total())},
             {"selectedTotal", static_cast<qint64>(group.selectedTotal())},
@@ -199,6 +202,10 @@ void JunkState::toggleJunkItem(const QString& groupId, const QString& itemId)
             continue;
         for (JunkItem& item : group.items) {
             if (item.id == id) {
+                if (item.listedOnly) {  // stands for a list this user may not read: nothing to remove yet
+                    shell_.setMessage(L("Use Medir para ler esta lista primeiro."));
+                    return;
+                }
                 item.selected = !item.selected;
                 ticks_.remember(tickKey(group, item), item.url, item.selected);
                 setJunkGroups(std::move(junkGroups_));
@@ -214,7 +221,9 @@ void JunkState::toggleJunkGroup(const QString& groupId)
         if (group.id != groupId)
             continue;
         if (group.oneByOne) {  // what holds data is picked one at a time
-            shell_.setMessage(L("Cada volume guarda dados: marque um a um os que podem sair."));
+            shell_.setMessage(SystemJunk::isSnapshotGroup(group.id)
+                                  ? L("Cada instantâneo é um caminho de volta: marque um a um os que podem sair.")
+                                  : L("Cada volume guarda dados: marque um a um os que podem sair."));
             return;
         }
         const bool allOn = !group.items.empty()
@@ -384,6 +393,45 @@ void JunkState::honourNeverTouch()
     std::erase_if(junkGroups_, [](const JunkGroup& group) { return group.items.empty(); });
     setJunkGroups(std::move(junkGroups_));
     setIgnoredCount(ignoredCount_ + hidden);
+}
+
+void JunkState::measureJunkGroup(const QString& groupId)
+{
+    const auto group = std::find_if(junkGroups_.begin(), junkGroups_.end(),
+                                    [&](const JunkGroup& g) { return g.id == groupId; });
+    const auto measure = Profiles::active().junk.measureSystem;
+    if (!measuringGroup_.isEmpty() || group == junkGroups_.end() || group->measure.empty() || !measure)
+        return;
+    assign(measuringGroup_, groupId, &JunkState::measuringGroupChanged);
+    auto result = std::make_shared<SystemJunk::Measured>();
+    Background::run(
+        this,
+        [measure, chosen = *group, never = never_.list(), admin = removals_.adminRunner(), result] {
+            *result = measure(chosen, never, admin);
+        },
+        [this, groupId, result] { measured(groupId, std::move(*result)); });
+}
+
+void JunkState::measured(const QString& groupId, SystemJunk::Measured result)
+{
+    assign(measuringGroup_, QString(), &JunkState::measuringGroupChanged);
+    if (!result.failure.isEmpty()) {
+        // the group stays as it was, saying why it was not measured
+        for (JunkGroup& group : junkGroups_)
+            if (group.id == groupId)
+                for (JunkItem& item : group.items)
+                    if (item.listedOnly || !item.sizeKnown)
+                        item.note = result.failure;
+        setJunkGroups(std::move(junkGroups_));
+        return;
+    }
+    std::erase_if(junkGroups_, [&](const JunkGroup& group) { return group.id == groupId; });
+    withUsersTicks(result.found.groups);
+    for (JunkGroup& group : result.found.groups)
+        junkGroups_.push_back(std::move(group));
+    SystemJunk::sortGroups(junkGroups_);
+    setJunkGroups(std::move(junkGroups_));
+    rememberLargestStore();
 }
 
 void JunkState::cleanJunk()

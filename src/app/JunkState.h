@@ -18,6 +18,7 @@
 #include "engines/records/Removal.h"
 #include "platform/Background.h"
 #include "engines/records/Junk.h"
+#include "engines/junk/SystemJunkGroups.h"
 #include "engines/removal/PlanMap.h"
 #include "monitor/LowSpace.h"
 
@@ -48,6 +49,7 @@ class JunkState : public QObject, public OneInstance<JunkState> {
     Q_PROPERTY(int ignoredCount READ ignoredCount NOTIFY ignoredCountChanged)
     // What container tools keep that the last whole scan found most of: {title, total}, or empty.
     Q_PROPERTY(QVariantMap largestStore READ largestStore NOTIFY largestStoreChanged)
+    Q_PROPERTY(QString measuringGroup READ measuringGroup NOTIFY measuringGroupChanged)
 
 public:
     JunkState(RemovalState& removals, ShellState& shell, NeverTouchState& never, QObject* parent = nullptr);
@@ -93,6 +95,11 @@ public:
     // ticked, then unticks them all.
     Q_INVOKABLE void toggleJunkItem(const QString& groupId, const QString& itemId);
     Q_INVOKABLE void toggleJunkGroup(const QString& groupId);
+    // Measures, as the administrator (after the prompt), what a group could
+    // not read with this user's rights, and shows the group as measured; one
+    // measure at a time. measuringGroup is the group's id meanwhile.
+    Q_INVOKABLE void measureJunkGroup(const QString& groupId);
+    QString measuringGroup() const { return measuringGroup_; }
 
     // What the scan publishes (also the tests' way to show a state); each
     // emits only on a real change.
@@ -112,6 +119,7 @@ signals:
     void cleanPlanChanged();
     void ignoredCountChanged();
     void largestStoreChanged();
+    void measuringGroupChanged();
 
 private:
     // Once every part of a scan has answered: the largest tool store, kept for the low-space notice.
@@ -125,6 +133,8 @@ private:
     bool junkScanning_ = false;
     bool junkScanned_ = false;
     bool cleanedSinceScan_ = false;
+    QString measuringGroup_;
+    void measured(const QString& groupId, SystemJunk::Measured result);
     qint64 junkLive_ = 0;
     QString junkCurrent_;
     RecordListModel* junkGroupModel_ = nullptr;

@@ -43,6 +43,35 @@ JunkFound scanAll()
                                                      : Sweeper::SystemPartReader());
 }
 
+// With --measure: each group that could not read everything is measured as
+// the administrator (one prompt each) and found again with it; a group that
+// could not be measured stays as it was, and why is said on stderr.
+JunkFound scanMeasured(const Context& context)
+{
+    JunkFound found = scanAll();
+    const auto measure = Profiles::active().junk.measureSystem;
+    if (!measure)
+        return found;
+    std::vector<JunkGroup> groups;
+    for (JunkGroup& group : found.groups) {
+        if (group.measure.empty()) {
+            groups.push_back(std::move(group));
+            continue;
+        }
+        SystemJunk::Measured measured = measure(group, neverTouchNow(), Admin::run);
+        if (!measured.failure.isEmpty()) {
+            context.err << group.title << ": " << lineSafe(measured.failure) << "\n";
+            groups.push_back(std::move(group));
+            continue;
+        }
+        for (JunkGroup& again : measured.found.groups)
+            groups.push_back(std::move(again));
+    }
+    SystemJunk::sortGroups(groups);
+    found.groups = std::move(groups);
+    return found;
+}
+
 // ---- junk ----
 
 // A size, or that it is not known.
@@ -56,6 +85,8 @@ QString totalText(const JunkGroup& group)
 {
     const bool known = std::any_of(group.items.begin(), group.items.end(),
                                    [](const JunkItem& item) { return item.sizeKnown; });
+    if (known && group.atLeast)
+        return LF("Pelo menos %@", Fmt::bytes(group.total()));
     return sizeText(group.total(), known || group.items.empty());
 }
 
@@ -71,7 +102,8 @@ void printGroups(const Context& context, const std::vector<JunkGroup>& groups)
         context.out << (group.asksPassword() ? "🔒 " : "") << group.title << "  " << totalText(group) << "  [" << group.id
                     << "]\n";
         for (const JunkItem& item : group.items) {
-            context.out << "  " << (item.selected ? "[x] " : "[ ] ")
+            // a list this user may not read: nothing to tick until it is measured
+            context.out << "  " << (item.listedOnly ? "[-] " : item.selected ? "[x] " : "[ ] ")
                         << padded(sizeText(item.size, item.sizeKnown), sizeWidth) << shownName(item.name);
             if (!item.toolId.isEmpty())  // what --item takes
                 context.out << "  [" << item.toolId.left(12) << "]";
@@ -79,14 +111,17 @@ void printGroups(const Context& context, const std::vector<JunkGroup>& groups)
                 context.out << "  (" << lineSafe(item.note) << ")";
             context.out << "\n";
         }
+        if (!group.measure.empty())
+            context.out << "  " << L("Para medir como administrador: quillmoor-cli junk --measure") << "\n";
     }
 }
 
 int runJunk(Context& context)
 {
-    if (!context.args.isEmpty())
-        return context.usageError(LF("%@ não aceita argumentos (veja --help)", "junk"));
-    const JunkFound found = scanAll();
+    const bool measure = context.args == QStringList{QStringLiteral("--measure")};
+    if (!context.args.isEmpty() && !measure)
+        return context.usageError(LF("argumento desconhecido “%@” para %@ (veja --help)", context.args.front(), "junk"));
+    const JunkFound found = measure ? scanMeasured(context) : scanAll();
     if (context.json) {
         context.printJson(junkGroupsJson(found.groups));
     } else {
@@ -103,6 +138,7 @@ struct CleanOptions {
     QStringList items;       // --item: one item by the id its tool knows it by (a container, an image, a volume)
     bool dryRun = false;
     bool yes = false;
+    bool measure = false;    // --measure: what this user may not read is measured first, as the administrator
     bool automatic = false;  // --auto: the automatic choice, now
     bool ifDue = false;      // --if-due: only when the schedule says it is time
 };
@@ -118,6 +154,8 @@ QString parseClean(const QStringList& args, CleanOptions& options)
             options.yes = true;
         } else if (arg == "--auto") {
             options.automatic = true;
+        } else if (arg == "--measure") {
+            options.measure = true;
         } else if (arg == "--if-due") {
             options.ifDue = true;
         } else if (arg == "--group") {
@@ -137,7 +175,7 @@ QString parseClean(const QStringList& args, CleanOptions& options)
     }
     if (options.ifDue && !options.automatic)
         return L("--if-due vale só com --auto");
-    if (options.automatic && (!options.groups.isEmpty() || !options.items.isEmpty() || options.dryRun))
+    if (options.automatic && (!options.groups.isEmpty() || !options.items.isEmpty() || options.dryRun || options.measure))
         return L("--auto limpa os grupos escolhidos nos ajustes: sem --group nem --dry-run");
     return {};
 }
@@ -188,7 +226,7 @@ int runClean(Context& context)
     if (options.automatic)
         return runAutoClean(context, options);
 
-    const std::vector<JunkGroup> groups = scanAll().groups;
+    const std::vector<JunkGroup> groups = options.measure ? scanMeasured(context).groups : scanAll().groups;
     const Plan::Record plan = Sweeper::planClean(groups, options.groups, options.items);
     if (options.dryRun || !options.yes) {
         printPlan(context, plan, L("Seria removido (execute de novo com --yes para remover):"));
@@ -222,6 +260,8 @@ QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups)
                 row.insert("note", item.note);
             if (!item.toolId.isEmpty())
                 row.insert("item", item.toolId);
+            if (item.listedOnly)
+                row.insert("listedOnly", true);
             items.append(row);
         }
         list.append(QJsonObject{{"id", group.id},
@@ -231,6 +271,8 @@ QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups)
                                 {"permanent", group.permanent},
                                 {"admin", group.admin},
                                 {"oneByOne", group.oneByOne},
+                                {"measurable", !group.measure.empty()},
+                                {"atLeast", group.atLeast},
                                 {"total", qint64(group.total())},
                                 {"selectedTotal", qint64(group.selectedTotal())},
                                 {"items", items}});
@@ -241,9 +283,9 @@ QJsonArray junkGroupsJson(const std::vector<JunkGroup>& groups)
 std::vector<Command> junkCommands()
 {
     return {
-        {QStringLiteral("junk"), QStringLiteral("junk"),
+        {QStringLiteral("junk"), QStringLiteral("junk [--measure]"),
          L("procura lixo: grupos, itens, tamanhos e seleção"), runJunk},
-        {QStringLiteral("clean"), QStringLiteral("clean [--group ID]... [--item ID]... [--dry-run] [--yes] | clean --auto [--if-due]"),
+        {QStringLiteral("clean"), QStringLiteral("clean [--group ID]... [--item ID]... [--measure] [--dry-run] [--yes] | clean --auto [--if-due]"),
          L("remove o lixo selecionado (ou os grupos indicados); --yes para remover de fato"), runClean},
     };
 }

@@ -21,6 +21,10 @@ struct JunkCatalogue {
     // Cleans the chosen groups of the system's part (`offered`: every group as found).
     SystemJunk::CleanReport (*cleanSystem)(const std::vector<JunkGroup>& chosen, const std::vector<JunkGroup>& offered,
                                            const Admin::Runner& admin) = nullptr;
+    // Measures, as the administrator, what a system group could not read
+    // (JunkGroup::measure) and finds its part again with it.
+    SystemJunk::Measured (*measureSystem)(const JunkGroup& group, const NeverTouchList& never,
+                                          const Admin::Runner& admin) = nullptr;
 };
 
 JunkCatalogue linuxJunk();

@@ -170,6 +170,12 @@ SystemJunk::CleanReport cleanSystem(const std::vector<JunkGroup>& chosen, const 
                              {source.places, source.run, admin, source.appPackages ? source.appPackages : appPackages});
 }
 
+SystemJunk::Measured measureSystem(const JunkGroup& group, const NeverTouchList& never, const Admin::Runner& admin)
+{
+    const LinuxSystemJunkSource source = systemSource();
+    return SystemJunk::measurePart(group, source.places, source.run, admin, never);
+}
+
 } // namespace
 
 void setLinuxSystemJunkSource(std::optional<LinuxSystemJunkSource> source)
@@ -180,7 +186,7 @@ void setLinuxSystemJunkSource(std::optional<LinuxSystemJunkSource> source)
 
 JunkCatalogue linuxJunk()
 {
-    return {.rules = rules, .systemPart = systemPart, .cleanSystem = cleanSystem};
+    return {.rules = rules, .systemPart = systemPart, .cleanSystem = cleanSystem, .measureSystem = measureSystem};
 }
 
 } // namespace Profiles

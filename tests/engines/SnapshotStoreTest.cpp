@@ -2,6 +2,8 @@
 // 12's snapper): which may ever be offered, and what each frees.
 #include <gtest/gtest.h>
 
+#include "engines/junk/JunkScan.h"
+#include "engines/junk/SnapshotGroups.h"
 #include "engines/junk/SnapshotStore.h"
 #include "support/Fixtures.h"
 
@@ -72,4 +74,71 @@ TEST(SnapshotStore, ForeignOutputGivesNothingAndOddRowsAreSkipped)
     EXPECT_EQ(odd->front().exclusiveBytes, std::nullopt);
     EXPECT_FALSE(odd->front().date.isValid());  // no date: kept as if young
     EXPECT_EQ(defaultSnapshot("ID 259 gen 14 top level 256 path .snapshots/3/snapshot/../../etc"), std::nullopt);
+}
+
+// The group as the junk page and the CLI show it: what is offered, how it is
+// removed, and what an ordinary user who may not read the lists sees.
+TEST(SnapshotStore, GroupOffersOldSnapshotsOneByOneAndThePairAsOne)
+{
+    using namespace SystemJunk;
+    SnapperOutputs outputs;
+    outputs.configs = readRecorded("list-configs.json").toUtf8();
+    outputs.lists["sbt"] = readRecorded("list.json").toUtf8();
+    const QDateTime weekLater = QDateTime(QDate(2026, 12, 16), QTime(12, 0));
+    const std::optional<JunkGroup> group = snapperGroup(outputs, weekLater);
+    ASSERT_TRUE(group);
+    EXPECT_TRUE(group->oneByOne);
+    EXPECT_TRUE(group->atLeast);
+    EXPECT_TRUE(group->measure.empty());  // root read everything
+    ASSERT_EQ(group->items.size(), 4u);   // 1, 2, 3 and the pair 4/5; 6 is important and the newest
+    QStringList ids;
+    for (const JunkItem& item : group->items) {
+        ids << item.toolId;
+        EXPECT_FALSE(item.selected);
+        EXPECT_FALSE(item.listedOnly);
+    }
+    EXPECT_EQ(ids, (QStringList{"sbt:1", "sbt:2", "sbt:3", "sbt:4"}));
+    EXPECT_EQ(group->items[0].size, 5259264);
+    EXPECT_EQ(group->items[0].url, "/mnt/sbt/.snapshots/1");
+    EXPECT_EQ(group->items[3].size, 16384 * 2);
+    EXPECT_EQ(group->items[3].actions, (std::vector<Admin::Action>{{Admin::kRemoveSnapperSnapshot, {"sbt", "4", "5"}}}));
+    EXPECT_EQ(group->items[0].actions, (std::vector<Admin::Action>{{Admin::kRemoveSnapperSnapshot, {"sbt", "1", "0"}}}));
+
+    // Young snapshots are all kept: nothing to offer, no group.
+    EXPECT_FALSE(snapperGroup(outputs, QDateTime(QDate(2026, 12, 9), QTime(23, 0))));
+
+    // Only what was named goes, never the whole group.
+    const std::vector<JunkGroup> chosen = Sweeper::chosenGroups({*group}, {"snapper"}, {"sbt:2"});
+    ASSERT_EQ(chosen.size(), 1u);
+    ASSERT_EQ(chosen[0].items.size(), 1u);
+    EXPECT_EQ(chosen[0].items[0].toolId, "sbt:2");
+}
+
+TEST(SnapshotStore, UnreadListIsListedOnlyUntilMeasured)
+{
+    using namespace SystemJunk;
+    SnapperOutputs outputs;
+    outputs.configs = readRecorded("list-configs.json").toUtf8();
+    outputs.mayMeasure = true;  // snapperd said "No permissions." for the list
+    const std::optional<JunkGroup> unread = snapperGroup(outputs, QDateTime(QDate(2026, 12, 16), QTime(12, 0)));
+    ASSERT_TRUE(unread);
+    ASSERT_EQ(unread->items.size(), 1u);
+    EXPECT_TRUE(unread->items[0].listedOnly);
+    EXPECT_FALSE(unread->items[0].sizeKnown);
+    EXPECT_TRUE(unread->items[0].actions.empty());
+    EXPECT_EQ(unread->measure, (std::vector<Admin::Action>{{Admin::kMeasureSnapshots, {"sbt"}}}));
+    EXPECT_TRUE(Sweeper::chosenGroups({*unread}, {}, {}).empty());  // even when ticked by hand
+    JunkGroup ticked = *unread;
+    ticked.items[0].selected = true;
+    EXPECT_TRUE(Sweeper::chosenGroups({ticked}, {}, {}).empty());
+
+    const SnapperOutputs measured = withMeasured(outputs, {{"sbt", readRecorded("list.json").toUtf8()}});
+    const std::optional<JunkGroup> group = snapperGroup(measured, QDateTime(QDate(2026, 12, 16), QTime(12, 0)));
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->items.size(), 4u);
+    EXPECT_TRUE(group->measure.empty());
+
+    // A configuration whose name the helper would refuse is never offered.
+    outputs.configs = R"({"configs":[{"config":"-c","subvolume":"/"},{"config":"a b","subvolume":"/x"}]})";
+    EXPECT_FALSE(snapperGroup(outputs, QDateTime::currentDateTime()));
 }

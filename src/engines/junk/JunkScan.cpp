@@ -368,6 +368,8 @@ std::vector<JunkGroup> chosenGroups(const std::vector<JunkGroup>& groups, const 
             continue;
         JunkGroup kept = group;
         std::erase_if(kept.items, [&](const JunkItem& item) {
+            if (item.listedOnly)
+                return true;
             return named ? !wholeGroup && !namedItem(item) : !item.selected;
         });
         if (!kept.items.empty())

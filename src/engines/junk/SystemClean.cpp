@@ -5,6 +5,7 @@
 #include <utility>
 
 #include <QFile>
+#include <QUuid>
 
 #include "engines/apps/LinuxPackageTools.h"
 #include "engines/junk/LinuxSystemJunk.h"
@@ -62,7 +63,16 @@ struct Planned {
     std::vector<std::size_t> actions;
     QString failure;
     std::vector<std::string> userRuntimes;  // the user's own Flatpak runtimes, removed without the helper
+    // Snapshots, each with its action's index: what one frees is what the
+    // scan read from the tool's quota figures, counted when the tool deleted it.
+    std::vector<std::pair<const JunkItem*, std::size_t>> snapshots;
 };
+
+bool isSnapshot(const JunkItem& item)
+{
+    const Admin::Action* action = firstAction(item);
+    return action && action->verb == Admin::kRemoveSnapperSnapshot;
+}
 
 // The removal of the chosen packages as one action taking exactly what apt
 // would remove, or why not.
@@ -146,6 +156,8 @@ std::optional<std::int64_t> leftBytes(const SystemPlaces& places, const JunkItem
     const std::string& verb = action->verb;
     const std::string arg = action->args.empty() ? std::string() : action->args.front();
     const fs::path& root = places.root;
+    if (verb == Admin::kRemoveSnapperSnapshot)
+        return std::nullopt;  // a snapshot's folder is root's to read: its size comes from the tool
     if (verb == Admin::kCleanPackageCache)
         return arg == "dnf" ? dnfCacheBytes(root) : arg == "pacman" ? pacmanCache(root).total() : aptArchives(root).total();
     if (verb == Admin::kVacuumJournal)
@@ -174,7 +186,7 @@ CleanReport clean(const std::vector<JunkGroup>& groups, const std::vector<JunkGr
     for (const JunkGroup& group : groups) {
         if (!group.admin || group.items.empty())
             continue;
-        if (isToolStore(group)) {
+        if (isToolStore(group) && !group.asksPassword()) {
             byTool.push_back(&group);
             continue;
         }
@@ -186,8 +198,11 @@ CleanReport clean(const std::vector<JunkGroup>& groups, const std::vector<JunkGr
         } else if (group.id == QLatin1String("flatpak")) {
             part.userRuntimes = flatpakActions(group, actions);
         } else {
-            for (const JunkItem& item : group.items)
+            for (const JunkItem& item : group.items) {
+                if (isSnapshot(item))
+                    part.snapshots.emplace_back(&item, actions.size());
                 actions.insert(actions.end(), item.actions.begin(), item.actions.end());
+            }
         }
         for (std::size_t i = first; i < actions.size(); ++i)
             part.actions.push_back(i);
@@ -230,6 +245,15 @@ CleanReport clean(const std::vector<JunkGroup>& groups, const std::vector<JunkGr
         for (std::size_t i = 0; i < after.size(); ++i)
             if (before[p][i] && after[i])
                 result.freed += std::max<std::int64_t>(0, *before[p][i] - *after[i]);
+        for (const auto& [item, index] : part.snapshots) {
+            const bool done = !nothingDone && (reply.ok || reply.done(index));
+            if (done && item->sizeKnown)
+                result.freed += item->size;
+            const QString why = nothingDone ? reply.reason
+                                : index < reply.failures.size() ? reply.failures[index] : reply.reason;
+            report.items[item->id.toString(QUuid::WithoutBraces)] =
+                done ? Plan::ItemResult{Plan::Result::done} : Plan::ItemResult{Plan::Result::failed, why};
+        }
         report.groups.push_back(std::move(result));
     }
 

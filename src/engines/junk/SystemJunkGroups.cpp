@@ -6,6 +6,7 @@
 #include <utility>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 
@@ -320,6 +321,9 @@ ToolOutputs runTools(Part part, const ToolRunner& run)
     case Part::Docker:
         outputs.docker = readContainerTool(kDocker, run);
         break;
+    case Part::Snapshots:
+        outputs.snapper = readSnapper(geteuid() == 0, run);
+        break;
     case Part::Packages:
         outputs.aptAutoremove = output("apt-get -s autoremove");
         if (outputs.aptAutoremove) {
@@ -349,6 +353,7 @@ ToolOutputs runTools(const ToolRunner& run)
     all.kernelRelease = packages.kernelRelease;
     all.podman = runTools(Part::Podman, run).podman;
     all.docker = runTools(Part::Docker, run).docker;
+    all.snapper = runTools(Part::Snapshots, run).snapper;
     return all;
 }
 
@@ -393,6 +398,11 @@ JunkFound partGroups(Part part, const SystemPlaces& places, const ToolOutputs& o
             found.push_back(volumeGroup(kDocker, *outputs.docker));
         }
         break;
+    case Part::Snapshots:
+        if (outputs.snapper)
+            found.push_back(snapperGroup(*outputs.snapper, QDateTime::fromSecsSinceEpoch(
+                                                               std::chrono::system_clock::to_time_t(now))));
+        break;
     }
 
     JunkFound result;
@@ -407,6 +417,25 @@ JunkFound partGroups(Part part, const SystemPlaces& places, const ToolOutputs& o
             result.groups.push_back(std::move(*group));
     }
     return result;
+}
+
+Measured measurePart(const JunkGroup& group, const SystemPlaces& places, const ToolRunner& run,
+                     const Admin::Runner& admin, const NeverTouchList& never, std::chrono::system_clock::time_point now)
+{
+    if (group.measure.empty())
+        return {};
+    const Admin::Reply reply = admin(Admin::Request{group.measure, {}});
+    if (!reply.ok)
+        return {{}, reply.reason};
+    // Each configuration's list, as the helper read it.
+    std::map<QString, QByteArray> measured;
+    for (std::size_t i = 0; i < group.measure.size() && i < reply.details.size(); ++i)
+        measured[decoded(group.measure[i].args.front())] = reply.details[i].toUtf8();
+    ToolOutputs outputs = runTools(Part::Snapshots, run);
+    if (!outputs.snapper)
+        return {{}, L("O Snapper não respondeu.")};
+    outputs.snapper = withMeasured(std::move(*outputs.snapper), measured);
+    return {partGroups(Part::Snapshots, places, outputs, never, now), {}};
 }
 
 std::vector<JunkGroup> systemGroups(const SystemPlaces& places, const ToolOutputs& outputs,

@@ -17,7 +17,9 @@
 
 #include "engines/common/NeverTouchList.h"
 #include "engines/junk/ContainerGroups.h"
+#include "engines/junk/SnapshotGroups.h"
 #include "engines/records/Junk.h"
+#include "platform/Admin.h"
 #include "platform/Shell.h"
 
 namespace SystemJunk {
@@ -39,19 +41,21 @@ struct ToolOutputs {
     QString kernelRelease;                 // uname -r
     std::optional<ContainerOutputs> podman;  // see readContainerTool
     std::optional<ContainerOutputs> docker;
+    std::optional<SnapperOutputs> snapper;   // see readSnapper
 };
 
 using ToolRunner = std::function<Shell::Result(const std::string& command)>;
 
 // The system part is read in pieces, so that a slow tool holds back no other
 // group: the folders alone, then each package tool's groups.
-enum class Part { Files, Snaps, Flatpak, Packages, Podman, Docker };
-inline constexpr Part kParts[] = {Part::Files,    Part::Snaps,      Part::Flatpak,
-                                  Part::Packages, Part::Podman,     Part::Docker};
+enum class Part { Files, Snaps, Flatpak, Packages, Podman, Docker, Snapshots };
+inline constexpr Part kParts[] = {Part::Files,  Part::Snaps,  Part::Flatpak,  Part::Packages,
+                                  Part::Podman, Part::Docker, Part::Snapshots};
 
 // The system groups' ids in the order they are shown.
 inline constexpr const char* kGroupIds[] = {"pkgcache",   "journal", "snaps",         "flatpak", "coredumps", "crashes",
-                                            "oldlogs",    "autoremove", "podman",   "podmanvolumes", "docker",  "dockervolumes"};
+                                            "oldlogs",    "autoremove", "podman",   "podmanvolumes", "docker",  "dockervolumes",
+                                            "snapper"};
 bool isGroupId(const QString& id);
 // An empty group of the system's: removed for good, by its tool or the helper, never walked as files.
 JunkGroup systemGroup(const char* id, const QString& title, const QString& detail, const char* symbol);
@@ -74,6 +78,19 @@ ToolOutputs runTools(Part part, const ToolRunner& run);
 JunkFound partGroups(Part part, const SystemPlaces& places, const ToolOutputs& outputs, const NeverTouchList& never,
                      std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
+// What measuring a group as the administrator gave: its part read again with
+// what the helper measured, or why nothing was measured.
+struct Measured {
+    JunkFound found;
+    QString failure;
+};
+// Runs `group.measure` through `admin` (read-only, behind the system-care
+// prompt) and reads the group's part again with this user's rights, adding
+// what only the administrator could read.
+Measured measurePart(const JunkGroup& group, const SystemPlaces& places, const ToolRunner& run,
+                     const Admin::Runner& admin, const NeverTouchList& never,
+                     std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+
 // The system's groups, in this order and each only where its folder or tool
 // is there and it offers something (or cannot tell how much):
 //   pkgcache    "Pacotes baixados"                 one item per package cache, ticked, clean-package-cache
@@ -88,6 +105,7 @@ JunkFound partGroups(Part part, const SystemPlaces& places, const ToolOutputs& o
 //                                                  remove-rotated-log
 //   autoremove  "Pacotes que nada usa"             each package, unticked, remove-packages
 //   podman, podmanvolumes, docker, dockervolumes   see ContainerGroups.h: by the tool, as this user
+//   snapper     "Instantâneos do Snapper"          see SnapshotGroups.h: one by one, remove-snapper-snapshot
 // An item whose size cannot be learned has sizeKnown false (and size 0).
 // While a process holds the package manager's lock, the items of pkgcache
 // and autoremove are unticked with the note "Em uso por NAME". No place is

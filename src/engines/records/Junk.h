@@ -72,6 +72,9 @@ struct JunkItem {
     QString toolId = {};
     QString tool = {};
     QStringList goesWith = {};
+    // Shown for what it stands for, never removed: a snapshot list this user
+    // may not read, until it is measured.
+    bool listedOnly = false;
 };
 
 // The result of one junk rule; items largest first.
@@ -90,6 +93,12 @@ struct JunkGroup {
     // Its items hold data (container volumes): each goes only when picked
     // itself, never with the whole group.
     bool oneByOne = false;
+    // What the administrator helper runs, read-only, to learn what this user
+    // could not read (snapshot sizes); empty when there is nothing to measure.
+    std::vector<Admin::Action> measure = {};
+    // Its total is a floor: its items share data none of their own sizes
+    // holds (snapshots), so removing them together frees more.
+    bool atLeast = false;
 
     // Whether cleaning it asks for the administrator's password: some item
     // goes through the helper (container storage and the user's own Flatpak

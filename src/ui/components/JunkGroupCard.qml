@@ -14,6 +14,8 @@ Card {
     property bool permanent: true
     property bool admin: false      // the system's: removed with the administrator's password
     property bool oneByOne: false   // its items hold data: ticked one at a time, never all at once
+    property bool measurable: false // what this user could not read is measured as the administrator ("Medir")
+    property bool atLeast: false    // its items share data none of their sizes holds: the total is a floor
     property bool sizeKnown: true
     property real total: 0
     property real selectedTotal: 0
@@ -98,10 +100,19 @@ Card {
                         horizontalAlignment: Text.AlignLeft
                     }
                 }
+                GhostButton {
+                    objectName: "measure-" + card.groupId
+                    visible: card.measurable
+                    compact: true
+                    enabled: JunkState.measuringGroup.length === 0
+                    text: JunkState.measuringGroup === card.groupId ? I18n.L("Medindo…") : I18n.L("Medir")
+                    onClicked: JunkState.measureJunkGroup(card.groupId)
+                }
                 Text {
                     textFormat: Text.PlainText
-                    text: card.sizeKnown ? Fmt.bytes(card.someOn ? card.selectedTotal : card.total)
-                                         : I18n.L("Tamanho desconhecido")
+                    text: !card.sizeKnown ? I18n.L("Tamanho desconhecido")
+                          : card.atLeast ? I18n.LF("Pelo menos %@", [Fmt.bytes(card.someOn ? card.selectedTotal : card.total)])
+                                         : Fmt.bytes(card.someOn ? card.selectedTotal : card.total)
                     color: card.someOn ? DS.text : DS.muted
                     font: DS.mono(14, Font.DemiBold)
                 }
@@ -162,6 +173,7 @@ Card {
                         id: itemBox
                         objectName: "itemCheck-" + card.groupId
                         on: modelData.selected
+                        blocked: modelData.listedOnly === true  // still asks, so the page can say why
                         onToggled: {
                             card.keyboardRow = activeFocus ? index : -1
                             JunkState.toggleJunkItem(card.groupId, modelData.itemId)

@@ -131,6 +131,8 @@ Item {
                 permanent: model.permanent
                 admin: model.admin
                 oneByOne: model.oneByOne
+                measurable: model.measurable
+                atLeast: model.atLeast
                 sizeKnown: model.sizeKnown
                 total: model.total
                 selectedTotal: model.selectedTotal
