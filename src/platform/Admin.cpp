@@ -150,9 +150,13 @@ Reply replyFrom(const Shell::ProcessOutput& output, std::size_t actions, bool vi
     const QString unanswered = output.exitCode < 0 ? L("O comando foi interrompido antes de terminar.")
                                                    : LF("O comando terminou com o código de saída %ld.", output.exitCode);
     reply.failures.assign(actions, unanswered);
-    for (const Answer& answer : answers)
-        if (answer.index < actions)
-            reply.failures[answer.index] = answer.done ? QString() : reasonText(answer);
+    reply.details.assign(actions, QString());
+    for (const Answer& answer : answers) {
+        if (answer.index >= actions)
+            continue;
+        reply.failures[answer.index] = answer.done ? QString() : reasonText(answer);
+        reply.details[answer.index] = answer.done ? text(answer.detail) : QString();
+    }
     reply.ok = output.exitCode == kExitDone;
     for (const QString& failure : reply.failures) {
         if (!failure.isEmpty()) {

@@ -353,7 +353,7 @@ std::string answerLine(const Answer& answer)
     if (answer.refused)
         line = "refused " + answer.code;
     else if (answer.done)
-        return "done " + std::to_string(answer.index) + "\n";
+        line = "done " + std::to_string(answer.index);
     else
         line = "failed " + std::to_string(answer.index) + " " + answer.code;
     if (!answer.detail.empty()) {
@@ -392,7 +392,8 @@ std::vector<Answer> readAnswers(std::string_view out)
             answer.index = *index;
             answer.done = kind == "done";
             if (answer.done) {
-                answers.push_back(answer);
+                answer.detail = std::string(rest);
+                answers.push_back(std::move(answer));
                 continue;
             }
         } else {

@@ -13,9 +13,10 @@
 // length first ("remove-packages 2 vim vim-runtime"), so any bytes in an
 // argument (a file name in the Trash) can never be read as another verb.
 //
-// The answer, on standard output: "done N" or "failed N CODE DETAIL" for each
-// action N (counted from 0), or one "refused CODE DETAIL" when nothing was
-// done because the request itself was refused. DETAIL never holds a line break.
+// The answer, on standard output: "done N" (with "done N DETAIL" for an action
+// that reads something back) or "failed N CODE DETAIL" for each action N
+// (counted from 0), or one "refused CODE DETAIL" when nothing was done because
+// the request itself was refused. DETAIL never holds a line break.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -106,10 +107,10 @@ struct Answer {
     std::size_t index = 0;           // the action it concerns
     bool done = false;
     std::string code;                // for a failure or refusal
-    std::string detail;
+    std::string detail;              // what it concerns; for a done answer, what the action read
 };
 // Writes one answer line (with its line break); detail's line breaks and
-// other control bytes become blanks.
+// other control bytes become blanks. A done answer without detail is "done N".
 std::string answerLine(const Answer& answer);
 // Reads the answer lines of a run; lines that are none are skipped.
 std::vector<Answer> readAnswers(std::string_view out);

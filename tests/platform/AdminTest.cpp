@@ -143,6 +143,36 @@ TEST(AdminReply, WhatTheRunLeftBehindForPeople)
     EXPECT_EQ(Admin::readAnswers(line).size(), 1u);
 }
 
+TEST(AdminReply, ADoneAnswerCarriesWhatItReadOnItsOwnLine)
+{
+    const Admin::Answer measured{false, 2, true, "", "1=5259264 12=16384"};
+    const std::string line = Admin::answerLine(measured);
+    EXPECT_EQ(line, "done 2 1=5259264 12=16384\n");
+    const std::vector<Admin::Answer> back = Admin::readAnswers(line);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_TRUE(back[0].done);
+    EXPECT_EQ(back[0].index, 2u);
+    EXPECT_EQ(back[0].detail, measured.detail);
+    EXPECT_EQ(back[0].code, "");
+
+    // Control bytes cannot start another answer; other bytes stay as they were.
+    const std::string hostile = Admin::answerLine({false, 0, true, "", "1=5\ndone 1\rfailed 2 tool\x7f\x01\xff"});
+    EXPECT_EQ(hostile, "done 0 1=5 done 1 failed 2 tool  \xff\n");
+    const std::vector<Admin::Answer> one = Admin::readAnswers(hostile);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].detail, "1=5 done 1 failed 2 tool  \xff");
+
+    // Answers without detail read as before.
+    EXPECT_EQ(Admin::answerLine({false, 3, true, "", ""}), "done 3\n");
+    EXPECT_EQ(Admin::readAnswers("done 3\n").at(0).detail, "");
+
+    // The reply keeps each done action's detail by its index, never a failure's.
+    const Admin::Reply reply =
+        Admin::replyFrom(finished(1, "done 2 7=1\nfailed 1 tool 8=2\ndone 0 1=5259264 12=16384\ndone 9 3=3\n"), 3, true);
+    EXPECT_EQ(reply.details, (std::vector<QString>{"1=5259264 12=16384", {}, "7=1"}));
+    EXPECT_TRUE(Admin::replyFrom(finished(126, ""), 1, true).details.empty());
+}
+
 TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
 {
     const std::string trash = "/home/u/.local/share/Trash/files";
