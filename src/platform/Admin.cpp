@@ -113,6 +113,22 @@ QString reasonText(const Answer& answer)
         return LF("Recusado: %@ está em uso.", detail);
     if (code == "busy")
         return L("Outro programa está instalando ou removendo pacotes. Tente de novo quando ele terminar.");
+    if (code == "snapshot-gone")
+        return LF("Recusado: o instantâneo %@ não existe mais.", detail);
+    if (code == "snapshot-kept") {
+        // "NUMBER WHY": the snapshot and why it stays, as the helper judged it.
+        const qsizetype blank = detail.indexOf(QLatin1Char(' '));
+        return LF("O instantâneo %@ fica: %@", detail.left(blank), blank < 0 ? QString() : detail.mid(blank + 1));
+    }
+    if (code == "snapshot-pair") {
+        // "NUMBER PARTNER": the snapshot and its real partner, "0" for none.
+        const QStringList numbers = detail.split(QLatin1Char(' '));
+        if (numbers.size() == 2 && numbers[1] != QLatin1String("0"))
+            return LF("Recusado: o instantâneo %@ só sai junto com o %@, seu par antes/depois.", numbers[0], numbers[1]);
+        return LF("Recusado: o instantâneo %@ não faz parte de um par antes/depois.", numbers[0]);
+    }
+    if (code == "unreadable")
+        return LF("Recusado: não foi possível ler a resposta de %@.", detail);
     if (code == "user")
         return L("Recusado: não foi possível saber para qual usuário agir.");
     return LF("Recusado pelo ajudante de administrador: pedido inválido (%@).",

@@ -46,6 +46,11 @@ inline constexpr const char* kRemoveRotatedLog = "remove-rotated-log";  // PATH 
 inline constexpr const char* kRemoveDockerImages = "remove-docker-images";          // N ID...
 inline constexpr const char* kRemoveDockerContainers = "remove-docker-containers";  // N ID...
 inline constexpr const char* kPruneDockerBuildCache = "prune-docker-build-cache";
+// Snapper's snapshots, judged again as root on a fresh listing before one goes.
+// PARTNER is the other snapshot of a pre/post pair (both go in one call), "0" for none.
+inline constexpr const char* kRemoveSnapperSnapshot = "remove-snapper-snapshot";  // CONFIG NUMBER PARTNER
+// Reads only: answers "done N NUMBER=BYTES ...", each snapshot's exclusive size.
+inline constexpr const char* kMeasureSnapshots = "measure-snapshots";  // CONFIG
 
 // The two classes, each the first argument pkexec matches to a polkit action.
 inline constexpr const char* kClassSoftware = "remove-software";
@@ -90,6 +95,8 @@ bool isSnapRevision(std::string_view text);     // 1234, x1
 bool isUnitName(std::string_view text);         // cups.service, getty@tty1.service
 bool isFlatpakRuntimeRef(std::string_view text);  // runtime/org.gnome.Platform/x86_64/45
 bool isContainerToolId(std::string_view text);  // 12 to 64 lower-case hexadecimal digits
+bool isSnapperConfigName(std::string_view text);  // root, home_2, sv.data: letters, digits, _ . - (not first: - .)
+bool isSnapshotNumber(std::string_view text);   // 1 to 999999999, plain decimal
 bool isFileName(std::string_view text);         // one entry of a folder: not "", ".", "..", no "/"
 bool isRelativePath(std::string_view text);     // names joined by "/", nothing climbing out
 // The names of a path between its slashes ("a//b" gives "a", "", "b").
