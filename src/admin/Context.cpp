@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/Shell.h"
-
 namespace AdminHelper {
 
 std::string Context::tool(std::string_view name) const
@@ -38,7 +36,11 @@ Admin::Answer runTool(const Context& context, std::string_view name, const std::
     const std::string program = context.tool(name);
     if (program.empty())
         return failed("missing", std::string(name));
-    const Shell::ProcessOutput output = Shell::runProcess(program, args);
+    return toolAnswer(name, Shell::runProcess(program, args));
+}
+
+Admin::Answer toolAnswer(std::string_view name, const Shell::ProcessOutput& output)
+{
     if (output.started && output.exitCode == 0)
         return done();
     QString reason = Shell::lastLine(Shell::decodeUtf8(output.err));

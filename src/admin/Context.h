@@ -10,6 +10,7 @@
 #include <sys/types.h>
 
 #include "platform/AdminActions.h"
+#include "platform/Shell.h"
 
 namespace AdminHelper {
 
@@ -27,6 +28,10 @@ struct Context {
 // Answers for one action (the index is filled in by the caller).
 Admin::Answer done();
 Admin::Answer failed(std::string code, std::string detail);
+
+// A tool's run as an answer: done when it exited with 0, else failed with its
+// last line ("tool"), or why it did not start.
+Admin::Answer toolAnswer(std::string_view name, const Shell::ProcessOutput& output);
 
 // Runs a tool with exactly these arguments (no shell) and waits for it:
 // done when it exits with 0, else failed with its last line ("tool"), or

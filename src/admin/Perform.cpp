@@ -4,6 +4,7 @@
 #include <pwd.h>
 
 #include "admin/PackageRemoval.h"
+#include "admin/SnapperSnapshots.h"
 #include "admin/SystemFiles.h"
 
 namespace AdminHelper {
@@ -71,6 +72,10 @@ Admin::Answer perform(const Context& context, const Admin::Action& action)
         return runTool(context, "docker", withItems({"container", "rm"}, args));
     if (verb == Admin::kPruneDockerBuildCache)
         return runTool(context, "docker", {"builder", "prune", "-f"});  // -f: no question on the terminal
+    if (verb == Admin::kRemoveSnapperSnapshot)
+        return removeSnapperSnapshot(context, action);
+    if (verb == Admin::kMeasureSnapshots)
+        return measureSnapshots(context, action);
     return failed("verb", verb);
 }
 

@@ -1426,6 +1426,16 @@ const std::vector<TranslationRow>& translationRows()
          {"At least %@", "Al menos %@", "Almeno %@", "Au moins %@", "Mindestens %@", "%@ 以上", "至少 %@", "%@ على الأقل"}},
         {"Para medir como administrador: quillmoor-cli junk --measure",
          {"To measure as the administrator: quillmoor-cli junk --measure", "Para medir como administrador: quillmoor-cli junk --measure", "Per misurare come amministratore: quillmoor-cli junk --measure", "Pour mesurer en tant qu’administrateur\u00a0: quillmoor-cli junk --measure", "Als Administrator messen: quillmoor-cli junk --measure", "管理者として測定するには: quillmoor-cli junk --measure", "以管理员身份测量：quillmoor-cli junk --measure", "للقياس بصلاحيات المسؤول: quillmoor-cli junk --measure"}},
+        {"Recusado: o instantâneo %@ não existe mais.",
+         {"Refused: snapshot %@ no longer exists.", "Rechazado: la instantánea %@ ya no existe.", "Rifiutato: l’istantanea %@ non esiste più.", "Refusé : l’instantané %@ n’existe plus.", "Abgelehnt: Snapshot %@ existiert nicht mehr.", "拒否しました：スナップショット %@ はもう存在しません。", "已拒绝：快照 %@ 已不存在。", "مرفوض: اللقطة %@ لم تعد موجودة."}},
+        {"O instantâneo %@ fica: %@",
+         {"Snapshot %@ stays: %@", "La instantánea %@ se queda: %@", "L’istantanea %@ resta: %@", "L’instantané %@ reste : %@", "Snapshot %@ bleibt: %@", "スナップショット %@ は残ります：%@", "快照 %@ 保留：%@", "تبقى اللقطة %@: %@"}},
+        {"Recusado: o instantâneo %@ só sai junto com o %@, seu par antes/depois.",
+         {"Refused: snapshot %@ can only go together with %@, its before/after partner.", "Rechazado: la instantánea %@ solo puede eliminarse junto con la %@, su pareja antes/después.", "Rifiutato: l’istantanea %@ può essere rimossa solo insieme alla %@, l’altra metà della sua coppia prima/dopo.", "Refusé : l’instantané %@ ne peut partir qu’avec le %@, son jumeau avant/après.", "Abgelehnt: Snapshot %@ kann nur zusammen mit %@ entfernt werden, seinem Vorher/Nachher-Partner.", "拒否しました：スナップショット %@ は、対になる前後のスナップショット %@ と一緒にしか削除できません。", "已拒绝：快照 %@ 只能与其成对的前/后快照 %@ 一起移除。", "مرفوض: لا يمكن إزالة اللقطة %@ إلا مع %@، شريكتها قبل/بعد."}},
+        {"Recusado: o instantâneo %@ não faz parte de um par antes/depois.",
+         {"Refused: snapshot %@ is not part of a before/after pair.", "Rechazado: la instantánea %@ no forma parte de una pareja antes/después.", "Rifiutato: l’istantanea %@ non fa parte di una coppia prima/dopo.", "Refusé : l’instantané %@ ne fait pas partie d’une paire avant/après.", "Abgelehnt: Snapshot %@ gehört zu keinem Vorher/Nachher-Paar.", "拒否しました：スナップショット %@ は前後の対になっていません。", "已拒绝：快照 %@ 不属于前/后快照对。", "مرفوض: اللقطة %@ ليست جزءًا من زوج قبل/بعد."}},
+        {"Recusado: não foi possível ler a resposta de %@.",
+         {"Refused: could not read the output of %@.", "Rechazado: no se pudo leer la respuesta de %@.", "Rifiutato: impossibile leggere la risposta di %@.", "Refusé : impossible de lire la réponse de %@.", "Abgelehnt: Die Ausgabe von %@ konnte nicht gelesen werden.", "拒否しました：%@ の出力を読み取れませんでした。", "已拒绝：无法读取 %@ 的输出。", "مرفوض: تعذّرت قراءة مخرجات %@."}},
     };
     return rows;
 }

@@ -113,6 +113,22 @@ QString reasonText(const Answer& answer)
         return LF("Recusado: %@ está em uso.", detail);
     if (code == "busy")
         return L("Outro programa está instalando ou removendo pacotes. Tente de novo quando ele terminar.");
+    if (code == "snapshot-gone")
+        return LF("Recusado: o instantâneo %@ não existe mais.", detail);
+    if (code == "snapshot-kept") {
+        // "NUMBER WHY": the snapshot and why it stays, as the helper judged it.
+        const qsizetype blank = detail.indexOf(QLatin1Char(' '));
+        return LF("O instantâneo %@ fica: %@", detail.left(blank), blank < 0 ? QString() : detail.mid(blank + 1));
+    }
+    if (code == "snapshot-pair") {
+        // "NUMBER PARTNER": the snapshot and its real partner, "0" for none.
+        const QStringList numbers = detail.split(QLatin1Char(' '));
+        if (numbers.size() == 2 && numbers[1] != QLatin1String("0"))
+            return LF("Recusado: o instantâneo %@ só sai junto com o %@, seu par antes/depois.", numbers[0], numbers[1]);
+        return LF("Recusado: o instantâneo %@ não faz parte de um par antes/depois.", numbers[0]);
+    }
+    if (code == "unreadable")
+        return LF("Recusado: não foi possível ler a resposta de %@.", detail);
     if (code == "user")
         return L("Recusado: não foi possível saber para qual usuário agir.");
     return LF("Recusado pelo ajudante de administrador: pedido inválido (%@).",
@@ -150,9 +166,13 @@ Reply replyFrom(const Shell::ProcessOutput& output, std::size_t actions, bool vi
     const QString unanswered = output.exitCode < 0 ? L("O comando foi interrompido antes de terminar.")
                                                    : LF("O comando terminou com o código de saída %ld.", output.exitCode);
     reply.failures.assign(actions, unanswered);
-    for (const Answer& answer : answers)
-        if (answer.index < actions)
-            reply.failures[answer.index] = answer.done ? QString() : reasonText(answer);
+    reply.details.assign(actions, QString());
+    for (const Answer& answer : answers) {
+        if (answer.index >= actions)
+            continue;
+        reply.failures[answer.index] = answer.done ? QString() : reasonText(answer);
+        reply.details[answer.index] = answer.done ? text(answer.detail) : QString();
+    }
     reply.ok = output.exitCode == kExitDone;
     for (const QString& failure : reply.failures) {
         if (!failure.isEmpty()) {

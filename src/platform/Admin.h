@@ -28,6 +28,9 @@ struct Reply {
     QString reason;                // when not: why, for people (a refusal, a cancel, the first failure)
     std::vector<QString> failures; // per action of a helper run: empty when it was done, else why not
     QString out;                   // what a script printed
+    // Per action of a helper run: what a done answer carried (measured
+    // sizes); empty for the others.
+    std::vector<QString> details = {};
     // Whether action i was done (a helper run that got that far and did it).
     bool done(std::size_t i) const { return i < failures.size() && failures[i].isEmpty(); }
 };

@@ -83,6 +83,7 @@ bool isRotatedLogPath(std::string_view text)
 {
     return isRelativePath(text) && !isAuditTrail(text) && isRotatedLogName(pathParts(text).back());
 }
+bool isPartnerNumber(std::string_view text) { return text == "0" || isSnapshotNumber(text); }
 
 struct VerbShape {
     const char* verb;
@@ -109,6 +110,8 @@ constexpr VerbShape kVerbs[] = {
     {kRemoveDockerImages, -1, false, {isContainerToolId}},
     {kRemoveDockerContainers, -1, false, {isContainerToolId}},
     {kPruneDockerBuildCache, 0, false},
+    {kRemoveSnapperSnapshot, 3, false, {isSnapperConfigName, isSnapshotNumber, isPartnerNumber}},
+    {kMeasureSnapshots, 1, false, {isSnapperConfigName}},
 };
 
 const VerbShape* shapeOf(std::string_view verb)
@@ -203,6 +206,9 @@ std::optional<Refusal> check(const Action& action)
         if (!sound(action.args[i]))
             return Refusal{"argument", printable(action.args[i])};
     }
+    // A snapshot is never its own partner (plain numbers: equal text, equal number).
+    if (action.verb == kRemoveSnapperSnapshot && action.args[1] == action.args[2])
+        return Refusal{"argument", printable(action.args[2])};
     return std::nullopt;
 }
 
@@ -281,6 +287,18 @@ bool isContainerToolId(std::string_view text)
     return text.size() >= 12 && text.size() <= 64 && allOf(text, [](char c) { return isDigit(c) || (c >= 'a' && c <= 'f'); });
 }
 
+bool isSnapperConfigName(std::string_view text)
+{
+    if (text.empty() || text.size() > 64 || text.front() == '-' || text.front() == '.')
+        return false;
+    return allOf(text, [](char c) { return isAlnum(c) || c == '_' || c == '.' || c == '-'; });
+}
+
+bool isSnapshotNumber(std::string_view text)
+{
+    return !text.empty() && text.size() <= 9 && text.front() != '0' && allOf(text, isDigit);
+}
+
 std::vector<std::string_view> pathParts(std::string_view path)
 {
     std::vector<std::string_view> parts;
@@ -353,7 +371,7 @@ std::string answerLine(const Answer& answer)
     if (answer.refused)
         line = "refused " + answer.code;
     else if (answer.done)
-        return "done " + std::to_string(answer.index) + "\n";
+        line = "done " + std::to_string(answer.index);
     else
         line = "failed " + std::to_string(answer.index) + " " + answer.code;
     if (!answer.detail.empty()) {
@@ -392,7 +410,8 @@ std::vector<Answer> readAnswers(std::string_view out)
             answer.index = *index;
             answer.done = kind == "done";
             if (answer.done) {
-                answers.push_back(answer);
+                answer.detail = std::string(rest);
+                answers.push_back(std::move(answer));
                 continue;
             }
         } else {

@@ -13,9 +13,10 @@
 // length first ("remove-packages 2 vim vim-runtime"), so any bytes in an
 // argument (a file name in the Trash) can never be read as another verb.
 //
-// The answer, on standard output: "done N" or "failed N CODE DETAIL" for each
-// action N (counted from 0), or one "refused CODE DETAIL" when nothing was
-// done because the request itself was refused. DETAIL never holds a line break.
+// The answer, on standard output: "done N" (with "done N DETAIL" for an action
+// that reads something back) or "failed N CODE DETAIL" for each action N
+// (counted from 0), or one "refused CODE DETAIL" when nothing was done because
+// the request itself was refused. DETAIL never holds a line break.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -45,6 +46,11 @@ inline constexpr const char* kRemoveRotatedLog = "remove-rotated-log";  // PATH 
 inline constexpr const char* kRemoveDockerImages = "remove-docker-images";          // N ID...
 inline constexpr const char* kRemoveDockerContainers = "remove-docker-containers";  // N ID...
 inline constexpr const char* kPruneDockerBuildCache = "prune-docker-build-cache";
+// Snapper's snapshots, judged again as root on a fresh listing before one goes.
+// PARTNER is the other snapshot of a pre/post pair (both go in one call), "0" for none.
+inline constexpr const char* kRemoveSnapperSnapshot = "remove-snapper-snapshot";  // CONFIG NUMBER PARTNER
+// Reads only: answers "done N NUMBER=BYTES ...", each snapshot's exclusive size.
+inline constexpr const char* kMeasureSnapshots = "measure-snapshots";  // CONFIG
 
 // The two classes, each the first argument pkexec matches to a polkit action.
 inline constexpr const char* kClassSoftware = "remove-software";
@@ -89,6 +95,8 @@ bool isSnapRevision(std::string_view text);     // 1234, x1
 bool isUnitName(std::string_view text);         // cups.service, getty@tty1.service
 bool isFlatpakRuntimeRef(std::string_view text);  // runtime/org.gnome.Platform/x86_64/45
 bool isContainerToolId(std::string_view text);  // 12 to 64 lower-case hexadecimal digits
+bool isSnapperConfigName(std::string_view text);  // root, home_2, sv.data: letters, digits, _ . - (not first: - .)
+bool isSnapshotNumber(std::string_view text);   // 1 to 999999999, plain decimal
 bool isFileName(std::string_view text);         // one entry of a folder: not "", ".", "..", no "/"
 bool isRelativePath(std::string_view text);     // names joined by "/", nothing climbing out
 // The names of a path between its slashes ("a//b" gives "a", "", "b").
@@ -106,10 +114,10 @@ struct Answer {
     std::size_t index = 0;           // the action it concerns
     bool done = false;
     std::string code;                // for a failure or refusal
-    std::string detail;
+    std::string detail;              // what it concerns; for a done answer, what the action read
 };
 // Writes one answer line (with its line break); detail's line breaks and
-// other control bytes become blanks.
+// other control bytes become blanks. A done answer without detail is "done N".
 std::string answerLine(const Answer& answer);
 // Reads the answer lines of a run; lines that are none are skipped.
 std::vector<Answer> readAnswers(std::string_view out);

@@ -70,6 +70,13 @@ QString describe(const Action& action)
         return QStringLiteral("docker container rm ") + joined(action.args);
     if (verb == kPruneDockerBuildCache)
         return QStringLiteral("docker builder prune -f");
+    if (verb == kRemoveSnapperSnapshot) {
+        const QString partner = arg(action, 2);
+        return QStringLiteral("snapper -c %1 delete %2").arg(arg(action, 0), arg(action, 1))
+            + (partner.isEmpty() || partner == QLatin1String("0") ? QString() : QLatin1Char(' ') + partner);
+    }
+    if (verb == kMeasureSnapshots)
+        return QStringLiteral("snapper -c %1 list").arg(arg(action, 0));
     return text(verb) + (action.args.empty() ? QString() : QLatin1Char(' ') + joined(action.args));
 }
 
@@ -90,6 +97,10 @@ QString toolOf(const Action& action)
         return QStringLiteral("docker container rm");
     if (verb == kUnitEnable || verb == kUnitDisable)
         return QStringLiteral("systemctl");
+    if (verb == kRemoveSnapperSnapshot)
+        return QStringLiteral("snapper delete");
+    if (verb == kMeasureSnapshots)
+        return QStringLiteral("snapper list");
     return {};
 }
 

@@ -5,12 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "engines/junk/SnapshotStore.h"
+#include "i18n/L.h"
 #include "support/Fixtures.h"
 #include "platform/AdminActions.h"
 #include "platform/Shell.h"
@@ -23,9 +31,11 @@ using Args = std::vector<std::string>;
 
 // A stand-in tool: records its name and arguments (NUL-separated, one file
 // per call, in order) and its environment, then exits with the status in
-// status-NAME (0 without one). apt-get's simulation prints a removal for each
-// package it is given and for each line of apt-extra; dpkg-query calls the
-// packages listed in essential required.
+// status-NAME (0 without one), after writing stderr-NAME to its standard
+// error. apt-get's simulation prints a removal for each package it is given
+// and for each line of apt-extra; dpkg-query calls the packages listed in
+// essential required; snapper's list prints snapper-list.json and btrfs
+// get-default prints get-default.txt.
 const char* kStandIn = R"SH(#!/bin/sh
 root="${0%/usr/*}"
 name="${0##*/}"
@@ -42,7 +52,12 @@ case "$name $1" in
     if [ -n "$seen" ]; then p=optional; grep -qx "$a" "$root/essential" 2>/dev/null && p=required
       printf '%s\t1.0\t10\t%s\tno\n' "$a" "$p"; fi
     [ "$a" = "--" ] && seen=1; done ;;
+"snapper --no-dbus")
+  [ "$5" = list ] && cat "$root/snapper-list.json" ;;
+"btrfs subvolume")
+  cat "$root/get-default.txt" ;;
 esac
+[ -f "$root/stderr-$name" ] && cat "$root/stderr-$name" >&2
 exit "$(cat "$root/status-$name" 2>/dev/null || echo 0)"
 )SH";
 
@@ -55,7 +70,7 @@ protected:
         fs::remove_all(freshFolder("system"));
         root_ = freshFolder("system");
         for (const char* tool : {"apt-get", "dpkg-query", "snap", "systemctl", "resolvectl", "journalctl", "dnf",
-                                 "pacman", "flatpak", "docker"}) {
+                                 "pacman", "flatpak", "docker", "snapper", "btrfs"}) {
             writeFile(root_ / "usr/bin" / tool, kStandIn);
             fs::permissions(root_ / "usr/bin" / tool, fs::perms::owner_all);
         }
@@ -167,6 +182,9 @@ TEST_F(AdminHelper, AHostileRequestIsRefusedWholeBeforeAnythingRuns)
         {"system-care", "remove-docker-images", "1", "--force"},
         {"system-care", "remove-docker-containers", "2", "0c8471e4332c"},
         {"system-care", "prune-docker-build-cache", "--all"},
+        {"system-care", "remove-snapper-snapshot", "-c", "4", "0"},
+        {"system-care", "remove-snapper-snapshot", "sbt", "4", "4"},
+        {"system-care", "measure-snapshots", "--help"},
     };
     for (const Args& request : requests) {
         const Shell::ProcessOutput output = run(request);
@@ -322,6 +340,184 @@ TEST_F(AdminHelper, TheInstalledHelperHasNoWayToRedirectItsTools)
     const Shell::ProcessOutput output =
         Shell::runProcess(QUILLMOOR_ADMIN, {"system-care", "remove-crash-report", "only-in-the-fixture-4f1c.crash"});
     EXPECT_TRUE(present(root_ / "var/crash/only-in-the-fixture-4f1c.crash")) << out(output);
+}
+
+// Snapper's recorded list of its configuration "sbt" (1 to 3 single, 4 and 5
+// a pre/post pair, 6 important and the newest), every date `ageSecs` before
+// now; each of `changes` is merged into the snapshot of its number, or added
+// after the others as a copy of snapshot 1.
+std::string snapperList(qint64 ageSecs, const std::map<int, QJsonObject>& changes = {})
+{
+    const QByteArray recorded = QByteArray::fromStdString(readFile(std::string(RECORDED_DIR) + "/snapper/list.json"));
+    QJsonArray rows = QJsonDocument::fromJson(recorded).object().value("sbt").toArray();
+    const QString date = QDateTime::currentDateTime().addSecs(-ageSecs).toString("yyyy-MM-dd HH:mm:ss");
+    const auto merged = [](QJsonObject row, const QJsonObject& change) {
+        for (auto field = change.begin(); field != change.end(); ++field)
+            row[field.key()] = field.value();
+        return row;
+    };
+    std::map<int, QJsonObject> added = changes;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        QJsonObject row = rows[i].toObject();
+        const int number = row.value("number").toInt();
+        if (number != 0)
+            row["date"] = date;
+        if (const auto change = added.find(number); change != added.end()) {
+            row = merged(row, change->second);
+            added.erase(change);
+        }
+        rows[i] = row;
+    }
+    for (const auto& [number, change] : added)
+        rows.append(merged(merged(rows[1].toObject(), change), {{"number", number}}));
+    return QJsonDocument(QJsonObject{{"sbt", rows}}).toJson().toStdString();
+}
+
+constexpr qint64 kWeek = 7 * 24 * 3600;
+const QJsonObject kImportant{{"userdata", QJsonObject{{"important", "yes"}}}};
+
+class SnapperSnapshots : public AdminHelper {
+protected:
+    void SetUp() override
+    {
+        AdminHelper::SetUp();
+        if (IsSkipped())
+            return;
+        writeFile(root_ / "snapper-list.json", snapperList(kWeek));
+        useDefault("get-default.txt");
+    }
+
+    // btrfs get-default answers as recorded in `name`.
+    void useDefault(const char* name)
+    {
+        writeFile(root_ / "get-default.txt", readFile(std::string(RECORDED_DIR) + "/snapper/" + name));
+    }
+
+    Shell::ProcessOutput remove(const std::string& number, const std::string& partner, const std::string& config = "sbt")
+    {
+        fs::remove_all(root_ / "calls");
+        return run(Admin::encode({{Admin::kRemoveSnapperSnapshot, {config, number, partner}}}));
+    }
+
+    bool anythingDeleted() const
+    {
+        for (const Args& call : calls())
+            if (std::find(call.begin(), call.end(), "delete") != call.end())
+                return true;
+        return false;
+    }
+
+    // The judge's reasons come in the language the helper was handed.
+    ScopedEnv language_{"LANGUAGE", std::string("pt")};
+    const Args list_{"snapper", "--no-dbus", "--jsonout", "-c", "sbt", "list"};
+    const Args getDefault_{"btrfs", "subvolume", "get-default", "/mnt/sbt"};
+};
+
+TEST_F(SnapperSnapshots, AnOldSnapshotGoesAfterItIsJudgedAgainAsRoot)
+{
+    const Shell::ProcessOutput output = remove("1", "0");
+    EXPECT_EQ(output.exitCode, Admin::kExitDone);
+    EXPECT_EQ(out(output), "done 0\n");
+    EXPECT_EQ(calls(), (std::vector<Args>{list_, getDefault_, {"snapper", "--no-dbus", "-c", "sbt", "delete", "1"}}));
+    // The tools answer in the C locale the parsers read.
+    for (const char* tool : {"env-snapper", "env-btrfs"}) {
+        const std::string env = "\n" + readFile(root_ / tool);
+        EXPECT_NE(env.find("\nLC_ALL=C\n"), std::string::npos) << env;
+    }
+}
+
+TEST_F(SnapperSnapshots, APrePostPairGoesWholeInOneCall)
+{
+    EXPECT_EQ(out(remove("5", "4")), "done 0\n");
+    EXPECT_EQ(calls(), (std::vector<Args>{list_, getDefault_, {"snapper", "--no-dbus", "-c", "sbt", "delete", "5", "4"}}));
+}
+
+TEST_F(SnapperSnapshots, TheWayBackIsKeptAndNothingIsDeleted)
+{
+    // The newest (6, important as well: being the newest is said first).
+    EXPECT_EQ(out(remove("6", "0")), "failed 0 snapshot-kept 6 É o instantâneo mais recente\n");
+    EXPECT_FALSE(anythingDeleted());
+
+    // After a rollback the file system boots into snapshot 3.
+    useDefault("get-default-after-rollback.txt");
+    const Shell::ProcessOutput rolledBack = remove("3", "0");
+    EXPECT_EQ(rolledBack.exitCode, Admin::kExitFailed);
+    EXPECT_EQ(out(rolledBack), "failed 0 snapshot-kept 3 O sistema inicia ou roda a partir dele\n");
+    EXPECT_EQ(calls(), (std::vector<Args>{list_, getDefault_}));
+    useDefault("get-default.txt");
+
+    // Important, once a newer one came.
+    writeFile(root_ / "snapper-list.json", snapperList(kWeek, {{7, {}}}));
+    EXPECT_EQ(out(remove("6", "0")), "failed 0 snapshot-kept 6 Marcado como importante\n");
+    EXPECT_FALSE(anythingDeleted());
+
+    // A pair whose post became important since: its pre stays too.
+    writeFile(root_ / "snapper-list.json", snapperList(kWeek, {{5, kImportant}, {7, {}}}));
+    EXPECT_EQ(out(remove("4", "5")), "failed 0 snapshot-kept 4 Seu par antes/depois fica\n");
+    EXPECT_FALSE(anythingDeleted());
+
+    // Younger than a day.
+    writeFile(root_ / "snapper-list.json", snapperList(3600));
+    EXPECT_EQ(out(remove("1", "0")), "failed 0 snapshot-kept 1 Tem menos de um dia\n");
+    EXPECT_FALSE(anythingDeleted());
+}
+
+TEST_F(SnapperSnapshots, AVanishedSnapshotOrAPairAskedHalfIsRefusedOnTheListingAlone)
+{
+    const std::vector<std::pair<Args, std::string>> requests{
+        {{"9", "0"}, "failed 0 snapshot-gone 9\n"},
+        {{"4", "9"}, "failed 0 snapshot-gone 9\n"},
+        {{"4", "0"}, "failed 0 snapshot-pair 4 5\n"},  // half a pair
+        {{"5", "0"}, "failed 0 snapshot-pair 5 4\n"},
+        {{"4", "3"}, "failed 0 snapshot-pair 4 5\n"},  // a wrong partner
+        {{"1", "2"}, "failed 0 snapshot-pair 1 0\n"},  // a single one has none
+    };
+    for (const auto& [request, answer] : requests) {
+        EXPECT_EQ(out(remove(request[0], request[1])), answer) << request[0] << " " << request[1];
+        EXPECT_EQ(calls(), std::vector<Args>{list_});
+    }
+    // Snapper answering with another configuration's list: none of this one's is listed.
+    EXPECT_EQ(out(remove("1", "0", "root")), "failed 0 snapshot-gone 1\n");
+    EXPECT_FALSE(anythingDeleted());
+}
+
+TEST_F(SnapperSnapshots, AListingOrADefaultThatCannotBeReadRefuses)
+{
+    writeFile(root_ / "status-snapper", "1");
+    writeFile(root_ / "stderr-snapper", "Unknown config.\n");
+    EXPECT_EQ(out(remove("1", "0")), "failed 0 tool Unknown config.\n");
+    fs::remove(root_ / "status-snapper");
+    fs::remove(root_ / "stderr-snapper");
+
+    writeFile(root_ / "snapper-list.json", "Failure (dbus fatal exception).\n");
+    EXPECT_EQ(out(remove("1", "0")), "failed 0 unreadable snapper list\n");
+
+    // A subvolume btrfs could take for an option is never handed to it.
+    writeFile(root_ / "snapper-list.json", snapperList(kWeek, {{1, {{"subvolume", "--help"}}}}));
+    EXPECT_EQ(out(remove("1", "0")), "failed 0 unreadable snapper list\n");
+    EXPECT_EQ(calls(), std::vector<Args>{list_});
+
+    writeFile(root_ / "snapper-list.json", snapperList(kWeek));
+    writeFile(root_ / "status-btrfs", "1");
+    writeFile(root_ / "stderr-btrfs", "ERROR: can't perform the search: Operation not permitted\n");
+    EXPECT_EQ(out(remove("1", "0")), "failed 0 tool ERROR: can't perform the search: Operation not permitted\n");
+    EXPECT_FALSE(anythingDeleted());
+}
+
+TEST_F(SnapperSnapshots, MeasuringAnswersEachExclusiveSizeAndChangesNothing)
+{
+    const Shell::ProcessOutput output = run(Admin::encode({{Admin::kMeasureSnapshots, {"sbt"}}}));
+    EXPECT_EQ(out(output), "done 0 1=5259264 2=10502144 3=15745024 4=16384 5=16384 6=16384\n");
+    EXPECT_EQ(calls(), std::vector<Args>{list_});
+    const std::vector<Admin::Answer> answers = Admin::readAnswers(out(output));
+    ASSERT_EQ(answers.size(), 1u);
+    const std::map<int, std::int64_t> sizes = Snapshots::parseMeasured(QString::fromStdString(answers[0].detail));
+    EXPECT_EQ(sizes.size(), 6u);
+    EXPECT_EQ(sizes.at(3), 15745024);
+
+    // Quotas off: nothing is known, the answer is a plain done.
+    writeFile(root_ / "snapper-list.json", R"({"sbt": [{"number": 1, "type": "single", "used-space": null}]})");
+    EXPECT_EQ(out(run(Admin::encode({{Admin::kMeasureSnapshots, {"sbt"}}}))), "done 0\n");
 }
 
 } // namespace

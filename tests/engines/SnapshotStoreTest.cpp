@@ -141,4 +141,19 @@ TEST(SnapshotStore, UnreadListIsListedOnlyUntilMeasured)
     // A configuration whose name the helper would refuse is never offered.
     outputs.configs = R"({"configs":[{"config":"-c","subvolume":"/"},{"config":"a b","subvolume":"/x"}]})";
     EXPECT_FALSE(snapperGroup(outputs, QDateTime::currentDateTime()));
+TEST(SnapshotStore, MeasuredSizesReadBackAsTheyWereWritten)
+{
+    std::vector<Snapshot> snapshots = recorded();
+    snapshots[1].exclusiveBytes.reset();  // quotas could not tell
+    const QString detail = measuredDetail(snapshots);
+    EXPECT_EQ(detail, "1=5259264 3=15745024 4=16384 5=16384 6=16384");
+    EXPECT_EQ(parseMeasured(detail),
+              (std::map<int, std::int64_t>{{1, 5259264}, {3, 15745024}, {4, 16384}, {5, 16384}, {6, 16384}}));
+    EXPECT_EQ(measuredDetail({}), "");
+    EXPECT_TRUE(parseMeasured("").empty());
+
+    // Whatever is not two plain numbers is skipped; a number given twice keeps its first size.
+    EXPECT_EQ(parseMeasured("  2=7  x=1 3=-4 4=+5 05=1 6= =6 7=8=9 8=1e3 9=0x10 1000000000=1 0=5 "
+                            "10=9999999999999999999 11=\u0663 12=1\t 2=99 13=0 14=999999999999999999"),
+              (std::map<int, std::int64_t>{{2, 7}, {13, 0}, {14, 999999999999999999}}));
 }

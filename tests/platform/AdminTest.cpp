@@ -7,6 +7,7 @@
 
 #include "i18n/L.h"
 #include "platform/Admin.h"
+#include "platform/AdminDescription.h"
 #include "support/Fixtures.h"
 
 namespace fs = std::filesystem;
@@ -125,6 +126,13 @@ TEST(AdminReply, WhatTheRunLeftBehindForPeople)
         {"failed 0 changed +libfoo -vim", LF("Recusado: a remoção mudou desde que foi aprovada (%@).", "+libfoo -vim")},
         {"failed 0 in-use core.x", LF("Recusado: %@ está em uso.", "core.x")},
         {"failed 0 user", L("Recusado: não foi possível saber para qual usuário agir.")},
+        {"failed 0 snapshot-gone 9", LF("Recusado: o instantâneo %@ não existe mais.", "9")},
+        {"failed 0 snapshot-kept 6 Marked important", LF("O instantâneo %@ fica: %@", "6", "Marked important")},
+        {"failed 0 snapshot-pair 4 5",
+         LF("Recusado: o instantâneo %@ só sai junto com o %@, seu par antes/depois.", "4", "5")},
+        {"failed 0 snapshot-pair 1 0", LF("Recusado: o instantâneo %@ não faz parte de um par antes/depois.", "1")},
+        {"failed 0 snapshot-pair", LF("Recusado: o instantâneo %@ não faz parte de um par antes/depois.", "")},
+        {"failed 0 unreadable snapper list", LF("Recusado: não foi possível ler a resposta de %@.", "snapper list")},
         {"refused class system-care", LF("Recusado pelo ajudante de administrador: pedido inválido (%@).", "class system-care")},
     };
     for (const auto& c : codes)
@@ -141,6 +149,45 @@ TEST(AdminReply, WhatTheRunLeftBehindForPeople)
     const std::string line = Admin::answerLine({false, 3, false, "tool", "bad\ndone 0\rx"});
     EXPECT_EQ(line, "failed 3 tool bad done 0 x\n");
     EXPECT_EQ(Admin::readAnswers(line).size(), 1u);
+}
+
+TEST(AdminReply, ADoneAnswerCarriesWhatItReadOnItsOwnLine)
+{
+    const Admin::Answer measured{false, 2, true, "", "1=5259264 12=16384"};
+    const std::string line = Admin::answerLine(measured);
+    EXPECT_EQ(line, "done 2 1=5259264 12=16384\n");
+    const std::vector<Admin::Answer> back = Admin::readAnswers(line);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_TRUE(back[0].done);
+    EXPECT_EQ(back[0].index, 2u);
+    EXPECT_EQ(back[0].detail, measured.detail);
+    EXPECT_EQ(back[0].code, "");
+
+    // Control bytes cannot start another answer; other bytes stay as they were.
+    const std::string hostile = Admin::answerLine({false, 0, true, "", "1=5\ndone 1\rfailed 2 tool\x7f\x01\xff"});
+    EXPECT_EQ(hostile, "done 0 1=5 done 1 failed 2 tool  \xff\n");
+    const std::vector<Admin::Answer> one = Admin::readAnswers(hostile);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].detail, "1=5 done 1 failed 2 tool  \xff");
+
+    // Answers without detail read as before.
+    EXPECT_EQ(Admin::answerLine({false, 3, true, "", ""}), "done 3\n");
+    EXPECT_EQ(Admin::readAnswers("done 3\n").at(0).detail, "");
+
+    // The reply keeps each done action's detail by its index, never a failure's.
+    const Admin::Reply reply =
+        Admin::replyFrom(finished(1, "done 2 7=1\nfailed 1 tool 8=2\ndone 0 1=5259264 12=16384\ndone 9 3=3\n"), 3, true);
+    EXPECT_EQ(reply.details, (std::vector<QString>{"1=5259264 12=16384", {}, "7=1"}));
+    EXPECT_TRUE(Admin::replyFrom(finished(126, ""), 1, true).details.empty());
+}
+
+TEST(AdminDescription, SnapperActionsReadAsTheCommandsThatDoTheSame)
+{
+    EXPECT_EQ(Admin::describe(Admin::Action{Admin::kRemoveSnapperSnapshot, {"root", "7", "0"}}), "snapper -c root delete 7");
+    EXPECT_EQ(Admin::describe(Admin::Action{Admin::kRemoveSnapperSnapshot, {"root", "5", "4"}}), "snapper -c root delete 5 4");
+    EXPECT_EQ(Admin::describe(Admin::Action{Admin::kMeasureSnapshots, {"root"}}), "snapper -c root list");
+    EXPECT_EQ(Admin::toolOf(Admin::Action{Admin::kRemoveSnapperSnapshot, {"root", "7", "0"}}), "snapper delete");
+    EXPECT_EQ(Admin::toolOf(Admin::Action{Admin::kMeasureSnapshots, {"root"}}), "snapper list");
 }
 
 TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
@@ -220,6 +267,45 @@ TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
         {{Admin::kRemoveDockerImages, {"../../7fb2c0ff2aaa"}}, "argument"},
         {{Admin::kPruneDockerBuildCache, {}}, ""},
         {{Admin::kPruneDockerBuildCache, {"--all"}}, "count"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "4", "0"}}, ""},
+        {{Admin::kRemoveSnapperSnapshot, {"sv.data_2-X", "999999999", "5"}}, ""},
+        {{Admin::kRemoveSnapperSnapshot, {std::string(64, 'a'), "5", "4"}}, ""},
+        {{Admin::kRemoveSnapperSnapshot, {"-c", "4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"--no-dbus", "4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {".snapshots", "4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"../x", "4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"a/b", "4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"", "4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {std::string(65, 'a'), "4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root\n", "4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"ro ot", "4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root;reboot", "4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"r\xc3\xa9", "4", "0"}}, "argument"},  // letters are ASCII ones
+        {{Admin::kRemoveSnapperSnapshot, {"root\xff", "4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "1;reboot", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "01", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "+3", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "-3", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "0", "4"}}, "argument"},  // 0 is the live file system
+        {{Admin::kRemoveSnapperSnapshot, {"root", "4294967297", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "1000000000", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", " 4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "4\n", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "0x4", "0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "\xd9\xa3", "0"}}, "argument"},  // an Arabic-Indic 3
+        {{Admin::kRemoveSnapperSnapshot, {"root", "4", "00"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "4", "-0"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "4", "05"}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "4", ""}}, "argument"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "4", "4"}}, "argument"},  // never its own partner
+        {{Admin::kRemoveSnapperSnapshot, {"root", "4"}}, "count"},
+        {{Admin::kRemoveSnapperSnapshot, {"root", "4", "5", "6"}}, "count"},
+        {{Admin::kMeasureSnapshots, {"root"}}, ""},
+        {{Admin::kMeasureSnapshots, {"--help"}}, "argument"},
+        {{Admin::kMeasureSnapshots, {"../x"}}, "argument"},
+        {{Admin::kMeasureSnapshots, {}}, "count"},
+        {{Admin::kMeasureSnapshots, {"root", "home"}}, "count"},
         {{"run-anything", {"/bin/sh"}}, "verb"},
     };
     for (const auto& [action, code] : actions) {
@@ -251,6 +337,8 @@ TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
         {{"system-care", "drop-caches", "3"}, "verb"},
         {{"system-care", "remove-docker-images", "2", "7fb2c0ff2aaa"}, "count"},
         {{"system-care", "remove-docker-containers", "1", "7fb2c0ff2aaa", "0c8471e4332c"}, "verb"},
+        {{"system-care", "remove-snapper-snapshot", "root", "4", "5", "measure-snapshots", "root"}, ""},
+        {{"remove-software", "measure-snapshots", "root"}, "class"},
     };
     for (const auto& [line, code] : lines) {
         const Admin::Parsed parsed = Admin::decode(line);

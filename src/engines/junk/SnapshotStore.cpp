@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QStringList>
 
 #include "i18n/L.h"
 
@@ -123,6 +124,27 @@ std::vector<Verdict> judge(const std::vector<Snapshot>& snapshots, const std::ma
                 verdicts[i] = {false, L("Seu par antes/depois fica")};
     }
     return verdicts;
+}
+
+QString measuredDetail(const std::vector<Snapshot>& snapshots)
+{
+    QStringList pairs;
+    for (const Snapshot& snapshot : snapshots)
+        if (snapshot.number > 0 && snapshot.exclusiveBytes)
+            pairs << QStringLiteral("%1=%2").arg(snapshot.number).arg(*snapshot.exclusiveBytes);
+    return pairs.join(QLatin1Char(' '));
+}
+
+std::map<int, std::int64_t> parseMeasured(const QString& detail)
+{
+    static const QRegularExpression pair(QStringLiteral(R"(^([1-9][0-9]{0,8})=(0|[1-9][0-9]{0,17})$)"));
+    std::map<int, std::int64_t> sizes;
+    for (const QString& word : detail.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = pair.match(word);
+        if (match.hasMatch())
+            sizes.try_emplace(match.captured(1).toInt(), match.captured(2).toLongLong());
+    }
+    return sizes;
 }
 
 } // namespace Snapshots
