@@ -1398,6 +1398,8 @@ const std::vector<TranslationRow>& translationRows()
          {"Less than a day old", "Tiene menos de un día", "Ha meno di un giorno", "A moins d’un jour", "Jünger als ein Tag", "作成から 1 日未満です", "创建还不到一天", "عمرها أقل من يوم"}},
         {"Seu par antes/depois fica",
          {"Its before/after partner stays", "Su pareja antes/después se queda", "La sua coppia prima/dopo resta", "Son jumeau avant/après reste", "Sein Vorher/Nachher-Partner bleibt", "対になる前後のスナップショットが残ります", "与之成对的前/后快照保留", "شريكتها قبل/بعد باقية"}},
+        {"Incompleto ou ainda sendo feito",
+         {"Incomplete or still being made", "Incompleta o aún en curso", "Incompleta o ancora in corso", "Incomplet ou encore en cours", "Unvollständig oder noch in Arbeit", "不完全、またはまだ作成中です", "不完整或仍在创建中", "غير مكتملة أو ما زالت قيد الإنشاء"}},
     };
     return rows;
 }
