@@ -1436,6 +1436,8 @@ const std::vector<TranslationRow>& translationRows()
          {"Refused: snapshot %@ is not part of a before/after pair.", "Rechazado: la instantánea %@ no forma parte de una pareja antes/después.", "Rifiutato: l’istantanea %@ non fa parte di una coppia prima/dopo.", "Refusé : l’instantané %@ ne fait pas partie d’une paire avant/après.", "Abgelehnt: Snapshot %@ gehört zu keinem Vorher/Nachher-Paar.", "拒否しました：スナップショット %@ は前後の対になっていません。", "已拒绝：快照 %@ 不属于前/后快照对。", "مرفوض: اللقطة %@ ليست جزءًا من زوج قبل/بعد."}},
         {"Recusado: não foi possível ler a resposta de %@.",
          {"Refused: could not read the output of %@.", "Rechazado: no se pudo leer la respuesta de %@.", "Rifiutato: impossibile leggere la risposta di %@.", "Refusé : impossible de lire la réponse de %@.", "Abgelehnt: Die Ausgabe von %@ konnte nicht gelesen werden.", "拒否しました：%@ の出力を読み取れませんでした。", "已拒绝：无法读取 %@ 的输出。", "مرفوض: تعذّرت قراءة مخرجات %@."}},
+        {"Incompleto ou ainda sendo feito",
+         {"Incomplete or still being made", "Incompleta o aún en curso", "Incompleta o ancora in corso", "Incomplet ou encore en cours", "Unvollständig oder noch in Arbeit", "不完全、またはまだ作成中です", "不完整或仍在创建中", "غير مكتملة أو ما زالت قيد الإنشاء"}},
     };
     return rows;
 }

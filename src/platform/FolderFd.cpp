@@ -128,22 +128,26 @@ std::vector<std::string> mountPoints(std::string_view mountinfo)
         const std::vector<std::string> fields = mountinfoFields(line);
         if (fields.size() < 5 || fields[4].front() != '/')
             continue;
-        const std::string& field = fields[4];
-        std::string decoded;
-        for (std::size_t i = 0; i < field.size(); ++i) {
-            const bool escape = field[i] == '\\' && i + 3 < field.size()
-                && std::all_of(field.begin() + long(i) + 1, field.begin() + long(i) + 4,
-                               [](char c) { return c >= '0' && c <= '7'; });
-            if (escape) {
-                decoded += char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
-                i += 3;
-            } else {
-                decoded += field[i];
-            }
-        }
-        points.push_back(std::move(decoded));
+        points.push_back(mountinfoDecoded(fields[4]));
     }
     return points;
+}
+
+std::string mountinfoDecoded(const std::string& field)
+{
+    std::string decoded;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        const bool escape = field[i] == '\\' && i + 3 < field.size()
+            && std::all_of(field.begin() + long(i) + 1, field.begin() + long(i) + 4,
+                           [](char c) { return c >= '0' && c <= '7'; });
+        if (escape) {
+            decoded += char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            decoded += field[i];
+        }
+    }
+    return decoded;
 }
 
 std::vector<std::string> mountinfoFields(const std::string& line)

@@ -54,6 +54,10 @@ bool mountRootFrom(bool known, bool flagged, dev_t device, dev_t folderDevice, b
 // like, but any other byte (a carriage return, a form feed) as it is.
 std::vector<std::string> mountinfoFields(const std::string& line);
 
+// A mountinfo field (a mount point, a source) with its octal escapes
+// ("\040" for a blank and the like) decoded.
+std::string mountinfoDecoded(const std::string& field);
+
 // The mount points of a mountinfo text (the fifth field of each line, with
 // its octal escapes "\040" and the like decoded).
 std::vector<std::string> mountPoints(std::string_view mountinfo);

@@ -24,8 +24,9 @@ struct Frame {
 
 class Walk {
 public:
-    Walk(const Walker::Visitor& visit, const std::atomic<bool>* cancel, int maxOpenFolders)
-        : visit_(visit), cancel_(cancel), maxOpen_(std::max(1, maxOpenFolders)) {}
+    Walk(const Walker::Visitor& visit, const std::atomic<bool>* cancel, int maxOpenFolders,
+         const Walker::Unopened& unopened)
+        : visit_(visit), unopened_(unopened), cancel_(cancel), maxOpen_(std::max(1, maxOpenFolders)) {}
 
     ~Walk()
     {
@@ -79,21 +80,26 @@ private:
         const Walker::Step step = visit_(entry);
         if (step == Walker::Step::Stop)
             return false;
-        if (step == Walker::Step::Enter && S_ISDIR(info.st_mode) && !mountRoot)
-            enter(parentFd, name, info);
+        if (step == Walker::Step::Enter && S_ISDIR(info.st_mode) && !mountRoot && !enter(parentFd, name, info)
+            && unopened_)
+            unopened_(entry);
         return true;
     }
 
-    void enter(int parentFd, const char* name, const struct stat& info)
+    // False when the folder cannot be opened: unreadable, or swapped for a
+    // link since fstatat. It is skipped then.
+    bool enter(int parentFd, const char* name, const struct stat& info)
     {
         const int fd = openat(parentFd, name, FolderFd::kOpenFlags);
         if (fd < 0)
-            return;  // unreadable, or swapped for a link since fstatat: skipped
+            return false;
         const std::size_t parentLength = folder_.size();
         folder_ += '/';
         folder_ += name;
-        if (!push(fd, info))
-            folder_.resize(parentLength);
+        if (push(fd, info))
+            return true;
+        folder_.resize(parentLength);
+        return false;
     }
 
     // Takes ownership of `fd`. False when it cannot be read as a folder.
@@ -143,6 +149,7 @@ private:
     }
 
     const Walker::Visitor& visit_;
+    const Walker::Unopened& unopened_;
     const std::atomic<bool>* cancel_;
     const int maxOpen_;          // folders kept open at most
     std::vector<Frame> stack_;
@@ -164,18 +171,19 @@ std::filesystem::path Entry::path() const
     return std::filesystem::path(std::move(full));
 }
 
-void walk(const std::filesystem::path& root, const Visitor& visit, const std::atomic<bool>* cancel)
+void walk(const std::filesystem::path& root, const Visitor& visit, const std::atomic<bool>* cancel,
+          const Unopened& unopened)
 {
     const int fd = open(root.c_str(), FolderFd::kOpenFlags);
     if (fd >= 0)
-        Walk(visit, cancel, kMaxOpenFolders).run(fd, root.native());
+        Walk(visit, cancel, kMaxOpenFolders, unopened).run(fd, root.native());
 }
 
 void walkOpen(int folderFd, std::string folder, const Visitor& visit,
-              const std::atomic<bool>* cancel, int maxOpenFolders)
+              const std::atomic<bool>* cancel, int maxOpenFolders, const Unopened& unopened)
 {
     if (folderFd >= 0)
-        Walk(visit, cancel, maxOpenFolders).run(folderFd, std::move(folder));
+        Walk(visit, cancel, maxOpenFolders, unopened).run(folderFd, std::move(folder));
 }
 
 } // namespace Walker

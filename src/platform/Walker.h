@@ -60,13 +60,19 @@ struct Entry {
 
 using Visitor = std::function<Step(const Entry&)>;
 
+// Told of each folder the walk was asked to enter but could not open (no
+// permission, gone since it was listed, swapped for a link): the entry as the
+// visitor saw it, valid only during the call. A walk that must know whether it
+// saw everything listens; the others leave it out.
+using Unopened = std::function<void(const Entry&)>;
+
 // Visits every entry below `root` (not the root itself), folders before their
 // contents, each folder in the order the file system lists it. Nothing is
 // visited when the root is not a folder, is a link, or cannot be opened.
 // `cancel`, when given, is read before every entry; once true, or once the
 // program is asked to end (Quitting), the walk ends.
 void walk(const std::filesystem::path& root, const Visitor& visit,
-          const std::atomic<bool>* cancel = nullptr);
+          const std::atomic<bool>* cancel = nullptr, const Unopened& unopened = {});
 
 // The same walk below a folder the caller has already opened, with
 // O_DIRECTORY | O_NOFOLLOW (relative to its parent's descriptor when it came
@@ -76,6 +82,7 @@ void walk(const std::filesystem::path& root, const Visitor& visit,
 // folders stay open at once, so walks on several threads can share the
 // descriptor budget of one walk.
 void walkOpen(int folderFd, std::string folder, const Visitor& visit,
-              const std::atomic<bool>* cancel = nullptr, int maxOpenFolders = kMaxOpenFolders);
+              const std::atomic<bool>* cancel = nullptr, int maxOpenFolders = kMaxOpenFolders,
+              const Unopened& unopened = {});
 
 } // namespace Walker

@@ -141,6 +141,8 @@ TEST(SnapshotStore, UnreadListIsListedOnlyUntilMeasured)
     // A configuration whose name the helper would refuse is never offered.
     outputs.configs = R"({"configs":[{"config":"-c","subvolume":"/"},{"config":"a b","subvolume":"/x"}]})";
     EXPECT_FALSE(snapperGroup(outputs, QDateTime::currentDateTime()));
+}
+
 TEST(SnapshotStore, MeasuredSizesReadBackAsTheyWereWritten)
 {
     std::vector<Snapshot> snapshots = recorded();

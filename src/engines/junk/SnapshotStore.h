@@ -22,6 +22,7 @@ struct Snapshot {
     QString config;         // Snapper's configuration ("root")
     QString subvolume;      // the subvolume it is a snapshot of ("/")
     int number = 0;
+    QString name;           // the tool's own name for it where it has one (Timeshift's "2026-12-01_10-00-01")
     QString type;           // "single", "pre" or "post"
     int preNumber = 0;      // a post snapshot's pre snapshot; 0 for the others
     QDateTime date;         // local time, as Snapper writes it; invalid when it gave none
