@@ -165,7 +165,7 @@ Admin::Answer measureSnapshots(const Context& context, const Admin::Action& acti
     if (listing.failure)
         return *listing.failure;
     Admin::Answer answer = done();
-    answer.detail = Snapshots::measuredDetail(listing.snapshots).toStdString();
+    answer.detail = Snapshots::snapperListJson(listing.snapshots).toStdString();
     return answer;
 }
 

@@ -14,8 +14,9 @@ namespace AdminHelper {
 // members are judged on the same listing before either goes.
 Admin::Answer removeSnapperSnapshot(const Context& context, const Admin::Action& action);
 
-// measure-snapshots CONFIG: done, its detail each snapshot's exclusive size
-// as Snapshots::measuredDetail writes it. Reads only.
+// measure-snapshots CONFIG: done, its detail the configuration's list as
+// Snapshots::snapperListJson writes it (with each snapshot's exclusive size
+// where quotas are on). Reads only.
 Admin::Answer measureSnapshots(const Context& context, const Admin::Action& action);
 
 } // namespace AdminHelper

@@ -504,20 +504,20 @@ TEST_F(SnapperSnapshots, AListingOrADefaultThatCannotBeReadRefuses)
     EXPECT_FALSE(anythingDeleted());
 }
 
-TEST_F(SnapperSnapshots, MeasuringAnswersEachExclusiveSizeAndChangesNothing)
+TEST_F(SnapperSnapshots, MeasuringAnswersTheListAsRootReadsItAndChangesNothing)
 {
     const Shell::ProcessOutput output = run(Admin::encode({{Admin::kMeasureSnapshots, {"sbt"}}}));
-    EXPECT_EQ(out(output), "done 0 1=5259264 2=10502144 3=15745024 4=16384 5=16384 6=16384\n");
     EXPECT_EQ(calls(), std::vector<Args>{list_});
     const std::vector<Admin::Answer> answers = Admin::readAnswers(out(output));
     ASSERT_EQ(answers.size(), 1u);
-    const std::map<int, std::int64_t> sizes = Snapshots::parseMeasured(QString::fromStdString(answers[0].detail));
-    EXPECT_EQ(sizes.size(), 6u);
-    EXPECT_EQ(sizes.at(3), 15745024);
-
-    // Quotas off: nothing is known, the answer is a plain done.
-    writeFile(root_ / "snapper-list.json", R"({"sbt": [{"number": 1, "type": "single", "used-space": null}]})");
-    EXPECT_EQ(out(run(Admin::encode({{Admin::kMeasureSnapshots, {"sbt"}}}))), "done 0\n");
+    EXPECT_TRUE(answers[0].done);
+    // The list as the user would have read it, sizes and all.
+    const auto measured = Snapshots::parseSnapperList(QByteArray::fromStdString(answers[0].detail));
+    ASSERT_TRUE(measured);
+    ASSERT_EQ(measured->size(), 6u);
+    EXPECT_EQ((*measured)[2].exclusiveBytes, 15745024);
+    EXPECT_EQ((*measured)[4].preNumber, 4);
+    EXPECT_TRUE((*measured)[5].important);
 }
 
 } // namespace

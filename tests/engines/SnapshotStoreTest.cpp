@@ -143,19 +143,25 @@ TEST(SnapshotStore, UnreadListIsListedOnlyUntilMeasured)
     EXPECT_FALSE(snapperGroup(outputs, QDateTime::currentDateTime()));
 }
 
-TEST(SnapshotStore, MeasuredSizesReadBackAsTheyWereWritten)
+TEST(SnapshotStore, MeasuredListReadsBackAsSnapperWroteIt)
 {
     std::vector<Snapshot> snapshots = recorded();
     snapshots[1].exclusiveBytes.reset();  // quotas could not tell
-    const QString detail = measuredDetail(snapshots);
-    EXPECT_EQ(detail, "1=5259264 3=15745024 4=16384 5=16384 6=16384");
-    EXPECT_EQ(parseMeasured(detail),
-              (std::map<int, std::int64_t>{{1, 5259264}, {3, 15745024}, {4, 16384}, {5, 16384}, {6, 16384}}));
-    EXPECT_EQ(measuredDetail({}), "");
-    EXPECT_TRUE(parseMeasured("").empty());
-
-    // Whatever is not two plain numbers is skipped; a number given twice keeps its first size.
-    EXPECT_EQ(parseMeasured("  2=7  x=1 3=-4 4=+5 05=1 6= =6 7=8=9 8=1e3 9=0x10 1000000000=1 0=5 "
-                            "10=9999999999999999999 11=\u0663 12=1\t 2=99 13=0 14=999999999999999999"),
-              (std::map<int, std::int64_t>{{2, 7}, {13, 0}, {14, 999999999999999999}}));
+    snapshots[2].description = "line\nbreak \"quoted\" \x01 ünïcode";
+    const QByteArray json = snapperListJson(snapshots);
+    // One line: the helper's answer carries it as its detail.
+    EXPECT_TRUE(std::none_of(json.begin(), json.end(), [](char c) { return (unsigned char)c < 0x20; }));
+    const std::optional<std::vector<Snapshot>> back = parseSnapperList(json);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->size(), snapshots.size());
+    for (std::size_t i = 0; i < snapshots.size(); ++i) {
+        EXPECT_EQ((*back)[i].number, snapshots[i].number);
+        EXPECT_EQ((*back)[i].type, snapshots[i].type);
+        EXPECT_EQ((*back)[i].preNumber, snapshots[i].preNumber);
+        EXPECT_EQ((*back)[i].date, snapshots[i].date);
+        EXPECT_EQ((*back)[i].description, snapshots[i].description);
+        EXPECT_EQ((*back)[i].important, snapshots[i].important);
+        EXPECT_EQ((*back)[i].exclusiveBytes, snapshots[i].exclusiveBytes);
+        EXPECT_EQ((*back)[i].subvolume, snapshots[i].subvolume);
+    }
 }

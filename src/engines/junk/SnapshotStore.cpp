@@ -126,25 +126,26 @@ std::vector<Verdict> judge(const std::vector<Snapshot>& snapshots, const std::ma
     return verdicts;
 }
 
-QString measuredDetail(const std::vector<Snapshot>& snapshots)
+QByteArray snapperListJson(const std::vector<Snapshot>& snapshots)
 {
-    QStringList pairs;
-    for (const Snapshot& snapshot : snapshots)
-        if (snapshot.number > 0 && snapshot.exclusiveBytes)
-            pairs << QStringLiteral("%1=%2").arg(snapshot.number).arg(*snapshot.exclusiveBytes);
-    return pairs.join(QLatin1Char(' '));
-}
-
-std::map<int, std::int64_t> parseMeasured(const QString& detail)
-{
-    static const QRegularExpression pair(QStringLiteral(R"(^([1-9][0-9]{0,8})=(0|[1-9][0-9]{0,17})$)"));
-    std::map<int, std::int64_t> sizes;
-    for (const QString& word : detail.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QRegularExpressionMatch match = pair.match(word);
-        if (match.hasMatch())
-            sizes.try_emplace(match.captured(1).toInt(), match.captured(2).toLongLong());
+    QJsonObject configs;
+    for (const Snapshot& snapshot : snapshots) {
+        QJsonObject row{{"subvolume", snapshot.subvolume},
+                        {"number", snapshot.number},
+                        {"default", snapshot.isDefault},
+                        {"active", snapshot.active},
+                        {"type", snapshot.type},
+                        {"pre-number", snapshot.preNumber > 0 ? QJsonValue(snapshot.preNumber) : QJsonValue()},
+                        {"date", snapshot.date.isValid() ? snapshot.date.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                                                         : QString()},
+                        {"used-space", snapshot.exclusiveBytes ? QJsonValue(qint64(*snapshot.exclusiveBytes)) : QJsonValue()},
+                        {"description", snapshot.description},
+                        {"userdata", snapshot.important ? QJsonValue(QJsonObject{{"important", "yes"}}) : QJsonValue()}};
+        QJsonArray list = configs.value(snapshot.config).toArray();
+        list.append(row);
+        configs.insert(snapshot.config, list);
     }
-    return sizes;
+    return QJsonDocument(configs).toJson(QJsonDocument::Compact);
 }
 
 } // namespace Snapshots

@@ -60,13 +60,9 @@ struct Verdict {
 std::vector<Verdict> judge(const std::vector<Snapshot>& snapshots, const std::map<QString, int>& defaults,
                            const QDateTime& now);
 
-// What the administrator helper's measure-snapshots answers: each snapshot's
-// exclusive size as "NUMBER=BYTES", separated by blanks ("1=5259264 2=16384"),
-// only those whose size is known, in the list's order.
-QString measuredDetail(const std::vector<Snapshot>& snapshots);
-// That detail read back, by snapshot number; a pair that is not two plain
-// decimal numbers (a number from 1 to 999999999) is skipped, and a number given
-// twice keeps its first size.
-std::map<int, std::int64_t> parseMeasured(const QString& detail);
+// Snapshots written back as Snapper's own list JSON, on one line: what the
+// administrator helper's measure-snapshots answers, for parseSnapperList to
+// read as if Snapper had printed it to this user.
+QByteArray snapperListJson(const std::vector<Snapshot>& snapshots);
 
 } // namespace Snapshots
