@@ -183,7 +183,7 @@ void benchSystemPart(const Profiles::Profile& profile, const fs::path& proc)
     const Profiles::JunkCatalogue& catalogue = profile.junk;
     if (!catalogue.systemPart)
         return;
-    const char* names[] = {"folders", "snap", "flatpak", "apt", "podman", "docker"};
+    const char* names[] = {"folders", "snap", "flatpak", "apt", "podman", "docker", "snapshots"};
     static_assert(std::size(names) == std::size(SystemJunk::kParts));
     constexpr int kSystemRounds = 3;
     std::vector<std::vector<double>> partTimes(std::size(SystemJunk::kParts));

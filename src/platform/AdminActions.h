@@ -41,6 +41,8 @@ inline constexpr const char* kRemoveFlatpakRuntimes = "remove-flatpak-runtimes";
 inline constexpr const char* kRemoveCoreDump = "remove-core-dump";      // NAME (in /var/lib/systemd/coredump)
 inline constexpr const char* kRemoveCrashReport = "remove-crash-report";  // NAME.crash (in /var/crash)
 inline constexpr const char* kRemoveRotatedLog = "remove-rotated-log";  // PATH relative to /var/log
+// One of Timeshift's snapshots, by its name, through timeshift itself.
+inline constexpr const char* kRemoveTimeshiftSnapshot = "remove-timeshift-snapshot";  // YYYY-MM-DD_HH-MM-SS
 // Docker's storage, by the exact ids shown (a container that started since
 // is refused by docker itself: nothing is forced).
 inline constexpr const char* kRemoveDockerImages = "remove-docker-images";          // N ID...

@@ -1,6 +1,7 @@
 // The places Linux never offers for removal.
 #include "profiles/ProtectedPlaces.h"
 
+#include "engines/junk/SnapshotGroups.h"
 #include "platform/Paths.h"
 
 namespace Profiles {
@@ -10,12 +11,17 @@ namespace {
 // The folders that hold other systems whole: containers' images and volumes
 // (rootless Podman wherever XDG_DATA_HOME puts it and in its usual place, the
 // system's Podman and Docker) and snapshots of the whole system (snapper,
-// Timeshift, and the folder Timeshift mounts a btrfs disk under). Image layers
-// are full of absolute links and copies of system files.
+// Timeshift, and the folder Timeshift mounts a btrfs disk under; wherever
+// else their configurations keep them). Image layers are full of absolute
+// links and copies of system files.
 std::vector<std::filesystem::path> storagePlaces()
 {
-    return {Paths::dataHome() / "containers", Paths::home() / ".local/share/containers",
-            "/var/lib/containers", "/var/lib/docker", "/.snapshots", "/timeshift", "/run/timeshift"};
+    std::vector<std::filesystem::path> places{Paths::dataHome() / "containers", Paths::home() / ".local/share/containers",
+                                              "/var/lib/containers", "/var/lib/docker", "/.snapshots", "/timeshift",
+                                              "/run/timeshift"};
+    for (std::filesystem::path& tree : SystemJunk::snapshotTrees())
+        places.push_back(std::move(tree));
+    return places;
 }
 
 FS::Protection current()

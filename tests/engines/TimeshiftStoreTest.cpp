@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "engines/junk/SnapshotGroups.h"
 #include "engines/junk/TimeshiftStore.h"
 #include "i18n/L.h"
 #include "platform/Shell.h"
@@ -355,4 +356,45 @@ TEST(TimeshiftStore, SnapshotsAreFoundWhereTheBackupDeviceIsMounted)
     EXPECT_FALSE(findTimeshift(root, proc));
     configure("../../vdb1", false);
     EXPECT_FALSE(findTimeshift(root, proc));
+}
+
+// The junk group over a fixture system in rsync mode: what is offered, what
+// each frees, how it goes; and the snapshot trees the walks never enter.
+TEST(TimeshiftStore, GroupOffersOldCompleteSnapshotsOneByOne)
+{
+    const fs::path root = freshFolder("timeshift-group"), proc = root / "proc";
+    const std::string uuid = "0b7c1f2e-9a3d-4e5f-8a1b-2c3d4e5f6a7b";
+    writeFile(root / "dev/vda1", "");
+    fs::create_directories(root / "dev/disk/by-uuid");
+    fs::create_symlink("../../vda1", root / "dev/disk/by-uuid" / uuid);
+    writeFile(root / "etc/timeshift/timeshift.json", "{\"backup_device_uuid\" : \"" + uuid + "\", \"btrfs_mode\" : \"false\"}");
+    writeFile(proc / "self/mountinfo", "27 1 254:1 / / rw,relatime - ext4 /dev/vda1 rw\n");
+    const fs::path snapshots = root / "timeshift/snapshots";
+    const char* names[] = {"2026-11-01_10-00-01", "2026-11-08_10-00-01", "2026-11-15_10-00-01", "2026-11-16_10-00-01"};
+    for (const char* name : names) {
+        writeFile(snapshots / name / "localhost/etc/own", std::string(8192, 'x'));
+        writeInfo(snapshots / name, std::to_string(QDateTime::fromString(QString(name), "yyyy-MM-dd_HH-mm-ss").toSecsSinceEpoch()));
+    }
+    writeFile(snapshots / "2026-11-20_10-00-01/localhost/etc/own", "being made");  // no info.json yet
+
+    const QDateTime now(QDate(2026, 12, 9), QTime(12, 0));
+    const std::optional<JunkGroup> group = SystemJunk::timeshiftGroup(root, proc, std::nullopt, now);
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->title, L("Instantâneos do Timeshift (rsync)"));
+    EXPECT_TRUE(group->oneByOne);
+    EXPECT_TRUE(group->atLeast);
+    ASSERT_EQ(group->items.size(), 3u);  // the newest complete one stays, the one being made too
+    for (std::size_t i = 0; i < 3; ++i) {
+        const JunkItem& item = group->items[i];
+        EXPECT_EQ(item.toolId, names[i]);
+        EXPECT_FALSE(item.selected);
+        EXPECT_TRUE(item.sizeKnown);
+        EXPECT_EQ(item.size, duLast({snapshots / names[i]}));  // shares nothing
+        EXPECT_EQ(item.actions, (std::vector<Admin::Action>{{Admin::kRemoveTimeshiftSnapshot, {names[i]}}}));
+    }
+
+    // The trees never walked: Snapper's configured folders and Timeshift's.
+    writeFile(root / "etc/snapper/configs/home", "FSTYPE=\"btrfs\"\nSUBVOLUME=\"/home\"\n");
+    writeFile(root / "etc/snapper/configs/odd", "SUBVOLUME=relative\n");
+    EXPECT_EQ(SystemJunk::snapshotTrees(root, proc), (std::vector<fs::path>{"/home/.snapshots", snapshots}));
 }

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QJsonDocument>
 #include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
@@ -24,6 +25,7 @@
 #include "engines/autoclean/AutoSettings.h"
 #include "app/MaintenanceModel.h"
 #include "app/VolumeEject.h"
+#include "engines/junk/SnapshotGroups.h"
 #include "engines/large/LargeFiles.h"
 #include "engines/removal/PlanText.h"
 #include "profiles/SystemPlaces.h"
@@ -747,6 +749,71 @@ TEST_F(UiTest, JunkPageWithContainerStorage)
     EXPECT_FALSE(message.contains("podman volume rm")) << qPrintable(message);
     EXPECT_FALSE(message.contains(LF("Com senha de administrador: %@", "")));
     snap("junk-containers-confirm");
+    escape();
+    states->junk.setJunkGroups({});
+    states->junk.setJunkScanned(false);
+    settle();
+}
+
+TEST_F(UiTest, JunkPageMeasuresSnapshotsOnlyTheAdministratorCanRead)
+{
+    // Snapper as Debian 12's printed it, its snapshots moved back a few weeks;
+    // this user may list the configuration but not its snapshots.
+    const auto recorded = [](const char* name) {
+        return QString::fromStdString(readFile(fs::path(QUILLMOOR_RECORDED_DIR) / "snapper" / name));
+    };
+    const QString configs = recorded("list-configs.json");
+    const QString list = recorded("list.json").replace("2026-12-09", "2026-11-01");
+    const FixtureSystem system(FS::home() / "snapshot-system-root", {{"list-configs", configs}});
+    SystemJunk::SnapperOutputs unread;
+    unread.configs = configs.toUtf8();
+    unread.mayMeasure = true;
+    states->junk.setJunkGroups({*SystemJunk::snapperGroup(unread, QDateTime::currentDateTime())});
+    states->junk.setJunkScanned(true);
+    showSection("junk");
+    settle(900);
+    ASSERT_NE(findVisible("junkCard-snapper"), nullptr);
+    findVisible("junkCard-snapper")->setProperty("expanded", true);
+    settle(900);
+    snap("junk-snapshots-unread");
+
+    // The list stands for snapshots nobody has seen yet: nothing to tick.
+    click(findVisible("itemCheck-snapper"));
+    settle();
+    EXPECT_EQ(states->shell.message(), L("Use Medir para ler esta lista primeiro."));
+    states->shell.dismissMessage();
+
+    // Measured as the administrator: the list as root read it.
+    std::vector<Admin::Request> asked;
+    Admin::setRunner([&](const Admin::Request& request) {
+        asked.push_back(request);
+        Admin::Reply reply{true, {}, {QString()}, {}};
+        reply.details = {QString::fromUtf8(QJsonDocument::fromJson(list.toUtf8()).toJson(QJsonDocument::Compact))};
+        return reply;
+    });
+    click(findVisible("measure-snapper"));
+    ASSERT_EVENTUALLY(states->junk.measuringGroup().isEmpty() && states->junk.junkGroups().size() == 1
+                          && states->junk.junkGroups()[0].items.size() == 4, 20000);
+    Admin::setRunner({});
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].actions, (std::vector<Admin::Action>{{Admin::kMeasureSnapshots, {"sbt"}}}));
+    settle(900);
+    findVisible("junkCard-snapper")->setProperty("expanded", true);
+    settle(900);
+    EXPECT_EQ(findVisible("measure-snapper"), nullptr);
+    snap("junk-snapshots-measured");
+
+    // One by one: the group's box ticks none; a snapshot's own box ticks it.
+    click(findVisible("groupCheck-snapper"));
+    settle();
+    EXPECT_EQ(states->shell.message(), L("Cada instantâneo é um caminho de volta: marque um a um os que podem sair."));
+    states->shell.dismissMessage();
+    click(findVisible("itemCheck-snapper"));
+    settle();
+    click(findVisible("actionBarPrimary"));
+    settle();
+    EXPECT_TRUE(shownText("confirmMessage").contains("snapper")) << qPrintable(shownText("confirmMessage"));
+    snap("junk-snapshots-confirm");
     escape();
     states->junk.setJunkGroups({});
     states->junk.setJunkScanned(false);

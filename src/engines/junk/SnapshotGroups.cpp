@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -100,6 +101,28 @@ bool isSnapshotGroup(const QString& groupId)
     return groupId == QLatin1String("snapper") || groupId.startsWith(QLatin1String("timeshift"));
 }
 
+std::vector<std::filesystem::path> snapshotTrees(const std::filesystem::path& root,
+                                                 const std::filesystem::path& procRoot)
+{
+    std::vector<std::filesystem::path> trees;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(root / "etc/snapper/configs", error)) {
+        QFile file(QString::fromStdString(entry.path().native()));
+        if (!entry.is_regular_file(error) || !file.open(QIODevice::ReadOnly))
+            continue;
+        // SUBVOLUME="/home": the shell-style line Snapper writes
+        for (const QByteArray& line : file.read(64 * 1024).split('\n'))
+            if (line.startsWith("SUBVOLUME=")) {
+                const QByteArray value = line.mid(10).trimmed().replace('"', "");
+                if (value.startsWith('/'))
+                    trees.push_back(std::filesystem::path(value.toStdString()) / ".snapshots");
+            }
+    }
+    if (const std::optional<Snapshots::TimeshiftPlace> place = Snapshots::findTimeshift(root, procRoot))
+        trees.push_back(place->snapshots);
+    return trees;
+}
+
 std::optional<std::vector<SnapperConfig>> parseSnapperConfigs(const QByteArray& json)
 {
     QJsonParseError error;
@@ -170,6 +193,63 @@ std::optional<JunkGroup> snapperGroup(const SnapperOutputs& outputs, const QDate
     // exclusive sizes: together they free more than the sum.
     group.atLeast = std::count_if(group.items.begin(), group.items.end(),
                                   [](const JunkItem& item) { return !item.listedOnly; }) > 1;
+    if (group.items.empty())
+        return std::nullopt;
+    return group;
+}
+
+std::optional<TimeshiftOutputs> readTimeshiftBtrfs(const std::function<Shell::Result(const std::string&)>& run)
+{
+    const std::optional<Snapshots::TimeshiftPlace> place = Snapshots::findTimeshift("/");
+    if (!place || !place->btrfs)
+        return std::nullopt;
+    // TOP/timeshift-btrfs/snapshots: the file system's top level is two folders up.
+    const std::string top = Shell::q(place->snapshots.parent_path().parent_path().native());
+    const auto output = [&](const std::string& command) {
+        const Shell::Result result = run(LinuxApps::toolCommand("nice -n 19 btrfs " + command + " 2>/dev/null"));
+        return result.ok ? result.out : QString();
+    };
+    return TimeshiftOutputs{output("qgroup show --raw " + top), output("subvolume list " + top)};
+}
+
+std::optional<JunkGroup> timeshiftGroup(const std::filesystem::path& root, const std::filesystem::path& procRoot,
+                                        const std::optional<TimeshiftOutputs>& btrfs, const QDateTime& now)
+{
+    const std::optional<Snapshots::TimeshiftPlace> place = Snapshots::findTimeshift(root, procRoot);
+    if (!place)
+        return std::nullopt;
+    const std::vector<Snapshots::TimeshiftSnapshot> snapshots = Snapshots::listTimeshift(place->snapshots);
+    const std::vector<Snapshots::Verdict> verdicts = Snapshots::judgeTimeshift(snapshots, now);
+    const auto exclusive = btrfs ? Snapshots::parseQgroupShow(btrfs->qgroupShow) : std::map<std::int64_t, std::int64_t>{};
+    const auto ids = btrfs ? Snapshots::parseSubvolumeList(btrfs->subvolumeList) : std::map<QString, std::int64_t>{};
+
+    JunkGroup group = systemGroup("timeshift",
+                                  place->btrfs ? L("Instantâneos do Timeshift (btrfs)") : L("Instantâneos do Timeshift (rsync)"),
+                                  L("Caminhos de volta após uma atualização; o mais recente e os que o sistema usa ficam"),
+                                  "clock.arrow.circlepath");
+    group.oneByOne = true;
+    for (std::size_t i = 0; i < snapshots.size(); ++i) {
+        if (!verdicts[i].offered)
+            continue;
+        const Snapshots::TimeshiftSnapshot& snapshot = snapshots[i];
+        std::optional<std::int64_t> bytes;
+        if (place->btrfs) {
+            bytes = Snapshots::btrfsExclusiveBytes(snapshot.name, exclusive, ids);
+        } else if (const Snapshots::Freed freed = Snapshots::rsyncExclusiveBytes(snapshot.folder); freed.complete) {
+            bytes = freed.bytes;
+        }
+        JunkItem item;
+        item.url = snapshot.folder;
+        item.name = snapshot.comments.trimmed().isEmpty() ? snapshot.name
+                                                          : snapshot.name + QStringLiteral(": ") + snapshot.comments.simplified();
+        item.size = bytes.value_or(0);
+        item.sizeKnown = bytes.has_value();
+        item.note = snapshot.tags.join(QStringLiteral(", "));
+        item.toolId = snapshot.name;
+        item.actions = {{Admin::kRemoveTimeshiftSnapshot, {encoded(snapshot.name)}}};
+        group.items.push_back(std::move(item));
+    }
+    group.atLeast = group.items.size() > 1;
     if (group.items.empty())
         return std::nullopt;
     return group;

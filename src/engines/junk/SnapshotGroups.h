@@ -7,6 +7,7 @@
 // snapperGroup only reads the output it is handed, so it runs the same over
 // recorded output; readSnapper is the one part that runs the tool.
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -15,6 +16,7 @@
 #include <QString>
 
 #include "engines/junk/SnapshotStore.h"
+#include "engines/junk/TimeshiftStore.h"
 #include "engines/records/Junk.h"
 #include "platform/Shell.h"
 
@@ -22,6 +24,13 @@ namespace SystemJunk {
 
 // Whether the group is one of snapshots (each a way back, removed one by one).
 bool isSnapshotGroup(const QString& groupId);
+
+// The folders snapshots of whole file systems are kept in on this system
+// (`root` "/"): each Snapper configuration's SUBVOLUME/.snapshots, as its
+// file in etc/snapper/configs says, and where Timeshift's snapshots are
+// mounted now. Never walked as files.
+std::vector<std::filesystem::path> snapshotTrees(const std::filesystem::path& root = "/",
+                                                 const std::filesystem::path& procRoot = "/proc");
 
 // What Snapper printed for one scan.
 struct SnapperOutputs {
@@ -55,6 +64,27 @@ std::optional<SnapperOutputs> readSnapper(bool asRoot, const std::function<Shell
 // only, with its size unknown, and the group then offers to measure it.
 // Nothing when nothing is offered and everything could be read.
 std::optional<JunkGroup> snapperGroup(const SnapperOutputs& outputs, const QDateTime& now);
+
+// What btrfs printed of Timeshift's btrfs snapshots (as root: quota groups
+// and the subvolume list are closed to others); nothing in rsync mode.
+struct TimeshiftOutputs {
+    QString qgroupShow;     // btrfs qgroup show --raw TOP
+    QString subvolumeList;  // btrfs subvolume list TOP
+};
+// Runs btrfs through `run` for the Timeshift snapshots of this system (`root`
+// "/"), when they are btrfs ones; nothing otherwise.
+std::optional<TimeshiftOutputs> readTimeshiftBtrfs(const std::function<Shell::Result(const std::string&)>& run);
+
+// "timeshift": the snapshots Timeshift keeps on this system (found under
+// `root`, its mounts in <procRoot>/self/mountinfo) that judgeTimeshift
+// offers, unticked, each with what deleting it alone frees: in rsync mode the
+// blocks of its files whose every hard link lies inside it, unknown when part
+// of it could not be read; in btrfs mode its subvolumes' exclusive bytes from
+// `btrfs` (unknown without). Removed one by one through
+// remove-timeshift-snapshot. Nothing when Timeshift's snapshots are not
+// there or none is offered.
+std::optional<JunkGroup> timeshiftGroup(const std::filesystem::path& root, const std::filesystem::path& procRoot,
+                                        const std::optional<TimeshiftOutputs>& btrfs, const QDateTime& now);
 
 // The outputs with each configuration's list as the helper measured it
 // (`measured`: the compact lists, by configuration): what this user could not read.

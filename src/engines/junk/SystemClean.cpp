@@ -71,7 +71,7 @@ struct Planned {
 bool isSnapshot(const JunkItem& item)
 {
     const Admin::Action* action = firstAction(item);
-    return action && action->verb == Admin::kRemoveSnapperSnapshot;
+    return action && (action->verb == Admin::kRemoveSnapperSnapshot || action->verb == Admin::kRemoveTimeshiftSnapshot);
 }
 
 // The removal of the chosen packages as one action taking exactly what apt
@@ -156,7 +156,7 @@ std::optional<std::int64_t> leftBytes(const SystemPlaces& places, const JunkItem
     const std::string& verb = action->verb;
     const std::string arg = action->args.empty() ? std::string() : action->args.front();
     const fs::path& root = places.root;
-    if (verb == Admin::kRemoveSnapperSnapshot)
+    if (verb == Admin::kRemoveSnapperSnapshot || verb == Admin::kRemoveTimeshiftSnapshot)
         return std::nullopt;  // a snapshot's folder is root's to read: its size comes from the tool
     if (verb == Admin::kCleanPackageCache)
         return arg == "dnf" ? dnfCacheBytes(root) : arg == "pacman" ? pacmanCache(root).total() : aptArchives(root).total();

@@ -323,6 +323,7 @@ ToolOutputs runTools(Part part, const ToolRunner& run)
         break;
     case Part::Snapshots:
         outputs.snapper = readSnapper(geteuid() == 0, run);
+        outputs.timeshiftBtrfs = readTimeshiftBtrfs(run);
         break;
     case Part::Packages:
         outputs.aptAutoremove = output("apt-get -s autoremove");
@@ -353,7 +354,9 @@ ToolOutputs runTools(const ToolRunner& run)
     all.kernelRelease = packages.kernelRelease;
     all.podman = runTools(Part::Podman, run).podman;
     all.docker = runTools(Part::Docker, run).docker;
-    all.snapper = runTools(Part::Snapshots, run).snapper;
+    const ToolOutputs snapshots = runTools(Part::Snapshots, run);
+    all.snapper = snapshots.snapper;
+    all.timeshiftBtrfs = snapshots.timeshiftBtrfs;
     return all;
 }
 
@@ -399,10 +402,13 @@ JunkFound partGroups(Part part, const SystemPlaces& places, const ToolOutputs& o
         }
         break;
     case Part::Snapshots:
+    {
+        const QDateTime at = QDateTime::fromSecsSinceEpoch(std::chrono::system_clock::to_time_t(now));
         if (outputs.snapper)
-            found.push_back(snapperGroup(*outputs.snapper, QDateTime::fromSecsSinceEpoch(
-                                                               std::chrono::system_clock::to_time_t(now))));
+            found.push_back(snapperGroup(*outputs.snapper, at));
+        found.push_back(timeshiftGroup(root, places.procRoot, outputs.timeshiftBtrfs, at));
         break;
+    }
     }
 
     JunkFound result;

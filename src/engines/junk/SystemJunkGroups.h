@@ -42,6 +42,7 @@ struct ToolOutputs {
     std::optional<ContainerOutputs> podman;  // see readContainerTool
     std::optional<ContainerOutputs> docker;
     std::optional<SnapperOutputs> snapper;   // see readSnapper
+    std::optional<TimeshiftOutputs> timeshiftBtrfs;  // see readTimeshiftBtrfs
 };
 
 using ToolRunner = std::function<Shell::Result(const std::string& command)>;
@@ -55,7 +56,7 @@ inline constexpr Part kParts[] = {Part::Files,  Part::Snaps,  Part::Flatpak,  Pa
 // The system groups' ids in the order they are shown.
 inline constexpr const char* kGroupIds[] = {"pkgcache",   "journal", "snaps",         "flatpak", "coredumps", "crashes",
                                             "oldlogs",    "autoremove", "podman",   "podmanvolumes", "docker",  "dockervolumes",
-                                            "snapper"};
+                                            "snapper",    "timeshift"};
 bool isGroupId(const QString& id);
 // An empty group of the system's: removed for good, by its tool or the helper, never walked as files.
 JunkGroup systemGroup(const char* id, const QString& title, const QString& detail, const char* symbol);
@@ -106,6 +107,7 @@ Measured measurePart(const JunkGroup& group, const SystemPlaces& places, const T
 //   autoremove  "Pacotes que nada usa"             each package, unticked, remove-packages
 //   podman, podmanvolumes, docker, dockervolumes   see ContainerGroups.h: by the tool, as this user
 //   snapper     "Instantâneos do Snapper"          see SnapshotGroups.h: one by one, remove-snapper-snapshot
+//   timeshift   "Instantâneos do Timeshift (…)"    see SnapshotGroups.h: one by one, remove-timeshift-snapshot
 // An item whose size cannot be learned has sizeKnown false (and size 0).
 // While a process holds the package manager's lock, the items of pkgcache
 // and autoremove are unticked with the note "Em uso por NAME". No place is

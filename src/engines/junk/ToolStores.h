@@ -1,6 +1,6 @@
 #pragma once
-// What container tools keep out of sight of the file walks: the groups whose
-// every item its tool removes by id. The low-space notice and the overview
+// What container and snapshot tools keep out of sight of the file walks: the
+// groups whose every item its tool removes by id. The low-space notice and the overview
 // name the largest of them, from the last scan's figures.
 #include <cstdint>
 #include <optional>
