@@ -40,6 +40,8 @@ inline constexpr const char* kRemoveFlatpakRuntimes = "remove-flatpak-runtimes";
 inline constexpr const char* kRemoveCoreDump = "remove-core-dump";      // NAME (in /var/lib/systemd/coredump)
 inline constexpr const char* kRemoveCrashReport = "remove-crash-report";  // NAME.crash (in /var/crash)
 inline constexpr const char* kRemoveRotatedLog = "remove-rotated-log";  // PATH relative to /var/log
+// One of Timeshift's snapshots, by its name, through timeshift itself.
+inline constexpr const char* kRemoveTimeshiftSnapshot = "remove-timeshift-snapshot";  // YYYY-MM-DD_HH-MM-SS
 // Docker's storage, by the exact ids shown (a container that started since
 // is refused by docker itself: nothing is forced).
 inline constexpr const char* kRemoveDockerImages = "remove-docker-images";          // N ID...
@@ -95,6 +97,7 @@ bool isRelativePath(std::string_view text);     // names joined by "/", nothing 
 std::vector<std::string_view> pathParts(std::string_view path);
 bool isRotatedLogName(std::string_view name);   // syslog.1, syslog.2.gz, kern.log.old
 bool isAuditTrail(std::string_view relativePath);  // wtmp, btmp, lastlog, faillog, auth.log*, audit/...
+bool isTimeshiftSnapshotName(std::string_view text);  // 2026-12-01_10-00-01, exactly that form
 
 // The log a rotated one belongs to ("syslog" for "syslog.2.gz"); empty when
 // the name is not a rotated log's.

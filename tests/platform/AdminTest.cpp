@@ -207,6 +207,26 @@ TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
         {{Admin::kRemoveRotatedLog, {"auth.log.1"}}, "argument"},
         {{Admin::kRemoveRotatedLog, {"audit/audit.log.1"}}, "argument"},
         {{Admin::kRemoveRotatedLog, {"../etc/shadow.1"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-01"}}, ""},
+        {{Admin::kRemoveTimeshiftSnapshot, {"../x"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"-h"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"--delete-all"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-01/.."}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"../2026-12-01_10-00-01"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-01\n"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-01 "}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01 10-00-01"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-0"}}, "argument"},      // 18 characters
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-011"}}, "argument"},    // 20 characters
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10:00:01"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-0a_10-00-01"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"\xd9\xa2" "026-12-01_10-00-0"}}, "argument"},  // an Arabic-Indic two, 19 bytes
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-\xff" "1"}}, "argument"},  // no UTF-8
+        {{Admin::kRemoveTimeshiftSnapshot, {std::string("2026-12-01_10-00-0\0", 19)}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"*"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {""}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {}}, "count"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-01", "2026-12-02_10-00-01"}}, "count"},
         {{Admin::kRemoveDockerImages, {"7fb2c0ff2aaa", std::string(64, 'e')}}, ""},
         {{Admin::kRemoveDockerImages, {}}, "count"},
         {{Admin::kRemoveDockerImages, {""}}, "argument"},
@@ -251,6 +271,7 @@ TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
         {{"system-care", "drop-caches", "3"}, "verb"},
         {{"system-care", "remove-docker-images", "2", "7fb2c0ff2aaa"}, "count"},
         {{"system-care", "remove-docker-containers", "1", "7fb2c0ff2aaa", "0c8471e4332c"}, "verb"},
+        {{"remove-software", "remove-timeshift-snapshot", "2026-12-01_10-00-01"}, "class"},
     };
     for (const auto& [line, code] : lines) {
         const Admin::Parsed parsed = Admin::decode(line);
