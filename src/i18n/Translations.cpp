@@ -1400,6 +1400,12 @@ const std::vector<TranslationRow>& translationRows()
          {"Its before/after partner stays", "Su pareja antes/después se queda", "La sua coppia prima/dopo resta", "Son jumeau avant/après reste", "Sein Vorher/Nachher-Partner bleibt", "対になる前後のスナップショットが残ります", "与之成对的前/后快照保留", "شريكتها قبل/بعد باقية"}},
         {"Incompleto ou ainda sendo feito",
          {"Incomplete or still being made", "Incompleta o aún en curso", "Incompleta o ancora in corso", "Incomplet ou encore en cours", "Unvollständig oder noch in Arbeit", "不完全、またはまだ作成中です", "不完整或仍在创建中", "غير مكتملة أو ما زالت قيد الإنشاء"}},
+        {"Recusado: a pasta de instantâneos do Timeshift não foi encontrada.",
+         {"Refused: Timeshift's snapshot folder was not found.", "Rechazado: no se ha encontrado la carpeta de instantáneas de Timeshift.", "Rifiutato: la cartella delle istantanee di Timeshift non è stata trovata.", "Refusé : le dossier des instantanés de Timeshift est introuvable.", "Abgelehnt: Der Snapshot-Ordner von Timeshift wurde nicht gefunden.", "拒否しました：Timeshift のスナップショットフォルダが見つかりません。", "已拒绝：找不到 Timeshift 的快照文件夹。", "مرفوض: تعذّر العثور على مجلد لقطات Timeshift."}},
+        {"Recusado: o instantâneo %@ não existe mais.",
+         {"Refused: snapshot %@ no longer exists.", "Rechazado: la instantánea %@ ya no existe.", "Rifiutato: l’istantanea %@ non esiste più.", "Refusé : l’instantané %@ n’existe plus.", "Abgelehnt: Der Snapshot %@ existiert nicht mehr.", "拒否しました：スナップショット %@ はもう存在しません。", "已拒绝：快照 %@ 已不存在。", "مرفوض: اللقطة %@ لم تعد موجودة."}},
+        {"Recusado: o instantâneo é mantido. Motivo: %@",
+         {"Refused: the snapshot is kept. Reason: %@", "Rechazado: la instantánea se conserva. Motivo: %@", "Rifiutato: l’istantanea viene conservata. Motivo: %@", "Refusé : l’instantané est conservé. Motif : %@", "Abgelehnt: Der Snapshot wird behalten. Grund: %@", "拒否しました：このスナップショットは残します。理由：%@", "已拒绝：该快照将保留。原因：%@", "مرفوض: سيُحتفظ باللقطة. السبب: %@"}},
     };
     return rows;
 }

@@ -7,6 +7,7 @@
 
 #include "i18n/L.h"
 #include "platform/Admin.h"
+#include "platform/AdminDescription.h"
 #include "support/Fixtures.h"
 
 namespace fs = std::filesystem;
@@ -125,6 +126,9 @@ TEST(AdminReply, WhatTheRunLeftBehindForPeople)
         {"failed 0 changed +libfoo -vim", LF("Recusado: a remoção mudou desde que foi aprovada (%@).", "+libfoo -vim")},
         {"failed 0 in-use core.x", LF("Recusado: %@ está em uso.", "core.x")},
         {"failed 0 user", L("Recusado: não foi possível saber para qual usuário agir.")},
+        {"failed 0 no-timeshift", L("Recusado: a pasta de instantâneos do Timeshift não foi encontrada.")},
+        {"failed 0 gone 2026-12-01_10-00-01", LF("Recusado: o instantâneo %@ não existe mais.", "2026-12-01_10-00-01")},
+        {"failed 0 snapshot-kept Less than a day old", LF("Recusado: o instantâneo é mantido. Motivo: %@", "Less than a day old")},
         {"refused class system-care", LF("Recusado pelo ajudante de administrador: pedido inválido (%@).", "class system-care")},
     };
     for (const auto& c : codes)
@@ -141,6 +145,13 @@ TEST(AdminReply, WhatTheRunLeftBehindForPeople)
     const std::string line = Admin::answerLine({false, 3, false, "tool", "bad\ndone 0\rx"});
     EXPECT_EQ(line, "failed 3 tool bad done 0 x\n");
     EXPECT_EQ(Admin::readAnswers(line).size(), 1u);
+}
+
+TEST(AdminDescription, ATimeshiftSnapshotIsDescribedAsTimeshiftsOwnCommand)
+{
+    const Admin::Action action{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-01"}};
+    EXPECT_EQ(Admin::describe(action), "timeshift --delete --snapshot 2026-12-01_10-00-01");
+    EXPECT_EQ(Admin::toolOf(action), "timeshift --delete");
 }
 
 TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
