@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
+#include <string>
 
 #include <sys/stat.h>
 
