@@ -6,6 +6,7 @@
 #include "admin/PackageRemoval.h"
 #include "admin/SnapperSnapshots.h"
 #include "admin/SystemFiles.h"
+#include "admin/TimeshiftRemoval.h"
 
 namespace AdminHelper {
 
@@ -65,6 +66,8 @@ Admin::Answer perform(const Context& context, const Admin::Action& action)
         return removeCrashReport(context, action);
     if (verb == Admin::kRemoveRotatedLog)
         return removeRotatedLog(context, action);
+    if (verb == Admin::kRemoveTimeshiftSnapshot)
+        return removeTimeshiftSnapshot(context, action);
     // Never -f: docker keeps what started since the scan, and says so.
     if (verb == Admin::kRemoveDockerImages)
         return runTool(context, "docker", withItems({"image", "rm"}, args));

@@ -14,30 +14,6 @@ namespace {
 
 using Snapshots::Snapshot;
 
-// LC_ALL=C while it lives, so snapper and btrfs answer in the form the
-// parsers read (the helper acts alone, one action after another).
-class CLocale {
-public:
-    CLocale()
-    {
-        if (const char* value = std::getenv("LC_ALL"))
-            saved_ = value;
-        setenv("LC_ALL", "C", 1);
-    }
-    ~CLocale()
-    {
-        if (saved_)
-            setenv("LC_ALL", saved_->c_str(), 1);
-        else
-            unsetenv("LC_ALL");
-    }
-    CLocale(const CLocale&) = delete;
-    CLocale& operator=(const CLocale&) = delete;
-
-private:
-    std::optional<std::string> saved_;
-};
-
 // A configuration's snapshots as snapper lists them now, or why there are none.
 struct Listing {
     std::vector<Snapshot> snapshots;

@@ -1442,6 +1442,8 @@ const std::vector<TranslationRow>& translationRows()
          {"Refused: could not read the output of %@.", "Rechazado: no se pudo leer la respuesta de %@.", "Rifiutato: impossibile leggere la risposta di %@.", "Refusé : impossible de lire la réponse de %@.", "Abgelehnt: Die Ausgabe von %@ konnte nicht gelesen werden.", "拒否しました：%@ の出力を読み取れませんでした。", "已拒绝：无法读取 %@ 的输出。", "مرفوض: تعذّرت قراءة مخرجات %@."}},
         {"Incompleto ou ainda sendo feito",
          {"Incomplete or still being made", "Incompleta o aún en curso", "Incompleta o ancora in corso", "Incomplet ou encore en cours", "Unvollständig oder noch in Arbeit", "不完全、またはまだ作成中です", "不完整或仍在创建中", "غير مكتملة أو ما زالت قيد الإنشاء"}},
+        {"Recusado: a pasta de instantâneos do Timeshift não foi encontrada.",
+         {"Refused: Timeshift's snapshot folder was not found.", "Rechazado: no se ha encontrado la carpeta de instantáneas de Timeshift.", "Rifiutato: la cartella delle istantanee di Timeshift non è stata trovata.", "Refusé : le dossier des instantanés de Timeshift est introuvable.", "Abgelehnt: Der Snapshot-Ordner von Timeshift wurde nicht gefunden.", "拒否しました：Timeshift のスナップショットフォルダが見つかりません。", "已拒绝：找不到 Timeshift 的快照文件夹。", "مرفوض: تعذّر العثور على مجلد لقطات Timeshift."}},
     };
     return rows;
 }

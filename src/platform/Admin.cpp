@@ -111,6 +111,8 @@ QString reasonText(const Answer& answer)
         return LF("Recusado: %@ é necessário ao sistema.", detail);
     if (code == "in-use")
         return LF("Recusado: %@ está em uso.", detail);
+    if (code == "no-timeshift")
+        return L("Recusado: a pasta de instantâneos do Timeshift não foi encontrada.");
     if (code == "busy")
         return L("Outro programa está instalando ou removendo pacotes. Tente de novo quando ele terminar.");
     if (code == "snapshot-gone")

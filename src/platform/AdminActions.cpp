@@ -107,6 +107,7 @@ constexpr VerbShape kVerbs[] = {
     {kRemoveCoreDump, 1, false, {isCoreDumpName}},
     {kRemoveCrashReport, 1, false, {isCrashReportName}},
     {kRemoveRotatedLog, 1, false, {isRotatedLogPath}},
+    {kRemoveTimeshiftSnapshot, 1, false, {isTimeshiftSnapshotName}},
     {kRemoveDockerImages, -1, false, {isContainerToolId}},
     {kRemoveDockerContainers, -1, false, {isContainerToolId}},
     {kPruneDockerBuildCache, 0, false},
@@ -350,6 +351,18 @@ std::string rotatedLogBase(std::string_view name)
 }
 
 bool isRotatedLogName(std::string_view name) { return !rotatedLogBase(name).empty(); }
+
+bool isTimeshiftSnapshotName(std::string_view text)
+{
+    // The local time the snapshot began, as Timeshift names it.
+    constexpr std::string_view kForm = "0000-00-00_00-00-00";
+    if (text.size() != kForm.size())
+        return false;
+    for (std::size_t i = 0; i < kForm.size(); ++i)
+        if (kForm[i] == '0' ? !isDigit(text[i]) : text[i] != kForm[i])
+            return false;
+    return true;
+}
 
 bool isAuditTrail(std::string_view relativePath)
 {

@@ -105,6 +105,7 @@ bool isRelativePath(std::string_view text);     // names joined by "/", nothing 
 std::vector<std::string_view> pathParts(std::string_view path);
 bool isRotatedLogName(std::string_view name);   // syslog.1, syslog.2.gz, kern.log.old
 bool isAuditTrail(std::string_view relativePath);  // wtmp, btmp, lastlog, faillog, auth.log*, audit/...
+bool isTimeshiftSnapshotName(std::string_view text);  // 2026-12-01_10-00-01, exactly that form
 
 // The log a rotated one belongs to ("syslog" for "syslog.2.gz"); empty when
 // the name is not a rotated log's.

@@ -64,6 +64,8 @@ QString describe(const Action& action)
         return QStringLiteral("rm /var/crash/") + arg(action, 0);
     if (verb == kRemoveRotatedLog)
         return QStringLiteral("rm /var/log/") + arg(action, 0);
+    if (verb == kRemoveTimeshiftSnapshot)
+        return QStringLiteral("timeshift --delete --snapshot ") + arg(action, 0);
     if (verb == kRemoveDockerImages)
         return QStringLiteral("docker image rm ") + joined(action.args);
     if (verb == kRemoveDockerContainers)
@@ -91,6 +93,8 @@ QString toolOf(const Action& action)
         return QStringLiteral("flatpak uninstall");
     if (verb == kVacuumJournal || verb == kCleanPackageCache || verb == kPruneDockerBuildCache)
         return describe(action);
+    if (verb == kRemoveTimeshiftSnapshot)
+        return QStringLiteral("timeshift --delete");
     if (verb == kRemoveDockerImages)
         return QStringLiteral("docker image rm");
     if (verb == kRemoveDockerContainers)

@@ -19,7 +19,9 @@
 
 #include "engines/junk/SnapshotStore.h"
 #include "i18n/L.h"
+
 #include "support/Fixtures.h"
+#include "i18n/L.h"
 #include "platform/AdminActions.h"
 #include "platform/Shell.h"
 
@@ -326,6 +328,142 @@ TEST_F(AdminHelper, SystemLeftoversGoOnlyFromTheirOwnFolders)
     EXPECT_TRUE(present(root_ / "var/log/syslog"));
     EXPECT_TRUE(present(root_ / "var/log/kern.log.1"));
     EXPECT_TRUE(present(root_ / "var/crash/x.log.1"));
+}
+
+// Timeshift's snapshots on a backup disk mounted at /media/backup, and a
+// stand-in timeshift that records its call like the others, then deletes the
+// snapshot it is given; it fails with a message of its own when
+// timeshift-fails is there, and says done but leaves the folder when
+// timeshift-keeps is.
+const char* kTimeshiftStandIn = R"SH(#!/bin/sh
+root="${0%/usr/*}"
+mkdir -p "$root/calls"
+n=$(ls "$root/calls" | wc -l)
+printf '%s\0' "${0##*/}" "$@" > "$root/calls/$n"
+env > "$root/env-timeshift"
+if [ -f "$root/timeshift-fails" ]; then echo "Removing snapshot: $3"; echo "E: Failed to remove snapshot: $3"; exit 1; fi
+[ -f "$root/timeshift-keeps" ] || rm -rf "$root/media/backup/timeshift/snapshots/$3"
+echo "Removed snapshot: $3"
+)SH";
+
+class TimeshiftHelper : public AdminHelper {
+protected:
+    void SetUp() override
+    {
+        AdminHelper::SetUp();
+        if (IsSkipped())
+            return;
+        writeFile(root_ / "usr/bin/timeshift", kTimeshiftStandIn);
+        fs::permissions(root_ / "usr/bin/timeshift", fs::perms::owner_all);
+        const std::string uuid = "3f1e2a9c-5b7d-4c1e-9a2b-0d6e8f4c1a23";
+        writeFile(root_ / "etc/timeshift/timeshift.json",
+                  "{\"backup_device_uuid\" : \"" + uuid + "\", \"btrfs_mode\" : \"false\"}");
+        writeFile(root_ / "dev/vdb1", "");
+        fs::create_directories(root_ / "dev/disk/by-uuid");
+        fs::create_symlink("../../vdb1", root_ / "dev/disk/by-uuid" / uuid);
+        writeFile(root_ / "proc/self/mountinfo", "27 1 254:1 / / rw,relatime - ext4 /dev/vda1 rw\n"
+                                                 "45 27 8:17 / /media/backup rw,relatime - ext4 /dev/vdb1 rw\n");
+        snapshots_ = root_ / "media/backup/timeshift/snapshots";
+        fs::create_directories(snapshots_);
+    }
+
+    // A finished snapshot made `hours` ago; an unfinished one has no info.json.
+    void snapshot(const std::string& name, int hours, const std::string& extra = "")
+    {
+        const qint64 created = QDateTime::currentSecsSinceEpoch() - qint64(hours) * 3600;
+        writeFile(snapshots_ / name / "localhost/etc/hostname", "box\n");
+        if (hours >= 0)
+            writeFile(snapshots_ / name / "info.json", "{\n  \"created\" : \"" + std::to_string(created)
+                                                           + "\",\n  \"tags\" : \"ondemand\",\n  \"type\" : \"rsync\"" + extra + "\n}\n");
+    }
+
+    // The helper's one answer to removing `name`.
+    Admin::Answer remove(const std::string& name)
+    {
+        const std::string said = out(run(Admin::encode({{Admin::kRemoveTimeshiftSnapshot, {name}}})));
+        const std::vector<Admin::Answer> answers = Admin::readAnswers(said);
+        EXPECT_EQ(answers.size(), 1u) << said;
+        return answers.empty() ? Admin::Answer{} : answers.front();
+    }
+
+    fs::path snapshots_;
+};
+
+TEST_F(TimeshiftHelper, AnOldSnapshotIsDeletedByTimeshiftInTheCLocale)
+{
+    snapshot("2026-01-01_10-00-01", 24 * 10);
+    snapshot("2026-01-04_10-00-01", 1);
+    Shell::ProcessOutput output;
+    {
+        ScopedEnv language("LANGUAGE", std::string("de"));
+        output = run(Admin::encode({{Admin::kRemoveTimeshiftSnapshot, {"2026-01-01_10-00-01"}}}));
+    }
+    EXPECT_EQ(out(output), "done 0\n");
+    EXPECT_EQ(output.exitCode, Admin::kExitDone);
+    EXPECT_EQ(calls(), (std::vector<Args>{{"timeshift", "--delete", "--snapshot", "2026-01-01_10-00-01", "--scripted"}}));
+    EXPECT_FALSE(present(snapshots_ / "2026-01-01_10-00-01"));
+    EXPECT_TRUE(present(snapshots_ / "2026-01-04_10-00-01"));
+    const std::string env = readFile(root_ / "env-timeshift");
+    EXPECT_NE(env.find("LC_ALL=C\n"), std::string::npos) << env;
+    EXPECT_EQ(env.find("LANGUAGE="), std::string::npos) << env;
+}
+
+TEST_F(TimeshiftHelper, WhatTheRuleKeepsOrWhatIsNotThereIsRefusedAndNothingRuns)
+{
+    snapshot("2026-01-01_10-00-01", 24 * 10);
+    snapshot("2026-01-02_10-00-01", 24 * 9, ",\n  \"live\" : \"true\"");
+    snapshot("2026-01-03_10-00-01", 2);
+    snapshot("2026-01-04_10-00-01", 1);
+    snapshot("2026-01-05_10-00-01", -1);  // still being made
+    // A snapshot's name that is a link to an old snapshot kept elsewhere.
+    const fs::path elsewhere = freshFolder("elsewhere") / "2026-01-06_10-00-01";
+    writeFile(elsewhere / "info.json", "{\"created\" : \"1000000000\"}");
+    fs::create_directory_symlink(elsewhere, snapshots_ / "2026-01-06_10-00-01");
+
+    const auto kept = [&](const std::string& name, const char* why) {
+        const Admin::Answer answer = remove(name);
+        EXPECT_EQ(answer.code, "snapshot-kept") << name;
+        EXPECT_EQ(answer.detail, name + ' ' + L(why).toStdString()) << name;
+        EXPECT_TRUE(present(snapshots_ / name)) << name;
+    };
+    kept("2026-01-04_10-00-01", "É o instantâneo mais recente");
+    kept("2026-01-03_10-00-01", "Tem menos de um dia");
+    kept("2026-01-02_10-00-01", "O sistema inicia ou roda a partir dele");
+    kept("2026-01-05_10-00-01", "Incompleto ou ainda sendo feito");
+
+    Admin::Answer answer = remove("2026-01-07_10-00-01");  // deleted since it was shown
+    EXPECT_EQ(answer.code, "snapshot-gone");
+    EXPECT_EQ(answer.detail, "2026-01-07_10-00-01");
+    EXPECT_EQ(remove("2026-01-06_10-00-01").code, "snapshot-gone");
+    EXPECT_TRUE(present(elsewhere / "info.json"));
+
+    // The backup disk is no longer mounted: Timeshift's folder is not found.
+    writeFile(root_ / "proc/self/mountinfo", "27 1 254:1 / / rw,relatime - ext4 /dev/vda1 rw\n");
+    answer = remove("2026-01-01_10-00-01");
+    EXPECT_EQ(answer.code, "no-timeshift");
+    EXPECT_TRUE(present(snapshots_ / "2026-01-01_10-00-01"));
+    EXPECT_TRUE(calls().empty());
+}
+
+TEST_F(TimeshiftHelper, TimeshiftsWordIsCheckedAgainstTheFolder)
+{
+    snapshot("2026-01-01_10-00-01", 24 * 10);
+    snapshot("2026-01-04_10-00-01", 1);
+
+    // It says done and leaves the snapshot's folder: failed.
+    writeFile(root_ / "timeshift-keeps");
+    Admin::Answer answer = remove("2026-01-01_10-00-01");
+    EXPECT_EQ(answer.code, "kept");
+    EXPECT_EQ(answer.detail, "2026-01-01_10-00-01");
+    fs::remove(root_ / "timeshift-keeps");
+
+    // It fails: its last line says why.
+    writeFile(root_ / "timeshift-fails");
+    answer = remove("2026-01-01_10-00-01");
+    EXPECT_EQ(answer.code, "tool");
+    EXPECT_EQ(answer.detail, "E: Failed to remove snapshot: 2026-01-01_10-00-01");
+    EXPECT_TRUE(present(snapshots_ / "2026-01-01_10-00-01"));
+    EXPECT_EQ(calls().size(), 2u);
 }
 
 TEST_F(AdminHelper, TheInstalledHelperHasNoWayToRedirectItsTools)

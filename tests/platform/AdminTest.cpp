@@ -133,6 +133,7 @@ TEST(AdminReply, WhatTheRunLeftBehindForPeople)
         {"failed 0 snapshot-pair 1 0", LF("Recusado: o instantâneo %@ não faz parte de um par antes/depois.", "1")},
         {"failed 0 snapshot-pair", LF("Recusado: o instantâneo %@ não faz parte de um par antes/depois.", "")},
         {"failed 0 unreadable snapper list", LF("Recusado: não foi possível ler a resposta de %@.", "snapper list")},
+        {"failed 0 no-timeshift", L("Recusado: a pasta de instantâneos do Timeshift não foi encontrada.")},
         {"refused class system-care", LF("Recusado pelo ajudante de administrador: pedido inválido (%@).", "class system-care")},
     };
     for (const auto& c : codes)
@@ -188,6 +189,9 @@ TEST(AdminDescription, SnapperActionsReadAsTheCommandsThatDoTheSame)
     EXPECT_EQ(Admin::describe(Admin::Action{Admin::kMeasureSnapshots, {"root"}}), "snapper -c root list");
     EXPECT_EQ(Admin::toolOf(Admin::Action{Admin::kRemoveSnapperSnapshot, {"root", "7", "0"}}), "snapper delete");
     EXPECT_EQ(Admin::toolOf(Admin::Action{Admin::kMeasureSnapshots, {"root"}}), "snapper list");
+    const Admin::Action action{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-01"}};
+    EXPECT_EQ(Admin::describe(action), "timeshift --delete --snapshot 2026-12-01_10-00-01");
+    EXPECT_EQ(Admin::toolOf(action), "timeshift --delete");
 }
 
 TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
@@ -254,6 +258,26 @@ TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
         {{Admin::kRemoveRotatedLog, {"auth.log.1"}}, "argument"},
         {{Admin::kRemoveRotatedLog, {"audit/audit.log.1"}}, "argument"},
         {{Admin::kRemoveRotatedLog, {"../etc/shadow.1"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-01"}}, ""},
+        {{Admin::kRemoveTimeshiftSnapshot, {"../x"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"-h"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"--delete-all"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-01/.."}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"../2026-12-01_10-00-01"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-01\n"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-01 "}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01 10-00-01"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-0"}}, "argument"},      // 18 characters
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-011"}}, "argument"},    // 20 characters
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10:00:01"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-0a_10-00-01"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"\xd9\xa2" "026-12-01_10-00-0"}}, "argument"},  // an Arabic-Indic two, 19 bytes
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-\xff" "1"}}, "argument"},  // no UTF-8
+        {{Admin::kRemoveTimeshiftSnapshot, {std::string("2026-12-01_10-00-0\0", 19)}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"*"}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {""}}, "argument"},
+        {{Admin::kRemoveTimeshiftSnapshot, {}}, "count"},
+        {{Admin::kRemoveTimeshiftSnapshot, {"2026-12-01_10-00-01", "2026-12-02_10-00-01"}}, "count"},
         {{Admin::kRemoveDockerImages, {"7fb2c0ff2aaa", std::string(64, 'e')}}, ""},
         {{Admin::kRemoveDockerImages, {}}, "count"},
         {{Admin::kRemoveDockerImages, {""}}, "argument"},
@@ -339,6 +363,7 @@ TEST(AdminActions, HostileArgumentsAreRefusedVerbByVerb)
         {{"system-care", "remove-docker-containers", "1", "7fb2c0ff2aaa", "0c8471e4332c"}, "verb"},
         {{"system-care", "remove-snapper-snapshot", "root", "4", "5", "measure-snapshots", "root"}, ""},
         {{"remove-software", "measure-snapshots", "root"}, "class"},
+        {{"remove-software", "remove-timeshift-snapshot", "2026-12-01_10-00-01"}, "class"},
     };
     for (const auto& [line, code] : lines) {
         const Admin::Parsed parsed = Admin::decode(line);
