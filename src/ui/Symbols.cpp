@@ -81,6 +81,7 @@ QString materialGlyphFor(const QString& symbol)
         {"magnifyingglass.circle", "travel_explore"},
         {"folder.fill", "folder"},
         {"shippingbox", "inventory_2"},
+        {"clock.arrow.circlepath", "history"},
         {"doc.zipper", "folder_zip"},
         {"opticaldisc", "album"},
         {"photo", "image"},

@@ -230,9 +230,9 @@ TEST(SystemJunkGroups, ToolsRunInTheCLocaleWithATimeLimitAndMissingOnesGiveNothi
             return Shell::Result{true, QStringLiteral("6.1.0-18-amd64\n")};
         if (command.find("dpkg-query") != std::string::npos)
             return Shell::Result{false, QStringLiteral("libfoo1\t1.0-1\t12\toptional\tno\n")};
-        return Shell::Result{false, QStringLiteral("")};  // snap, flatpak, podman and docker are not there
+        return Shell::Result{false, QStringLiteral("")};  // snap, flatpak, podman, docker and snapper are not there
     });
-    ASSERT_EQ(commands.size(), 7u);
+    ASSERT_EQ(commands.size(), 8u);
     for (const std::string& command : commands)
         EXPECT_EQ(command.rfind(LinuxApps::toolCommand(""), 0), 0u) << command;
     const auto dpkg = std::find_if(commands.begin(), commands.end(),
@@ -243,6 +243,7 @@ TEST(SystemJunkGroups, ToolsRunInTheCLocaleWithATimeLimitAndMissingOnesGiveNothi
     EXPECT_EQ(outputs.dpkgShow, "libfoo1\t1.0-1\t12\toptional\tno\n");  // kept though one name was unknown
     EXPECT_EQ(outputs.snapListAll, std::nullopt);
     EXPECT_EQ(outputs.flatpakList, std::nullopt);
+    EXPECT_FALSE(outputs.snapper.has_value());
     EXPECT_FALSE(outputs.podman.has_value());
     EXPECT_FALSE(outputs.docker.has_value());
     EXPECT_EQ(outputs.kernelRelease, "6.1.0-18-amd64");
