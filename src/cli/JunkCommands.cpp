@@ -85,7 +85,7 @@ QString totalText(const JunkGroup& group)
 {
     const bool known = std::any_of(group.items.begin(), group.items.end(),
                                    [](const JunkItem& item) { return item.sizeKnown; });
-    if (known && group.atLeast)
+    if (known && group.atLeast && group.items.size() > 1)
         return LF("Pelo menos %@", Fmt::bytes(group.total()));
     return sizeText(group.total(), known || group.items.empty());
 }

@@ -111,7 +111,7 @@ Card {
                 Text {
                     textFormat: Text.PlainText
                     text: !card.sizeKnown ? I18n.L("Tamanho desconhecido")
-                          : card.atLeast ? I18n.LF("Pelo menos %@", [Fmt.bytes(card.someOn ? card.selectedTotal : card.total)])
+                          : card.atLeast && card.count > 1 ? I18n.LF("Pelo menos %@", [Fmt.bytes(card.someOn ? card.selectedTotal : card.total)])
                                          : Fmt.bytes(card.someOn ? card.selectedTotal : card.total)
                     color: card.someOn ? DS.text : DS.muted
                     font: DS.mono(14, Font.DemiBold)
