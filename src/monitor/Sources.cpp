@@ -52,25 +52,6 @@ std::optional<long long> readInteger(const fs::path& path)
     }
 }
 
-bool isOctal(char c) { return c >= '0' && c <= '7'; }
-
-
-// "\040" and the like back to their bytes.
-std::string unescapeOctal(const std::string& text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 3 < text.size() && isOctal(text[i + 1]) && isOctal(text[i + 2])
-            && isOctal(text[i + 3])) {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 3), nullptr, 8));
-            i += 3;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 // "\x20" escapes of /dev/disk/by-label names back to their bytes.
 std::string unescapeHex(const std::string& text)
 {
@@ -175,9 +156,11 @@ std::vector<Mount> parseMountInfo(const std::string& text)
         if (fields.end() - separator < 3)
             continue;  // no separator, or no type and source after it
         Mount mount;
-        mount.mountPoint = unescapeOctal(fields[4]);
+        mount.mountPoint = FolderFd::mountinfoDecoded(fields[4]);
         mount.fsType = separator[1];
-        mount.source = unescapeOctal(separator[2]);
+        mount.source = FolderFd::mountinfoDecoded(separator[2]);
+        mount.device = fields[2];
+        mount.root = FolderFd::mountinfoDecoded(fields[3]);
         mounts.push_back(std::move(mount));
     }
     return mounts;

@@ -64,6 +64,8 @@ struct Mount {
     std::filesystem::path mountPoint;
     std::string fsType;
     std::string source;
+    std::string device;  // "major:minor" as the kernel gives it (a btrfs mount carries a number of its own)
+    std::string root;    // the folder of the file system mounted there ("/" for its top)
 };
 // The mounts of a mountinfo text in its order; malformed lines are skipped.
 // Octal escapes ("\040" for a blank) are decoded.

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include <dirent.h>
@@ -18,6 +18,7 @@
 #include <QRegularExpression>
 
 #include "i18n/L.h"
+#include "monitor/Sources.h"
 #include "platform/FolderFd.h"
 #include "platform/UniqueFd.h"
 #include "platform/Walker.h"
@@ -99,29 +100,6 @@ std::string readText(const fs::path& path)
 
 // ---- Where the backup device is mounted -------------------------------------
 
-struct Mount {
-    std::string device;      // "major:minor" as the kernel gives it
-    std::string root;        // the folder of the file system mounted there ("/" for its top)
-    std::string mountPoint;
-    std::string source;      // "/dev/vda1"
-};
-
-std::vector<Mount> mountsOf(const std::string& mountinfo)
-{
-    std::vector<Mount> mounts;
-    std::istringstream lines(mountinfo);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const std::vector<std::string> fields = FolderFd::mountinfoFields(line);
-        const auto dash = std::find(fields.begin(), fields.end(), "-");
-        if (fields.size() < 5 || dash == fields.end() || fields.end() - dash < 3 || dash - fields.begin() < 6)
-            continue;
-        mounts.push_back({fields[2], FolderFd::mountinfoDecoded(fields[3]), FolderFd::mountinfoDecoded(fields[4]),
-                          FolderFd::mountinfoDecoded(*(dash + 2))});
-    }
-    return mounts;
-}
-
 // The device node `node` ("/dev/disk/by-uuid/…", "/dev/mapper/…") stands for,
 // its links followed under `root` (a few at most): "/dev/vda1".
 std::string deviceNode(const fs::path& root, std::string node)
@@ -184,13 +162,13 @@ struct Linked {
 struct Tally {
     std::int64_t bytes = 0;  // folders and entries with one link
     bool complete = true;
-    std::unordered_map<InodeKey, bool, InodeHash> folders;  // entered already (the value is unused)
+    std::unordered_set<InodeKey, InodeHash> folders;  // entered already
     std::unordered_map<InodeKey, Linked, InodeHash> linked;
 
     // False for a folder met before: it is not walked again.
     bool firstTime(const struct stat& folder)
     {
-        return folders.emplace(InodeKey{folder.st_dev, folder.st_ino}, true).second;
+        return folders.insert(InodeKey{folder.st_dev, folder.st_ino}).second;
     }
 
     void add(const struct stat& info)
@@ -381,16 +359,16 @@ std::optional<TimeshiftPlace> findTimeshift(const fs::path& root, const fs::path
 
     // A btrfs file system's mounts carry a number of their own, not the
     // device's: the source names the device then.
-    std::vector<Mount> mounts;
-    for (const Mount& mount : mountsOf(readText(procRoot / "self/mountinfo")))
+    std::vector<Monitor::Mount> mounts;
+    for (const Monitor::Mount& mount : Monitor::parseMountInfo(readText(procRoot / "self/mountinfo")))
         if ((!number.empty() && mount.device == number)
             || (mount.source.starts_with("/dev/") && deviceNode(root, mount.source) == device))
             mounts.push_back(mount);
     // The top of the file system first: that is where Timeshift keeps its folder.
-    std::stable_partition(mounts.begin(), mounts.end(), [](const Mount& mount) { return mount.root == "/"; });
-    for (const Mount& mount : mounts) {
-        const fs::path base = root / fs::path(mount.mountPoint).relative_path();
-        if (fs::path(mount.mountPoint).is_absolute() && isRealFolderBelow(base, folder))
+    std::stable_partition(mounts.begin(), mounts.end(), [](const Monitor::Mount& mount) { return mount.root == "/"; });
+    for (const Monitor::Mount& mount : mounts) {
+        const fs::path base = root / mount.mountPoint.relative_path();
+        if (mount.mountPoint.is_absolute() && isRealFolderBelow(base, folder))
             return TimeshiftPlace{(base / folder).lexically_normal(), config->btrfsMode};
     }
     return std::nullopt;
