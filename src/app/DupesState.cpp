@@ -59,6 +59,8 @@ QString DupesState::dupesPhase() const
         return L("Comparando o início e o fim");
     case Dupes::Phase::Contents:
         return L("Comparando o conteúdo");
+    case Dupes::Phase::Pictures:
+        return L("Lendo as fotos");
     }
     return {};
 }

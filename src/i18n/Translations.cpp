@@ -995,6 +995,8 @@ const std::vector<TranslationRow>& translationRows()
          {"Comparing beginnings and ends", "Comparando el principio y el final", "Confronto di inizio e fine", "Comparaison du début et de la fin", "Anfang und Ende werden verglichen", "先頭と末尾を比較中", "正在比较开头和结尾", "جارٍ مقارنة البداية والنهاية"}},
         {"Comparando o conteúdo",
          {"Comparing contents", "Comparando el contenido", "Confronto del contenuto", "Comparaison du contenu", "Inhalt wird verglichen", "内容を比較中", "正在比较内容", "جارٍ مقارنة المحتوى"}},
+        {"Lendo as fotos",
+         {"Reading the pictures", "Leyendo las fotos", "Lettura delle foto", "Lecture des photos", "Fotos werden gelesen", "写真を読み込み中", "正在读取照片", "جارٍ قراءة الصور"}},
         {"Mais antiga",
          {"Oldest", "Más antigua", "Più vecchia", "La plus ancienne", "Älteste", "最も古い", "最旧", "الأقدم"}},
         {"Mais recente",

@@ -10,7 +10,9 @@
 
 namespace Dupes {
 
-enum class KeepRule { Oldest, Newest, ShortestPath, InFolder };
+// MostPixels is the likeness search's: the copy with the most pixels, then the
+// largest file, then the oldest.
+enum class KeepRule { Oldest, Newest, ShortestPath, InFolder, MostPixels };
 
 // The copy kept: the oldest (earliest modification), the newest, the one with
 // the shortest path, or the first inside `preferred` (else the oldest). Ties

@@ -21,6 +21,8 @@ struct PlannedCopy {
     Copy copy;
     std::filesystem::path keeper;
     std::int64_t freed = 0;  // what it gives back (freedBy)
+    Candidate keeperFile;    // the kept copy as the search read it
+    bool similar = false;    // of a group of pictures that look alike: checked by identity, not bytes
 };
 
 std::vector<PlannedCopy> removalPlan(const std::vector<Group>& groups);

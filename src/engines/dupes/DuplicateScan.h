@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <QString>
+
 #include "engines/dupes/DuplicateChoice.h"
 #include "engines/dupes/DuplicateWalk.h"
 #include "engines/dupes/Duplicates.h"
@@ -17,7 +19,7 @@
 
 namespace Dupes {
 
-enum class Phase { Walking, Edges, Contents };
+enum class Phase { Walking, Edges, Contents, Pictures };  // Pictures: reading pictures small for the likeness search
 
 struct Progress {
     Phase phase = Phase::Walking;
@@ -26,6 +28,14 @@ struct Progress {
     std::int64_t bytesRead = 0;  // bytes read by the comparisons so far
 };
 using ProgressFn = std::function<void(const Progress&)>;
+
+// What the likeness search read of a picture.
+struct Picture {
+    int width = 0;     // as shown, after the orientation its EXIF asks for
+    int height = 0;
+    QString format;    // "JPEG", "PNG", "WebP", "HEIC"…
+    int distance = 0;  // bits its hash differs from the group's centre (0 for the centre)
+};
 
 // One copy of a group, as the page and the command line show it.
 struct ShownCopy {
@@ -38,10 +48,15 @@ struct ShownCopy {
     Hold held = Hold::None;  // why a removal left it, when one did
     bool kept = false;
     bool selected = false;  // never the kept copy
+    Picture picture;        // a group of pictures that look alike: what was read of this one
 };
 
 struct Group {
-    std::int64_t size = 0;  // of each copy
+    std::int64_t size = 0;  // of each copy (identical copies); 0 for pictures that look alike
+    // Pictures that look alike rather than identical files: each copy has its
+    // own size, none starts ticked, and a copy is checked before removal by
+    // who it is (unchanged since the search, the kept one too), not by its bytes.
+    bool similar = false;
     std::vector<ShownCopy> copies;
 };
 

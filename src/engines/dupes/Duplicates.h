@@ -102,6 +102,7 @@ enum class Hold {
     Differs,      // the two files' bytes are no longer the same
     Unreadable,   // one of them cannot be read
     NeverTouch,   // one of its names is on the never-touch list (added after the scan)
+    KeptChanged,  // pictures that look alike: the kept copy is no longer the file the search read
 };
 // Compares `copy` (as the scan saw it) with `kept`: both still regular files
 // of the scanned size, two different files, the copy's modification time
