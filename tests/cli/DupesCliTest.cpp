@@ -5,6 +5,7 @@
 
 #include <chrono>
 
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -130,5 +131,39 @@ TEST(DupesCli, TrashedCopiesComeBackByTheirHistoryId)
     EXPECT_EQ(runCli({"restore", id + ".9"}).status, Cli::Failure);
     for (const QStringList& args : {QStringList{"restore"}, QStringList{"restore", "not-an-id"},
                                     QStringList{"restore", id, "--as", "a/b"}, QStringList{"restore", id, "--force"}})
+        EXPECT_EQ(runCli(args).status, Cli::BadUsage) << qPrintable(args.join(' '));
+}
+
+TEST(DupesCli, SimilarPicturesListWithTheirSizesAndRefuseWhatOnlyIdenticalCopiesAllow)
+{
+    const fs::path root = freshFolder("dupes-cli-similar");
+    QImage photo(600, 400, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb((x * 255) / 600, (y * 255) / 400, ((x + y) % 97) * 2));
+    ASSERT_TRUE(photo.save(text(root / "photo.png"), "PNG"));
+    ASSERT_TRUE(photo.scaled(300, 200).save(text(root / "photo small.jpg"), "JPEG", 80));
+
+    CliOutcome r = runCli({"dupes", text(root), "--similar", "--min", "0", "--json"});
+    ASSERT_EQ(r.status, Cli::Success) << qPrintable(r.err);
+    const QJsonArray groups = jsonOf(r).array();
+    ASSERT_EQ(groups.size(), 1);
+    const QJsonArray copies = groups[0].toObject()["copies"].toArray();
+    ASSERT_EQ(copies.size(), 2);
+    EXPECT_EQ(copies[0]["path"].toString(), text(root / "photo.png"));  // the most pixels
+    EXPECT_TRUE(copies[0]["keep"].toBool());
+    EXPECT_FALSE(copies[1]["selected"].toBool());  // nothing starts ticked
+    EXPECT_EQ(copies[1]["width"].toInt(), 300);
+    EXPECT_EQ(copies[1]["height"].toInt(), 200);
+    EXPECT_EQ(copies[1]["format"].toString(), "JPEG");
+    EXPECT_GE(copies[1]["distance"].toInt(), 0);
+
+    r = runCli({"dupes", text(root), "--similar", "--level", "1", "--min", "0"});
+    ASSERT_EQ(r.status, Cli::Success) << qPrintable(r.err);
+    EXPECT_TRUE(r.out.contains("600 × 400")) << qPrintable(r.out);
+    EXPECT_TRUE(r.out.contains(LP(1, "%ld grupos de imagens parecidas", 1))) << qPrintable(r.out);
+
+    for (const QStringList& args : {QStringList{"dupes", "--similar", "--reflink"}, QStringList{"dupes", "--similar", "--keep", "newest"},
+                                    QStringList{"dupes", "--level", "2"}, QStringList{"dupes", "--similar", "--level", "4"}})
         EXPECT_EQ(runCli(args).status, Cli::BadUsage) << qPrintable(args.join(' '));
 }

@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 
 namespace Dupes {
 
-std::size_t keptCopy(const Set& set, KeepRule rule, const fs::path& preferred)
+std::size_t keptCopy(const Set& set, KeepRule rule, const fs::path& preferred, const std::vector<std::int64_t>& pixels)
 {
     if (set.empty())
         return 0;
@@ -20,9 +20,17 @@ std::size_t keptCopy(const Set& set, KeepRule rule, const fs::path& preferred)
         const auto [end, at] = std::mismatch(preferred.begin(), preferred.end(), path.begin(), path.end());
         return end == preferred.end() && at != path.end();
     };
+    const auto pixelsOf = [&](const Copy& copy) {
+        const std::size_t at = std::size_t(&copy - set.data());
+        return at < pixels.size() ? pixels[at] : 0;
+    };
     // A key per rule, smaller is kept; the path breaks ties.
     const auto before = [&](const Copy& a, const Copy& b) {
         switch (rule) {
+        case KeepRule::MostPixels: {
+            const std::int64_t pa = -pixelsOf(a), pb = -pixelsOf(b), sa = -a.file.size, sb = -b.file.size;
+            return std::tie(pa, sa, a.file.mtimeNs, a.file.path) < std::tie(pb, sb, b.file.mtimeNs, b.file.path);
+        }
         case KeepRule::Newest:
             return std::tie(b.file.mtimeNs, a.file.path) < std::tie(a.file.mtimeNs, b.file.path);
         case KeepRule::ShortestPath: {

@@ -2,6 +2,7 @@
 // Which copy of a duplicate set is kept and which start ticked for removal,
 // and the guard that never lets the last copy of a set go. Pure functions.
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -15,9 +16,12 @@ namespace Dupes {
 enum class KeepRule { Oldest, Newest, ShortestPath, InFolder, MostPixels };
 
 // The copy kept: the oldest (earliest modification), the newest, the one with
-// the shortest path, or the first inside `preferred` (else the oldest). Ties
-// go to the path that sorts first, so the choice never depends on the order found.
-std::size_t keptCopy(const Set& set, KeepRule rule, const std::filesystem::path& preferred = {});
+// the shortest path, the first inside `preferred` (else the oldest), or the
+// one with the most `pixels` (each copy's, in the set's order; then the
+// largest file, then the oldest). Ties go to the path that sorts first, so the
+// choice never depends on the order found.
+std::size_t keptCopy(const Set& set, KeepRule rule, const std::filesystem::path& preferred = {},
+                     const std::vector<std::int64_t>& pixels = {});
 
 // Whether a path lies in a project's working folders: below node_modules,
 // .venv, venv, site-packages, target, build or dist, or inside a Git working

@@ -45,6 +45,7 @@ bool mayGo(RemovalOutcome& outcome, std::vector<HeldCopy>* heldCopies, const Pla
            std::size_t first, std::size_t names, const NeverTouchList& never)
 {
     const Hold why = neverTouched(planned, never) ? Hold::NeverTouch
+                     : planned.similar            ? holdBeforeSimilarRemoval(planned.copy.file, planned.keeperFile)
                                                   : holdBeforeRemoval(planned.copy.file, planned.keeper, compareBytes);
     if (why == Hold::None)
         return true;
@@ -70,7 +71,7 @@ std::vector<PlannedCopy> removalPlan(const std::vector<Group>& groups)
             continue;  // nothing is known to stay: nothing goes
         for (const ShownCopy& shown : group.copies)
             if (shown.selected && &shown != kept)
-                plan.push_back({shown.copy, kept->copy.file.path, freedBy(group, shown)});
+                plan.push_back({shown.copy, kept->copy.file.path, freedBy(group, shown), kept->copy.file, group.similar});
     }
     return plan;
 }
@@ -89,8 +90,12 @@ Plan::Record planRecord(const std::vector<PlannedCopy>& plan, bool share)
             for (const std::string& other : planned.copy.otherNames)
                 add(other, 0);  // its space is counted on the copy
     }
-    if (!record.empty())
+    const bool similar = std::any_of(plan.begin(), plan.end(), [](const PlannedCopy& p) { return p.similar; });
+    const bool identical = std::any_of(plan.begin(), plan.end(), [](const PlannedCopy& p) { return !p.similar; });
+    if (identical)
         record.alongside << L("Logo antes, cada cópia é comparada com a mantida; uma cópia de cada grupo sempre fica.");
+    if (similar)
+        record.alongside << L("Logo antes, confere-se que cada imagem e a mantida não mudaram desde a análise; uma imagem de cada grupo sempre fica.");
     return record;
 }
 
@@ -124,6 +129,8 @@ QString holdText(Hold hold)
         return L("não pôde ser lido");
     case Hold::NeverTouch:
         return L("Na lista Nunca tocar");
+    case Hold::KeptChanged:
+        return L("a cópia mantida mudou depois da análise");
     case Hold::None:
         break;
     }
@@ -167,6 +174,14 @@ RemovalOutcome shareCopies(const std::vector<PlannedCopy>& plan, std::vector<Hel
     for (std::size_t i = 0; i < plan.size(); ++i) {
         const PlannedCopy& planned = plan[i];
         Plan::ItemResult& result = outcome.record->results[i];
+        // Pictures that only look alike have different bytes: nothing to share.
+        if (planned.similar) {
+            hold(outcome, planned, holdText(Hold::Differs));
+            result = {Plan::Result::held, holdText(Hold::Differs), {}};
+            if (heldCopies)
+                heldCopies->push_back({idOf(planned.copy.file), Hold::Differs});
+            continue;
+        }
         // The kernel compares the bytes itself and changes nothing when they differ.
         if (!mayGo(outcome, heldCopies, planned, false, i, 1, never))
             continue;
@@ -198,7 +213,7 @@ bool shareOffered(const std::vector<Group>& groups)
 {
     for (const Group& group : groups) {
         const ShownCopy* kept = keptOf(group);
-        if (!kept || !kept->sharingFs)
+        if (!kept || !kept->sharingFs || group.similar)
             continue;
         for (const ShownCopy& shown : group.copies)
             if (shown.selected && !shown.kept && shown.copy.file.device == kept->copy.file.device)

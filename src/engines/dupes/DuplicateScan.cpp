@@ -152,7 +152,9 @@ void markShared(Group& group)
 
 std::int64_t freedBy(const Group& group, const ShownCopy& copy)
 {
-    return copy.shares || copy.partial ? 0 : group.size;
+    if (copy.shares || copy.partial)
+        return 0;
+    return group.similar ? copy.copy.file.size : group.size;
 }
 
 std::int64_t reclaimable(const Group& group)
@@ -171,9 +173,9 @@ std::int64_t selectedBytes(const Group& group)
     return sum;
 }
 
-bool startsTicked(const ShownCopy& copy)
+bool startsTicked(const Group& group, const ShownCopy& copy)
 {
-    return !copy.shares && !copy.inProject && !copy.partial && copy.holder.empty();
+    return !group.similar && !copy.shares && !copy.inProject && !copy.partial && copy.holder.empty();
 }
 
 void orderCopies(Group& group)
@@ -187,13 +189,16 @@ void choose(std::vector<Group>& groups, KeepRule rule, const fs::path& preferred
 {
     for (Group& group : groups) {
         Set set;
-        for (const ShownCopy& shown : group.copies)
+        std::vector<std::int64_t> pixels;
+        for (const ShownCopy& shown : group.copies) {
             set.push_back(shown.copy);
-        const std::size_t kept = keptCopy(set, rule, preferred);
+            pixels.push_back(std::int64_t(shown.picture.width) * shown.picture.height);
+        }
+        const std::size_t kept = keptCopy(set, rule, preferred, pixels);
         for (std::size_t i = 0; i < group.copies.size(); ++i) {
             ShownCopy& shown = group.copies[i];
             shown.kept = i == kept;
-            shown.selected = !shown.kept && startsTicked(shown);
+            shown.selected = !shown.kept && startsTicked(group, shown);
         }
         orderCopies(group);
     }
@@ -201,6 +206,34 @@ void choose(std::vector<Group>& groups, KeepRule rule, const fs::path& preferred
         const std::int64_t ra = reclaimable(a), rb = reclaimable(b);
         return ra != rb ? ra > rb : a.copies.front().copy.file.path < b.copies.front().copy.file.path;
     });
+}
+
+void describeCopies(std::vector<Group>& groups)
+{
+    const std::vector<Processes::Holder> holders =
+        groups.empty() ? std::vector<Processes::Holder>{} : Processes::heldPlaces();
+    std::unordered_map<std::string, bool> gitFolders;
+    const auto holdsGit = [&gitFolders](const fs::path& place) {
+        const auto [at, added] = gitFolders.try_emplace(place.native(), false);
+        if (added) {
+            struct stat info;
+            at->second = lstat((place / ".git").c_str(), &info) == 0;
+        }
+        return at->second;
+    };
+    for (Group& group : groups)
+        for (ShownCopy& shown : group.copies) {
+            const Copy& copy = shown.copy;
+            shown.inProject = inProject(copy.file.path, holdsGit);
+            shown.partial = copy.file.links > std::int64_t(1 + copy.otherNames.size());
+            shown.sharingFs = mayShareData(copy.file.path);
+            if (const Processes::Holder* holder = Processes::holderInside(holders, copy.file.path))
+                shown.holder = holder->process;
+            for (const std::string& name : copy.otherNames)
+                if (shown.holder.empty())
+                    if (const Processes::Holder* holder = Processes::holderInside(holders, name))
+                        shown.holder = holder->process;
+        }
 }
 
 ScanResult scan(const fs::path& folder, const ScanOptions& options, const CancelFlag& flag, const ProgressFn& progress)
@@ -221,37 +254,19 @@ ScanResult scan(const fs::path& folder, const ScanOptions& options, const Cancel
     }
     result.unreadable = found.unreadable;
 
-    const std::vector<Processes::Holder> holders =
-        found.sets.empty() ? std::vector<Processes::Holder>{} : Processes::heldPlaces();
-    std::unordered_map<std::string, bool> gitFolders;
-    const auto holdsGit = [&gitFolders](const fs::path& place) {
-        const auto [at, added] = gitFolders.try_emplace(place.native(), false);
-        if (added) {
-            struct stat info;
-            at->second = lstat((place / ".git").c_str(), &info) == 0;
-        }
-        return at->second;
-    };
     for (Set& set : found.sets) {
         Group group;
         group.size = set.front().file.size;
         for (Copy& copy : set) {
             ShownCopy shown;
-            shown.inProject = inProject(copy.file.path, holdsGit);
-            shown.partial = copy.file.links > std::int64_t(1 + copy.otherNames.size());
-            shown.sharingFs = mayShareData(copy.file.path);
-            if (const Processes::Holder* holder = Processes::holderInside(holders, copy.file.path))
-                shown.holder = holder->process;
-            for (const std::string& name : copy.otherNames)
-                if (shown.holder.empty())
-                    if (const Processes::Holder* holder = Processes::holderInside(holders, name))
-                        shown.holder = holder->process;
             shown.copy = std::move(copy);
             group.copies.push_back(std::move(shown));
         }
-        markShared(group);
         result.groups.push_back(std::move(group));
     }
+    describeCopies(result.groups);
+    for (Group& group : result.groups)
+        markShared(group);
     choose(result.groups, KeepRule::Oldest);
     return result;
 }

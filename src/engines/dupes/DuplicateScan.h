@@ -84,16 +84,22 @@ ScanResult scan(const std::filesystem::path& folder, const ScanOptions& options,
 Found findDuplicates(FileList files, int readers, const CancelFlag& flag,
                      const ProgressFn& progress = {});
 
-// Sets the kept copy and the first ticks of every group by `rule`: the kept
+// Sets the kept copy and the first ticks of every group by `rule` (MostPixels
+// weighs each copy's Picture; a group of pictures ticks nothing): the kept
 // copy stays unticked, and so do copies that share the data already, lie in a
 // project, are held open or keep names outside the search (startsTicked).
 // Each group lists its kept copy first, then the others by path; the groups
 // come the most reclaimable first.
 void choose(std::vector<Group>& groups, KeepRule rule, const std::filesystem::path& preferred = {});
 
-// Whether a copy other than the kept one starts ticked: its data are its
-// own, every name of it was found, it lies in no project and nothing holds it open.
-bool startsTicked(const ShownCopy& copy);
+// Whether a copy other than the kept one starts ticked: an identical copy
+// whose data are its own, every name of it found, in no project and held open
+// by nothing. A picture that only looks like another never starts ticked.
+bool startsTicked(const Group& group, const ShownCopy& copy);
+
+// Fills what each copy of the groups is: inside a project, with names outside
+// the search, on a file system that can share data, held open by a program.
+void describeCopies(std::vector<Group>& groups);
 
 // Puts a group's kept copy first, then the others by path.
 void orderCopies(Group& group);
@@ -101,8 +107,8 @@ void orderCopies(Group& group);
 // Marks the copies whose data already lie where another copy's do.
 void markShared(Group& group);
 
-// What removing each copy frees: the group's size for a copy whose data are
-// its own and whose every name was found, else nothing.
+// What removing each copy frees: its size (the group's, for identical copies)
+// when its data are its own and every name of it was found, else nothing.
 std::int64_t freedBy(const Group& group, const ShownCopy& copy);
 // What the group can give back: freedBy over every copy but the kept one.
 std::int64_t reclaimable(const Group& group);

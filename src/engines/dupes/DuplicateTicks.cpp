@@ -33,7 +33,7 @@ void keep(Group& group, std::size_t index)
             copy.selected = false;
         } else if (copy.kept) {
             copy.kept = false;
-            copy.selected = startsTicked(copy);
+            copy.selected = startsTicked(group, copy);
         }
     }
     orderCopies(group);

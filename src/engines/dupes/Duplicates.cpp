@@ -222,5 +222,20 @@ Hold holdBeforeRemoval(const Candidate& copy, const fs::path& kept, bool compare
     return *same ? Hold::None : Hold::Differs;
 }
 
+Hold holdBeforeSimilarRemoval(const Candidate& copy, const Candidate& kept)
+{
+    struct stat now, keeper;
+    if (lstat(copy.path.c_str(), &now) != 0 || !S_ISREG(now.st_mode) || now.st_dev != copy.device
+        || now.st_ino != copy.inode || now.st_size != copy.size || mtimeNsOf(now) != copy.mtimeNs)
+        return Hold::CopyChanged;
+    if (lstat(kept.path.c_str(), &keeper) != 0 || !S_ISREG(keeper.st_mode))
+        return Hold::KeptGone;
+    if (keeper.st_dev == now.st_dev && keeper.st_ino == now.st_ino)
+        return Hold::SameFile;
+    if (keeper.st_dev != kept.device || keeper.st_ino != kept.inode || keeper.st_size != kept.size
+        || mtimeNsOf(keeper) != kept.mtimeNs)
+        return Hold::KeptChanged;
+    return Hold::None;
+}
 
 } // namespace Dupes

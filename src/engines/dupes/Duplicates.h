@@ -111,6 +111,13 @@ enum class Hold {
 // (the kernel's deduplication request).
 Hold holdBeforeRemoval(const Candidate& copy, const std::filesystem::path& kept, bool compareBytes = true);
 
+// The check before a picture that only looks like the kept one goes: the copy
+// is still the file the search read (inode, size, modification time: else
+// CopyChanged), and so is the kept copy (device, inode, size, modification
+// time: KeptChanged, or KeptGone when it is no longer a regular file). The
+// bytes are never compared: they differ.
+Hold holdBeforeSimilarRemoval(const Candidate& copy, const Candidate& kept);
+
 // Whether two files of `size` bytes hold the same bytes, read side by side in
 // large blocks; nothing when one cannot be read whole.
 std::optional<bool> sameBytes(const std::filesystem::path& a, const std::filesystem::path& b, std::int64_t size);
