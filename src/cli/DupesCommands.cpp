@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 
 #include "cli/ArgumentBytes.h"
 #include "cli/IgnoreCommands.h"
@@ -102,7 +103,7 @@ QString dateOf(const Dupes::ShownCopy& shown)
 // Each group as the window shows it (kept copy first), with what it can give
 // back and what its ticks give back; then the totals. A group of pictures
 // shows each one's size in pixels, its file's size and its kind.
-void printGroups(const Context& context, const std::vector<Dupes::Group>& groups)
+void printGroups(const Context& context, const std::vector<Dupes::Group>& groups, bool similar)
 {
     const QString kept = L("[mantida]");
     const int markWidth = std::max(displayWidth(kept), 3) + 1;
@@ -123,9 +124,7 @@ void printGroups(const Context& context, const std::vector<Dupes::Group>& groups
     const int pixelsWidth = columnWidth(pixels) + 2, sizeWidth = columnWidth(sizes) + 2, formatWidth = columnWidth(formats) + 2;
     const QString dot = QStringLiteral("  ·  ");
     std::int64_t reclaimable = 0, selected = 0;
-    bool similar = false;
     for (const Dupes::Group& group : groups) {
-        similar = similar || group.similar;
         reclaimable += Dupes::reclaimable(group);
         selected += Dupes::selectedBytes(group);
         const qint64 copies = qint64(group.copies.size());
@@ -193,6 +192,8 @@ int runDupes(Context& context)
     int ignored = 0, unreadable = 0, tooLarge = 0;
     bool cancelled = false;
     if (options.similar) {
+        // What the image readers say of a file's inner details (a colour profile, a marker out of place) is noise here.
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
         Dupes::SimilarOptions similar;
         similar.walk = options.scan.walk;
         similar.walk.never = neverTouchNow();
@@ -234,7 +235,7 @@ int runDupes(Context& context)
                         << QString::fromUtf8(QJsonDocument(dupeGroupJson(groups[i])).toJson(QJsonDocument::Compact));
         context.out << "\n]\n";
     } else {
-        printGroups(context, groups);
+        printGroups(context, groups, options.similar);
         if (tooLarge > 0)
             context.out << LP(tooLarge, "%ld imagens grandes demais", long(tooLarge)) << "\n";
         if (unreadable > 0)

@@ -158,7 +158,7 @@ TEST(DupesCli, SimilarPicturesListWithTheirSizesAndRefuseWhatOnlyIdenticalCopies
     EXPECT_EQ(copies[1]["format"].toString(), "JPEG");
     EXPECT_GE(copies[1]["distance"].toInt(), 0);
 
-    r = runCli({"dupes", text(root), "--similar", "--level", "1", "--min", "0"});
+    r = runCli({"dupes", text(root), "--similar", "--level", "3", "--min", "0"});
     ASSERT_EQ(r.status, Cli::Success) << qPrintable(r.err);
     EXPECT_TRUE(r.out.contains("600 × 400")) << qPrintable(r.out);
     EXPECT_TRUE(r.out.contains(LP(1, "%ld grupos de imagens parecidas", 1))) << qPrintable(r.out);

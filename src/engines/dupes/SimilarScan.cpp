@@ -105,14 +105,18 @@ bool readAll(std::vector<Met>& met, int readers, const CancelFlag& flag, const P
 int maxDistance(Likeness level)
 {
     switch (level) {
+    // Measured on 500 pictures and eight copies of each (bench/similar_bench):
+    // a copy lies 0 to 4 bits from its picture, a 3 % crop up to 10; two
+    // different pictures came no nearer than 12. Hashes always have 32 bits
+    // set, so distances are even.
     case Likeness::VerySimilar:
-        return 6;
+        return 4;
     case Likeness::Similar:
-        return 12;
+        return 10;
     case Likeness::Maybe:
-        return 16;
+        return 14;
     }
-    return 12;
+    return 10;
 }
 
 fs::path defaultPictureCache() { return Paths::cacheHome() / "Quillmoor" / "pictures"; }
