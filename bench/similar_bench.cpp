@@ -60,6 +60,10 @@ struct Run {
     int status = -1;
 };
 
+// Runs a tool with its output into `out`: its time and peak memory, from the
+// kernel's accounting of that child alone. A child keeps the peak of the
+// process it was started from, so the tools are started from a small copy of
+// this program (`--measure`), never from the one holding the pictures it made.
 Run runChild(const std::vector<std::string>& args, const std::string& out)
 {
     posix_spawn_file_actions_t actions;
@@ -311,10 +315,29 @@ Score score(const char* who, const Groups& groups, const std::map<std::string, i
     return {100.0 * found / std::max(copies, 1), joined};
 }
 
+// Starts `similar_bench --measure RESULT OUT TOOL ARGS...` and reads the figures it writes.
+Run measured(const std::string& self, const std::vector<std::string>& args, const fs::path& out, const fs::path& folder)
+{
+    const fs::path result = folder / "measure.txt";
+    std::vector<std::string> all = {self, "--measure", result.native(), out.native()};
+    all.insert(all.end(), args.begin(), args.end());
+    Run run;
+    if (runChild(all, "/dev/null").status != 0)
+        return run;
+    std::ifstream(result) >> run.seconds >> run.peakKiB >> run.status;
+    return run;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc >= 5 && std::string(argv[1]) == "--measure") {
+        const Run run = runChild(std::vector<std::string>(argv + 4, argv + argc), argv[3]);
+        std::ofstream(argv[2]) << run.seconds << ' ' << run.peakKiB << ' ' << run.status << '\n';
+        return 0;
+    }
+    const std::string self = fs::canonical("/proc/self/exe");
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::path("/tmp/quillmoor-similar-bench");
@@ -334,13 +357,13 @@ int main(int argc, char** argv)
     setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
     setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
     const std::vector<std::string> search = {QUILLMOOR_CLI, "dupes", "--similar", "--min", "0", "--json", (folder / "set").native()};
-    const Run first = runChild(search, (folder / "first.json").native());
-    const Run second = runChild(search, (folder / "second.json").native());
+    const Run first = measured(self, search, folder / "first.json", folder);
+    const Run second = measured(self, search, folder / "second.json", folder);
     if (first.status != 0 || second.status != 0) {
         std::printf("quillmoor-cli failed (%d, %d)\n", first.status, second.status);
         return 1;
     }
-    const Run theirs = runChild({"findimagedupes", "-R", "-q", (folder / "set").native()}, (folder / "findimagedupes.txt").native());
+    const Run theirs = measured(self, {"findimagedupes", "-R", "-q", (folder / "set").native()}, folder / "findimagedupes.txt", folder);
 
     std::printf("pictures: %zu sources, %zu files\n", std::set<int>([&] {
                     std::set<int> all;
