@@ -8,6 +8,7 @@
 #include "cli/AppCommands.h"
 #include "cli/JunkCommands.h"
 #include "cli/DupesCommands.h"
+#include "cli/LintCommands.h"
 #include "cli/HistoryCommands.h"
 #include "cli/IgnoreCommands.h"
 #include "cli/LargeCommands.h"
@@ -158,6 +159,7 @@ std::vector<Command> commands()
     add(junkCommands());
     add(largeCommands());
     add(dupesCommands());
+    add(lintCommands());
     add(appCommands());
     add(startupCommands());
     add(spaceCommands());

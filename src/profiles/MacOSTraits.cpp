@@ -1,5 +1,6 @@
 // The small facts of macOS: packages, the Library and the old Trash left out
-// of the large-file walk, Apple's own applications, the privacy settings page.
+// of the large-file walk, Apple's own applications, the privacy settings page,
+// the folders the system makes for the user and expects to find.
 #include "profiles/SystemTraits.h"
 
 namespace Profiles {
@@ -13,7 +14,9 @@ SystemTraits macosTraits()
             .systemAppPrefix = QStringLiteral("com.apple."),
             .fullDiskAccessProbe = true,
             .fullDiskAccessSettings =
-                QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles")};
+                QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles"),
+            .neededFolders = {"Library", "Applications", "Movies", "Sites", ".Trash", ".ssh", ".gnupg",
+                              ".local/bin"}};
 }
 
 } // namespace Profiles

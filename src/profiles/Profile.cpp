@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include "i18n/L.h"
+#include "platform/Paths.h"
 
 namespace Profiles {
 
@@ -95,6 +96,22 @@ void apply(const Profile& profile)
 {
     FS::setProtection(profile.protectedPlaces.current());
     setWordReplacements(profile.words.replacements());
+}
+
+std::vector<std::filesystem::path> neededFolders(const SystemTraits& traits, const std::filesystem::path& home)
+{
+    const std::pair<std::string, std::filesystem::path> bases[] = {
+        {".local/share/", Paths::dataHome()}, {".config/", Paths::configHome()}, {".cache/", Paths::cacheHome()}};
+    std::vector<std::filesystem::path> folders;
+    for (const std::string& folder : traits.neededFolders) {
+        folders.push_back(home / folder);
+        for (const auto& [prefix, base] : bases)
+            if (folder.starts_with(prefix) && base != home / prefix.substr(0, prefix.size() - 1))
+                folders.push_back(base / folder.substr(prefix.size()));
+        if (folder == ".cache" && Paths::cacheHome() != home / ".cache")
+            folders.push_back(Paths::cacheHome());
+    }
+    return folders;
 }
 
 } // namespace Profiles

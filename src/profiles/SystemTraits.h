@@ -22,7 +22,16 @@ struct SystemTraits {
     bool fullDiskAccessProbe = true;
     // The address of the settings page that grants that access; empty: none.
     QString fullDiskAccessSettings;
+    // Folders, relative to the home folder, that must stay even while empty
+    // (a program expects them, or removing them loses a setting): the search
+    // for empty folders neither lists nor enters them.
+    std::vector<std::string> neededFolders = {};
 };
+
+// The traits' needed folders as absolute paths below `home`; one written
+// under ".local/share", ".config" or ".cache" also where XDG_DATA_HOME,
+// XDG_CONFIG_HOME or XDG_CACHE_HOME puts that folder.
+std::vector<std::filesystem::path> neededFolders(const SystemTraits& traits, const std::filesystem::path& home);
 
 SystemTraits linuxTraits();
 SystemTraits macosTraits();

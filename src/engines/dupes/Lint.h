@@ -41,7 +41,17 @@ struct Options {
     bool hidden = false;                    // also enter hidden folders and list hidden entries
     NeverTouchList never = {};              // places neither entered nor listed
     std::vector<std::filesystem::path> needed;  // folders the desktop or programs need: never listed
+    // Where volumes are mounted when they are there: such a folder is never
+    // listed nor entered, and a target inside one that is away is not missing.
+    std::filesystem::path fstab = "/etc/fstab";
+    std::vector<std::filesystem::path> automountUnits = {"/etc/systemd/system", "/run/systemd/system",
+                                                         "/run/systemd/generator", "/usr/lib/systemd/system"};
+    std::vector<std::filesystem::path> volumeRoots = {"/media", "/run/media", "/mnt"};
+    std::filesystem::path mountinfo = "/proc/self/mountinfo";  // what is mounted now
 };
+
+// Entries met between two progress reports.
+inline constexpr int kProgressStep = 4096;
 
 struct Result {
     std::vector<Item> items;    // by path; projects' items unticked, the others ticked

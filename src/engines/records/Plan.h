@@ -58,7 +58,7 @@ struct Item {
 };
 
 struct Record {
-    QString action;        // "clean", "large", "dupes", "share", "uninstall", "space", "startup", "emptyTrash"
+    QString action;        // "clean", "large", "dupes", "share", "lint", "uninstall", "space", "startup", "emptyTrash"
     std::vector<Item> items;
     QStringList alongside;  // what goes with the items that no item names (the packages a removal takes along)
     QStringList leftOut;    // what was asked for that the plan leaves out, each "what: why"

@@ -24,6 +24,8 @@ QString actionWord(const QString& action)
         return L("Arquivos grandes");
     if (action == "dupes" || action == "share")
         return L("Duplicados");
+    if (action == "lint")
+        return L("Pastas vazias e links quebrados");
     if (action == "uninstall")
         return L("Desinstalar");
     if (action == "space")
