@@ -62,7 +62,8 @@ DupesState::DupesState(RemovalState& removals, NeverTouchState& never, QObject* 
 {
     connect(&never_, &NeverTouchState::placesChanged, this, &DupesState::honourNeverTouch);
     model_ = new RecordListModel({"rowId", "kind", "group", "size", "count", "reclaimable", "name", "folder", "path",
-                                  "modified", "cost", "kept", "selected", "mayTick", "note", "refusal"},
+                                  "modified", "cost", "kept", "selected", "mayTick", "note", "refusal", "similar",
+                                  "url", "bytes", "resolution", "format"},
                                  "rowId", this);
 }
 
@@ -94,6 +95,7 @@ void DupesState::setDupesView(int view)
     emit dupesScanningChanged();
     emit dupesProgressChanged();
     emit ignoredCountChanged();
+    emit dupesOptionsChanged();  // the view's smallest file
     refresh();
 }
 
@@ -117,7 +119,7 @@ QUrl DupesState::dupesFolderUrl() const { return QUrl::fromLocalFile(dupesFolder
 
 void DupesState::setDupesMin(qint64 bytes)
 {
-    assign(min_, std::max<qint64>(bytes, 0), &DupesState::dupesOptionsChanged);
+    assign(shown().min, std::max<qint64>(bytes, 0), &DupesState::dupesOptionsChanged);
 }
 
 QVariantList DupesState::dupesMinOptions() const
@@ -411,7 +413,7 @@ void DupesState::scanDupes()
     Sound::play(QStringLiteral("scan_start"));
 
     Dupes::WalkOptions walk;
-    walk.minBytes = min_;
+    walk.minBytes = search.min;
     walk.hidden = hidden_;
     walk.never = never_.list();
     const fs::path folder = searchedFolder();

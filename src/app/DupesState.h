@@ -101,7 +101,9 @@ public:
     QString dupesFolder() const;
     QString dupesFolderLabel() const;
     QUrl dupesFolderUrl() const;
-    qint64 dupesMin() const { return min_; }
+    // The smallest file the shown view's search takes (each view has its own:
+    // the small copies of a photo are the ones worth finding).
+    qint64 dupesMin() const { return shown().min; }
     void setDupesMin(qint64 bytes);
     QVariantList dupesMinOptions() const;
     bool dupesHidden() const { return hidden_; }
@@ -177,6 +179,7 @@ private:
         int unreadable = 0;
         int tooLarge = 0;
         int ignored = 0;  // places the never-touch list kept it from, and copies hidden since
+        qint64 min = 0;   // the smallest file it takes
         bool scanning = false;
         bool scanned = false;
         bool shareOffered = false;
@@ -187,7 +190,7 @@ private:
 
     RemovalState& removals_;
     NeverTouchState& never_;
-    Search searches_[2];
+    Search searches_[2] = {Search{.min = 1'000'000}, Search{}};
     int view_ = kIdentical;
     // The search a view shows (the empty folders' view shows the identical one).
     static int searchOf(int view) { return view == kSimilar ? kSimilar : kIdentical; }
@@ -199,7 +202,6 @@ private:
     void hideNeverTouched(Search& search);
     std::filesystem::path folder_;     // empty: the home folder
     std::filesystem::path preferred_;  // for the "inside a folder" rule
-    qint64 min_ = 1'000'000;
     bool hidden_ = false;
     Dupes::KeepRule rule_ = Dupes::KeepRule::Oldest;
     Dupes::Likeness level_ = Dupes::Likeness::Similar;

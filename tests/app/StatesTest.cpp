@@ -442,7 +442,9 @@ TEST(Duplicates, EachViewKeepsItsSearchAndPicturesStartAndStayUnticked)
     identical.copies[1].selected = true;
     dupes.setGroups({identical}, 0);
 
+    dupes.setDupesMin(100'000);
     dupes.setDupesView(1);
+    EXPECT_EQ(dupes.dupesMin(), 0);  // each view its own smallest file: the small copies of a photo count
     EXPECT_FALSE(dupes.dupesScanned());
     EXPECT_EQ(dupes.dupesGroupCount(), 0);
     Dupes::Group pictures;
@@ -481,6 +483,7 @@ TEST(Duplicates, EachViewKeepsItsSearchAndPicturesStartAndStayUnticked)
 
     // The identical copies' view shows its own search as it was left.
     dupes.setDupesView(0);
+    EXPECT_EQ(dupes.dupesMin(), 100'000);
     EXPECT_EQ(dupes.dupesGroupCount(), 1);
     EXPECT_EQ(dupes.dupesSelectedCount(), 1);
     EXPECT_EQ(dupes.dupesTooLarge(), 0);
