@@ -1,6 +1,8 @@
 #include "app/DupesState.h"
 
+#include <algorithm>
 #include <memory>
+#include <tuple>
 #include <utility>
 
 #include <QDateTime>
@@ -39,6 +41,20 @@ fs::path pathOf(const QString& folder)
 
 QString rowId(std::size_t group, std::size_t copy) { return QString::number(group) + ':' + QString::number(copy); }
 
+// The picture of a group with the most pixels, then the largest file, then the oldest.
+std::size_t mostPixels(const Dupes::Group& group)
+{
+    const auto order = [](const Dupes::ShownCopy& copy) {
+        const Dupes::Picture& picture = copy.picture;
+        return std::tuple(std::int64_t(picture.width) * picture.height, copy.copy.file.size, -copy.copy.file.mtimeNs);
+    };
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < group.copies.size(); ++i)
+        if (order(group.copies[i]) > order(group.copies[best]))
+            best = i;
+    return best;
+}
+
 } // namespace
 
 DupesState::DupesState(RemovalState& removals, NeverTouchState& never, QObject* parent)
@@ -46,13 +62,14 @@ DupesState::DupesState(RemovalState& removals, NeverTouchState& never, QObject* 
 {
     connect(&never_, &NeverTouchState::placesChanged, this, &DupesState::honourNeverTouch);
     model_ = new RecordListModel({"rowId", "kind", "group", "size", "count", "reclaimable", "name", "folder", "path",
-                                  "modified", "cost", "kept", "selected", "mayTick", "note", "refusal"},
+                                  "modified", "cost", "kept", "selected", "mayTick", "note", "refusal", "similar",
+                                  "url", "bytes", "resolution", "format"},
                                  "rowId", this);
 }
 
 QString DupesState::dupesPhase() const
 {
-    switch (progress_.phase) {
+    switch (shown().progress.phase) {
     case Dupes::Phase::Walking:
         return L("Procurando arquivos");
     case Dupes::Phase::Edges:
@@ -65,6 +82,32 @@ QString DupesState::dupesPhase() const
     return {};
 }
 
+void DupesState::setDupesView(int view)
+{
+    if (view < 0 || view > 2 || view == view_)
+        return;
+    closePlan();  // a confirmation belongs to the view it was opened in
+    const bool sameSearch = searchOf(view) == searchOf(view_);
+    view_ = view;
+    emit dupesViewChanged();
+    if (sameSearch)
+        return;
+    emit dupesScanningChanged();
+    emit dupesProgressChanged();
+    emit ignoredCountChanged();
+    emit dupesOptionsChanged();  // the view's smallest file
+    refresh();
+}
+
+void DupesState::setDupesLevel(int level)
+{
+    if (level < int(Dupes::Likeness::VerySimilar) || level > int(Dupes::Likeness::Maybe))
+        return;
+    assign(level_, Dupes::Likeness(level), &DupesState::dupesOptionsChanged);
+}
+
+QStringList DupesState::dupesLevelOptions() const { return {L("Muito parecidas"), L("Parecidas"), L("Talvez")}; }
+
 fs::path DupesState::searchedFolder() const { return folder_.empty() ? FS::home() : folder_; }
 
 QString DupesState::dupesFolder() const { return text(searchedFolder()); }
@@ -76,7 +119,7 @@ QUrl DupesState::dupesFolderUrl() const { return QUrl::fromLocalFile(dupesFolder
 
 void DupesState::setDupesMin(qint64 bytes)
 {
-    assign(min_, std::max<qint64>(bytes, 0), &DupesState::dupesOptionsChanged);
+    assign(shown().min, std::max<qint64>(bytes, 0), &DupesState::dupesOptionsChanged);
 }
 
 QVariantList DupesState::dupesMinOptions() const
@@ -95,11 +138,13 @@ void DupesState::setDupesKeepRule(int rule)
         return;
     rule_ = Dupes::KeepRule(rule);
     emit dupesOptionsChanged();
-    // The rule now says which copy stays; the user's ticks still hold.
-    choices_.kept.clear();
-    Dupes::choose(groups_, rule_, preferred_);
-    Dupes::applyChoices(groups_, choices_);
-    refresh();
+    // The rule now says which identical copy stays; the user's ticks still hold.
+    Search& identical = searches_[kIdentical];
+    identical.choices.kept.clear();
+    Dupes::choose(identical.groups, rule_, preferred_);
+    Dupes::applyChoices(identical.groups, identical.choices);
+    if (isShown(identical))
+        refresh();
 }
 
 QStringList DupesState::dupesKeepOptions() const
@@ -114,10 +159,12 @@ void DupesState::preferDupesFolder(const QString& folder)
     preferred_ = pathOf(folder);
     rule_ = Dupes::KeepRule::InFolder;
     emit dupesOptionsChanged();
-    choices_.kept.clear();
-    Dupes::choose(groups_, rule_, preferred_);
-    Dupes::applyChoices(groups_, choices_);
-    refresh();
+    Search& identical = searches_[kIdentical];
+    identical.choices.kept.clear();
+    Dupes::choose(identical.groups, rule_, preferred_);
+    Dupes::applyChoices(identical.groups, identical.choices);
+    if (isShown(identical))
+        refresh();
 }
 
 void DupesState::chooseDupesFolder(const QString& folder)
@@ -132,7 +179,7 @@ void DupesState::chooseDupesFolder(const QString& folder)
 qint64 DupesState::dupesReclaimable() const
 {
     qint64 sum = 0;
-    for (const Dupes::Group& group : groups_)
+    for (const Dupes::Group& group : shown().groups)
         sum += Dupes::reclaimable(group);
     return sum;
 }
@@ -140,28 +187,53 @@ qint64 DupesState::dupesReclaimable() const
 int DupesState::dupesSelectedCount() const
 {
     int count = 0;
-    for (const Dupes::Group& group : groups_)
-        for (const Dupes::ShownCopy& shown : group.copies)
-            count += shown.selected ? 1 : 0;
+    for (const Dupes::Group& group : shown().groups)
+        for (const Dupes::ShownCopy& copy : group.copies)
+            count += copy.selected ? 1 : 0;
     return count;
 }
 
 qint64 DupesState::dupesSelectedTotal() const
 {
     qint64 sum = 0;
-    for (const Dupes::Group& group : groups_)
+    for (const Dupes::Group& group : shown().groups)
         sum += Dupes::selectedBytes(group);
     return sum;
 }
 
-void DupesState::setGroups(std::vector<Dupes::Group> groups, int unreadable)
+void DupesState::setGroups(std::vector<Dupes::Group> groups, int unreadable, int tooLarge)
 {
-    groups_ = std::move(groups);
-    unreadable_ = unreadable;
-    scanned_ = true;
-    Dupes::forgetMissing(choices_, groups_);
-    Dupes::applyChoices(groups_, choices_);
-    refresh();
+    publish(shown(), std::move(groups), unreadable, tooLarge);
+}
+
+void DupesState::publish(Search& search, std::vector<Dupes::Group> groups, int unreadable, int tooLarge)
+{
+    search.groups = std::move(groups);
+    search.unreadable = unreadable;
+    search.tooLarge = tooLarge;
+    search.scanned = true;
+    Dupes::forgetMissing(search.choices, search.groups);
+    Dupes::applyChoices(search.groups, search.choices);
+    if (isShown(search))
+        refresh();
+}
+
+void DupesState::setScanning(Search& search, bool scanning)
+{
+    if (search.scanning == scanning)
+        return;
+    search.scanning = scanning;
+    if (isShown(search))
+        emit dupesScanningChanged();
+}
+
+void DupesState::setIgnored(Search& search, int ignored)
+{
+    if (search.ignored == ignored)
+        return;
+    search.ignored = ignored;
+    if (isShown(search))
+        emit ignoredCountChanged();
 }
 
 void DupesState::refresh()
@@ -169,20 +241,23 @@ void DupesState::refresh()
     QList<QVariantMap> rows;
     const QString refusedRow = std::exchange(refusedRow_, {});  // a refusal is said once, beside its row
     const QString refusal = std::exchange(refusal_, {});
-    for (std::size_t g = 0; g < groups_.size(); ++g) {
-        const Dupes::Group& group = groups_[g];
+    const std::vector<Dupes::Group>& groups = shown().groups;
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        const Dupes::Group& group = groups[g];
         rows.append({{"rowId", QString::number(g)},
                      {"kind", "group"},
                      {"group", int(g)},
                      {"size", qint64(group.size)},
                      {"count", int(group.copies.size())},
-                     {"reclaimable", qint64(Dupes::reclaimable(group))}});
+                     {"reclaimable", qint64(Dupes::reclaimable(group))},
+                     {"similar", group.similar}});
         std::vector<bool> ticked;
         for (const Dupes::ShownCopy& shown : group.copies)
             ticked.push_back(shown.selected);
         for (std::size_t c = 0; c < group.copies.size(); ++c) {
             const Dupes::ShownCopy& shown = group.copies[c];
             const fs::path& path = shown.copy.file.path;
+            const Dupes::Picture& picture = shown.picture;
             rows.append({{"rowId", rowId(g, c)},
                          {"kind", "copy"},
                          {"group", int(g)},
@@ -195,11 +270,17 @@ void DupesState::refresh()
                          {"selected", shown.selected},
                          {"mayTick", shown.selected || (!shown.kept && Dupes::mayTick(ticked, c))},
                          {"note", Dupes::copyNote(shown)},
-                         {"refusal", rowId(g, c) == refusedRow ? refusal : QString()}});
+                         {"refusal", rowId(g, c) == refusedRow ? refusal : QString()},
+                         {"url", group.similar ? QUrl::fromLocalFile(text(path)) : QUrl()},
+                         {"bytes", qint64(shown.copy.file.size)},
+                         {"resolution", picture.width > 0 ? QString::number(picture.width) + QStringLiteral(" × ")
+                                                                + QString::number(picture.height)
+                                                          : QString()},
+                         {"format", picture.format}});
         }
     }
     model_->setRows(std::move(rows));
-    shareOffered_ = Dupes::shareOffered(groups_);
+    shown().shareOffered = Dupes::shareOffered(groups);
     emit dupesGroupsChanged();
     if (plan_.shown())
         planDupes(planShares_);  // the confirmation shows the plan of the ticks as they are now
@@ -207,7 +288,7 @@ void DupesState::refresh()
 
 void DupesState::planDupes(bool share)
 {
-    planned_ = Dupes::removalPlan(groups_);
+    planned_ = Dupes::removalPlan(shown().groups);
     planShares_ = share;
     Plan::Record record = Dupes::planRecord(planned_, share);
     const QString total = shownRun(Fmt::bytes(Plan::totalBytes(record)));
@@ -225,7 +306,7 @@ void DupesState::closePlan()
 std::vector<Dupes::PlannedCopy> DupesState::takePlan(bool share)
 {
     std::vector<Dupes::PlannedCopy> planned =
-        plan_.shown() && planShares_ == share ? planned_ : Dupes::removalPlan(groups_);
+        plan_.shown() && planShares_ == share ? planned_ : Dupes::removalPlan(shown().groups);
     closePlan();
     return planned;
 }
@@ -235,11 +316,12 @@ Dupes::Group* DupesState::groupOf(const QString& id, std::size_t& copy)
     const QStringList parts = id.split(':');
     if (parts.size() != 2)
         return nullptr;
+    std::vector<Dupes::Group>& groups = shown().groups;
     const std::size_t g = parts[0].toULongLong();
     copy = parts[1].toULongLong();
-    if (g >= groups_.size() || copy >= groups_[g].copies.size())
+    if (g >= groups.size() || copy >= groups[g].copies.size())
         return nullptr;
-    return &groups_[g];
+    return &groups[g];
 }
 
 void DupesState::toggleDupe(const QString& id)
@@ -252,8 +334,8 @@ void DupesState::toggleDupe(const QString& id)
     switch (Dupes::tick(*group, c, on)) {
     case Dupes::Refusal::None: {
         const Dupes::CopyId copy = Dupes::idOf(group->copies[c].copy.file);
-        choices_.ticks[copy] = on;
-        choices_.held.erase(copy);  // ticked again: the removal checks it again
+        shown().choices.ticks[copy] = on;
+        shown().choices.held.erase(copy);  // ticked again: the removal checks it again
         group->copies[c].held = Dupes::Hold::None;
         break;
     }
@@ -275,116 +357,162 @@ void DupesState::keepDupe(const QString& id)
     Dupes::Group* group = groupOf(id, c);
     if (!group)
         return;
+    Dupes::Choices& choices = shown().choices;
     const Dupes::CopyId copy = Dupes::idOf(group->copies[c].copy.file);
     for (const Dupes::ShownCopy& shown : group->copies) {
         const Dupes::CopyId other = Dupes::idOf(shown.copy.file);
-        choices_.kept.erase(other);
-        if (shown.kept || other == copy)
-            choices_.ticks.erase(other);  // their ticks follow the keeping
+        choices.kept.erase(other);
+        if (other == copy || (shown.kept && !group->similar))
+            choices.ticks.erase(other);  // their ticks follow the keeping
+        else if (shown.kept)
+            choices.ticks[other] = false;  // no picture is ticked but by the user
     }
-    choices_.kept.insert(copy);
+    choices.kept.insert(copy);
     Dupes::keep(*group, c);
+    if (group->similar)
+        for (Dupes::ShownCopy& shown : group->copies)
+            if (const auto tick = choices.ticks.find(Dupes::idOf(shown.copy.file)); tick != choices.ticks.end())
+                shown.selected = tick->second;
     refresh();
 }
 
 void DupesState::selectAllDupes()
 {
-    for (Dupes::Group& group : groups_)
-        for (Dupes::ShownCopy& shown : group.copies) {
-            shown.selected = !shown.kept;
-            shown.held = Dupes::Hold::None;
-            choices_.ticks[Dupes::idOf(shown.copy.file)] = shown.selected;
+    Search& search = shown();
+    for (Dupes::Group& group : search.groups)
+        for (Dupes::ShownCopy& copy : group.copies) {
+            copy.selected = !copy.kept;
+            copy.held = Dupes::Hold::None;
+            search.choices.ticks[Dupes::idOf(copy.copy.file)] = copy.selected;
         }
-    choices_.held.clear();
+    search.choices.held.clear();
     refresh();
 }
 
 void DupesState::selectNoDupes()
 {
-    for (Dupes::Group& group : groups_)
-        for (Dupes::ShownCopy& shown : group.copies) {
-            shown.selected = false;
-            choices_.ticks[Dupes::idOf(shown.copy.file)] = false;
+    Search& search = shown();
+    for (Dupes::Group& group : search.groups)
+        for (Dupes::ShownCopy& copy : group.copies) {
+            copy.selected = false;
+            search.choices.ticks[Dupes::idOf(copy.copy.file)] = false;
         }
     refresh();
 }
 
 void DupesState::scanDupes()
 {
-    flag_->cancelled = true;  // a running search stops at its next check
-    flag_ = std::make_shared<CancelFlag>();
-    const CancelFlagPtr flag = flag_;
-    assign(scanning_, true, &DupesState::dupesScanningChanged);
-    progress_ = {};
+    const int which = searchOf(view_);
+    Search& search = searches_[which];
+    search.flag->cancelled = true;  // a running search of this view stops at its next check
+    search.flag = std::make_shared<CancelFlag>();
+    const CancelFlagPtr flag = search.flag;
+    setScanning(search, true);
+    search.progress = {};
     emit dupesProgressChanged();
     Sound::play(QStringLiteral("scan_start"));
 
-    Dupes::ScanOptions options;
-    options.walk.minBytes = min_;
-    options.walk.hidden = hidden_;
-    options.walk.never = never_.list();
+    Dupes::WalkOptions walk;
+    walk.minBytes = search.min;
+    walk.hidden = hidden_;
+    walk.never = never_.list();
     const fs::path folder = searchedFolder();
     const Dupes::KeepRule rule = rule_;
     const fs::path preferred = preferred_;
+    const Dupes::Likeness level = level_;
     const QPointer<QObject> self(this);
+    // What either search hands back to the main thread.
+    struct Found {
+        std::vector<Dupes::Group> groups;
+        int unreadable = 0;
+        int tooLarge = 0;
+        int ignored = 0;
+        bool cancelled = false;
+    };
     // The reading threads only hand `state` on; it is used on the main thread.
     Background::run(
         this,
-        [self, state = this, flag, options, folder, rule, preferred] {
-            const auto progress = [self, state, flag](const Dupes::Progress& now) {
-                Background::post(self, [state, flag, now] {
-                    if (state->flag_ != flag)
+        [self, state = this, which, flag, walk, folder, rule, preferred, level] {
+            const auto progress = [self, state, which, flag](const Dupes::Progress& now) {
+                Background::post(self, [state, which, flag, now] {
+                    Search& search = state->searches_[which];
+                    if (search.flag != flag)
                         return;
-                    state->progress_ = now;
-                    emit state->dupesProgressChanged();
+                    search.progress = now;
+                    if (state->isShown(search))
+                        emit state->dupesProgressChanged();
                 });
             };
-            Dupes::ScanResult result = Dupes::scan(folder, options, *flag, progress);
+            if (which == kSimilar) {
+                const Dupes::SimilarOptions options{walk, level, 0, Dupes::defaultPictureCache()};
+                Dupes::SimilarResult result = Dupes::findSimilar(folder, options, *flag, progress);
+                return Found{std::move(result.groups), result.unreadable, result.tooLarge, result.ignored,
+                             result.cancelled};
+            }
+            Dupes::ScanResult result = Dupes::scan(folder, Dupes::ScanOptions{walk, 0}, *flag, progress);
             if (rule != Dupes::KeepRule::Oldest)
                 Dupes::choose(result.groups, rule, preferred);
-            return result;
+            return Found{std::move(result.groups), result.unreadable, 0, result.ignored, result.cancelled};
         },
-        [this, flag](Dupes::ScanResult result) {
-            if (flag_ != flag)
+        [this, which, flag](Found found) {
+            Search& search = searches_[which];
+            if (search.flag != flag)
                 return;  // a newer search has started: this result is dropped
-            assign(scanning_, false, &DupesState::dupesScanningChanged);
-            if (result.cancelled)
+            setScanning(search, false);
+            if (found.cancelled)
                 return;  // a stopped search keeps nothing: the last list stays
-            choices_.held.clear();  // the search has looked at every copy afresh
-            assign(ignoredCount_, result.ignored, &DupesState::ignoredCountChanged);
-            setGroups(std::move(result.groups), result.unreadable);
+            search.choices.held.clear();  // the search has looked at every copy afresh
+            setIgnored(search, found.ignored);
+            publish(search, std::move(found.groups), found.unreadable, found.tooLarge);
             Sound::play(QStringLiteral("scan_done"));
         });
 }
 
-void DupesState::cancelDupes() { flag_->cancelled = true; }
+void DupesState::cancelDupes() { shown().flag->cancelled = true; }
+
+void DupesState::chooseAgain(Search& search, std::vector<Dupes::Group>& groups) const
+{
+    if (&search == &searches_[kIdentical]) {
+        Dupes::choose(groups, rule_, preferred_);
+        return;
+    }
+    for (Dupes::Group& group : groups)
+        if (std::none_of(group.copies.begin(), group.copies.end(), [](const Dupes::ShownCopy& copy) { return copy.kept; }))
+            Dupes::keep(group, mostPixels(group));
+}
 
 void DupesState::honourNeverTouch()
+{
+    for (Search& search : searches_)
+        hideNeverTouched(search);
+}
+
+void DupesState::hideNeverTouched(Search& search)
 {
     const NeverTouchList& never = never_.list();
     const auto covered = [&never](const Dupes::ShownCopy& shown) { return never.covers(shown.copy.file.path); };
     int hidden = 0;
-    for (const Dupes::Group& group : groups_)
+    for (const Dupes::Group& group : search.groups)
         hidden += int(std::count_if(group.copies.begin(), group.copies.end(), covered));
     if (hidden == 0)
         return;
     std::vector<Dupes::Group> left;
-    for (Dupes::Group& group : groups_) {
+    for (Dupes::Group& group : search.groups) {
         std::erase_if(group.copies, covered);
         if (group.copies.size() >= 2)
             left.push_back(std::move(group));
     }
     // a group that lost its kept copy keeps another one
-    Dupes::choose(left, rule_, preferred_);
-    setGroups(std::move(left), unreadable_);
-    assign(ignoredCount_, ignoredCount_ + hidden, &DupesState::ignoredCountChanged);
+    chooseAgain(search, left);
+    publish(search, std::move(left), search.unreadable, search.tooLarge);
+    setIgnored(search, search.ignored + hidden);
 }
 
-void DupesState::afterRemoval(const std::vector<Dupes::HeldCopy>& held)
+void DupesState::afterRemoval(Search& search, const std::vector<Dupes::HeldCopy>& held)
 {
     // What is gone leaves its group; a group left with one copy leaves the list.
     std::vector<Dupes::Group> left;
-    for (Dupes::Group& group : groups_) {
+    for (Dupes::Group& group : search.groups) {
         std::erase_if(group.copies, [](const Dupes::ShownCopy& shown) {
             std::error_code ec;
             return !fs::exists(fs::symlink_status(shown.copy.file.path, ec));
@@ -394,9 +522,9 @@ void DupesState::afterRemoval(const std::vector<Dupes::HeldCopy>& held)
     }
     // What the check before removal left stays, unticked, with its reason.
     for (const Dupes::HeldCopy& copy : held)
-        choices_.held[copy.id] = copy.hold;
-    Dupes::choose(left, rule_, preferred_);
-    setGroups(std::move(left), unreadable_);
+        search.choices.held[copy.id] = copy.hold;
+    chooseAgain(search, left);
+    publish(search, std::move(left), search.unreadable, search.tooLarge);
 }
 
 void DupesState::trashDupes()
@@ -405,17 +533,17 @@ void DupesState::trashDupes()
     auto held = std::make_shared<std::vector<Dupes::HeldCopy>>();
     removals_.performWork(
         [plan = takePlan(false), admin, held] { return Dupes::trashCopies(plan, admin, held.get()); },
-        [this, held] { afterRemoval(*held); });
+        [this, held, &search = shown()] { afterRemoval(search, *held); });
 }
 
 void DupesState::shareDupes()
 {
     auto held = std::make_shared<std::vector<Dupes::HeldCopy>>();
     removals_.performWork([plan = takePlan(true), held] { return Dupes::shareCopies(plan, held.get()); },
-                          [this, held] {
+                          [this, held, &search = shown()] {
                               // Copies that now share cost nothing any more.
-                              for (Dupes::Group& group : groups_)
+                              for (Dupes::Group& group : search.groups)
                                   Dupes::markShared(group);
-                              afterRemoval(*held);
+                              afterRemoval(search, *held);
                           });
 }

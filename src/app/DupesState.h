@@ -5,6 +5,12 @@
 // (never the kept copy's), and the two actions on the ticked copies (to the
 // Trash, or sharing the kept copy's data). The user's ticks and kept copies
 // are remembered by copy, so a removal or a new search keeps them.
+//
+// The page has views: identical copies, pictures that look alike, and the
+// empty folders and broken links (LintState's list). The first two are two
+// searches of this object, each with its own groups, choices and progress;
+// the properties and the model show the one of the view chosen, and a search
+// that finishes while the other view is shown keeps its result for later.
 #include <cstdint>
 #include <vector>
 
@@ -21,6 +27,7 @@
 #include "engines/dupes/DuplicateRemoval.h"
 #include "engines/dupes/DuplicateScan.h"
 #include "engines/dupes/DuplicateTicks.h"
+#include "engines/dupes/SimilarScan.h"
 
 class RemovalState;
 
@@ -31,6 +38,12 @@ class DupesState : public QObject, public OneInstance<DupesState> {
     QML_ELEMENT
     QML_SINGLETON
 
+    // The page's view: 0 identical copies, 1 pictures that look alike, 2 empty
+    // folders and broken links (shown by LintState; here the identical search stays shown).
+    Q_PROPERTY(int dupesView READ dupesView WRITE setDupesView NOTIFY dupesViewChanged)
+    // How alike the pictures must be: 1 very, 2 alike, 3 maybe.
+    Q_PROPERTY(int dupesLevel READ dupesLevel WRITE setDupesLevel NOTIFY dupesOptionsChanged)
+    Q_PROPERTY(QStringList dupesLevelOptions READ dupesLevelOptions CONSTANT)
     Q_PROPERTY(bool dupesScanning READ dupesScanning NOTIFY dupesScanningChanged)
     Q_PROPERTY(bool dupesScanned READ dupesScanned NOTIFY dupesGroupsChanged)
     // The phase now running, its counts, and the bytes read so far.
@@ -49,16 +62,20 @@ class DupesState : public QObject, public OneInstance<DupesState> {
     Q_PROPERTY(int dupesKeepRule READ dupesKeepRule WRITE setDupesKeepRule NOTIFY dupesOptionsChanged)
     Q_PROPERTY(QStringList dupesKeepOptions READ dupesKeepOptions CONSTANT)
     Q_PROPERTY(QString dupesPreferredLabel READ dupesPreferredLabel NOTIFY dupesOptionsChanged)
-    // The list: rows of kind "group" (size, count, reclaimable) and "copy"
+    // The list: rows of kind "group" (size, count, reclaimable, similar) and "copy"
     // (name, folder, path, modified, cost (what removing it frees: nothing for
     // the kept copy), kept, selected, mayTick, note, and
-    // refusal: why the last click on that row was refused, else empty).
+    // refusal: why the last click on that row was refused, else empty; a
+    // picture also has url (for its thumbnail), bytes (its own size),
+    // resolution ("4000 × 3000") and format).
     Q_PROPERTY(RecordListModel* dupesModel READ dupesModel CONSTANT)
     Q_PROPERTY(int dupesGroupCount READ dupesGroupCount NOTIFY dupesGroupsChanged)
     Q_PROPERTY(qint64 dupesReclaimable READ dupesReclaimable NOTIFY dupesGroupsChanged)
     Q_PROPERTY(int dupesSelectedCount READ dupesSelectedCount NOTIFY dupesGroupsChanged)
     Q_PROPERTY(qint64 dupesSelectedTotal READ dupesSelectedTotal NOTIFY dupesGroupsChanged)
     Q_PROPERTY(int dupesUnreadable READ dupesUnreadable NOTIFY dupesGroupsChanged)
+    // Pictures too large to read (the likeness search only).
+    Q_PROPERTY(int dupesTooLarge READ dupesTooLarge NOTIFY dupesGroupsChanged)
     Q_PROPERTY(bool dupesShareOffered READ dupesShareOffered NOTIFY dupesGroupsChanged)
     Q_PROPERTY(QVariantMap dupesPlan READ dupesPlan NOTIFY dupesPlanChanged)
     Q_PROPERTY(int ignoredCount READ ignoredCount NOTIFY ignoredCountChanged)
@@ -66,18 +83,27 @@ class DupesState : public QObject, public OneInstance<DupesState> {
 public:
     DupesState(RemovalState& removals, NeverTouchState& never, QObject* parent = nullptr);
     // How many places the never-touch list kept the last search from (and copies it hid since).
-    int ignoredCount() const { return ignoredCount_; }
+    int ignoredCount() const { return shown().ignored; }
 
-    bool dupesScanning() const { return scanning_; }
-    bool dupesScanned() const { return scanned_; }
+    int dupesView() const { return view_; }
+    void setDupesView(int view);
+    int dupesLevel() const { return int(level_); }
+    void setDupesLevel(int level);
+    QStringList dupesLevelOptions() const;
+    bool dupesScanning() const { return shown().scanning; }
+    // Whether either search is running, shown or not.
+    bool searching() const { return searches_[0].scanning || searches_[1].scanning; }
+    bool dupesScanned() const { return shown().scanned; }
     QString dupesPhase() const;
-    qint64 dupesProgressFiles() const { return progress_.files; }
-    qint64 dupesProgressTotal() const { return progress_.total; }
-    qint64 dupesBytesRead() const { return progress_.bytesRead; }
+    qint64 dupesProgressFiles() const { return shown().progress.files; }
+    qint64 dupesProgressTotal() const { return shown().progress.total; }
+    qint64 dupesBytesRead() const { return shown().progress.bytesRead; }
     QString dupesFolder() const;
     QString dupesFolderLabel() const;
     QUrl dupesFolderUrl() const;
-    qint64 dupesMin() const { return min_; }
+    // The smallest file the shown view's search takes (each view has its own:
+    // the small copies of a photo are the ones worth finding).
+    qint64 dupesMin() const { return shown().min; }
     void setDupesMin(qint64 bytes);
     QVariantList dupesMinOptions() const;
     bool dupesHidden() const { return hidden_; }
@@ -87,18 +113,23 @@ public:
     QStringList dupesKeepOptions() const;
     QString dupesPreferredLabel() const;
     RecordListModel* dupesModel() const { return model_; }
-    int dupesGroupCount() const { return int(groups_.size()); }
+    int dupesGroupCount() const { return int(shown().groups.size()); }
     qint64 dupesReclaimable() const;
     int dupesSelectedCount() const;
     qint64 dupesSelectedTotal() const;
-    int dupesUnreadable() const { return unreadable_; }
-    bool dupesShareOffered() const { return shareOffered_; }
+    int dupesUnreadable() const { return shown().unreadable; }
+    int dupesTooLarge() const { return shown().tooLarge; }
+    bool dupesShareOffered() const { return shown().shareOffered; }
+    // The folder searched (the home folder unless another was chosen), for the
+    // page's other list too.
+    std::filesystem::path searchedFolder() const;
 
-    const std::vector<Dupes::Group>& groups() const { return groups_; }
+    const std::vector<Dupes::Group>& groups() const { return shown().groups; }
 
-    // Starts a search with the current choices, superseding a running one.
+    // Starts the shown view's search with the current choices, superseding a
+    // running one of that view (the other view's search runs on).
     Q_INVOKABLE void scanDupes();
-    // Stops the running search; nothing of it is kept.
+    // Stops the shown view's running search; nothing of it is kept.
     Q_INVOKABLE void cancelDupes();
     // Looks in this folder from now on (a file: URL or a path); empty: the home folder.
     Q_INVOKABLE void chooseDupesFolder(const QString& folder);
@@ -109,7 +140,8 @@ public:
     Q_INVOKABLE void toggleDupe(const QString& rowId);
     // Keeps this copy of its group instead of the one kept now.
     Q_INVOKABLE void keepDupe(const QString& rowId);
-    // Ticks every copy but one per group (the kept one stays), or none.
+    // Ticks every copy but one per group (the kept one stays), or none. In the
+    // pictures' view this ticks the smaller pictures: the kept one has the most pixels.
     Q_INVOKABLE void selectAllDupes();
     Q_INVOKABLE void selectNoDupes();
     // The plan of moving the ticked copies to the Trash (or, with `share`, of
@@ -125,10 +157,11 @@ public:
     Q_INVOKABLE void trashDupes();
     Q_INVOKABLE void shareDupes();
 
-    // What the search publishes (also the tests' way to show a state).
-    void setGroups(std::vector<Dupes::Group> groups, int unreadable);
+    // What the shown view's search publishes (also the tests' way to show a state).
+    void setGroups(std::vector<Dupes::Group> groups, int unreadable, int tooLarge = 0);
 
 signals:
+    void dupesViewChanged();
     void ignoredCountChanged();
     void dupesScanningChanged();
     void dupesProgressChanged();
@@ -138,25 +171,41 @@ signals:
     void dupesPlanChanged();
 
 private:
+    // One search of the page: identical copies or pictures that look alike.
+    struct Search {
+        std::vector<Dupes::Group> groups;
+        Dupes::Choices choices;
+        Dupes::Progress progress;
+        int unreadable = 0;
+        int tooLarge = 0;
+        int ignored = 0;  // places the never-touch list kept it from, and copies hidden since
+        qint64 min = 0;   // the smallest file it takes
+        bool scanning = false;
+        bool scanned = false;
+        bool shareOffered = false;
+        CancelFlagPtr flag = std::make_shared<CancelFlag>();
+    };
+    static constexpr int kIdentical = 0;
+    static constexpr int kSimilar = 1;
+
     RemovalState& removals_;
     NeverTouchState& never_;
-    int ignoredCount_ = 0;
+    Search searches_[2] = {Search{.min = 1'000'000}, Search{}};
+    int view_ = kIdentical;
+    // The search a view shows (the empty folders' view shows the identical one).
+    static int searchOf(int view) { return view == kSimilar ? kSimilar : kIdentical; }
+    Search& shown() { return searches_[searchOf(view_)]; }
+    const Search& shown() const { return searches_[searchOf(view_)]; }
+    bool isShown(const Search& search) const { return &search == &shown(); }
     // A place added to the never-touch list: the copies it covers leave their groups at once, counted.
     void honourNeverTouch();
-    std::vector<Dupes::Group> groups_;
-    int unreadable_ = 0;
-    bool scanning_ = false;
-    bool scanned_ = false;
-    bool shareOffered_ = false;
-    Dupes::Progress progress_;
+    void hideNeverTouched(Search& search);
     std::filesystem::path folder_;     // empty: the home folder
     std::filesystem::path preferred_;  // for the "inside a folder" rule
-    qint64 min_ = 1'000'000;
     bool hidden_ = false;
     Dupes::KeepRule rule_ = Dupes::KeepRule::Oldest;
-    CancelFlagPtr flag_ = std::make_shared<CancelFlag>();
+    Dupes::Likeness level_ = Dupes::Likeness::Similar;
     RecordListModel* model_ = nullptr;
-    Dupes::Choices choices_;
     QString refusedRow_;  // the row whose last click was refused, and why
     QString refusal_;
     ShownPlan plan_;
@@ -165,9 +214,15 @@ private:
     // The plan shown for `share`, or a new one; closes what is shown.
     std::vector<Dupes::PlannedCopy> takePlan(bool share);
 
-    std::filesystem::path searchedFolder() const;
     // The copy a row id names, or null.
     Dupes::Group* groupOf(const QString& rowId, std::size_t& copy);
+    // Sets the kept copies again after copies left the groups: the keep
+    // rule's for identical copies; for pictures, a group that lost its kept
+    // copy keeps the one with the most pixels.
+    void chooseAgain(Search& search, std::vector<Dupes::Group>& groups) const;
+    void publish(Search& search, std::vector<Dupes::Group> groups, int unreadable, int tooLarge);
+    void setScanning(Search& search, bool scanning);
+    void setIgnored(Search& search, int ignored);
     void refresh();
-    void afterRemoval(const std::vector<Dupes::HeldCopy>& held);
+    void afterRemoval(Search& search, const std::vector<Dupes::HeldCopy>& held);
 };

@@ -7,6 +7,7 @@
 #include "app/HistoryState.h"
 #include "app/JunkState.h"
 #include "app/LargeState.h"
+#include "app/LintState.h"
 #include "app/LowSpaceWatcher.h"
 #include "app/MaintenanceState.h"
 #include "app/NeverTouchState.h"
@@ -23,13 +24,14 @@ struct FeatureStates {
     JunkState junk{removals, shell, neverTouch};
     LargeState large{removals, neverTouch};
     DupesState dupes{removals, neverTouch};
+    LintState lint{removals, neverTouch, dupes};  // searches the duplicates page's place
     UninstallerState uninstaller{removals, shell, neverTouch};
     StartupState startup{removals, shell};
     MaintenanceState maintenance{shell};
     HistoryState history{shell};
     LowSpaceWatcher lowSpace{LowSpaceWatcher::standardPlaces()};  // started by the program, not by tests
     AutoCleanState autoClean{removals, [this] {                     // started by the program too
-        return junk.junkScanning() || large.largeScanning() || dupes.dupesScanning();
+        return junk.junkScanning() || large.largeScanning() || dupes.searching() || lint.lintScanning();
     }};
 
     FeatureStates()

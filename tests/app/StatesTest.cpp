@@ -416,3 +416,139 @@ TEST(ScanJunk, TheUsersTicksOutliveANewScanButATickNeverPassesToAnotherFile)
     EXPECT_FALSE(item("installers")->selected);
     EXPECT_FALSE(item("caches")->selected);
 }
+
+namespace {
+
+// A copy as the searches hand it over: a path, an identity, and what was read of it as a picture.
+Dupes::ShownCopy shownCopy(const std::filesystem::path& path, ino_t inode, int width, int height, bool kept = false)
+{
+    Dupes::ShownCopy copy;
+    copy.copy.file = {path.native(), 1, inode, 100'000 + width, 0, 1};
+    copy.picture = {width, height, "JPEG", kept ? 0 : 3};
+    copy.kept = kept;
+    return copy;
+}
+
+} // namespace
+
+TEST(Duplicates, EachViewKeepsItsSearchAndPicturesStartAndStayUnticked)
+{
+    FeatureStates states;
+    DupesState& dupes = states.dupes;
+    const std::filesystem::path home = FS::home();
+    Dupes::Group identical;
+    identical.size = 5'000;
+    identical.copies = {shownCopy(home / "a.txt", 1, 0, 0, true), shownCopy(home / "b.txt", 2, 0, 0)};
+    identical.copies[1].selected = true;
+    dupes.setGroups({identical}, 0);
+
+    dupes.setDupesMin(100'000);
+    dupes.setDupesView(1);
+    EXPECT_EQ(dupes.dupesMin(), 0);  // each view its own smallest file: the small copies of a photo count
+    EXPECT_FALSE(dupes.dupesScanned());
+    EXPECT_EQ(dupes.dupesGroupCount(), 0);
+    Dupes::Group pictures;
+    pictures.similar = true;
+    const std::filesystem::path odd = home / "Fotos/praia\nnova\xff.jpg";  // a newline and a byte that is not UTF-8
+    pictures.copies = {shownCopy(home / "Fotos/praia.jpg", 10, 4000, 3000, true), shownCopy(odd, 11, 1600, 1200),
+                       shownCopy(home / "Fotos/praia.webp", 12, 800, 600)};
+    dupes.setGroups({pictures}, 2, 1);
+    EXPECT_EQ(dupes.dupesUnreadable(), 2);
+    EXPECT_EQ(dupes.dupesTooLarge(), 1);
+    EXPECT_EQ(dupes.dupesSelectedCount(), 0);
+    const auto row = [&](std::size_t copy) { return dupes.dupesModel()->rows().at(qsizetype(1 + copy)); };
+    EXPECT_EQ(row(0).value("resolution").toString(), "4000 × 3000");
+    EXPECT_EQ(row(0).value("format").toString(), "JPEG");
+    EXPECT_TRUE(dupes.dupesModel()->rows().at(0).value("similar").toBool());
+    EXPECT_EQ(row(1).value("url").toUrl(), QUrl::fromLocalFile(row(1).value("path").toString()));
+
+    // "Select the smaller ones": every picture but the kept one.
+    dupes.selectAllDupes();
+    EXPECT_EQ(dupes.dupesSelectedCount(), 2);
+    EXPECT_FALSE(row(0).value("selected").toBool());
+    // Keeping another picture leaves the one kept before unticked.
+    dupes.selectNoDupes();
+    dupes.keepDupe(row(2).value("rowId").toString());
+    EXPECT_TRUE(row(0).value("kept").toBool());  // the kept copy comes first
+    EXPECT_EQ(row(0).value("path").toString(), QString::fromStdString((home / "Fotos/praia.webp").native()));
+    EXPECT_EQ(dupes.dupesSelectedCount(), 0);
+
+    // The never-touch list takes the kept picture away: the one with the most pixels left is kept.
+    EXPECT_EQ(states.neverTouch.add(QString::fromStdString((home / "Fotos/praia.webp").native())), QString());
+    ASSERT_EQ(dupes.dupesGroupCount(), 1);
+    EXPECT_EQ(row(0).value("path").toString(), QString::fromStdString((home / "Fotos/praia.jpg").native()));
+    EXPECT_TRUE(row(0).value("kept").toBool());
+    EXPECT_EQ(dupes.dupesSelectedCount(), 0);
+    EXPECT_EQ(dupes.ignoredCount(), 1);
+
+    // The identical copies' view shows its own search as it was left.
+    dupes.setDupesView(0);
+    EXPECT_EQ(dupes.dupesMin(), 100'000);
+    EXPECT_EQ(dupes.dupesGroupCount(), 1);
+    EXPECT_EQ(dupes.dupesSelectedCount(), 1);
+    EXPECT_EQ(dupes.dupesTooLarge(), 0);
+    EXPECT_EQ(dupes.ignoredCount(), 0);
+    for (const QString& key : states.neverTouch.keys())
+        states.neverTouch.remove(key);
+}
+
+TEST(Lint, TheTicksMakeThePlanAndWhatARemovalLeftStaysUnticked)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = freshFolder("lint-state");
+    fs::create_directories(folder / "tree/a/b");
+    fs::create_directories(folder / "filled");
+    fs::create_symlink(folder / "missing", folder / "dangling");
+    fs::create_symlink(folder / "tree", folder / "mended");  // its target came back after the search
+    const auto item = [](Lint::Kind kind, const fs::path& path, int folders = 1) {
+        Lint::Item found;
+        found.kind = kind;
+        found.path = path.native();
+        found.folders = folders;
+        found.selected = true;
+        return found;
+    };
+    FeatureStates states;
+    LintState& lint = states.lint;
+    lint.setItems({item(Lint::Kind::EmptyFolder, folder / "tree", 3), item(Lint::Kind::EmptyFolder, folder / "filled"),
+                   item(Lint::Kind::BrokenLink, folder / "dangling"), item(Lint::Kind::BrokenLink, folder / "mended"),
+                   item(Lint::Kind::BrokenLink, folder / "gone")});
+    ASSERT_EQ(lint.lintCount(), 5);
+    const auto row = [&](int i) { return lint.lintModel()->rows().at(i); };
+    EXPECT_EQ(row(0).value("kind").toString(), "folder");
+    EXPECT_EQ(row(0).value("folders").toInt(), 3);
+    EXPECT_EQ(row(2).value("kind").toString(), "link");
+
+    lint.selectNoLint();
+    for (const char* id : {"1", "2", "3", "4", "99"})  // 99: no such row
+        lint.toggleLint(id);
+    EXPECT_EQ(lint.lintSelectedCount(), 4);
+    lint.planLint();
+    EXPECT_FALSE(lint.lintPlan().isEmpty());
+    std::vector<Lint::Item> ticked;
+    for (const Lint::Item& each : lint.items())
+        if (each.selected)
+            ticked.push_back(each);
+    EXPECT_EQ(lint.lintPlanRecord().items.size(), Lint::planRecord(ticked).items.size());
+
+    // A place added to the never-touch list hides what it covers, and the plan shown follows.
+    EXPECT_EQ(states.neverTouch.add(QString::fromStdString((folder / "gone").native())), QString());
+    EXPECT_EQ(lint.lintCount(), 4);
+    EXPECT_EQ(lint.ignoredCount(), 1);
+    EXPECT_EQ(lint.lintSelectedCount(), 3);
+    for (const QString& key : states.neverTouch.keys())
+        states.neverTouch.remove(key);
+
+    // After the search the folder was filled, the link mended, the other link
+    // removed by someone else: the first two stay, unticked, with a reason; the last leaves.
+    writeFile(folder / "filled/note.txt", "x");
+    fs::remove(folder / "dangling");
+    lint.removeLint();
+    ASSERT_EVENTUALLY(!states.removals.busy() && lint.lintCount() == 3, 20000);
+    EXPECT_EQ(lint.lintSelectedCount(), 0);
+    EXPECT_FALSE(lint.items()[1].held.isEmpty());
+    EXPECT_FALSE(lint.items()[2].held.isEmpty());
+    EXPECT_TRUE(lint.items()[0].held.isEmpty());  // not ticked: not tried
+    EXPECT_TRUE(fs::exists(folder / "filled/note.txt"));
+    EXPECT_TRUE(fs::exists(folder / "tree/a/b"));
+}

@@ -7,6 +7,8 @@
 #include <functional>
 #include <tuple>
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QJsonDocument>
@@ -23,6 +25,8 @@
 
 #include "app/FeatureStates.h"
 #include "engines/autoclean/AutoSettings.h"
+#include "engines/dupes/Lint.h"
+#include "engines/dupes/SimilarScan.h"
 #include "app/MaintenanceModel.h"
 #include "app/VolumeEject.h"
 #include "engines/junk/SnapshotGroups.h"
@@ -1251,6 +1255,131 @@ TEST_F(UiTest, DuplicatesFoundGuardedAndTrashed)
     snap("dupes-none");
     EXPECT_TRUE(shows(L("Nenhuma cópia encontrada")));
     states->dupes.chooseDupesFolder("");
+}
+
+// The duplicates page's other views, shown with fixture lists: the pictures
+// that look alike (thumbnails, resolution, format; nothing ticked until
+// "Select the smaller ones") and the empty folders and broken links; the
+// views are switched by keyboard and by mouse, each keeping its list.
+TEST_F(UiTest, DuplicatesPageViewsForPicturesAndLint)
+{
+    showSection("duplicates");
+    const auto viewChoice = [](int index) { return findVisible("dupesViewChoice-" + QString::number(index)); };
+    ASSERT_NE(viewChoice(0), nullptr);
+    ASSERT_TRUE(tabTo("dupesViewChoice-0"));
+    // the arrow towards the next choice: the left one in a mirrored page
+    const Qt::Key onward = appLang() == Lang::ar ? Qt::Key_Left : Qt::Key_Right;
+    QTest::keyClick(window, onward);
+    EXPECT_EQ(states->dupes.dupesView(), 1);
+    QTest::keyClick(window, onward);
+    EXPECT_EQ(states->dupes.dupesView(), 2);
+    QTest::keyClick(window, onward);  // the last choice stays
+    EXPECT_EQ(states->dupes.dupesView(), 2);
+    EXPECT_EQ(focused(), "dupesViewChoice-2");
+    QTest::keyClick(window, appLang() == Lang::ar ? Qt::Key_Right : Qt::Key_Left);
+    EXPECT_EQ(states->dupes.dupesView(), 1);
+    ASSERT_TRUE(tabTo("dupesViewChoice-0", true));
+    QTest::keyClick(window, Qt::Key_Space);
+    EXPECT_EQ(states->dupes.dupesView(), 0);
+    click(viewChoice(1));
+    settle();
+    ASSERT_EQ(states->dupes.dupesView(), 1);
+    snapPage("dupes-similar-idle");
+    EXPECT_NE(findVisible("dupesLevelChoice"), nullptr);
+    click(findVisible("dupesLevelChoice-2"));
+    EXPECT_EQ(states->dupes.dupesLevel(), 3);
+    states->dupes.setDupesLevel(2);
+
+    // Three pictures of one photo, the largest kept; real files, so the thumbnails show.
+    const fs::path photos = FS::home() / "Fotos do verão";
+    fs::create_directories(photos);
+    const auto picture = [&](const char* name, int width, int height, bool kept) {
+        const fs::path path = photos / name;
+        QImage image(width / 10, height / 10, QImage::Format_RGB32);
+        image.fill(QColor("#3d7ab8"));
+        EXPECT_TRUE(image.save(textOf(path), "PNG"));
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        Dupes::ShownCopy copy;
+        copy.copy.file = {path.native(), st.st_dev, st.st_ino, std::int64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000, 1};
+        copy.picture = {width, height, "PNG", kept ? 0 : 4};
+        copy.kept = kept;
+        return copy;
+    };
+    Dupes::Group group;
+    group.similar = true;
+    group.copies = {picture("praia.png", 4000, 3000, true), picture("praia (menor).png", 1600, 1200, false),
+                    picture("praia WhatsApp.png", 800, 600, false)};
+    Dupes::Group second;
+    second.similar = true;
+    second.copies = {picture("pôr do sol.png", 3000, 2000, true), picture("pôr do sol editada.png", 2400, 1600, false)};
+    states->dupes.setGroups({group, second}, 2, 1);
+    settle(900);  // the thumbnails are read in the background
+    snap("dupes-similar");
+    EXPECT_EQ(states->dupes.dupesSelectedCount(), 0);
+    EXPECT_TRUE(shows(LP(2, "%ld imagens não puderam ser lidas", 2)));
+    EXPECT_TRUE(shows(LP(1, "%ld imagens grandes demais", 1)));
+    EXPECT_TRUE(shows(LP(3, "%ld fotos parecidas", 3)));
+    EXPECT_TRUE(shows("4000 × 3000"));
+    EXPECT_FALSE(shows(L("Substituir por cópia compartilhada")));
+    const QList<QQuickItem*> thumbs = allVisible("dupeThumb");
+    ASSERT_FALSE(thumbs.isEmpty());
+    EXPECT_EQ(thumbs.first()->property("status").toInt(), 1);  // Image.Ready
+
+    click(findVisible("dupesSelectSmaller"));
+    settle(200);
+    EXPECT_EQ(states->dupes.dupesSelectedCount(), 3);
+    for (const QVariantMap& row : states->dupes.dupesModel()->rows())
+        if (row.value("kind") == "copy")
+            EXPECT_EQ(row.value("selected").toBool(), !row.value("kept").toBool()) << qPrintable(row.value("name").toString());
+    snap("dupes-similar-ticked");
+
+    // The empty folders and broken links, chosen by mouse.
+    click(viewChoice(2));
+    settle();
+    ASSERT_EQ(states->dupes.dupesView(), 2);
+    snapPage("dupes-lint-idle");
+    EXPECT_NE(findVisible("lintIntro"), nullptr);
+    const fs::path home = FS::home();
+    const auto item = [](Lint::Kind kind, const fs::path& path, int folders, const char* target = "") {
+        Lint::Item found;
+        found.kind = kind;
+        found.path = path.native();
+        found.folders = folders;
+        found.target = target;
+        found.selected = true;
+        return found;
+    };
+    states->lint.setItems({item(Lint::Kind::EmptyFolder, home / "Projetos/antigo", 3),
+                           item(Lint::Kind::EmptyFolder, home / "Downloads/vazia", 1),
+                           item(Lint::Kind::BrokenLink, home / "Área de Trabalho/relatório.pdf", 1,
+                                "/media/pendrive/relatório final.pdf")});
+    settle();
+    snap("dupes-lint");
+    EXPECT_TRUE(shows(L("Pasta vazia")));
+    EXPECT_TRUE(shows(L("Link quebrado")));
+    EXPECT_TRUE(shows(LP(3, "%ld pastas", 3)));
+    click(findVisible("lintCheck-1"));
+    settle(200);
+    EXPECT_EQ(states->lint.lintSelectedCount(), 2);
+    click(findVisible("actionBarPrimary"));
+    settle();
+    snap("dupes-lint-confirm");
+    EXPECT_FALSE(states->lint.lintPlan().isEmpty());
+    escape();
+    EXPECT_TRUE(states->lint.lintPlan().isEmpty());
+
+    // Back to the pictures: their list and ticks were kept.
+    click(viewChoice(1));
+    settle();
+    EXPECT_EQ(states->dupes.dupesGroupCount(), 2);
+    EXPECT_EQ(states->dupes.dupesSelectedCount(), 3);
+
+    states->dupes.setGroups({}, 0);
+    states->lint.setItems({});
+    click(viewChoice(0));
+    settle();
+    fs::remove_all(photos);
 }
 
 TEST_F(UiTest, UninstallerOnLinuxRemovesThroughEachOwner)

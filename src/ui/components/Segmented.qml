@@ -2,6 +2,8 @@ import QtQuick
 import Quillmoor
 
 // A row of mutually exclusive choices; `current` is the index of the chosen one.
+// Each choice takes the keyboard focus (Tab); Enter or Space chooses it, and
+// the arrows choose its neighbour (the one on that side, in a mirrored row too).
 Rectangle {
     id: control
     property var labels: []
@@ -20,9 +22,11 @@ Rectangle {
         anchors.centerIn: parent
         spacing: 2
         Repeater {
+            id: segments
             model: control.labels
             Rectangle {
                 id: segment
+                objectName: control.objectName !== "" ? control.objectName + "-" + index : ""
                 width: label.implicitWidth + 22
                 height: control.height - 6
                 radius: height / 2
@@ -47,6 +51,14 @@ Rectangle {
                 Keys.onPressed: (event) => {
                     if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
                         control.chosen(index)
+                        event.accepted = true
+                    } else if (event.key === Qt.Key_Left || event.key === Qt.Key_Right) {
+                        const forward = (event.key === Qt.Key_Right) !== segment.LayoutMirroring.enabled
+                        const next = index + (forward ? 1 : -1)
+                        if (next >= 0 && next < segments.count) {
+                            segments.itemAt(next).forceActiveFocus()
+                            control.chosen(next)
+                        }
                         event.accepted = true
                     }
                 }

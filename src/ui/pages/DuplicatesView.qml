@@ -3,9 +3,13 @@ import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Quillmoor
 
-// The duplicates page: where to look, from what size and whether hidden
+// The duplicates page, in three views chosen at its top: identical copies,
+// pictures that look alike, and empty folders with broken links. Each view
+// keeps its own list; the place, the hidden option, the confirmation and the
+// Trash are the same. The copies' views: where to look, from what size and whether hidden
 // folders count; the introduction with the phase, the files compared and the
-// bytes read; then each group of identical files as a heading over its copies
+// bytes read; then each group of identical files (or of pictures, each with
+// its thumbnail, resolution, size and format) as a heading over its copies
 // (the kept one marked and never ticked, a note where a copy starts unticked,
 // frees nothing or was left by a removal, and why a click was refused), which
 // copy stays (by rule, or "Keep this one" from a copy's menu: its ⋯ button, a
@@ -15,9 +19,19 @@ Item {
     id: page
     objectName: "duplicatesView"
 
-    readonly property bool listShown: DupesState.dupesScanned && !DupesState.dupesScanning
+    readonly property int view: DupesState.dupesView
+    readonly property bool similar: view === 1
+    readonly property bool lint: view === 2
+    readonly property bool scanning: lint ? LintState.lintScanning : DupesState.dupesScanning
+    readonly property bool listShown: lint ? LintState.lintScanned && !LintState.lintScanning
+                                           : DupesState.dupesScanned && !DupesState.dupesScanning
+    // Whether the list of the view has anything in it.
+    readonly property bool anyFound: lint ? LintState.lintCount > 0 : DupesState.dupesGroupCount > 0
     // The date column's width, shared by the rows and their heading.
-    readonly property int dateWidth: 104
+    // (wider beside the pictures' resolution, where a long date has no room to spill into)
+    readonly property int dateWidth: similar ? 132 : 104
+    // The pictures' resolution and format column.
+    readonly property int pictureWidth: 112
     // The row whose box takes the keyboard focus once the list is made again
     // (a copy kept from the keyboard moves to the top of its group).
     property string focusRow: ""
@@ -30,12 +44,20 @@ Item {
         return -1
     }
 
-    // Looks somewhere else; a list already shown is made again for the new place.
+    // Searches again with the view's own search.
+    function scan() {
+        if (lint)
+            LintState.scanLint()
+        else
+            DupesState.scanDupes()
+    }
+
+    // Looks somewhere else; the list of the view, when one is shown, is made again for the new place.
     function lookIn(folder) {
         const before = DupesState.dupesFolder
         DupesState.chooseDupesFolder(folder)
-        if (DupesState.dupesScanned && DupesState.dupesFolder !== before)
-            DupesState.scanDupes()
+        if ((lint ? LintState.lintScanned : DupesState.dupesScanned) && DupesState.dupesFolder !== before)
+            scan()
     }
 
     ColumnLayout {
@@ -49,12 +71,14 @@ Item {
             eyebrow: I18n.L("Duplicados")
             l1: I18n.L("Cópias iguais,")
             l2: I18n.L("uma só basta.")
-            sub: I18n.L("Compara o conteúdo de cada arquivo, não o nome. Uma cópia de cada grupo sempre fica, e a mantida nunca é removida.")
+            sub: page.lint ? I18n.L("Pastas que só guardam pastas vazias e links cujo destino não existe mais. O que os programas precisam fica.")
+               : page.similar ? I18n.L("Encontra a mesma foto em outro tamanho, formato ou compressão. Nada vem marcado: você escolhe o que sai.")
+               : I18n.L("Compara o conteúdo de cada arquivo, não o nome. Uma cópia de cada grupo sempre fica, e a mantida nunca é removida.")
             GhostButton {
                 id: placeButton
                 objectName: "dupesPlaceButton"
                 compact: true
-                enabled: !DupesState.dupesScanning
+                enabled: !page.scanning
                 text: I18n.L("Trocar local") + "  ▾"
                 onClicked: placeMenu.open()
                 Menu {
@@ -83,17 +107,25 @@ Item {
                 visible: page.listShown
                 text: I18n.L("Analisar de novo")
                 compact: true
-                onClicked: DupesState.scanDupes()
+                onClicked: page.scan()
             }
         }
 
-        IgnoredCount { Layout.fillWidth: true; count: DupesState.ignoredCount }
+        // The three views; each keeps its own list.
+        Segmented {
+            objectName: "dupesViewChoice"
+            labels: [I18n.L("Cópias idênticas"), I18n.L("Fotos parecidas"), I18n.L("Pastas vazias e links quebrados")]
+            current: page.view
+            onChosen: (index) => DupesState.dupesView = index
+        }
+
+        IgnoredCount { Layout.fillWidth: true; count: page.lint ? LintState.ignoredCount : DupesState.ignoredCount }
 
         // What the next search takes: the place, the smallest file, hidden folders.
         RowLayout {
             objectName: "dupesOptions"
             Layout.fillWidth: true
-            enabled: !DupesState.dupesScanning
+            enabled: !page.scanning
             spacing: 10
             Icon { symbol: "folder"; size: 17; color: DS.muted }
             Text {
@@ -109,12 +141,14 @@ Item {
             }
             Text {
                 textFormat: Text.PlainText
+                visible: !page.lint
                 text: I18n.L("A partir de")
                 color: DS.muted
                 font.pixelSize: 12
             }
             Segmented {
                 objectName: "dupesMinChoice"
+                visible: !page.lint
                 labels: DupesState.dupesMinOptions.map(o => o.label)
                 current: page.minIndex()
                 onChosen: (index) => DupesState.dupesMin = DupesState.dupesMinOptions[index].bytes
@@ -131,12 +165,36 @@ Item {
             }
         }
 
-        ScanIntro {
-            visible: !page.listShown
+        // How alike the pictures of a group must be (the pictures' view).
+        RowLayout {
+            objectName: "dupesLevelRow"
+            visible: page.similar
             Layout.fillWidth: true
-            title: I18n.L("Arquivos guardados mais de uma vez")
-            detail: DupesState.dupesScanning ? I18n.LF("%@ lidos", [Fmt.bytes(DupesState.dupesBytesRead)])
-                                             : I18n.L("Fotos, downloads e documentos com o mesmo conteúdo, mesmo com outro nome.")
+            enabled: !page.scanning
+            spacing: 10
+            Icon { symbol: "photo"; size: 17; color: DS.muted }
+            Text {
+                textFormat: Text.PlainText
+                text: I18n.L("Semelhança")
+                color: DS.muted
+                font.pixelSize: 12
+            }
+            Segmented {
+                objectName: "dupesLevelChoice"
+                labels: DupesState.dupesLevelOptions
+                current: DupesState.dupesLevel - 1
+                onChosen: (index) => DupesState.dupesLevel = index + 1
+            }
+            Item { Layout.fillWidth: true }
+        }
+
+        ScanIntro {
+            visible: !page.listShown && !page.lint
+            Layout.fillWidth: true
+            title: page.similar ? I18n.L("Fotos que parecem a mesma") : I18n.L("Arquivos guardados mais de uma vez")
+            detail: DupesState.dupesScanning && !page.similar ? I18n.LF("%@ lidos", [Fmt.bytes(DupesState.dupesBytesRead)])
+                  : page.similar ? I18n.L("Redimensionadas, comprimidas de novo, em outro formato, giradas ou espelhadas.")
+                  : I18n.L("Fotos, downloads e documentos com o mesmo conteúdo, mesmo com outro nome.")
             scanning: DupesState.dupesScanning
             live: DupesState.dupesProgressTotal > 0
                   ? DupesState.dupesProgressFiles + " / " + DupesState.dupesProgressTotal
@@ -146,6 +204,20 @@ Item {
             stoppable: true
             onAction: DupesState.scanDupes()
             onStop: DupesState.cancelDupes()
+        }
+        ScanIntro {
+            objectName: "lintIntro"
+            visible: !page.listShown && page.lint
+            Layout.fillWidth: true
+            title: I18n.L("Pastas vazias e links quebrados")
+            detail: I18n.L("Pastas que só guardam pastas vazias, e links que apontam para o que não existe mais.")
+            scanning: LintState.lintScanning
+            live: Fmt.number(LintState.lintProgress)
+            liveCaption: I18n.L("Itens verificados")
+            button: I18n.L("Analisar")
+            stoppable: true
+            onAction: LintState.scanLint()
+            onStop: LintState.cancelLint()
         }
         Item { visible: !page.listShown; Layout.fillHeight: true }
 
@@ -157,8 +229,10 @@ Item {
                 textFormat: Text.PlainText
                 objectName: "dupesSummary"
                 Layout.fillWidth: true
-                opacity: DupesState.dupesGroupCount > 0 ? 1 : 0
-                text: I18n.LP(DupesState.dupesGroupCount, "%ld grupos de cópias", [DupesState.dupesGroupCount])
+                opacity: page.anyFound ? 1 : 0
+                text: page.lint ? I18n.LP(LintState.lintCount, "%ld itens", [LintState.lintCount])
+                    : page.similar ? I18n.LP(DupesState.dupesGroupCount, "%ld grupos de fotos parecidas", [DupesState.dupesGroupCount])
+                    : I18n.LP(DupesState.dupesGroupCount, "%ld grupos de cópias", [DupesState.dupesGroupCount])
                       + "  ·  " + I18n.LF("%@ a liberar", [Fmt.bytes(DupesState.dupesReclaimable)])
                 color: DS.text
                 font.pixelSize: 14
@@ -169,8 +243,17 @@ Item {
             Text {
                 textFormat: Text.PlainText
                 objectName: "dupesUnreadable"
-                visible: DupesState.dupesUnreadable > 0
-                text: I18n.LP(DupesState.dupesUnreadable, "%ld arquivos não puderam ser lidos", [DupesState.dupesUnreadable])
+                visible: !page.lint && DupesState.dupesUnreadable > 0
+                text: page.similar ? I18n.LP(DupesState.dupesUnreadable, "%ld imagens não puderam ser lidas", [DupesState.dupesUnreadable])
+                                   : I18n.LP(DupesState.dupesUnreadable, "%ld arquivos não puderam ser lidos", [DupesState.dupesUnreadable])
+                color: DS.warning
+                font.pixelSize: 12
+            }
+            Text {
+                textFormat: Text.PlainText
+                objectName: "dupesTooLarge"
+                visible: page.similar && DupesState.dupesTooLarge > 0
+                text: I18n.LP(DupesState.dupesTooLarge, "%ld imagens grandes demais", [DupesState.dupesTooLarge])
                 color: DS.warning
                 font.pixelSize: 12
             }
@@ -178,17 +261,28 @@ Item {
 
         // Which copy of each group stays, and the ticks all at once.
         RowLayout {
-            visible: page.listShown && DupesState.dupesGroupCount > 0
+            visible: page.listShown && page.anyFound
             Layout.fillWidth: true
             spacing: 10
             Text {
                 textFormat: Text.PlainText
+                visible: !page.lint
                 text: I18n.L("Manter")
                 color: DS.muted
                 font.pixelSize: 12
             }
+            Text {
+                textFormat: Text.PlainText
+                objectName: "dupesKeepPixels"
+                visible: page.similar
+                text: I18n.L("a de mais pixels")
+                color: DS.text
+                font.pixelSize: 12
+                font.weight: Font.DemiBold
+            }
             Segmented {
                 objectName: "dupesKeepChoice"
+                visible: page.view === 0
                 labels: DupesState.dupesKeepOptions
                 current: DupesState.dupesKeepRule
                 // "inside a folder" asks for the folder first; a dismissed dialog changes nothing
@@ -203,25 +297,25 @@ Item {
                 textFormat: Text.PlainText
                 objectName: "dupesPreferred"
                 Layout.fillWidth: true
-                visible: DupesState.dupesKeepRule === 3
+                visible: page.view === 0 && DupesState.dupesKeepRule === 3
                 text: I18n.isolate(DupesState.dupesPreferredLabel)
                 color: DS.muted
                 font.pixelSize: 12
                 elide: Text.ElideMiddle
                 horizontalAlignment: Text.AlignLeft
             }
-            Item { visible: DupesState.dupesKeepRule !== 3; Layout.fillWidth: true }
+            Item { visible: page.view !== 0 || DupesState.dupesKeepRule !== 3; Layout.fillWidth: true }
             GhostButton {
-                objectName: "dupesSelectAll"
+                objectName: page.similar ? "dupesSelectSmaller" : "dupesSelectAll"
                 compact: true
-                text: I18n.L("Selecionar tudo")
-                onClicked: DupesState.selectAllDupes()
+                text: page.similar ? I18n.L("Selecionar as menores") : I18n.L("Selecionar tudo")
+                onClicked: page.lint ? LintState.selectAllLint() : DupesState.selectAllDupes()
             }
             GhostButton {
                 objectName: "dupesSelectNone"
                 compact: true
                 text: I18n.L("Nenhum")
-                onClicked: DupesState.selectNoDupes()
+                onClicked: page.lint ? LintState.selectNoLint() : DupesState.selectNoDupes()
             }
         }
 
@@ -232,7 +326,7 @@ Item {
 
             ColumnLayout {
                 objectName: "dupesEmpty"
-                visible: DupesState.dupesGroupCount === 0
+                visible: !page.anyFound
                 anchors.centerIn: parent
                 width: parent.width - 48
                 spacing: 6
@@ -240,7 +334,9 @@ Item {
                 Text {
                     textFormat: Text.PlainText
                     Layout.fillWidth: true
-                    text: I18n.L("Nenhuma cópia encontrada")
+                    text: page.lint ? I18n.L("Nenhuma pasta vazia nem link quebrado")
+                        : page.similar ? I18n.L("Nenhuma foto parecida encontrada")
+                        : I18n.L("Nenhuma cópia encontrada")
                     color: DS.text
                     font.pixelSize: 15
                     font.weight: Font.DemiBold
@@ -249,8 +345,9 @@ Item {
                 Text {
                     textFormat: Text.PlainText
                     Layout.fillWidth: true
-                    text: I18n.L("Cada arquivo desta busca é único.") + " "
-                          + I18n.L("Tente outra pasta, um tamanho mínimo menor ou incluir as pastas ocultas.")
+                    text: page.view === 0 ? I18n.L("Cada arquivo desta busca é único.") + " "
+                                            + I18n.L("Tente outra pasta, um tamanho mínimo menor ou incluir as pastas ocultas.")
+                                          : I18n.L("Tente outra pasta ou incluir as pastas ocultas.")
                     color: DS.muted
                     font.pixelSize: 12
                     wrapMode: Text.Wrap
@@ -270,7 +367,7 @@ Item {
                         objectName: "dupesEmptyScan"
                         compact: true
                         text: I18n.L("Analisar de novo")
-                        onClicked: DupesState.scanDupes()
+                        onClicked: page.scan()
                     }
                 }
             }
@@ -279,7 +376,7 @@ Item {
                 id: copies
                 objectName: "dupesList"
                 KeepFocusInView { flickable: copies }
-                visible: DupesState.dupesGroupCount > 0
+                visible: !page.lint && DupesState.dupesGroupCount > 0
                 anchors.fill: parent
                 anchors.margins: 6
                 clip: true
@@ -297,6 +394,16 @@ Item {
                         Item { Layout.fillWidth: true }
                         Text {
                             textFormat: Text.PlainText
+                            visible: page.similar
+                            Layout.preferredWidth: page.pictureWidth
+                            text: I18n.L("Resolução")
+                            color: DS.muted
+                            font.pixelSize: 11
+                            elide: Text.ElideRight
+                            horizontalAlignment: Text.AlignRight
+                        }
+                        Text {
+                            textFormat: Text.PlainText
                             objectName: "dupesDateHeading"
                             Layout.preferredWidth: page.dateWidth
                             text: I18n.L("Modificado em")
@@ -312,14 +419,15 @@ Item {
                     id: row
                     readonly property bool heading: model.kind === "group"
                     width: copies.width
-                    height: heading ? (index === 0 ? 38 : 50) : 52
+                    height: heading ? (index === 0 ? 38 : 50) : (page.similar ? 68 : 52)
 
                     Loader {
                         anchors.fill: parent
                         sourceComponent: row.heading ? groupHeading : copyRow
                     }
 
-                    // The group: the size of each copy, how many there are, what it can give back.
+                    // The group: the size of each copy (or how many pictures look alike),
+                    // how many there are, what it can give back.
                     Component {
                         id: groupHeading
                         Item {
@@ -337,7 +445,8 @@ Item {
                                         textFormat: Text.PlainText
                                         objectName: "dupesGroupTitle"
                                         Layout.fillWidth: true
-                                        text: I18n.LP(model.count, "%ld cópias de %@", [model.count, Fmt.bytes(model.size)])
+                                        text: model.similar ? I18n.LP(model.count, "%ld fotos parecidas", [model.count])
+                                                            : I18n.LP(model.count, "%ld cópias de %@", [model.count, Fmt.bytes(model.size)])
                                         color: DS.text
                                         font.pixelSize: 12
                                         font.weight: Font.DemiBold
@@ -392,7 +501,33 @@ Item {
                                         }
                                     }
                                 }
-                                FileIcon { path: model.path; size: 26 }
+                                FileIcon { visible: !page.similar; path: model.path; size: 26 }
+                                // A picture: small, turned as its EXIF says.
+                                Rectangle {
+                                    visible: page.similar
+                                    width: 56
+                                    height: 56
+                                    radius: 6
+                                    color: Qt.rgba(1, 1, 1, 0.04)
+                                    clip: true
+                                    Image {
+                                        id: thumb
+                                        objectName: "dupeThumb"
+                                        anchors.fill: parent
+                                        source: page.similar ? model.url : ""
+                                        sourceSize: Qt.size(96, 96)
+                                        asynchronous: true
+                                        autoTransform: true
+                                        fillMode: Image.PreserveAspectCrop
+                                    }
+                                    Icon {
+                                        visible: thumb.status !== Image.Ready
+                                        anchors.centerIn: parent
+                                        symbol: "photo"
+                                        size: 20
+                                        color: DS.muted
+                                    }
+                                }
                                 ColumnLayout {
                                     Layout.fillWidth: true
                                     spacing: 1
@@ -442,6 +577,28 @@ Item {
                                     maximumLineCount: 2
                                     elide: Text.ElideRight
                                 }
+                                ColumnLayout {
+                                    visible: page.similar
+                                    Layout.preferredWidth: page.pictureWidth
+                                    spacing: 1
+                                    Text {
+                                        textFormat: Text.PlainText
+                                        objectName: "dupeResolution"
+                                        Layout.fillWidth: true
+                                        text: I18n.isolate(model.resolution)
+                                        color: DS.text
+                                        font: DS.mono(12, Font.Normal)
+                                        horizontalAlignment: Text.AlignRight
+                                    }
+                                    Text {
+                                        textFormat: Text.PlainText
+                                        Layout.fillWidth: true
+                                        text: model.format
+                                        color: DS.muted
+                                        font.pixelSize: 11
+                                        horizontalAlignment: Text.AlignRight
+                                    }
+                                }
                                 Text {
                                     textFormat: Text.PlainText
                                     Layout.preferredWidth: page.dateWidth
@@ -453,8 +610,9 @@ Item {
                                 Text {
                                     textFormat: Text.PlainText
                                     Layout.preferredWidth: 84
-                                    text: model.cost > 0 ? Fmt.bytes(model.cost) : "—"
-                                    color: model.cost > 0 ? DS.text : DS.muted
+                                    // a picture: its own size; an identical copy: what removing it frees
+                                    text: page.similar ? Fmt.bytes(model.bytes) : model.cost > 0 ? Fmt.bytes(model.cost) : "—"
+                                    color: page.similar || model.cost > 0 ? DS.text : DS.muted
                                     font: DS.mono(13, Font.DemiBold)
                                     horizontalAlignment: Text.AlignRight
                                 }
@@ -503,15 +661,22 @@ Item {
                     }
                 }
             }
+
+            LintList {
+                visible: page.lint && LintState.lintCount > 0
+                anchors.fill: parent
+                anchors.margins: 6
+            }
         }
 
         ActionBar {
-            visible: page.listShown && DupesState.dupesGroupCount > 0
+            visible: page.listShown && !page.lint && DupesState.dupesGroupCount > 0
             Layout.fillWidth: true
             nothing: DupesState.dupesSelectedCount === 0
             caption: I18n.LP(DupesState.dupesSelectedCount, "%ld selecionados", [DupesState.dupesSelectedCount])
             value: Fmt.bytes(DupesState.dupesSelectedTotal)
-            secondaryTitle: DupesState.dupesShareOffered ? I18n.L("Substituir por cópia compartilhada") : ""
+            // pictures that look alike are never made to share data
+            secondaryTitle: DupesState.dupesShareOffered && !page.similar ? I18n.L("Substituir por cópia compartilhada") : ""
             title: I18n.L("Mover para a Lixeira")
             disabled: DupesState.dupesSelectedCount <= 0
             onAction: {
@@ -521,6 +686,21 @@ Item {
             onSecondary: {
                 DupesState.planDupes(true)
                 shareConfirm.open()
+            }
+        }
+
+        ActionBar {
+            objectName: "lintActionBar"
+            visible: page.listShown && page.lint && LintState.lintCount > 0
+            Layout.fillWidth: true
+            nothing: LintState.lintSelectedCount === 0
+            caption: I18n.LP(LintState.lintSelectedCount, "%ld selecionados", [LintState.lintSelectedCount])
+            value: I18n.LP(LintState.lintSelectedCount, "%ld itens", [LintState.lintSelectedCount])
+            title: I18n.L("Remover")
+            disabled: LintState.lintSelectedCount <= 0
+            onAction: {
+                LintState.planLint()
+                lintConfirm.open()
             }
         }
     }
@@ -557,6 +737,15 @@ Item {
         confirmText: I18n.L("Mover para a Lixeira")
         onConfirmed: DupesState.trashDupes()
         onClosed: DupesState.closePlan()
+    }
+
+    ConfirmDialog {
+        id: lintConfirm
+        objectName: "lintConfirm"
+        plan: LintState.lintPlan
+        confirmText: I18n.L("Remover")
+        onConfirmed: LintState.removeLint()
+        onClosed: LintState.closePlan()
     }
 
     ConfirmDialog {
