@@ -7,6 +7,13 @@ namespace Dupes {
 
 namespace {
 
+// One picture as a band files it: its hash as shown beside its number, so
+// that most pictures met are turned away without reading their key.
+struct Filed {
+    std::uint64_t hash = 0;
+    std::uint32_t id = 0;
+};
+
 // The pictures filed by one band of their hash as shown ([0]), for the hashes
 // whose band lies within `radius` bits of a value.
 class BandIndex {
@@ -19,10 +26,10 @@ public:
             ++starts_[bandOf(picture.hashes[0]) + 1];
         for (std::size_t v = 0; v < values; ++v)
             starts_[v + 1] += starts_[v];
-        ids_.resize(pictures.size());
+        filed_.resize(pictures.size());
         std::vector<std::uint32_t> at(starts_.begin(), starts_.end() - 1);
         for (std::size_t i = 0; i < pictures.size(); ++i)
-            ids_[at[bandOf(pictures[i].hashes[0])]++] = std::uint32_t(i);
+            filed_[at[bandOf(pictures[i].hashes[0])]++] = {pictures[i].hashes[0], std::uint32_t(i)};
     }
 
     std::uint32_t bandOf(std::uint64_t hash) const
@@ -30,7 +37,7 @@ public:
         return std::uint32_t((hash >> first_) & ((std::uint64_t(1) << bits_) - 1));
     }
 
-    // Calls `visit` for every picture whose band is within `radius` bits of `hash`'s.
+    // Calls `visit` for every picture filed whose band is within `radius` bits of `hash`'s.
     template <class Visit>
     void near(std::uint64_t hash, int radius, const Visit& visit) const
     {
@@ -50,12 +57,12 @@ private:
     void visitValue(std::uint32_t value, const Visit& visit) const
     {
         for (std::uint32_t k = starts_[value]; k < starts_[value + 1]; ++k)
-            visit(ids_[k]);
+            visit(filed_[k]);
     }
 
     int first_, bits_;
     std::vector<std::uint32_t> starts_;
-    std::vector<std::uint32_t> ids_;
+    std::vector<Filed> filed_;
 };
 
 } // namespace
@@ -65,8 +72,18 @@ std::vector<AlikeGroup> groupAlike(const std::vector<PictureKey>& pictures, int 
     std::vector<AlikeGroup> groups;
     if (pictures.size() < 2 || maxDistance < 0)
         return groups;
-    // Enough bands that one of them lies within two bits: d < 3m.
-    const int bands = std::clamp(maxDistance / 3 + 1, 4, 8);
+    // Two hashes within d bits differ by at most d / m bits in one of m bands.
+    // Fewer bands mean fuller lists to read, more bands more values to look
+    // up: take the count (4 to 8, never more than two bits a band) that reads the least.
+    const auto costOf = [&](int bands) {
+        const int bits = 64 / bands, radius = maxDistance / bands;
+        const double values = 1.0 + bits + (radius >= 2 ? bits * (bits - 1) / 2.0 : 0.0);
+        return radius > 2 ? 1e300 : bands * values * (1.0 + double(pictures.size()) / double(1 << bits));
+    };
+    int bands = 8;
+    for (int m = 7; m >= 4; --m)
+        if (costOf(m) < costOf(bands))
+            bands = m;
     std::vector<BandIndex> index;
     for (int b = 0, first = 0; b < bands; ++b) {
         const int bits = 64 / bands + (b < 64 % bands ? 1 : 0);
@@ -85,21 +102,19 @@ std::vector<AlikeGroup> groupAlike(const std::vector<PictureKey>& pictures, int 
         AlikeGroup group;
         group.members.push_back(centre);
         group.distances.push_back(0);
-        const auto compare = [&](std::uint32_t other) {
-            if (seenBy[other] == centre + 1 || grouped[other])
-                return;
-            seenBy[other] = std::uint32_t(centre + 1);
-            if (std::abs(pictures[other].mean - key.mean) > kMaxMeanGap)
-                return;
-            const int distance = likenessDistance(key.hashes, pictures[other].hashes[0]);
-            if (distance <= maxDistance) {
-                group.members.push_back(other);
-                group.distances.push_back(distance);
-            }
-        };
-        for (const std::uint64_t hash : key.hashes)
+        for (const std::uint64_t hash : key.hashes) {
+            const auto compare = [&](const Filed& other) {
+                if (hashDistance(hash, other.hash) > maxDistance || seenBy[other.id] == centre + 1 || grouped[other.id])
+                    return;
+                seenBy[other.id] = std::uint32_t(centre + 1);
+                if (std::abs(pictures[other.id].mean - key.mean) > kMaxMeanGap)
+                    return;
+                group.members.push_back(other.id);
+                group.distances.push_back(likenessDistance(key.hashes, other.hash));
+            };
             for (const BandIndex& band : index)
                 band.near(hash, radius, compare);
+        }
         if (group.members.size() < 2)
             continue;
         for (const std::size_t member : group.members)
