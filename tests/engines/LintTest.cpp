@@ -78,6 +78,16 @@ TEST(Lint, ListsTopEmptyTreesAndBrokenLinksOnly)
     fs::create_symlink("loopA", root / "loopB");
     fs::create_symlink("a", root / "toEmptyTree");                        // never followed
     emptyFolder(root / "odd\nname/\xff\xfe");
+    fs::path deep = root / "deep";  // deeper than the walk keeps folders open
+    for (int level = 1; level < 100; ++level)
+        deep /= "d";
+    emptyFolder(deep);
+    writeFile(deep.parent_path() / "f");
+    emptyFolder(root / "deeper");
+    fs::path deeper = root / "deeper";
+    for (int level = 1; level < 150; ++level)
+        deeper /= "d";
+    emptyFolder(deeper);
     fs::create_symlink("gone", root / "odd\nname-\xfe link");
 
     Options options = fixtureOptions(root);
@@ -89,6 +99,8 @@ TEST(Lint, ListsTopEmptyTreesAndBrokenLinksOnly)
                                         {"absolute", "link"},
                                         {"throughFile", "link"},
                                         {"odd\nname", "folder 2"},
+                                        {(fs::path("deep") / fs::relative(deep, root / "deep")).native(), "folder 1"},
+                                        {"deeper", "folder 150"},
                                         {"odd\nname-\xfe link", "link"},
                                     }));
     const Result result = find(root, options, CancelFlag{});
@@ -277,7 +289,10 @@ TEST(Lint, PlanNamesEachTreeAndLink)
 TEST(Lint, RemovalChecksEachItemAgain)
 {
     const fs::path root = freshFolder("lint-remove");
-    emptyFolder(root / "goes/a/b");
+    fs::path deep = root / "goes";  // deeper than the walk keeps folders open
+    for (int level = 1; level < 100; ++level)
+        deep /= "d";
+    emptyFolder(deep);
     emptyFolder(root / "gains/a/b");
     emptyFolder(root / "swapped/a");
     emptyFolder(root / "untouched");

@@ -149,7 +149,7 @@ Plan::Record planRecord(const std::vector<Item>& items)
         // What the search saw, which the removal checks against.
         planned.identity = Plan::Identity{std::uint64_t(item.device), std::uint64_t(item.inode),
                                           unsigned(folder ? S_IFDIR : S_IFLNK)};
-        if (folder && item.folders > 1)
+        if (folder)
             planned.label = LP(item.folders, "%@ (%ld pastas)", FS::pretty(item.path), long(item.folders));
         record.items.push_back(std::move(planned));
     }
