@@ -18,6 +18,7 @@
 #include "platform/Background.h"
 #include "platform/FS.h"
 #include "platform/Sound.h"
+#include "profiles/Profile.h"
 
 namespace fs = std::filesystem;
 
@@ -179,8 +180,7 @@ void LintState::scanLint()
     Lint::Options options;
     options.hidden = place_.dupesHidden();
     options.never = never_.list();
-    // The folders the desktop and programs need come from the profile once it lists them.
-    options.needed = {};
+    options.needed = Profiles::neededFolders(Profiles::active().traits, FS::home());
     const fs::path folder = place_.searchedFolder();
     const QPointer<QObject> self(this);
     Background::run(
