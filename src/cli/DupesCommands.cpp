@@ -38,6 +38,7 @@ struct DupesOptions {
     Action action = Action::List;
     bool yes = false;
     bool keepGiven = false;
+    bool minGiven = false;
     bool similar = false;  // pictures that look alike rather than identical files
     bool levelGiven = false;
     Dupes::Likeness level = Dupes::Likeness::Similar;
@@ -53,6 +54,7 @@ QString parseDupes(const QStringList& args, DupesOptions& options)
             if (!bytes)
                 return L("--min precisa de um tamanho (0, 100KB, 1MB, 10MB, 100MB ou bytes)");
             options.scan.walk.minBytes = *bytes;
+            options.minGiven = true;
         } else if (arg == "--hidden") {
             options.scan.walk.hidden = true;
         } else if (arg == "--similar") {
@@ -90,6 +92,10 @@ QString parseDupes(const QStringList& args, DupesOptions& options)
     // Pictures that only look alike share no bytes, and their kept copy is the one with the most pixels.
     if (options.similar && (options.keepGiven || options.action == Action::Share))
         return L("--similar não pode ser usado com --keep nem com --reflink");
+    // A photo's smaller copies are the ones worth removing: pictures are
+    // looked at from any size unless asked otherwise.
+    if (options.similar && !options.minGiven)
+        options.scan.walk.minBytes = 0;
     if (options.levelGiven && !options.similar)
         return L("--level precisa de 1, 2 ou 3 e vale só com --similar");
     return {};
