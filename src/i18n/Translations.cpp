@@ -1550,6 +1550,14 @@ const std::vector<TranslationRow>& translationRows()
         {"Remover %ld itens?",
          {"one:Remove %ld item?|other:Remove %ld items?", "one:¿Eliminar %ld elemento?|other:¿Eliminar %ld elementos?", "one:Rimuovere %ld elemento?|other:Rimuovere %ld elementi?", "one:Supprimer %ld élément ?|other:Supprimer %ld éléments ?", "one:%ld Objekt entfernen?|other:%ld Objekte entfernen?", "%ld 項目を削除しますか？", "要移除 %ld 个项目吗？", "zero:لا عناصر لإزالتها|one:إزالة عنصر واحد؟|two:إزالة عنصرين؟|few:إزالة %ld عناصر؟|many:إزالة %ld عنصرًا؟|other:إزالة %ld عنصر؟"},
          "one:Remover %ld item?|other:Remover %ld itens?"},
+        {"A mesma foto,",
+         {"The same photo,", "La misma foto,", "La stessa foto,", "La même photo,", "Dasselbe Foto,", "同じ写真は、", "同一张照片，", "الصورة نفسها،"}},
+        {"guardada uma vez.",
+         {"kept once.", "guardada una vez.", "tenuta una volta sola.", "gardée une seule fois.", "nur einmal behalten.", "一枚あれば十分。", "留一张就够。", "تُحفَظ مرة واحدة."}},
+        {"Pastas vazias,",
+         {"Empty folders,", "Carpetas vacías,", "Cartelle vuote,", "Dossiers vides,", "Leere Ordner,", "空のフォルダと、", "空文件夹，", "مجلدات فارغة،"}},
+        {"links sem destino.",
+         {"links to nowhere.", "enlaces a ninguna parte.", "collegamenti verso il nulla.", "liens vers nulle part.", "Links ins Leere.", "行き先のないリンク。", "无处可指的链接。", "وروابط بلا وجهة."}},
     };
     return rows;
 }

@@ -111,6 +111,12 @@ std::vector<std::filesystem::path> neededFolders(const SystemTraits& traits, con
         if (folder == ".cache" && Paths::cacheHome() != home / ".cache")
             folders.push_back(Paths::cacheHome());
     }
+    // The session's runtime folder is usually a mount of its own, but not
+    // always: wherever it lies, its sockets come and go and it must stay.
+    if (const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"); !runtime.isEmpty()) {
+        const std::filesystem::path folder = std::filesystem::path(runtime.toStdString()).lexically_normal();
+        folders.push_back(folder.has_filename() ? folder : folder.parent_path());
+    }
     return folders;
 }
 

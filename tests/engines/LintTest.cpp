@@ -262,11 +262,13 @@ TEST(Lint, ReadsWhereVolumesMount)
 TEST(Lint, NeededFoldersFollowTheBaseFolders)
 {
     const ScopedEnv data("XDG_DATA_HOME", "/elsewhere/data");
+    const ScopedEnv runtime("XDG_RUNTIME_DIR", "/home/me/run/");
     Profiles::SystemTraits traits;
     traits.neededFolders = {".ssh", ".local/share/keyrings", ".config/autostart"};
     const std::vector<fs::path> folders = Profiles::neededFolders(traits, "/home/me");
     EXPECT_EQ(folders, (std::vector<fs::path>{"/home/me/.ssh", "/home/me/.local/share/keyrings", "/elsewhere/data/keyrings",
-                                              "/home/me/.config/autostart", Paths::configHome() / "autostart"}));
+                                              "/home/me/.config/autostart", Paths::configHome() / "autostart",
+                                              "/home/me/run"}));
 }
 
 TEST(Lint, PlanNamesEachTreeAndLink)

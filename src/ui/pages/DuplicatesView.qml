@@ -69,8 +69,8 @@ Item {
         PageHeader {
             Layout.fillWidth: true
             eyebrow: I18n.L("Duplicados")
-            l1: I18n.L("Cópias iguais,")
-            l2: I18n.L("uma só basta.")
+            l1: page.lint ? I18n.L("Pastas vazias,") : page.similar ? I18n.L("A mesma foto,") : I18n.L("Cópias iguais,")
+            l2: page.lint ? I18n.L("links sem destino.") : page.similar ? I18n.L("guardada uma vez.") : I18n.L("uma só basta.")
             sub: page.lint ? I18n.L("Pastas que só guardam pastas vazias e links cujo destino não existe mais. O que os programas precisam fica.")
                : page.similar ? I18n.L("Encontra a mesma foto em outro tamanho, formato ou compressão. Nada vem marcado: você escolhe o que sai.")
                : I18n.L("Compara o conteúdo de cada arquivo, não o nome. Uma cópia de cada grupo sempre fica, e a mantida nunca é removida.")
