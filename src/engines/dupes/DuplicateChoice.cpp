@@ -5,6 +5,8 @@
 #include <string_view>
 #include <tuple>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 namespace Dupes {
@@ -47,6 +49,16 @@ std::size_t keptCopy(const Set& set, KeepRule rule, const fs::path& preferred, c
         return std::tie(a.file.mtimeNs, a.file.path) < std::tie(b.file.mtimeNs, b.file.path);
     };
     return std::size_t(std::min_element(set.begin(), set.end(), before) - set.begin());
+}
+
+bool GitFolders::operator()(const fs::path& folder)
+{
+    const auto [at, added] = known_.try_emplace(folder.native(), false);
+    if (added) {
+        struct stat info;
+        at->second = lstat((folder / ".git").c_str(), &info) == 0;
+    }
+    return at->second;
 }
 
 bool inProject(const fs::path& path, const std::function<bool(const fs::path& folder)>& holdsGit)

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engines/dupes/Duplicates.h"
@@ -22,6 +24,16 @@ enum class KeepRule { Oldest, Newest, ShortestPath, InFolder, MostPixels };
 // choice never depends on the order found.
 std::size_t keptCopy(const Set& set, KeepRule rule, const std::filesystem::path& preferred = {},
                      const std::vector<std::int64_t>& pixels = {});
+
+// Whether a folder holds ".git", each folder looked at once: what inProject
+// asks of every folder above every path of a search.
+class GitFolders {
+public:
+    bool operator()(const std::filesystem::path& folder);
+
+private:
+    std::unordered_map<std::string, bool> known_;
+};
 
 // Whether a path lies in a project's working folders: below node_modules,
 // .venv, venv, site-packages, target, build or dist, or inside a Git working

@@ -212,19 +212,11 @@ void describeCopies(std::vector<Group>& groups)
 {
     const std::vector<Processes::Holder> holders =
         groups.empty() ? std::vector<Processes::Holder>{} : Processes::heldPlaces();
-    std::unordered_map<std::string, bool> gitFolders;
-    const auto holdsGit = [&gitFolders](const fs::path& place) {
-        const auto [at, added] = gitFolders.try_emplace(place.native(), false);
-        if (added) {
-            struct stat info;
-            at->second = lstat((place / ".git").c_str(), &info) == 0;
-        }
-        return at->second;
-    };
+    GitFolders holdsGit;
     for (Group& group : groups)
         for (ShownCopy& shown : group.copies) {
             const Copy& copy = shown.copy;
-            shown.inProject = inProject(copy.file.path, holdsGit);
+            shown.inProject = inProject(copy.file.path, std::ref(holdsGit));
             shown.partial = copy.file.links > std::int64_t(1 + copy.otherNames.size());
             shown.sharingFs = mayShareData(copy.file.path);
             if (const Processes::Holder* holder = Processes::holderInside(holders, copy.file.path))

@@ -423,15 +423,7 @@ Result find(const fs::path& folder, const Options& options, const CancelFlag& fl
     }
 
     // The folder's own spelling, and whether each item lies in a project.
-    std::unordered_map<std::string, bool> gitFolders;
-    const auto holdsGit = [&gitFolders](const fs::path& place) {
-        const auto [at, added] = gitFolders.try_emplace(place.native(), false);
-        if (added) {
-            struct stat info;
-            at->second = lstat((place / ".git").c_str(), &info) == 0;
-        }
-        return at->second;
-    };
+    Dupes::GitFolders holdsGit;
     for (Item& item : walk.items) {
         const std::string resolved = item.path;
         if (rootText != writtenText)
@@ -442,7 +434,7 @@ Result find(const fs::path& folder, const Options& options, const CancelFlag& fl
             continue;
         }
         // Asked of the item's own folder too: an empty "build" of a project is part of it.
-        item.inProject = Dupes::inProject(item.kind == Kind::EmptyFolder ? item.path + "/" : item.path, holdsGit);
+        item.inProject = Dupes::inProject(item.kind == Kind::EmptyFolder ? item.path + "/" : item.path, std::ref(holdsGit));
         item.selected = !item.inProject;
         result.items.push_back(std::move(item));
     }
