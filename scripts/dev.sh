@@ -17,7 +17,7 @@ PACKAGES=(
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-shapes
   libplist-dev libglib2.0-dev libxxhash-dev xfsprogs
-  qt6-image-formats-plugins libheif-dev
+  qt6-image-formats-plugins libheif-dev libheif-examples
   fonts-material-design-icons-iconfont fonts-dejavu-core fonts-noto-core fonts-noto-cjk
   pkexec dbus-daemon
   libgtest-dev libgmock-dev libbenchmark-dev

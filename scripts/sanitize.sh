@@ -36,7 +36,7 @@ ASAN_TESTS=(
   linux_startup_test linux_apps_test uninstall_test
   cli_test junk_cli_test large_cli_test app_cli_test space_cli_test startup_cli_test
   app_state_test space_model_test quit_test admin_test admin_helper_test linux_system_junk_test
-  duplicates_test dupes_cli_test
+  duplicates_test dupes_cli_test lint_test
 )
 # ThreadSanitizer sees only what is built with it: Qt's own locks (QMutex on
 # futexes, QThreadPool) are invisible to it, so every hand-over through them

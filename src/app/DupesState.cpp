@@ -60,6 +60,7 @@ std::size_t mostPixels(const Dupes::Group& group)
 DupesState::DupesState(RemovalState& removals, NeverTouchState& never, QObject* parent)
     : QObject(parent), OneInstance(this), removals_(removals), never_(never)
 {
+    searches_[kIdentical].min = 1'000'000;
     connect(&never_, &NeverTouchState::placesChanged, this, &DupesState::honourNeverTouch);
     model_ = new RecordListModel({"rowId", "kind", "group", "size", "count", "reclaimable", "name", "folder", "path",
                                   "modified", "cost", "kept", "selected", "mayTick", "note", "refusal", "similar",

@@ -190,7 +190,7 @@ private:
 
     RemovalState& removals_;
     NeverTouchState& never_;
-    Search searches_[2] = {Search{.min = 1'000'000}, Search{}};
+    Search searches_[2];  // the identical copies' search takes files of 1 MB and up
     int view_ = kIdentical;
     // The search a view shows (the empty folders' view shows the identical one).
     static int searchOf(int view) { return view == kSimilar ? kSimilar : kIdentical; }

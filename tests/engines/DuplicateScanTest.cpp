@@ -99,7 +99,8 @@ TEST(DuplicateScan, EachCopySaysWhatItIsAndOnlyFreeCopiesStartTicked)
 TEST(DuplicateTicks, TheKeptCopyIsNeverTickedAndKeepingAnotherMovesTheTicks)
 {
     // A kept as the oldest, B and C ticked, D in a project (unticked).
-    Group group{10, {}};
+    Group group;
+    group.size = 10;
     for (const char* path : {"/h/A", "/h/B", "/h/C", "/h/web/node_modules/D"}) {
         ShownCopy shown;
         shown.copy.file = {path, 1, ino_t(path[3]), 10, path[3]};

@@ -141,7 +141,9 @@ TEST_F(LargeScan, TrashHiddenAndTheSystemsOwnPlacesAreNeverListed)
 
 TEST_F(LargeScan, ContainerStorageIsNeverListed)
 {
-    FS::setProtection({.storage = {home / "Data/containers"}});
+    FS::Protection protection;
+    protection.storage = {home / "Data/containers"};
+    FS::setProtection(protection);
     sparseFile(home / "Data/containers/storage/overlay/1/diff/big.img", 500 * kMB);
     sparseFile(home / "Data/snapshots/containers/kept.img", 500 * kMB);
     EXPECT_EQ(pathsOf(scan(100 * kMB)), (std::set<fs::path>{home / "Data/snapshots/containers/kept.img"}));
@@ -291,7 +293,7 @@ TEST_F(LargeScan, ProgressEveryTwoThousandAndCancelReturnsSortedPartialResult)
     for (int workers : {2, FS::kMaxSizeWorkers}) {
         reports.clear();
         CancelFlag whole;
-        Sweeper::scanLarge(minBytes, whole, {}, [&](int count) { reports.push_back(count); }, home, workers).files;
+        Sweeper::scanLarge(minBytes, whole, {}, [&](int count) { reports.push_back(count); }, home, workers);
         EXPECT_EQ(reports, (std::vector<int>{2000, 4000})) << workers << " threads";
 
         reports.clear();

@@ -225,12 +225,18 @@ TEST(PictureRead, EveryKindOfPixelHashesLikeItsRgbAndWhatIsNoPictureIsPassedOver
     writeFile(root / "cut.jpg", jpeg.substr(0, 200));
     EXPECT_NE(readPicture((root / "cut.jpg").native()).state, PictureState::Read);
 
-    // A header that claims 100,000 × 100,000: too large, and nothing decoded.
-    const std::string header = std::string("IHDR", 4) + bigEndian(100'000) + bigEndian(100'000) + std::string("\x08\x02\0\0\0", 5);
-    const std::string bomb = std::string("\x89PNG\r\n\x1A\n", 8) + bigEndian(13) + header + bigEndian(crc32(header))
-                             + bigEndian(0) + "IEND" + bigEndian(crc32("IEND"));
-    writeFile(root / "bomb.png", bomb);
-    EXPECT_EQ(readPicture((root / "bomb.png").native()).state, PictureState::TooLarge);
+    // A header that claims 100,000 × 100,000, or sides whose product overflows 64 bits: too large, and nothing decoded.
+    for (const std::uint32_t side : {100'000u, 0xFFFFFFFFu}) {
+        const std::string header = std::string("IHDR", 4) + bigEndian(side) + bigEndian(side) + std::string("\x08\x02\0\0\0", 5);
+        const std::string bomb = std::string("\x89PNG\r\n\x1A\n", 8) + bigEndian(13) + header + bigEndian(crc32(header))
+                                 + bigEndian(0) + "IEND" + bigEndian(crc32("IEND"));
+        writeFile(root / "bomb.png", bomb);
+        EXPECT_EQ(readPicture((root / "bomb.png").native()).state, PictureState::TooLarge) << side;
+    }
+    // A bitmap that says it is -16 pixels wide: not read, and no crash.
+    std::string bitmap = "BM" + std::string(12, '\0') + std::string("\x28\0\0\0\xF0\xFF\xFF\xFF\x10\0\0\0", 12) + std::string(100, '\0');
+    writeFile(root / "negative.bmp", bitmap);
+    EXPECT_EQ(readPicture((root / "negative.bmp").native()).state, PictureState::Unreadable);
     // An ordinary 8000 × 6000 PNG is read, beyond Qt's usual allocation limit.
     QImage big(8000, 6000, QImage::Format_RGB32);
     QPainter(&big).drawImage(big.rect(), source);

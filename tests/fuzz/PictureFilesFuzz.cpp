@@ -11,8 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     const Dupes::PictureKind kind = Dupes::sniffPicture(text);
     REQUIRE((kind == Dupes::PictureKind::None) == (*Dupes::kindName(kind) == '\0'));
     REQUIRE(Dupes::sniffPicture(text.substr(0, Dupes::kSniffBytes)) == kind || text.size() > Dupes::kSniffBytes);
-    if (const std::optional<Dupes::DeclaredSize> size = Dupes::declaredSize(kind, text.substr(0, Dupes::kSniffBytes)))
+    if (const std::optional<Dupes::DeclaredSize> size = Dupes::declaredSize(kind, text.substr(0, Dupes::kSniffBytes))) {
         REQUIRE(size->width >= 0 && size->height >= 0 && size->width <= (1LL << 32) && size->height <= (1LL << 32));
+        REQUIRE(Dupes::declaresMoreThan(*size, 1000) == (size->width * __int128(size->height) > 1000));
+    }
 
     const std::optional<std::vector<Dupes::CachedPicture>> read = Dupes::parsePictureCache(text);
     if (read)

@@ -1329,9 +1329,11 @@ TEST_F(UiTest, DuplicatesPageViewsForPicturesAndLint)
     click(findVisible("dupesSelectSmaller"));
     settle(200);
     EXPECT_EQ(states->dupes.dupesSelectedCount(), 3);
-    for (const QVariantMap& row : states->dupes.dupesModel()->rows())
-        if (row.value("kind") == "copy")
+    for (const QVariantMap& row : states->dupes.dupesModel()->rows()) {
+        if (row.value("kind") == "copy") {
             EXPECT_EQ(row.value("selected").toBool(), !row.value("kept").toBool()) << qPrintable(row.value("name").toString());
+        }
+    }
     snap("dupes-similar-ticked");
 
     // The empty folders and broken links, chosen by mouse.

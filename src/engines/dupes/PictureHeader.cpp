@@ -70,8 +70,11 @@ std::optional<DeclaredSize> declaredSize(PictureKind kind, std::string_view head
     case PictureKind::Bmp: {  // the info header's width and height (negative: stored top down)
         if (head.size() < 26 || littleEndian(head, 14, 4) < 40)
             return std::nullopt;
+        const auto width = std::int32_t(littleEndian(head, 18, 4));
         const auto height = std::int32_t(littleEndian(head, 22, 4));
-        return DeclaredSize{std::int32_t(littleEndian(head, 18, 4)), height < 0 ? -std::int64_t(height) : height};
+        if (width < 0)  // no sound file has one: the reader refuses it
+            return std::nullopt;
+        return DeclaredSize{width, height < 0 ? -std::int64_t(height) : height};
     }
     case PictureKind::WebP:  // the extended header's canvas, or a lossless picture's own size
         if (head.size() >= 30 && head.substr(12, 4) == "VP8X"sv)
@@ -84,6 +87,11 @@ std::optional<DeclaredSize> declaredSize(PictureKind kind, std::string_view head
     default:
         return std::nullopt;
     }
+}
+
+bool declaresMoreThan(const DeclaredSize& size, std::int64_t limit)
+{
+    return size.width != 0 && size.height > limit / size.width;
 }
 
 PictureKind sniffPicture(std::string_view head)

@@ -26,6 +26,9 @@ struct DeclaredSize {
     std::int64_t height = 0;
 };
 std::optional<DeclaredSize> declaredSize(PictureKind kind, std::string_view head);
+// Whether a declared size holds more than `limit` pixels; both sides may be
+// as large as 2^32, whose product no 64-bit integer holds.
+bool declaresMoreThan(const DeclaredSize& size, std::int64_t limit);
 
 // The name the likeness search shows for a kind: "JPEG", "PNG", "WebP", "HEIC"…
 // (empty for None); also what Qt's image readers are asked for.

@@ -62,7 +62,7 @@ PictureInfo readWithQt(int fd, PictureKind kind, std::string_view head)
 {
     // A size bomb is refused on its own header's word, before any reader sees it.
     if (const std::optional<DeclaredSize> declared = declaredSize(kind, head))
-        if (declared->width * declared->height > kMaxPixels)
+        if (declaresMoreThan(*declared, kMaxPixels))
             return withState(PictureState::TooLarge, kind);
     QFile file;
     if (::lseek(fd, 0, SEEK_SET) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
