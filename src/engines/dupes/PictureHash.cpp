@@ -152,8 +152,6 @@ int meanGrey(const GreyThumb& thumb)
     return std::clamp(int(std::lround(sum / double(thumb.size()))), 0, 255);
 }
 
-int hashDistance(std::uint64_t a, std::uint64_t b) { return std::popcount(a ^ b); }
-
 int likenessDistance(const OrientedHashes& picture, std::uint64_t other)
 {
     int best = 64;

@@ -6,6 +6,7 @@
 // have hashes a few bits apart; a picture turned or mirrored is matched by
 // hashing its eight orientations, which on 32×32 values costs next to nothing.
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -43,8 +44,8 @@ bool isPlain(const GreyThumb& thumb);
 // The mean grey value of a thumbnail, 0 to 255.
 int meanGrey(const GreyThumb& thumb);
 
-// Bits two hashes differ in.
-int hashDistance(std::uint64_t a, std::uint64_t b);
+// Bits two hashes differ in (inline: the grouping calls it for every picture a band meets).
+inline int hashDistance(std::uint64_t a, std::uint64_t b) { return std::popcount(a ^ b); }
 
 // How far `other` (as shown) lies from the picture whose orientations are
 // `picture`: the nearest of the eight.
