@@ -14,7 +14,7 @@
 //
 //   dupes_bench [FOLDER]     (default: /tmp/quillmoor-dupes-bench; the home is FOLDER/home)
 //
-// Every tool runs under `dupes_bench --measure ...` (see runTool), and
+// Every tool runs under `dupes_bench --measure ...` (see runMeasured in ChildRun.h), and
 // `dupes_bench --scan-only FOLDER` is one search alone, for its peak memory.
 #include <algorithm>
 #include <chrono>
@@ -33,10 +33,8 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -47,9 +45,8 @@
 
 #include "engines/dupes/DuplicateScan.h"
 
+#include "ChildRun.h"
 #include "Timing.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -367,84 +364,11 @@ void printPlan(const fs::path& home, const Plan& plan)
 // ---------------------------------------------------------------------------
 // Running and timing
 
-struct Run {
-    double seconds = 0;
-    double cpu = 0;      // user + system seconds
-    long peakKiB = -1;   // the child's peak resident memory
-    int status = -1;     // exit status, or -1 when it did not exit normally
-};
-
-double seconds(const timeval& t)
-{
-    return double(t.tv_sec) + double(t.tv_usec) / 1e6;
-}
-
-// Runs a tool with stdout into `out` and stderr into `err`, from the kernel's
-// accounting of that child alone: its time, processor time and peak memory.
-Run runChild(const std::vector<std::string>& args, const std::string& out, const std::string& err)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-
-    Run run;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = -1;
-    const int failed = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0)
-        return run;
-    int status = 0;
-    struct rusage usage {};
-    if (wait4(child, &status, 0, &usage) != child)
-        return run;
-    run.seconds = secondsSince(start);
-    run.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    run.peakKiB = usage.ru_maxrss;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-// `dupes_bench --measure RESULT OUT ERR TOOL ARGS...`: runs the tool and
-// writes its figures to RESULT, one line.
-int measureMode(int argc, char** argv)
-{
-    if (argc < 6)
-        return 2;
-    const Run run = runChild(std::vector<std::string>(argv + 5, argv + argc), argv[3], argv[4]);
-    std::ofstream(argv[2]) << run.seconds << ' ' << run.cpu << ' ' << run.peakKiB << ' ' << run.status << '\n';
-    return 0;
-}
-
-// Runs a tool through this program started again with --measure. A child
-// started straight from this process would report this process's own peak
-// memory (which the searches in it have raised): the kernel carries the
-// memory of the process image a child leaves on exec into its peak. The
-// fresh, small measuring process leaves next to nothing.
-Run runTool(const std::vector<std::string>& args, const fs::path& out, const fs::path& err)
-{
-    const fs::path result = fs::temp_directory_path() / ("quillmoor-dupes-measure-" + std::to_string(getpid()));
-    std::vector<std::string> measure{fs::read_symlink("/proc/self/exe").native(), "--measure", result.native(),
-                                     out.native(), err.native()};
-    measure.insert(measure.end(), args.begin(), args.end());
-    Run run;
-    if (runChild(measure, "/dev/null", "/dev/null").status != 0)
-        return run;
-    std::ifstream(result) >> run.seconds >> run.cpu >> run.peakKiB >> run.status;
-    fs::remove(result);
-    return run;
-}
-
 double cpuOfThisProcess()
 {
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return cpuSeconds(usage);
 }
 
 // One whole search in this process, as the window runs it.
@@ -670,8 +594,8 @@ std::string firstLine(const fs::path& file)
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::string(argv[1]) == "--measure")
-        return measureMode(argc, argv);
+    if (const std::optional<int> measured = measureModeOf(argc, argv))
+        return *measured;
     if (argc > 2 && std::string(argv[1]) == "--scan-only") {
         // One search in a process of its own, for the engine's peak memory.
         QCoreApplication app(argc, argv);
@@ -708,9 +632,9 @@ int main(int argc, char** argv)
     // line has the dupes command yet.
     Dupes::ScanResult result;
     runOurs(home, result);
-    const bool haveJdupes = runTool(jdupes, jdupesOut, nowhere).status == 0;
-    const bool haveFdupes = runTool(fdupes, fdupesOut, nowhere).status == 0;
-    const Run firstCli = runTool(cli, cliOut, cliErr);
+    const bool haveJdupes = runMeasured(jdupes, jdupesOut, nowhere).status == 0;
+    const bool haveFdupes = runMeasured(fdupes, fdupesOut, nowhere).status == 0;
+    const Run firstCli = runMeasured(cli, cliOut, cliErr);
     const bool haveCli = firstCli.status == 0;
     if (!haveJdupes || !haveFdupes)
         std::printf("note:            %s%s did not run\n", haveJdupes ? "" : "jdupes ", haveFdupes ? "" : "fdupes");
@@ -723,11 +647,11 @@ int main(int argc, char** argv)
     for (int round = 0; round < kRounds; ++round) {
         ours.warm.push_back(runOurs(home, result));
         if (haveJdupes)
-            jd.warm.push_back(runTool(jdupes, jdupesOut, nowhere));
+            jd.warm.push_back(runMeasured(jdupes, jdupesOut, nowhere));
         if (haveFdupes)
-            fd.warm.push_back(runTool(fdupes, fdupesOut, nowhere));
+            fd.warm.push_back(runMeasured(fdupes, fdupesOut, nowhere));
         if (haveCli)
-            ourCli.warm.push_back(runTool(cli, cliOut, cliErr));
+            ourCli.warm.push_back(runMeasured(cli, cliOut, cliErr));
     }
 
     // Cold: every run reads from the disk, where the machine allows dropping caches.
@@ -738,15 +662,15 @@ int main(int argc, char** argv)
         if ((cold = dropCaches(why)))
             ours.cold.push_back(runOurs(home, coldResult));
         if (cold && haveJdupes && (cold = dropCaches(why)))
-            jd.cold.push_back(runTool(jdupes, jdupesOut, nowhere));
+            jd.cold.push_back(runMeasured(jdupes, jdupesOut, nowhere));
         if (cold && haveFdupes && (cold = dropCaches(why)))
-            fd.cold.push_back(runTool(fdupes, fdupesOut, nowhere));
+            fd.cold.push_back(runMeasured(fdupes, fdupesOut, nowhere));
         if (cold && haveCli && (cold = dropCaches(why)))
-            ourCli.cold.push_back(runTool(cli, cliOut, cliErr));
+            ourCli.cold.push_back(runMeasured(cli, cliOut, cliErr));
     }
     const fs::path self = fs::read_symlink("/proc/self/exe");
-    const long scanPeak = runTool({self.native(), "--scan-only", home.native()}, nowhere, nowhere).peakKiB;
-    const long barePeak = runTool({QUILLMOOR_CLI, "--version"}, nowhere, nowhere).peakKiB;
+    const long scanPeak = runMeasured({self.native(), "--scan-only", home.native()}, nowhere, nowhere).peakKiB;
+    const long barePeak = runMeasured({QUILLMOOR_CLI, "--version"}, nowhere, nowhere).peakKiB;
 
     std::printf("tree:            %zu files under %zu names, %s; the search took %lld names, found %zu groups, "
                 "%d unreadable\n",

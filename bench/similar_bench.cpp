@@ -27,12 +27,6 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -43,9 +37,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 
+#include "ChildRun.h"
 #include "Timing.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -53,43 +46,6 @@ namespace {
 
 constexpr int kSources = 500;
 constexpr int kWidest = 1600;
-
-struct Run {
-    double seconds = 0;
-    long peakKiB = -1;
-    int status = -1;
-};
-
-// Runs a tool with its output into `out`: its time and peak memory, from the
-// kernel's accounting of that child alone. A child keeps the peak of the
-// process it was started from, so the tools are started from a small copy of
-// this program (`--measure`), never from the one holding the pictures it made.
-Run runChild(const std::vector<std::string>& args, const std::string& out)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    Run run;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = -1;
-    const int failed = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0)
-        return run;
-    int status = 0;
-    struct rusage usage {};
-    if (wait4(child, &status, 0, &usage) != child)
-        return run;
-    run.seconds = secondsSince(start);
-    run.peakKiB = usage.ru_maxrss;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 // A picture drawn from a seed: a gradient, shapes and a line of text.
 QImage drawn(unsigned seed)
@@ -315,29 +271,12 @@ Score score(const char* who, const Groups& groups, const std::map<std::string, i
     return {100.0 * found / std::max(copies, 1), joined};
 }
 
-// Starts `similar_bench --measure RESULT OUT TOOL ARGS...` and reads the figures it writes.
-Run measured(const std::string& self, const std::vector<std::string>& args, const fs::path& out, const fs::path& folder)
-{
-    const fs::path result = folder / "measure.txt";
-    std::vector<std::string> all = {self, "--measure", result.native(), out.native()};
-    all.insert(all.end(), args.begin(), args.end());
-    Run run;
-    if (runChild(all, "/dev/null").status != 0)
-        return run;
-    std::ifstream(result) >> run.seconds >> run.peakKiB >> run.status;
-    return run;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc >= 5 && std::string(argv[1]) == "--measure") {
-        const Run run = runChild(std::vector<std::string>(argv + 4, argv + argc), argv[3]);
-        std::ofstream(argv[2]) << run.seconds << ' ' << run.peakKiB << ' ' << run.status << '\n';
-        return 0;
-    }
-    const std::string self = fs::canonical("/proc/self/exe");
+    if (const std::optional<int> measured = measureModeOf(argc, argv))
+        return *measured;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::path("/tmp/quillmoor-similar-bench");
@@ -357,13 +296,13 @@ int main(int argc, char** argv)
     setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
     setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
     const std::vector<std::string> search = {QUILLMOOR_CLI, "dupes", "--similar", "--min", "0", "--json", (folder / "set").native()};
-    const Run first = measured(self, search, folder / "first.json", folder);
-    const Run second = measured(self, search, folder / "second.json", folder);
+    const Run first = runMeasured(search, folder / "first.json", "/dev/null");
+    const Run second = runMeasured(search, folder / "second.json", "/dev/null");
     if (first.status != 0 || second.status != 0) {
         std::printf("quillmoor-cli failed (%d, %d)\n", first.status, second.status);
         return 1;
     }
-    const Run theirs = measured(self, {"findimagedupes", "-R", "-q", (folder / "set").native()}, folder / "findimagedupes.txt", folder);
+    const Run theirs = runMeasured({"findimagedupes", "-R", "-q", (folder / "set").native()}, folder / "findimagedupes.txt", "/dev/null");
 
     std::printf("pictures: %zu sources, %zu files\n", std::set<int>([&] {
                     std::set<int> all;
